@@ -1,0 +1,78 @@
+#pragma once
+
+#include "datafolder.h"
+#include "record.h"
+#include "recordfile.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace tama {
+
+const RecordLayout &cardLayout();
+
+// The user part (the name cut to 9 characters, trimmed), ".", the year, ".dat".
+QString DiaryFileName(const QString &userName, const QString &year);
+QString DiaryFileName(const QString &userName, int year);
+// The user part alone, or nothing when it would not be a safe file name.
+std::optional<QString> diaryUserPart(const QString &userName);
+
+// One visit. Every field is fixed-width text, exactly as stored.
+class CardRecord {
+public:
+    enum Field { VisitDate, StartTime, EndTime, StoreName, Category, ModelName, Investment, CashOut, DayType, Impression };
+
+    CardRecord(); // blank
+    explicit CardRecord(Record r);
+
+    QString field(Field f) const { return m_record.field(f); }
+    void setField(Field f, const QString &text) { m_record.setField(f, text); }
+    const Record &record() const { return m_record; }
+
+    bool isCandidate() const { return m_record.field(VisitDate).startsWith(u'R'); }
+    void markCandidate();
+    void unmarkCandidate();
+
+    // Amounts in yen (the four digits followed by 00) and the profit or loss.
+    qint64 investmentYen() const;
+    qint64 cashOutYen() const;
+    qint64 profitYen() const { return cashOutYen() - investmentYen(); }
+
+private:
+    Record m_record;
+};
+
+// Field names in record order, as the command-line tool writes them.
+const QStringList &cardFieldNames();
+
+// A user's diary of one year.
+class DiaryFile {
+public:
+    static constexpr int kMaxCards = 32766;
+    static QString scratchName(); // "t#e#m#p.tmp"
+
+    DiaryFile(const DataFolder &folder, const QString &fileName, RecordFile::Mode mode = RecordFile::Mode::Create);
+
+    const QString &fileName() const { return m_fileName; }
+    QString path() const { return m_file->path(); }
+    int count() const { return m_file->count(); }
+    int partialTail() const { return m_file->partialTail(); }
+    std::optional<CardRecord> read(int n) const;
+    CardRecord readOrBlank(int n) const;
+    void write(int n, const CardRecord &card);
+    void setCandidate(int n, bool candidate);
+
+    // Replaces the file by these cards, through the scratch file, crash-safely.
+    void rewrite(const QList<CardRecord> &cards);
+    QList<CardRecord> readAll() const;
+
+private:
+    QString m_folder;
+    QString m_fileName;
+    std::unique_ptr<RecordFile> m_file;
+};
+
+} // namespace tama

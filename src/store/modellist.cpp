@@ -1,0 +1,97 @@
+#include "modellist.h"
+
+#include "../common/text.h"
+#include "storeerror.h"
+#include "textfile.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama {
+
+QString modelListFileName(const QString &storeName)
+{
+    const QString w = trimRight(toFullWidth(storeName));
+    return trim(w.left(2) + w.right(2) + w.right(4));
+}
+
+ModelListFile::ModelListFile(const DataFolder &folder, const QString &storeName)
+    : m_fileName(modelListFileName(storeName))
+{
+    if (m_fileName.isEmpty())
+        throw StoreError(StoreError::Kind::Invalid, QString(), u"店名が選択または入力されていません。"_s);
+    if (!isPlainFileName(m_fileName))
+        throw StoreError(StoreError::Kind::Invalid, m_fileName, u"この店名ではファイルを作れません"_s);
+    m_path = folder.file(m_fileName);
+}
+
+bool ModelListFile::exists() const { return QFileInfo::exists(m_path); }
+
+void ModelListFile::ensure() const
+{
+    if (!exists())
+        textfile::ensureExists(m_path);
+}
+
+QList<ModelListEntry> ModelListFile::parse(const QStringList &lines)
+{
+    QList<ModelListEntry> entries;
+    int counter = 2;
+    for (const QString &line : lines) {
+        if (line.startsWith(u'#')) {
+            ++counter;
+            if (line.startsWith(u"# #"_s) || counter >= 8)
+                break;
+            continue;
+        }
+        entries.append({line, counter - 1});
+    }
+    return entries;
+}
+
+QStringList ModelListFile::compose(const QList<ModelListEntry> &entries)
+{
+    QList<ModelListEntry> sorted = entries;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const ModelListEntry &a, const ModelListEntry &b) { return a.section < b.section; });
+    QStringList lines;
+    for (int c = 2; c <= 6; ++c) {
+        lines.append(u"# "_s + QString::number(c));
+        for (const ModelListEntry &e : sorted)
+            if (e.section == c)
+                lines.append(e.model);
+    }
+    lines.append(u"# #"_s);
+    return lines;
+}
+
+QList<ModelListEntry> ModelListFile::read(bool create) const
+{
+    if (create)
+        ensure();
+    return parse(textfile::readLines(m_path).lines);
+}
+
+QStringList ModelListFile::section(const QString &marker, bool create) const
+{
+    if (create)
+        ensure();
+    const QStringList lines = textfile::readLines(m_path).lines;
+    QStringList out;
+    qsizetype i = 0;
+    while (i < lines.size() && lines[i].left(3) != marker)
+        ++i;
+    for (++i; i < lines.size() && !lines[i].startsWith(u'#'); ++i)
+        out.append(lines[i]);
+    return out;
+}
+
+void ModelListFile::write(const QList<ModelListEntry> &entries) const
+{
+    textfile::writeLines(m_path, compose(entries), u"機種名"_s);
+}
+
+} // namespace tama

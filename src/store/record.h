@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <initializer_list>
+
+namespace tama {
+
+struct FieldDef {
+    QString name;  // the field's name (StoreName)
+    QString label; // what the user calls it, for messages (店名)
+    int width;     // bytes on disk
+};
+
+// A record type: fixed-width text fields, back to back, and the largest number of
+// records its file may hold.
+class RecordLayout {
+public:
+    RecordLayout(QString fileKind, std::initializer_list<FieldDef> fields, int maxRecords);
+    RecordLayout(QString fileKind, QList<FieldDef> fields, int maxRecords);
+
+    const QString &fileKind() const { return m_fileKind; }
+    int length() const { return m_length; }
+    int fieldCount() const { return int(m_fields.size()); }
+    const FieldDef &field(int i) const { return m_fields[i]; }
+    int offset(int i) const { return m_offsets[i]; }
+    int indexOf(const QString &name) const;
+    int maxRecords() const { return m_maxRecords; }
+
+private:
+    QString m_fileKind;
+    QList<FieldDef> m_fields;
+    QList<int> m_offsets;
+    int m_length = 0;
+    int m_maxRecords;
+};
+
+// One record in memory. Each field is a text of exactly its width in characters.
+// The bytes read are kept: a field that is not changed is written back byte for byte,
+// so fields this program never interprets survive every rewrite.
+class Record {
+public:
+    explicit Record(const RecordLayout &layout); // blank: every field spaces
+    static Record fromBytes(const RecordLayout &layout, const QByteArray &bytes);
+
+    const RecordLayout &layout() const { return *m_layout; }
+    QString field(int i) const { return m_text[i]; }
+    QString field(const QString &name) const { return m_text[m_layout->indexOf(name)]; }
+    // Left-aligned, padded with spaces or cut to the field's width in characters.
+    void setField(int i, const QString &text);
+    void setField(const QString &name, const QString &text) { setField(m_layout->indexOf(name), text); }
+
+    // Encodes every changed field; throws StoreError(Encoding) naming the field and the
+    // character when code page 932 cannot hold it.
+    QByteArray toBytes() const;
+    // True when some field held bytes that are not code page 932.
+    bool hadUndecodableBytes() const { return m_undecodable; }
+
+private:
+    const RecordLayout *m_layout;
+    QList<QString> m_text;
+    QByteArray m_raw;
+    QList<bool> m_changed;
+    bool m_undecodable = false;
+};
+
+// Checks that every character of text can be stored; throws StoreError(Encoding)
+// naming the label and the character otherwise.
+void requireEncodable(const QString &text, const QString &label);
+
+} // namespace tama

@@ -1,0 +1,248 @@
+#include "recordfile.h"
+
+#include "storeerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama {
+
+namespace {
+
+QByteArray nativeName(const QString &path) { return QFile::encodeName(path); }
+
+bool writeFully(int fd, const char *data, qint64 size, qint64 offset)
+{
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, data, size_t(size), off_t(offset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        data += n;
+        size -= n;
+        offset += n;
+    }
+    return true;
+}
+
+bool readFully(int fd, char *data, qint64 size, qint64 offset, qint64 *got)
+{
+    *got = 0;
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, data, size_t(size), off_t(offset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break;
+        data += n;
+        size -= n;
+        offset += n;
+        *got += n;
+    }
+    return true;
+}
+
+} // namespace
+
+RecordFile::RecordFile(const QString &path, const RecordLayout &layout, Mode mode)
+    : m_path(path), m_layout(&layout)
+{
+    const int flags = mode == Mode::Create ? (O_RDWR | O_CREAT | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC);
+    do {
+        m_fd = ::open(nativeName(path).constData(), flags, 0666);
+    } while (m_fd < 0 && errno == EINTR);
+    if (m_fd < 0) {
+        if (mode == Mode::ReadOnly && errno == ENOENT)
+            return; // a missing file reads as empty
+        throw StoreError::fromErrno(errno, path, u"ファイルを開くことが"_s);
+    }
+}
+
+RecordFile::~RecordFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+qint64 RecordFile::size() const
+{
+    if (m_fd < 0)
+        return 0;
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0)
+        throw StoreError::fromErrno(errno, m_path, u"ファイルの大きさを調べることが"_s);
+    return qint64(st.st_size);
+}
+
+int RecordFile::count() const
+{
+    const qint64 n = size() / m_layout->length();
+    return n > INT_MAX ? INT_MAX : int(n);
+}
+
+QByteArray RecordFile::readRaw(int n) const
+{
+    if (n < 1 || m_fd < 0)
+        return {};
+    const qint64 len = m_layout->length();
+    QByteArray bytes(len, Qt::Uninitialized);
+    qint64 got = 0;
+    if (!readFully(m_fd, bytes.data(), len, (qint64(n) - 1) * len, &got))
+        throw StoreError::fromErrno(errno, m_path, u"読み込むことが"_s);
+    if (got < len)
+        return {}; // beyond the end, or a partial tail, which is not a record
+    return bytes;
+}
+
+std::optional<Record> RecordFile::read(int n) const
+{
+    const QByteArray bytes = readRaw(n);
+    if (bytes.isEmpty())
+        return std::nullopt;
+    return Record::fromBytes(*m_layout, bytes);
+}
+
+Record RecordFile::readOrBlank(int n) const
+{
+    if (auto r = read(n))
+        return *r;
+    return Record(*m_layout);
+}
+
+QList<QByteArray> RecordFile::readAllRaw() const
+{
+    QList<QByteArray> out;
+    const int n = count();
+    if (n == 0)
+        return out;
+    const qint64 len = m_layout->length();
+    QByteArray all(len * n, Qt::Uninitialized);
+    qint64 got = 0;
+    if (!readFully(m_fd, all.data(), all.size(), 0, &got))
+        throw StoreError::fromErrno(errno, m_path, u"読み込むことが"_s);
+    out.reserve(n);
+    for (qint64 i = 0; i + len <= got; i += len)
+        out.append(all.mid(i, len));
+    return out;
+}
+
+void RecordFile::write(int n, const Record &record)
+{
+    if (m_fd < 0)
+        throw StoreError(StoreError::Kind::Invalid, m_path, u"読み取り専用で開いたファイルには書き込めません"_s);
+    const QByteArray bytes = record.toBytes(); // refuses unencodable text before touching the file
+    const qint64 len = m_layout->length();
+    const qint64 sz = size();
+    const int cnt = int(sz / len);
+    if (n < 1 || n > cnt + 1)
+        throw StoreError(StoreError::Kind::Invalid, m_path,
+                         QStringLiteral("レコード %1 には書き込めません（ファイルには %2 件あります）").arg(n).arg(cnt));
+    const bool appending = n == cnt + 1;
+    if (appending && sz % len != 0)
+        throw StoreError(StoreError::Kind::Damaged, m_path,
+                         u"ファイルの末尾に不完全なレコードがあるため、追加できません"_s);
+    if (appending && n > m_layout->maxRecords())
+        throw StoreError(StoreError::Kind::Limit, m_path,
+                         QStringLiteral("これ以上登録できません（%1件まで）").arg(m_layout->maxRecords()));
+    writeAt((qint64(n) - 1) * len, bytes, appending);
+}
+
+int RecordFile::append(const Record &record)
+{
+    const int n = count() + 1;
+    write(n, record);
+    return n;
+}
+
+void RecordFile::writeAt(qint64 offset, const QByteArray &bytes, bool appending)
+{
+    if (!writeFully(m_fd, bytes.constData(), bytes.size(), offset)) {
+        const int err = errno;
+        if (appending) // take back whatever part of the new record reached the file
+            (void)::ftruncate(m_fd, off_t(offset));
+        throw StoreError::fromErrno(err, m_path, u"書き込むことが"_s);
+    }
+    if (::fdatasync(m_fd) != 0) {
+        const int err = errno;
+        if (appending)
+            (void)::ftruncate(m_fd, off_t(offset));
+        throw StoreError::fromErrno(err, m_path, u"書き込むことが"_s);
+    }
+}
+
+void RecordFile::rewrite(const QString &target, const QString &scratch, const RecordLayout &layout,
+                         const QList<QByteArray> &records)
+{
+    QByteArray all;
+    all.reserve(qsizetype(records.size()) * layout.length());
+    for (const QByteArray &r : records) {
+        Q_ASSERT(r.size() == layout.length());
+        all.append(r);
+    }
+    int fd;
+    do {
+        fd = ::open(nativeName(scratch).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        throw StoreError::fromErrno(errno, scratch, u"作業ファイルを作ることが"_s);
+    auto fail = [&](const QString &file, const QString &action) {
+        const int err = errno;
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(nativeName(scratch).constData());
+        throw StoreError::fromErrno(err, file, action);
+    };
+    if (!writeFully(fd, all.constData(), all.size(), 0))
+        fail(scratch, u"作業ファイルに書き込むことが"_s);
+    if (::fsync(fd) != 0)
+        fail(scratch, u"作業ファイルに書き込むことが"_s);
+    if (::close(fd) != 0) {
+        fd = -1;
+        fail(scratch, u"作業ファイルに書き込むことが"_s);
+    }
+    fd = -1;
+    // One step: a crash leaves either the old file or the new one.
+    if (::rename(nativeName(scratch).constData(), nativeName(target).constData()) != 0)
+        fail(target, u"ファイルを置き換えることが"_s);
+    syncFolder(QFileInfo(target).absolutePath());
+}
+
+void rewriteRecords(const QString &folder, const QString &target, const QString &scratchName,
+                    const RecordLayout &layout, const QList<QByteArray> &records)
+{
+    {
+        RecordFile f(target, layout);
+        if (f.partialTail() != 0)
+            throw StoreError(StoreError::Kind::Damaged, target,
+                             u"ファイルの末尾に不完全なレコードがあるため、書き直せません"_s);
+    }
+    RecordFile::rewrite(target, QDir(folder).filePath(scratchName), layout, records);
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(nativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace tama

@@ -1,0 +1,74 @@
+#include "textfile.h"
+
+#include "../common/codec.h"
+#include "record.h"
+#include "storeerror.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama::textfile {
+
+ReadResult readLines(const QString &path)
+{
+    ReadResult r;
+    QFile f(path);
+    if (!f.exists())
+        return r;
+    if (!f.open(QIODevice::ReadOnly))
+        throw StoreError(StoreError::Kind::Io, path, u"読み込むことができませんでした（"_s + f.errorString() + u"）"_s);
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        throw StoreError(StoreError::Kind::Io, path, u"読み込むことができませんでした（"_s + f.errorString() + u"）"_s);
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        const bool last = end < 0;
+        if (last)
+            end = bytes.size();
+        qsizetype stop = end;
+        if (stop > start && bytes[stop - 1] == '\r')
+            --stop;
+        const cp932::DecodeResult d = cp932::decode(bytes.mid(start, stop - start));
+        if (!d.ok())
+            r.undecodable = true;
+        r.lines.append(d.text);
+        start = end + 1;
+    }
+    return r;
+}
+
+void writeLines(const QString &path, const QStringList &lines, const QString &label)
+{
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        requireEncodable(line, label);
+        bytes += cp932::encode(line).bytes;
+        bytes += "\r\n";
+    }
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        throw StoreError(StoreError::Kind::Io, path, u"書き込むことができませんでした（"_s + f.errorString() + u"）"_s);
+    if (f.write(bytes) != bytes.size() || !f.commit())
+        throw StoreError(StoreError::Kind::Io, path, u"書き込むことができませんでした（"_s + f.errorString() + u"）"_s);
+}
+
+void ensureExists(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    int fd;
+    do {
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        throw StoreError::fromErrno(errno, path, u"ファイルを作ることが"_s);
+    ::close(fd);
+}
+
+} // namespace tama::textfile

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tama::textfile {
+
+struct ReadResult {
+    QStringList lines;
+    bool undecodable = false; // some bytes were not code page 932 (shown as U+FFFD)
+};
+
+// Lines ended by CR LF (a lone LF is accepted too), decoded from code page 932.
+// A missing file reads as no lines. Throws StoreError when the file cannot be read.
+ReadResult readLines(const QString &path);
+
+// Writes every line followed by CR LF, crash-safely (a temporary file renamed over the
+// target). Refuses, before writing anything, text that code page 932 cannot hold.
+void writeLines(const QString &path, const QStringList &lines, const QString &label);
+
+// Creates an empty file when none exists.
+void ensureExists(const QString &path);
+
+} // namespace tama::textfile

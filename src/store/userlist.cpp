@@ -1,0 +1,98 @@
+#include "userlist.h"
+
+#include "../common/text.h"
+#include "recordfile.h"
+#include "storeerror.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama {
+
+namespace {
+const QString kMark = u"自"_s;
+const QString kNoMark = u"　"_s;
+constexpr int kMark_ = 0;
+constexpr int kName = 1;
+
+RecordFile::Mode modeFor(bool readOnly) { return readOnly ? RecordFile::Mode::ReadOnly : RecordFile::Mode::Create; }
+} // namespace
+
+bool UserRecord::isAutoStart() const { return trim(autoStartMark.left(1)) == kMark; }
+
+const RecordLayout &userLayout()
+{
+    static const RecordLayout layout(u"namae.dat"_s,
+                                     {{u"AutoStartMark"_s, u"自動起動の印"_s, 2}, {u"UserName"_s, u"お名前"_s, 18}},
+                                     UserList::kMaxUsers);
+    return layout;
+}
+
+QString UserList::fileName() { return u"namae.dat"_s; }
+
+UserList::UserList(const DataFolder &folder, bool readOnly) : m_path(folder.file(fileName())), m_readOnly(readOnly) {}
+
+QList<UserRecord> UserList::readAll() const
+{
+    RecordFile f(m_path, userLayout(), modeFor(m_readOnly));
+    QList<UserRecord> users;
+    const int n = f.count();
+    for (int i = 1; i <= n; ++i) {
+        const Record r = f.readOrBlank(i);
+        users.append({r.field(kMark_), r.field(kName)});
+    }
+    return users;
+}
+
+std::optional<int> UserList::autoStartRecord() const
+{
+    std::optional<int> found;
+    const QList<UserRecord> users = readAll();
+    for (int i = 0; i < users.size(); ++i)
+        if (users[i].isAutoStart())
+            found = i + 1; // the last one wins
+    return found;
+}
+
+void UserList::clearMarks()
+{
+    RecordFile f(m_path, userLayout());
+    const int n = f.count();
+    for (int i = 1; i <= n; ++i) {
+        Record r = f.readOrBlank(i);
+        if (trim(r.field(kMark_).left(1)) != kMark)
+            continue;
+        r.setField(kMark_, kNoMark);
+        f.write(i, r);
+    }
+}
+
+int UserList::markUser(const QString &name)
+{
+    const QString wanted = trim(name);
+    RecordFile f(m_path, userLayout());
+    const int n = f.count();
+    int target = 0;
+    for (int i = 1; i <= n && target == 0; ++i)
+        if (trim(f.readOrBlank(i).field(kName)) == wanted)
+            target = i;
+    if (target == 0)
+        throw StoreError(StoreError::Kind::Invalid, m_path, u"使用者「"_s + wanted + u"」が見つかりません"_s);
+    clearMarks();
+    Record r = f.readOrBlank(target);
+    r.setField(kMark_, kMark);
+    f.write(target, r);
+    return target;
+}
+
+int UserList::append(const QString &name)
+{
+    const QString trimmed = trim(name);
+    if (auto why = unsafeFileNameReason(trimmed))
+        throw StoreError(StoreError::Kind::Invalid, QString(), u"この名前は使えません: "_s + *why);
+    RecordFile f(m_path, userLayout());
+    Record r(userLayout());
+    r.setField(kName, trimmed);
+    return f.append(r);
+}
+
+} // namespace tama

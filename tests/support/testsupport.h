@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdlib>
+
+namespace tama::test {
+
+// Bytes from a hex literal: "82 60 20" → {0x82, 0x60, 0x20}. Spaces are ignored.
+QByteArray hex(const char *text);
+// n space bytes.
+QByteArray spaces(int n);
+
+QByteArray readFile(const QString &path);
+void writeFile(const QString &path, const QByteArray &bytes);
+
+// A data folder of its own for each test.
+class TempFolder {
+public:
+    TempFolder();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+    QByteArray read(const QString &name) const { return readFile(file(name)); }
+    void write(const QString &name, const QByteArray &bytes) const { writeFile(file(name), bytes); }
+    bool exists(const QString &name) const;
+    QStringList files() const; // every file name, sorted
+
+private:
+    QTemporaryDir m_dir;
+};
+
+inline void useOffscreenPlatform()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+} // namespace tama::test
+
+// Test mains that work without a display, from CTest and from a plain run.
+#define TAMA_TEST_MAIN(TestObject)                                                                           \
+    int main(int argc, char **argv)                                                                          \
+    {                                                                                                        \
+        tama::test::useOffscreenPlatform();                                                                  \
+        QCoreApplication app(argc, argv);                                                                    \
+        TestObject tc;                                                                                       \
+        return QTest::qExec(&tc, argc, argv);                                                                \
+    }
+
+#define TAMA_GUI_TEST_MAIN(TestObject)                                                                       \
+    int main(int argc, char **argv)                                                                          \
+    {                                                                                                        \
+        tama::test::useOffscreenPlatform();                                                                  \
+        QApplication app(argc, argv);                                                                        \
+        TestObject tc;                                                                                       \
+        return QTest::qExec(&tc, argc, argv);                                                                \
+    }
