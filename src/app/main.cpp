@@ -1,7 +1,57 @@
+#include "app/qtdialogs.h"
+#include "app/windowregistry.h"
+#include "startup/patinkest.h"
+#include "store/datafolder.h"
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QLockFile>
+#include <QMessageBox>
+
+using namespace Qt::Literals::StringLiterals;
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(u"tamanote"_s);
+    QApplication::setApplicationDisplayName(u"タマノート"_s);
+    QApplication::setApplicationVersion(u"2.0"_s);
+    QApplication::setWindowIcon(QIcon(u":/icons/tamanote.png"_s));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"タマノート — パチンコ日記"_s);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption dataOption(u"data"_s, u"データフォルダ"_s, u"DIR"_s);
+    parser.addOption(dataOption);
+    parser.process(app);
+
+    tama::QtDialogs dialogs;
+    tama::setDialogs(&dialogs);
+
+    QString folder = parser.isSet(dataOption) ? parser.value(dataOption) : tama::DataFolder::defaultPath();
+    if (!QDir().mkpath(folder)) {
+        dialogs.error(u"データフォルダ「"_s + folder + u"」を作れません。"_s, u"エラー"_s);
+        return 1;
+    }
+    folder = QDir(folder).absolutePath();
+
+    // One writer per data folder.
+    QLockFile lock(QDir(folder).filePath(u".tamanote.lock"_s));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        const QString why = lock.error() == QLockFile::LockFailedError
+                                ? u"このデータフォルダは別のタマノートが使っています。"_s
+                                : u"データフォルダに書き込めません。"_s;
+        dialogs.error(why + u"\n"_s + folder, u"エラー"_s);
+        return 1;
+    }
+
+    tama::DiaryState state(folder);
+    tama::WindowRegistry registry(state);
+    registry.get<tama::PATINKEST>()->Form_Load();
+    const int rc = QApplication::exec();
+    registry.unloadAll();
+    return rc;
 }
