@@ -1,7 +1,238 @@
 #include "cli/cli.h"
 
+#include "context.h"
+#include "store/foldercheck.h"
+#include "store/storeerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
 namespace tama::cli {
 
-int run(const QStringList &) { return 2; }
+namespace {
+
+const QString kProgram = u"tamanote-cli"_s;
+const QString kVersion = u"2.0"_s;
+
+const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS]
+
+タマノートのデータフォルダを読み取り専用で調べます。ファイルを作ったり書き換えたりはしません。
+
+COMMAND:
+  users [--json]
+      使用者の一覧（番号、自動起動の印、お名前）と、起動時に開く使用者。
+  cards --user NAME --year YYYY [--json | --csv [--encoding utf-8|cp932]]
+      使用者 NAME（namae.dat に保存されている名前）の YYYY 年の日記のカード。
+      --json はフィールドを保存されているとおりの文字数で出します（空白を削りません）。
+      --csv は表計算ソフト用: 見出し行と1枚1行、空白を削った文字、金額は円、損益額付き、
+      行末 CR LF。既定の --encoding utf-8 は BOM 付き UTF-8、cp932 は Shift-JIS です。
+      日記ファイルがなければカードは 0 枚です。
+  stores [--json]
+      店の一覧（patishop.dat の順）。
+  models --category 羽物|デジパチ|権利物|一般電役|ＣＲデジパチ [--json]
+      その種類の機種の一覧（機種ファイルの順）。
+  model-list --store NAME [--json]
+      店 NAME に置いてある機種の一覧（区分番号と機種名）。
+  check [--json]
+      データフォルダの各ファイルを調べ、1ファイル1行で ok NAME または damaged NAME: 理由
+      を出します。作業ファイルの残りや長すぎる機種名は note として出します。
+
+OPTIONS:
+  --data DIR   データフォルダ（既定: このプログラムのアプリケーションデータフォルダ）
+  --help       この説明を出します
+  --version    版を出します
+
+終了状態: 0 成功、1 ファイルの誤りや壊れたデータが見つかった、2 使い方の誤り。
+--json の出力は UTF-8 の JSON、それ以外は1項目1行の UTF-8 の文章です。
+)"_s;
+
+struct CommandSpec {
+    QString name;
+    QStringList values; // options that take a value
+    QStringList flags;
+    int (*run)(const Context &);
+};
+
+const QList<CommandSpec> &commands()
+{
+    static const QList<CommandSpec> list = {
+        {u"users"_s, {}, {u"json"_s}, usersCommand},
+        {u"cards"_s, {u"user"_s, u"year"_s, u"encoding"_s}, {u"json"_s, u"csv"_s}, cardsCommand},
+        {u"stores"_s, {}, {u"json"_s}, storesCommand},
+        {u"models"_s, {u"category"_s}, {u"json"_s}, modelsCommand},
+        {u"model-list"_s, {u"store"_s}, {u"json"_s}, modelListCommand},
+        {u"check"_s, {}, {u"json"_s}, checkCommand},
+    };
+    return list;
+}
+
+const CommandSpec *findCommand(const QString &name)
+{
+    for (const CommandSpec &c : commands())
+        if (c.name == name)
+            return &c;
+    return nullptr;
+}
+
+void write(QIODevice &device, const QString &text) { device.write(text.toUtf8()); }
+
+struct Parsed {
+    bool help = false;
+    bool version = false;
+    std::optional<QString> data;
+    QString command;
+    QMap<QString, QString> values;
+    QSet<QString> flags;
+};
+
+// Options may come before or after the command; every option is checked against the
+// command once it is known.
+Parsed parse(const QStringList &arguments)
+{
+    static const QStringList valueOptions = {u"data"_s, u"user"_s, u"year"_s, u"encoding"_s, u"category"_s, u"store"_s};
+    static const QStringList flagOptions = {u"json"_s, u"csv"_s};
+    Parsed p;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == u"--help"_s || a == u"-h"_s) {
+            p.help = true;
+        } else if (a == u"--version"_s) {
+            p.version = true;
+        } else if (a.startsWith(u"--"_s)) {
+            QString name = a.mid(2);
+            std::optional<QString> value;
+            if (const qsizetype eq = name.indexOf(u'='); eq >= 0) {
+                value = name.mid(eq + 1);
+                name.truncate(eq);
+            }
+            if (valueOptions.contains(name)) {
+                if (!value) {
+                    if (i + 1 >= arguments.size())
+                        throw UsageError{u"--"_s + name + u" には値が必要です"_s};
+                    value = arguments[++i];
+                }
+                if (p.values.contains(name) || (name == u"data"_s && p.data))
+                    throw UsageError{u"--"_s + name + u" が2回指定されています"_s};
+                if (name == u"data"_s)
+                    p.data = *value;
+                else
+                    p.values.insert(name, *value);
+            } else if (flagOptions.contains(name) && !value) {
+                p.flags.insert(name);
+            } else {
+                throw UsageError{u"知らないオプションです: "_s + a};
+            }
+        } else if (a.startsWith(u'-') && a.size() > 1) {
+            throw UsageError{u"知らないオプションです: "_s + a};
+        } else if (p.command.isEmpty()) {
+            p.command = a;
+        } else {
+            throw UsageError{u"余分な引数があります: "_s + a};
+        }
+    }
+    return p;
+}
+
+void checkOptions(const CommandSpec &spec, const Parsed &p)
+{
+    for (auto it = p.values.cbegin(); it != p.values.cend(); ++it)
+        if (!spec.values.contains(it.key()))
+            throw UsageError{spec.name + u" には --"_s + it.key() + u" は使えません"_s};
+    for (const QString &f : p.flags)
+        if (!spec.flags.contains(f))
+            throw UsageError{spec.name + u" には --"_s + f + u" は使えません"_s};
+}
+
+} // namespace
+
+QString Context::required(const QString &name) const
+{
+    if (!values.contains(name))
+        throw UsageError{command + u" には --"_s + name + u" が必要です"_s};
+    return values.value(name);
+}
+
+void Context::line(const QString &text) const { write(out, text + u'\n'); }
+
+void Context::errorLine(const QString &text) const { write(err, kProgram + u": "_s + text + u'\n'); }
+
+void Context::json(const QJsonObject &object) const { out.write(QJsonDocument(object).toJson(QJsonDocument::Indented)); }
+
+bool Context::reportDamage(const QString &fileName) const
+{
+    const auto kind = dataFileKind(fileName);
+    if (!kind)
+        return true;
+    const FileCheck check = checkDataFile(folder, fileName, *kind);
+    if (!check.damaged())
+        return true;
+    errorLine(u"damaged "_s + fileName + u": "_s + check.problems.join(u"; "_s));
+    return false;
+}
+
+int run(const QStringList &arguments, QIODevice &out, QIODevice &err)
+{
+    Parsed p;
+    try {
+        p = parse(arguments);
+    } catch (const UsageError &e) {
+        write(err, kProgram + u": "_s + e.message + u"（--help で使い方を表示します）\n"_s);
+        return 2;
+    }
+    if (p.help) {
+        write(out, kUsage);
+        return 0;
+    }
+    if (p.version) {
+        write(out, kProgram + u' ' + kVersion + u'\n');
+        return 0;
+    }
+    if (p.command.isEmpty()) {
+        write(err, kUsage);
+        return 2;
+    }
+
+    QString folder;
+    try {
+        const CommandSpec *spec = findCommand(p.command);
+        if (!spec)
+            throw UsageError{u"知らないコマンドです: "_s + p.command};
+        checkOptions(*spec, p);
+        if (p.data) {
+            if (p.data->isEmpty())
+                throw UsageError{u"--data にフォルダを指定してください"_s};
+            if (!QFileInfo(*p.data).isDir()) {
+                write(err, kProgram + u": データフォルダがありません: "_s + *p.data + u'\n');
+                return 1;
+            }
+            folder = *p.data;
+        } else {
+            folder = DataFolder::defaultPath();
+        }
+        const Context c{DataFolder(folder), p.command, p.values, p.flags, out, err};
+        return spec->run(c);
+    } catch (const UsageError &e) {
+        write(err, kProgram + u": "_s + e.message + u"（--help で使い方を表示します）\n"_s);
+        return 2;
+    } catch (const StoreError &e) {
+        write(err, kProgram + u": "_s + e.message() + u'\n');
+        return 1;
+    }
+}
+
+int run(const QStringList &arguments)
+{
+    QFile out;
+    QFile err;
+    if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly))
+        return 1;
+    return run(arguments, out, err);
+}
 
 } // namespace tama::cli

@@ -1,0 +1,228 @@
+#include "context.h"
+#include "csv.h"
+
+#include "common/text.h"
+#include "store/catalogue.h"
+#include "store/diary.h"
+#include "store/foldercheck.h"
+#include "store/modellist.h"
+#include "store/storeerror.h"
+#include "store/storefile.h"
+#include "store/userlist.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama::cli {
+
+namespace {
+
+// A card's impression on one line of the text form.
+QString oneLine(QString text)
+{
+    text.replace(u"\r\n"_s, u" / "_s);
+    text.replace(u'\n', u" / "_s);
+    text.replace(u'\r', u" / "_s);
+    return text;
+}
+
+QString kindName(FileCheck::Kind kind)
+{
+    switch (kind) {
+    case FileCheck::Kind::UserList: return u"users"_s;
+    case FileCheck::Kind::Diary: return u"diary"_s;
+    case FileCheck::Kind::StoreFile: return u"stores"_s;
+    case FileCheck::Kind::Catalogue: return u"catalogue"_s;
+    case FileCheck::Kind::ModelList: return u"model-list"_s;
+    case FileCheck::Kind::Scratch: return u"scratch"_s;
+    }
+    return {};
+}
+
+QString checkLine(const FileCheck &f)
+{
+    if (f.kind == FileCheck::Kind::Scratch)
+        return u"note "_s + f.name + u": "_s + f.notes.join(u"; "_s);
+    QStringList parts = f.problems;
+    for (const QString &n : f.notes)
+        parts.append(u"note: "_s + n);
+    const QString head = (f.damaged() ? u"damaged "_s : u"ok "_s) + f.name;
+    return parts.isEmpty() ? head : head + u": "_s + parts.join(u"; "_s);
+}
+
+int statusAfter(const Context &c, const QString &fileName) { return c.reportDamage(fileName) ? 0 : 1; }
+
+} // namespace
+
+int usersCommand(const Context &c)
+{
+    const UserList users(c.folder, true);
+    const QList<UserRecord> list = users.readAll();
+    const std::optional<int> autoStart = users.autoStartRecord();
+
+    if (c.has(u"json"_s)) {
+        QJsonArray array;
+        for (qsizetype i = 0; i < list.size(); ++i)
+            array.append(QJsonObject{{u"no"_s, int(i + 1)},
+                                     {u"AutoStartMark"_s, trim(list[i].autoStartMark)},
+                                     {u"UserName"_s, trim(list[i].userName)}});
+        c.json({{u"users"_s, array}, {u"auto_start"_s, autoStart ? QJsonValue(*autoStart) : QJsonValue()}});
+    } else {
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            QString line = QString::number(i + 1) + u'\t' + trim(list[i].autoStartMark) + u'\t' + trim(list[i].userName);
+            if (autoStart == i + 1)
+                line += u"\t(起動時に開く)"_s;
+            c.line(line);
+        }
+    }
+    return statusAfter(c, UserList::fileName());
+}
+
+int cardsCommand(const Context &c)
+{
+    const QString user = c.required(u"user"_s);
+    const QString year = c.required(u"year"_s);
+    static const QRegularExpression fourDigits(u"^[0-9]{4}$"_s);
+    if (!fourDigits.match(year).hasMatch())
+        throw UsageError{u"--year は4桁の数字で指定してください: "_s + year};
+    if (!diaryUserPart(user)) {
+        const QString why = unsafeFileNameReason(trim(user.left(9))).value_or(QString());
+        throw UsageError{u"この名前の日記はデータフォルダの外を指すため開けません: "_s + why};
+    }
+    const bool csv = c.has(u"csv"_s);
+    if (csv && c.has(u"json"_s))
+        throw UsageError{u"--json と --csv は同時に使えません"_s};
+    CsvEncoding encoding = CsvEncoding::Utf8;
+    if (c.values.contains(u"encoding"_s)) {
+        if (!csv)
+            throw UsageError{u"--encoding は --csv と一緒に使います"_s};
+        const QString e = c.value(u"encoding"_s).toLower();
+        if (e == u"cp932"_s)
+            encoding = CsvEncoding::Cp932;
+        else if (e != u"utf-8"_s)
+            throw UsageError{u"--encoding は utf-8 か cp932 です: "_s + c.value(u"encoding"_s)};
+    }
+
+    const QString fileName = DiaryFileName(user, year);
+    const DiaryFile diary(c.folder, fileName, RecordFile::Mode::ReadOnly); // a missing diary stays missing
+    const QList<CardRecord> cards = diary.readAll();
+    const QStringList &names = cardFieldNames();
+
+    if (c.has(u"json"_s)) {
+        QJsonArray array;
+        for (qsizetype i = 0; i < cards.size(); ++i) {
+            QJsonObject o{{u"no"_s, int(i + 1)}, {u"candidate"_s, cards[i].isCandidate()}};
+            for (int f = 0; f < names.size(); ++f)
+                o.insert(names[f], cards[i].field(CardRecord::Field(f)));
+            array.append(o);
+        }
+        c.json({{u"file"_s, fileName}, {u"count"_s, int(cards.size())}, {u"cards"_s, array}});
+    } else if (csv) {
+        QString text = csvRow({u"番号"_s, u"日付"_s, u"開始時刻"_s, u"終了時刻"_s, u"店名"_s, u"種類"_s, u"機種名"_s,
+                               u"投資額"_s, u"換金額"_s, u"損益額"_s, u"営業日"_s, u"感想"_s, u"削除候補"_s});
+        for (qsizetype i = 0; i < cards.size(); ++i) {
+            const CardRecord &k = cards[i];
+            auto t = [&k](CardRecord::Field f) { return trim(k.field(f)); };
+            text += csvRow({QString::number(i + 1), t(CardRecord::VisitDate), t(CardRecord::StartTime),
+                            t(CardRecord::EndTime), t(CardRecord::StoreName), t(CardRecord::Category),
+                            t(CardRecord::ModelName), QString::number(k.investmentYen()),
+                            QString::number(k.cashOutYen()), QString::number(k.profitYen()), t(CardRecord::DayType),
+                            t(CardRecord::Impression), k.isCandidate() ? u"削除候補"_s : QString()});
+        }
+        c.out.write(csvBytes(text, encoding));
+    } else {
+        for (qsizetype i = 0; i < cards.size(); ++i) {
+            QStringList parts{QString::number(i + 1)};
+            for (int f = 0; f < names.size(); ++f)
+                parts.append(oneLine(trim(cards[i].field(CardRecord::Field(f)))));
+            c.line(parts.join(u'\t'));
+        }
+    }
+    return statusAfter(c, fileName);
+}
+
+int storesCommand(const Context &c)
+{
+    const QStringList stores = StoreFile(c.folder, true).list();
+    if (c.has(u"json"_s))
+        c.json({{u"stores"_s, QJsonArray::fromStringList(stores)}});
+    else
+        for (const QString &s : stores)
+            c.line(s);
+    return statusAfter(c, StoreFile::fileName());
+}
+
+int modelsCommand(const Context &c)
+{
+    const QString caption = c.required(u"category"_s);
+    const CategoryInfo *category = categoryByCaption(caption);
+    if (!category)
+        category = categoryByCaption(toFullWidth(caption)); // CRデジパチ typed half-width
+    if (!category) {
+        QStringList captions;
+        for (const CategoryInfo &k : categories())
+            captions.append(k.caption);
+        throw UsageError{u"種類は "_s + captions.join(u'|') + u" のどれかです: "_s + caption};
+    }
+    const ModelCatalogue catalogue(c.folder, *category, true);
+    const QString fileName = QFileInfo(catalogue.path()).fileName();
+    const QStringList models = catalogue.list();
+    if (c.has(u"json"_s))
+        c.json({{u"file"_s, fileName}, {u"models"_s, QJsonArray::fromStringList(models)}});
+    else
+        for (const QString &m : models)
+            c.line(m);
+    return statusAfter(c, fileName);
+}
+
+int modelListCommand(const Context &c)
+{
+    const QString store = c.required(u"store"_s);
+    std::optional<ModelListFile> file;
+    try {
+        file.emplace(c.folder, store);
+    } catch (const StoreError &e) {
+        throw UsageError{u"--store: "_s + e.message()};
+    }
+    const QList<ModelListEntry> entries = file->read(false); // looking must not create the file
+    if (c.has(u"json"_s)) {
+        QJsonArray array;
+        for (const ModelListEntry &e : entries)
+            array.append(QJsonObject{{u"section"_s, e.section}, {u"model"_s, trimRight(e.model)}});
+        c.json({{u"file"_s, file->fileName()}, {u"entries"_s, array}});
+    } else {
+        for (const ModelListEntry &e : entries)
+            c.line(QString::number(e.section) + u'\t' + trimRight(e.model));
+    }
+    return statusAfter(c, file->fileName());
+}
+
+int checkCommand(const Context &c)
+{
+    const QList<FileCheck> checks = checkFolder(c.folder);
+    bool damaged = false;
+    if (c.has(u"json"_s)) {
+        QJsonArray array;
+        for (const FileCheck &f : checks) {
+            damaged = damaged || f.damaged();
+            array.append(QJsonObject{{u"name"_s, f.name},
+                                     {u"kind"_s, kindName(f.kind)},
+                                     {u"status"_s, f.damaged() ? u"damaged"_s : u"ok"_s},
+                                     {u"problems"_s, QJsonArray::fromStringList(f.problems)},
+                                     {u"notes"_s, QJsonArray::fromStringList(f.notes)}});
+        }
+        c.json({{u"files"_s, array}, {u"damaged"_s, damaged}});
+    } else {
+        for (const FileCheck &f : checks) {
+            damaged = damaged || f.damaged();
+            c.line(checkLine(f));
+        }
+    }
+    return damaged ? 1 : 0;
+}
+
+} // namespace tama::cli

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "store/datafolder.h"
+
+#include <QIODevice>
+#include <QJsonObject>
+#include <QMap>
+#include <QSet>
+#include <QString>
+
+namespace tama::cli {
+
+// A wrong command line: reported in one line, exit status 2.
+struct UsageError {
+    QString message;
+};
+
+// The parsed command line and where the output goes.
+struct Context {
+    DataFolder folder;
+    QString command;
+    QMap<QString, QString> values; // --user taro → {"user", "taro"}
+    QSet<QString> flags;           // --json → "json"
+    QIODevice &out;
+    QIODevice &err;
+
+    bool has(const QString &flag) const { return flags.contains(flag); }
+    QString value(const QString &name) const { return values.value(name); }
+    // The value of an option that the command cannot do without.
+    QString required(const QString &name) const;
+
+    void line(const QString &text) const;      // UTF-8, LF
+    void errorLine(const QString &text) const; // "tamanote-cli: text" on stderr
+    void json(const QJsonObject &object) const;
+    // Checks the data file a command read and reports damage on stderr; true when sound.
+    bool reportDamage(const QString &fileName) const;
+};
+
+// The commands; each returns the exit status.
+int usersCommand(const Context &c);
+int cardsCommand(const Context &c);
+int storesCommand(const Context &c);
+int modelsCommand(const Context &c);
+int modelListCommand(const Context &c);
+int checkCommand(const Context &c);
+
+} // namespace tama::cli

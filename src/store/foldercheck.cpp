@@ -1,0 +1,191 @@
+#include "foldercheck.h"
+
+#include "../common/codec.h"
+#include "../common/text.h"
+#include "catalogue.h"
+#include "diary.h"
+#include "modellist.h"
+#include "recordfile.h"
+#include "storeerror.h"
+#include "storefile.h"
+#include "userlist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama {
+
+namespace {
+
+constexpr int kLongestModelLine = 15;
+
+const CategoryInfo *catalogueByFileName(const QString &name)
+{
+    const QString lower = name.toLower();
+    for (const CategoryInfo &c : categories())
+        if (c.fileName.toLower() == lower)
+            return &c;
+    return nullptr;
+}
+
+QString hexBytes(const QByteArray &bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
+
+QString notCp932(const QByteArray &bytes)
+{
+    return u"Shift-JIS（コードページ 932）でないバイト "_s + hexBytes(bytes) + u" があります"_s;
+}
+
+// Only the fields the program reads as text are decoded; the rest (reserved store
+// fields, catalogue details) are carried byte for byte and may hold anything.
+void checkRecords(const QString &path, const RecordLayout &layout, int interpretedFields, FileCheck &check)
+{
+    const RecordFile file(path, layout, RecordFile::Mode::ReadOnly);
+    if (const int tail = file.partialTail())
+        check.problems.append(QStringLiteral("長さ %1 バイトがレコード長 %2 の倍数ではありません（末尾の %3 バイトは不完全なレコードです）")
+                                  .arg(file.size())
+                                  .arg(layout.length())
+                                  .arg(tail));
+
+    const QList<QByteArray> records = file.readAllRaw();
+    QString first;
+    int more = 0;
+    for (qsizetype r = 0; r < records.size(); ++r) {
+        for (int f = 0; f < interpretedFields; ++f) {
+            const cp932::DecodeResult d = cp932::decode(records[r].mid(layout.offset(f), layout.field(f).width));
+            if (d.ok())
+                continue;
+            if (!first.isEmpty()) {
+                ++more;
+                continue;
+            }
+            first = QStringLiteral("レコード %1 の %2（%3）に").arg(r + 1).arg(layout.field(f).name, layout.field(f).label) +
+                    notCp932(d.badBytes);
+        }
+    }
+    if (!first.isEmpty())
+        check.problems.append(more == 0 ? first : first + QStringLiteral("（ほかに %1 か所）").arg(more));
+
+    if (records.size() > layout.maxRecords())
+        check.notes.append(QStringLiteral("%1 件あり、このプログラムが扱える %2 件を超えています")
+                               .arg(records.size())
+                               .arg(layout.maxRecords()));
+}
+
+void checkModelList(const QString &path, FileCheck &check)
+{
+    QFile file(path);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        check.problems.append(u"読み込むことができませんでした（"_s + file.errorString() + u"）"_s);
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+
+    // Split the way the readers do (CR LF, a lone LF accepted), keeping line numbers.
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        qsizetype stop = end;
+        if (stop > start && bytes[stop - 1] == '\r')
+            --stop;
+        const cp932::DecodeResult d = cp932::decode(bytes.mid(start, stop - start));
+        if (!d.ok() && check.problems.isEmpty())
+            check.problems.append(QStringLiteral("%1 行目に").arg(lines.size() + 1) + notCp932(d.badBytes));
+        lines.append(d.text);
+        start = end + 1;
+    }
+
+    // Longer lines are never written by the program but read without harm.
+    for (const ModelListEntry &e : ModelListFile::parse(lines)) {
+        const QString model = trimRight(e.model);
+        if (model.size() > kLongestModelLine)
+            check.notes.append(QStringLiteral("機種名「%1」が %2 文字あります（%3 文字まで）")
+                                   .arg(model)
+                                   .arg(model.size())
+                                   .arg(kLongestModelLine));
+    }
+}
+
+} // namespace
+
+std::optional<FileCheck::Kind> dataFileKind(const QString &name)
+{
+    if (name.isEmpty() || name.startsWith(u'.'))
+        return std::nullopt;
+    if (name == UserList::fileName())
+        return FileCheck::Kind::UserList;
+    if (name == StoreFile::fileName())
+        return FileCheck::Kind::StoreFile;
+    if (name == DiaryFile::scratchName() || name == StoreFile::scratchName())
+        return FileCheck::Kind::Scratch;
+    if (catalogueByFileName(name))
+        return FileCheck::Kind::Catalogue;
+    static const QRegularExpression diary(u"^.+\\.[0-9]{4}\\.dat$"_s);
+    if (diary.match(name).hasMatch())
+        return FileCheck::Kind::Diary;
+    if (!name.contains(u'.'))
+        return FileCheck::Kind::ModelList;
+    return std::nullopt;
+}
+
+FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck::Kind kind)
+{
+    FileCheck check{name, kind, {}, {}};
+    const QString path = folder.file(name);
+    try {
+        switch (kind) {
+        case FileCheck::Kind::UserList:
+            checkRecords(path, userLayout(), userLayout().fieldCount(), check);
+            break;
+        case FileCheck::Kind::Diary:
+            checkRecords(path, cardLayout(), cardLayout().fieldCount(), check);
+            break;
+        case FileCheck::Kind::StoreFile:
+            checkRecords(path, storeLayout(), 1, check);
+            break;
+        case FileCheck::Kind::Catalogue: {
+            const CategoryInfo *c = catalogueByFileName(name);
+            checkRecords(path, c ? *c->layout : *categories().first().layout, 1, check);
+            break;
+        }
+        case FileCheck::Kind::ModelList:
+            checkModelList(path, check);
+            break;
+        case FileCheck::Kind::Scratch:
+            if (QFile::exists(path))
+                check.notes.append(u"書き直しが中断されたときに残る作業ファイルです（データファイルは無事です）"_s);
+            break;
+        }
+    } catch (const StoreError &e) {
+        check.problems.append(e.reason());
+    }
+    return check;
+}
+
+QList<FileCheck> checkFolder(const DataFolder &folder)
+{
+    const QDir dir(folder.path());
+    if (!dir.exists())
+        throw StoreError(StoreError::Kind::Io, folder.path(), u"データフォルダがありません"_s);
+    QStringList names = dir.entryList(QDir::Files | QDir::NoDotAndDotDot);
+    if (!dir.isReadable())
+        throw StoreError(StoreError::Kind::Io, folder.path(), u"データフォルダを読むことができません"_s);
+    std::sort(names.begin(), names.end()); // the same order on every system
+
+    QList<FileCheck> checks;
+    for (const QString &name : names)
+        if (const auto kind = dataFileKind(name))
+            checks.append(checkDataFile(folder, name, *kind));
+    return checks;
+}
+
+} // namespace tama
