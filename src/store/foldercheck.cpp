@@ -35,9 +35,12 @@ const CategoryInfo *catalogueByFileName(const QString &name)
 
 QString hexBytes(const QByteArray &bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
 
-QString notCp932(const QByteArray &bytes)
+// d.badOffset counts from the start of the field or line.
+QString notCp932(const cp932::DecodeResult &d)
 {
-    return u"Shift-JIS（コードページ 932）でないバイト "_s + hexBytes(bytes) + u" があります"_s;
+    return QStringLiteral("Shift-JIS（コードページ 932）でないバイト %1 があります（%2 バイト目）")
+        .arg(hexBytes(d.badBytes))
+        .arg(d.badOffset.value_or(0) + 1);
 }
 
 // Only the fields the program reads as text are decoded; the rest (reserved store
@@ -64,7 +67,7 @@ void checkRecords(const QString &path, const RecordLayout &layout, int interpret
                 continue;
             }
             first = QStringLiteral("レコード %1 の %2（%3）に").arg(r + 1).arg(layout.field(f).name, layout.field(f).label) +
-                    notCp932(d.badBytes);
+                    notCp932(d);
         }
     }
     if (!first.isEmpty())
@@ -99,7 +102,7 @@ void checkModelList(const QString &path, FileCheck &check)
             --stop;
         const cp932::DecodeResult d = cp932::decode(bytes.mid(start, stop - start));
         if (!d.ok() && check.problems.isEmpty())
-            check.problems.append(QStringLiteral("%1 行目に").arg(lines.size() + 1) + notCp932(d.badBytes));
+            check.problems.append(QStringLiteral("%1 行目に").arg(lines.size() + 1) + notCp932(d));
         lines.append(d.text);
         start = end + 1;
     }
