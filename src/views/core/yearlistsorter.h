@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace tama {
+
+class YearList;
+
+// The order of the year list's lines and the column buttons that change it. Each
+// press*() does what pressing that button does, toggles included.
+class YearListSorter {
+public:
+    enum class Column { No, Date, Store, Model, Investment, CashOut, Profit };
+
+    // Starts in the order of the list (record order), every toggle off.
+    explicit YearListSorter(const YearList &list);
+
+    void press(Column column);
+
+    // Ascending by the column's text without regard to case, equal texts by record
+    // number. No and date both order by record number.
+    void SortByColumn(Column column);
+    // The lines in the exact reverse order.
+    void ReverseList();
+    // Ascending by profit: largest loss first, equal losses the later record first,
+    // equal gains the earlier record first.
+    void sortByProfit();
+
+    // Indexes into list.lines(), top to bottom.
+    const QList<int> &order() const { return m_order; }
+    QStringList texts() const;
+
+    bool noToggle() const { return m_no; }
+    bool investmentToggle() const { return m_investment; }
+    bool cashOutToggle() const { return m_cashOut; }
+    bool profitToggle() const { return m_profit; }
+
+private:
+    void sortByKey(const QList<QString> &keys);
+
+    const YearList *m_list;
+    QList<int> m_order;
+    QList<QString> m_storeKeys; // case-folded column texts
+    QList<QString> m_modelKeys;
+    QList<QString> m_investmentKeys;
+    QList<QString> m_cashOutKeys;
+    QList<QString> m_profitKeys; // profit right-aligned in 7
+    bool m_no = false;
+    bool m_investment = false;
+    bool m_cashOut = false;
+    bool m_profit = false;
+};
+
+} // namespace tama
