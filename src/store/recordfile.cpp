@@ -218,6 +218,8 @@ void RecordFile::rewrite(const QString &target, const QString &scratch, const Re
         fail(scratch, u"作業ファイルに書き込むことが"_s);
     }
     fd = -1;
+    if (beforeReplaceHook)
+        beforeReplaceHook();
     // One step: a crash leaves either the old file or the new one.
     if (::rename(nativeName(scratch).constData(), nativeName(target).constData()) != 0)
         fail(target, u"ファイルを置き換えることが"_s);

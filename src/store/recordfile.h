@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace tama {
@@ -49,6 +50,10 @@ public:
     // scratch file, flushed to disk and renamed over the target in one step.
     static void rewrite(const QString &target, const QString &scratch, const RecordLayout &layout,
                         const QList<QByteArray> &records);
+
+    // Test hook: called after the scratch file is on disk and before it replaces the
+    // target, so a test can stop the process there. Never set by the program.
+    static inline std::function<void()> beforeReplaceHook;
 
 private:
     void writeAt(qint64 offset, const QByteArray &bytes, bool appending);
