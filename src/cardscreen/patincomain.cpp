@@ -1,73 +1,560 @@
 #include "patincomain.h"
 
 #include "app/windowregistry.h"
+#include "buttonart.h"
+#include "cardscreen/core/carddigits.h"
+#include "cardscreen/core/daterepair.h"
+#include "cardscreen/core/datescroller.h"
+#include "cardscreen/core/profit.h"
+#include "cardscreen/core/spinner.h"
+#include "cardscreen/core/timeorder.h"
+#include "common/clock.h"
+#include "common/dates.h"
 #include "common/dialogs.h"
+#include "common/text.h"
+#include "picturebutton.h"
+#include "startup/newname.h"
+#include "startup/patinkest.h"
 #include "store/diary.h"
+#include "store/modellist.h"
 #include "store/storeerror.h"
 
 #include <QCloseEvent>
-#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+
+template <class W> W *named(W *w, const QString &name)
+{
+    w->setObjectName(name);
+    return w;
+}
+
+QLabel *label(const QString &name, const QString &text, QWidget *parent)
+{
+    return named(new QLabel(text, parent), name);
+}
+
+QLineEdit *box(const QString &name, int maxLength, int widthChars, QWidget *parent)
+{
+    auto *e = named(new QLineEdit(parent), name);
+    e->setMaxLength(maxLength);
+    e->setAlignment(Qt::AlignCenter);
+    const int w = e->fontMetrics().horizontalAdvance(u'0') * widthChars + 14;
+    e->setFixedWidth(w);
+    return e;
+}
+
+QScrollBar *spinner(const QString &name, QWidget *parent)
+{
+    auto *s = named(new QScrollBar(Qt::Vertical, parent), name);
+    s->setFixedHeight(34);
+    return s;
+}
+
+bool blank(const QLineEdit *e) { return trim(e->text()).isEmpty(); }
+bool zeroOrBlank(const QLineEdit *e) { return blank(e) || trim(e->text()) == u"0"_s; }
+
+QString fourDigits(int year) { return QStringLiteral("%1").arg(year, 4, 10, QChar(u'0')); }
+
+QStringList texts(std::initializer_list<const QLineEdit *> boxes)
+{
+    QStringList t;
+    for (const QLineEdit *b : boxes)
+        t << b->text();
+    return t;
+}
+
+} // namespace
+
 PatincoMain::PatincoMain(WindowRegistry &registry) : m_registry(registry)
 {
     setObjectName(u"PatincoMain"_s);
-    auto *central = new QWidget(this);
-    auto *form = new QFormLayout(central);
-    Text2 = new QLineEdit(central);
-    Text2->setObjectName(u"Text2"_s);
-    Text2->hide();
-    Label22 = new QLabel(central);
-    Label22->setObjectName(u"Label22"_s);
-    Label19 = new QLabel(central);
-    Label19->setObjectName(u"Label19"_s);
-    form->addRow(u"年"_s, Label22);
-    form->addRow(u"新規カード番号"_s, Label19);
-    setCentralWidget(central);
-    connect(Text2, &QLineEdit::textChanged, this, &PatincoMain::Text2_Change);
-    resize(480, 160);
+    buildControls();
+    buildLayout();
+    buildMenus();
+    connectHandlers();
+    setWindowTitle(u"タマノート Ver2.0  "_s);
 }
+
+void PatincoMain::buildControls()
+{
+    auto *c = new QWidget(this);
+    c->setObjectName(u"central"_s);
+    setCentralWidget(c);
+
+    using M = ButtonArt::Motif;
+    auto picture = [c](const QString &name, M motif, const QString &tip) {
+        auto *b = named(new PictureButton(ButtonArt::picture(motif, false), ButtonArt::picture(motif, true), c), name);
+        b->setToolTip(tip);
+        b->setEnabled(false); // until its window is there
+        return b;
+    };
+    Picture1 = picture(u"Picture1"_s, M::Graph, u"グラフ表示"_s);
+    Picture2 = picture(u"Picture2"_s, M::List, u"リスト表示"_s);
+    Picture3 = picture(u"Picture3"_s, M::Organise, u"カードの整理"_s);
+    Picture4 = picture(u"Picture4"_s, M::Store, u"店データ設定"_s);
+    Picture5 = picture(u"Picture5"_s, M::Model, u"台データ設定"_s);
+    Picture6 = picture(u"Picture6"_s, M::Report, u"レポート表示"_s);
+
+    Label9 = label(u"Label9"_s, QString(), c);
+    Label19 = label(u"Label19"_s, u"9999"_s, c);
+    Label20 = label(u"Label20"_s, u"XXXXXXXX"_s, c);
+    Label22 = label(u"Label22"_s, u"9999"_s, c);
+    QFont big = Label19->font();
+    big.setPointSizeF(big.pointSizeF() * 1.3);
+    big.setBold(true);
+    for (QLabel *l : {Label19, Label20, Label22})
+        l->setFont(big);
+    Label19->setMinimumWidth(Label19->fontMetrics().horizontalAdvance(u"99999"_s));
+    Label20->setMinimumWidth(Label20->fontMetrics().horizontalAdvance(u"変更/削除 "_s));
+    HScroll1 = named(new QScrollBar(Qt::Horizontal, c), u"HScroll1"_s);
+    HScroll2 = named(new QScrollBar(Qt::Horizontal, c), u"HScroll2"_s);
+    // Arrows only: no room is left for a track.
+    HScroll2->setFixedWidth(2 * HScroll2->sizeHint().height() + 2);
+    Text2 = named(new QLineEdit(u"9999"_s, c), u"Text2"_s);
+    Text2->hide();
+
+    Label18 = label(u"Label18"_s, u"日時"_s, c);
+    Text3 = box(u"Text3"_s, 2, 2, c);
+    Text3->setText(u"01"_s);
+    Label11 = label(u"Label11"_s, u"月"_s, c);
+    Text4 = box(u"Text4"_s, 2, 2, c);
+    Text4->setText(u"01"_s);
+    Label23 = label(u"Label23"_s, u"日"_s, c);
+    Text5 = box(u"Text5"_s, 1, 2, c);
+    Text5->setText(u"月"_s);
+    Text5->setReadOnly(true);
+    Label27 = label(u"Label27"_s, u"曜日"_s, c);
+    HScroll3 = named(new QScrollBar(Qt::Horizontal, c), u"HScroll3"_s);
+
+    VScroll1 = spinner(u"VScroll1"_s, c);
+    VScroll2 = spinner(u"VScroll2"_s, c);
+    VScroll3 = spinner(u"VScroll3"_s, c);
+    VScroll4 = spinner(u"VScroll4"_s, c);
+    Text6 = box(u"Text6"_s, 1, 1, c);
+    Text7 = box(u"Text7"_s, 1, 1, c);
+    Text18 = box(u"Text18"_s, 1, 1, c);
+    Text19 = box(u"Text19"_s, 1, 1, c);
+    Text8 = box(u"Text8"_s, 1, 1, c);
+    Text9 = box(u"Text9"_s, 1, 1, c);
+    Text20 = box(u"Text20"_s, 1, 1, c);
+    Text21 = box(u"Text21"_s, 1, 1, c);
+    Label10a = label(u"Label10"_s, u":"_s, c);
+    Label10b = label(u"Label10"_s, u":"_s, c);
+    Label4 = label(u"Label4"_s, u"～"_s, c);
+
+    Label1 = label(u"Label1"_s, u"店名"_s, c);
+    Combo1 = named(new QComboBox(c), u"Combo1"_s);
+    Combo1->setEditable(true);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+
+    Label16 = label(u"Label16"_s, u"営業種"_s, c);
+    Frame1 = named(new QGroupBox(c), u"Frame1"_s);
+    Option6 = named(new QRadioButton(u"平常開店"_s, Frame1), u"Option6"_s);
+    Option7 = named(new QRadioButton(u"新規開店"_s, Frame1), u"Option7"_s);
+    Option8 = named(new QRadioButton(u"新装開店"_s, Frame1), u"Option8"_s);
+    Option9 = named(new QRadioButton(u"新台入替"_s, Frame1), u"Option9"_s);
+    m_dayTypes = new QButtonGroup(this);
+    for (QRadioButton *o : {Option6, Option7, Option8, Option9})
+        m_dayTypes->addButton(o);
+
+    Label3 = label(u"Label3"_s, u"機種"_s, c);
+    Frame2 = named(new QGroupBox(c), u"Frame2"_s);
+    Option1 = named(new QRadioButton(u"羽物"_s, Frame2), u"Option1"_s);
+    Option2 = named(new QRadioButton(u"デジパチ"_s, Frame2), u"Option2"_s);
+    Option3 = named(new QRadioButton(u"権利物"_s, Frame2), u"Option3"_s);
+    Option4 = named(new QRadioButton(u"一般電役、一般機"_s, Frame2), u"Option4"_s);
+    Option5 = named(new QRadioButton(u"ＣＲデジパチ"_s, Frame2), u"Option5"_s);
+    m_categories = new QButtonGroup(this);
+    for (QRadioButton *o : {Option1, Option2, Option3, Option4, Option5})
+        m_categories->addButton(o);
+
+    Label2 = label(u"Label2"_s, u"機種名"_s, c);
+    Combo2 = named(new QComboBox(c), u"Combo2"_s);
+    Combo2->setEditable(true);
+    Combo2->setInsertPolicy(QComboBox::NoInsert);
+
+    Label12 = label(u"Label12"_s, u"投資額"_s, c);
+    Text10 = box(u"Text10"_s, 1, 1, c);
+    Text11 = box(u"Text11"_s, 1, 1, c);
+    Text12 = box(u"Text12"_s, 1, 1, c);
+    Text13 = box(u"Text13"_s, 1, 1, c);
+    VScroll5 = spinner(u"VScroll5"_s, c);
+    VScroll6 = spinner(u"VScroll6"_s, c);
+    VScroll7 = spinner(u"VScroll7"_s, c);
+    Label25 = label(u"Label25"_s, u"万"_s, c);
+    Label5 = label(u"Label5"_s, u"千"_s, c);
+    Label26 = label(u"Label26"_s, u"百円"_s, c);
+
+    Label13 = label(u"Label13"_s, u"換金額"_s, c);
+    Text14 = box(u"Text14"_s, 1, 1, c);
+    Text15 = box(u"Text15"_s, 1, 1, c);
+    Text16 = box(u"Text16"_s, 1, 1, c);
+    Text17 = box(u"Text17"_s, 1, 1, c);
+    VScroll8 = spinner(u"VScroll8"_s, c);
+    VScroll9 = spinner(u"VScroll9"_s, c);
+    VScroll10 = spinner(u"VScroll10"_s, c);
+    Label6 = label(u"Label6"_s, u"万"_s, c);
+    Label24 = label(u"Label24"_s, u"千"_s, c);
+    Label7 = label(u"Label7"_s, u"百円"_s, c);
+
+    Label14 = label(u"Label14"_s, u"損益額"_s, c);
+    Label15 = label(u"Label15"_s, QString(), c);
+    Label15->setFont(big);
+    Label15->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label15->setMinimumWidth(Label15->fontMetrics().horizontalAdvance(u"-999,900"_s) + 8);
+    Label17 = label(u"Label17"_s, u"円"_s, c);
+
+    Label8 = label(u"Label8"_s, u"感想 "_s, c);
+    Text24 = named(new QPlainTextEdit(c), u"Text24"_s);
+    Text24->setTabChangesFocus(true);
+
+    Command23 = named(new QPushButton(u"登録"_s, c), u"Command23"_s);
+    Command6 = named(new QPushButton(u"削除"_s, c), u"Command6"_s);
+    // Registration and deletion marks come with their own procedures.
+    Command23->setEnabled(false);
+    Command6->setEnabled(false);
+}
+
+void PatincoMain::buildLayout()
+{
+    QWidget *c = centralWidget();
+    auto *top = new QVBoxLayout(c);
+
+    // Picture buttons, left to right in the order the toolbar has always had.
+    auto *tools = new QHBoxLayout;
+    for (PictureButton *b : {Picture1, Picture2, Picture6, Picture4, Picture5, Picture3})
+        tools->addWidget(b);
+    tools->addStretch();
+    tools->addWidget(Label9, 0, Qt::AlignTop);
+    top->addLayout(tools);
+
+    auto *header = new QHBoxLayout;
+    header->addWidget(Label19);
+    header->addWidget(Label20);
+    header->addWidget(HScroll1, 1);
+    header->addSpacing(16);
+    header->addWidget(Label22);
+    header->addWidget(HScroll2);
+    header->addWidget(Text2);
+    top->addLayout(header);
+
+    auto *columns = new QHBoxLayout;
+    top->addLayout(columns, 1);
+
+    // Left: date, time, store, day type, category, model.
+    auto *left = new QGridLayout;
+    left->setColumnStretch(1, 1);
+    columns->addLayout(left, 1);
+    int row = 0;
+
+    auto *date = new QHBoxLayout;
+    for (QWidget *w : std::initializer_list<QWidget *>{Text3, Label11, Text4, Label23, Text5, Label27})
+        date->addWidget(w);
+    date->addStretch();
+    left->addWidget(Label18, row, 0);
+    left->addLayout(date, row++, 1);
+    left->addWidget(HScroll3, row++, 1);
+
+    // Each spinner stands above the digit boxes it drives.
+    auto *time = new QGridLayout;
+    time->setHorizontalSpacing(2);
+    time->setVerticalSpacing(1);
+    time->addWidget(VScroll1, 0, 0, 1, 2, Qt::AlignHCenter);
+    time->addWidget(VScroll2, 0, 3, 1, 2, Qt::AlignHCenter);
+    time->addWidget(VScroll3, 0, 6, 1, 2, Qt::AlignHCenter);
+    time->addWidget(VScroll4, 0, 9, 1, 2, Qt::AlignHCenter);
+    int col = 0;
+    for (QWidget *w : std::initializer_list<QWidget *>{Text6, Text7, Label10a, Text18, Text19, Label4, Text8, Text9,
+                                                       Label10b, Text20, Text21})
+        time->addWidget(w, 1, col++, Qt::AlignCenter);
+    time->setColumnStretch(col, 1);
+    left->addLayout(time, row++, 1);
+
+    left->addWidget(Label1, row, 0);
+    left->addWidget(Combo1, row++, 1);
+
+    auto *days = new QGridLayout(Frame1);
+    days->addWidget(Option6, 0, 0);
+    days->addWidget(Option7, 0, 1);
+    days->addWidget(Option8, 1, 0);
+    days->addWidget(Option9, 1, 1);
+    left->addWidget(Label16, row, 0, Qt::AlignTop);
+    left->addWidget(Frame1, row++, 1);
+
+    auto *kinds = new QGridLayout(Frame2);
+    kinds->addWidget(Option1, 0, 0);
+    kinds->addWidget(Option2, 0, 1);
+    kinds->addWidget(Option3, 1, 0);
+    kinds->addWidget(Option4, 1, 1);
+    kinds->addWidget(Option5, 2, 0);
+    left->addWidget(Label3, row, 0, Qt::AlignTop);
+    left->addWidget(Frame2, row++, 1);
+
+    left->addWidget(Label2, row, 0);
+    left->addWidget(Combo2, row++, 1);
+    left->setRowStretch(row, 1);
+
+    columns->addSpacing(18);
+
+    // Right: amounts, profit, impression, buttons.
+    auto *right = new QGridLayout;
+    columns->addLayout(right, 1);
+    row = 0;
+    auto amount = [](QLabel *title, QScrollBar *man, QScrollBar *sen, QScrollBar *hyaku, QLineEdit *t1,
+                     QLineEdit *t2, QLineEdit *t3, QLineEdit *t4, QLabel *lMan, QLabel *lSen, QLabel *lHyaku) {
+        auto *g = new QGridLayout;
+        g->setHorizontalSpacing(2);
+        g->setVerticalSpacing(1);
+        g->addWidget(man, 0, 0, 1, 2, Qt::AlignHCenter);
+        g->addWidget(sen, 0, 3, Qt::AlignHCenter);
+        g->addWidget(hyaku, 0, 5, Qt::AlignHCenter);
+        g->addWidget(t1, 1, 0);
+        g->addWidget(t2, 1, 1);
+        g->addWidget(lMan, 1, 2);
+        g->addWidget(t3, 1, 3);
+        g->addWidget(lSen, 1, 4);
+        g->addWidget(t4, 1, 5);
+        g->addWidget(lHyaku, 1, 6);
+        g->setColumnStretch(7, 1);
+        Q_UNUSED(title);
+        return g;
+    };
+    right->addWidget(Label12, row, 0, Qt::AlignBottom);
+    right->addLayout(amount(Label12, VScroll5, VScroll6, VScroll7, Text10, Text11, Text12, Text13, Label25, Label5,
+                            Label26),
+                     row++, 1);
+    right->addWidget(Label13, row, 0, Qt::AlignBottom);
+    right->addLayout(amount(Label13, VScroll8, VScroll9, VScroll10, Text14, Text15, Text16, Text17, Label6, Label24,
+                            Label7),
+                     row++, 1);
+    auto *profit = new QHBoxLayout;
+    profit->addWidget(Label15);
+    profit->addWidget(Label17);
+    profit->addStretch();
+    right->addWidget(Label14, row, 0);
+    right->addLayout(profit, row++, 1);
+    right->addWidget(Label8, row++, 0, 1, 2);
+    right->addWidget(Text24, row++, 0, 1, 2);
+    right->setRowStretch(row - 1, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Command23);
+    buttons->addWidget(Command6);
+    right->addLayout(buttons, row++, 0, 1, 2);
+    right->setColumnStretch(1, 1);
+}
+
+void PatincoMain::buildMenus()
+{
+    auto item = [this](QMenu *menu, const QString &name, const QString &text, bool enabled) {
+        QAction *a = menu->addAction(text);
+        a->setObjectName(name);
+        a->setEnabled(enabled);
+        return a;
+    };
+    QMenu *menu = menuBar()->addMenu(u"メニュー(&M)"_s);
+    menu->setObjectName(u"menu"_s);
+    connect(item(menu, u"user_select"_s, u"ユーザー選択(&Y)"_s, true), &QAction::triggered, this,
+            &PatincoMain::user_select_Click);
+    menu->addSeparator()->setObjectName(u"afrg"_s);
+    // The views and settings windows are not there yet.
+    item(menu, u"All"_s, u"リスト表示(&L)"_s, false);
+    item(menu, u"graph"_s, u"グラフ表示(&G)"_s, false);
+    item(menu, u"disp_report"_s, u"レポート表示(&R)"_s, false);
+    menu->addSeparator()->setObjectName(u"zxc"_s);
+    connect(item(menu, u"endi"_s, u"終了(&E)"_s, true), &QAction::triggered, this, &PatincoMain::endi_Click);
+
+    QMenu *dataSET = menuBar()->addMenu(u"データ設定(&D)"_s);
+    dataSET->setObjectName(u"dataSET"_s);
+    item(dataSET, u"MISEDATASETTEI"_s, u"店データ設定(&A)"_s, false);
+    item(dataSET, u"kisyudatasettei"_s, u"機種データ設定(&B)"_s, false);
+    dataSET->addSeparator()->setObjectName(u"zxcx"_s);
+    item(dataSET, u"filesort"_s, u"日記ファイルの整理(&D)"_s, false);
+
+    QMenu *hppp = menuBar()->addMenu(u"ヘルプ(&H)"_s);
+    hppp->setObjectName(u"hppp"_s);
+    item(hppp, u"helpn"_s, u"ヘルプ(&P)"_s, false);
+    item(hppp, u"topic"_s, u"トピック検索(&T)"_s, false);
+    hppp->addSeparator()->setObjectName(u"ghj"_s);
+    item(hppp, u"DispVer"_s, u"バージョン情報(&V)"_s, false);
+}
+
+void PatincoMain::connectHandlers()
+{
+    connect(Text2, &QLineEdit::textChanged, this, &PatincoMain::Text2_Change);
+    // Scroll bars track the box while it is dragged, so one handler serves both the
+    // change and the scroll of the original.
+    connect(HScroll1, &QScrollBar::valueChanged, this, &PatincoMain::HScroll1_Change);
+    connect(HScroll2, &QScrollBar::valueChanged, this, &PatincoMain::HScroll2_Change);
+    connect(HScroll3, &QScrollBar::valueChanged, this, &PatincoMain::HScroll3_Change);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &PatincoMain::VScroll1_Change);
+    connect(VScroll2, &QScrollBar::valueChanged, this, &PatincoMain::VScroll2_Change);
+    connect(VScroll3, &QScrollBar::valueChanged, this, &PatincoMain::VScroll3_Change);
+    connect(VScroll4, &QScrollBar::valueChanged, this, &PatincoMain::VScroll4_Change);
+    connect(VScroll5, &QScrollBar::valueChanged, this, &PatincoMain::VScroll5_Change);
+    connect(VScroll6, &QScrollBar::valueChanged, this, &PatincoMain::VScroll6_Change);
+    connect(VScroll7, &QScrollBar::valueChanged, this, &PatincoMain::VScroll7_Change);
+    connect(VScroll8, &QScrollBar::valueChanged, this, &PatincoMain::VScroll8_Change);
+    connect(VScroll9, &QScrollBar::valueChanged, this, &PatincoMain::VScroll9_Change);
+    connect(VScroll10, &QScrollBar::valueChanged, this, &PatincoMain::VScroll10_Change);
+    connect(Combo1, &QComboBox::editTextChanged, this, &PatincoMain::Combo1_Change);
+    connect(Option1, &QRadioButton::clicked, this, &PatincoMain::Option1_Click);
+    connect(Option2, &QRadioButton::clicked, this, &PatincoMain::Option2_Click);
+    connect(Option3, &QRadioButton::clicked, this, &PatincoMain::Option3_Click);
+    connect(Option4, &QRadioButton::clicked, this, &PatincoMain::Option4_Click);
+    connect(Option5, &QRadioButton::clicked, this, &PatincoMain::Option5_Click);
+    connect(Text24, &QPlainTextEdit::textChanged, this, [this] {
+        const QString t = Text24->toPlainText();
+        if (t.size() > 160) {
+            Text24->setPlainText(t.left(160));
+            Text24->moveCursor(QTextCursor::End);
+        }
+    });
+
+    Text3->installEventFilter(this);
+    Text4->installEventFilter(this);
+    centralWidget()->setMouseTracking(true);
+    centralWidget()->installEventFilter(this);
+}
+
+// ---- window ----
 
 void PatincoMain::setYearText(const QString &year) { Text2->setText(year); }
 QString PatincoMain::yearText() const { return Text2->text(); }
 
-void PatincoMain::Text2_Change() { Label22->setText(Text2->text()); }
+void PatincoMain::Text2_Change() { setLabel22(Text2->text()); }
+
+// The label always ends up showing the diary's year, whatever was copied into it.
+void PatincoMain::Label22_Change() { setLabel22(m_registry.state().year); }
+
+void PatincoMain::setLabel22(const QString &text)
+{
+    if (Label22->text() == text)
+        return;
+    Label22->setText(text);
+    Label22_Change();
+}
+
+void PatincoMain::updateClock() { Label9->setText(clockText(tama::clock().now())); }
+
+void PatincoMain::Form_Deactivate() { updateClock(); }
+void PatincoMain::Form_MouseMove() { updateClock(); }
 
 void PatincoMain::Form_Load()
 {
-    Text2->setText(m_registry.state().year);
+    for (int i = 1; i <= 10; ++i) {
+        QScrollBar *bar = std::array{VScroll1, VScroll2, VScroll3, VScroll4, VScroll5, VScroll6,
+                                     VScroll7, VScroll8, VScroll9, VScroll10}[size_t(i - 1)];
+        const Spinner &s = Spinner::at(i);
+        // The diary load below fills every box, so the starting positions are set quietly.
+        const QSignalBlocker quiet(bar);
+        bar->setRange(s.minimum(), s.maximum());
+        bar->setValue(s.start());
+    }
+
+    // Year 1 is the first year a date can have; every earlier year up to today's is reachable.
+    const int thisYear = tama::clock().today().year();
+    HScroll2->setMinimum(1);
+    HScroll2->setMaximum(thisYear);
+    HScroll2->setValue(thisYear); // a changed year switches the diary
+    setYearText(fourDigits(HScroll2->maximum()));
+
     LoadDiary();
+
+    DateRange range = dateScrollerRange(Text2->text().toInt(), tama::clock().today());
+    if (auto newCard = formDate(Text2->text() + u'/' + Text3->text() + u'/' + Text4->text()))
+        range.maximum = std::max(range.minimum, dateScrollerValue(*newCard));
+    HScroll3->setRange(range.minimum, range.maximum);
+    HScroll3->setValue(range.maximum);
 }
 
 void PatincoMain::LoadDiary()
 {
     DiaryState &s = m_registry.state();
     setWindowTitle(u"タマノート Ver2.0  [ "_s + s.diaryFile + u" ]"_s);
+    int count = 0;
     try {
-        DiaryFile diary(s.folder, s.diaryFile);
-        s.newCardNumber = diary.count() + 1;
-        Label19->setText(QString::number(s.newCardNumber));
+        count = DiaryFile(s.folder, s.diaryFile).count();
     } catch (const StoreError &e) {
         ErrorBox(e.message());
     }
+    const int n = count + 1;
+    Label19->setText(QString::number(n));
+
+    // Moving the scroller shows the card; when it already stood there, show it here.
+    const int shownBefore = m_shown;
+    HScroll1->setMinimum(1);
+    HScroll1->setMaximum(n);
+    HScroll1->setValue(n);
+    if (m_shown == shownBefore)
+        ShowCard();
+
+    if (n == 1) {
+        setCardColour(Label19, kBlue);
+        setCardColour(Label20, kBlue);
+        Label20->setText(u"新規作成"_s);
+        const QDate today = tama::clock().today();
+        if (s.year == yyyy(today)) {
+            Text3->setText(mm(today));
+            Text4->setText(dd(today));
+            Text5->setText(weekdayChar(today));
+        }
+    }
+    s.newCardNumber = HScroll1->value();
+    Text6->setText(u"1"_s);
+    Text7->setText(u"0"_s);
+    Text18->setText(u"0"_s);
+    Text19->setText(u"0"_s);
 }
 
 void PatincoMain::Form_Activate()
 {
-    if (!m_registry.state().reloadRequested)
-        return;
-    m_registry.state().reloadRequested = false;
-    Form_Load();
+    for (PictureButton *b : {Picture1, Picture2, Picture3, Picture4, Picture5, Picture6})
+        b->showPressedImage(false);
+    updateClock();
+    DiaryState &s = m_registry.state();
+    if (s.reloadRequested) {
+        Form_Load();
+        s.reloadRequested = false;
+    }
 }
 
 bool PatincoMain::event(QEvent *e)
 {
     if (e->type() == QEvent::WindowActivate)
         Form_Activate();
+    else if (e->type() == QEvent::WindowDeactivate)
+        Form_Deactivate();
     return QMainWindow::event(e);
+}
+
+bool PatincoMain::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == centralWidget() && e->type() == QEvent::MouseMove) {
+        Form_MouseMove();
+    } else if (watched == Text3 || watched == Text4) {
+        const bool month = watched == Text3;
+        if (e->type() == QEvent::KeyPress && !static_cast<QKeyEvent *>(e)->text().isEmpty())
+            month ? Text3_KeyPress() : Text4_KeyPress(); // before the key reaches the box
+        else if (e->type() == QEvent::FocusOut)
+            month ? Text3_LostFocus() : Text4_LostFocus();
+    }
+    return QMainWindow::eventFilter(watched, e);
 }
 
 void PatincoMain::closeEvent(QCloseEvent *e)
@@ -75,5 +562,389 @@ void PatincoMain::closeEvent(QCloseEvent *e)
     e->accept();
     m_registry.endProgram();
 }
+
+void PatincoMain::user_select_Click()
+{
+    m_registry.unload<NEWNAME>();
+    m_registry.get<PATINKEST>()->ShowFromMenu();
+}
+
+void PatincoMain::endi_Click() { m_registry.endProgram(); }
+
+// ---- card display ----
+
+void PatincoMain::setCardColour(QLabel *label, const QColor &colour)
+{
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, colour);
+    label->setPalette(p);
+}
+
+void PatincoMain::setProfit(const ProfitText &p)
+{
+    setCardColour(Label15, p.negative ? kRed : kBlack);
+    Label15->setText(p.text);
+}
+
+void PatincoMain::showNewCardState()
+{
+    setCardColour(Label19, kBlue);
+    setCardColour(Label20, kBlue);
+    Label20->setText(u"新規作成"_s);
+    Command23->setText(u"登録"_s);
+}
+
+void PatincoMain::selectOption(QRadioButton *option, void (PatincoMain::*handler)())
+{
+    option->setChecked(true);
+    (this->*handler)();
+}
+
+void PatincoMain::HScroll1_Change() { ShowCard(); }
+
+void PatincoMain::ShowCard()
+{
+    ++m_shown;
+    const DiaryState &s = m_registry.state();
+    const int n = HScroll1->value();
+    Label19->setText(QString::number(n));
+
+    CardRecord card;
+    try {
+        card = DiaryFile(s.folder, s.diaryFile).readOrBlank(n);
+    } catch (const StoreError &e) {
+        ErrorBox(e.message()); // the card is shown blank
+    }
+    const QString visitDate = card.field(CardRecord::VisitDate);
+
+    Text3->setText(visitDate.mid(4, 2));
+    Text4->setText(visitDate.mid(6, 2));
+    Text5->setText(visitDate.mid(8, 1));
+
+    const QStringList start = fieldBoxes(card.field(CardRecord::StartTime));
+    const QStringList end = fieldBoxes(card.field(CardRecord::EndTime));
+    Text6->setText(start[0]);
+    Text7->setText(start[1]);
+    Text18->setText(start[2]);
+    Text19->setText(start[3]);
+    Text8->setText(end[0]);
+    Text9->setText(end[1]);
+    Text20->setText(end[2]);
+    Text21->setText(end[3]);
+
+    const QString dayType = card.field(CardRecord::DayType);
+    (dayType == u"222"_s   ? Option7
+     : dayType == u"333"_s ? Option8
+     : dayType == u"444"_s ? Option9
+                           : Option6)
+        ->setChecked(true);
+
+    Combo1->setEditText(card.field(CardRecord::StoreName)); // a new store text clears the category
+
+    const QString category = card.field(CardRecord::Category);
+    if (category == u"1"_s)
+        selectOption(Option1, &PatincoMain::Option1_Click);
+    else if (category == u"2"_s)
+        selectOption(Option2, &PatincoMain::Option2_Click);
+    else if (category == u"3"_s)
+        selectOption(Option5, &PatincoMain::Option5_Click);
+    else if (category == u"4"_s)
+        selectOption(Option3, &PatincoMain::Option3_Click);
+    else if (category == u"5"_s)
+        selectOption(Option4, &PatincoMain::Option4_Click);
+
+    Combo2->setEditText(card.field(CardRecord::ModelName));
+
+    const QString investment = card.field(CardRecord::Investment);
+    const QString cashOut = card.field(CardRecord::CashOut);
+    const QStringList inv = fieldBoxes(investment);
+    const QStringList cash = fieldBoxes(cashOut);
+    const std::array invBoxes{Text10, Text11, Text12, Text13};
+    const std::array cashBoxes{Text14, Text15, Text16, Text17};
+    for (int i = 0; i < 4; ++i) {
+        invBoxes[size_t(i)]->setText(inv[i]);
+        cashBoxes[size_t(i)]->setText(cash[i]);
+    }
+
+    const ProfitText profit = shownProfit(amountFromDigits(texts({Text10, Text11, Text12, Text13})),
+                                          amountFromDigits(texts({Text14, Text15, Text16, Text17})));
+    setProfit(profit);
+
+    Text24->setPlainText(trimRight(card.field(CardRecord::Impression)));
+
+    const bool newCard = n == HScroll1->maximum();
+    if (newCard) {
+        showNewCardState();
+        for (QLineEdit *b : invBoxes)
+            b->clear();
+        for (QLineEdit *b : cashBoxes)
+            b->clear();
+        const QDate today = tama::clock().today();
+        if (s.year == yyyy(today)) {
+            Text3->setText(mm(today));
+            Text4->setText(dd(today));
+            Text5->setText(weekdayChar(today));
+        } else {
+            Text3->setText(u"12"_s);
+            Text4->setText(u"31"_s);
+            Text5->setText(weekdayChar(QDate(s.year.toInt(), 12, 31)));
+        }
+        ClearCategory();
+    } else {
+        setCardColour(Label19, kBlack);
+        setCardColour(Label20, kBlack);
+        Label20->setText(u"変更/削除"_s);
+        Command23->setText(u"更新"_s);
+    }
+
+    if (visitDate.startsWith(u'R')) {
+        setCardColour(Label20, kRed);
+        Label20->setText(u"削除候補"_s);
+        setCardColour(Label19, kRed);
+        Command6->setText(u"削除取消"_s);
+    } else {
+        Command6->setText(u"削除"_s);
+    }
+
+    if (textToNumber(Text3->text()) != 0 || textToNumber(Text4->text()) != 0) {
+        if (auto place = placeOnScroller(Text2->text(), Text3->text(), Text4->text(),
+                                         {HScroll3->minimum(), HScroll3->maximum()})) {
+            if (place->inRange) {
+                HScroll3->setValue(place->value);
+            } else {
+                // Outside the scroller's days: the box goes to the nearest end, and the
+                // card keeps the date it was registered with.
+                const QSignalBlocker quiet(HScroll3);
+                HScroll3->setValue(place->value);
+            }
+        }
+    }
+
+    if (textToNumber(Text6->text() + Text7->text()) != 0) {
+        VScroll1->setValue(32 - int(textToNumber(Text6->text() + Text7->text())));
+        VScroll2->setValue(60 - int(textToNumber(Text18->text() + Text19->text())));
+        VScroll3->setValue(32 - int(textToNumber(Text8->text() + Text9->text())));
+        VScroll4->setValue(60 - int(textToNumber(Text20->text() + Text21->text())));
+    }
+
+    VScroll5->setValue(100 - int(textToNumber(Text10->text() + Text11->text())));
+    VScroll6->setValue(10 - int(textToNumber(Text12->text())));
+    VScroll7->setValue(10 - int(textToNumber(Text13->text())));
+    VScroll8->setValue(100 - int(textToNumber(Text14->text() + Text15->text())));
+    VScroll9->setValue(10 - int(textToNumber(Text16->text())));
+    VScroll10->setValue(10 - int(textToNumber(Text17->text())));
+
+    for (int i = 0; i < leadingZeroBoxes(investment); ++i)
+        invBoxes[size_t(i)]->clear();
+    for (int i = 0; i < leadingZeroBoxes(cashOut); ++i)
+        cashBoxes[size_t(i)]->clear();
+
+    if (newCard) {
+        showNewCardState();
+        for (QLineEdit *b : invBoxes)
+            b->clear();
+        for (QLineEdit *b : cashBoxes)
+            b->clear();
+    }
+
+    // The spinners rewrote the profit while they moved; the card's own result stands.
+    setProfit(profit);
+}
+
+void PatincoMain::HScroll2_Change()
+{
+    DiaryState &s = m_registry.state();
+    const int year = HScroll2->value();
+    s.year = fourDigits(year);
+    setYearText(s.year);
+
+    // The user part is everything before ".year.dat"; a user name may hold a dot.
+    static const QRegularExpression yearSuffix(u"\\.\\d{4}\\.dat$"_s);
+    const QRegularExpressionMatch m = yearSuffix.match(s.diaryFile);
+    const QString user = m.hasMatch() ? s.diaryFile.left(m.capturedStart()) : s.diaryFile.section(u'.', 0, 0);
+    s.diaryFile = user + u'.' + s.year + u".dat"_s;
+
+    const DateRange range = dateScrollerRange(year, tama::clock().today());
+    HScroll3->setRange(range.minimum, range.maximum);
+
+    LoadDiary();
+}
+
+// ---- date entry ----
+
+void PatincoMain::HScroll3_Change() { SetDateFromScroller(); }
+
+void PatincoMain::SetDateFromScroller()
+{
+    const QDate d = dateFromScrollerValue(HScroll3->value());
+    Text3->setText(mm(d));
+    Text5->setText(weekdayChar(d));
+    Text4->setText(dd(d));
+}
+
+void PatincoMain::repairTypedDate(bool inMonthBox)
+{
+    const DateRepair r =
+        repairDate(Text2->text(), Text3->text(), Text4->text(), inMonthBox ? DateBox::Month : DateBox::Day);
+    if (Text3->text() != r.month)
+        Text3->setText(r.month);
+    if (Text4->text() != r.day)
+        Text4->setText(r.day);
+    if (!r.weekday.isEmpty())
+        Text5->setText(r.weekday);
+    for (int i = 0; i < r.beeps; ++i)
+        Beep();
+}
+
+void PatincoMain::Text3_KeyPress() { repairTypedDate(true); }
+void PatincoMain::Text4_KeyPress() { repairTypedDate(false); }
+void PatincoMain::Text3_LostFocus() { Text3->setText(padMonth(Text3->text())); }
+void PatincoMain::Text4_LostFocus() { Text4->setText(padDay(Text4->text())); }
+
+// ---- time spinners ----
+
+bool PatincoMain::startIsLater() const
+{
+    return timeNumber(Text6->text(), Text7->text(), Text18->text(), Text19->text()) >
+           timeNumber(Text8->text(), Text9->text(), Text20->text(), Text21->text());
+}
+
+void PatincoMain::hourChange(bool start)
+{
+    QScrollBar *bar = start ? VScroll1 : VScroll3;
+    const Spinner &sp = Spinner::at(start ? 1 : 3);
+    const int wrapped = sp.wrap(bar->value());
+    if (wrapped != bar->value()) {
+        bar->setValue(wrapped); // the change this raises does the rest
+        return;
+    }
+    if (start && blank(Text6) && blank(Text7)) {
+        VScroll1->setValue(22);
+        VScroll2->setValue(60);
+        Text18->setText(u"0"_s);
+        Text19->setText(u"0"_s);
+    } else if (!start && blank(Text6) && blank(Text7) && blank(Text8) && blank(Text9)) {
+        VScroll3->setValue(22);
+        VScroll4->setValue(60);
+        Text8->setText(u"1"_s);
+        Text9->setText(u"0"_s);
+        Text20->setText(u"0"_s);
+        Text21->setText(u"0"_s);
+    }
+    (start ? Text6 : Text8)->setText(sp.tensBox(bar->value()));
+    (start ? Text7 : Text9)->setText(sp.onesBox(bar->value()));
+    if (startIsLater()) {
+        VScroll3->setValue(VScroll1->value());
+        if (start)
+            VScroll4->setValue(VScroll2->value());
+    }
+}
+
+void PatincoMain::minuteChange(bool start)
+{
+    QScrollBar *bar = start ? VScroll2 : VScroll4;
+    const Spinner &sp = Spinner::at(start ? 2 : 4);
+    const int wrapped = sp.wrap(bar->value());
+    if (wrapped != bar->value()) {
+        bar->setValue(wrapped);
+        return;
+    }
+    (start ? Text18 : Text20)->setText(sp.tensBox(bar->value()));
+    (start ? Text19 : Text21)->setText(sp.onesBox(bar->value()));
+    if (startIsLater()) {
+        VScroll3->setValue(VScroll1->value());
+        VScroll4->setValue(VScroll2->value());
+    }
+}
+
+void PatincoMain::VScroll1_Change() { hourChange(true); }
+void PatincoMain::VScroll2_Change() { minuteChange(true); }
+void PatincoMain::VScroll3_Change() { hourChange(false); }
+void PatincoMain::VScroll4_Change() { minuteChange(false); }
+
+// ---- amount spinners ----
+
+void PatincoMain::tenThousandsChange(QScrollBar *bar, int index, QLineEdit *tens, QLineEdit *ones,
+                                     QLineEdit *thousands, QLineEdit *hundreds)
+{
+    if (zeroOrBlank(thousands) && zeroOrBlank(hundreds)) {
+        thousands->setText(u"0"_s);
+        hundreds->setText(u"0"_s);
+    }
+    const Spinner &sp = Spinner::at(index);
+    const int wrapped = sp.wrap(bar->value());
+    if (wrapped != bar->value()) {
+        bar->setValue(wrapped);
+        return;
+    }
+    tens->setText(sp.tensBox(bar->value()));
+    ones->setText(sp.onesBox(bar->value()));
+    UpdateProfit();
+}
+
+void PatincoMain::digitChange(QScrollBar *bar, int index, QLineEdit *box, QLineEdit *lower)
+{
+    if (lower && zeroOrBlank(lower))
+        lower->setText(u"0"_s);
+    const Spinner &sp = Spinner::at(index);
+    const int wrapped = sp.wrap(bar->value());
+    if (wrapped != bar->value()) {
+        bar->setValue(wrapped);
+        return;
+    }
+    box->setText(sp.onesBox(bar->value()));
+    UpdateProfit();
+}
+
+void PatincoMain::VScroll5_Change() { tenThousandsChange(VScroll5, 5, Text10, Text11, Text12, Text13); }
+void PatincoMain::VScroll6_Change() { digitChange(VScroll6, 6, Text12, Text13); }
+void PatincoMain::VScroll7_Change() { digitChange(VScroll7, 7, Text13, nullptr); }
+void PatincoMain::VScroll8_Change() { tenThousandsChange(VScroll8, 8, Text14, Text15, Text16, Text17); }
+void PatincoMain::VScroll9_Change() { digitChange(VScroll9, 9, Text16, Text17); }
+void PatincoMain::VScroll10_Change() { digitChange(VScroll10, 10, Text17, nullptr); }
+
+void PatincoMain::UpdateProfit()
+{
+    setProfit(enteredProfit(amountFromDigits(texts({Text10, Text11, Text12, Text13})),
+                            amountFromDigits(texts({Text14, Text15, Text16, Text17}))));
+}
+
+// ---- store and category ----
+
+void PatincoMain::Combo1_Change() { ClearCategory(); }
+
+void PatincoMain::ClearCategory()
+{
+    // An exclusive group always keeps one button checked; let go of it for a moment.
+    m_categories->setExclusive(false);
+    for (QAbstractButton *b : m_categories->buttons())
+        b->setChecked(false);
+    m_categories->setExclusive(true);
+}
+
+void PatincoMain::ChooseCategory(const QString &marker)
+{
+    Combo2->clear();
+    Combo2->clearEditText();
+    const QString store = Combo1->currentText();
+    if (modelListFileName(store).isEmpty()) {
+        InfoBox(u"店名が選択または入力されていません。"_s, u"注意"_s);
+        return;
+    }
+    try {
+        Combo2->addItems(ModelListFile(m_registry.state().folder, store).section(marker));
+    } catch (const StoreError &e) {
+        ErrorBox(e.message());
+    }
+    Combo2->addItem(u"[ 該当機種をさがす ]"_s);
+    Combo2->setCurrentIndex(-1); // a list filled is not a model chosen
+    Combo2->clearEditText();
+}
+
+void PatincoMain::Option1_Click() { ChooseCategory(u"# 3"_s); }
+void PatincoMain::Option2_Click() { ChooseCategory(u"# 2"_s); }
+void PatincoMain::Option3_Click() { ChooseCategory(u"# 4"_s); }
+void PatincoMain::Option4_Click() { ChooseCategory(u"# 5"_s); }
+void PatincoMain::Option5_Click() { ChooseCategory(u"# 6"_s); }
 
 } // namespace tama
