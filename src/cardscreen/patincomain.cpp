@@ -467,11 +467,13 @@ void PatincoMain::Form_Load()
         bar->setValue(s.start());
     }
 
-    // Year 1 is the first year a date can have; every earlier year up to today's is reachable.
+    // Every year up to today's is reachable, down to year 1, the first a date can have.
+    // The minimum comes last: raising it first would move the scroller to year 1 and
+    // open that year's diary.
     const int thisYear = tama::clock().today().year();
-    HScroll2->setMinimum(1);
     HScroll2->setMaximum(thisYear);
     HScroll2->setValue(thisYear); // a changed year switches the diary
+    HScroll2->setMinimum(1);
     setYearText(fourDigits(HScroll2->maximum()));
 
     LoadDiary();
