@@ -68,11 +68,24 @@ RecordFile::RecordFile(const QString &path, const RecordLayout &layout, Mode mod
     do {
         m_fd = ::open(nativeName(path).constData(), flags, 0666);
     } while (m_fd < 0 && errno == EINTR);
-    if (m_fd < 0) {
-        if (mode == Mode::ReadOnly && errno == ENOENT)
-            return; // a missing file reads as empty
-        throw StoreError::fromErrno(errno, path, u"ファイルを開くことが"_s);
+    if (m_fd >= 0) {
+        m_writable = mode == Mode::Create;
+        return;
     }
+    const int err = errno;
+    if (mode == Mode::ReadOnly && err == ENOENT)
+        return; // a missing file reads as empty
+    if (err == EACCES || err == EPERM || err == EROFS) {
+        // A file that may not be written can still be read; writing reports why not.
+        do {
+            m_fd = ::open(nativeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        } while (m_fd < 0 && errno == EINTR);
+        if (m_fd >= 0) {
+            m_writeError = err;
+            return;
+        }
+    }
+    throw StoreError::fromErrno(err, path, u"ファイルを開くことが"_s);
 }
 
 RecordFile::~RecordFile()
@@ -145,7 +158,9 @@ QList<QByteArray> RecordFile::readAllRaw() const
 
 void RecordFile::write(int n, const Record &record)
 {
-    if (m_fd < 0)
+    if (m_writeError != 0)
+        throw StoreError::fromErrno(m_writeError, m_path, u"書き込むことが"_s);
+    if (!m_writable)
         throw StoreError(StoreError::Kind::Invalid, m_path, u"読み取り専用で開いたファイルには書き込めません"_s);
     const QByteArray bytes = record.toBytes(); // refuses unencodable text before touching the file
     const qint64 len = m_layout->length();
@@ -196,6 +211,11 @@ void RecordFile::rewrite(const QString &target, const QString &scratch, const Re
         Q_ASSERT(r.size() == layout.length());
         all.append(r);
     }
+    replaceFile(target, scratch, all);
+}
+
+void replaceFile(const QString &target, const QString &scratch, const QByteArray &all)
+{
     int fd;
     do {
         fd = ::open(nativeName(scratch).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -218,8 +238,8 @@ void RecordFile::rewrite(const QString &target, const QString &scratch, const Re
         fail(scratch, u"作業ファイルに書き込むことが"_s);
     }
     fd = -1;
-    if (beforeReplaceHook)
-        beforeReplaceHook();
+    if (RecordFile::beforeReplaceHook)
+        RecordFile::beforeReplaceHook();
     // One step: a crash leaves either the old file or the new one.
     if (::rename(nativeName(scratch).constData(), nativeName(target).constData()) != 0)
         fail(target, u"ファイルを置き換えることが"_s);

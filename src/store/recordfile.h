@@ -51,8 +51,9 @@ public:
     static void rewrite(const QString &target, const QString &scratch, const RecordLayout &layout,
                         const QList<QByteArray> &records);
 
-    // Test hook: called after the scratch file is on disk and before it replaces the
-    // target, so a test can stop the process there. Never set by the program.
+    // Test hook: called after a scratch file is on disk and before it replaces its
+    // target (rewrite, replaceFile), so a test can stop the process there. Never set by
+    // the program.
     static inline std::function<void()> beforeReplaceHook;
 
 private:
@@ -61,7 +62,13 @@ private:
     QString m_path;
     const RecordLayout *m_layout;
     int m_fd = -1;
+    bool m_writable = false;
+    int m_writeError = 0; // why a file opened to write could only be read
 };
+
+// Replaces target by bytes: written to scratch (same folder), flushed to disk and renamed
+// over target, so that a crash leaves the old file or the new one. Used for text files too.
+void replaceFile(const QString &target, const QString &scratch, const QByteArray &bytes);
 
 // Writes records as the whole of a file through a scratch file, crash-safely, refusing
 // a file that has an incomplete record at its end (it would be dropped).

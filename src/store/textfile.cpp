@@ -2,10 +2,10 @@
 
 #include "../common/codec.h"
 #include "record.h"
+#include "recordfile.h"
 #include "storeerror.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -52,12 +52,12 @@ void writeLines(const QString &path, const QStringList &lines, const QString &la
         bytes += cp932::encode(line).bytes;
         bytes += "\r\n";
     }
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        throw StoreError(StoreError::Kind::Io, path, u"書き込むことができませんでした（"_s + f.errorString() + u"）"_s);
-    if (f.write(bytes) != bytes.size() || !f.commit())
-        throw StoreError(StoreError::Kind::Io, path, u"書き込むことができませんでした（"_s + f.errorString() + u"）"_s);
+    // Not QSaveFile: it lets a failing flush at commit pass and replaces the file by an
+    // empty one when the disk is full.
+    replaceFile(path, scratchPath(path), bytes);
 }
+
+QString scratchPath(const QString &path) { return path + u".tmp"_s; }
 
 void ensureExists(const QString &path)
 {

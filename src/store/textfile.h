@@ -14,9 +14,12 @@ struct ReadResult {
 // A missing file reads as no lines. Throws StoreError when the file cannot be read.
 ReadResult readLines(const QString &path);
 
-// Writes every line followed by CR LF, crash-safely (a temporary file renamed over the
-// target). Refuses, before writing anything, text that code page 932 cannot hold.
+// Writes every line followed by CR LF, crash-safely (the scratch file below, renamed over
+// the target). Refuses, before writing anything, text that code page 932 cannot hold.
 void writeLines(const QString &path, const QStringList &lines, const QString &label);
+// The scratch file of a text file: its name followed by ".tmp" (never a model-list name,
+// whose characters are all full-width).
+QString scratchPath(const QString &path);
 
 // Creates an empty file when none exists.
 void ensureExists(const QString &path);

@@ -91,6 +91,14 @@ void TestRecordFile::missingFileReadOnly()
     QVERIFY(f.readAllRaw().isEmpty());
     QCOMPARE(errorKind([&] { f.write(1, recordOf(u"k"_s, u"v"_s)); }), StoreError::Kind::Invalid);
     QVERIFY(dir.files().isEmpty());
+
+    // An existing file opened to read only is never written either.
+    dir.write(kFile, recs("ab"));
+    RecordFile g(dir.file(kFile), smallLayout(), RecordFile::Mode::ReadOnly);
+    QCOMPARE(g.count(), 2);
+    QCOMPARE(errorKind([&] { g.write(1, recordOf(u"k"_s, u"v"_s)); }), StoreError::Kind::Invalid);
+    QCOMPARE(errorKind([&] { g.append(recordOf(u"k"_s, u"v"_s)); }), StoreError::Kind::Invalid);
+    QCOMPARE(dir.read(kFile), recs("ab"));
 }
 
 void TestRecordFile::write_data()
