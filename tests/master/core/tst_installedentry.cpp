@@ -74,29 +74,6 @@ class TstInstalledEntry : public QObject {
         QVERIFY(installed::namesModel(installed::entryFromFile(fifteen + u"た"_s, 4), fifteen + u"ち"_s));
     }
 
-    void sortIsStableByCode() {
-        const QStringList added = {
-            installed::entryFromCatalogue(u"Ａ"_s, 6), installed::entryFromCatalogue(u"Ｂ"_s, 2),
-            installed::entryFromCatalogue(u"Ｃ"_s, 6), installed::entryFromCatalogue(u"Ｄ"_s, 3),
-            installed::entryFromFile(u"Ｅ"_s, 2),
-        };
-        const QStringList sorted = installed::sortedBySection(added);
-        QCOMPARE(sorted, (QStringList{added[1], added[4], added[3], added[0], added[2]}));
-
-        const QList<ModelListEntry> lines = installed::toModelList(sorted);
-        const QList<ModelListEntry> expected = {
-            {u"Ｂ"_s, 2}, {u"Ｅ"_s, 2}, {u"Ｄ"_s, 3}, {u"Ａ"_s, 6}, {u"Ｃ"_s, 6}};
-        QCOMPARE(lines, expected);
-    }
-
-    void fromModelListRoundTrips() {
-        const QList<ModelListEntry> read = {{u"Ｙ"_s + wide(14), 3}, {u"Ｚ"_s, 6}};
-        const QStringList entries = installed::fromModelList(read);
-        QCOMPARE(entries, (QStringList{u"Ｙ"_s + wide(14) + u" 3"_s, u"Ｚ"_s + wide(14) + u" 6"_s}));
-        const QList<ModelListEntry> back = {{u"Ｙ"_s, 3}, {u"Ｚ"_s, 6}};
-        QCOMPARE(installed::toModelList(entries), back);
-    }
-
     void mergeKeepsEverythingStored() {
         const QStringList stored = {installed::entryFromFile(u"Ａ"_s, 3),
                                     installed::entryFromFile(u"Ｂ"_s, 2),
