@@ -8,7 +8,7 @@ using tama::test::hex;
 class TestCodec : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void encodeKnown_data();
     void encodeKnown();
     void decodeKnown_data();
@@ -22,8 +22,7 @@ private slots:
     void encodeFieldNeverSplits();
 };
 
-void TestCodec::encodeKnown_data()
-{
+void TestCodec::encodeKnown_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
 
@@ -46,8 +45,7 @@ void TestCodec::encodeKnown_data()
     QTest::newRow("empty") << QString() << QByteArray();
 }
 
-void TestCodec::encodeKnown()
-{
+void TestCodec::encodeKnown() {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
     const cp932::EncodeResult r = cp932::encode(text);
@@ -56,8 +54,7 @@ void TestCodec::encodeKnown()
     QVERIFY(!cp932::firstUnencodable(text));
 }
 
-void TestCodec::decodeKnown_data()
-{
+void TestCodec::decodeKnown_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
 
@@ -69,8 +66,7 @@ void TestCodec::decodeKnown_data()
     QTest::newRow("empty") << QByteArray() << QString();
 }
 
-void TestCodec::decodeKnown()
-{
+void TestCodec::decodeKnown() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     const cp932::DecodeResult r = cp932::decode(bytes);
@@ -78,8 +74,7 @@ void TestCodec::decodeKnown()
     QCOMPARE(r.text, text);
 }
 
-void TestCodec::unencodable_data()
-{
+void TestCodec::unencodable_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("badChar");
@@ -93,8 +88,7 @@ void TestCodec::unencodable_data()
     QTest::newRow("combining voicing mark") << u"ワ\u3099"_s << 1 << u"\u3099"_s << u"U+3099"_s;
 }
 
-void TestCodec::unencodable()
-{
+void TestCodec::unencodable() {
     QFETCH(QString, text);
     QFETCH(int, index);
     QFETCH(QString, badChar);
@@ -116,8 +110,7 @@ void TestCodec::unencodable()
     QCOMPARE(cp932::encode(u"Ａ"_s).bytes, hex("82 60"));
 }
 
-void TestCodec::undecodable_data()
-{
+void TestCodec::undecodable_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("offset");
     QTest::addColumn<QString>("text");
@@ -129,8 +122,7 @@ void TestCodec::undecodable_data()
     QTest::newRow("first of two") << hex("FF 41 FF") << 0 << u"\uFFFDA\uFFFD"_s;
 }
 
-void TestCodec::undecodable()
-{
+void TestCodec::undecodable() {
     QFETCH(QByteArray, bytes);
     QFETCH(int, offset);
     QFETCH(QString, text);
@@ -141,8 +133,7 @@ void TestCodec::undecodable()
     QVERIFY(!r.badBytes.isEmpty());
     QCOMPARE(quint8(r.badBytes[0]), quint8(bytes[offset]));
     QVERIFY(r.text.contains(QChar(0xFFFD)));
-    if (!text.isNull())
-        QCOMPARE(r.text, text);
+    if (!text.isNull()) QCOMPARE(r.text, text);
 
     // Nothing of the failed call leaks into the next one.
     const cp932::DecodeResult next = cp932::decode(hex("82 60"));
@@ -150,8 +141,7 @@ void TestCodec::undecodable()
     QCOMPARE(next.text, u"Ａ"_s);
 }
 
-void TestCodec::encodeField_data()
-{
+void TestCodec::encodeField_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("width");
     QTest::addColumn<QByteArray>("bytes");
@@ -160,15 +150,16 @@ void TestCodec::encodeField_data()
     QTest::newRow("empty") << QString() << 2 << hex("20 20");
     QTest::newRow("exact") << u"ＡＢＣ"_s << 6 << hex("82 60 82 61 82 62");
     QTest::newRow("half a character becomes a space") << u"ＡＢＣ"_s << 5 << hex("82 60 82 61 20");
-    QTest::newRow("eight digits and a kanji") << u"12345678自"_s << 10 << hex("31 32 33 34 35 36 37 38 8E A9");
-    QTest::newRow("kanji straddling the end") << u"123456789自"_s << 10 << hex("31 32 33 34 35 36 37 38 39 20");
+    QTest::newRow("eight digits and a kanji")
+        << u"12345678自"_s << 10 << hex("31 32 33 34 35 36 37 38 8E A9");
+    QTest::newRow("kanji straddling the end")
+        << u"123456789自"_s << 10 << hex("31 32 33 34 35 36 37 38 39 20");
     QTest::newRow("half-width kana are single bytes") << u"ｱｲｳ"_s << 2 << hex("B1 B2");
     QTest::newRow("width 1 with a kanji") << u"自"_s << 1 << hex("20");
     QTest::newRow("normalised first") << u"\u301C"_s << 2 << hex("81 60");
 }
 
-void TestCodec::encodeField()
-{
+void TestCodec::encodeField() {
     QFETCH(QString, text);
     QFETCH(int, width);
     QFETCH(QByteArray, bytes);
@@ -176,8 +167,7 @@ void TestCodec::encodeField()
 }
 
 // Every cut of a mixed text is exactly the width and decodes cleanly to a prefix of it.
-void TestCodec::encodeFieldNeverSplits()
-{
+void TestCodec::encodeFieldNeverSplits() {
     const QString text = u"aｱ自Ｂ1ガ 土ｶ〜x"_s;
     for (int width = 0; width <= 22; ++width) {
         const QByteArray field = cp932::encodeField(text, width);

@@ -8,7 +8,7 @@ using namespace tama;
 class TestDates : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void dayNumbers_data();
     void dayNumbers();
     void formDateText_data();
@@ -21,8 +21,7 @@ private slots:
     void fixedClock();
 };
 
-void TestDates::dayNumbers_data()
-{
+void TestDates::dayNumbers_data() {
     QTest::addColumn<QDate>("date");
     QTest::addColumn<qint64>("number");
 
@@ -37,16 +36,14 @@ void TestDates::dayNumbers_data()
     QTest::newRow("leap day 2000") << QDate(2000, 2, 29) << qint64(36585);
 }
 
-void TestDates::dayNumbers()
-{
+void TestDates::dayNumbers() {
     QFETCH(QDate, date);
     QFETCH(qint64, number);
     QCOMPARE(dayNumber(date), number);
     QCOMPARE(dateFromDayNumber(number), date);
 }
 
-void TestDates::formDateText_data()
-{
+void TestDates::formDateText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QDate>("expected"); // invalid: forming fails
 
@@ -66,8 +63,7 @@ void TestDates::formDateText_data()
     QTest::newRow("empty") << QString() << QDate();
 }
 
-void TestDates::formDateText()
-{
+void TestDates::formDateText() {
     QFETCH(QString, text);
     QFETCH(QDate, expected);
     const std::optional<QDate> d = formDate(text);
@@ -79,8 +75,7 @@ void TestDates::formDateText()
     QCOMPARE(*d, expected);
 }
 
-void TestDates::weekday_data()
-{
+void TestDates::weekday_data() {
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QString>("expected");
 
@@ -93,15 +88,13 @@ void TestDates::weekday_data()
     QTest::newRow("2000-01-01") << QDate(2000, 1, 1) << u"土"_s;
 }
 
-void TestDates::weekday()
-{
+void TestDates::weekday() {
     QFETCH(QDate, date);
     QFETCH(QString, expected);
     QCOMPARE(weekdayChar(date), expected);
 }
 
-void TestDates::dateParts()
-{
+void TestDates::dateParts() {
     const QDate d(1999, 1, 5);
     QCOMPARE(yyyy(d), u"1999"_s);
     QCOMPARE(mm(d), u"01"_s);
@@ -110,25 +103,23 @@ void TestDates::dateParts()
     QCOMPARE(dd(QDate(2001, 12, 31)), u"31"_s);
 }
 
-void TestDates::clockText_data()
-{
+void TestDates::clockText_data() {
     QTest::addColumn<QDateTime>("time");
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("padded parts") << QDateTime(QDate(2005, 3, 7), QTime(0, 0)) << u"05/03/07 Mon  00:00"_s;
-    QTest::newRow("afternoon") << QDateTime(QDate(1999, 1, 23), QTime(23, 59, 58)) << u"99/01/23 Sat  23:59"_s;
+    QTest::newRow("afternoon") << QDateTime(QDate(1999, 1, 23), QTime(23, 59, 58))
+                               << u"99/01/23 Sat  23:59"_s;
     QTest::newRow("year 2000") << QDateTime(QDate(2000, 10, 1), QTime(9, 5)) << u"00/10/01 Sun  09:05"_s;
 }
 
-void TestDates::clockText()
-{
+void TestDates::clockText() {
     QFETCH(QDateTime, time);
     QFETCH(QString, expected);
     QCOMPARE(tama::clockText(time), expected);
 }
 
-void TestDates::fixedClock()
-{
+void TestDates::fixedClock() {
     const QDateTime t(QDate(1999, 1, 23), QTime(9, 30));
     FixedClock fixed(t);
     setClock(&fixed);

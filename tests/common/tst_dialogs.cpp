@@ -9,13 +9,12 @@ using tama::test::RecordingDialogs;
 class TestDialogs : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void routesToInstalled();
     void withoutDialogsQuestionsCancel();
 };
 
-void TestDialogs::routesToInstalled()
-{
+void TestDialogs::routesToInstalled() {
     RecordingDialogs d;
     d.answer({false, true});
     InfoBox(u"店名が選択または入力されていません。"_s, u"注意"_s);
@@ -35,8 +34,7 @@ void TestDialogs::routesToInstalled()
 }
 
 // Before the program installs its message boxes, a question must never be taken as OK.
-void TestDialogs::withoutDialogsQuestionsCancel()
-{
+void TestDialogs::withoutDialogsQuestionsCancel() {
     setDialogs(nullptr);
     QVERIFY(ConfirmCancelled(u"削除しますか"_s, u"お知らせ"_s));
     {

@@ -12,19 +12,16 @@ using namespace tama;
 
 namespace {
 
-QString fromIcu(const icu::UnicodeString &s)
-{
+QString fromIcu(const icu::UnicodeString &s) {
     return QString(reinterpret_cast<const QChar *>(s.getBuffer()), s.length());
 }
 
-icu::UnicodeString toIcu(const QString &s)
-{
+icu::UnicodeString toIcu(const QString &s) {
     return icu::UnicodeString(reinterpret_cast<const UChar *>(s.utf16()), int32_t(s.size()));
 }
 
 // Code points of a text, for readable failure messages.
-QString codes(const QString &s)
-{
+QString codes(const QString &s) {
     QStringList out;
     for (QChar c : s)
         out << QString::number(c.unicode(), 16).toUpper();
@@ -36,7 +33,7 @@ QString codes(const QString &s)
 class TestText : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void trimming_data();
     void trimming();
 
@@ -56,8 +53,7 @@ private slots:
     void formatAmount();
 };
 
-void TestText::trimming_data()
-{
+void TestText::trimming_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("left");
     QTest::addColumn<QString>("right");
@@ -70,12 +66,11 @@ void TestText::trimming_data()
     QTest::newRow("only spaces") << u"　 　"_s << QString() << QString() << QString();
     // Only the two spaces count: tabs and no-break spaces are kept.
     QTest::newRow("tab kept") << u"\tab\t"_s << u"\tab\t"_s << u"\tab\t"_s << u"\tab\t"_s;
-    QTest::newRow("no-break space kept") << u"\u00A0a\u00A0"_s << u"\u00A0a\u00A0"_s << u"\u00A0a\u00A0"_s
-                                         << u"\u00A0a\u00A0"_s;
+    QTest::newRow("no-break space kept")
+        << u"\u00A0a\u00A0"_s << u"\u00A0a\u00A0"_s << u"\u00A0a\u00A0"_s << u"\u00A0a\u00A0"_s;
 }
 
-void TestText::trimming()
-{
+void TestText::trimming() {
     QFETCH(QString, text);
     QFETCH(QString, left);
     QFETCH(QString, right);
@@ -85,8 +80,7 @@ void TestText::trimming()
     QCOMPARE(trim(text), both);
 }
 
-void TestText::fullWidth_data()
-{
+void TestText::fullWidth_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
 
@@ -115,8 +109,7 @@ void TestText::fullWidth_data()
     QTest::newRow("empty") << QString() << QString();
 }
 
-void TestText::fullWidth()
-{
+void TestText::fullWidth() {
     QFETCH(QString, text);
     QFETCH(QString, expected);
     const QString got = toFullWidth(text);
@@ -125,15 +118,15 @@ void TestText::fullWidth()
 
 // Every single-byte character, alone and followed by each voicing mark, must come out
 // as double-byte characters that the code page can store.
-void TestText::fullWidthAlwaysEncodable()
-{
+void TestText::fullWidthAlwaysEncodable() {
     QList<char16_t> singles;
     for (char16_t c = 0x20; c <= 0x7E; ++c)
         singles << c;
     for (char16_t c = 0xFF61; c <= 0xFF9F; ++c)
         singles << c;
     for (char16_t c : singles) {
-        for (const QString &text : {QString(QChar(c)), QString(QChar(c)) + QChar(0xFF9E), QString(QChar(c)) + QChar(0xFF9F)}) {
+        for (const QString &text :
+             {QString(QChar(c)), QString(QChar(c)) + QChar(0xFF9E), QString(QChar(c)) + QChar(0xFF9F)}) {
             const QString full = toFullWidth(text);
             const cp932::EncodeResult r = cp932::encode(full);
             QVERIFY2(r.ok(), qPrintable(u"not encodable: "_s + codes(text) + u" → "_s + codes(full)));
@@ -145,13 +138,11 @@ void TestText::fullWidthAlwaysEncodable()
 
 // ICU's transliterator is an independent table; where code page 932 has the character it
 // gives the same as ours (it differs only for marks it cannot compose: ﾜﾞ, a lone ﾞ).
-void TestText::fullWidthAgreesWithIcu()
-{
+void TestText::fullWidthAgreesWithIcu() {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::Transliterator> t(
         icu::Transliterator::createInstance("Halfwidth-Fullwidth", UTRANS_FORWARD, status));
-    if (U_FAILURE(status) || !t)
-        QSKIP("ICU has no Halfwidth-Fullwidth transliterator");
+    if (U_FAILURE(status) || !t) QSKIP("ICU has no Halfwidth-Fullwidth transliterator");
 
     QStringList texts;
     for (char16_t c = 0x21; c <= 0x7E; ++c)
@@ -169,12 +160,12 @@ void TestText::fullWidthAgreesWithIcu()
         t->transliterate(u);
         const QString icu = fromIcu(u);
         const QString ours = toFullWidth(text);
-        QVERIFY2(ours == icu, qPrintable(codes(text) + u": ours "_s + codes(ours) + u", ICU "_s + codes(icu)));
+        QVERIFY2(ours == icu,
+                 qPrintable(codes(text) + u": ours "_s + codes(ours) + u", ICU "_s + codes(icu)));
     }
 }
 
-void TestText::fitText_data()
-{
+void TestText::fitText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("width");
     QTest::addColumn<QString>("expected");
@@ -186,16 +177,14 @@ void TestText::fitText_data()
     QTest::newRow("double-byte counts one") << u"自動起動"_s << 3 << u"自動起"_s;
 }
 
-void TestText::fitText()
-{
+void TestText::fitText() {
     QFETCH(QString, text);
     QFETCH(int, width);
     QFETCH(QString, expected);
     QCOMPARE(tama::fitText(text, width), expected);
 }
 
-void TestText::textToNumber_data()
-{
+void TestText::textToNumber_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<qint64>("expected");
 
@@ -211,15 +200,13 @@ void TestText::textToNumber_data()
     QTest::newRow("full-width digits are no number") << u"１２"_s << qint64(0);
 }
 
-void TestText::textToNumber()
-{
+void TestText::textToNumber() {
     QFETCH(QString, text);
     QFETCH(qint64, expected);
     QCOMPARE(tama::textToNumber(text), expected);
 }
 
-void TestText::numberToText_data()
-{
+void TestText::numberToText_data() {
     QTest::addColumn<qint64>("number");
     QTest::addColumn<QString>("expected");
 
@@ -229,15 +216,13 @@ void TestText::numberToText_data()
     QTest::newRow("four digits") << qint64(1405) << u" 1405"_s;
 }
 
-void TestText::numberToText()
-{
+void TestText::numberToText() {
     QFETCH(qint64, number);
     QFETCH(QString, expected);
     QCOMPARE(tama::numberToText(number), expected);
 }
 
-void TestText::formatAmount_data()
-{
+void TestText::formatAmount_data() {
     QTest::addColumn<qint64>("amount");
     QTest::addColumn<QString>("expected");
 
@@ -251,8 +236,7 @@ void TestText::formatAmount_data()
     QTest::newRow("loss of a million") << qint64(-1000000) << u"-1,000,000"_s;
 }
 
-void TestText::formatAmount()
-{
+void TestText::formatAmount() {
     QFETCH(qint64, amount);
     QFETCH(QString, expected);
     QCOMPARE(tama::formatAmount(amount), expected);

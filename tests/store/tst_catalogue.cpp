@@ -10,17 +10,14 @@ using tama::test::TempFolder;
 
 namespace {
 
-const CategoryInfo &bySection(int code)
-{
+const CategoryInfo &bySection(int code) {
     const CategoryInfo *c = categoryBySection(code);
-    if (!c)
-        qFatal("no category of section %d", code);
+    if (!c) qFatal("no category of section %d", code);
     return *c;
 }
 
 // A catalogue record supplied with filled detail fields.
-QByteArray model(const QByteArray &name, char tag)
-{
+QByteArray model(const QByteArray &name, char tag) {
     QByteArray detail;
     for (int i = 0; i < 130; ++i)
         detail += char('0' + (i + tag) % 10);
@@ -34,7 +31,7 @@ QByteArray model(const QByteArray &name, char tag)
 class TestCatalogue : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void layouts_data();
     void layouts();
     void lookups();
@@ -47,8 +44,7 @@ private slots:
     void readOnlyDoesNotCreate();
 };
 
-void TestCatalogue::layouts_data()
-{
+void TestCatalogue::layouts_data() {
     QTest::addColumn<int>("section");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("fileName");
@@ -67,8 +63,7 @@ void TestCatalogue::layouts_data()
                                   << QList<int>{30, 5, 5, 5, 5, 5, 5, 2, 2, 2, 4, 3, 4, 83};
 }
 
-void TestCatalogue::layouts()
-{
+void TestCatalogue::layouts() {
     QFETCH(int, section);
     QFETCH(QString, caption);
     QFETCH(QString, fileName);
@@ -85,8 +80,7 @@ void TestCatalogue::layouts()
         QCOMPARE(c.layout->field(i).width, widths[i]);
 }
 
-void TestCatalogue::lookups()
-{
+void TestCatalogue::lookups() {
     QCOMPARE(categories().size(), 5);
     QCOMPARE(categoryByCardCode(u"3"_s)->sectionCode, 6);
     QCOMPARE(categoryByCardCode(u"1"_s)->sectionCode, 3);
@@ -95,8 +89,7 @@ void TestCatalogue::lookups()
     QVERIFY(!categoryByCardCode(u"6"_s));
 }
 
-void TestCatalogue::addCr123()
-{
+void TestCatalogue::addCr123() {
     TempFolder dir;
     ModelCatalogue cr(DataFolder(dir.path()), bySection(6));
     QCOMPARE(cr.add(u"CR123"_s).value_or(QString()), u"ＣＲ１２３"_s);
@@ -106,14 +99,13 @@ void TestCatalogue::addCr123()
     QCOMPARE(cr.list(), QStringList{u"ＣＲ１２３"_s});
 }
 
-void TestCatalogue::addTwentyCharacters()
-{
+void TestCatalogue::addTwentyCharacters() {
     TempFolder dir;
     ModelCatalogue hane(DataFolder(dir.path()), bySection(3));
     QCOMPARE(hane.add(u"ABCDEFGHIJKLMNOPQRST"_s).value_or(QString()), u"ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯ"_s);
     const QByteArray record =
-        hex("82 60 82 61 82 62 82 63 82 64 82 65 82 66 82 67 82 68 82 69 82 6A 82 6B 82 6C 82 6D 82 6E")
-        + spaces(130);
+        hex("82 60 82 61 82 62 82 63 82 64 82 65 82 66 82 67 82 68 82 69 82 6A 82 6B 82 6C 82 6D 82 6E") +
+        spaces(130);
     QCOMPARE(dir.read(u"hirapati.dat"_s).toHex(' '), record.toHex(' '));
 
     QVERIFY(!hane.add(u"ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴ"_s)); // its full-width form
@@ -124,8 +116,7 @@ void TestCatalogue::addTwentyCharacters()
     QCOMPARE(hane.list().size(), 2);
 }
 
-void TestCatalogue::addRefused()
-{
+void TestCatalogue::addRefused() {
     TempFolder dir;
     ModelCatalogue degi(DataFolder(dir.path()), bySection(2));
     for (const QString &text : {QString(), u"　"_s, u"海物語😀"_s}) {
@@ -140,8 +131,7 @@ void TestCatalogue::addRefused()
     QCOMPARE(dir.read(u"DEGIpati.dat"_s).size(), 0);
 }
 
-void TestCatalogue::deleteFirst()
-{
+void TestCatalogue::deleteFirst() {
     TempFolder dir;
     const QByteArray a = model(hex("82 60"), 'a'), b = model(hex("82 61"), 'b'), c = model(hex("82 62"), 'c');
     dir.write(u"KENpati.dat"_s, a + b + c);
@@ -156,8 +146,7 @@ void TestCatalogue::deleteFirst()
     QCOMPARE(dir.read(u"KENpati.dat"_s), b + c + hex("82 63") + spaces(158));
 }
 
-void TestCatalogue::deleteBadPosition()
-{
+void TestCatalogue::deleteBadPosition() {
     TempFolder dir;
     const QByteArray before = model(hex("82 60"), 'a');
     dir.write(u"SLOTpati.dat"_s, before);
@@ -174,8 +163,7 @@ void TestCatalogue::deleteBadPosition()
 }
 
 // A folder copied from a system that ignores case may hold the lower-case name.
-void TestCatalogue::lowerCaseFileIsUsed()
-{
+void TestCatalogue::lowerCaseFileIsUsed() {
     TempFolder dir;
     dir.write(u"degipati.dat"_s, model(hex("82 60"), 'a'));
     const DataFolder folder(dir.path());
@@ -190,8 +178,7 @@ void TestCatalogue::lowerCaseFileIsUsed()
     QCOMPARE(cataloguePath(folder, bySection(6)), dir.file(u"CRpati.dat"_s));
 }
 
-void TestCatalogue::readOnlyDoesNotCreate()
-{
+void TestCatalogue::readOnlyDoesNotCreate() {
     TempFolder dir;
     QVERIFY(ModelCatalogue(DataFolder(dir.path()), bySection(3), true).list().isEmpty());
     QVERIFY(dir.files().isEmpty());

@@ -14,19 +14,17 @@ using tama::test::TempFolder;
 namespace {
 
 // A card of 23 January 1999, 9:30 to 14:05, as the old program wrote it.
-QByteArray cardBytes(const QByteArray &year = "1999")
-{
-    return year + "0123" + hex("93 79")                     // VisitDate: 19990123土
-           + " 930" + "1405"                                // StartTime, EndTime
-           + hex("82 60 82 61 82 62") + spaces(14)          // StoreName ＡＢＣ
-           + "3"                                            // Category
-           + hex("8A 43 95 A8 8C EA") + spaces(24)          // ModelName 海物語
-           + "0045" + "0000" + "111"                        // Investment, CashOut, DayType
+QByteArray cardBytes(const QByteArray &year = "1999") {
+    return year + "0123" + hex("93 79")                          // VisitDate: 19990123土
+           + " 930" + "1405"                                     // StartTime, EndTime
+           + hex("82 60 82 61 82 62") + spaces(14)               // StoreName ＡＢＣ
+           + "3"                                                 // Category
+           + hex("8A 43 95 A8 8C EA") + spaces(24)               // ModelName 海物語
+           + "0045" + "0000" + "111"                             // Investment, CashOut, DayType
            + hex("8A 79 82 B5 82 A9 82 C1 82 BD") + spaces(150); // Impression 楽しかった
 }
 
-QByteArray cards(int n, char first)
-{
+QByteArray cards(int n, char first) {
     QByteArray out;
     for (int i = 0; i < n; ++i)
         out += QByteArray(240, char(first + i));
@@ -38,7 +36,7 @@ QByteArray cards(int n, char first)
 class TestDiary : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void fileName_data();
     void fileName();
     void unsafeUserPart();
@@ -51,8 +49,7 @@ private slots:
     void limit();
 };
 
-void TestDiary::fileName_data()
-{
+void TestDiary::fileName_data() {
     QTest::addColumn<QString>("user");
     QTest::addColumn<int>("year");
     QTest::addColumn<QString>("expected");
@@ -63,11 +60,11 @@ void TestDiary::fileName_data()
     QTest::newRow("field as read, padded") << u"taro              "_s << 2000 << u"taro.2000.dat"_s;
     QTest::newRow("trimmed after the cut") << u"  ab     cdefg"_s << 2001 << u"ab.2001.dat"_s;
     QTest::newRow("double-byte") << u"山田花子　"_s << 1999 << u"山田花子.1999.dat"_s;
-    QTest::newRow("18 single-byte characters keep 9") << u"ABCDEFGHIJKLMNOPQR"_s << 1999 << u"ABCDEFGHI.1999.dat"_s;
+    QTest::newRow("18 single-byte characters keep 9")
+        << u"ABCDEFGHIJKLMNOPQR"_s << 1999 << u"ABCDEFGHI.1999.dat"_s;
 }
 
-void TestDiary::fileName()
-{
+void TestDiary::fileName() {
     QFETCH(QString, user);
     QFETCH(int, year);
     QFETCH(QString, expected);
@@ -77,8 +74,7 @@ void TestDiary::fileName()
 }
 
 // Names from a file written by other means must not lead outside the data folder.
-void TestDiary::unsafeUserPart()
-{
+void TestDiary::unsafeUserPart() {
     QVERIFY(!diaryUserPart(u"../etc"_s));
     QVERIFY(!diaryUserPart(u"a/b"_s));
     QVERIFY(!diaryUserPart(u"   "_s));
@@ -92,8 +88,7 @@ void TestDiary::unsafeUserPart()
     QVERIFY(dir.files().isEmpty());
 }
 
-void TestDiary::missingDiary()
-{
+void TestDiary::missingDiary() {
     TempFolder dir;
     DiaryFile diary(DataFolder(dir.path()), u"taro.1999.dat"_s);
     QCOMPARE(diary.count(), 0);
@@ -102,8 +97,7 @@ void TestDiary::missingDiary()
     QCOMPARE(diary.readOrBlank(1).record().toBytes(), spaces(240));
 }
 
-void TestDiary::cardLayout()
-{
+void TestDiary::cardLayout() {
     const RecordLayout &l = tama::cardLayout();
     QCOMPARE(l.length(), 240);
     const QList<int> widths = {10, 4, 4, 20, 1, 30, 4, 4, 3, 160};
@@ -114,8 +108,7 @@ void TestDiary::cardLayout()
     QCOMPARE(cardFieldNames().last(), u"Impression"_s);
 }
 
-void TestDiary::fieldsAndProfit()
-{
+void TestDiary::fieldsAndProfit() {
     TempFolder dir;
     DiaryFile diary(DataFolder(dir.path()), u"taro.1999.dat"_s);
     CardRecord card;
@@ -142,8 +135,7 @@ void TestDiary::fieldsAndProfit()
     QVERIFY(!back.isCandidate());
 }
 
-void TestDiary::candidates_data()
-{
+void TestDiary::candidates_data() {
     QTest::addColumn<QByteArray>("year");
     QTest::newRow("1999") << QByteArray("1999");
     QTest::newRow("2001") << QByteArray("2001");
@@ -152,8 +144,7 @@ void TestDiary::candidates_data()
 }
 
 // Only the first byte of the marked card changes, and it comes back as it was.
-void TestDiary::candidates()
-{
+void TestDiary::candidates() {
     QFETCH(QByteArray, year);
     TempFolder dir;
     const QByteArray before = cards(1, 'a') + cardBytes(year) + cards(1, 'c');
@@ -181,8 +172,7 @@ void TestDiary::candidates()
 }
 
 // The organisation's way: read all, keep some in a new order, rewrite.
-void TestDiary::rewrite()
-{
+void TestDiary::rewrite() {
     TempFolder dir;
     QByteArray candidate = cardBytes("1999");
     candidate[0] = 'R';
@@ -198,8 +188,7 @@ void TestDiary::rewrite()
     QCOMPARE(diary.read(2)->record().toBytes(), cardBytes("2000"));
 }
 
-void TestDiary::limit()
-{
+void TestDiary::limit() {
     TempFolder dir;
     const QString name = u"taro.1999.dat"_s;
     {

@@ -16,10 +16,9 @@ namespace {
 
 // The seven-line list of one three-character model in section 6, as the registration
 // window writes it: the name padded with twelve full-width spaces.
-QByteArray sevenLines()
-{
-    return QByteArray("# 2\r\n# 3\r\n# 4\r\n# 5\r\n# 6\r\n") + hex("8A 43 95 A8 8C EA") + hex("81 40").repeated(12)
-           + "\r\n# #\r\n";
+QByteArray sevenLines() {
+    return QByteArray("# 2\r\n# 3\r\n# 4\r\n# 5\r\n# 6\r\n") + hex("8A 43 95 A8 8C EA") +
+           hex("81 40").repeated(12) + "\r\n# #\r\n";
 }
 
 using Entries = QList<ModelListEntry>;
@@ -29,7 +28,7 @@ using Entries = QList<ModelListEntry>;
 class TestModelList : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void fileName_data();
     void fileName();
     void noFileName();
@@ -47,8 +46,7 @@ private slots:
     void textLines();
 };
 
-void TestModelList::fileName_data()
-{
+void TestModelList::fileName_data() {
     QTest::addColumn<QString>("store");
     QTest::addColumn<QString>("expected");
 
@@ -64,8 +62,7 @@ void TestModelList::fileName_data()
     QTest::newRow("slash becomes full-width") << u"A/B"_s << u"Ａ／／ＢＡ／Ｂ"_s;
 }
 
-void TestModelList::fileName()
-{
+void TestModelList::fileName() {
     QFETCH(QString, store);
     QFETCH(QString, expected);
     QCOMPARE(modelListFileName(store), expected);
@@ -75,8 +72,7 @@ void TestModelList::fileName()
     QCOMPARE(list.path(), dir.file(expected));
 }
 
-void TestModelList::noFileName()
-{
+void TestModelList::noFileName() {
     QVERIFY(modelListFileName(QString()).isEmpty());
     QVERIFY(modelListFileName(u" 　 "_s).isEmpty());
     TempFolder dir;
@@ -91,8 +87,7 @@ void TestModelList::noFileName()
     QVERIFY(dir.files().isEmpty());
 }
 
-void TestModelList::writeSevenLines()
-{
+void TestModelList::writeSevenLines() {
     TempFolder dir;
     ModelListFile list(DataFolder(dir.path()), u"ＡＢＣＤＥＦＧ"_s);
     list.write({{u"海物語"_s + QString(12, QChar(0x3000)), 6}});
@@ -100,8 +95,7 @@ void TestModelList::writeSevenLines()
     QCOMPARE(dir.read(u"ＡＢＦＧＤＥＦＧ"_s).toHex(' '), sevenLines().toHex(' '));
 }
 
-void TestModelList::readSevenLines()
-{
+void TestModelList::readSevenLines() {
     TempFolder dir;
     dir.write(u"ＡＢＦＧＤＥＦＧ"_s, sevenLines());
     const Entries entries = ModelListFile(DataFolder(dir.path()), u"ABCDEFG"_s).read();
@@ -110,13 +104,13 @@ void TestModelList::readSevenLines()
     QCOMPARE(trimRight(entries[0].model), u"海物語"_s);
 }
 
-void TestModelList::parse_data()
-{
+void TestModelList::parse_data() {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<Entries>("expected");
 
     QTest::newRow("every section")
-        << QStringList{u"# 2"_s, u"Ａ"_s, u"# 3"_s, u"Ｂ"_s, u"Ｃ"_s, u"# 4"_s, u"# 5"_s, u"Ｄ"_s, u"# 6"_s, u"Ｅ"_s, u"# #"_s}
+        << QStringList{u"# 2"_s, u"Ａ"_s, u"# 3"_s, u"Ｂ"_s, u"Ｃ"_s, u"# 4"_s,
+                       u"# 5"_s, u"Ｄ"_s, u"# 6"_s, u"Ｅ"_s, u"# #"_s}
         << Entries{{u"Ａ"_s, 2}, {u"Ｂ"_s, 3}, {u"Ｃ"_s, 3}, {u"Ｄ"_s, 5}, {u"Ｅ"_s, 6}};
     QTest::newRow("no end line: read to the end")
         << QStringList{u"# 2"_s, u"Ａ"_s, u"# 3"_s, u"Ｂ"_s} << Entries{{u"Ａ"_s, 2}, {u"Ｂ"_s, 3}};
@@ -137,15 +131,13 @@ void TestModelList::parse_data()
     QTest::newRow("empty file") << QStringList{} << Entries{};
 }
 
-void TestModelList::parse()
-{
+void TestModelList::parse() {
     QFETCH(QStringList, lines);
     QFETCH(Entries, expected);
     QCOMPARE(ModelListFile::parse(lines), expected);
 }
 
-void TestModelList::writeDropsOtherSections()
-{
+void TestModelList::writeDropsOtherSections() {
     TempFolder dir;
     dir.write(u"ＡＡＡ"_s, "\x82\x79\r\n# 2\r\n\x82\x60\r\n# 3\r\n\x82\x61\r\n"); // Ｚ before any header
     ModelListFile list(DataFolder(dir.path()), u"A"_s);
@@ -156,13 +148,13 @@ void TestModelList::writeDropsOtherSections()
     entries.append({u"Ｄ"_s, 9});
     entries.append({u"Ｅ"_s, 6});
     list.write(entries);
-    QCOMPARE(dir.read(u"ＡＡＡ"_s), QByteArray("# 2\r\n\x82\x60\r\n\x82\x62\r\n# 3\r\n\x82\x61\r\n# 4\r\n# 5\r\n"
-                                                  "# 6\r\n\x82\x64\r\n# #\r\n"));
+    QCOMPARE(dir.read(u"ＡＡＡ"_s),
+             QByteArray("# 2\r\n\x82\x60\r\n\x82\x62\r\n# 3\r\n\x82\x61\r\n# 4\r\n# 5\r\n"
+                        "# 6\r\n\x82\x64\r\n# #\r\n"));
     QCOMPARE(dir.files(), QStringList{u"ＡＡＡ"_s}); // no temporary file left
 }
 
-void TestModelList::section_data()
-{
+void TestModelList::section_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("marker");
     QTest::addColumn<QStringList>("expected");
@@ -178,8 +170,7 @@ void TestModelList::section_data()
         << QByteArray("# 3 old\r\nB\r\n") << u"# 3"_s << QStringList{u"B"_s};
 }
 
-void TestModelList::section()
-{
+void TestModelList::section() {
     QFETCH(QByteArray, file);
     QFETCH(QString, marker);
     QFETCH(QStringList, expected);
@@ -189,8 +180,7 @@ void TestModelList::section()
     QCOMPARE(dir.read(u"ＡＡＡ"_s), file);
 }
 
-void TestModelList::missingFile()
-{
+void TestModelList::missingFile() {
     TempFolder dir;
     ModelListFile list(DataFolder(dir.path()), u"ABC"_s);
     QVERIFY(!list.exists());
@@ -209,8 +199,7 @@ void TestModelList::missingFile()
     QCOMPARE(dir.read(u"ＡＢＢＣＡＢＣ"_s), sevenLines());
 }
 
-void TestModelList::unencodableRefused()
-{
+void TestModelList::unencodableRefused() {
     TempFolder dir;
     dir.write(u"ＡＡＡ"_s, sevenLines());
     try {
@@ -225,8 +214,7 @@ void TestModelList::unencodableRefused()
 }
 
 // Until the new list is complete on disk, the old one stays in place.
-void TestModelList::writeReplacesInOneStep()
-{
+void TestModelList::writeReplacesInOneStep() {
     TempFolder dir;
     dir.write(u"ＡＡＡ"_s, sevenLines());
     ModelListFile list(DataFolder(dir.path()), u"A"_s);
@@ -244,8 +232,7 @@ void TestModelList::writeReplacesInOneStep()
     QCOMPARE(dir.files(), QStringList{u"ＡＡＡ"_s});
 }
 
-void TestModelList::textLines_data()
-{
+void TestModelList::textLines_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<bool>("undecodable");
@@ -253,14 +240,14 @@ void TestModelList::textLines_data()
     QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{u"a"_s, u"b"_s} << false;
     QTest::newRow("no final line break") << QByteArray("a\r\nb") << QStringList{u"a"_s, u"b"_s} << false;
     QTest::newRow("lone LF") << QByteArray("a\nb\n") << QStringList{u"a"_s, u"b"_s} << false;
-    QTest::newRow("empty lines") << QByteArray("\r\n\r\na\r\n") << QStringList{QString(), QString(), u"a"_s} << false;
+    QTest::newRow("empty lines") << QByteArray("\r\n\r\na\r\n") << QStringList{QString(), QString(), u"a"_s}
+                                 << false;
     QTest::newRow("double-byte") << QByteArray(hex("8E A9 81 40 0D 0A")) << QStringList{u"自　"_s} << false;
     QTest::newRow("not code page 932") << QByteArray("a\xFF\r\n") << QStringList{u"a\uFFFD"_s} << true;
     QTest::newRow("empty file") << QByteArray() << QStringList{} << false;
 }
 
-void TestModelList::textLines()
-{
+void TestModelList::textLines() {
     QFETCH(QByteArray, file);
     QFETCH(QStringList, lines);
     QFETCH(bool, undecodable);

@@ -10,10 +10,9 @@ using tama::test::spaces;
 namespace {
 
 // Three fields: 20, 10 and 4 bytes.
-const RecordLayout &testLayout()
-{
-    static const RecordLayout layout(u"test"_s, {{u"A"_s, u"名前"_s, 20}, {u"B"_s, u"番号"_s, 10}, {u"C"_s, u"予備"_s, 4}},
-                                     10);
+const RecordLayout &testLayout() {
+    static const RecordLayout layout(
+        u"test"_s, {{u"A"_s, u"名前"_s, 20}, {u"B"_s, u"番号"_s, 10}, {u"C"_s, u"予備"_s, 4}}, 10);
     return layout;
 }
 
@@ -22,7 +21,7 @@ const RecordLayout &testLayout()
 class TestRecord : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void layoutOffsets();
     void blankRecord();
     void storedField_data();
@@ -32,8 +31,7 @@ private slots:
     void unencodableIsRefused();
 };
 
-void TestRecord::layoutOffsets()
-{
+void TestRecord::layoutOffsets() {
     const RecordLayout &l = testLayout();
     QCOMPARE(l.length(), 34);
     QCOMPARE(l.fieldCount(), 3);
@@ -43,8 +41,7 @@ void TestRecord::layoutOffsets()
     QCOMPARE(l.indexOf(u"C"_s), 2);
 }
 
-void TestRecord::blankRecord()
-{
+void TestRecord::blankRecord() {
     const Record r(testLayout());
     QCOMPARE(r.toBytes(), spaces(34));
     QCOMPARE(r.field(0), QString(20, u' '));
@@ -53,15 +50,15 @@ void TestRecord::blankRecord()
 }
 
 // What a field stores and what it shows when read back.
-void TestRecord::storedField_data()
-{
+void TestRecord::storedField_data() {
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("readBack");
 
     QTest::newRow("25 single-byte characters in 20")
-        << 0 << u"ABCDEFGHIJKLMNOPQRSTUVWXY"_s << QByteArray("ABCDEFGHIJKLMNOPQRST") << u"ABCDEFGHIJKLMNOPQRST"_s;
+        << 0 << u"ABCDEFGHIJKLMNOPQRSTUVWXY"_s << QByteArray("ABCDEFGHIJKLMNOPQRST")
+        << u"ABCDEFGHIJKLMNOPQRST"_s;
     QTest::newRow("12 double-byte characters in 20")
         << 0 << u"あいうえおかきくけこさし"_s
         << hex("82 A0 82 A2 82 A4 82 A6 82 A8 82 A9 82 AB 82 AD 82 AF 82 B1")
@@ -70,13 +67,11 @@ void TestRecord::storedField_data()
         << 1 << u"12345678自"_s << hex("31 32 33 34 35 36 37 38 8E A9") << u"12345678自 "_s;
     QTest::newRow("kanji that would straddle the end")
         << 1 << u"123456789自"_s << hex("31 32 33 34 35 36 37 38 39 20") << u"123456789 "_s;
-    QTest::newRow("short text padded with space bytes")
-        << 2 << u"ｱ"_s << hex("B1 20 20 20") << u"ｱ   "_s;
+    QTest::newRow("short text padded with space bytes") << 2 << u"ｱ"_s << hex("B1 20 20 20") << u"ｱ   "_s;
     QTest::newRow("full-width spaces are characters") << 2 << u"　Ａ"_s << hex("81 40 82 60") << u"　Ａ  "_s;
 }
 
-void TestRecord::storedField()
-{
+void TestRecord::storedField() {
     QFETCH(int, field);
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
@@ -100,18 +95,18 @@ void TestRecord::storedField()
 
 // Fields this program does not change are written back as they were read, also when
 // their bytes would not come back the same through decoding and encoding.
-void TestRecord::unchangedFieldsKeepTheirBytes_data()
-{
+void TestRecord::unchangedFieldsKeepTheirBytes_data() {
     QTest::addColumn<QByteArray>("otherFields");
     QTest::addColumn<bool>("undecodable");
 
-    QTest::newRow("not code page 932") << QByteArray(hex("FF FE 80 A0 FD 82") + spaces(4) + hex("82 20 00 01")) << true;
+    QTest::newRow("not code page 932")
+        << QByteArray(hex("FF FE 80 A0 FD 82") + spaces(4) + hex("82 20 00 01")) << true;
     // 纊 (ED 40) would be encoded as FA 5C, ≒ (87 90) as 81 E0.
-    QTest::newRow("duplicate code points") << QByteArray(hex("ED 40 87 90") + spaces(6) + hex("ED 40 87 90")) << false;
+    QTest::newRow("duplicate code points")
+        << QByteArray(hex("ED 40 87 90") + spaces(6) + hex("ED 40 87 90")) << false;
 }
 
-void TestRecord::unchangedFieldsKeepTheirBytes()
-{
+void TestRecord::unchangedFieldsKeepTheirBytes() {
     QFETCH(QByteArray, otherFields);
     QFETCH(bool, undecodable);
 
@@ -132,8 +127,7 @@ void TestRecord::unchangedFieldsKeepTheirBytes()
     QCOMPARE(r.toBytes(), hex("82 60 82 61") + spaces(16) + otherFields);
 }
 
-void TestRecord::unencodableIsRefused()
-{
+void TestRecord::unencodableIsRefused() {
     Record r(testLayout());
     r.setField(1, u"é"_s);
     try {

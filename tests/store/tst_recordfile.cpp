@@ -13,32 +13,30 @@ using tama::test::TempFolder;
 namespace {
 
 // 8-byte records, at most 5 of them.
-const RecordLayout &smallLayout()
-{
+const RecordLayout &smallLayout() {
     static const RecordLayout layout(u"small"_s, {{u"Key"_s, u"キー"_s, 4}, {u"Value"_s, u"値"_s, 4}}, 5);
     return layout;
 }
 
-QByteArray rec(char c) { return QByteArray(8, c); }
+QByteArray rec(char c) {
+    return QByteArray(8, c);
+}
 
-QByteArray recs(const QByteArray &letters)
-{
+QByteArray recs(const QByteArray &letters) {
     QByteArray out;
     for (char c : letters)
         out += rec(c);
     return out;
 }
 
-Record recordOf(const QString &key, const QString &value)
-{
+Record recordOf(const QString &key, const QString &value) {
     Record r(smallLayout());
     r.setField(0, key);
     r.setField(1, value);
     return r;
 }
 
-template <typename F> StoreError::Kind errorKind(F &&f)
-{
+template <typename F> StoreError::Kind errorKind(F &&f) {
     try {
         f();
     } catch (const StoreError &e) {
@@ -55,7 +53,7 @@ const QString kScratch = u"t#e#m#p#.tmp"_s;
 class TestRecordFile : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void missingFile();
     void missingFileReadOnly();
     void write_data();
@@ -69,8 +67,7 @@ private slots:
     void crashBeforeReplaceKeepsOldFile();
 };
 
-void TestRecordFile::missingFile()
-{
+void TestRecordFile::missingFile() {
     TempFolder dir;
     RecordFile f(dir.file(kFile), smallLayout());
     QVERIFY(dir.exists(kFile));
@@ -83,8 +80,7 @@ void TestRecordFile::missingFile()
     QCOMPARE(dir.read(kFile), QByteArray("k   v   "));
 }
 
-void TestRecordFile::missingFileReadOnly()
-{
+void TestRecordFile::missingFileReadOnly() {
     TempFolder dir;
     RecordFile f(dir.file(kFile), smallLayout(), RecordFile::Mode::ReadOnly);
     QCOMPARE(f.count(), 0);
@@ -101,8 +97,7 @@ void TestRecordFile::missingFileReadOnly()
     QCOMPARE(dir.read(kFile), recs("ab"));
 }
 
-void TestRecordFile::write_data()
-{
+void TestRecordFile::write_data() {
     QTest::addColumn<QByteArray>("before"); // one letter per record
     QTest::addColumn<int>("n");
     QTest::addColumn<QByteArray>("after"); // empty: refused and unchanged
@@ -118,8 +113,7 @@ void TestRecordFile::write_data()
     QTest::newRow("negative refused") << QByteArray("ab") << -1 << QByteArray();
 }
 
-void TestRecordFile::write()
-{
+void TestRecordFile::write() {
     QFETCH(QByteArray, before);
     QFETCH(int, n);
     QFETCH(QByteArray, after);
@@ -141,8 +135,7 @@ void TestRecordFile::write()
 }
 
 // A damaged file (not a whole number of records): its tail is never touched.
-void TestRecordFile::partialTail()
-{
+void TestRecordFile::partialTail() {
     TempFolder dir;
     const QByteArray original = recs("ab") + "xyz";
     dir.write(kFile, original);
@@ -156,10 +149,9 @@ void TestRecordFile::partialTail()
     QCOMPARE(errorKind([&] { f.write(3, recordOf(u"z"_s, u"z"_s)); }), StoreError::Kind::Damaged);
     QCOMPARE(dir.read(kFile), original);
 
-    QCOMPARE(errorKind([&] {
-                 rewriteRecords(dir.path(), dir.file(kFile), kScratch, smallLayout(), {rec('b')});
-             }),
-             StoreError::Kind::Damaged);
+    QCOMPARE(
+        errorKind([&] { rewriteRecords(dir.path(), dir.file(kFile), kScratch, smallLayout(), {rec('b')}); }),
+        StoreError::Kind::Damaged);
     QCOMPARE(dir.read(kFile), original);
     QCOMPARE(dir.files(), QStringList{kFile});
 
@@ -168,8 +160,7 @@ void TestRecordFile::partialTail()
     QCOMPARE(dir.read(kFile), rec('a') + rec('z') + "xyz");
 }
 
-void TestRecordFile::limit()
-{
+void TestRecordFile::limit() {
     TempFolder dir;
     dir.write(kFile, recs("abcde"));
     RecordFile f(dir.file(kFile), smallLayout());
@@ -179,8 +170,7 @@ void TestRecordFile::limit()
     QCOMPARE(dir.read(kFile), recs("abcdz"));
 }
 
-void TestRecordFile::rewrite_data()
-{
+void TestRecordFile::rewrite_data() {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("kept");
 
@@ -190,8 +180,7 @@ void TestRecordFile::rewrite_data()
     QTest::newRow("from empty") << QByteArray() << QByteArray("a");
 }
 
-void TestRecordFile::rewrite()
-{
+void TestRecordFile::rewrite() {
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, kept);
 
@@ -205,8 +194,7 @@ void TestRecordFile::rewrite()
     QCOMPARE(dir.files(), QStringList{kFile}); // no scratch file left behind
 }
 
-void TestRecordFile::rewriteTruncatesOldScratch()
-{
+void TestRecordFile::rewriteTruncatesOldScratch() {
     TempFolder dir;
     dir.write(kFile, recs("abc"));
     dir.write(kScratch, recs("xxxxxxxx")); // left by an earlier crash
@@ -217,8 +205,7 @@ void TestRecordFile::rewriteTruncatesOldScratch()
 
 // At the moment of the replacement the new content is complete in the scratch file and
 // the target is still the old file.
-void TestRecordFile::scratchCompleteBeforeReplace()
-{
+void TestRecordFile::scratchCompleteBeforeReplace() {
     TempFolder dir;
     dir.write(kFile, recs("abc"));
     QByteArray targetSeen, scratchSeen;
@@ -234,8 +221,7 @@ void TestRecordFile::scratchCompleteBeforeReplace()
 }
 
 // The process dies between writing the scratch file and replacing the target.
-void TestRecordFile::crashBeforeReplaceKeepsOldFile()
-{
+void TestRecordFile::crashBeforeReplaceKeepsOldFile() {
     TempFolder dir;
     dir.write(kFile, recs("abc"));
     const QString target = dir.file(kFile);

@@ -31,8 +31,7 @@ const QString kModels = u"CRpati.dat"_s;
 const QString kList = u"ＡＢＢＣＡＢＣ"_s; // the model list of store ABC
 
 // 4080 bytes each, so that one more record needs a new page of the file system.
-QMap<QString, QByteArray> sampleFiles()
-{
+QMap<QString, QByteArray> sampleFiles() {
     QByteArray users, diary, stores, models;
     for (int i = 0; i < 204; ++i)
         users += hex("81 40") + QByteArray::number(i).leftJustified(18, ' ');
@@ -55,8 +54,7 @@ struct Operation {
     std::function<void(const DataFolder &)> run;
 };
 
-QList<Operation> writingOperations()
-{
+QList<Operation> writingOperations() {
     return {
         {"add a user", [](const DataFolder &f) { UserList(f).append(u"hanako"_s); }},
         {"mark a user", [](const DataFolder &f) { UserList(f).markUser(u"3"_s); }},
@@ -77,13 +75,14 @@ QList<Operation> writingOperations()
         {"delete a store", [](const DataFolder &f) { StoreFile(f).deleteAt(0); }},
         {"move a store to the front", [](const DataFolder &f) { StoreFile(f).moveToFront(u"ＡＢ5"_s); }},
         {"write a model list",
-         [](const DataFolder &f) { ModelListFile(f, u"ABC"_s).write({{u"Ｘ"_s, 2}, {u"Ｙ"_s, 6}}); }},
+         [](const DataFolder &f) {
+             ModelListFile(f, u"ABC"_s).write({{u"Ｘ"_s, 2}, {u"Ｙ"_s, 6}});
+         }},
         {"create a model list", [](const DataFolder &f) { ModelListFile(f, u"XYZ"_s).ensure(); }},
     };
 }
 
-void writeAll(const TempFolder &dir, const QMap<QString, QByteArray> &files)
-{
+void writeAll(const TempFolder &dir, const QMap<QString, QByteArray> &files) {
     for (auto it = files.begin(); it != files.end(); ++it)
         dir.write(it.key(), it.value());
 }
@@ -93,27 +92,24 @@ void writeAll(const TempFolder &dir, const QMap<QString, QByteArray> &files)
 class TestStoreFailures : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void readOnlyFolder();
     void fullDisk();
     void fullDiskDamagedCatalogue();
 };
 
 // Every write is refused with a StoreError and no file changes.
-void TestStoreFailures::readOnlyFolder()
-{
+void TestStoreFailures::readOnlyFolder() {
     TempFolder dir;
     std::unique_ptr<TmpfsMount> mount;
     if (::geteuid() == 0) { // permission bits mean nothing to root: use a read-only file system
         mount = std::make_unique<TmpfsMount>(dir.path(), 256);
-        if (!mount->mounted())
-            QSKIP(mount->whyNot());
+        if (!mount->mounted()) QSKIP(mount->whyNot());
     }
     const QMap<QString, QByteArray> files = sampleFiles();
     writeAll(dir, files);
     if (mount) {
-        if (!mount->makeReadOnly())
-            QSKIP("cannot make the file system read-only");
+        if (!mount->makeReadOnly()) QSKIP("cannot make the file system read-only");
     } else {
         for (const QString &name : files.keys())
             QFile::setPermissions(dir.file(name), QFile::ReadOwner);
@@ -131,23 +127,21 @@ void TestStoreFailures::readOnlyFolder()
         }
         QCOMPARE(dir.files(), QStringList(files.keys()));
         for (auto it = files.begin(); it != files.end(); ++it)
-            QVERIFY2(dir.read(it.key()) == it.value(), qPrintable(QString::fromUtf8(op.name) + u": "_s + it.key()));
+            QVERIFY2(dir.read(it.key()) == it.value(),
+                     qPrintable(QString::fromUtf8(op.name) + u": "_s + it.key()));
     }
     // Reading still works.
     QCOMPARE(UserList(folder).readAll().size(), 204);
     QCOMPARE(StoreFile(folder).list().size(), 51);
 
-    if (!mount)
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!mount) QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 // A full disk: the error says so, and every file stays as it was.
-void TestStoreFailures::fullDisk()
-{
+void TestStoreFailures::fullDisk() {
     TempFolder dir;
     TmpfsMount mount(dir.path(), 64);
-    if (!mount.mounted())
-        QSKIP(mount.whyNot());
+    if (!mount.mounted()) QSKIP(mount.whyNot());
     const QMap<QString, QByteArray> files = sampleFiles();
     writeAll(dir, files);
     QVERIFY(mount.fill(dir.file(u"filler"_s)));
@@ -158,18 +152,19 @@ void TestStoreFailures::fullDisk()
     names.sort();
     for (const Operation &op : writingOperations()) {
         // These need no new space: a mark is rewritten in place, an empty file has no pages.
-        if (QByteArray(op.name) == "mark a user" || QByteArray(op.name) == "create a model list")
-            continue;
+        if (QByteArray(op.name) == "mark a user" || QByteArray(op.name) == "create a model list") continue;
         try {
             op.run(folder);
             QFAIL(op.name);
         } catch (const StoreError &e) {
             QVERIFY2(e.kind() == StoreError::Kind::Io, op.name);
-            QVERIFY2(e.message().contains(u"ディスク"_s), qPrintable(QString::fromUtf8(op.name) + u": "_s + e.message()));
+            QVERIFY2(e.message().contains(u"ディスク"_s),
+                     qPrintable(QString::fromUtf8(op.name) + u": "_s + e.message()));
         }
         QCOMPARE(dir.files(), names);
         for (auto it = files.begin(); it != files.end(); ++it)
-            QVERIFY2(dir.read(it.key()) == it.value(), qPrintable(QString::fromUtf8(op.name) + u": "_s + it.key()));
+            QVERIFY2(dir.read(it.key()) == it.value(),
+                     qPrintable(QString::fromUtf8(op.name) + u": "_s + it.key()));
     }
 
     // Changing a record in place needs no space and still works.
@@ -179,12 +174,10 @@ void TestStoreFailures::fullDisk()
 
 // Removing a model rewrites the catalogue; it is refused for the damaged tail, which
 // is never dropped, whatever the disk.
-void TestStoreFailures::fullDiskDamagedCatalogue()
-{
+void TestStoreFailures::fullDiskDamagedCatalogue() {
     TempFolder dir;
     TmpfsMount mount(dir.path(), 64);
-    if (!mount.mounted())
-        QSKIP(mount.whyNot());
+    if (!mount.mounted()) QSKIP(mount.whyNot());
     const QMap<QString, QByteArray> files = sampleFiles();
     writeAll(dir, files);
     QVERIFY(mount.fill(dir.file(u"filler"_s)));

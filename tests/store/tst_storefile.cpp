@@ -14,10 +14,9 @@ const QString kFile = u"patishop.dat"_s;
 
 // A store record with its reserved fields filled by another program (bytes that are
 // no code page 932 among them).
-QByteArray store(const QByteArray &name, char tag)
-{
-    return name + spaces(20 - int(name.size())) + QByteArray(6, tag) + hex("FF 80 A0 FD")
-           + QByteArray("note ") + tag + QByteArray(44, tag);
+QByteArray store(const QByteArray &name, char tag) {
+    return name + spaces(20 - int(name.size())) + QByteArray(6, tag) + hex("FF 80 A0 FD") +
+           QByteArray("note ") + tag + QByteArray(44, tag);
 }
 
 const QByteArray kA = hex("82 60"); // Ａ
@@ -30,7 +29,7 @@ const QByteArray kD = hex("82 63");
 class TestStoreFile : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void layout();
     void storedName_data();
     void storedName();
@@ -48,8 +47,7 @@ private slots:
     void moveLastOfEqualNames();
 };
 
-void TestStoreFile::layout()
-{
+void TestStoreFile::layout() {
     QCOMPARE(storeLayout().length(), 80);
     QCOMPARE(store("x", 'a').size(), 80);
     const QList<int> widths = {20, 1, 1, 1, 1, 1, 1, 4, 50};
@@ -58,8 +56,7 @@ void TestStoreFile::layout()
         QCOMPARE(storeLayout().field(i).width, widths[i]);
 }
 
-void TestStoreFile::storedName_data()
-{
+void TestStoreFile::storedName_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
     QTest::newRow("half-width") << u"ABC"_s << u"ＡＢＣ"_s;
@@ -69,15 +66,13 @@ void TestStoreFile::storedName_data()
     QTest::newRow("kana with marks") << u"ﾊﾟﾁﾝｺ ｶﾞｲ"_s << u"パチンコ　ガイ"_s;
 }
 
-void TestStoreFile::storedName()
-{
+void TestStoreFile::storedName() {
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(storedStoreName(text), expected);
 }
 
-void TestStoreFile::addToEmpty()
-{
+void TestStoreFile::addToEmpty() {
     TempFolder dir;
     StoreFile stores{DataFolder(dir.path())};
     QCOMPARE(stores.add(u"ABC"_s).value_or(QString()), u"ＡＢＣ"_s);
@@ -85,8 +80,7 @@ void TestStoreFile::addToEmpty()
     QCOMPARE(stores.list(), QStringList{u"ＡＢＣ"_s});
 }
 
-void TestStoreFile::addExisting_data()
-{
+void TestStoreFile::addExisting_data() {
     QTest::addColumn<QByteArray>("existing");
     QTest::addColumn<QString>("text");
 
@@ -94,11 +88,11 @@ void TestStoreFile::addExisting_data()
     QTest::newRow("full-width form") << QByteArray(kA + kB + kC) << u"ＡＢＣ"_s;
     QTest::newRow("typed with a trailing space") << QByteArray(kA + kB + kC) << u"ABC "_s;
     // Stored by registering a shown card again: padded with full-width spaces.
-    QTest::newRow("stored with full-width padding") << QByteArray(kA + kB + kC + hex("81 40").repeated(7)) << u"ABC"_s;
+    QTest::newRow("stored with full-width padding")
+        << QByteArray(kA + kB + kC + hex("81 40").repeated(7)) << u"ABC"_s;
 }
 
-void TestStoreFile::addExisting()
-{
+void TestStoreFile::addExisting() {
     QFETCH(QByteArray, existing);
     QFETCH(QString, text);
     TempFolder dir;
@@ -108,8 +102,7 @@ void TestStoreFile::addExisting()
     QCOMPARE(dir.read(kFile), before);
 }
 
-void TestStoreFile::addTwelveDoubleByte()
-{
+void TestStoreFile::addTwelveDoubleByte() {
     TempFolder dir;
     StoreFile stores{DataFolder(dir.path())};
     QCOMPARE(stores.add(u"一二三四五六七八九十壱弐"_s).value_or(QString()), u"一二三四五六七八九十"_s);
@@ -121,8 +114,7 @@ void TestStoreFile::addTwelveDoubleByte()
     QCOMPARE(stores.list(), QStringList{u"一二三四五六七八九十"_s});
 }
 
-void TestStoreFile::addRefused_data()
-{
+void TestStoreFile::addRefused_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("kind");
     QTest::newRow("empty") << QString() << int(StoreError::Kind::Invalid);
@@ -131,8 +123,7 @@ void TestStoreFile::addRefused_data()
     QTest::newRow("accented letter") << u"Café"_s << int(StoreError::Kind::Encoding);
 }
 
-void TestStoreFile::addRefused()
-{
+void TestStoreFile::addRefused() {
     QFETCH(QString, text);
     QFETCH(int, kind);
     TempFolder dir;
@@ -147,8 +138,7 @@ void TestStoreFile::addRefused()
     QCOMPARE(dir.read(kFile), before);
 }
 
-void TestStoreFile::deleteAt_data()
-{
+void TestStoreFile::deleteAt_data() {
     QTest::addColumn<int>("position");
     QTest::addColumn<QByteArray>("kept"); // tags of the records left
     QTest::newRow("first") << 0 << QByteArray("bc");
@@ -157,12 +147,12 @@ void TestStoreFile::deleteAt_data()
 }
 
 // Every record left is byte for byte what it was, reserved fields included.
-void TestStoreFile::deleteAt()
-{
+void TestStoreFile::deleteAt() {
     QFETCH(int, position);
     QFETCH(QByteArray, kept);
     TempFolder dir;
-    const QMap<char, QByteArray> records = {{'a', store(kA, 'a')}, {'b', store(kB, 'b')}, {'c', store(kC, 'c')}};
+    const QMap<char, QByteArray> records = {
+        {'a', store(kA, 'a')}, {'b', store(kB, 'b')}, {'c', store(kC, 'c')}};
     dir.write(kFile, records['a'] + records['b'] + records['c']);
     StoreFile(DataFolder(dir.path())).deleteAt(position);
     QByteArray expected;
@@ -172,8 +162,7 @@ void TestStoreFile::deleteAt()
     QCOMPARE(dir.files(), QStringList{kFile});
 }
 
-void TestStoreFile::deleteBadPosition()
-{
+void TestStoreFile::deleteBadPosition() {
     TempFolder dir;
     const QByteArray before = store(kA, 'a') + store(kB, 'b');
     dir.write(kFile, before);
@@ -190,8 +179,7 @@ void TestStoreFile::deleteBadPosition()
     QCOMPARE(dir.files(), QStringList{kFile});
 }
 
-void TestStoreFile::moveToFront_data()
-{
+void TestStoreFile::moveToFront_data() {
     QTest::addColumn<QString>("entry");
     QTest::addColumn<bool>("found");
     QTest::addColumn<QByteArray>("order"); // tags after the move
@@ -205,8 +193,7 @@ void TestStoreFile::moveToFront_data()
 }
 
 // Whole records move, so the reserved fields stay with their store.
-void TestStoreFile::moveToFront()
-{
+void TestStoreFile::moveToFront() {
     QFETCH(QString, entry);
     QFETCH(bool, found);
     QFETCH(QByteArray, order);
@@ -222,8 +209,7 @@ void TestStoreFile::moveToFront()
     QCOMPARE(dir.files(), QStringList{kFile});
 }
 
-void TestStoreFile::moveLastOfEqualNames()
-{
+void TestStoreFile::moveLastOfEqualNames() {
     TempFolder dir;
     const QByteArray first = store(kC, '1'), second = store(kC, '2');
     dir.write(kFile, store(kA, 'a') + first + store(kB, 'b') + second);

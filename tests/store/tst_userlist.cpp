@@ -14,8 +14,7 @@ const QByteArray kMarked = hex("8E A9");   // 自
 const QByteArray kUnmarked = hex("81 40"); // 　
 
 // A user record as another program may have written it: mark bytes, then a name.
-QByteArray user(const QByteArray &mark, const QByteArray &name)
-{
+QByteArray user(const QByteArray &mark, const QByteArray &name) {
     return mark + name + spaces(18 - int(name.size()));
 }
 
@@ -26,7 +25,7 @@ const QString kFile = u"namae.dat"_s;
 class TestUserList : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void createdOnRead();
     void readAll();
     void autoStart_data();
@@ -41,8 +40,7 @@ private slots:
     void limit();
 };
 
-void TestUserList::createdOnRead()
-{
+void TestUserList::createdOnRead() {
     TempFolder dir;
     UserList list{DataFolder(dir.path())};
     QVERIFY(list.readAll().isEmpty());
@@ -56,8 +54,7 @@ void TestUserList::createdOnRead()
     QVERIFY(!other.exists(kFile));
 }
 
-void TestUserList::readAll()
-{
+void TestUserList::readAll() {
     TempFolder dir;
     dir.write(kFile, user(kUnmarked, "taro") + user(kMarked, hex("8E 52 93 63 89 D4 8E 71")) // 山田花子
                          + user("  ", "ABCDEFGHIJKLMNOPQR"));
@@ -71,8 +68,7 @@ void TestUserList::readAll()
     QVERIFY(!users[2].isAutoStart());
 }
 
-void TestUserList::autoStart_data()
-{
+void TestUserList::autoStart_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("expected"); // 0: none
 
@@ -83,8 +79,7 @@ void TestUserList::autoStart_data()
     QTest::newRow("blank mark") << QByteArray(user("  ", "a")) << 0;
 }
 
-void TestUserList::autoStart()
-{
+void TestUserList::autoStart() {
     QFETCH(QByteArray, file);
     QFETCH(int, expected);
     TempFolder dir;
@@ -95,8 +90,7 @@ void TestUserList::autoStart()
 
 // Only marked records are rewritten; the others, and bytes that are no code page 932,
 // stay as they are.
-void TestUserList::clearMarks()
-{
+void TestUserList::clearMarks() {
     TempFolder dir;
     const QByteArray odd = user(kUnmarked, hex("FF FE 80"));
     dir.write(kFile, user(kMarked, "a") + odd + user(kMarked, hex("FF 41")) + user("  ", "d"));
@@ -111,15 +105,15 @@ void TestUserList::clearMarks()
     QCOMPARE(dir.read(kFile), cleared);
 }
 
-void TestUserList::markUser()
-{
+void TestUserList::markUser() {
     TempFolder dir;
     const QByteArray odd = user(kUnmarked, hex("FF FE"));
     dir.write(kFile, user(kMarked, "taro") + odd + user(kUnmarked, "hanako") + user(kUnmarked, "hanako"));
     UserList list{DataFolder(dir.path())};
     QCOMPARE(list.markUser(u" hanako　"_s), 3); // the first of two equal names, trimmed
-    QCOMPARE(dir.read(kFile).toHex(' '),
-             (user(kUnmarked, "taro") + odd + user(kMarked, "hanako") + user(kUnmarked, "hanako")).toHex(' '));
+    QCOMPARE(
+        dir.read(kFile).toHex(' '),
+        (user(kUnmarked, "taro") + odd + user(kMarked, "hanako") + user(kUnmarked, "hanako")).toHex(' '));
     QCOMPARE(list.autoStartRecord().value_or(0), 3);
 
     QCOMPARE(list.markUser(u"taro"_s), 1);
@@ -127,8 +121,7 @@ void TestUserList::markUser()
     QCOMPARE(dir.read(kFile).mid(40, 2), kUnmarked);
 }
 
-void TestUserList::markUnknownUser()
-{
+void TestUserList::markUnknownUser() {
     TempFolder dir;
     const QByteArray original = user(kMarked, "taro") + user(kUnmarked, "hanako");
     dir.write(kFile, original);
@@ -141,8 +134,7 @@ void TestUserList::markUnknownUser()
     QCOMPARE(dir.read(kFile), original); // the old mark is not cleared either
 }
 
-void TestUserList::append_data()
-{
+void TestUserList::append_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("record");
 
@@ -152,12 +144,12 @@ void TestUserList::append_data()
     QTest::newRow("double-byte name")
         << u"山田花子"_s << QByteArray(spaces(2) + hex("8E 52 93 63 89 D4 8E 71") + spaces(10));
     QTest::newRow("10 double-byte characters keep 9")
-        << u"あいうえおかきくけこ"_s << QByteArray(spaces(2) + hex("82 A0 82 A2 82 A4 82 A6 82 A8 82 A9 82 AB 82 AD 82 AF"));
+        << u"あいうえおかきくけこ"_s
+        << QByteArray(spaces(2) + hex("82 A0 82 A2 82 A4 82 A6 82 A8 82 A9 82 AB 82 AD 82 AF"));
     QTest::newRow("half-width kana") << u"ﾀﾛｳ"_s << QByteArray(spaces(2) + hex("C0 DB B3") + spaces(15));
 }
 
-void TestUserList::append()
-{
+void TestUserList::append() {
     QFETCH(QString, name);
     QFETCH(QByteArray, record);
     TempFolder dir;
@@ -169,8 +161,7 @@ void TestUserList::append()
     QCOMPARE(list.autoStartRecord().value_or(0), 1); // the new user carries no mark
 }
 
-void TestUserList::appendRefused_data()
-{
+void TestUserList::appendRefused_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("kind");
 
@@ -189,8 +180,7 @@ void TestUserList::appendRefused_data()
     QTest::newRow("accented letter") << u"José"_s << encoding;
 }
 
-void TestUserList::appendRefused()
-{
+void TestUserList::appendRefused() {
     QFETCH(QString, name);
     QFETCH(int, kind);
     TempFolder dir;
@@ -206,8 +196,7 @@ void TestUserList::appendRefused()
     QCOMPARE(dir.read(kFile), original);
 }
 
-void TestUserList::limit()
-{
+void TestUserList::limit() {
     TempFolder dir;
     QByteArray file;
     for (int i = 1; i <= 253; ++i)
