@@ -1,0 +1,92 @@
+// ShowCard across diaries of different sizes: the cost per card must not depend on
+// how many cards the diary holds.
+#include "app/windowregistry.h"
+#include "cardscreen/patincomain.h"
+#include "common/clock.h"
+#include "store/diary.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Screen {
+    QTemporaryDir dir;
+    std::unique_ptr<tama::DiaryState> state;
+    std::unique_ptr<tama::WindowRegistry> registry;
+    tama::PatincoMain *window = nullptr;
+    QScrollBar *cards = nullptr;
+
+    explicit Screen(int count)
+    {
+        // The window opens today's year; make that the diary's.
+        static const tama::FixedClock endOf1999(QDateTime(QDate(1999, 12, 31), QTime(21, 0)));
+        tama::setClock(&endOf1999);
+        state = std::make_unique<tama::DiaryState>(dir.path());
+        state->year = u"1999"_s;
+        state->diaryFile = u"taro.1999.dat"_s;
+        QList<tama::CardRecord> list;
+        list.reserve(count);
+        for (int i = 0; i < count; ++i) {
+            const QDate d = QDate(1999, 1, 1).addDays(i % 365);
+            tama::CardRecord c;
+            c.setField(tama::CardRecord::VisitDate, d.toString(u"yyyyMMdd"_s) + u"土"_s);
+            c.setField(tama::CardRecord::StartTime, u"1000"_s);
+            c.setField(tama::CardRecord::EndTime, u"1830"_s);
+            c.setField(tama::CardRecord::StoreName, i % 2 ? u"ＡＢＣホール"_s : u"パーラー駅前"_s);
+            c.setField(tama::CardRecord::Category, QString::number(1 + i % 5));
+            c.setField(tama::CardRecord::ModelName, u"羽根モデル"_s);
+            c.setField(tama::CardRecord::Investment, QStringLiteral("%1").arg(i % 10000, 4, 10, QChar(u'0')));
+            c.setField(tama::CardRecord::CashOut, QStringLiteral("%1").arg((i * 7) % 10000, 4, 10, QChar(u'0')));
+            c.setField(tama::CardRecord::DayType, u"111"_s);
+            c.setField(tama::CardRecord::Impression, u"よかった"_s);
+            list.append(c);
+        }
+        tama::DiaryFile(tama::DataFolder(dir.path()), state->diaryFile).rewrite(list);
+        registry = std::make_unique<tama::WindowRegistry>(*state);
+        window = registry->get<tama::PatincoMain>();
+        state->reloadRequested = true;
+        window->Form_Activate();
+        cards = window->findChild<QScrollBar *>(u"HScroll1"_s);
+        if (cards->maximum() != count + 1)
+            qFatal("the diary did not load: %d cards", cards->maximum() - 1);
+    }
+};
+
+void BM_ShowCard(benchmark::State &st)
+{
+    const int count = int(st.range(0));
+    Screen screen(count);
+    // Walk the scroller from one end to the other and round again.
+    int n = 1;
+    for (auto _ : st) {
+        screen.cards->setValue(n);
+        n = n % count + 1;
+    }
+    st.counters["cards"] = count;
+    st.SetItemsProcessed(st.iterations());
+}
+
+} // namespace
+
+BENCHMARK(BM_ShowCard)->Arg(1000)->Arg(32766)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
