@@ -87,37 +87,121 @@ EncodeResult encode(const QString &input)
     return r;
 }
 
+namespace {
+
+// Decoding goes through tables filled once from ICU's own converter: the same
+// answers, without a converter call per field of every record read.
+constexpr char16_t kNone = 0xFFFF;
+
+struct DecodeTables {
+    char16_t single[256];
+    bool lead[256];
+    char16_t pair[256][256];
+};
+
+const DecodeTables &decodeTables()
+{
+    static const DecodeTables *tables = [] {
+        auto *t = new DecodeTables;
+        UConverter *cnv = converter();
+        auto decodeOne = [cnv](const char *bytes, int n, char16_t *out) {
+            ucnv_reset(cnv);
+            UChar buf[4];
+            UChar *dst = buf;
+            const char *src = bytes;
+            UErrorCode err = U_ZERO_ERROR;
+            ucnv_toUnicode(cnv, &dst, buf + 4, &src, bytes + n, nullptr, true, &err);
+            if (U_FAILURE(err) || dst - buf != 1 || src != bytes + n)
+                return false;
+            *out = buf[0];
+            return true;
+        };
+        for (int b = 0; b < 256; ++b) {
+            const char c = char(b);
+            t->lead[b] = false;
+            if (!decodeOne(&c, 1, &t->single[b]))
+                t->single[b] = kNone;
+            for (int u = 0; u < 256; ++u)
+                t->pair[b][u] = kNone;
+        }
+        for (int b = 0; b < 256; ++b) {
+            if (!isLeadByte(static_cast<unsigned char>(b)))
+                continue;
+            t->lead[b] = true;
+            for (int u = 0x40; u <= 0xFC; ++u) {
+                const char two[2] = {char(b), char(u)};
+                char16_t ch;
+                if (decodeOne(two, 2, &ch))
+                    t->pair[b][u] = ch;
+            }
+        }
+        ucnv_reset(cnv);
+        return t;
+    }();
+    return *tables;
+}
+
+bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+} // namespace
+
+qsizetype decodeInto(const char *bytes, qsizetype size, char16_t *out, qsizetype *badOffset, qsizetype *badLength)
+{
+    const DecodeTables &t = decodeTables();
+    qsizetype n = 0;
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes);
+    auto bad = [&](qsizetype at, qsizetype len) {
+        if (*badOffset < 0) {
+            *badOffset = at;
+            if (badLength)
+                *badLength = len;
+        }
+        out[n++] = 0xFFFD;
+    };
+    qsizetype i = 0;
+    while (i < size) {
+        const unsigned char b = p[i];
+        if (!t.lead[b]) {
+            if (t.single[b] == kNone)
+                bad(i, 1);
+            else
+                out[n++] = t.single[b];
+            ++i;
+            continue;
+        }
+        if (i + 1 >= size) { // a lead byte with nothing after it
+            bad(i, 1);
+            ++i;
+            continue;
+        }
+        const unsigned char u = p[i + 1];
+        const char16_t ch = t.pair[b][u];
+        if (ch != kNone) {
+            out[n++] = ch;
+            i += 2;
+        } else if (isTrailByte(u)) { // a well-formed pair the code page does not assign
+            bad(i, 2);
+            i += 2;
+        } else { // the second byte starts a character of its own
+            bad(i, 1);
+            ++i;
+        }
+    }
+    return n;
+}
+
 DecodeResult decode(const QByteArray &bytes)
 {
     DecodeResult r;
-    r.text.reserve(bytes.size());
-    UConverter *cnv = converter();
-    const char *src = bytes.constData();
-    const char *const srcStart = src;
-    const char *const srcEnd = src + bytes.size();
-    QString buffer(bytes.size() + 4, Qt::Uninitialized);
-    while (true) {
-        UChar *dst = reinterpret_cast<UChar *>(buffer.data());
-        UChar *const dstStart = dst;
-        UErrorCode err = U_ZERO_ERROR;
-        ucnv_toUnicode(cnv, &dst, dstStart + buffer.size(), &src, srcEnd, nullptr, true, &err);
-        r.text.append(QStringView(dstStart, dst - dstStart));
-        if (!U_FAILURE(err))
-            break;
-        char bad[8];
-        int8_t len = sizeof bad;
-        UErrorCode e2 = U_ZERO_ERROR;
-        ucnv_getInvalidChars(cnv, bad, &len, &e2);
-        if (U_FAILURE(e2) || len <= 0)
-            len = 1;
-        if (!r.badOffset) {
-            r.badOffset = (src - srcStart) - len;
-            r.badBytes = QByteArray(bad, len);
-        }
-        r.text.append(QChar(0xFFFD));
-        ucnv_reset(cnv);
-        if (src >= srcEnd)
-            break;
+    r.text.resize(bytes.size());
+    qsizetype badOffset = -1;
+    qsizetype badLength = 0;
+    const qsizetype n = decodeInto(bytes.constData(), bytes.size(), reinterpret_cast<char16_t *>(r.text.data()),
+                                   &badOffset, &badLength);
+    r.text.truncate(n);
+    if (badOffset >= 0) {
+        r.badOffset = badOffset;
+        r.badBytes = bytes.mid(badOffset, badLength);
     }
     return r;
 }

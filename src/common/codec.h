@@ -30,6 +30,10 @@ QString normalise(const QString &s);
 
 EncodeResult encode(const QString &s); // normalises first
 DecodeResult decode(const QByteArray &bytes);
+// The same into out, which has room for size characters; returns how many were written.
+// The first undecodable sequence, if any, is reported through badOffset (else -1).
+qsizetype decodeInto(const char *bytes, qsizetype size, char16_t *out, qsizetype *badOffset,
+                     qsizetype *badLength = nullptr);
 
 // True when every character of s can be encoded; otherwise the first one that cannot.
 std::optional<QString> firstUnencodable(const QString &s);

@@ -31,25 +31,32 @@ int RecordLayout::indexOf(const QString &name) const
     return 0;
 }
 
-Record::Record(const RecordLayout &layout)
-    : m_layout(&layout), m_raw(layout.length(), ' '), m_changed(layout.fieldCount(), false)
+Record::Record(const RecordLayout &layout) : m_layout(&layout), m_raw(layout.length(), ' ')
 {
+    m_text.reserve(layout.fieldCount());
     for (int i = 0; i < layout.fieldCount(); ++i)
         m_text.append(QString(layout.field(i).width, u' '));
 }
 
+Record::Record(const RecordLayout &layout, QByteArray raw) : m_layout(&layout), m_raw(std::move(raw)) {}
+
 Record Record::fromBytes(const RecordLayout &layout, const QByteArray &bytes)
 {
-    Record r(layout);
-    r.m_raw = bytes.left(layout.length());
-    if (r.m_raw.size() < layout.length())
-        r.m_raw.append(QByteArray(layout.length() - r.m_raw.size(), ' '));
+    QByteArray raw = bytes.size() == layout.length() ? bytes : bytes.left(layout.length());
+    if (raw.size() < layout.length())
+        raw.append(QByteArray(layout.length() - raw.size(), ' '));
+    Record r(layout, std::move(raw));
+    r.m_text.reserve(layout.fieldCount());
+    const char *data = r.m_raw.constData();
     for (int i = 0; i < layout.fieldCount(); ++i) {
         const int w = layout.field(i).width;
-        const cp932::DecodeResult d = cp932::decode(r.m_raw.mid(layout.offset(i), w));
-        if (!d.ok())
+        // w bytes never decode to more than w characters: decode straight into the padded field.
+        QString text(w, u' ');
+        qsizetype bad = -1;
+        cp932::decodeInto(data + layout.offset(i), w, reinterpret_cast<char16_t *>(text.data()), &bad);
+        if (bad >= 0)
             r.m_undecodable = true;
-        r.m_text[i] = fitText(d.text, w);
+        r.m_text.append(std::move(text));
     }
     return r;
 }
@@ -60,14 +67,14 @@ void Record::setField(int i, const QString &text)
     if (fitted == m_text[i])
         return; // unchanged: keep the bytes as read
     m_text[i] = fitted;
-    m_changed[i] = true;
+    m_changed |= 1u << i;
 }
 
 QByteArray Record::toBytes() const
 {
     QByteArray out = m_raw;
     for (int i = 0; i < m_layout->fieldCount(); ++i) {
-        if (!m_changed[i])
+        if (!(m_changed & (1u << i)))
             continue;
         const FieldDef &f = m_layout->field(i);
         requireEncodable(m_text[i], f.label);

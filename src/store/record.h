@@ -59,10 +59,12 @@ public:
     bool hadUndecodableBytes() const { return m_undecodable; }
 
 private:
+    Record(const RecordLayout &layout, QByteArray raw);
+
     const RecordLayout *m_layout;
     QList<QString> m_text;
     QByteArray m_raw;
-    QList<bool> m_changed;
+    quint32 m_changed = 0; // one bit per field; layouts have fewer than 32 fields
     bool m_undecodable = false;
 };
 
