@@ -12,6 +12,8 @@
 #include "common/dates.h"
 #include "common/dialogs.h"
 #include "common/text.h"
+#include "master/kdata.h"
+#include "master/mdata.h"
 #include "picturebutton.h"
 #include "startup/newname.h"
 #include "startup/patinkest.h"
@@ -100,7 +102,6 @@ void PatincoMain::buildControls()
     auto picture = [c](const QString &name, M motif, const QString &tip) {
         auto *b = named(new PictureButton(ButtonArt::picture(motif, false), ButtonArt::picture(motif, true), c), name);
         b->setToolTip(tip);
-        b->setEnabled(false); // until its window is there
         return b;
     };
     Picture1 = picture(u"Picture1"_s, M::Graph, u"グラフ表示"_s);
@@ -109,6 +110,9 @@ void PatincoMain::buildControls()
     Picture4 = picture(u"Picture4"_s, M::Store, u"店データ設定"_s);
     Picture5 = picture(u"Picture5"_s, M::Model, u"台データ設定"_s);
     Picture6 = picture(u"Picture6"_s, M::Report, u"レポート表示"_s);
+    // The views and the diary organisation are not there yet.
+    for (PictureButton *b : {Picture1, Picture2, Picture3, Picture6})
+        b->setEnabled(false);
 
     Label9 = label(u"Label9"_s, QString(), c);
     Label19 = label(u"Label19"_s, u"9999"_s, c);
@@ -381,8 +385,10 @@ void PatincoMain::buildMenus()
 
     QMenu *dataSET = menuBar()->addMenu(u"データ設定(&D)"_s);
     dataSET->setObjectName(u"dataSET"_s);
-    item(dataSET, u"MISEDATASETTEI"_s, u"店データ設定(&A)"_s, false);
-    item(dataSET, u"kisyudatasettei"_s, u"機種データ設定(&B)"_s, false);
+    connect(item(dataSET, u"MISEDATASETTEI"_s, u"店データ設定(&A)"_s, true), &QAction::triggered, this,
+            &PatincoMain::MISEDATASETTEI_Click);
+    connect(item(dataSET, u"kisyudatasettei"_s, u"機種データ設定(&B)"_s, true), &QAction::triggered, this,
+            &PatincoMain::kisyudatasettei_Click);
     dataSET->addSeparator()->setObjectName(u"zxcx"_s);
     item(dataSET, u"filesort"_s, u"日記ファイルの整理(&D)"_s, false);
 
@@ -397,6 +403,8 @@ void PatincoMain::buildMenus()
 void PatincoMain::connectHandlers()
 {
     connect(Text2, &QLineEdit::textChanged, this, &PatincoMain::Text2_Change);
+    connect(Picture4, &PictureButton::clicked, this, &PatincoMain::Picture4_Click);
+    connect(Picture5, &PictureButton::clicked, this, &PatincoMain::Picture5_Click);
     // Scroll bars track the box while it is dragged, so one handler serves both the
     // change and the scroll of the original.
     connect(HScroll1, &QScrollBar::valueChanged, this, &PatincoMain::HScroll1_Change);
@@ -567,11 +575,37 @@ void PatincoMain::closeEvent(QCloseEvent *e)
 
 void PatincoMain::user_select_Click()
 {
+    m_registry.unload<KDATA>();
+    m_registry.unload<MDATA>();
     m_registry.unload<NEWNAME>();
     m_registry.get<PATINKEST>()->ShowFromMenu();
 }
 
 void PatincoMain::endi_Click() { m_registry.endProgram(); }
+
+template <class W> void PatincoMain::showWindow()
+{
+    W *w = m_registry.get<W>();
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+void PatincoMain::MISEDATASETTEI_Click() { showWindow<MDATA>(); }
+void PatincoMain::kisyudatasettei_Click() { showWindow<KDATA>(); }
+
+// The pressed picture stays until this window is active again.
+void PatincoMain::Picture4_Click()
+{
+    Picture4->showPressedImage(true);
+    showWindow<MDATA>();
+}
+
+void PatincoMain::Picture5_Click()
+{
+    Picture5->showPressedImage(true);
+    showWindow<KDATA>();
+}
 
 // ---- card display ----
 

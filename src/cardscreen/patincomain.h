@@ -86,6 +86,10 @@ private:
     void Option5_Click();
     void user_select_Click();
     void endi_Click();
+    void MISEDATASETTEI_Click();
+    void kisyudatasettei_Click();
+    void Picture4_Click();
+    void Picture5_Click();
 
     // The shared work of the spinner handlers.
     void hourChange(bool start);
@@ -96,6 +100,7 @@ private:
     bool startIsLater() const;
     void repairTypedDate(bool inMonthBox);
 
+    template <class W> void showWindow();
     void selectOption(QRadioButton *option, void (PatincoMain::*handler)());
     void setProfit(const ProfitText &p);
     void setCardColour(QLabel *label, const QColor &colour);

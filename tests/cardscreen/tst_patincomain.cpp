@@ -2,6 +2,9 @@
 #include "cardscreen/patincomain.h"
 #include "common/clock.h"
 #include "common/dates.h"
+#include "master/kdata.h"
+#include "master/mdata.h"
+#include "cardscreen/picturebutton.h"
 #include "store/modellist.h"
 #include "support/recordingdialogs.h"
 #include "support/testsupport.h"
@@ -95,6 +98,7 @@ private slots:
     void categoryWithoutStoreWarns();
     void unreadableDiaryIsReportedNotFatal();
     void menusAndPictureButtons();
+    void settingsWindowsOpenFromMenuAndPictures();
     void clockFollowsActivityOnly();
     void endItemEndsProgram();
 
@@ -638,6 +642,30 @@ void TestPatincoMain::menusAndPictureButtons()
         tips << p->toolTip();
     QCOMPARE(tips, (QStringList{u"グラフ表示"_s, u"リスト表示"_s, u"レポート表示"_s, u"店データ設定"_s,
                                 u"台データ設定"_s, u"カードの整理"_s}));
+}
+
+void TestPatincoMain::settingsWindowsOpenFromMenuAndPictures()
+{
+    open();
+    auto *stores = c<PictureButton>("Picture4");
+    auto *models = c<PictureButton>("Picture5");
+    QVERIFY(stores->isEnabled() && models->isEnabled());
+    QVERIFY(!c<PictureButton>("Picture1")->isEnabled()); // the graph is not there yet
+    QTest::mouseClick(stores, Qt::LeftButton);
+    QVERIFY(m_registry->find<MDATA>() && m_registry->find<MDATA>()->isVisible());
+    QVERIFY(stores->showsPressedImage());
+    QTest::mouseClick(models, Qt::LeftButton);
+    QVERIFY(m_registry->find<KDATA>() && m_registry->find<KDATA>()->isVisible());
+    QVERIFY(models->showsPressedImage());
+    // Back on the card screen every picture is up again.
+    m_window->Form_Activate();
+    QVERIFY(!stores->showsPressedImage());
+    QVERIFY(!models->showsPressedImage());
+    // The menu shows the same single window.
+    MDATA *first = m_registry->find<MDATA>();
+    m_window->findChild<QAction *>(u"MISEDATASETTEI"_s)->trigger();
+    QCOMPARE(m_registry->find<MDATA>(), first);
+    QVERIFY(!stores->showsPressedImage()); // the menu item leaves the pictures alone
 }
 
 void TestPatincoMain::clockFollowsActivityOnly()
