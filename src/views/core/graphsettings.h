@@ -22,8 +22,8 @@ struct GraphSettings {
     // "棒グラフ" for bars, "線グラフ" for lines.
     static QString styleCaption(bool bars);
     // A series is on exactly when its caption is the text with " [ON]".
-    static GraphSettings fromCaptions(const QString &investment, const QString &cashOut, const QString &profit,
-                                      const QString &style);
+    static GraphSettings fromCaptions(const QString &investment, const QString &cashOut,
+                                      const QString &profit, const QString &style);
 };
 
 } // namespace tama

@@ -29,8 +29,8 @@ struct MonthCard {
     int record = 0;  // record number, from 1
     QString dayText; // VisitDate characters 7-8
     int day = 0;
-    int slotCount = 1;          // cards sharing the day's slot, counted on the first of them
-    qint64 investment = 0;  // hundreds of yen
+    int slotCount = 1;     // cards sharing the day's slot, counted on the first of them
+    qint64 investment = 0; // hundreds of yen
     qint64 cashOut = 0;
 };
 
@@ -47,21 +47,21 @@ struct GraphShape {
 
 // The month's full scale and the labels of its grid lines (units of 10,000 yen).
 struct GraphScale {
-    int full = 500;     // hundreds of yen drawn at 1200 units
-    QString outer;      // the lines at ±full: "5"
-    QString inner;      // the lines at ±full / 2: "2.5"
+    int full = 500; // hundreds of yen drawn at 1200 units
+    QString outer;  // the lines at ±full: "5"
+    QString inner;  // the lines at ±full / 2: "2.5"
 };
 
 // One month of the monthly graph: its cards, scale, drawing and totals.
 class MonthGraph {
-public:
+  public:
     static constexpr int kScaleUnits = 1200; // height of the full scale
     static constexpr int kStartX = 200;      // where the drawing starts
     static constexpr int kEndX = 3732;       // where the month ends
     static constexpr int kLeft = -600;       // window's left edge
     static constexpr int kTop = -1680;       // window's top edge
     static constexpr int kDayWidth = 120;
-    static constexpr int kSecondLine = 13;   // the second line of a line graph, lower
+    static constexpr int kSecondLine = 13; // the second line of a line graph, lower
 
     static QString caption(); // "月別グラフ"
 
@@ -101,7 +101,7 @@ public:
     QString profitText() const { return QString::number(profitTotal()); }
     ViewColour profitColour() const;
 
-private:
+  private:
     void draw(const GraphSettings &settings, bool extendToMonthEnd);
     void dashes(double level, double from, double x, GraphSettings::Series s);
 

@@ -1,22 +1,21 @@
 #include "playtime.h"
 
-#include "common/text.h"
 #include "store/diary.h"
+#include "viewtext.h"
 
 namespace tama {
 
 namespace {
 
-int minutesOfDay(const QString &field)
-{
-    const QString t = trimRight(field);
-    return int(textToNumber(t.left(2)) * 60 + textToNumber(t.mid(2, 2)));
+int minutesOfDay(const QString &field) {
+    using namespace viewtext;
+    const QStringView t = trimmedRight(field);
+    return int(valueOf(leftOf(t, 2)) * 60 + valueOf(midOf(t, 2, 2)));
 }
 
 } // namespace
 
-int playMinutes(const CardRecord &card)
-{
+int playMinutes(const CardRecord &card) {
     return minutesOfDay(card.field(CardRecord::EndTime)) - minutesOfDay(card.field(CardRecord::StartTime));
 }
 

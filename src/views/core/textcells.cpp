@@ -4,8 +4,7 @@
 
 namespace tama::cells {
 
-int width(QChar c)
-{
+int width(QChar c) {
     const char16_t u = c.unicode();
     if (u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F)) // ASCII and half-width katakana
         return 1;
@@ -16,31 +15,23 @@ int width(QChar c)
     return r.ok() ? int(r.bytes.size()) : 1;
 }
 
-int width(const QString &s)
-{
+int width(QStringView s) {
     int n = 0;
     for (QChar c : s)
         n += width(c);
     return n;
 }
 
-QString padFullWidth(const QString &s, int cells)
-{
-    const int left = cells - width(s);
-    if (left <= 0)
-        return s;
-    QString out = s;
-    out.reserve(s.size() + left / 2 + 1);
-    out += QString(left / 2, QChar(0x3000));
-    if (left % 2)
-        out += u' ';
-    return out;
+void appendFullWidth(QString &out, QStringView s, int cells) {
+    out += s;
+    for (int left = cells - width(s); left > 0; left -= 2)
+        out += left >= 2 ? QChar(0x3000) : QChar(u' ');
 }
 
-QString padHalfWidth(const QString &s, int cells)
-{
-    const int left = cells - width(s);
-    return left <= 0 ? s : s + QString(left, u' ');
+void appendHalfWidth(QString &out, QStringView s, int cells) {
+    out += s;
+    for (int left = cells - width(s); left > 0; --left)
+        out += u' ';
 }
 
 } // namespace tama::cells

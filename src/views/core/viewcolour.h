@@ -13,15 +13,20 @@ enum class ViewColour {
 };
 
 // 0xRRGGBB.
-constexpr int rgb(ViewColour c)
-{
+constexpr int rgb(ViewColour c) {
     switch (c) {
-    case ViewColour::Black: return 0x000000;
-    case ViewColour::Red: return 0xFF0000;
-    case ViewColour::Blue: return 0x0000FF;
-    case ViewColour::Navy: return 0x000080;
-    case ViewColour::Brown: return 0xC04000;
-    case ViewColour::Yellow: return 0xFFFF00;
+    case ViewColour::Black:
+        return 0x000000;
+    case ViewColour::Red:
+        return 0xFF0000;
+    case ViewColour::Blue:
+        return 0x0000FF;
+    case ViewColour::Navy:
+        return 0x000080;
+    case ViewColour::Brown:
+        return 0xC04000;
+    case ViewColour::Yellow:
+        return 0xFFFF00;
     }
     return 0;
 }

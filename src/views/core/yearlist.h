@@ -4,34 +4,40 @@
 
 #include <QList>
 #include <QString>
+#include <QStringView>
+
+#include <array>
 
 namespace tama {
 
 class CardRecord;
 class YearListFilter;
 
-// One line of the year list: its columns exactly as shown, and the values behind them.
+// One line of the year list: its text exactly as shown, where its columns lie, and the
+// values behind them.
 struct YearListLine {
+    enum Column { No, Date, Store, Model, Investment, CashOut, Profit, ColumnCount };
+
     int record = 0; // record number in the diary file, from 1
-    QString no;     // right-aligned record number with a blank for the sign (4 cells, or wider)
-    QString date;   // "  05/03(土)"
-    QString store;  // a blank and the store name, filled up to 21 cells
-    QString model;  // a blank and the model name, filled up to 23 cells
-    QString investment; // right-aligned in 8, a blank for the sign
-    QString cashOut;
-    QString profit;
     qint64 investmentYen = 0;
     qint64 cashOutYen = 0;
     qint64 profitYen = 0;
     int minutes = 0; // hours of play
+    QString text;
+    std::array<int, ColumnCount + 1> bounds{}; // where each column starts, and the end
 
-    QString text() const { return no + date + store + model + investment + cashOut + profit; }
+    // No: the right-aligned record number with a blank for the sign; Date: "  05/03(土)";
+    // Store, Model: a blank and the name, filled up to 21 and 23 cells; the amounts
+    // right-aligned in 8 with a blank for the sign.
+    QStringView column(Column c) const {
+        return QStringView(text).sliced(bounds[c], bounds[c + 1] - bounds[c]);
+    }
 };
 
 // The year list of a diary: the cards that pass the filter, in record order, with
 // their totals.
 class YearList {
-public:
+  public:
     // Cells of each column for record numbers up to 999; the No column grows by one
     // cell per further digit so that every line keeps the columns aligned.
     static constexpr int kNoCells = 4;
@@ -53,7 +59,7 @@ public:
     // The line of one card, with the No column in the given width.
     static YearListLine lineOf(int record, const CardRecord &card, int noCells = kNoCells);
 
-private:
+  private:
     QList<YearListLine> m_lines;
     YearListTotals m_totals;
     int m_noCells = kNoCells;

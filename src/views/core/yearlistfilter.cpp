@@ -4,6 +4,7 @@
 #include "store/catalogue.h"
 #include "store/diary.h"
 #include "store/storefile.h"
+#include "viewtext.h"
 
 #include <algorithm>
 
@@ -13,17 +14,14 @@ namespace tama {
 
 namespace {
 
-QSet<QString> selectedTexts(const QList<FilterEntry> &entries)
-{
+QSet<QString> selectedTexts(const QList<FilterEntry> &entries) {
     QSet<QString> set;
     for (const FilterEntry &e : entries)
-        if (e.selected)
-            set.insert(trimRight(e.text));
+        if (e.selected) set.insert(trimRight(e.text));
     return set;
 }
 
-QList<FilterEntry> allSelected(const QStringList &texts)
-{
+QList<FilterEntry> allSelected(const QStringList &texts) {
     QList<FilterEntry> out;
     out.reserve(texts.size());
     for (const QString &t : texts)
@@ -33,19 +31,18 @@ QList<FilterEntry> allSelected(const QStringList &texts)
 
 } // namespace
 
-QStringList YearListFilter::categoryEntries()
-{
+QStringList YearListFilter::categoryEntries() {
     return {u"羽物"_s, u"デジパチ"_s, u"ＣＲデジパチ"_s, u"権利物"_s, u"一般電役"_s};
 }
 
-QStringList YearListFilter::storeEntries(const DataFolder &folder) { return StoreFile(folder, true).list(); }
+QStringList YearListFilter::storeEntries(const DataFolder &folder) {
+    return StoreFile(folder, true).list();
+}
 
-QStringList YearListFilter::modelEntries(const DataFolder &folder, const QList<bool> &categoriesSelected)
-{
+QStringList YearListFilter::modelEntries(const DataFolder &folder, const QList<bool> &categoriesSelected) {
     QStringList out;
     for (int i = 0; i < 5 && i < categoriesSelected.size(); ++i) {
-        if (!categoriesSelected[i])
-            continue;
+        if (!categoriesSelected[i]) continue;
         // The category list follows the card codes "1" to "5".
         const CategoryInfo *category = categoryByCardCode(QString::number(i + 1));
         out += ModelCatalogue(folder, *category, true).list();
@@ -54,37 +51,37 @@ QStringList YearListFilter::modelEntries(const DataFolder &folder, const QList<b
     return out;
 }
 
-void YearListFilter::sortLikeList(QStringList &entries)
-{
+void YearListFilter::sortLikeList(QStringList &entries) {
     QList<std::pair<QString, QString>> keyed;
     keyed.reserve(entries.size());
     for (const QString &e : entries)
         keyed.append({e.toCaseFolded(), e});
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
     for (qsizetype i = 0; i < keyed.size(); ++i)
         entries[i] = keyed[i].second;
 }
 
-YearListFilter YearListFilter::initial(const DataFolder &folder)
-{
+YearListFilter YearListFilter::initial(const DataFolder &folder) {
     return YearListFilter(allSelected(storeEntries(folder)),
                           allSelected(modelEntries(folder, QList<bool>(5, true))));
 }
 
-YearListFilter YearListFilter::everything() { return YearListFilter(); }
+YearListFilter YearListFilter::everything() {
+    return YearListFilter();
+}
 
 YearListFilter::YearListFilter(QList<FilterEntry> stores, QList<FilterEntry> models)
     : m_stores(std::move(stores)), m_models(std::move(models)), m_storeSet(selectedTexts(m_stores)),
-      m_modelSet(selectedTexts(m_models)), m_filters(true)
-{
-}
+      m_modelSet(selectedTexts(m_models)), m_filters(true) {}
 
-bool YearListFilter::passes(const CardRecord &card) const
-{
-    if (!m_filters)
-        return true;
-    return m_storeSet.contains(trimRight(card.field(CardRecord::StoreName).left(10)))
-           && m_modelSet.contains(trimRight(card.field(CardRecord::ModelName).left(15)));
+bool YearListFilter::passes(const CardRecord &card) const {
+    using namespace viewtext;
+    if (!m_filters) return true;
+    const QString store = card.field(CardRecord::StoreName);
+    if (!m_storeSet.contains(rawText(trimmedRight(leftOf(store, 10))))) return false;
+    const QString model = card.field(CardRecord::ModelName);
+    return m_modelSet.contains(rawText(trimmedRight(leftOf(model, 15))));
 }
 
 } // namespace tama

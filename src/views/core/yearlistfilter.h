@@ -20,7 +20,7 @@ struct FilterEntry {
 
 // The store and model selections that decide which cards the year list shows.
 class YearListFilter {
-public:
+  public:
     // The five categories of the category list, in the order of the card's codes 1 to 5.
     static QStringList categoryEntries();
     // The store list: every store of the store file, trimmed at the right, in record order.
@@ -47,7 +47,7 @@ public:
     // trimmed at the right).
     bool passes(const CardRecord &card) const;
 
-private:
+  private:
     YearListFilter() = default;
 
     QList<FilterEntry> m_stores;

@@ -1,17 +1,17 @@
 #pragma once
 
+#include "yearlist.h"
+
 #include <QList>
 #include <QString>
 
 namespace tama {
 
-class YearList;
-
 // The order of the year list's lines and the column buttons that change it. Each
-// press*() does what pressing that button does, toggles included.
+// press() does what pressing that column's button does, toggles included.
 class YearListSorter {
-public:
-    enum class Column { No, Date, Store, Model, Investment, CashOut, Profit };
+  public:
+    using Column = YearListLine::Column;
 
     // Starts in the order of the list (record order), every toggle off.
     explicit YearListSorter(const YearList &list);
@@ -19,7 +19,7 @@ public:
     void press(Column column);
 
     // Ascending by the column's text without regard to case, equal texts by record
-    // number. No and date both order by record number.
+    // number. No and Date both order by record number.
     void SortByColumn(Column column);
     // The lines in the exact reverse order.
     void ReverseList();
@@ -36,16 +36,16 @@ public:
     bool cashOutToggle() const { return m_cashOut; }
     bool profitToggle() const { return m_profit; }
 
-private:
-    void sortByKey(const QList<QString> &keys);
+  private:
+    void sortByName(Column column);
+    void sortByAmount(Column column);
 
     const YearList *m_list;
     QList<int> m_order;
-    QList<QString> m_storeKeys; // case-folded column texts
-    QList<QString> m_modelKeys;
-    QList<QString> m_investmentKeys;
-    QList<QString> m_cashOutKeys;
-    QList<QString> m_profitKeys; // profit right-aligned in 7
+    // Case-folded store and model texts, made on first use: views into the lines, or
+    // into m_folded where folding changed a text.
+    QList<QStringView> m_nameKeys[2];
+    QList<QString> m_folded;
     bool m_no = false;
     bool m_investment = false;
     bool m_cashOut = false;

@@ -6,8 +6,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-YearListTotals YearListTotals::compute(qint64 investment, qint64 cashOut, qint64 minutes)
-{
+YearListTotals YearListTotals::compute(qint64 investment, qint64 cashOut, qint64 minutes) {
     YearListTotals t;
     t.investment = investment;
     t.cashOut = cashOut;

@@ -18,33 +18,28 @@ constexpr int kCategories = 5;
 constexpr int kGroups = 9; // categories 0-4, day types 5-8
 
 // The category index 0-4 of a card, or -1 for a code outside "1" to "5".
-int categoryIndex(const CardRecord &card)
-{
+int categoryIndex(const CardRecord &card) {
     const qint64 c = textToNumber(card.field(CardRecord::Category)) - 1;
     return c >= 0 && c < kCategories ? int(c) : -1;
 }
 
 // Group 5-8 of the day type. Any other code counts as an ordinary day, as the card
 // screen shows it.
-int dayTypeIndex(const QString &dayType)
-{
+int dayTypeIndex(const QString &dayType) {
     const qint64 v = textToNumber(dayType);
     return (v == 111 || v == 222 || v == 333 || v == 444) ? int(v / 111 + 4) : 5;
 }
 
-QString hoursText(qint64 minutes)
-{
+QString hoursText(qint64 minutes) {
     const qint64 tenths = minutes * 10 / 60; // truncated toward zero
     const qint64 a = std::abs(tenths);
     QString s = tenths < 0 ? u"-"_s : QString();
     s += QString::number(a / 10);
-    if (a % 10)
-        s += u'.' + QString::number(a % 10);
+    if (a % 10) s += u'.' + QString::number(a % 10);
     return s;
 }
 
-void fill(ReportColumn &col)
-{
+void fill(ReportColumn &col) {
     static const QString none = u"-----"_s;
     if (col.count == 0) {
         col.rate.text = col.hourly.text = col.hours.text = none;
@@ -52,8 +47,8 @@ void fill(ReportColumn &col)
         col.rate.text = (col.cashOut == 0 || col.investment == 0)
                             ? u"0"_s
                             : QString::number(col.cashOut * 100 / col.investment);
-        col.hourly.text = col.minutes == 0 ? u"0"_s
-                                           : QString::number((col.cashOut - col.investment) * 6000 / col.minutes);
+        col.hourly.text =
+            col.minutes == 0 ? u"0"_s : QString::number((col.cashOut - col.investment) * 6000 / col.minutes);
         col.hours.text = hoursText(col.minutes);
     }
     // Coloured from the texts: "-----" reads as 0, so an empty recovery rate is red
@@ -66,38 +61,37 @@ void fill(ReportColumn &col)
 
 } // namespace
 
-QString YearReport::caption(const QString &year) { return year + u" 年度評価レポート"_s; }
+QString YearReport::caption(const QString &year) {
+    return year + u" 年度評価レポート"_s;
+}
 
-QStringList YearReport::sectionTitles()
-{
+QStringList YearReport::sectionTitles() {
     return {u"羽根物部門"_s, u"デジパチ部門"_s, u"ＣＲデジ部門"_s, u"権利物部門"_s, u"一般電役部門"_s};
 }
 
-QStringList YearReport::columnHeads()
-{
+QStringList YearReport::columnHeads() {
     return {u"羽根物"_s, u"デジパチ"_s, u"ＣＲデジ"_s, u"権利物"_s, u"一般電役"_s, u"総合"_s, u"新規新装"_s};
 }
 
-QList<int> YearReport::displayOrder() { return {Hane, Digi, CrDigi, Kenri, Denyaku, Special, Overall}; }
+QList<int> YearReport::displayOrder() {
+    return {Hane, Digi, CrDigi, Kenri, Denyaku, Special, Overall};
+}
 
-QString YearReport::dayTypeLabel(const QString &dayType)
-{
+QString YearReport::dayTypeLabel(const QString &dayType) {
     static const QString labels[] = {u"  平常 "_s, u"  新規 "_s, u"  新装 "_s, u"  新台 "_s};
     return labels[dayTypeIndex(dayType) - 5];
 }
 
-QString YearReport::awardLine(const CardRecord &card, qint64 profit)
-{
+QString YearReport::awardLine(const CardRecord &card, qint64 profit) {
     const QString date = card.field(CardRecord::VisitDate);
     const QString yen = QString::number(profit * 100);
-    return date.mid(4, 2) + u'/' + date.mid(6, 2) + dayTypeLabel(card.field(CardRecord::DayType)) + u' '
-           + cells::padHalfWidth(trim(card.field(CardRecord::StoreName).left(10)), 20) + u' '
-           + cells::padHalfWidth(trimRight(card.field(CardRecord::ModelName).left(11)), 22)
-           + QString(std::max<qsizetype>(0, 7 - yen.size()), u' ') + u'+' + yen + u"円"_s;
+    return date.mid(4, 2) + u'/' + date.mid(6, 2) + dayTypeLabel(card.field(CardRecord::DayType)) + u' ' +
+           cells::padHalfWidth(trim(card.field(CardRecord::StoreName).left(10)), 20) + u' ' +
+           cells::padHalfWidth(trimRight(card.field(CardRecord::ModelName).left(11)), 22) +
+           QString(std::max<qsizetype>(0, 7 - yen.size()), u' ') + u'+' + yen + u"円"_s;
 }
 
-YearReport::YearReport(const QList<CardRecord> &cards)
-{
+YearReport::YearReport(const QList<CardRecord> &cards) {
     std::array<qint64, kCategories> best{};
     std::array<const CardRecord *, kCategories> winner{};
     std::array<ReportColumn, kGroups> groups{};
@@ -114,8 +108,7 @@ YearReport::YearReport(const QList<CardRecord> &cards)
             winner[c] = &card;
         }
         for (int g : {c, dayTypeIndex(card.field(CardRecord::DayType))}) {
-            if (g < 0)
-                continue;
+            if (g < 0) continue;
             groups[g].investment += investment;
             groups[g].cashOut += cashOut;
             groups[g].count += 1;

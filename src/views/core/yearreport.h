@@ -32,7 +32,7 @@ struct ReportColumn {
 // recovery rate, hourly result and hours by category, for all cards and for the
 // special business days. Every card counts, marked ones included.
 class YearReport {
-public:
+  public:
     enum Column { Hane, Digi, CrDigi, Kenri, Denyaku, Overall, Special, ColumnCount };
 
     // "1999 年度評価レポート"
@@ -55,7 +55,7 @@ public:
     // The award line of a card with the given profit (hundreds of yen, above 0).
     static QString awardLine(const CardRecord &card, qint64 profit);
 
-private:
+  private:
     QStringList m_awards;
     QList<ReportColumn> m_columns;
 };

@@ -19,8 +19,7 @@ struct CardSpec {
     QString dayType = QStringLiteral("111");
 };
 
-inline CardRecord makeCard(const CardSpec &s)
-{
+inline CardRecord makeCard(const CardSpec &s) {
     CardRecord c;
     c.setField(CardRecord::VisitDate, s.date);
     c.setField(CardRecord::StartTime, s.start);
@@ -35,6 +34,8 @@ inline CardRecord makeCard(const CardSpec &s)
 }
 
 // Amounts in hundreds of yen as the four stored digits.
-inline QString digits4(int hundreds) { return QString::number(hundreds).rightJustified(4, u'0'); }
+inline QString digits4(int hundreds) {
+    return QString::number(hundreds).rightJustified(4, u'0');
+}
 
 } // namespace tama::test

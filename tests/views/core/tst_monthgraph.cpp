@@ -11,32 +11,30 @@ using Series = GraphSettings::Series;
 namespace {
 
 // A card of 1999 on the given month and day with amounts in hundreds of yen.
-CardRecord dayCard(int month, int day, int investment, int cashOut)
-{
-    const QString date = u"1999"_s + QString::number(month).rightJustified(2, u'0')
-                         + QString::number(day).rightJustified(2, u'0') + u"月"_s;
+CardRecord dayCard(int month, int day, int investment, int cashOut) {
+    const QString date = u"1999"_s + QString::number(month).rightJustified(2, u'0') +
+                         QString::number(day).rightJustified(2, u'0') + u"月"_s;
     return makeCard({.date = date, .investment = digits4(investment), .cashOut = digits4(cashOut)});
 }
 
-GraphSettings onlyProfit() { return {}; }
+GraphSettings onlyProfit() {
+    return {};
+}
 
-GraphSettings allOn(bool bars = false)
-{
+GraphSettings allOn(bool bars = false) {
     GraphSettings g;
     g.investment = g.cashOut = g.profit = true;
     g.bars = bars;
     return g;
 }
 
-GraphShape line(double x1, double y1, double x2, double y2, Series s)
-{
+GraphShape line(double x1, double y1, double x2, double y2, Series s) {
     static const ViewColour colours[] = {ViewColour::Brown, ViewColour::Yellow, ViewColour::Navy};
     return {GraphShape::Line, x1, y1, x2, y2, colours[s], s};
 }
 
 // The dashes from x on at a level, k = 0, 50, … for the given number of strokes.
-QList<GraphShape> dashes(double x, double level, int strokes, Series s)
-{
+QList<GraphShape> dashes(double x, double level, int strokes, Series s) {
     QList<GraphShape> out;
     for (int k = 0; k < strokes; ++k)
         out.append(line(x + 50 * k, level, x + 50 * k + 25, level, s));
@@ -48,7 +46,7 @@ QList<GraphShape> dashes(double x, double level, int strokes, Series s)
 class TestMonthGraph : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void monthSpan();
     void sharedDaySlot();
     void runningTotalsAndScale();
@@ -61,8 +59,7 @@ private slots:
     void totalsAndSettings();
 };
 
-void TestMonthGraph::monthSpan()
-{
+void TestMonthGraph::monthSpan() {
     // March to October: 8 months, value 1 March, value 8 October.
     const QList<CardRecord> marToOct = {dayCard(3, 2, 1, 0), dayCard(7, 1, 1, 0), dayCard(10, 30, 1, 0)};
     const MonthSpan s = MonthGraph::monthSpan(marToOct, 1999, 2000, 1);
@@ -73,7 +70,8 @@ void TestMonthGraph::monthSpan()
     QCOMPARE(s.maximum(), 8);
 
     // First card in December: value 1 is December of the same year, then January.
-    const QList<CardRecord> decToFeb = {makeCard({.date = u"19991224金"_s}), makeCard({.date = u"20000203木"_s})};
+    const QList<CardRecord> decToFeb = {makeCard({.date = u"19991224金"_s}),
+                                        makeCard({.date = u"20000203木"_s})};
     const MonthSpan d = MonthGraph::monthSpan(decToFeb, 1999, 1999, 1);
     QCOMPARE(d.span, 3);
     QCOMPARE(MonthGraph::monthAt(d, 1), std::make_pair(1999, 12));
@@ -104,11 +102,10 @@ void TestMonthGraph::monthSpan()
     QCOMPARE(MonthGraph::monthAt(u, 1), std::make_pair(1999, 6));
 }
 
-void TestMonthGraph::sharedDaySlot()
-{
+void TestMonthGraph::sharedDaySlot() {
     // Three cards on day 5, in file order, between cards of other days and months.
     const QList<CardRecord> cards = {dayCard(5, 4, 10, 0), dayCard(4, 5, 99, 0), dayCard(5, 5, 0, 10),
-                                     dayCard(5, 5, 0, 20),  dayCard(5, 5, 0, 30), dayCard(5, 6, 0, 0)};
+                                     dayCard(5, 5, 0, 20), dayCard(5, 5, 0, 30), dayCard(5, 6, 0, 0)};
     const MonthGraph g(cards, 1999, 5, onlyProfit(), false);
     QList<int> records, slotCounts;
     for (const MonthCard &c : g.cards()) {
@@ -131,8 +128,7 @@ void TestMonthGraph::sharedDaySlot()
     QCOMPARE(g.shapes().mid(7), expected);
 }
 
-void TestMonthGraph::runningTotalsAndScale()
-{
+void TestMonthGraph::runningTotalsAndScale() {
     // 300 in / 900 out, then 250 in / 0 out: running profit 600 then 350, M = 900.
     const QList<CardRecord> cards = {dayCard(5, 1, 300, 900), dayCard(5, 2, 250, 0)};
     const MonthGraph g(cards, 1999, 5, allOn(), false);
@@ -156,8 +152,7 @@ void TestMonthGraph::runningTotalsAndScale()
     QCOMPARE(g.profitColour(), ViewColour::Blue);
 }
 
-void TestMonthGraph::scaleTable_data()
-{
+void TestMonthGraph::scaleTable_data() {
     QTest::addColumn<qint64>("largest");
     QTest::addColumn<int>("full");
     QTest::addColumn<QString>("outer");
@@ -173,8 +168,7 @@ void TestMonthGraph::scaleTable_data()
     QTest::newRow("beyond") << 40000ll << 16000 << u"160"_s << u"80"_s;
 }
 
-void TestMonthGraph::scaleTable()
-{
+void TestMonthGraph::scaleTable() {
     QFETCH(qint64, largest);
     const GraphScale s = MonthGraph::scaleFor(largest);
     QTEST(s.full, "full");
@@ -190,8 +184,7 @@ void TestMonthGraph::scaleTable()
     }
 }
 
-void TestMonthGraph::markedCard()
-{
+void TestMonthGraph::markedCard() {
     QList<CardRecord> cards = {dayCard(5, 1, 100, 0), dayCard(5, 1, 0, 400), dayCard(5, 2, 50, 0)};
     cards[1].markCandidate();
     const MonthGraph g(cards, 1999, 5, onlyProfit(), false);
@@ -202,14 +195,15 @@ void TestMonthGraph::markedCard()
     QCOMPARE(g.profitText(), u"-15000"_s);
     QCOMPARE(g.profitColour(), ViewColour::Red);
     const QList<GraphShape> expected = {
-        line(180, 0, 300, 240, Series::Profit), line(180, 13, 300, 253, Series::Profit),
-        line(300, 240, 420, 360, Series::Profit), line(300, 253, 420, 373, Series::Profit),
+        line(180, 0, 300, 240, Series::Profit),
+        line(180, 13, 300, 253, Series::Profit),
+        line(300, 240, 420, 360, Series::Profit),
+        line(300, 253, 420, 373, Series::Profit),
     };
     QCOMPARE(g.shapes(), expected);
 }
 
-void TestMonthGraph::dashesBetweenDays()
-{
+void TestMonthGraph::dashesBetweenDays() {
     // Day 3, then day 6 after a gap; profit +100 (y = −240) on day 3.
     const MonthGraph g({dayCard(5, 3, 0, 100), dayCard(5, 6, 0, 0)}, 1999, 5, onlyProfit(), false);
     QList<GraphShape> expected = dashes(200, 0, 5, Series::Profit); // 400-425 overshoots day 3 (420)
@@ -223,11 +217,10 @@ void TestMonthGraph::dashesBetweenDays()
     QCOMPARE(c.shapes().size(), 4);
 }
 
-void TestMonthGraph::extensionToMonthEnd()
-{
+void TestMonthGraph::extensionToMonthEnd() {
     QVERIFY(MonthGraph::extendsToMonthEnd(5, 1999, QDate(1999, 6, 10)));
-    QVERIFY(!MonthGraph::extendsToMonthEnd(6, 1999, QDate(1999, 6, 10)));  // still running
-    QVERIFY(!MonthGraph::extendsToMonthEnd(5, 1998, QDate(1999, 6, 10)));  // another year's diary
+    QVERIFY(!MonthGraph::extendsToMonthEnd(6, 1999, QDate(1999, 6, 10))); // still running
+    QVERIFY(!MonthGraph::extendsToMonthEnd(5, 1998, QDate(1999, 6, 10))); // another year's diary
 
     // Last card on day 6 (x = 780): dashes from 900, k up to 3732 − 900, so 57 strokes.
     const MonthGraph g({dayCard(5, 1, 0, 100), dayCard(5, 6, 0, 0)}, 1999, 5, onlyProfit(), true);
@@ -246,16 +239,16 @@ void TestMonthGraph::extensionToMonthEnd()
     QVERIFY(MonthGraph({dayCard(4, 1, 10, 10)}, 1999, 5, two, false).shapes().isEmpty());
 }
 
-void TestMonthGraph::bars()
-{
+void TestMonthGraph::bars() {
     // Two cards sharing day 2 (60 units each): boxes from the zero line to each new level.
-    const MonthGraph g({dayCard(5, 1, 0, 0), dayCard(5, 2, 100, 0), dayCard(5, 2, 0, 300)}, 1999, 5, allOn(true),
-                       false);
+    const MonthGraph g({dayCard(5, 1, 0, 0), dayCard(5, 2, 100, 0), dayCard(5, 2, 0, 300)}, 1999, 5,
+                       allOn(true), false);
     auto box = [](double x1, double x2, double y, ViewColour c, Series s) {
         return GraphShape{GraphShape::Box, x1, 0, x2, y, c, s};
     };
     const QList<GraphShape> expected = {
-        box(180, 300, 0, ViewColour::Brown, Series::Investment), box(180, 300, 0, ViewColour::Yellow, Series::CashOut),
+        box(180, 300, 0, ViewColour::Brown, Series::Investment),
+        box(180, 300, 0, ViewColour::Yellow, Series::CashOut),
         box(180, 300, 0, ViewColour::Navy, Series::Profit),
         box(300, 360, 240, ViewColour::Brown, Series::Investment),
         box(300, 360, 0, ViewColour::Yellow, Series::CashOut),
@@ -267,8 +260,7 @@ void TestMonthGraph::bars()
     QCOMPARE(g.shapes(), expected);
 }
 
-void TestMonthGraph::totalsAndSettings()
-{
+void TestMonthGraph::totalsAndSettings() {
     // All graphs off: nothing drawn, the totals still count every card.
     GraphSettings off;
     off.profit = false;
@@ -286,8 +278,8 @@ void TestMonthGraph::totalsAndSettings()
     const GraphSettings fromPicture = GraphSettings::fromCaptions(
         u"投資額加算グラフ [ON]"_s, u"換金額加算グラフ [ON]"_s, u"損益額加算グラフ"_s, u"棒グラフ"_s);
     QVERIFY(fromPicture.investment && fromPicture.cashOut && !fromPicture.profit && fromPicture.bars);
-    const GraphSettings initial = GraphSettings::fromCaptions(
-        u"投資額加算グラフ"_s, u"換金額加算グラフ"_s, u"損益額加算グラフ [ON]"_s, u"線グラフ"_s);
+    const GraphSettings initial = GraphSettings::fromCaptions(u"投資額加算グラフ"_s, u"換金額加算グラフ"_s,
+                                                              u"損益額加算グラフ [ON]"_s, u"線グラフ"_s);
     QVERIFY(!initial.investment && !initial.cashOut && initial.profit && !initial.bars);
 }
 

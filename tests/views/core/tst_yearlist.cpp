@@ -16,18 +16,18 @@ namespace {
 
 const QChar kFull(0x3000);
 
-QString fullBlanks(int n) { return QString(n, kFull); }
+QString fullBlanks(int n) {
+    return QString(n, kFull);
+}
 
-QList<CardRecord> cardsOf(const QList<CardSpec> &specs)
-{
+QList<CardRecord> cardsOf(const QList<CardSpec> &specs) {
     QList<CardRecord> out;
     for (const CardSpec &s : specs)
         out.append(makeCard(s));
     return out;
 }
 
-YearListFilter filterOf(const QList<FilterEntry> &stores, const QList<FilterEntry> &models)
-{
+YearListFilter filterOf(const QList<FilterEntry> &stores, const QList<FilterEntry> &models) {
     return YearListFilter(stores, models);
 }
 
@@ -36,7 +36,7 @@ YearListFilter filterOf(const QList<FilterEntry> &stores, const QList<FilterEntr
 class TestYearList : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void exampleLine();
     void nameColumns();
     void wideRecordNumbers();
@@ -47,8 +47,7 @@ private slots:
     void initialFilter();
 };
 
-void TestYearList::exampleLine()
-{
+void TestYearList::exampleLine() {
     // Record 12 of 3 May (a Saturday), 本店, Ｘ, 15,000 in, 4,000 out.
     QList<CardRecord> cards;
     for (int i = 0; i < 11; ++i)
@@ -58,20 +57,24 @@ void TestYearList::exampleLine()
     const YearList list(cards, YearListFilter::everything());
     QCOMPARE(list.lines().size(), 12);
     const YearListLine &l = list.lines().last();
-    const QString expected = u"  12"_s + u"  05/03(土)"_s + u" 本店"_s + fullBlanks(8) + u" Ｘ"_s + fullBlanks(10)
-                             + u"   15000"_s + u"    4000"_s + u"  -11000"_s;
-    QCOMPARE(l.text(), expected);
-    QCOMPARE(l.text().size(), 61);
-    QCOMPARE(cells::width(l.text()), 83);
+    const QString expected = u"  12"_s + u"  05/03(土)"_s + u" 本店"_s + fullBlanks(8) + u" Ｘ"_s +
+                             fullBlanks(10) + u"   15000"_s + u"    4000"_s + u"  -11000"_s;
+    QCOMPARE(l.text, expected);
+    QCOMPARE(l.text.size(), 61);
+    QCOMPARE(cells::width(l.text), 83);
+    QStringList columns;
+    for (int c = 0; c < YearListLine::ColumnCount; ++c)
+        columns.append(l.column(YearListLine::Column(c)).toString());
+    QCOMPARE(columns, QStringList({u"  12"_s, u"  05/03(土)"_s, u" 本店"_s + fullBlanks(8),
+                                   u" Ｘ"_s + fullBlanks(10), u"   15000"_s, u"    4000"_s, u"  -11000"_s}));
     QCOMPARE(l.record, 12);
     QCOMPARE(l.profitYen, -11000);
-    QCOMPARE(list.lines().first().no, u"   1"_s);
+    QCOMPARE(list.lines().first().column(YearListLine::No), u"   1"_s);
     // The same line in code page 932: 83 bytes, one per cell.
-    QCOMPARE(cp932::encode(l.text()).bytes.size(), 83);
+    QCOMPARE(cp932::encode(l.text).bytes.size(), 83);
 }
 
-void TestYearList::nameColumns()
-{
+void TestYearList::nameColumns() {
     const QList<CardRecord> cards = cardsOf({
         // Blanks around the store name go; the model keeps a leading blank of its own.
         {.store = u" 本店　"_s, .model = u"　Ｘ"_s},
@@ -80,54 +83,60 @@ void TestYearList::nameColumns()
         // Half-width names written by other means still fill their columns.
         {.store = u"ABC"_s, .model = u"ｱｲ"_s},
         // A blank record.
-        {.date = QString(), .start = QString(), .end = QString(), .store = QString(), .category = QString(),
-         .model = QString(), .investment = QString(), .cashOut = QString(), .dayType = QString()},
+        {.date = QString(),
+         .start = QString(),
+         .end = QString(),
+         .store = QString(),
+         .category = QString(),
+         .model = QString(),
+         .investment = QString(),
+         .cashOut = QString(),
+         .dayType = QString()},
     });
     const YearList list(cards, YearListFilter::everything());
     const QList<YearListLine> &l = list.lines();
-    QCOMPARE(l[0].store, u" 本店"_s + fullBlanks(8));
-    QCOMPARE(l[0].model, u" 　Ｘ"_s + fullBlanks(9));
-    QCOMPARE(l[1].store, u" ＡＢＣＤＥＦＧＨＩＪ"_s);
-    QCOMPARE(l[1].model, u" １２３４５６７８９０１"_s);
-    QCOMPARE(l[2].store, u" ABC"_s + fullBlanks(8) + u' ');
-    QCOMPARE(l[2].model, u" ｱｲ"_s + fullBlanks(10));
-    QCOMPARE(l[3].date, u"    /  ( ) "_s);
-    QCOMPARE(l[3].investment, u"       0"_s);
-    QCOMPARE(l[3].profit, u"       0"_s);
+    QCOMPARE(l[0].column(YearListLine::Store), u" 本店"_s + fullBlanks(8));
+    QCOMPARE(l[0].column(YearListLine::Model), u" 　Ｘ"_s + fullBlanks(9));
+    QCOMPARE(l[1].column(YearListLine::Store), u" ＡＢＣＤＥＦＧＨＩＪ"_s);
+    QCOMPARE(l[1].column(YearListLine::Model), u" １２３４５６７８９０１"_s);
+    QCOMPARE(l[2].column(YearListLine::Store), u" ABC"_s + fullBlanks(8) + u' ');
+    QCOMPARE(l[2].column(YearListLine::Model), u" ｱｲ"_s + fullBlanks(10));
+    QCOMPARE(l[3].column(YearListLine::Date), u"    /  ( ) "_s);
+    QCOMPARE(l[3].column(YearListLine::Investment), u"       0"_s);
+    QCOMPARE(l[3].column(YearListLine::Profit), u"       0"_s);
     // Whatever the names, every line takes the same cells, so the columns stay aligned.
     for (const YearListLine &line : l)
-        QCOMPARE(cells::width(line.text()), 83);
+        QCOMPARE(cells::width(line.text), 83);
 }
 
-void TestYearList::wideRecordNumbers()
-{
+void TestYearList::wideRecordNumbers() {
     QList<CardRecord> cards;
     for (int i = 0; i < 1000; ++i)
         cards.append(makeCard({.store = i == 999 ? u"駅前"_s : u"本店"_s}));
     const YearList all(cards, YearListFilter::everything());
     QCOMPARE(all.noCells(), 5);
-    QCOMPARE(all.lines().first().no, u"    1"_s);
-    QCOMPARE(all.lines().last().no, u" 1000"_s);
+    QCOMPARE(all.lines().first().column(YearListLine::No), u"    1"_s);
+    QCOMPARE(all.lines().last().column(YearListLine::No), u" 1000"_s);
     for (const YearListLine &l : all.lines())
-        QCOMPARE(cells::width(l.text()), 84);
+        QCOMPARE(cells::width(l.text), 84);
 
     // Listing only numbers below 1000 keeps the usual column.
     const YearList some(cards, filterOf({{u"本店"_s, true}}, {{u"Ｘ"_s, true}}));
     QCOMPARE(some.lines().size(), 999);
     QCOMPARE(some.noCells(), 4);
-    QCOMPARE(some.lines().last().no, u" 999"_s);
+    QCOMPARE(some.lines().last().column(YearListLine::No), u" 999"_s);
 }
 
-void TestYearList::totals_data()
-{
+void TestYearList::totals_data() {
     QTest::addColumn<qint64>("investment");
     QTest::addColumn<qint64>("cashOut");
     QTest::addColumn<qint64>("minutes");
-    QTest::addColumn<QStringList>("texts"); // investment, cash-out, profit, rate, per hour
+    QTest::addColumn<QStringList>("texts");         // investment, cash-out, profit, rate, per hour
     QTest::addColumn<QList<ViewColour>>("colours"); // profit, rate, per hour
 
     using C = ViewColour;
-    QTest::newRow("nothing listed") << 0ll << 0ll << 0ll << QStringList{u" 0"_s, u" 0"_s, u" 0"_s, u"0"_s, u"0"_s}
+    QTest::newRow("nothing listed") << 0ll << 0ll << 0ll
+                                    << QStringList{u" 0"_s, u" 0"_s, u" 0"_s, u"0"_s, u"0"_s}
                                     << QList<C>{C::Blue, C::Black, C::Black};
     QTest::newRow("rate 99") << 10000ll << 9900ll << 120ll
                              << QStringList{u" 10000"_s, u" 9900"_s, u"-100"_s, u"99"_s, u"-50"_s}
@@ -146,16 +155,15 @@ void TestYearList::totals_data()
                                    << QStringList{u" 0"_s, u" 500"_s, u" 500"_s, u"0"_s, u"0"_s}
                                    << QList<C>{C::Blue, C::Black, C::Black};
     // −100 yen over 200 hours is −0.5 an hour: shown as 0, but below 0 and red.
-    QTest::newRow("small loss per hour") << 100ll << 0ll << 12000ll
-                                         << QStringList{u" 100"_s, u" 0"_s, u"-100"_s, u"0"_s, u"0"_s}
-                                         << QList<C>{C::Red, C::Red, C::Red};
-    QTest::newRow("loss over negative hours") << 11000ll << 0ll << -1200ll
-                                              << QStringList{u" 11000"_s, u" 0"_s, u"-11000"_s, u"0"_s, u"550"_s}
-                                              << QList<C>{C::Red, C::Red, C::Blue};
+    QTest::newRow("small loss per hour")
+        << 100ll << 0ll << 12000ll << QStringList{u" 100"_s, u" 0"_s, u"-100"_s, u"0"_s, u"0"_s}
+        << QList<C>{C::Red, C::Red, C::Red};
+    QTest::newRow("loss over negative hours")
+        << 11000ll << 0ll << -1200ll << QStringList{u" 11000"_s, u" 0"_s, u"-11000"_s, u"0"_s, u"550"_s}
+        << QList<C>{C::Red, C::Red, C::Blue};
 }
 
-void TestYearList::totals()
-{
+void TestYearList::totals() {
     QFETCH(qint64, investment);
     QFETCH(qint64, cashOut);
     QFETCH(qint64, minutes);
@@ -166,8 +174,7 @@ void TestYearList::totals()
     QCOMPARE(QList<ViewColour>({t.profitColour, t.rateColour, t.perHourColour}), colours);
 }
 
-void TestYearList::hoursOfPlay()
-{
+void TestYearList::hoursOfPlay() {
     // 9:30 to 14:05, 10:00 to 12:30, and 23:00 to 1:00 past midnight (−22 hours).
     const QList<CardRecord> cards = cardsOf({
         {.start = u" 930"_s, .end = u"1405"_s, .investment = u"0050"_s, .cashOut = u"0000"_s},
@@ -193,20 +200,20 @@ void TestYearList::hoursOfPlay()
     QCOMPARE(none.totals().investmentText, u" 0"_s);
 }
 
-void TestYearList::filterRule()
-{
-    const YearListFilter f = filterOf({{u"本店"_s, true}, {u"駅前"_s, false}, {u"新町店  "_s, true}},
-                                      {{u"Ｘ"_s, true}, {u"ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯ"_s, true}, {u"Ｙ"_s, false}});
+void TestYearList::filterRule() {
+    const YearListFilter f =
+        filterOf({{u"本店"_s, true}, {u"駅前"_s, false}, {u"新町店  "_s, true}},
+                 {{u"Ｘ"_s, true}, {u"ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯ"_s, true}, {u"Ｙ"_s, false}});
     const QList<CardRecord> cards = cardsOf({
-        {.store = u"本店"_s},                                       // 1 passes
-        {.store = u"駅前"_s},                                       // 2 store not selected
-        {.store = u"本店　　　"_s},                                 // 3 full-width fill, as registered again
-        {.store = u"新町店"_s},                                     // 4 the entry's trailing blanks go
-        {.store = u"本店"_s, .model = u"Ｙ"_s},                     // 5 model not selected
+        {.store = u"本店"_s},                   // 1 passes
+        {.store = u"駅前"_s},                   // 2 store not selected
+        {.store = u"本店　　　"_s},             // 3 full-width fill, as registered again
+        {.store = u"新町店"_s},                 // 4 the entry's trailing blanks go
+        {.store = u"本店"_s, .model = u"Ｙ"_s}, // 5 model not selected
         {.store = u"本店"_s, .model = u"ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰ"_s}, // 6 first 15 match
-        {.store = u"本店Ａ"_s},                                     // 7 no such entry
-        {.store = u"本"_s},                                         // 8 no prefix match
-        {.store = QString(), .model = QString()},                   // 9 blank
+        {.store = u"本店Ａ"_s},                                               // 7 no such entry
+        {.store = u"本"_s},                                                   // 8 no prefix match
+        {.store = QString(), .model = QString()},                             // 9 blank
     });
     QList<int> listed;
     const YearList list(cards, f);
@@ -225,8 +232,7 @@ void TestYearList::filterRule()
     QVERIFY(!YearListFilter::everything().filters());
 }
 
-void TestYearList::initialFilter()
-{
+void TestYearList::initialFilter() {
     test::TempFolder tmp;
     const DataFolder folder(tmp.path());
 
@@ -242,20 +248,18 @@ void TestYearList::initialFilter()
     auto addModel = [&](const QString &code, const QString &name) {
         ModelCatalogue(folder, *categoryByCardCode(code)).add(name);
     };
-    addModel(u"1"_s, u"ｂ"_s);   // 羽物
-    addModel(u"3"_s, u"Ｃ"_s);   // ＣＲデジパチ
+    addModel(u"1"_s, u"ｂ"_s); // 羽物
+    addModel(u"3"_s, u"Ｃ"_s); // ＣＲデジパチ
     addModel(u"3"_s, u"Ａ"_s);
-    addModel(u"5"_s, u"ｂ"_s);   // the same name in another category is listed again
-    addModel(u"2"_s, u"ｱ"_s);    // デジパチ, stored full-width
+    addModel(u"5"_s, u"ｂ"_s); // the same name in another category is listed again
+    addModel(u"2"_s, u"ｱ"_s);  // デジパチ, stored full-width
 
     const YearListFilter f = YearListFilter::initial(folder);
     QCOMPARE(f.stores(), QList<FilterEntry>({{u"駅前"_s, true}, {u"本店"_s, true}}));
     // Ascending without regard to case: ア, Ａ, ｂ, ｂ, Ｃ (kana before full-width letters).
-    QCOMPARE(f.models(), QList<FilterEntry>({{u"ア"_s, true},
-                                             {u"Ａ"_s, true},
-                                             {u"ｂ"_s, true},
-                                             {u"ｂ"_s, true},
-                                             {u"Ｃ"_s, true}}));
+    QCOMPARE(f.models(),
+             QList<FilterEntry>(
+                 {{u"ア"_s, true}, {u"Ａ"_s, true}, {u"ｂ"_s, true}, {u"ｂ"_s, true}, {u"Ｃ"_s, true}}));
     QVERIFY(f.passes(makeCard({.store = u"本店"_s, .model = u"Ｃ"_s})));
     QVERIFY(!f.passes(makeCard({.store = u"本店"_s, .model = u"Ｘ"_s})));
 

@@ -14,24 +14,21 @@ using Column = YearListSorter::Column;
 namespace {
 
 // Cards with these investments and cash-outs (hundreds of yen), records 1, 2, …
-QList<CardRecord> amountCards(const QList<std::pair<int, int>> &amounts)
-{
+QList<CardRecord> amountCards(const QList<std::pair<int, int>> &amounts) {
     QList<CardRecord> out;
     for (auto [in, out_] : amounts)
         out.append(makeCard({.investment = digits4(in), .cashOut = digits4(out_)}));
     return out;
 }
 
-QList<int> records(const YearList &list, const YearListSorter &s)
-{
+QList<int> records(const YearList &list, const YearListSorter &s) {
     QList<int> r;
     for (int i : s.order())
         r.append(list.lines()[i].record);
     return r;
 }
 
-QList<int> reversed(QList<int> l)
-{
+QList<int> reversed(QList<int> l) {
     std::reverse(l.begin(), l.end());
     return l;
 }
@@ -41,7 +38,7 @@ QList<int> reversed(QList<int> l)
 class TestYearListSorter : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void amountToggles();
     void sharedNoDateToggle();
     void nameColumns();
@@ -50,8 +47,7 @@ private slots:
     void longDiaryByNumber();
 };
 
-void TestYearListSorter::amountToggles()
-{
+void TestYearListSorter::amountToggles() {
     // Investments 150, 40, 150, 1000, 5 (hundreds): ties go by record number.
     const QList<CardRecord> cards = amountCards({{150, 10}, {40, 20}, {150, 30}, {1000, 0}, {5, 0}});
     const YearList list(cards, YearListFilter::everything());
@@ -77,14 +73,22 @@ void TestYearListSorter::amountToggles()
     QCOMPARE(records(list, s), ascending);
     QVERIFY(!s.cashOutToggle());
 
+    // Amounts sort as their right-aligned texts: a negative amount (a damaged field)
+    // goes after the shorter numbers and before the longer ones of its length.
+    const QList<CardRecord> odd = {makeCard({.investment = u"0150"_s}), makeCard({.investment = u"-050"_s}),
+                                   makeCard({.investment = u"0040"_s}), makeCard({.investment = u"0005"_s})};
+    const YearList oddList(odd, YearListFilter::everything());
+    YearListSorter o(oddList);
+    o.press(Column::Investment);
+    QCOMPARE(records(oddList, o), QList<int>({4, 3, 2, 1})); // 500, 4000, -5000, 15000
+
     // The lines move whole.
     const QStringList texts = s.texts();
     QCOMPARE(texts.size(), 5);
-    QCOMPARE(texts.first(), list.lines()[4].text());
+    QCOMPARE(texts.first(), list.lines()[4].text);
 }
 
-void TestYearListSorter::sharedNoDateToggle()
-{
+void TestYearListSorter::sharedNoDateToggle() {
     const QList<CardRecord> cards = amountCards({{30, 0}, {10, 0}, {20, 0}});
     const YearList list(cards, YearListFilter::everything());
     YearListSorter s(list);
@@ -107,12 +111,11 @@ void TestYearListSorter::sharedNoDateToggle()
     QCOMPARE(records(list, s), QList<int>({1, 2, 3}));
 }
 
-void TestYearListSorter::nameColumns()
-{
+void TestYearListSorter::nameColumns() {
     const QList<CardRecord> cards = {
-        makeCard({.store = u"駅前"_s, .model = u"ｂ"_s}),  // 1
-        makeCard({.store = u"本店"_s, .model = u"Ａ"_s}),  // 2
-        makeCard({.store = u"駅前"_s, .model = u"Ｃ"_s}),  // 3
+        makeCard({.store = u"駅前"_s, .model = u"ｂ"_s}),   // 1
+        makeCard({.store = u"本店"_s, .model = u"Ａ"_s}),   // 2
+        makeCard({.store = u"駅前"_s, .model = u"Ｃ"_s}),   // 3
         makeCard({.store = u"駅前店"_s, .model = u"Ａ"_s}), // 4
     };
     const YearList list(cards, YearListFilter::everything());
@@ -129,8 +132,7 @@ void TestYearListSorter::nameColumns()
     QCOMPARE(records(list, s), QList<int>({2, 4, 1, 3}));
 }
 
-void TestYearListSorter::profitOrder()
-{
+void TestYearListSorter::profitOrder() {
     // Profits −3000, 500, −12000, 0.
     const QList<CardRecord> cards = amountCards({{30, 0}, {0, 5}, {120, 0}, {10, 10}});
     const YearList list(cards, YearListFilter::everything());
@@ -148,8 +150,7 @@ void TestYearListSorter::profitOrder()
     QCOMPARE(records(tieList, t), QList<int>({8, 3, 1, 7, 4, 6, 10, 2, 5, 9}));
 }
 
-void TestYearListSorter::profitToggle()
-{
+void TestYearListSorter::profitToggle() {
     const QList<CardRecord> cards = amountCards({{30, 0}, {0, 5}, {120, 0}, {10, 10}});
     const YearList list(cards, YearListFilter::everything());
     YearListSorter s(list);
@@ -166,8 +167,7 @@ void TestYearListSorter::profitToggle()
     QVERIFY(!s.profitToggle());
 }
 
-void TestYearListSorter::longDiaryByNumber()
-{
+void TestYearListSorter::longDiaryByNumber() {
     // Past record 99 the two last characters of the number would order 100 before 2.
     QList<CardRecord> cards;
     for (int i = 0; i < 1200; ++i)

@@ -12,8 +12,8 @@ using tama::test::makeCard;
 namespace {
 
 CardRecord card(const QString &category, const QString &dayType, int investment, int cashOut,
-                const QString &start = u"1000"_s, const QString &end = u"1230"_s, const QString &store = u"本店"_s)
-{
+                const QString &start = u"1000"_s, const QString &end = u"1230"_s,
+                const QString &store = u"本店"_s) {
     return makeCard({.start = start,
                      .end = end,
                      .store = store,
@@ -23,16 +23,14 @@ CardRecord card(const QString &category, const QString &dayType, int investment,
                      .dayType = dayType});
 }
 
-QStringList row(const YearReport &r, ReportCell ReportColumn::*cell)
-{
+QStringList row(const YearReport &r, ReportCell ReportColumn::*cell) {
     QStringList out;
     for (const ReportColumn &c : r.columns())
         out.append((c.*cell).text);
     return out;
 }
 
-QList<ViewColour> colours(const YearReport &r, ReportCell ReportColumn::*cell)
-{
+QList<ViewColour> colours(const YearReport &r, ReportCell ReportColumn::*cell) {
     QList<ViewColour> out;
     for (const ReportColumn &c : r.columns())
         out.append((c.*cell).colour);
@@ -46,7 +44,7 @@ const QString kNone = u"-----"_s;
 class TestYearReport : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void awardLine();
     void awards();
     void table();
@@ -55,13 +53,17 @@ private slots:
     void fixedTexts();
 };
 
-void TestYearReport::awardLine()
-{
+void TestYearReport::awardLine() {
     // 3 May, new opening, 本店, Ｘ, 5,000 in and 17,300 out.
-    const CardRecord c = makeCard({.date = u"19990503土"_s, .store = u"本店"_s, .category = u"2"_s, .model = u"Ｘ"_s,
-                                   .investment = u"0050"_s, .cashOut = u"0173"_s, .dayType = u"222"_s});
-    const QString expected = u"05/03"_s + u"  新規 "_s + u" 本店"_s + QString(16, u' ') + u" Ｘ"_s + QString(20, u' ')
-                             + u"  +12300円"_s;
+    const CardRecord c = makeCard({.date = u"19990503土"_s,
+                                   .store = u"本店"_s,
+                                   .category = u"2"_s,
+                                   .model = u"Ｘ"_s,
+                                   .investment = u"0050"_s,
+                                   .cashOut = u"0173"_s,
+                                   .dayType = u"222"_s});
+    const QString expected = u"05/03"_s + u"  新規 "_s + u" 本店"_s + QString(16, u' ') + u" Ｘ"_s +
+                             QString(20, u' ') + u"  +12300円"_s;
     QCOMPARE(YearReport::awardLine(c, 123), expected);
     QCOMPARE(YearReport(QList<CardRecord>{c}).awards()[1], expected);
 
@@ -69,22 +71,22 @@ void TestYearReport::awardLine()
     const CardRecord half = makeCard({.store = u"ABC"_s, .model = u"ｱｲｳ"_s, .dayType = u"444"_s});
     const QString h = YearReport::awardLine(half, 9999);
     QCOMPARE(h, u"05/03  新台  ABC"_s + QString(17, u' ') + u" ｱｲｳ"_s + QString(19, u' ') + u" +999900円"_s);
-    const CardRecord full = makeCard({.store = u"ＡＢＣＤＥＦＧＨＩＪＫ"_s, .model = u"１２３４５６７８９０１２"_s});
+    const CardRecord full =
+        makeCard({.store = u"ＡＢＣＤＥＦＧＨＩＪＫ"_s, .model = u"１２３４５６７８９０１２"_s});
     const QString f = YearReport::awardLine(full, 1);
     QCOMPARE(f, u"05/03  平常  ＡＢＣＤＥＦＧＨＩＪ １２３４５６７８９０１    +100円"_s);
     for (const QString &line : {expected, h, f})
         QCOMPARE(cells::width(line), 66);
 }
 
-void TestYearReport::awards()
-{
+void TestYearReport::awards() {
     QList<CardRecord> cards = {
         card(u"1"_s, u"111"_s, 100, 150, u"1000"_s, u"1230"_s, u"一号店"_s), // 羽根物 +50
         card(u"1"_s, u"111"_s, 100, 200, u"1000"_s, u"1230"_s, u"二号店"_s), // +100, first of the tie
         card(u"1"_s, u"111"_s, 0, 100, u"1000"_s, u"1230"_s, u"三号店"_s),   // +100, later: loses the tie
-        card(u"4"_s, u"111"_s, 100, 10),                                      // 権利物: all losses
-        card(u"4"_s, u"111"_s, 50, 50),                                       // and an even card
-        card(u"5"_s, u"333"_s, 0, 1),                                         // 一般電役 +1
+        card(u"4"_s, u"111"_s, 100, 10),                                     // 権利物: all losses
+        card(u"4"_s, u"111"_s, 50, 50),                                      // and an even card
+        card(u"5"_s, u"333"_s, 0, 1),                                        // 一般電役 +1
     };
     // A marked card counts like any other.
     cards.append(card(u"3"_s, u"222"_s, 0, 7));
@@ -105,8 +107,7 @@ void TestYearReport::awards()
     QCOMPARE(r.columns()[YearReport::Kenri].rate.colour, ViewColour::Red);
 }
 
-void TestYearReport::table()
-{
+void TestYearReport::table() {
     QList<CardRecord> cards;
     // 羽根物: four cards of 10:00 to 12:30, 99.9 % recovered, ordinary days.
     for (int i = 0; i < 4; ++i)
@@ -124,8 +125,8 @@ void TestYearReport::table()
     QCOMPARE(row(r, &ReportColumn::rate),
              QStringList({u"99"_s, u"250"_s, u"0"_s, u"100"_s, kNone, u"116"_s, u"200"_s}));
     QCOMPARE(colours(r, &ReportColumn::rate),
-             QList<ViewColour>({ViewColour::Red, ViewColour::Blue, ViewColour::Red, ViewColour::Black, ViewColour::Red,
-                                ViewColour::Blue, ViewColour::Blue}));
+             QList<ViewColour>({ViewColour::Red, ViewColour::Blue, ViewColour::Red, ViewColour::Black,
+                                ViewColour::Red, ViewColour::Blue, ViewColour::Blue}));
     // −100 yen over 10 h; 15,000 over 448 min; 5,000 over 1 h; even; …
     QCOMPARE(row(r, &ReportColumn::hourly),
              QStringList({u"-10"_s, u"2008"_s, u"5000"_s, u"0"_s, kNone, u"1077"_s, u"2362"_s}));
@@ -150,8 +151,7 @@ void TestYearReport::table()
     QCOMPARE(past.columns()[YearReport::Hane].hours.text, u"-22"_s);
 }
 
-void TestYearReport::emptyDiary()
-{
+void TestYearReport::emptyDiary() {
     const YearReport r(QList<CardRecord>{});
     QCOMPARE(r.awards(), QStringList(5, QString()));
     QCOMPARE(row(r, &ReportColumn::rate), QStringList(7, kNone));
@@ -162,8 +162,7 @@ void TestYearReport::emptyDiary()
     QCOMPARE(colours(r, &ReportColumn::hourly), QList<ViewColour>(7, ViewColour::Black));
 }
 
-void TestYearReport::codesOutsideTheTables()
-{
+void TestYearReport::codesOutsideTheTables() {
     const YearReport r({
         card(u"9"_s, u"444"_s, 10, 30), // no category: no award, but all cards and new machines
         card(u" "_s, u"111"_s, 10, 40),
@@ -184,16 +183,15 @@ void TestYearReport::codesOutsideTheTables()
         QCOMPARE(r.awards()[c], QString());
 }
 
-void TestYearReport::fixedTexts()
-{
+void TestYearReport::fixedTexts() {
     QCOMPARE(YearReport::caption(u"1999"_s), u"1999 年度評価レポート"_s);
-    QCOMPARE(YearReport::sectionTitles(),
-             QStringList({u"羽根物部門"_s, u"デジパチ部門"_s, u"ＣＲデジ部門"_s, u"権利物部門"_s, u"一般電役部門"_s}));
+    QCOMPARE(YearReport::sectionTitles(), QStringList({u"羽根物部門"_s, u"デジパチ部門"_s, u"ＣＲデジ部門"_s,
+                                                       u"権利物部門"_s, u"一般電役部門"_s}));
     QStringList shown;
     for (int i : YearReport::displayOrder())
         shown.append(YearReport::columnHeads()[i]);
-    QCOMPARE(shown, QStringList({u"羽根物"_s, u"デジパチ"_s, u"ＣＲデジ"_s, u"権利物"_s, u"一般電役"_s, u"新規新装"_s,
-                                 u"総合"_s}));
+    QCOMPARE(shown, QStringList({u"羽根物"_s, u"デジパチ"_s, u"ＣＲデジ"_s, u"権利物"_s, u"一般電役"_s,
+                                 u"新規新装"_s, u"総合"_s}));
 }
 
 TAMA_TEST_MAIN(TestYearReport)

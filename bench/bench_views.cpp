@@ -1,0 +1,157 @@
+// The views on a full diary (32766 cards): the year list with its totals, every sort
+// key, the yearly report and one month of the graph. The diary is written once into a
+// folder of its own, with the store file and the catalogues the filter reads.
+#include "store/catalogue.h"
+#include "store/diary.h"
+#include "store/storefile.h"
+#include "views/core/monthgraph.h"
+#include "views/core/yearlist.h"
+#include "views/core/yearlistfilter.h"
+#include "views/core/yearlistsorter.h"
+#include "views/core/yearreport.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int kCards = tama::DiaryFile::kMaxCards;
+const QString kDiary = u"bench.1999.dat"_s;
+
+// A full year in date order, about 90 cards a day, with names and amounts that vary.
+class FullDiary {
+  public:
+    FullDiary() {
+        if (!m_dir.isValid()) std::abort();
+        const tama::DataFolder f = folder();
+        tama::StoreFile stores(f);
+        QStringList storeNames, modelNames;
+        for (int i = 0; i < 40; ++i)
+            storeNames.append(*stores.add(u"店舗"_s + QString::number(i)));
+        for (int i = 0; i < 150; ++i) {
+            const tama::CategoryInfo &c = *tama::categoryByCardCode(QString::number(i % 5 + 1));
+            modelNames.append(*tama::ModelCatalogue(f, c).add(u"機種"_s + QString::number(i)));
+        }
+
+        QList<tama::CardRecord> cards;
+        cards.reserve(kCards);
+        quint32 seed = 12345;
+        auto next = [&seed](int n) {
+            seed = seed * 1103515245u + 12345u;
+            return int((seed >> 8) % quint32(n));
+        };
+        static const QString weekdays[] = {u"日"_s, u"月"_s, u"火"_s, u"水"_s, u"木"_s, u"金"_s, u"土"_s};
+        const QDate first(1999, 1, 1);
+        for (int i = 0; i < kCards; ++i) {
+            const QDate d = first.addDays(i * 365 / kCards);
+            const int model = next(150);
+            const int start = 9 + next(10);
+            tama::CardRecord c;
+            c.setField(tama::CardRecord::VisitDate, d.toString(u"yyyyMMdd"_s) + weekdays[d.dayOfWeek() % 7]);
+            c.setField(tama::CardRecord::StartTime,
+                       QString::number(start * 100 + next(60)).rightJustified(4));
+            c.setField(tama::CardRecord::EndTime, QString::number((start + next(5)) * 100 + next(60)));
+            c.setField(tama::CardRecord::StoreName, storeNames[next(40)]);
+            c.setField(tama::CardRecord::Category, QString::number(model % 5 + 1));
+            c.setField(tama::CardRecord::ModelName, modelNames[model]);
+            c.setField(tama::CardRecord::Investment, QString::number(next(500)).rightJustified(4, u'0'));
+            c.setField(tama::CardRecord::CashOut, QString::number(next(900)).rightJustified(4, u'0'));
+            c.setField(tama::CardRecord::DayType, QString::number((next(4) + 1) * 111));
+            if (next(50) == 0) c.markCandidate();
+            cards.append(c);
+        }
+        tama::DiaryFile(f, kDiary).rewrite(cards);
+        m_cards = diary().readAll();
+        if (m_cards.size() != kCards) std::abort();
+    }
+
+    tama::DataFolder folder() const { return tama::DataFolder(m_dir.path()); }
+    tama::DiaryFile diary() const {
+        return tama::DiaryFile(folder(), kDiary, tama::RecordFile::Mode::ReadOnly);
+    }
+    const QList<tama::CardRecord> &cards() const { return m_cards; }
+
+  private:
+    QTemporaryDir m_dir;
+    QList<tama::CardRecord> m_cards;
+};
+
+const FullDiary &full() {
+    static const FullDiary d;
+    return d;
+}
+
+// What the list window does on loading: read the diary and the filter's files, list
+// and total.
+void BM_YearListFromFiles(benchmark::State &state) {
+    for (auto _ : state) {
+        const QList<tama::CardRecord> cards = full().diary().readAll();
+        const tama::YearList list(cards, tama::YearListFilter::initial(full().folder()));
+        benchmark::DoNotOptimize(list.totals().rateText);
+        if (list.lines().size() != kCards) state.SkipWithError("not every card listed");
+    }
+}
+
+// The reading alone, for comparison: decoding every field of every card.
+void BM_ReadDiary(benchmark::State &state) {
+    for (auto _ : state) {
+        const QList<tama::CardRecord> cards = full().diary().readAll();
+        benchmark::DoNotOptimize(cards.size());
+    }
+}
+
+// The list without the file reading.
+void BM_YearList(benchmark::State &state) {
+    const tama::YearListFilter filter = tama::YearListFilter::initial(full().folder());
+    for (auto _ : state) {
+        const tama::YearList list(full().cards(), filter);
+        benchmark::DoNotOptimize(list.totals().perHourText);
+    }
+}
+
+// One button press on a list that starts in record order (the keys are prepared too).
+void BM_Sort(benchmark::State &state) {
+    const auto column = tama::YearListSorter::Column(state.range(0));
+    const tama::YearList list(full().cards(), tama::YearListFilter::everything());
+    for (auto _ : state) {
+        tama::YearListSorter sorter(list);
+        sorter.press(column);
+        benchmark::DoNotOptimize(sorter.order().first());
+    }
+    static const char *names[] = {"No", "日付", "店名", "機種名", "投資額", "換金額", "損益額"};
+    state.SetLabel(names[state.range(0)]);
+}
+
+void BM_Report(benchmark::State &state) {
+    for (auto _ : state) {
+        const tama::YearReport report(full().cards());
+        benchmark::DoNotOptimize(report.columns()[tama::YearReport::Overall].rate.text);
+    }
+}
+
+// One month (about 2,700 cards), every graph on, lines.
+void BM_GraphMonth(benchmark::State &state) {
+    tama::GraphSettings all;
+    all.investment = all.cashOut = true;
+    for (auto _ : state) {
+        const tama::MonthGraph g(full().cards(), 1999, 7, all, true);
+        benchmark::DoNotOptimize(g.shapes().size());
+        if (g.cards().isEmpty()) state.SkipWithError("no card in the month");
+    }
+}
+
+BENCHMARK(BM_YearListFromFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadDiary)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_YearList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Sort)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Report)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GraphMonth)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
