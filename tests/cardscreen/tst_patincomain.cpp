@@ -4,6 +4,7 @@
 #include "common/dates.h"
 #include "master/kdata.h"
 #include "master/mdata.h"
+#include "startup/patinkest.h"
 #include "cardscreen/picturebutton.h"
 #include "store/modellist.h"
 #include "support/recordingdialogs.h"
@@ -84,6 +85,7 @@ private slots:
     void amountsAndProfit_data();
     void amountsAndProfit();
     void yearArrowOpensEarlierDiary();
+    void yearSwitchShowsNewCardAtSamePosition();
     void hourSpinnersWrap();
     void minuteSpinnersWrap();
     void firstClickGivesTen();
@@ -101,6 +103,7 @@ private slots:
     void settingsWindowsOpenFromMenuAndPictures();
     void clockFollowsActivityOnly();
     void endItemEndsProgram();
+    void userSelectShowsUserWindow();
 
 private:
     void open(const QString &file = u"taro.1999.dat"_s, const QString &year = u"1999"_s);
@@ -352,6 +355,25 @@ void TestPatincoMain::yearArrowOpensEarlierDiary()
     QCOMPARE(m_state->diaryFile, u"taro.1999.dat"_s);
     QCOMPARE(bar("HScroll1")->maximum(), 3);
     QCOMPARE(boxes({"Text3", "Text4"}), (QStringList{u"03"_s, u"15"_s}));
+}
+
+void TestPatincoMain::yearSwitchShowsNewCardAtSamePosition()
+{
+    // Card 3 of five in 1999; 1998 holds two cards, so its new card is number 3 too.
+    m_folder->write(u"taro.1999.dat"_s, diary({Card{}, Card{}, Card{}, Card{}, Card{}}));
+    Card old;
+    old.date = "19980505";
+    m_folder->write(u"taro.1998.dat"_s, diary({old, old}));
+    open();
+    bar("HScroll1")->setValue(3);
+    QCOMPARE(l("Label20"), u"変更/削除"_s);
+    up(bar("HScroll2"));
+    QCOMPARE(bar("HScroll1")->value(), 3);
+    QCOMPARE(l("Label20"), u"新規作成"_s);
+    QCOMPARE(c<QPushButton>("Command23")->text(), u"登録"_s);
+    QCOMPARE(boxes({"Text3", "Text4"}), (QStringList{u"12"_s, u"31"_s}));
+    QCOMPARE(c<QComboBox>("Combo1")->currentText().trimmed(), QString());
+    QCOMPARE(m_state->newCardNumber, 3);
 }
 
 void TestPatincoMain::hourSpinnersWrap()
@@ -693,6 +715,25 @@ void TestPatincoMain::endItemEndsProgram()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(window.isNull());
     m_window = nullptr;
+}
+
+void TestPatincoMain::userSelectShowsUserWindow()
+{
+    // User B is the auto-start user.
+    m_folder->write(u"namae.dat"_s, QByteArray("  ") + padded("A", 18) + hex("8E A9") + padded("B", 18));
+    // The program starts in B's diary.
+    m_state->year = u"1999"_s;
+    m_registry->get<PATINKEST>()->Form_Load();
+    m_window = m_registry->find<PatincoMain>();
+    QVERIFY(m_window && m_window->isVisible());
+    QCOMPARE(m_window->windowTitle(), u"タマノート Ver2.0  [ B.1999.dat ]"_s);
+    PATINKEST *users = m_registry->find<PATINKEST>();
+    QVERIFY(!users->isVisible());
+    m_window->findChild<QAction *>(u"user_select"_s)->trigger();
+    QVERIFY(users->isVisible());
+    QVERIFY(users->Check1->isChecked());
+    QCOMPARE(users->List1->currentRow(), 1);
+    QVERIFY(m_window->isVisible()); // the card screen stays
 }
 
 TAMA_GUI_TEST_MAIN(TestPatincoMain)
