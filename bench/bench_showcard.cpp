@@ -24,8 +24,7 @@ struct Screen {
     tama::PatincoMain *window = nullptr;
     QScrollBar *cards = nullptr;
 
-    explicit Screen(int count)
-    {
+    explicit Screen(int count) {
         // The window opens today's year; make that the diary's.
         static const tama::FixedClock endOf1999(QDateTime(QDate(1999, 12, 31), QTime(21, 0)));
         tama::setClock(&endOf1999);
@@ -44,7 +43,8 @@ struct Screen {
             c.setField(tama::CardRecord::Category, QString::number(1 + i % 5));
             c.setField(tama::CardRecord::ModelName, u"羽根モデル"_s);
             c.setField(tama::CardRecord::Investment, QStringLiteral("%1").arg(i % 10000, 4, 10, QChar(u'0')));
-            c.setField(tama::CardRecord::CashOut, QStringLiteral("%1").arg((i * 7) % 10000, 4, 10, QChar(u'0')));
+            c.setField(tama::CardRecord::CashOut,
+                       QStringLiteral("%1").arg((i * 7) % 10000, 4, 10, QChar(u'0')));
             c.setField(tama::CardRecord::DayType, u"111"_s);
             c.setField(tama::CardRecord::Impression, u"よかった"_s);
             list.append(c);
@@ -55,13 +55,11 @@ struct Screen {
         state->reloadRequested = true;
         window->Form_Activate();
         cards = window->findChild<QScrollBar *>(u"HScroll1"_s);
-        if (cards->maximum() != count + 1)
-            qFatal("the diary did not load: %d cards", cards->maximum() - 1);
+        if (cards->maximum() != count + 1) qFatal("the diary did not load: %d cards", cards->maximum() - 1);
     }
 };
 
-void BM_ShowCard(benchmark::State &st)
-{
+void BM_ShowCard(benchmark::State &st) {
     const int count = int(st.range(0));
     Screen screen(count);
     // Walk the scroller from one end to the other and round again.
@@ -78,14 +76,11 @@ void BM_ShowCard(benchmark::State &st)
 
 BENCHMARK(BM_ShowCard)->Arg(1000)->Arg(32766)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -8,8 +8,7 @@ namespace tama {
 
 namespace {
 
-void drawTile(QPainter &p, bool pressed)
-{
+void drawTile(QPainter &p, bool pressed) {
     const QRectF r(1.5, 1.5, ButtonArt::kSize - 3, ButtonArt::kSize - 3);
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     if (pressed) {
@@ -27,8 +26,7 @@ void drawTile(QPainter &p, bool pressed)
     p.drawLine(QPointF(6, 3), QPointF(ButtonArt::kSize - 6, 3));
 }
 
-void drawGraph(QPainter &p)
-{
+void drawGraph(QPainter &p) {
     p.setPen(QPen(QColor(60, 60, 60), 1.4));
     p.drawLine(QPointF(9, 30), QPointF(31, 30));
     p.drawLine(QPointF(9, 30), QPointF(9, 9));
@@ -43,8 +41,7 @@ void drawGraph(QPainter &p)
     p.drawPolyline(QPolygonF({QPointF(11, 24), QPointF(17, 15), QPointF(23, 19), QPointF(30, 10)}));
 }
 
-void drawList(QPainter &p)
-{
+void drawList(QPainter &p) {
     p.setPen(QPen(QColor(60, 60, 60), 1.2));
     p.setBrush(Qt::white);
     p.drawRect(QRectF(9, 9, 22, 22));
@@ -57,8 +54,7 @@ void drawList(QPainter &p)
     p.drawLine(QPointF(16, 14), QPointF(16, 31));
 }
 
-void drawOrganise(QPainter &p)
-{
+void drawOrganise(QPainter &p) {
     p.setPen(QPen(QColor(60, 60, 60), 1.1));
     const QColor cards[] = {QColor(255, 230, 230), QColor(230, 240, 255), Qt::white};
     for (int i = 0; i < 3; ++i) {
@@ -76,8 +72,7 @@ void drawOrganise(QPainter &p)
     p.drawPolygon(QPolygonF({QPointF(27.5, 25), QPointF(34.5, 25), QPointF(31, 31)}));
 }
 
-void drawStore(QPainter &p)
-{
+void drawStore(QPainter &p) {
     p.setPen(QPen(QColor(60, 60, 60), 1.1));
     p.setBrush(QColor(255, 250, 235));
     p.drawRect(QRectF(9, 17, 22, 14));
@@ -92,8 +87,7 @@ void drawStore(QPainter &p)
     p.drawEllipse(QPointF(20, 8.5), 3, 3);
 }
 
-void drawModel(QPainter &p)
-{
+void drawModel(QPainter &p) {
     p.setPen(QPen(QColor(60, 60, 60), 1.1));
     p.setBrush(QColor(235, 235, 245));
     p.drawRoundedRect(QRectF(10, 7, 20, 26), 2, 2);
@@ -109,8 +103,7 @@ void drawModel(QPainter &p)
     p.drawEllipse(QPointF(20, 28.5), 2.5, 2.5);
 }
 
-void drawReport(QPainter &p)
-{
+void drawReport(QPainter &p) {
     p.setPen(QPen(QColor(60, 60, 60), 1.1));
     p.setBrush(Qt::white);
     QPainterPath sheet;
@@ -134,16 +127,14 @@ void drawReport(QPainter &p)
 
 } // namespace
 
-QPixmap ButtonArt::picture(Motif motif, bool pressed, qreal devicePixelRatio)
-{
+QPixmap ButtonArt::picture(Motif motif, bool pressed, qreal devicePixelRatio) {
     QPixmap pm(qRound(kSize * devicePixelRatio), qRound(kSize * devicePixelRatio));
     pm.setDevicePixelRatio(devicePixelRatio);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     drawTile(p, pressed);
-    if (pressed)
-        p.translate(1, 1); // the picture sinks with the tile
+    if (pressed) p.translate(1, 1); // the picture sinks with the tile
     switch (motif) {
     case Motif::Graph:
         drawGraph(p);

@@ -7,7 +7,7 @@ namespace tama {
 // The pictures of the six toolbar buttons, drawn rather than shipped so that they stay
 // sharp at any screen scale.
 class ButtonArt {
-public:
+  public:
     enum class Motif { Graph, List, Organise, Store, Model, Report };
 
     static constexpr int kSize = 40; // logical pixels

@@ -39,19 +39,16 @@ const QColor kBlack(0, 0, 0);
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 
-template <class W> W *named(W *w, const QString &name)
-{
+template <class W> W *named(W *w, const QString &name) {
     w->setObjectName(name);
     return w;
 }
 
-QLabel *label(const QString &name, const QString &text, QWidget *parent)
-{
+QLabel *label(const QString &name, const QString &text, QWidget *parent) {
     return named(new QLabel(text, parent), name);
 }
 
-QLineEdit *box(const QString &name, int maxLength, int widthChars, QWidget *parent)
-{
+QLineEdit *box(const QString &name, int maxLength, int widthChars, QWidget *parent) {
     auto *e = named(new QLineEdit(parent), name);
     e->setMaxLength(maxLength);
     e->setAlignment(Qt::AlignCenter);
@@ -60,20 +57,24 @@ QLineEdit *box(const QString &name, int maxLength, int widthChars, QWidget *pare
     return e;
 }
 
-QScrollBar *spinner(const QString &name, QWidget *parent)
-{
+QScrollBar *spinner(const QString &name, QWidget *parent) {
     auto *s = named(new QScrollBar(Qt::Vertical, parent), name);
     s->setFixedHeight(34);
     return s;
 }
 
-bool blank(const QLineEdit *e) { return trim(e->text()).isEmpty(); }
-bool zeroOrBlank(const QLineEdit *e) { return blank(e) || trim(e->text()) == u"0"_s; }
+bool blank(const QLineEdit *e) {
+    return trim(e->text()).isEmpty();
+}
+bool zeroOrBlank(const QLineEdit *e) {
+    return blank(e) || trim(e->text()) == u"0"_s;
+}
 
-QString fourDigits(int year) { return QStringLiteral("%1").arg(year, 4, 10, QChar(u'0')); }
+QString fourDigits(int year) {
+    return QStringLiteral("%1").arg(year, 4, 10, QChar(u'0'));
+}
 
-QStringList texts(std::initializer_list<const QLineEdit *> boxes)
-{
+QStringList texts(std::initializer_list<const QLineEdit *> boxes) {
     QStringList t;
     for (const QLineEdit *b : boxes)
         t << b->text();
@@ -82,8 +83,7 @@ QStringList texts(std::initializer_list<const QLineEdit *> boxes)
 
 } // namespace
 
-PatincoMain::PatincoMain(WindowRegistry &registry) : m_registry(registry)
-{
+PatincoMain::PatincoMain(WindowRegistry &registry) : m_registry(registry) {
     setObjectName(u"PatincoMain"_s);
     buildControls();
     buildLayout();
@@ -92,15 +92,15 @@ PatincoMain::PatincoMain(WindowRegistry &registry) : m_registry(registry)
     setWindowTitle(u"タマノート Ver2.0  "_s);
 }
 
-void PatincoMain::buildControls()
-{
+void PatincoMain::buildControls() {
     auto *c = new QWidget(this);
     c->setObjectName(u"central"_s);
     setCentralWidget(c);
 
     using M = ButtonArt::Motif;
     auto picture = [c](const QString &name, M motif, const QString &tip) {
-        auto *b = named(new PictureButton(ButtonArt::picture(motif, false), ButtonArt::picture(motif, true), c), name);
+        auto *b = named(
+            new PictureButton(ButtonArt::picture(motif, false), ButtonArt::picture(motif, true), c), name);
         b->setToolTip(tip);
         return b;
     };
@@ -234,8 +234,7 @@ void PatincoMain::buildControls()
     Command6->setEnabled(false);
 }
 
-void PatincoMain::buildLayout()
-{
+void PatincoMain::buildLayout() {
     QWidget *c = centralWidget();
     auto *top = new QVBoxLayout(c);
 
@@ -283,8 +282,8 @@ void PatincoMain::buildLayout()
     time->addWidget(VScroll3, 0, 6, 1, 2, Qt::AlignHCenter);
     time->addWidget(VScroll4, 0, 9, 1, 2, Qt::AlignHCenter);
     int col = 0;
-    for (QWidget *w : std::initializer_list<QWidget *>{Text6, Text7, Label10a, Text18, Text19, Label4, Text8, Text9,
-                                                       Label10b, Text20, Text21})
+    for (QWidget *w : std::initializer_list<QWidget *>{Text6, Text7, Label10a, Text18, Text19, Label4, Text8,
+                                                       Text9, Label10b, Text20, Text21})
         time->addWidget(w, 1, col++, Qt::AlignCenter);
     time->setColumnStretch(col, 1);
     left->addLayout(time, row++, 1);
@@ -320,7 +319,8 @@ void PatincoMain::buildLayout()
     columns->addLayout(right, 1);
     row = 0;
     auto amount = [](QLabel *title, QScrollBar *man, QScrollBar *sen, QScrollBar *hyaku, QLineEdit *t1,
-                     QLineEdit *t2, QLineEdit *t3, QLineEdit *t4, QLabel *lMan, QLabel *lSen, QLabel *lHyaku) {
+                     QLineEdit *t2, QLineEdit *t3, QLineEdit *t4, QLabel *lMan, QLabel *lSen,
+                     QLabel *lHyaku) {
         auto *g = new QGridLayout;
         g->setHorizontalSpacing(2);
         g->setVerticalSpacing(1);
@@ -339,12 +339,12 @@ void PatincoMain::buildLayout()
         return g;
     };
     right->addWidget(Label12, row, 0, Qt::AlignBottom);
-    right->addLayout(amount(Label12, VScroll5, VScroll6, VScroll7, Text10, Text11, Text12, Text13, Label25, Label5,
-                            Label26),
+    right->addLayout(amount(Label12, VScroll5, VScroll6, VScroll7, Text10, Text11, Text12, Text13, Label25,
+                            Label5, Label26),
                      row++, 1);
     right->addWidget(Label13, row, 0, Qt::AlignBottom);
-    right->addLayout(amount(Label13, VScroll8, VScroll9, VScroll10, Text14, Text15, Text16, Text17, Label6, Label24,
-                            Label7),
+    right->addLayout(amount(Label13, VScroll8, VScroll9, VScroll10, Text14, Text15, Text16, Text17, Label6,
+                            Label24, Label7),
                      row++, 1);
     auto *profit = new QHBoxLayout;
     profit->addWidget(Label15);
@@ -363,8 +363,7 @@ void PatincoMain::buildLayout()
     right->setColumnStretch(1, 1);
 }
 
-void PatincoMain::buildMenus()
-{
+void PatincoMain::buildMenus() {
     auto item = [this](QMenu *menu, const QString &name, const QString &text, bool enabled) {
         QAction *a = menu->addAction(text);
         a->setObjectName(name);
@@ -400,8 +399,7 @@ void PatincoMain::buildMenus()
     item(hppp, u"DispVer"_s, u"バージョン情報(&V)"_s, false);
 }
 
-void PatincoMain::connectHandlers()
-{
+void PatincoMain::connectHandlers() {
     connect(Text2, &QLineEdit::textChanged, this, &PatincoMain::Text2_Change);
     connect(Picture4, &PictureButton::clicked, this, &PatincoMain::Picture4_Click);
     connect(Picture5, &PictureButton::clicked, this, &PatincoMain::Picture5_Click);
@@ -442,32 +440,43 @@ void PatincoMain::connectHandlers()
 
 // ---- window ----
 
-void PatincoMain::setYearText(const QString &year) { Text2->setText(year); }
-QString PatincoMain::yearText() const { return Text2->text(); }
+void PatincoMain::setYearText(const QString &year) {
+    Text2->setText(year);
+}
+QString PatincoMain::yearText() const {
+    return Text2->text();
+}
 
-void PatincoMain::Text2_Change() { setLabel22(Text2->text()); }
+void PatincoMain::Text2_Change() {
+    setLabel22(Text2->text());
+}
 
 // The label always ends up showing the diary's year, whatever was copied into it.
-void PatincoMain::Label22_Change() { setLabel22(m_registry.state().year); }
+void PatincoMain::Label22_Change() {
+    setLabel22(m_registry.state().year);
+}
 
-void PatincoMain::setLabel22(const QString &text)
-{
-    if (Label22->text() == text)
-        return;
+void PatincoMain::setLabel22(const QString &text) {
+    if (Label22->text() == text) return;
     Label22->setText(text);
     Label22_Change();
 }
 
-void PatincoMain::updateClock() { Label9->setText(clockText(tama::clock().now())); }
+void PatincoMain::updateClock() {
+    Label9->setText(clockText(tama::clock().now()));
+}
 
-void PatincoMain::Form_Deactivate() { updateClock(); }
-void PatincoMain::Form_MouseMove() { updateClock(); }
+void PatincoMain::Form_Deactivate() {
+    updateClock();
+}
+void PatincoMain::Form_MouseMove() {
+    updateClock();
+}
 
-void PatincoMain::Form_Load()
-{
+void PatincoMain::Form_Load() {
     for (int i = 1; i <= 10; ++i) {
-        QScrollBar *bar = std::array{VScroll1, VScroll2, VScroll3, VScroll4, VScroll5, VScroll6,
-                                     VScroll7, VScroll8, VScroll9, VScroll10}[size_t(i - 1)];
+        QScrollBar *bar = std::array{VScroll1, VScroll2, VScroll3, VScroll4, VScroll5,
+                                     VScroll6, VScroll7, VScroll8, VScroll9, VScroll10}[size_t(i - 1)];
         const Spinner &s = Spinner::at(i);
         // The diary load below fills every box, so the starting positions are set quietly.
         const QSignalBlocker quiet(bar);
@@ -493,8 +502,7 @@ void PatincoMain::Form_Load()
     HScroll3->setValue(range.maximum);
 }
 
-void PatincoMain::LoadDiary()
-{
+void PatincoMain::LoadDiary() {
     DiaryState &s = m_registry.state();
     setWindowTitle(u"タマノート Ver2.0  [ "_s + s.diaryFile + u" ]"_s);
     int count = 0;
@@ -511,8 +519,7 @@ void PatincoMain::LoadDiary()
     HScroll1->setMinimum(1);
     HScroll1->setMaximum(n);
     HScroll1->setValue(n);
-    if (m_shown == shownBefore)
-        ShowCard();
+    if (m_shown == shownBefore) ShowCard();
 
     if (n == 1) {
         setCardColour(Label19, kBlue);
@@ -532,8 +539,7 @@ void PatincoMain::LoadDiary()
     Text19->setText(u"0"_s);
 }
 
-void PatincoMain::Form_Activate()
-{
+void PatincoMain::Form_Activate() {
     for (PictureButton *b : {Picture1, Picture2, Picture3, Picture4, Picture5, Picture6})
         b->showPressedImage(false);
     updateClock();
@@ -544,8 +550,7 @@ void PatincoMain::Form_Activate()
     }
 }
 
-bool PatincoMain::event(QEvent *e)
-{
+bool PatincoMain::event(QEvent *e) {
     if (e->type() == QEvent::WindowActivate)
         Form_Activate();
     else if (e->type() == QEvent::WindowDeactivate)
@@ -553,8 +558,7 @@ bool PatincoMain::event(QEvent *e)
     return QMainWindow::event(e);
 }
 
-bool PatincoMain::eventFilter(QObject *watched, QEvent *e)
-{
+bool PatincoMain::eventFilter(QObject *watched, QEvent *e) {
     if (watched == centralWidget() && e->type() == QEvent::MouseMove) {
         Form_MouseMove();
     } else if (watched == Text3 || watched == Text4) {
@@ -567,79 +571,77 @@ bool PatincoMain::eventFilter(QObject *watched, QEvent *e)
     return QMainWindow::eventFilter(watched, e);
 }
 
-void PatincoMain::closeEvent(QCloseEvent *e)
-{
+void PatincoMain::closeEvent(QCloseEvent *e) {
     e->accept();
     m_registry.endProgram();
 }
 
-void PatincoMain::user_select_Click()
-{
+void PatincoMain::user_select_Click() {
     m_registry.unload<KDATA>();
     m_registry.unload<MDATA>();
     m_registry.unload<NEWNAME>();
     m_registry.get<PATINKEST>()->ShowFromMenu();
 }
 
-void PatincoMain::endi_Click() { m_registry.endProgram(); }
+void PatincoMain::endi_Click() {
+    m_registry.endProgram();
+}
 
-template <class W> void PatincoMain::showWindow()
-{
+template <class W> void PatincoMain::showWindow() {
     W *w = m_registry.get<W>();
     w->show();
     w->raise();
     w->activateWindow();
 }
 
-void PatincoMain::MISEDATASETTEI_Click() { showWindow<MDATA>(); }
-void PatincoMain::kisyudatasettei_Click() { showWindow<KDATA>(); }
+void PatincoMain::MISEDATASETTEI_Click() {
+    showWindow<MDATA>();
+}
+void PatincoMain::kisyudatasettei_Click() {
+    showWindow<KDATA>();
+}
 
 // The pressed picture stays until this window is active again.
-void PatincoMain::Picture4_Click()
-{
+void PatincoMain::Picture4_Click() {
     Picture4->showPressedImage(true);
     showWindow<MDATA>();
 }
 
-void PatincoMain::Picture5_Click()
-{
+void PatincoMain::Picture5_Click() {
     Picture5->showPressedImage(true);
     showWindow<KDATA>();
 }
 
 // ---- card display ----
 
-void PatincoMain::setCardColour(QLabel *label, const QColor &colour)
-{
+void PatincoMain::setCardColour(QLabel *label, const QColor &colour) {
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, colour);
     label->setPalette(p);
 }
 
-void PatincoMain::setProfit(const ProfitText &p)
-{
+void PatincoMain::setProfit(const ProfitText &p) {
     setCardColour(Label15, p.negative ? kRed : kBlack);
     Label15->setText(p.text);
 }
 
-void PatincoMain::showNewCardState()
-{
+void PatincoMain::showNewCardState() {
     setCardColour(Label19, kBlue);
     setCardColour(Label20, kBlue);
     Label20->setText(u"新規作成"_s);
     Command23->setText(u"登録"_s);
 }
 
-void PatincoMain::selectOption(QRadioButton *option, void (PatincoMain::*handler)())
-{
+void PatincoMain::selectOption(QRadioButton *option, void (PatincoMain::*handler)()) {
     option->setChecked(true);
     (this->*handler)();
 }
 
-void PatincoMain::HScroll1_Change() { ShowCard(); }
+void PatincoMain::HScroll1_Change() {
+    ShowCard();
+}
 
-void PatincoMain::ShowCard()
-{
+void PatincoMain::ShowCard() {
     ++m_shown;
     const DiaryState &s = m_registry.state();
     const int n = HScroll1->value();
@@ -787,8 +789,7 @@ void PatincoMain::ShowCard()
     setProfit(profit);
 }
 
-void PatincoMain::HScroll2_Change()
-{
+void PatincoMain::HScroll2_Change() {
     DiaryState &s = m_registry.state();
     const int year = HScroll2->value();
     s.year = fourDigits(year);
@@ -808,45 +809,48 @@ void PatincoMain::HScroll2_Change()
 
 // ---- date entry ----
 
-void PatincoMain::HScroll3_Change() { SetDateFromScroller(); }
+void PatincoMain::HScroll3_Change() {
+    SetDateFromScroller();
+}
 
-void PatincoMain::SetDateFromScroller()
-{
+void PatincoMain::SetDateFromScroller() {
     const QDate d = dateFromScrollerValue(HScroll3->value());
     Text3->setText(mm(d));
     Text5->setText(weekdayChar(d));
     Text4->setText(dd(d));
 }
 
-void PatincoMain::repairTypedDate(bool inMonthBox)
-{
+void PatincoMain::repairTypedDate(bool inMonthBox) {
     const DateRepair r =
         repairDate(Text2->text(), Text3->text(), Text4->text(), inMonthBox ? DateBox::Month : DateBox::Day);
-    if (Text3->text() != r.month)
-        Text3->setText(r.month);
-    if (Text4->text() != r.day)
-        Text4->setText(r.day);
-    if (!r.weekday.isEmpty())
-        Text5->setText(r.weekday);
+    if (Text3->text() != r.month) Text3->setText(r.month);
+    if (Text4->text() != r.day) Text4->setText(r.day);
+    if (!r.weekday.isEmpty()) Text5->setText(r.weekday);
     for (int i = 0; i < r.beeps; ++i)
         Beep();
 }
 
-void PatincoMain::Text3_KeyPress() { repairTypedDate(true); }
-void PatincoMain::Text4_KeyPress() { repairTypedDate(false); }
-void PatincoMain::Text3_LostFocus() { Text3->setText(padMonth(Text3->text())); }
-void PatincoMain::Text4_LostFocus() { Text4->setText(padDay(Text4->text())); }
+void PatincoMain::Text3_KeyPress() {
+    repairTypedDate(true);
+}
+void PatincoMain::Text4_KeyPress() {
+    repairTypedDate(false);
+}
+void PatincoMain::Text3_LostFocus() {
+    Text3->setText(padMonth(Text3->text()));
+}
+void PatincoMain::Text4_LostFocus() {
+    Text4->setText(padDay(Text4->text()));
+}
 
 // ---- time spinners ----
 
-bool PatincoMain::startIsLater() const
-{
+bool PatincoMain::startIsLater() const {
     return timeNumber(Text6->text(), Text7->text(), Text18->text(), Text19->text()) >
            timeNumber(Text8->text(), Text9->text(), Text20->text(), Text21->text());
 }
 
-void PatincoMain::hourChange(bool start)
-{
+void PatincoMain::hourChange(bool start) {
     QScrollBar *bar = start ? VScroll1 : VScroll3;
     const Spinner &sp = Spinner::at(start ? 1 : 3);
     const int wrapped = sp.wrap(bar->value());
@@ -871,13 +875,11 @@ void PatincoMain::hourChange(bool start)
     (start ? Text7 : Text9)->setText(sp.onesBox(bar->value()));
     if (startIsLater()) {
         VScroll3->setValue(VScroll1->value());
-        if (start)
-            VScroll4->setValue(VScroll2->value());
+        if (start) VScroll4->setValue(VScroll2->value());
     }
 }
 
-void PatincoMain::minuteChange(bool start)
-{
+void PatincoMain::minuteChange(bool start) {
     QScrollBar *bar = start ? VScroll2 : VScroll4;
     const Spinner &sp = Spinner::at(start ? 2 : 4);
     const int wrapped = sp.wrap(bar->value());
@@ -893,16 +895,23 @@ void PatincoMain::minuteChange(bool start)
     }
 }
 
-void PatincoMain::VScroll1_Change() { hourChange(true); }
-void PatincoMain::VScroll2_Change() { minuteChange(true); }
-void PatincoMain::VScroll3_Change() { hourChange(false); }
-void PatincoMain::VScroll4_Change() { minuteChange(false); }
+void PatincoMain::VScroll1_Change() {
+    hourChange(true);
+}
+void PatincoMain::VScroll2_Change() {
+    minuteChange(true);
+}
+void PatincoMain::VScroll3_Change() {
+    hourChange(false);
+}
+void PatincoMain::VScroll4_Change() {
+    minuteChange(false);
+}
 
 // ---- amount spinners ----
 
 void PatincoMain::tenThousandsChange(QScrollBar *bar, int index, QLineEdit *tens, QLineEdit *ones,
-                                     QLineEdit *thousands, QLineEdit *hundreds)
-{
+                                     QLineEdit *thousands, QLineEdit *hundreds) {
     if (zeroOrBlank(thousands) && zeroOrBlank(hundreds)) {
         thousands->setText(u"0"_s);
         hundreds->setText(u"0"_s);
@@ -918,10 +927,8 @@ void PatincoMain::tenThousandsChange(QScrollBar *bar, int index, QLineEdit *tens
     UpdateProfit();
 }
 
-void PatincoMain::digitChange(QScrollBar *bar, int index, QLineEdit *box, QLineEdit *lower)
-{
-    if (lower && zeroOrBlank(lower))
-        lower->setText(u"0"_s);
+void PatincoMain::digitChange(QScrollBar *bar, int index, QLineEdit *box, QLineEdit *lower) {
+    if (lower && zeroOrBlank(lower)) lower->setText(u"0"_s);
     const Spinner &sp = Spinner::at(index);
     const int wrapped = sp.wrap(bar->value());
     if (wrapped != bar->value()) {
@@ -932,25 +939,37 @@ void PatincoMain::digitChange(QScrollBar *bar, int index, QLineEdit *box, QLineE
     UpdateProfit();
 }
 
-void PatincoMain::VScroll5_Change() { tenThousandsChange(VScroll5, 5, Text10, Text11, Text12, Text13); }
-void PatincoMain::VScroll6_Change() { digitChange(VScroll6, 6, Text12, Text13); }
-void PatincoMain::VScroll7_Change() { digitChange(VScroll7, 7, Text13, nullptr); }
-void PatincoMain::VScroll8_Change() { tenThousandsChange(VScroll8, 8, Text14, Text15, Text16, Text17); }
-void PatincoMain::VScroll9_Change() { digitChange(VScroll9, 9, Text16, Text17); }
-void PatincoMain::VScroll10_Change() { digitChange(VScroll10, 10, Text17, nullptr); }
+void PatincoMain::VScroll5_Change() {
+    tenThousandsChange(VScroll5, 5, Text10, Text11, Text12, Text13);
+}
+void PatincoMain::VScroll6_Change() {
+    digitChange(VScroll6, 6, Text12, Text13);
+}
+void PatincoMain::VScroll7_Change() {
+    digitChange(VScroll7, 7, Text13, nullptr);
+}
+void PatincoMain::VScroll8_Change() {
+    tenThousandsChange(VScroll8, 8, Text14, Text15, Text16, Text17);
+}
+void PatincoMain::VScroll9_Change() {
+    digitChange(VScroll9, 9, Text16, Text17);
+}
+void PatincoMain::VScroll10_Change() {
+    digitChange(VScroll10, 10, Text17, nullptr);
+}
 
-void PatincoMain::UpdateProfit()
-{
+void PatincoMain::UpdateProfit() {
     setProfit(enteredProfit(amountFromDigits(texts({Text10, Text11, Text12, Text13})),
                             amountFromDigits(texts({Text14, Text15, Text16, Text17}))));
 }
 
 // ---- store and category ----
 
-void PatincoMain::Combo1_Change() { ClearCategory(); }
+void PatincoMain::Combo1_Change() {
+    ClearCategory();
+}
 
-void PatincoMain::ClearCategory()
-{
+void PatincoMain::ClearCategory() {
     // An exclusive group always keeps one button checked; let go of it for a moment.
     m_categories->setExclusive(false);
     for (QAbstractButton *b : m_categories->buttons())
@@ -958,8 +977,7 @@ void PatincoMain::ClearCategory()
     m_categories->setExclusive(true);
 }
 
-void PatincoMain::ChooseCategory(const QString &marker)
-{
+void PatincoMain::ChooseCategory(const QString &marker) {
     Combo2->clear();
     Combo2->clearEditText();
     const QString store = Combo1->currentText();
@@ -977,10 +995,20 @@ void PatincoMain::ChooseCategory(const QString &marker)
     Combo2->clearEditText();
 }
 
-void PatincoMain::Option1_Click() { ChooseCategory(u"# 3"_s); }
-void PatincoMain::Option2_Click() { ChooseCategory(u"# 2"_s); }
-void PatincoMain::Option3_Click() { ChooseCategory(u"# 4"_s); }
-void PatincoMain::Option4_Click() { ChooseCategory(u"# 5"_s); }
-void PatincoMain::Option5_Click() { ChooseCategory(u"# 6"_s); }
+void PatincoMain::Option1_Click() {
+    ChooseCategory(u"# 3"_s);
+}
+void PatincoMain::Option2_Click() {
+    ChooseCategory(u"# 2"_s);
+}
+void PatincoMain::Option3_Click() {
+    ChooseCategory(u"# 4"_s);
+}
+void PatincoMain::Option4_Click() {
+    ChooseCategory(u"# 5"_s);
+}
+void PatincoMain::Option5_Click() {
+    ChooseCategory(u"# 6"_s);
+}
 
 } // namespace tama

@@ -21,7 +21,7 @@ struct ProfitText;
 // scrollers, date, time and amount entry, and the menus that reach every other window.
 class PatincoMain : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit PatincoMain(WindowRegistry &registry);
 
     // The year box: any change of its text is copied to the year label.
@@ -43,12 +43,12 @@ public:
     void ClearCategory();
     void ChooseCategory(const QString &marker);
 
-protected:
+  protected:
     bool event(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
 
-private:
+  private:
     void buildControls();
     void buildLayout();
     void buildMenus();
@@ -94,8 +94,8 @@ private:
     // The shared work of the spinner handlers.
     void hourChange(bool start);
     void minuteChange(bool start);
-    void tenThousandsChange(QScrollBar *bar, int index, QLineEdit *tens, QLineEdit *ones, QLineEdit *thousands,
-                            QLineEdit *hundreds);
+    void tenThousandsChange(QScrollBar *bar, int index, QLineEdit *tens, QLineEdit *ones,
+                            QLineEdit *thousands, QLineEdit *hundreds);
     void digitChange(QScrollBar *bar, int index, QLineEdit *box, QLineEdit *lower);
     bool startIsLater() const;
     void repairTypedDate(bool inMonthBox);

@@ -5,29 +5,26 @@
 namespace tama {
 
 PictureButton::PictureButton(QPixmap normal, QPixmap pressed, QWidget *parent)
-    : QAbstractButton(parent), m_normal(std::move(normal)), m_pressed(std::move(pressed))
-{
+    : QAbstractButton(parent), m_normal(std::move(normal)), m_pressed(std::move(pressed)) {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-void PictureButton::showPressedImage(bool pressed)
-{
-    if (m_pressedShown == pressed)
-        return;
+void PictureButton::showPressedImage(bool pressed) {
+    if (m_pressedShown == pressed) return;
     m_pressedShown = pressed;
     update();
 }
 
-QSize PictureButton::sizeHint() const { return m_normal.deviceIndependentSize().toSize(); }
+QSize PictureButton::sizeHint() const {
+    return m_normal.deviceIndependentSize().toSize();
+}
 
-void PictureButton::paintEvent(QPaintEvent *)
-{
+void PictureButton::paintEvent(QPaintEvent *) {
     QPainter p(this);
     // A window that is not there yet: the picture is shown faded, not greyed into mud.
-    if (!isEnabled())
-        p.setOpacity(0.55);
+    if (!isEnabled()) p.setOpacity(0.55);
     const bool down = m_pressedShown || isDown();
     p.drawPixmap(rect(), down ? m_pressed : m_normal);
 }

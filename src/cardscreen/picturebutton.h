@@ -9,7 +9,7 @@ namespace tama {
 // a click until the main window is activated again.
 class PictureButton : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     PictureButton(QPixmap normal, QPixmap pressed, QWidget *parent = nullptr);
 
     void showPressedImage(bool pressed);
@@ -17,10 +17,10 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *e) override;
 
-private:
+  private:
     QPixmap m_normal;
     QPixmap m_pressed;
     bool m_pressedShown = false;

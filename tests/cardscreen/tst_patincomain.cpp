@@ -1,11 +1,11 @@
 #include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
+#include "cardscreen/picturebutton.h"
 #include "common/clock.h"
 #include "common/dates.h"
 #include "master/kdata.h"
 #include "master/mdata.h"
 #include "startup/patinkest.h"
-#include "cardscreen/picturebutton.h"
 #include "store/modellist.h"
 #include "support/recordingdialogs.h"
 #include "support/testsupport.h"
@@ -23,15 +23,14 @@ using namespace tama::test;
 namespace {
 
 // Shift-JIS bytes of the texts the cards use.
-const QByteArray kSat = hex("93 79");         // 土
-const QByteArray kMon = hex("8C 8E");         // 月
+const QByteArray kSat = hex("93 79");                                  // 土
+const QByteArray kMon = hex("8C 8E");                                  // 月
 const QByteArray kStoreA = hex("82 60 82 61 82 62 83 7A 81 5B 83 8B"); // ＡＢＣホール
-const QByteArray kModel = hex("89 48 8D AA 83 82 83 66 83 8B");         // 羽根モデル
-const QByteArray kModelCr = hex("82 62 82 71 89 D4");                     // ＣＲ花
-const QByteArray kImpression = hex("82 E6 82 A9 82 C1 82 BD");            // よかった
+const QByteArray kModel = hex("89 48 8D AA 83 82 83 66 83 8B");        // 羽根モデル
+const QByteArray kModelCr = hex("82 62 82 71 89 D4");                  // ＣＲ花
+const QByteArray kImpression = hex("82 E6 82 A9 82 C1 82 BD");         // よかった
 
-QByteArray padded(QByteArray b, int n)
-{
+QByteArray padded(QByteArray b, int n) {
     b.append(QByteArray(n - b.size(), ' '));
     return b;
 }
@@ -49,17 +48,15 @@ struct Card {
     QByteArray dayType = "111";
     QByteArray impression = kImpression;
 
-    QByteArray bytes() const
-    {
-        QByteArray b = padded(date + weekday, 10) + start + end + padded(store, 20) + category + padded(model, 30) +
-                       investment + cashOut + dayType + padded(impression, 160);
+    QByteArray bytes() const {
+        QByteArray b = padded(date + weekday, 10) + start + end + padded(store, 20) + category +
+                       padded(model, 30) + investment + cashOut + dayType + padded(impression, 160);
         Q_ASSERT(b.size() == 240);
         return b;
     }
 };
 
-QByteArray diary(std::initializer_list<Card> cards)
-{
+QByteArray diary(std::initializer_list<Card> cards) {
     QByteArray b;
     for (const Card &c : cards)
         b += c.bytes();
@@ -74,7 +71,7 @@ const QColor kBlack(0, 0, 0);
 
 class TestPatincoMain : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init();
     void cleanup();
 
@@ -105,21 +102,18 @@ private slots:
     void endItemEndsProgram();
     void userSelectShowsUserWindow();
 
-private:
+  private:
     void open(const QString &file = u"taro.1999.dat"_s, const QString &year = u"1999"_s);
-    template <class W = QLineEdit> W *c(const char *name) const
-    {
+    template <class W = QLineEdit> W *c(const char *name) const {
         W *w = m_window->findChild<W *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
+        if (!w) qFatal("no control %s", name);
         return w;
     }
     QString t(const char *name) const { return c<QLineEdit>(name)->text(); }
     QString l(const char *name) const { return c<QLabel>(name)->text(); }
     QColor colour(const char *name) const { return c<QLabel>(name)->palette().color(QPalette::WindowText); }
     QScrollBar *bar(const char *name) const { return c<QScrollBar>(name); }
-    QStringList boxes(std::initializer_list<const char *> names) const
-    {
+    QStringList boxes(std::initializer_list<const char *> names) const {
         QStringList r;
         for (const char *n : names)
             r << t(n);
@@ -127,13 +121,11 @@ private:
     }
     QString startTime() const { return boxes({"Text6", "Text7", "Text18", "Text19"}).join(u'|'); }
     QString endTime() const { return boxes({"Text8", "Text9", "Text20", "Text21"}).join(u'|'); }
-    static void up(QScrollBar *b, int times = 1)
-    {
+    static void up(QScrollBar *b, int times = 1) {
         for (int i = 0; i < times; ++i)
             b->triggerAction(QAbstractSlider::SliderSingleStepSub);
     }
-    static void down(QScrollBar *b, int times = 1)
-    {
+    static void down(QScrollBar *b, int times = 1) {
         for (int i = 0; i < times; ++i)
             b->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     }
@@ -146,8 +138,7 @@ private:
     PatincoMain *m_window = nullptr;
 };
 
-void TestPatincoMain::init()
-{
+void TestPatincoMain::init() {
     m_clock.set(QDateTime(QDate(1999, 3, 15), QTime(14, 5)));
     setClock(&m_clock);
     m_dialogs = std::make_unique<RecordingDialogs>();
@@ -156,8 +147,7 @@ void TestPatincoMain::init()
     m_registry = std::make_unique<WindowRegistry>(*m_state);
 }
 
-void TestPatincoMain::cleanup()
-{
+void TestPatincoMain::cleanup() {
     m_registry.reset();
     m_window = nullptr;
     m_state.reset();
@@ -167,8 +157,7 @@ void TestPatincoMain::cleanup()
 }
 
 // What the user window does when a user is chosen.
-void TestPatincoMain::open(const QString &file, const QString &year)
-{
+void TestPatincoMain::open(const QString &file, const QString &year) {
     m_state->year = year;
     m_state->diaryFile = file;
     m_window = m_registry->get<PatincoMain>();
@@ -178,8 +167,7 @@ void TestPatincoMain::open(const QString &file, const QString &year)
     m_window->Form_Activate();
 }
 
-void TestPatincoMain::userWithoutDiaryShowsEmptyNewCard()
-{
+void TestPatincoMain::userWithoutDiaryShowsEmptyNewCard() {
     open();
     QCOMPARE(l("Label19"), u"1"_s);
     QCOMPARE(colour("Label19"), kBlue);
@@ -205,8 +193,7 @@ void TestPatincoMain::userWithoutDiaryShowsEmptyNewCard()
     QCOMPARE(m_dialogs->calls.size(), 0);
 }
 
-void TestPatincoMain::diaryOfThreeCardsOpensOnNewCard()
-{
+void TestPatincoMain::diaryOfThreeCardsOpensOnNewCard() {
     Card second;
     second.date = "19990210";
     second.weekday = hex("90 85"); // 水
@@ -235,8 +222,7 @@ void TestPatincoMain::diaryOfThreeCardsOpensOnNewCard()
     QCOMPARE(l("Label20"), u"新規作成"_s);
 }
 
-void TestPatincoMain::storedCardShowsItsFields()
-{
+void TestPatincoMain::storedCardShowsItsFields() {
     Card card;
     card.dayType = "333";
     card.category = "3"; // ＣＲデジパチ, the fifth button
@@ -270,8 +256,7 @@ void TestPatincoMain::storedCardShowsItsFields()
     QCOMPARE(startTime(), u"2|3|5|9"_s);
 }
 
-void TestPatincoMain::markedCardIsDeletionCandidate()
-{
+void TestPatincoMain::markedCardIsDeletionCandidate() {
     Card marked;
     marked.date = "R9990123";
     m_folder->write(u"taro.1999.dat"_s, diary({Card{}, marked}));
@@ -289,8 +274,7 @@ void TestPatincoMain::markedCardIsDeletionCandidate()
     QCOMPARE(c<QPushButton>("Command6")->text(), u"削除"_s);
 }
 
-void TestPatincoMain::amountsAndProfit_data()
-{
+void TestPatincoMain::amountsAndProfit_data() {
     QTest::addColumn<QByteArray>("investment");
     QTest::addColumn<QByteArray>("cashOut");
     QTest::addColumn<QStringList>("invBoxes");
@@ -300,18 +284,19 @@ void TestPatincoMain::amountsAndProfit_data()
     QTest::newRow("15,000 lost") << QByteArray("0150") << QByteArray("0000")
                                  << QStringList{{}, u"1"_s, u"5"_s, u"0"_s} << QStringList{{}, {}, {}, u"0"_s}
                                  << u"-15,000"_s << true;
-    QTest::newRow("even") << QByteArray("0100") << QByteArray("0100") << QStringList{{}, u"1"_s, u"0"_s, u"0"_s}
+    QTest::newRow("even") << QByteArray("0100") << QByteArray("0100")
+                          << QStringList{{}, u"1"_s, u"0"_s, u"0"_s}
                           << QStringList{{}, u"1"_s, u"0"_s, u"0"_s} << u"      0"_s << false;
     QTest::newRow("both zero") << QByteArray("0000") << QByteArray("0000") << QStringList{{}, {}, {}, u"0"_s}
                                << QStringList{{}, {}, {}, u"0"_s} << u"0"_s << false;
     QTest::newRow("500 yen") << QByteArray("0005") << QByteArray("1234") << QStringList{{}, {}, {}, u"5"_s}
                              << QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s} << u"122,900"_s << false;
-    QTest::newRow("4,500 lost") << QByteArray("0045") << QByteArray("0000") << QStringList{{}, {}, u"4"_s, u"5"_s}
-                                << QStringList{{}, {}, {}, u"0"_s} << u"-4,500"_s << true;
+    QTest::newRow("4,500 lost") << QByteArray("0045") << QByteArray("0000")
+                                << QStringList{{}, {}, u"4"_s, u"5"_s} << QStringList{{}, {}, {}, u"0"_s}
+                                << u"-4,500"_s << true;
 }
 
-void TestPatincoMain::amountsAndProfit()
-{
+void TestPatincoMain::amountsAndProfit() {
     QFETCH(QByteArray, investment);
     QFETCH(QByteArray, cashOut);
     Card card;
@@ -332,8 +317,7 @@ void TestPatincoMain::amountsAndProfit()
     QCOMPARE(colour("Label15"), kBlack);
 }
 
-void TestPatincoMain::yearArrowOpensEarlierDiary()
-{
+void TestPatincoMain::yearArrowOpensEarlierDiary() {
     m_folder->write(u"taro.1999.dat"_s, diary({Card{}, Card{}}));
     open();
     up(bar("HScroll2")); // the left arrow
@@ -357,8 +341,7 @@ void TestPatincoMain::yearArrowOpensEarlierDiary()
     QCOMPARE(boxes({"Text3", "Text4"}), (QStringList{u"03"_s, u"15"_s}));
 }
 
-void TestPatincoMain::yearSwitchShowsNewCardAtSamePosition()
-{
+void TestPatincoMain::yearSwitchShowsNewCardAtSamePosition() {
     // Card 3 of five in 1999; 1998 holds two cards, so its new card is number 3 too.
     m_folder->write(u"taro.1999.dat"_s, diary({Card{}, Card{}, Card{}, Card{}, Card{}}));
     Card old;
@@ -376,8 +359,7 @@ void TestPatincoMain::yearSwitchShowsNewCardAtSamePosition()
     QCOMPARE(m_state->newCardNumber, 3);
 }
 
-void TestPatincoMain::hourSpinnersWrap()
-{
+void TestPatincoMain::hourSpinnersWrap() {
     open();
     QScrollBar *start = bar("VScroll1");
     up(start, 13); // 10 → 23
@@ -396,8 +378,7 @@ void TestPatincoMain::hourSpinnersWrap()
     QCOMPARE(boxes({"Text8", "Text9"}), (QStringList{u"2"_s, u"3"_s}));
 }
 
-void TestPatincoMain::minuteSpinnersWrap()
-{
+void TestPatincoMain::minuteSpinnersWrap() {
     open();
     QScrollBar *minute = bar("VScroll2");
     down(minute); // 10:00 → 10:59, and the empty end follows
@@ -415,8 +396,7 @@ void TestPatincoMain::minuteSpinnersWrap()
     QCOMPARE(endTime(), u"1|0|0|9"_s);
 }
 
-void TestPatincoMain::firstClickGivesTen()
-{
+void TestPatincoMain::firstClickGivesTen() {
     Card card;
     card.start = "1130";
     card.end = "1145";
@@ -437,8 +417,7 @@ void TestPatincoMain::firstClickGivesTen()
     QCOMPARE(endTime(), u"1|1|0|0"_s);
 }
 
-void TestPatincoMain::endFollowsStart()
-{
+void TestPatincoMain::endFollowsStart() {
     open();
     up(bar("VScroll1")); // start 11:00, and the empty end follows
     QCOMPARE(startTime(), u"1|1|0|0"_s);
@@ -457,8 +436,7 @@ void TestPatincoMain::endFollowsStart()
     QCOMPARE(endTime(), u"1|1|3|0"_s);
 }
 
-void TestPatincoMain::amountSpinnersWrapWithoutCarry()
-{
+void TestPatincoMain::amountSpinnersWrapWithoutCarry() {
     Card card;
     card.investment = "0190";
     card.cashOut = "0000";
@@ -486,8 +464,7 @@ void TestPatincoMain::amountSpinnersWrapWithoutCarry()
     QCOMPARE(l("Label15"), u"      0"_s);
 }
 
-void TestPatincoMain::typedDateIsRepaired()
-{
+void TestPatincoMain::typedDateIsRepaired() {
     open();
     QLineEdit *day = c("Text4");
     QLineEdit *month = c("Text3");
@@ -510,8 +487,7 @@ void TestPatincoMain::typedDateIsRepaired()
     QCOMPARE(m_dialogs->calls.size(), 0); // a beep, never a message
 }
 
-void TestPatincoMain::leavingDateBoxesPads()
-{
+void TestPatincoMain::leavingDateBoxesPads() {
     open();
     auto leave = [](QLineEdit *e, const QString &text) {
         e->setText(text);
@@ -527,8 +503,7 @@ void TestPatincoMain::leavingDateBoxesPads()
     QCOMPARE(leave(c("Text4"), u"45"_s), u"04"_s);
 }
 
-void TestPatincoMain::dateScrollerStepsIntoFebruary()
-{
+void TestPatincoMain::dateScrollerStepsIntoFebruary() {
     open();
     QScrollBar *date = bar("HScroll3");
     date->setValue(int(dayNumber(QDate(1999, 1, 31)) - 20000));
@@ -541,8 +516,7 @@ void TestPatincoMain::dateScrollerStepsIntoFebruary()
     QCOMPARE(boxes({"Text3", "Text4"}), (QStringList{u"03"_s, u"15"_s}));
 }
 
-void TestPatincoMain::dateOutsideScrollerKeepsCardDate()
-{
+void TestPatincoMain::dateOutsideScrollerKeepsCardDate() {
     Card future;
     future.date = "19991224";
     future.weekday = hex("8B E0"); // 金
@@ -553,13 +527,12 @@ void TestPatincoMain::dateOutsideScrollerKeepsCardDate()
     QCOMPARE(bar("HScroll3")->value(), bar("HScroll3")->maximum());
 }
 
-void TestPatincoMain::storeChangeClearsCategory()
-{
+void TestPatincoMain::storeChangeClearsCategory() {
     Card first;
     first.category = "1";
     Card second;
-    second.category = "7"; // no category the window knows
-    second.store = hex("83 7A 81 5B 83 8B");           // ホール
+    second.category = "7";                   // no category the window knows
+    second.store = hex("83 7A 81 5B 83 8B"); // ホール
     Card third = second;
     third.category = "7";
     m_folder->write(u"taro.1999.dat"_s, diary({first, second, third}));
@@ -570,7 +543,8 @@ void TestPatincoMain::storeChangeClearsCategory()
     for (const char *o : {"Option1", "Option2", "Option3", "Option4", "Option5"})
         QVERIFY2(!c<QRadioButton>(o)->isChecked(), o);
     // Same store, no category code: what the user chose stays.
-    QTest::mouseClick(c<QRadioButton>("Option2"), Qt::LeftButton, {}, QPoint(6, c<QRadioButton>("Option2")->height() / 2));
+    QTest::mouseClick(c<QRadioButton>("Option2"), Qt::LeftButton, {},
+                      QPoint(6, c<QRadioButton>("Option2")->height() / 2));
     QVERIFY(c<QRadioButton>("Option2")->isChecked());
     bar("HScroll1")->setValue(3);
     QVERIFY(c<QRadioButton>("Option2")->isChecked());
@@ -579,10 +553,10 @@ void TestPatincoMain::storeChangeClearsCategory()
     QVERIFY(!c<QRadioButton>("Option2")->isChecked());
 }
 
-void TestPatincoMain::categoryClickFillsModelList()
-{
+void TestPatincoMain::categoryClickFillsModelList() {
     const QString listFile = modelListFileName(u"ＡＢＣホール"_s);
-    m_folder->write(listFile, QByteArray("# 2\r\n") + kModelCr + "\r\n# 3\r\n" + kModel + "\r\nB\r\n# 4\r\nC\r\n");
+    m_folder->write(listFile,
+                    QByteArray("# 2\r\n") + kModelCr + "\r\n# 3\r\n" + kModel + "\r\nB\r\n# 4\r\nC\r\n");
     Card card;
     card.category = "1"; // 羽物: section 3
     m_folder->write(u"taro.1999.dat"_s, diary({card}));
@@ -614,8 +588,7 @@ void TestPatincoMain::categoryClickFillsModelList()
     QCOMPARE(m_dialogs->calls.size(), 0);
 }
 
-void TestPatincoMain::categoryWithoutStoreWarns()
-{
+void TestPatincoMain::categoryWithoutStoreWarns() {
     open();
     c<QComboBox>("Combo1")->setEditText(u"  "_s);
     QRadioButton *o = c<QRadioButton>("Option4");
@@ -627,24 +600,26 @@ void TestPatincoMain::categoryWithoutStoreWarns()
     QCOMPARE(m_folder->files(), QStringList{u"taro.1999.dat"_s});
 }
 
-void TestPatincoMain::unreadableDiaryIsReportedNotFatal()
-{
+void TestPatincoMain::unreadableDiaryIsReportedNotFatal() {
     open(u"..%1.dat"_s.arg(u"/x.1999"_s));
     QVERIFY(m_dialogs->count(RecordingDialogs::Call::Error) >= 1);
     QCOMPARE(l("Label19"), u"1"_s);
     QCOMPARE(l("Label20"), u"新規作成"_s);
 }
 
-void TestPatincoMain::menusAndPictureButtons()
-{
+void TestPatincoMain::menusAndPictureButtons() {
     open();
-    const QList<std::pair<const char *, QString>> items = {
-        {"user_select", u"ユーザー選択(&Y)"_s}, {"All", u"リスト表示(&L)"_s},
-        {"graph", u"グラフ表示(&G)"_s},         {"disp_report", u"レポート表示(&R)"_s},
-        {"endi", u"終了(&E)"_s},                {"MISEDATASETTEI", u"店データ設定(&A)"_s},
-        {"kisyudatasettei", u"機種データ設定(&B)"_s}, {"filesort", u"日記ファイルの整理(&D)"_s},
-        {"helpn", u"ヘルプ(&P)"_s},             {"topic", u"トピック検索(&T)"_s},
-        {"DispVer", u"バージョン情報(&V)"_s}};
+    const QList<std::pair<const char *, QString>> items = {{"user_select", u"ユーザー選択(&Y)"_s},
+                                                           {"All", u"リスト表示(&L)"_s},
+                                                           {"graph", u"グラフ表示(&G)"_s},
+                                                           {"disp_report", u"レポート表示(&R)"_s},
+                                                           {"endi", u"終了(&E)"_s},
+                                                           {"MISEDATASETTEI", u"店データ設定(&A)"_s},
+                                                           {"kisyudatasettei", u"機種データ設定(&B)"_s},
+                                                           {"filesort", u"日記ファイルの整理(&D)"_s},
+                                                           {"helpn", u"ヘルプ(&P)"_s},
+                                                           {"topic", u"トピック検索(&T)"_s},
+                                                           {"DispVer", u"バージョン情報(&V)"_s}};
     for (const auto &[name, text] : items) {
         auto *a = m_window->findChild<QAction *>(QString::fromLatin1(name));
         QVERIFY2(a, name);
@@ -666,8 +641,7 @@ void TestPatincoMain::menusAndPictureButtons()
                                 u"台データ設定"_s, u"カードの整理"_s}));
 }
 
-void TestPatincoMain::settingsWindowsOpenFromMenuAndPictures()
-{
+void TestPatincoMain::settingsWindowsOpenFromMenuAndPictures() {
     open();
     auto *stores = c<PictureButton>("Picture4");
     auto *models = c<PictureButton>("Picture5");
@@ -690,14 +664,14 @@ void TestPatincoMain::settingsWindowsOpenFromMenuAndPictures()
     QVERIFY(!stores->showsPressedImage()); // the menu item leaves the pictures alone
 }
 
-void TestPatincoMain::clockFollowsActivityOnly()
-{
+void TestPatincoMain::clockFollowsActivityOnly() {
     open();
     QCOMPARE(l("Label9"), clockText(QDateTime(QDate(1999, 3, 15), QTime(14, 5))));
     QVERIFY(l("Label9").startsWith(u"99/03/15 "_s));
     m_clock.set(QDateTime(QDate(1999, 3, 15), QTime(16, 42)));
     QVERIFY(l("Label9").endsWith(u"14:05"_s)); // no timer
-    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QCoreApplication::sendEvent(m_window->centralWidget(), &move);
     QVERIFY(l("Label9").endsWith(u"  16:42"_s));
     m_clock.set(QDateTime(QDate(1999, 3, 16), QTime(9, 1)));
@@ -706,8 +680,7 @@ void TestPatincoMain::clockFollowsActivityOnly()
     QVERIFY(l("Label9").startsWith(u"99/03/16 "_s));
 }
 
-void TestPatincoMain::endItemEndsProgram()
-{
+void TestPatincoMain::endItemEndsProgram() {
     open();
     QPointer<PatincoMain> window = m_window;
     m_window->findChild<QAction *>(u"endi"_s)->trigger();
@@ -717,8 +690,7 @@ void TestPatincoMain::endItemEndsProgram()
     m_window = nullptr;
 }
 
-void TestPatincoMain::userSelectShowsUserWindow()
-{
+void TestPatincoMain::userSelectShowsUserWindow() {
     // User B is the auto-start user.
     m_folder->write(u"namae.dat"_s, QByteArray("  ") + padded("A", 18) + hex("8E A9") + padded("B", 18));
     // The program starts in B's diary.

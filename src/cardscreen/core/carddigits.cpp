@@ -6,8 +6,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-QStringList fieldBoxes(const QString &field)
-{
+QStringList fieldBoxes(const QString &field) {
     const QString t = trimRight(field);
     QStringList boxes;
     for (int i = 0; i < 4; ++i)
@@ -15,14 +14,10 @@ QStringList fieldBoxes(const QString &field)
     return boxes;
 }
 
-int leadingZeroBoxes(const QString &amountField)
-{
-    if (amountField.startsWith(u"000"_s))
-        return 3;
-    if (amountField.startsWith(u"00"_s))
-        return 2;
-    if (amountField.startsWith(u"0"_s))
-        return 1;
+int leadingZeroBoxes(const QString &amountField) {
+    if (amountField.startsWith(u"000"_s)) return 3;
+    if (amountField.startsWith(u"00"_s)) return 2;
+    if (amountField.startsWith(u"0"_s)) return 1;
     return 0;
 }
 

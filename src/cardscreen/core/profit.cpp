@@ -6,25 +6,21 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-qint64 amountFromDigits(const QStringList &boxes)
-{
+qint64 amountFromDigits(const QStringList &boxes) {
     QString digits;
     for (const QString &b : boxes)
         digits += trim(b);
     return textToNumber(digits + u"00"_s);
 }
 
-ProfitText enteredProfit(qint64 investment, qint64 cashOut)
-{
+ProfitText enteredProfit(qint64 investment, qint64 cashOut) {
     const qint64 profit = cashOut - investment;
     // "###,###" gives nothing for 0, so an even result is written out.
     return {investment == cashOut ? u"      0"_s : formatAmount(profit), profit < 0};
 }
 
-ProfitText shownProfit(qint64 investment, qint64 cashOut)
-{
-    if (investment == 0 && cashOut == 0)
-        return {u"0"_s, false};
+ProfitText shownProfit(qint64 investment, qint64 cashOut) {
+    if (investment == 0 && cashOut == 0) return {u"0"_s, false};
     return enteredProfit(investment, cashOut);
 }
 

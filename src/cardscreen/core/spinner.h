@@ -9,7 +9,7 @@ namespace tama {
 // range is one step wider than the numbers at both ends; stepping onto such an end
 // wraps around to the other side.
 class Spinner {
-public:
+  public:
     enum class Kind {
         Hour,         // 9 … 23, tens box blank for 9
         Minute,       // 0 … 59, tens box "0" below 10
@@ -36,7 +36,7 @@ public:
     QString tensBox(int v) const;
     QString onesBox(int v) const;
 
-private:
+  private:
     Spinner(Kind kind, int min, int max, int start, int top);
 
     Kind m_kind;

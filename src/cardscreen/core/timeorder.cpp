@@ -5,8 +5,7 @@
 namespace tama {
 
 int timeNumber(const QString &hourTens, const QString &hourOnes, const QString &minuteTens,
-               const QString &minuteOnes)
-{
+               const QString &minuteOnes) {
     return int(textToNumber(trim(hourTens) + trim(hourOnes) + trim(minuteTens) + trim(minuteOnes)));
 }
 

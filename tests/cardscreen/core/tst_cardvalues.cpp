@@ -7,7 +7,7 @@ using namespace Qt::Literals::StringLiterals;
 
 class TestCardValues : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void fieldBoxes_data();
     void fieldBoxes();
     void leadingZeros_data();
@@ -18,8 +18,7 @@ private slots:
     void timeOrder();
 };
 
-void TestCardValues::fieldBoxes_data()
-{
+void TestCardValues::fieldBoxes_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QStringList>("boxes");
     QTest::newRow("single-digit hour") << u" 930"_s << QStringList{QString(), u"9"_s, u"3"_s, u"0"_s};
@@ -29,14 +28,12 @@ void TestCardValues::fieldBoxes_data()
     QTest::newRow("short") << u"12  "_s << QStringList{u"1"_s, u"2"_s, QString(), QString()};
 }
 
-void TestCardValues::fieldBoxes()
-{
+void TestCardValues::fieldBoxes() {
     QFETCH(QString, field);
     QTEST(tama::fieldBoxes(field), "boxes");
 }
 
-void TestCardValues::leadingZeros_data()
-{
+void TestCardValues::leadingZeros_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("blanked");
     QTest::newRow("0005") << u"0005"_s << 3;
@@ -47,14 +44,12 @@ void TestCardValues::leadingZeros_data()
     QTest::newRow("blank") << u"    "_s << 0;
 }
 
-void TestCardValues::leadingZeros()
-{
+void TestCardValues::leadingZeros() {
     QFETCH(QString, field);
     QTEST(tama::leadingZeroBoxes(field), "blanked");
 }
 
-void TestCardValues::amounts()
-{
+void TestCardValues::amounts() {
     QCOMPARE(tama::amountFromDigits({QString(), u"2"_s, u"3"_s, u"5"_s}), 23500);
     QCOMPARE(tama::amountFromDigits({u"9"_s, u"9"_s, u"9"_s, u"9"_s}), 999900);
     QCOMPARE(tama::amountFromDigits({QString(), QString(), QString(), QString()}), 0);
@@ -63,8 +58,7 @@ void TestCardValues::amounts()
     QCOMPARE(tama::amountFromDigits({u"1"_s, QString(), u"5"_s, u"0"_s}), 15000);
 }
 
-void TestCardValues::profit_data()
-{
+void TestCardValues::profit_data() {
     QTest::addColumn<qint64>("investment");
     QTest::addColumn<qint64>("cashOut");
     QTest::addColumn<QString>("entered");
@@ -78,8 +72,7 @@ void TestCardValues::profit_data()
     QTest::newRow("both zero") << qint64(0) << qint64(0) << u"      0"_s << u"0"_s << false;
 }
 
-void TestCardValues::profit()
-{
+void TestCardValues::profit() {
     QFETCH(qint64, investment);
     QFETCH(qint64, cashOut);
     QFETCH(bool, red);
@@ -91,15 +84,16 @@ void TestCardValues::profit()
     QCOMPARE(shown.negative, red);
 }
 
-void TestCardValues::timeOrder()
-{
+void TestCardValues::timeOrder() {
     QCOMPARE(tama::timeNumber(QString(), u"9"_s, u"3"_s, u"0"_s), 930);
     QCOMPARE(tama::timeNumber(u"1"_s, u"4"_s, u"0"_s, u"5"_s), 1405);
     QCOMPARE(tama::timeNumber(QString(), QString(), QString(), QString()), 0);
     // An end hour without minutes yet reads as the hour alone, before any full time.
     QCOMPARE(tama::timeNumber(u"1"_s, u"0"_s, QString(), QString()), 10);
-    QVERIFY(tama::timeNumber(u"1"_s, u"1"_s, u"3"_s, u"0"_s) > tama::timeNumber(u"1"_s, u"1"_s, u"0"_s, u"0"_s));
-    QVERIFY(tama::timeNumber(QString(), u"9"_s, u"5"_s, u"9"_s) < tama::timeNumber(u"1"_s, u"0"_s, u"0"_s, u"0"_s));
+    QVERIFY(tama::timeNumber(u"1"_s, u"1"_s, u"3"_s, u"0"_s) >
+            tama::timeNumber(u"1"_s, u"1"_s, u"0"_s, u"0"_s));
+    QVERIFY(tama::timeNumber(QString(), u"9"_s, u"5"_s, u"9"_s) <
+            tama::timeNumber(u"1"_s, u"0"_s, u"0"_s, u"0"_s));
 }
 
 TAMA_TEST_MAIN(TestCardValues)

@@ -8,7 +8,7 @@ using tama::DateBox;
 
 class TestDateEntry : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void repair_data();
     void repair();
     void padding_data();
@@ -18,8 +18,7 @@ private slots:
     void placeOnScroller();
 };
 
-void TestDateEntry::repair_data()
-{
+void TestDateEntry::repair_data() {
     QTest::addColumn<QString>("month");
     QTest::addColumn<QString>("day");
     QTest::addColumn<bool>("inMonthBox");
@@ -33,7 +32,8 @@ void TestDateEntry::repair_data()
     QTest::newRow("2/30 in month box") << u"02"_s << u"30"_s << true << u"01"_s << u"30"_s << u"土"_s << 1;
     QTest::newRow("13/40 in month box: both reset")
         << u"13"_s << u"40"_s << true << u"01"_s << u"01"_s << u"金"_s << 2;
-    QTest::newRow("13/40 in day box: both reset") << u"13"_s << u"40"_s << false << u"01"_s << u"01"_s << u"金"_s << 2;
+    QTest::newRow("13/40 in day box: both reset")
+        << u"13"_s << u"40"_s << false << u"01"_s << u"01"_s << u"金"_s << 2;
     QTest::newRow("00 month becomes 01") << u"00"_s << u"05"_s << true << u"01"_s << u"05"_s << u"火"_s << 0;
     QTest::newRow("00 day becomes 01") << u"03"_s << u"00"_s << false << u"03"_s << u"01"_s << u"月"_s << 0;
     // A box reading "0" is being typed: nothing is checked yet.
@@ -43,20 +43,19 @@ void TestDateEntry::repair_data()
     QTest::newRow("blank day") << u"04"_s << QString() << false << u"04"_s << u"01"_s << u"木"_s << 1;
 }
 
-void TestDateEntry::repair()
-{
+void TestDateEntry::repair() {
     QFETCH(QString, month);
     QFETCH(QString, day);
     QFETCH(bool, inMonthBox);
-    const tama::DateRepair r = tama::repairDate(u"1999"_s, month, day, inMonthBox ? DateBox::Month : DateBox::Day);
+    const tama::DateRepair r =
+        tama::repairDate(u"1999"_s, month, day, inMonthBox ? DateBox::Month : DateBox::Day);
     QTEST(r.month, "newMonth");
     QTEST(r.day, "newDay");
     QTEST(r.weekday, "weekday");
     QTEST(r.beeps, "beeps");
 }
 
-void TestDateEntry::padding_data()
-{
+void TestDateEntry::padding_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("month");
     QTest::addColumn<QString>("day");
@@ -71,15 +70,13 @@ void TestDateEntry::padding_data()
     QTest::newRow("empty") << QString() << u"0"_s << u"0"_s;
 }
 
-void TestDateEntry::padding()
-{
+void TestDateEntry::padding() {
     QFETCH(QString, text);
     QTEST(tama::padMonth(text), "month");
     QTEST(tama::padDay(text), "day");
 }
 
-void TestDateEntry::scrollerValues()
-{
+void TestDateEntry::scrollerValues() {
     QCOMPARE(tama::dateScrollerValue(QDate(1999, 1, 1)), 16161);
     QCOMPARE(tama::dateFromScrollerValue(16161), QDate(1999, 1, 1));
     // 19 June 2044 is the last date a signed 16-bit value holds; later ones go on.
@@ -89,8 +86,7 @@ void TestDateEntry::scrollerValues()
     QCOMPARE(tama::dateFromScrollerValue(tama::dateScrollerValue(QDate(2100, 12, 31))), QDate(2100, 12, 31));
 }
 
-void TestDateEntry::scrollerRange()
-{
+void TestDateEntry::scrollerRange() {
     const QDate today(1999, 3, 15);
     const tama::DateRange now = tama::dateScrollerRange(1999, today);
     QCOMPARE(tama::dateFromScrollerValue(now.minimum), QDate(1999, 1, 1));
@@ -101,8 +97,7 @@ void TestDateEntry::scrollerRange()
     QCOMPARE(past.maximum - past.minimum, 365); // a leap year
 }
 
-void TestDateEntry::placeOnScroller()
-{
+void TestDateEntry::placeOnScroller() {
     const tama::DateRange range = tama::dateScrollerRange(1999, QDate(1999, 3, 15));
     auto inside = tama::placeOnScroller(u"1999"_s, u"02"_s, u"28"_s, range);
     QVERIFY(inside && inside->inRange);

@@ -6,7 +6,7 @@ using tama::Spinner;
 
 class TestSpinner : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void rangesAndStarts_data();
     void rangesAndStarts();
     void wrapsAtBothEnds_data();
@@ -16,8 +16,7 @@ private slots:
     void digitBoxes();
 };
 
-void TestSpinner::rangesAndStarts_data()
-{
+void TestSpinner::rangesAndStarts_data() {
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("min");
     QTest::addColumn<int>("max");
@@ -35,8 +34,7 @@ void TestSpinner::rangesAndStarts_data()
     QTest::newRow("cash-out hyaku") << 10 << 0 << 11 << 10 << 0;
 }
 
-void TestSpinner::rangesAndStarts()
-{
+void TestSpinner::rangesAndStarts() {
     QFETCH(int, index);
     const Spinner &s = Spinner::at(index);
     QTEST(s.minimum(), "min");
@@ -45,8 +43,7 @@ void TestSpinner::rangesAndStarts()
     QTEST(s.shown(s.start()), "shownAtStart");
 }
 
-void TestSpinner::wrapsAtBothEnds_data()
-{
+void TestSpinner::wrapsAtBothEnds_data() {
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("value");
     QTest::addColumn<int>("wrapped");
@@ -65,8 +62,7 @@ void TestSpinner::wrapsAtBothEnds_data()
     QTest::newRow("digit inside") << 7 << 1 << 1 << 9;
 }
 
-void TestSpinner::wrapsAtBothEnds()
-{
+void TestSpinner::wrapsAtBothEnds() {
     QFETCH(int, index);
     QFETCH(int, value);
     const Spinner &s = Spinner::at(index);
@@ -75,8 +71,7 @@ void TestSpinner::wrapsAtBothEnds()
     QTEST(s.shown(w), "shown");
 }
 
-void TestSpinner::everyNumberReachableByStepping()
-{
+void TestSpinner::everyNumberReachableByStepping() {
     // Stepping up from the start passes every number exactly once before it repeats.
     for (int index = 1; index <= 10; ++index) {
         const Spinner &s = Spinner::at(index);
@@ -84,15 +79,14 @@ void TestSpinner::everyNumberReachableByStepping()
         int v = s.wrap(s.start());
         for (int i = 0; i < 200; ++i) {
             const int n = s.shown(v);
-            if (seen.contains(n))
-                break;
+            if (seen.contains(n)) break;
             seen << n;
             v = s.wrap(v - 1);
         }
         std::sort(seen.begin(), seen.end());
         const int low = s.kind() == Spinner::Kind::Hour ? 9 : 0;
-        const int high = s.kind() == Spinner::Kind::Hour ? 23
-                         : s.kind() == Spinner::Kind::Minute ? 59
+        const int high = s.kind() == Spinner::Kind::Hour           ? 23
+                         : s.kind() == Spinner::Kind::Minute       ? 59
                          : s.kind() == Spinner::Kind::TenThousands ? 99
                                                                    : 9;
         QCOMPARE(seen.size(), high - low + 1);
@@ -101,8 +95,7 @@ void TestSpinner::everyNumberReachableByStepping()
     }
 }
 
-void TestSpinner::digitBoxes_data()
-{
+void TestSpinner::digitBoxes_data() {
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("tens");
@@ -120,8 +113,7 @@ void TestSpinner::digitBoxes_data()
     QTest::newRow("digit 7") << 6 << 7 << QString() << u"7"_s;
 }
 
-void TestSpinner::digitBoxes()
-{
+void TestSpinner::digitBoxes() {
     QFETCH(int, index);
     QFETCH(int, number);
     const Spinner &s = Spinner::at(index);
