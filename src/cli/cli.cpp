@@ -39,6 +39,18 @@ COMMAND:
       その種類の機種の一覧（機種ファイルの順）。
   model-list --store NAME [--json]
       店 NAME に置いてある機種の一覧（区分番号と機種名）。
+  list --user NAME --year YYYY [--store NAME]... [--model NAME]... [--all] [--sort KEY]... [--json | --csv]
+      年間リスト: 条件指定の画面が開いたときと同じく全部の店と全部の機種を選んだ状態で、
+      --store/--model を付けるとその店・機種だけを選んだ状態で絞り込みます。--all は絞り込みません。
+      --sort KEY（no, date, store, model, investment, cashout, profit）は並べ替えボタンを
+      その順に押したのと同じです（同じキーを2回でその逆順）。--csv は表計算ソフト用の CSV です。
+  report --user NAME --year YYYY [--json]
+      年度評価レポート: 部門ごとの最優秀出玉賞と、回収率・時間給・所要時間の表。
+  graph --user NAME --year YYYY [--value V] [--style line|bar] [--series LIST] [--today YYYY-MM-DD]
+        [--json] [--png FILE]
+      月別グラフ: V は月のスクロールバーの値（既定は最後の月）。LIST は表示するグラフを
+      profit,cashout,investment からコンマ区切りで（既定 profit、空で全部消す）。--today は
+      点線を月末まで延ばすかを決める今日の日付。--png FILE は画面と同じ絵を PNG に書きます。
   check [--json]
       データフォルダの各ファイルを調べ、1ファイル1行で ok NAME または damaged NAME: 理由
       を出します。作業ファイルの残りや長すぎる機種名は note として出します。
@@ -56,18 +68,30 @@ struct CommandSpec {
     QString name;
     QStringList values; // options that take a value
     QStringList flags;
+    QStringList repeatable; // value options that may be given more than once
     int (*run)(const Context &);
 };
 
 const QList<CommandSpec> &commands()
 {
     static const QList<CommandSpec> list = {
-        {u"users"_s, {}, {u"json"_s}, usersCommand},
-        {u"cards"_s, {u"user"_s, u"year"_s, u"encoding"_s}, {u"json"_s, u"csv"_s}, cardsCommand},
-        {u"stores"_s, {}, {u"json"_s}, storesCommand},
-        {u"models"_s, {u"category"_s}, {u"json"_s}, modelsCommand},
-        {u"model-list"_s, {u"store"_s}, {u"json"_s}, modelListCommand},
-        {u"check"_s, {}, {u"json"_s}, checkCommand},
+        {u"users"_s, {}, {u"json"_s}, {}, usersCommand},
+        {u"cards"_s, {u"user"_s, u"year"_s, u"encoding"_s}, {u"json"_s, u"csv"_s}, {}, cardsCommand},
+        {u"stores"_s, {}, {u"json"_s}, {}, storesCommand},
+        {u"models"_s, {u"category"_s}, {u"json"_s}, {}, modelsCommand},
+        {u"model-list"_s, {u"store"_s}, {u"json"_s}, {}, modelListCommand},
+        {u"check"_s, {}, {u"json"_s}, {}, checkCommand},
+        {u"list"_s,
+         {u"user"_s, u"year"_s, u"store"_s, u"model"_s, u"sort"_s},
+         {u"json"_s, u"csv"_s, u"all"_s},
+         {u"store"_s, u"model"_s, u"sort"_s},
+         listCommand},
+        {u"report"_s, {u"user"_s, u"year"_s}, {u"json"_s}, {}, reportCommand},
+        {u"graph"_s,
+         {u"user"_s, u"year"_s, u"value"_s, u"style"_s, u"series"_s, u"today"_s, u"png"_s},
+         {u"json"_s},
+         {},
+         graphCommand},
     };
     return list;
 }
@@ -89,14 +113,18 @@ struct Parsed {
     QString command;
     QMap<QString, QString> values;
     QSet<QString> flags;
+    QMap<QString, QStringList> lists;
 };
 
 // Options may come before or after the command; every option is checked against the
 // command once it is known.
 Parsed parse(const QStringList &arguments)
 {
-    static const QStringList valueOptions = {u"data"_s, u"user"_s, u"year"_s, u"encoding"_s, u"category"_s, u"store"_s};
-    static const QStringList flagOptions = {u"json"_s, u"csv"_s};
+    static const QStringList valueOptions = {u"data"_s,  u"user"_s,  u"year"_s,  u"encoding"_s, u"category"_s,
+                                             u"store"_s, u"model"_s, u"sort"_s,  u"value"_s,    u"style"_s,
+                                             u"series"_s, u"today"_s, u"png"_s};
+    static const QStringList repeatable = {u"store"_s, u"model"_s, u"sort"_s};
+    static const QStringList flagOptions = {u"json"_s, u"csv"_s, u"all"_s};
     Parsed p;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
@@ -116,6 +144,13 @@ Parsed parse(const QStringList &arguments)
                     if (i + 1 >= arguments.size())
                         throw UsageError{u"--"_s + name + u" には値が必要です"_s};
                     value = arguments[++i];
+                }
+                // Whether a repeat is allowed depends on the command, checked once it is known.
+                if (repeatable.contains(name)) {
+                    p.lists[name].append(*value);
+                    if (!p.values.contains(name))
+                        p.values.insert(name, *value);
+                    continue;
                 }
                 if (p.values.contains(name) || (name == u"data"_s && p.data))
                     throw UsageError{u"--"_s + name + u" が2回指定されています"_s};
@@ -147,6 +182,9 @@ void checkOptions(const CommandSpec &spec, const Parsed &p)
     for (const QString &f : p.flags)
         if (!spec.flags.contains(f))
             throw UsageError{spec.name + u" には --"_s + f + u" は使えません"_s};
+    for (auto it = p.lists.cbegin(); it != p.lists.cend(); ++it)
+        if (it.value().size() > 1 && !spec.repeatable.contains(it.key()))
+            throw UsageError{u"--"_s + it.key() + u" が2回指定されています"_s};
 }
 
 } // namespace
@@ -215,7 +253,7 @@ int run(const QStringList &arguments, QIODevice &out, QIODevice &err)
         } else {
             folder = DataFolder::defaultPath();
         }
-        const Context c{DataFolder(folder), p.command, p.values, p.flags, out, err};
+        const Context c{DataFolder(folder), p.command, p.values, p.flags, p.lists, out, err};
         return spec->run(c);
     } catch (const UsageError &e) {
         write(err, kProgram + u": "_s + e.message + u"（--help で使い方を表示します）\n"_s);

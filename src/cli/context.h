@@ -21,6 +21,7 @@ struct Context {
     QString command;
     QMap<QString, QString> values; // --user taro → {"user", "taro"}
     QSet<QString> flags;           // --json → "json"
+    QMap<QString, QStringList> lists; // options that may be given more than once, in order
     QIODevice &out;
     QIODevice &err;
 
@@ -43,5 +44,8 @@ int storesCommand(const Context &c);
 int modelsCommand(const Context &c);
 int modelListCommand(const Context &c);
 int checkCommand(const Context &c);
+int listCommand(const Context &c);
+int reportCommand(const Context &c);
+int graphCommand(const Context &c);
 
 } // namespace tama::cli
