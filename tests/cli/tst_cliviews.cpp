@@ -1,0 +1,395 @@
+#include "support/testsupport.h"
+
+#include "cli/cli.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace Qt::Literals::StringLiterals;
+using tama::test::hex;
+using tama::test::spaces;
+using tama::test::TempFolder;
+
+namespace {
+
+struct CliResult {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+    QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
+};
+
+CliResult runIn(const TempFolder &folder, const QStringList &arguments) {
+    QBuffer out, err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    CliResult r;
+    r.status = tama::cli::run(QStringList{u"tamanote-cli"_s, u"--data"_s, folder.path()} + arguments, out, err);
+    r.out = out.data();
+    r.err = err.data();
+    return r;
+}
+
+QByteArray field(const QByteArray &bytes, int width) {
+    Q_ASSERT(bytes.size() <= width);
+    return bytes + spaces(width - int(bytes.size()));
+}
+
+// Shift-JIS of the names the cards use.
+const QByteArray kHonten = hex("96 7B 93 58"); // 本店
+const QByteArray kShiten = hex("8E 78 93 58"); // 支店
+const QByteArray kX = hex("82 77");            // Ｘ
+const QByteArray kY = hex("82 78");            // Ｙ
+const QByteArray kSat = hex("93 79");          // 土
+
+struct Card {
+    QByteArray date = "19990503" + kSat;
+    QByteArray start = "1000", end = "1200";
+    QByteArray store = kHonten;
+    QByteArray category = "1";
+    QByteArray model = kX;
+    QByteArray investment = "0150", cashOut = "0040";
+    QByteArray dayType = "111";
+    QByteArray bytes() const {
+        return field(date, 10) + field(start, 4) + field(end, 4) + field(store, 20) + field(category, 1) +
+               field(model, 30) + investment + cashOut + dayType + spaces(160);
+    }
+};
+
+QByteArray diary(const QList<Card> &cards) {
+    QByteArray b;
+    for (const Card &c : cards)
+        b += c.bytes();
+    return b;
+}
+
+// The store file with 本店 and 支店; the 羽物 catalogue with Ｘ and Ｙ.
+void writeMasters(const TempFolder &f) {
+    f.write(u"patishop.dat"_s, field(kHonten, 80) + field(kShiten, 80));
+    f.write(u"hirapati.dat"_s, field(kX, 160) + field(kY, 160));
+}
+
+const QString kWide(QChar(0x3000));
+
+QStringList lines(const QJsonObject &o) {
+    QStringList out;
+    for (const QJsonValue &v : o[u"lines"_s].toArray())
+        out.append(v.toString());
+    return out;
+}
+
+QStringList strings(const QJsonValue &v) {
+    QStringList out;
+    for (const QJsonValue &e : v.toArray())
+        out.append(e.toString());
+    return out;
+}
+
+Card amounts(const char *investment, const char *cashOut) {
+    Card c;
+    c.investment = investment;
+    c.cashOut = cashOut;
+    return c;
+}
+
+} // namespace
+
+class TstCliViews : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void listShowsTheWindowsLineAndTotals() {
+        TempFolder f;
+        writeMasters(f);
+        f.write(u"taro.1999.dat"_s, diary({Card{}}));
+        const CliResult r = runIn(f, {u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
+        QCOMPARE(r.status, 0);
+        const QJsonObject o = r.json();
+        QCOMPARE(o[u"caption"_s].toString(), u"1999年 リスト表示"_s);
+        const QString expected = u"   1"_s + u"  05/03(土)"_s + u" 本店"_s + kWide.repeated(8) + u" Ｘ"_s +
+                                 kWide.repeated(10) + u"   15000"_s + u"    4000"_s + u"  -11000"_s;
+        QCOMPARE(lines(o), QStringList{expected});
+        const QJsonObject t = o[u"totals"_s].toObject();
+        QCOMPARE(t[u"investment"_s].toString(), u" 15000"_s);
+        QCOMPARE(t[u"cash_out"_s].toString(), u" 4000"_s);
+        QCOMPARE(t[u"profit"_s].toString(), u"-11000"_s);
+        QCOMPARE(t[u"recovery_rate"_s].toString(), u"26"_s);
+        QCOMPARE(t[u"profit_per_hour"_s].toString(), u"-5500"_s); // two hours
+        const QJsonObject colours = o[u"colours"_s].toObject();
+        QCOMPARE(colours[u"profit"_s].toString(), u"red"_s);
+        QCOMPARE(colours[u"recovery_rate"_s].toString(), u"red"_s);
+        QCOMPARE(colours[u"profit_per_hour"_s].toString(), u"red"_s);
+    }
+
+    void listWithoutCardsKeepsTheOpeningColours() {
+        TempFolder f;
+        writeMasters(f);
+        const CliResult r = runIn(f, {u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
+        QCOMPARE(r.status, 0);
+        const QJsonObject o = r.json();
+        QVERIFY(lines(o).isEmpty());
+        QCOMPARE(o[u"totals"_s].toObject()[u"profit"_s].toString(), u" 0"_s);
+        QCOMPARE(o[u"totals"_s].toObject()[u"recovery_rate"_s].toString(), u"0"_s);
+        QCOMPARE(o[u"colours"_s].toObject()[u"profit"_s].toString(), u"blue"_s);
+        QCOMPARE(o[u"colours"_s].toObject()[u"recovery_rate"_s].toString(), u"black"_s);
+        QCOMPARE(o[u"colours"_s].toObject()[u"profit_per_hour"_s].toString(), u"black"_s);
+        QVERIFY(!f.exists(u"taro.1999.dat"_s)); // the tool never creates files
+    }
+
+    void listSelectsStoresAndModelsLikeTheFilterWindow() {
+        TempFolder f;
+        writeMasters(f);
+        Card shiten;
+        shiten.store = kShiten;
+        Card modelY;
+        modelY.model = kY;
+        Card unknownStore; // in no list: only --all shows it
+        unknownStore.store = hex("82 60");
+        f.write(u"taro.1999.dat"_s, diary({Card{}, shiten, modelY, unknownStore}));
+        auto records = [&](const QStringList &options) {
+            const CliResult r =
+                runIn(f, QStringList{u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s} + options);
+            if (r.status != 0) return QStringList{u"status "_s + QString::number(r.status)};
+            QStringList out;
+            for (const QString &l : lines(r.json()))
+                out.append(l.left(4).trimmed());
+            return out;
+        };
+        QCOMPARE(records({}), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
+        QCOMPARE(records({u"--store"_s, u"支店"_s}), QStringList{u"2"_s});
+        QCOMPARE(records({u"--store"_s, u"支店"_s, u"--store"_s, u"本店"_s}), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
+        QCOMPARE(records({u"--model"_s, u"Ｙ"_s}), QStringList{u"3"_s});
+        QCOMPARE(records({u"--store"_s, u"本店"_s, u"--model"_s, u"Ｘ"_s}), QStringList{u"1"_s});
+        QCOMPARE(records({u"--all"_s}), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
+        QCOMPARE(records({u"--store"_s, u"裏店"_s}), QStringList{u"status 1"_s});
+    }
+
+    void listSortsAsTheButtonsDo() {
+        TempFolder f;
+        writeMasters(f);
+        // Profits -3000, 500, -12000, 0.
+        f.write(u"taro.1999.dat"_s,
+                diary({amounts("0030", "0000"), amounts("0010", "0015"), amounts("0120", "0000"),
+                       amounts("0020", "0020")}));
+        auto order = [&](const QStringList &keys) {
+            QStringList args{u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s};
+            for (const QString &k : keys)
+                args << u"--sort"_s << k;
+            QStringList out;
+            for (const QString &l : lines(runIn(f, args).json()))
+                out.append(l.left(4).trimmed());
+            return out.join(u',');
+        };
+        QCOMPARE(order({u"profit"_s}), u"3,1,4,2"_s);
+        QCOMPARE(order({u"investment"_s}), u"2,4,1,3"_s);
+        QCOMPARE(order({u"investment"_s, u"investment"_s}), u"3,1,4,2"_s);
+        QCOMPARE(order({u"investment"_s, u"investment"_s, u"investment"_s}), u"2,4,1,3"_s);
+        QCOMPARE(order({u"date"_s, u"no"_s}), u"4,3,2,1"_s); // one toggle for both buttons
+    }
+
+    void listCsvIsSpreadsheetReady() {
+        TempFolder f;
+        writeMasters(f);
+        f.write(u"taro.1999.dat"_s, diary({Card{}}));
+        const CliResult r = runIn(f, {u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--csv"_s});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QByteArray("\xEF\xBB\xBF") + u"No,日付,店名,機種名,投資額,換金額,損益額\r\n"_s.toUtf8() +
+                            u"1,05/03(土),本店,Ｘ,15000,4000,-11000\r\n"_s.toUtf8());
+    }
+
+    void usageErrors_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QStringList base{u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s};
+        QTest::newRow("json and csv") << QStringList{u"list"_s} + base + QStringList{u"--json"_s, u"--csv"_s}
+                                      << u"同時に使えません"_s;
+        QTest::newRow("all with store") << QStringList{u"list"_s} + base +
+                                               QStringList{u"--all"_s, u"--store"_s, u"本店"_s}
+                                        << u"--all"_s;
+        QTest::newRow("sort key") << QStringList{u"list"_s} + base + QStringList{u"--sort"_s, u"name"_s}
+                                  << u"--sort"_s;
+        QTest::newRow("repeat elsewhere") << QStringList{u"model-list"_s, u"--store"_s, u"a"_s, u"--store"_s, u"b"_s}
+                                          << u"2回指定"_s;
+        QTest::newRow("style") << QStringList{u"graph"_s} + base + QStringList{u"--style"_s, u"pie"_s}
+                               << u"--style"_s;
+        QTest::newRow("series") << QStringList{u"graph"_s} + base + QStringList{u"--series"_s, u"profit,loss"_s}
+                                << u"--series"_s;
+        QTest::newRow("value") << QStringList{u"graph"_s} + base + QStringList{u"--value"_s, u"2"_s}
+                               << u"--value は 1 から 1"_s;
+        QTest::newRow("today") << QStringList{u"graph"_s} + base + QStringList{u"--today"_s, u"1999-02-30"_s}
+                               << u"--today"_s;
+        QTest::newRow("report option") << QStringList{u"report"_s} + base + QStringList{u"--csv"_s} << u"--csv"_s;
+        QTest::newRow("year") << QStringList{u"report"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"99"_s}
+                              << u"--year"_s;
+    }
+    void usageErrors() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        TempFolder f;
+        const CliResult r = runIn(f, arguments);
+        QCOMPARE(r.status, 2);
+        QVERIFY2(QString::fromUtf8(r.err).contains(message), r.err.constData());
+        QCOMPARE(r.err.count('\n'), 1);
+        QVERIFY(r.out.isEmpty());
+    }
+
+    void reportGivesAwardsAndTable() {
+        TempFolder f;
+        Card first; // 羽物, +5000, ordinary day, 10:00-12:30
+        first.investment = "0050";
+        first.cashOut = "0100";
+        first.end = "1230";
+        Card tie = first; // the same profit later: the earlier card keeps the award
+        tie.date = "19990504" + kSat;
+        tie.dayType = "444";
+        Card loss; // デジパチ, all lost
+        loss.category = "2";
+        loss.investment = "0100";
+        loss.cashOut = "0000";
+        loss.dayType = "333";
+        f.write(u"taro.1999.dat"_s, diary({first, tie, loss}));
+        const CliResult r = runIn(f, {u"report"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
+        QCOMPARE(r.status, 0);
+        const QJsonObject o = r.json();
+        QCOMPARE(o[u"caption"_s].toString(), u"1999 年度評価レポート"_s);
+        const QStringList awards = strings(o[u"awards"_s]);
+        QCOMPARE(awards.size(), 5);
+        QCOMPARE(awards[0], u"05/03"_s + u"  平常 "_s + u" 本店"_s + QString(16, u' ') + u" Ｘ"_s +
+                                QString(20, u' ') + u"   +5000円"_s);
+        QCOMPARE(awards[1], QString());
+        // Columns: 羽根物, デジパチ, ＣＲデジ, 権利物, 一般電役, 総合, 新規新装.
+        QCOMPARE(strings(o[u"recovery_rate"_s]),
+                 (QStringList{u"200"_s, u"0"_s, u"-----"_s, u"-----"_s, u"-----"_s, u"100"_s, u"66"_s}));
+        QCOMPARE(strings(o[u"hours"_s]),
+                 (QStringList{u"5"_s, u"2"_s, u"-----"_s, u"-----"_s, u"-----"_s, u"7"_s, u"4.5"_s}));
+        QCOMPARE(strings(o[u"hourly"_s]),
+                 (QStringList{u"2000"_s, u"-5000"_s, u"-----"_s, u"-----"_s, u"-----"_s, u"0"_s, u"-1111"_s}));
+        const QJsonObject colours = o[u"colours"_s].toObject();
+        QCOMPARE(strings(colours[u"recovery_rate"_s]),
+                 (QStringList{u"blue"_s, u"red"_s, u"red"_s, u"red"_s, u"red"_s, u"black"_s, u"red"_s}));
+        QCOMPARE(strings(colours[u"hourly"_s]),
+                 (QStringList{u"blue"_s, u"red"_s, u"black"_s, u"black"_s, u"black"_s, u"black"_s, u"red"_s}));
+    }
+
+    void graphGivesTheMonthsShapes() {
+        TempFolder f;
+        Card march; // the first month
+        march.date = "19990310" + kSat;
+        Card a, b, c; // three cards on 5 October share the day's slot
+        for (Card *x : {&a, &b, &c})
+            x->date = "19991005" + kSat;
+        a.investment = "0300";
+        a.cashOut = "0900";
+        b.investment = "0250";
+        b.cashOut = "0000";
+        c.investment = "0000";
+        c.cashOut = "0000";
+        Card marked = a; // neither drawn nor counted
+        marked.date = "R9991005" + kSat;
+        Card last = c; // 20 October, the last record: the span runs March to October
+        last.date = "19991020" + kSat;
+        f.write(u"taro.1999.dat"_s, diary({march, a, b, c, marked, last}));
+
+        const QStringList base{u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s,
+                               u"--today"_s, u"2000-01-01"_s};
+        const QJsonObject o = runIn(f, base).json();
+        QCOMPARE(o[u"first_month"_s].toString(), u"199903"_s);
+        QCOMPARE(o[u"span"_s].toInt(), 8);
+        QCOMPARE(o[u"year"_s].toInt(), 1999);
+        QCOMPARE(o[u"month"_s].toInt(), 10); // the opening value is the last month
+        QCOMPARE(o[u"scale"_s].toInt(), 1000);
+        QCOMPARE(strings(o[u"labels"_s]), (QStringList{u"10"_s, u"5"_s}));
+        const QJsonObject totals = o[u"totals"_s].toObject();
+        QCOMPARE(totals[u"investment"_s].toString(), u"55000"_s);
+        QCOMPARE(totals[u"cash_out"_s].toString(), u"90000"_s);
+        QCOMPARE(totals[u"profit"_s].toString(), u"35000"_s);
+        QCOMPARE(o[u"profit_colour"_s].toString(), u"blue"_s);
+
+        // Profit only, lines: dashes from 200 to day 5, then two lines per card in thirds.
+        QList<QJsonObject> drawn;
+        for (const QJsonValue &v : o[u"strokes"_s].toArray())
+            if (v[u"x2"_s].toDouble() - v[u"x1"_s].toDouble() != 25) drawn.append(v.toObject());
+        QCOMPARE(drawn.size(), 8); // 3 cards of day 5 and the last one, two lines each
+        QCOMPARE(drawn[0][u"x1"_s].toDouble(), 660.0);
+        QCOMPARE(drawn[0][u"x2"_s].toDouble(), 700.0);
+        QCOMPARE(drawn[0][u"y2"_s].toDouble(), -720.0); // 600 × 1200 ÷ 1000, upwards
+        QCOMPARE(drawn[1][u"y1"_s].toDouble(), 13.0);   // the second line, 13 lower
+        QCOMPARE(drawn[2][u"x1"_s].toDouble(), 700.0);
+        QCOMPARE(drawn[2][u"y2"_s].toDouble(), -420.0); // running profit 350
+        QCOMPARE(drawn[4][u"x2"_s].toDouble(), 780.0);
+        for (const QJsonObject &s : drawn)
+            QCOMPARE(s[u"series"_s].toString(), u"profit"_s);
+        QVERIFY(o[u"boxes"_s].toArray().isEmpty());
+
+        // Bars of all three graphs, in the order investment, cash-out, profit.
+        const QJsonObject bars =
+            runIn(f, base + QStringList{u"--style"_s, u"bar"_s, u"--series"_s, u"profit,investment,cashout"_s}).json();
+        const QJsonArray boxes = bars[u"boxes"_s].toArray();
+        QCOMPARE(boxes.size(), 12);
+        QCOMPARE(boxes[0][u"series"_s].toString(), u"investment"_s);
+        QCOMPARE(boxes[0][u"y2"_s].toDouble(), 360.0); // downwards
+        QCOMPARE(boxes[1][u"series"_s].toString(), u"cashout"_s);
+        QCOMPARE(boxes[1][u"y2"_s].toDouble(), -1080.0);
+        QCOMPARE(boxes[2][u"series"_s].toString(), u"profit"_s);
+
+        // No graph on: nothing is drawn, the totals stay.
+        const QJsonObject none = runIn(f, base + QStringList{u"--series="_s}).json();
+        QVERIFY(none[u"strokes"_s].toArray().isEmpty());
+        QCOMPARE(none[u"totals"_s].toObject()[u"profit"_s].toString(), u"35000"_s);
+
+        // Value 1 is March; a month that is not today's month of the diary's year is carried
+        // on with dashes to the month's end.
+        const QJsonObject march1 = runIn(f, base + QStringList{u"--value"_s, u"1"_s}).json();
+        QCOMPARE(march1[u"month"_s].toInt(), 3);
+        const QJsonObject extended = runIn(f, QStringList{u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s,
+                                                          u"--json"_s, u"--value"_s, u"1"_s, u"--today"_s,
+                                                          u"1999-12-01"_s})
+                                         .json();
+        const QJsonArray endStrokes = extended[u"strokes"_s].toArray();
+        QVERIFY(endStrokes.size() > march1[u"strokes"_s].toArray().size());
+        QVERIFY(endStrokes.last()[u"x2"_s].toDouble() <= 3732 + 25);
+        QVERIFY(endStrokes.last()[u"x1"_s].toDouble() >= 3732 - 50);
+    }
+
+    void graphWritesThePicture() {
+        TempFolder f;
+        Card card;
+        card.investment = "0100";
+        card.cashOut = "0400";
+        f.write(u"taro.1999.dat"_s, diary({card}));
+        const QString png = f.file(u"may.png"_s);
+        const CliResult r = runIn(f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s, png,
+                                      u"--series"_s, u"profit,investment"_s});
+        QCOMPARE(r.status, 0);
+        const QImage image(png);
+        QCOMPARE(image.size(), QSize(800, 600));
+        int navy = 0, brown = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y) & 0xFFFFFF;
+                navy += p == 0x000080;
+                brown += p == 0xC04000;
+            }
+        QVERIFY(navy > 20);
+        QVERIFY(brown > 20);
+        QVERIFY(!f.exists(u"taro.2000.dat"_s));
+
+        const CliResult bad = runIn(f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s,
+                                        f.file(u"no/such/dir/x.png"_s)});
+        QCOMPARE(bad.status, 1);
+        QVERIFY(QString::fromUtf8(bad.err).contains(u"画像を書き込めません"_s));
+    }
+};
+
+int main(int argc, char **argv) {
+    tama::test::useOffscreenPlatform();
+    QGuiApplication app(argc, argv); // the picture needs fonts
+    TstCliViews tc;
+    return QTest::qExec(&tc, argc, argv);
+}
+
+#include "tst_cliviews.moc"
