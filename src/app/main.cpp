@@ -1,4 +1,5 @@
 #include "app/qtdialogs.h"
+#include "app/resources.h"
 #include "app/windowregistry.h"
 #include "startup/patinkest.h"
 #include "store/datafolder.h"
@@ -14,6 +15,7 @@ using namespace Qt::Literals::StringLiterals;
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    tama::initResources();
     QApplication::setApplicationName(u"tamanote"_s);
     QApplication::setApplicationDisplayName(u"タマノート"_s);
     QApplication::setApplicationVersion(u"2.0"_s);

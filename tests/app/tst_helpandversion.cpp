@@ -1,0 +1,90 @@
+#include "app/resources.h"
+#include "app/windowregistry.h"
+#include "cardscreen/helpwindow.h"
+#include "cardscreen/ver.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tama;
+using namespace tama::test;
+
+class TstHelpAndVersion : public QObject {
+    Q_OBJECT
+
+    TempFolder m_folder;
+    DiaryState m_state{m_folder.path()};
+
+    QStringList topicTitles(HelpWindow *w)
+    {
+        QStringList out;
+        for (int i = 0; i < w->topics()->count(); ++i)
+            out << w->topics()->item(i)->text();
+        return out;
+    }
+
+private slots:
+    void initTestCase() { initResources(); }
+
+    void versionWindowShowsAndGoesBack()
+    {
+        WindowRegistry registry(m_state);
+        ver *v = registry.get<ver>();
+        v->show();
+        QCOMPARE(v->windowTitle(), u"バージョン情報"_s);
+        QCOMPARE(v->Label1->text(), u"タマノート君  Ver2.0"_s);
+        QVERIFY(v->Label2->text().startsWith(u"1998/12/22  　"_s));
+        QVERIFY(v->Label2->text().size() > 13); // a credit name follows
+        QVERIFY(!v->Image1->pixmap().isNull());
+        QPointer<ver> gone = v;
+        QTest::mouseClick(v->Command1, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!gone);
+        QVERIFY(!registry.find<ver>());
+        QVERIFY(registry.get<ver>() != nullptr); // a new one next time
+    }
+
+    void helpOpensAtTheContents()
+    {
+        WindowRegistry registry(m_state);
+        HelpWindow *h = registry.get<HelpWindow>();
+        h->showContents();
+        QVERIFY(h->isVisible());
+        QCOMPARE(h->page()->documentTitle(), u"目次"_s);
+        QVERIFY(h->page()->toPlainText().contains(u"カード画面の見方"_s));
+        // The contents link every page the search can find.
+        const QStringList all = topicTitles(h);
+        QCOMPARE(all.first(), u"目次"_s);
+        QCOMPARE(all.size(), 15);
+        for (const QString &t : all.mid(1))
+            QVERIFY2(h->page()->toPlainText().contains(t), qPrintable(t));
+    }
+
+    void keywordSearchWithAnEmptyKeyListsEverything()
+    {
+        WindowRegistry registry(m_state);
+        HelpWindow *h = registry.get<HelpWindow>();
+        h->showSearch(QString());
+        QCOMPARE(h->keyword()->text(), QString());
+        QCOMPARE(h->topics()->count(), 15);
+
+        QTest::keyClicks(h->keyword(), u"csv"_s);
+        QCOMPARE(topicTitles(h), QStringList{u"コマンドラインツール"_s});
+        h->keyword()->clear();
+        QCOMPARE(h->topics()->count(), 15);
+
+        h->showSearch(u"削除候補"_s);
+        const QStringList found = topicTitles(h);
+        QVERIFY(found.contains(u"カードの削除と日記ファイルの整理"_s));
+        QVERIFY(!found.contains(u"グラフ表示"_s));
+        QTest::mouseClick(h->topics()->viewport(), Qt::LeftButton, {},
+                          h->topics()->visualItemRect(h->topics()->item(found.indexOf(
+                                                          u"カードの削除と日記ファイルの整理"_s))).center());
+        QCOMPARE(h->page()->documentTitle(), u"カードの削除と日記ファイルの整理"_s);
+    }
+};
+
+TAMA_GUI_TEST_MAIN(TstHelpAndVersion)
+#include "tst_helpandversion.moc"
