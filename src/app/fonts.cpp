@@ -1,5 +1,7 @@
 #include "fonts.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 
 using namespace Qt::Literals::StringLiterals;
@@ -13,7 +15,13 @@ QFont listFont(int pointSize)
     f.setFamilies({u"ＭＳ ゴシック"_s, u"MS Gothic"_s, u"IPAGothic"_s, u"Noto Sans Mono CJK JP"_s});
     f.setStyleHint(QFont::TypeWriter);
     f.setFixedPitch(true);
-    f.setPointSize(pointSize);
+    // An even pixel size: advances are rounded to whole pixels, and a full-width glyph of
+    // an odd size (15) would be one pixel short of two half-width ones (8 + 8).
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    int pixels = qRound(pointSize * dpi / 72.0);
+    pixels += pixels % 2;
+    f.setPixelSize(pixels);
     return f;
 }
 

@@ -1,0 +1,250 @@
+#include "viewfixture.h"
+
+#include "app/fonts.h"
+#include "cardscreen/patincomain.h"
+#include "views/allselect.h"
+#include "views/dispreport.h"
+#include "views/listview.h"
+#include "views/tyoimati.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QScrollBar>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tama;
+using namespace tama::test;
+
+namespace {
+
+const QColor kRed(255, 0, 0), kBlue(0, 0, 255), kBlack(0, 0, 0);
+
+void clickRow(QListWidget *list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+void clickBox(QCheckBox *box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+QStringList records(const listview *w) {
+    QStringList out;
+    for (const QString &l : texts(w->List1))
+        out.append(l.left(4).trimmed());
+    return out;
+}
+
+ViewCard card(const QByteArray &store, const QByteArray &model, const char *investment, const char *cashOut) {
+    ViewCard c;
+    c.store = store;
+    c.model = model;
+    c.investment = investment;
+    c.cashOut = cashOut;
+    return c;
+}
+
+} // namespace
+
+class TstListview : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void listFontCellsAreExact() {
+        const QFontMetrics fm(listFont());
+        QVERIFY(fm.horizontalAdvance(u"A"_s) > 0);
+        QCOMPARE(fm.horizontalAdvance(u"自"_s), 2 * fm.horizontalAdvance(u"A"_s));
+        QCOMPARE(fm.horizontalAdvance(QString(QChar(0x3000))), 2 * fm.horizontalAdvance(u"A"_s));
+        QCOMPARE(fm.horizontalAdvance(u"ﾃﾞｼﾞ"_s), 4 * fm.horizontalAdvance(u"A"_s));
+    }
+
+    void filterOpensWithEverythingSelectedAndLocked() {
+        ViewFixture f;
+        allSelect *w = f.registry.get<allSelect>();
+        QCOMPARE(w->windowTitle(), u"条件指定"_s);
+        QCOMPARE(texts(w->List1), (QStringList{u"本店"_s, u"支店"_s}));
+        QCOMPARE(texts(w->List2),
+                 (QStringList{u"羽物"_s, u"デジパチ"_s, u"ＣＲデジパチ"_s, u"権利物"_s, u"一般電役"_s}));
+        // Ascending without regard to case (ａ, ｃｒ, ｘ, ｙ), the categories interleaved.
+        QCOMPARE(texts(w->List3), (QStringList{u"ａ"_s, u"ＣＲ花"_s, u"Ｘ"_s, u"Ｙ"_s}));
+        for (QListWidget *l : {w->List1, w->List2, w->List3}) {
+            QCOMPARE(selectedCount(l), l->count());
+            QVERIFY(!l->isEnabled());
+        }
+        for (QCheckBox *c : {w->Check1, w->Check2, w->Check3})
+            QVERIFY(c->isChecked());
+        QCOMPARE(w->Command2->text(), u"ｷｬﾝｾﾙ"_s);
+    }
+
+    void checkBoxesAndCategoryChoiceRebuildModels() {
+        ViewFixture f;
+        allSelect *w = f.registry.get<allSelect>();
+        w->show();
+
+        clickBox(w->Check2); // unchecked: no category, no model, but Check3 checked again
+        QVERIFY(w->List2->isEnabled());
+        QCOMPARE(selectedCount(w->List2), 0);
+        QVERIFY(w->List3->count() == 0);
+        QVERIFY(w->Check3->isChecked());
+
+        clickRow(w->List2, 2); // ＣＲデジパチ alone
+        QCOMPARE(texts(w->List3), QStringList{u"ＣＲ花"_s});
+        QCOMPARE(selectedCount(w->List3), 1);
+        QVERIFY(!w->List3->isEnabled());
+        clickRow(w->List2, 0); // and 羽物: a click adds to the selection
+        QCOMPARE(texts(w->List3), (QStringList{u"ａ"_s, u"ＣＲ花"_s, u"Ｘ"_s, u"Ｙ"_s}));
+        QCOMPARE(selectedCount(w->List3), 4);
+
+        clickBox(w->Check3);
+        QVERIFY(w->List3->isEnabled());
+        QCOMPARE(selectedCount(w->List3), 0);
+        clickRow(w->List3, 1);
+        QVERIFY(w->List3->item(1)->isSelected());
+        clickRow(w->List3, 1); // toggles off
+        QCOMPARE(selectedCount(w->List3), 0);
+
+        clickBox(w->Check1);
+        QCOMPARE(selectedCount(w->List1), 0);
+        clickBox(w->Check1);
+        QCOMPARE(selectedCount(w->List1), 2);
+        QVERIFY(!w->List1->isEnabled());
+    }
+
+    void okShowsTheSelectedCardsWithTotals() {
+        ViewFixture f;
+        f.writeDiary({card(kHonten, kX, "0100", "0000"), card(kShiten, kX, "0100", "0099"),
+                      card(kShiten, kY, "0050", "0000"), card(kShiten, kCr, "0100", "0500")});
+        allSelect *w = f.registry.get<allSelect>();
+        w->show();
+        clickBox(w->Check1);
+        clickRow(w->List1, 1);   // 支店
+        clickBox(w->Check2);
+        clickRow(w->List2, 0);   // 羽物: Ｘ, ａ, Ｙ
+        clickBox(w->Check3);
+        clickRow(w->List3, 1);   // Ｘ
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+
+        listview *list = f.registry.find<listview>();
+        QVERIFY(list);
+        QVERIFY(list->isVisible());
+        QVERIFY(w->isVisible()); // the filter stays open
+        QCOMPARE(list->windowTitle(), u"1999年 リスト表示"_s);
+        QCOMPARE(records(list), QStringList{u"2"_s});
+        QCOMPARE(list->Label8->text(), u" 10000"_s);
+        QCOMPARE(list->Label9->text(), u" 9900"_s);
+        QCOMPARE(list->Label10->text(), u"-100"_s);
+        QCOMPARE(textColour(list->Label10), kRed);
+        QCOMPARE(list->Label12->text(), u"99"_s);
+        QCOMPARE(textColour(list->Label12), kRed);
+        QCOMPARE(list->Label14->text(), u"-50"_s);
+        QCOMPARE(textColour(list->Label14), kRed);
+        // The wait window was shown for the loading and is hidden again.
+        tyoimati *wait = f.registry.find<tyoimati>();
+        QVERIFY(wait);
+        QVERIFY(!wait->isVisible());
+        QCOMPARE(wait->windowTitle(), u"Just a moment."_s);
+        QCOMPARE(wait->Picture1->rightTwips(), 3000.0);
+
+        // A second OK builds a new list from the selections as they are now.
+        clickBox(w->Check1);
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        listview *again = f.registry.find<listview>();
+        QVERIFY(again != list);
+        QCOMPARE(records(again), (QStringList{u"1"_s, u"2"_s}));
+
+        QTest::mouseClick(w->Command2, Qt::LeftButton); // cancel closes both
+        QVERIFY(!f.registry.find<listview>());
+        QVERIFY(!f.registry.find<allSelect>());
+    }
+
+    void emptyListShowsZeroTotals() {
+        ViewFixture f;
+        f.writeDiary({});
+        listview *list = f.registry.get<listview>();
+        QCOMPARE(list->List1->count(), 0);
+        QCOMPARE(list->Label8->text(), u" 0"_s);
+        QCOMPARE(list->Label10->text(), u" 0"_s);
+        QCOMPARE(textColour(list->Label10), kBlue);
+        QCOMPARE(list->Label12->text(), u"0"_s);
+        QCOMPARE(textColour(list->Label12), kBlack);
+        QCOMPARE(list->Label14->text(), u"0"_s);
+        QCOMPARE(textColour(list->Label14), kBlack);
+    }
+
+    void columnButtonsSortWithTheirToggles() {
+        ViewFixture f;
+        // Profits -3000, 500, -12000, 0.
+        f.writeDiary({card(kHonten, kY, "0030", "0000"), card(kShiten, kX, "0010", "0015"),
+                      card(kHonten, kX, "0120", "0000"), card(kShiten, kY, "0020", "0020")});
+        listview *list = f.registry.get<listview>();
+        list->show();
+        auto press = [&](QPushButton *b) {
+            QTest::mouseClick(b, Qt::LeftButton);
+            return records(list).join(u',');
+        };
+        QCOMPARE(press(list->Command9), u"3,1,4,2"_s);
+        QCOMPARE(press(list->Command9), u"2,4,1,3"_s);
+        QCOMPARE(press(list->Command7), u"2,4,1,3"_s);
+        QCOMPARE(press(list->Command7), u"3,1,4,2"_s);
+        QCOMPARE(press(list->Command5), u"2,4,1,3"_s); // 支店 (U+652F) before 本店 (U+672C)
+        QCOMPARE(press(list->Command5), u"2,4,1,3"_s);
+        QCOMPARE(press(list->Command6), u"2,3,1,4"_s);
+        QCOMPARE(press(list->Command4), u"1,2,3,4"_s);
+        QCOMPARE(press(list->Command3), u"4,3,2,1"_s); // the shared toggle reverses
+        QCOMPARE(press(list->Command8), u"1,3,2,4"_s);
+        QVERIFY(list->List1->selectedItems().isEmpty());
+    }
+
+    void doubleClickShowsTheCardOnTheCardScreen() {
+        ViewFixture f;
+        QList<ViewCard> cards;
+        for (int i = 1; i <= 10; ++i) {
+            ViewCard c = card(i == 7 ? kShiten : kHonten, kX, "0010", "0000");
+            c.date = "199905" + QByteArray::number(10 + i) + kSat;
+            cards.append(c);
+        }
+        f.writeDiary(cards);
+        f.state.newCardNumber = 0;
+        f.clock.set(QDateTime(QDate(1999, 6, 1), QTime(10, 0))); // the card screen opens this year's diary
+        PatincoMain *main = f.registry.get<PatincoMain>();
+        main->show();
+        main->setYearText(f.state.year);
+        f.state.reloadRequested = true;
+        main->Form_Activate();
+        QScrollBar *scroller = main->findChild<QScrollBar *>(u"HScroll1"_s);
+        QCOMPARE(scroller->value(), 11);
+
+        allSelect *w = f.registry.get<allSelect>();
+        w->show();
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        listview *list = f.registry.find<listview>();
+        QTest::mouseClick(list->Command7, Qt::LeftButton); // order no longer matches rows
+        const int row = int(texts(list->List1).indexOf(QRegularExpression(u"^   7 .*"_s)));
+        QVERIFY(row >= 0);
+        const QRect at = list->List1->visualItemRect(list->List1->item(row));
+        QTest::mouseClick(list->List1->viewport(), Qt::LeftButton, {}, at.center());
+        QTest::mouseDClick(list->List1->viewport(), Qt::LeftButton, {}, at.center());
+
+        QCOMPARE(scroller->value(), 7);
+        QCOMPARE(main->storeText().trimmed(), u"支店"_s);
+        QCOMPARE(main->findChild<QLabel *>(u"Label19"_s)->text(), u"7"_s);
+        QVERIFY(!f.registry.find<tyoimati>());
+        QCOMPARE(f.registry.find<listview>(), list); // the list stays open
+    }
+
+    void reportAndBackButtons() {
+        ViewFixture f;
+        f.writeDiary({card(kHonten, kX, "0010", "0030")});
+        listview *list = f.registry.get<listview>();
+        list->show();
+        QTest::mouseClick(list->Command1, Qt::LeftButton);
+        dispreport *report = f.registry.find<dispreport>();
+        QVERIFY(report && report->isVisible());
+        QCOMPARE(report->windowTitle(), u"1999 年度評価レポート"_s);
+        QTest::mouseClick(list->Command2, Qt::LeftButton);
+        QVERIFY(!f.registry.find<listview>());
+        QVERIFY(f.registry.find<dispreport>());
+    }
+};
+
+TAMA_GUI_TEST_MAIN(TstListview)
+#include "tst_listview.moc"
