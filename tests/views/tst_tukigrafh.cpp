@@ -1,0 +1,172 @@
+#include "viewfixture.h"
+
+#include "views/dispreport.h"
+#include "views/tukigrafh.h"
+
+#include <QApplication>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tama;
+using namespace tama::test;
+
+namespace {
+
+const QColor kRed(255, 0, 0), kBlue(0, 0, 255), kBlack(0, 0, 0);
+
+ViewCard on(const char *date, const char *investment, const char *cashOut) {
+    ViewCard c;
+    c.date = QByteArray(date) + kSat;
+    c.investment = investment;
+    c.cashOut = cashOut;
+    return c;
+}
+
+int count(const MonthGraph *g, GraphSettings::Series series, GraphShape::Kind kind) {
+    int n = 0;
+    for (const GraphShape &s : g->shapes())
+        n += s.series == series && s.kind == kind;
+    return n;
+}
+
+} // namespace
+
+class TstTukiGrafh : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void opensOnTheLastMonth() {
+        ViewFixture f;
+        f.writeDiary({on("19990310", "0100", "0000"), on("19991005", "0300", "0900"),
+                      on("19991005", "0250", "0000")});
+        tukiGrafh *w = f.registry.get<tukiGrafh>();
+        w->show();
+        QCOMPARE(w->windowTitle(), u"月別グラフ"_s);
+        QCOMPARE(w->HScroll1->minimum(), 1);
+        QCOMPARE(w->HScroll1->maximum(), 8);
+        QCOMPARE(w->HScroll1->value(), 8);
+        QCOMPARE(w->Label12->text(), u"1999"_s);
+        QCOMPARE(w->Label14->text(), u"10"_s);
+        QCOMPARE(w->Label16->text(), u"55000"_s);
+        QCOMPARE(w->Label18->text(), u"90000"_s);
+        QCOMPARE(w->Label17->text(), u"35000"_s);
+        QCOMPARE(textColour(w->Label17), kBlue);
+        QCOMPARE(w->area()->axisLabel(u"Label1(0)"_s)->text(), u"10"_s);
+        QCOMPARE(w->area()->axisLabel(u"Label3(1)"_s)->text(), u"5"_s);
+        QCOMPARE(w->sumSoneki->text(), u"損益額加算グラフ [ON]"_s);
+        QCOMPARE(w->sumkankin->text(), u"換金額加算グラフ"_s);
+        QCOMPARE(w->SumTousi->text(), u"投資額加算グラフ"_s);
+        QCOMPARE(w->sengrafh->text(), u"線グラフ"_s);
+        QCOMPARE(w->settei->title(), u"設定１"_s);
+        QCOMPARE(w->set2->title(), u"設定２"_s);
+
+        w->HScroll1->setValue(1);
+        QCOMPARE(w->Label14->text(), u"3"_s);
+        QCOMPARE(w->Label17->text(), u"-10000"_s);
+        QCOMPARE(textColour(w->Label17), kRed);
+        QCOMPARE(w->area()->axisLabel(u"Label1(0)"_s)->text(), u"5"_s);
+        w->HScroll1->setValue(2); // April: no card
+        QCOMPARE(w->Label17->text(), u"0"_s);
+        QCOMPARE(textColour(w->Label17), kBlack);
+
+        // Activation goes back to the last month.
+        w->Form_Activate();
+        QCOMPARE(w->Label14->text(), u"10"_s);
+    }
+
+    void menuItemsToggleAndRedraw() {
+        ViewFixture f;
+        f.writeDiary({on("19991001", "0300", "0900"), on("19991002", "0250", "0000")}); // no dashes before day 1
+        tukiGrafh *w = f.registry.get<tukiGrafh>();
+        w->show();
+        QCOMPARE(count(w->graph(), GraphSettings::Profit, GraphShape::Line), 4);
+        QCOMPARE(count(w->graph(), GraphSettings::CashOut, GraphShape::Line), 0);
+
+        int draws = w->drawCount();
+        w->sumkankin->trigger();
+        QCOMPARE(w->sumkankin->text(), u"換金額加算グラフ [ON]"_s);
+        QCOMPARE(w->drawCount(), draws + 1);
+        QCOMPARE(count(w->graph(), GraphSettings::CashOut, GraphShape::Line), 4);
+
+        w->sengrafh->trigger();
+        QCOMPARE(w->sengrafh->text(), u"棒グラフ"_s);
+        QCOMPARE(count(w->graph(), GraphSettings::CashOut, GraphShape::Box), 2);
+        QCOMPARE(count(w->graph(), GraphSettings::Profit, GraphShape::Box), 2);
+        QCOMPARE(count(w->graph(), GraphSettings::Profit, GraphShape::Line), 0);
+
+        w->SumTousi->trigger();
+        QCOMPARE(w->SumTousi->text(), u"投資額加算グラフ [ON]"_s);
+        QCOMPARE(count(w->graph(), GraphSettings::Investment, GraphShape::Box), 2);
+
+        for (QAction *a : {w->sumSoneki, w->sumkankin, w->SumTousi})
+            a->trigger();
+        QCOMPARE(w->sumSoneki->text(), u"損益額加算グラフ"_s);
+        QVERIFY(w->graph()->shapes().isEmpty());
+        QCOMPARE(w->Label17->text(), u"35000"_s); // the totals count every card
+        QCOMPARE(w->drawCount(), draws + 6);
+
+        w->sengrafh->trigger();
+        QCOMPARE(w->sengrafh->text(), u"線グラフ"_s);
+
+        // Captions set from outside count at the next drawing.
+        w->sumkankin->setText(u"換金額加算グラフ [ON]"_s);
+        w->DrawMonth();
+        QCOMPARE(count(w->graph(), GraphSettings::CashOut, GraphShape::Line), 4);
+    }
+
+    void emptyDiaryShowsTheEntryMonth() {
+        ViewFixture f;
+        f.writeDiary({});
+        f.clock.set(QDateTime(QDate(1999, 7, 20), QTime(10, 0)));
+        tukiGrafh *w = f.registry.get<tukiGrafh>();
+        w->show();
+        QCOMPARE(w->HScroll1->maximum(), 1);
+        QCOMPARE(w->Label12->text(), u"1999"_s);
+        QCOMPARE(w->Label14->text(), u"7"_s);
+        QCOMPARE(w->Label16->text(), u"0"_s);
+        QVERIFY(w->graph()->shapes().isEmpty()); // today's month: nothing carried on
+
+        QTest::mouseClick(w->Command3, Qt::LeftButton);
+        QVERIFY(!f.registry.find<tukiGrafh>());
+    }
+
+    void reportShowsAwardsTableAndColours() {
+        ViewFixture f;
+        ViewCard win = on("19990503", "0050", "0173");
+        win.dayType = "222";
+        ViewCard loss = on("19990504", "0100", "0000");
+        loss.category = "2";
+        f.writeDiary({win, loss});
+        dispreport *w = f.registry.get<dispreport>();
+        w->show();
+        QCOMPARE(w->windowTitle(), u"1999 年度評価レポート"_s);
+        QCOMPARE(w->Frame1->title(), u"最優秀出玉賞"_s);
+        QCOMPARE(w->Label2[2]->text(), u"ＣＲデジ部門"_s);
+        QCOMPARE(w->Label3[0]->text(), u"05/03"_s + u"  新規 "_s + u" 本店"_s + QString(16, u' ') + u" Ｘ"_s +
+                                           QString(20, u' ') + u"  +12300円"_s);
+        QCOMPARE(w->Label3[1]->text(), QString());
+        QVERIFY(w->Label3[0]->font().fixedPitch());
+        QCOMPARE(w->Label18[0]->text(), u"346"_s);
+        QCOMPARE(textColour(w->Label18[0]), kBlue);
+        QCOMPARE(w->Label18[1]->text(), u"0"_s);
+        QCOMPARE(textColour(w->Label18[1]), kRed);
+        QCOMPARE(w->Label18[2]->text(), u"-----"_s);
+        QCOMPARE(textColour(w->Label18[2]), kRed);
+        QCOMPARE(w->Label9[2]->text(), u"-----"_s);
+        QCOMPARE(textColour(w->Label9[2]), kBlack);
+        QCOMPARE(w->Label9[1]->text(), u"-5000"_s);
+        QCOMPARE(textColour(w->Label9[1]), kRed);
+        QCOMPARE(w->Label4[5]->text(), u"4"_s);
+        QCOMPARE(w->Label4[6]->text(), u"2"_s); // 新規 only: the ordinary day is not special
+        QCOMPARE(w->findChild<QLabel *>(u"Label24(1)"_s)->text(), u"新規新装"_s);
+        QCOMPARE(w->findChild<QLabel *>(u"Label1(8)"_s)->text(), u"所要時間"_s);
+        // The heads stand left to right as 羽根物 … 一般電役, 新規新装, 総合.
+        QVERIFY(w->findChild<QLabel *>(u"Label24(1)"_s)->x() < w->findChild<QLabel *>(u"Label24(0)"_s)->x());
+        QVERIFY(w->findChild<QLabel *>(u"Label24(4)"_s)->x() < w->findChild<QLabel *>(u"Label24(5)"_s)->x());
+
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QVERIFY(!f.registry.find<dispreport>());
+    }
+};
+
+TAMA_GUI_TEST_MAIN(TstTukiGrafh)
+#include "tst_tukigrafh.moc"
