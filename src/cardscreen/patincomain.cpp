@@ -3,8 +3,10 @@
 #include "app/windowregistry.h"
 #include "buttonart.h"
 #include "cardscreen/core/carddigits.h"
+#include "cardscreen/core/cardentry.h"
 #include "cardscreen/core/daterepair.h"
 #include "cardscreen/core/datescroller.h"
+#include "cardscreen/core/organise.h"
 #include "cardscreen/core/profit.h"
 #include "cardscreen/core/spinner.h"
 #include "cardscreen/core/timeorder.h"
@@ -12,14 +14,21 @@
 #include "common/dates.h"
 #include "common/dialogs.h"
 #include "common/text.h"
+#include "master/core/storeerrorreport.h"
 #include "master/kdata.h"
 #include "master/mdata.h"
+#include "master/new_touroku.h"
+#include "master/search_kisyu.h"
 #include "picturebutton.h"
 #include "startup/newname.h"
 #include "startup/patinkest.h"
+#include "store/catalogue.h"
 #include "store/diary.h"
 #include "store/modellist.h"
 #include "store/storeerror.h"
+#include "store/storefile.h"
+#include "store/textfile.h"
+#include "views/listview.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -110,8 +119,8 @@ void PatincoMain::buildControls() {
     Picture4 = picture(u"Picture4"_s, M::Store, u"店データ設定"_s);
     Picture5 = picture(u"Picture5"_s, M::Model, u"台データ設定"_s);
     Picture6 = picture(u"Picture6"_s, M::Report, u"レポート表示"_s);
-    // The views and the diary organisation are not there yet.
-    for (PictureButton *b : {Picture1, Picture2, Picture3, Picture6})
+    // The views are not there yet.
+    for (PictureButton *b : {Picture1, Picture2, Picture6})
         b->setEnabled(false);
 
     Label9 = label(u"Label9"_s, QString(), c);
@@ -162,9 +171,7 @@ void PatincoMain::buildControls() {
     Label4 = label(u"Label4"_s, u"～"_s, c);
 
     Label1 = label(u"Label1"_s, u"店名"_s, c);
-    Combo1 = named(new QComboBox(c), u"Combo1"_s);
-    Combo1->setEditable(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1 = named(new PopupComboBox(c), u"Combo1"_s);
 
     Label16 = label(u"Label16"_s, u"営業種"_s, c);
     Frame1 = named(new QGroupBox(c), u"Frame1"_s);
@@ -188,9 +195,7 @@ void PatincoMain::buildControls() {
         m_categories->addButton(o);
 
     Label2 = label(u"Label2"_s, u"機種名"_s, c);
-    Combo2 = named(new QComboBox(c), u"Combo2"_s);
-    Combo2->setEditable(true);
-    Combo2->setInsertPolicy(QComboBox::NoInsert);
+    Combo2 = named(new PopupComboBox(c), u"Combo2"_s);
 
     Label12 = label(u"Label12"_s, u"投資額"_s, c);
     Text10 = box(u"Text10"_s, 1, 1, c);
@@ -229,9 +234,6 @@ void PatincoMain::buildControls() {
 
     Command23 = named(new QPushButton(u"登録"_s, c), u"Command23"_s);
     Command6 = named(new QPushButton(u"削除"_s, c), u"Command6"_s);
-    // Registration and deletion marks come with their own procedures.
-    Command23->setEnabled(false);
-    Command6->setEnabled(false);
 }
 
 void PatincoMain::buildLayout() {
@@ -389,7 +391,8 @@ void PatincoMain::buildMenus() {
     connect(item(dataSET, u"kisyudatasettei"_s, u"機種データ設定(&B)"_s, true), &QAction::triggered, this,
             &PatincoMain::kisyudatasettei_Click);
     dataSET->addSeparator()->setObjectName(u"zxcx"_s);
-    item(dataSET, u"filesort"_s, u"日記ファイルの整理(&D)"_s, false);
+    connect(item(dataSET, u"filesort"_s, u"日記ファイルの整理(&D)"_s, true), &QAction::triggered, this,
+            &PatincoMain::filesort_Click);
 
     QMenu *hppp = menuBar()->addMenu(u"ヘルプ(&H)"_s);
     hppp->setObjectName(u"hppp"_s);
@@ -403,6 +406,7 @@ void PatincoMain::connectHandlers() {
     connect(Text2, &QLineEdit::textChanged, this, &PatincoMain::Text2_Change);
     connect(Picture4, &PictureButton::clicked, this, &PatincoMain::Picture4_Click);
     connect(Picture5, &PictureButton::clicked, this, &PatincoMain::Picture5_Click);
+    connect(Picture3, &PictureButton::clicked, this, &PatincoMain::Picture3_Click);
     // Scroll bars track the box while it is dragged, so one handler serves both the
     // change and the scroll of the original.
     connect(HScroll1, &QScrollBar::valueChanged, this, &PatincoMain::HScroll1_Change);
@@ -419,6 +423,12 @@ void PatincoMain::connectHandlers() {
     connect(VScroll9, &QScrollBar::valueChanged, this, &PatincoMain::VScroll9_Change);
     connect(VScroll10, &QScrollBar::valueChanged, this, &PatincoMain::VScroll10_Change);
     connect(Combo1, &QComboBox::editTextChanged, this, &PatincoMain::Combo1_Change);
+    connect(Combo1, &PopupComboBox::aboutToShowPopup, this, &PatincoMain::Combo1_DropDown);
+    connect(Combo1, &PopupComboBox::entryChosen, this, &PatincoMain::Combo1_Click);
+    connect(Combo2, &PopupComboBox::aboutToShowPopup, this, &PatincoMain::Combo2_DropDown);
+    connect(Combo2, &PopupComboBox::entryChosen, this, &PatincoMain::Combo2_Click);
+    connect(Command23, &QPushButton::clicked, this, &PatincoMain::Command23_Click);
+    connect(Command6, &QPushButton::clicked, this, &PatincoMain::Command6_Click);
     connect(Option1, &QRadioButton::clicked, this, &PatincoMain::Option1_Click);
     connect(Option2, &QRadioButton::clicked, this, &PatincoMain::Option2_Click);
     connect(Option3, &QRadioButton::clicked, this, &PatincoMain::Option3_Click);
@@ -655,6 +665,9 @@ void PatincoMain::ShowCard() {
     }
     const QString visitDate = card.field(CardRecord::VisitDate);
 
+    // A marked card carries its mark in the year box, so that updating it keeps the
+    // mark; any other card must not inherit it.
+    setYearText(visitDate.startsWith(u'R') && n != HScroll1->maximum() ? visitDate.left(4) : s.year);
     Text3->setText(visitDate.mid(4, 2));
     Text4->setText(visitDate.mid(6, 2));
     Text5->setText(visitDate.mid(8, 1));
@@ -1009,6 +1022,291 @@ void PatincoMain::Option4_Click() {
 }
 void PatincoMain::Option5_Click() {
     ChooseCategory(u"# 6"_s);
+}
+
+void PatincoMain::Combo1_DropDown() {
+    // The list always reflects the file; the text in the box stays as it is.
+    const QString shown = Combo1->currentText();
+    {
+        const QSignalBlocker quiet(Combo1);
+        Combo1->clear();
+        Combo1->setEditText(shown);
+    }
+    try {
+        for (const QString &name : StoreFile(m_registry.state().folder).list())
+            Combo1->addEntry(name);
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+    }
+}
+
+// The store chosen goes to the front of the store file, so recent stores come first.
+void PatincoMain::Combo1_Click() {
+    ClearCategory();
+    const int i = Combo1->currentIndex();
+    if (i < 0) return;
+    try {
+        StoreFile(m_registry.state().folder).moveToFront(Combo1->itemText(i));
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+    }
+}
+
+void PatincoMain::Combo2_DropDown() {
+    if (categoryOption() == 0) InfoBox(u"機種が選択されてません"_s, u"注意"_s);
+}
+
+void PatincoMain::Combo2_Click() {
+    if (Combo2->currentText() != kModelSearchEntry) return;
+    // A search left open from before would list another category.
+    m_registry.unload<search_kisyu>();
+    showWindow<search_kisyu>();
+}
+
+int PatincoMain::categoryOption() const {
+    const std::array options{Option1, Option2, Option3, Option4, Option5};
+    for (size_t i = 0; i < options.size(); ++i)
+        if (options[i]->isChecked()) return int(i) + 1;
+    return 0;
+}
+
+// ---- registration ----
+
+CardControls PatincoMain::cardControls() const {
+    CardControls c;
+    c.year = Text2->text();
+    c.month = Text3->text();
+    c.day = Text4->text();
+    c.weekday = Text5->text();
+    c.start = {Text6->text(), Text7->text(), Text18->text(), Text19->text()};
+    c.end = {Text8->text(), Text9->text(), Text20->text(), Text21->text()};
+    c.store = Combo1->currentText();
+    c.model = Combo2->currentText();
+    c.category = categoryOption();
+    const std::array dayTypes{Option6, Option7, Option8, Option9};
+    for (size_t i = 0; i < dayTypes.size(); ++i)
+        if (dayTypes[i]->isChecked()) c.dayType = int(i) + 1;
+    c.investment = {Text10->text(), Text11->text(), Text12->text(), Text13->text()};
+    c.cashOut = {Text14->text(), Text15->text(), Text16->text(), Text17->text()};
+    // Line breaks are kept the way the diary has always stored them.
+    c.impression = Text24->toPlainText().replace(u'\n', u"\r\n"_s);
+    c.profit = Label15->text();
+    return c;
+}
+
+void PatincoMain::showFilledBoxes(const CardControls &c) {
+    Text6->setText(c.start[0]);
+    Text8->setText(c.end[0]);
+    const std::array inv{Text10, Text11, Text12, Text13};
+    const std::array cash{Text14, Text15, Text16, Text17};
+    for (size_t i = 0; i < 4; ++i) {
+        inv[i]->setText(c.investment[i]);
+        cash[i]->setText(c.cashOut[i]);
+    }
+}
+
+void PatincoMain::Command23_Click() {
+    const CardControls entered = cardControls();
+    if (isIncomplete(entered)) {
+        InfoBox(u"データが不完全です。空白箇所を入力してください。"_s, u"注意"_s);
+        return;
+    }
+    const DiaryState &s = m_registry.state();
+    const CardControls filled = withBlanksFilled(entered);
+    const int number = int(textToNumber(Label19->text()));
+    int newCard = 0;
+    try {
+        DiaryFile diary(s.folder, s.diaryFile);
+        newCard = diary.count() + 1;
+        if (auto problem = cardPlaceProblem(number, newCard - 1, number == HScroll1->maximum()))
+            throw StoreError(StoreError::Kind::Invalid, diary.fileName(), *problem);
+        const CardRecord card = cardFromControls(filled);
+        // Refuses a character the code page lacks, naming the field, before any file
+        // is written: the store and model names are the card's own.
+        (void)card.record().toBytes();
+        diary.write(number, card);
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+        return;
+    }
+    UpdateProfit();
+    showFilledBoxes(filled);
+
+    if (!trimRight(Combo1->currentText()).isEmpty()) {
+        try {
+            if (const std::optional<QString> added = StoreFile(s.folder).add(Combo1->currentText()))
+                Combo1->addEntry(*added);
+        } catch (const StoreError &e) {
+            reportStoreError(e);
+        }
+    }
+    const CategoryInfo *category = categoryOfOption(filled.category);
+    if (category && !trimRight(Combo2->currentText()).isEmpty()) {
+        try {
+            if (const std::optional<QString> added =
+                    ModelCatalogue(s.folder, *category).add(Combo2->currentText()))
+                Combo2->addEntry(*added);
+        } catch (const StoreError &e) {
+            reportStoreError(e);
+        }
+    }
+    CheckModelInStoreList();
+    if (number == newCard) prepareNextCard();
+    discardYearList();
+}
+
+void PatincoMain::CheckModelInStoreList() {
+    if (trimRight(Combo1->currentText()).isEmpty() || trimRight(Combo2->currentText()).isEmpty()) return;
+    try {
+        const ModelListFile list(m_registry.state().folder, Combo1->currentText());
+        list.ensure();
+        if (modelListNames(textfile::readLines(list.path()).lines, Combo2->currentText())) return;
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+        return;
+    }
+    // Made afresh: it takes the store, model and category of this card when it loads.
+    m_registry.unload<New_touroku>();
+    showWindow<New_touroku>();
+}
+
+// The next card starts where the registered one ended, at the same store and date.
+void PatincoMain::prepareNextCard() {
+    const QStringList end = texts({Text8, Text9, Text20, Text21});
+    const QString store = Combo1->currentText();
+    for (QLineEdit *b : {Text10, Text11, Text12, Text13, Text14, Text15, Text16, Text17})
+        b->clear();
+    Combo2->clearText();
+    ClearCategory();
+    Label15->clear();
+    Text24->clear();
+    const int next = int(textToNumber(Label19->text())) + 1;
+    Label19->setText(QString::number(next));
+    HScroll1->setMaximum(next);
+    HScroll1->setValue(HScroll1->value() + 1);
+    m_registry.state().newCardNumber = HScroll1->maximum();
+    const std::array startBoxes{Text6, Text7, Text18, Text19};
+    const std::array endBoxes{Text8, Text9, Text20, Text21};
+    for (size_t i = 0; i < 4; ++i) {
+        startBoxes[i]->setText(end[qsizetype(i)]);
+        endBoxes[i]->setText(end[qsizetype(i)]);
+    }
+    const int hour = int(textToNumber(Text6->text() + Text7->text()));
+    const int minute = int(textToNumber(Text18->text() + Text19->text()));
+    VScroll1->setValue(32 - hour);
+    VScroll2->setValue(60 - minute);
+    VScroll3->setValue(32 - hour);
+    VScroll4->setValue(60 - minute);
+    Combo1->setEditText(store);
+    setCardColour(Label20, kBlue);
+    Label20->setText(u"新規作成"_s);
+    SetDateFromScroller();
+}
+
+// ---- deletion marks ----
+
+void PatincoMain::Command6_Click() {
+    const QString state = Label20->text();
+    const DiaryState &s = m_registry.state();
+    const int n = int(textToNumber(Label19->text()));
+    if (state == u"変更/削除"_s) {
+        try {
+            DiaryFile diary(s.folder, s.diaryFile);
+            diary.setCandidate(n, true);
+            setYearText(diary.readOrBlank(n).field(CardRecord::VisitDate).left(4));
+        } catch (const StoreError &e) {
+            reportStoreError(e);
+            return;
+        }
+        setCardColour(Label20, kRed);
+        Label20->setText(u"削除候補"_s);
+        Command6->setText(u"削除取消"_s);
+    } else if (state == u"新規作成"_s) {
+        emptyCardBoxes();
+    } else if (state == u"削除候補"_s) {
+        try {
+            DiaryFile(s.folder, s.diaryFile).setCandidate(n, false);
+        } catch (const StoreError &e) {
+            reportStoreError(e);
+            return;
+        }
+        setYearText(s.year);
+        setCardColour(Label20, kBlack);
+        Label20->setText(u"変更/削除"_s);
+        setCardColour(Label19, kBlack);
+        Command6->setText(u"削除"_s);
+    }
+}
+
+void PatincoMain::emptyCardBoxes() {
+    for (QLineEdit *b : {Text6, Text7, Text18, Text19, Text8, Text9, Text20, Text21, Text10, Text11, Text12,
+                         Text13, Text14, Text15, Text16, Text17})
+        b->clear();
+    Combo1->setEditText(QString());
+    Combo2->setEditText(QString());
+    ClearCategory();
+    Label15->clear();
+    Text24->clear();
+}
+
+// ---- organising the diary ----
+
+void PatincoMain::filesort_Click() {
+    OrganiseDiary();
+}
+
+void PatincoMain::Picture3_Click() {
+    OrganiseDiary();
+}
+
+void PatincoMain::OrganiseDiary() {
+    Picture3->showPressedImage(true);
+    const bool cancelled =
+        ConfirmCancelled(u"削除候補カードがあれば削除されます。ファイルの整理を始めますか？"_s, u"ソート"_s);
+    Picture3->showPressedImage(false);
+    if (cancelled) return;
+
+    DiaryState &s = m_registry.state();
+    OrganisePlan plan;
+    try {
+        plan = organiseDiary(s.folder, s.diaryFile);
+    } catch (const StoreError &e) {
+        reportStoreError(e); // the diary is as it was
+        return;
+    }
+    const int j = plan.newCardNumber();
+    // The new-card place of the organised diary; shown even when the scroller stays.
+    const int shownBefore = m_shown;
+    HScroll1->setMaximum(j);
+    HScroll1->setValue(j);
+    if (m_shown == shownBefore) ShowCard();
+    s.newCardNumber = j;
+
+    Label19->setText(QString::number(HScroll1->maximum()));
+    Text6->setText(Text8->text());
+    Text7->setText(Text9->text());
+    Text18->setText(Text20->text());
+    Text19->setText(Text21->text());
+    for (QLineEdit *b : {Text10, Text11, Text12, Text13, Text14, Text15, Text16, Text17})
+        b->clear();
+    Combo2->setEditText(QString());
+    Label15->clear();
+    Text24->clear();
+    ClearCategory();
+    showNewCardState();
+    Command6->setText(u"削除"_s);
+    setYearText(s.year);
+    const QDate today = tama::clock().today();
+    if (s.year == yyyy(today)) {
+        Text3->setText(mm(today));
+        Text4->setText(dd(today));
+        Text5->setText(weekdayChar(today));
+    }
+}
+
+// The year list reads the diary when it is made; the next showing makes it anew.
+void PatincoMain::discardYearList() {
+    m_registry.unload<listview>();
 }
 
 } // namespace tama

@@ -11,11 +11,14 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
+#include "master/popupcombobox.h"
+
 namespace tama {
 
 class WindowRegistry;
 class PictureButton;
 struct ProfitText;
+struct CardControls;
 
 // The card screen: one card of the current diary at a time, the card and year
 // scrollers, date, time and amount entry, and the menus that reach every other window.
@@ -32,6 +35,8 @@ class PatincoMain : public QMainWindow {
     QString storeText() const { return Combo1->currentText(); }
     QString modelText() const { return Combo2->currentText(); }
     void setModelText(const QString &model) { Combo2->setEditText(model); }
+    // The chosen category: 1 … 5 for Option1 … Option5, 0 when none is chosen.
+    int categoryOption() const;
 
     void Form_Load();
     // Restores the picture buttons and the clock; reloads when a reload was requested.
@@ -42,6 +47,8 @@ class PatincoMain : public QMainWindow {
     void SetDateFromScroller();
     void ClearCategory();
     void ChooseCategory(const QString &marker);
+    void CheckModelInStoreList();
+    void OrganiseDiary();
 
   protected:
     bool event(QEvent *e) override;
@@ -79,6 +86,14 @@ class PatincoMain : public QMainWindow {
     void VScroll9_Change();
     void VScroll10_Change();
     void Combo1_Change();
+    void Combo1_DropDown();
+    void Combo1_Click();
+    void Combo2_DropDown();
+    void Combo2_Click();
+    void Command23_Click();
+    void Command6_Click();
+    void filesort_Click();
+    void Picture3_Click();
     void Option1_Click();
     void Option2_Click();
     void Option3_Click();
@@ -106,6 +121,11 @@ class PatincoMain : public QMainWindow {
     void setCardColour(QLabel *label, const QColor &colour);
     void showNewCardState();
     QString cardNumberText() const;
+    CardControls cardControls() const;
+    void showFilledBoxes(const CardControls &c);
+    void discardYearList();
+    void prepareNextCard();
+    void emptyCardBoxes();
 
     WindowRegistry &m_registry;
     int m_shown = 0; // ShowCard calls, to know whether setting the scroller showed a card
@@ -123,7 +143,7 @@ class PatincoMain : public QMainWindow {
     QLineEdit *Text6, *Text7, *Text18, *Text19, *Text8, *Text9, *Text20, *Text21;
     QLabel *Label10a, *Label10b, *Label4;
     QLabel *Label1;
-    QComboBox *Combo1;
+    PopupComboBox *Combo1;
     QLabel *Label16;
     QGroupBox *Frame1;
     QRadioButton *Option6, *Option7, *Option8, *Option9;
@@ -132,7 +152,7 @@ class PatincoMain : public QMainWindow {
     QRadioButton *Option1, *Option2, *Option3, *Option4, *Option5;
     QButtonGroup *m_dayTypes, *m_categories;
     QLabel *Label2;
-    QComboBox *Combo2;
+    PopupComboBox *Combo2;
     QLabel *Label12, *Label25, *Label5, *Label26;
     QLineEdit *Text10, *Text11, *Text12, *Text13;
     QScrollBar *VScroll5, *VScroll6, *VScroll7;

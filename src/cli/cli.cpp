@@ -22,7 +22,8 @@ const QString kVersion = u"2.0"_s;
 
 const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS]
 
-タマノートのデータフォルダを読み取り専用で調べます。ファイルを作ったり書き換えたりはしません。
+タマノートのデータフォルダを読み取り専用で調べます。ファイルを作ったり書き換えたりするのは
+organise --yes だけです。
 
 COMMAND:
   users [--json]
@@ -54,6 +55,11 @@ COMMAND:
   check [--json]
       データフォルダの各ファイルを調べ、1ファイル1行で ok NAME または damaged NAME: 理由
       を出します。作業ファイルの残りや長すぎる機種名は note として出します。
+  organise --user NAME --year YYYY [--yes]
+      日記ファイルの整理: 削除候補のカードを除き、残りを日付と開始時刻の順に並べます。
+      --yes がなければ除くカード（drop 番号）と動くカード（move 旧番号 -> 新番号）を出すだけで、
+      何も書き換えません。--yes で日記を一度に書き換えます（途中で止まっても元の日記か整理後の
+      日記のどちらかが残ります）。タマノートがこのデータフォルダを開いている間は書き換えません。
 
 OPTIONS:
   --data DIR   データフォルダ（既定: このプログラムのアプリケーションデータフォルダ）
@@ -81,6 +87,7 @@ const QList<CommandSpec> &commands()
         {u"models"_s, {u"category"_s}, {u"json"_s}, {}, modelsCommand},
         {u"model-list"_s, {u"store"_s}, {u"json"_s}, {}, modelListCommand},
         {u"check"_s, {}, {u"json"_s}, {}, checkCommand},
+        {u"organise"_s, {u"user"_s, u"year"_s}, {u"yes"_s}, {}, organiseCommand},
         {u"list"_s,
          {u"user"_s, u"year"_s, u"store"_s, u"model"_s, u"sort"_s},
          {u"json"_s, u"csv"_s, u"all"_s},
@@ -124,7 +131,7 @@ Parsed parse(const QStringList &arguments)
                                              u"store"_s, u"model"_s, u"sort"_s,  u"value"_s,    u"style"_s,
                                              u"series"_s, u"today"_s, u"png"_s};
     static const QStringList repeatable = {u"store"_s, u"model"_s, u"sort"_s};
-    static const QStringList flagOptions = {u"json"_s, u"csv"_s, u"all"_s};
+    static const QStringList flagOptions = {u"json"_s, u"csv"_s, u"all"_s, u"yes"_s};
     Parsed p;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments[i];

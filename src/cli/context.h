@@ -47,5 +47,6 @@ int checkCommand(const Context &c);
 int listCommand(const Context &c);
 int reportCommand(const Context &c);
 int graphCommand(const Context &c);
+int organiseCommand(const Context &c);
 
 } // namespace tama::cli

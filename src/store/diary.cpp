@@ -125,6 +125,11 @@ void DiaryFile::rewrite(const QList<CardRecord> &cards)
     raw.reserve(cards.size());
     for (const CardRecord &c : cards)
         raw.append(c.record().toBytes());
+    rewriteRaw(raw);
+}
+
+void DiaryFile::rewriteRaw(const QList<QByteArray> &raw)
+{
     m_file.reset(); // close before the file is replaced
     const QString target = QDir(m_folder).filePath(m_fileName);
     try {

@@ -67,7 +67,10 @@ public:
 
     // Replaces the file by these cards, through the scratch file, crash-safely.
     void rewrite(const QList<CardRecord> &cards);
+    // The same with records as stored (240 bytes each), written back byte for byte.
+    void rewriteRaw(const QList<QByteArray> &records);
     QList<CardRecord> readAll() const;
+    QList<QByteArray> readAllRaw() const { return m_file->readAllRaw(); }
 
 private:
     QString m_folder;

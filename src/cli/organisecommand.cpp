@@ -1,0 +1,93 @@
+#include "context.h"
+
+#include "cardscreen/core/organise.h"
+#include "common/text.h"
+#include "store/diary.h"
+#include "store/storeerror.h"
+
+#include <QFileInfo>
+#include <QLockFile>
+#include <QRegularExpression>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama::cli {
+
+namespace {
+
+// How a card is named in the report: its date, start time and store as stored.
+QString describe(const CardRecord &card) {
+    return trim(card.field(CardRecord::VisitDate)) + u' ' + card.field(CardRecord::StartTime) + u' ' +
+           trim(card.field(CardRecord::StoreName));
+}
+
+} // namespace
+
+int organiseCommand(const Context &c) {
+    const QString user = c.required(u"user"_s);
+    const QString year = c.required(u"year"_s);
+    static const QRegularExpression fourDigits(u"^[0-9]{4}$"_s);
+    if (!fourDigits.match(year).hasMatch())
+        throw UsageError{u"--year は4桁の数字で指定してください: "_s + year};
+    if (!diaryUserPart(user)) {
+        const QString why = unsafeFileNameReason(trim(user.left(9))).value_or(QString());
+        throw UsageError{u"この名前の日記はデータフォルダの外を指すため開けません: "_s + why};
+    }
+    const QString fileName = DiaryFileName(user, year);
+    if (!QFileInfo::exists(c.folder.file(fileName))) {
+        c.errorLine(u"日記ファイルがありません: "_s + fileName);
+        return 1;
+    }
+    const bool write = c.has(u"yes"_s);
+
+    // The desktop program holds this lock while it has the folder open; organising
+    // under it would replace the diary behind the card screen's back.
+    QLockFile lock(c.folder.file(u".tamanote.lock"_s));
+    if (write) {
+        lock.setStaleLockTime(0);
+        if (!lock.tryLock(0)) {
+            c.errorLine(
+                lock.error() == QLockFile::LockFailedError
+                    ? u"このデータフォルダはタマノートが使っています。終了してから整理してください。"_s
+                    : u"データフォルダに書き込めません: "_s + c.folder.path());
+            return 1;
+        }
+    }
+
+    const DiaryFile diary(c.folder, fileName, write ? RecordFile::Mode::Create : RecordFile::Mode::ReadOnly);
+    if (diary.partialTail() != 0) {
+        c.errorLine(u"damaged "_s + fileName + u": 末尾に不完全なレコードがあるため整理できません"_s);
+        return 1;
+    }
+    const QList<QByteArray> records = diary.readAllRaw();
+    const OrganisePlan plan = planOrganise(records);
+    auto card = [&records](int n) { return CardRecord(Record::fromBytes(cardLayout(), records[n - 1])); };
+
+    for (int n : plan.dropped)
+        c.line(u"drop "_s + QString::number(n) + u'\t' + describe(card(n)));
+    for (int i = 0; i < plan.after(); ++i) {
+        const int from = plan.order[i];
+        if (from != i + 1)
+            c.line(u"move "_s + QString::number(from) + u" -> "_s + QString::number(i + 1) + u'\t' +
+                   describe(card(from)));
+    }
+    const QString summary = QStringLiteral("%1: %2 枚 → %3 枚（削除 %4 枚、移動 %5 枚）")
+                                .arg(fileName)
+                                .arg(plan.before)
+                                .arg(plan.after())
+                                .arg(plan.dropped.size())
+                                .arg(plan.moved());
+    if (!write) {
+        c.line(summary + u"。--yes を付けると書き換えます。"_s);
+        return 0;
+    }
+    const OrganisePlan done = organiseDiary(c.folder, fileName);
+    if (done.order != plan.order || done.dropped != plan.dropped) {
+        // The diary changed between reading and writing; what was written is its newest state.
+        c.errorLine(u"整理中に日記ファイルが変わりました。結果を確かめてください。"_s);
+    }
+    c.line(summary + u"。整理しました。"_s);
+    return 0;
+}
+
+} // namespace tama::cli

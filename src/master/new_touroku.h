@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QWidget>
+
+namespace tama {
+
+class WindowRegistry;
+
+// Adds the model of the card just registered to its store's list of installed models.
+// It takes the store, model and category from the card screen when it loads.
+class New_touroku : public QWidget {
+    Q_OBJECT
+  public:
+    explicit New_touroku(WindowRegistry &registry);
+
+    QLabel *Label5;
+    QLabel *Label2;
+    QListWidget *List1;
+    QLabel *Label1;
+    QListWidget *List3;
+    QLabel *Label4;
+    QLabel *Label3;
+    QListWidget *List2;
+    QPushButton *Command1;
+    QPushButton *Command2;
+
+  protected:
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
+    void Form_Load();
+    void Command1_Click();
+    void Command2_Click();
+    // The store as List1 holds it; empty when no store was typed or chosen.
+    QString storeName() const;
+
+    WindowRegistry &m_registry;
+};
+
+} // namespace tama
