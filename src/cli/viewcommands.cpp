@@ -39,9 +39,26 @@ QString diaryOf(const Context &c, QString *yearOut = nullptr) {
     return DiaryFileName(user, year);
 }
 
+struct DiaryRead {
+    QList<CardRecord> cards;
+    bool plainlySound = false; // whole records and every byte decoded
+};
+
 // A missing diary stays missing and reads as no cards.
-QList<CardRecord> readCards(const Context &c, const QString &fileName) {
-    return DiaryFile(c.folder, fileName, RecordFile::Mode::ReadOnly).readAll();
+DiaryRead readCards(const Context &c, const QString &fileName) {
+    const DiaryFile diary(c.folder, fileName, RecordFile::Mode::ReadOnly);
+    DiaryRead r{diary.readAll(), diary.partialTail() == 0};
+    // Undecodable bytes read as U+FFFD, which code page 932 cannot hold otherwise.
+    for (qsizetype i = 0; i < r.cards.size() && r.plainlySound; ++i)
+        for (int f = CardRecord::VisitDate; f <= CardRecord::Impression && r.plainlySound; ++f)
+            r.plainlySound = !r.cards[i].field(CardRecord::Field(f)).contains(QChar::ReplacementCharacter);
+    return r;
+}
+
+// The exit status: the full check of the file, with its report, only when the reading
+// found something wrong; it would decode the whole file a second time.
+int statusAfter(const Context &c, const QString &fileName, const DiaryRead &read) {
+    return read.plainlySound || c.reportDamage(fileName) ? 0 : 1;
 }
 
 QString colourName(ViewColour colour) {
@@ -120,7 +137,8 @@ int listCommand(const Context &c) {
         presses.append(*column);
     }
 
-    const QList<CardRecord> cards = readCards(c, fileName);
+    const DiaryRead read = readCards(c, fileName);
+    const QList<CardRecord> &cards = read.cards;
     std::optional<YearListFilter> filter;
     if (c.has(u"all"_s)) {
         filter = YearListFilter::everything();
@@ -178,13 +196,14 @@ int listCommand(const Context &c) {
         c.line(u"回収率\t"_s + t.rateText + u" ％"_s);
         c.line(u"損益額／h\t"_s + t.perHourText + u" 円"_s);
     }
-    return c.reportDamage(fileName) ? 0 : 1;
+    return statusAfter(c, fileName, read);
 }
 
 int reportCommand(const Context &c) {
     QString year;
     const QString fileName = diaryOf(c, &year);
-    const YearReport report(readCards(c, fileName));
+    const DiaryRead read = readCards(c, fileName);
+    const YearReport report(read.cards);
 
     if (c.has(u"json"_s)) {
         QJsonArray rate, hourly, hours, rateColours, hourlyColours;
@@ -218,7 +237,7 @@ int reportCommand(const Context &c) {
         for (const QStringList *row : {&head, &rate, &hourly, &hours})
             c.line(row->join(u'\t'));
     }
-    return c.reportDamage(fileName) ? 0 : 1;
+    return statusAfter(c, fileName, read);
 }
 
 int graphCommand(const Context &c) {
@@ -250,7 +269,8 @@ int graphCommand(const Context &c) {
     const bool png = c.values.contains(u"png"_s);
     if (png && c.value(u"png"_s).isEmpty()) throw UsageError{u"--png にファイル名を指定してください"_s};
 
-    const QList<CardRecord> cards = readCards(c, fileName);
+    const DiaryRead read = readCards(c, fileName);
+    const QList<CardRecord> &cards = read.cards;
     // Without cards there is no card screen to take the month from: today's month stands in.
     const MonthSpan span =
         cards.isEmpty() ? MonthSpan{diaryYear, today.month(), 1} : MonthGraph::monthSpan(cards, diaryYear, 0, 0);
@@ -307,7 +327,7 @@ int graphCommand(const Context &c) {
         c.line(u"換金額 合計\t"_s + graph.cashOutText() + u" 円"_s);
         c.line(u"損益額 合計\t"_s + graph.profitText() + u" 円"_s);
     }
-    return c.reportDamage(fileName) ? 0 : 1;
+    return statusAfter(c, fileName, read);
 }
 
 } // namespace tama::cli

@@ -168,6 +168,23 @@ class TstCliViews : public QObject {
         QCOMPARE(records({u"--store"_s, u"裏店"_s}), QStringList{u"status 1"_s});
     }
 
+    void damagedDiaryStillListsButFails() {
+        TempFolder f;
+        writeMasters(f);
+        Card undecodable;
+        undecodable.store = hex("96 7B FF"); // 本 and a byte no character starts with
+        for (const QByteArray &bytes : {diary({Card{}}) + "1999", diary({Card{}, undecodable})}) {
+            f.write(u"taro.1999.dat"_s, bytes);
+            for (const char *command : {"list", "report", "graph"}) {
+                const CliResult r = runIn(f, {QString::fromLatin1(command), u"--user"_s, u"taro"_s, u"--year"_s,
+                                              u"1999"_s, u"--json"_s});
+                QCOMPARE(r.status, 1);
+                QVERIFY(QString::fromUtf8(r.err).startsWith(u"tamanote-cli: damaged taro.1999.dat: "_s));
+                QVERIFY(!r.json().isEmpty());
+            }
+        }
+    }
+
     void listSortsAsTheButtonsDo() {
         TempFolder f;
         writeMasters(f);
