@@ -28,7 +28,10 @@
 #include "store/storeerror.h"
 #include "store/storefile.h"
 #include "store/textfile.h"
+#include "views/allselect.h"
+#include "views/dispreport.h"
 #include "views/listview.h"
+#include "views/tukigrafh.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -119,9 +122,6 @@ void PatincoMain::buildControls() {
     Picture4 = picture(u"Picture4"_s, M::Store, u"店データ設定"_s);
     Picture5 = picture(u"Picture5"_s, M::Model, u"台データ設定"_s);
     Picture6 = picture(u"Picture6"_s, M::Report, u"レポート表示"_s);
-    // The views are not there yet.
-    for (PictureButton *b : {Picture1, Picture2, Picture6})
-        b->setEnabled(false);
 
     Label9 = label(u"Label9"_s, QString(), c);
     Label19 = label(u"Label19"_s, u"9999"_s, c);
@@ -377,10 +377,10 @@ void PatincoMain::buildMenus() {
     connect(item(menu, u"user_select"_s, u"ユーザー選択(&Y)"_s, true), &QAction::triggered, this,
             &PatincoMain::user_select_Click);
     menu->addSeparator()->setObjectName(u"afrg"_s);
-    // The views and settings windows are not there yet.
-    item(menu, u"All"_s, u"リスト表示(&L)"_s, false);
-    item(menu, u"graph"_s, u"グラフ表示(&G)"_s, false);
-    item(menu, u"disp_report"_s, u"レポート表示(&R)"_s, false);
+    connect(item(menu, u"All"_s, u"リスト表示(&L)"_s, true), &QAction::triggered, this, &PatincoMain::All_Click);
+    connect(item(menu, u"graph"_s, u"グラフ表示(&G)"_s, true), &QAction::triggered, this, &PatincoMain::graph_Click);
+    connect(item(menu, u"disp_report"_s, u"レポート表示(&R)"_s, true), &QAction::triggered, this,
+            &PatincoMain::disp_report_Click);
     menu->addSeparator()->setObjectName(u"zxc"_s);
     connect(item(menu, u"endi"_s, u"終了(&E)"_s, true), &QAction::triggered, this, &PatincoMain::endi_Click);
 
@@ -404,6 +404,9 @@ void PatincoMain::buildMenus() {
 
 void PatincoMain::connectHandlers() {
     connect(Text2, &QLineEdit::textChanged, this, &PatincoMain::Text2_Change);
+    connect(Picture1, &PictureButton::clicked, this, &PatincoMain::Picture1_Click);
+    connect(Picture2, &PictureButton::clicked, this, &PatincoMain::Picture2_Click);
+    connect(Picture6, &PictureButton::clicked, this, &PatincoMain::Picture6_Click);
     connect(Picture4, &PictureButton::clicked, this, &PatincoMain::Picture4_Click);
     connect(Picture5, &PictureButton::clicked, this, &PatincoMain::Picture5_Click);
     connect(Picture3, &PictureButton::clicked, this, &PatincoMain::Picture3_Click);
@@ -620,6 +623,39 @@ void PatincoMain::Picture4_Click() {
 void PatincoMain::Picture5_Click() {
     Picture5->showPressedImage(true);
     showWindow<KDATA>();
+}
+
+// The menu always opens the filter afresh; its picture button shows it as it is.
+void PatincoMain::All_Click() {
+    m_registry.unload<allSelect>();
+    showWindow<allSelect>();
+}
+void PatincoMain::graph_Click() {
+    showWindow<tukiGrafh>();
+}
+void PatincoMain::disp_report_Click() {
+    showWindow<dispreport>();
+}
+
+void PatincoMain::Picture1_Click() {
+    Picture1->showPressedImage(true);
+    showWindow<tukiGrafh>();
+    tukiGrafh *g = m_registry.get<tukiGrafh>();
+    g->sumkankin->setText(GraphSettings::caption(GraphSettings::CashOut, true));
+    g->SumTousi->setText(GraphSettings::caption(GraphSettings::Investment, true));
+    g->sengrafh->setText(GraphSettings::styleCaption(true));
+}
+void PatincoMain::Picture2_Click() {
+    Picture2->showPressedImage(true);
+    showWindow<allSelect>();
+}
+void PatincoMain::Picture6_Click() {
+    Picture6->showPressedImage(true);
+    showWindow<dispreport>();
+}
+
+void PatincoMain::showCardNumber(int n) {
+    HScroll1->setValue(n);
 }
 
 // ---- card display ----

@@ -35,6 +35,10 @@ class PatincoMain : public QMainWindow {
     QString storeText() const { return Combo1->currentText(); }
     QString modelText() const { return Combo2->currentText(); }
     void setModelText(const QString &model) { Combo2->setEditText(model); }
+    // The year list opens a card by moving the card scroller; the graph reads the month
+    // of the card being entered.
+    void showCardNumber(int n);
+    QString monthText() const { return Text3->text(); }
     // The chosen category: 1 … 5 for Option1 … Option5, 0 when none is chosen.
     int categoryOption() const;
 
@@ -105,6 +109,12 @@ class PatincoMain : public QMainWindow {
     void kisyudatasettei_Click();
     void Picture4_Click();
     void Picture5_Click();
+    void All_Click();
+    void graph_Click();
+    void disp_report_Click();
+    void Picture1_Click();
+    void Picture2_Click();
+    void Picture6_Click();
 
     // The shared work of the spinner handlers.
     void hourChange(bool start);
