@@ -3,16 +3,11 @@
 #include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
 
-#include <QLineEdit>
-#include <QScrollBar>
-
-using namespace Qt::Literals::StringLiterals;
-
 namespace tama::cardscreen {
 
 void showCard(WindowRegistry &registry, int n) {
     PatincoMain *main = registry.get<PatincoMain>();
-    if (QScrollBar *bar = main->findChild<QScrollBar *>(u"HScroll1"_s)) bar->setValue(n);
+    main->showCardNumber(n);
     main->show();
     main->raise();
     main->activateWindow();
@@ -24,8 +19,7 @@ QString entryYear(WindowRegistry &registry) {
 }
 
 QString entryMonth(WindowRegistry &registry) {
-    if (PatincoMain *main = registry.find<PatincoMain>())
-        if (QLineEdit *box = main->findChild<QLineEdit *>(u"Text3"_s)) return box->text();
+    if (PatincoMain *main = registry.find<PatincoMain>()) return main->monthText();
     return {};
 }
 
