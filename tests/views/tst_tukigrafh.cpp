@@ -1,5 +1,8 @@
 #include "viewfixture.h"
 
+#include "cardscreen/patincomain.h"
+#include "cardscreen/picturebutton.h"
+#include "views/allselect.h"
 #include "views/dispreport.h"
 #include "views/tukigrafh.h"
 
@@ -127,6 +130,66 @@ class TstTukiGrafh : public QObject {
 
         QTest::mouseClick(w->Command3, Qt::LeftButton);
         QVERIFY(!f.registry.find<tukiGrafh>());
+    }
+
+    void cardScreenOpensTheViews() {
+        ViewFixture f;
+        f.writeDiary({on("19991001", "0300", "0900")});
+        f.clock.set(QDateTime(QDate(1999, 12, 1), QTime(10, 0)));
+        PatincoMain *main = f.registry.get<PatincoMain>();
+        main->show();
+        main->setYearText(f.state.year);
+        f.state.reloadRequested = true;
+        main->Form_Activate();
+        auto action = [main](const char *name) {
+            return main->findChild<QAction *>(QString::fromLatin1(name));
+        };
+        auto picture = [main](const char *name) {
+            return main->findChild<PictureButton *>(QString::fromLatin1(name));
+        };
+
+        // The menu item shows the graph with the captions of its own design.
+        action("graph")->trigger();
+        tukiGrafh *g = f.registry.find<tukiGrafh>();
+        QVERIFY(g && g->isVisible());
+        QCOMPARE(g->sumkankin->text(), u"換金額加算グラフ"_s);
+        g->sumSoneki->trigger(); // off
+        // The picture sets three captions whatever they read before.
+        QTest::mouseClick(picture("Picture1"), Qt::LeftButton);
+        QCOMPARE(f.registry.find<tukiGrafh>(), g);
+        QVERIFY(picture("Picture1")->showsPressedImage());
+        QCOMPARE(g->sumkankin->text(), u"換金額加算グラフ [ON]"_s);
+        QCOMPARE(g->SumTousi->text(), u"投資額加算グラフ [ON]"_s);
+        QCOMPARE(g->sengrafh->text(), u"棒グラフ"_s);
+        QCOMPARE(g->sumSoneki->text(), u"損益額加算グラフ"_s);
+        g->Form_Activate(); // they count from the next drawing
+        QCOMPARE(count(g->graph(), GraphSettings::CashOut, GraphShape::Box), 1);
+        QCOMPARE(count(g->graph(), GraphSettings::Investment, GraphShape::Box), 1);
+        QCOMPARE(count(g->graph(), GraphSettings::Profit, GraphShape::Box), 0);
+        main->Form_Activate();
+        QVERIFY(!picture("Picture1")->showsPressedImage());
+
+        // "リスト表示(&L)" opens the filter in its first state every time; the picture
+        // shows it as it is.
+        action("All")->trigger();
+        allSelect *filter = f.registry.find<allSelect>();
+        QVERIFY(filter && filter->isVisible());
+        filter->Check1->setChecked(false);
+        QTest::mouseClick(picture("Picture2"), Qt::LeftButton);
+        QCOMPARE(f.registry.find<allSelect>(), filter);
+        QVERIFY(!filter->Check1->isChecked());
+        action("All")->trigger();
+        allSelect *fresh = f.registry.find<allSelect>();
+        QVERIFY(fresh != filter);
+        QVERIFY(fresh->Check1->isChecked());
+        QCOMPARE(fresh->List1->selectedItems().size(), 2);
+
+        QTest::mouseClick(picture("Picture6"), Qt::LeftButton);
+        QVERIFY(f.registry.find<dispreport>() && f.registry.find<dispreport>()->isVisible());
+        QVERIFY(picture("Picture6")->showsPressedImage());
+        f.registry.unload<dispreport>();
+        action("disp_report")->trigger();
+        QVERIFY(f.registry.find<dispreport>());
     }
 
     void reportShowsAwardsTableAndColours() {
