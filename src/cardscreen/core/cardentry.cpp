@@ -50,9 +50,11 @@ CardRecord cardFromControls(const CardControls &c) {
     card.setField(CardRecord::VisitDate, c.year + c.month + c.day + c.weekday);
     card.setField(CardRecord::StartTime, joined(c.start));
     card.setField(CardRecord::EndTime, joined(c.end));
-    card.setField(CardRecord::StoreName, toFullWidth(c.store).left(10));
+    // Trailing spaces are dropped first: converted, they would be stored as full-width
+    // spaces, which older readers do not trim.
+    card.setField(CardRecord::StoreName, toFullWidth(trimRight(c.store)).left(10));
     card.setField(CardRecord::Category, categoryCodeOfOption(c.category));
-    card.setField(CardRecord::ModelName, toFullWidth(c.model).left(15));
+    card.setField(CardRecord::ModelName, toFullWidth(trimRight(c.model)).left(15));
     card.setField(CardRecord::Investment, joined(c.investment));
     card.setField(CardRecord::CashOut, joined(c.cashOut));
     static const QString dayTypes[] = {QString(), u"111"_s, u"222"_s, u"333"_s, u"444"_s};

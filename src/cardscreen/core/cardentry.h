@@ -45,7 +45,7 @@ const CategoryInfo *categoryOfOption(int option);
 int sectionOfOption(int option);
 
 // The record to store: the date, times, amounts and impression as the boxes hold them,
-// store and model in full-width cut to 10 and 15 characters. The day type stays blank
+// store and model trimmed at the right, in full-width, cut to 10 and 15 characters. The day type stays blank
 // when no day-type option is chosen.
 CardRecord cardFromControls(const CardControls &c);
 
