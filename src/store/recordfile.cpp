@@ -243,7 +243,12 @@ void replaceFile(const QString &target, const QString &scratch, const QByteArray
     // One step: a crash leaves either the old file or the new one.
     if (::rename(nativeName(scratch).constData(), nativeName(target).constData()) != 0)
         fail(target, u"ファイルを置き換えることが"_s);
-    syncFolder(QFileInfo(target).absolutePath());
+    try {
+        syncFolder(QFileInfo(target).absolutePath());
+    } catch (const StoreError &e) {
+        // The new file is in place but may not survive a power cut: say so.
+        throw StoreError(StoreError::Kind::Io, target, u"書き換えは済みましたが、"_s + e.reason());
+    }
 }
 
 void rewriteRecords(const QString &folder, const QString &target, const QString &scratchName,
@@ -262,8 +267,13 @@ void syncFolder(const QString &folder)
 {
     const int fd = ::open(nativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return;
-    (void)::fsync(fd);
+        throw StoreError::fromErrno(errno, folder, u"フォルダをディスクに書き出すことが"_s);
+    // EINVAL: a file system that cannot flush folders; the rename is all it offers.
+    if (::fsync(fd) != 0 && errno != EINVAL) {
+        const int err = errno;
+        ::close(fd);
+        throw StoreError::fromErrno(err, folder, u"フォルダをディスクに書き出すことが"_s);
+    }
     ::close(fd);
 }
 

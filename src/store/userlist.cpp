@@ -4,6 +4,8 @@
 #include "recordfile.h"
 #include "storeerror.h"
 
+#include <QFileInfo>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
@@ -53,34 +55,52 @@ std::optional<int> UserList::autoStartRecord() const
     return found;
 }
 
-void UserList::clearMarks()
+namespace {
+
+// Leaves the mark on record target alone (0: on none). One changed record is written in
+// place; more go through a scratch file, so that a failure leaves the old marks, not none.
+void setMarks(const QString &path, int target)
 {
-    RecordFile f(m_path, userLayout());
-    const int n = f.count();
-    for (int i = 1; i <= n; ++i) {
-        Record r = f.readOrBlank(i);
-        if (trim(r.field(kMark_).left(1)) != kMark)
-            continue;
-        r.setField(kMark_, kNoMark);
-        f.write(i, r);
+    QList<QByteArray> raw;
+    QList<int> changed;
+    {
+        RecordFile f(path, userLayout());
+        raw = f.readAllRaw();
+        for (int i = 0; i < raw.size(); ++i) {
+            Record r = Record::fromBytes(userLayout(), raw[i]);
+            const bool marked = trim(r.field(kMark_).left(1)) == kMark;
+            if (marked == (i + 1 == target))
+                continue;
+            r.setField(kMark_, marked ? kNoMark : kMark);
+            raw[i] = r.toBytes();
+            changed.append(i);
+        }
+        if (changed.size() == 1)
+            f.write(changed[0] + 1, Record::fromBytes(userLayout(), raw[changed[0]]));
     }
+    if (changed.size() > 1)
+        rewriteRecords(QFileInfo(path).absolutePath(), path, QFileInfo(path).fileName() + u".tmp"_s, userLayout(),
+                       raw);
 }
+
+} // namespace
+
+void UserList::clearMarks() { setMarks(m_path, 0); }
 
 int UserList::markUser(const QString &name)
 {
     const QString wanted = trim(name);
-    RecordFile f(m_path, userLayout());
-    const int n = f.count();
     int target = 0;
-    for (int i = 1; i <= n && target == 0; ++i)
-        if (trim(f.readOrBlank(i).field(kName)) == wanted)
-            target = i;
+    {
+        RecordFile f(m_path, userLayout());
+        const int n = f.count();
+        for (int i = 1; i <= n && target == 0; ++i)
+            if (trim(f.readOrBlank(i).field(kName)) == wanted)
+                target = i;
+    }
     if (target == 0)
         throw StoreError(StoreError::Kind::Invalid, m_path, u"使用者「"_s + wanted + u"」が見つかりません"_s);
-    clearMarks();
-    Record r = f.readOrBlank(target);
-    r.setField(kMark_, kMark);
-    f.write(target, r);
+    setMarks(m_path, target);
     return target;
 }
 

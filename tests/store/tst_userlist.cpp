@@ -1,3 +1,4 @@
+#include "store/recordfile.h"
 #include "store/storeerror.h"
 #include "store/userlist.h"
 #include "support/testsupport.h"
@@ -33,6 +34,7 @@ class TestUserList : public QObject {
     void clearMarks();
     void markUser();
     void markUnknownUser();
+    void moveMarkAllOrNothing();
     void append_data();
     void append();
     void appendRefused_data();
@@ -215,6 +217,30 @@ void TestUserList::limit() {
     }
     QCOMPARE(dir.read(kFile), full);
     QCOMPARE(list.readAll().size(), 254);
+}
+
+// Moving the mark changes two records: a failure between them must not leave no mark.
+void TestUserList::moveMarkAllOrNothing() {
+    TempFolder dir;
+    const QByteArray original = user(kMarked, "taro") + user(kUnmarked, "hanako") + user(kMarked, "jiro");
+    dir.write(kFile, original);
+    int replaced = 0;
+    RecordFile::beforeReplaceHook = [&] {
+        ++replaced;
+        throw StoreError(StoreError::Kind::Io, dir.file(kFile), u"stopped"_s);
+    };
+    UserList list{DataFolder(dir.path())};
+    QVERIFY_THROWS_EXCEPTION(StoreError, list.markUser(u"hanako"_s));
+    QVERIFY_THROWS_EXCEPTION(StoreError, list.clearMarks());
+    RecordFile::beforeReplaceHook = nullptr;
+    QCOMPARE(replaced, 2);
+    QCOMPARE(dir.read(kFile), original);
+
+    QFile::remove(dir.file(u"namae.dat.tmp"_s));
+    QCOMPARE(list.markUser(u"hanako"_s), 2);
+    QCOMPARE(dir.read(kFile).toHex(' '),
+             (user(kUnmarked, "taro") + user(kMarked, "hanako") + user(kUnmarked, "jiro")).toHex(' '));
+    QCOMPARE(dir.files(), QStringList{kFile});
 }
 
 TAMA_TEST_MAIN(TestUserList)

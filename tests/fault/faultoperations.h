@@ -1,0 +1,110 @@
+#pragma once
+// The writing operations of the record store and a small data folder to run them on,
+// shared by the fault driver and the fault-injection test.
+#include "store/catalogue.h"
+#include "store/datafolder.h"
+#include "store/diary.h"
+#include "store/modellist.h"
+#include "store/storefile.h"
+#include "store/userlist.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <functional>
+
+namespace tama::fault {
+
+using namespace Qt::Literals::StringLiterals;
+
+struct Operation {
+    QString name;
+    std::function<void(const DataFolder &)> run;
+};
+
+inline const QString kDiary = u"taro.2026.dat"_s;
+
+inline QByteArray padded(QByteArray bytes, int width, char fill = ' ') {
+    return bytes.leftJustified(width, fill, true);
+}
+
+// Every file with bytes the program did not write itself (filled reserved fields, a
+// candidate card, two stores of one name), so that a rewrite that loses a byte shows.
+inline QMap<QString, QByteArray> preparedFolder() {
+    const QByteArray ji = "\x8E\xA9", zenkakuSpace = "\x81\x40";
+    QByteArray users =
+        zenkakuSpace + padded("taro", 18) + ji + padded("hanako", 18) + zenkakuSpace + padded("jiro", 18);
+
+    QByteArray diary;
+    const char *dates[] = {"20260105\x8C\x8E", "20260110\x93\x79", "R0260112\x8C\x8E", "R0260117\x93\x79"};
+    for (int i = 0; i < 4; ++i) {
+        QByteArray card = QByteArray(dates[i]) + "1000" + "1800" + padded("\x82\x60\x82\x61\x82\x62", 20) +
+                          "2" + padded("\x82\x62\x82\x71\x82\x50", 30) + "0150" +
+                          QByteArray::number(1000 + i) + "111";
+        diary += padded(card + "impression " + QByteArray::number(i), 240);
+    }
+
+    QByteArray stores;
+    const char *names[] = {"\x82\x60\x82\x60\x82\x60", "\x82\x61\x82\x61\x82\x61", "\x82\x62\x82\x62\x82\x62",
+                           "\x82\x61\x82\x61\x82\x61"};
+    for (int i = 0; i < 4; ++i)
+        stores +=
+            padded(names[i], 20) + "101010" + QByteArray::number(2000 + i) + padded("reserved", 50, '#');
+
+    QByteArray models;
+    const char *modelNames[] = {"\x82\x62\x82\x71\x82\x50", "\x82\x62\x82\x71\x82\x51",
+                                "\x82\x62\x82\x71\x82\x52"};
+    for (int i = 0; i < 3; ++i)
+        models += padded(modelNames[i], 30) + padded("details" + QByteArray::number(i), 130, '9');
+
+    const QByteArray list =
+        "# 2\r\n\x82\x60\r\n# 3\r\n# 4\r\n# 5\r\n# 6\r\n\x82\x62\x82\x71\x82\x50\r\n# #\r\n";
+    return {{u"namae.dat"_s, users},
+            {kDiary, diary},
+            {u"patishop.dat"_s, stores},
+            {u"CRpati.dat"_s, models},
+            {u"ＡＢＢＣＡＢＣ"_s, list}};
+}
+
+inline QList<Operation> operations() {
+    auto diary = [](const DataFolder &f) { return DiaryFile(f, kDiary); };
+    auto cr = [](const DataFolder &f) { return ModelCatalogue(f, *categoryBySection(6)); };
+    return {
+        {u"append-card"_s,
+         [=](const DataFolder &f) {
+             DiaryFile d = diary(f);
+             CardRecord c;
+             c.setField(CardRecord::VisitDate, u"20260107水"_s);
+             c.setField(CardRecord::StoreName, u"ＤＥＦ"_s);
+             c.setField(CardRecord::Investment, u"0045"_s);
+             c.setField(CardRecord::CashOut, u"0000"_s);
+             c.setField(CardRecord::Impression, u"負けた"_s);
+             d.write(d.count() + 1, c);
+         }},
+        {u"update-card"_s,
+         [=](const DataFolder &f) {
+             DiaryFile d = diary(f);
+             CardRecord c = *d.read(2);
+             c.setField(CardRecord::CashOut, u"0300"_s);
+             d.write(2, c);
+         }},
+        {u"mark-card"_s, [=](const DataFolder &f) { diary(f).setCandidate(1, true); }},
+        {u"unmark-card"_s, [=](const DataFolder &f) { diary(f).setCandidate(3, false); }},
+        {u"add-user"_s, [](const DataFolder &f) { UserList(f).append(u"saburo"_s); }},
+        {u"set-autostart"_s, [](const DataFolder &f) { UserList(f).markUser(u"jiro"_s); }},
+        {u"clear-autostart"_s, [](const DataFolder &f) { UserList(f).clearMarks(); }},
+        {u"add-store"_s, [](const DataFolder &f) { StoreFile(f).add(u"DEF"_s); }},
+        {u"move-store"_s, [](const DataFolder &f) { StoreFile(f).moveToFront(u"ＣＣＣ"_s); }},
+        {u"delete-store"_s, [](const DataFolder &f) { StoreFile(f).deleteAt(0); }},
+        {u"add-model"_s, [=](const DataFolder &f) { cr(f).add(u"CR456"_s); }},
+        {u"delete-model"_s, [=](const DataFolder &f) { cr(f).deleteAt(1); }},
+        {u"write-model-list"_s,
+         [](const DataFolder &f) {
+             ModelListFile(f, u"ABC"_s).write({{u"ＣＲ１"_s, 6}, {u"ＡＡ"_s, 2}, {u"羽根"_s, 3}});
+         }},
+    };
+}
+
+} // namespace tama::fault

@@ -1,0 +1,349 @@
+/* Preloaded into the fault driver: counts the file-system calls that touch files in one
+ * folder and makes the Nth of them fail, or ends the process there.
+ *
+ *   TAMA_FAULT_DIR     the folder whose files are watched (absolute path)
+ *   TAMA_FAULT_AT      the call to fail, from 1; 0 or unset only counts
+ *   TAMA_FAULT_MODE    ENOSPC, EIO, EACCES (the call fails with that errno),
+ *                      exit (_exit before the call) or kill (SIGKILL before the call)
+ *   TAMA_FAULT_REPORT  file that receives "<n> <call> <benign>" when the fault is
+ *                      injected, and "count <n>" at a normal exit
+ *
+ * Calls on descriptors count only for descriptors opened on a watched path, so the
+ * loader, ICU's data and the driver's own output are never touched. A failing close
+ * of a descriptor with nothing unflushed is marked benign: no data can be lost by it.
+ */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#define MAX_FDS 4096
+
+enum { MODE_EXIT = -1, MODE_KILL = -2 };
+
+static char g_dir[4096];
+static size_t g_dirlen;
+static long g_at;
+static long g_count;
+static int g_mode = EIO;
+static const char *g_report;
+static unsigned char g_tracked[MAX_FDS];
+static unsigned char g_dirty[MAX_FDS];
+
+#define REAL(ret, name, ...)                                                                                   \
+    static ret (*real_##name)(__VA_ARGS__);                                                                    \
+    if (!real_##name)                                                                                          \
+        real_##name = (ret(*)(__VA_ARGS__))dlsym(RTLD_NEXT, #name);
+
+static void writeReport(const char *text)
+{
+    static int (*ropen)(const char *, int, ...);
+    static ssize_t (*rwrite)(int, const void *, size_t);
+    static int (*rclose)(int);
+    if (!g_report)
+        return;
+    if (!ropen) {
+        ropen = (int (*)(const char *, int, ...))dlsym(RTLD_NEXT, "open");
+        rwrite = (ssize_t(*)(int, const void *, size_t))dlsym(RTLD_NEXT, "write");
+        rclose = (int (*)(int))dlsym(RTLD_NEXT, "close");
+    }
+    int fd = ropen(g_report, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    (void)rwrite(fd, text, strlen(text));
+    rclose(fd);
+}
+
+__attribute__((constructor)) static void init(void)
+{
+    const char *dir = getenv("TAMA_FAULT_DIR");
+    const char *at = getenv("TAMA_FAULT_AT");
+    const char *mode = getenv("TAMA_FAULT_MODE");
+    g_report = getenv("TAMA_FAULT_REPORT");
+    if (dir && strlen(dir) < sizeof g_dir) {
+        strcpy(g_dir, dir);
+        g_dirlen = strlen(g_dir);
+        while (g_dirlen > 1 && g_dir[g_dirlen - 1] == '/')
+            g_dir[--g_dirlen] = '\0';
+    }
+    g_at = at ? atol(at) : 0;
+    if (mode) {
+        if (!strcmp(mode, "ENOSPC"))
+            g_mode = ENOSPC;
+        else if (!strcmp(mode, "EACCES"))
+            g_mode = EACCES;
+        else if (!strcmp(mode, "exit"))
+            g_mode = MODE_EXIT;
+        else if (!strcmp(mode, "kill"))
+            g_mode = MODE_KILL;
+        else
+            g_mode = EIO;
+    }
+}
+
+__attribute__((destructor)) static void fini(void)
+{
+    char text[64];
+    if (g_at != 0 && g_count >= g_at)
+        return; // the fault report stays
+    snprintf(text, sizeof text, "count %ld\n", g_count);
+    writeReport(text);
+}
+
+static int watchedPath(const char *path)
+{
+    if (!g_dirlen || !path || strncmp(path, g_dir, g_dirlen) != 0)
+        return 0;
+    return path[g_dirlen] == '/' || path[g_dirlen] == '\0';
+}
+
+static int watchedFd(int fd) { return g_dirlen && fd >= 0 && fd < MAX_FDS && g_tracked[fd]; }
+
+/* Counts one call; returns 1 when it must fail (errno set). */
+static int faultHere(const char *call, int fd)
+{
+    char text[128];
+    const long n = ++g_count;
+    if (g_at == 0 || n != g_at)
+        return 0;
+    const int benign = !strcmp(call, "close") && fd >= 0 && fd < MAX_FDS && !g_dirty[fd];
+    snprintf(text, sizeof text, "%ld %s %d\n", n, call, benign);
+    writeReport(text);
+    if (g_mode == MODE_EXIT)
+        _exit(86);
+    if (g_mode == MODE_KILL)
+        raise(SIGKILL);
+    errno = g_mode;
+    return 1;
+}
+
+static int opened(int fd, const char *path)
+{
+    if (fd >= 0 && fd < MAX_FDS) {
+        g_tracked[fd] = (unsigned char)watchedPath(path);
+        g_dirty[fd] = 0;
+    }
+    return fd;
+}
+
+static mode_t modeArg(int flags, va_list ap)
+{
+    return (flags & (O_CREAT | O_TMPFILE)) ? (mode_t)va_arg(ap, int) : 0;
+}
+
+#define DEFINE_OPEN(name)                                                                                      \
+    int name(const char *path, int flags, ...)                                                                 \
+    {                                                                                                          \
+        va_list ap;                                                                                            \
+        va_start(ap, flags);                                                                                   \
+        const mode_t mode = modeArg(flags, ap);                                                                \
+        va_end(ap);                                                                                            \
+        REAL(int, name, const char *, int, ...)                                                                \
+        if (watchedPath(path) && faultHere("open", -1))                                                        \
+            return -1;                                                                                         \
+        return opened(real_##name(path, flags, mode), path);                                                   \
+    }
+DEFINE_OPEN(open)
+DEFINE_OPEN(open64)
+
+#define DEFINE_OPEN_2(name)                                                                                    \
+    int name(const char *path, int flags)                                                                      \
+    {                                                                                                          \
+        REAL(int, name, const char *, int)                                                                     \
+        if (watchedPath(path) && faultHere("open", -1))                                                        \
+            return -1;                                                                                         \
+        return opened(real_##name(path, flags), path);                                                         \
+    }
+DEFINE_OPEN_2(__open_2)
+DEFINE_OPEN_2(__open64_2)
+
+#define DEFINE_OPENAT(name)                                                                                    \
+    int name(int dirfd, const char *path, int flags, ...)                                                      \
+    {                                                                                                          \
+        va_list ap;                                                                                            \
+        va_start(ap, flags);                                                                                   \
+        const mode_t mode = modeArg(flags, ap);                                                                \
+        va_end(ap);                                                                                            \
+        REAL(int, name, int, const char *, int, ...)                                                           \
+        const int watched = path[0] == '/' && watchedPath(path);                                       \
+        if (watched && faultHere("open", -1))                                                                  \
+            return -1;                                                                                         \
+        return opened(real_##name(dirfd, path, flags, mode), watched ? path : NULL);                           \
+    }
+DEFINE_OPENAT(openat)
+DEFINE_OPENAT(openat64)
+
+#define DEFINE_CREAT(name)                                                                                     \
+    int name(const char *path, mode_t mode)                                                                    \
+    {                                                                                                          \
+        REAL(int, name, const char *, mode_t)                                                                  \
+        if (watchedPath(path) && faultHere("open", -1))                                                        \
+            return -1;                                                                                         \
+        return opened(real_##name(path, mode), path);                                                          \
+    }
+DEFINE_CREAT(creat)
+DEFINE_CREAT(creat64)
+
+ssize_t read(int fd, void *buf, size_t n)
+{
+    REAL(ssize_t, read, int, void *, size_t)
+    if (watchedFd(fd) && faultHere("read", fd))
+        return -1;
+    return real_read(fd, buf, n);
+}
+
+ssize_t __read_chk(int fd, void *buf, size_t n, size_t buflen)
+{
+    (void)buflen;
+    return read(fd, buf, n);
+}
+
+#define DEFINE_PREAD(name)                                                                                     \
+    ssize_t name(int fd, void *buf, size_t n, off_t off)                                                       \
+    {                                                                                                          \
+        REAL(ssize_t, name, int, void *, size_t, off_t)                                                        \
+        if (watchedFd(fd) && faultHere("pread", fd))                                                           \
+            return -1;                                                                                         \
+        return real_##name(fd, buf, n, off);                                                                   \
+    }
+DEFINE_PREAD(pread)
+DEFINE_PREAD(pread64)
+
+ssize_t __pread_chk(int fd, void *buf, size_t n, off_t off, size_t buflen)
+{
+    (void)buflen;
+    return pread(fd, buf, n, off);
+}
+
+ssize_t __pread64_chk(int fd, void *buf, size_t n, off_t off, size_t buflen)
+{
+    (void)buflen;
+    return pread64(fd, buf, n, off);
+}
+
+static ssize_t wrote(int fd, ssize_t r)
+{
+    if (r > 0 && fd >= 0 && fd < MAX_FDS)
+        g_dirty[fd] = 1;
+    return r;
+}
+
+ssize_t write(int fd, const void *buf, size_t n)
+{
+    REAL(ssize_t, write, int, const void *, size_t)
+    if (watchedFd(fd) && faultHere("write", fd))
+        return -1;
+    return wrote(fd, real_write(fd, buf, n));
+}
+
+#define DEFINE_PWRITE(name)                                                                                    \
+    ssize_t name(int fd, const void *buf, size_t n, off_t off)                                                 \
+    {                                                                                                          \
+        REAL(ssize_t, name, int, const void *, size_t, off_t)                                                  \
+        if (watchedFd(fd) && faultHere("pwrite", fd))                                                          \
+            return -1;                                                                                         \
+        return wrote(fd, real_##name(fd, buf, n, off));                                                        \
+    }
+DEFINE_PWRITE(pwrite)
+DEFINE_PWRITE(pwrite64)
+
+ssize_t writev(int fd, const struct iovec *iov, int cnt)
+{
+    REAL(ssize_t, writev, int, const struct iovec *, int)
+    if (watchedFd(fd) && faultHere("writev", fd))
+        return -1;
+    return wrote(fd, real_writev(fd, iov, cnt));
+}
+
+#define DEFINE_SYNC(name)                                                                                      \
+    int name(int fd)                                                                                           \
+    {                                                                                                          \
+        REAL(int, name, int)                                                                                   \
+        if (watchedFd(fd) && faultHere(#name, fd))                                                             \
+            return -1;                                                                                         \
+        const int r = real_##name(fd);                                                                         \
+        if (r == 0 && fd >= 0 && fd < MAX_FDS)                                                                 \
+            g_dirty[fd] = 0;                                                                                   \
+        return r;                                                                                              \
+    }
+DEFINE_SYNC(fsync)
+DEFINE_SYNC(fdatasync)
+
+#define DEFINE_FTRUNCATE(name)                                                                                 \
+    int name(int fd, off_t len)                                                                                \
+    {                                                                                                          \
+        REAL(int, name, int, off_t)                                                                            \
+        if (watchedFd(fd) && faultHere("ftruncate", fd))                                                       \
+            return -1;                                                                                         \
+        const int r = real_##name(fd, len);                                                                    \
+        if (r == 0)                                                                                            \
+            wrote(fd, 1);                                                                                      \
+        return r;                                                                                              \
+    }
+DEFINE_FTRUNCATE(ftruncate)
+DEFINE_FTRUNCATE(ftruncate64)
+
+int close(int fd)
+{
+    REAL(int, close, int)
+    if (watchedFd(fd)) {
+        const int fail = faultHere("close", fd);
+        g_tracked[fd] = 0;
+        const int r = real_close(fd); // Linux releases the descriptor even when close fails
+        if (fail) {
+            errno = g_mode;
+            return -1;
+        }
+        return r;
+    }
+    if (fd >= 0 && fd < MAX_FDS)
+        g_tracked[fd] = 0;
+    return real_close(fd);
+}
+
+int rename(const char *from, const char *to)
+{
+    REAL(int, rename, const char *, const char *)
+    if ((watchedPath(from) || watchedPath(to)) && faultHere("rename", -1))
+        return -1;
+    return real_rename(from, to);
+}
+
+int renameat(int fromfd, const char *from, int tofd, const char *to)
+{
+    REAL(int, renameat, int, const char *, int, const char *)
+    if ((watchedPath(from) || watchedPath(to)) && faultHere("rename", -1))
+        return -1;
+    return real_renameat(fromfd, from, tofd, to);
+}
+
+int renameat2(int fromfd, const char *from, int tofd, const char *to, unsigned flags)
+{
+    REAL(int, renameat2, int, const char *, int, const char *, unsigned)
+    if ((watchedPath(from) || watchedPath(to)) && faultHere("rename", -1))
+        return -1;
+    return real_renameat2(fromfd, from, tofd, to, flags);
+}
+
+int unlink(const char *path)
+{
+    REAL(int, unlink, const char *)
+    if (watchedPath(path) && faultHere("unlink", -1))
+        return -1;
+    return real_unlink(path);
+}
+
+int unlinkat(int dirfd, const char *path, int flags)
+{
+    REAL(int, unlinkat, int, const char *, int)
+    if (watchedPath(path) && faultHere("unlink", -1))
+        return -1;
+    return real_unlinkat(dirfd, path, flags);
+}

@@ -1,0 +1,177 @@
+// Runs every writing operation under the fault shim, failing (ENOSPC, EIO, EACCES) or
+// ending the process (_exit, SIGKILL) at each of its file-system calls in turn. After
+// every run each data file must hold its bytes from before or from after the operation,
+// and a failure must have been reported, never success.
+#include "faultoperations.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace Qt::Literals::StringLiterals;
+using tama::test::readFile;
+using tama::test::writeFile;
+
+namespace {
+
+using Files = QMap<QString, QByteArray>;
+
+struct Run {
+    int exitCode = -1;
+    bool crashed = false;
+    QString stderrText;
+    QString report; // what the shim wrote
+};
+
+Files filesOf(const QString &folder) {
+    Files out;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        out.insert(name, readFile(dir.filePath(name)));
+    return out;
+}
+
+void fill(const QString &folder, const Files &files) {
+    QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        QVERIFY(dir.remove(name));
+    for (auto it = files.begin(); it != files.end(); ++it)
+        writeFile(dir.filePath(it.key()), it.value());
+}
+
+Run runDriver(const QString &folder, const QString &operation, int at, const QString &mode) {
+    const QString report = folder + u".report"_s;
+    QFile::remove(report);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"LD_PRELOAD"_s, QStringLiteral(TAMA_FAULT_SHIM));
+    env.insert(u"TAMA_FAULT_DIR"_s, folder);
+    env.insert(u"TAMA_FAULT_AT"_s, QString::number(at));
+    env.insert(u"TAMA_FAULT_MODE"_s, mode);
+    env.insert(u"TAMA_FAULT_REPORT"_s, report);
+    // The sanitizer build's runtime must otherwise come first in the preload list.
+    const QString asan = env.value(u"ASAN_OPTIONS"_s);
+    env.insert(u"ASAN_OPTIONS"_s, (asan.isEmpty() ? QString() : asan + u':') + u"verify_asan_link_order=0"_s);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TAMA_FAULT_DRIVER), {folder, operation});
+    Run r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        r.stderrText = u"timed out"_s;
+        return r;
+    }
+    r.crashed = p.exitStatus() == QProcess::CrashExit;
+    r.exitCode = p.exitCode();
+    r.stderrText = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+    r.report = QString::fromLatin1(readFile(report)).trimmed();
+    QFile::remove(report);
+    return r;
+}
+
+bool isScratch(const QString &name) {
+    return name == u"t#e#m#p.tmp"_s || name == u"t#e#m#p#.tmp"_s || name.endsWith(u".tmp"_s);
+}
+
+// Empty when every file is as before or as after; otherwise what is wrong.
+QString compare(const Files &before, const Files &after, const Files &now, bool scratchAllowed) {
+    QStringList names = before.keys() + after.keys() + now.keys();
+    names.removeDuplicates();
+    QStringList wrong;
+    for (const QString &name : names) {
+        const bool inBefore = before.contains(name), inAfter = after.contains(name),
+                   inNow = now.contains(name);
+        if (!inBefore && !inAfter) {
+            if (!(scratchAllowed && isScratch(name))) wrong << name + u" left behind"_s;
+            continue;
+        }
+        const bool asBefore = inBefore ? (inNow && now[name] == before[name]) : !inNow;
+        const bool asAfter = inAfter ? (inNow && now[name] == after[name]) : !inNow;
+        if (!asBefore && !asAfter) wrong << name + (inNow ? u" changed to neither state"_s : u" missing"_s);
+    }
+    return wrong.join(u", "_s);
+}
+
+} // namespace
+
+class tst_FaultInjection : public QObject {
+    Q_OBJECT
+  private slots:
+    void everyCall_data();
+    void everyCall();
+};
+
+void tst_FaultInjection::everyCall_data() {
+    QTest::addColumn<QString>("operation");
+    for (const tama::fault::Operation &op : tama::fault::operations())
+        QTest::newRow(op.name.toLatin1().constData()) << op.name;
+}
+
+void tst_FaultInjection::everyCall() {
+    QFETCH(QString, operation);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString folder = root.filePath(u"data"_s);
+    QVERIFY(QDir().mkpath(folder));
+
+    const Files before = tama::fault::preparedFolder();
+    fill(folder, before);
+    const Run clean = runDriver(folder, operation, 0, u"EIO"_s);
+    QCOMPARE(clean.stderrText, QString());
+    QCOMPARE(clean.exitCode, 0);
+    QVERIFY2(clean.report.startsWith(u"count "_s), qPrintable(clean.report));
+    const int calls = clean.report.mid(6).toInt();
+    QVERIFY(calls > 0);
+    const Files after = filesOf(folder);
+    QVERIFY2(after != before, "the operation changes nothing");
+    QVERIFY(compare(before, after, after, false).isEmpty());
+
+    const QStringList modes = {u"ENOSPC"_s, u"EIO"_s, u"EACCES"_s, u"exit"_s, u"kill"_s};
+    int runs = 0, reported = 0, benign = 0;
+    for (const QString &mode : modes) {
+        const bool killing = mode == u"exit"_s || mode == u"kill"_s;
+        for (int n = 1;; ++n) {
+            QVERIFY2(n <= calls + 1, "the operation made more calls than in its clean run");
+            fill(folder, before);
+            const Run r = runDriver(folder, operation, n, mode);
+            ++runs;
+            const QString where = u"%1 at call %2 (%3): "_s.arg(mode).arg(n).arg(r.report);
+            const QString wrong = compare(before, after, filesOf(folder), killing);
+            QVERIFY2(wrong.isEmpty(), qPrintable(where + wrong));
+            if (r.report.startsWith(u"count "_s)) {
+                // Call n was never reached: the operation completed.
+                QVERIFY2(r.exitCode == 0 && !r.crashed, qPrintable(where + r.stderrText));
+                QCOMPARE(filesOf(folder), after);
+                QCOMPARE(n, calls + 1);
+                break;
+            }
+            const QStringList hit = r.report.split(u' ');
+            QVERIFY2(hit.size() == 3 && hit[0].toInt() == n, qPrintable(where + u"no report"_s));
+            if (killing) {
+                QVERIFY2(r.crashed || r.exitCode == 86, qPrintable(where + u"the process survived"_s));
+                continue;
+            }
+            QVERIFY2(!r.crashed, qPrintable(where + u"crashed: "_s + r.stderrText));
+            if (r.exitCode == 0) {
+                // Only a failing close with nothing unflushed may pass unreported, and a
+                // refused open: such a file is opened to read, and a write to it reports why.
+                const bool refusedOpen = mode == u"EACCES"_s && hit[1] == u"open"_s;
+                QVERIFY2(hit[2] == u"1"_s || refusedOpen,
+                         qPrintable(where + u"an injected failure was reported as success"_s));
+                QCOMPARE(filesOf(folder), after);
+                ++benign;
+                continue;
+            }
+            QVERIFY2(r.exitCode == 1, qPrintable(where + r.stderrText));
+            QVERIFY2(r.stderrText.startsWith(u"「"_s),
+                     qPrintable(where + u"message without the file: "_s + r.stderrText));
+            ++reported;
+        }
+    }
+    qInfo("%s: %d calls, %d runs, %d errors reported, %d harmless failures passed, nothing lost",
+          qPrintable(operation), calls, runs, reported, benign);
+}
+
+TAMA_TEST_MAIN(tst_FaultInjection)
+#include "tst_faultinjection.moc"
