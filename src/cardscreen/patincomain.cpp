@@ -10,6 +10,8 @@
 #include "cardscreen/core/profit.h"
 #include "cardscreen/core/spinner.h"
 #include "cardscreen/core/timeorder.h"
+#include "cardscreen/helpwindow.h"
+#include "cardscreen/ver.h"
 #include "common/clock.h"
 #include "common/dates.h"
 #include "common/dialogs.h"
@@ -32,6 +34,7 @@
 #include "views/dispreport.h"
 #include "views/listview.h"
 #include "views/tukigrafh.h"
+#include "views/tyoimati.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -396,10 +399,11 @@ void PatincoMain::buildMenus() {
 
     QMenu *hppp = menuBar()->addMenu(u"ヘルプ(&H)"_s);
     hppp->setObjectName(u"hppp"_s);
-    item(hppp, u"helpn"_s, u"ヘルプ(&P)"_s, false);
-    item(hppp, u"topic"_s, u"トピック検索(&T)"_s, false);
+    connect(item(hppp, u"helpn"_s, u"ヘルプ(&P)"_s, true), &QAction::triggered, this, &PatincoMain::helpn_Click);
+    connect(item(hppp, u"topic"_s, u"トピック検索(&T)"_s, true), &QAction::triggered, this, &PatincoMain::topic_Click);
     hppp->addSeparator()->setObjectName(u"ghj"_s);
-    item(hppp, u"DispVer"_s, u"バージョン情報(&V)"_s, false);
+    connect(item(hppp, u"DispVer"_s, u"バージョン情報(&V)"_s, true), &QAction::triggered, this,
+            &PatincoMain::DispVer_Click);
 }
 
 void PatincoMain::connectHandlers() {
@@ -590,14 +594,35 @@ void PatincoMain::closeEvent(QCloseEvent *e) {
 }
 
 void PatincoMain::user_select_Click() {
+    m_registry.unload<allSelect>();
+    m_registry.unload<dispreport>();
     m_registry.unload<KDATA>();
+    m_registry.unload<listview>();
     m_registry.unload<MDATA>();
+    m_registry.unload<tukiGrafh>();
+    m_registry.unload<New_touroku>();
     m_registry.unload<NEWNAME>();
+    m_registry.unload<search_kisyu>();
+    m_registry.unload<tyoimati>();
     m_registry.get<PATINKEST>()->ShowFromMenu();
 }
 
 void PatincoMain::endi_Click() {
     m_registry.endProgram();
+}
+
+// There is no platform help viewer to hand the help file to: the program shows its own
+// pages, at the contents or at the keyword search with an empty key.
+void PatincoMain::helpn_Click() {
+    m_registry.get<HelpWindow>()->showContents();
+}
+
+void PatincoMain::topic_Click() {
+    m_registry.get<HelpWindow>()->showSearch(QString());
+}
+
+void PatincoMain::DispVer_Click() {
+    showWindow<ver>();
 }
 
 template <class W> void PatincoMain::showWindow() {

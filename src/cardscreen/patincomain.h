@@ -105,6 +105,9 @@ class PatincoMain : public QMainWindow {
     void Option5_Click();
     void user_select_Click();
     void endi_Click();
+    void helpn_Click();
+    void topic_Click();
+    void DispVer_Click();
     void MISEDATASETTEI_Click();
     void kisyudatasettei_Click();
     void Picture4_Click();

@@ -1,6 +1,9 @@
 #include "app/resources.h"
 #include "app/windowregistry.h"
 #include "cardscreen/helpwindow.h"
+#include "cardscreen/patincomain.h"
+#include "common/clock.h"
+#include "recordingdialogs.h"
 #include "cardscreen/ver.h"
 #include "testsupport.h"
 
@@ -83,6 +86,42 @@ private slots:
                           h->topics()->visualItemRect(h->topics()->item(found.indexOf(
                                                           u"カードの削除と日記ファイルの整理"_s))).center());
         QCOMPARE(h->page()->documentTitle(), u"カードの削除と日記ファイルの整理"_s);
+    }
+
+    void menuItemsOfTheMainWindowOpenThem()
+    {
+        FixedClock clock(QDateTime(QDate(1999, 1, 23), QTime(14, 5)));
+        setClock(&clock);
+        RecordingDialogs dialogs;
+        WindowRegistry registry(m_state);
+        m_state.year = u"1999"_s;
+        m_state.diaryFile = u"taro.1999.dat"_s;
+        PatincoMain *main = registry.get<PatincoMain>();
+        main->show();
+        main->Form_Load();
+        auto action = [main](const char *name) { return main->findChild<QAction *>(QString::fromLatin1(name)); };
+        for (const char *name : {"helpn", "topic", "DispVer"})
+            QVERIFY2(action(name) && action(name)->isEnabled(), name);
+
+        action("DispVer")->trigger();
+        ver *v = registry.find<ver>();
+        QVERIFY(v && v->isVisible());
+        QTest::mouseClick(v->Command1, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!registry.find<ver>());
+        QVERIFY(main->isVisible());
+        QCOMPARE(main->windowTitle(), u"タマノート Ver2.0  [ taro.1999.dat ]"_s);
+
+        action("helpn")->trigger();
+        HelpWindow *h = registry.find<HelpWindow>();
+        QVERIFY(h && h->isVisible());
+        QCOMPARE(h->page()->documentTitle(), u"目次"_s);
+        h->keyword()->setText(u"グラフ"_s);
+        action("topic")->trigger();
+        QCOMPARE(h->keyword()->text(), QString()); // the search opens with an empty key
+        QCOMPARE(h->topics()->count(), 15);
+        QVERIFY(dialogs.calls.isEmpty());
+        setClock(nullptr);
     }
 };
 
