@@ -9,6 +9,8 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
@@ -70,11 +72,25 @@ void HelpWindow::loadTopics()
         doc.setHtml(html);
         Topic t{file, title.match(html).captured(1), QString()};
         t.searchText = t.title + u' ' + keywords.match(html).captured(1) + u' ' + doc.toPlainText();
-        if (file == u"index.html"_s)
-            m_all.prepend(t);
-        else
-            m_all.append(t);
+        m_all.append(t);
     }
+    // Topics in the order of the contents page, the contents first.
+    QStringList order{u"index.html"_s};
+    for (const Topic &t : std::as_const(m_all)) {
+        if (t.file != u"index.html"_s)
+            continue;
+        QFile f(kHelpRoot + t.file);
+        if (f.open(QIODevice::ReadOnly)) {
+            static const QRegularExpression link(uR"re(href="([^"]+\.html)")re"_s);
+            auto it = link.globalMatch(QString::fromUtf8(f.readAll()));
+            while (it.hasNext())
+                order << it.next().captured(1);
+        }
+    }
+    std::stable_sort(m_all.begin(), m_all.end(), [&order](const Topic &a, const Topic &b) {
+        auto rank = [&order](const QString &f) { const qsizetype i = order.indexOf(f); return i < 0 ? order.size() : i; };
+        return rank(a.file) < rank(b.file);
+    });
 }
 
 void HelpWindow::filter(const QString &key)

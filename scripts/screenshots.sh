@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Pictures of the start-up, new-user, model search, model registration, version, help
+# and wait windows, taken under a virtual display from the real windows.
+# Needs xvfb. Usage: scripts/screenshots.sh [OUTDIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=${1:-docs/screenshots}
+mkdir -p "$out"
+cmake -S . -B build -DTAMANOTE_BUILD_TOOLS=ON >/dev/null
+cmake --build build --target tamanote-screenshots
+xvfb-run -a -s "-screen 0 1280x1024x24" ./build/tamanote-screenshots "$out"
+echo "pictures in $out"
