@@ -7,6 +7,7 @@
 #include "store/modellist.h"
 #include "support/recordingdialogs.h"
 #include "support/testsupport.h"
+#include "views/listview.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -117,6 +118,7 @@ class TestCardEntry : public QObject {
     void organiseAllMarkedEmptiesDiary();
     void organiseCancelChangesNothing();
     void organisePastYearKeepsDate();
+    void damagedDiaryIsReportedAndKept();
 
   private:
     void open(const QString &file = kDiary, const QString &year = u"1999"_s);
@@ -332,7 +334,9 @@ void TestCardEntry::appendedCardPreparesNextCard() {
     const QString end = boxes({"Text8", "Text9", "Text20", "Text21"}).join(QString());
     QCOMPARE(end.size(), 4);
     QVERIFY(start != end);
+    QPointer<listview> list = m_registry->get<listview>();
     press("Command23");
+    QVERIFY(!m_registry->find<listview>()); // the year list is made anew next time
     QCOMPARE(m_dialogs->calls.size(), 0);
     QVERIFY(m_registry->find<New_touroku>()); // the store had no list: registration to it opened
     Card six;
@@ -694,6 +698,24 @@ void TestCardEntry::organisePastYearKeepsDate() {
     // Not today's date: the new card of a past year keeps 31 December.
     QCOMPARE(boxes({"Text3", "Text4", "Text5"}), (QStringList{u"12"_s, u"31"_s, u"木"_s}));
     QCOMPARE(l("Label19"), u"3"_s);
+}
+
+void TestCardEntry::damagedDiaryIsReportedAndKept() {
+    const QByteArray bytes = diary({dated("19990503"), dated("19990501")}) + "1999";
+    m_folder->write(kDiary, bytes);
+    open();
+    organise(false);
+    QCOMPARE(m_dialogs->count(RecordingDialogs::Call::Error), 1);
+    QVERIFY(m_dialogs->lastMessage().contains(kDiary));
+    QCOMPARE(m_folder->read(kDiary), bytes);
+    QCOMPARE(l("Label19"), u"3"_s);
+    // Appending to it is refused as well, before the store file is touched.
+    fillNewCard(u"ＡＢＣホール"_s, "Option2", u"羽根モデル"_s);
+    press("Command23");
+    QCOMPARE(m_dialogs->count(RecordingDialogs::Call::Error), 2);
+    QCOMPARE(m_folder->read(kDiary), bytes);
+    QVERIFY(!m_folder->exists(u"patishop.dat"_s));
+    QVERIFY(!m_folder->exists(u"DEGIpati.dat"_s));
 }
 
 TAMA_GUI_TEST_MAIN(TestCardEntry)
