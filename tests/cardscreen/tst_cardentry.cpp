@@ -376,8 +376,9 @@ void TestCardEntry::appendedCardPreparesNextCard() {
 }
 
 void TestCardEntry::updateReplacesCardInPlace() {
-    const QList<Card> five{dated("19990101"), dated("19990102"), dated("19990103"), dated("19990104"),
-                           dated("19990105")};
+    QList<Card> five{dated("19990101"), dated("19990102"), dated("19990103"), dated("19990104"),
+                     dated("19990105")};
+    five[2].impression = kImpression + "\r\n" + kImpression; // two lines come back as two lines
     m_folder->write(kDiary, diary(five));
     open();
     bar("HScroll1")->setValue(3);
