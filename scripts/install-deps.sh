@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libicu-dev
   libbenchmark-dev
+  clang libclang-rt-14-dev
   fonts-ipafont-gothic fontconfig
   qt6-qpa-plugins
 )

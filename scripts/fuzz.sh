@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer,
+# replays every saved crash (fuzz/regressions/<target>/), then fuzzes each target for
+# SECONDS (default 60), starting from fuzz/corpus/<target>/. A crash stops the script and
+# leaves its input in the build folder: add it to fuzz/regressions/<target>/ once fixed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-60}
+build=${TAMANOTE_FUZZ_BUILD:-build-fuzz}
+jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
+targets=(fuzz_record_user fuzz_record_card fuzz_record_store fuzz_record_model
+         fuzz_codec fuzz_userlist fuzz_modellist fuzz_foldercheck)
+
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTAMANOTE_FUZZ=ON -DTAMANOTE_BUILD_TESTS=OFF -DTAMANOTE_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" --target fuzz_all -j"$jobs"
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+for t in "${targets[@]}"; do
+  bin="$build/fuzz/$t"
+  if [ -d "fuzz/regressions/$t" ] && [ -n "$(ls -A "fuzz/regressions/$t")" ]; then
+    "$bin" "fuzz/regressions/$t"/* >/dev/null 2>&1 || { echo "fuzz: $t fails on a saved crash" >&2; "$bin" "fuzz/regressions/$t"/*; exit 1; }
+  fi
+  work="$build/corpus/$t"
+  mkdir -p "$work"
+  seeds=()
+  [ -d "fuzz/corpus/$t" ] && seeds=("fuzz/corpus/$t")
+  if ! "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 -print_final_stats=0 \
+      -artifact_prefix="$build/$t-" "$work" "${seeds[@]}" >"$build/$t.log" 2>&1; then
+    echo "fuzz: $t found a crash; input and log in $build/" >&2
+    tail -40 "$build/$t.log" >&2
+    exit 1
+  fi
+  echo "fuzz: $t $(grep -o 'Done [0-9]* runs' "$build/$t.log" || echo ran) in ${seconds}s, no crash"
+done
