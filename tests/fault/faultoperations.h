@@ -1,6 +1,7 @@
 #pragma once
 // The writing operations of the record store and a small data folder to run them on,
 // shared by the fault driver and the fault-injection test.
+#include "cardscreen/core/organise.h"
 #include "store/catalogue.h"
 #include "store/datafolder.h"
 #include "store/diary.h"
@@ -38,7 +39,7 @@ inline QMap<QString, QByteArray> preparedFolder() {
         zenkakuSpace + padded("taro", 18) + ji + padded("hanako", 18) + zenkakuSpace + padded("jiro", 18);
 
     QByteArray diary;
-    const char *dates[] = {"20260105\x8C\x8E", "20260110\x93\x79", "R0260112\x8C\x8E", "R0260117\x93\x79"};
+    const char *dates[] = {"20260110\x93\x79", "20260105\x8C\x8E", "R0260112\x8C\x8E", "R0260117\x93\x79"};
     for (int i = 0; i < 4; ++i) {
         QByteArray card = QByteArray(dates[i]) + "1000" + "1800" + padded("\x82\x60\x82\x61\x82\x62", 20) +
                           "2" + padded("\x82\x62\x82\x71\x82\x50", 30) + "0150" +
@@ -92,6 +93,7 @@ inline QList<Operation> operations() {
          }},
         {u"mark-card"_s, [=](const DataFolder &f) { diary(f).setCandidate(1, true); }},
         {u"unmark-card"_s, [=](const DataFolder &f) { diary(f).setCandidate(3, false); }},
+        {u"organise-diary"_s, [](const DataFolder &f) { organiseDiary(f, kDiary); }},
         {u"add-user"_s, [](const DataFolder &f) { UserList(f).append(u"saburo"_s); }},
         {u"set-autostart"_s, [](const DataFolder &f) { UserList(f).markUser(u"jiro"_s); }},
         {u"clear-autostart"_s, [](const DataFolder &f) { UserList(f).clearMarks(); }},

@@ -53,7 +53,7 @@ void TestDamagedFiles::incompleteTail_data() {
         const QString &n = op.name;
         QString file;
         int length = 0;
-        if (n.endsWith(u"-card"_s))
+        if (n.endsWith(u"-card"_s) || n.endsWith(u"-diary"_s))
             file = fault::kDiary, length = 240;
         else if (n.endsWith(u"-user"_s) || n.endsWith(u"-autostart"_s))
             file = u"namae.dat"_s, length = 20;
