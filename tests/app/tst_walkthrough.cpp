@@ -1,0 +1,197 @@
+// A new player's first session, through the windows only: add a user, register cards at
+// two halls in two categories, mark one, organise, open the views, add a model to a
+// catalogue; then every file is checked byte for byte.
+#include "app/resources.h"
+#include "app/windowregistry.h"
+#include "cardscreen/patincomain.h"
+#include "common/clock.h"
+#include "master/kdata.h"
+#include "master/new_touroku.h"
+#include "recordingdialogs.h"
+#include "startup/newname.h"
+#include "startup/patinkest.h"
+#include "testsupport.h"
+#include "views/allselect.h"
+#include "views/dispreport.h"
+#include "views/listview.h"
+#include "views/tukigrafh.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tama;
+using namespace tama::test;
+
+class TstWalkthrough : public QObject {
+    Q_OBJECT
+
+    PatincoMain *m_main = nullptr;
+
+    template <class W = QLineEdit> W *c(const char *name) const
+    {
+        W *w = m_main->findChild<W *>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    void up(const char *bar, int times)
+    {
+        for (int i = 0; i < times; ++i)
+            c<QScrollBar>(bar)->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    }
+    void clickOption(const char *name)
+    {
+        auto *o = c<QRadioButton>(name);
+        QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(6, o->height() / 2));
+    }
+    QByteArray boxes(std::initializer_list<const char *> names) const
+    {
+        QByteArray out;
+        for (const char *n : names) {
+            const QString t = c(n)->text();
+            out += t.isEmpty() ? QByteArray(" ") : t.toLatin1();
+        }
+        return out;
+    }
+    static QByteArray padded(QByteArray b, int n) { return b + QByteArray(n - b.size(), ' '); }
+
+private slots:
+    void initTestCase() { initResources(); }
+
+    void aFirstSession()
+    {
+        FixedClock clock(QDateTime(QDate(1999, 3, 15), QTime(21, 0))); // a Monday
+        setClock(&clock);
+        RecordingDialogs dialogs;
+        TempFolder folder;
+        DiaryState state(folder.path());
+        WindowRegistry registry(state);
+
+        // The user window on an empty folder, and a new user.
+        PATINKEST *users = registry.get<PATINKEST>();
+        QVERIFY(!users->Form_Load());
+        QTest::mouseClick(users->Command2, Qt::LeftButton);
+        NEWNAME *newName = registry.find<NEWNAME>();
+        QTest::keyClicks(newName->Text1, u"taro"_s);
+        QTest::mouseClick(newName->Command1, Qt::LeftButton);
+        QCOMPARE(users->List1->count(), 1);
+        users->List1->setCurrentRow(0);
+        QTest::mouseClick(users->Command1, Qt::LeftButton);
+        m_main = registry.find<PatincoMain>();
+        QVERIFY(m_main && m_main->isVisible());
+        QCOMPARE(folder.read(u"taro.1999.dat"_s).size(), 0);
+
+        // Card 1: hall ABC typed half-width, デジパチ, a new model; 500 yen in, 3,000 out.
+        c<QComboBox>("Combo1")->setEditText(u"ABC"_s);
+        clickOption("Option2");
+        c<QComboBox>("Combo2")->setEditText(u"ドリーム"_s);
+        up("VScroll1", 2);
+        up("VScroll3", 3);
+        up("VScroll4", 30);
+        up("VScroll7", 5);
+        up("VScroll9", 3);
+        c<QRadioButton>("Option8")->setChecked(true);
+        const QByteArray start1 = boxes({"Text6", "Text7", "Text18", "Text19"});
+        const QByteArray end1 = boxes({"Text8", "Text9", "Text20", "Text21"});
+        QCOMPARE(c<QLabel>("Label15")->text(), u"2,500"_s);
+        QTest::mouseClick(c<QPushButton>("Command23"), Qt::LeftButton);
+        QVERIFY(dialogs.calls.isEmpty());
+        // The model is not in the hall's list yet: add it there.
+        New_touroku *reg = registry.find<New_touroku>();
+        QVERIFY(reg && reg->isVisible());
+        QTest::mouseClick(reg->Command1, Qt::LeftButton);
+
+        // Card 2 at a second hall, 羽物, starting when card 1 ended.
+        QCOMPARE(boxes({"Text6", "Text7", "Text18", "Text19"}), end1);
+        c<QComboBox>("Combo1")->setEditText(u"桜町"_s);
+        clickOption("Option1");
+        c<QComboBox>("Combo2")->setEditText(u"ハネ"_s);
+        up("VScroll3", 1);
+        up("VScroll6", 2);
+        const QByteArray end2 = boxes({"Text8", "Text9", "Text20", "Text21"});
+        QTest::mouseClick(c<QPushButton>("Command23"), Qt::LeftButton);
+        if (New_touroku *again = registry.find<New_touroku>(); again && again->isVisible())
+            QTest::mouseClick(again->Command2, Qt::LeftButton); // not this time
+
+        // Card 3, the same hall and model, then marked for deletion.
+        clickOption("Option1");
+        c<QComboBox>("Combo2")->setEditText(u"ハネ"_s);
+        up("VScroll7", 1);
+        QTest::mouseClick(c<QPushButton>("Command23"), Qt::LeftButton);
+        if (New_touroku *again = registry.find<New_touroku>(); again && again->isVisible())
+            QTest::mouseClick(again->Command2, Qt::LeftButton);
+        QCOMPARE(folder.read(u"taro.1999.dat"_s).size(), 3 * 240);
+        c<QScrollBar>("HScroll1")->setValue(3);
+        QTest::mouseClick(c<QPushButton>("Command6"), Qt::LeftButton);
+        QCOMPARE(c<QLabel>("Label20")->text(), u"削除候補"_s);
+        QCOMPARE(folder.read(u"taro.1999.dat"_s).at(2 * 240), 'R');
+
+        // Organise: the marked card goes.
+        dialogs.answer({false});
+        m_main->findChild<QAction *>(u"filesort"_s)->trigger();
+        QCOMPARE(c<QLabel>("Label19")->text(), u"3"_s);
+
+        const QByteArray date = "19990315" + hex("8C8E"); // 月
+        const QByteArray abc = hex("8260 8261 8262");        // ＡＢＣ
+        const QByteArray sakura = hex("8DF7 92AC");          // 桜町
+        const QByteArray dream = hex("8368 838A 815B 8380"); // ドリーム
+        const QByteArray hane = hex("836E 836C");            // ハネ
+        const QByteArray card1 = date + start1 + end1 + padded(abc, 20) + "2" + padded(dream, 30) + "0005" +
+                                 "0030" + "333" + spaces(160);
+        const QByteArray card2 = date + end1 + end2 + padded(sakura, 20) + "1" + padded(hane, 30) + "0020" +
+                                 "0000" + "111" + spaces(160); // a new card starts on an ordinary day
+        QCOMPARE(folder.read(u"taro.1999.dat"_s), card1 + card2);
+        QCOMPARE(folder.read(u"namae.dat"_s), QByteArray("  taro") + spaces(14));
+        QCOMPARE(folder.read(u"patishop.dat"_s), padded(abc, 80) + padded(sakura, 80));
+        QCOMPARE(folder.read(u"DEGIpati.dat"_s), padded(dream, 160));
+        QCOMPARE(folder.read(u"hirapati.dat"_s), padded(hane, 160));
+        // ＡＢＣ's list file: its first two, last two and last four characters.
+        const QString abcList = u"ＡＢＢＣＡＢＣ"_s;
+        QVERIFY(folder.exists(abcList));
+        const QByteArray list = folder.read(abcList);
+        QVERIFY2(list.startsWith("# 2\r\n" + dream), list.toHex(' ').constData());
+        QVERIFY(list.endsWith("# 6\r\n# #\r\n"));
+        QVERIFY(!folder.exists(u"t#e#m#p.tmp"_s));
+
+        // The views open on the organised diary.
+        m_main->findChild<QAction *>(u"All"_s)->trigger();
+        allSelect *filter = registry.find<allSelect>();
+        QVERIFY(filter && filter->isVisible());
+        QTest::mouseClick(filter->Command1, Qt::LeftButton);
+        listview *list1 = registry.find<listview>();
+        QVERIFY(list1 && list1->isVisible());
+        QListWidget *lines = list1->findChild<QListWidget *>(u"List1"_s);
+        QVERIFY(lines);
+        QCOMPARE(lines->count(), 2);
+        m_main->findChild<QAction *>(u"graph"_s)->trigger();
+        QVERIFY(registry.find<tukiGrafh>() && registry.find<tukiGrafh>()->isVisible());
+        m_main->findChild<QAction *>(u"disp_report"_s)->trigger();
+        QVERIFY(registry.find<dispreport>() && registry.find<dispreport>()->isVisible());
+
+        // Master data: a model added to the ＣＲデジパチ catalogue by hand.
+        m_main->findChild<QAction *>(u"kisyudatasettei"_s)->trigger();
+        KDATA *models = registry.find<KDATA>();
+        QVERIFY(models && models->isVisible());
+        QTest::mouseClick(models->Option5, Qt::LeftButton, {}, QPoint(6, models->Option5->height() / 2));
+        models->Combo1->setEditText(u"CR1"_s);
+        dialogs.answer({false});
+        QTest::mouseClick(models->Command1, Qt::LeftButton);
+        QCOMPARE(folder.read(u"CRpati.dat"_s), padded(hex("8262 8271 8250"), 160)); // ＣＲ１
+
+        const int unexpected = dialogs.count(RecordingDialogs::Call::Error);
+        QCOMPARE(unexpected, 0);
+        QCOMPARE(dialogs.unscripted, 0);
+        registry.unloadAll();
+        setClock(nullptr);
+    }
+};
+
+TAMA_GUI_TEST_MAIN(TstWalkthrough)
+#include "tst_walkthrough.moc"
