@@ -1363,6 +1363,8 @@ void PatincoMain::OrganiseDiary() {
         Text4->setText(dd(today));
         Text5->setText(weekdayChar(today));
     }
+    // Its lines carry the old card numbers.
+    discardYearList();
 }
 
 // The year list reads the diary when it is made; the next showing makes it anew.

@@ -642,8 +642,10 @@ void TestCardEntry::organiseDropsAndSorts() {
     QCOMPARE(m_folder->read(kDiary), diary(six));
     QVERIFY(!c<PictureButton>("Picture3")->showsPressedImage());
 
+    m_registry->get<listview>();
     organise(false);
     QCOMPARE(m_folder->read(kDiary), diary({six[3], six[2], six[5], six[0]}));
+    QVERIFY(!m_registry->find<listview>());
     QCOMPARE(l("Label19"), u"5"_s);
     QCOMPARE(bar("HScroll1")->maximum(), 5);
     QCOMPARE(bar("HScroll1")->value(), 5);
