@@ -22,8 +22,8 @@ const QString kVersion = u"2.0"_s;
 
 const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS]
 
-タマノートのデータフォルダを読み取り専用で調べます。ファイルを作ったり書き換えたりするのは
-organise --yes だけです。
+タマノートのデータフォルダを読み取り専用で調べます。データフォルダのファイルを作ったり
+書き換えたりするのは organise --yes だけです。
 
 COMMAND:
   users [--json]
