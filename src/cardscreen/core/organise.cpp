@@ -38,13 +38,36 @@ template <int N> std::array<char16_t, N> decodedField(const char *bytes) {
     return out;
 }
 
+// The number two characters of a time stand for, as textToNumber reads them; spaces
+// and digits are the usual case and are read directly.
+int twoCharNumber(const char16_t *c) {
+    auto plain = [](char16_t ch) { return ch == u' ' || (ch >= u'0' && ch <= u'9'); };
+    if (plain(c[0]) && plain(c[1])) {
+        if (c[0] != u' ' && c[1] == u' ') return c[0] - u'0';
+        return (c[0] == u' ' ? 0 : (c[0] - u'0') * 10) + (c[1] == u' ' ? 0 : c[1] - u'0');
+    }
+    return int(textToNumber(QString::fromUtf16(c, 2)));
+}
+
+bool allAscii(const char *p, int n) {
+    for (int i = 0; i < n; ++i)
+        if (static_cast<unsigned char>(p[i]) >= 0x80) return false;
+    return true;
+}
+
 SortKey keyOf(const QByteArray &record) {
     SortKey k{};
-    const auto date = decodedField<kDateBytes>(record.constData());
-    std::copy_n(date.begin(), 8, k.date.begin());
-    const auto start = decodedField<kStartBytes>(record.constData() + kStartOffset);
-    const QString s = QString::fromUtf16(start.data(), kStartBytes);
-    k.startMinute = int(textToNumber(s.left(2)) * 60 + textToNumber(s.right(2)));
+    const char *p = record.constData();
+    std::array<char16_t, kStartBytes> start;
+    if (allAscii(p, kStartOffset + kStartBytes)) { // one byte, one character
+        std::copy_n(p, 8, k.date.begin());
+        std::copy_n(p + kStartOffset, kStartBytes, start.begin());
+    } else {
+        const auto date = decodedField<kDateBytes>(p);
+        std::copy_n(date.begin(), 8, k.date.begin());
+        start = decodedField<kStartBytes>(p + kStartOffset);
+    }
+    k.startMinute = twoCharNumber(start.data()) * 60 + twoCharNumber(start.data() + 2);
     return k;
 }
 
