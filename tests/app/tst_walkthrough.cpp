@@ -5,6 +5,7 @@
 #include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
 #include "common/clock.h"
+#include "cardscreen/picturebutton.h"
 #include "master/kdata.h"
 #include "master/new_touroku.h"
 #include "recordingdialogs.h"
@@ -133,6 +134,15 @@ private slots:
         QCOMPARE(c<QLabel>("Label20")->text(), u"削除候補"_s);
         QCOMPARE(folder.read(u"taro.1999.dat"_s).at(2 * 240), 'R');
 
+        // A picture button shows its pressed image until the card screen is active again.
+        auto *storesButton = c<PictureButton>("Picture4");
+        QTest::mouseClick(storesButton, Qt::LeftButton);
+        QVERIFY(storesButton->showsPressedImage());
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(m_main, &activate);
+        for (const char *name : {"Picture1", "Picture2", "Picture3", "Picture4", "Picture5", "Picture6"})
+            QVERIFY2(!c<PictureButton>(name)->showsPressedImage(), name);
+
         // Organise: the marked card goes.
         dialogs.answer({false});
         m_main->findChild<QAction *>(u"filesort"_s)->trigger();
@@ -185,10 +195,16 @@ private slots:
         QTest::mouseClick(models->Command1, Qt::LeftButton);
         QCOMPARE(folder.read(u"CRpati.dat"_s), padded(hex("8262 8271 8250"), 160)); // ＣＲ１
 
-        const int unexpected = dialogs.count(RecordingDialogs::Call::Error);
-        QCOMPARE(unexpected, 0);
+        QCOMPARE(dialogs.count(RecordingDialogs::Call::Error), 0);
         QCOMPARE(dialogs.unscripted, 0);
-        registry.unloadAll();
+
+        // 終了 with every other window still open ends the program with all of them gone.
+        QPointer<QWidget> open[] = {m_main, filter, list1, registry.find<tukiGrafh>(), registry.find<dispreport>(),
+                                    models, users};
+        m_main->findChild<QAction *>(u"endi"_s)->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (const QPointer<QWidget> &w : open)
+            QVERIFY(w.isNull());
         setClock(nullptr);
     }
 };
