@@ -181,16 +181,16 @@ Parsed parse(const QStringList &arguments)
     return p;
 }
 
-void checkOptions(const CommandSpec &spec, const Parsed &p)
+void checkOptions(const CommandSpec &command, const Parsed &p)
 {
     for (auto it = p.values.cbegin(); it != p.values.cend(); ++it)
-        if (!spec.values.contains(it.key()))
-            throw UsageError{spec.name + u" には --"_s + it.key() + u" は使えません"_s};
+        if (!command.values.contains(it.key()))
+            throw UsageError{command.name + u" には --"_s + it.key() + u" は使えません"_s};
     for (const QString &f : p.flags)
-        if (!spec.flags.contains(f))
-            throw UsageError{spec.name + u" には --"_s + f + u" は使えません"_s};
+        if (!command.flags.contains(f))
+            throw UsageError{command.name + u" には --"_s + f + u" は使えません"_s};
     for (auto it = p.lists.cbegin(); it != p.lists.cend(); ++it)
-        if (it.value().size() > 1 && !spec.repeatable.contains(it.key()))
+        if (it.value().size() > 1 && !command.repeatable.contains(it.key()))
             throw UsageError{u"--"_s + it.key() + u" が2回指定されています"_s};
 }
 
@@ -245,10 +245,10 @@ int run(const QStringList &arguments, QIODevice &out, QIODevice &err)
 
     QString folder;
     try {
-        const CommandSpec *spec = findCommand(p.command);
-        if (!spec)
+        const CommandSpec *command = findCommand(p.command);
+        if (!command)
             throw UsageError{u"知らないコマンドです: "_s + p.command};
-        checkOptions(*spec, p);
+        checkOptions(*command, p);
         if (p.data) {
             if (p.data->isEmpty())
                 throw UsageError{u"--data にフォルダを指定してください"_s};
@@ -261,7 +261,7 @@ int run(const QStringList &arguments, QIODevice &out, QIODevice &err)
             folder = DataFolder::defaultPath();
         }
         const Context c{DataFolder(folder), p.command, p.values, p.flags, p.lists, out, err};
-        return spec->run(c);
+        return command->run(c);
     } catch (const UsageError &e) {
         write(err, kProgram + u": "_s + e.message + u"（--help で使い方を表示します）\n"_s);
         return 2;
