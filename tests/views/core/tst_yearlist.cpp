@@ -20,9 +20,9 @@ QString fullBlanks(int n) {
     return QString(n, kFull);
 }
 
-QList<CardRecord> cardsOf(const QList<CardSpec> &specs) {
+QList<CardRecord> cardsOf(const QList<CardSpec> &shapes) {
     QList<CardRecord> out;
-    for (const CardSpec &s : specs)
+    for (const CardSpec &s : shapes)
         out.append(makeCard(s));
     return out;
 }
