@@ -1,5 +1,6 @@
 #include "patincomain.h"
 
+#include "app/named.h"
 #include "app/windowregistry.h"
 #include "buttonart.h"
 #include "cardscreen/core/carddigits.h"
@@ -54,10 +55,6 @@ const QColor kBlack(0, 0, 0);
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 
-template <class W> W *named(W *w, const QString &name) {
-    w->setObjectName(name);
-    return w;
-}
 
 QLabel *label(const QString &name, const QString &text, QWidget *parent) {
     return named(new QLabel(text, parent), name);

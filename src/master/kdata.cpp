@@ -1,5 +1,6 @@
 #include "kdata.h"
 
+#include "app/named.h"
 #include "app/windowregistry.h"
 #include "common/dialogs.h"
 #include "common/text.h"
@@ -18,10 +19,6 @@ namespace tama {
 
 namespace {
 
-template <class W> W *named(W *w, const QString &name) {
-    w->setObjectName(name);
-    return w;
-}
 
 const CategoryInfo &category(const QString &caption) {
     return *categoryByCaption(caption);

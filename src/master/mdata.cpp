@@ -1,6 +1,7 @@
 #include "mdata.h"
 
 #include "app/fonts.h"
+#include "app/named.h"
 #include "app/windowregistry.h"
 #include "common/dialogs.h"
 #include "common/text.h"
@@ -21,15 +22,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
-
-namespace {
-
-template <class W> W *named(W *w, const QString &name) {
-    w->setObjectName(name);
-    return w;
-}
-
-} // namespace
 
 MDATA::MDATA(WindowRegistry &registry) : m_registry(registry) {
     setObjectName(u"MDATA"_s);

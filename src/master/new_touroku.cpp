@@ -1,5 +1,6 @@
 #include "new_touroku.h"
 
+#include "app/named.h"
 #include "app/windowregistry.h"
 #include "cardscreen/core/cardentry.h"
 #include "cardscreen/patincomain.h"
@@ -22,10 +23,6 @@ namespace tama {
 
 namespace {
 
-template <class W> W *named(W *w, const QString &name) {
-    w->setObjectName(name);
-    return w;
-}
 
 // An entry: the model, half-width filler up to 30 characters, the section code with a
 // leading space, so that its last character is the code.

@@ -1,5 +1,6 @@
 #include "search_kisyu.h"
 
+#include "app/named.h"
 #include "app/windowregistry.h"
 #include "cardscreen/core/cardentry.h"
 #include "cardscreen/patincomain.h"
@@ -16,15 +17,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
-
-namespace {
-
-template <class W> W *named(W *w, const QString &name) {
-    w->setObjectName(name);
-    return w;
-}
-
-} // namespace
 
 search_kisyu::search_kisyu(WindowRegistry &registry) : m_registry(registry) {
     setObjectName(u"search_kisyu"_s);

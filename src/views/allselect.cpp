@@ -1,5 +1,6 @@
 #include "allselect.h"
 
+#include "app/named.h"
 #include "app/windowregistry.h"
 #include "common/dialogs.h"
 #include "listview.h"
@@ -16,10 +17,6 @@ namespace tama {
 
 namespace {
 
-template <class W> W *named(W *w, const QString &name) {
-    w->setObjectName(name);
-    return w;
-}
 
 QList<FilterEntry> entriesOf(const QListWidget *list) {
     QList<FilterEntry> out;

@@ -2,6 +2,7 @@
 
 #include "allselect.h"
 #include "app/fonts.h"
+#include "app/named.h"
 #include "app/windowregistry.h"
 #include "cardscreenlink.h"
 #include "common/dialogs.h"
@@ -23,10 +24,6 @@ namespace tama {
 
 namespace {
 
-template <class W> W *named(W *w, const QString &name) {
-    w->setObjectName(name);
-    return w;
-}
 
 void setColour(QLabel *label, ViewColour c) {
     QPalette p = label->palette();

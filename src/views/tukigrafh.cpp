@@ -1,5 +1,6 @@
 #include "tukigrafh.h"
 
+#include "app/named.h"
 #include "app/windowregistry.h"
 #include "cardscreenlink.h"
 #include "common/clock.h"
@@ -20,10 +21,6 @@ namespace tama {
 
 namespace {
 
-template <class W> W *named(W *w, const QString &name) {
-    w->setObjectName(name);
-    return w;
-}
 
 void setColour(QLabel *label, ViewColour c) {
     QPalette p = label->palette();
