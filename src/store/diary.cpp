@@ -112,11 +112,17 @@ void DiaryFile::setCandidate(int n, bool candidate)
 QList<CardRecord> DiaryFile::readAll() const
 {
     QList<CardRecord> cards;
-    const QList<QByteArray> raw = m_file->readAllRaw();
-    cards.reserve(raw.size());
-    for (const QByteArray &b : raw)
-        cards.append(CardRecord(Record::fromBytes(cardLayout(), b)));
+    cards.reserve(count());
+    forEach([&](int, const CardRecord &card) { cards.append(card); });
     return cards;
+}
+
+void DiaryFile::forEach(const std::function<void(int n, const CardRecord &card)> &visit) const
+{
+    const qsizetype len = cardLayout().length();
+    m_file->forEachRaw([&](int n, const char *bytes) {
+        visit(n, CardRecord(Record::fromBytes(cardLayout(), QByteArray(bytes, len))));
+    });
 }
 
 void DiaryFile::rewrite(const QList<CardRecord> &cards)

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -70,6 +71,8 @@ public:
     // The same with records as stored (240 bytes each), written back byte for byte.
     void rewriteRaw(const QList<QByteArray> &records);
     QList<CardRecord> readAll() const;
+    // Calls visit(n, card) for every card in order without holding the whole diary.
+    void forEach(const std::function<void(int n, const CardRecord &card)> &visit) const;
     QList<QByteArray> readAllRaw() const { return m_file->readAllRaw(); }
 
 private:

@@ -4,6 +4,8 @@
 #include "../common/text.h"
 #include "storeerror.h"
 
+#include <iterator>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
@@ -31,12 +33,7 @@ int RecordLayout::indexOf(const QString &name) const
     return 0;
 }
 
-Record::Record(const RecordLayout &layout) : m_layout(&layout), m_raw(layout.length(), ' ')
-{
-    m_text.reserve(layout.fieldCount());
-    for (int i = 0; i < layout.fieldCount(); ++i)
-        m_text.append(QString(layout.field(i).width, u' '));
-}
+Record::Record(const RecordLayout &layout) : m_layout(&layout), m_raw(layout.length(), ' ') {}
 
 Record::Record(const RecordLayout &layout, QByteArray raw) : m_layout(&layout), m_raw(std::move(raw)) {}
 
@@ -45,28 +42,48 @@ Record Record::fromBytes(const RecordLayout &layout, const QByteArray &bytes)
     QByteArray raw = bytes.size() == layout.length() ? bytes : bytes.left(layout.length());
     if (raw.size() < layout.length())
         raw.append(QByteArray(layout.length() - raw.size(), ' '));
-    Record r(layout, std::move(raw));
-    r.m_text.reserve(layout.fieldCount());
-    const char *data = r.m_raw.constData();
-    for (int i = 0; i < layout.fieldCount(); ++i) {
-        const int w = layout.field(i).width;
-        // w bytes never decode to more than w characters: decode straight into the padded field.
-        QString text(w, u' ');
+    return Record(layout, std::move(raw));
+}
+
+QString Record::field(int i) const
+{
+    if (isChanged(i))
+        return m_edits[i];
+    const int w = m_layout->field(i).width;
+    // w bytes never decode to more than w characters: decode straight into the padded field.
+    QString text(w, u' ');
+    qsizetype bad = -1;
+    cp932::decodeInto(m_raw.constData() + m_layout->offset(i), w, reinterpret_cast<char16_t *>(text.data()), &bad);
+    return text;
+}
+
+bool Record::hadUndecodableBytes() const
+{
+    char16_t scratch[256];
+    for (int i = 0; i < m_layout->fieldCount(); ++i) {
+        const int w = m_layout->field(i).width;
+        QString big;
+        char16_t *out = scratch;
+        if (w > int(std::size(scratch))) {
+            big.resize(w);
+            out = reinterpret_cast<char16_t *>(big.data());
+        }
         qsizetype bad = -1;
-        cp932::decodeInto(data + layout.offset(i), w, reinterpret_cast<char16_t *>(text.data()), &bad);
+        cp932::decodeInto(m_raw.constData() + m_layout->offset(i), w, out, &bad);
         if (bad >= 0)
-            r.m_undecodable = true;
-        r.m_text.append(std::move(text));
+            return true;
     }
-    return r;
+    return false;
 }
 
 void Record::setField(int i, const QString &text)
 {
     const QString fitted = fitText(text, m_layout->field(i).width);
-    if (fitted == m_text[i])
+    if (fitted == field(i))
         return; // unchanged: keep the bytes as read
-    m_text[i] = fitted;
+    if (m_edits.isEmpty())
+        m_edits.resize(m_layout->fieldCount());
+    m_edits[i] = fitted;
     m_changed |= 1u << i;
 }
 
@@ -74,11 +91,11 @@ QByteArray Record::toBytes() const
 {
     QByteArray out = m_raw;
     for (int i = 0; i < m_layout->fieldCount(); ++i) {
-        if (!(m_changed & (1u << i)))
+        if (!isChanged(i))
             continue;
         const FieldDef &f = m_layout->field(i);
-        requireEncodable(m_text[i], f.label);
-        out.replace(m_layout->offset(i), f.width, cp932::encodeField(m_text[i], f.width));
+        requireEncodable(m_edits[i], f.label);
+        out.replace(m_layout->offset(i), f.width, cp932::encodeField(m_edits[i], f.width));
     }
     return out;
 }

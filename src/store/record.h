@@ -39,15 +39,17 @@ private:
 
 // One record in memory. Each field is a text of exactly its width in characters.
 // The bytes read are kept: a field that is not changed is written back byte for byte,
-// so fields this program never interprets survive every rewrite.
+// so fields this program never interprets survive every rewrite. A field is decoded
+// when it is asked for, so a record costs its bytes and little more: a whole diary
+// read for a list decodes only the fields the list shows.
 class Record {
 public:
     explicit Record(const RecordLayout &layout); // blank: every field spaces
     static Record fromBytes(const RecordLayout &layout, const QByteArray &bytes);
 
     const RecordLayout &layout() const { return *m_layout; }
-    QString field(int i) const { return m_text[i]; }
-    QString field(const QString &name) const { return m_text[m_layout->indexOf(name)]; }
+    QString field(int i) const;
+    QString field(const QString &name) const { return field(m_layout->indexOf(name)); }
     // Left-aligned, padded with spaces or cut to the field's width in characters.
     void setField(int i, const QString &text);
     void setField(const QString &name, const QString &text) { setField(m_layout->indexOf(name), text); }
@@ -56,16 +58,19 @@ public:
     // character when code page 932 cannot hold it.
     QByteArray toBytes() const;
     // True when some field held bytes that are not code page 932.
-    bool hadUndecodableBytes() const { return m_undecodable; }
+    bool hadUndecodableBytes() const;
+    // The bytes as read (or blank), before any change.
+    const QByteArray &rawBytes() const { return m_raw; }
 
 private:
     Record(const RecordLayout &layout, QByteArray raw);
 
+    bool isChanged(int i) const { return m_changed & (1u << i); }
+
     const RecordLayout *m_layout;
-    QList<QString> m_text;
     QByteArray m_raw;
-    quint32 m_changed = 0; // one bit per field; layouts have fewer than 32 fields
-    bool m_undecodable = false;
+    QList<QString> m_edits; // the changed fields' texts; empty until a field changes
+    quint32 m_changed = 0;  // one bit per field; layouts have fewer than 32 fields
 };
 
 // Checks that every character of text can be stored; throws StoreError(Encoding)

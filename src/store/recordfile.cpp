@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -142,18 +143,32 @@ Record RecordFile::readOrBlank(int n) const
 QList<QByteArray> RecordFile::readAllRaw() const
 {
     QList<QByteArray> out;
+    out.reserve(count());
+    const qsizetype len = m_layout->length();
+    forEachRaw([&](int, const char *bytes) { out.append(QByteArray(bytes, len)); });
+    return out;
+}
+
+void RecordFile::forEachRaw(const std::function<void(int n, const char *bytes)> &visit) const
+{
     const int n = count();
     if (n == 0)
-        return out;
+        return;
     const qint64 len = m_layout->length();
-    QByteArray all(len * n, Qt::Uninitialized);
-    qint64 got = 0;
-    if (!readFully(m_fd, all.data(), all.size(), 0, &got))
-        throw StoreError::fromErrno(errno, m_path, u"読み込むことが"_s);
-    out.reserve(n);
-    for (qint64 i = 0; i + len <= got; i += len)
-        out.append(all.mid(i, len));
-    return out;
+    constexpr qint64 kBlockBytes = 64 * 1024;
+    const qint64 perBlock = std::max<qint64>(1, kBlockBytes / len);
+    QByteArray block(perBlock * len, Qt::Uninitialized);
+    int done = 0;
+    while (done < n) {
+        const qint64 want = std::min<qint64>(perBlock, n - done) * len;
+        qint64 got = 0;
+        if (!readFully(m_fd, block.data(), want, qint64(done) * len, &got))
+            throw StoreError::fromErrno(errno, m_path, u"読み込むことが"_s);
+        for (qint64 i = 0; i + len <= got; i += len)
+            visit(++done, block.constData() + i);
+        if (got < want)
+            return; // the file shrank while it was read
+    }
 }
 
 void RecordFile::write(int n, const Record &record)

@@ -39,6 +39,9 @@ public:
     Record readOrBlank(int n) const;
     QByteArray readRaw(int n) const; // empty beyond the end
     QList<QByteArray> readAllRaw() const;
+    // Calls visit(n, bytes) for every whole record in order, reading the file a block
+    // at a time, so that going through a large file holds one block, not the file.
+    void forEachRaw(const std::function<void(int n, const char *bytes)> &visit) const;
 
     // Writes record n in place (n ≤ count) or appends it (n = count + 1), with one
     // write call. Anything else, a file at its largest size, or a file with a partial
