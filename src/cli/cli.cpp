@@ -209,6 +209,12 @@ void Context::errorLine(const QString &text) const { write(err, kProgram + u": "
 
 void Context::json(const QJsonObject &object) const { out.write(QJsonDocument(object).toJson(QJsonDocument::Indented)); }
 
+int Context::outputFailed() const
+{
+    errorLine(u"出力を書き込めませんでした"_s);
+    return 1;
+}
+
 bool Context::reportDamage(const QString &fileName) const
 {
     const auto kind = dataFileKind(fileName);
@@ -277,7 +283,13 @@ int run(const QStringList &arguments)
     QFile err;
     if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly))
         return 1;
-    return run(arguments, out, err);
+    const int status = run(arguments, out, err);
+    // Output that never reached its file (a full disk, a closed pipe) is a failure.
+    if (!out.flush() || out.error() != QFileDevice::NoError) {
+        write(err, kProgram + u": 出力を書き込めませんでした\n"_s);
+        return status == 0 ? 1 : status;
+    }
+    return status;
 }
 
 } // namespace tama::cli

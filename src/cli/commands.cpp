@@ -1,5 +1,7 @@
 #include "context.h"
 #include "csv.h"
+#include "jsonwriter.h"
+#include "textwriter.h"
 
 #include "common/text.h"
 #include "store/catalogue.h"
@@ -14,6 +16,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -109,50 +113,83 @@ int cardsCommand(const Context &c)
 
     const QString fileName = DiaryFileName(user, year);
     const DiaryFile diary(c.folder, fileName, RecordFile::Mode::ReadOnly); // a missing diary stays missing
-    const QList<CardRecord> cards = diary.readAll();
     const QStringList &names = cardFieldNames();
-
+    // Cards are printed as they are read, a block of the file at a time, so that the
+    // largest diary needs no more memory than the smallest.
+    bool written = true;
     if (c.has(u"json"_s)) {
-        QJsonArray array;
-        for (qsizetype i = 0; i < cards.size(); ++i) {
-            QJsonObject o{{u"no"_s, int(i + 1)}, {u"candidate"_s, cards[i].isCandidate()}};
-            for (int f = 0; f < names.size(); ++f)
-                o.insert(names[f], cards[i].field(CardRecord::Field(f)));
-            array.append(o);
-        }
-        c.json({{u"file"_s, fileName}, {u"count"_s, int(cards.size())}, {u"cards"_s, array}});
+        // Keys in the order QJsonDocument sorts them.
+        QList<int> order;
+        for (int f = 0; f < names.size(); ++f)
+            order.append(f);
+        std::sort(order.begin(), order.end(), [&](int a, int b) { return names[a] < names[b]; });
+        JsonWriter json(c.out);
+        json.beginObject().key(u"cards").beginArray();
+        int count = 0;
+        diary.forEach([&](int n, const CardRecord &card) {
+            json.beginObject();
+            for (int f : order)
+                json.key(names[f]).value(card.field(CardRecord::Field(f)));
+            json.key(u"candidate").value(card.isCandidate());
+            json.key(u"no").value(n);
+            json.endObject();
+            count = n;
+        });
+        json.endArray();
+        json.key(u"count").value(count).key(u"file").value(fileName).endObject();
+        written = json.flush();
     } else if (csv) {
-        QString text = csvRow({u"番号"_s, u"日付"_s, u"開始時刻"_s, u"終了時刻"_s, u"店名"_s, u"種類"_s, u"機種名"_s,
-                               u"投資額"_s, u"換金額"_s, u"損益額"_s, u"営業日"_s, u"感想"_s, u"削除候補"_s});
-        for (qsizetype i = 0; i < cards.size(); ++i) {
-            const CardRecord &k = cards[i];
+        CsvWriter out(c.out, encoding);
+        out.row({u"番号"_s, u"日付"_s, u"開始時刻"_s, u"終了時刻"_s, u"店名"_s, u"種類"_s, u"機種名"_s, u"投資額"_s,
+                 u"換金額"_s, u"損益額"_s, u"営業日"_s, u"感想"_s, u"削除候補"_s});
+        diary.forEach([&](int n, const CardRecord &k) {
             auto t = [&k](CardRecord::Field f) { return trim(k.field(f)); };
-            text += csvRow({QString::number(i + 1), t(CardRecord::VisitDate), t(CardRecord::StartTime),
-                            t(CardRecord::EndTime), t(CardRecord::StoreName), t(CardRecord::Category),
-                            t(CardRecord::ModelName), QString::number(k.investmentYen()),
-                            QString::number(k.cashOutYen()), QString::number(k.profitYen()), t(CardRecord::DayType),
-                            t(CardRecord::Impression), k.isCandidate() ? u"削除候補"_s : QString()});
-        }
-        c.out.write(csvBytes(text, encoding));
+            out.row({QString::number(n), t(CardRecord::VisitDate), t(CardRecord::StartTime), t(CardRecord::EndTime),
+                     t(CardRecord::StoreName), t(CardRecord::Category), t(CardRecord::ModelName),
+                     QString::number(k.investmentYen()), QString::number(k.cashOutYen()),
+                     QString::number(k.profitYen()), t(CardRecord::DayType), t(CardRecord::Impression),
+                     k.isCandidate() ? u"削除候補"_s : QString()});
+        });
+        written = out.flush();
     } else {
-        for (qsizetype i = 0; i < cards.size(); ++i) {
-            QStringList parts{QString::number(i + 1)};
+        TextWriter out(c.out);
+        diary.forEach([&](int n, const CardRecord &card) {
+            QStringList parts{QString::number(n)};
             for (int f = 0; f < names.size(); ++f)
-                parts.append(oneLine(trim(cards[i].field(CardRecord::Field(f)))));
-            c.line(parts.join(u'\t'));
-        }
+                parts.append(oneLine(trim(card.field(CardRecord::Field(f)))));
+            out.line(parts.join(u'\t'));
+        });
+        written = out.flush();
     }
+    if (!written)
+        return c.outputFailed();
     return statusAfter(c, fileName);
+}
+
+// A list of names as {"key": [...]} after the given leading entries, written as it goes.
+static void writeNameList(const Context &c, const QList<std::pair<QString, QString>> &before, const QString &key,
+                   const QStringList &names)
+{
+    JsonWriter json(c.out);
+    json.beginObject();
+    for (const auto &[k, v] : before)
+        json.key(k).value(v);
+    json.key(key).beginArray();
+    for (const QString &n : names)
+        json.value(n);
+    json.endArray().endObject();
 }
 
 int storesCommand(const Context &c)
 {
     const QStringList stores = StoreFile(c.folder, true).list();
-    if (c.has(u"json"_s))
-        c.json({{u"stores"_s, QJsonArray::fromStringList(stores)}});
-    else
+    if (c.has(u"json"_s)) {
+        writeNameList(c, {}, u"stores"_s, stores);
+    } else {
+        TextWriter out(c.out);
         for (const QString &s : stores)
-            c.line(s);
+            out.line(s);
+    }
     return statusAfter(c, StoreFile::fileName());
 }
 
@@ -171,11 +208,13 @@ int modelsCommand(const Context &c)
     const ModelCatalogue catalogue(c.folder, *category, true);
     const QString fileName = QFileInfo(catalogue.path()).fileName();
     const QStringList models = catalogue.list();
-    if (c.has(u"json"_s))
-        c.json({{u"file"_s, fileName}, {u"models"_s, QJsonArray::fromStringList(models)}});
-    else
+    if (c.has(u"json"_s)) {
+        writeNameList(c, {{u"file"_s, fileName}}, u"models"_s, models);
+    } else {
+        TextWriter out(c.out);
         for (const QString &m : models)
-            c.line(m);
+            out.line(m);
+    }
     return statusAfter(c, fileName);
 }
 

@@ -33,6 +33,8 @@ struct Context {
     void line(const QString &text) const;      // UTF-8, LF
     void errorLine(const QString &text) const; // "tamanote-cli: text" on stderr
     void json(const QJsonObject &object) const;
+    // Reports that the output could not be written (a full disk, a closed pipe); the status.
+    int outputFailed() const;
     // Checks the data file a command read and reports damage on stderr; true when sound.
     bool reportDamage(const QString &fileName) const;
 };

@@ -41,4 +41,29 @@ QByteArray csvBytes(const QString &text, CsvEncoding encoding)
     }
 }
 
+CsvWriter::CsvWriter(QIODevice &out, CsvEncoding encoding) : m_out(out), m_encoding(encoding)
+{
+    if (encoding == CsvEncoding::Utf8)
+        m_buffer = "\xEF\xBB\xBF";
+}
+
+void CsvWriter::row(const QStringList &fields)
+{
+    const QString text = csvRow(fields);
+    if (m_encoding == CsvEncoding::Utf8)
+        m_buffer += text.toUtf8();
+    else
+        m_buffer += csvBytes(text, CsvEncoding::Cp932);
+    if (m_buffer.size() >= 64 * 1024)
+        flush();
+}
+
+bool CsvWriter::flush()
+{
+    if (!m_buffer.isEmpty() && !m_failed)
+        m_failed = m_out.write(m_buffer) != m_buffer.size();
+    m_buffer.clear();
+    return !m_failed;
+}
+
 } // namespace tama::cli

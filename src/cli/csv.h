@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
@@ -18,5 +19,23 @@ enum class CsvEncoding { Utf8, Cp932 };
 // UTF-8 from the local code page), or code page 932, where a character it cannot hold
 // (the replacement of an undecodable byte) becomes 〓.
 QByteArray csvBytes(const QString &text, CsvEncoding encoding);
+
+// CSV rows written as they come, in blocks: the byte order mark first for UTF-8.
+class CsvWriter {
+public:
+    CsvWriter(QIODevice &out, CsvEncoding encoding);
+    ~CsvWriter() { flush(); }
+    CsvWriter(const CsvWriter &) = delete;
+    CsvWriter &operator=(const CsvWriter &) = delete;
+
+    void row(const QStringList &fields);
+    bool flush(); // false when the device would not take what was written
+
+private:
+    QIODevice &m_out;
+    CsvEncoding m_encoding;
+    QByteArray m_buffer;
+    bool m_failed = false;
+};
 
 } // namespace tama::cli

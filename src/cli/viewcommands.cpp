@@ -2,6 +2,8 @@
 // same computations and texts as their windows.
 #include "context.h"
 #include "csv.h"
+#include "jsonwriter.h"
+#include "textwriter.h"
 
 #include "common/clock.h"
 #include "common/text.h"
@@ -39,26 +41,26 @@ QString diaryOf(const Context &c, QString *yearOut = nullptr) {
     return DiaryFileName(user, year);
 }
 
-struct DiaryRead {
-    QList<CardRecord> cards;
-    bool plainlySound = false; // whole records and every byte decoded
-};
-
-// A missing diary stays missing and reads as no cards.
-DiaryRead readCards(const Context &c, const QString &fileName) {
+// Goes through the diary a block at a time, calling visit for every card; true when the
+// file is plainly sound (whole records, every byte decodes). A missing diary stays
+// missing and reads as no cards.
+bool readDiary(const Context &c, const QString &fileName,
+               const std::function<void(int n, const CardRecord &card)> &visit,
+               const std::function<void(int count)> &beforeCards = {}) {
     const DiaryFile diary(c.folder, fileName, RecordFile::Mode::ReadOnly);
-    DiaryRead r{diary.readAll(), diary.partialTail() == 0};
-    // Undecodable bytes read as U+FFFD, which code page 932 cannot hold otherwise.
-    for (qsizetype i = 0; i < r.cards.size() && r.plainlySound; ++i)
-        for (int f = CardRecord::VisitDate; f <= CardRecord::Impression && r.plainlySound; ++f)
-            r.plainlySound = !r.cards[i].field(CardRecord::Field(f)).contains(QChar::ReplacementCharacter);
-    return r;
+    if (beforeCards) beforeCards(diary.count());
+    bool sound = diary.partialTail() == 0;
+    diary.forEach([&](int n, const CardRecord &card) {
+        sound = sound && !card.record().hadUndecodableBytes();
+        visit(n, card);
+    });
+    return sound;
 }
 
 // The exit status: the full check of the file, with its report, only when the reading
-// found something wrong; it would decode the whole file a second time.
-int statusAfter(const Context &c, const QString &fileName, const DiaryRead &read) {
-    return read.plainlySound || c.reportDamage(fileName) ? 0 : 1;
+// found something wrong; it would read the whole file a second time.
+int statusAfter(const Context &c, const QString &fileName, bool plainlySound) {
+    return plainlySound || c.reportDamage(fileName) ? 0 : 1;
 }
 
 QString colourName(ViewColour colour) {
@@ -137,8 +139,6 @@ int listCommand(const Context &c) {
         presses.append(*column);
     }
 
-    const DiaryRead read = readCards(c, fileName);
-    const QList<CardRecord> &cards = read.cards;
     std::optional<YearListFilter> filter;
     if (c.has(u"all"_s)) {
         filter = YearListFilter::everything();
@@ -155,55 +155,68 @@ int listCommand(const Context &c) {
         filter.emplace(std::move(storeEntries), std::move(modelEntries));
     }
 
-    const YearList list(cards, *filter);
+    std::optional<YearList> building;
+    const bool sound = readDiary(
+        c, fileName, [&](int n, const CardRecord &card) { building->add(n, card); },
+        [&](int count) { building.emplace(*filter, count); });
+    YearList &list = *building;
+    list.finish();
     YearListSorter sorter(list);
     for (YearListLine::Column column : presses)
         sorter.press(column);
     const YearListTotals &t = list.totals();
 
     if (c.has(u"json"_s)) {
-        QJsonArray lines;
+        // Keys in the order QJsonDocument sorts them.
+        JsonWriter json(c.out);
+        json.beginObject().key(u"caption").value(YearList::caption(year));
+        json.key(u"colours").beginObject();
+        json.key(u"profit").value(colourName(t.profitColour));
+        json.key(u"profit_per_hour").value(colourName(t.perHourColour));
+        json.key(u"recovery_rate").value(colourName(t.rateColour));
+        json.endObject();
+        json.key(u"lines").beginArray();
         for (int i : sorter.order())
-            lines.append(list.lines()[i].text);
-        c.json({{u"caption"_s, YearList::caption(year)},
-                {u"lines"_s, lines},
-                {u"totals"_s, QJsonObject{{u"investment"_s, t.investmentText},
-                                          {u"cash_out"_s, t.cashOutText},
-                                          {u"profit"_s, t.profitText},
-                                          {u"recovery_rate"_s, t.rateText},
-                                          {u"profit_per_hour"_s, t.perHourText}}},
-                {u"colours"_s, QJsonObject{{u"profit"_s, colourName(t.profitColour)},
-                                           {u"recovery_rate"_s, colourName(t.rateColour)},
-                                           {u"profit_per_hour"_s, colourName(t.perHourColour)}}}});
+            json.value(list.lines()[i].text);
+        json.endArray();
+        json.key(u"totals").beginObject();
+        json.key(u"cash_out").value(t.cashOutText);
+        json.key(u"investment").value(t.investmentText);
+        json.key(u"profit").value(t.profitText);
+        json.key(u"profit_per_hour").value(t.perHourText);
+        json.key(u"recovery_rate").value(t.rateText);
+        json.endObject().endObject();
+        if (!json.flush()) return c.outputFailed();
     } else if (csv) {
-        QString text = csvRow({u"No"_s, u"日付"_s, u"店名"_s, u"機種名"_s, u"投資額"_s, u"換金額"_s, u"損益額"_s});
+        CsvWriter out(c.out, CsvEncoding::Utf8);
+        out.row({u"No"_s, u"日付"_s, u"店名"_s, u"機種名"_s, u"投資額"_s, u"換金額"_s, u"損益額"_s});
         for (int i : sorter.order()) {
             const YearListLine &l = list.lines()[i];
-            text += csvRow({QString::number(l.record), trim(l.column(YearListLine::Date).toString()),
-                            trim(l.column(YearListLine::Store).toString()),
-                            trim(l.column(YearListLine::Model).toString()), QString::number(l.investmentYen),
-                            QString::number(l.cashOutYen), QString::number(l.profitYen)});
+            out.row({QString::number(l.record), trim(l.column(YearListLine::Date).toString()),
+                     trim(l.column(YearListLine::Store).toString()), trim(l.column(YearListLine::Model).toString()),
+                     QString::number(l.investmentYen), QString::number(l.cashOutYen), QString::number(l.profitYen)});
         }
-        c.out.write(csvBytes(text, CsvEncoding::Utf8));
+        if (!out.flush()) return c.outputFailed();
     } else {
-        QString text;
+        TextWriter out(c.out);
         for (int i : sorter.order())
-            text += list.lines()[i].text + u'\n';
-        c.out.write(text.toUtf8());
+            out.line(list.lines()[i].text);
+        if (!out.flush()) return c.outputFailed();
         c.line(u"投資額 合計\t"_s + t.investmentText + u" 円"_s);
         c.line(u"換金額 合計\t"_s + t.cashOutText + u" 円"_s);
         c.line(u"損益額 合計\t"_s + t.profitText + u" 円"_s);
         c.line(u"回収率\t"_s + t.rateText + u" ％"_s);
         c.line(u"損益額／h\t"_s + t.perHourText + u" 円"_s);
     }
-    return statusAfter(c, fileName, read);
+    return statusAfter(c, fileName, sound);
 }
 
 int reportCommand(const Context &c) {
     QString year;
     const QString fileName = diaryOf(c, &year);
-    const DiaryRead read = readCards(c, fileName);
-    const YearReport report(read.cards);
+    YearReport report;
+    const bool sound = readDiary(c, fileName, [&](int, const CardRecord &card) { report.add(card); });
+    report.finish();
 
     if (c.has(u"json"_s)) {
         QJsonArray rate, hourly, hours, rateColours, hourlyColours;
@@ -237,7 +250,7 @@ int reportCommand(const Context &c) {
         for (const QStringList *row : {&head, &rate, &hourly, &hours})
             c.line(row->join(u'\t'));
     }
-    return statusAfter(c, fileName, read);
+    return statusAfter(c, fileName, sound);
 }
 
 int graphCommand(const Context &c) {
@@ -269,8 +282,8 @@ int graphCommand(const Context &c) {
     const bool png = c.values.contains(u"png"_s);
     if (png && c.value(u"png"_s).isEmpty()) throw UsageError{u"--png にファイル名を指定してください"_s};
 
-    const DiaryRead read = readCards(c, fileName);
-    const QList<CardRecord> &cards = read.cards;
+    QList<CardRecord> cards;
+    const bool sound = readDiary(c, fileName, [&](int, const CardRecord &card) { cards.append(card); });
     // Without cards there is no card screen to take the month from: today's month stands in.
     const MonthSpan span =
         cards.isEmpty() ? MonthSpan{diaryYear, today.month(), 1} : MonthGraph::monthSpan(cards, diaryYear, 0, 0);
@@ -327,7 +340,7 @@ int graphCommand(const Context &c) {
         c.line(u"換金額 合計\t"_s + graph.cashOutText() + u" 円"_s);
         c.line(u"損益額 合計\t"_s + graph.profitText() + u" 円"_s);
     }
-    return statusAfter(c, fileName, read);
+    return statusAfter(c, fileName, sound);
 }
 
 } // namespace tama::cli

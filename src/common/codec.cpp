@@ -1,5 +1,7 @@
 #include "codec.h"
 
+#include <cstring>
+
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
 
@@ -97,7 +99,23 @@ struct DecodeTables {
     char16_t single[256];
     bool lead[256];
     char16_t pair[256][256];
+    bool asciiDecodable; // every byte below 0x80 is a character of its own (checked, not assumed)
 };
+
+// Bytes below 0x80 from p onwards, up to end, eight at a time.
+inline const unsigned char *skipAscii(const unsigned char *p, const unsigned char *end)
+{
+    while (end - p >= 8) {
+        quint64 w;
+        std::memcpy(&w, p, 8);
+        if (w & 0x8080808080808080ull)
+            break;
+        p += 8;
+    }
+    while (p < end && *p < 0x80)
+        ++p;
+    return p;
+}
 
 const DecodeTables &decodeTables()
 {
@@ -135,6 +153,9 @@ const DecodeTables &decodeTables()
                     t->pair[b][u] = ch;
             }
         }
+        t->asciiDecodable = true;
+        for (int b = 0; b < 0x80; ++b)
+            t->asciiDecodable = t->asciiDecodable && t->single[b] != kNone && !t->lead[b];
         ucnv_reset(cnv);
         return t;
     }();
@@ -144,6 +165,31 @@ const DecodeTables &decodeTables()
 bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
 } // namespace
+
+qsizetype findUndecodable(const char *bytes, qsizetype size)
+{
+    const DecodeTables &t = decodeTables();
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes);
+    qsizetype i = 0;
+    while (i < size) {
+        if (t.asciiDecodable) {
+            i = skipAscii(p + i, p + size) - p;
+            if (i >= size)
+                break;
+        }
+        const unsigned char b = p[i];
+        if (!t.lead[b]) {
+            if (t.single[b] == kNone)
+                return i;
+            ++i;
+        } else if (i + 1 < size && t.pair[b][p[i + 1]] != kNone) {
+            i += 2;
+        } else {
+            return i;
+        }
+    }
+    return -1;
+}
 
 qsizetype decodeInto(const char *bytes, qsizetype size, char16_t *out, qsizetype *badOffset, qsizetype *badLength)
 {
@@ -160,6 +206,15 @@ qsizetype decodeInto(const char *bytes, qsizetype size, char16_t *out, qsizetype
     };
     qsizetype i = 0;
     while (i < size) {
+        if (t.asciiDecodable) {
+            const qsizetype run = skipAscii(p + i, p + size) - (p + i);
+            for (qsizetype k = 0; k < run; ++k)
+                out[n + k] = t.single[p[i + k]];
+            n += run;
+            i += run;
+            if (i >= size)
+                break;
+        }
         const unsigned char b = p[i];
         if (!t.lead[b]) {
             if (t.single[b] == kNone)

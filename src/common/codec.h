@@ -35,6 +35,10 @@ DecodeResult decode(const QByteArray &bytes);
 qsizetype decodeInto(const char *bytes, qsizetype size, char16_t *out, qsizetype *badOffset,
                      qsizetype *badLength = nullptr);
 
+// The offset of the first byte sequence decodeInto would report, or -1 when all of the
+// bytes decode; nothing is decoded, so checking a whole file is cheap.
+qsizetype findUndecodable(const char *bytes, qsizetype size);
+
 // True when every character of s can be encoded; otherwise the first one that cannot.
 std::optional<QString> firstUnencodable(const QString &s);
 

@@ -73,6 +73,14 @@ void CardRecord::unmarkCandidate()
     setField(VisitDate, (d.mid(1, 1) == u"9"_s ? u'1' : u'2') + d.mid(1));
 }
 
+CardText::CardText(const CardRecord &card)
+{
+    for (int f = CardRecord::VisitDate; f < CardRecord::Impression; ++f) {
+        Q_ASSERT(cardLayout().offset(f) == kOffsets[f]);
+        card.record().fieldInto(f, m_text + kOffsets[f]);
+    }
+}
+
 qint64 CardRecord::investmentYen() const { return textToNumber(field(Investment)) * 100; }
 qint64 CardRecord::cashOutYen() const { return textToNumber(field(CashOut)) * 100; }
 

@@ -54,28 +54,32 @@ void checkRecords(const QString &path, const RecordLayout &layout, int interpret
                                   .arg(layout.length())
                                   .arg(tail));
 
-    const QList<QByteArray> records = file.readAllRaw();
+    // A block at a time, and only a field that does not decode is decoded again for
+    // the message, so checking the largest diary is quick and holds little.
     QString first;
     int more = 0;
-    for (qsizetype r = 0; r < records.size(); ++r) {
+    int records = 0;
+    file.forEachRaw([&](int n, const char *bytes) {
+        records = n;
         for (int f = 0; f < interpretedFields; ++f) {
-            const cp932::DecodeResult d = cp932::decode(records[r].mid(layout.offset(f), layout.field(f).width));
-            if (d.ok())
+            const char *at = bytes + layout.offset(f);
+            if (cp932::findUndecodable(at, layout.field(f).width) < 0)
                 continue;
             if (!first.isEmpty()) {
                 ++more;
                 continue;
             }
-            first = QStringLiteral("レコード %1 の %2（%3）に").arg(r + 1).arg(layout.field(f).name, layout.field(f).label) +
+            const cp932::DecodeResult d = cp932::decode(QByteArray(at, layout.field(f).width));
+            first = QStringLiteral("レコード %1 の %2（%3）に").arg(n).arg(layout.field(f).name, layout.field(f).label) +
                     notCp932(d);
         }
-    }
+    });
     if (!first.isEmpty())
         check.problems.append(more == 0 ? first : first + QStringLiteral("（ほかに %1 か所）").arg(more));
 
-    if (records.size() > layout.maxRecords())
+    if (records > layout.maxRecords())
         check.notes.append(QStringLiteral("%1 件あり、このプログラムが扱える %2 件を超えています")
-                               .arg(records.size())
+                               .arg(records)
                                .arg(layout.maxRecords()));
 }
 

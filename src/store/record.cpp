@@ -4,7 +4,8 @@
 #include "../common/text.h"
 #include "storeerror.h"
 
-#include <iterator>
+#include <algorithm>
+
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -49,30 +50,31 @@ QString Record::field(int i) const
 {
     if (isChanged(i))
         return m_edits[i];
-    const int w = m_layout->field(i).width;
-    // w bytes never decode to more than w characters: decode straight into the padded field.
-    QString text(w, u' ');
-    qsizetype bad = -1;
-    cp932::decodeInto(m_raw.constData() + m_layout->offset(i), w, reinterpret_cast<char16_t *>(text.data()), &bad);
+    QString text(m_layout->field(i).width, Qt::Uninitialized);
+    fieldInto(i, reinterpret_cast<char16_t *>(text.data()));
     return text;
+}
+
+void Record::fieldInto(int i, char16_t *out) const
+{
+    const int w = m_layout->field(i).width;
+    if (isChanged(i)) {
+        std::copy_n(reinterpret_cast<const char16_t *>(m_edits[i].constData()), w, out);
+        return;
+    }
+    // w bytes never decode to more than w characters; the rest is padding.
+    qsizetype bad = -1;
+    const qsizetype n = cp932::decodeInto(m_raw.constData() + m_layout->offset(i), w, out, &bad);
+    std::fill(out + n, out + w, u' ');
 }
 
 bool Record::hadUndecodableBytes() const
 {
-    char16_t scratch[256];
-    for (int i = 0; i < m_layout->fieldCount(); ++i) {
-        const int w = m_layout->field(i).width;
-        QString big;
-        char16_t *out = scratch;
-        if (w > int(std::size(scratch))) {
-            big.resize(w);
-            out = reinterpret_cast<char16_t *>(big.data());
-        }
-        qsizetype bad = -1;
-        cp932::decodeInto(m_raw.constData() + m_layout->offset(i), w, out, &bad);
-        if (bad >= 0)
+    // Field by field, as they are decoded: a lead byte at the end of a field is bad
+    // even when the next field's first byte would complete it.
+    for (int i = 0; i < m_layout->fieldCount(); ++i)
+        if (cp932::findUndecodable(m_raw.constData() + m_layout->offset(i), m_layout->field(i).width) >= 0)
             return true;
-    }
     return false;
 }
 

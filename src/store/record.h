@@ -50,6 +50,8 @@ public:
     const RecordLayout &layout() const { return *m_layout; }
     QString field(int i) const;
     QString field(const QString &name) const { return field(m_layout->indexOf(name)); }
+    // The same text written to out, which has room for the field's width in characters.
+    void fieldInto(int i, char16_t *out) const;
     // Left-aligned, padded with spaces or cut to the field's width in characters.
     void setField(int i, const QString &text);
     void setField(const QString &name, const QString &text) { setField(m_layout->indexOf(name), text); }

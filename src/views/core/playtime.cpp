@@ -7,7 +7,7 @@ namespace tama {
 
 namespace {
 
-int minutesOfDay(const QString &field) {
+int minutesOfDay(QStringView field) {
     using namespace viewtext;
     const QStringView t = trimmedRight(field);
     return int(valueOf(leftOf(t, 2)) * 60 + valueOf(midOf(t, 2, 2)));
@@ -16,6 +16,10 @@ int minutesOfDay(const QString &field) {
 } // namespace
 
 int playMinutes(const CardRecord &card) {
+    return minutesOfDay(card.field(CardRecord::EndTime)) - minutesOfDay(card.field(CardRecord::StartTime));
+}
+
+int playMinutes(const CardText &card) {
     return minutesOfDay(card.field(CardRecord::EndTime)) - minutesOfDay(card.field(CardRecord::StartTime));
 }
 

@@ -24,14 +24,16 @@ int width(QStringView s) {
 
 void appendFullWidth(QString &out, QStringView s, int cells) {
     out += s;
-    for (int left = cells - width(s); left > 0; left -= 2)
-        out += left >= 2 ? QChar(0x3000) : QChar(u' ');
+    const int left = cells - width(s);
+    if (left <= 0) return;
+    out.resize(out.size() + left / 2, QChar(0x3000));
+    if (left % 2) out += u' ';
 }
 
 void appendHalfWidth(QString &out, QStringView s, int cells) {
     out += s;
-    for (int left = cells - width(s); left > 0; --left)
-        out += u' ';
+    const int left = cells - width(s);
+    if (left > 0) out.resize(out.size() + left, u' ');
 }
 
 } // namespace tama::cells

@@ -22,8 +22,7 @@ void appendNumber(QString &out, qint64 n, int width) {
         a /= 10;
     } while (a);
     buf[--i] = n < 0 ? u'-' : u' ';
-    for (int pad = width - (24 - i); pad > 0; --pad)
-        out += u' ';
+    if (const int pad = width - (24 - i); pad > 0) out.resize(out.size() + pad, u' ');
     out += QStringView(buf + i, 24 - i);
 }
 
@@ -41,11 +40,15 @@ QString YearList::caption(const QString &year) {
 }
 
 YearListLine YearList::lineOf(int record, const CardRecord &card, int noCells) {
+    return lineOf(record, CardText(card), noCells);
+}
+
+YearListLine YearList::lineOf(int record, const CardText &card, int noCells) {
     using namespace viewtext;
     YearListLine l;
     l.record = record;
-    l.investmentYen = card.investmentYen();
-    l.cashOutYen = card.cashOutYen();
+    l.investmentYen = valueOf(card.field(CardRecord::Investment)) * 100;
+    l.cashOutYen = valueOf(card.field(CardRecord::CashOut)) * 100;
     l.profitYen = l.cashOutYen - l.investmentYen;
     l.minutes = playMinutes(card);
 
@@ -57,7 +60,7 @@ YearListLine YearList::lineOf(int record, const CardRecord &card, int noCells) {
     appendNumber(t, record, noCells);
 
     mark(YearListLine::Date);
-    const QString date = card.field(CardRecord::VisitDate);
+    const QStringView date = card.field(CardRecord::VisitDate);
     const qsizetype dateStart = t.size();
     t += u"  "_s;
     t += midOf(date, 4, 2);
@@ -67,17 +70,17 @@ YearListLine YearList::lineOf(int record, const CardRecord &card, int noCells) {
     t += midOf(date, 8, 1);
     t += u')';
     // A blank or damaged weekday would take one cell less.
-    for (int left = kDateCells - cells::width(QStringView(t).sliced(dateStart)); left > 0; --left)
-        t += u' ';
+    if (const int left = kDateCells - cells::width(QStringView(t).sliced(dateStart)); left > 0)
+        t.resize(t.size() + left, u' ');
 
     mark(YearListLine::Store);
     t += u' ';
-    const QString store = card.field(CardRecord::StoreName);
+    const QStringView store = card.field(CardRecord::StoreName);
     cells::appendFullWidth(t, trimmed(leftOf(store, 10)), kStoreCells - 1);
 
     mark(YearListLine::Model);
     t += u' ';
-    const QString model = card.field(CardRecord::ModelName);
+    const QStringView model = card.field(CardRecord::ModelName);
     cells::appendFullWidth(t, trimmedRight(leftOf(model, 11)), kModelCells - 1);
 
     mark(YearListLine::Investment);
@@ -90,27 +93,49 @@ YearListLine YearList::lineOf(int record, const CardRecord &card, int noCells) {
     return l;
 }
 
-YearList::YearList(const QList<CardRecord> &cards, const YearListFilter &filter) {
-    QList<int> passed;
-    passed.reserve(cards.size());
+YearList::YearList(const QList<CardRecord> &cards, const YearListFilter &filter)
+    : YearList(filter, int(cards.size())) {
     for (int i = 0; i < cards.size(); ++i)
-        if (filter.passes(cards[i])) passed.append(i);
+        add(i + 1, cards[i]);
+    finish();
+}
 
-    // Widen the No column for all lines alike when the largest number needs it.
-    if (!passed.isEmpty()) m_noCells = std::max(kNoCells, digitsWithSign(passed.last() + 1));
+YearList::YearList(const YearListFilter &filter, int cardCount)
+    : m_filter(&filter), m_noCells(std::max(kNoCells, digitsWithSign(cardCount))) {
+    m_lines.reserve(cardCount);
+}
 
-    qint64 investment = 0;
-    qint64 cashOut = 0;
-    qint64 minutes = 0;
-    m_lines.reserve(passed.size());
-    for (int i : passed) {
-        m_lines.append(lineOf(i + 1, cards[i], m_noCells));
-        const YearListLine &l = m_lines.last();
-        investment += l.investmentYen;
-        cashOut += l.cashOutYen;
-        minutes += l.minutes;
+void YearList::add(int record, const CardRecord &card) {
+    Q_ASSERT(m_filter);
+    const CardText text(card);
+    if (!m_filter->passes(text)) return;
+    m_lines.append(lineOf(record, text, m_noCells));
+    const YearListLine &l = m_lines.last();
+    m_investment += l.investmentYen;
+    m_cashOut += l.cashOutYen;
+    m_minutes += l.minutes;
+}
+
+void YearList::finish() {
+    m_filter = nullptr;
+    // The No column is as wide as the largest number listed needs, for all lines alike,
+    // so that the columns stay aligned. The number is right-aligned: a line narrower
+    // than that gets blanks in front, a wider one (made for a larger diary than the
+    // cards listed need) loses some of its leading blanks.
+    const int width = m_lines.isEmpty() ? kNoCells : std::max(kNoCells, digitsWithSign(m_lines.last().record));
+    for (YearListLine &l : m_lines) {
+        const int shift = width - l.bounds[YearListLine::Date];
+        if (shift == 0) continue;
+        if (shift > 0)
+            l.text.prepend(QString(shift, u' '));
+        else
+            l.text.remove(0, -shift);
+        for (int c = YearListLine::Date; c <= YearListLine::ColumnCount; ++c)
+            l.bounds[c] += shift;
     }
-    m_totals = YearListTotals::compute(investment, cashOut, minutes);
+    m_noCells = width;
+    m_lines.squeeze();
+    m_totals = YearListTotals::compute(m_investment, m_cashOut, m_minutes);
 }
 
 } // namespace tama

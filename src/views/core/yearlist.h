@@ -11,6 +11,7 @@
 namespace tama {
 
 class CardRecord;
+class CardText;
 class YearListFilter;
 
 // One line of the year list: its text exactly as shown, where its columns lie, and the
@@ -52,17 +53,29 @@ class YearList {
     // cards[n - 1] is record n.
     YearList(const QList<CardRecord> &cards, const YearListFilter &filter);
 
+    // Built a card at a time, in record order, so that a diary read a block at a time
+    // never needs all its cards at once: add() every card, then finish(). cardCount,
+    // the diary's number of cards, lets the lines be laid out once instead of widened.
+    explicit YearList(const YearListFilter &filter, int cardCount = 0);
+    void add(int record, const CardRecord &card);
+    void finish();
+
     const QList<YearListLine> &lines() const { return m_lines; }
     const YearListTotals &totals() const { return m_totals; }
     int noCells() const { return m_noCells; }
 
     // The line of one card, with the No column in the given width.
     static YearListLine lineOf(int record, const CardRecord &card, int noCells = kNoCells);
+    static YearListLine lineOf(int record, const CardText &card, int noCells = kNoCells);
 
   private:
+    const YearListFilter *m_filter = nullptr; // while being built
     QList<YearListLine> m_lines;
     YearListTotals m_totals;
-    int m_noCells = kNoCells;
+    int m_noCells = kNoCells; // while being built: the width the lines are made with
+    qint64 m_investment = 0;
+    qint64 m_cashOut = 0;
+    qint64 m_minutes = 0;
 };
 
 } // namespace tama

@@ -76,12 +76,14 @@ YearListFilter::YearListFilter(QList<FilterEntry> stores, QList<FilterEntry> mod
       m_modelSet(selectedTexts(m_models)), m_filters(true) {}
 
 bool YearListFilter::passes(const CardRecord &card) const {
+    return !m_filters || passes(CardText(card));
+}
+
+bool YearListFilter::passes(const CardText &card) const {
     using namespace viewtext;
     if (!m_filters) return true;
-    const QString store = card.field(CardRecord::StoreName);
-    if (!m_storeSet.contains(rawText(trimmedRight(leftOf(store, 10))))) return false;
-    const QString model = card.field(CardRecord::ModelName);
-    return m_modelSet.contains(rawText(trimmedRight(leftOf(model, 15))));
+    if (!m_storeSet.contains(rawText(trimmedRight(leftOf(card.field(CardRecord::StoreName), 10))))) return false;
+    return m_modelSet.contains(rawText(trimmedRight(leftOf(card.field(CardRecord::ModelName), 15))));
 }
 
 } // namespace tama

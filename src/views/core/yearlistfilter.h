@@ -10,6 +10,7 @@
 namespace tama {
 
 class CardRecord;
+class CardText;
 
 // One entry of a selection list: its text as shown and whether it is selected.
 struct FilterEntry {
@@ -46,6 +47,7 @@ class YearListFilter {
     // store name and a selected model entry the first 15 of its model name (both
     // trimmed at the right).
     bool passes(const CardRecord &card) const;
+    bool passes(const CardText &card) const;
 
   private:
     YearListFilter() = default;

@@ -92,30 +92,35 @@ QString YearReport::awardLine(const CardRecord &card, qint64 profit) {
 }
 
 YearReport::YearReport(const QList<CardRecord> &cards) {
-    std::array<qint64, kCategories> best{};
-    std::array<const CardRecord *, kCategories> winner{};
-    std::array<ReportColumn, kGroups> groups{};
+    for (const CardRecord &card : cards)
+        add(card);
+    finish();
+}
 
-    for (const CardRecord &card : cards) {
-        const qint64 investment = textToNumber(card.field(CardRecord::Investment));
-        const qint64 cashOut = textToNumber(card.field(CardRecord::CashOut));
-        const int minutes = playMinutes(card);
-        const int c = categoryIndex(card);
-        // A card without a category has no section and no column of its own, but still
-        // counts among all cards and its day type.
-        if (c >= 0 && cashOut - investment > best[c]) { // strictly: the earlier card keeps a tie
-            best[c] = cashOut - investment;
-            winner[c] = &card;
-        }
-        for (int g : {c, dayTypeIndex(card.field(CardRecord::DayType))}) {
-            if (g < 0) continue;
-            groups[g].investment += investment;
-            groups[g].cashOut += cashOut;
-            groups[g].count += 1;
-            groups[g].minutes += minutes;
-        }
+YearReport::YearReport() = default;
+
+void YearReport::add(const CardRecord &card) {
+    const qint64 investment = textToNumber(card.field(CardRecord::Investment));
+    const qint64 cashOut = textToNumber(card.field(CardRecord::CashOut));
+    const int minutes = playMinutes(card);
+    const int c = categoryIndex(card);
+    // A card without a category has no section and no column of its own, but still
+    // counts among all cards and its day type.
+    if (c >= 0 && cashOut - investment > m_best[c]) { // strictly: the earlier card keeps a tie
+        m_best[c] = cashOut - investment;
+        m_winners[c] = awardLine(card, m_best[c]);
     }
+    for (int g : {c, dayTypeIndex(card.field(CardRecord::DayType))}) {
+        if (g < 0) continue;
+        m_groups[g].investment += investment;
+        m_groups[g].cashOut += cashOut;
+        m_groups[g].count += 1;
+        m_groups[g].minutes += minutes;
+    }
+}
 
+void YearReport::finish() {
+    std::array<ReportColumn, kGroups> groups = m_groups;
     auto add = [](ReportColumn &to, const ReportColumn &from) {
         to.investment += from.investment;
         to.cashOut += from.cashOut;
@@ -128,8 +133,10 @@ YearReport::YearReport(const QList<CardRecord> &cards) {
     for (int g : {7, 8})
         add(groups[6], groups[g]);
 
+    m_awards.clear();
+    m_columns.clear();
     for (int c = 0; c < kCategories; ++c)
-        m_awards.append(winner[c] ? awardLine(*winner[c], best[c]) : QString());
+        m_awards.append(m_winners[c]);
     for (int i = 0; i < ColumnCount; ++i) {
         ReportColumn col = groups[i];
         fill(col);

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 namespace tama {
 
 class CardRecord;
@@ -47,6 +49,11 @@ class YearReport {
     static QString dayTypeLabel(const QString &dayType);
 
     explicit YearReport(const QList<CardRecord> &cards);
+    // Built a card at a time, so that a diary read a block at a time never needs all
+    // its cards at once: add() every card in record order, then finish().
+    YearReport();
+    void add(const CardRecord &card);
+    void finish();
 
     // Award lines of category index 0-4; empty where no card of the category won.
     const QStringList &awards() const { return m_awards; }
@@ -58,6 +65,11 @@ class YearReport {
   private:
     QStringList m_awards;
     QList<ReportColumn> m_columns;
+    // While being built: the best profit and its award line of each category, and the
+    // sums of the categories (0-4) and the day types (5-8).
+    std::array<qint64, 5> m_best{};
+    std::array<QString, 5> m_winners;
+    std::array<ReportColumn, 9> m_groups{};
 };
 
 } // namespace tama
