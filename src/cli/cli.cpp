@@ -20,6 +20,9 @@ namespace {
 const QString kProgram = u"tamanote-cli"_s;
 const QString kVersion = u"2.0"_s;
 
+// Set when a command has reported an output failure itself, so it is not said twice.
+bool outputFailureReported = false;
+
 const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS]
 
 タマノートのデータフォルダを読み取り専用で調べます。データフォルダのファイルを作ったり
@@ -212,6 +215,7 @@ void Context::json(const QJsonObject &object) const { out.write(QJsonDocument(ob
 int Context::outputFailed() const
 {
     errorLine(u"出力を書き込めませんでした"_s);
+    outputFailureReported = true;
     return 1;
 }
 
@@ -283,10 +287,12 @@ int run(const QStringList &arguments)
     QFile err;
     if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly))
         return 1;
+    outputFailureReported = false;
     const int status = run(arguments, out, err);
     // Output that never reached its file (a full disk, a closed pipe) is a failure.
     if (!out.flush() || out.error() != QFileDevice::NoError) {
-        write(err, kProgram + u": 出力を書き込めませんでした\n"_s);
+        if (!outputFailureReported)
+            write(err, kProgram + u": 出力を書き込めませんでした\n"_s);
         return status == 0 ? 1 : status;
     }
     return status;

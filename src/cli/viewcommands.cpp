@@ -142,6 +142,21 @@ int listCommand(const Context &c) {
     std::optional<YearListFilter> filter;
     if (c.has(u"all"_s)) {
         filter = YearListFilter::everything();
+    } else if (stores.isEmpty() && models.isEmpty()) {
+        // Everything selected: only the entries the diary's cards can match matter, so
+        // the diary's keys are gathered first and the store file and catalogues are
+        // then read for those alone, however large they are.
+        QSet<QString> storeKeys;
+        QSet<QString> modelKeys;
+        auto gather = [](QSet<QString> &keys, QStringView key) {
+            if (!keys.contains(QString::fromRawData(key.data(), key.size()))) keys.insert(key.toString());
+        };
+        readDiary(c, fileName, [&](int, const CardRecord &card) {
+            const CardText text(card);
+            gather(storeKeys, YearListFilter::storeKey(text));
+            gather(modelKeys, YearListFilter::modelKey(text));
+        });
+        filter = YearListFilter::initialFor(c.folder, storeKeys, modelKeys);
     } else {
         QStringList unknown;
         QList<FilterEntry> storeEntries =

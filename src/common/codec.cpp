@@ -49,6 +49,23 @@ char16_t normaliseChar(char16_t c)
     }
 }
 
+// ICU's windows-31j table is IBM's, which swaps three control codes (0x1A, 0x1C and
+// 0x7F) against Unicode; Windows' code page 932 maps them as they are. Encoding hands
+// ICU the code points it turns into the right bytes; the decode tables are put right.
+QString forIcuEncoding(const QString &s)
+{
+    QString out = s;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        switch (out[i].unicode()) {
+        case 0x1A: out[i] = QChar(0x1C); break; // ICU writes U+001C as 0x1A
+        case 0x1C: out[i] = QChar(0x7F); break; // ... U+007F as 0x1C
+        case 0x7F: out[i] = QChar(0x1A); break; // ... U+001A as 0x7F
+        default: break;
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 QString normalise(const QString &s)
@@ -63,9 +80,10 @@ EncodeResult encode(const QString &input)
 {
     EncodeResult r;
     const QString s = normalise(input);
+    const QString icuInput = forIcuEncoding(s);
     UConverter *cnv = converter();
-    const UChar *src = reinterpret_cast<const UChar *>(s.utf16());
-    const UChar *srcEnd = src + s.size();
+    const UChar *src = reinterpret_cast<const UChar *>(icuInput.utf16());
+    const UChar *srcEnd = src + icuInput.size();
     const UChar *const srcStart = src;
     r.bytes.resize(s.size() * 2 + 8);
     char *dst = r.bytes.data();
@@ -153,6 +171,8 @@ const DecodeTables &decodeTables()
                     t->pair[b][u] = ch;
             }
         }
+        for (char16_t c : {0x1A, 0x1C, 0x7F}) // see forIcuEncoding
+            t->single[c] = c;
         t->asciiDecodable = true;
         for (int b = 0; b < 0x80; ++b)
             t->asciiDecodable = t->asciiDecodable && t->single[b] != kNone && !t->lead[b];

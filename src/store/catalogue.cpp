@@ -91,13 +91,16 @@ ModelCatalogue::ModelCatalogue(const DataFolder &folder, const CategoryInfo &cat
 
 QStringList ModelCatalogue::list() const
 {
-    RecordFile f(m_path, *m_category->layout, m_readOnly ? RecordFile::Mode::ReadOnly : RecordFile::Mode::Create);
     QStringList out;
-    const QList<QByteArray> raw = f.readAllRaw();
-    out.reserve(raw.size());
-    for (const QByteArray &b : raw)
-        out.append(trimRight(Record::fromBytes(*m_category->layout, b).field(0)));
+    forEachName([&](const QString &name) { out.append(name); });
     return out;
+}
+
+void ModelCatalogue::forEachName(const std::function<void(const QString &name)> &visit) const
+{
+    const RecordLayout &layout = *m_category->layout;
+    const RecordFile f(m_path, layout, m_readOnly ? RecordFile::Mode::ReadOnly : RecordFile::Mode::Create);
+    f.forEachRaw([&](int, const char *bytes) { visit(trimRight(fieldOf(layout, 0, bytes))); });
 }
 
 std::optional<QString> ModelCatalogue::add(const QString &text)
@@ -107,9 +110,12 @@ std::optional<QString> ModelCatalogue::add(const QString &text)
         throw StoreError(StoreError::Kind::Invalid, QString(), u"機種名が空です"_s);
     requireEncodable(stored, u"機種名"_s);
     RecordFile f(m_path, *m_category->layout);
-    for (const QByteArray &b : f.readAllRaw())
-        if (trimRight(Record::fromBytes(*m_category->layout, b).field(0).left(15)) == stored)
-            return std::nullopt;
+    bool present = false;
+    f.forEachRaw([&](int, const char *bytes) {
+        present = present || trimRight(fieldOf(*m_category->layout, 0, bytes).left(15)) == stored;
+    });
+    if (present)
+        return std::nullopt;
     Record r(*m_category->layout);
     r.setField(0, stored);
     f.append(r);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace tama {
@@ -44,6 +45,8 @@ public:
 
     // ModelName of every record, trimmed at the right, in record order.
     QStringList list() const;
+    // The same names one at a time, without holding the list.
+    void forEachName(const std::function<void(const QString &name)> &visit) const;
     // Adds the stored form unless present; the name added, or nothing.
     std::optional<QString> add(const QString &text);
     // Removes the model at list position p, every other record kept byte for byte.

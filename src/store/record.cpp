@@ -102,6 +102,17 @@ QByteArray Record::toBytes() const
     return out;
 }
 
+QString fieldOf(const RecordLayout &layout, int i, const char *recordBytes)
+{
+    const int w = layout.field(i).width;
+    QString text(w, Qt::Uninitialized);
+    auto *out = reinterpret_cast<char16_t *>(text.data());
+    qsizetype bad = -1;
+    const qsizetype n = cp932::decodeInto(recordBytes + layout.offset(i), w, out, &bad);
+    std::fill(out + n, out + w, u' ');
+    return text;
+}
+
 void requireEncodable(const QString &text, const QString &label)
 {
     if (auto bad = cp932::firstUnencodable(text))

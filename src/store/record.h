@@ -75,6 +75,9 @@ private:
     quint32 m_changed = 0;  // one bit per field; layouts have fewer than 32 fields
 };
 
+// Field i of a record's bytes, decoded as Record::field would, without making a record.
+QString fieldOf(const RecordLayout &layout, int i, const char *recordBytes);
+
 // Checks that every character of text can be stored; throws StoreError(Encoding)
 // naming the label and the character otherwise.
 void requireEncodable(const QString &text, const QString &label);

@@ -40,13 +40,15 @@ StoreFile::StoreFile(const DataFolder &folder, bool readOnly)
 
 QStringList StoreFile::list() const
 {
-    RecordFile f(m_path, storeLayout(), m_readOnly ? RecordFile::Mode::ReadOnly : RecordFile::Mode::Create);
     QStringList out;
-    const QList<QByteArray> raw = f.readAllRaw();
-    out.reserve(raw.size());
-    for (const QByteArray &b : raw)
-        out.append(trimRight(Record::fromBytes(storeLayout(), b).field(0)));
+    forEachName([&](const QString &name) { out.append(name); });
     return out;
+}
+
+void StoreFile::forEachName(const std::function<void(const QString &name)> &visit) const
+{
+    const RecordFile f(m_path, storeLayout(), m_readOnly ? RecordFile::Mode::ReadOnly : RecordFile::Mode::Create);
+    f.forEachRaw([&](int, const char *bytes) { visit(trimRight(fieldOf(storeLayout(), 0, bytes))); });
 }
 
 std::optional<QString> StoreFile::add(const QString &text)
@@ -56,10 +58,12 @@ std::optional<QString> StoreFile::add(const QString &text)
         throw StoreError(StoreError::Kind::Invalid, QString(), u"店名が空です"_s);
     requireEncodable(stored, u"店名"_s);
     RecordFile f(m_path, storeLayout());
-    const QList<QByteArray> raw = f.readAllRaw();
-    for (const QByteArray &b : raw)
-        if (trimRight(Record::fromBytes(storeLayout(), b).field(0).left(10)) == stored)
-            return std::nullopt;
+    bool present = false;
+    f.forEachRaw([&](int, const char *bytes) {
+        present = present || trimRight(fieldOf(storeLayout(), 0, bytes).left(10)) == stored;
+    });
+    if (present)
+        return std::nullopt;
     Record r(storeLayout());
     r.setField(0, stored);
     f.append(r);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace tama {
@@ -26,6 +27,8 @@ public:
 
     // StoreName of every record, trimmed at the right, in record order.
     QStringList list() const;
+    // The same names one at a time, without holding the list.
+    void forEachName(const std::function<void(const QString &name)> &visit) const;
     // Adds the stored form of text unless that store exists. Returns the name added,
     // or nothing when it was already there. Refuses an empty name and a full file.
     std::optional<QString> add(const QString &text);

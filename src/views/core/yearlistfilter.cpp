@@ -67,6 +67,32 @@ YearListFilter YearListFilter::initial(const DataFolder &folder) {
                           allSelected(modelEntries(folder, QList<bool>(5, true))));
 }
 
+YearListFilter YearListFilter::initialFor(const DataFolder &folder, const QSet<QString> &storeKeys,
+                                          const QSet<QString> &modelKeys) {
+    QList<FilterEntry> stores;
+    StoreFile(folder, true).forEachName([&](const QString &name) {
+        if (storeKeys.contains(trimRight(name))) stores.append({name, true});
+    });
+    QList<FilterEntry> models;
+    for (int i = 0; i < 5; ++i) {
+        const CategoryInfo *category = categoryByCardCode(QString::number(i + 1));
+        ModelCatalogue(folder, *category, true).forEachName([&](const QString &name) {
+            if (modelKeys.contains(trimRight(name))) models.append({name, true});
+        });
+    }
+    return YearListFilter(std::move(stores), std::move(models));
+}
+
+QStringView YearListFilter::storeKey(const CardText &card) {
+    using namespace viewtext;
+    return trimmedRight(leftOf(card.field(CardRecord::StoreName), 10));
+}
+
+QStringView YearListFilter::modelKey(const CardText &card) {
+    using namespace viewtext;
+    return trimmedRight(leftOf(card.field(CardRecord::ModelName), 15));
+}
+
 YearListFilter YearListFilter::everything() {
     return YearListFilter();
 }
@@ -82,8 +108,7 @@ bool YearListFilter::passes(const CardRecord &card) const {
 bool YearListFilter::passes(const CardText &card) const {
     using namespace viewtext;
     if (!m_filters) return true;
-    if (!m_storeSet.contains(rawText(trimmedRight(leftOf(card.field(CardRecord::StoreName), 10))))) return false;
-    return m_modelSet.contains(rawText(trimmedRight(leftOf(card.field(CardRecord::ModelName), 15))));
+    return m_storeSet.contains(rawText(storeKey(card))) && m_modelSet.contains(rawText(modelKey(card)));
 }
 
 } // namespace tama

@@ -34,6 +34,16 @@ class YearListFilter {
 
     // Everything selected, as the filter window opens.
     static YearListFilter initial(const DataFolder &folder);
+    // The same filter for cards whose keys (the first 10 characters of the store name,
+    // the first 15 of the model name, trimmed at the right) are among these: it lets the
+    // same cards pass but holds only the entries that match one of the keys, so that
+    // catalogues at their largest need not be held to list a diary.
+    static YearListFilter initialFor(const DataFolder &folder, const QSet<QString> &storeKeys,
+                                     const QSet<QString> &modelKeys);
+    // The keys of a card as initialFor takes them; they refer to the card's text.
+    static QStringView storeKey(const CardText &card);
+    static QStringView modelKey(const CardText &card);
+
     // No filter at all: every card passes.
     static YearListFilter everything();
 
