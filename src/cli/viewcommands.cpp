@@ -10,6 +10,7 @@
 #include "store/diary.h"
 #include "store/storeerror.h"
 #include "views/core/monthgraph.h"
+#include "views/core/viewtext.h"
 #include "views/core/yearlist.h"
 #include "views/core/yearlistfilter.h"
 #include "views/core/yearlistsorter.h"
@@ -297,11 +298,17 @@ int graphCommand(const Context &c) {
     const bool png = c.values.contains(u"png"_s);
     if (png && c.value(u"png"_s).isEmpty()) throw UsageError{u"--png にファイル名を指定してください"_s};
 
-    QList<CardRecord> cards;
-    const bool sound = readDiary(c, fileName, [&](int, const CardRecord &card) { cards.append(card); });
+    // The span needs only the first and the last card, and the graph only the cards of
+    // its month: every other card is held as one shared blank (no date, never in a
+    // month), so that the largest diary costs a pointer a card.
+    QList<CardRecord> ends;
+    {
+        const DiaryFile diary(c.folder, fileName, RecordFile::Mode::ReadOnly);
+        if (diary.count() > 0) ends = {diary.readOrBlank(1), diary.readOrBlank(diary.count())};
+    }
     // Without cards there is no card screen to take the month from: today's month stands in.
     const MonthSpan span =
-        cards.isEmpty() ? MonthSpan{diaryYear, today.month(), 1} : MonthGraph::monthSpan(cards, diaryYear, 0, 0);
+        ends.isEmpty() ? MonthSpan{diaryYear, today.month(), 1} : MonthGraph::monthSpan(ends, diaryYear, 0, 0);
     int value = std::clamp(span.span, span.minimum(), span.maximum());
     if (c.values.contains(u"value"_s)) {
         bool ok = false;
@@ -311,6 +318,19 @@ int graphCommand(const Context &c) {
                              QString::number(span.maximum()) + u" です: "_s + c.value(u"value"_s)};
     }
     const auto [year, month] = MonthGraph::monthAt(span, value);
+
+    const CardRecord blank;
+    QList<CardRecord> cards;
+    const bool sound = readDiary(
+        c, fileName,
+        [&](int, const CardRecord &card) {
+            using namespace viewtext;
+            const CardText text(card);
+            const QStringView date = text.field(CardRecord::VisitDate);
+            const bool inMonth = valueOf(leftOf(date, 4)) == year && valueOf(midOf(date, 4, 2)) == month;
+            cards.append(inMonth ? card : blank);
+        },
+        [&](int count) { cards.reserve(count); });
     const MonthGraph graph(cards, year, month, settings, MonthGraph::extendsToMonthEnd(month, diaryYear, today));
 
     if (png) {
