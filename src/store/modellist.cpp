@@ -4,9 +4,12 @@
 #include "storeerror.h"
 #include "textfile.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -33,6 +36,14 @@ bool ModelListFile::exists() const { return QFileInfo::exists(m_path); }
 void ModelListFile::ensure() const
 {
     if (!exists())
+        textfile::ensureExists(m_path);
+}
+
+void ModelListFile::ensureForReading() const
+{
+    // Looking at a store in a folder that cannot be written (a read-only copy of the
+    // data) reads the missing list as empty instead of failing to create it.
+    if (!exists() && ::access(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), W_OK) == 0)
         textfile::ensureExists(m_path);
 }
 
@@ -71,14 +82,14 @@ QStringList ModelListFile::compose(const QList<ModelListEntry> &entries)
 QList<ModelListEntry> ModelListFile::read(bool create) const
 {
     if (create)
-        ensure();
+        ensureForReading();
     return parse(textfile::readLines(m_path).lines);
 }
 
 QStringList ModelListFile::section(const QString &marker, bool create) const
 {
     if (create)
-        ensure();
+        ensureForReading();
     const QStringList lines = textfile::readLines(m_path).lines;
     QStringList out;
     qsizetype i = 0;

@@ -30,8 +30,8 @@ public:
     // Creates the file empty when it does not exist.
     void ensure() const;
 
-    // Reads the entries, creating the file first when create is set (the windows' way);
-    // otherwise a missing file is an empty list.
+    // Reads the entries, creating the file first when create is set (the windows' way)
+    // and the folder can be written; otherwise a missing file is an empty list.
     QList<ModelListEntry> read(bool create = true) const;
     // The model lines of the section whose header line starts with marker ("# 3"):
     // the lines after it up to the next line beginning with "#".
@@ -45,6 +45,8 @@ public:
     static QStringList compose(const QList<ModelListEntry> &entries);
 
 private:
+    void ensureForReading() const;
+
     QString m_fileName;
     QString m_path;
 };

@@ -130,9 +130,16 @@ void TestStoreFailures::readOnlyFolder() {
             QVERIFY2(dir.read(it.key()) == it.value(),
                      qPrintable(QString::fromUtf8(op.name) + u": "_s + it.key()));
     }
-    // Reading still works.
+    // Reading still works, and a store without a model list reads as having none
+    // instead of failing to create the empty list.
     QCOMPARE(UserList(folder).readAll().size(), 204);
     QCOMPARE(StoreFile(folder).list().size(), 51);
+    const ModelListFile unlisted(folder, u"まだない店"_s);
+    QVERIFY(!unlisted.exists());
+    QCOMPARE(unlisted.read().size(), 0);
+    QCOMPARE(unlisted.section(u"# 3"_s).size(), 0);
+    QVERIFY(!unlisted.exists());
+    QCOMPARE(dir.files(), QStringList(files.keys()));
 
     if (!mount) QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
