@@ -12,14 +12,22 @@ scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 
 jobs=$(nproc 2>/dev/null || echo 2)
+phase() { echo "== $1 ($((SECONDS / 60)) min $((SECONDS % 60)) s so far)"; }
 
+phase "build"
 cmake --preset default >/dev/null
 cmake --build --preset default -j"$jobs"
+phase "tests"
 ctest --preset default -j"$jobs"
 
 if [ "$quick" -eq 0 ]; then
+  phase "sanitizer build"
   cmake --preset asan >/dev/null
   cmake --build --preset asan -j"$jobs"
+  phase "tests under the sanitizers"
   ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --preset asan -j"$jobs"
+  phase "fuzzing"
   scripts/fuzz.sh "${TAMANOTE_FUZZ_SECONDS:-10}"
 fi
+phase "done"
+
