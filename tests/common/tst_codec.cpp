@@ -1,6 +1,12 @@
 #include "common/codec.h"
 #include "support/testsupport.h"
 
+#include <QRandomGenerator>
+
+#include <unicode/ucnv.h>
+
+#include <vector>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;
 using tama::test::hex;
@@ -20,7 +26,114 @@ class TestCodec : public QObject {
     void encodeField_data();
     void encodeField();
     void encodeFieldNeverSplits();
+    void findUndecodableAgreesWithDecoding();
+    void badByteAroundTheEightByteSteps();
+    void decodeMatchesTheConverter();
 };
+
+namespace {
+
+// What ICU's own converter makes of the bytes, used as the reference: decoded up to
+// each undecodable sequence, which becomes U+FFFD, then on after it. ICU's table is
+// IBM's, which swaps three control codes; code page 932 maps them as they are.
+struct Reference {
+    QString text;
+    qsizetype firstBad = -1;
+    qsizetype firstBadLength = 0;
+};
+
+Reference referenceDecode(const QByteArray &bytes)
+{
+    UErrorCode e = U_ZERO_ERROR;
+    UConverter *cnv = ucnv_open("windows-31j", &e);
+    Q_ASSERT(U_SUCCESS(e));
+    ucnv_setFallback(cnv, false);
+    ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &e);
+    Reference r;
+    const char *const begin = bytes.constData();
+    const char *src = begin;
+    const char *const end = begin + bytes.size();
+    std::vector<UChar> buf(size_t(bytes.size()) + 4);
+    while (true) {
+        UChar *dst = buf.data();
+        UErrorCode err = U_ZERO_ERROR;
+        ucnv_toUnicode(cnv, &dst, buf.data() + buf.size(), &src, end, nullptr, true, &err);
+        r.text += QStringView(buf.data(), dst - buf.data());
+        if (U_SUCCESS(err))
+            break;
+        char invalid[8];
+        int8_t len = sizeof invalid;
+        UErrorCode e2 = U_ZERO_ERROR;
+        ucnv_getInvalidChars(cnv, invalid, &len, &e2);
+        if (r.firstBad < 0) {
+            r.firstBad = (src - begin) - len;
+            r.firstBadLength = len;
+        }
+        r.text += QChar(0xFFFD);
+        ucnv_reset(cnv);
+        if (src >= end)
+            break;
+    }
+    ucnv_close(cnv);
+    for (QChar &c : r.text) {
+        switch (c.unicode()) {
+        case 0x1C: c = QChar(0x1A); break; // byte 0x1A
+        case 0x7F: c = QChar(0x1C); break; // byte 0x1C
+        case 0x1A: c = QChar(0x7F); break; // byte 0x7F
+        default: break;
+        }
+    }
+    return r;
+}
+
+// Random bytes drawn from the classes the decoder treats differently.
+QByteArray randomBytes(QRandomGenerator &rng, int length, int asciiWeight)
+{
+    static const unsigned char odd[] = {0x80, 0xA0, 0xFD, 0xFE, 0xFF, 0x7F, 0x00, 0x5C};
+    QByteArray b;
+    for (int i = 0; i < length; ++i) {
+        const int k = rng.bounded(asciiWeight + 5);
+        unsigned char c;
+        if (k < asciiWeight)
+            c = uchar(rng.bounded(0x20, 0x80));
+        else if (k == asciiWeight)
+            c = uchar(rng.bounded(2) ? rng.bounded(0x81, 0xA0) : rng.bounded(0xE0, 0xFD)); // lead
+        else if (k == asciiWeight + 1)
+            c = uchar(rng.bounded(0x40, 0xFD)); // trail range
+        else if (k == asciiWeight + 2)
+            c = uchar(rng.bounded(0xA1, 0xE0)); // half-width kana
+        else if (k == asciiWeight + 3)
+            c = odd[rng.bounded(int(sizeof odd))];
+        else
+            c = uchar(rng.bounded(0x100));
+        b.append(char(c));
+    }
+    return b;
+}
+
+// Decodes with decodeInto into a buffer with a guard area after it, checks the guard
+// and returns the text, the bad offset and its length.
+QString decodeGuarded(const char *bytes, qsizetype size, qsizetype *bad, qsizetype *badLength)
+{
+    constexpr char16_t kGuard = 0xABCD;
+    std::vector<char16_t> out(size_t(size) + 16, kGuard);
+    *bad = -1;
+    *badLength = 0;
+    const qsizetype n = cp932::decodeInto(bytes, size, out.data(), bad, badLength);
+    if (n < 0 || n > size)
+        return u"<count out of range>"_s;
+    for (size_t i = size_t(n); i < out.size(); ++i)
+        if (out[i] != kGuard)
+            return u"<written beyond the count>"_s;
+    return QString(reinterpret_cast<const QChar *>(out.data()), n);
+}
+
+QByteArray describe(const QByteArray &bytes, qsizetype size)
+{
+    return bytes.left(size).toHex(' ') + " (size " + QByteArray::number(size) + ')';
+}
+
+} // namespace
 
 void TestCodec::encodeKnown_data() {
     QTest::addColumn<QString>("text");
@@ -178,6 +291,122 @@ void TestCodec::encodeFieldNeverSplits() {
         while (kept.endsWith(u' ') && !cp932::normalise(text).startsWith(kept))
             kept.chop(1);
         QVERIFY2(cp932::normalise(text).startsWith(kept), qPrintable(QString::number(width) + u' ' + d.text));
+    }
+}
+
+// findUndecodable, decodeInto and ICU agree on where the first undecodable sequence
+// starts, for whole strings and for pieces of them whose following bytes must not count.
+void TestCodec::findUndecodableAgreesWithDecoding() {
+    QRandomGenerator rng(932);
+    for (int round = 0; round < 20000; ++round) {
+        const int length = rng.bounded(0, 48);
+        const QByteArray bytes = randomBytes(rng, length, round % 2 ? 40 : 3);
+        // A piece of the bytes: whatever follows it in memory must be ignored.
+        const int from = length ? rng.bounded(0, length) : 0;
+        const int size = length ? rng.bounded(0, length - from + 1) : 0;
+        const QByteArray piece = bytes.mid(from, size);
+        const Reference ref = referenceDecode(piece);
+
+        const qsizetype found = cp932::findUndecodable(bytes.constData() + from, size);
+        qsizetype bad, badLength;
+        const QString text = decodeGuarded(bytes.constData() + from, size, &bad, &badLength);
+        const QByteArray where = describe(piece, size);
+        QVERIFY2(found == ref.firstBad, where.constData());
+        QVERIFY2(bad == ref.firstBad, where.constData());
+        if (bad >= 0)
+            QVERIFY2(badLength == ref.firstBadLength, where.constData());
+        QVERIFY2(text == ref.text, where.constData());
+    }
+}
+
+// Mostly ASCII with one odd byte at every position around the 8-byte steps of the
+// quick path, and a lead byte cut off at the end of the piece.
+void TestCodec::badByteAroundTheEightByteSteps() {
+    static const char odd[][2] = {{'\x80', 0}, {'\xA0', 0}, {'\xFD', 0}, {'\xFE', 0}, {'\xFF', 0},
+                                  {'\x82', ' '}, {'\x82', '\x7F'}, {'\xEB', '\x40'}};
+    for (int length = 1; length <= 34; ++length) {
+        for (int at = 0; at < length; ++at) {
+            for (const auto &o : odd) {
+                QByteArray bytes(length, 'a');
+                for (int i = 0; i < length; ++i)
+                    bytes[i] = char('A' + i % 26);
+                bytes[at] = o[0];
+                if (o[1] && at + 1 < length)
+                    bytes[at + 1] = o[1];
+                const Reference ref = referenceDecode(bytes);
+                const QByteArray where = describe(bytes, length);
+                QVERIFY2(ref.firstBad == at, where.constData()); // each odd start is undecodable
+                QCOMPARE(cp932::findUndecodable(bytes.constData(), length), qsizetype(at));
+                qsizetype bad, badLength;
+                const QString text = decodeGuarded(bytes.constData(), length, &bad, &badLength);
+                QCOMPARE(bad, qsizetype(at));
+                QVERIFY2(text == ref.text, where.constData());
+                // Everything before the odd byte is plain ASCII and comes out as it is.
+                QCOMPARE(text.left(at), QString::fromLatin1(bytes.left(at)));
+            }
+        }
+        // A lead byte at the end of the piece, completed only by a byte beyond it.
+        QByteArray bytes(length, 'x');
+        bytes[length - 1] = '\x82';
+        bytes.append('\x60');
+        QCOMPARE(cp932::findUndecodable(bytes.constData(), length), qsizetype(length - 1));
+        qsizetype bad, badLength;
+        const QString text = decodeGuarded(bytes.constData(), length, &bad, &badLength);
+        QCOMPARE(bad, qsizetype(length - 1));
+        QCOMPARE(badLength, qsizetype(1));
+        QCOMPARE(text, QString(length - 1, u'x') + QChar(0xFFFD));
+        // With the byte inside the piece it is one character.
+        QCOMPARE(cp932::findUndecodable(bytes.constData(), length + 1), qsizetype(-1));
+        QCOMPARE(decodeGuarded(bytes.constData(), length + 1, &bad, &badLength), QString(length - 1, u'x') + u"Ａ"_s);
+    }
+}
+
+// Sound text of every kind, long and short, decodes exactly as the converter decodes
+// it, whatever the alignment of its ASCII runs.
+void TestCodec::decodeMatchesTheConverter() {
+    // Every assigned double-byte character, and every single byte that decodes.
+    QList<QByteArray> chars;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!cp932::isLeadByte(uchar(lead)))
+            continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            const char two[2] = {char(lead), char(trail)};
+            if (referenceDecode(QByteArray(two, 2)).firstBad < 0)
+                chars.append(QByteArray(two, 2));
+        }
+    }
+    QVERIFY(chars.size() > 7000);
+    for (int b = 0; b < 0x100; ++b) {
+        const char one = char(b);
+        if (!cp932::isLeadByte(uchar(b)) && referenceDecode(QByteArray(&one, 1)).firstBad < 0)
+            chars.append(QByteArray(&one, 1));
+    }
+    QByteArray all;
+    for (const QByteArray &c : chars)
+        all += c;
+    const cp932::DecodeResult whole = cp932::decode(all);
+    QVERIFY(whole.ok());
+    QCOMPARE(whole.text, referenceDecode(all).text);
+
+    // Sound pieces with ASCII runs of every length in between.
+    QRandomGenerator rng(31);
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray bytes;
+        const int parts = rng.bounded(1, 8);
+        for (int p = 0; p < parts; ++p) {
+            const int run = rng.bounded(0, 20);
+            for (int i = 0; i < run; ++i)
+                bytes.append(char(rng.bounded(0, 0x80)));
+            const int n = rng.bounded(0, 4);
+            for (int i = 0; i < n; ++i)
+                bytes.append(chars[rng.bounded(int(chars.size()))]);
+        }
+        const Reference ref = referenceDecode(bytes);
+        QVERIFY2(ref.firstBad < 0, describe(bytes, bytes.size()).constData());
+        QCOMPARE(cp932::findUndecodable(bytes.constData(), bytes.size()), qsizetype(-1));
+        qsizetype bad, badLength;
+        QCOMPARE(decodeGuarded(bytes.constData(), bytes.size(), &bad, &badLength), ref.text);
+        QCOMPARE(bad, qsizetype(-1));
     }
 }
 

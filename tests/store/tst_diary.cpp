@@ -4,6 +4,9 @@
 #include "support/testsupport.h"
 
 #include <QCryptographicHash>
+#include <QRandomGenerator>
+
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;
@@ -31,6 +34,45 @@ QByteArray cards(int n, char first) {
     return out;
 }
 
+// Record n of a test diary: its number at both ends, a letter of its own in between.
+QByteArray numbered(int n) {
+    QByteArray b(240, char('A' + n % 26));
+    const QByteArray number = QByteArray::number(n).rightJustified(10, '0');
+    b.replace(0, 10, number);
+    b.replace(230, 10, number);
+    return b;
+}
+
+QByteArray numberedCards(int n) {
+    QByteArray out;
+    for (int i = 1; i <= n; ++i)
+        out += numbered(i);
+    return out;
+}
+
+// Every field but the impression read both ways, and each field read into a buffer
+// with a guard after it.
+void checkCardText(const CardRecord &card, const char *what) {
+    const CardText text(card);
+    for (int f = CardRecord::VisitDate; f < CardRecord::Impression; ++f) {
+        const auto field = CardRecord::Field(f);
+        const int width = tama::cardLayout().field(f).width;
+        const QString expected = card.field(field);
+        QVERIFY2(expected.size() == width, what);
+        QVERIFY2(text.field(field) == expected, qPrintable(QString::fromLatin1(what) + u' ' + QString::number(f) +
+                                                           u" <"_s + text.field(field).toString() + u"> <"_s +
+                                                           expected + u'>'));
+    }
+    for (int f = 0; f < tama::cardLayout().fieldCount(); ++f) {
+        const int width = tama::cardLayout().field(f).width;
+        std::vector<char16_t> out(size_t(width) + 8, u'#');
+        card.record().fieldInto(f, out.data());
+        QVERIFY2(QStringView(out.data(), width) == card.record().field(f), what);
+        for (size_t i = size_t(width); i < out.size(); ++i)
+            QVERIFY2(out[i] == u'#', what);
+    }
+}
+
 } // namespace
 
 class TestDiary : public QObject {
@@ -47,6 +89,10 @@ class TestDiary : public QObject {
     void candidates();
     void rewrite();
     void limit();
+    void cardTextMatchesFields();
+    void cardTextOfRandomRecords();
+    void forEachVisitsWholeRecords_data();
+    void forEachVisitsWholeRecords();
 };
 
 void TestDiary::fileName_data() {
@@ -216,6 +262,119 @@ void TestDiary::limit() {
 
     diary.setCandidate(32766, true); // the last card can still be changed
     QVERIFY(diary.read(32766)->isCandidate());
+}
+
+// CardText reads a field exactly as CardRecord does: double-byte text, bytes that do
+// not decode, a lead byte cut off by the end of its field, and edited fields.
+void TestDiary::cardTextMatchesFields() {
+    const CardRecord sound(Record::fromBytes(tama::cardLayout(), cardBytes()));
+    checkCardText(sound, "sound");
+    const CardText soundText(sound);
+    QCOMPARE(soundText.field(CardRecord::VisitDate), u"19990123土 "_s);
+    QCOMPARE(soundText.field(CardRecord::StoreName), u"ＡＢＣ"_s + QString(17, u' '));
+    QCOMPARE(soundText.field(CardRecord::ModelName), u"海物語"_s + QString(27, u' '));
+    QCOMPARE(soundText.field(CardRecord::DayType), u"111"_s);
+
+    // 本店 then FF, and a lead byte at the end of the store name that the category's byte
+    // would complete: each field is decoded on its own.
+    QByteArray damaged = cardBytes();
+    damaged.replace(18, 20, hex("96 7B 93 58") + hex("FF") + spaces(14) + hex("82"));
+    damaged[38] = '\x60';                                       // Category: a backquote
+    damaged.replace(39, 30, QByteArray(29, 'm') + hex("8A"));     // ModelName: lead byte last
+    damaged.replace(0, 10, "1999" + hex("B1 DD") + "01" + hex("93 79")); // half-width kana
+    const CardRecord bad(Record::fromBytes(tama::cardLayout(), damaged));
+    QVERIFY(bad.record().hadUndecodableBytes());
+    checkCardText(bad, "damaged");
+    const CardText badText(bad);
+    QCOMPARE(badText.field(CardRecord::StoreName), u"本店\uFFFD"_s + QString(14, u' ') + u"\uFFFD"_s + QString(2, u' '));
+    QCOMPARE(badText.field(CardRecord::Category), u"`"_s);
+    QCOMPARE(badText.field(CardRecord::ModelName), QString(29, u'm') + u"\uFFFD"_s);
+    QCOMPARE(badText.field(CardRecord::VisitDate), u"1999ｱﾝ01土 "_s);
+    QCOMPARE(badText.field(CardRecord::Investment), u"0045"_s);
+
+    // Edited fields come from the edits, the others still from the bytes.
+    CardRecord edited = bad;
+    edited.setField(CardRecord::StoreName, u"駅前"_s);
+    edited.markCandidate();
+    edited.setField(CardRecord::ModelName, u"ＣＲ"_s + QString(40, u'x'));
+    edited.setField(CardRecord::Investment, u"12"_s);
+    edited.setField(CardRecord::Impression, u"感想"_s);
+    checkCardText(edited, "edited");
+    const CardText editedText(edited);
+    QCOMPARE(editedText.field(CardRecord::StoreName), u"駅前"_s + QString(18, u' '));
+    QCOMPARE(editedText.field(CardRecord::VisitDate), u"R999ｱﾝ01土 "_s);
+    QCOMPARE(editedText.field(CardRecord::ModelName), u"ＣＲ"_s + QString(28, u'x'));
+    QCOMPARE(editedText.field(CardRecord::Investment), u"12  "_s);
+    QCOMPARE(editedText.field(CardRecord::Category), u"`"_s);
+    QCOMPARE(edited.field(CardRecord::Impression), u"感想"_s + QString(158, u' '));
+
+    // A blank card and one set to the text it already held.
+    checkCardText(CardRecord(), "blank");
+    CardRecord same = sound;
+    same.setField(CardRecord::StoreName, u"ＡＢＣ"_s);
+    checkCardText(same, "same text");
+    QCOMPARE(same.record().toBytes(), cardBytes());
+}
+
+// Random bytes, random edits: both readings always agree.
+void TestDiary::cardTextOfRandomRecords() {
+    QRandomGenerator rng(240);
+    static const char *const texts[] = {"", "A", "ＡＢ", "自動ｱ", "R", " 930", "1234567890123", "海物語 CR"};
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray bytes(240, ' ');
+        for (int i = 0; i < 240; ++i) {
+            const int k = rng.bounded(6);
+            bytes[i] = char(k < 3 ? rng.bounded(0x20, 0x7F) : k == 3 ? rng.bounded(0x81, 0xA0) : rng.bounded(0x100));
+        }
+        CardRecord card(Record::fromBytes(tama::cardLayout(), bytes));
+        const QByteArray label = "round " + QByteArray::number(round);
+        checkCardText(card, label.constData());
+        for (int e = rng.bounded(4); e > 0; --e)
+            card.setField(CardRecord::Field(rng.bounded(10)), QString::fromUtf8(texts[rng.bounded(8)]));
+        checkCardText(card, label.constData());
+        if (QTest::currentTestFailed())
+            return;
+    }
+}
+
+void TestDiary::forEachVisitsWholeRecords_data() {
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("tail");
+    // 273 records of 240 bytes fill one 64 KB block.
+    for (int n : {0, 1, 272, 273, 274, 546, 547, 1000})
+        QTest::newRow(qPrintable(QString::number(n))) << n << 0;
+    QTest::newRow("0 and a partial tail") << 0 << 100;
+    QTest::newRow("273 and a partial tail") << 273 << 1;
+    QTest::newRow("274 and a partial tail") << 274 << 239;
+}
+
+// Every whole record once, in order, with its own bytes; the partial tail never.
+void TestDiary::forEachVisitsWholeRecords() {
+    QFETCH(int, records);
+    QFETCH(int, tail);
+    TempFolder dir;
+    const QByteArray file = numberedCards(records) + QByteArray(tail, '9');
+    dir.write(u"taro.1999.dat"_s, file);
+    const DiaryFile diary(DataFolder(dir.path()), u"taro.1999.dat"_s, RecordFile::Mode::ReadOnly);
+    QCOMPARE(diary.count(), records);
+    QCOMPARE(diary.partialTail(), tail);
+
+    int expected = 1;
+    diary.forEach([&](int n, const CardRecord &card) {
+        QCOMPARE(n, expected);
+        QCOMPARE(card.record().rawBytes(), numbered(n));
+        ++expected;
+    });
+    QCOMPARE(expected, records + 1);
+
+    const QList<CardRecord> all = diary.readAll();
+    QCOMPARE(all.size(), qsizetype(records));
+    for (int i = 0; i < records; ++i)
+        QCOMPARE(all[i].record().rawBytes(), numbered(i + 1));
+    const QList<QByteArray> raw = diary.readAllRaw();
+    QCOMPARE(raw.size(), qsizetype(records));
+    for (int i = 0; i < records; ++i)
+        QCOMPARE(raw[i], file.mid(qsizetype(i) * 240, 240));
 }
 
 TAMA_TEST_MAIN(TestDiary)

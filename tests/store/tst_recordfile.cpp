@@ -2,6 +2,8 @@
 #include "store/storeerror.h"
 #include "support/testsupport.h"
 
+#include <cstring>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,6 +50,14 @@ template <typename F> StoreError::Kind errorKind(F &&f) {
 const QString kFile = u"data.dat"_s;
 const QString kScratch = u"t#e#m#p#.tmp"_s;
 
+// Records of any length, each different from the next.
+QByteArray patterned(int length, int count, int tail) {
+    QByteArray out(qsizetype(length) * count + tail, Qt::Uninitialized);
+    for (qsizetype i = 0; i < out.size(); ++i)
+        out[i] = char((i * 7 + i / length) % 251);
+    return out;
+}
+
 } // namespace
 
 class TestRecordFile : public QObject {
@@ -65,6 +75,8 @@ class TestRecordFile : public QObject {
     void rewriteTruncatesOldScratch();
     void scratchCompleteBeforeReplace();
     void crashBeforeReplaceKeepsOldFile();
+    void forEachRawBlocks_data();
+    void forEachRawBlocks();
 };
 
 void TestRecordFile::missingFile() {
@@ -248,6 +260,42 @@ void TestRecordFile::crashBeforeReplaceKeepsOldFile() {
     rewriteRecords(folder, target, kScratch, smallLayout(), {rec('b')});
     QCOMPARE(dir.read(kFile), rec('b'));
     QCOMPARE(dir.files(), QStringList{kFile});
+}
+
+void TestRecordFile::forEachRawBlocks_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("tail");
+    // 65536 / 7 leaves a remainder: blocks hold 9362 records.
+    QTest::newRow("7 bytes, one block") << 7 << 9362 << 0;
+    QTest::newRow("7 bytes, one past a block") << 7 << 9363 << 3;
+    QTest::newRow("1 byte, two blocks and one") << 1 << 65536 * 2 + 1 << 0;
+    // A record longer than a block: one record a read.
+    QTest::newRow("70000 bytes") << 70000 << 3 << 69999;
+    QTest::newRow("65536 bytes") << 65536 << 2 << 0;
+}
+
+void TestRecordFile::forEachRawBlocks() {
+    QFETCH(int, length);
+    QFETCH(int, records);
+    QFETCH(int, tail);
+    const RecordLayout layout(u"any"_s, {{u"All"_s, u"全部"_s, length}}, 1 << 30);
+    TempFolder dir;
+    const QByteArray bytes = patterned(length, records, tail);
+    dir.write(kFile, bytes);
+    const RecordFile file(dir.file(kFile), layout, RecordFile::Mode::ReadOnly);
+    QCOMPARE(file.count(), records);
+    int expected = 1;
+    bool same = true;
+    file.forEachRaw([&](int n, const char *data) {
+        same = same && n == expected && std::memcmp(data, bytes.constData() + qsizetype(n - 1) * length, size_t(length)) == 0;
+        ++expected;
+    });
+    QVERIFY(same);
+    QCOMPARE(expected, records + 1);
+    const QList<QByteArray> all = file.readAllRaw();
+    QCOMPARE(all.size(), qsizetype(records));
+    QCOMPARE(all.last(), bytes.mid(qsizetype(records - 1) * length, length));
 }
 
 TAMA_TEST_MAIN(TestRecordFile)

@@ -31,6 +31,18 @@ YearListFilter filterOf(const QList<FilterEntry> &stores, const QList<FilterEntr
     return YearListFilter(stores, models);
 }
 
+bool sameTotals(const YearListTotals &a, const YearListTotals &b) {
+    return a.investment == b.investment && a.cashOut == b.cashOut && a.profit == b.profit && a.minutes == b.minutes &&
+           a.investmentText == b.investmentText && a.cashOutText == b.cashOutText && a.profitText == b.profitText &&
+           a.profitColour == b.profitColour && a.rateText == b.rateText && a.rateColour == b.rateColour &&
+           a.perHourText == b.perHourText && a.perHourColour == b.perHourColour;
+}
+
+bool sameLine(const YearListLine &a, const YearListLine &b) {
+    return a.record == b.record && a.investmentYen == b.investmentYen && a.cashOutYen == b.cashOutYen &&
+           a.profitYen == b.profitYen && a.minutes == b.minutes && a.text == b.text && a.bounds == b.bounds;
+}
+
 } // namespace
 
 class TestYearList : public QObject {
@@ -45,6 +57,7 @@ class TestYearList : public QObject {
     void hoursOfPlay();
     void filterRule();
     void initialFilter();
+    void builtACardAtATime();
 };
 
 void TestYearList::exampleLine() {
@@ -271,6 +284,83 @@ void TestYearList::initialFilter() {
     QCOMPARE(YearListFilter::modelEntries(folder, {true, false, false, false, true}),
              QStringList({u"ｂ"_s, u"ｂ"_s}));
     QVERIFY(YearListFilter::modelEntries(folder, QList<bool>(5, false)).isEmpty());
+}
+
+// Built with add() and finish() from any card-count hint, the list is the list of all
+// cards at once: the No column as wide as the largest number listed needs, however
+// wide the hint made it while the cards were added.
+void TestYearList::builtACardAtATime() {
+    // 本店 up to 999, 支店 from 1000 to 9999, 駅前 at 10000.
+    auto storeOf = [](int n) { return n <= 999 ? u"本店"_s : n <= 9999 ? u"支店"_s : u"駅前"_s; };
+    QList<CardRecord> all;
+    for (int n = 1; n <= 10000; ++n)
+        all.append(makeCard({.start = u"1000"_s,
+                             .end = n % 3 ? u"1200"_s : u"1345"_s,
+                             .store = storeOf(n),
+                             .investment = test::digits4(n % 97),
+                             .cashOut = test::digits4(n * 7 % 151)}));
+
+    const FilterEntry x{u"Ｘ"_s, true};
+    const struct {
+        const char *name;
+        YearListFilter filter;
+        QStringList stores;
+    } filters[] = {
+        {"everything", YearListFilter::everything(), {u"本店"_s, u"支店"_s, u"駅前"_s}},
+        {"本店", filterOf({{u"本店"_s, true}}, {x}), {u"本店"_s}},
+        {"本店 and 支店", filterOf({{u"本店"_s, true}, {u"支店"_s, true}}, {x}), {u"本店"_s, u"支店"_s}},
+        {"支店", filterOf({{u"支店"_s, true}}, {x}), {u"支店"_s}},
+        {"駅前", filterOf({{u"駅前"_s, true}}, {x}), {u"駅前"_s}},
+    };
+
+    for (const int count : {999, 1000, 9999, 10000}) {
+        const QList<CardRecord> cards = all.mid(0, count);
+        for (const auto &f : filters) {
+            const YearList whole(cards, f.filter);
+            QList<int> listed;
+            for (int n = 1; n <= count; ++n)
+                if (f.stores.contains(storeOf(n)))
+                    listed.append(n);
+            const QByteArray where = QByteArray::number(count) + " cards, " + f.name;
+
+            // The list of all cards against each card's line in the width its largest
+            // listed number needs: that number's digits and a blank, at least 4.
+            const int width = listed.isEmpty() ? 4 : std::max(4, int(QString::number(listed.last()).size()) + 1);
+            QCOMPARE(whole.noCells(), width);
+            QCOMPARE(whole.lines().size(), listed.size());
+            for (qsizetype i = 0; i < listed.size(); ++i) {
+                const YearListLine expected = YearList::lineOf(listed[i], cards[listed[i] - 1], width);
+                QVERIFY2(sameLine(whole.lines()[i], expected), (where + " line " + QByteArray::number(i)).constData());
+                QCOMPARE(whole.lines()[i].bounds[YearListLine::Date], width);
+            }
+            if (QTest::currentTestFailed())
+                return;
+
+            for (const int hint : {0, 5, count - 1, count, count * 10 + 7, 1000000}) {
+                YearList built(f.filter, hint);
+                for (int n = 1; n <= count; ++n)
+                    built.add(n, cards[n - 1]);
+                built.finish();
+                const QByteArray what = where + ", hint " + QByteArray::number(hint);
+                QVERIFY2(built.noCells() == width, what.constData());
+                QVERIFY2(built.lines().size() == whole.lines().size(), what.constData());
+                for (qsizetype i = 0; i < built.lines().size(); ++i)
+                    QVERIFY2(sameLine(built.lines()[i], whole.lines()[i]),
+                             (what + " line " + QByteArray::number(i) + ": <" + built.lines()[i].text.toUtf8() +
+                              "> <" + whole.lines()[i].text.toUtf8() + '>')
+                                 .constData());
+                QVERIFY2(sameTotals(built.totals(), whole.totals()), what.constData());
+            }
+        }
+    }
+
+    // Nothing added: the usual width and zero totals, whatever the hint.
+    YearList empty(YearListFilter::everything(), 123456);
+    empty.finish();
+    QCOMPARE(empty.noCells(), 4);
+    QVERIFY(empty.lines().isEmpty());
+    QVERIFY(sameTotals(empty.totals(), YearList(QList<CardRecord>(), YearListFilter::everything()).totals()));
+    QCOMPARE(empty.totals().investmentText, u" 0"_s);
 }
 
 TAMA_TEST_MAIN(TestYearList)

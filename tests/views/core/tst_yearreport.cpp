@@ -3,6 +3,8 @@
 #include "views/core/textcells.h"
 #include "views/core/yearreport.h"
 
+#include <QRandomGenerator>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;
 using tama::test::CardSpec;
@@ -39,6 +41,18 @@ QList<ViewColour> colours(const YearReport &r, ReportCell ReportColumn::*cell) {
 
 const QString kNone = u"-----"_s;
 
+bool sameColumns(const YearReport &a, const YearReport &b) {
+    if (a.columns().size() != b.columns().size())
+        return false;
+    for (qsizetype i = 0; i < a.columns().size(); ++i) {
+        const ReportColumn &x = a.columns()[i], &y = b.columns()[i];
+        if (x.investment != y.investment || x.cashOut != y.cashOut || x.count != y.count || x.minutes != y.minutes ||
+            !(x.rate == y.rate) || !(x.hourly == y.hourly) || !(x.hours == y.hours))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 class TestYearReport : public QObject {
@@ -51,6 +65,7 @@ class TestYearReport : public QObject {
     void emptyDiary();
     void codesOutsideTheTables();
     void fixedTexts();
+    void builtACardAtATime();
 };
 
 void TestYearReport::awardLine() {
@@ -192,6 +207,78 @@ void TestYearReport::fixedTexts() {
         shown.append(YearReport::columnHeads()[i]);
     QCOMPARE(shown, QStringList({u"羽根物"_s, u"デジパチ"_s, u"ＣＲデジ"_s, u"権利物"_s, u"一般電役"_s,
                                  u"新規新装"_s, u"総合"_s}));
+}
+
+// A report built with add() and finish() is the report of the whole list, for random
+// diaries with ties, codes outside the tables and cards read back from a file.
+void TestYearReport::builtACardAtATime() {
+    QRandomGenerator rng(1999);
+    const QStringList categories{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"9"_s, u" "_s};
+    const QStringList dayTypes{u"111"_s, u"222"_s, u"333"_s, u"444"_s, u"000"_s, u"   "_s};
+    for (int round = 0; round < 200; ++round) {
+        QList<CardRecord> cards;
+        const int n = rng.bounded(0, 60);
+        for (int i = 0; i < n; ++i) {
+            const int start = rng.bounded(0, 24 * 60), end = rng.bounded(0, 24 * 60);
+            auto hhmm = [](int m) { return QString::number(m / 60).rightJustified(2, u' ') +
+                                           QString::number(m % 60).rightJustified(2, u'0'); };
+            cards.append(card(categories[rng.bounded(int(categories.size()))],
+                              dayTypes[rng.bounded(int(dayTypes.size()))], rng.bounded(0, 6) * 50,
+                              rng.bounded(0, 8) * 50, hhmm(start), hhmm(end), u"店"_s + QString::number(i)));
+        }
+        const YearReport whole(cards);
+        YearReport built;
+        for (const CardRecord &c : cards)
+            built.add(c);
+        built.finish();
+        QVERIFY2(built.awards() == whole.awards(), qPrintable(QString::number(round)));
+        QVERIFY2(sameColumns(built, whole), qPrintable(QString::number(round)));
+        built.finish(); // a second finish changes nothing
+        QVERIFY(built.awards() == whole.awards() && sameColumns(built, whole));
+
+        // Counted independently: categories 1 to 5 by code, 総合 all, 新規新装 222/333/444;
+        // the award goes to the first card of the best profit above 0.
+        for (int k = 0; k < 5; ++k) {
+            int count = 0;
+            qint64 investment = 0, best = 0;
+            int winner = -1;
+            for (int i = 0; i < n; ++i) {
+                if (cards[i].field(CardRecord::Category) != QString::number(k + 1))
+                    continue;
+                ++count;
+                investment += cards[i].investmentYen() / 100;
+                const qint64 profit = cards[i].profitYen() / 100;
+                if (profit > best) {
+                    best = profit;
+                    winner = i;
+                }
+            }
+            QCOMPARE(whole.columns()[k].count, count);
+            QCOMPARE(whole.columns()[k].investment, investment);
+            QCOMPARE(whole.awards()[k], winner < 0 ? QString() : YearReport::awardLine(cards[winner], best));
+        }
+        int special = 0;
+        for (const CardRecord &c : cards)
+            special += QStringList({u"222"_s, u"333"_s, u"444"_s}).contains(c.field(CardRecord::DayType));
+        QCOMPARE(whole.columns()[YearReport::Overall].count, int(n));
+        QCOMPARE(whole.columns()[YearReport::Special].count, special);
+    }
+
+    // Read back from a diary a card at a time.
+    test::TempFolder tmp;
+    DiaryFile diary(DataFolder(tmp.path()), u"taro.1999.dat"_s);
+    QList<CardRecord> cards;
+    for (int i = 0; i < 700; ++i)
+        cards.append(card(categories[i % 7], dayTypes[i % 6], i % 13 * 20, i % 17 * 20, u"1000"_s, u"1230"_s,
+                          u"店"_s + QString::number(i)));
+    diary.rewrite(cards);
+    YearReport built;
+    diary.forEach([&](int, const CardRecord &c) { built.add(c); });
+    built.finish();
+    const YearReport whole(cards);
+    QCOMPARE(built.awards(), whole.awards());
+    QVERIFY(sameColumns(built, whole));
+    QCOMPARE(built.columns()[YearReport::Overall].count, 700);
 }
 
 TAMA_TEST_MAIN(TestYearReport)
