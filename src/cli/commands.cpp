@@ -167,7 +167,7 @@ int cardsCommand(const Context &c)
 }
 
 // A list of names as {"key": [...]} after the given leading entries, written as it goes.
-static void writeNameList(const Context &c, const QList<std::pair<QString, QString>> &before, const QString &key,
+static bool writeNameList(const Context &c, const QList<std::pair<QString, QString>> &before, const QString &key,
                    const QStringList &names)
 {
     JsonWriter json(c.out);
@@ -178,17 +178,21 @@ static void writeNameList(const Context &c, const QList<std::pair<QString, QStri
     for (const QString &n : names)
         json.value(n);
     json.endArray().endObject();
+    return json.flush();
 }
 
 int storesCommand(const Context &c)
 {
     const QStringList stores = StoreFile(c.folder, true).list();
     if (c.has(u"json"_s)) {
-        writeNameList(c, {}, u"stores"_s, stores);
+        if (!writeNameList(c, {}, u"stores"_s, stores))
+            return c.outputFailed();
     } else {
         TextWriter out(c.out);
         for (const QString &s : stores)
             out.line(s);
+        if (!out.flush())
+            return c.outputFailed();
     }
     return statusAfter(c, StoreFile::fileName());
 }
@@ -209,11 +213,14 @@ int modelsCommand(const Context &c)
     const QString fileName = QFileInfo(catalogue.path()).fileName();
     const QStringList models = catalogue.list();
     if (c.has(u"json"_s)) {
-        writeNameList(c, {{u"file"_s, fileName}}, u"models"_s, models);
+        if (!writeNameList(c, {{u"file"_s, fileName}}, u"models"_s, models))
+            return c.outputFailed();
     } else {
         TextWriter out(c.out);
         for (const QString &m : models)
             out.line(m);
+        if (!out.flush())
+            return c.outputFailed();
     }
     return statusAfter(c, fileName);
 }

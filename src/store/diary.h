@@ -90,6 +90,8 @@ public:
     QList<CardRecord> readAll() const;
     // Calls visit(n, card) for every card in order without holding the whole diary.
     void forEach(const std::function<void(int n, const CardRecord &card)> &visit) const;
+    // The same with each card's bytes as stored (240), for a pass that decodes nothing.
+    void forEachRaw(const std::function<void(int n, const char *bytes)> &visit) const { m_file->forEachRaw(visit); }
     QList<QByteArray> readAllRaw() const { return m_file->readAllRaw(); }
 
 private:
