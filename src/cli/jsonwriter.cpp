@@ -139,7 +139,9 @@ void JsonWriter::appendString(QByteArray &out, QStringView text)
     *d++ = '"';
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = p[i];
-        if (c < 0x80) {
+        if (c >= 0x20 && c < 0x80 && c != u'"' && c != u'\\') { // the common case first
+            *d++ = char(c);
+        } else if (c < 0x80) {
             char esc = 0;
             switch (c) {
             case u'"': esc = '"'; break;
