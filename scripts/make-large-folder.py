@@ -38,6 +38,7 @@ for i in range(32766):
     end = ('%2d%02d' % (random.randint(16, 22), random.choice([0, 15, 30, 45]))).encode()
     store = pad(sj(stores[i % 200].translate(full)), 20)
     category = str(random.randint(1, 5)).encode()
+    # Every card's model is in the catalogues (機種0000 …), so the year list lists them all.
     model = pad(sj(('機種%04d' % (i % 500)).translate(full)), 30)
     amounts = ('%04d%04d' % (random.randint(0, 500), random.randint(0, 900))).encode()
     day = random.choice([b'111', b'222', b'333', b'444'])
@@ -46,4 +47,4 @@ for i in range(32766):
 write('taro.2026.dat', b''.join(cards))
 write('patishop.dat', b''.join(pad(sj(s.translate(full)), 20) + b'1111114000' + b' ' * 50 for s in stores))
 for name in ['hirapati.dat', 'DEGIpati.dat', 'KENpati.dat', 'SLOTpati.dat', 'CRpati.dat']:
-    write(name, b''.join(pad(sj(('機種%05d' % i).translate(full)), 30) + b' ' * 130 for i in range(32766)))
+    write(name, b''.join(pad(sj(('機種%04d' % i).translate(full)), 30) + b' ' * 130 for i in range(32766)))

@@ -18,11 +18,11 @@ namespace tama {
 namespace {
 
 
-QList<FilterEntry> entriesOf(const QListWidget *list) {
+QList<FilterEntry> entriesOf(const SelectionList *list) {
     QList<FilterEntry> out;
     out.reserve(list->count());
     for (int i = 0; i < list->count(); ++i)
-        out.append({list->item(i)->text(), list->item(i)->isSelected()});
+        out.append({list->text(i), list->isRowSelected(i)});
     return out;
 }
 
@@ -33,19 +33,19 @@ allSelect::allSelect(WindowRegistry &registry) : m_registry(registry) {
     setWindowTitle(u"条件指定"_s);
 
     Label1 = named(new QLabel(u"店名"_s, this), u"Label1"_s);
-    List1 = named(new QListWidget(this), u"List1"_s);
+    List1 = named(new SelectionList(this), u"List1"_s);
     Check1 = named(new QCheckBox(u"全選択"_s, this), u"Check1"_s);
     Label2 = named(new QLabel(u"機種"_s, this), u"Label2"_s);
-    List2 = named(new QListWidget(this), u"List2"_s);
+    List2 = named(new SelectionList(this), u"List2"_s);
     Check2 = named(new QCheckBox(u"全選択"_s, this), u"Check2"_s);
     Label3 = named(new QLabel(u"機種名"_s, this), u"Label3"_s);
-    List3 = named(new QListWidget(this), u"List3"_s);
+    List3 = named(new SelectionList(this), u"List3"_s);
     Check3 = named(new QCheckBox(u"全選択"_s, this), u"Check3"_s);
     Command1 = named(new QPushButton(u"OK"_s, this), u"Command1"_s);
     Command2 = named(new QPushButton(u"ｷｬﾝｾﾙ"_s, this), u"Command2"_s);
 
     // A click toggles an entry.
-    for (QListWidget *l : {List1, List2, List3})
+    for (SelectionList *l : {List1, List2, List3})
         l->setSelectionMode(QAbstractItemView::MultiSelection);
     Label1->setBuddy(List1);
     Label2->setBuddy(List2);
@@ -57,7 +57,7 @@ allSelect::allSelect(WindowRegistry &registry) : m_registry(registry) {
 
     auto *grid = new QGridLayout;
     QLabel *labels[] = {Label1, Label2, Label3};
-    QListWidget *lists[] = {List1, List2, List3};
+    SelectionList *lists[] = {List1, List2, List3};
     QCheckBox *checks[] = {Check1, Check2, Check3};
     for (int i = 0; i < 3; ++i) {
         grid->addWidget(labels[i], 0, i);
@@ -76,7 +76,7 @@ allSelect::allSelect(WindowRegistry &registry) : m_registry(registry) {
     connect(Check1, &QCheckBox::stateChanged, this, &allSelect::Check1_Click);
     connect(Check2, &QCheckBox::stateChanged, this, &allSelect::Check2_Click);
     connect(Check3, &QCheckBox::stateChanged, this, &allSelect::Check3_Click);
-    connect(List2, &QListWidget::itemSelectionChanged, this, &allSelect::List2_Click);
+    connect(List2, &SelectionList::itemSelectionChanged, this, &allSelect::List2_Click);
     connect(Command1, &QPushButton::clicked, this, &allSelect::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &allSelect::Command2_Click);
 
@@ -102,7 +102,7 @@ void allSelect::Form_Load() {
     Check3_Click();
 }
 
-void allSelect::applyCheckRule(QCheckBox *box, QListWidget *list) {
+void allSelect::applyCheckRule(QCheckBox *box, SelectionList *list) {
     if (box->checkState() == Qt::Checked) {
         list->selectAll();
         list->setEnabled(false);
@@ -126,7 +126,7 @@ void allSelect::List2_Click() {
     List3->clear();
     QList<bool> selected;
     for (int i = 0; i < List2->count(); ++i)
-        selected.append(List2->item(i)->isSelected());
+        selected.append(List2->isRowSelected(i));
     try {
         List3->addItems(YearListFilter::modelEntries(m_registry.state().folder, selected));
     } catch (const StoreError &e) {

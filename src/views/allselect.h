@@ -2,9 +2,10 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QWidget>
+
+#include "selectionlist.h"
 
 namespace tama {
 
@@ -21,13 +22,13 @@ class allSelect : public QWidget {
     YearListFilter filter() const;
 
     QLabel *Label1;
-    QListWidget *List1;
+    SelectionList *List1;
     QCheckBox *Check1;
     QLabel *Label2;
-    QListWidget *List2;
+    SelectionList *List2;
     QCheckBox *Check2;
     QLabel *Label3;
-    QListWidget *List3;
+    SelectionList *List3;
     QCheckBox *Check3;
     QPushButton *Command1;
     QPushButton *Command2;
@@ -41,7 +42,7 @@ class allSelect : public QWidget {
     void Command2_Click();
 
   private:
-    static void applyCheckRule(QCheckBox *box, QListWidget *list);
+    static void applyCheckRule(QCheckBox *box, SelectionList *list);
 
     WindowRegistry &m_registry;
 };

@@ -115,13 +115,16 @@ dispreport::dispreport(WindowRegistry &registry) : m_registry(registry) {
 void dispreport::Form_Load() {
     const DiaryState &s = m_registry.state();
     setWindowTitle(YearReport::caption(s.year));
-    QList<CardRecord> cards;
+    // Summed a card at a time as the diary is read; a failed read reports nothing
+    // rather than part of the diary.
+    YearReport report;
     try {
-        cards = DiaryFile(s.folder, s.diaryFile).readAll();
+        DiaryFile(s.folder, s.diaryFile).forEach([&](int, const CardRecord &card) { report.add(card); });
     } catch (const StoreError &e) {
         ErrorBox(e.message());
+        report = YearReport();
     }
-    const YearReport report(cards);
+    report.finish();
     for (int c = 0; c < 5; ++c)
         Label3[c]->setText(report.awards()[c]);
     for (int i = 0; i < 7; ++i) {

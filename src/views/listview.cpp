@@ -43,7 +43,7 @@ listview::listview(WindowRegistry &registry) : m_registry(registry) {
     Command7 = named(new QPushButton(u"投資額"_s, this), u"Command7"_s);
     Command8 = named(new QPushButton(u"換金額"_s, this), u"Command8"_s);
     Command9 = named(new QPushButton(u"損益額"_s, this), u"Command9"_s);
-    List1 = named(new QListWidget(this), u"List1"_s);
+    List1 = named(new SelectionList(this), u"List1"_s);
     List1->setFont(listFont());
     List1->setUniformItemSizes(true);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -94,8 +94,8 @@ listview::listview(WindowRegistry &registry) : m_registry(registry) {
     connect(Command7, &QPushButton::clicked, this, &listview::Command7_Click);
     connect(Command8, &QPushButton::clicked, this, &listview::Command8_Click);
     connect(Command9, &QPushButton::clicked, this, &listview::Command9_Click);
-    connect(List1, &QListWidget::itemClicked, this, &listview::List1_Click);
-    connect(List1, &QListWidget::itemDoubleClicked, this, &listview::List1_DblClick);
+    connect(List1, &SelectionList::rowClicked, this, &listview::List1_Click);
+    connect(List1, &SelectionList::rowDoubleClicked, this, &listview::List1_DblClick);
 
     Form_Load();
 }
@@ -108,17 +108,20 @@ void listview::Form_Load() {
     const int total = std::max(1, s.newCardNumber);
     if (bar) bar->drawProgress(0, total);
 
-    QList<CardRecord> cards;
+    // The diary is read a block at a time into the list, so the cards are never all
+    // held at once; a failed read lists nothing rather than part of the diary.
+    allSelect *selection = m_registry.find<allSelect>();
+    const YearListFilter filter = selection ? selection->filter() : YearListFilter::initial(s.folder);
     try {
-        cards = DiaryFile(s.folder, s.diaryFile).readAll();
+        const DiaryFile diary(s.folder, s.diaryFile);
+        m_list = std::make_unique<YearList>(filter, diary.count());
+        diary.forEach([&](int n, const CardRecord &card) { m_list->add(n, card); });
     } catch (const StoreError &e) {
         ErrorBox(e.message());
+        m_list = std::make_unique<YearList>(filter);
     }
+    m_list->finish();
     if (bar) bar->drawProgress(total / 2, total);
-
-    allSelect *selection = m_registry.find<allSelect>();
-    m_list = std::make_unique<YearList>(
-        cards, selection ? selection->filter() : YearListFilter::initial(s.folder));
     m_sorter = std::make_unique<YearListSorter>(*m_list);
     if (bar) bar->drawProgress(total, total);
     showLines();
@@ -160,10 +163,7 @@ void listview::alignButtons() {
 }
 
 void listview::showLines() {
-    List1->setUpdatesEnabled(false);
-    List1->clear();
-    List1->addItems(m_sorter->texts());
-    List1->setUpdatesEnabled(true);
+    List1->setTexts(m_sorter->texts());
 }
 
 void listview::press(YearListLine::Column column) {
@@ -198,9 +198,9 @@ void listview::Command9_Click() {
 void listview::List1_Click() {}
 
 void listview::List1_DblClick() {
-    const QListWidgetItem *item = List1->currentItem();
-    if (!item) return;
-    const int n = item->text().left(m_list->noCells()).trimmed().toInt();
+    const int row = List1->currentRow();
+    if (row < 0) return;
+    const int n = List1->text(row).left(m_list->noCells()).trimmed().toInt();
     if (n < 1) return;
     cardscreen::showCard(m_registry, n);
     m_registry.unload<tyoimati>();

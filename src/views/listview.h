@@ -1,11 +1,11 @@
 #pragma once
 
+#include "selectionlist.h"
 #include "views/core/yearlist.h"
 #include "views/core/yearlistsorter.h"
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QWidget>
 
@@ -26,7 +26,7 @@ class listview : public QWidget {
     const YearListSorter &sorter() const { return *m_sorter; }
 
     QPushButton *Command3, *Command4, *Command5, *Command6, *Command7, *Command8, *Command9;
-    QListWidget *List1;
+    SelectionList *List1;
     QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
     QLabel *Label8, *Label9, *Label10, *Label12, *Label14;
     QPushButton *Command1;

@@ -5,6 +5,7 @@
 #include "support/recordingdialogs.h"
 #include "support/testsupport.h"
 
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QListWidget>
 
@@ -70,17 +71,20 @@ struct ViewFixture {
     }
 };
 
-inline QStringList texts(const QListWidget *list) {
+// For any list view: the year list's lines and the filter's selection lists alike.
+inline QStringList texts(const QAbstractItemView *list) {
     QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out.append(list->item(i)->text());
+    const QAbstractItemModel *m = list->model();
+    for (int i = 0; i < m->rowCount(); ++i)
+        out.append(m->index(i, 0).data().toString());
     return out;
 }
 
-inline int selectedCount(const QListWidget *list) {
+inline int selectedCount(const QAbstractItemView *list) {
     int n = 0;
-    for (int i = 0; i < list->count(); ++i)
-        n += list->item(i)->isSelected();
+    const QAbstractItemModel *m = list->model();
+    for (int i = 0; i < m->rowCount(); ++i)
+        n += list->selectionModel()->isSelected(m->index(i, 0));
     return n;
 }
 
