@@ -1,3 +1,4 @@
+#include "clifixture.h"
 #include "support/testsupport.h"
 
 #include "cli/cli.h"
@@ -11,53 +12,9 @@
 #include <QJsonObject>
 
 using namespace Qt::Literals::StringLiterals;
-using tama::test::hex;
-using tama::test::spaces;
-using tama::test::TempFolder;
+using namespace tama::test;
 
 namespace {
-
-struct CliResult {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-
-    QJsonObject json() const
-    {
-        QJsonParseError e{};
-        const QJsonDocument doc = QJsonDocument::fromJson(out, &e);
-        if (e.error != QJsonParseError::NoError)
-            qWarning("not JSON (%s): %s", qPrintable(e.errorString()), out.constData());
-        return doc.object();
-    }
-    QString errText() const { return QString::fromUtf8(err); }
-    QStringList outLines() const { return QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts); }
-};
-
-CliResult runCli(const QStringList &arguments)
-{
-    QBuffer out;
-    QBuffer err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    CliResult r;
-    r.status = tama::cli::run(QStringList{u"tamanote-cli"_s} + arguments, out, err);
-    r.out = out.data();
-    r.err = err.data();
-    return r;
-}
-
-CliResult runIn(const TempFolder &folder, const QStringList &arguments)
-{
-    return runCli(QStringList{u"--data"_s, folder.path()} + arguments);
-}
-
-// A field of a record: the bytes, padded with spaces to the width.
-QByteArray field(const QByteArray &bytes, int width)
-{
-    Q_ASSERT(bytes.size() <= width);
-    return bytes + spaces(width - int(bytes.size()));
-}
 
 QByteArray userRecord(const QByteArray &mark, const QByteArray &name) { return field(mark, 2) + field(name, 18); }
 

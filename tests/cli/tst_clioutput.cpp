@@ -1,3 +1,4 @@
+#include "clifixture.h"
 #include "support/testsupport.h"
 
 #include "cli/cli.h"
@@ -10,35 +11,9 @@
 #include <QProcess>
 
 using namespace Qt::Literals::StringLiterals;
-using tama::test::hex;
-using tama::test::spaces;
-using tama::test::TempFolder;
+using namespace tama::test;
 
 namespace {
-
-struct CliResult {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliResult runIn(const TempFolder &folder, const QStringList &arguments)
-{
-    QBuffer out, err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    CliResult r;
-    r.status = tama::cli::run(QStringList{u"tamanote-cli"_s, u"--data"_s, folder.path()} + arguments, out, err);
-    r.out = out.data();
-    r.err = err.data();
-    return r;
-}
-
-QByteArray field(const QByteArray &bytes, int width)
-{
-    Q_ASSERT(bytes.size() <= width);
-    return bytes + spaces(width - int(bytes.size()));
-}
 
 const QByteArray kHonten = hex("96 7B 93 58"); // 本店
 const QByteArray kShiten = hex("8E 78 93 58"); // 支店
