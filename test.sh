@@ -27,7 +27,7 @@ if [ "$quick" -eq 0 ]; then
   phase "tests under the sanitizers"
   ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --preset asan -j"$jobs"
   phase "fuzzing"
-  scripts/fuzz.sh "${TAMANOTE_FUZZ_SECONDS:-10}"
+  scripts/fuzz.sh "${TAMANOTE_FUZZ_SECONDS:-5}"
 fi
 phase "done"
 
