@@ -12,31 +12,9 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama::test;
+using namespace tama::test::samples;
 
 namespace {
-
-const QByteArray kHonten = hex("96 7B 93 58"); // 本店
-const QByteArray kShiten = hex("8E 78 93 58"); // 支店
-const QByteArray kX = hex("82 77");            // Ｘ
-const QByteArray kY = hex("82 78");            // Ｙ
-const QByteArray kSat = hex("93 79");          // 土
-
-struct Card {
-    QByteArray date = "19990503" + kSat;
-    QByteArray start = "1000", end = "1200";
-    QByteArray store = kHonten;
-    QByteArray category = "1";
-    QByteArray model = kX;
-    QByteArray investment = "0150", cashOut = "0040";
-    QByteArray dayType = "111";
-    QByteArray impression;
-    QByteArray bytes() const
-    {
-        return field(date, 10) + field(start, 4) + field(end, 4) + field(store, 20) + field(category, 1) +
-               field(model, 30) + field(investment, 4) + field(cashOut, 4) + field(dayType, 3) +
-               field(impression, 160);
-    }
-};
 
 // Every control character, the characters JSON escapes, and bytes that do not decode.
 QByteArray awkwardCards()
