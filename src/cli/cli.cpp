@@ -1,6 +1,8 @@
 #include "cli/cli.h"
 
 #include "context.h"
+#include "store/diary.h"
+#include "common/text.h"
 #include "store/foldercheck.h"
 #include "store/storeerror.h"
 
@@ -8,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -204,6 +207,22 @@ QString Context::required(const QString &name) const
     if (!values.contains(name))
         throw UsageError{command + u" には --"_s + name + u" が必要です"_s};
     return values.value(name);
+}
+
+QString Context::diaryFileName(QString *yearOut) const
+{
+    const QString user = required(u"user"_s);
+    const QString year = required(u"year"_s);
+    static const QRegularExpression fourDigits(u"^[0-9]{4}$"_s);
+    if (!fourDigits.match(year).hasMatch())
+        throw UsageError{u"--year は4桁の数字で指定してください: "_s + year};
+    if (!diaryUserPart(user)) {
+        const QString why = unsafeFileNameReason(trim(user.left(9))).value_or(QString());
+        throw UsageError{u"この名前の日記はデータフォルダの外を指すため開けません: "_s + why};
+    }
+    if (yearOut)
+        *yearOut = year;
+    return DiaryFileName(user, year);
 }
 
 void Context::line(const QString &text) const { write(out, text + u'\n'); }

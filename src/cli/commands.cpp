@@ -88,15 +88,7 @@ int usersCommand(const Context &c)
 
 int cardsCommand(const Context &c)
 {
-    const QString user = c.required(u"user"_s);
-    const QString year = c.required(u"year"_s);
-    static const QRegularExpression fourDigits(u"^[0-9]{4}$"_s);
-    if (!fourDigits.match(year).hasMatch())
-        throw UsageError{u"--year は4桁の数字で指定してください: "_s + year};
-    if (!diaryUserPart(user)) {
-        const QString why = unsafeFileNameReason(trim(user.left(9))).value_or(QString());
-        throw UsageError{u"この名前の日記はデータフォルダの外を指すため開けません: "_s + why};
-    }
+    const QString fileName = c.diaryFileName();
     const bool csv = c.has(u"csv"_s);
     if (csv && c.has(u"json"_s))
         throw UsageError{u"--json と --csv は同時に使えません"_s};
@@ -111,7 +103,6 @@ int cardsCommand(const Context &c)
             throw UsageError{u"--encoding は utf-8 か cp932 です: "_s + c.value(u"encoding"_s)};
     }
 
-    const QString fileName = DiaryFileName(user, year);
     const DiaryFile diary(c.folder, fileName, RecordFile::Mode::ReadOnly); // a missing diary stays missing
     const QStringList &names = cardFieldNames();
     // Cards are printed as they are read, a block of the file at a time, so that the

@@ -29,6 +29,9 @@ struct Context {
     QString value(const QString &name) const { return values.value(name); }
     // The value of an option that the command cannot do without.
     QString required(const QString &name) const;
+    // The diary file of --user and --year, both checked (four digits; a name that stays
+    // inside the data folder); the year through yearOut.
+    QString diaryFileName(QString *yearOut = nullptr) const;
 
     void line(const QString &text) const;      // UTF-8, LF
     void errorLine(const QString &text) const; // "tamanote-cli: text" on stderr

@@ -24,16 +24,7 @@ QString describe(const CardRecord &card) {
 } // namespace
 
 int organiseCommand(const Context &c) {
-    const QString user = c.required(u"user"_s);
-    const QString year = c.required(u"year"_s);
-    static const QRegularExpression fourDigits(u"^[0-9]{4}$"_s);
-    if (!fourDigits.match(year).hasMatch())
-        throw UsageError{u"--year は4桁の数字で指定してください: "_s + year};
-    if (!diaryUserPart(user)) {
-        const QString why = unsafeFileNameReason(trim(user.left(9))).value_or(QString());
-        throw UsageError{u"この名前の日記はデータフォルダの外を指すため開けません: "_s + why};
-    }
-    const QString fileName = DiaryFileName(user, year);
+    const QString fileName = c.diaryFileName();
     if (!QFileInfo::exists(c.folder.file(fileName))) {
         c.errorLine(u"日記ファイルがありません: "_s + fileName);
         return 1;

@@ -27,21 +27,6 @@ namespace tama::cli {
 
 namespace {
 
-// The diary of --user and --year, checked as the cards command checks them.
-QString diaryOf(const Context &c, QString *yearOut = nullptr) {
-    const QString user = c.required(u"user"_s);
-    const QString year = c.required(u"year"_s);
-    static const QRegularExpression fourDigits(u"^[0-9]{4}$"_s);
-    if (!fourDigits.match(year).hasMatch())
-        throw UsageError{u"--year は4桁の数字で指定してください: "_s + year};
-    if (!diaryUserPart(user)) {
-        const QString why = unsafeFileNameReason(trim(user.left(9))).value_or(QString());
-        throw UsageError{u"この名前の日記はデータフォルダの外を指すため開けません: "_s + why};
-    }
-    if (yearOut) *yearOut = year;
-    return DiaryFileName(user, year);
-}
-
 // Goes through the diary a block at a time, calling visit for every card; true when the
 // file is plainly sound (whole records, every byte decodes). A missing diary stays
 // missing and reads as no cards.
@@ -125,7 +110,7 @@ QString seriesName(GraphSettings::Series s) {
 
 int listCommand(const Context &c) {
     QString year;
-    const QString fileName = diaryOf(c, &year);
+    const QString fileName = c.diaryFileName(&year);
     const bool csv = c.has(u"csv"_s);
     if (csv && c.has(u"json"_s)) throw UsageError{u"--json と --csv は同時に使えません"_s};
     const QStringList stores = c.lists.value(u"store"_s);
@@ -247,7 +232,7 @@ int listCommand(const Context &c) {
 
 int reportCommand(const Context &c) {
     QString year;
-    const QString fileName = diaryOf(c, &year);
+    const QString fileName = c.diaryFileName(&year);
     YearReport report;
     const bool sound = readDiary(c, fileName, [&](int, const CardRecord &card) { report.add(card); });
     report.finish();
@@ -289,7 +274,7 @@ int reportCommand(const Context &c) {
 
 int graphCommand(const Context &c) {
     QString yearText;
-    const QString fileName = diaryOf(c, &yearText);
+    const QString fileName = c.diaryFileName(&yearText);
     const int diaryYear = yearText.toInt();
 
     GraphSettings settings;
