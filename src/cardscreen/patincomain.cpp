@@ -1,16 +1,9 @@
 #include "patincomain.h"
 
-#include "app/named.h"
 #include "app/windowregistry.h"
-#include "buttonart.h"
-#include "cardscreen/core/carddigits.h"
-#include "cardscreen/core/cardentry.h"
-#include "cardscreen/core/daterepair.h"
 #include "cardscreen/core/datescroller.h"
 #include "cardscreen/core/organise.h"
-#include "cardscreen/core/profit.h"
 #include "cardscreen/core/spinner.h"
-#include "cardscreen/core/timeorder.h"
 #include "cardscreen/helpwindow.h"
 #include "cardscreen/ver.h"
 #include "common/clock.h"
@@ -25,25 +18,22 @@
 #include "picturebutton.h"
 #include "startup/newname.h"
 #include "startup/patinkest.h"
-#include "store/catalogue.h"
-#include "store/diary.h"
 #include "store/modellist.h"
-#include "store/storeerror.h"
 #include "store/storefile.h"
-#include "store/textfile.h"
 #include "views/allselect.h"
 #include "views/dispreport.h"
 #include "views/listview.h"
 #include "views/tukigrafh.h"
 #include "views/tyoimati.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QGridLayout>
-#include <QHBoxLayout>
+#include <QCoreApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QRegularExpression>
-#include <QVBoxLayout>
+#include <QScopedValueRollback>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -55,321 +45,68 @@ const QColor kBlack(0, 0, 0);
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 
-
-QLabel *label(const QString &name, const QString &text, QWidget *parent) {
-    return named(new QLabel(text, parent), name);
-}
-
-QLineEdit *box(const QString &name, int maxLength, int widthChars, QWidget *parent) {
-    auto *e = named(new QLineEdit(parent), name);
-    e->setMaxLength(maxLength);
-    e->setAlignment(Qt::AlignCenter);
-    const int w = e->fontMetrics().horizontalAdvance(u'0') * widthChars + 14;
-    e->setFixedWidth(w);
-    return e;
-}
-
-QScrollBar *spinner(const QString &name, QWidget *parent) {
-    auto *s = named(new QScrollBar(Qt::Vertical, parent), name);
-    s->setFixedHeight(34);
-    return s;
-}
-
-bool blank(const QLineEdit *e) {
-    return trim(e->text()).isEmpty();
-}
-bool zeroOrBlank(const QLineEdit *e) {
-    return blank(e) || trim(e->text()) == u"0"_s;
-}
-
 QString fourDigits(int year) {
     return QStringLiteral("%1").arg(year, 4, 10, QChar(u'0'));
 }
 
-QStringList texts(std::initializer_list<const QLineEdit *> boxes) {
-    QStringList t;
-    for (const QLineEdit *b : boxes)
-        t << b->text();
-    return t;
+void setColour(QLabel *label, const QColor &colour) {
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, colour);
+    label->setPalette(p);
+}
+
+// Drawing sets only what differs, so a box being typed in keeps its cursor.
+void drawText(QLineEdit *box, const QString &text) {
+    if (box->text() != text) box->setText(text);
+}
+void drawText(QComboBox *box, const QString &text) {
+    if (box->currentText() != text) box->setEditText(text);
+}
+void drawValue(QScrollBar *bar, int value) {
+    if (bar->value() != value) bar->setValue(value);
+}
+
+// The spinner that steps digit box i of the card editor.
+int spinnerOfBox(int i) {
+    static const int spinner[16] = {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 7, 8, 8, 9, 10};
+    return spinner[i];
+}
+
+// The model-list section marker of Option1 … Option5.
+QString markerOfOption(int option) {
+    static const QString markers[] = {QString(), u"# 3"_s, u"# 2"_s, u"# 4"_s, u"# 5"_s, u"# 6"_s};
+    return option >= 1 && option <= 5 ? markers[option] : QString();
 }
 
 } // namespace
 
 PatincoMain::PatincoMain(WindowRegistry &registry) : m_registry(registry) {
     setObjectName(u"PatincoMain"_s);
-    buildControls();
-    buildLayout();
+    setupForm(this);
     buildMenus();
     connectHandlers();
     setWindowTitle(u"タマノート Ver2.0  "_s);
 }
 
-void PatincoMain::buildControls() {
-    auto *c = new QWidget(this);
-    c->setObjectName(u"central"_s);
-    setCentralWidget(c);
-
-    using M = ButtonArt::Motif;
-    auto picture = [c](const QString &name, M motif, const QString &tip) {
-        auto *b = named(
-            new PictureButton(ButtonArt::picture(motif, false), ButtonArt::picture(motif, true), c), name);
-        b->setToolTip(tip);
-        return b;
-    };
-    Picture1 = picture(u"Picture1"_s, M::Graph, u"グラフ表示"_s);
-    Picture2 = picture(u"Picture2"_s, M::List, u"リスト表示"_s);
-    Picture3 = picture(u"Picture3"_s, M::Organise, u"カードの整理"_s);
-    Picture4 = picture(u"Picture4"_s, M::Store, u"店データ設定"_s);
-    Picture5 = picture(u"Picture5"_s, M::Model, u"台データ設定"_s);
-    Picture6 = picture(u"Picture6"_s, M::Report, u"レポート表示"_s);
-
-    Label9 = label(u"Label9"_s, QString(), c);
-    Label19 = label(u"Label19"_s, u"9999"_s, c);
-    Label20 = label(u"Label20"_s, u"XXXXXXXX"_s, c);
-    Label22 = label(u"Label22"_s, u"9999"_s, c);
-    QFont big = Label19->font();
-    big.setPointSizeF(big.pointSizeF() * 1.3);
-    big.setBold(true);
-    for (QLabel *l : {Label19, Label20, Label22})
-        l->setFont(big);
-    Label19->setMinimumWidth(Label19->fontMetrics().horizontalAdvance(u"99999"_s));
-    Label20->setMinimumWidth(Label20->fontMetrics().horizontalAdvance(u"変更/削除 "_s));
-    HScroll1 = named(new QScrollBar(Qt::Horizontal, c), u"HScroll1"_s);
-    HScroll2 = named(new QScrollBar(Qt::Horizontal, c), u"HScroll2"_s);
-    // Arrows only: no room is left for a track.
-    HScroll2->setFixedWidth(2 * HScroll2->sizeHint().height() + 2);
-    Text2 = named(new QLineEdit(u"9999"_s, c), u"Text2"_s);
-    Text2->hide();
-
-    Label18 = label(u"Label18"_s, u"日時"_s, c);
-    Text3 = box(u"Text3"_s, 2, 2, c);
-    Text3->setText(u"01"_s);
-    Label11 = label(u"Label11"_s, u"月"_s, c);
-    Text4 = box(u"Text4"_s, 2, 2, c);
-    Text4->setText(u"01"_s);
-    Label23 = label(u"Label23"_s, u"日"_s, c);
-    Text5 = box(u"Text5"_s, 1, 2, c);
-    Text5->setText(u"月"_s);
-    Text5->setReadOnly(true);
-    Label27 = label(u"Label27"_s, u"曜日"_s, c);
-    HScroll3 = named(new QScrollBar(Qt::Horizontal, c), u"HScroll3"_s);
-
-    VScroll1 = spinner(u"VScroll1"_s, c);
-    VScroll2 = spinner(u"VScroll2"_s, c);
-    VScroll3 = spinner(u"VScroll3"_s, c);
-    VScroll4 = spinner(u"VScroll4"_s, c);
-    Text6 = box(u"Text6"_s, 1, 1, c);
-    Text7 = box(u"Text7"_s, 1, 1, c);
-    Text18 = box(u"Text18"_s, 1, 1, c);
-    Text19 = box(u"Text19"_s, 1, 1, c);
-    Text8 = box(u"Text8"_s, 1, 1, c);
-    Text9 = box(u"Text9"_s, 1, 1, c);
-    Text20 = box(u"Text20"_s, 1, 1, c);
-    Text21 = box(u"Text21"_s, 1, 1, c);
-    Label10a = label(u"Label10"_s, u":"_s, c);
-    Label10b = label(u"Label10"_s, u":"_s, c);
-    Label4 = label(u"Label4"_s, u"～"_s, c);
-
-    Label1 = label(u"Label1"_s, u"店名"_s, c);
-    Combo1 = named(new PopupComboBox(c), u"Combo1"_s);
-
-    Label16 = label(u"Label16"_s, u"営業種"_s, c);
-    Frame1 = named(new QGroupBox(c), u"Frame1"_s);
-    Option6 = named(new QRadioButton(u"平常開店"_s, Frame1), u"Option6"_s);
-    Option7 = named(new QRadioButton(u"新規開店"_s, Frame1), u"Option7"_s);
-    Option8 = named(new QRadioButton(u"新装開店"_s, Frame1), u"Option8"_s);
-    Option9 = named(new QRadioButton(u"新台入替"_s, Frame1), u"Option9"_s);
-    m_dayTypes = new QButtonGroup(this);
-    for (QRadioButton *o : {Option6, Option7, Option8, Option9})
-        m_dayTypes->addButton(o);
-
-    Label3 = label(u"Label3"_s, u"機種"_s, c);
-    Frame2 = named(new QGroupBox(c), u"Frame2"_s);
-    Option1 = named(new QRadioButton(u"羽物"_s, Frame2), u"Option1"_s);
-    Option2 = named(new QRadioButton(u"デジパチ"_s, Frame2), u"Option2"_s);
-    Option3 = named(new QRadioButton(u"権利物"_s, Frame2), u"Option3"_s);
-    Option4 = named(new QRadioButton(u"一般電役、一般機"_s, Frame2), u"Option4"_s);
-    Option5 = named(new QRadioButton(u"ＣＲデジパチ"_s, Frame2), u"Option5"_s);
-    m_categories = new QButtonGroup(this);
-    for (QRadioButton *o : {Option1, Option2, Option3, Option4, Option5})
-        m_categories->addButton(o);
-
-    Label2 = label(u"Label2"_s, u"機種名"_s, c);
-    Combo2 = named(new PopupComboBox(c), u"Combo2"_s);
-
-    Label12 = label(u"Label12"_s, u"投資額"_s, c);
-    Text10 = box(u"Text10"_s, 1, 1, c);
-    Text11 = box(u"Text11"_s, 1, 1, c);
-    Text12 = box(u"Text12"_s, 1, 1, c);
-    Text13 = box(u"Text13"_s, 1, 1, c);
-    VScroll5 = spinner(u"VScroll5"_s, c);
-    VScroll6 = spinner(u"VScroll6"_s, c);
-    VScroll7 = spinner(u"VScroll7"_s, c);
-    Label25 = label(u"Label25"_s, u"万"_s, c);
-    Label5 = label(u"Label5"_s, u"千"_s, c);
-    Label26 = label(u"Label26"_s, u"百円"_s, c);
-
-    Label13 = label(u"Label13"_s, u"換金額"_s, c);
-    Text14 = box(u"Text14"_s, 1, 1, c);
-    Text15 = box(u"Text15"_s, 1, 1, c);
-    Text16 = box(u"Text16"_s, 1, 1, c);
-    Text17 = box(u"Text17"_s, 1, 1, c);
-    VScroll8 = spinner(u"VScroll8"_s, c);
-    VScroll9 = spinner(u"VScroll9"_s, c);
-    VScroll10 = spinner(u"VScroll10"_s, c);
-    Label6 = label(u"Label6"_s, u"万"_s, c);
-    Label24 = label(u"Label24"_s, u"千"_s, c);
-    Label7 = label(u"Label7"_s, u"百円"_s, c);
-
-    Label14 = label(u"Label14"_s, u"損益額"_s, c);
-    Label15 = label(u"Label15"_s, QString(), c);
-    Label15->setFont(big);
-    Label15->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label15->setMinimumWidth(Label15->fontMetrics().horizontalAdvance(u"-999,900"_s) + 8);
-    Label17 = label(u"Label17"_s, u"円"_s, c);
-
-    Label8 = label(u"Label8"_s, u"感想 "_s, c);
-    Text24 = named(new QPlainTextEdit(c), u"Text24"_s);
-    Text24->setTabChangesFocus(true);
-
-    Command23 = named(new QPushButton(u"登録"_s, c), u"Command23"_s);
-    Command6 = named(new QPushButton(u"削除"_s, c), u"Command6"_s);
-}
-
-void PatincoMain::buildLayout() {
-    QWidget *c = centralWidget();
-    auto *top = new QVBoxLayout(c);
-
-    // Picture buttons, left to right in the order the toolbar has always had.
-    auto *tools = new QHBoxLayout;
-    for (PictureButton *b : {Picture1, Picture2, Picture6, Picture4, Picture5, Picture3})
-        tools->addWidget(b);
-    tools->addStretch();
-    tools->addWidget(Label9, 0, Qt::AlignTop);
-    top->addLayout(tools);
-
-    auto *header = new QHBoxLayout;
-    header->addWidget(Label19);
-    header->addWidget(Label20);
-    header->addWidget(HScroll1, 1);
-    header->addSpacing(16);
-    header->addWidget(Label22);
-    header->addWidget(HScroll2);
-    header->addWidget(Text2);
-    top->addLayout(header);
-
-    auto *columns = new QHBoxLayout;
-    top->addLayout(columns, 1);
-
-    // Left: date, time, store, day type, category, model.
-    auto *left = new QGridLayout;
-    left->setColumnStretch(1, 1);
-    columns->addLayout(left, 1);
-    int row = 0;
-
-    auto *date = new QHBoxLayout;
-    for (QWidget *w : std::initializer_list<QWidget *>{Text3, Label11, Text4, Label23, Text5, Label27})
-        date->addWidget(w);
-    date->addStretch();
-    left->addWidget(Label18, row, 0);
-    left->addLayout(date, row++, 1);
-    left->addWidget(HScroll3, row++, 1);
-
-    // Each spinner stands above the digit boxes it drives.
-    auto *time = new QGridLayout;
-    time->setHorizontalSpacing(2);
-    time->setVerticalSpacing(1);
-    time->addWidget(VScroll1, 0, 0, 1, 2, Qt::AlignHCenter);
-    time->addWidget(VScroll2, 0, 3, 1, 2, Qt::AlignHCenter);
-    time->addWidget(VScroll3, 0, 6, 1, 2, Qt::AlignHCenter);
-    time->addWidget(VScroll4, 0, 9, 1, 2, Qt::AlignHCenter);
-    int col = 0;
-    for (QWidget *w : std::initializer_list<QWidget *>{Text6, Text7, Label10a, Text18, Text19, Label4, Text8,
-                                                       Text9, Label10b, Text20, Text21})
-        time->addWidget(w, 1, col++, Qt::AlignCenter);
-    time->setColumnStretch(col, 1);
-    left->addLayout(time, row++, 1);
-
-    left->addWidget(Label1, row, 0);
-    left->addWidget(Combo1, row++, 1);
-
-    auto *days = new QGridLayout(Frame1);
-    days->addWidget(Option6, 0, 0);
-    days->addWidget(Option7, 0, 1);
-    days->addWidget(Option8, 1, 0);
-    days->addWidget(Option9, 1, 1);
-    left->addWidget(Label16, row, 0, Qt::AlignTop);
-    left->addWidget(Frame1, row++, 1);
-
-    auto *kinds = new QGridLayout(Frame2);
-    kinds->addWidget(Option1, 0, 0);
-    kinds->addWidget(Option2, 0, 1);
-    kinds->addWidget(Option3, 1, 0);
-    kinds->addWidget(Option4, 1, 1);
-    kinds->addWidget(Option5, 2, 0);
-    left->addWidget(Label3, row, 0, Qt::AlignTop);
-    left->addWidget(Frame2, row++, 1);
-
-    left->addWidget(Label2, row, 0);
-    left->addWidget(Combo2, row++, 1);
-    left->setRowStretch(row, 1);
-
-    columns->addSpacing(18);
-
-    // Right: amounts, profit, impression, buttons.
-    auto *right = new QGridLayout;
-    columns->addLayout(right, 1);
-    row = 0;
-    auto amount = [](QLabel *title, QScrollBar *man, QScrollBar *sen, QScrollBar *hyaku, QLineEdit *t1,
-                     QLineEdit *t2, QLineEdit *t3, QLineEdit *t4, QLabel *lMan, QLabel *lSen,
-                     QLabel *lHyaku) {
-        auto *g = new QGridLayout;
-        g->setHorizontalSpacing(2);
-        g->setVerticalSpacing(1);
-        g->addWidget(man, 0, 0, 1, 2, Qt::AlignHCenter);
-        g->addWidget(sen, 0, 3, Qt::AlignHCenter);
-        g->addWidget(hyaku, 0, 5, Qt::AlignHCenter);
-        g->addWidget(t1, 1, 0);
-        g->addWidget(t2, 1, 1);
-        g->addWidget(lMan, 1, 2);
-        g->addWidget(t3, 1, 3);
-        g->addWidget(lSen, 1, 4);
-        g->addWidget(t4, 1, 5);
-        g->addWidget(lHyaku, 1, 6);
-        g->setColumnStretch(7, 1);
-        Q_UNUSED(title);
-        return g;
-    };
-    right->addWidget(Label12, row, 0, Qt::AlignBottom);
-    right->addLayout(amount(Label12, VScroll5, VScroll6, VScroll7, Text10, Text11, Text12, Text13, Label25,
-                            Label5, Label26),
-                     row++, 1);
-    right->addWidget(Label13, row, 0, Qt::AlignBottom);
-    right->addLayout(amount(Label13, VScroll8, VScroll9, VScroll10, Text14, Text15, Text16, Text17, Label6,
-                            Label24, Label7),
-                     row++, 1);
-    auto *profit = new QHBoxLayout;
-    profit->addWidget(Label15);
-    profit->addWidget(Label17);
-    profit->addStretch();
-    right->addWidget(Label14, row, 0);
-    right->addLayout(profit, row++, 1);
-    right->addWidget(Label8, row++, 0, 1, 2);
-    right->addWidget(Text24, row++, 0, 1, 2);
-    right->setRowStretch(row - 1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Command23);
-    buttons->addWidget(Command6);
-    right->addLayout(buttons, row++, 0, 1, 2);
-    right->setColumnStretch(1, 1);
-}
-
 void PatincoMain::buildMenus() {
+    // Each item has a key of its own, shown beside it in the menu.
+    static const QHash<QString, QKeySequence> keys = {
+        {u"user_select"_s, QKeySequence(Qt::CTRL | Qt::Key_U)},
+        {u"All"_s, QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {u"graph"_s, QKeySequence(Qt::CTRL | Qt::Key_G)},
+        {u"disp_report"_s, QKeySequence(Qt::CTRL | Qt::Key_R)},
+        {u"endi"_s, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {u"MISEDATASETTEI"_s, QKeySequence(Qt::CTRL | Qt::Key_1)},
+        {u"kisyudatasettei"_s, QKeySequence(Qt::CTRL | Qt::Key_2)},
+        {u"filesort"_s, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {u"helpn"_s, QKeySequence(Qt::Key_F1)},
+        {u"topic"_s, QKeySequence(Qt::SHIFT | Qt::Key_F1)},
+    };
     auto item = [this](QMenu *menu, const QString &name, const QString &text, bool enabled) {
         QAction *a = menu->addAction(text);
         a->setObjectName(name);
         a->setEnabled(enabled);
+        a->setShortcut(keys.value(name));
         return a;
     };
     QMenu *menu = menuBar()->addMenu(u"メニュー(&M)"_s);
@@ -377,8 +114,10 @@ void PatincoMain::buildMenus() {
     connect(item(menu, u"user_select"_s, u"ユーザー選択(&Y)"_s, true), &QAction::triggered, this,
             &PatincoMain::user_select_Click);
     menu->addSeparator()->setObjectName(u"afrg"_s);
-    connect(item(menu, u"All"_s, u"リスト表示(&L)"_s, true), &QAction::triggered, this, &PatincoMain::All_Click);
-    connect(item(menu, u"graph"_s, u"グラフ表示(&G)"_s, true), &QAction::triggered, this, &PatincoMain::graph_Click);
+    connect(item(menu, u"All"_s, u"リスト表示(&L)"_s, true), &QAction::triggered, this,
+            &PatincoMain::All_Click);
+    connect(item(menu, u"graph"_s, u"グラフ表示(&G)"_s, true), &QAction::triggered, this,
+            &PatincoMain::graph_Click);
     connect(item(menu, u"disp_report"_s, u"レポート表示(&R)"_s, true), &QAction::triggered, this,
             &PatincoMain::disp_report_Click);
     menu->addSeparator()->setObjectName(u"zxc"_s);
@@ -396,8 +135,10 @@ void PatincoMain::buildMenus() {
 
     QMenu *hppp = menuBar()->addMenu(u"ヘルプ(&H)"_s);
     hppp->setObjectName(u"hppp"_s);
-    connect(item(hppp, u"helpn"_s, u"ヘルプ(&P)"_s, true), &QAction::triggered, this, &PatincoMain::helpn_Click);
-    connect(item(hppp, u"topic"_s, u"トピック検索(&T)"_s, true), &QAction::triggered, this, &PatincoMain::topic_Click);
+    connect(item(hppp, u"helpn"_s, u"ヘルプ(&P)"_s, true), &QAction::triggered, this,
+            &PatincoMain::helpn_Click);
+    connect(item(hppp, u"topic"_s, u"トピック検索(&T)"_s, true), &QAction::triggered, this,
+            &PatincoMain::topic_Click);
     hppp->addSeparator()->setObjectName(u"ghj"_s);
     connect(item(hppp, u"DispVer"_s, u"バージョン情報(&V)"_s, true), &QAction::triggered, this,
             &PatincoMain::DispVer_Click);
@@ -416,40 +157,186 @@ void PatincoMain::connectHandlers() {
     connect(HScroll1, &QScrollBar::valueChanged, this, &PatincoMain::HScroll1_Change);
     connect(HScroll2, &QScrollBar::valueChanged, this, &PatincoMain::HScroll2_Change);
     connect(HScroll3, &QScrollBar::valueChanged, this, &PatincoMain::HScroll3_Change);
-    connect(VScroll1, &QScrollBar::valueChanged, this, &PatincoMain::VScroll1_Change);
-    connect(VScroll2, &QScrollBar::valueChanged, this, &PatincoMain::VScroll2_Change);
-    connect(VScroll3, &QScrollBar::valueChanged, this, &PatincoMain::VScroll3_Change);
-    connect(VScroll4, &QScrollBar::valueChanged, this, &PatincoMain::VScroll4_Change);
-    connect(VScroll5, &QScrollBar::valueChanged, this, &PatincoMain::VScroll5_Change);
-    connect(VScroll6, &QScrollBar::valueChanged, this, &PatincoMain::VScroll6_Change);
-    connect(VScroll7, &QScrollBar::valueChanged, this, &PatincoMain::VScroll7_Change);
-    connect(VScroll8, &QScrollBar::valueChanged, this, &PatincoMain::VScroll8_Change);
-    connect(VScroll9, &QScrollBar::valueChanged, this, &PatincoMain::VScroll9_Change);
-    connect(VScroll10, &QScrollBar::valueChanged, this, &PatincoMain::VScroll10_Change);
-    connect(Combo1, &QComboBox::editTextChanged, this, &PatincoMain::Combo1_Change);
+    const auto bars = spinners();
+    for (int i = 0; i < 10; ++i)
+        connect(bars[size_t(i)], &QScrollBar::valueChanged, this, [this, i] { spinnerChange(i + 1); });
+
+    // Every edit goes to the card editor, whoever made it; drawing is not an edit.
+    connect(Text3, &QLineEdit::textChanged, this, [this](const QString &t) {
+        if (m_drawing) return;
+        m_editor.setMonth(t);
+        draw();
+    });
+    connect(Text4, &QLineEdit::textChanged, this, [this](const QString &t) {
+        if (m_drawing) return;
+        m_editor.setDay(t);
+        draw();
+    });
+    const auto boxes = digitBoxes();
+    for (int i = 0; i < 16; ++i) {
+        connect(boxes[size_t(i)], &QLineEdit::textChanged, this, [this, i](const QString &t) {
+            if (m_drawing) return;
+            m_editor.setDigit(i, t);
+            draw();
+        });
+        boxes[size_t(i)]->installEventFilter(this);
+    }
+    connect(Combo1, &QComboBox::editTextChanged, this, [this](const QString &t) {
+        if (m_drawing) return;
+        m_editor.setStore(t); // a new store clears the category
+        draw();
+    });
+    connect(Combo2, &QComboBox::editTextChanged, this, [this](const QString &t) {
+        if (!m_drawing) m_editor.setModel(t);
+    });
+    connect(m_categories, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (m_drawing) return;
+        if (on)
+            m_editor.setCategory(id);
+        else if (m_editor.card().category == id)
+            m_editor.setCategory(0);
+    });
+    connect(m_categories, &QButtonGroup::idClicked, this, &PatincoMain::Option_Click);
+    connect(m_dayTypes, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (!m_drawing && on) m_editor.setDayType(id);
+    });
+    connect(Text24, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_drawing) return;
+        const QString t = Text24->toPlainText();
+        m_editor.setImpression(t);
+        if (t.size() > 160) {
+            const QScopedValueRollback drawing(m_drawing, true);
+            Text24->setPlainText(t.left(160));
+            Text24->moveCursor(QTextCursor::End);
+            Beep();
+        }
+    });
     connect(Combo1, &PopupComboBox::aboutToShowPopup, this, &PatincoMain::Combo1_DropDown);
     connect(Combo1, &PopupComboBox::entryChosen, this, &PatincoMain::Combo1_Click);
     connect(Combo2, &PopupComboBox::aboutToShowPopup, this, &PatincoMain::Combo2_DropDown);
     connect(Combo2, &PopupComboBox::entryChosen, this, &PatincoMain::Combo2_Click);
     connect(Command23, &QPushButton::clicked, this, &PatincoMain::Command23_Click);
     connect(Command6, &QPushButton::clicked, this, &PatincoMain::Command6_Click);
-    connect(Option1, &QRadioButton::clicked, this, &PatincoMain::Option1_Click);
-    connect(Option2, &QRadioButton::clicked, this, &PatincoMain::Option2_Click);
-    connect(Option3, &QRadioButton::clicked, this, &PatincoMain::Option3_Click);
-    connect(Option4, &QRadioButton::clicked, this, &PatincoMain::Option4_Click);
-    connect(Option5, &QRadioButton::clicked, this, &PatincoMain::Option5_Click);
-    connect(Text24, &QPlainTextEdit::textChanged, this, [this] {
-        const QString t = Text24->toPlainText();
-        if (t.size() > 160) {
-            Text24->setPlainText(t.left(160));
-            Text24->moveCursor(QTextCursor::End);
-        }
-    });
 
     Text3->installEventFilter(this);
     Text4->installEventFilter(this);
     centralWidget()->setMouseTracking(true);
     centralWidget()->installEventFilter(this);
+
+    // Keys for what the mouse does with the scrollers.
+    auto key = [this](const QString &name, const QKeySequence &keys, auto handler) {
+        auto *a = new QAction(this);
+        a->setObjectName(name);
+        a->setShortcut(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, handler);
+    };
+    key(u"previousCard"_s, QKeySequence(Qt::Key_PageUp),
+        [this] { HScroll1->triggerAction(QAbstractSlider::SliderSingleStepSub); });
+    key(u"nextCard"_s, QKeySequence(Qt::Key_PageDown),
+        [this] { HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd); });
+    key(u"previousYear"_s, QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+        [this] { HScroll2->triggerAction(QAbstractSlider::SliderSingleStepSub); });
+    key(u"nextYear"_s, QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+        [this] { HScroll2->triggerAction(QAbstractSlider::SliderSingleStepAdd); });
+    key(u"previousDay"_s, QKeySequence(Qt::ALT | Qt::Key_Left),
+        [this] { HScroll3->triggerAction(QAbstractSlider::SliderSingleStepSub); });
+    key(u"nextDay"_s, QKeySequence(Qt::ALT | Qt::Key_Right),
+        [this] { HScroll3->triggerAction(QAbstractSlider::SliderSingleStepAdd); });
+    key(u"firstCard"_s, QKeySequence(Qt::CTRL | Qt::Key_Home),
+        [this] { HScroll1->setValue(HScroll1->minimum()); });
+    key(u"newCard"_s, QKeySequence(Qt::CTRL | Qt::Key_End),
+        [this] { HScroll1->setValue(HScroll1->maximum()); });
+    Command23->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Command6->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    Command23->setToolTip(u"登録・更新 (Ctrl+S)"_s);
+    Command6->setToolTip(u"削除・削除取消 (Ctrl+D)"_s);
+    HScroll1->setToolTip(u"カードの移動 (PageUp / PageDown、Ctrl+Home / Ctrl+End)"_s);
+    HScroll2->setToolTip(u"年の切り替え (Ctrl+PageUp / Ctrl+PageDown)"_s);
+    HScroll3->setToolTip(u"日付の移動 (Alt+← / Alt+→)"_s);
+}
+
+// ---- drawing ----
+
+void PatincoMain::draw() {
+    const QScopedValueRollback drawing(m_drawing, true);
+    const CardControls &c = m_editor.card();
+    drawState();
+    setYearText(c.year);
+    drawText(Text3, c.month);
+    drawText(Text4, c.day);
+    drawText(Text5, c.weekday);
+    const auto boxes = digitBoxes();
+    for (int i = 0; i < 16; ++i)
+        drawText(boxes[size_t(i)], m_editor.digit(i));
+    const std::array dayTypes{Option6, Option7, Option8, Option9};
+    for (int i = 0; i < 4; ++i)
+        if (c.dayType == i + 1) dayTypes[size_t(i)]->setChecked(true);
+    drawText(Combo1, c.store);
+    if (c.category == 0) {
+        // An exclusive group always keeps one button checked; let go of it for a moment.
+        m_categories->setExclusive(false);
+        for (QAbstractButton *b : m_categories->buttons())
+            b->setChecked(false);
+        m_categories->setExclusive(true);
+    } else {
+        m_categories->button(c.category)->setChecked(true);
+    }
+    drawText(Combo2, c.model);
+    const auto bars = spinners();
+    for (int i = 0; i < 10; ++i)
+        drawValue(bars[size_t(i)], m_editor.spinnerValue(i + 1));
+    setColour(Label15, m_editor.profitNegative() ? kRed : kBlack);
+    Label15->setText(c.profit);
+    if (Text24->toPlainText() != c.impression) Text24->setPlainText(c.impression);
+    drawDateScroller();
+}
+
+void PatincoMain::drawState() {
+    Label19->setText(QString::number(m_editor.number()));
+    switch (m_editor.state()) {
+    case CardEditor::State::New:
+        setColour(Label19, kBlue);
+        setColour(Label20, kBlue);
+        Label20->setText(u"新規作成"_s);
+        Command23->setText(u"登録"_s);
+        Command6->setText(u"削除"_s);
+        break;
+    case CardEditor::State::Stored:
+        setColour(Label19, kBlack);
+        setColour(Label20, kBlack);
+        Label20->setText(u"変更/削除"_s);
+        Command23->setText(u"更新"_s);
+        Command6->setText(u"削除"_s);
+        break;
+    case CardEditor::State::Candidate:
+        setColour(Label19, kRed);
+        setColour(Label20, kRed);
+        Label20->setText(u"削除候補"_s);
+        Command23->setText(u"更新"_s);
+        Command6->setText(u"削除取消"_s);
+        break;
+    }
+}
+
+// The date scroller stands at the card's date; a date outside its days puts it at the
+// nearest end while the boxes keep the card's own date.
+void PatincoMain::drawDateScroller() {
+    const std::optional<QDate> d = m_editor.date();
+    if (!d) return;
+    drawValue(HScroll3, std::clamp(dateScrollerValue(*d), HScroll3->minimum(), HScroll3->maximum()));
+}
+
+void PatincoMain::setCardNumberScroller(int value, int maximum) {
+    const QScopedValueRollback drawing(m_drawing, true);
+    HScroll1->setMinimum(1);
+    HScroll1->setMaximum(maximum);
+    HScroll1->setValue(value);
+}
+
+QDate PatincoMain::scrollerDate() const {
+    return dateFromScrollerValue(HScroll3->value());
 }
 
 // ---- window ----
@@ -458,7 +345,7 @@ void PatincoMain::setYearText(const QString &year) {
     Text2->setText(year);
 }
 QString PatincoMain::yearText() const {
-    return Text2->text();
+    return m_editor.card().year.isEmpty() ? Text2->text() : m_editor.card().year;
 }
 
 void PatincoMain::Text2_Change() {
@@ -488,14 +375,14 @@ void PatincoMain::Form_MouseMove() {
 }
 
 void PatincoMain::Form_Load() {
-    for (int i = 1; i <= 10; ++i) {
-        QScrollBar *bar = std::array{VScroll1, VScroll2, VScroll3, VScroll4, VScroll5,
-                                     VScroll6, VScroll7, VScroll8, VScroll9, VScroll10}[size_t(i - 1)];
-        const Spinner &s = Spinner::at(i);
-        // The diary load below fills every box, so the starting positions are set quietly.
-        const QSignalBlocker quiet(bar);
-        bar->setRange(s.minimum(), s.maximum());
-        bar->setValue(s.start());
+    {
+        const QScopedValueRollback drawing(m_drawing, true);
+        const auto bars = spinners();
+        for (int i = 0; i < 10; ++i) {
+            const Spinner &s = Spinner::at(i + 1);
+            bars[size_t(i)]->setRange(s.minimum(), s.maximum());
+            bars[size_t(i)]->setValue(s.start());
+        }
     }
 
     // Every year up to today's is reachable, down to year 1, the first a date can have.
@@ -509,48 +396,33 @@ void PatincoMain::Form_Load() {
 
     LoadDiary();
 
-    DateRange range = dateScrollerRange(Text2->text().toInt(), tama::clock().today());
-    if (auto newCard = formDate(Text2->text() + u'/' + Text3->text() + u'/' + Text4->text()))
-        range.maximum = std::max(range.minimum, dateScrollerValue(*newCard));
-    HScroll3->setRange(range.minimum, range.maximum);
-    HScroll3->setValue(range.maximum);
+    DateRange range = dateScrollerRange(m_registry.state().year.toInt(), tama::clock().today());
+    if (auto newCard = m_editor.date()) range.maximum = std::max(range.minimum, dateScrollerValue(*newCard));
+    {
+        const QScopedValueRollback drawing(m_drawing, true);
+        HScroll3->setRange(range.minimum, range.maximum);
+        HScroll3->setValue(range.maximum);
+    }
+    draw();
 }
 
 void PatincoMain::LoadDiary() {
     DiaryState &s = m_registry.state();
     setWindowTitle(u"タマノート Ver2.0  [ "_s + s.diaryFile + u" ]"_s);
-    int count = 0;
-    try {
-        count = DiaryFile(s.folder, s.diaryFile).count();
-    } catch (const StoreError &e) {
-        ErrorBox(e.message());
-    }
-    const int n = count + 1;
-    Label19->setText(QString::number(n));
+    m_editor.open(s.folder, s.diaryFile, s.year);
+    if (const std::optional<StoreError> e = m_editor.load(tama::clock().today())) ErrorBox(e->message());
+    const int n = m_editor.newCardNumber();
+    setCardNumberScroller(n, n);
+    s.newCardNumber = n;
+    draw();
+}
 
-    // Moving the scroller shows the card; when it already stood there, show it here.
-    const int shownBefore = m_shown;
-    HScroll1->setMinimum(1);
-    HScroll1->setMaximum(n);
-    HScroll1->setValue(n);
-    if (m_shown == shownBefore) ShowCard();
-
-    if (n == 1) {
-        setCardColour(Label19, kBlue);
-        setCardColour(Label20, kBlue);
-        Label20->setText(u"新規作成"_s);
-        const QDate today = tama::clock().today();
-        if (s.year == yyyy(today)) {
-            Text3->setText(mm(today));
-            Text4->setText(dd(today));
-            Text5->setText(weekdayChar(today));
-        }
-    }
-    s.newCardNumber = HScroll1->value();
-    Text6->setText(u"1"_s);
-    Text7->setText(u"0"_s);
-    Text18->setText(u"0"_s);
-    Text19->setText(u"0"_s);
+// Shows the card the card scroller stands at.
+void PatincoMain::ShowCard() {
+    if (const std::optional<StoreError> e = m_editor.show(HScroll1->value(), tama::clock().today()))
+        ErrorBox(e->message());
+    fillModelList();
+    draw();
 }
 
 void PatincoMain::Form_Activate() {
@@ -576,13 +448,57 @@ bool PatincoMain::eventFilter(QObject *watched, QEvent *e) {
     if (watched == centralWidget() && e->type() == QEvent::MouseMove) {
         Form_MouseMove();
     } else if (watched == Text3 || watched == Text4) {
-        const bool month = watched == Text3;
-        if (e->type() == QEvent::KeyPress && !static_cast<QKeyEvent *>(e)->text().isEmpty())
-            month ? Text3_KeyPress() : Text4_KeyPress(); // before the key reaches the box
-        else if (e->type() == QEvent::FocusOut)
-            month ? Text3_LostFocus() : Text4_LostFocus();
+        auto *box = static_cast<QLineEdit *>(watched);
+        if (e->type() == QEvent::KeyPress && !m_keyInBox) return dateBoxKey(box, static_cast<QKeyEvent *>(e));
+        if (e->type() == QEvent::FocusOut) dateBoxLeft(box);
+    } else if (e->type() == QEvent::KeyPress) {
+        const auto boxes = digitBoxes();
+        for (int i = 0; i < 16; ++i)
+            if (watched == boxes[size_t(i)]) return digitBoxKey(i, static_cast<QKeyEvent *>(e));
     }
     return QMainWindow::eventFilter(watched, e);
+}
+
+// A month or day box takes digits only; once it holds two, an impossible date is
+// repaired with a beep, so that what is typed is what the box keeps.
+bool PatincoMain::dateBoxKey(QLineEdit *box, QKeyEvent *e) {
+    if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down) {
+        HScroll3->triggerAction(e->key() == Qt::Key_Up ? QAbstractSlider::SliderSingleStepAdd
+                                                       : QAbstractSlider::SliderSingleStepSub);
+        return true;
+    }
+    const QString text = e->text();
+    if (text.isEmpty() || !text.at(0).isPrint()) return false;
+    if (!text.at(0).isDigit() || text.at(0).unicode() > u'9') {
+        Beep();
+        return true;
+    }
+    {
+        const QScopedValueRollback inBox(m_keyInBox, true);
+        QCoreApplication::sendEvent(box, e);
+    }
+    if (box->text().size() == 2) {
+        const int beeps = m_editor.repairDate(box == Text3 ? DateBox::Month : DateBox::Day);
+        for (int i = 0; i < beeps; ++i)
+            Beep();
+        draw();
+    }
+    return true;
+}
+
+void PatincoMain::dateBoxLeft(QLineEdit *box) {
+    const int beeps = m_editor.leaveDateBox(box == Text3 ? DateBox::Month : DateBox::Day);
+    for (int i = 0; i < beeps; ++i)
+        Beep();
+    draw();
+}
+
+// Up and Down in a time or amount box step its spinner, as the arrows above it do.
+bool PatincoMain::digitBoxKey(int index, QKeyEvent *e) {
+    if (e->key() != Qt::Key_Up && e->key() != Qt::Key_Down) return false;
+    spinners()[size_t(spinnerOfBox(index) - 1)]->triggerAction(
+        e->key() == Qt::Key_Up ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
+    return true;
 }
 
 void PatincoMain::closeEvent(QCloseEvent *e) {
@@ -680,184 +596,15 @@ void PatincoMain::showCardNumber(int n) {
     HScroll1->setValue(n);
 }
 
-// ---- card display ----
-
-void PatincoMain::setCardColour(QLabel *label, const QColor &colour) {
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
+void PatincoMain::setModelText(const QString &model) {
+    m_editor.setModel(model);
+    draw();
 }
 
-void PatincoMain::setProfit(const ProfitText &p) {
-    setCardColour(Label15, p.negative ? kRed : kBlack);
-    Label15->setText(p.text);
-}
-
-void PatincoMain::showNewCardState() {
-    setCardColour(Label19, kBlue);
-    setCardColour(Label20, kBlue);
-    Label20->setText(u"新規作成"_s);
-    Command23->setText(u"登録"_s);
-}
-
-void PatincoMain::selectOption(QRadioButton *option, void (PatincoMain::*handler)()) {
-    option->setChecked(true);
-    (this->*handler)();
-}
+// ---- card scroller and year scroller ----
 
 void PatincoMain::HScroll1_Change() {
-    ShowCard();
-}
-
-void PatincoMain::ShowCard() {
-    ++m_shown;
-    const DiaryState &s = m_registry.state();
-    const int n = HScroll1->value();
-    Label19->setText(QString::number(n));
-
-    CardRecord card;
-    try {
-        card = DiaryFile(s.folder, s.diaryFile).readOrBlank(n);
-    } catch (const StoreError &e) {
-        ErrorBox(e.message()); // the card is shown blank
-    }
-    const QString visitDate = card.field(CardRecord::VisitDate);
-
-    // A marked card carries its mark in the year box, so that updating it keeps the
-    // mark; any other card must not inherit it.
-    setYearText(visitDate.startsWith(u'R') && n != HScroll1->maximum() ? visitDate.left(4) : s.year);
-    Text3->setText(visitDate.mid(4, 2));
-    Text4->setText(visitDate.mid(6, 2));
-    Text5->setText(visitDate.mid(8, 1));
-
-    const QStringList start = fieldBoxes(card.field(CardRecord::StartTime));
-    const QStringList end = fieldBoxes(card.field(CardRecord::EndTime));
-    Text6->setText(start[0]);
-    Text7->setText(start[1]);
-    Text18->setText(start[2]);
-    Text19->setText(start[3]);
-    Text8->setText(end[0]);
-    Text9->setText(end[1]);
-    Text20->setText(end[2]);
-    Text21->setText(end[3]);
-
-    const QString dayType = card.field(CardRecord::DayType);
-    (dayType == u"222"_s   ? Option7
-     : dayType == u"333"_s ? Option8
-     : dayType == u"444"_s ? Option9
-                           : Option6)
-        ->setChecked(true);
-
-    Combo1->setEditText(card.field(CardRecord::StoreName)); // a new store text clears the category
-
-    const QString category = card.field(CardRecord::Category);
-    if (category == u"1"_s)
-        selectOption(Option1, &PatincoMain::Option1_Click);
-    else if (category == u"2"_s)
-        selectOption(Option2, &PatincoMain::Option2_Click);
-    else if (category == u"3"_s)
-        selectOption(Option5, &PatincoMain::Option5_Click);
-    else if (category == u"4"_s)
-        selectOption(Option3, &PatincoMain::Option3_Click);
-    else if (category == u"5"_s)
-        selectOption(Option4, &PatincoMain::Option4_Click);
-
-    Combo2->setEditText(card.field(CardRecord::ModelName));
-
-    const QString investment = card.field(CardRecord::Investment);
-    const QString cashOut = card.field(CardRecord::CashOut);
-    const QStringList inv = fieldBoxes(investment);
-    const QStringList cash = fieldBoxes(cashOut);
-    const std::array invBoxes{Text10, Text11, Text12, Text13};
-    const std::array cashBoxes{Text14, Text15, Text16, Text17};
-    for (int i = 0; i < 4; ++i) {
-        invBoxes[size_t(i)]->setText(inv[i]);
-        cashBoxes[size_t(i)]->setText(cash[i]);
-    }
-
-    const ProfitText profit = shownProfit(amountFromDigits(texts({Text10, Text11, Text12, Text13})),
-                                          amountFromDigits(texts({Text14, Text15, Text16, Text17})));
-    setProfit(profit);
-
-    Text24->setPlainText(trimRight(card.field(CardRecord::Impression)));
-
-    const bool newCard = n == HScroll1->maximum();
-    if (newCard) {
-        showNewCardState();
-        for (QLineEdit *b : invBoxes)
-            b->clear();
-        for (QLineEdit *b : cashBoxes)
-            b->clear();
-        const QDate today = tama::clock().today();
-        if (s.year == yyyy(today)) {
-            Text3->setText(mm(today));
-            Text4->setText(dd(today));
-            Text5->setText(weekdayChar(today));
-        } else {
-            Text3->setText(u"12"_s);
-            Text4->setText(u"31"_s);
-            Text5->setText(weekdayChar(QDate(s.year.toInt(), 12, 31)));
-        }
-        ClearCategory();
-    } else {
-        setCardColour(Label19, kBlack);
-        setCardColour(Label20, kBlack);
-        Label20->setText(u"変更/削除"_s);
-        Command23->setText(u"更新"_s);
-    }
-
-    if (visitDate.startsWith(u'R')) {
-        setCardColour(Label20, kRed);
-        Label20->setText(u"削除候補"_s);
-        setCardColour(Label19, kRed);
-        Command6->setText(u"削除取消"_s);
-    } else {
-        Command6->setText(u"削除"_s);
-    }
-
-    if (textToNumber(Text3->text()) != 0 || textToNumber(Text4->text()) != 0) {
-        if (auto place = placeOnScroller(Text2->text(), Text3->text(), Text4->text(),
-                                         {HScroll3->minimum(), HScroll3->maximum()})) {
-            if (place->inRange) {
-                HScroll3->setValue(place->value);
-            } else {
-                // Outside the scroller's days: the box goes to the nearest end, and the
-                // card keeps the date it was registered with.
-                const QSignalBlocker quiet(HScroll3);
-                HScroll3->setValue(place->value);
-            }
-        }
-    }
-
-    if (textToNumber(Text6->text() + Text7->text()) != 0) {
-        VScroll1->setValue(32 - int(textToNumber(Text6->text() + Text7->text())));
-        VScroll2->setValue(60 - int(textToNumber(Text18->text() + Text19->text())));
-        VScroll3->setValue(32 - int(textToNumber(Text8->text() + Text9->text())));
-        VScroll4->setValue(60 - int(textToNumber(Text20->text() + Text21->text())));
-    }
-
-    VScroll5->setValue(100 - int(textToNumber(Text10->text() + Text11->text())));
-    VScroll6->setValue(10 - int(textToNumber(Text12->text())));
-    VScroll7->setValue(10 - int(textToNumber(Text13->text())));
-    VScroll8->setValue(100 - int(textToNumber(Text14->text() + Text15->text())));
-    VScroll9->setValue(10 - int(textToNumber(Text16->text())));
-    VScroll10->setValue(10 - int(textToNumber(Text17->text())));
-
-    for (int i = 0; i < leadingZeroBoxes(investment); ++i)
-        invBoxes[size_t(i)]->clear();
-    for (int i = 0; i < leadingZeroBoxes(cashOut); ++i)
-        cashBoxes[size_t(i)]->clear();
-
-    if (newCard) {
-        showNewCardState();
-        for (QLineEdit *b : invBoxes)
-            b->clear();
-        for (QLineEdit *b : cashBoxes)
-            b->clear();
-    }
-
-    // The spinners rewrote the profit while they moved; the card's own result stands.
-    setProfit(profit);
+    if (!m_drawing) ShowCard();
 }
 
 void PatincoMain::HScroll2_Change() {
@@ -873,223 +620,80 @@ void PatincoMain::HScroll2_Change() {
     s.diaryFile = user + u'.' + s.year + u".dat"_s;
 
     const DateRange range = dateScrollerRange(year, tama::clock().today());
-    HScroll3->setRange(range.minimum, range.maximum);
-
+    {
+        const QScopedValueRollback drawing(m_drawing, true);
+        HScroll3->setRange(range.minimum, range.maximum);
+    }
     LoadDiary();
 }
 
-// ---- date entry ----
+// ---- date, times and amounts ----
 
 void PatincoMain::HScroll3_Change() {
-    SetDateFromScroller();
+    if (!m_drawing) SetDateFromScroller();
 }
 
 void PatincoMain::SetDateFromScroller() {
-    const QDate d = dateFromScrollerValue(HScroll3->value());
-    Text3->setText(mm(d));
-    Text5->setText(weekdayChar(d));
-    Text4->setText(dd(d));
+    m_editor.setDate(scrollerDate());
+    draw();
 }
 
-void PatincoMain::repairTypedDate(bool inMonthBox) {
-    const DateRepair r =
-        repairDate(Text2->text(), Text3->text(), Text4->text(), inMonthBox ? DateBox::Month : DateBox::Day);
-    if (Text3->text() != r.month) Text3->setText(r.month);
-    if (Text4->text() != r.day) Text4->setText(r.day);
-    if (!r.weekday.isEmpty()) Text5->setText(r.weekday);
-    for (int i = 0; i < r.beeps; ++i)
-        Beep();
-}
-
-void PatincoMain::Text3_KeyPress() {
-    repairTypedDate(true);
-}
-void PatincoMain::Text4_KeyPress() {
-    repairTypedDate(false);
-}
-void PatincoMain::Text3_LostFocus() {
-    Text3->setText(padMonth(Text3->text()));
-}
-void PatincoMain::Text4_LostFocus() {
-    Text4->setText(padDay(Text4->text()));
-}
-
-// ---- time spinners ----
-
-bool PatincoMain::startIsLater() const {
-    return timeNumber(Text6->text(), Text7->text(), Text18->text(), Text19->text()) >
-           timeNumber(Text8->text(), Text9->text(), Text20->text(), Text21->text());
-}
-
-void PatincoMain::hourChange(bool start) {
-    QScrollBar *bar = start ? VScroll1 : VScroll3;
-    const Spinner &sp = Spinner::at(start ? 1 : 3);
-    const int wrapped = sp.wrap(bar->value());
-    if (wrapped != bar->value()) {
-        bar->setValue(wrapped); // the change this raises does the rest
-        return;
-    }
-    if (start && blank(Text6) && blank(Text7)) {
-        VScroll1->setValue(22);
-        VScroll2->setValue(60);
-        Text18->setText(u"0"_s);
-        Text19->setText(u"0"_s);
-    } else if (!start && blank(Text6) && blank(Text7) && blank(Text8) && blank(Text9)) {
-        VScroll3->setValue(22);
-        VScroll4->setValue(60);
-        Text8->setText(u"1"_s);
-        Text9->setText(u"0"_s);
-        Text20->setText(u"0"_s);
-        Text21->setText(u"0"_s);
-    }
-    (start ? Text6 : Text8)->setText(sp.tensBox(bar->value()));
-    (start ? Text7 : Text9)->setText(sp.onesBox(bar->value()));
-    if (startIsLater()) {
-        VScroll3->setValue(VScroll1->value());
-        if (start) VScroll4->setValue(VScroll2->value());
-    }
-}
-
-void PatincoMain::minuteChange(bool start) {
-    QScrollBar *bar = start ? VScroll2 : VScroll4;
-    const Spinner &sp = Spinner::at(start ? 2 : 4);
-    const int wrapped = sp.wrap(bar->value());
-    if (wrapped != bar->value()) {
-        bar->setValue(wrapped);
-        return;
-    }
-    (start ? Text18 : Text20)->setText(sp.tensBox(bar->value()));
-    (start ? Text19 : Text21)->setText(sp.onesBox(bar->value()));
-    if (startIsLater()) {
-        VScroll3->setValue(VScroll1->value());
-        VScroll4->setValue(VScroll2->value());
-    }
-}
-
-void PatincoMain::VScroll1_Change() {
-    hourChange(true);
-}
-void PatincoMain::VScroll2_Change() {
-    minuteChange(true);
-}
-void PatincoMain::VScroll3_Change() {
-    hourChange(false);
-}
-void PatincoMain::VScroll4_Change() {
-    minuteChange(false);
-}
-
-// ---- amount spinners ----
-
-void PatincoMain::tenThousandsChange(QScrollBar *bar, int index, QLineEdit *tens, QLineEdit *ones,
-                                     QLineEdit *thousands, QLineEdit *hundreds) {
-    if (zeroOrBlank(thousands) && zeroOrBlank(hundreds)) {
-        thousands->setText(u"0"_s);
-        hundreds->setText(u"0"_s);
-    }
-    const Spinner &sp = Spinner::at(index);
-    const int wrapped = sp.wrap(bar->value());
-    if (wrapped != bar->value()) {
-        bar->setValue(wrapped);
-        return;
-    }
-    tens->setText(sp.tensBox(bar->value()));
-    ones->setText(sp.onesBox(bar->value()));
-    UpdateProfit();
-}
-
-void PatincoMain::digitChange(QScrollBar *bar, int index, QLineEdit *box, QLineEdit *lower) {
-    if (lower && zeroOrBlank(lower)) lower->setText(u"0"_s);
-    const Spinner &sp = Spinner::at(index);
-    const int wrapped = sp.wrap(bar->value());
-    if (wrapped != bar->value()) {
-        bar->setValue(wrapped);
-        return;
-    }
-    box->setText(sp.onesBox(bar->value()));
-    UpdateProfit();
-}
-
-void PatincoMain::VScroll5_Change() {
-    tenThousandsChange(VScroll5, 5, Text10, Text11, Text12, Text13);
-}
-void PatincoMain::VScroll6_Change() {
-    digitChange(VScroll6, 6, Text12, Text13);
-}
-void PatincoMain::VScroll7_Change() {
-    digitChange(VScroll7, 7, Text13, nullptr);
-}
-void PatincoMain::VScroll8_Change() {
-    tenThousandsChange(VScroll8, 8, Text14, Text15, Text16, Text17);
-}
-void PatincoMain::VScroll9_Change() {
-    digitChange(VScroll9, 9, Text16, Text17);
-}
-void PatincoMain::VScroll10_Change() {
-    digitChange(VScroll10, 10, Text17, nullptr);
-}
-
-void PatincoMain::UpdateProfit() {
-    setProfit(enteredProfit(amountFromDigits(texts({Text10, Text11, Text12, Text13})),
-                            amountFromDigits(texts({Text14, Text15, Text16, Text17}))));
+void PatincoMain::spinnerChange(int index) {
+    if (m_drawing) return;
+    m_editor.spin(index, spinners()[size_t(index - 1)]->value());
+    draw();
 }
 
 // ---- store and category ----
 
-void PatincoMain::Combo1_Change() {
-    ClearCategory();
+void PatincoMain::ClearCategory() {
+    m_editor.clearCategory();
+    draw();
 }
 
-void PatincoMain::ClearCategory() {
-    // An exclusive group always keeps one button checked; let go of it for a moment.
-    m_categories->setExclusive(false);
-    for (QAbstractButton *b : m_categories->buttons())
-        b->setChecked(false);
-    m_categories->setExclusive(true);
+// The model list of the store shown, for the category chosen.
+void PatincoMain::fillModelList() {
+    const QString marker = markerOfOption(m_editor.card().category);
+    if (!marker.isEmpty()) ChooseCategory(marker);
 }
 
 void PatincoMain::ChooseCategory(const QString &marker) {
-    Combo2->clear();
-    Combo2->clearEditText();
-    const QString store = Combo1->currentText();
+    const QString model = m_editor.card().model;
+    {
+        const QScopedValueRollback drawing(m_drawing, true);
+        Combo2->clear();
+        Combo2->clearEditText();
+    }
+    const QString store = m_editor.card().store;
     if (modelListFileName(store).isEmpty()) {
         InfoBox(u"店名が選択または入力されていません。"_s, u"注意"_s);
+        m_editor.setModel(QString());
         return;
     }
+    const QScopedValueRollback drawing(m_drawing, true);
     try {
         Combo2->addItems(ModelListFile(m_registry.state().folder, store).section(marker));
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
+        reportStoreError(e); // a name the code page lacks: no list file is made for it
     }
-    Combo2->addItem(u"[ 該当機種をさがす ]"_s);
+    Combo2->addItem(kModelSearchEntry);
     Combo2->setCurrentIndex(-1); // a list filled is not a model chosen
-    Combo2->clearEditText();
+    Combo2->setEditText(model);
 }
 
-void PatincoMain::Option1_Click() {
-    ChooseCategory(u"# 3"_s);
-}
-void PatincoMain::Option2_Click() {
-    ChooseCategory(u"# 2"_s);
-}
-void PatincoMain::Option3_Click() {
-    ChooseCategory(u"# 4"_s);
-}
-void PatincoMain::Option4_Click() {
-    ChooseCategory(u"# 5"_s);
-}
-void PatincoMain::Option5_Click() {
-    ChooseCategory(u"# 6"_s);
+// A category clicked lists the store's models of it; no model is chosen yet.
+void PatincoMain::Option_Click(int option) {
+    m_editor.setCategory(option);
+    m_editor.setModel(QString());
+    fillModelList();
+    draw();
 }
 
 void PatincoMain::Combo1_DropDown() {
     // The list always reflects the file; the text in the box stays as it is.
-    const QString shown = Combo1->currentText();
-    {
-        const QSignalBlocker quiet(Combo1);
-        Combo1->clear();
-        Combo1->setEditText(shown);
-    }
+    const QScopedValueRollback drawing(m_drawing, true);
+    Combo1->clear();
+    Combo1->setEditText(m_editor.card().store);
     try {
         for (const QString &name : StoreFile(m_registry.state().folder).list())
             Combo1->addEntry(name);
@@ -1100,6 +704,7 @@ void PatincoMain::Combo1_DropDown() {
 
 // The store chosen goes to the front of the store file, so recent stores come first.
 void PatincoMain::Combo1_Click() {
+    m_editor.setStore(Combo1->currentText());
     ClearCategory();
     const int i = Combo1->currentIndex();
     if (i < 0) return;
@@ -1111,200 +716,69 @@ void PatincoMain::Combo1_Click() {
 }
 
 void PatincoMain::Combo2_DropDown() {
-    if (categoryOption() == 0) InfoBox(u"機種が選択されてません"_s, u"注意"_s);
+    if (m_editor.card().category == 0) InfoBox(u"機種が選択されてません"_s, u"注意"_s);
 }
 
 void PatincoMain::Combo2_Click() {
+    m_editor.setModel(Combo2->currentText());
     if (Combo2->currentText() != kModelSearchEntry) return;
     // A search left open from before would list another category.
     m_registry.unload<search_kisyu>();
     showWindow<search_kisyu>();
 }
 
-int PatincoMain::categoryOption() const {
-    const std::array options{Option1, Option2, Option3, Option4, Option5};
-    for (size_t i = 0; i < options.size(); ++i)
-        if (options[i]->isChecked()) return int(i) + 1;
-    return 0;
-}
-
 // ---- registration ----
 
-CardControls PatincoMain::cardControls() const {
-    CardControls c;
-    c.year = Text2->text();
-    c.month = Text3->text();
-    c.day = Text4->text();
-    c.weekday = Text5->text();
-    c.start = {Text6->text(), Text7->text(), Text18->text(), Text19->text()};
-    c.end = {Text8->text(), Text9->text(), Text20->text(), Text21->text()};
-    c.store = Combo1->currentText();
-    c.model = Combo2->currentText();
-    c.category = categoryOption();
-    const std::array dayTypes{Option6, Option7, Option8, Option9};
-    for (size_t i = 0; i < dayTypes.size(); ++i)
-        if (dayTypes[i]->isChecked()) c.dayType = int(i) + 1;
-    c.investment = {Text10->text(), Text11->text(), Text12->text(), Text13->text()};
-    c.cashOut = {Text14->text(), Text15->text(), Text16->text(), Text17->text()};
-    // Line breaks are kept the way the diary has always stored them.
-    c.impression = Text24->toPlainText().replace(u'\n', u"\r\n"_s);
-    c.profit = Label15->text();
-    return c;
-}
-
-void PatincoMain::showFilledBoxes(const CardControls &c) {
-    Text6->setText(c.start[0]);
-    Text8->setText(c.end[0]);
-    const std::array inv{Text10, Text11, Text12, Text13};
-    const std::array cash{Text14, Text15, Text16, Text17};
-    for (size_t i = 0; i < 4; ++i) {
-        inv[i]->setText(c.investment[i]);
-        cash[i]->setText(c.cashOut[i]);
-    }
-}
-
 void PatincoMain::Command23_Click() {
-    const CardControls entered = cardControls();
-    if (isIncomplete(entered)) {
+    using Outcome = CardEditor::Registration::Outcome;
+    const CardEditor::Registration r = m_editor.registerCard();
+    switch (r.outcome) {
+    case Outcome::Incomplete:
         InfoBox(u"データが不完全です。空白箇所を入力してください。"_s, u"注意"_s);
         return;
-    }
-    const DiaryState &s = m_registry.state();
-    const CardControls filled = withBlanksFilled(entered);
-    const int number = int(textToNumber(Label19->text()));
-    int newCard = 0;
-    try {
-        DiaryFile diary(s.folder, s.diaryFile);
-        newCard = diary.count() + 1;
-        if (auto problem = cardPlaceProblem(number, newCard - 1, number == HScroll1->maximum()))
-            throw StoreError(StoreError::Kind::Invalid, diary.fileName(), *problem);
-        const CardRecord card = cardFromControls(filled);
-        // Refuses a character the code page lacks, naming the field, before any file
-        // is written: the store and model names are the card's own.
-        (void)card.record().toBytes();
-        diary.write(number, card);
-    } catch (const StoreError &e) {
-        reportStoreError(e);
+    case Outcome::BadDate:
+        InfoBox(u"日付が正しくありません。月と日を確かめてください。"_s, u"注意"_s);
         return;
+    case Outcome::Refused:
+        reportStoreError(*r.error);
+        return;
+    case Outcome::Written:
+        break;
     }
-    UpdateProfit();
-    showFilledBoxes(filled);
-
-    if (!trimRight(Combo1->currentText()).isEmpty()) {
-        try {
-            if (const std::optional<QString> added = StoreFile(s.folder).add(Combo1->currentText()))
-                Combo1->addEntry(*added);
-        } catch (const StoreError &e) {
-            reportStoreError(e);
-        }
+    {
+        const QScopedValueRollback drawing(m_drawing, true);
+        if (r.addedStore) Combo1->addEntry(*r.addedStore);
+        if (r.addedModel) Combo2->addEntry(*r.addedModel);
     }
-    const CategoryInfo *category = categoryOfOption(filled.category);
-    if (category && !trimRight(Combo2->currentText()).isEmpty()) {
-        try {
-            if (const std::optional<QString> added =
-                    ModelCatalogue(s.folder, *category).add(Combo2->currentText()))
-                Combo2->addEntry(*added);
-        } catch (const StoreError &e) {
-            reportStoreError(e);
-        }
+    draw();
+    for (const StoreError &e : r.problems)
+        reportStoreError(e);
+    for (const QString &notice : r.notices)
+        InfoBox(notice, u"お知らせ"_s);
+    if (r.modelMissingFromList) {
+        // Made afresh: it takes the store, model and category of this card when it loads.
+        m_registry.unload<New_touroku>();
+        showWindow<New_touroku>();
     }
-    CheckModelInStoreList();
-    if (number == newCard) prepareNextCard();
+    if (r.appended) {
+        m_editor.prepareNextCard(scrollerDate());
+        setCardNumberScroller(m_editor.number(), m_editor.number());
+        m_registry.state().newCardNumber = m_editor.newCardNumber();
+        draw();
+    }
     discardYearList();
-}
-
-void PatincoMain::CheckModelInStoreList() {
-    if (trimRight(Combo1->currentText()).isEmpty() || trimRight(Combo2->currentText()).isEmpty()) return;
-    try {
-        const ModelListFile list(m_registry.state().folder, Combo1->currentText());
-        list.ensure();
-        if (modelListNames(textfile::readLines(list.path()).lines, Combo2->currentText())) return;
-    } catch (const StoreError &e) {
-        reportStoreError(e);
-        return;
-    }
-    // Made afresh: it takes the store, model and category of this card when it loads.
-    m_registry.unload<New_touroku>();
-    showWindow<New_touroku>();
-}
-
-// The next card starts where the registered one ended, at the same store and date.
-void PatincoMain::prepareNextCard() {
-    const QStringList end = texts({Text8, Text9, Text20, Text21});
-    const QString store = Combo1->currentText();
-    for (QLineEdit *b : {Text10, Text11, Text12, Text13, Text14, Text15, Text16, Text17})
-        b->clear();
-    Combo2->clearText();
-    ClearCategory();
-    Label15->clear();
-    Text24->clear();
-    const int next = int(textToNumber(Label19->text())) + 1;
-    Label19->setText(QString::number(next));
-    HScroll1->setMaximum(next);
-    HScroll1->setValue(HScroll1->value() + 1);
-    m_registry.state().newCardNumber = HScroll1->maximum();
-    const std::array startBoxes{Text6, Text7, Text18, Text19};
-    const std::array endBoxes{Text8, Text9, Text20, Text21};
-    for (size_t i = 0; i < 4; ++i) {
-        startBoxes[i]->setText(end[qsizetype(i)]);
-        endBoxes[i]->setText(end[qsizetype(i)]);
-    }
-    const int hour = int(textToNumber(Text6->text() + Text7->text()));
-    const int minute = int(textToNumber(Text18->text() + Text19->text()));
-    VScroll1->setValue(32 - hour);
-    VScroll2->setValue(60 - minute);
-    VScroll3->setValue(32 - hour);
-    VScroll4->setValue(60 - minute);
-    Combo1->setEditText(store);
-    setCardColour(Label20, kBlue);
-    Label20->setText(u"新規作成"_s);
-    SetDateFromScroller();
 }
 
 // ---- deletion marks ----
 
 void PatincoMain::Command6_Click() {
-    const QString state = Label20->text();
-    const DiaryState &s = m_registry.state();
-    const int n = int(textToNumber(Label19->text()));
-    if (state == u"変更/削除"_s) {
-        try {
-            DiaryFile diary(s.folder, s.diaryFile);
-            diary.setCandidate(n, true);
-            setYearText(diary.readOrBlank(n).field(CardRecord::VisitDate).left(4));
-        } catch (const StoreError &e) {
-            reportStoreError(e);
-            return;
-        }
-        setCardColour(Label20, kRed);
-        Label20->setText(u"削除候補"_s);
-        Command6->setText(u"削除取消"_s);
-    } else if (state == u"新規作成"_s) {
-        emptyCardBoxes();
-    } else if (state == u"削除候補"_s) {
-        try {
-            DiaryFile(s.folder, s.diaryFile).setCandidate(n, false);
-        } catch (const StoreError &e) {
-            reportStoreError(e);
-            return;
-        }
-        setYearText(s.year);
-        setCardColour(Label20, kBlack);
-        Label20->setText(u"変更/削除"_s);
-        setCardColour(Label19, kBlack);
-        Command6->setText(u"削除"_s);
+    try {
+        m_editor.markOrEmpty();
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+        return;
     }
-}
-
-void PatincoMain::emptyCardBoxes() {
-    for (QLineEdit *b : {Text6, Text7, Text18, Text19, Text8, Text9, Text20, Text21, Text10, Text11, Text12,
-                         Text13, Text14, Text15, Text16, Text17})
-        b->clear();
-    Combo1->setEditText(QString());
-    Combo2->setEditText(QString());
-    ClearCategory();
-    Label15->clear();
-    Text24->clear();
+    draw();
 }
 
 // ---- organising the diary ----
@@ -1333,33 +807,11 @@ void PatincoMain::OrganiseDiary() {
         return;
     }
     const int j = plan.newCardNumber();
-    // The new-card place of the organised diary; shown even when the scroller stays.
-    const int shownBefore = m_shown;
-    HScroll1->setMaximum(j);
-    HScroll1->setValue(j);
-    if (m_shown == shownBefore) ShowCard();
+    if (const std::optional<StoreError> e = m_editor.afterOrganise(j, tama::clock().today()))
+        ErrorBox(e->message());
+    setCardNumberScroller(j, j);
     s.newCardNumber = j;
-
-    Label19->setText(QString::number(HScroll1->maximum()));
-    Text6->setText(Text8->text());
-    Text7->setText(Text9->text());
-    Text18->setText(Text20->text());
-    Text19->setText(Text21->text());
-    for (QLineEdit *b : {Text10, Text11, Text12, Text13, Text14, Text15, Text16, Text17})
-        b->clear();
-    Combo2->setEditText(QString());
-    Label15->clear();
-    Text24->clear();
-    ClearCategory();
-    showNewCardState();
-    Command6->setText(u"削除"_s);
-    setYearText(s.year);
-    const QDate today = tama::clock().today();
-    if (s.year == yyyy(today)) {
-        Text3->setText(mm(today));
-        Text4->setText(dd(today));
-        Text5->setText(weekdayChar(today));
-    }
+    draw();
     // Its lines carry the old card numbers.
     discardYearList();
 }

@@ -7,7 +7,8 @@ namespace tama {
 PictureButton::PictureButton(QPixmap normal, QPixmap pressed, QWidget *parent)
     : QAbstractButton(parent), m_normal(std::move(normal)), m_pressed(std::move(pressed)) {
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    // Reachable by Tab; Space or Enter presses it like a click.
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -27,6 +28,11 @@ void PictureButton::paintEvent(QPaintEvent *) {
     if (!isEnabled()) p.setOpacity(0.55);
     const bool down = m_pressedShown || isDown();
     p.drawPixmap(rect(), down ? m_pressed : m_normal);
+    if (hasFocus()) {
+        p.setOpacity(1.0);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2, Qt::DotLine));
+        p.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
 }
 
 } // namespace tama

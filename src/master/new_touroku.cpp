@@ -90,9 +90,10 @@ QString New_touroku::storeName() const {
 void New_touroku::Form_Load() {
     const PatincoMain *main = m_registry.find<PatincoMain>();
     if (!main) return;
-    const int k = sectionOfOption(main->categoryOption());
-    List1->addItem(main->storeText());
-    const QString model = main->modelText();
+    const CardControls &card = main->editor().card();
+    const int k = sectionOfOption(card.category);
+    List1->addItem(card.store);
+    const QString model = card.model;
     List3->addItem(entry(toFullWidth(model), trimRight(model).size(), k));
 
     List2->clear();

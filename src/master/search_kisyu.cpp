@@ -51,7 +51,7 @@ search_kisyu::search_kisyu(WindowRegistry &registry) : m_registry(registry) {
 void search_kisyu::Form_Load() {
     const PatincoMain *main = m_registry.find<PatincoMain>();
     if (!main) return;
-    if (const CategoryInfo *c = categoryOfOption(main->categoryOption())) LoadCatalogueList(*c);
+    if (const CategoryInfo *c = categoryOfOption(main->editor().card().category)) LoadCatalogueList(*c);
 }
 
 void search_kisyu::LoadCatalogueList(const CategoryInfo &category) {

@@ -11,7 +11,7 @@ namespace tama {
 // The text file that lists the models installed in one store, by section.
 struct ModelListEntry {
     QString model; // the line as read (readers trim it at the right to compare or show)
-    int section;   // 2 デジパチ, 3 羽物, 4 権利物, 5 一般電役, 6 ＣＲデジパチ (1: before any header)
+    int section; // 2 デジパチ, 3 羽物, 4 権利物, 5 一般電役, 6 ＣＲデジパチ (1: before any header)
     bool operator==(const ModelListEntry &) const = default;
 };
 
@@ -20,7 +20,7 @@ struct ModelListEntry {
 QString modelListFileName(const QString &storeName);
 
 class ModelListFile {
-public:
+  public:
     // Refuses (StoreError) a store name that names no file.
     ModelListFile(const DataFolder &folder, const QString &storeName);
 
@@ -36,6 +36,8 @@ public:
     // The model lines of the section whose header line starts with marker ("# 3"):
     // the lines after it up to the next line beginning with "#".
     QStringList section(const QString &marker, bool create = true) const;
+    // Every line as read, section headers included; a missing file has none.
+    QStringList lines() const;
     // Writes the five sections in order with their entries (stable by section) and the
     // end line; entries of other sections are dropped.
     void write(const QList<ModelListEntry> &entries) const;
@@ -44,9 +46,10 @@ public:
     static QList<ModelListEntry> parse(const QStringList &lines);
     static QStringList compose(const QList<ModelListEntry> &entries);
 
-private:
+  private:
     void ensureForReading() const;
 
+    QString m_storeName;
     QString m_fileName;
     QString m_path;
 };

@@ -19,7 +19,7 @@ QString entryYear(WindowRegistry &registry) {
 }
 
 QString entryMonth(WindowRegistry &registry) {
-    if (PatincoMain *main = registry.find<PatincoMain>()) return main->monthText();
+    if (PatincoMain *main = registry.find<PatincoMain>()) return main->editor().card().month;
     return {};
 }
 
