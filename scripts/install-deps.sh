@@ -10,7 +10,7 @@ packages=(
   libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-ipafont-gothic fontconfig
-  qt6-qpa-plugins
+  qt6-qpa-plugins qt6-translations-l10n
 )
 
 missing=()

@@ -1,3 +1,4 @@
+#include "app/keyboard.h"
 #include "app/qtdialogs.h"
 #include "app/resources.h"
 #include "app/windowregistry.h"
@@ -12,14 +13,14 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QApplication app(argc, argv);
     tama::initResources();
     QApplication::setApplicationName(u"tamanote"_s);
     QApplication::setApplicationDisplayName(u"タマノート"_s);
     QApplication::setApplicationVersion(u"2.0"_s);
     QApplication::setWindowIcon(QIcon(u":/icons/tamanote.png"_s));
+    tama::installJapaneseTranslation(); // without it the standard buttons stay English
 
     QCommandLineParser parser;
     parser.setApplicationDescription(u"タマノート — パチンコ日記"_s);

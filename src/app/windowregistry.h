@@ -17,7 +17,7 @@ namespace tama {
 // Windows reach each other only through here.
 class WindowRegistry : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit WindowRegistry(DiaryState &state, QObject *parent = nullptr);
     ~WindowRegistry() override;
 
@@ -25,18 +25,15 @@ public:
 
     // The window of type W, created (not shown) on first use. W is constructed as
     // W(WindowRegistry &).
-    template <class W> W *get()
-    {
-        if (W *w = find<W>())
-            return w;
+    template <class W> W *get() {
+        if (W *w = find<W>()) return w;
         W *w = new W(*this);
         m_windows[std::type_index(typeid(W))] = w;
         return w;
     }
 
     // The window of type W if it exists.
-    template <class W> W *find() const
-    {
+    template <class W> W *find() const {
         auto it = m_windows.find(std::type_index(typeid(W)));
         return it == m_windows.end() ? nullptr : qobject_cast<W *>(it->second.data());
     }
@@ -49,10 +46,11 @@ public:
     // The program ends: every window is unloaded and the event loop quits.
     void endProgram();
 
-private:
+  private:
     void unload(std::type_index type);
 
     DiaryState &m_state;
+    QObject *m_keys;
     std::map<std::type_index, QPointer<QWidget>> m_windows;
 };
 

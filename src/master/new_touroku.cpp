@@ -47,6 +47,7 @@ New_touroku::New_touroku(WindowRegistry &registry) : m_registry(registry) {
     Label3 = named(new QLabel(u"置いてある全機種名"_s, this), u"Label3"_s);
     List2 = named(new QListWidget(this), u"List2"_s);
     Command1 = named(new QPushButton(u"OK"_s, this), u"Command1"_s);
+    Command1->setDefault(true); // Enter anywhere in the window
     Command2 = named(new QPushButton(u"ｷｬﾝｾﾙ"_s, this), u"Command2"_s);
 
     // One line each for the store and the model; the entries align their codes.

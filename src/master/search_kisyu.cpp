@@ -27,6 +27,7 @@ search_kisyu::search_kisyu(WindowRegistry &registry) : m_registry(registry) {
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     Label1->setBuddy(List1);
     Command1 = named(new QPushButton(u"OK"_s, this), u"Command1"_s);
+    Command1->setDefault(true); // Enter anywhere in the window
     Command2 = named(new QPushButton(u"ｷｬﾝｾﾙ"_s, this), u"Command2"_s);
 
     // Room for a model name of 15 full-width characters.

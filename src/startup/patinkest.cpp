@@ -13,19 +13,27 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-PATINKEST::PATINKEST(WindowRegistry &registry) : m_registry(registry)
-{
+namespace {
+const QString kNoUsers = u"使用者が登録されていません。「新規登録」で使用者を追加してください。"_s;
+}
+
+PATINKEST::PATINKEST(WindowRegistry &registry) : m_registry(registry) {
     setObjectName(u"PATINKEST"_s);
     setWindowTitle(u"使用者"_s);
 
     List1 = new QListWidget(this);
     List1->setObjectName(u"List1"_s);
+    hint = new QLabel(kNoUsers, this);
+    hint->setObjectName(u"hint"_s);
+    hint->setWordWrap(true);
+    hint->hide();
     Check1 = new QCheckBox(this);
     Check1->setObjectName(u"Check1"_s);
     label1 = new QLabel(u"自動起動"_s, this);
@@ -49,6 +57,7 @@ PATINKEST::PATINKEST(WindowRegistry &registry) : m_registry(registry)
     buttons->addStretch();
     buttons->addWidget(Command3);
     auto *left = new QVBoxLayout;
+    left->addWidget(hint);
     left->addWidget(List1);
     left->addLayout(check);
     auto *top = new QHBoxLayout(this);
@@ -63,8 +72,7 @@ PATINKEST::PATINKEST(WindowRegistry &registry) : m_registry(registry)
     resize(360, 240);
 }
 
-bool PATINKEST::Form_Load()
-{
+bool PATINKEST::Form_Load() {
     DiaryState &s = m_registry.state();
     s.year = yyyy(clock().today());
     List1->clear();
@@ -77,20 +85,21 @@ bool PATINKEST::Form_Load()
     std::optional<int> autoStart;
     for (int i = 0; i < users.size(); ++i) {
         List1->addItem(users[i].userName);
-        if (users[i].isAutoStart())
-            autoStart = i; // the last marked user wins
+        if (users[i].isAutoStart()) autoStart = i; // the last marked user wins
     }
     if (autoStart) {
         OpenUserDiary(users[*autoStart].userName);
-        if (m_registry.find<PatincoMain>() && m_registry.find<PatincoMain>()->isVisible())
-            return true;
+        if (m_registry.find<PatincoMain>() && m_registry.find<PatincoMain>()->isVisible()) return true;
     }
+    showHint();
+    // The first user stands chosen, so that Enter opens it and the arrows move from it.
+    if (List1->count() > 0 && !List1->currentItem()) List1->setCurrentRow(0);
     show();
+    List1->setFocus();
     return false;
 }
 
-void PATINKEST::OpenUserDiary(const QString &name)
-{
+void PATINKEST::OpenUserDiary(const QString &name) {
     DiaryState &s = m_registry.state();
     if (!diaryUserPart(name)) {
         InfoBox(u"この名前では日記ファイルを開けません: ["_s + trim(name) + u"]\n"_s +
@@ -110,25 +119,28 @@ void PATINKEST::OpenUserDiary(const QString &name)
     main->Form_Activate();
 }
 
-void PATINKEST::OpenSelectedUser()
-{
-    if (QListWidgetItem *item = List1->currentItem())
-        OpenUserDiary(item->text());
+void PATINKEST::OpenSelectedUser() {
+    if (QListWidgetItem *item = List1->currentItem()) OpenUserDiary(item->text());
 }
 
-void PATINKEST::List1_DblClick()
-{
-    if (List1->currentItem())
-        OpenSelectedUser();
+void PATINKEST::List1_DblClick() {
+    if (List1->currentItem()) OpenSelectedUser();
 }
 
-void PATINKEST::Command1_Click() { ConfirmUser(); }
+void PATINKEST::Command1_Click() {
+    ConfirmUser();
+}
 
-void PATINKEST::ConfirmUser()
-{
+void PATINKEST::ConfirmUser() {
     QListWidgetItem *item = List1->currentItem();
-    if (!item || !item->isSelected() || item->text().isEmpty())
+    if (List1->count() == 0) {
+        InfoBox(kNoUsers, u"注意"_s);
         return;
+    }
+    if (!item || !item->isSelected() || item->text().isEmpty()) {
+        InfoBox(u"使用者を選んでから OK を押してください。"_s, u"注意"_s);
+        return;
+    }
     if (!Check1->isChecked()) {
         OpenSelectedUser();
         return;
@@ -145,10 +157,8 @@ void PATINKEST::ConfirmUser()
     }
 }
 
-void PATINKEST::Check1_Click(bool checked)
-{
-    if (checked)
-        return; // checking only takes effect with OK
+void PATINKEST::Check1_Click(bool checked) {
+    if (checked) return; // checking only takes effect with OK
     try {
         UserList(m_registry.state().folder).clearMarks();
     } catch (const StoreError &e) {
@@ -156,26 +166,24 @@ void PATINKEST::Check1_Click(bool checked)
     }
 }
 
-void PATINKEST::Command2_Click()
-{
+void PATINKEST::Command2_Click() {
     NEWNAME *w = m_registry.get<NEWNAME>();
     w->show();
     w->raise();
     w->activateWindow();
 }
 
-void PATINKEST::Command3_Click() { m_registry.endProgram(); }
+void PATINKEST::Command3_Click() {
+    m_registry.endProgram();
+}
 
-void PATINKEST::ShowFromMenu()
-{
+void PATINKEST::ShowFromMenu() {
     try {
         const QList<UserRecord> users = UserList(m_registry.state().folder).readAll();
         for (int i = 0; i < users.size(); ++i) {
-            if (!users[i].isAutoStart())
-                continue;
+            if (!users[i].isAutoStart()) continue;
             Check1->setChecked(true);
-            if (i < List1->count())
-                List1->setCurrentRow(i);
+            if (i < List1->count()) List1->setCurrentRow(i);
         }
     } catch (const StoreError &e) {
         ErrorBox(e.message());
@@ -185,10 +193,28 @@ void PATINKEST::ShowFromMenu()
     activateWindow();
 }
 
-void PATINKEST::addUserEntry(const QString &storedName) { List1->addItem(storedName); }
+void PATINKEST::addUserEntry(const QString &storedName) {
+    List1->addItem(storedName);
+    if (!List1->currentItem()) List1->setCurrentRow(List1->count() - 1);
+    showHint();
+}
 
-void PATINKEST::closeEvent(QCloseEvent *e)
-{
+void PATINKEST::showHint() {
+    hint->setVisible(List1->count() == 0);
+}
+
+void PATINKEST::keyPressEvent(QKeyEvent *e) {
+    // Escape steps aside over an open diary, as closing the window does; before any
+    // diary it would end the program, which only 終了 does.
+    PatincoMain *main = m_registry.find<PatincoMain>();
+    if (e->key() == Qt::Key_Escape && main && main->isVisible()) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+void PATINKEST::closeEvent(QCloseEvent *e) {
     // Over an open diary the window only steps aside; before any diary it ends the program.
     PatincoMain *main = m_registry.find<PatincoMain>();
     if (main && main->isVisible()) {

@@ -13,7 +13,7 @@ class WindowRegistry;
 // The user window: choose whose diary to open, and who opens by itself next time.
 class PATINKEST : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PATINKEST(WindowRegistry &registry);
 
     // Start of the program: fills the list and opens the auto-start user's diary at
@@ -29,18 +29,21 @@ public:
 
     // A user added by the new-user window, in the form stored users are listed.
     void addUserEntry(const QString &storedName);
+    void showHint();
 
     QListWidget *List1;
     QCheckBox *Check1;
     QLabel *label1;
+    QLabel *hint; // how to begin, while there is no user
     QPushButton *Command1;
     QPushButton *Command2;
     QPushButton *Command3;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
-private:
+  private:
     void List1_DblClick();
     void Command1_Click();
     void Command2_Click();

@@ -42,6 +42,7 @@ allSelect::allSelect(WindowRegistry &registry) : m_registry(registry) {
     List3 = named(new SelectionList(this), u"List3"_s);
     Check3 = named(new QCheckBox(u"全選択"_s, this), u"Check3"_s);
     Command1 = named(new QPushButton(u"OK"_s, this), u"Command1"_s);
+    Command1->setDefault(true); // Enter anywhere in the window
     Command2 = named(new QPushButton(u"ｷｬﾝｾﾙ"_s, this), u"Command2"_s);
 
     // A click toggles an entry.

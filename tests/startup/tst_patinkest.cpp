@@ -18,8 +18,7 @@ namespace {
 const QByteArray kJi = hex("8EA9");    // 自
 const QByteArray kBlank = hex("8140"); // full-width space
 
-QByteArray user(const QByteArray &mark, const QByteArray &name)
-{
+QByteArray user(const QByteArray &mark, const QByteArray &name) {
     return mark + name + spaces(18 - int(name.size()));
 }
 
@@ -28,7 +27,7 @@ QByteArray user(const QByteArray &mark, const QByteArray &name)
 class TstPatinkest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     struct Fixture {
         TempFolder folder;
         DiaryState state{folder.path()};
@@ -39,14 +38,14 @@ private:
 
     FixedClock m_clock{QDateTime(QDate(1999, 1, 23), QTime(14, 5))};
 
-private slots:
+  private slots:
     void initTestCase() { setClock(&m_clock); }
     void cleanupTestCase() { setClock(nullptr); }
 
-    void listsUsersInFileOrderWithoutAutoStart()
-    {
+    void listsUsersInFileOrderWithoutAutoStart() {
         Fixture f;
-        f.folder.write(u"namae.dat"_s, user(kBlank, "taro") + user("  ", "hanako") + user(kBlank, hex("82BD82EB82A4")));
+        f.folder.write(u"namae.dat"_s,
+                       user(kBlank, "taro") + user("  ", "hanako") + user(kBlank, hex("82BD82EB82A4")));
         QVERIFY(!f.window()->Form_Load());
         QVERIFY(f.window()->isVisible());
         QCOMPARE(f.state.year, u"1999"_s);
@@ -59,21 +58,24 @@ private slots:
         QCOMPARE(f.window()->Check1->isChecked(), false);
     }
 
-    void missingUserListIsCreatedEmpty()
-    {
+    void missingUserListIsCreatedEmpty() {
         Fixture f;
         QVERIFY(!f.window()->Form_Load());
         QVERIFY(f.folder.exists(u"namae.dat"_s));
         QCOMPARE(f.folder.read(u"namae.dat"_s).size(), 0);
         QCOMPARE(f.window()->List1->count(), 0);
-        // OK with nothing to choose does nothing and says nothing.
+        // A first run says how to begin, on the window and when OK is pressed.
+        auto *hint = f.window()->findChild<QLabel *>(u"hint"_s);
+        QVERIFY(hint && hint->isVisible());
+        QVERIFY(hint->text().contains(u"「新規登録」"_s));
         QTest::mouseClick(f.window()->Command1, Qt::LeftButton);
-        QVERIFY(f.dialogs.calls.isEmpty());
+        QCOMPARE(f.dialogs.calls.size(), 1);
+        QCOMPARE(f.dialogs.calls.last().message, hint->text());
+        QCOMPARE(f.dialogs.calls.last().title, u"注意"_s);
         QVERIFY(!f.registry.find<PatincoMain>());
     }
 
-    void autoStartOpensTheLastMarkedUser()
-    {
+    void autoStartOpensTheLastMarkedUser() {
         Fixture f;
         f.folder.write(u"namae.dat"_s, user(kJi, "taro") + user(kBlank, "jiro") + user(kJi, "hanako"));
         QVERIFY(f.window()->Form_Load());
@@ -87,8 +89,7 @@ private slots:
         QVERIFY(!f.state.reloadRequested);
     }
 
-    void markingAskedAndConfirmed()
-    {
+    void markingAskedAndConfirmed() {
         Fixture f;
         const QByteArray before = user(kJi, "taro") + user(kBlank, "jiro") + user(kBlank, "saburo");
         f.folder.write(u"namae.dat"_s, before);
@@ -104,14 +105,14 @@ private slots:
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Confirm), 1);
         QCOMPARE(f.dialogs.calls.last().message, u"次回より　[jiro] さんで起動します"_s);
         QCOMPARE(f.dialogs.calls.last().title, u"自動起動の設定"_s);
-        QCOMPARE(f.folder.read(u"namae.dat"_s), user(kBlank, "taro") + user(kJi, "jiro") + user(kBlank, "saburo"));
+        QCOMPARE(f.folder.read(u"namae.dat"_s),
+                 user(kBlank, "taro") + user(kJi, "jiro") + user(kBlank, "saburo"));
         QCOMPARE(f.state.diaryFile, u"jiro.1999.dat"_s);
         QVERIFY(!f.window()->isVisible());
         QVERIFY(f.registry.find<PatincoMain>()->windowTitle().contains(u"jiro.1999.dat"_s));
     }
 
-    void cancellingTheQuestionChangesNothing()
-    {
+    void cancellingTheQuestionChangesNothing() {
         Fixture f;
         const QByteArray before = user(kBlank, "taro") + user(kBlank, "jiro");
         f.folder.write(u"namae.dat"_s, before);
@@ -128,8 +129,7 @@ private slots:
         QVERIFY(!f.folder.exists(u"taro.1999.dat"_s));
     }
 
-    void okWithoutCheckOpensWithoutTouchingMarks()
-    {
+    void okWithoutCheckOpensWithoutTouchingMarks() {
         Fixture f;
         const QByteArray before = user(kBlank, "taro") + user(kBlank, "jiro");
         f.folder.write(u"namae.dat"_s, before);
@@ -142,8 +142,7 @@ private slots:
         QVERIFY(f.folder.exists(u"jiro.1999.dat"_s));
     }
 
-    void uncheckingClearsTheMarkAtOnce()
-    {
+    void uncheckingClearsTheMarkAtOnce() {
         Fixture f;
         f.folder.write(u"namae.dat"_s, user(kBlank, "taro") + user(kJi, "jiro"));
         QVERIFY(f.window()->Form_Load());
@@ -157,8 +156,7 @@ private slots:
         QVERIFY(f.dialogs.calls.isEmpty());
     }
 
-    void secondUserFromTheMenuSwitchesTheDiary()
-    {
+    void secondUserFromTheMenuSwitchesTheDiary() {
         Fixture f;
         f.folder.write(u"namae.dat"_s, user(kJi, "taro") + user(kBlank, "jiro"));
         QVERIFY(f.window()->Form_Load());
@@ -174,8 +172,7 @@ private slots:
         QCOMPARE(f.folder.read(u"namae.dat"_s), user(kBlank, "taro") + user(kBlank, "jiro"));
     }
 
-    void unsafeNameFromTheFileIsNotOpened()
-    {
+    void unsafeNameFromTheFileIsNotOpened() {
         Fixture f;
         f.folder.write(u"namae.dat"_s, user(kJi, "../evil"));
         QVERIFY(!f.window()->Form_Load());
@@ -187,8 +184,7 @@ private slots:
         QVERIFY(!QFile::exists(f.folder.path() + u"/../evil.1999.dat"_s));
     }
 
-    void newUserIsTrimmedStoredAndListed()
-    {
+    void newUserIsTrimmedStoredAndListed() {
         Fixture f;
         f.folder.write(u"namae.dat"_s, user(kBlank, "jiro"));
         QVERIFY(!f.window()->Form_Load());
@@ -213,8 +209,7 @@ private slots:
         QCOMPARE(f.window()->List1->count(), 3);
     }
 
-    void newUserNameCutTo18Bytes()
-    {
+    void newUserNameCutTo18Bytes() {
         Fixture f;
         QVERIFY(!f.window()->Form_Load());
         QTest::mouseClick(f.window()->Command2, Qt::LeftButton);
@@ -225,8 +220,7 @@ private slots:
         QCOMPARE(f.window()->List1->item(0)->text(), u"abcdefghijklmnopqr"_s);
     }
 
-    void blankNewUserWritesNothing()
-    {
+    void blankNewUserWritesNothing() {
         Fixture f;
         QVERIFY(!f.window()->Form_Load());
         QTest::mouseClick(f.window()->Command2, Qt::LeftButton);
@@ -239,8 +233,7 @@ private slots:
         QCOMPARE(f.window()->List1->count(), 0);
     }
 
-    void refusedNewUserNames_data()
-    {
+    void refusedNewUserNames_data() {
         QTest::addColumn<QString>("name");
         QTest::newRow("parent") << u"../x"_s;
         QTest::newRow("slash") << u"a/b"_s;
@@ -257,8 +250,7 @@ private slots:
         QTest::newRow("not in code page") << u"é"_s;
     }
 
-    void refusedNewUserNames()
-    {
+    void refusedNewUserNames() {
         QFETCH(QString, name);
         Fixture f;
         f.folder.write(u"namae.dat"_s, user(kBlank, "jiro"));
@@ -275,8 +267,7 @@ private slots:
         QCOMPARE(f.window()->List1->count(), 1);
     }
 
-    void fullUserListRefusesTheNext()
-    {
+    void fullUserListRefusesTheNext() {
         Fixture f;
         QByteArray full;
         for (int i = 0; i < 254; ++i)
@@ -293,8 +284,7 @@ private slots:
         QCOMPARE(f.window()->List1->count(), 254);
     }
 
-    void endButtonUnloadsEverything()
-    {
+    void endButtonUnloadsEverything() {
         Fixture f;
         f.folder.write(u"namae.dat"_s, user(kJi, "taro"));
         QVERIFY(f.window()->Form_Load());
