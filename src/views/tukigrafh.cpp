@@ -105,6 +105,10 @@ tukiGrafh::tukiGrafh(WindowRegistry &registry) : m_registry(registry) {
     sengrafh = named(set2->addAction(GraphSettings::styleCaption(false)), u"sengrafh"_s);
 
     HScroll1 = named(new QScrollBar(Qt::Horizontal, this), u"HScroll1"_s);
+    // A thumb one month wide, so that it shows where the month stands in the span
+    // (a page of ten months made it cover the middle, whatever the month).
+    HScroll1->setPageStep(1);
+    HScroll1->setFocusPolicy(Qt::StrongFocus);
     Label12 = named(new QLabel(u"9999"_s, this), u"Label12"_s);
     Label13 = named(new QLabel(u"年"_s, this), u"Label13"_s);
     Label14 = named(new QLabel(u"99"_s, this), u"Label14"_s);

@@ -47,6 +47,20 @@ class TstTukiGrafh : public QObject {
         QCOMPARE(w->HScroll1->minimum(), 1);
         QCOMPARE(w->HScroll1->maximum(), 8);
         QCOMPARE(w->HScroll1->value(), 8);
+        // The thumb stands at the month's place: the right end on the last month, the
+        // left end on the first.
+        // The thumb is one month wide and stands at the month's place: the right end on
+        // the last month, the left end on the first.
+        auto colourAt = [w](double x) {
+            const QImage img = w->HScroll1->grab().toImage();
+            return img.pixel(int(img.width() * x), img.height() / 2);
+        };
+        QVERIFY(colourAt(0.9) != colourAt(0.1));
+        QCOMPARE(colourAt(0.5), colourAt(0.1));
+        w->HScroll1->setValue(1);
+        QVERIFY(colourAt(0.1) != colourAt(0.9));
+        QCOMPARE(colourAt(0.5), colourAt(0.9));
+        w->HScroll1->setValue(8);
         QCOMPARE(w->Label12->text(), u"1999"_s);
         QCOMPARE(w->Label14->text(), u"10"_s);
         QCOMPARE(w->Label16->text(), u"55000"_s);
