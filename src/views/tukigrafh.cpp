@@ -21,7 +21,6 @@ namespace tama {
 
 namespace {
 
-
 void setColour(QLabel *label, ViewColour c) {
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, viewColour(c));
@@ -75,7 +74,8 @@ void GraphArea::placeLabels() {
     const QList<GraphText> texts =
         MonthGraphPainter::axisTexts(m_graph ? m_graph->scale() : MonthGraph::scaleFor(0));
     for (const GraphText &t : texts)
-        if (QLabel *l = axisLabel(t.name)) l->setGeometry(MonthGraphPainter::textRect(map, fm, t).toAlignedRect());
+        if (QLabel *l = axisLabel(t.name))
+            l->setGeometry(MonthGraphPainter::textRect(map, fm, t).toAlignedRect());
 }
 
 void GraphArea::resizeEvent(QResizeEvent *e) {
@@ -99,8 +99,10 @@ tukiGrafh::tukiGrafh(WindowRegistry &registry) : m_registry(registry) {
     menuBar = new QMenuBar(this);
     settei = named(menuBar->addMenu(u"設定１"_s), u"settei"_s);
     sumSoneki = named(settei->addAction(GraphSettings::caption(GraphSettings::Profit, true)), u"sumSoneki"_s);
-    sumkankin = named(settei->addAction(GraphSettings::caption(GraphSettings::CashOut, false)), u"sumkankin"_s);
-    SumTousi = named(settei->addAction(GraphSettings::caption(GraphSettings::Investment, false)), u"SumTousi"_s);
+    sumkankin =
+        named(settei->addAction(GraphSettings::caption(GraphSettings::CashOut, false)), u"sumkankin"_s);
+    SumTousi =
+        named(settei->addAction(GraphSettings::caption(GraphSettings::Investment, false)), u"SumTousi"_s);
     set2 = named(menuBar->addMenu(u"設定２"_s), u"set2"_s);
     sengrafh = named(set2->addAction(GraphSettings::styleCaption(false)), u"sengrafh"_s);
 
@@ -181,7 +183,8 @@ MonthSpan tukiGrafh::entrySpan() const {
 
 void tukiGrafh::Form_Load() {
     const QList<CardRecord> cards = readCards(m_registry.state());
-    m_span = cards.isEmpty() ? entrySpan() : MonthGraph::monthSpan(cards, m_registry.state().year.toInt(), 0, 0);
+    m_span =
+        cards.isEmpty() ? entrySpan() : MonthGraph::monthSpan(cards, m_registry.state().year.toInt(), 0, 0);
 }
 
 void tukiGrafh::Form_Activate() {
@@ -209,8 +212,8 @@ void tukiGrafh::DrawMonth() {
     const GraphSettings settings =
         GraphSettings::fromCaptions(SumTousi->text(), sumkankin->text(), sumSoneki->text(), sengrafh->text());
     const int diaryYear = s.year.toInt();
-    auto graph = std::make_unique<MonthGraph>(cards, year, month, settings,
-                                              MonthGraph::extendsToMonthEnd(month, diaryYear, tama::clock().today()));
+    auto graph = std::make_unique<MonthGraph>(
+        cards, year, month, settings, MonthGraph::extendsToMonthEnd(month, diaryYear, tama::clock().today()));
     Label12->setText(graph->yearText());
     Label14->setText(graph->monthText());
     Label16->setText(graph->investmentText());
@@ -227,8 +230,10 @@ void tukiGrafh::HScroll1_Change() {
 
 void tukiGrafh::sengrafh_Click() {
     const QString text = sengrafh->text();
-    if (text == GraphSettings::styleCaption(false)) sengrafh->setText(GraphSettings::styleCaption(true));
-    else if (text == GraphSettings::styleCaption(true)) sengrafh->setText(GraphSettings::styleCaption(false));
+    if (text == GraphSettings::styleCaption(false))
+        sengrafh->setText(GraphSettings::styleCaption(true));
+    else if (text == GraphSettings::styleCaption(true))
+        sengrafh->setText(GraphSettings::styleCaption(false));
     DrawMonth();
 }
 

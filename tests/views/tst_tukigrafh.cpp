@@ -39,8 +39,8 @@ class TstTukiGrafh : public QObject {
   private slots:
     void opensOnTheLastMonth() {
         ViewFixture f;
-        f.writeDiary({on("19990310", "0100", "0000"), on("19991005", "0300", "0900"),
-                      on("19991005", "0250", "0000")});
+        f.writeDiary(
+            {on("19990310", "0100", "0000"), on("19991005", "0300", "0900"), on("19991005", "0250", "0000")});
         tukiGrafh *w = f.registry.get<tukiGrafh>();
         w->show();
         QCOMPARE(w->windowTitle(), u"月別グラフ"_s);
@@ -92,7 +92,8 @@ class TstTukiGrafh : public QObject {
 
     void menuItemsToggleAndRedraw() {
         ViewFixture f;
-        f.writeDiary({on("19991001", "0300", "0900"), on("19991002", "0250", "0000")}); // no dashes before day 1
+        f.writeDiary(
+            {on("19991001", "0300", "0900"), on("19991002", "0250", "0000")}); // no dashes before day 1
         tukiGrafh *w = f.registry.get<tukiGrafh>();
         w->show();
         QCOMPARE(count(w->graph(), GraphSettings::Profit, GraphShape::Line), 4);

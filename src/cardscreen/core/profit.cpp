@@ -7,10 +7,12 @@ using namespace Qt::Literals::StringLiterals;
 namespace tama {
 
 qint64 amountFromDigits(const QStringList &boxes) {
-    QString digits;
+    // Each box keeps its place, a blank one counting 0: the amount that registering
+    // stores (it fills blank boxes with 0), not the digits closed up.
+    qint64 amount = 0;
     for (const QString &b : boxes)
-        digits += trim(b);
-    return textToNumber(digits + u"00"_s);
+        amount = amount * 10 + textToNumber(trim(b).left(1));
+    return amount * 100;
 }
 
 ProfitText enteredProfit(qint64 investment, qint64 cashOut) {

@@ -5,8 +5,8 @@
 
 namespace tama {
 
-// An amount in yen from its four digit boxes followed by "00"; blank boxes count as
-// nothing.
+// An amount in yen from its four digit boxes (万 tens, 万 ones, 千, 百円); a blank box
+// counts as 0 in its place.
 qint64 amountFromDigits(const QStringList &boxes);
 
 struct ProfitText {

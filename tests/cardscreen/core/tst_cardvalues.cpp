@@ -54,8 +54,10 @@ void TestCardValues::amounts() {
     QCOMPARE(tama::amountFromDigits({u"9"_s, u"9"_s, u"9"_s, u"9"_s}), 999900);
     QCOMPARE(tama::amountFromDigits({QString(), QString(), QString(), QString()}), 0);
     QCOMPARE(tama::amountFromDigits({QString(), QString(), QString(), u"5"_s}), 500);
-    // A blank box in the middle counts as nothing: its neighbours close up.
-    QCOMPARE(tama::amountFromDigits({u"1"_s, QString(), u"5"_s, u"0"_s}), 15000);
+    // A blank box keeps its place as 0, as registering stores it: 1万2千 typed without
+    // the 百円 digit is 12,000 yen, not 1,200.
+    QCOMPARE(tama::amountFromDigits({u"1"_s, QString(), u"5"_s, u"0"_s}), 105000);
+    QCOMPARE(tama::amountFromDigits({QString(), u"1"_s, u"2"_s, QString()}), 12000);
 }
 
 void TestCardValues::profit_data() {
