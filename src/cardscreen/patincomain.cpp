@@ -31,6 +31,7 @@
 #include "store/storeerror.h"
 #include "store/storefile.h"
 #include "store/textfile.h"
+#include "views/analysiswindow.h"
 #include "views/allselect.h"
 #include "views/dispreport.h"
 #include "views/listview.h"
@@ -381,6 +382,9 @@ void PatincoMain::buildMenus() {
     connect(item(menu, u"graph"_s, u"グラフ表示(&G)"_s, true), &QAction::triggered, this, &PatincoMain::graph_Click);
     connect(item(menu, u"disp_report"_s, u"レポート表示(&R)"_s, true), &QAction::triggered, this,
             &PatincoMain::disp_report_Click);
+    QAction *analysis = item(menu, u"analysis"_s, u"分析(&A)"_s, true);
+    analysis->setShortcut(Qt::Key_F7);
+    connect(analysis, &QAction::triggered, this, [this] { showWindow<AnalysisWindow>(); });
     menu->addSeparator()->setObjectName(u"zxc"_s);
     connect(item(menu, u"endi"_s, u"終了(&E)"_s, true), &QAction::triggered, this, &PatincoMain::endi_Click);
 
@@ -677,6 +681,11 @@ void PatincoMain::Picture6_Click() {
 }
 
 void PatincoMain::showCardNumber(int n) {
+    HScroll1->setValue(n);
+}
+
+void PatincoMain::showDiaryCard(int year, int n) {
+    HScroll2->setValue(year); // a changed year loads that diary
     HScroll1->setValue(n);
 }
 

@@ -38,6 +38,8 @@ class PatincoMain : public QMainWindow {
     // The year list opens a card by moving the card scroller; the graph reads the month
     // of the card being entered.
     void showCardNumber(int n);
+    // Card n of the user's diary of a year, switching the year scroller first.
+    void showDiaryCard(int year, int n);
     QString monthText() const { return Text3->text(); }
     // The chosen category: 1 … 5 for Option1 … Option5, 0 when none is chosen.
     int categoryOption() const;
