@@ -107,6 +107,7 @@ QTableWidget *makeTable(const QStringList &heads, const QString &name, QWidget *
     t->verticalHeader()->hide();
     t->setFont(listFont());
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    t->verticalHeader()->setDefaultSectionSize(QFontMetrics(t->font()).height() + 6);
     return t;
 }
 
@@ -227,7 +228,7 @@ AnalysisWindow::AnalysisWindow(WindowRegistry &registry) : m_registry(registry) 
     m_month = cardscreen::entryMonth(m_registry).toInt();
     if (m_month < 1 || m_month > 12) m_month = tama::clock().today().month();
     reloadAll();
-    resize(1000, 640);
+    resize(1200, 700);
 }
 
 void AnalysisWindow::buildCalendarPage() {
@@ -313,8 +314,7 @@ void AnalysisWindow::buildStatsPage() {
     auto *split = new QSplitter(page);
     split->addWidget(StatsTable);
     split->addWidget(StatsChart);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    split->setSizes({800, 380});
     auto *layout = new QVBoxLayout(page);
     layout->addLayout(bar);
     layout->addWidget(split, 1);
@@ -350,8 +350,7 @@ void AnalysisWindow::buildYearsPage() {
     auto *split = new QSplitter(page);
     split->addWidget(YearTable);
     split->addWidget(YearChart);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    split->setSizes({560, 620});
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(split, 1);
     layout->addWidget(YearTotal);
@@ -476,7 +475,10 @@ void AnalysisWindow::refreshYears() {
         running.append({key, sum, {}});
     }
     YearTotal->setText(totalLine(stats.total()));
-    YearChart->setValues(u"損益額の累計"_s, running);
+    YearChart->setValues(running.isEmpty() ? u"損益額の累計"_s
+                                           : u"損益額の累計（"_s + running.last().label + u"年まで "_s +
+                                                 signedYenText(running.last().value) + u"円）"_s,
+                         running);
 }
 
 bool AnalysisWindow::exportCsv(const QString &path) {

@@ -289,16 +289,6 @@ void LineChartPainter::paint(QPainter &p, const QRectF &area, const QString &tit
                        Qt::AlignCenter, values[i].label);
         }
     }
-    if (!values.isEmpty()) {
-        const ChartValue &last = values.last();
-        p.setPen(profitColour(last.value));
-        const QString text = signedYenText(last.value) + u"円"_s;
-        const double w = fm.horizontalAdvance(text) + 4;
-        const QPointF at(xOf(values.size() - 1), yOf(last.value));
-        const double x = std::min(at.x() - w / 2, area.right() - w - 2);
-        const double y = at.y() - fm.height() - 4 < area.top() + line ? at.y() + 6 : at.y() - fm.height() - 4;
-        p.drawText(QRectF(x, y, w, fm.height()), Qt::AlignCenter, text);
-    }
     p.restore();
 }
 
