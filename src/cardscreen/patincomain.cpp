@@ -685,6 +685,7 @@ void PatincoMain::showCardNumber(int n) {
 }
 
 void PatincoMain::showDiaryCard(int year, int n) {
+    if (year < HScroll2->minimum() || year > HScroll2->maximum()) return;
     HScroll2->setValue(year); // a changed year loads that diary
     HScroll1->setValue(n);
 }

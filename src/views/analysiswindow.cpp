@@ -333,8 +333,8 @@ void AnalysisWindow::buildStatsPage() {
         refreshStats();
     });
     connect(ChartColumn, &QComboBox::currentIndexChanged, this, &AnalysisWindow::refreshStatsChart);
-    connect(StatsTable->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
-            &AnalysisWindow::refreshStatsChart);
+    // The model has its new order only once the sort is done.
+    connect(StatsTable->model(), &QAbstractItemModel::layoutChanged, this, &AnalysisWindow::refreshStatsChart);
     connect(ExportCsv, &QPushButton::clicked, this, &AnalysisWindow::ExportCsv_Click);
 }
 
