@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Pictures of the start-up, new-user, model search, model registration, version, help
-# and wait windows, taken under a virtual display from the real windows.
+# Pictures of the start-up, new-user, model search, model registration, version, help,
+# wait and analysis windows, taken under a virtual display from the real windows.
 # Needs xvfb. Usage: scripts/screenshots.sh [OUTDIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."

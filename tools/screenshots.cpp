@@ -177,8 +177,6 @@ int main(int argc, char **argv)
     analysis->Tabs->setCurrentIndex(1);
     analysis->ByCombo->setCurrentIndex(int(StatsBy::Hall));
     save(analysis, out, u"analysis-stats.png"_s);
-    analysis->ByCombo->setCurrentIndex(int(StatsBy::Weekday));
-    save(analysis, out, u"analysis-stats-weekday.png"_s);
     analysis->Tabs->setCurrentIndex(2);
     save(analysis, out, u"analysis-years.png"_s);
     registry.unloadAll();
