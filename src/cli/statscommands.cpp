@@ -179,7 +179,12 @@ int calendarCommand(const Context &c) {
             c.errorLine(u"--png は描画のできる環境で使ってください"_s);
             return 1;
         }
-        const QImage image = CalendarPainter::render(calendar, QSize(800, 600), QGuiApplication::font());
+        // The fixed-pitch face the analysis window draws the calendar in.
+        QFont font;
+        font.setFamilies({u"ＭＳ ゴシック"_s, u"MS Gothic"_s, u"IPAGothic"_s, u"Noto Sans Mono CJK JP"_s});
+        font.setStyleHint(QFont::TypeWriter);
+        font.setPixelSize(14);
+        const QImage image = CalendarPainter::render(calendar, QSize(800, 600), font);
         if (!image.save(c.value(u"png"_s), "PNG")) {
             c.errorLine(u"画像を書き込めません: "_s + c.value(u"png"_s));
             return 1;
