@@ -150,17 +150,6 @@ void StatsGroup::addCard(qint64 investmentYen, qint64 cashOutYen, int playMinute
     wins += p > 0 ? 1 : 0;
 }
 
-void StatsGroup::merge(const StatsGroup &o) {
-    if (!o.visits) return;
-    best = visits ? std::max(best, o.best) : o.best;
-    worst = visits ? std::min(worst, o.worst) : o.worst;
-    visits += o.visits;
-    minutes += o.minutes;
-    investment += o.investment;
-    cashOut += o.cashOut;
-    wins += o.wins;
-}
-
 std::optional<CardDate> cardDate(const CardText &card) {
     const QStringView date = card.field(CardRecord::VisitDate);
     QChar buffer[8];
@@ -180,9 +169,7 @@ QString weekdayName(int dayOfWeek) {
     return dayOfWeek >= 1 && dayOfWeek <= 7 ? names[dayOfWeek - 1] : unknownKey();
 }
 
-DiaryStats::DiaryStats(StatsBy by, bool includeMarked) : m_by(by), m_includeMarked(includeMarked) {
-    m_total.key.clear();
-}
+DiaryStats::DiaryStats(StatsBy by, bool includeMarked) : m_by(by), m_includeMarked(includeMarked) {}
 
 QString DiaryStats::keyOf(const CardText &card, int diaryYear, StatsBy by, int *order) {
     int unused = 0;

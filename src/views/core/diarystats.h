@@ -50,7 +50,6 @@ struct StatsGroup {
     std::optional<qint64> worstProfit() const { return visits ? std::optional(worst) : std::nullopt; }
 
     void addCard(qint64 investmentYen, qint64 cashOutYen, int playMinutes);
-    void merge(const StatsGroup &other);
 };
 
 // n ÷ d rounded half away from zero; d is not 0.

@@ -5,10 +5,9 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
