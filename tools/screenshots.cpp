@@ -18,6 +18,7 @@
 #include "store/storefile.h"
 #include "store/userlist.h"
 #include "views/analysiswindow.h"
+#include "views/tukigrafh.h"
 #include "views/tyoimati.h"
 
 #include <QApplication>
@@ -179,6 +180,18 @@ int main(int argc, char **argv)
     save(analysis, out, u"analysis-stats.png"_s);
     analysis->Tabs->setCurrentIndex(2);
     save(analysis, out, u"analysis-years.png"_s);
+    registry.unload<AnalysisWindow>();
+
+    // The monthly graph with all three running totals and its legend, in both styles.
+    tukiGrafh *graph = registry.get<tukiGrafh>();
+    graph->resize(802, 682);
+    graph->sumkankin->trigger();
+    graph->SumTousi->trigger();
+    graph->Form_Activate();
+    save(graph, out, u"tukigrafh-line.png"_s);
+    graph->sengrafh->trigger();
+    graph->Form_Activate();
+    save(graph, out, u"tukigrafh-bar.png"_s);
     registry.unloadAll();
     return 0;
 }
