@@ -172,7 +172,8 @@ class TestAnalysisWindow : public QObject {
         AnalysisWindow *w = openAnalysis(f);
         QVERIFY(w);
         clickTab(w, 1);
-        w->ByCombo->setFocus();
+        QTest::keyClick(w, Qt::Key_B, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), w->ByCombo);
         while (w->ByCombo->currentIndex() != int(StatsBy::Category))
             QTest::keyClick(w->ByCombo, Qt::Key_Down);
         QCOMPARE(windowRow(w->StatsTable, 0)[0], u"羽物"_s);
@@ -197,7 +198,8 @@ class TestAnalysisWindow : public QObject {
         QCOMPARE(cell(w->StatsTable, 0, AnalysisWindow::RateCol), u"-"_s);
         QCOMPARE(cell(w->StatsTable, 2, AnalysisWindow::RateCol), u"300.0"_s);
         // The chart of another column, chosen by keyboard.
-        w->ChartColumn->setFocus();
+        QTest::keyClick(w, Qt::Key_G, Qt::AltModifier); // グラフ(&G)
+        QCOMPARE(QApplication::focusWidget(), w->ChartColumn);
         while (w->ChartColumn->currentText() != u"回収率"_s)
             QTest::keyClick(w->ChartColumn, Qt::Key_Down);
         QCOMPARE(w->StatsChart->values().last().text, u"300.0"_s);
@@ -224,7 +226,8 @@ class TestAnalysisWindow : public QObject {
         QVERIFY(w);
         QCOMPARE(w->Tabs->currentIndex(), 0);
         CalendarView *cal = w->Calendar;
-        cal->setFocus();
+        QTest::mouseClick(cal, Qt::LeftButton, {}, cal->dayCentre(15)); // a single click only focuses it
+        QCOMPARE(QApplication::focusWidget(), cal);
         // It opens in the card screen's year; arrow keys to May 1999, as a person would.
         QCOMPARE(cal->calendar().year(), 2001);
         while (cal->calendar().year() != 1999)
@@ -277,7 +280,7 @@ class TestAnalysisWindow : public QObject {
         // Back to 1999: the second card of the 3rd May is not the day's first.
         QTest::mouseClick(w->PrevYear, Qt::LeftButton);
         QTest::mouseClick(w->PrevYear, Qt::LeftButton);
-        cal->setFocus();
+        QTest::mouseClick(cal, Qt::LeftButton, {}, cal->dayCentre(15));
         for (int i = 0; i < 4; ++i)
             QTest::keyClick(cal, Qt::Key_PageDown);
         QCOMPARE(w->MonthLabel->text(), u"1999年 5月"_s);
