@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Pictures of the start-up, new-user, model search, model registration, version, help
-# and wait windows, taken under a virtual display from the real windows.
+# Pictures of the start-up, new-user, model search, model registration, version, help,
+# wait, monthly graph and analysis windows, taken under a virtual display from the real
+# windows (QT_QPA_PLATFORM=offscreen takes the same pictures without xvfb).
 # Needs xvfb. Usage: scripts/screenshots.sh [OUTDIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."

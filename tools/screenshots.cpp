@@ -6,6 +6,7 @@
 #include "cardscreen/helpwindow.h"
 #include "cardscreen/patincomain.h"
 #include "cardscreen/ver.h"
+#include "common/dates.h"
 #include "common/dialogs.h"
 #include "master/new_touroku.h"
 #include "master/search_kisyu.h"
@@ -16,12 +17,16 @@
 #include "store/modellist.h"
 #include "store/storefile.h"
 #include "store/userlist.h"
+#include "views/analysiswindow.h"
+#include "views/tukigrafh.h"
 #include "views/tyoimati.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -70,6 +75,56 @@ void sampleData(const DataFolder &folder)
     ModelListFile(folder, u"パーラー駅前"_s).write({{u"フィーバー銀河"_s, 2}, {u"ビッグシューター"_s, 3}});
 }
 
+// Six years of a regular player's visits, up to the end of the last full month.
+void sampleDiaries(const DataFolder &folder, const QDate &today) {
+    const QStringList halls = {u"パーラー駅前"_s, u"ホール桜町"_s, u"マルハン本店"_s, u"スター会館"_s,
+                               u"ニュー銀座"_s};
+    const QStringList models[] = {{u"ビッグシューター"_s, u"ちょいパチ"_s},
+                                  {u"フィーバー銀河"_s, u"ドリームスター"_s, u"海の物語"_s},
+                                  {u"ＣＲ大海原"_s, u"ＣＲ花の慶次"_s},
+                                  {u"権利物ゼロ"_s},
+                                  {u"一般電役ミニ"_s}};
+    QRandomGenerator rnd(20261208);
+    const QDate end = QDate(today.year(), today.month(), 1).addDays(-1);
+    for (int year = today.year() - 5; year <= today.year(); ++year) {
+        QList<CardRecord> cards;
+        for (QDate d(year, 1, 1); d.year() == year && d <= end; d = d.addDays(1)) {
+            // Mostly weekends and the odd weekday evening.
+            const bool weekend = d.dayOfWeek() >= 6;
+            if (rnd.bounded(100) >= (weekend ? 55 : 12)) continue;
+            const int visits = rnd.bounded(100) < 20 ? 2 : 1;
+            int hour = weekend ? 10 + rnd.bounded(3) : 17 + rnd.bounded(3);
+            for (int v = 0; v < visits; ++v) {
+                const int category = 1 + rnd.bounded(5);
+                const QStringList &names = models[category - 1];
+                const int length = 60 + rnd.bounded(240);
+                const int endMinutes = std::min(hour * 60 + length, 23 * 60);
+                // The later halls in the list pay out a little worse.
+                const int hall = rnd.bounded(int(halls.size()));
+                const int investment = 20 + rnd.bounded(280);
+                const int cashOut = rnd.bounded(100) < 30 - 2 * hall ? investment + rnd.bounded(350)
+                                                                     : rnd.bounded(investment);
+                CardRecord c;
+                c.setField(CardRecord::VisitDate, yyyy(d) + mm(d) + dd(d) + weekdayChar(d));
+                c.setField(CardRecord::StartTime, QString::number(hour).rightJustified(2, u' ') + u"00"_s);
+                c.setField(
+                    CardRecord::EndTime,
+                    QStringLiteral("%1%2").arg(endMinutes / 60, 2).arg(endMinutes % 60, 2, 10, QChar(u'0')));
+                c.setField(CardRecord::StoreName, halls[hall]);
+                c.setField(CardRecord::Category, QString::number(category));
+                c.setField(CardRecord::ModelName, names[rnd.bounded(int(names.size()))]);
+                c.setField(CardRecord::Investment, QString::number(investment).rightJustified(4, u'0'));
+                c.setField(CardRecord::CashOut, QString::number(cashOut).rightJustified(4, u'0'));
+                c.setField(CardRecord::DayType, rnd.bounded(100) < 85 ? u"111"_s : u"444"_s);
+                cards.append(c);
+                hour = endMinutes / 60 + 1;
+                if (hour > 21) break;
+            }
+        }
+        DiaryFile(folder, DiaryFileName(u"taro"_s, year)).rewrite(cards);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -82,6 +137,7 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     DiaryState state(dir.path());
     sampleData(state.folder);
+    sampleDiaries(state.folder, QDate::currentDate());
     WindowRegistry registry(state);
 
     PATINKEST *users = registry.get<PATINKEST>();
@@ -112,6 +168,30 @@ int main(int argc, char **argv)
     save(help, out, u"help.png"_s);
     tyoimati *wait = registry.get<tyoimati>();
     save(wait, out, u"tyoimati.png"_s);
+    registry.unload<tyoimati>();
+
+    AnalysisWindow *analysis = registry.get<AnalysisWindow>();
+    analysis->resize(1200, 700);
+    analysis->showMonth(QDate::currentDate().addMonths(-1).year(),
+                        QDate::currentDate().addMonths(-1).month());
+    save(analysis, out, u"analysis-calendar.png"_s);
+    analysis->Tabs->setCurrentIndex(1);
+    analysis->ByCombo->setCurrentIndex(int(StatsBy::Hall));
+    save(analysis, out, u"analysis-stats.png"_s);
+    analysis->Tabs->setCurrentIndex(2);
+    save(analysis, out, u"analysis-years.png"_s);
+    registry.unload<AnalysisWindow>();
+
+    // The monthly graph with all three running totals and its legend, in both styles.
+    tukiGrafh *graph = registry.get<tukiGrafh>();
+    graph->resize(802, 682);
+    graph->sumkankin->trigger();
+    graph->SumTousi->trigger();
+    graph->Form_Activate();
+    save(graph, out, u"tukigrafh-line.png"_s);
+    graph->sengrafh->trigger();
+    graph->Form_Activate();
+    save(graph, out, u"tukigrafh-bar.png"_s);
     registry.unloadAll();
     return 0;
 }

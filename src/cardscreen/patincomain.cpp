@@ -21,6 +21,7 @@
 #include "store/modellist.h"
 #include "store/storefile.h"
 #include "views/allselect.h"
+#include "views/analysiswindow.h"
 #include "views/dispreport.h"
 #include "views/listview.h"
 #include "views/tukigrafh.h"
@@ -95,6 +96,7 @@ void PatincoMain::buildMenus() {
         {u"All"_s, QKeySequence(Qt::CTRL | Qt::Key_L)},
         {u"graph"_s, QKeySequence(Qt::CTRL | Qt::Key_G)},
         {u"disp_report"_s, QKeySequence(Qt::CTRL | Qt::Key_R)},
+        {u"analysis"_s, QKeySequence(Qt::Key_F7)},
         {u"endi"_s, QKeySequence(Qt::CTRL | Qt::Key_Q)},
         {u"MISEDATASETTEI"_s, QKeySequence(Qt::CTRL | Qt::Key_1)},
         {u"kisyudatasettei"_s, QKeySequence(Qt::CTRL | Qt::Key_2)},
@@ -120,6 +122,8 @@ void PatincoMain::buildMenus() {
             &PatincoMain::graph_Click);
     connect(item(menu, u"disp_report"_s, u"レポート表示(&R)"_s, true), &QAction::triggered, this,
             &PatincoMain::disp_report_Click);
+    connect(item(menu, u"analysis"_s, u"分析(&A)"_s, true), &QAction::triggered, this,
+            [this] { showWindow<AnalysisWindow>(); });
     menu->addSeparator()->setObjectName(u"zxc"_s);
     connect(item(menu, u"endi"_s, u"終了(&E)"_s, true), &QAction::triggered, this, &PatincoMain::endi_Click);
 
@@ -593,6 +597,12 @@ void PatincoMain::Picture6_Click() {
 }
 
 void PatincoMain::showCardNumber(int n) {
+    HScroll1->setValue(n);
+}
+
+void PatincoMain::showDiaryCard(int year, int n) {
+    if (year < HScroll2->minimum() || year > HScroll2->maximum()) return;
+    HScroll2->setValue(year); // a changed year loads that diary
     HScroll1->setValue(n);
 }
 

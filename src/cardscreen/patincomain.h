@@ -31,6 +31,8 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     // The year list opens a card by moving the card scroller; the graph reads the month
     // of the card being entered.
     void showCardNumber(int n);
+    // Card n of the user's diary of a year, switching the year scroller first.
+    void showDiaryCard(int year, int n);
     QString monthText() const { return m_editor.card().month; }
     // The chosen category: 1 … 5 for Option1 … Option5, 0 when none is chosen.
     int categoryOption() const { return m_editor.card().category; }

@@ -58,6 +58,15 @@ COMMAND:
       月別グラフ: V は月のスクロールバーの値（既定は最後の月）。LIST は表示するグラフを
       profit,cashout,investment からコンマ区切りで（既定 profit、空で全部消す）。--today は
       点線を月末まで延ばすかを決める今日の日付。--png FILE は画面と同じ絵を PNG に書きます。
+  stats --user NAME (--year YYYY | --from YYYY --to YYYY)
+        --by hall|model|category|daytype|weekday|hour|month|year [--include-marked] [--json | --csv]
+      集計: 選んだ年の日記のカードを店・機種・種類・営業日・曜日・開始時刻・月・年ごとにまとめ、
+      来店回数、遊技時間（分）、投資額、換金額、損益額、回収率、時間給、勝ち数、勝率、最高と最低の
+      損益額を出します（最後に合計）。日記のない年は飛ばします。削除候補のカードは
+      --include-marked を付けたときだけ数えます。
+  calendar --user NAME --year YYYY --month M [--include-marked] [--json | --png FILE]
+      カレンダー: その月の日ごとの来店回数、投資額、換金額、損益額と月の合計。
+      --png FILE は分析画面と同じカレンダーの絵を PNG に書きます。
   check [--json]
       データフォルダの各ファイルを調べ、1ファイル1行で ok NAME または damaged NAME: 理由
       を出します。作業ファイルの残りや長すぎる機種名は note として出します。
@@ -105,6 +114,16 @@ const QList<CommandSpec> &commands()
          {u"json"_s},
          {},
          graphCommand},
+        {u"stats"_s,
+         {u"user"_s, u"year"_s, u"from"_s, u"to"_s, u"by"_s},
+         {u"json"_s, u"csv"_s, u"include-marked"_s},
+         {},
+         statsCommand},
+        {u"calendar"_s,
+         {u"user"_s, u"year"_s, u"month"_s, u"png"_s},
+         {u"json"_s, u"include-marked"_s},
+         {},
+         calendarCommand},
     };
     return list;
 }
@@ -135,9 +154,10 @@ Parsed parse(const QStringList &arguments)
 {
     static const QStringList valueOptions = {u"data"_s,  u"user"_s,  u"year"_s,  u"encoding"_s, u"category"_s,
                                              u"store"_s, u"model"_s, u"sort"_s,  u"value"_s,    u"style"_s,
-                                             u"series"_s, u"today"_s, u"png"_s};
+                                             u"series"_s, u"today"_s, u"png"_s,   u"from"_s,
+                                             u"to"_s,     u"by"_s,    u"month"_s};
     static const QStringList repeatable = {u"store"_s, u"model"_s, u"sort"_s};
-    static const QStringList flagOptions = {u"json"_s, u"csv"_s, u"all"_s, u"yes"_s};
+    static const QStringList flagOptions = {u"json"_s, u"csv"_s, u"all"_s, u"yes"_s, u"include-marked"_s};
     Parsed p;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
@@ -209,17 +229,31 @@ QString Context::required(const QString &name) const
     return values.value(name);
 }
 
-QString Context::diaryFileName(QString *yearOut) const
+QString Context::userName() const
 {
     const QString user = required(u"user"_s);
-    const QString year = required(u"year"_s);
-    static const QRegularExpression fourDigits(u"^[0-9]{4}$"_s);
-    if (!fourDigits.match(year).hasMatch())
-        throw UsageError{u"--year は4桁の数字で指定してください: "_s + year};
     if (!diaryUserPart(user)) {
         const QString why = unsafeFileNameReason(trim(user.left(9))).value_or(QString());
         throw UsageError{u"この名前の日記はデータフォルダの外を指すため開けません: "_s + why};
     }
+    return user;
+}
+
+int Context::yearOption(const QString &name) const
+{
+    const QString year = required(name);
+    static const QRegularExpression fourDigits(u"^[0-9]{4}$"_s);
+    if (!fourDigits.match(year).hasMatch())
+        throw UsageError{u"--"_s + name + u" は4桁の数字で指定してください: "_s + year};
+    return year.toInt();
+}
+
+QString Context::diaryFileName(QString *yearOut) const
+{
+    required(u"user"_s);
+    const QString year = required(u"year"_s);
+    yearOption(u"year"_s);
+    const QString user = userName();
     if (yearOut)
         *yearOut = year;
     return DiaryFileName(user, year);

@@ -32,6 +32,10 @@ struct Context {
     // The diary file of --user and --year, both checked (four digits; a name that stays
     // inside the data folder); the year through yearOut.
     QString diaryFileName(QString *yearOut = nullptr) const;
+    // --user, checked as diaryFileName checks it.
+    QString userName() const;
+    // A year option that the command cannot do without, four digits.
+    int yearOption(const QString &name) const;
 
     void line(const QString &text) const;      // UTF-8, LF
     void errorLine(const QString &text) const; // "tamanote-cli: text" on stderr
@@ -53,5 +57,7 @@ int listCommand(const Context &c);
 int reportCommand(const Context &c);
 int graphCommand(const Context &c);
 int organiseCommand(const Context &c);
+int statsCommand(const Context &c);
+int calendarCommand(const Context &c);
 
 } // namespace tama::cli

@@ -107,6 +107,16 @@ JsonWriter &JsonWriter::value(qint64 number)
     return *this;
 }
 
+JsonWriter &JsonWriter::tenths(qint64 tenths)
+{
+    beforeValue();
+    const qint64 a = tenths < 0 ? -tenths : tenths;
+    if (tenths < 0)
+        m_buffer += '-';
+    m_buffer += QByteArray::number(a / 10) + '.' + QByteArray::number(a % 10);
+    return *this;
+}
+
 JsonWriter &JsonWriter::value(bool b)
 {
     beforeValue();

@@ -29,6 +29,8 @@ public:
     JsonWriter &value(qint64 number);
     JsonWriter &value(int number) { return value(qint64(number)); }
     JsonWriter &value(bool b);
+    // A number given in tenths, written with one decimal: 794 → 79.4.
+    JsonWriter &tenths(qint64 tenths);
     JsonWriter &null();
 
     // Hands what is buffered to the device; returns false when it would not take it.

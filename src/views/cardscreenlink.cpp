@@ -13,6 +13,14 @@ void showCard(WindowRegistry &registry, int n) {
     main->activateWindow();
 }
 
+void showDiaryCard(WindowRegistry &registry, int year, int n) {
+    PatincoMain *main = registry.get<PatincoMain>();
+    main->showDiaryCard(year, n);
+    main->show();
+    main->raise();
+    main->activateWindow();
+}
+
 QString entryYear(WindowRegistry &registry) {
     if (PatincoMain *main = registry.find<PatincoMain>()) return main->yearText();
     return registry.state().year;

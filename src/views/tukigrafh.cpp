@@ -88,6 +88,7 @@ void GraphArea::paintEvent(QPaintEvent *) {
     const QTransform map = MonthGraphPainter::mapping(QRectF(rect()));
     MonthGraphPainter::paintGrid(p, map);
     if (m_graph) MonthGraphPainter::paintShapes(p, map, m_graph->shapes());
+    MonthGraphPainter::paintLegend(p, map);
 }
 
 // ---- the window ----

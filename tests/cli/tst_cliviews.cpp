@@ -356,6 +356,28 @@ class TstCliViews : public QObject {
         QCOMPARE(bad.status, 1);
         QVERIFY(QString::fromUtf8(bad.err).contains(u"画像を書き込めません"_s));
     }
+
+    // The legend names all three series, drawn or not, in the top band above the grid.
+    void graphPictureHasALegend() {
+        TempFolder f;
+        f.write(u"taro.1999.dat"_s, diary({Card{}}));
+        const QString png = f.file(u"legend.png"_s);
+        const CliResult r = runIn(
+            f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s, png, u"--series"_s, u""_s});
+        QCOMPARE(r.status, 0);
+        const QImage image(png);
+        int navy = 0, brown = 0, yellow = 0;
+        for (int y = 0; y < image.height() / 6; ++y)
+            for (int x = image.width() / 2; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y) & 0xFFFFFF;
+                navy += p == 0x000080;
+                brown += p == 0xC04000;
+                yellow += p == 0xFFFF00;
+            }
+        QVERIFY(navy > 10);
+        QVERIFY(brown > 10);
+        QVERIFY(yellow > 10);
+    }
 };
 
 int main(int argc, char **argv) {

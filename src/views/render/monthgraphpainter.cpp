@@ -127,6 +127,33 @@ void MonthGraphPainter::paintTexts(QPainter &p, const QTransform &map, const QLi
     p.restore();
 }
 
+void MonthGraphPainter::paintLegend(QPainter &p, const QTransform &map) {
+    p.save();
+    const QFontMetricsF fm(p.font());
+    const struct {
+        QString name;
+        ViewColour colour;
+    } series[] = {{u"損益額"_s, ViewColour::Navy}, {u"投資額"_s, ViewColour::Brown}, {u"換金額"_s, ViewColour::Yellow}};
+    const double box = fm.height() * 0.6, gap = fm.height() * 0.8;
+    double width = 0;
+    for (const auto &s : series)
+        width += box + 4 + fm.horizontalAdvance(s.name) + gap;
+    // On the level of the value axis's unit, ending at the right of the grid.
+    const QPointF anchor = map.map(QPointF(dayLeft(32), -MonthGraph::kScaleUnits - 300));
+    double x = anchor.x() - width + gap;
+    for (const auto &s : series) {
+        p.setPen(Qt::black);
+        p.setBrush(viewColour(s.colour));
+        p.drawRect(QRectF(x, anchor.y() - box / 2, box, box));
+        x += box + 4;
+        const double w = fm.horizontalAdvance(s.name);
+        p.drawText(QRectF(x, anchor.y() - fm.height() / 2, w + 2, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                   s.name);
+        x += w + gap;
+    }
+    p.restore();
+}
+
 QImage MonthGraphPainter::render(const MonthGraph &graph, const QSize &size, const QFont &font) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(background());
@@ -145,6 +172,7 @@ QImage MonthGraphPainter::render(const MonthGraph &graph, const QSize &size, con
     paintGrid(p, map);
     paintShapes(p, map, graph.shapes());
     paintTexts(p, map, axisTexts(graph.scale()));
+    paintLegend(p, map);
 
     // The totals, as the three framed labels under the window's graph show them.
     const struct {

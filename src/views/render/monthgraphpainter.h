@@ -44,6 +44,8 @@ class MonthGraphPainter {
     static void paintGrid(QPainter &p, const QTransform &map);
     static void paintShapes(QPainter &p, const QTransform &map, const QList<GraphShape> &shapes);
     static void paintTexts(QPainter &p, const QTransform &map, const QList<GraphText> &texts);
+    // The names of the three running totals with their colours, top right above the grid.
+    static void paintLegend(QPainter &p, const QTransform &map);
 
     // The whole month as the window shows it: a title with year and month, the picture
     // and the three totals underneath.

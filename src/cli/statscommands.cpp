@@ -1,0 +1,233 @@
+// Statistics over several diaries and the calendar of a month on the command line: the
+// same computations and picture as the analysis window.
+#include "context.h"
+#include "csv.h"
+#include "jsonwriter.h"
+#include "textwriter.h"
+
+#include "store/diary.h"
+#include "views/core/diarystats.h"
+#include "views/core/monthcalendar.h"
+#include "views/render/analysispainter.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama::cli {
+
+namespace {
+
+// The full check, with its report, only of the diaries whose reading found something wrong.
+bool reportedSound(const Context &c, const QStringList &doubtful) {
+    bool sound = true;
+    for (const QString &name : doubtful)
+        sound = c.reportDamage(name) && sound;
+    return sound;
+}
+
+QString optionalText(const std::optional<qint64> &v, bool tenths) {
+    if (!v) return {};
+    return tenths ? tenthsText(*v) : QString::number(*v);
+}
+
+void writeGroup(JsonWriter &json, const StatsGroup &g, bool total) {
+    json.beginObject();
+    json.key(u"key");
+    if (total)
+        json.null();
+    else
+        json.value(g.key);
+    json.key(u"visits").value(g.visits);
+    json.key(u"minutes").value(g.minutes);
+    json.key(u"investment").value(g.investment);
+    json.key(u"cash_out").value(g.cashOut);
+    json.key(u"profit").value(g.profit());
+    json.key(u"recovery_rate");
+    if (const auto r = g.recoveryRateTenths())
+        json.tenths(*r);
+    else
+        json.null();
+    json.key(u"profit_per_hour");
+    if (const auto h = g.profitPerHour())
+        json.value(*h);
+    else
+        json.null();
+    json.key(u"wins").value(g.wins);
+    json.key(u"win_rate").tenths(g.winRateTenths());
+    json.key(u"best");
+    if (const auto b = g.bestProfit())
+        json.value(*b);
+    else
+        json.null();
+    json.key(u"worst");
+    if (const auto w = g.worstProfit())
+        json.value(*w);
+    else
+        json.null();
+    json.endObject();
+}
+
+QStringList groupFields(const StatsGroup &g, const QString &key) {
+    return {key,
+            QString::number(g.visits),
+            QString::number(g.minutes),
+            QString::number(g.investment),
+            QString::number(g.cashOut),
+            QString::number(g.profit()),
+            optionalText(g.recoveryRateTenths(), true),
+            optionalText(g.profitPerHour(), false),
+            QString::number(g.wins),
+            tenthsText(g.winRateTenths()),
+            optionalText(g.bestProfit(), false),
+            optionalText(g.worstProfit(), false)};
+}
+
+const QStringList &groupHeads() {
+    static const QStringList heads = {u"キー"_s,   u"来店"_s,   u"遊技分"_s, u"投資額"_s,
+                                      u"換金額"_s, u"損益額"_s, u"回収率"_s, u"時間給"_s,
+                                      u"勝ち"_s,   u"勝率"_s,   u"最高"_s,   u"最低"_s};
+    return heads;
+}
+
+} // namespace
+
+int statsCommand(const Context &c) {
+    const QString user = c.userName();
+    int from = 0, to = 0;
+    if (c.values.contains(u"year"_s)) {
+        if (c.values.contains(u"from"_s) || c.values.contains(u"to"_s))
+            throw UsageError{u"--year と --from/--to は同時に使えません"_s};
+        from = to = c.yearOption(u"year"_s);
+    } else if (c.values.contains(u"from"_s) || c.values.contains(u"to"_s)) {
+        from = c.yearOption(u"from"_s);
+        to = c.yearOption(u"to"_s);
+        if (from > to) throw UsageError{u"--from は --to より後の年にできません"_s};
+    } else {
+        throw UsageError{u"stats には --year か --from と --to が必要です"_s};
+    }
+    const QString byName = c.required(u"by"_s);
+    const std::optional<StatsBy> by = statsByFromName(byName);
+    if (!by) throw UsageError{u"--by は "_s + statsByNames().join(u", "_s) + u" のどれかです: "_s + byName};
+    const bool csv = c.has(u"csv"_s);
+    if (csv && c.has(u"json"_s)) throw UsageError{u"--json と --csv は同時に使えません"_s};
+    const bool includeMarked = c.has(u"include-marked"_s);
+
+    QStringList doubtful;
+    const DiaryStats stats = readStats(c.folder, user, from, to, *by, includeMarked, &doubtful);
+
+    if (c.has(u"json"_s)) {
+        JsonWriter json(c.out);
+        json.beginObject();
+        json.key(u"user").value(user);
+        json.key(u"from").value(from);
+        json.key(u"to").value(to);
+        json.key(u"by").value(statsByName(*by));
+        json.key(u"include_marked").value(includeMarked);
+        json.key(u"groups").beginArray();
+        for (const StatsGroup &g : stats.groups())
+            writeGroup(json, g, false);
+        json.endArray();
+        json.key(u"total");
+        writeGroup(json, stats.total(), true);
+        json.endObject();
+        if (!json.flush()) return c.outputFailed();
+    } else if (csv) {
+        CsvWriter out(c.out, CsvEncoding::Utf8);
+        out.row(groupHeads());
+        for (const StatsGroup &g : stats.groups())
+            out.row(groupFields(g, g.key));
+        out.row(groupFields(stats.total(), u"合計"_s));
+        if (!out.flush()) return c.outputFailed();
+    } else {
+        // Tab-separated, a missing value as "-".
+        TextWriter out(c.out);
+        out.line(groupHeads().join(u'\t'));
+        auto line = [&](const StatsGroup &g, const QString &key) {
+            QStringList f = groupFields(g, key);
+            for (QString &s : f)
+                if (s.isEmpty()) s = u"-"_s;
+            out.line(f.join(u'\t'));
+        };
+        for (const StatsGroup &g : stats.groups())
+            line(g, g.key);
+        line(stats.total(), u"合計"_s);
+        if (!out.flush()) return c.outputFailed();
+    }
+    return reportedSound(c, doubtful) ? 0 : 1;
+}
+
+int calendarCommand(const Context &c) {
+    const QString user = c.userName();
+    const int year = c.yearOption(u"year"_s);
+    const QString monthText = c.required(u"month"_s);
+    bool ok = false;
+    const int month = monthText.toInt(&ok);
+    if (!ok || month < 1 || month > 12 || monthText.size() > 2)
+        throw UsageError{u"--month は 1 から 12 です: "_s + monthText};
+    const bool png = c.values.contains(u"png"_s);
+    if (png && c.value(u"png"_s).isEmpty()) throw UsageError{u"--png にファイル名を指定してください"_s};
+    if (png && c.has(u"json"_s)) throw UsageError{u"--json と --png は同時に使えません"_s};
+    const bool includeMarked = c.has(u"include-marked"_s);
+
+    const MonthCalendar calendar = MonthCalendar::read(c.folder, user, year, month, includeMarked);
+    const CalendarDay total = calendar.total();
+
+    if (png) {
+        if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+            c.errorLine(u"--png は描画のできる環境で使ってください"_s);
+            return 1;
+        }
+        // The fixed-pitch face the analysis window draws the calendar in.
+        QFont font;
+        font.setFamilies({u"ＭＳ ゴシック"_s, u"MS Gothic"_s, u"IPAGothic"_s, u"Noto Sans Mono CJK JP"_s});
+        font.setStyleHint(QFont::TypeWriter);
+        font.setPixelSize(14);
+        const QImage image = CalendarPainter::render(calendar, QSize(800, 600), font);
+        if (!image.save(c.value(u"png"_s), "PNG")) {
+            c.errorLine(u"画像を書き込めません: "_s + c.value(u"png"_s));
+            return 1;
+        }
+    } else if (c.has(u"json"_s)) {
+        JsonWriter json(c.out);
+        auto amounts = [&](const CalendarDay &d) {
+            json.key(u"visits").value(d.visits);
+            json.key(u"investment").value(d.investment);
+            json.key(u"cash_out").value(d.cashOut);
+            json.key(u"profit").value(d.profit());
+        };
+        json.beginObject();
+        json.key(u"user").value(user);
+        json.key(u"year").value(year);
+        json.key(u"month").value(month);
+        json.key(u"include_marked").value(includeMarked);
+        json.key(u"days").beginArray();
+        for (const CalendarDay &d : calendar.days()) {
+            json.beginObject().key(u"day").value(d.day).key(u"weekday").value(d.weekday);
+            amounts(d);
+            json.endObject();
+        }
+        json.endArray();
+        json.key(u"total").beginObject().key(u"day").null().key(u"weekday").null();
+        amounts(total);
+        json.endObject().endObject();
+        if (!json.flush()) return c.outputFailed();
+    } else {
+        TextWriter out(c.out);
+        out.line(QString::number(year) + u"年"_s + QString::number(month) + u"月"_s);
+        out.line(u"日\t曜\t来店\t投資額\t換金額\t損益額"_s);
+        auto fields = [](const CalendarDay &d) {
+            return QString::number(d.visits) + u'\t' + QString::number(d.investment) + u'\t' +
+                   QString::number(d.cashOut) + u'\t' + QString::number(d.profit());
+        };
+        for (const CalendarDay &d : calendar.days())
+            out.line(QString::number(d.day) + u'\t' + d.weekday + u'\t' + fields(d));
+        out.line(u"合計\t\t"_s + fields(total));
+        if (!out.flush()) return c.outputFailed();
+    }
+    const QString name = DiaryFileName(user, year);
+    return !QFileInfo::exists(c.folder.file(name)) || c.reportDamage(name) ? 0 : 1;
+}
+
+} // namespace tama::cli

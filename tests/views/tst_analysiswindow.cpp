@@ -1,0 +1,350 @@
+#include "viewfixture.h"
+
+#include "cli/clifixture.h"
+
+#include "cardscreen/patincomain.h"
+#include "views/analysiswindow.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QScrollBar>
+#include <QTabBar>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tama;
+using namespace tama::test;
+
+namespace {
+
+const QByteArray kMon = hex("8C 8E"); // 月
+const QByteArray kTue = hex("89 CE"); // 火
+
+ViewCard card(const QByteArray &date, const QByteArray &start, const QByteArray &end, const QByteArray &store,
+              const QByteArray &category, const QByteArray &model, const QByteArray &investment,
+              const QByteArray &cashOut, const QByteArray &dayType) {
+    ViewCard c;
+    c.date = date;
+    c.start = start;
+    c.end = end;
+    c.store = store;
+    c.category = category;
+    c.model = model;
+    c.investment = investment;
+    c.cashOut = cashOut;
+    c.dayType = dayType;
+    return c;
+}
+
+// The diaries of the command-line tests: 1999 with a loss, a win and a marked card in
+// May, nothing in 2000, one card in January 2001.
+void writeDiaries(ViewFixture &f) {
+    // Late in 2001, so that the card screen reaches every diary and opens on 2001's.
+    f.clock.set(QDateTime(QDate(2001, 12, 1), QTime(10, 0)));
+    f.writeDiary({card("19990503" + kMon, "1000", "1230", kHonten, "1", kX, "0150", "0040", "111"),
+                  card("19990503" + kMon, "1300", "1500", kShiten, "2", kY, "0100", "0300", "444"),
+                  card("R9990504" + kTue, "1000", "1100", kHonten, "1", kX, "0050", "0000", "111")});
+    f.folder.write(u"taro.2001.dat"_s, diaryBytes({card("20010106" + kSat, "1800", "1700", kHonten, "9", kY,
+                                                        "0000", "0120", "999")}));
+}
+
+// The card screen on taro's 1999, active, as start-up leaves it.
+PatincoMain *openCardScreen(ViewFixture &f) {
+    PatincoMain *main = f.registry.get<PatincoMain>();
+    main->show();
+    main->setYearText(f.state.year);
+    f.state.reloadRequested = true;
+    main->Form_Activate();
+    QApplication::setActiveWindow(main);
+    return main;
+}
+
+AnalysisWindow *openAnalysis(ViewFixture &f) {
+    PatincoMain *main = openCardScreen(f);
+    QTest::keyClick(main, Qt::Key_F7);
+    AnalysisWindow *w = f.registry.find<AnalysisWindow>();
+    if (w) {
+        QApplication::setActiveWindow(w);
+        QTest::qWait(0);
+    }
+    return w;
+}
+
+void clickTab(AnalysisWindow *w, int index) {
+    QTabBar *bar = w->Tabs->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+}
+
+void clickHeader(QTableWidget *t, int column) {
+    QHeaderView *h = t->horizontalHeader();
+    const QPoint at(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2);
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, at);
+}
+
+// A cell as the user reads it, without the thousands separators.
+QString cell(const QTableWidget *t, int row, int column) {
+    return t->item(row, column)->text().remove(u',');
+}
+
+QStringList windowRow(const QTableWidget *t, int row) {
+    QStringList out;
+    for (int c = 0; c < AnalysisWindow::StatsColumnCount; ++c)
+        out.append(cell(t, row, c));
+    return out;
+}
+
+QStringList cliRow(const QJsonObject &g) {
+    QStringList out;
+    for (const QString &k :
+         {u"key"_s, u"visits"_s, u"minutes"_s, u"investment"_s, u"cash_out"_s, u"profit"_s,
+          u"recovery_rate"_s, u"profit_per_hour"_s, u"wins"_s, u"win_rate"_s, u"best"_s, u"worst"_s}) {
+        const QJsonValue v = g[k];
+        const bool rate = k == u"recovery_rate"_s || k == u"win_rate"_s;
+        out.append(v.isNull()     ? u"-"_s
+                   : v.isString() ? v.toString()
+                   : rate         ? QString::number(v.toDouble(), 'f', 1)
+                                  : QString::number(v.toInteger()));
+    }
+    return out;
+}
+
+QJsonObject cliStats(const ViewFixture &f, const QString &by, bool marked = false) {
+    QStringList args{u"stats"_s, u"--user"_s, u"taro"_s, u"--from"_s, u"1999"_s,
+                     u"--to"_s,  u"2001"_s,   u"--by"_s, by,          u"--json"_s};
+    if (marked) args.append(u"--include-marked"_s);
+    const CliResult r = runIn(f.folder, args);
+    return r.json();
+}
+
+} // namespace
+
+class TestAnalysisWindow : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { setDialogs(nullptr); }
+
+    // Every grouping chosen by keyboard shows, row for row, what tamanote-cli stats prints.
+    void statisticsMatchTheCommandLine() {
+        ViewFixture f;
+        setDialogs(&f.dialogs);
+        writeDiaries(f);
+        AnalysisWindow *w = openAnalysis(f);
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(w->windowTitle(), u"分析"_s);
+        clickTab(w, 1);
+        QCOMPARE(w->Tabs->currentIndex(), 1);
+        QCOMPARE(w->FromYear->value(), 1999);
+        QCOMPARE(w->ToYear->value(), 2001);
+
+        QTest::keyClick(w, Qt::Key_B, Qt::AltModifier); // the label 集計(&B) leads to the grouping
+        QCOMPARE(QApplication::focusWidget(), w->ByCombo);
+        const QStringList names = statsByNames();
+        for (int i = 0; i < names.size(); ++i) {
+            if (i > 0) QTest::keyClick(w->ByCombo, Qt::Key_Down);
+            QCOMPARE(w->ByCombo->currentIndex(), i);
+            const QJsonObject o = cliStats(f, names[i]);
+            const QJsonArray groups = o[u"groups"_s].toArray();
+            QCOMPARE(w->StatsTable->rowCount(), groups.size());
+            for (int row = 0; row < groups.size(); ++row)
+                QCOMPARE(windowRow(w->StatsTable, row), cliRow(groups[row].toObject()));
+            const QJsonObject t = o[u"total"_s].toObject();
+            QVERIFY2(w->StatsTotal->text().remove(u',').contains(u"損益額 +"_s +
+                                                                 QString::number(t[u"profit"_s].toInt())),
+                     qPrintable(w->StatsTotal->text()));
+        }
+
+        // Marked cards counted: the weekday grouping gains Tuesday, as on the command line.
+        while (w->ByCombo->currentIndex() != int(StatsBy::Weekday))
+            QTest::keyClick(w->ByCombo, Qt::Key_Up);
+        QTest::mouseClick(w->IncludeMarked, Qt::LeftButton, {}, QPoint(6, w->IncludeMarked->height() / 2));
+        QVERIFY(w->IncludeMarked->isChecked());
+        const QJsonArray marked = cliStats(f, u"weekday"_s, true)[u"groups"_s].toArray();
+        QCOMPARE(w->StatsTable->rowCount(), 3);
+        for (int row = 0; row < marked.size(); ++row)
+            QCOMPARE(windowRow(w->StatsTable, row), cliRow(marked[row].toObject()));
+    }
+
+    void sortingChartAndCsv() {
+        ViewFixture f;
+        setDialogs(&f.dialogs);
+        writeDiaries(f);
+        AnalysisWindow *w = openAnalysis(f);
+        QVERIFY(w);
+        clickTab(w, 1);
+        QTest::keyClick(w, Qt::Key_B, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), w->ByCombo);
+        while (w->ByCombo->currentIndex() != int(StatsBy::Category))
+            QTest::keyClick(w->ByCombo, Qt::Key_Down);
+        QCOMPARE(windowRow(w->StatsTable, 0)[0], u"羽物"_s);
+
+        // The first click on 損益額 sorts ascending, the second descending; the chart follows.
+        clickHeader(w->StatsTable, AnalysisWindow::ProfitCol);
+        QStringList profits;
+        for (int r = 0; r < 3; ++r)
+            profits.append(cell(w->StatsTable, r, AnalysisWindow::ProfitCol));
+        QCOMPARE(profits, (QStringList{u"-11000"_s, u"12000"_s, u"20000"_s}));
+        clickHeader(w->StatsTable, AnalysisWindow::ProfitCol);
+        QCOMPARE(cell(w->StatsTable, 0, AnalysisWindow::KeyCol), u"デジパチ"_s);
+        QStringList chart;
+        for (const ChartValue &v : w->StatsChart->values())
+            chart.append(v.label + u' ' + QString::number(v.value));
+        QCOMPARE(chart, (QStringList{u"デジパチ 20000"_s, u"不明 12000"_s, u"羽物 -11000"_s}));
+
+        // A missing value sorts lowest: 不明 has no recovery rate (nothing put in).
+        clickHeader(w->StatsTable, AnalysisWindow::RateCol);
+        if (w->StatsTable->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder)
+            clickHeader(w->StatsTable, AnalysisWindow::RateCol);
+        QCOMPARE(cell(w->StatsTable, 0, AnalysisWindow::RateCol), u"-"_s);
+        QCOMPARE(cell(w->StatsTable, 2, AnalysisWindow::RateCol), u"300.0"_s);
+        // The chart of another column, chosen by keyboard.
+        QTest::keyClick(w, Qt::Key_G, Qt::AltModifier); // グラフ(&G)
+        QCOMPARE(QApplication::focusWidget(), w->ChartColumn);
+        while (w->ChartColumn->currentText() != u"回収率"_s)
+            QTest::keyClick(w->ChartColumn, Qt::Key_Down);
+        QCOMPARE(w->StatsChart->values().last().text, u"300.0"_s);
+
+        // Back in the order of the key; the CSV is the command line's without its total.
+        clickHeader(w->StatsTable, AnalysisWindow::KeyCol);
+        if (w->StatsTable->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder)
+            clickHeader(w->StatsTable, AnalysisWindow::KeyCol);
+        const QString path = f.folder.file(u"out.csv"_s);
+        QVERIFY(w->exportCsv(path));
+        const CliResult csv = runIn(f.folder, {u"stats"_s, u"--user"_s, u"taro"_s, u"--from"_s, u"1999"_s,
+                                               u"--to"_s, u"2001"_s, u"--by"_s, u"category"_s, u"--csv"_s});
+        QByteArray withoutTotal = csv.out;
+        withoutTotal.truncate(withoutTotal.lastIndexOf("\r\n", withoutTotal.size() - 3) + 2);
+        QCOMPARE(readFile(path), withoutTotal);
+        QVERIFY(!w->exportCsv(f.folder.file(u"no/such/dir/x.csv"_s)));
+    }
+
+    void calendarStepsMonthsAndOpensCards() {
+        ViewFixture f;
+        setDialogs(&f.dialogs);
+        writeDiaries(f);
+        AnalysisWindow *w = openAnalysis(f);
+        QVERIFY(w);
+        QCOMPARE(w->Tabs->currentIndex(), 0);
+        CalendarView *cal = w->Calendar;
+        QTest::mouseClick(cal, Qt::LeftButton, {}, cal->dayCentre(15)); // a single click only focuses it
+        QCOMPARE(QApplication::focusWidget(), cal);
+        // It opens in the card screen's year; arrow keys to May 1999, as a person would.
+        QCOMPARE(cal->calendar().year(), 2001);
+        while (cal->calendar().year() != 1999)
+            QTest::keyClick(cal, Qt::Key_Up);
+        while (cal->calendar().month() != 5)
+            QTest::keyClick(cal, cal->calendar().month() > 5 ? Qt::Key_Left : Qt::Key_Right);
+        QCOMPARE(w->MonthLabel->text(), u"1999年 5月"_s);
+        const CalendarDay third = cal->calendar().days()[2];
+        QCOMPARE(third.visits, 2);
+        QCOMPARE(third.profit(), 9000);
+        QCOMPARE(cal->calendar().days()[3].visits, 0); // the marked card
+        QCOMPARE(cal->calendar().total().profit(), 9000);
+
+        // The gain of the 3rd is drawn in blue inside its cell.
+        const QImage picture = cal->grab().toImage();
+        const QRect cell3 = CalendarPainter::dayRect(cal->rect(), cal->calendar(), cal->font(), 3).toRect();
+        int blue = 0;
+        for (int y = cell3.top(); y < cell3.bottom(); ++y)
+            for (int x = cell3.left(); x < cell3.right(); ++x) {
+                const QColor c = picture.pixelColor(x * picture.width() / cal->width(),
+                                                    y * picture.height() / cal->height());
+                blue += c.blue() > 200 && c.red() < 80 && c.green() < 80;
+            }
+        QVERIFY(blue > 10);
+
+        // Years: down is a year later; the last diary's December is the end.
+        QTest::keyClick(cal, Qt::Key_Down);
+        QCOMPARE(w->MonthLabel->text(), u"2000年 5月"_s);
+        QCOMPARE(cal->calendar().total().visits, 0);
+        QVERIFY(!f.folder.exists(u"taro.2000.dat"_s));
+        QTest::mouseClick(w->NextYear, Qt::LeftButton);
+        QCOMPARE(w->MonthLabel->text(), u"2001年 5月"_s);
+        QVERIFY(!w->NextYear->isEnabled());
+        QTest::keyClick(cal, Qt::Key_Down);
+        QCOMPARE(w->MonthLabel->text(), u"2001年 5月"_s);
+        for (int i = 0; i < 4; ++i)
+            QTest::mouseClick(w->PrevMonth, Qt::LeftButton);
+        QCOMPARE(w->MonthLabel->text(), u"2001年 1月"_s);
+
+        // Double-clicking the 6th shows that day's card on the card screen, in 2001's diary.
+        QTest::mouseDClick(cal, Qt::LeftButton, {}, cal->dayCentre(6));
+        PatincoMain *main = f.registry.find<PatincoMain>();
+        QCOMPARE(f.state.year, u"2001"_s);
+        QCOMPARE(f.state.diaryFile, u"taro.2001.dat"_s);
+        QCOMPARE(main->findChild<QScrollBar *>(u"HScroll1"_s)->value(), 1);
+        // A day without a card leaves the card screen where it is.
+        QTest::mouseDClick(cal, Qt::LeftButton, {}, cal->dayCentre(7));
+        QCOMPARE(f.state.year, u"2001"_s);
+
+        // Back to 1999: the second card of the 3rd May is not the day's first.
+        QTest::mouseClick(w->PrevYear, Qt::LeftButton);
+        QTest::mouseClick(w->PrevYear, Qt::LeftButton);
+        QTest::mouseClick(cal, Qt::LeftButton, {}, cal->dayCentre(15));
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(cal, Qt::Key_PageDown);
+        QCOMPARE(w->MonthLabel->text(), u"1999年 5月"_s);
+        QTest::mouseDClick(cal, Qt::LeftButton, {}, cal->dayCentre(3));
+        QCOMPARE(f.state.diaryFile, u"taro.1999.dat"_s);
+        QCOMPARE(main->findChild<QScrollBar *>(u"HScroll1"_s)->value(), 1);
+        QVERIFY(!w->PrevYear->isEnabled());
+
+        // Escape closes and unloads the window.
+        QTest::keyClick(w, Qt::Key_Escape);
+        QVERIFY(!f.registry.find<AnalysisWindow>());
+    }
+
+    void yearsPage() {
+        ViewFixture f;
+        setDialogs(&f.dialogs);
+        writeDiaries(f);
+        f.folder.write(u"taro.2000.dat"_s, {}); // a diary without cards still has its line
+        AnalysisWindow *w = openAnalysis(f);
+        QVERIFY(w);
+        clickTab(w, 2);
+        QCOMPARE(w->Tabs->currentIndex(), 2);
+        QCOMPARE(w->years(), (QList<int>{1999, 2000, 2001}));
+        QTableWidget *t = w->YearTable;
+        QCOMPARE(t->rowCount(), 3);
+        QStringList rows;
+        for (int r = 0; r < 3; ++r) {
+            QStringList cells;
+            for (int c = 0; c < t->columnCount(); ++c)
+                cells.append(cell(t, r, c));
+            rows.append(cells.join(u' '));
+        }
+        QCOMPARE(rows, (QStringList{u"1999 2 25000 34000 9000 136.0 50.0 9000"_s, u"2000 0 0 0 0 - - 9000"_s,
+                                    u"2001 1 0 12000 12000 - 100.0 21000"_s}));
+        QStringList running;
+        for (const ChartValue &v : w->YearChart->values())
+            running.append(v.label + u' ' + QString::number(v.value));
+        QCOMPARE(running, (QStringList{u"1999 9000"_s, u"2000 9000"_s, u"2001 21000"_s}));
+        // The totals agree with the command line's.
+        const QJsonObject total = cliStats(f, u"year"_s)[u"total"_s].toObject();
+        QVERIFY(w->YearTotal->text().remove(u',').contains(u"投資額 "_s +
+                                                           QString::number(total[u"investment"_s].toInt())));
+
+        // 終了 unloads every window, this one with them.
+        f.registry.unloadAll();
+        QVERIFY(!f.registry.find<AnalysisWindow>());
+    }
+
+    // A user without any diary: an empty window, nothing created.
+    void noDiaries() {
+        ViewFixture f;
+        setDialogs(&f.dialogs);
+        f.state.diaryFile = u"hanako.1999.dat"_s;
+        const QStringList before = f.folder.files();
+        AnalysisWindow w(f.registry);
+        QCOMPARE(w.userName(), u"hanako"_s);
+        QVERIFY(w.years().isEmpty());
+        QCOMPARE(w.StatsTable->rowCount(), 0);
+        QCOMPARE(w.YearTable->rowCount(), 0);
+        QCOMPARE(w.Calendar->calendar().total().visits, 0);
+        QVERIFY(!w.NextMonth->isEnabled() && !w.PrevMonth->isEnabled());
+        QCOMPARE(f.folder.files(), before);
+    }
+};
+
+TAMA_GUI_TEST_MAIN(TestAnalysisWindow)
+#include "tst_analysiswindow.moc"
