@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QKeyEvent>
@@ -9,6 +10,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTextEdit>
 #include <QTranslator>
 
@@ -29,7 +31,10 @@ QPushButton *findButton(QWidget *window, const std::function<bool(QPushButton *)
 }
 
 bool enter(QWidget *focus) {
-    if (auto *button = qobject_cast<QAbstractButton *>(focus)) {
+    // A push button (or picture) takes Enter itself; a check box or option button
+    // toggles with Space and leaves Enter to the window, as in a dialog.
+    auto *button = qobject_cast<QAbstractButton *>(focus);
+    if (button && !qobject_cast<QCheckBox *>(focus) && !qobject_cast<QRadioButton *>(focus)) {
         if (!button->isEnabled()) return false;
         button->click();
         return true;

@@ -252,10 +252,11 @@ void PatincoMain::connectHandlers() {
         [this] { HScroll1->setValue(HScroll1->minimum()); });
     key(u"newCard"_s, QKeySequence(Qt::CTRL | Qt::Key_End),
         [this] { HScroll1->setValue(HScroll1->maximum()); });
-    Command23->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    Command6->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    key(u"register"_s, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { Command23->click(); });
+    // Ctrl+D deletes a character in a box; F8 is free everywhere.
+    key(u"mark"_s, QKeySequence(Qt::Key_F8), [this] { Command6->click(); });
     Command23->setToolTip(u"登録・更新 (Ctrl+S)"_s);
-    Command6->setToolTip(u"削除・削除取消 (Ctrl+D)"_s);
+    Command6->setToolTip(u"削除・削除取消 (F8)"_s);
     HScroll1->setToolTip(u"カードの移動 (PageUp / PageDown、Ctrl+Home / Ctrl+End)"_s);
     HScroll2->setToolTip(u"年の切り替え (Ctrl+PageUp / Ctrl+PageDown)"_s);
     HScroll3->setToolTip(u"日付の移動 (Alt+← / Alt+→)"_s);

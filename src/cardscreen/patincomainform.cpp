@@ -180,6 +180,23 @@ void PatincoMainForm::setupForm(QMainWindow *window) {
     for (QScrollBar *s : spinners())
         s->setFocusPolicy(Qt::NoFocus); // Up and Down in the digit boxes step them
     buildLayout(c);
+
+    // Tab follows the card as it is filled in: date, times, store, day type, category,
+    // model, amounts, impression, the two buttons, then the scrollers and pictures.
+    QList<QWidget *> order{Text3, Text4, Text6, Text7, Text18, Text19, Text8, Text9, Text20, Text21, Combo1};
+    for (QRadioButton *o : {Option6, Option7, Option8, Option9, Option1, Option2, Option3, Option4, Option5})
+        order << o;
+    order << Combo2;
+    for (QLineEdit *b : {Text10, Text11, Text12, Text13, Text14, Text15, Text16, Text17})
+        order << b;
+    order << Text24 << Command23 << Command6 << HScroll1 << HScroll2 << HScroll3;
+    for (QWidget *p :
+         std::initializer_list<QWidget *>{Picture1, Picture2, Picture6, Picture4, Picture5, Picture3})
+        order << p;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    Text5->setFocusPolicy(Qt::NoFocus); // the weekday follows the date; nothing to type
+    Text3->setFocus();
 }
 
 std::array<QLineEdit *, 16> PatincoMainForm::digitBoxes() const {
