@@ -163,7 +163,9 @@ void recover(const QString &folder) {
             }
         }
     }
-    if (p != Parsed::Empty && !clearJournal(path, fd, got)) {
+    // An empty journal of one write (cut off before its entry was written) goes too.
+    const bool leftover = p == Parsed::Empty && st.st_size != kReservedSize;
+    if ((p != Parsed::Empty || leftover) && !clearJournal(path, fd, got)) {
         const int err = errno;
         ::close(fd);
         throw StoreError::fromErrno(err, path, u"書き込みの控えを消すことが"_s);
