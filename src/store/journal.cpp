@@ -70,7 +70,10 @@ Parsed parse(const QByteArray &bytes, Entry *e) {
     e->oldSize = qint64(get(p + 24, 8));
     e->name = bytes.mid(kHeader, qsizetype(nameLen));
     e->old = bytes.mid(kHeader + qsizetype(nameLen), qsizetype(oldLen));
-    if (e->offset < 0 || e->oldSize < 0 || e->offset + qint64(oldLen) > e->oldSize) return Parsed::Damaged;
+    constexpr qint64 kLargestFile = qint64(64) << 20; // far past the largest data file (7.9 MB)
+    if (e->offset < 0 || e->oldSize < 0 || e->oldSize > kLargestFile ||
+        e->offset + qint64(oldLen) > e->oldSize)
+        return Parsed::Damaged;
     return Parsed::Valid;
 }
 
@@ -145,7 +148,8 @@ void recover(const QString &folder) {
     bytes.truncate(got);
     Entry e;
     const Parsed p = parse(bytes, &e);
-    if (p == Parsed::Valid && isPlainFileName(QFile::decodeName(e.name))) {
+    // Only a data file of this folder: never a path, never a hidden file such as the journal.
+    if (p == Parsed::Valid && isPlainFileName(QFile::decodeName(e.name)) && !e.name.startsWith('.')) {
         const QString target = QDir(folder).filePath(QFile::decodeName(e.name));
         int tfd = -1;
         try {

@@ -79,18 +79,22 @@ void checkReplaceable(const QString &target) {
     // Root may write anything; a file without write permission was made read-only on purpose.
     if ((st.st_mode & 0222) == 0)
         throw StoreError::fromErrno(EACCES, target, u"読み取り専用のファイルのため書き直すことが"_s);
-    if (::access(name.constData(), W_OK) != 0)
+    // Someone else's file in a folder we may write: replacing it would take it over.
+    // (A read-only file system is reported by the scratch file, which cannot be made.)
+    if (::access(name.constData(), W_OK) != 0 && errno != EROFS)
         throw StoreError::fromErrno(errno, target, u"書き直すことが"_s);
 }
 
 int createScratch(const QString &scratch, const QString &target) {
     const QByteArray name = QFile::encodeName(scratch);
+    int unlinkError = 0;
     if (::unlink(name.constData()) != 0 && errno != ENOENT) {
         if (errno == EISDIR)
             throw StoreError(
                 StoreError::Kind::Damaged, scratch,
                 u"作業ファイルの名前のフォルダがあるため書き直せません。このフォルダを移してください"_s);
-        throw StoreError::fromErrno(errno, scratch, u"古い作業ファイルを消すことが"_s);
+        if (errno != EROFS) throw StoreError::fromErrno(errno, scratch, u"古い作業ファイルを消すことが"_s);
+        unlinkError = errno; // a read-only folder is reported below, when the file cannot be made
     }
     struct stat st {};
     const bool keep = ::stat(QFile::encodeName(target).constData(), &st) == 0 && S_ISREG(st.st_mode);
@@ -99,6 +103,8 @@ int createScratch(const QString &scratch, const QString &target) {
         fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                     keep ? 0600 : 0666);
     } while (fd < 0 && errno == EINTR);
+    if (fd < 0 && errno == EEXIST && unlinkError != 0)
+        throw StoreError::fromErrno(unlinkError, scratch, u"古い作業ファイルを消すことが"_s);
     if (fd < 0) throw StoreError::fromErrno(errno, scratch, u"作業ファイルを作ることが"_s);
     if (keep) {
         // Owner first: changing it clears the set-id bits that the mode then restores.
