@@ -84,7 +84,8 @@ QString journalPath(const QString &folder) {
 // Clears an open journal: a reserved one is zeroed and flushed, any other removed.
 bool clearJournal(const QString &path, int fd, qint64 used) {
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size == kReservedSize) {
+    // Another name for the same file (a hard link planted from outside) is never written to.
+    if (::fstat(fd, &st) == 0 && st.st_size == kReservedSize && st.st_nlink == 1) {
         const QByteArray zeros(std::min(used, kReservedSize), '\0');
         return safefile::writeFully(fd, zeros.constData(), zeros.size(), 0) && ::fdatasync(fd) == 0;
     }

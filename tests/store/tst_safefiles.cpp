@@ -178,11 +178,17 @@ void TestSafeFiles::plantedLinksAreNeverWrittenThrough() {
     QVERIFY(!refused.isEmpty());
     QVERIFY(!outside.exists(u"created"_s));
 
-    // Nor a link planted as the journal.
+    // Nor a link planted as the journal, symbolic or hard.
     QVERIFY(QFile::link(outside.file(u"victim"_s), f.file(journal::fileName())));
     DiaryFile(DataFolder(f.path()), kDiary).setCandidate(1, true);
     QCOMPARE(outside.read(u"victim"_s), QByteArray("precious"));
     QCOMPARE(f.read(kDiary).at(0), 'R');
+    const QByteArray reserved = "precious" + QByteArray(journal::kReservedSize - 8, '\0');
+    f.write(u"victim"_s, reserved); // same file system, so that a hard link can be made
+    QVERIFY(::link(QFile::encodeName(f.file(u"victim"_s)).constData(),
+                   QFile::encodeName(f.file(journal::fileName())).constData()) == 0);
+    DiaryFile(DataFolder(f.path()), kDiary).setCandidate(1, false);
+    QCOMPARE(f.read(u"victim"_s), reserved);
 }
 
 void TestSafeFiles::rewriteKeepsPermissions() {
