@@ -233,13 +233,14 @@ void Context::errorLine(const QString &text) const { write(err, kProgram + u": "
 
 void Context::json(const QJsonObject &object) const { out.write(QJsonDocument(object).toJson(QJsonDocument::Indented)); }
 
-bool Context::flushOut() const
-{
+bool Context::flushOut() const {
     auto *file = qobject_cast<QFileDevice *>(&out);
     return !file || (file->flush() && file->error() == QFileDevice::NoError);
 }
 
-void Context::acceptOutputLoss() const { outputLossAccepted = true; }
+void Context::acceptOutputLoss() const {
+    outputLossAccepted = true;
+}
 
 int Context::outputFailed() const
 {
@@ -321,8 +322,7 @@ int run(const QStringList &arguments)
     const int status = run(arguments, out, err);
     // Output that never reached its file (a full disk, a closed pipe) is a failure.
     if (!out.flush() || out.error() != QFileDevice::NoError) {
-        if (outputLossAccepted)
-            return status;
+        if (outputLossAccepted) return status;
         if (!outputFailureReported)
             write(err, kProgram + u": 出力を書き込めませんでした\n"_s);
         return status == 0 ? 1 : status;

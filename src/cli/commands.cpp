@@ -43,7 +43,8 @@ QString kindName(FileCheck::Kind kind)
     case FileCheck::Kind::Catalogue: return u"catalogue"_s;
     case FileCheck::Kind::ModelList: return u"model-list"_s;
     case FileCheck::Kind::Scratch: return u"scratch"_s;
-    case FileCheck::Kind::Journal: return u"journal"_s;
+    case FileCheck::Kind::Journal:
+        return u"journal"_s;
     }
     return {};
 }

@@ -359,7 +359,6 @@ int graphCommand(const Context &c) {
             c.errorLine(u"画像を書き込めません: "_s + target + u"（"_s + e.message() + u"）"_s);
             return 1;
         }
-
     }
 
     if (c.has(u"json"_s)) {

@@ -81,9 +81,10 @@ void checkRecords(const QString &path, const RecordLayout &layout, int interpret
 
     // Reading stops at the limit, so what lies past it is never seen by the program.
     if (file.count() > layout.maxRecords())
-        check.problems.append(QStringLiteral("%1 件あり、このプログラムが扱える %2 件を超えています（超えた分は読みません）")
-                                  .arg(file.count())
-                                  .arg(layout.maxRecords()));
+        check.problems.append(
+            QStringLiteral("%1 件あり、このプログラムが扱える %2 件を超えています（超えた分は読みません）")
+                .arg(file.count())
+                .arg(layout.maxRecords()));
 }
 
 void checkModelList(const QString &path, FileCheck &check)
@@ -126,12 +127,9 @@ void checkModelList(const QString &path, FileCheck &check)
 
 std::optional<FileCheck::Kind> dataFileKind(const QString &name)
 {
-    if (name.isEmpty())
-        return std::nullopt;
-    if (name == journal::fileName())
-        return FileCheck::Kind::Journal;
-    if (name.startsWith(u'.'))
-        return std::nullopt;
+    if (name.isEmpty()) return std::nullopt;
+    if (name == journal::fileName()) return FileCheck::Kind::Journal;
+    if (name.startsWith(u'.')) return std::nullopt;
     if (name == UserList::fileName())
         return FileCheck::Kind::UserList;
     if (name == StoreFile::fileName())
@@ -188,10 +186,12 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
         case FileCheck::Kind::Journal: {
             const journal::State s = journal::inspect(folder.path());
             if (s.kind == journal::State::Pending)
-                check.notes.append(u"「"_s + s.file +
-                                   u"」への書き込みが中断されています。次に書き込むときに書き込む前の内容に戻します"_s);
+                check.notes.append(
+                    u"「"_s + s.file +
+                    u"」への書き込みが中断されています。次に書き込むときに書き込む前の内容に戻します"_s);
             else if (s.kind == journal::State::Damaged)
-                check.notes.append(u"書き込みの控えが途中までしか書かれていません（書き込み前に中断されたもので、次に書き込むときに捨てます）"_s);
+                check.notes.append(
+                    u"書き込みの控えが途中までしか書かれていません（書き込み前に中断されたもので、次に書き込むときに捨てます）"_s);
             break;
         }
         }
@@ -215,8 +215,7 @@ QList<FileCheck> checkFolder(const DataFolder &folder)
     QList<FileCheck> checks;
     for (const QString &name : names) {
         const auto kind = dataFileKind(name);
-        if (!kind)
-            continue;
+        if (!kind) continue;
         // A folder whose name could be a model list (such as "backups") is the user's own.
         if (*kind == FileCheck::Kind::ModelList && QFileInfo(folder.file(name)).isDir() &&
             !QFileInfo(folder.file(name)).isSymLink())

@@ -144,8 +144,9 @@ void RecordFile::forEachRaw(const std::function<void(int n, const char *bytes)> 
 void RecordFile::write(int n, const Record &record)
 {
     if (m_writeError == ELOOP)
-        throw StoreError(StoreError::Kind::Invalid, m_path,
-                         u"シンボリックリンクのため書き込めません。リンク先のファイルをデータフォルダに移してください"_s);
+        throw StoreError(
+            StoreError::Kind::Invalid, m_path,
+            u"シンボリックリンクのため書き込めません。リンク先のファイルをデータフォルダに移してください"_s);
     if (m_writeError != 0)
         throw StoreError::fromErrno(m_writeError, m_path, u"書き込むことが"_s);
     if (!m_writable)
@@ -174,8 +175,7 @@ int RecordFile::append(const Record &record)
     return n;
 }
 
-void RecordFile::writeAt(qint64 offset, const QByteArray &bytes)
-{
+void RecordFile::writeAt(qint64 offset, const QByteArray &bytes) {
     // The old bytes are on disk before the record is touched, so that a torn write is
     // rolled back at the next open.
     journal::Guard guard(m_path, m_fd, offset, bytes.size());
@@ -246,8 +246,9 @@ void rewriteRecords(const QString &folder, const QString &target, const QString 
             throw StoreError(StoreError::Kind::Damaged, target,
                              u"ファイルの末尾に不完全なレコードがあるため、書き直せません"_s);
         if (f.count() > layout.maxRecords()) // the records past the limit were never read
-            throw StoreError(StoreError::Kind::Damaged, target,
-                             QStringLiteral("レコードが %1 件を超えているため、書き直せません").arg(layout.maxRecords()));
+            throw StoreError(
+                StoreError::Kind::Damaged, target,
+                QStringLiteral("レコードが %1 件を超えているため、書き直せません").arg(layout.maxRecords()));
     }
     RecordFile::rewrite(target, QDir(folder).filePath(scratchName), layout, records);
 }

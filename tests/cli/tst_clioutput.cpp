@@ -273,13 +273,11 @@ void TestCliOutput::fullOutput()
 
 // The diary is organised before the report is printed; a report that cannot be written
 // must not make a script believe nothing happened.
-void TestCliOutput::organiseReportLostAfterTheRewrite()
-{
+void TestCliOutput::organiseReportLostAfterTheRewrite() {
 #ifndef TAMANOTE_CLI
     QSKIP("the command-line program's path is not known to this build");
 #else
-    if (!QFileInfo::exists(u"/dev/full"_s))
-        QSKIP("no /dev/full here");
+    if (!QFileInfo::exists(u"/dev/full"_s)) QSKIP("no /dev/full here");
     TempFolder f;
     Card late;
     late.date = "19990503" + kSat;

@@ -367,7 +367,8 @@ class TstCliViews : public QObject {
         QVERIFY(mount.fill(out.file(u"filler"_s)));
         QVERIFY(QFile::resize(out.file(u"filler"_s), QFileInfo(out.file(u"filler"_s)).size() - 4096));
         const QString png = out.file(u"may.png"_s);
-        const CliResult r = runIn(f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s, png});
+        const CliResult r =
+            runIn(f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s, png});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.errText().contains(u"ディスクの空き容量が足りません"_s), qPrintable(r.errText()));
         QCOMPARE(out.files(), QStringList{u"filler"_s});
