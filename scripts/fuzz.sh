@@ -10,7 +10,7 @@ seconds=${1:-60}
 build=${TAMANOTE_FUZZ_BUILD:-build-fuzz}
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 targets=(fuzz_record_user fuzz_record_card fuzz_record_store fuzz_record_model
-         fuzz_codec fuzz_userlist fuzz_modellist fuzz_foldercheck)
+         fuzz_codec fuzz_userlist fuzz_modellist fuzz_foldercheck fuzz_journal)
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAMANOTE_FUZZ=ON -DTAMANOTE_BUILD_TESTS=OFF -DTAMANOTE_BUILD_BENCH=OFF >/dev/null

@@ -4,11 +4,12 @@
 #include "app/windowregistry.h"
 #include "startup/patinkest.h"
 #include "store/datafolder.h"
+#include "store/datafolderlock.h"
+#include "store/journal.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QLockFile>
 #include <QMessageBox>
 
 using namespace Qt::Literals::StringLiterals;
@@ -40,16 +41,14 @@ int main(int argc, char **argv) {
     }
     folder = QDir(folder).absolutePath();
 
-    // One writer per data folder.
-    QLockFile lock(QDir(folder).filePath(u".tamanote.lock"_s));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
-        const QString why = lock.error() == QLockFile::LockFailedError
-                                ? u"このデータフォルダは別のタマノートが使っています。"_s
-                                : u"データフォルダに書き込めません。"_s;
-        dialogs.error(why + u"\n"_s + folder, u"エラー"_s);
+    // One writer per data folder, for as long as the program runs.
+    const tama::DataFolderLock lock(tama::DataFolder(folder), tama::DataFolderLock::Holder::Program);
+    if (!lock.held()) {
+        dialogs.error(lock.refusal() + u"\n"_s + folder, u"エラー"_s);
         return 1;
     }
+    // Space for the rollback journal now, so that changing a card works on a full disk.
+    tama::journal::reserve(folder);
 
     tama::DiaryState state(folder);
     tama::WindowRegistry registry(state);

@@ -25,6 +25,8 @@ const QString kVersion = u"2.0"_s;
 
 // Set when a command has reported an output failure itself, so it is not said twice.
 bool outputFailureReported = false;
+// Set when what the command did matters more than its report: a lost report is no failure.
+bool outputLossAccepted = false;
 
 const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS]
 
@@ -265,6 +267,15 @@ void Context::errorLine(const QString &text) const { write(err, kProgram + u": "
 
 void Context::json(const QJsonObject &object) const { out.write(QJsonDocument(object).toJson(QJsonDocument::Indented)); }
 
+bool Context::flushOut() const {
+    auto *file = qobject_cast<QFileDevice *>(&out);
+    return !file || (file->flush() && file->error() == QFileDevice::NoError);
+}
+
+void Context::acceptOutputLoss() const {
+    outputLossAccepted = true;
+}
+
 int Context::outputFailed() const
 {
     errorLine(u"出力を書き込めませんでした"_s);
@@ -341,9 +352,11 @@ int run(const QStringList &arguments)
     if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly))
         return 1;
     outputFailureReported = false;
+    outputLossAccepted = false;
     const int status = run(arguments, out, err);
     // Output that never reached its file (a full disk, a closed pipe) is a failure.
     if (!out.flush() || out.error() != QFileDevice::NoError) {
+        if (outputLossAccepted) return status;
         if (!outputFailureReported)
             write(err, kProgram + u": 出力を書き込めませんでした\n"_s);
         return status == 0 ? 1 : status;

@@ -43,13 +43,15 @@ QString kindName(FileCheck::Kind kind)
     case FileCheck::Kind::Catalogue: return u"catalogue"_s;
     case FileCheck::Kind::ModelList: return u"model-list"_s;
     case FileCheck::Kind::Scratch: return u"scratch"_s;
+    case FileCheck::Kind::Journal:
+        return u"journal"_s;
     }
     return {};
 }
 
 QString checkLine(const FileCheck &f)
 {
-    if (f.kind == FileCheck::Kind::Scratch)
+    if (f.kind == FileCheck::Kind::Scratch && !f.damaged())
         return u"note "_s + f.name + u": "_s + f.notes.join(u"; "_s);
     QStringList parts = f.problems;
     for (const QString &n : f.notes)

@@ -42,6 +42,10 @@ struct Context {
     void json(const QJsonObject &object) const;
     // Reports that the output could not be written (a full disk, a closed pipe); the status.
     int outputFailed() const;
+    // Hands the output to its file; false when it could not be written.
+    bool flushOut() const;
+    // The command's work is done and reported on stderr: a lost report ends in success.
+    void acceptOutputLoss() const;
     // Checks the data file a command read and reports damage on stderr; true when sound.
     bool reportDamage(const QString &fileName) const;
 };

@@ -2,11 +2,11 @@
 
 #include "cardscreen/core/organise.h"
 #include "common/text.h"
+#include "store/datafolderlock.h"
 #include "store/diary.h"
 #include "store/storeerror.h"
 
 #include <QFileInfo>
-#include <QLockFile>
 #include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
@@ -33,14 +33,11 @@ int organiseCommand(const Context &c) {
 
     // The desktop program holds this lock while it has the folder open; organising
     // under it would replace the diary behind the card screen's back.
-    QLockFile lock(c.folder.file(u".tamanote.lock"_s));
+    std::optional<DataFolderLock> lock;
     if (write) {
-        lock.setStaleLockTime(0);
-        if (!lock.tryLock(0)) {
-            c.errorLine(
-                lock.error() == QLockFile::LockFailedError
-                    ? u"このデータフォルダはタマノートが使っています。終了してから整理してください。"_s
-                    : u"データフォルダに書き込めません: "_s + c.folder.path());
+        lock.emplace(c.folder, DataFolderLock::Holder::Command);
+        if (!lock->held()) {
+            c.errorLine(lock->refusal() + u"終了してから整理してください。"_s);
             return 1;
         }
     }
@@ -78,6 +75,11 @@ int organiseCommand(const Context &c) {
         c.errorLine(u"整理中に日記ファイルが変わりました。結果を確かめてください。"_s);
     }
     c.line(summary + u"。整理しました。"_s);
+    if (!c.flushOut()) {
+        // The diary is organised: a script must not take the lost report for a failure.
+        c.errorLine(summary + u"。整理しました（報告は出力できませんでした）。"_s);
+        c.acceptOutputLoss();
+    }
     return 0;
 }
 

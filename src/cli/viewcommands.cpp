@@ -8,6 +8,7 @@
 #include "common/clock.h"
 #include "common/text.h"
 #include "store/diary.h"
+#include "store/recordfile.h"
 #include "store/storeerror.h"
 #include "views/core/monthgraph.h"
 #include "views/core/viewtext.h"
@@ -17,6 +18,7 @@
 #include "views/core/yearreport.h"
 #include "views/render/monthgraphpainter.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -342,8 +344,19 @@ int graphCommand(const Context &c) {
             return 1;
         }
         const QImage image = MonthGraphPainter::render(graph, QSize(800, 600), QGuiApplication::font());
-        if (!image.save(c.value(u"png"_s), "PNG")) {
-            c.errorLine(u"画像を書き込めません: "_s + c.value(u"png"_s));
+        // Encoded in memory and put in place whole: a full disk leaves no cut picture.
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        const QString target = c.value(u"png"_s);
+        if (!image.save(&buffer, "PNG")) {
+            c.errorLine(u"画像を書き込めません: "_s + target);
+            return 1;
+        }
+        try {
+            replaceFile(target, target + u".tmp"_s, bytes);
+        } catch (const StoreError &e) {
+            c.errorLine(u"画像を書き込めません: "_s + target + u"（"_s + e.message() + u"）"_s);
             return 1;
         }
     }

@@ -4,14 +4,18 @@
 #include "../common/text.h"
 #include "catalogue.h"
 #include "diary.h"
+#include "journal.h"
 #include "modellist.h"
 #include "recordfile.h"
+#include "safefile.h"
 #include "storeerror.h"
 #include "storefile.h"
+#include "textfile.h"
 #include "userlist.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -58,9 +62,7 @@ void checkRecords(const QString &path, const RecordLayout &layout, int interpret
     // the message, so checking the largest diary is quick and holds little.
     QString first;
     int more = 0;
-    int records = 0;
     file.forEachRaw([&](int n, const char *bytes) {
-        records = n;
         for (int f = 0; f < interpretedFields; ++f) {
             const char *at = bytes + layout.offset(f);
             if (cp932::findUndecodable(at, layout.field(f).width) < 0)
@@ -77,22 +79,21 @@ void checkRecords(const QString &path, const RecordLayout &layout, int interpret
     if (!first.isEmpty())
         check.problems.append(more == 0 ? first : first + QStringLiteral("（ほかに %1 か所）").arg(more));
 
-    if (records > layout.maxRecords())
-        check.notes.append(QStringLiteral("%1 件あり、このプログラムが扱える %2 件を超えています")
-                               .arg(records)
-                               .arg(layout.maxRecords()));
+    // Reading stops at the limit, so what lies past it is never seen by the program.
+    if (file.count() > layout.maxRecords())
+        check.problems.append(
+            QStringLiteral("%1 件あり、このプログラムが扱える %2 件を超えています（超えた分は読みません）")
+                .arg(file.count())
+                .arg(layout.maxRecords()));
 }
 
 void checkModelList(const QString &path, FileCheck &check)
 {
-    QFile file(path);
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        check.problems.append(u"読み込むことができませんでした（"_s + file.errorString() + u"）"_s);
-        return;
-    }
-    const QByteArray bytes = file.readAll();
+    bool cut = false;
+    const QByteArray bytes = safefile::readBounded(path, textfile::kMaxTextBytes, &cut);
+    if (cut)
+        check.problems.append(QStringLiteral("%1 MiB を超えています（超えた分は読みません）")
+                                  .arg(textfile::kMaxTextBytes / (1024 * 1024)));
 
     // Split the way the readers do (CR LF, a lone LF accepted), keeping line numbers.
     QStringList lines;
@@ -126,14 +127,21 @@ void checkModelList(const QString &path, FileCheck &check)
 
 std::optional<FileCheck::Kind> dataFileKind(const QString &name)
 {
-    if (name.isEmpty() || name.startsWith(u'.'))
-        return std::nullopt;
+    if (name.isEmpty()) return std::nullopt;
+    if (name == journal::fileName()) return FileCheck::Kind::Journal;
+    if (name.startsWith(u'.')) return std::nullopt;
     if (name == UserList::fileName())
         return FileCheck::Kind::UserList;
     if (name == StoreFile::fileName())
         return FileCheck::Kind::StoreFile;
     if (name == DiaryFile::scratchName() || name == StoreFile::scratchName())
         return FileCheck::Kind::Scratch;
+    // The scratch file of a text rewrite or of moving the auto-start mark: the name + ".tmp".
+    if (name.endsWith(u".tmp"_s)) {
+        const QString base = name.chopped(4);
+        if (base == UserList::fileName() || (!base.isEmpty() && !base.contains(u'.')))
+            return FileCheck::Kind::Scratch;
+    }
     if (catalogueByFileName(name))
         return FileCheck::Kind::Catalogue;
     static const QRegularExpression diary(u"^.+\\.[0-9]{4}\\.dat$"_s);
@@ -148,6 +156,10 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
 {
     FileCheck check{name, kind, {}, {}};
     const QString path = folder.file(name);
+    if (const auto why = safefile::notRegularReason(path)) {
+        check.problems.append(*why);
+        return check;
+    }
     try {
         switch (kind) {
         case FileCheck::Kind::UserList:
@@ -171,6 +183,17 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
             if (QFile::exists(path))
                 check.notes.append(u"書き直しが中断されたときに残る作業ファイルです（データファイルは無事です）"_s);
             break;
+        case FileCheck::Kind::Journal: {
+            const journal::State s = journal::inspect(folder.path());
+            if (s.kind == journal::State::Pending)
+                check.notes.append(
+                    u"「"_s + s.file +
+                    u"」への書き込みが中断されています。次に書き込むときに書き込む前の内容に戻します"_s);
+            else if (s.kind == journal::State::Damaged)
+                check.notes.append(
+                    u"書き込みの控えが途中までしか書かれていません（書き込み前に中断されたもので、次に書き込むときに捨てます）"_s);
+            break;
+        }
         }
     } catch (const StoreError &e) {
         check.problems.append(e.reason());
@@ -183,15 +206,22 @@ QList<FileCheck> checkFolder(const DataFolder &folder)
     const QDir dir(folder.path());
     if (!dir.exists())
         throw StoreError(StoreError::Kind::Io, folder.path(), u"データフォルダがありません"_s);
-    QStringList names = dir.entryList(QDir::Files | QDir::NoDotAndDotDot);
+    // Every entry, not only files: a folder, link or FIFO under a data file's name is reported.
+    QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     if (!dir.isReadable())
         throw StoreError(StoreError::Kind::Io, folder.path(), u"データフォルダを読むことができません"_s);
     std::sort(names.begin(), names.end()); // the same order on every system
 
     QList<FileCheck> checks;
-    for (const QString &name : names)
-        if (const auto kind = dataFileKind(name))
-            checks.append(checkDataFile(folder, name, *kind));
+    for (const QString &name : names) {
+        const auto kind = dataFileKind(name);
+        if (!kind) continue;
+        // A folder whose name could be a model list (such as "backups") is the user's own.
+        if (*kind == FileCheck::Kind::ModelList && QFileInfo(folder.file(name)).isDir() &&
+            !QFileInfo(folder.file(name)).isSymLink())
+            continue;
+        checks.append(checkDataFile(folder, name, *kind));
+    }
     return checks;
 }
 

@@ -19,6 +19,7 @@ struct FileCheck {
         Catalogue, // one of the five model catalogues, any case
         ModelList, // a store's model list (no extension)
         Scratch,   // left over by an interrupted rewrite
+        Journal,   // ".tamanote.journal", the rollback journal of writes in place
     };
 
     QString name;
@@ -29,7 +30,8 @@ struct FileCheck {
 };
 
 // The kind of data file a name in the folder is, or nothing for files the program
-// never opens (hidden ones such as the lock file, other extensions).
+// never opens (hidden ones such as the lock file, other extensions). Scratch names:
+// "t#e#m#p.tmp", "t#e#m#p#.tmp", "namae.dat.tmp" and a model list's name + ".tmp".
 std::optional<FileCheck::Kind> dataFileKind(const QString &name);
 
 // Checks one file of the folder. A missing file is an empty one and passes.

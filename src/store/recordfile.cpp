@@ -1,5 +1,7 @@
 #include "recordfile.h"
 
+#include "journal.h"
+#include "safefile.h"
 #include "storeerror.h"
 
 #include <QDir>
@@ -16,71 +18,38 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
+using safefile::readFully;
+using safefile::writeFully;
+
 namespace {
 
 QByteArray nativeName(const QString &path) { return QFile::encodeName(path); }
-
-bool writeFully(int fd, const char *data, qint64 size, qint64 offset)
-{
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, data, size_t(size), off_t(offset));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        data += n;
-        size -= n;
-        offset += n;
-    }
-    return true;
-}
-
-bool readFully(int fd, char *data, qint64 size, qint64 offset, qint64 *got)
-{
-    *got = 0;
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, data, size_t(size), off_t(offset));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0)
-            break;
-        data += n;
-        size -= n;
-        offset += n;
-        *got += n;
-    }
-    return true;
-}
 
 } // namespace
 
 RecordFile::RecordFile(const QString &path, const RecordLayout &layout, Mode mode)
     : m_path(path), m_layout(&layout)
 {
-    const int flags = mode == Mode::Create ? (O_RDWR | O_CREAT | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC);
-    do {
-        m_fd = ::open(nativeName(path).constData(), flags, 0666);
-    } while (m_fd < 0 && errno == EINTR);
+    const int flags = mode == Mode::Create ? (O_RDWR | O_CREAT) : O_RDONLY;
+    m_fd = safefile::openRegular(path, flags);
     if (m_fd >= 0) {
         m_writable = mode == Mode::Create;
+        if (m_writable) {
+            struct stat st {};
+            if (::fstat(m_fd, &st) == 0 && (st.st_mode & 0222) == 0)
+                m_writeError = EACCES; // made read-only on purpose; root would write it anyway
+            else
+                journal::recover(QFileInfo(path).absolutePath());
+        }
         return;
     }
     const int err = errno;
     if (mode == Mode::ReadOnly && err == ENOENT)
         return; // a missing file reads as empty
-    if (err == EACCES || err == EPERM || err == EROFS) {
+    if (err == EACCES || err == EPERM || err == EROFS || err == ELOOP) {
         // A file that may not be written can still be read; writing reports why not.
-        do {
-            m_fd = ::open(nativeName(path).constData(), O_RDONLY | O_CLOEXEC);
-        } while (m_fd < 0 && errno == EINTR);
+        // A link is read through but never written through.
+        m_fd = safefile::openRegular(path, O_RDONLY);
         if (m_fd >= 0) {
             m_writeError = err;
             return;
@@ -151,7 +120,8 @@ QList<QByteArray> RecordFile::readAllRaw() const
 
 void RecordFile::forEachRaw(const std::function<void(int n, const char *bytes)> &visit) const
 {
-    const int n = count();
+    // Nothing past the format's limit can matter; the folder check reports it.
+    const int n = std::min(count(), m_layout->maxRecords());
     if (n == 0)
         return;
     const qint64 len = m_layout->length();
@@ -173,6 +143,10 @@ void RecordFile::forEachRaw(const std::function<void(int n, const char *bytes)> 
 
 void RecordFile::write(int n, const Record &record)
 {
+    if (m_writeError == ELOOP)
+        throw StoreError(
+            StoreError::Kind::Invalid, m_path,
+            u"シンボリックリンクのため書き込めません。リンク先のファイルをデータフォルダに移してください"_s);
     if (m_writeError != 0)
         throw StoreError::fromErrno(m_writeError, m_path, u"書き込むことが"_s);
     if (!m_writable)
@@ -191,7 +165,7 @@ void RecordFile::write(int n, const Record &record)
     if (appending && n > m_layout->maxRecords())
         throw StoreError(StoreError::Kind::Limit, m_path,
                          QStringLiteral("これ以上登録できません（%1件まで）").arg(m_layout->maxRecords()));
-    writeAt((qint64(n) - 1) * len, bytes, appending);
+    writeAt((qint64(n) - 1) * len, bytes);
 }
 
 int RecordFile::append(const Record &record)
@@ -201,19 +175,20 @@ int RecordFile::append(const Record &record)
     return n;
 }
 
-void RecordFile::writeAt(qint64 offset, const QByteArray &bytes, bool appending)
-{
-    if (!writeFully(m_fd, bytes.constData(), bytes.size(), offset)) {
+void RecordFile::writeAt(qint64 offset, const QByteArray &bytes) {
+    // The old bytes are on disk before the record is touched, so that a torn write is
+    // rolled back at the next open.
+    journal::Guard guard(m_path, m_fd, offset, bytes.size());
+    if (!writeFully(m_fd, bytes.constData(), bytes.size(), offset) || ::fdatasync(m_fd) != 0) {
         const int err = errno;
-        if (appending) // take back whatever part of the new record reached the file
-            (void)::ftruncate(m_fd, off_t(offset));
+        guard.restore(); // takes back whatever part of the record reached the file
         throw StoreError::fromErrno(err, m_path, u"書き込むことが"_s);
     }
-    if (::fdatasync(m_fd) != 0) {
-        const int err = errno;
-        if (appending)
-            (void)::ftruncate(m_fd, off_t(offset));
-        throw StoreError::fromErrno(err, m_path, u"書き込むことが"_s);
+    try {
+        guard.commit();
+    } catch (const StoreError &) {
+        guard.restore(); // a journal that stays would undo the write later: undo it now
+        throw;
     }
 }
 
@@ -231,12 +206,8 @@ void RecordFile::rewrite(const QString &target, const QString &scratch, const Re
 
 void replaceFile(const QString &target, const QString &scratch, const QByteArray &all)
 {
-    int fd;
-    do {
-        fd = ::open(nativeName(scratch).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        throw StoreError::fromErrno(errno, scratch, u"作業ファイルを作ることが"_s);
+    safefile::checkReplaceable(target);
+    int fd = safefile::createScratch(scratch, target);
     auto fail = [&](const QString &file, const QString &action) {
         const int err = errno;
         if (fd >= 0)
@@ -274,6 +245,10 @@ void rewriteRecords(const QString &folder, const QString &target, const QString 
         if (f.partialTail() != 0)
             throw StoreError(StoreError::Kind::Damaged, target,
                              u"ファイルの末尾に不完全なレコードがあるため、書き直せません"_s);
+        if (f.count() > layout.maxRecords()) // the records past the limit were never read
+            throw StoreError(
+                StoreError::Kind::Damaged, target,
+                QStringLiteral("レコードが %1 件を超えているため、書き直せません").arg(layout.maxRecords()));
     }
     RecordFile::rewrite(target, QDir(folder).filePath(scratchName), layout, records);
 }

@@ -44,8 +44,8 @@ public:
     void forEachRaw(const std::function<void(int n, const char *bytes)> &visit) const;
 
     // Writes record n in place (n ≤ count) or appends it (n = count + 1), with one
-    // write call. Anything else, a file at its largest size, or a file with a partial
-    // tail is refused and nothing is written.
+    // write call guarded by the folder's rollback journal. Anything else, a file at its largest size, or a
+    // file with a partial tail is refused and nothing is written.
     void write(int n, const Record &record);
     int append(const Record &record); // returns the number written
 
@@ -60,7 +60,7 @@ public:
     static inline std::function<void()> beforeReplaceHook;
 
 private:
-    void writeAt(qint64 offset, const QByteArray &bytes, bool appending);
+    void writeAt(qint64 offset, const QByteArray &bytes);
 
     QString m_path;
     const RecordLayout *m_layout;

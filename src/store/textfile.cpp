@@ -3,6 +3,7 @@
 #include "../common/codec.h"
 #include "record.h"
 #include "recordfile.h"
+#include "safefile.h"
 #include "storeerror.h"
 
 #include <QFile>
@@ -18,14 +19,9 @@ namespace tama::textfile {
 ReadResult readLines(const QString &path)
 {
     ReadResult r;
-    QFile f(path);
-    if (!f.exists())
-        return r;
-    if (!f.open(QIODevice::ReadOnly))
-        throw StoreError(StoreError::Kind::Io, path, u"読み込むことができませんでした（"_s + f.errorString() + u"）"_s);
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        throw StoreError(StoreError::Kind::Io, path, u"読み込むことができませんでした（"_s + f.errorString() + u"）"_s);
+    QByteArray bytes = safefile::readBounded(path, kMaxTextBytes, &r.cut);
+    if (r.cut) // a line cut at the limit is not read either
+        bytes.truncate(bytes.lastIndexOf('\n') + 1);
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
@@ -64,7 +60,7 @@ void ensureExists(const QString &path)
     const QByteArray name = QFile::encodeName(path);
     int fd;
     do {
-        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         throw StoreError::fromErrno(errno, path, u"ファイルを作ることが"_s);

@@ -5,13 +5,19 @@
 
 namespace tama::textfile {
 
+// The most a text file is read: the largest model list the program can write (every
+// model of the five catalogues, about 5.3 MB) three times over.
+constexpr qint64 kMaxTextBytes = 16 * 1024 * 1024;
+
 struct ReadResult {
     QStringList lines;
     bool undecodable = false; // some bytes were not code page 932 (shown as U+FFFD)
+    bool cut = false;         // the file is longer than kMaxTextBytes; the rest was not read
 };
 
 // Lines ended by CR LF (a lone LF is accepted too), decoded from code page 932.
-// A missing file reads as no lines. Throws StoreError when the file cannot be read.
+// A missing file reads as no lines. Throws StoreError when the file cannot be read or
+// is not a regular file.
 ReadResult readLines(const QString &path);
 
 // Writes every line followed by CR LF, crash-safely (the scratch file below, renamed over

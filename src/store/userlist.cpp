@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
@@ -37,7 +39,7 @@ QList<UserRecord> UserList::readAll() const
 {
     RecordFile f(m_path, userLayout(), modeFor(m_readOnly));
     QList<UserRecord> users;
-    const int n = f.count();
+    const int n = std::min(f.count(), UserList::kMaxUsers); // the rest is damage, never read
     for (int i = 1; i <= n; ++i) {
         const Record r = f.readOrBlank(i);
         users.append({r.field(kMark_), r.field(kName)});
@@ -93,7 +95,7 @@ int UserList::markUser(const QString &name)
     int target = 0;
     {
         RecordFile f(m_path, userLayout());
-        const int n = f.count();
+        const int n = std::min(f.count(), kMaxUsers);
         for (int i = 1; i <= n && target == 0; ++i)
             if (trim(f.readOrBlank(i).field(kName)) == wanted)
                 target = i;

@@ -93,6 +93,7 @@ private slots:
     void listStoresModelsJsonContent();
     void fullOutput_data();
     void fullOutput();
+    void organiseReportLostAfterTheRewrite();
 };
 
 void TestCliOutput::jsonIsTheDocumentLayout_data()
@@ -267,6 +268,32 @@ void TestCliOutput::fullOutput()
     const QString err = QString::fromUtf8(full.readAllStandardError());
     QVERIFY2(err.contains(kKnownFailure), qPrintable(err));
     QVERIFY2(err.count(kKnownFailure) == 1, qPrintable(err));
+#endif
+}
+
+// The diary is organised before the report is printed; a report that cannot be written
+// must not make a script believe nothing happened.
+void TestCliOutput::organiseReportLostAfterTheRewrite() {
+#ifndef TAMANOTE_CLI
+    QSKIP("the command-line program's path is not known to this build");
+#else
+    if (!QFileInfo::exists(u"/dev/full"_s)) QSKIP("no /dev/full here");
+    TempFolder f;
+    Card late;
+    late.date = "19990503" + kSat;
+    Card early;
+    early.date = "19990501" + kSat;
+    f.write(u"taro.1999.dat"_s, late.bytes() + early.bytes());
+    QProcess full;
+    full.setStandardOutputFile(u"/dev/full"_s);
+    full.start(QStringLiteral(TAMANOTE_CLI), {u"--data"_s, f.path(), u"organise"_s, u"--user"_s, u"taro"_s,
+                                              u"--year"_s, u"1999"_s, u"--yes"_s});
+    QVERIFY(full.waitForFinished(30000));
+    QCOMPARE(full.exitStatus(), QProcess::NormalExit);
+    const QString err = QString::fromUtf8(full.readAllStandardError());
+    QCOMPARE(full.exitCode(), 0);
+    QVERIFY2(err.contains(u"整理しました"_s), qPrintable(err));
+    QCOMPARE(f.read(u"taro.1999.dat"_s), early.bytes() + late.bytes());
 #endif
 }
 

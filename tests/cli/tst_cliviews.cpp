@@ -1,3 +1,4 @@
+#include "../store/tmpfsmount.h"
 #include "clifixture.h"
 #include "support/testsupport.h"
 
@@ -377,6 +378,22 @@ class TstCliViews : public QObject {
         QVERIFY(navy > 10);
         QVERIFY(brown > 10);
         QVERIFY(yellow > 10);
+    }
+
+    // A disk too full for the whole picture: no cut PNG is left, and it is an error.
+    void graphOnAFullDisk() {
+        TempFolder f, out;
+        TmpfsMount mount(out.path(), 16);
+        if (!mount.mounted()) QSKIP(mount.whyNot());
+        f.write(u"taro.1999.dat"_s, diary({Card()}));
+        QVERIFY(mount.fill(out.file(u"filler"_s)));
+        QVERIFY(QFile::resize(out.file(u"filler"_s), QFileInfo(out.file(u"filler"_s)).size() - 4096));
+        const QString png = out.file(u"may.png"_s);
+        const CliResult r =
+            runIn(f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s, png});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.errText().contains(u"ディスクの空き容量が足りません"_s), qPrintable(r.errText()));
+        QCOMPARE(out.files(), QStringList{u"filler"_s});
     }
 };
 

@@ -1,8 +1,11 @@
 // Runs every writing operation under the fault shim, failing (ENOSPC, EIO, EACCES) or
-// ending the process (_exit, SIGKILL) at each of its file-system calls in turn. After
-// every run each data file must hold its bytes from before or from after the operation,
-// and a failure must have been reported, never success.
+// ending the process (_exit, SIGKILL) at each of its file-system calls in turn, tearing
+// each of its writes after K bytes, and cutting the power (every write not yet flushed
+// lost) at each call. After every run, and the rollback that the next open does, each
+// data file must hold its bytes from before or from after the operation, and a failure
+// must have been reported, never success.
 #include "faultoperations.h"
+#include "store/journal.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -40,7 +43,8 @@ void fill(const QString &folder, const Files &files) {
         writeFile(dir.filePath(it.key()), it.value());
 }
 
-Run runDriver(const QString &folder, const QString &operation, int at, const QString &mode) {
+Run runDriver(const QString &folder, const QString &operation, int at, const QString &mode, int keep = 0,
+              const QString &trace = QString()) {
     const QString report = folder + u".report"_s;
     QFile::remove(report);
     QProcess p;
@@ -50,6 +54,8 @@ Run runDriver(const QString &folder, const QString &operation, int at, const QSt
     env.insert(u"TAMA_FAULT_AT"_s, QString::number(at));
     env.insert(u"TAMA_FAULT_MODE"_s, mode);
     env.insert(u"TAMA_FAULT_REPORT"_s, report);
+    env.insert(u"TAMA_FAULT_KEEP"_s, QString::number(keep));
+    if (!trace.isEmpty()) env.insert(u"TAMA_FAULT_TRACE"_s, trace);
     // The sanitizer build's runtime must otherwise come first in the preload list.
     const QString asan = env.value(u"ASAN_OPTIONS"_s);
     env.insert(u"ASAN_OPTIONS"_s, (asan.isEmpty() ? QString() : asan + u':') + u"verify_asan_link_order=0"_s);
@@ -68,6 +74,11 @@ Run runDriver(const QString &folder, const QString &operation, int at, const QSt
     r.report = QString::fromLatin1(readFile(report)).trimmed();
     QFile::remove(report);
     return r;
+}
+
+// What the next open of the folder does before anything else: roll back a torn write.
+void recover(const QString &folder) {
+    tama::journal::recover(folder);
 }
 
 bool isScratch(const QString &name) {
@@ -100,7 +111,63 @@ class tst_FaultInjection : public QObject {
   private slots:
     void everyCall_data();
     void everyCall();
+    void tornWrites_data();
+    void tornWrites();
+    void lostWrites_data();
+    void lostWrites();
 };
+
+namespace {
+
+struct Clean {
+    Files before, after;
+    int calls = 0;
+    QList<QPair<int, int>> writes; // call number and bytes of every write
+};
+
+// The operation once without faults, on a fresh copy of the folder; reserved: the folder
+// holds the journal the program reserves when it starts.
+Clean cleanRun(const QString &folder, const QString &operation, bool reserved) {
+    Clean c;
+    c.before = tama::fault::preparedFolder();
+    if (reserved) c.before.insert(tama::journal::fileName(), QByteArray(tama::journal::kReservedSize, '\0'));
+    fill(folder, c.before);
+    const QString trace = folder + u".trace"_s;
+    const Run r = runDriver(folder, operation, 0, u"EIO"_s, 0, trace);
+    if (r.exitCode != 0 || !r.report.startsWith(u"count "_s))
+        qFatal("clean run failed: %s", qPrintable(r.stderrText));
+    c.calls = r.report.mid(6).toInt();
+    c.after = filesOf(folder);
+    for (const QByteArray &line : readFile(trace).split('\n')) {
+        const QList<QByteArray> w = line.split(' ');
+        if (w.size() == 3 && (w[1] == "write" || w[1] == "pwrite" || w[1] == "writev"))
+            c.writes.append({w[0].toInt(), w[2].toInt()});
+    }
+    QFile::remove(trace);
+    return c;
+}
+
+// Every K for a write of one record or less (where a tear could mix a record) on a folder
+// without the reserved journal and, with TAMA_FAULT_EVERY_K set, for every write; otherwise
+// the edges and every 16th K, which keeps the suite quick (the sanitizer build runs it too).
+QList<int> keepCounts(int size, bool reserved) {
+    QList<int> ks;
+    const bool every = (size <= 240 && !reserved) || qEnvironmentVariableIsSet("TAMA_FAULT_EVERY_K");
+    for (int k = 0; k < size; ++k)
+        if (every || k < 2 || k == size - 1 || k % 16 == 0) ks.append(k);
+    return ks;
+}
+
+void operationRows() {
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<bool>("reserved");
+    for (const tama::fault::Operation &op : tama::fault::operations()) {
+        QTest::newRow(op.name.toLatin1().constData()) << op.name << false;
+        QTest::newRow((op.name + u" reserved journal"_s).toLatin1().constData()) << op.name << true;
+    }
+}
+
+} // namespace
 
 void tst_FaultInjection::everyCall_data() {
     QTest::addColumn<QString>("operation");
@@ -137,6 +204,7 @@ void tst_FaultInjection::everyCall() {
             const Run r = runDriver(folder, operation, n, mode);
             ++runs;
             const QString where = u"%1 at call %2 (%3): "_s.arg(mode).arg(n).arg(r.report);
+            recover(folder);
             const QString wrong = compare(before, after, filesOf(folder), killing);
             QVERIFY2(wrong.isEmpty(), qPrintable(where + wrong));
             if (r.report.startsWith(u"count "_s)) {
@@ -171,6 +239,68 @@ void tst_FaultInjection::everyCall() {
     }
     qInfo("%s: %d calls, %d runs, %d errors reported, %d harmless failures passed, nothing lost",
           qPrintable(operation), calls, runs, reported, benign);
+}
+
+void tst_FaultInjection::tornWrites_data() {
+    operationRows();
+}
+
+// Each write stops after K bytes and the process dies there.
+void tst_FaultInjection::tornWrites() {
+    QFETCH(QString, operation);
+    QFETCH(bool, reserved);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString folder = root.filePath(u"data"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const Clean c = cleanRun(folder, operation, reserved);
+    QVERIFY(!c.writes.isEmpty());
+    int runs = 0;
+    for (const auto &[n, size] : c.writes) {
+        for (int k : keepCounts(size, reserved)) {
+            fill(folder, c.before);
+            const Run r = runDriver(folder, operation, n, u"torn"_s, k);
+            const QString where = u"write %1 (%2 bytes) torn after %3: "_s.arg(n).arg(size).arg(k);
+            QVERIFY2(r.exitCode == 86 && r.report.startsWith(QString::number(n) + u' '),
+                     qPrintable(where + r.report + u' ' + r.stderrText));
+            recover(folder);
+            const QString wrong = compare(c.before, c.after, filesOf(folder), true);
+            QVERIFY2(wrong.isEmpty(), qPrintable(where + wrong));
+            ++runs;
+        }
+    }
+    qInfo("%s%s: %lld writes, %d torn runs, nothing mixed", qPrintable(operation),
+          reserved ? " (reserved journal)" : "", qsizetype(c.writes.size()), runs);
+}
+
+void tst_FaultInjection::lostWrites_data() {
+    operationRows();
+}
+
+// The power goes at each call: every write not yet flushed is lost.
+void tst_FaultInjection::lostWrites() {
+    QFETCH(QString, operation);
+    QFETCH(bool, reserved);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString folder = root.filePath(u"data"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const Clean c = cleanRun(folder, operation, reserved);
+    int runs = 0, asBefore = 0;
+    for (int n = 1; n <= c.calls; ++n) {
+        fill(folder, c.before);
+        const Run r = runDriver(folder, operation, n, u"lose"_s);
+        const QString where = u"power cut at call %1 (%2): "_s.arg(n).arg(r.report);
+        QVERIFY2(r.exitCode == 86, qPrintable(where + r.stderrText));
+        recover(folder);
+        const Files now = filesOf(folder);
+        const QString wrong = compare(c.before, c.after, now, true);
+        QVERIFY2(wrong.isEmpty(), qPrintable(where + wrong));
+        asBefore += compare(c.before, c.before, now, true).isEmpty();
+        ++runs;
+    }
+    qInfo("%s%s: %d calls, %d power cuts (%d left the old state), nothing mixed", qPrintable(operation),
+          reserved ? " (reserved journal)" : "", c.calls, runs, asBefore);
 }
 
 TAMA_TEST_MAIN(tst_FaultInjection)
