@@ -166,16 +166,12 @@ void PatincoMain::connectHandlers() {
         connect(bars[size_t(i)], &QScrollBar::valueChanged, this, [this, i] { spinnerChange(i + 1); });
 
     // Every edit goes to the card editor, whoever made it; drawing is not an edit.
-    connect(Text3, &QLineEdit::textChanged, this, [this](const QString &t) {
-        if (m_drawing) return;
-        m_editor.setMonth(t);
-        draw();
-    });
-    connect(Text4, &QLineEdit::textChanged, this, [this](const QString &t) {
-        if (m_drawing) return;
-        m_editor.setDay(t);
-        draw();
-    });
+    for (const auto &[box, month] : {std::pair{Text3, true}, std::pair{Text4, false}})
+        connect(box, &QLineEdit::textChanged, this, [this, month](const QString &t) {
+            if (m_drawing) return;
+            month ? m_editor.setMonth(t) : m_editor.setDay(t);
+            draw();
+        });
     const auto boxes = digitBoxes();
     for (int i = 0; i < 16; ++i) {
         connect(boxes[size_t(i)], &QLineEdit::textChanged, this, [this, i](const QString &t) {
@@ -300,29 +296,19 @@ void PatincoMain::draw() {
 
 void PatincoMain::drawState() {
     Label19->setText(QString::number(m_editor.number()));
-    switch (m_editor.state()) {
-    case CardEditor::State::New:
-        setColour(Label19, kBlue);
-        setColour(Label20, kBlue);
-        Label20->setText(u"新規作成"_s);
-        Command23->setText(u"登録"_s);
-        Command6->setText(u"削除"_s);
-        break;
-    case CardEditor::State::Stored:
-        setColour(Label19, kBlack);
-        setColour(Label20, kBlack);
-        Label20->setText(u"変更/削除"_s);
-        Command23->setText(u"更新"_s);
-        Command6->setText(u"削除"_s);
-        break;
-    case CardEditor::State::Candidate:
-        setColour(Label19, kRed);
-        setColour(Label20, kRed);
-        Label20->setText(u"削除候補"_s);
-        Command23->setText(u"更新"_s);
-        Command6->setText(u"削除取消"_s);
-        break;
-    }
+    struct Look {
+        QColor colour;
+        QString state, registerButton, markButton;
+    };
+    static const Look looks[] = {{kBlue, u"新規作成"_s, u"登録"_s, u"削除"_s},
+                                 {kBlack, u"変更/削除"_s, u"更新"_s, u"削除"_s},
+                                 {kRed, u"削除候補"_s, u"更新"_s, u"削除取消"_s}};
+    const Look &look = looks[int(m_editor.state())];
+    setColour(Label19, look.colour);
+    setColour(Label20, look.colour);
+    Label20->setText(look.state);
+    Command23->setText(look.registerButton);
+    Command6->setText(look.markButton);
 }
 
 // The date scroller stands at the card's date; a date outside its days puts it at the
