@@ -77,7 +77,7 @@ void sampleData(const DataFolder &folder)
 
 // Six years of a regular player's visits, up to the end of the last full month.
 void sampleDiaries(const DataFolder &folder, const QDate &today) {
-    const QStringList halls = {u"パーラー駅前"_s, u"ホール桜町"_s, u"マルハン本店"_s, u"スター会館"_s,
+    const QStringList halls = {u"パーラー駅前"_s, u"ホール桜町"_s, u"まるよし本店"_s, u"スター会館"_s,
                                u"ニュー銀座"_s};
     const QStringList models[] = {{u"ビッグシューター"_s, u"ちょいパチ"_s},
                                   {u"フィーバー銀河"_s, u"ドリームスター"_s, u"海の物語"_s},
