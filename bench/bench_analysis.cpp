@@ -4,7 +4,7 @@
 #include "common/clock.h"
 #include "store/diary.h"
 #include "views/analysiswindow.h"
-#include "views/core/diarystats.h"
+#include "reports/diarystats.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

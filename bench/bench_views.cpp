@@ -4,11 +4,11 @@
 #include "store/catalogue.h"
 #include "store/diary.h"
 #include "store/storefile.h"
-#include "views/core/monthgraph.h"
-#include "views/core/yearlist.h"
-#include "views/core/yearlistfilter.h"
-#include "views/core/yearlistsorter.h"
-#include "views/core/yearreport.h"
+#include "reports/monthgraph.h"
+#include "reports/yearlist.h"
+#include "reports/yearlistfilter.h"
+#include "reports/yearlistsorter.h"
+#include "reports/yearreport.h"
 
 #include <QTemporaryDir>
 

@@ -1,6 +1,6 @@
 #include "cli/cli.h"
 
-#include "context.h"
+#include "cli/context.h"
 #include "store/diary.h"
 #include "common/text.h"
 #include "store/foldercheck.h"

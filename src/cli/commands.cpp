@@ -1,7 +1,7 @@
-#include "context.h"
-#include "csv.h"
-#include "jsonwriter.h"
-#include "textwriter.h"
+#include "cli/context.h"
+#include "cli/csv.h"
+#include "cli/jsonwriter.h"
+#include "cli/textwriter.h"
 
 #include "common/text.h"
 #include "store/catalogue.h"

@@ -1,6 +1,6 @@
-#include "context.h"
+#include "cli/context.h"
 
-#include "cardscreen/core/organise.h"
+#include "store/organise.h"
 #include "common/text.h"
 #include "store/datafolderlock.h"
 #include "store/diary.h"

@@ -1,14 +1,14 @@
 // Statistics over several diaries and the calendar of a month on the command line: the
 // same computations and picture as the analysis window.
-#include "context.h"
-#include "csv.h"
-#include "jsonwriter.h"
-#include "textwriter.h"
+#include "cli/context.h"
+#include "cli/csv.h"
+#include "cli/jsonwriter.h"
+#include "cli/textwriter.h"
 
 #include "store/diary.h"
-#include "views/core/diarystats.h"
-#include "views/core/monthcalendar.h"
-#include "views/render/analysispainter.h"
+#include "reports/diarystats.h"
+#include "reports/monthcalendar.h"
+#include "painters/analysispainter.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -1,22 +1,22 @@
 // The year list, the yearly report and the monthly graph on the command line: the
 // same computations and texts as their windows.
-#include "context.h"
-#include "csv.h"
-#include "jsonwriter.h"
-#include "textwriter.h"
+#include "cli/context.h"
+#include "cli/csv.h"
+#include "cli/jsonwriter.h"
+#include "cli/textwriter.h"
 
 #include "common/clock.h"
 #include "common/text.h"
 #include "store/diary.h"
 #include "store/recordfile.h"
 #include "store/storeerror.h"
-#include "views/core/monthgraph.h"
-#include "views/core/viewtext.h"
-#include "views/core/yearlist.h"
-#include "views/core/yearlistfilter.h"
-#include "views/core/yearlistsorter.h"
-#include "views/core/yearreport.h"
-#include "views/render/monthgraphpainter.h"
+#include "reports/monthgraph.h"
+#include "reports/viewtext.h"
+#include "reports/yearlist.h"
+#include "reports/yearlistfilter.h"
+#include "reports/yearlistsorter.h"
+#include "reports/yearreport.h"
+#include "painters/monthgraphpainter.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

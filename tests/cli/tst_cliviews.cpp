@@ -1,4 +1,4 @@
-#include "../store/tmpfsmount.h"
+#include "../files/store/tmpfsmount.h"
 #include "clifixture.h"
 #include "support/testsupport.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The writing operations of the record store and a small data folder to run them on,
 // shared by the fault driver and the fault-injection test.
-#include "cardscreen/core/organise.h"
+#include "store/organise.h"
 #include "store/catalogue.h"
 #include "store/datafolder.h"
 #include "store/diary.h"

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "store/datafolder.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tama {
+
+// What a look at one data file found. It only reads: nothing is repaired or created.
+struct FileCheck {
+    enum class Kind {
+        UserList,  // "namae.dat"
+        Diary,     // <user>.<year>.dat
+        StoreFile, // "patishop.dat"
+        Catalogue, // one of the five model catalogues, any case
+        ModelList, // a store's model list (no extension)
+        Scratch,   // left over by an interrupted rewrite
+        Journal,   // ".tamanote.journal", the rollback journal of writes in place
+    };
+
+    QString name;
+    Kind kind;
+    QStringList problems; // the file does not hold what its format says
+    QStringList notes;    // worth knowing, but the program copes with it
+    bool damaged() const { return !problems.isEmpty(); }
+};
+
+// The kind of data file a name in the folder is, or nothing for files the program
+// never opens (hidden ones such as the lock file, other extensions). Scratch names:
+// "t#e#m#p.tmp", "t#e#m#p#.tmp", "namae.dat.tmp" and a model list's name + ".tmp".
+std::optional<FileCheck::Kind> dataFileKind(const QString &name);
+
+// Checks one file of the folder. A missing file is an empty one and passes.
+FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck::Kind kind);
+
+// Checks every data file of the folder, in name order. Throws StoreError when the
+// folder cannot be listed.
+QList<FileCheck> checkFolder(const DataFolder &folder);
+
+} // namespace tama

@@ -1,0 +1,285 @@
+#include "reports/diarystats.h"
+
+#include "reports/playtime.h"
+#include "store/diary.h"
+#include "reports/viewtext.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <array>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama {
+
+namespace {
+
+struct ByName {
+    StatsBy by;
+    QString name;
+};
+
+const std::array<ByName, 8> &byNames() {
+    static const std::array<ByName, 8> names = {{{StatsBy::Hall, u"hall"_s},
+                                                 {StatsBy::Model, u"model"_s},
+                                                 {StatsBy::Category, u"category"_s},
+                                                 {StatsBy::DayType, u"daytype"_s},
+                                                 {StatsBy::Weekday, u"weekday"_s},
+                                                 {StatsBy::Hour, u"hour"_s},
+                                                 {StatsBy::Month, u"month"_s},
+                                                 {StatsBy::Year, u"year"_s}}};
+    return names;
+}
+
+// Unknown keys go after every known one.
+constexpr int kUnknownOrder = 1 << 30;
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// The digits of a text, or -1 when it holds anything else.
+int digitsValue(QStringView v) {
+    if (v.isEmpty()) return -1;
+    int n = 0;
+    for (QChar c : v) {
+        if (!isDigit(c)) return -1;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    return n;
+}
+
+QString categoryKey(QStringView code, int *order) {
+    static const QString names[] = {u"羽物"_s, u"デジパチ"_s, u"ＣＲデジパチ"_s, u"権利物"_s,
+                                    u"一般電役、一般機"_s};
+    const int c = code.size() == 1 ? digitsValue(code) : -1;
+    if (c >= 1 && c <= 5) {
+        *order = c;
+        return names[c - 1];
+    }
+    *order = kUnknownOrder;
+    return unknownKey();
+}
+
+// Any code but the four counts as an ordinary day, as the card screen shows it.
+QString dayTypeKey(QStringView code, int *order) {
+    static const QString names[] = {u"平常開店"_s, u"新規開店"_s, u"新装開店"_s, u"新台入替"_s};
+    const qint64 v = viewtext::valueOf(code);
+    const int i = (v == 111 || v == 222 || v == 333 || v == 444) ? int(v / 111) : 1;
+    *order = i;
+    return names[i - 1];
+}
+
+// The starting hour as two digits; the card screen writes a single-digit hour with a
+// space in front.
+QString hourKey(QStringView start, int *order) {
+    static const QStringList hours = [] {
+        QStringList l;
+        for (int h = 0; h < 100; ++h)
+            l.append(QString::number(h).rightJustified(2, u'0'));
+        return l;
+    }();
+    const int h = digitsValue(viewtext::trimmed(viewtext::leftOf(start, 2)));
+    if (h < 0) {
+        *order = kUnknownOrder;
+        return unknownKey();
+    }
+    *order = h;
+    return hours[h];
+}
+
+} // namespace
+
+std::optional<StatsBy> statsByFromName(const QString &name) {
+    for (const ByName &b : byNames())
+        if (b.name == name) return b.by;
+    return std::nullopt;
+}
+
+QString statsByName(StatsBy by) {
+    return byNames()[size_t(by)].name;
+}
+
+QStringList statsByNames() {
+    QStringList l;
+    for (const ByName &b : byNames())
+        l.append(b.name);
+    return l;
+}
+
+QString unknownKey() {
+    return u"不明"_s;
+}
+
+qint64 roundedDivision(qint64 n, qint64 d) {
+    if (d < 0) n = -n, d = -d;
+    return n >= 0 ? (2 * n + d) / (2 * d) : -((-2 * n + d) / (2 * d));
+}
+
+QString tenthsText(qint64 tenths) {
+    const qint64 a = tenths < 0 ? -tenths : tenths;
+    return (tenths < 0 ? u"-"_s : QString()) + QString::number(a / 10) + u'.' + QString::number(a % 10);
+}
+
+std::optional<qint64> StatsGroup::recoveryRateTenths() const {
+    if (investment == 0) return std::nullopt;
+    return roundedDivision(cashOut * 1000, investment);
+}
+
+std::optional<qint64> StatsGroup::profitPerHour() const {
+    if (minutes <= 0) return std::nullopt;
+    return profit() * 60 / minutes; // C++ division truncates toward zero
+}
+
+qint64 StatsGroup::winRateTenths() const {
+    return visits ? roundedDivision(qint64(wins) * 1000, visits) : 0;
+}
+
+void StatsGroup::addCard(qint64 investmentYen, qint64 cashOutYen, int playMinutes) {
+    const qint64 p = cashOutYen - investmentYen;
+    best = visits ? std::max(best, p) : p;
+    worst = visits ? std::min(worst, p) : p;
+    visits += 1;
+    minutes += playMinutes;
+    investment += investmentYen;
+    cashOut += cashOutYen;
+    wins += p > 0 ? 1 : 0;
+}
+
+std::optional<CardDate> cardDate(const CardText &card) {
+    const QStringView date = card.field(CardRecord::VisitDate);
+    QChar buffer[8];
+    for (int i = 0; i < 8; ++i)
+        buffer[i] = date[i];
+    // The mark took the place of the first digit; taking it back restores it this way.
+    if (buffer[0] == u'R') buffer[0] = buffer[1] == u'9' ? u'1' : u'2';
+    const QStringView digits(buffer, 8);
+    const int y = digitsValue(digits.first(4)), m = digitsValue(digits.sliced(4, 2)),
+              d = digitsValue(digits.sliced(6, 2));
+    if (y < 0 || m < 0 || d < 0 || !QDate::isValid(y, m, d)) return std::nullopt;
+    return CardDate{y, m, d};
+}
+
+QString weekdayName(int dayOfWeek) {
+    static const QString names[] = {u"月"_s, u"火"_s, u"水"_s, u"木"_s, u"金"_s, u"土"_s, u"日"_s};
+    return dayOfWeek >= 1 && dayOfWeek <= 7 ? names[dayOfWeek - 1] : unknownKey();
+}
+
+DiaryStats::DiaryStats(StatsBy by, bool includeMarked) : m_by(by), m_includeMarked(includeMarked) {}
+
+QString DiaryStats::keyOf(const CardText &card, int diaryYear, StatsBy by, int *order) {
+    int unused = 0;
+    int &o = order ? *order : unused;
+    switch (by) {
+    case StatsBy::Hall:
+        o = 0;
+        return viewtext::trimmed(card.field(CardRecord::StoreName)).toString();
+    case StatsBy::Model:
+        o = 0;
+        return viewtext::trimmed(card.field(CardRecord::ModelName)).toString();
+    case StatsBy::Category:
+        return categoryKey(card.field(CardRecord::Category), &o);
+    case StatsBy::DayType:
+        return dayTypeKey(card.field(CardRecord::DayType), &o);
+    case StatsBy::Hour:
+        return hourKey(card.field(CardRecord::StartTime), &o);
+    case StatsBy::Year:
+        o = diaryYear;
+        return QString::number(diaryYear).rightJustified(4, u'0');
+    case StatsBy::Weekday:
+    case StatsBy::Month: {
+        const std::optional<CardDate> d = cardDate(card);
+        if (!d) {
+            o = kUnknownOrder;
+            return unknownKey();
+        }
+        if (by == StatsBy::Month) {
+            o = d->year * 100 + d->month;
+            return QString::number(d->year).rightJustified(4, u'0') + u'-' +
+                   QString::number(d->month).rightJustified(2, u'0');
+        }
+        o = QDate(d->year, d->month, d->day).dayOfWeek();
+        return weekdayName(o);
+    }
+    }
+    return {};
+}
+
+void DiaryStats::add(const CardRecord &card, int diaryYear) {
+    if (card.isCandidate() && !m_includeMarked) return;
+    add(CardText(card), diaryYear);
+}
+
+void DiaryStats::add(const CardText &card, int diaryYear) {
+    if (card.field(CardRecord::VisitDate).startsWith(u'R') && !m_includeMarked) return;
+    using viewtext::valueOf;
+    const qint64 investment = valueOf(card.field(CardRecord::Investment)) * 100;
+    const qint64 cashOut = valueOf(card.field(CardRecord::CashOut)) * 100;
+    const int minutes = playMinutes(card);
+    int order = 0;
+    const QString key = keyOf(card, diaryYear, m_by, &order);
+    auto it = m_byKey.find(key);
+    if (it == m_byKey.end()) {
+        it = m_byKey.insert(key, StatsGroup{});
+        it->key = key;
+        it->order = order;
+    }
+    it->addCard(investment, cashOut, minutes);
+    m_total.addCard(investment, cashOut, minutes);
+}
+
+void DiaryStats::finish() {
+    m_groups.clear();
+    m_groups.reserve(m_byKey.size());
+    for (const StatsGroup &g : std::as_const(m_byKey))
+        m_groups.append(g);
+    m_byKey.clear();
+    const bool byVisits = m_by == StatsBy::Hall || m_by == StatsBy::Model;
+    std::sort(m_groups.begin(), m_groups.end(), [byVisits](const StatsGroup &a, const StatsGroup &b) {
+        if (byVisits && a.visits != b.visits) return a.visits > b.visits;
+        if (a.order != b.order) return a.order < b.order;
+        return a.key < b.key;
+    });
+}
+
+QList<int> diaryYears(const DataFolder &folder, const QString &userName) {
+    const std::optional<QString> part = diaryUserPart(userName);
+    if (!part) return {};
+    // Compared as the file system spells them; the year is exactly four digits.
+    const QString prefix = *part + u'.';
+    QList<int> years;
+    const QDir dir(folder.path());
+    const QStringList names = dir.entryList({prefix + u"????.dat"_s}, QDir::Files | QDir::Readable);
+    for (const QString &name : names) {
+        if (!name.startsWith(prefix)) continue; // the pattern ignores case on some systems
+        const int y = digitsValue(QStringView(name).sliced(prefix.size(), 4));
+        if (y >= 0) years.append(y);
+    }
+    std::sort(years.begin(), years.end());
+    years.erase(std::unique(years.begin(), years.end()), years.end());
+    return years;
+}
+
+DiaryStats readStats(const DataFolder &folder, const QString &userName, int from, int to, StatsBy by,
+                     bool includeMarked, QStringList *damaged) {
+    DiaryStats stats(by, includeMarked);
+    for (int year = from; year <= to; ++year) {
+        const QString name = DiaryFileName(userName, year);
+        if (!QFileInfo::exists(folder.file(name))) continue;
+        const DiaryFile diary(folder, name, RecordFile::Mode::ReadOnly);
+        bool sound = diary.partialTail() == 0;
+        diary.forEach([&](int, const CardRecord &card) {
+            sound = sound && !card.record().hadUndecodableBytes();
+            stats.add(card, year);
+        });
+        if (!sound && damaged) damaged->append(name);
+    }
+    stats.finish();
+    return stats;
+}
+
+} // namespace tama

@@ -1,0 +1,63 @@
+#include "reports/monthcalendar.h"
+
+#include "reports/diarystats.h"
+#include "store/diary.h"
+#include "reports/viewtext.h"
+
+#include <QDate>
+#include <QFileInfo>
+
+namespace tama {
+
+MonthCalendar::MonthCalendar(int year, int month, bool includeMarked)
+    : m_year(year), m_month(month), m_includeMarked(includeMarked) {
+    const QDate first(year, month, 1);
+    const int n = first.isValid() ? first.daysInMonth() : 0;
+    for (int d = 1; d <= n; ++d) {
+        CalendarDay day;
+        day.day = d;
+        day.weekday = weekdayName(QDate(year, month, d).dayOfWeek());
+        m_days.append(day);
+    }
+}
+
+void MonthCalendar::add(int n, const CardRecord &card) {
+    if (card.isCandidate() && !m_includeMarked) return;
+    const CardText text(card);
+    const std::optional<CardDate> date = cardDate(text);
+    if (!date || date->year != m_year || date->month != m_month) return;
+    CalendarDay &day = m_days[date->day - 1];
+    using viewtext::valueOf;
+    day.investment += valueOf(text.field(CardRecord::Investment)) * 100;
+    day.cashOut += valueOf(text.field(CardRecord::CashOut)) * 100;
+    day.visits += 1;
+    if (day.firstCard == 0) day.firstCard = n;
+}
+
+CalendarDay MonthCalendar::total() const {
+    CalendarDay t;
+    for (const CalendarDay &d : m_days) {
+        t.visits += d.visits;
+        t.investment += d.investment;
+        t.cashOut += d.cashOut;
+    }
+    return t;
+}
+
+int MonthCalendar::firstColumn() const {
+    const QDate first(m_year, m_month, 1);
+    return first.isValid() ? first.dayOfWeek() - 1 : 0;
+}
+
+MonthCalendar MonthCalendar::read(const DataFolder &folder, const QString &userName, int year, int month,
+                                  bool includeMarked) {
+    MonthCalendar calendar(year, month, includeMarked);
+    const QString name = DiaryFileName(userName, year);
+    if (QFileInfo::exists(folder.file(name))) {
+        const DiaryFile diary(folder, name, RecordFile::Mode::ReadOnly);
+        diary.forEach([&](int n, const CardRecord &card) { calendar.add(n, card); });
+    }
+    return calendar;
+}
+
+} // namespace tama

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "reports/yearlisttotals.h"
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <array>
+
+namespace tama {
+
+class CardRecord;
+class CardText;
+class YearListFilter;
+
+// One line of the year list: its text exactly as shown, where its columns lie, and the
+// values behind them.
+struct YearListLine {
+    enum Column { No, Date, Store, Model, Investment, CashOut, Profit, ColumnCount };
+
+    int record = 0; // record number in the diary file, from 1
+    qint64 investmentYen = 0;
+    qint64 cashOutYen = 0;
+    qint64 profitYen = 0;
+    int minutes = 0; // hours of play
+    QString text;
+    std::array<int, ColumnCount + 1> bounds{}; // where each column starts, and the end
+
+    // No: the right-aligned record number with a blank for the sign; Date: "  05/03(土)";
+    // Store, Model: a blank and the name, filled up to 21 and 23 cells; the amounts
+    // right-aligned in 8 with a blank for the sign.
+    QStringView column(Column c) const {
+        return QStringView(text).sliced(bounds[c], bounds[c + 1] - bounds[c]);
+    }
+};
+
+// The year list of a diary: the cards that pass the filter, in record order, with
+// their totals.
+class YearList {
+  public:
+    // Cells of each column for record numbers up to 999; the No column grows by one
+    // cell per further digit so that every line keeps the columns aligned.
+    static constexpr int kNoCells = 4;
+    static constexpr int kDateCells = 11;
+    static constexpr int kStoreCells = 21;
+    static constexpr int kModelCells = 23;
+    static constexpr int kAmountCells = 8;
+
+    // "1999年 リスト表示"
+    static QString caption(const QString &year);
+
+    // cards[n - 1] is record n.
+    YearList(const QList<CardRecord> &cards, const YearListFilter &filter);
+
+    // Built a card at a time, in record order, so that a diary read a block at a time
+    // never needs all its cards at once: add() every card, then finish(). cardCount,
+    // the diary's number of cards, lets the lines be laid out once instead of widened.
+    explicit YearList(const YearListFilter &filter, int cardCount = 0);
+    void add(int record, const CardRecord &card);
+    void finish();
+
+    const QList<YearListLine> &lines() const { return m_lines; }
+    const YearListTotals &totals() const { return m_totals; }
+    int noCells() const { return m_noCells; }
+
+    // The line of one card, with the No column in the given width.
+    static YearListLine lineOf(int record, const CardRecord &card, int noCells = kNoCells);
+    static YearListLine lineOf(int record, const CardText &card, int noCells = kNoCells);
+
+  private:
+    const YearListFilter *m_filter = nullptr; // while being built
+    QList<YearListLine> m_lines;
+    YearListTotals m_totals;
+    int m_noCells = kNoCells; // while being built: the width the lines are made with
+    qint64 m_investment = 0;
+    qint64 m_cashOut = 0;
+    qint64 m_minutes = 0;
+};
+
+} // namespace tama

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "reports/viewcolour.h"
+
+#include <QString>
+
+namespace tama {
+
+// The five totals under the year list, as values and as the labels show them.
+struct YearListTotals {
+    qint64 investment = 0; // yen
+    qint64 cashOut = 0;
+    qint64 profit = 0;
+    qint64 minutes = 0; // hours of play, in minutes
+    double hours() const { return minutes / 60.0; }
+
+    QString investmentText; // " 15000": a leading blank when not negative
+    QString cashOutText;
+    QString profitText;
+    ViewColour profitColour = ViewColour::Black;
+    QString rateText; // recovery rate in percent, truncated
+    ViewColour rateColour = ViewColour::Black;
+    QString perHourText; // profit per hour, truncated
+    ViewColour perHourColour = ViewColour::Black;
+
+    static YearListTotals compute(qint64 investment, qint64 cashOut, qint64 minutes);
+};
+
+} // namespace tama

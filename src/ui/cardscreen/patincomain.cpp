@@ -1,0 +1,821 @@
+#include "cardscreen/patincomain.h"
+
+#include "app/windowregistry.h"
+#include "card/datescroller.h"
+#include "store/organise.h"
+#include "card/spinner.h"
+#include "cardscreen/helpwindow.h"
+#include "cardscreen/ver.h"
+#include "common/clock.h"
+#include "common/dates.h"
+#include "common/dialogs.h"
+#include "common/text.h"
+#include "app/storeerrorreport.h"
+#include "master/kdata.h"
+#include "master/mdata.h"
+#include "master/new_touroku.h"
+#include "master/search_kisyu.h"
+#include "cardscreen/picturebutton.h"
+#include "startup/newname.h"
+#include "startup/patinkest.h"
+#include "store/modellist.h"
+#include "store/storefile.h"
+#include "views/allselect.h"
+#include "views/analysiswindow.h"
+#include "views/dispreport.h"
+#include "views/listview.h"
+#include "views/tukigrafh.h"
+#include "views/tyoimati.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHash>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QScopedValueRollback>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama {
+
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+
+QString fourDigits(int year) {
+    return QStringLiteral("%1").arg(year, 4, 10, QChar(u'0'));
+}
+
+void setColour(QLabel *label, const QColor &colour) {
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, colour);
+    label->setPalette(p);
+}
+
+// Drawing sets only what differs, so a box being typed in keeps its cursor.
+void drawText(QLineEdit *box, const QString &text) {
+    if (box->text() != text) box->setText(text);
+}
+void drawText(QComboBox *box, const QString &text) {
+    if (box->currentText() != text) box->setEditText(text);
+}
+void drawValue(QScrollBar *bar, int value) {
+    if (bar->value() != value) bar->setValue(value);
+}
+
+// The spinner that steps digit box i of the card editor.
+int spinnerOfBox(int i) {
+    static const int spinner[16] = {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 7, 8, 8, 9, 10};
+    return spinner[i];
+}
+
+// The model-list section marker of Option1 … Option5.
+QString markerOfOption(int option) {
+    static const QString markers[] = {QString(), u"# 3"_s, u"# 2"_s, u"# 4"_s, u"# 5"_s, u"# 6"_s};
+    return option >= 1 && option <= 5 ? markers[option] : QString();
+}
+
+} // namespace
+
+PatincoMain::PatincoMain(WindowRegistry &registry) : m_registry(registry) {
+    setObjectName(u"PatincoMain"_s);
+    setupForm(this);
+    buildMenus();
+    connectHandlers();
+    setWindowTitle(u"タマノート Ver2.0  "_s);
+}
+
+void PatincoMain::buildMenus() {
+    // Each item has a key of its own, shown beside it in the menu.
+    static const QHash<QString, QKeySequence> keys = {
+        {u"user_select"_s, QKeySequence(Qt::CTRL | Qt::Key_U)},
+        {u"All"_s, QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {u"graph"_s, QKeySequence(Qt::CTRL | Qt::Key_G)},
+        {u"disp_report"_s, QKeySequence(Qt::CTRL | Qt::Key_R)},
+        {u"analysis"_s, QKeySequence(Qt::Key_F7)},
+        {u"endi"_s, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {u"MISEDATASETTEI"_s, QKeySequence(Qt::CTRL | Qt::Key_1)},
+        {u"kisyudatasettei"_s, QKeySequence(Qt::CTRL | Qt::Key_2)},
+        {u"filesort"_s, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {u"helpn"_s, QKeySequence(Qt::Key_F1)},
+        {u"topic"_s, QKeySequence(Qt::SHIFT | Qt::Key_F1)},
+    };
+    auto item = [this](QMenu *menu, const QString &name, const QString &text, bool enabled) {
+        QAction *a = menu->addAction(text);
+        a->setObjectName(name);
+        a->setEnabled(enabled);
+        a->setShortcut(keys.value(name));
+        return a;
+    };
+    QMenu *menu = menuBar()->addMenu(u"メニュー(&M)"_s);
+    menu->setObjectName(u"menu"_s);
+    connect(item(menu, u"user_select"_s, u"ユーザー選択(&Y)"_s, true), &QAction::triggered, this,
+            &PatincoMain::user_select_Click);
+    menu->addSeparator()->setObjectName(u"afrg"_s);
+    connect(item(menu, u"All"_s, u"リスト表示(&L)"_s, true), &QAction::triggered, this,
+            &PatincoMain::All_Click);
+    connect(item(menu, u"graph"_s, u"グラフ表示(&G)"_s, true), &QAction::triggered, this,
+            &PatincoMain::graph_Click);
+    connect(item(menu, u"disp_report"_s, u"レポート表示(&R)"_s, true), &QAction::triggered, this,
+            &PatincoMain::disp_report_Click);
+    connect(item(menu, u"analysis"_s, u"分析(&A)"_s, true), &QAction::triggered, this,
+            [this] { showWindow<AnalysisWindow>(); });
+    menu->addSeparator()->setObjectName(u"zxc"_s);
+    connect(item(menu, u"endi"_s, u"終了(&E)"_s, true), &QAction::triggered, this, &PatincoMain::endi_Click);
+
+    QMenu *dataSET = menuBar()->addMenu(u"データ設定(&D)"_s);
+    dataSET->setObjectName(u"dataSET"_s);
+    connect(item(dataSET, u"MISEDATASETTEI"_s, u"店データ設定(&A)"_s, true), &QAction::triggered, this,
+            &PatincoMain::MISEDATASETTEI_Click);
+    connect(item(dataSET, u"kisyudatasettei"_s, u"機種データ設定(&B)"_s, true), &QAction::triggered, this,
+            &PatincoMain::kisyudatasettei_Click);
+    dataSET->addSeparator()->setObjectName(u"zxcx"_s);
+    connect(item(dataSET, u"filesort"_s, u"日記ファイルの整理(&D)"_s, true), &QAction::triggered, this,
+            &PatincoMain::filesort_Click);
+
+    QMenu *hppp = menuBar()->addMenu(u"ヘルプ(&H)"_s);
+    hppp->setObjectName(u"hppp"_s);
+    connect(item(hppp, u"helpn"_s, u"ヘルプ(&P)"_s, true), &QAction::triggered, this,
+            &PatincoMain::helpn_Click);
+    connect(item(hppp, u"topic"_s, u"トピック検索(&T)"_s, true), &QAction::triggered, this,
+            &PatincoMain::topic_Click);
+    hppp->addSeparator()->setObjectName(u"ghj"_s);
+    connect(item(hppp, u"DispVer"_s, u"バージョン情報(&V)"_s, true), &QAction::triggered, this,
+            &PatincoMain::DispVer_Click);
+}
+
+void PatincoMain::connectHandlers() {
+    connect(Text2, &QLineEdit::textChanged, this, &PatincoMain::Text2_Change);
+    connect(Picture1, &PictureButton::clicked, this, &PatincoMain::Picture1_Click);
+    connect(Picture2, &PictureButton::clicked, this, &PatincoMain::Picture2_Click);
+    connect(Picture6, &PictureButton::clicked, this, &PatincoMain::Picture6_Click);
+    connect(Picture4, &PictureButton::clicked, this, &PatincoMain::Picture4_Click);
+    connect(Picture5, &PictureButton::clicked, this, &PatincoMain::Picture5_Click);
+    connect(Picture3, &PictureButton::clicked, this, &PatincoMain::Picture3_Click);
+    // Scroll bars track the box while it is dragged, so one handler serves both the
+    // change and the scroll of the original.
+    connect(HScroll1, &QScrollBar::valueChanged, this, &PatincoMain::HScroll1_Change);
+    connect(HScroll2, &QScrollBar::valueChanged, this, &PatincoMain::HScroll2_Change);
+    connect(HScroll3, &QScrollBar::valueChanged, this, &PatincoMain::HScroll3_Change);
+    const auto bars = spinners();
+    for (int i = 0; i < 10; ++i)
+        connect(bars[size_t(i)], &QScrollBar::valueChanged, this, [this, i] { spinnerChange(i + 1); });
+
+    // Every edit goes to the card editor, whoever made it; drawing is not an edit.
+    for (const auto &[box, month] : {std::pair{Text3, true}, std::pair{Text4, false}})
+        connect(box, &QLineEdit::textChanged, this, [this, month](const QString &t) {
+            if (m_drawing) return;
+            month ? m_editor.setMonth(t) : m_editor.setDay(t);
+            draw();
+        });
+    const auto boxes = digitBoxes();
+    for (int i = 0; i < 16; ++i) {
+        connect(boxes[size_t(i)], &QLineEdit::textChanged, this, [this, i](const QString &t) {
+            if (m_drawing) return;
+            m_editor.setDigit(i, t);
+            draw();
+        });
+        boxes[size_t(i)]->installEventFilter(this);
+    }
+    connect(Combo1, &QComboBox::editTextChanged, this, [this](const QString &t) {
+        if (m_drawing) return;
+        m_editor.setStore(t); // a new store clears the category
+        draw();
+    });
+    connect(Combo2, &QComboBox::editTextChanged, this, [this](const QString &t) {
+        if (!m_drawing) m_editor.setModel(t);
+    });
+    connect(m_categories, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (m_drawing) return;
+        if (on)
+            m_editor.setCategory(id);
+        else if (m_editor.card().category == id)
+            m_editor.setCategory(0);
+    });
+    connect(m_categories, &QButtonGroup::idClicked, this, &PatincoMain::Option_Click);
+    connect(m_dayTypes, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (!m_drawing && on) m_editor.setDayType(id);
+    });
+    connect(Text24, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_drawing) return;
+        const QString t = Text24->toPlainText();
+        m_editor.setImpression(t);
+        if (t.size() > 160) {
+            const QScopedValueRollback drawing(m_drawing, true);
+            Text24->setPlainText(t.left(160));
+            Text24->moveCursor(QTextCursor::End);
+            Beep();
+        }
+    });
+    connect(Combo1, &PopupComboBox::aboutToShowPopup, this, &PatincoMain::Combo1_DropDown);
+    connect(Combo1, &PopupComboBox::entryChosen, this, &PatincoMain::Combo1_Click);
+    connect(Combo2, &PopupComboBox::aboutToShowPopup, this, &PatincoMain::Combo2_DropDown);
+    connect(Combo2, &PopupComboBox::entryChosen, this, &PatincoMain::Combo2_Click);
+    connect(Command23, &QPushButton::clicked, this, &PatincoMain::Command23_Click);
+    connect(Command6, &QPushButton::clicked, this, &PatincoMain::Command6_Click);
+
+    Text3->installEventFilter(this);
+    Text4->installEventFilter(this);
+    centralWidget()->setMouseTracking(true);
+    centralWidget()->installEventFilter(this);
+
+    // Keys for what the mouse does with the scrollers.
+    auto key = [this](const QString &name, const QKeySequence &keys, auto handler) {
+        auto *a = new QAction(this);
+        a->setObjectName(name);
+        a->setShortcut(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, handler);
+    };
+    key(u"previousCard"_s, QKeySequence(Qt::Key_PageUp),
+        [this] { HScroll1->triggerAction(QAbstractSlider::SliderSingleStepSub); });
+    key(u"nextCard"_s, QKeySequence(Qt::Key_PageDown),
+        [this] { HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd); });
+    key(u"previousYear"_s, QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+        [this] { HScroll2->triggerAction(QAbstractSlider::SliderSingleStepSub); });
+    key(u"nextYear"_s, QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+        [this] { HScroll2->triggerAction(QAbstractSlider::SliderSingleStepAdd); });
+    key(u"previousDay"_s, QKeySequence(Qt::ALT | Qt::Key_Left),
+        [this] { HScroll3->triggerAction(QAbstractSlider::SliderSingleStepSub); });
+    key(u"nextDay"_s, QKeySequence(Qt::ALT | Qt::Key_Right),
+        [this] { HScroll3->triggerAction(QAbstractSlider::SliderSingleStepAdd); });
+    key(u"firstCard"_s, QKeySequence(Qt::CTRL | Qt::Key_Home),
+        [this] { HScroll1->setValue(HScroll1->minimum()); });
+    key(u"newCard"_s, QKeySequence(Qt::CTRL | Qt::Key_End),
+        [this] { HScroll1->setValue(HScroll1->maximum()); });
+    key(u"register"_s, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { Command23->click(); });
+    // Ctrl+D deletes a character in a box; F8 is free everywhere.
+    key(u"mark"_s, QKeySequence(Qt::Key_F8), [this] { Command6->click(); });
+    Command23->setToolTip(u"登録・更新 (Ctrl+S)"_s);
+    Command6->setToolTip(u"削除・削除取消 (F8)"_s);
+    HScroll1->setToolTip(u"カードの移動 (PageUp / PageDown、Ctrl+Home / Ctrl+End)"_s);
+    HScroll2->setToolTip(u"年の切り替え (Ctrl+PageUp / Ctrl+PageDown)"_s);
+    HScroll3->setToolTip(u"日付の移動 (Alt+← / Alt+→)"_s);
+}
+
+// ---- drawing ----
+
+void PatincoMain::draw() {
+    const QScopedValueRollback drawing(m_drawing, true);
+    const CardControls &c = m_editor.card();
+    drawState();
+    setYearText(c.year);
+    drawText(Text3, c.month);
+    drawText(Text4, c.day);
+    drawText(Text5, c.weekday);
+    const auto boxes = digitBoxes();
+    for (int i = 0; i < 16; ++i)
+        drawText(boxes[size_t(i)], m_editor.digit(i));
+    const std::array dayTypes{Option6, Option7, Option8, Option9};
+    for (int i = 0; i < 4; ++i)
+        if (c.dayType == i + 1) dayTypes[size_t(i)]->setChecked(true);
+    drawText(Combo1, c.store);
+    if (c.category == 0) {
+        // An exclusive group always keeps one button checked; let go of it for a moment.
+        m_categories->setExclusive(false);
+        for (QAbstractButton *b : m_categories->buttons())
+            b->setChecked(false);
+        m_categories->setExclusive(true);
+    } else {
+        m_categories->button(c.category)->setChecked(true);
+    }
+    drawText(Combo2, c.model);
+    const auto bars = spinners();
+    for (int i = 0; i < 10; ++i)
+        drawValue(bars[size_t(i)], m_editor.spinnerValue(i + 1));
+    setColour(Label15, m_editor.profitNegative() ? kRed : kBlack);
+    Label15->setText(c.profit);
+    if (Text24->toPlainText() != c.impression) Text24->setPlainText(c.impression);
+    drawDateScroller();
+}
+
+void PatincoMain::drawState() {
+    Label19->setText(QString::number(m_editor.number()));
+    struct Look {
+        QColor colour;
+        QString state, registerButton, markButton;
+    };
+    static const Look looks[] = {{kBlue, u"新規作成"_s, u"登録"_s, u"削除"_s},
+                                 {kBlack, u"変更/削除"_s, u"更新"_s, u"削除"_s},
+                                 {kRed, u"削除候補"_s, u"更新"_s, u"削除取消"_s}};
+    const Look &look = looks[int(m_editor.state())];
+    setColour(Label19, look.colour);
+    setColour(Label20, look.colour);
+    Label20->setText(look.state);
+    Command23->setText(look.registerButton);
+    Command6->setText(look.markButton);
+}
+
+// The date scroller stands at the card's date; a date outside its days puts it at the
+// nearest end while the boxes keep the card's own date.
+void PatincoMain::drawDateScroller() {
+    const std::optional<QDate> d = m_editor.date();
+    if (!d) return;
+    drawValue(HScroll3, std::clamp(dateScrollerValue(*d), HScroll3->minimum(), HScroll3->maximum()));
+}
+
+void PatincoMain::setCardNumberScroller(int value, int maximum) {
+    const QScopedValueRollback drawing(m_drawing, true);
+    HScroll1->setMinimum(1);
+    HScroll1->setMaximum(maximum);
+    HScroll1->setValue(value);
+}
+
+QDate PatincoMain::scrollerDate() const {
+    return dateFromScrollerValue(HScroll3->value());
+}
+
+// ---- window ----
+
+void PatincoMain::setYearText(const QString &year) {
+    Text2->setText(year);
+}
+QString PatincoMain::yearText() const {
+    return m_editor.card().year.isEmpty() ? Text2->text() : m_editor.card().year;
+}
+
+void PatincoMain::Text2_Change() {
+    setLabel22(Text2->text());
+}
+
+// The label always ends up showing the diary's year, whatever was copied into it.
+void PatincoMain::Label22_Change() {
+    setLabel22(m_registry.state().year);
+}
+
+void PatincoMain::setLabel22(const QString &text) {
+    if (Label22->text() == text) return;
+    Label22->setText(text);
+    Label22_Change();
+}
+
+void PatincoMain::updateClock() {
+    Label9->setText(clockText(tama::clock().now()));
+}
+
+void PatincoMain::Form_Deactivate() {
+    updateClock();
+}
+void PatincoMain::Form_MouseMove() {
+    updateClock();
+}
+
+void PatincoMain::Form_Load() {
+    {
+        const QScopedValueRollback drawing(m_drawing, true);
+        const auto bars = spinners();
+        for (int i = 0; i < 10; ++i) {
+            const Spinner &s = Spinner::at(i + 1);
+            bars[size_t(i)]->setRange(s.minimum(), s.maximum());
+            bars[size_t(i)]->setValue(s.start());
+        }
+    }
+
+    // Every year up to today's is reachable, down to year 1, the first a date can have.
+    // The minimum comes last: raising it first would move the scroller to year 1 and
+    // open that year's diary.
+    const int thisYear = tama::clock().today().year();
+    HScroll2->setMaximum(thisYear);
+    HScroll2->setValue(thisYear); // a changed year switches the diary
+    HScroll2->setMinimum(1);
+    setYearText(fourDigits(HScroll2->maximum()));
+
+    LoadDiary();
+
+    DateRange range = dateScrollerRange(m_registry.state().year.toInt(), tama::clock().today());
+    if (auto newCard = m_editor.date()) range.maximum = std::max(range.minimum, dateScrollerValue(*newCard));
+    {
+        const QScopedValueRollback drawing(m_drawing, true);
+        HScroll3->setRange(range.minimum, range.maximum);
+        HScroll3->setValue(range.maximum);
+    }
+    draw();
+}
+
+void PatincoMain::LoadDiary() {
+    DiaryState &s = m_registry.state();
+    setWindowTitle(u"タマノート Ver2.0  [ "_s + s.diaryFile + u" ]"_s);
+    m_editor.open(s.folder, s.diaryFile, s.year);
+    if (const std::optional<StoreError> e = m_editor.load(tama::clock().today())) ErrorBox(e->message());
+    const int n = m_editor.newCardNumber();
+    setCardNumberScroller(n, n);
+    s.newCardNumber = n;
+    draw();
+}
+
+// Shows the card the card scroller stands at.
+void PatincoMain::ShowCard() {
+    if (const std::optional<StoreError> e = m_editor.show(HScroll1->value(), tama::clock().today()))
+        ErrorBox(e->message());
+    fillModelList();
+    draw();
+}
+
+void PatincoMain::Form_Activate() {
+    for (PictureButton *b : {Picture1, Picture2, Picture3, Picture4, Picture5, Picture6})
+        b->showPressedImage(false);
+    updateClock();
+    DiaryState &s = m_registry.state();
+    if (s.reloadRequested) {
+        Form_Load();
+        s.reloadRequested = false;
+    }
+}
+
+bool PatincoMain::event(QEvent *e) {
+    if (e->type() == QEvent::WindowActivate)
+        Form_Activate();
+    else if (e->type() == QEvent::WindowDeactivate)
+        Form_Deactivate();
+    return QMainWindow::event(e);
+}
+
+bool PatincoMain::eventFilter(QObject *watched, QEvent *e) {
+    if (watched == centralWidget() && e->type() == QEvent::MouseMove) {
+        Form_MouseMove();
+    } else if (watched == Text3 || watched == Text4) {
+        auto *box = static_cast<QLineEdit *>(watched);
+        if (e->type() == QEvent::KeyPress && !m_keyInBox) return dateBoxKey(box, static_cast<QKeyEvent *>(e));
+        if (e->type() == QEvent::FocusOut) dateBoxLeft(box);
+    } else if (e->type() == QEvent::KeyPress) {
+        const auto boxes = digitBoxes();
+        for (int i = 0; i < 16; ++i)
+            if (watched == boxes[size_t(i)]) return digitBoxKey(i, static_cast<QKeyEvent *>(e));
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// A month or day box takes digits only; once it holds two, an impossible date is
+// repaired with a beep, so that what is typed is what the box keeps.
+bool PatincoMain::dateBoxKey(QLineEdit *box, QKeyEvent *e) {
+    if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down) {
+        HScroll3->triggerAction(e->key() == Qt::Key_Up ? QAbstractSlider::SliderSingleStepAdd
+                                                       : QAbstractSlider::SliderSingleStepSub);
+        return true;
+    }
+    const QString text = e->text();
+    if (text.isEmpty() || !text.at(0).isPrint()) return false;
+    if (!text.at(0).isDigit() || text.at(0).unicode() > u'9') {
+        Beep();
+        return true;
+    }
+    {
+        const QScopedValueRollback inBox(m_keyInBox, true);
+        QCoreApplication::sendEvent(box, e);
+    }
+    if (box->text().size() == 2) {
+        const int beeps = m_editor.repairDate(box == Text3 ? DateBox::Month : DateBox::Day);
+        for (int i = 0; i < beeps; ++i)
+            Beep();
+        draw();
+    }
+    return true;
+}
+
+void PatincoMain::dateBoxLeft(QLineEdit *box) {
+    const int beeps = m_editor.leaveDateBox(box == Text3 ? DateBox::Month : DateBox::Day);
+    for (int i = 0; i < beeps; ++i)
+        Beep();
+    draw();
+}
+
+// Up and Down in a time or amount box step its spinner, as the arrows above it do.
+bool PatincoMain::digitBoxKey(int index, QKeyEvent *e) {
+    if (e->key() != Qt::Key_Up && e->key() != Qt::Key_Down) return false;
+    spinners()[size_t(spinnerOfBox(index) - 1)]->triggerAction(
+        e->key() == Qt::Key_Up ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
+    return true;
+}
+
+void PatincoMain::closeEvent(QCloseEvent *e) {
+    e->accept();
+    m_registry.endProgram();
+}
+
+void PatincoMain::user_select_Click() {
+    m_registry.unload<allSelect>();
+    m_registry.unload<dispreport>();
+    m_registry.unload<KDATA>();
+    m_registry.unload<listview>();
+    m_registry.unload<MDATA>();
+    m_registry.unload<tukiGrafh>();
+    m_registry.unload<New_touroku>();
+    m_registry.unload<NEWNAME>();
+    m_registry.unload<search_kisyu>();
+    m_registry.unload<tyoimati>();
+    m_registry.get<PATINKEST>()->ShowFromMenu();
+}
+
+void PatincoMain::endi_Click() {
+    m_registry.endProgram();
+}
+
+// There is no platform help viewer to hand the help file to: the program shows its own
+// pages, at the contents or at the keyword search with an empty key.
+void PatincoMain::helpn_Click() {
+    m_registry.get<HelpWindow>()->showContents();
+}
+
+void PatincoMain::topic_Click() {
+    m_registry.get<HelpWindow>()->showSearch(QString());
+}
+
+void PatincoMain::DispVer_Click() {
+    showWindow<ver>();
+}
+
+template <class W> void PatincoMain::showWindow() {
+    W *w = m_registry.get<W>();
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+void PatincoMain::MISEDATASETTEI_Click() {
+    showWindow<MDATA>();
+}
+void PatincoMain::kisyudatasettei_Click() {
+    showWindow<KDATA>();
+}
+
+// The pressed picture stays until this window is active again.
+void PatincoMain::Picture4_Click() {
+    Picture4->showPressedImage(true);
+    showWindow<MDATA>();
+}
+
+void PatincoMain::Picture5_Click() {
+    Picture5->showPressedImage(true);
+    showWindow<KDATA>();
+}
+
+// The menu always opens the filter afresh; its picture button shows it as it is.
+void PatincoMain::All_Click() {
+    m_registry.unload<allSelect>();
+    showWindow<allSelect>();
+}
+void PatincoMain::graph_Click() {
+    showWindow<tukiGrafh>();
+}
+void PatincoMain::disp_report_Click() {
+    showWindow<dispreport>();
+}
+
+void PatincoMain::Picture1_Click() {
+    Picture1->showPressedImage(true);
+    showWindow<tukiGrafh>();
+    tukiGrafh *g = m_registry.get<tukiGrafh>();
+    g->sumkankin->setText(GraphSettings::caption(GraphSettings::CashOut, true));
+    g->SumTousi->setText(GraphSettings::caption(GraphSettings::Investment, true));
+    g->sengrafh->setText(GraphSettings::styleCaption(true));
+}
+void PatincoMain::Picture2_Click() {
+    Picture2->showPressedImage(true);
+    showWindow<allSelect>();
+}
+void PatincoMain::Picture6_Click() {
+    Picture6->showPressedImage(true);
+    showWindow<dispreport>();
+}
+
+void PatincoMain::showCardNumber(int n) {
+    HScroll1->setValue(n);
+}
+
+void PatincoMain::showDiaryCard(int year, int n) {
+    if (year < HScroll2->minimum() || year > HScroll2->maximum()) return;
+    HScroll2->setValue(year); // a changed year loads that diary
+    HScroll1->setValue(n);
+}
+
+void PatincoMain::setModelText(const QString &model) {
+    m_editor.setModel(model);
+    draw();
+}
+
+// ---- card scroller and year scroller ----
+
+void PatincoMain::HScroll1_Change() {
+    if (!m_drawing) ShowCard();
+}
+
+void PatincoMain::HScroll2_Change() {
+    DiaryState &s = m_registry.state();
+    const int year = HScroll2->value();
+    s.year = fourDigits(year);
+    setYearText(s.year);
+
+    // The user part is everything before ".year.dat"; a user name may hold a dot.
+    static const QRegularExpression yearSuffix(u"\\.\\d{4}\\.dat$"_s);
+    const QRegularExpressionMatch m = yearSuffix.match(s.diaryFile);
+    const QString user = m.hasMatch() ? s.diaryFile.left(m.capturedStart()) : s.diaryFile.section(u'.', 0, 0);
+    s.diaryFile = user + u'.' + s.year + u".dat"_s;
+
+    const DateRange range = dateScrollerRange(year, tama::clock().today());
+    {
+        const QScopedValueRollback drawing(m_drawing, true);
+        HScroll3->setRange(range.minimum, range.maximum);
+    }
+    LoadDiary();
+}
+
+// ---- date, times and amounts ----
+
+void PatincoMain::HScroll3_Change() {
+    if (!m_drawing) SetDateFromScroller();
+}
+
+void PatincoMain::SetDateFromScroller() {
+    m_editor.setDate(scrollerDate());
+    draw();
+}
+
+void PatincoMain::spinnerChange(int index) {
+    if (m_drawing) return;
+    m_editor.spin(index, spinners()[size_t(index - 1)]->value());
+    draw();
+}
+
+// ---- store and category ----
+
+void PatincoMain::ClearCategory() {
+    m_editor.clearCategory();
+    draw();
+}
+
+// The model list of the store shown, for the category chosen.
+void PatincoMain::fillModelList() {
+    const QString marker = markerOfOption(m_editor.card().category);
+    if (!marker.isEmpty()) ChooseCategory(marker);
+}
+
+void PatincoMain::ChooseCategory(const QString &marker) {
+    const QString model = m_editor.card().model;
+    {
+        const QScopedValueRollback drawing(m_drawing, true);
+        Combo2->clear();
+        Combo2->clearEditText();
+    }
+    const QString store = m_editor.card().store;
+    if (modelListFileName(store).isEmpty()) {
+        InfoBox(u"店名が選択または入力されていません。"_s, u"注意"_s);
+        m_editor.setModel(QString());
+        return;
+    }
+    const QScopedValueRollback drawing(m_drawing, true);
+    try {
+        Combo2->addItems(ModelListFile(m_registry.state().folder, store).section(marker));
+    } catch (const StoreError &e) {
+        reportStoreError(e); // a name the code page lacks: no list file is made for it
+    }
+    Combo2->addItem(kModelSearchEntry);
+    Combo2->setCurrentIndex(-1); // a list filled is not a model chosen
+    Combo2->setEditText(model);
+}
+
+// A category clicked lists the store's models of it; no model is chosen yet.
+void PatincoMain::Option_Click(int option) {
+    m_editor.setCategory(option);
+    m_editor.setModel(QString());
+    fillModelList();
+    draw();
+}
+
+void PatincoMain::Combo1_DropDown() {
+    // The list always reflects the file; the text in the box stays as it is.
+    const QScopedValueRollback drawing(m_drawing, true);
+    Combo1->clear();
+    Combo1->setEditText(m_editor.card().store);
+    try {
+        for (const QString &name : StoreFile(m_registry.state().folder).list())
+            Combo1->addEntry(name);
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+    }
+}
+
+// The store chosen goes to the front of the store file, so recent stores come first.
+void PatincoMain::Combo1_Click() {
+    m_editor.setStore(Combo1->currentText());
+    ClearCategory();
+    const int i = Combo1->currentIndex();
+    if (i < 0) return;
+    try {
+        StoreFile(m_registry.state().folder).moveToFront(Combo1->itemText(i));
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+    }
+}
+
+void PatincoMain::Combo2_DropDown() {
+    if (m_editor.card().category == 0) InfoBox(u"機種が選択されてません"_s, u"注意"_s);
+}
+
+void PatincoMain::Combo2_Click() {
+    m_editor.setModel(Combo2->currentText());
+    if (Combo2->currentText() != kModelSearchEntry) return;
+    // A search left open from before would list another category.
+    m_registry.unload<search_kisyu>();
+    showWindow<search_kisyu>();
+}
+
+// ---- registration ----
+
+void PatincoMain::Command23_Click() {
+    using Outcome = CardEditor::Registration::Outcome;
+    const CardEditor::Registration r = m_editor.registerCard();
+    switch (r.outcome) {
+    case Outcome::Incomplete:
+        InfoBox(u"データが不完全です。空白箇所を入力してください。"_s, u"注意"_s);
+        return;
+    case Outcome::BadDate:
+        InfoBox(u"日付が正しくありません。月と日を確かめてください。"_s, u"注意"_s);
+        return;
+    case Outcome::Refused:
+        reportStoreError(*r.error);
+        return;
+    case Outcome::Written:
+        break;
+    }
+    {
+        const QScopedValueRollback drawing(m_drawing, true);
+        if (r.addedStore) Combo1->addEntry(*r.addedStore);
+        if (r.addedModel) Combo2->addEntry(*r.addedModel);
+    }
+    draw();
+    for (const StoreError &e : r.problems)
+        reportStoreError(e);
+    for (const QString &notice : r.notices)
+        InfoBox(notice, u"お知らせ"_s);
+    if (r.modelMissingFromList) {
+        // Made afresh: it takes the store, model and category of this card when it loads.
+        m_registry.unload<New_touroku>();
+        showWindow<New_touroku>();
+    }
+    if (r.appended) {
+        m_editor.prepareNextCard(scrollerDate());
+        setCardNumberScroller(m_editor.number(), m_editor.number());
+        m_registry.state().newCardNumber = m_editor.newCardNumber();
+        draw();
+    }
+    discardYearList();
+}
+
+// ---- deletion marks ----
+
+void PatincoMain::Command6_Click() {
+    try {
+        m_editor.markOrEmpty();
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+        return;
+    }
+    draw();
+}
+
+// ---- organising the diary ----
+
+void PatincoMain::filesort_Click() {
+    OrganiseDiary();
+}
+
+void PatincoMain::Picture3_Click() {
+    OrganiseDiary();
+}
+
+void PatincoMain::OrganiseDiary() {
+    Picture3->showPressedImage(true);
+    const bool cancelled =
+        ConfirmCancelled(u"削除候補カードがあれば削除されます。ファイルの整理を始めますか？"_s, u"ソート"_s);
+    Picture3->showPressedImage(false);
+    if (cancelled) return;
+
+    DiaryState &s = m_registry.state();
+    OrganisePlan plan;
+    try {
+        plan = organiseDiary(s.folder, s.diaryFile);
+    } catch (const StoreError &e) {
+        reportStoreError(e); // the diary is as it was
+        return;
+    }
+    const int j = plan.newCardNumber();
+    if (const std::optional<StoreError> e = m_editor.afterOrganise(j, tama::clock().today()))
+        ErrorBox(e->message());
+    setCardNumberScroller(j, j);
+    s.newCardNumber = j;
+    draw();
+    // Its lines carry the old card numbers.
+    discardYearList();
+}
+
+// The year list reads the diary when it is made; the next showing makes it anew.
+void PatincoMain::discardYearList() {
+    m_registry.unload<listview>();
+}
+
+} // namespace tama

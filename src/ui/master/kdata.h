@@ -1,0 +1,58 @@
+#pragma once
+
+#include "master/popupcombobox.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+
+namespace tama {
+
+class WindowRegistry;
+struct CategoryInfo;
+
+// The model settings: the five model catalogues, one category at a time.
+class KDATA : public QWidget {
+    Q_OBJECT
+  public:
+    explicit KDATA(WindowRegistry &registry);
+
+    QGroupBox *Frame1;
+    QRadioButton *Option1;
+    QRadioButton *Option2;
+    QRadioButton *Option3;
+    QRadioButton *Option4;
+    QRadioButton *Option5;
+    QLabel *Label1;
+    PopupComboBox *Combo1;
+    QPushButton *Command1;
+    QPushButton *Command4;
+    QPushButton *Command2;
+    QPushButton *Command3;
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Option4_Click();
+    void Option5_Click();
+    void Option_DblClick();
+    void Command1_Click();
+    void Command4_Click();
+    void Command2_Click();
+    void Command3_Click();
+
+    void listCatalogue(const CategoryInfo &category);
+    // The category of the first selected option button, or none.
+    const CategoryInfo *selectedCategory() const;
+
+    WindowRegistry &m_registry;
+};
+
+} // namespace tama

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "master/popupcombobox.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+
+namespace tama {
+
+class WindowRegistry;
+struct CategoryInfo;
+
+// The store settings: the halls of "patishop.dat" and the models installed in each.
+class MDATA : public QWidget {
+    Q_OBJECT
+  public:
+    explicit MDATA(WindowRegistry &registry);
+
+    void LoadCatalogueList(const CategoryInfo &category);
+    void SaveStore();
+
+    QLabel *Label2;
+    PopupComboBox *Combo1;
+    QLabel *Label3;
+    QListWidget *List2;
+    QPushButton *Command4;
+    QPushButton *Command6;
+    QLabel *Label1;
+    QListWidget *List1;
+    QGroupBox *Frame3;
+    QRadioButton *Option10;
+    QRadioButton *Option11;
+    QRadioButton *Option12;
+    QRadioButton *Option13;
+    QRadioButton *Option14;
+    QPushButton *Command1;
+    QPushButton *Command2;
+    QPushButton *Command5;
+    QPushButton *Command3;
+
+  protected:
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
+    void Form_Load();
+    void Combo1_Change();
+    void Combo1_Click();
+    void Combo1_DropDown();
+    void Option10_Click();
+    void Option11_Click();
+    void Option12_Click();
+    void Option13_Click();
+    void Option14_Click();
+    void Command4_Click();
+    void Command6_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void Command5_Click();
+    void Command3_Click();
+
+    void chooseCategory(int sectionCode);
+    QStringList installedEntries() const;
+    void showInstalled(const QStringList &entries);
+    void forgetInstalled();
+
+    WindowRegistry &m_registry;
+    int m_section = 0;
+    // The list file whose stored list List2 shows (edits included); empty when List2
+    // holds no stored list, e.g. after the store text was edited.
+    QString m_listOwner;
+};
+
+} // namespace tama

@@ -1,0 +1,34 @@
+#include "views/cardscreenlink.h"
+
+#include "app/windowregistry.h"
+#include "cardscreen/patincomain.h"
+
+namespace tama::cardscreen {
+
+void showCard(WindowRegistry &registry, int n) {
+    PatincoMain *main = registry.get<PatincoMain>();
+    main->showCardNumber(n);
+    main->show();
+    main->raise();
+    main->activateWindow();
+}
+
+void showDiaryCard(WindowRegistry &registry, int year, int n) {
+    PatincoMain *main = registry.get<PatincoMain>();
+    main->showDiaryCard(year, n);
+    main->show();
+    main->raise();
+    main->activateWindow();
+}
+
+QString entryYear(WindowRegistry &registry) {
+    if (PatincoMain *main = registry.find<PatincoMain>()) return main->yearText();
+    return registry.state().year;
+}
+
+QString entryMonth(WindowRegistry &registry) {
+    if (PatincoMain *main = registry.find<PatincoMain>()) return main->editor().card().month;
+    return {};
+}
+
+} // namespace tama::cardscreen

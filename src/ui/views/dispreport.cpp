@@ -1,0 +1,147 @@
+#include "views/dispreport.h"
+
+#include "app/fonts.h"
+#include "app/windowregistry.h"
+#include "common/dialogs.h"
+#include "painters/monthgraphpainter.h"
+#include "store/diary.h"
+#include "store/storeerror.h"
+#include "reports/yearreport.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama {
+
+namespace {
+
+QLabel *label(const QString &name, const QString &text, QWidget *parent) {
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+QString indexed(const char *name, int i) {
+    return QString::fromLatin1(name) + u'(' + QString::number(i) + u')';
+}
+
+void showCell(QLabel *l, const ReportCell &cell) {
+    l->setText(cell.text);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, viewColour(cell.colour));
+    l->setPalette(p);
+}
+
+} // namespace
+
+dispreport::dispreport(WindowRegistry &registry) : m_registry(registry) {
+    setObjectName(u"dispreport"_s);
+    const QFont fixed = listFont();
+
+    Frame1 = new QGroupBox(u"最優秀出玉賞"_s, this);
+    Frame1->setObjectName(u"Frame1"_s);
+    auto *awards = new QGridLayout(Frame1);
+    const QStringList titles = YearReport::sectionTitles();
+    for (int c = 0; c < 5; ++c) {
+        Label2[c] = label(indexed("Label2", c), titles[c], Frame1);
+        Label3[c] = label(indexed("Label3", c), QString(), Frame1);
+        Label3[c]->setFont(fixed);
+        // An award line is 64 cells: date, day type, store, model and amount.
+        Label3[c]->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(66, u'0')));
+        awards->addWidget(Label2[c], c, 0);
+        awards->addWidget(Label3[c], c, 1);
+    }
+    awards->setColumnStretch(1, 1);
+
+    // The heads in the order of their labels; each stands over its own column.
+    const QStringList heads = {u"総合"_s,   u"新規新装"_s, u"一般電役"_s, u"権利物"_s,
+                               u"羽根物"_s, u"デジパチ"_s, u"ＣＲデジ"_s};
+    for (int i = 0; i < 7; ++i) {
+        Label24[i] = label(indexed("Label24", i), heads[i], this);
+        Label24[i]->setAlignment(Qt::AlignCenter);
+    }
+    Label1_0 = label(u"Label1(0)"_s, u"回収率"_s, this);
+    Label10 = label(u"Label10"_s, u"時間給"_s, this);
+    Label1_8 = label(u"Label1(8)"_s, u"所要時間"_s, this);
+    for (int i = 0; i < 7; ++i) {
+        Label18[i] = label(indexed("Label18", i), QString(), this);
+        Label9[i] = label(indexed("Label9", i), QString(), this);
+        Label4[i] = label(indexed("Label4", i), QString(), this);
+        for (QLabel *l : {Label18[i], Label9[i], Label4[i]}) {
+            l->setFont(fixed);
+            l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            l->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(9, u'0')));
+        }
+    }
+
+    auto *table = new QGridLayout;
+    table->setHorizontalSpacing(12);
+    const QStringList columnHeads = YearReport::columnHeads();
+    const QList<int> order = YearReport::displayOrder();
+    for (int pos = 0; pos < order.size(); ++pos) {
+        const int i = order[pos];
+        QLabel *head = Label24[heads.indexOf(columnHeads[i])];
+        table->addWidget(head, 0, pos + 1);
+        table->addWidget(Label18[i], 1, pos + 1);
+        table->addWidget(Label9[i], 2, pos + 1);
+        table->addWidget(Label4[i], 3, pos + 1);
+    }
+    table->addWidget(Label1_0, 1, 0);
+    table->addWidget(Label10, 2, 0);
+    table->addWidget(Label1_8, 3, 0);
+    table->addWidget(new QLabel(u"％"_s, this), 1, 8);
+    table->addWidget(new QLabel(u"円"_s, this), 2, 8);
+    table->addWidget(new QLabel(u"ｈ"_s, this), 3, 8);
+
+    Command1 = new QPushButton(u"戻る"_s, this);
+    Command1->setObjectName(u"Command1"_s);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Command1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Frame1);
+    layout->addLayout(table);
+    layout->addLayout(buttons);
+
+    connect(Command1, &QPushButton::clicked, this, &dispreport::Command1_Click);
+    Form_Load();
+}
+
+void dispreport::Form_Load() {
+    const DiaryState &s = m_registry.state();
+    setWindowTitle(YearReport::caption(s.year));
+    // Summed a card at a time as the diary is read; a failed read reports nothing
+    // rather than part of the diary.
+    YearReport report;
+    try {
+        DiaryFile(s.folder, s.diaryFile).forEach([&](int, const CardRecord &card) { report.add(card); });
+    } catch (const StoreError &e) {
+        ErrorBox(e.message());
+        report = YearReport();
+    }
+    report.finish();
+    for (int c = 0; c < 5; ++c)
+        Label3[c]->setText(report.awards()[c]);
+    for (int i = 0; i < 7; ++i) {
+        const ReportColumn &col = report.columns()[i];
+        showCell(Label18[i], col.rate);
+        showCell(Label9[i], col.hourly);
+        showCell(Label4[i], col.hours);
+    }
+}
+
+void dispreport::Command1_Click() {
+    m_registry.unload<dispreport>();
+}
+
+void dispreport::closeEvent(QCloseEvent *e) {
+    e->accept();
+    m_registry.unload<dispreport>();
+}
+
+} // namespace tama

@@ -1,0 +1,323 @@
+#include "cardbuilder.h"
+#include "support/testsupport.h"
+#include "reports/diarystats.h"
+#include "reports/monthcalendar.h"
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tama;
+using tama::test::CardSpec;
+using tama::test::digits4;
+using tama::test::makeCard;
+using tama::test::TempFolder;
+
+namespace {
+
+const QString kWide(QChar(0x3000));
+
+void writeDiary(const TempFolder &f, int year, const QList<CardRecord> &cards) {
+    DiaryFile(DataFolder(f.path()), DiaryFileName(u"taro"_s, year)).rewrite(cards);
+}
+
+CardRecord marked(CardRecord c) {
+    c.markCandidate();
+    return c;
+}
+
+CardRecord amounts(int investment, int cashOut, CardSpec s = {}) {
+    s.investment = digits4(investment);
+    s.cashOut = digits4(cashOut);
+    return makeCard(s);
+}
+
+struct Row {
+    QString key;
+    int visits;
+    qint64 profit;
+    bool operator==(const Row &) const = default;
+};
+
+QList<Row> rows(const DiaryStats &s) {
+    QList<Row> out;
+    for (const StatsGroup &g : s.groups())
+        out.append({g.key, g.visits, g.profit()});
+    return out;
+}
+
+// "key:visits" of every group in order.
+QStringList keys(const DiaryStats &s) {
+    QStringList out;
+    for (const StatsGroup &g : s.groups())
+        out.append(g.key + u':' + QString::number(g.visits));
+    return out;
+}
+
+DiaryStats statsOf(const QList<CardRecord> &cards, StatsBy by, bool includeMarked = false, int year = 1999) {
+    DiaryStats s(by, includeMarked);
+    for (const CardRecord &c : cards)
+        s.add(c, year);
+    s.finish();
+    return s;
+}
+
+} // namespace
+
+namespace QTest {
+template <> char *toString(const Row &r) {
+    return qstrdup(
+        QStringLiteral("(%1, %2, %3)").arg(r.key).arg(r.visits).arg(r.profit).toUtf8().constData());
+}
+} // namespace QTest
+
+class TestDiaryStats : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void roundingIsHalfAwayFromZero() {
+        QCOMPARE(roundedDivision(5, 10), 1);
+        QCOMPARE(roundedDivision(4, 10), 0);
+        QCOMPARE(roundedDivision(-5, 10), -1);
+        QCOMPARE(roundedDivision(-4, 10), 0);
+        QCOMPARE(roundedDivision(15, -10), -2);
+        QCOMPARE(tenthsText(794), u"79.4"_s);
+        QCOMPARE(tenthsText(1000), u"100.0"_s);
+        QCOMPARE(tenthsText(-5), u"-0.5"_s);
+        QCOMPARE(tenthsText(0), u"0.0"_s);
+    }
+
+    // Each derived value worked out by hand from the sums.
+    void derivedValuesOfAGroup() {
+        StatsGroup g;
+        g.addCard(15000, 4000, 150);  // -11000
+        g.addCard(10000, 30000, 120); // +20000
+        g.addCard(5000, 0, 45);       // -5000
+        QCOMPARE(g.visits, 3);
+        QCOMPARE(g.minutes, 315);
+        QCOMPARE(g.profit(), 4000);
+        // 34000 / 30000 = 113.33… %
+        QCOMPARE(g.recoveryRateTenths(), std::optional<qint64>(1133));
+        // 4000 yen in 5.25 hours = 761.9… → 761
+        QCOMPARE(g.profitPerHour(), std::optional<qint64>(761));
+        QCOMPARE(g.wins, 1);
+        QCOMPARE(g.winRateTenths(), 333); // 33.33…
+        QCOMPARE(g.bestProfit(), std::optional<qint64>(20000));
+        QCOMPARE(g.worstProfit(), std::optional<qint64>(-11000));
+
+        // 1 win of 16 is 6.25 % → 6.3.
+        StatsGroup h;
+        for (int i = 0; i < 16; ++i)
+            h.addCard(100, i == 0 ? 200 : 0, 60);
+        QCOMPARE(h.winRateTenths(), 63);
+        QCOMPARE(h.profitPerHour(), std::optional<qint64>(-87)); // -1400 in 16 h = -87.5 → -87
+
+        // A recovery rate that ends exactly on a half: 100 / 1600 = 6.25 % → 6.3.
+        StatsGroup r;
+        r.addCard(1600, 100, 0);
+        QCOMPARE(r.recoveryRateTenths(), std::optional<qint64>(63));
+        QCOMPARE(r.profitPerHour(), std::nullopt); // no time played
+    }
+
+    void noCardGivesZerosAndNothing() {
+        const DiaryStats s = statsOf({}, StatsBy::Hall);
+        QVERIFY(s.groups().isEmpty());
+        const StatsGroup &t = s.total();
+        QCOMPARE(t.visits, 0);
+        QCOMPARE(t.minutes, 0);
+        QCOMPARE(t.profit(), 0);
+        QCOMPARE(t.recoveryRateTenths(), std::nullopt);
+        QCOMPARE(t.profitPerHour(), std::nullopt);
+        QCOMPARE(t.winRateTenths(), 0);
+        QCOMPARE(t.bestProfit(), std::nullopt);
+        QCOMPARE(t.worstProfit(), std::nullopt);
+    }
+
+    void markedCardsAreLeftOutUnlessAskedFor() {
+        const QList<CardRecord> cards = {amounts(100, 300),
+                                         marked(amounts(200, 0, {.date = u"20000102日"_s}))};
+        const DiaryStats out = statsOf(cards, StatsBy::Month);
+        QCOMPARE(rows(out), (QList<Row>{{u"1999-05"_s, 1, 20000}}));
+        QCOMPARE(out.total().visits, 1);
+        // The marked card's date is read as it was before the mark: R000 → 2000.
+        const DiaryStats in = statsOf(cards, StatsBy::Month, true);
+        QCOMPARE(rows(in), (QList<Row>{{u"1999-05"_s, 1, 20000}, {u"2000-01"_s, 1, -20000}}));
+        QCOMPARE(in.total().profit(), 0);
+        QCOMPARE(statsOf(cards, StatsBy::Weekday, true).groups().last().key, u"日"_s); // 2 Jan 2000
+    }
+
+    // Play past midnight is not corrected, as the yearly report counts it.
+    void endBeforeStartSubtractsTime() {
+        const QList<CardRecord> cards = {makeCard({.start = u"2300"_s, .end = u"0100"_s}),
+                                         makeCard({.start = u"1000"_s, .end = u"1100"_s})};
+        const DiaryStats s = statsOf(cards, StatsBy::Hall);
+        QCOMPARE(s.total().minutes, -1320 + 60);
+        QCOMPARE(s.total().profitPerHour(), std::nullopt);
+        // Exactly zero minutes has no hourly figure either; one minute has.
+        QCOMPARE(statsOf({makeCard({.start = u"1000"_s, .end = u"1000"_s})}, StatsBy::Hall)
+                     .total()
+                     .profitPerHour(),
+                 std::nullopt);
+        QCOMPARE(statsOf({makeCard({.start = u"1000"_s, .end = u"1001"_s})}, StatsBy::Hall)
+                     .total()
+                     .profitPerHour(),
+                 std::optional<qint64>(-11000 * 60));
+    }
+
+    void unknownCategoryAndDayType() {
+        const QList<CardRecord> cards = {makeCard({.category = u"3"_s, .dayType = u"333"_s}),
+                                         makeCard({.category = u"9"_s, .dayType = u"999"_s}),
+                                         makeCard({.category = u" "_s, .dayType = u"   "_s}),
+                                         makeCard({.category = u"1"_s, .dayType = u"111"_s}),
+                                         makeCard({.category = u"5"_s, .dayType = u"444"_s})};
+        const DiaryStats byCategory = statsOf(cards, StatsBy::Category);
+        QCOMPARE(keys(byCategory),
+                 (QStringList{u"羽物:1"_s, u"ＣＲデジパチ:1"_s, u"一般電役、一般機:1"_s, u"不明:2"_s}));
+        // Unknown day types count as ordinary days.
+        QCOMPARE(keys(statsOf(cards, StatsBy::DayType)),
+                 (QStringList{u"平常開店:3"_s, u"新装開店:1"_s, u"新台入替:1"_s}));
+    }
+
+    void zeroInvestmentHasNoRecoveryRate() {
+        const DiaryStats s = statsOf({amounts(0, 250)}, StatsBy::Hall);
+        const StatsGroup &g = s.groups().first();
+        QCOMPARE(g.recoveryRateTenths(), std::nullopt);
+        QCOMPARE(g.profitPerHour(), std::optional<qint64>(12500)); // 25000 yen in 2 hours
+        QCOMPARE(g.winRateTenths(), 1000);
+    }
+
+    void oneCardGroupsHaveEqualBestAndWorst() {
+        const DiaryStats s =
+            statsOf({amounts(150, 40, {.model = u"Ｘ"_s}), amounts(100, 300, {.model = u"Ｙ"_s}),
+                     amounts(100, 300, {.model = u"Ｙ"_s}), amounts(50, 50, {.model = u"Ｚ"_s})},
+                    StatsBy::Model);
+        QCOMPARE(rows(s), (QList<Row>{{u"Ｙ"_s, 2, 40000}, {u"Ｘ"_s, 1, -11000}, {u"Ｚ"_s, 1, 0}}));
+        for (const StatsGroup &g : s.groups())
+            if (g.visits == 1) QCOMPARE(g.best, g.worst);
+        QCOMPARE(s.groups()[2].wins, 0); // breaking even is no win
+    }
+
+    // Halls trimmed of both spaces; equal visits ordered by key.
+    void hallsAndModelsTrimmedAndOrdered() {
+        const QList<CardRecord> cards = {
+            makeCard({.store = kWide + u"本店"_s + kWide}),
+            makeCard({.store = u" 本店"_s}),
+            makeCard({.store = u"Ｂ館"_s}),
+            makeCard({.store = u"Ａ館"_s}),
+            makeCard({.store = u"Ａ館"_s}),
+            makeCard({.store = u"Ｃ館"_s}),
+            makeCard({.store = u"本店 "_s + kWide}),
+        };
+        QCOMPARE(rows(statsOf(cards, StatsBy::Hall)), (QList<Row>{{u"本店"_s, 3, -33000},
+                                                                  {u"Ａ館"_s, 2, -22000},
+                                                                  {u"Ｂ館"_s, 1, -11000},
+                                                                  {u"Ｃ館"_s, 1, -11000}}));
+    }
+
+    void weekdayHourMonthFromTheDate() {
+        const QList<CardRecord> cards = {
+            // The stored weekday is wrong (3 May 1999 was a Monday); the date decides.
+            makeCard({.date = u"19990503土"_s, .start = u" 930"_s}),
+            makeCard({.date = u"19990509日"_s, .start = u"2200"_s}),
+            makeCard({.date = u"19990230火"_s, .start = u"1000"_s}), // no such date
+            makeCard({.date = u"1999AB01月"_s, .start = u"    "_s}),
+            makeCard({.date = u"19991231金"_s, .start = u"1015"_s}),
+        };
+        QCOMPARE(keys(statsOf(cards, StatsBy::Weekday)),
+                 (QStringList{u"月:1"_s, u"金:1"_s, u"日:1"_s, u"不明:2"_s}));
+        QCOMPARE(keys(statsOf(cards, StatsBy::Hour)),
+                 (QStringList{u"09:1"_s, u"10:2"_s, u"22:1"_s, u"不明:1"_s}));
+        QCOMPARE(keys(statsOf(cards, StatsBy::Month)),
+                 (QStringList{u"1999-05:2"_s, u"1999-12:1"_s, u"不明:2"_s}));
+        // The year is the diary's, whatever the date holds.
+        QCOMPARE(rows(statsOf(cards, StatsBy::Year, false, 2001)), (QList<Row>{{u"2001"_s, 5, -55000}}));
+    }
+
+    void severalYearsSkipMissingDiariesAndCreateNothing() {
+        TempFolder f;
+        writeDiary(f, 1999, {amounts(100, 300), marked(amounts(100, 0))});
+        writeDiary(f, 2000, {}); // a diary without cards
+        writeDiary(f, 2002,
+                   {amounts(100, 0, {.date = u"20020105土"_s}), amounts(50, 60, {.date = u"20020106日"_s})});
+        const QStringList before = f.files();
+        const DataFolder folder(f.path());
+
+        DiaryStats s = readStats(folder, u"taro"_s, 1997, 2003, StatsBy::Year, false);
+        QCOMPARE(rows(s), (QList<Row>{{u"1999"_s, 1, 20000}, {u"2002"_s, 2, -9000}}));
+        QCOMPARE(s.total().visits, 3);
+        QCOMPARE(s.total().profit(), 11000);
+        QCOMPARE(s.total().best, 20000);
+        QCOMPARE(s.total().worst, -10000);
+        QCOMPARE(f.files(), before);
+
+        s = readStats(folder, u"taro"_s, 1999, 2002, StatsBy::Month, true);
+        QCOMPARE(rows(s), (QList<Row>{{u"1999-05"_s, 2, 10000}, {u"2002-01"_s, 2, -9000}}));
+
+        // Only years without any diary: nothing, and still nothing created.
+        s = readStats(folder, u"taro"_s, 1990, 1998, StatsBy::Hall, true);
+        QVERIFY(s.groups().isEmpty());
+        QCOMPARE(s.total().visits, 0);
+        QCOMPARE(f.files(), before);
+
+        QCOMPARE(diaryYears(folder, u"taro"_s), (QList<int>{1999, 2000, 2002}));
+        QCOMPARE(diaryYears(folder, u"hanako"_s), QList<int>{});
+    }
+
+    void diaryYearsOfAUserOnly() {
+        TempFolder f;
+        for (const QString &name : {u"taro.1999.dat"_s, u"taro.2004.dat"_s, u"taroo.2001.dat"_s,
+                                    u"taro.20x1.dat"_s, u"taro.12345.dat"_s, u"ta.ro.2002.dat"_s})
+            f.write(name, {});
+        const DataFolder folder(f.path());
+        QCOMPARE(diaryYears(folder, u"taro"_s), (QList<int>{1999, 2004}));
+        QCOMPARE(diaryYears(folder, u"ta.ro"_s), (QList<int>{2002}));
+        // The file name takes the first nine characters of the user name.
+        f.write(u"abcdefghi.2010.dat"_s, {});
+        QCOMPARE(diaryYears(folder, u"abcdefghijk"_s), (QList<int>{2010}));
+    }
+
+    void calendarOfAMonth() {
+        MonthCalendar c(2000, 2, false);
+        QCOMPARE(c.days().size(), 29); // a leap year
+        QCOMPARE(c.firstColumn(), 1);  // 1 Feb 2000 was a Tuesday
+        QCOMPARE(c.days()[0].weekday, u"火"_s);
+        QCOMPARE(c.days()[5].weekday, u"日"_s);
+        c.add(1, amounts(100, 0, {.date = u"20000131月"_s})); // another month
+        c.add(2, amounts(100, 300, {.date = u"20000205土"_s}));
+        c.add(3, marked(amounts(100, 900, {.date = u"20000205土"_s}))); // left out
+        c.add(4, amounts(50, 0, {.date = u"20000205土"_s}));
+        c.add(5, amounts(10, 0, {.date = u"20000229火"_s}));
+        c.add(6, amounts(10, 0, {.date = u"20000230水"_s})); // no such day
+        const CalendarDay &fifth = c.days()[4];
+        QCOMPARE(fifth.visits, 2);
+        QCOMPARE(fifth.investment, 15000);
+        QCOMPARE(fifth.cashOut, 30000);
+        QCOMPARE(fifth.profit(), 15000);
+        QCOMPARE(fifth.firstCard, 2);
+        QCOMPARE(c.days()[28].firstCard, 5);
+        QCOMPARE(c.days()[3].firstCard, 0);
+        const CalendarDay t = c.total();
+        QCOMPARE(t.visits, 3);
+        QCOMPARE(t.profit(), 14000);
+
+        MonthCalendar with(2000, 2, true);
+        with.add(3, marked(amounts(100, 900, {.date = u"20000205土"_s})));
+        QCOMPARE(with.days()[4].visits, 1);
+        QCOMPARE(with.days()[4].firstCard, 3);
+    }
+
+    void calendarReadsOnlyExistingDiaries() {
+        TempFolder f;
+        writeDiary(
+            f, 2001,
+            {amounts(100, 300, {.date = u"20010301木"_s}), amounts(100, 300, {.date = u"20010302金"_s})});
+        const QStringList before = f.files();
+        const DataFolder folder(f.path());
+        const MonthCalendar march = MonthCalendar::read(folder, u"taro"_s, 2001, 3, false);
+        QCOMPARE(march.total().visits, 2);
+        QCOMPARE(march.days()[1].firstCard, 2);
+        QCOMPARE(march.firstColumn(), 3); // Thursday
+        QCOMPARE(MonthCalendar::read(folder, u"taro"_s, 2005, 3, false).total().visits, 0);
+        QCOMPARE(f.files(), before);
+    }
+};
+
+TAMA_TEST_MAIN(TestDiaryStats)
+#include "tst_diarystats.moc"
