@@ -3,6 +3,7 @@
 #include "cli/context.h"
 #include "store/diary.h"
 #include "common/text.h"
+#include "common/version.h"
 #include "store/foldercheck.h"
 #include "store/storeerror.h"
 
@@ -21,7 +22,7 @@ namespace tama::cli {
 namespace {
 
 const QString kProgram = u"tamanote-cli"_s;
-const QString kVersion = u"2.0"_s;
+const QString kVersion = programVersion();
 
 // Set when a command has reported an output failure itself, so it is not said twice.
 bool outputFailureReported = false;
@@ -87,7 +88,7 @@ OPTIONS:
 --json の出力は UTF-8 の JSON、それ以外は1項目1行の UTF-8 の文章です。
 )"_s;
 
-struct CommandSpec {
+struct CommandInfo {
     QString name;
     QStringList values; // options that take a value
     QStringList flags;
@@ -95,9 +96,9 @@ struct CommandSpec {
     int (*run)(const Context &);
 };
 
-const QList<CommandSpec> &commands()
+const QList<CommandInfo> &commands()
 {
-    static const QList<CommandSpec> list = {
+    static const QList<CommandInfo> list = {
         {u"users"_s, {}, {u"json"_s}, {}, usersCommand},
         {u"cards"_s, {u"user"_s, u"year"_s, u"encoding"_s}, {u"json"_s, u"csv"_s}, {}, cardsCommand},
         {u"stores"_s, {}, {u"json"_s}, {}, storesCommand},
@@ -130,9 +131,9 @@ const QList<CommandSpec> &commands()
     return list;
 }
 
-const CommandSpec *findCommand(const QString &name)
+const CommandInfo *findCommand(const QString &name)
 {
-    for (const CommandSpec &c : commands())
+    for (const CommandInfo &c : commands())
         if (c.name == name)
             return &c;
     return nullptr;
@@ -209,7 +210,7 @@ Parsed parse(const QStringList &arguments)
     return p;
 }
 
-void checkOptions(const CommandSpec &command, const Parsed &p)
+void checkOptions(const CommandInfo &command, const Parsed &p)
 {
     for (auto it = p.values.cbegin(); it != p.values.cend(); ++it)
         if (!command.values.contains(it.key()))
@@ -319,7 +320,7 @@ int run(const QStringList &arguments, QIODevice &out, QIODevice &err)
 
     QString folder;
     try {
-        const CommandSpec *command = findCommand(p.command);
+        const CommandInfo *command = findCommand(p.command);
         if (!command)
             throw UsageError{u"知らないコマンドです: "_s + p.command};
         checkOptions(*command, p);

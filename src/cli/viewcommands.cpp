@@ -131,38 +131,7 @@ int listCommand(const Context &c) {
     if (c.has(u"all"_s)) {
         filter = YearListFilter::everything();
     } else if (stores.isEmpty() && models.isEmpty()) {
-        // Everything selected: only the entries the diary's cards can match matter, so
-        // the diary's keys are gathered first and the store file and catalogues are
-        // then read for those alone, however large they are.
-        // One card of each distinct stored store and model name is enough to know the
-        // keys, so the gathering pass compares bytes and decodes nothing.
-        QHash<QByteArray, QByteArray> byStore;
-        QHash<QByteArray, QByteArray> byModel;
-        {
-            const RecordLayout &layout = cardLayout();
-            const int storeAt = layout.offset(CardRecord::StoreName);
-            const int storeWidth = layout.field(CardRecord::StoreName).width;
-            const int modelAt = layout.offset(CardRecord::ModelName);
-            const int modelWidth = layout.field(CardRecord::ModelName).width;
-            auto note = [&](QHash<QByteArray, QByteArray> &seen, const char *bytes, int at, int width) {
-                if (!seen.contains(QByteArray::fromRawData(bytes + at, width)))
-                    seen.insert(QByteArray(bytes + at, width), QByteArray(bytes, layout.length()));
-            };
-            const DiaryFile diary(c.folder, fileName, RecordFile::Mode::ReadOnly);
-            diary.forEachRaw([&](int, const char *bytes) {
-                note(byStore, bytes, storeAt, storeWidth);
-                note(byModel, bytes, modelAt, modelWidth);
-            });
-        }
-        QSet<QString> storeKeys;
-        QSet<QString> modelKeys;
-        for (const QByteArray &bytes : std::as_const(byStore))
-            storeKeys.insert(YearListFilter::storeKey(CardText(CardRecord(Record::fromBytes(cardLayout(), bytes))))
-                                 .toString());
-        for (const QByteArray &bytes : std::as_const(byModel))
-            modelKeys.insert(YearListFilter::modelKey(CardText(CardRecord(Record::fromBytes(cardLayout(), bytes))))
-                                 .toString());
-        filter = YearListFilter::initialFor(c.folder, storeKeys, modelKeys);
+        filter = YearListFilter::initialForDiary(c.folder, fileName);
     } else {
         QStringList unknown;
         QList<FilterEntry> storeEntries =

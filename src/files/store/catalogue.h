@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/category.h"
 #include "store/datafolder.h"
 #include "store/record.h"
 
@@ -11,21 +12,6 @@
 #include <optional>
 
 namespace tama {
-
-// The five machine categories and the three numberings that name them.
-struct CategoryInfo {
-    QString caption;      // 羽物 …
-    QString fileName;     // "hirapati.dat" …
-    int sectionCode;      // 3 … (model-list files, store settings)
-    QString cardCode;     // "1" … (Category field of a card)
-    const RecordLayout *layout;
-};
-
-// In the order of the catalogue table: 羽物, デジパチ, 権利物, 一般電役, ＣＲデジパチ.
-const QList<CategoryInfo> &categories();
-const CategoryInfo *categoryBySection(int sectionCode);
-const CategoryInfo *categoryByCardCode(const QString &code);
-const CategoryInfo *categoryByCaption(const QString &caption);
 
 // The stored form of a model name: full-width, first 15 characters, trimmed at the right.
 QString storedModelName(const QString &text);

@@ -28,15 +28,6 @@ bool zeroOrBlank(const QString &s) {
 // Box numbers of the digit boxes.
 constexpr int kStart = 0, kEnd = 4, kInvestment = 8, kCashOut = 12;
 
-int categoryOptionOfCode(const QString &code) {
-    if (code == u"1"_s) return 1;
-    if (code == u"2"_s) return 2;
-    if (code == u"3"_s) return 5;
-    if (code == u"4"_s) return 3;
-    if (code == u"5"_s) return 4;
-    return 0;
-}
-
 QStringList list(const std::array<QString, 4> &a) {
     return {a[0], a[1], a[2], a[3]};
 }
@@ -97,7 +88,7 @@ std::optional<StoreError> CardEditor::show(int n, const QDate &today) {
 
     // What the box shows is what would be stored: no padding to type behind.
     setStore(trimRight(record.field(CardRecord::StoreName)));
-    if (const int option = categoryOptionOfCode(record.field(CardRecord::Category))) m_card.category = option;
+    if (const CategoryInfo *c = categoryByCardCode(record.field(CardRecord::Category))) m_card.category = c->option;
     m_card.model = trimRight(record.field(CardRecord::ModelName));
 
     const QString investment = record.field(CardRecord::Investment);
@@ -406,7 +397,7 @@ CardEditor::Registration CardEditor::registerCard() {
             r.problems << e;
         }
     }
-    const CategoryInfo *category = categoryOfOption(m_card.category);
+    const CategoryInfo *category = categoryByOption(m_card.category);
     if (category && !typedModel.isEmpty()) {
         try {
             r.addedModel = ModelCatalogue(*m_folder, *category).add(typedModel);

@@ -30,21 +30,6 @@ CardControls withBlanksFilled(CardControls c) {
     return c;
 }
 
-QString categoryCodeOfOption(int option) {
-    static const QString codes[] = {QString(), u"1"_s, u"2"_s, u"4"_s, u"5"_s, u"3"_s};
-    return option >= 1 && option <= 5 ? codes[option] : QString();
-}
-
-const CategoryInfo *categoryOfOption(int option) {
-    const QString code = categoryCodeOfOption(option);
-    return code.isEmpty() ? nullptr : categoryByCardCode(code);
-}
-
-int sectionOfOption(int option) {
-    const CategoryInfo *c = categoryOfOption(option);
-    return c ? c->sectionCode : 0;
-}
-
 CardRecord cardFromControls(const CardControls &c) {
     CardRecord card;
     card.setField(CardRecord::VisitDate, c.year + c.month + c.day + c.weekday);
@@ -53,7 +38,8 @@ CardRecord cardFromControls(const CardControls &c) {
     // Trailing spaces are dropped first: converted, they would be stored as full-width
     // spaces, which older readers do not trim.
     card.setField(CardRecord::StoreName, toFullWidth(trimRight(c.store)).left(10));
-    card.setField(CardRecord::Category, categoryCodeOfOption(c.category));
+    if (const CategoryInfo *category = categoryByOption(c.category))
+        card.setField(CardRecord::Category, category->cardCode);
     card.setField(CardRecord::ModelName, toFullWidth(trimRight(c.model)).left(15));
     card.setField(CardRecord::Investment, joined(c.investment));
     card.setField(CardRecord::CashOut, joined(c.cashOut));

@@ -37,13 +37,6 @@ bool isIncomplete(const CardControls &c);
 // registering, and what is stored.
 CardControls withBlanksFilled(CardControls c);
 
-// The Category code of a card for Option1 … Option5 ("1", "2", "4", "5", "3"); empty for 0.
-QString categoryCodeOfOption(int option);
-// The catalogue category for Option1 … Option5, or none.
-const CategoryInfo *categoryOfOption(int option);
-// The model-list section for Option1 … Option5 (3, 2, 4, 5, 6); 0 for none.
-int sectionOfOption(int option);
-
 // The record to store: the date, times, amounts and impression as the boxes hold them,
 // store and model trimmed at the right, in full-width, cut to 10 and 15 characters. The day type stays blank
 // when no day-type option is chosen.

@@ -1,6 +1,7 @@
 #include "reports/diarystats.h"
 
 #include "reports/playtime.h"
+#include "store/category.h"
 #include "store/diary.h"
 #include "reports/viewtext.h"
 
@@ -54,12 +55,10 @@ int digitsValue(QStringView v) {
 }
 
 QString categoryKey(QStringView code, int *order) {
-    static const QString names[] = {u"羽物"_s, u"デジパチ"_s, u"ＣＲデジパチ"_s, u"権利物"_s,
-                                    u"一般電役、一般機"_s};
     const int c = code.size() == 1 ? digitsValue(code) : -1;
     if (c >= 1 && c <= 5) {
         *order = c;
-        return names[c - 1];
+        return categoriesByCardCode()[c - 1]->cardCaption;
     }
     *order = kUnknownOrder;
     return unknownKey();

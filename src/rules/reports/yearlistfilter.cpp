@@ -6,6 +6,8 @@
 #include "store/storefile.h"
 #include "reports/viewtext.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -32,7 +34,10 @@ QList<FilterEntry> allSelected(const QStringList &texts) {
 } // namespace
 
 QStringList YearListFilter::categoryEntries() {
-    return {u"羽物"_s, u"デジパチ"_s, u"ＣＲデジパチ"_s, u"権利物"_s, u"一般電役"_s};
+    QStringList out;
+    for (const CategoryInfo *c : categoriesByCardCode())
+        out.append(c->caption);
+    return out;
 }
 
 QStringList YearListFilter::storeEntries(const DataFolder &folder) {
@@ -44,8 +49,7 @@ QStringList YearListFilter::modelEntries(const DataFolder &folder, const QList<b
     for (int i = 0; i < 5 && i < categoriesSelected.size(); ++i) {
         if (!categoriesSelected[i]) continue;
         // The category list follows the card codes "1" to "5".
-        const CategoryInfo *category = categoryByCardCode(QString::number(i + 1));
-        out += ModelCatalogue(folder, *category, true).list();
+        out += ModelCatalogue(folder, *categoriesByCardCode()[i], true).list();
     }
     sortLikeList(out);
     return out;
@@ -74,13 +78,45 @@ YearListFilter YearListFilter::initialFor(const DataFolder &folder, const QSet<Q
         if (storeKeys.contains(trimRight(name))) stores.append({name, true});
     });
     QList<FilterEntry> models;
-    for (int i = 0; i < 5; ++i) {
-        const CategoryInfo *category = categoryByCardCode(QString::number(i + 1));
+    for (const CategoryInfo *category : categoriesByCardCode())
         ModelCatalogue(folder, *category, true).forEachName([&](const QString &name) {
             if (modelKeys.contains(trimRight(name))) models.append({name, true});
         });
-    }
     return YearListFilter(std::move(stores), std::move(models));
+}
+
+YearListFilter YearListFilter::initialForDiary(const DataFolder &folder, const QString &diaryFileName) {
+    // Only the entries the diary's cards can match matter, so the diary's keys are
+    // gathered first and the store file and catalogues are then read for those alone,
+    // however large they are. One card of each distinct stored store and model name is
+    // enough to know the keys, so the gathering pass compares bytes and decodes nothing.
+    QHash<QByteArray, QByteArray> byStore;
+    QHash<QByteArray, QByteArray> byModel;
+    {
+        const RecordLayout &layout = cardLayout();
+        const int storeAt = layout.offset(CardRecord::StoreName);
+        const int storeWidth = layout.field(CardRecord::StoreName).width;
+        const int modelAt = layout.offset(CardRecord::ModelName);
+        const int modelWidth = layout.field(CardRecord::ModelName).width;
+        auto note = [&](QHash<QByteArray, QByteArray> &seen, const char *bytes, int at, int width) {
+            if (!seen.contains(QByteArray::fromRawData(bytes + at, width)))
+                seen.insert(QByteArray(bytes + at, width), QByteArray(bytes, layout.length()));
+        };
+        const DiaryFile diary(folder, diaryFileName, RecordFile::Mode::ReadOnly);
+        diary.forEachRaw([&](int, const char *bytes) {
+            note(byStore, bytes, storeAt, storeWidth);
+            note(byModel, bytes, modelAt, modelWidth);
+        });
+    }
+    QSet<QString> storeKeys;
+    QSet<QString> modelKeys;
+    for (const QByteArray &bytes : std::as_const(byStore))
+        storeKeys.insert(storeKey(CardText(CardRecord(Record::fromBytes(cardLayout(), bytes))))
+                             .toString());
+    for (const QByteArray &bytes : std::as_const(byModel))
+        modelKeys.insert(modelKey(CardText(CardRecord(Record::fromBytes(cardLayout(), bytes))))
+                             .toString());
+    return initialFor(folder, storeKeys, modelKeys);
 }
 
 QStringView YearListFilter::storeKey(const CardText &card) {

@@ -40,6 +40,9 @@ class YearListFilter {
     // catalogues at their largest need not be held to list a diary.
     static YearListFilter initialFor(const DataFolder &folder, const QSet<QString> &storeKeys,
                                      const QSet<QString> &modelKeys);
+    // The starting filter for one diary: initialFor with the keys of the diary's cards,
+    // read a block at a time. Throws StoreError when the diary cannot be read.
+    static YearListFilter initialForDiary(const DataFolder &folder, const QString &diaryFileName);
     // The keys of a card as initialFor takes them; they refer to the card's text.
     static QStringView storeKey(const CardText &card);
     static QStringView modelKey(const CardText &card);

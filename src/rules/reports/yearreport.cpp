@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "reports/playtime.h"
+#include "store/category.h"
 #include "store/diary.h"
 #include "reports/textcells.h"
 
@@ -66,11 +67,17 @@ QString YearReport::caption(const QString &year) {
 }
 
 QStringList YearReport::sectionTitles() {
-    return {u"羽根物部門"_s, u"デジパチ部門"_s, u"ＣＲデジ部門"_s, u"権利物部門"_s, u"一般電役部門"_s};
+    QStringList out;
+    for (const CategoryInfo *c : categoriesByCardCode())
+        out.append(c->reportHead + u"部門"_s);
+    return out;
 }
 
 QStringList YearReport::columnHeads() {
-    return {u"羽根物"_s, u"デジパチ"_s, u"ＣＲデジ"_s, u"権利物"_s, u"一般電役"_s, u"総合"_s, u"新規新装"_s};
+    QStringList out;
+    for (const CategoryInfo *c : categoriesByCardCode())
+        out.append(c->reportHead);
+    return out + QStringList{u"総合"_s, u"新規新装"_s};
 }
 
 QList<int> YearReport::displayOrder() {

@@ -2,6 +2,7 @@
 #include "app/qtdialogs.h"
 #include "app/resources.h"
 #include "app/windowregistry.h"
+#include "common/version.h"
 #include "startup/patinkest.h"
 #include "store/datafolder.h"
 #include "store/datafolderlock.h"
@@ -19,7 +20,7 @@ int main(int argc, char **argv) {
     tama::initResources();
     QApplication::setApplicationName(u"tamanote"_s);
     QApplication::setApplicationDisplayName(u"タマノート"_s);
-    QApplication::setApplicationVersion(u"2.0"_s);
+    QApplication::setApplicationVersion(tama::programVersion());
     QApplication::setWindowIcon(QIcon(u":/icons/tamanote.png"_s));
     tama::installJapaneseTranslation(); // without it the standard buttons stay English
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/diarystate.h"
+#include "app/windowhelpers.h"
 
 #include <QObject>
 #include <QPointer>
@@ -29,6 +30,13 @@ class WindowRegistry : public QObject {
         if (W *w = find<W>()) return w;
         W *w = new W(*this);
         m_windows[std::type_index(typeid(W))] = w;
+        return w;
+    }
+
+    // The window of type W, created on first use, shown in front of the others.
+    template <class W> W *show() {
+        W *w = get<W>();
+        bringToFront(w);
         return w;
     }
 

@@ -1,4 +1,5 @@
 #include "cardscreen/helpwindow.h"
+#include "app/windowhelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -114,9 +115,7 @@ void HelpWindow::openTopic(QListWidgetItem *item)
 void HelpWindow::showContents()
 {
     m_page->setSource(QUrl(u"qrc:/help/index.html"_s));
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 void HelpWindow::showSearch(const QString &key)
@@ -125,9 +124,7 @@ void HelpWindow::showSearch(const QString &key)
     filter(key);
     if (m_page->source().isEmpty())
         m_page->setSource(QUrl(u"qrc:/help/index.html"_s));
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
     m_keyword->setFocus();
 }
 

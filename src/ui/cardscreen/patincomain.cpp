@@ -1,4 +1,5 @@
 #include "cardscreen/patincomain.h"
+#include "app/windowhelpers.h"
 
 #include "app/windowregistry.h"
 #include "card/datescroller.h"
@@ -10,6 +11,7 @@
 #include "common/dates.h"
 #include "common/dialogs.h"
 #include "common/text.h"
+#include "common/version.h"
 #include "app/storeerrorreport.h"
 #include "master/kdata.h"
 #include "master/mdata.h"
@@ -18,6 +20,7 @@
 #include "cardscreen/picturebutton.h"
 #include "startup/newname.h"
 #include "startup/patinkest.h"
+#include "store/category.h"
 #include "store/modellist.h"
 #include "store/storefile.h"
 #include "views/allselect.h"
@@ -50,11 +53,6 @@ QString fourDigits(int year) {
     return QStringLiteral("%1").arg(year, 4, 10, QChar(u'0'));
 }
 
-void setColour(QLabel *label, const QColor &colour) {
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
-}
 
 // Drawing sets only what differs, so a box being typed in keeps its cursor.
 void drawText(QLineEdit *box, const QString &text) {
@@ -74,10 +72,6 @@ int spinnerOfBox(int i) {
 }
 
 // The model-list section marker of Option1 … Option5.
-QString markerOfOption(int option) {
-    static const QString markers[] = {QString(), u"# 3"_s, u"# 2"_s, u"# 4"_s, u"# 5"_s, u"# 6"_s};
-    return option >= 1 && option <= 5 ? markers[option] : QString();
-}
 
 } // namespace
 
@@ -86,7 +80,7 @@ PatincoMain::PatincoMain(WindowRegistry &registry) : m_registry(registry) {
     setupForm(this);
     buildMenus();
     connectHandlers();
-    setWindowTitle(u"タマノート Ver2.0  "_s);
+    setWindowTitle(u"タマノート Ver"_s + programVersion() + u"  "_s);
 }
 
 void PatincoMain::buildMenus() {
@@ -123,7 +117,7 @@ void PatincoMain::buildMenus() {
     connect(item(menu, u"disp_report"_s, u"レポート表示(&R)"_s, true), &QAction::triggered, this,
             &PatincoMain::disp_report_Click);
     connect(item(menu, u"analysis"_s, u"分析(&A)"_s, true), &QAction::triggered, this,
-            [this] { showWindow<AnalysisWindow>(); });
+            [this] { m_registry.show<AnalysisWindow>(); });
     menu->addSeparator()->setObjectName(u"zxc"_s);
     connect(item(menu, u"endi"_s, u"終了(&E)"_s, true), &QAction::triggered, this, &PatincoMain::endi_Click);
 
@@ -288,7 +282,7 @@ void PatincoMain::draw() {
     const auto bars = spinners();
     for (int i = 0; i < 10; ++i)
         drawValue(bars[size_t(i)], m_editor.spinnerValue(i + 1));
-    setColour(Label15, m_editor.profitNegative() ? kRed : kBlack);
+    setTextColour(Label15, m_editor.profitNegative() ? kRed : kBlack);
     Label15->setText(c.profit);
     if (Text24->toPlainText() != c.impression) Text24->setPlainText(c.impression);
     drawDateScroller();
@@ -304,8 +298,8 @@ void PatincoMain::drawState() {
                                  {kBlack, u"変更/削除"_s, u"更新"_s, u"削除"_s},
                                  {kRed, u"削除候補"_s, u"更新"_s, u"削除取消"_s}};
     const Look &look = looks[int(m_editor.state())];
-    setColour(Label19, look.colour);
-    setColour(Label20, look.colour);
+    setTextColour(Label19, look.colour);
+    setTextColour(Label20, look.colour);
     Label20->setText(look.state);
     Command23->setText(look.registerButton);
     Command6->setText(look.markButton);
@@ -399,9 +393,9 @@ void PatincoMain::Form_Load() {
 
 void PatincoMain::LoadDiary() {
     DiaryState &s = m_registry.state();
-    setWindowTitle(u"タマノート Ver2.0  [ "_s + s.diaryFile + u" ]"_s);
+    setWindowTitle(u"タマノート Ver"_s + programVersion() + u"  [ "_s + s.diaryFile + u" ]"_s);
     m_editor.open(s.folder, s.diaryFile, s.year);
-    if (const std::optional<StoreError> e = m_editor.load(tama::clock().today())) ErrorBox(e->message());
+    if (const std::optional<StoreError> e = m_editor.load(tama::clock().today())) reportStoreError(*e);
     const int n = m_editor.newCardNumber();
     setCardNumberScroller(n, n);
     s.newCardNumber = n;
@@ -411,7 +405,7 @@ void PatincoMain::LoadDiary() {
 // Shows the card the card scroller stands at.
 void PatincoMain::ShowCard() {
     if (const std::optional<StoreError> e = m_editor.show(HScroll1->value(), tama::clock().today()))
-        ErrorBox(e->message());
+        reportStoreError(*e);
     fillModelList();
     draw();
 }
@@ -526,49 +520,42 @@ void PatincoMain::topic_Click() {
 }
 
 void PatincoMain::DispVer_Click() {
-    showWindow<ver>();
-}
-
-template <class W> void PatincoMain::showWindow() {
-    W *w = m_registry.get<W>();
-    w->show();
-    w->raise();
-    w->activateWindow();
+    m_registry.show<ver>();
 }
 
 void PatincoMain::MISEDATASETTEI_Click() {
-    showWindow<MDATA>();
+    m_registry.show<MDATA>();
 }
 void PatincoMain::kisyudatasettei_Click() {
-    showWindow<KDATA>();
+    m_registry.show<KDATA>();
 }
 
 // The pressed picture stays until this window is active again.
 void PatincoMain::Picture4_Click() {
     Picture4->showPressedImage(true);
-    showWindow<MDATA>();
+    m_registry.show<MDATA>();
 }
 
 void PatincoMain::Picture5_Click() {
     Picture5->showPressedImage(true);
-    showWindow<KDATA>();
+    m_registry.show<KDATA>();
 }
 
 // The menu always opens the filter afresh; its picture button shows it as it is.
 void PatincoMain::All_Click() {
     m_registry.unload<allSelect>();
-    showWindow<allSelect>();
+    m_registry.show<allSelect>();
 }
 void PatincoMain::graph_Click() {
-    showWindow<tukiGrafh>();
+    m_registry.show<tukiGrafh>();
 }
 void PatincoMain::disp_report_Click() {
-    showWindow<dispreport>();
+    m_registry.show<dispreport>();
 }
 
 void PatincoMain::Picture1_Click() {
     Picture1->showPressedImage(true);
-    showWindow<tukiGrafh>();
+    m_registry.show<tukiGrafh>();
     tukiGrafh *g = m_registry.get<tukiGrafh>();
     g->sumkankin->setText(GraphSettings::caption(GraphSettings::CashOut, true));
     g->SumTousi->setText(GraphSettings::caption(GraphSettings::Investment, true));
@@ -576,11 +563,11 @@ void PatincoMain::Picture1_Click() {
 }
 void PatincoMain::Picture2_Click() {
     Picture2->showPressedImage(true);
-    showWindow<allSelect>();
+    m_registry.show<allSelect>();
 }
 void PatincoMain::Picture6_Click() {
     Picture6->showPressedImage(true);
-    showWindow<dispreport>();
+    m_registry.show<dispreport>();
 }
 
 void PatincoMain::showCardNumber(int n) {
@@ -650,8 +637,7 @@ void PatincoMain::ClearCategory() {
 
 // The model list of the store shown, for the category chosen.
 void PatincoMain::fillModelList() {
-    const QString marker = markerOfOption(m_editor.card().category);
-    if (!marker.isEmpty()) ChooseCategory(marker);
+    if (const CategoryInfo *c = categoryByOption(m_editor.card().category)) ChooseCategory(c->marker());
 }
 
 void PatincoMain::ChooseCategory(const QString &marker) {
@@ -721,7 +707,7 @@ void PatincoMain::Combo2_Click() {
     if (Combo2->currentText() != kModelSearchEntry) return;
     // A search left open from before would list another category.
     m_registry.unload<search_kisyu>();
-    showWindow<search_kisyu>();
+    m_registry.show<search_kisyu>();
 }
 
 // ---- registration ----
@@ -755,7 +741,7 @@ void PatincoMain::Command23_Click() {
     if (r.modelMissingFromList) {
         // Made afresh: it takes the store, model and category of this card when it loads.
         m_registry.unload<New_touroku>();
-        showWindow<New_touroku>();
+        m_registry.show<New_touroku>();
     }
     if (r.appended) {
         m_editor.prepareNextCard(scrollerDate());
@@ -805,7 +791,7 @@ void PatincoMain::OrganiseDiary() {
     }
     const int j = plan.newCardNumber();
     if (const std::optional<StoreError> e = m_editor.afterOrganise(j, tama::clock().today()))
-        ErrorBox(e->message());
+        reportStoreError(*e);
     setCardNumberScroller(j, j);
     s.newCardNumber = j;
     draw();

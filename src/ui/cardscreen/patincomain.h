@@ -100,8 +100,6 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     void Picture1_Click();
     void Picture2_Click();
     void Picture6_Click();
-
-    template <class W> void showWindow();
     void discardYearList();
     void setCardNumberScroller(int value, int maximum);
     QDate scrollerDate() const;

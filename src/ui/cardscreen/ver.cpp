@@ -1,6 +1,7 @@
 #include "cardscreen/ver.h"
 
 #include "app/windowregistry.h"
+#include "common/version.h"
 
 #include <QGridLayout>
 #include <QIcon>
@@ -16,7 +17,7 @@ ver::ver(WindowRegistry &registry) : m_registry(registry)
     Image1 = new QLabel(this);
     Image1->setObjectName(u"Image1"_s);
     Image1->setPixmap(QIcon(u":/icons/tamanote.png"_s).pixmap(64, 64));
-    Label1 = new QLabel(u"タマノート君  Ver2.0"_s, this);
+    Label1 = new QLabel(u"タマノート君  Ver"_s + programVersion(), this);
     Label1->setObjectName(u"Label1"_s);
     QFont big = Label1->font();
     big.setPointSizeF(big.pointSizeF() * 1.4);

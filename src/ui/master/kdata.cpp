@@ -17,15 +17,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-namespace {
-
-
-const CategoryInfo &category(const QString &caption) {
-    return *categoryByCaption(caption);
-}
-
-} // namespace
-
 KDATA::KDATA(WindowRegistry &registry) : m_registry(registry) {
     setObjectName(u"KDATA"_s);
     setWindowTitle(u"機種設定"_s);
@@ -107,31 +98,28 @@ void KDATA::listCatalogue(const CategoryInfo &c) {
 }
 
 void KDATA::Option1_Click() {
-    listCatalogue(category(u"羽物"_s));
+    listCatalogue(*categoryByOption(1));
 }
 void KDATA::Option2_Click() {
-    listCatalogue(category(u"デジパチ"_s));
+    listCatalogue(*categoryByOption(2));
 }
 void KDATA::Option3_Click() {
-    listCatalogue(category(u"権利物"_s));
+    listCatalogue(*categoryByOption(3));
 }
 void KDATA::Option4_Click() {
-    listCatalogue(category(u"一般電役"_s));
+    listCatalogue(*categoryByOption(4));
 }
 void KDATA::Option5_Click() {
-    listCatalogue(category(u"ＣＲデジパチ"_s));
+    listCatalogue(*categoryByOption(5));
 }
 void KDATA::Option_DblClick() {
     Command2_Click();
 }
 
 const CategoryInfo *KDATA::selectedCategory() const {
-    const std::pair<QRadioButton *, QString> options[] = {
-        {Option1, u"羽物"_s},     {Option2, u"デジパチ"_s},     {Option3, u"権利物"_s},
-        {Option4, u"一般電役"_s}, {Option5, u"ＣＲデジパチ"_s},
-    };
-    for (const auto &[option, caption] : options)
-        if (option->isChecked()) return categoryByCaption(caption);
+    const QRadioButton *options[] = {Option1, Option2, Option3, Option4, Option5};
+    for (int i = 0; i < 5; ++i)
+        if (options[i]->isChecked()) return categoryByOption(i + 1);
     return nullptr;
 }
 

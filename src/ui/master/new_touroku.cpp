@@ -3,6 +3,7 @@
 #include "app/named.h"
 #include "app/windowregistry.h"
 #include "card/cardentry.h"
+#include "store/category.h"
 #include "cardscreen/patincomain.h"
 #include "common/dialogs.h"
 #include "common/text.h"
@@ -92,7 +93,8 @@ void New_touroku::Form_Load() {
     const PatincoMain *main = m_registry.find<PatincoMain>();
     if (!main) return;
     const CardControls &card = main->editor().card();
-    const int k = sectionOfOption(card.category);
+    const CategoryInfo *category = categoryByOption(card.category);
+    const int k = category ? category->sectionCode : 0;
     List1->addItem(card.store);
     const QString model = card.model;
     List3->addItem(entry(toFullWidth(model), trimRight(model).size(), k));

@@ -3,6 +3,7 @@
 #include "app/named.h"
 #include "app/windowregistry.h"
 #include "card/cardentry.h"
+#include "store/category.h"
 #include "cardscreen/patincomain.h"
 #include "common/text.h"
 #include "halls/listorder.h"
@@ -52,7 +53,7 @@ search_kisyu::search_kisyu(WindowRegistry &registry) : m_registry(registry) {
 void search_kisyu::Form_Load() {
     const PatincoMain *main = m_registry.find<PatincoMain>();
     if (!main) return;
-    if (const CategoryInfo *c = categoryOfOption(main->editor().card().category)) LoadCatalogueList(*c);
+    if (const CategoryInfo *c = categoryByOption(main->editor().card().category)) LoadCatalogueList(*c);
 }
 
 void search_kisyu::LoadCatalogueList(const CategoryInfo &category) {

@@ -1,4 +1,5 @@
 #include "startup/newname.h"
+#include "app/storeerrorreport.h"
 
 #include "app/windowregistry.h"
 #include "common/dialogs.h"
@@ -53,10 +54,7 @@ void NEWNAME::Command1_Click()
         m_registry.get<PATINKEST>()->addUserEntry(users.readAll().at(n - 1).userName);
     } catch (const StoreError &e) {
         // A name that cannot be used is the user's to correct: keep the window open.
-        if (e.kind() == StoreError::Kind::Io)
-            ErrorBox(e.message());
-        else
-            InfoBox(e.message(), u"注意"_s);
+        reportStoreError(e);
         return;
     }
     hide();

@@ -1,4 +1,5 @@
 #include "startup/patinkest.h"
+#include "app/storeerrorreport.h"
 
 #include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
@@ -6,6 +7,7 @@
 #include "common/dates.h"
 #include "common/dialogs.h"
 #include "common/text.h"
+#include "common/version.h"
 #include "startup/newname.h"
 #include "store/diary.h"
 #include "store/storeerror.h"
@@ -80,7 +82,7 @@ bool PATINKEST::Form_Load() {
     try {
         users = UserList(s.folder).readAll();
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
+        reportStoreError(e);
     }
     std::optional<int> autoStart;
     for (int i = 0; i < users.size(); ++i) {
@@ -110,7 +112,7 @@ void PATINKEST::OpenUserDiary(const QString &name) {
     s.diaryFile = DiaryFileName(name, s.year);
     PatincoMain *main = m_registry.get<PatincoMain>();
     main->show();
-    main->setWindowTitle(u"タマノート Ver2.0β [ "_s + s.diaryFile + u" ]"_s);
+    main->setWindowTitle(u"タマノート Ver"_s + programVersion() + u"β [ "_s + s.diaryFile + u" ]"_s);
     main->setYearText(s.year);
     hide();
     s.reloadRequested = true;
@@ -153,7 +155,7 @@ void PATINKEST::ConfirmUser() {
         const int n = users.markUser(entry);
         OpenUserDiary(users.readAll().at(n - 1).userName);
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
+        reportStoreError(e);
     }
 }
 
@@ -162,15 +164,12 @@ void PATINKEST::Check1_Click(bool checked) {
     try {
         UserList(m_registry.state().folder).clearMarks();
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
+        reportStoreError(e);
     }
 }
 
 void PATINKEST::Command2_Click() {
-    NEWNAME *w = m_registry.get<NEWNAME>();
-    w->show();
-    w->raise();
-    w->activateWindow();
+    m_registry.show<NEWNAME>();
 }
 
 void PATINKEST::Command3_Click() {
@@ -186,11 +185,9 @@ void PATINKEST::ShowFromMenu() {
             if (i < List1->count()) List1->setCurrentRow(i);
         }
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
+        reportStoreError(e);
     }
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 void PATINKEST::addUserEntry(const QString &storedName) {

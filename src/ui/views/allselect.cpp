@@ -1,4 +1,5 @@
 #include "views/allselect.h"
+#include "app/storeerrorreport.h"
 
 #include "app/named.h"
 #include "app/windowregistry.h"
@@ -89,7 +90,7 @@ void allSelect::Form_Load() {
     try {
         List1->addItems(YearListFilter::storeEntries(folder));
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
+        reportStoreError(e);
     }
     List2->addItems(YearListFilter::categoryEntries());
     // Checking the boxes selects every entry and locks the lists; selecting the
@@ -131,7 +132,7 @@ void allSelect::List2_Click() {
     try {
         List3->addItems(YearListFilter::modelEntries(m_registry.state().folder, selected));
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
+        reportStoreError(e);
     }
     {
         const QSignalBlocker quiet(Check3);
@@ -149,10 +150,7 @@ void allSelect::Command1_Click() {
     tyoimati *wait = m_registry.get<tyoimati>();
     wait->show();
     m_registry.unload<listview>();
-    listview *list = m_registry.get<listview>();
-    list->show();
-    list->raise();
-    list->activateWindow();
+    m_registry.show<listview>();
 }
 
 void allSelect::Command2_Click() {

@@ -1,4 +1,5 @@
 #include "views/analysiswindow.h"
+#include "app/storeerrorreport.h"
 
 #include "app/fonts.h"
 #include "app/windowregistry.h"
@@ -371,7 +372,7 @@ void AnalysisWindow::showMonth(int year, int month) {
         Calendar->setCalendar(
             MonthCalendar::read(m_registry.state().folder, m_user, year, month, IncludeMarked->isChecked()));
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
+        reportStoreError(e);
         Calendar->setCalendar(MonthCalendar(year, month, IncludeMarked->isChecked()));
     }
     // Months run from the first diary's January to the last one's December.
@@ -407,7 +408,7 @@ void AnalysisWindow::refreshStats() {
         else
             stats.finish();
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
+        reportStoreError(e);
         stats = DiaryStats(by, IncludeMarked->isChecked());
         stats.finish();
     }
@@ -444,7 +445,7 @@ void AnalysisWindow::refreshYears() {
         else
             stats.finish();
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
+        reportStoreError(e);
         stats = DiaryStats(StatsBy::Year, IncludeMarked->isChecked());
         stats.finish();
     }

@@ -1,4 +1,5 @@
 #include "views/cardscreenlink.h"
+#include "app/windowhelpers.h"
 
 #include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
@@ -8,17 +9,13 @@ namespace tama::cardscreen {
 void showCard(WindowRegistry &registry, int n) {
     PatincoMain *main = registry.get<PatincoMain>();
     main->showCardNumber(n);
-    main->show();
-    main->raise();
-    main->activateWindow();
+    bringToFront(main);
 }
 
 void showDiaryCard(WindowRegistry &registry, int year, int n) {
     PatincoMain *main = registry.get<PatincoMain>();
     main->showDiaryCard(year, n);
-    main->show();
-    main->raise();
-    main->activateWindow();
+    bringToFront(main);
 }
 
 QString entryYear(WindowRegistry &registry) {

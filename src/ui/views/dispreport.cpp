@@ -1,4 +1,6 @@
 #include "views/dispreport.h"
+#include "app/storeerrorreport.h"
+#include "app/windowhelpers.h"
 
 #include "app/fonts.h"
 #include "app/windowregistry.h"
@@ -31,9 +33,7 @@ QString indexed(const char *name, int i) {
 
 void showCell(QLabel *l, const ReportCell &cell) {
     l->setText(cell.text);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, viewColour(cell.colour));
-    l->setPalette(p);
+    setTextColour(l, cell.colour);
 }
 
 } // namespace
@@ -121,7 +121,7 @@ void dispreport::Form_Load() {
     try {
         DiaryFile(s.folder, s.diaryFile).forEach([&](int, const CardRecord &card) { report.add(card); });
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
+        reportStoreError(e);
         report = YearReport();
     }
     report.finish();

@@ -1,4 +1,6 @@
 #include "views/listview.h"
+#include "app/storeerrorreport.h"
+#include "app/windowhelpers.h"
 
 #include "views/allselect.h"
 #include "app/fonts.h"
@@ -18,6 +20,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <optional>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
@@ -25,11 +29,6 @@ namespace tama {
 namespace {
 
 
-void setColour(QLabel *label, ViewColour c) {
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, viewColour(c));
-    label->setPalette(p);
-}
 
 } // namespace
 
@@ -94,7 +93,6 @@ listview::listview(WindowRegistry &registry) : m_registry(registry) {
     connect(Command7, &QPushButton::clicked, this, &listview::Command7_Click);
     connect(Command8, &QPushButton::clicked, this, &listview::Command8_Click);
     connect(Command9, &QPushButton::clicked, this, &listview::Command9_Click);
-    connect(List1, &SelectionList::rowClicked, this, &listview::List1_Click);
     connect(List1, &SelectionList::rowDoubleClicked, this, &listview::List1_DblClick);
 
     Form_Load();
@@ -111,14 +109,17 @@ void listview::Form_Load() {
     // The diary is read a block at a time into the list, so the cards are never all
     // held at once; a failed read lists nothing rather than part of the diary.
     allSelect *selection = m_registry.find<allSelect>();
-    const YearListFilter filter = selection ? selection->filter() : YearListFilter::initial(s.folder);
+    std::optional<YearListFilter> filter;
     try {
+        // Without the filter window, everything is selected: the same starting filter
+        // as the command line's.
+        filter = selection ? selection->filter() : YearListFilter::initialForDiary(s.folder, s.diaryFile);
         const DiaryFile diary(s.folder, s.diaryFile);
-        m_list = std::make_unique<YearList>(filter, diary.count());
+        m_list = std::make_unique<YearList>(*filter, diary.count());
         diary.forEach([&](int n, const CardRecord &card) { m_list->add(n, card); });
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
-        m_list = std::make_unique<YearList>(filter);
+        reportStoreError(e);
+        m_list = std::make_unique<YearList>(filter ? *filter : YearListFilter::everything());
     }
     m_list->finish();
     if (bar) bar->drawProgress(total / 2, total);
@@ -131,12 +132,12 @@ void listview::Form_Load() {
     Label8->setText(t.investmentText);
     Label9->setText(t.cashOutText);
     Label10->setText(t.profitText);
-    setColour(Label10, t.profitColour);
+    setTextColour(Label10, t.profitColour);
     if (wait) wait->hide();
     Label12->setText(t.rateText);
-    setColour(Label12, t.rateColour);
+    setTextColour(Label12, t.rateColour);
     Label14->setText(t.perHourText);
-    setColour(Label14, t.perHourColour);
+    setTextColour(Label14, t.perHourColour);
 
     // Wide enough for a whole line and a scroll bar.
     const QFontMetrics fm(List1->font());
@@ -195,8 +196,6 @@ void listview::Command9_Click() {
     press(YearListLine::Profit);
 }
 
-void listview::List1_Click() {}
-
 void listview::List1_DblClick() {
     const int row = List1->currentRow();
     if (row < 0) return;
@@ -208,10 +207,7 @@ void listview::List1_DblClick() {
 
 // The natural companion: the report of the same diary.
 void listview::Command1_Click() {
-    dispreport *report = m_registry.get<dispreport>();
-    report->show();
-    report->raise();
-    report->activateWindow();
+    m_registry.show<dispreport>();
 }
 
 void listview::Command2_Click() {

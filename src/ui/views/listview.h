@@ -42,7 +42,6 @@ class listview : public QWidget {
     void Command7_Click();
     void Command8_Click();
     void Command9_Click();
-    void List1_Click();
     void List1_DblClick();
 
   protected:

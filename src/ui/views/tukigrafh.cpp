@@ -1,4 +1,6 @@
 #include "views/tukigrafh.h"
+#include "app/storeerrorreport.h"
+#include "app/windowhelpers.h"
 
 #include "app/named.h"
 #include "app/windowregistry.h"
@@ -21,17 +23,12 @@ namespace tama {
 
 namespace {
 
-void setColour(QLabel *label, ViewColour c) {
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, viewColour(c));
-    label->setPalette(p);
-}
 
 QList<CardRecord> readCards(const DiaryState &s) {
     try {
         return DiaryFile(s.folder, s.diaryFile).readAll();
     } catch (const StoreError &e) {
-        ErrorBox(e.message());
+        reportStoreError(e);
     }
     return {};
 }
@@ -220,7 +217,7 @@ void tukiGrafh::DrawMonth() {
     Label16->setText(graph->investmentText());
     Label18->setText(graph->cashOutText());
     Label17->setText(graph->profitText());
-    setColour(Label17, graph->profitColour());
+    setTextColour(Label17, graph->profitColour());
     m_area->setGraph(std::move(graph));
     ++m_draws;
 }

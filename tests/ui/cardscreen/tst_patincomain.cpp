@@ -604,7 +604,9 @@ void TestPatincoMain::categoryWithoutStoreWarns() {
 
 void TestPatincoMain::unreadableDiaryIsReportedNotFatal() {
     open(u"..%1.dat"_s.arg(u"/x.1999"_s));
-    QVERIFY(m_dialogs->count(RecordingDialogs::Call::Error) >= 1);
+    // A name that leaves the data folder is refused, as every refused input is, with a caution.
+    QVERIFY(m_dialogs->count(RecordingDialogs::Call::Info) >= 1);
+    QCOMPARE(m_dialogs->calls.first().title, u"注意"_s);
     QCOMPARE(l("Label19"), u"1"_s);
     QCOMPARE(l("Label20"), u"新規作成"_s);
 }
