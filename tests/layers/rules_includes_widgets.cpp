@@ -1,0 +1,2 @@
+// Must not build: the rules library does not link Qt Widgets.
+#include <QWidget>
