@@ -4,6 +4,7 @@
 
 class QColor;
 class QLabel;
+class QRadioButton;
 class QWidget;
 
 namespace tama {
@@ -14,5 +15,11 @@ void bringToFront(QWidget *window);
 // The colour of a label's text, through its palette so that the style keeps its font.
 void setTextColour(QLabel *label, const QColor &colour);
 void setTextColour(QLabel *label, ViewColour colour);
+
+// The option button of category option (1 to 5), captioned from the category table and
+// named "Option<firstNumber + option - 1>". The card screen's captions are its own.
+enum class CategoryCaption { Catalogue, CardScreen };
+QRadioButton *categoryButton(int option, int firstNumber, QWidget *parent,
+                             CategoryCaption caption = CategoryCaption::Catalogue);
 
 } // namespace tama

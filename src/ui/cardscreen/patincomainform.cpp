@@ -1,4 +1,5 @@
 #include "cardscreen/patincomainform.h"
+#include "app/windowhelpers.h"
 
 #include "app/named.h"
 #include "cardscreen/buttonart.h"
@@ -118,11 +119,11 @@ void PatincoMainForm::setupForm(QMainWindow *window) {
 
     Label3 = label(u"Label3"_s, u"機種"_s, c);
     Frame2 = named(new QGroupBox(c), u"Frame2"_s);
-    Option1 = named(new QRadioButton(u"羽物"_s, Frame2), u"Option1"_s);
-    Option2 = named(new QRadioButton(u"デジパチ"_s, Frame2), u"Option2"_s);
-    Option3 = named(new QRadioButton(u"権利物"_s, Frame2), u"Option3"_s);
-    Option4 = named(new QRadioButton(u"一般電役、一般機"_s, Frame2), u"Option4"_s);
-    Option5 = named(new QRadioButton(u"ＣＲデジパチ"_s, Frame2), u"Option5"_s);
+    Option1 = categoryButton(1, 1, Frame2, CategoryCaption::CardScreen);
+    Option2 = categoryButton(2, 1, Frame2, CategoryCaption::CardScreen);
+    Option3 = categoryButton(3, 1, Frame2, CategoryCaption::CardScreen);
+    Option4 = categoryButton(4, 1, Frame2, CategoryCaption::CardScreen);
+    Option5 = categoryButton(5, 1, Frame2, CategoryCaption::CardScreen);
     m_categories = new QButtonGroup(window);
     id = 0;
     for (QRadioButton *o : {Option1, Option2, Option3, Option4, Option5})

@@ -1,4 +1,5 @@
 #include "master/kdata.h"
+#include "app/windowhelpers.h"
 
 #include "app/named.h"
 #include "app/windowregistry.h"
@@ -22,11 +23,11 @@ KDATA::KDATA(WindowRegistry &registry) : m_registry(registry) {
     setWindowTitle(u"機種設定"_s);
 
     Frame1 = named(new QGroupBox(u"機種"_s, this), u"Frame1"_s);
-    Option1 = named(new QRadioButton(u"羽物"_s, Frame1), u"Option1"_s);
-    Option2 = named(new QRadioButton(u"デジパチ"_s, Frame1), u"Option2"_s);
-    Option3 = named(new QRadioButton(u"権利物"_s, Frame1), u"Option3"_s);
-    Option4 = named(new QRadioButton(u"一般電役"_s, Frame1), u"Option4"_s);
-    Option5 = named(new QRadioButton(u"ＣＲデジパチ"_s, Frame1), u"Option5"_s);
+    Option1 = categoryButton(1, 1, Frame1);
+    Option2 = categoryButton(2, 1, Frame1);
+    Option3 = categoryButton(3, 1, Frame1);
+    Option4 = categoryButton(4, 1, Frame1);
+    Option5 = categoryButton(5, 1, Frame1);
     Label1 = named(new QLabel(u"機種名"_s, this), u"Label1"_s);
     Combo1 = named(new PopupComboBox(this), u"Combo1"_s);
     Label1->setBuddy(Combo1);

@@ -1,4 +1,5 @@
 #include "master/mdata.h"
+#include "app/windowhelpers.h"
 
 #include "app/fonts.h"
 #include "app/named.h"
@@ -41,11 +42,11 @@ MDATA::MDATA(WindowRegistry &registry) : m_registry(registry) {
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     Label1->setBuddy(List1);
     Frame3 = named(new QGroupBox(this), u"Frame3"_s);
-    Option10 = named(new QRadioButton(u"羽物"_s, Frame3), u"Option10"_s);
-    Option11 = named(new QRadioButton(u"デジパチ"_s, Frame3), u"Option11"_s);
-    Option12 = named(new QRadioButton(u"権利物"_s, Frame3), u"Option12"_s);
-    Option13 = named(new QRadioButton(u"一般電役"_s, Frame3), u"Option13"_s);
-    Option14 = named(new QRadioButton(u"ＣＲデジパチ"_s, Frame3), u"Option14"_s);
+    Option10 = categoryButton(1, 10, Frame3);
+    Option11 = categoryButton(2, 10, Frame3);
+    Option12 = categoryButton(3, 10, Frame3);
+    Option13 = categoryButton(4, 10, Frame3);
+    Option14 = categoryButton(5, 10, Frame3);
     Command1 = named(new QPushButton(u"登録"_s, this), u"Command1"_s);
     Command2 = named(new QPushButton(u"詳細"_s, this), u"Command2"_s);
     Command5 = named(new QPushButton(u"削除"_s, this), u"Command5"_s);
