@@ -4,6 +4,7 @@
 #include "store/storeerror.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -55,6 +56,13 @@ QString DiaryFileName(const QString &userName, const QString &year)
 QString DiaryFileName(const QString &userName, int year)
 {
     return DiaryFileName(userName, QStringLiteral("%1").arg(year, 4, 10, QChar(u'0')));
+}
+
+QString diaryUserOf(const QString &diaryFileName)
+{
+    static const QRegularExpression yearSuffix(QStringLiteral("\\.\\d{4}\\.dat$"));
+    const QRegularExpressionMatch m = yearSuffix.match(diaryFileName);
+    return m.hasMatch() ? diaryFileName.left(m.capturedStart()) : diaryFileName.section(u'.', 0, 0);
 }
 
 CardRecord::CardRecord() : m_record(cardLayout()) {}

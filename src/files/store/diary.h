@@ -18,6 +18,9 @@ const RecordLayout &cardLayout();
 // The user part (the name cut to 9 characters, trimmed), ".", the year, ".dat".
 QString DiaryFileName(const QString &userName, const QString &year);
 QString DiaryFileName(const QString &userName, int year);
+// The user part of a diary file name: everything before ".year.dat" (a user name may
+// hold a dot), or before the first dot of a name that has no year.
+QString diaryUserOf(const QString &diaryFileName);
 // The user part alone, or nothing when it would not be a safe file name.
 std::optional<QString> diaryUserPart(const QString &userName);
 

@@ -36,7 +36,6 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QRegularExpression>
 #include <QScopedValueRollback>
 
 using namespace Qt::Literals::StringLiterals;
@@ -597,11 +596,7 @@ void PatincoMain::HScroll2_Change() {
     s.year = fourDigits(year);
     setYearText(s.year);
 
-    // The user part is everything before ".year.dat"; a user name may hold a dot.
-    static const QRegularExpression yearSuffix(u"\\.\\d{4}\\.dat$"_s);
-    const QRegularExpressionMatch m = yearSuffix.match(s.diaryFile);
-    const QString user = m.hasMatch() ? s.diaryFile.left(m.capturedStart()) : s.diaryFile.section(u'.', 0, 0);
-    s.diaryFile = user + u'.' + s.year + u".dat"_s;
+    s.diaryFile = diaryUserOf(s.diaryFile) + u'.' + s.year + u".dat"_s;
 
     const DateRange range = dateScrollerRange(year, tama::clock().today());
     {

@@ -7,6 +7,7 @@
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "painters/monthgraphpainter.h"
+#include "store/diary.h"
 #include "store/storeerror.h"
 
 #include <QCloseEvent>
@@ -17,7 +18,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -197,10 +197,7 @@ AnalysisWindow::AnalysisWindow(WindowRegistry &registry) : m_registry(registry) 
     setFont(listFont(10));
 
     const DiaryState &s = m_registry.state();
-    // The user part is everything before ".year.dat"; a user name may hold a dot.
-    static const QRegularExpression yearSuffix(u"\\.\\d{4}\\.dat$"_s);
-    const QRegularExpressionMatch m = yearSuffix.match(s.diaryFile);
-    m_user = m.hasMatch() ? s.diaryFile.left(m.capturedStart()) : s.diaryFile.section(u'.', 0, 0);
+    m_user = diaryUserOf(s.diaryFile);
     m_years = diaryYears(s.folder, m_user);
 
     IncludeMarked = new QCheckBox(u"削除候補のカードも数える(&M)"_s, this);
