@@ -9,7 +9,8 @@ cmake --preset default >/dev/null
 cmake --build --preset default -j"$(nproc 2>/dev/null || echo 2)" --target tamanote tamanote-cli
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "$(uname)" = "Linux" ]; then
-  echo "No display found: run it under a virtual one, e.g. xvfb-run -a ./build/src/tamanote $*" >&2
+  echo "No display found. Run it under a virtual one (package xvfb):" >&2
+  echo "  sudo apt install xvfb && xvfb-run -a ./build/src/tamanote${*:+ $*}" >&2
   exit 1
 fi
 exec ./build/src/tamanote "$@"
