@@ -5,6 +5,7 @@
 #include "store/storeerror.h"
 #include "store/storefile.h"
 #include "store/userlist.h"
+#include "support/cardbuilder.h"
 #include "support/testsupport.h"
 #include "tmpfsmount.h"
 
@@ -61,16 +62,16 @@ QList<Operation> writingOperations() {
         {"mark a user", [](const DataFolder &f) { UserList(f).markUser(u"3"_s); }},
         {"append a card",
          [](const DataFolder &f) {
-             CardRecord card;
-             card.setField(CardRecord::VisitDate, u"19990124日"_s);
-             DiaryFile(f, kDiary).write(18, card);
+             test::CardValues card = test::CardValues::blank();
+             card.date = u"19990124日"_s;
+             DiaryFile(f, kDiary).write(18, test::makeCard(card));
          }},
         {"rewrite the diary",
          [](const DataFolder &f) {
              DiaryFile d(f, kDiary);
-             QList<CardRecord> cards = d.readAll();
+             QList<QByteArray> cards = d.readAllRaw();
              cards.removeFirst();
-             d.rewrite(cards);
+             d.rewriteRaw(cards);
          }},
         {"add a store", [](const DataFolder &f) { StoreFile(f).add(u"NEW"_s); }},
         {"delete a store", [](const DataFolder &f) { StoreFile(f).deleteAt(0); }},

@@ -16,12 +16,10 @@ namespace {
 
 const QColor kRed(255, 0, 0), kBlue(0, 0, 255), kBlack(0, 0, 0);
 
-ViewCard on(const char *date, const char *investment, const char *cashOut) {
-    ViewCard c;
-    c.date = QByteArray(date) + kSat;
-    c.investment = investment;
-    c.cashOut = cashOut;
-    return c;
+CardValues on(const char *date, const char *investment, const char *cashOut) {
+    return {.date = QString::fromLatin1(date) + u"土"_s,
+            .investment = QString::fromLatin1(investment),
+            .cashOut = QString::fromLatin1(cashOut)};
 }
 
 int count(const MonthGraph *g, GraphSettings::Series series, GraphShape::Kind kind) {
@@ -209,10 +207,10 @@ class TstTukiGrafh : public QObject {
 
     void reportShowsAwardsTableAndColours() {
         ViewFixture f;
-        ViewCard win = on("19990503", "0050", "0173");
-        win.dayType = "222";
-        ViewCard loss = on("19990504", "0100", "0000");
-        loss.category = "2";
+        CardValues win = on("19990503", "0050", "0173");
+        win.dayType = u"222"_s;
+        CardValues loss = on("19990504", "0100", "0000");
+        loss.category = u"2"_s;
         f.writeDiary({win, loss});
         dispreport *w = f.registry.get<dispreport>();
         w->show();
