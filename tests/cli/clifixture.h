@@ -83,6 +83,21 @@ inline QList<CardValues> may1999()
              .cashOut = QStringLiteral("0000")}};
 }
 
+// January 2001: a win with nothing put in, on an unknown category and day type, that
+// ended before it started.
+inline CardValues january2001(const QString &store)
+{
+    return {.date = QStringLiteral("20010106土"),
+            .start = QStringLiteral("1800"),
+            .end = QStringLiteral("1700"),
+            .store = store,
+            .category = QStringLiteral("9"),
+            .model = QStringLiteral("Ｙ"),
+            .investment = QStringLiteral("0000"),
+            .cashOut = QStringLiteral("0120"),
+            .dayType = QStringLiteral("999")};
+}
+
 } // namespace samples
 
 } // namespace tama::test

@@ -16,15 +16,7 @@ namespace {
 // type, that ended before it started.
 void writeDiaries(const TempFolder &f) {
     f.write(u"taro.1999.dat"_s, diaryBytes(samples::may1999()));
-    f.write(u"taro.2001.dat"_s, cardBytes({.date = u"20010106土"_s,
-                                           .start = u"1800"_s,
-                                           .end = u"1700"_s,
-                                           .store = u"本店\u3000"_s,
-                                           .category = u"9"_s,
-                                           .model = u"Ｙ"_s,
-                                           .investment = u"0000"_s,
-                                           .cashOut = u"0120"_s,
-                                           .dayType = u"999"_s}));
+    f.write(u"taro.2001.dat"_s, cardBytes(samples::january2001(u"本店\u3000"_s)));
 }
 
 QStringList statsArgs(const QString &by, const QStringList &more = {}) {

@@ -18,6 +18,15 @@ PatincoMain *WindowFixture::openCardScreen(const QString &file, const QString &y
     return w;
 }
 
+PatincoMain *WindowFixture::loadCardScreen(const QString &file, const QString &year)
+{
+    state.year = year;
+    state.diaryFile = file;
+    PatincoMain *w = registry.get<PatincoMain>();
+    w->Form_Load();
+    return w;
+}
+
 void WindowFixture::writeDiary(const QList<CardValues> &cards)
 {
     folder.write(state.diaryFile, diaryBytes(cards));

@@ -53,6 +53,9 @@ public:
     // The card screen on a user's diary of a year, as the user window opens it.
     PatincoMain *openCardScreen(const QString &file = QStringLiteral("taro.1999.dat"),
                                 const QString &year = QStringLiteral("1999"));
+    // The card screen loaded but not shown, for the windows that read what it holds.
+    PatincoMain *loadCardScreen(const QString &file = QStringLiteral("taro.1999.dat"),
+                                const QString &year = QStringLiteral("1999"));
     // The state's diary written from cards; the next new card follows them.
     void writeDiary(const QList<CardValues> &cards);
 };

@@ -179,7 +179,7 @@ private slots:
         m_main->findChild<QAction *>(u"kisyudatasettei"_s)->trigger();
         KDATA *models = f.registry.find<KDATA>();
         QVERIFY(models && models->isVisible());
-        QTest::mouseClick(models->Option5, Qt::LeftButton, {}, QPoint(6, models->Option5->height() / 2));
+        test::clickOption(models->Option5);
         models->Combo1->setEditText(u"CR1"_s);
         f.dialogs.answer({false});
         QTest::mouseClick(models->Command1, Qt::LeftButton);

@@ -444,8 +444,7 @@ void TestPatincoMain::storeChangeClearsCategory() {
     for (const char *o : {"Option1", "Option2", "Option3", "Option4", "Option5"})
         QVERIFY2(!c<QRadioButton>(o)->isChecked(), o);
     // Same store, no category code: what the user chose stays.
-    QTest::mouseClick(c<QRadioButton>("Option2"), Qt::LeftButton, {},
-                      QPoint(6, c<QRadioButton>("Option2")->height() / 2));
+    clickOption(c<QRadioButton>("Option2"));
     QVERIFY(c<QRadioButton>("Option2")->isChecked());
     bar("HScroll1")->setValue(3);
     QVERIFY(c<QRadioButton>("Option2")->isChecked());
@@ -464,25 +463,17 @@ void TestPatincoMain::categoryClickFillsModelList() {
     open();
     bar("HScroll1")->setValue(1); // selecting the option runs its click
     QComboBox *models = c<QComboBox>("Combo2");
-    QStringList items;
-    for (int i = 0; i < models->count(); ++i)
-        items << models->itemText(i);
-    QCOMPARE(items, (QStringList{u"羽根モデル"_s, u"B"_s, u"[ 該当機種をさがす ]"_s}));
+    QCOMPARE(items(models), (QStringList{u"羽根モデル"_s, u"B"_s, u"[ 該当機種をさがす ]"_s}));
     QCOMPARE(models->currentText(), u"羽根モデル"_s);
 
     // Clicking デジパチ lists section 2 and leaves no model chosen.
-    QRadioButton *digi = c<QRadioButton>("Option2");
-    QTest::mouseClick(digi, Qt::LeftButton, {}, QPoint(6, digi->height() / 2));
-    items.clear();
-    for (int i = 0; i < models->count(); ++i)
-        items << models->itemText(i);
-    QCOMPARE(items, (QStringList{u"ＣＲ花"_s, u"[ 該当機種をさがす ]"_s}));
+    clickOption(c<QRadioButton>("Option2"));
+    QCOMPARE(items(models), (QStringList{u"ＣＲ花"_s, u"[ 該当機種をさがす ]"_s}));
     QCOMPARE(models->currentText(), QString());
 
     // A new store gets an empty list file at its first category click.
     c<QComboBox>("Combo1")->setEditText(u"新店"_s);
-    QRadioButton *hane = c<QRadioButton>("Option1");
-    QTest::mouseClick(hane, Qt::LeftButton, {}, QPoint(6, hane->height() / 2));
+    clickOption(c<QRadioButton>("Option1"));
     QCOMPARE(models->count(), 1);
     QCOMPARE(models->itemText(0), u"[ 該当機種をさがす ]"_s);
     QVERIFY(m_f->folder.exists(modelListFileName(u"新店"_s)));
@@ -492,8 +483,7 @@ void TestPatincoMain::categoryClickFillsModelList() {
 void TestPatincoMain::categoryWithoutStoreWarns() {
     open();
     c<QComboBox>("Combo1")->setEditText(u"  "_s);
-    QRadioButton *o = c<QRadioButton>("Option4");
-    QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(6, o->height() / 2));
+    clickOption(c<QRadioButton>("Option4"));
     QCOMPARE(m_f->dialogs.count(RecordingDialogs::Call::Info), 1);
     QCOMPARE(m_f->dialogs.calls.last().message, u"店名が選択または入力されていません。"_s);
     QCOMPARE(m_f->dialogs.calls.last().title, u"注意"_s);

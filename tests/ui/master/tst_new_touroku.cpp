@@ -25,14 +25,8 @@ class TstNewTouroku : public QObject {
     Q_OBJECT
 
     struct Fixture : WindowFixture {
-        PatincoMain *main = nullptr;
+        PatincoMain *main = loadCardScreen();
 
-        Fixture() {
-            state.year = u"1999"_s;
-            state.diaryFile = u"taro.1999.dat"_s;
-            main = registry.get<PatincoMain>();
-            main->Form_Load();
-        }
         // The card screen shows store, category and model; the window opens on them.
         New_touroku *open(const QString &store, const char *option, const QString &model) {
             control<QComboBox>(main, "Combo1")->setEditText(store);

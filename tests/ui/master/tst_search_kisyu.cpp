@@ -24,15 +24,9 @@ class TstSearchKisyu : public QObject {
     Q_OBJECT
 
     struct Fixture : WindowFixture {
-        PatincoMain *main = nullptr;
+        PatincoMain *main = loadCardScreen();
 
-        Fixture() {
-            state.year = u"1999"_s;
-            state.diaryFile = u"taro.1999.dat"_s;
-            main = registry.get<PatincoMain>();
-            main->Form_Load();
-            control<QComboBox>(main, "Combo1")->setEditText(u"ＡＢＣホール"_s);
-        }
+        Fixture() { control<QComboBox>(main, "Combo1")->setEditText(u"ＡＢＣホール"_s); }
         // Chooses the card's category and opens the search as the model list's last entry does.
         search_kisyu *search(const char *option) {
             if (option) clickOption(control<QRadioButton>(main, option));

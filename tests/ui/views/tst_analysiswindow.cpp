@@ -23,14 +23,7 @@ void writeDiaries(ViewFixture &f) {
     // Late in 2001, so that the card screen reaches every diary and opens on 2001's.
     f.clock.set(QDateTime(QDate(2001, 12, 1), QTime(10, 0)));
     f.writeDiary(samples::may1999());
-    f.folder.write(u"taro.2001.dat"_s, cardBytes({.date = u"20010106土"_s,
-                                                  .start = u"1800"_s,
-                                                  .end = u"1700"_s,
-                                                  .category = u"9"_s,
-                                                  .model = u"Ｙ"_s,
-                                                  .investment = u"0000"_s,
-                                                  .cashOut = u"0120"_s,
-                                                  .dayType = u"999"_s}));
+    f.folder.write(u"taro.2001.dat"_s, cardBytes(samples::january2001(u"本店"_s)));
 }
 
 // The card screen on taro's 1999, active, as start-up leaves it.

@@ -200,12 +200,8 @@ class TstListview : public QObject {
         f.writeDiary(cards);
         f.state.newCardNumber = 0;
         f.clock.set(QDateTime(QDate(1999, 6, 1), QTime(10, 0))); // the card screen opens this year's diary
-        PatincoMain *main = f.registry.get<PatincoMain>();
-        main->show();
-        main->setYearText(f.state.year);
-        f.state.reloadRequested = true;
-        main->Form_Activate();
-        QScrollBar *scroller = main->findChild<QScrollBar *>(u"HScroll1"_s);
+        PatincoMain *main = f.openCardScreen(f.state.diaryFile, f.state.year);
+        QScrollBar *scroller = control<QScrollBar>(main, "HScroll1");
         QCOMPARE(scroller->value(), 11);
 
         allSelect *w = f.registry.get<allSelect>();

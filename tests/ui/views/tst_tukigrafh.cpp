@@ -149,17 +149,9 @@ class TstTukiGrafh : public QObject {
         ViewFixture f;
         f.writeDiary({on("19991001", "0300", "0900")});
         f.clock.set(QDateTime(QDate(1999, 12, 1), QTime(10, 0)));
-        PatincoMain *main = f.registry.get<PatincoMain>();
-        main->show();
-        main->setYearText(f.state.year);
-        f.state.reloadRequested = true;
-        main->Form_Activate();
-        auto action = [main](const char *name) {
-            return main->findChild<QAction *>(QString::fromLatin1(name));
-        };
-        auto picture = [main](const char *name) {
-            return main->findChild<PictureButton *>(QString::fromLatin1(name));
-        };
+        PatincoMain *main = f.openCardScreen(f.state.diaryFile, f.state.year);
+        auto action = [main](const char *name) { return control<QAction>(main, name); };
+        auto picture = [main](const char *name) { return control<PictureButton>(main, name); };
 
         // The menu item shows the graph with the captions of its own design.
         action("graph")->trigger();
