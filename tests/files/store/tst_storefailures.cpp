@@ -21,6 +21,7 @@ using namespace Qt::Literals::StringLiterals;
 using namespace tama;
 using tama::test::hex;
 using tama::test::spaces;
+using tama::test::storeErrorKind;
 using tama::test::TempFolder;
 using tama::test::TmpfsMount;
 
@@ -192,12 +193,8 @@ void TestStoreFailures::fullDiskDamagedCatalogue() {
     const QMap<QString, QByteArray> files = sampleFiles();
     writeAll(dir, files);
     QVERIFY(mount.fill(dir.file(u"filler"_s)));
-    try {
-        ModelCatalogue(DataFolder(dir.path()), *categoryBySection(6)).deleteAt(0);
-        QFAIL("no error");
-    } catch (const StoreError &e) {
-        QCOMPARE(e.kind(), StoreError::Kind::Damaged);
-    }
+    QCOMPARE(storeErrorKind([&] { ModelCatalogue(DataFolder(dir.path()), *categoryBySection(6)).deleteAt(0); }),
+             int(StoreError::Kind::Damaged));
     QCOMPARE(dir.read(kModels), files[kModels]);
 
     // Without the tail the rewrite itself meets the full disk.
