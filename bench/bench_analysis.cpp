@@ -3,6 +3,7 @@
 #include "app/windowregistry.h"
 #include "common/clock.h"
 #include "store/diary.h"
+#include "support/cardbuilder.h"
 #include "views/analysiswindow.h"
 #include "reports/diarystats.h"
 
@@ -34,21 +35,16 @@ struct Folder {
             QList<tama::CardRecord> list;
             for (int i = 0; i < cardsPerYear; ++i) {
                 const QDate d = QDate(year, 1, 1).addDays(i * 365 / cardsPerYear);
-                tama::CardRecord c;
-                c.setField(tama::CardRecord::VisitDate, d.toString(u"yyyyMMdd"_s) + u"土"_s);
-                c.setField(tama::CardRecord::StartTime, QStringLiteral("%1").arg(9 + i % 10, 2) + u"00"_s);
-                c.setField(tama::CardRecord::EndTime, u"2030"_s);
-                c.setField(tama::CardRecord::StoreName, halls[i % halls.size()]);
-                c.setField(tama::CardRecord::Category, QString::number(1 + i % 5));
-                c.setField(tama::CardRecord::ModelName, u"機種"_s + QString::number(i % 150));
-                c.setField(tama::CardRecord::Investment,
-                           QStringLiteral("%1").arg(i % 500, 4, 10, QChar(u'0')));
-                c.setField(tama::CardRecord::CashOut,
-                           QStringLiteral("%1").arg((i * 7) % 900, 4, 10, QChar(u'0')));
-                c.setField(tama::CardRecord::DayType, u"111"_s);
-                list.append(c);
+                list.append(tama::test::makeCard({.date = d.toString(u"yyyyMMdd"_s) + u"土"_s,
+                                                  .start = QStringLiteral("%1").arg(9 + i % 10, 2) + u"00"_s,
+                                                  .end = u"2030"_s,
+                                                  .store = halls[i % halls.size()],
+                                                  .category = QString::number(1 + i % 5),
+                                                  .model = u"機種"_s + QString::number(i % 150),
+                                                  .investment = tama::test::digits4(i % 500),
+                                                  .cashOut = tama::test::digits4((i * 7) % 900)}));
             }
-            tama::DiaryFile(tama::DataFolder(dir.path()), tama::DiaryFileName(u"taro"_s, year)).rewrite(list);
+            tama::test::writeDiary(dir.path(), tama::DiaryFileName(u"taro"_s, year), list);
         }
         state->year = u"2026"_s;
         state->diaryFile = u"taro.2026.dat"_s;

@@ -3,6 +3,7 @@
 // journal a write also writes and flushes the old bytes first; the program keeps the
 // journal's space (reserved) and a folder without it gets a journal of its own per write.
 #include "store/diary.h"
+#include "support/cardbuilder.h"
 #include "store/journal.h"
 
 #include <QByteArray>
@@ -22,14 +23,14 @@ constexpr int kCards = tama::DiaryFile::kMaxCards - 1; // room for one more
 
 // One 240-byte card: 2024-03-09 土, 9:30–14:05, Ａ店, ＣＲ海, 4,500 yen in, 12,000 out.
 QByteArray cardBytes() {
-    QByteArray b = QByteArray("20240309") + QByteArray::fromHex("9379");
-    b += " 9301405";
-    b += QByteArray::fromHex("82609358") + QByteArray(16, ' ');
-    b += "3";
-    b += QByteArray::fromHex("826282718a43") + QByteArray(24, ' ');
-    b += "00450120111";
-    b += QByteArray(160, ' ');
-    return b;
+    return tama::test::cardBytes({.date = u"20240309土"_s,
+                                  .start = u" 930"_s,
+                                  .end = u"1405"_s,
+                                  .store = u"Ａ店"_s,
+                                  .category = u"3"_s,
+                                  .model = u"ＣＲ海"_s,
+                                  .investment = u"0045"_s,
+                                  .cashOut = u"0120"_s});
 }
 
 const QString kDiary = u"taro.2024.dat"_s;

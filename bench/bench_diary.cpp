@@ -2,6 +2,7 @@
 // cost the same for 100 cards and for a full diary; reading the whole diary is measured
 // beside them to show what growing with the number of cards looks like.
 #include "store/diary.h"
+#include "support/cardbuilder.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -18,16 +19,15 @@ namespace {
 constexpr int kSizes[] = {100, 1000, 10000, tama::DiaryFile::kMaxCards};
 
 // One 240-byte card: 2024-03-09 土, 9:30–14:05, Ａ店, ＣＲ海, 4,500 yen in, 12,000 out.
-QByteArray cardBytes()
-{
-    QByteArray b = QByteArray("20240309") + QByteArray::fromHex("9379");
-    b += " 9301405";
-    b += QByteArray::fromHex("82609358") + QByteArray(16, ' ');
-    b += "3";
-    b += QByteArray::fromHex("826282718a43") + QByteArray(24, ' ');
-    b += "00450120111";
-    b += QByteArray(160, ' ');
-    return b;
+QByteArray cardBytes() {
+    return tama::test::cardBytes({.date = u"20240309土"_s,
+                                  .start = u" 930"_s,
+                                  .end = u"1405"_s,
+                                  .store = u"Ａ店"_s,
+                                  .category = u"3"_s,
+                                  .model = u"ＣＲ海"_s,
+                                  .investment = u"0045"_s,
+                                  .cashOut = u"0120"_s});
 }
 
 QString diaryName(int cards) { return QStringLiteral("u%1.2024.dat").arg(cards); }

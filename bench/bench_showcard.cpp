@@ -4,6 +4,7 @@
 #include "cardscreen/patincomain.h"
 #include "common/clock.h"
 #include "store/diary.h"
+#include "support/cardbuilder.h"
 
 #include <QApplication>
 #include <QScrollBar>
@@ -35,21 +36,16 @@ struct Screen {
         list.reserve(count);
         for (int i = 0; i < count; ++i) {
             const QDate d = QDate(1999, 1, 1).addDays(i % 365);
-            tama::CardRecord c;
-            c.setField(tama::CardRecord::VisitDate, d.toString(u"yyyyMMdd"_s) + u"土"_s);
-            c.setField(tama::CardRecord::StartTime, u"1000"_s);
-            c.setField(tama::CardRecord::EndTime, u"1830"_s);
-            c.setField(tama::CardRecord::StoreName, i % 2 ? u"ＡＢＣホール"_s : u"パーラー駅前"_s);
-            c.setField(tama::CardRecord::Category, QString::number(1 + i % 5));
-            c.setField(tama::CardRecord::ModelName, u"羽根モデル"_s);
-            c.setField(tama::CardRecord::Investment, QStringLiteral("%1").arg(i % 10000, 4, 10, QChar(u'0')));
-            c.setField(tama::CardRecord::CashOut,
-                       QStringLiteral("%1").arg((i * 7) % 10000, 4, 10, QChar(u'0')));
-            c.setField(tama::CardRecord::DayType, u"111"_s);
-            c.setField(tama::CardRecord::Impression, u"よかった"_s);
-            list.append(c);
+            list.append(tama::test::makeCard({.date = d.toString(u"yyyyMMdd"_s) + u"土"_s,
+                                              .end = u"1830"_s,
+                                              .store = i % 2 ? u"ＡＢＣホール"_s : u"パーラー駅前"_s,
+                                              .category = QString::number(1 + i % 5),
+                                              .model = u"羽根モデル"_s,
+                                              .investment = tama::test::digits4(i % 10000),
+                                              .cashOut = tama::test::digits4((i * 7) % 10000),
+                                              .impression = u"よかった"_s}));
         }
-        tama::DiaryFile(tama::DataFolder(dir.path()), state->diaryFile).rewrite(list);
+        tama::test::writeDiary(dir.path(), state->diaryFile, list);
         registry = std::make_unique<tama::WindowRegistry>(*state);
         window = registry->get<tama::PatincoMain>();
         state->reloadRequested = true;

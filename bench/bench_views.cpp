@@ -4,6 +4,7 @@
 #include "store/catalogue.h"
 #include "store/diary.h"
 #include "store/storefile.h"
+#include "support/cardbuilder.h"
 #include "reports/monthgraph.h"
 #include "reports/yearlist.h"
 #include "reports/yearlistfilter.h"
@@ -51,21 +52,27 @@ class FullDiary {
             const QDate d = first.addDays(i * 365 / kCards);
             const int model = next(150);
             const int start = 9 + next(10);
-            tama::CardRecord c;
-            c.setField(tama::CardRecord::VisitDate, d.toString(u"yyyyMMdd"_s) + weekdays[d.dayOfWeek() % 7]);
-            c.setField(tama::CardRecord::StartTime,
-                       QString::number(start * 100 + next(60)).rightJustified(4));
-            c.setField(tama::CardRecord::EndTime, QString::number((start + next(5)) * 100 + next(60)));
-            c.setField(tama::CardRecord::StoreName, storeNames[next(40)]);
-            c.setField(tama::CardRecord::Category, QString::number(model % 5 + 1));
-            c.setField(tama::CardRecord::ModelName, modelNames[model]);
-            c.setField(tama::CardRecord::Investment, QString::number(next(500)).rightJustified(4, u'0'));
-            c.setField(tama::CardRecord::CashOut, QString::number(next(900)).rightJustified(4, u'0'));
-            c.setField(tama::CardRecord::DayType, QString::number((next(4) + 1) * 111));
+            // Each field's draws in the order they always were, so the diary stays the same.
+            const QString date = d.toString(u"yyyyMMdd"_s) + weekdays[d.dayOfWeek() % 7];
+            const QString startTime = QString::number(start * 100 + next(60)).rightJustified(4);
+            const QString endTime = QString::number((start + next(5)) * 100 + next(60));
+            const QString store = storeNames[next(40)];
+            const QString investment = tama::test::digits4(next(500));
+            const QString cashOut = tama::test::digits4(next(900));
+            const QString dayType = QString::number((next(4) + 1) * 111);
+            tama::CardRecord c = tama::test::makeCard({.date = date,
+                                                       .start = startTime,
+                                                       .end = endTime,
+                                                       .store = store,
+                                                       .category = QString::number(model % 5 + 1),
+                                                       .model = modelNames[model],
+                                                       .investment = investment,
+                                                       .cashOut = cashOut,
+                                                       .dayType = dayType});
             if (next(50) == 0) c.markCandidate();
             cards.append(c);
         }
-        tama::DiaryFile(f, kDiary).rewrite(cards);
+        tama::test::writeDiary(m_dir.path(), kDiary, cards);
         m_cards = diary().readAll();
         if (m_cards.size() != kCards) std::abort();
     }

@@ -121,7 +121,10 @@ void sampleDiaries(const DataFolder &folder, const QDate &today) {
                 if (hour > 21) break;
             }
         }
-        DiaryFile(folder, DiaryFileName(u"taro"_s, year)).rewrite(cards);
+        QList<QByteArray> records;
+        for (const CardRecord &c : cards)
+            records.append(c.record().toBytes());
+        DiaryFile(folder, DiaryFileName(u"taro"_s, year)).rewriteRaw(records);
     }
 }
 

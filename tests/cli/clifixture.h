@@ -2,6 +2,7 @@
 
 // Running tamanote-cli in the test process, and building the records it reads.
 #include "cli/cli.h"
+#include "support/cardbuilder.h"
 #include "support/testsupport.h"
 
 #include <QBuffer>
@@ -24,6 +25,7 @@ struct CliResult {
             qWarning("not JSON (%s): %s", qPrintable(e.errorString()), out.constData());
         return doc.object();
     }
+    QString outText() const { return QString::fromUtf8(out); }
     QString errText() const { return QString::fromUtf8(err); }
     QStringList outLines() const { return QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts); }
 };
@@ -53,33 +55,48 @@ inline QByteArray field(const QByteArray &bytes, int width)
     return bytes + spaces(width - int(bytes.size()));
 }
 
-// Sample cards for the view commands.
+// Shift-JIS of the names the sample store and model lists use.
 namespace samples {
 
-// Shift-JIS of the names the sample cards use.
 inline const QByteArray kHonten = hex("96 7B 93 58"); // 本店
 inline const QByteArray kShiten = hex("8E 78 93 58"); // 支店
 inline const QByteArray kX = hex("82 77");            // Ｘ
 inline const QByteArray kY = hex("82 78");            // Ｙ
-inline const QByteArray kSat = hex("93 79");          // 土
 
-// A card of the diary as stored; the defaults make an ordinary visit.
-struct Card {
-    QByteArray date = "19990503" + kSat;
-    QByteArray start = "1000", end = "1200";
-    QByteArray store = kHonten;
-    QByteArray category = "1";
-    QByteArray model = kX;
-    QByteArray investment = "0150", cashOut = "0040";
-    QByteArray dayType = "111";
-    QByteArray impression;
-    QByteArray bytes() const
-    {
-        return field(date, 10) + field(start, 4) + field(end, 4) + field(store, 20) + field(category, 1) +
-               field(model, 30) + field(investment, 4) + field(cashOut, 4) + field(dayType, 3) +
-               field(impression, 160);
-    }
-};
+// May 1999 for the statistics: a loss at 本店 and a win at 支店 on Monday the 3rd, and
+// a marked card on the 4th.
+inline QList<CardValues> may1999()
+{
+    return {{.date = QStringLiteral("19990503月"), .end = QStringLiteral("1230")},
+            {.date = QStringLiteral("19990503月"),
+             .start = QStringLiteral("1300"),
+             .end = QStringLiteral("1500"),
+             .store = QStringLiteral("支店"),
+             .category = QStringLiteral("2"),
+             .model = QStringLiteral("Ｙ"),
+             .investment = QStringLiteral("0100"),
+             .cashOut = QStringLiteral("0300"),
+             .dayType = QStringLiteral("444")},
+            {.date = QStringLiteral("R9990504火"),
+             .end = QStringLiteral("1100"),
+             .investment = QStringLiteral("0050"),
+             .cashOut = QStringLiteral("0000")}};
+}
+
+// January 2001: a win with nothing put in, on an unknown category and day type, that
+// ended before it started.
+inline CardValues january2001(const QString &store)
+{
+    return {.date = QStringLiteral("20010106土"),
+            .start = QStringLiteral("1800"),
+            .end = QStringLiteral("1700"),
+            .store = store,
+            .category = QStringLiteral("9"),
+            .model = QStringLiteral("Ｙ"),
+            .investment = QStringLiteral("0000"),
+            .cashOut = QStringLiteral("0120"),
+            .dayType = QStringLiteral("999")};
+}
 
 } // namespace samples
 

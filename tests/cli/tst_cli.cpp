@@ -18,26 +18,30 @@ namespace {
 
 QByteArray userRecord(const QByteArray &mark, const QByteArray &name) { return field(mark, 2) + field(name, 18); }
 
-struct Card {
-    QByteArray date, start, end, store, category, model, investment, cashOut, dayType, impression;
-    QByteArray bytes() const
-    {
-        return field(date, 10) + field(start, 4) + field(end, 4) + field(store, 20) + field(category, 1) +
-               field(model, 30) + field(investment, 4) + field(cashOut, 4) + field(dayType, 3) + field(impression, 160);
-    }
-};
-
-// 大当たり,"x" CR LF ok
-const QByteArray kImpression = hex("91 e5 93 96 82 bd 82 e8") + ",\"x\"\r\nok";
-
 // Three cards: an ordinary one with double-byte text, a deletion candidate, a plain one.
 QByteArray threeCards()
 {
-    const Card a{"19990123" + hex("93 79"), " 930", "1405", hex("82 60 93 58"), "1", hex("82 62 82 71 8a 43"),
-                 "0045", "0120", "111", kImpression};
-    const Card b{"R9990124" + hex("93 fa"), "1000", "1200", hex("82 61 93 58"), "2", "", "0100", "0000", "222", ""};
-    const Card c{"19990125" + hex("8c 8e"), "", "", "", "", "", "0000", "0000", "", ""};
-    return a.bytes() + b.bytes() + c.bytes();
+    CardValues c = CardValues::blank();
+    c.date = u"19990125月"_s;
+    c.investment = u"0000"_s;
+    c.cashOut = u"0000"_s;
+    return cardBytes({.date = u"19990123土"_s,
+                      .start = u" 930"_s,
+                      .end = u"1405"_s,
+                      .store = u"Ａ店"_s,
+                      .model = u"ＣＲ海"_s,
+                      .investment = u"0045"_s,
+                      .cashOut = u"0120"_s,
+                      .impression = u"大当たり,\"x\"\r\nok"_s}) +
+           cardBytes({.date = u"R9990124日"_s,
+                      .end = u"1200"_s,
+                      .store = u"Ｂ店"_s,
+                      .category = u"2"_s,
+                      .model = {},
+                      .investment = u"0100"_s,
+                      .cashOut = u"0000"_s,
+                      .dayType = u"222"_s}) +
+           cardBytes(c);
 }
 
 // Every file of the folder with its bytes and modification time, hidden ones included.
@@ -211,7 +215,7 @@ void TstCli::cardsCsvQuotesAndEncodes()
     QCOMPARE(sjis.out.mid(firstRow), expected);
 
     // Bytes that are no characters cannot be written in code page 932: they become 〓.
-    f.write(u"jiro.1999.dat"_s, Card{"19990123" + hex("93 79"), "", "", hex("82 ff"), "", "", "", "", "", ""}.bytes());
+    f.write(u"jiro.1999.dat"_s, cardBytes(CardValues::blank()).replace(0, 20, "19990123" + hex("93 79") + spaces(8) + hex("82 ff")));
     const CliResult bad = runIn(f, {u"cards"_s, u"--user"_s, u"jiro"_s, u"--year"_s, u"1999"_s, u"--csv"_s,
                                     u"--encoding"_s, u"CP932"_s});
     QCOMPARE(bad.status, 1);

@@ -22,16 +22,13 @@ QByteArray awkwardCards()
     QByteArray controls;
     for (char c = 1; c < 0x20; ++c)
         controls += c;
-    Card a;
-    a.impression = controls + "\"\\/" + '\x7F';
-    Card b;
-    b.store = kHonten + hex("FF");
-    b.category = hex("80");
-    b.impression = QByteArray("x\0y", 3);
-    Card c;
-    c.date = "R9990503" + kSat;
-    c.model = hex("B1 DD") + kY;
-    return a.bytes() + b.bytes() + c.bytes();
+    QByteArray a = cardBytes();
+    a.replace(80, 160, field(controls + "\"\\/" + '\x7F', 160));
+    QByteArray b = cardBytes();
+    b.replace(18, 20, field(kHonten + hex("FF"), 20));
+    b[38] = '\x80'; // category
+    b.replace(80, 160, field(QByteArray("x\0y", 3), 160));
+    return a + b + cardBytes({.date = u"R9990503土"_s, .model = u"ｱﾝＹ"_s});
 }
 
 // n cards in two stores and two models with amounts of their own.
@@ -39,13 +36,11 @@ QByteArray manyCards(int n)
 {
     QByteArray out;
     for (int i = 1; i <= n; ++i) {
-        Card c;
-        c.store = i % 2 ? kHonten : kShiten;
-        c.model = i % 3 ? kX : kY;
-        c.investment = QByteArray::number(i % 50).rightJustified(4, '0');
-        c.cashOut = QByteArray::number(i * 3 % 70).rightJustified(4, '0');
-        c.impression = "card " + QByteArray::number(i) + " \"quoted\"";
-        out += c.bytes();
+        out += cardBytes({.store = i % 2 ? u"本店"_s : u"支店"_s,
+                          .model = i % 3 ? u"Ｘ"_s : u"Ｙ"_s,
+                          .investment = digits4(i % 50),
+                          .cashOut = digits4(i * 3 % 70),
+                          .impression = u"card "_s + QString::number(i) + u" \"quoted\""_s});
     }
     return out;
 }
@@ -279,11 +274,11 @@ void TestCliOutput::organiseReportLostAfterTheRewrite() {
 #else
     if (!QFileInfo::exists(u"/dev/full"_s)) QSKIP("no /dev/full here");
     TempFolder f;
-    Card late;
-    late.date = "19990503" + kSat;
-    Card early;
-    early.date = "19990501" + kSat;
-    f.write(u"taro.1999.dat"_s, late.bytes() + early.bytes());
+    CardValues late;
+    late.date = u"19990503土"_s;
+    CardValues early;
+    early.date = u"19990501土"_s;
+    f.write(u"taro.1999.dat"_s, cardBytes(late) + cardBytes(early));
     QProcess full;
     full.setStandardOutputFile(u"/dev/full"_s);
     full.start(QStringLiteral(TAMANOTE_CLI), {u"--data"_s, f.path(), u"organise"_s, u"--user"_s, u"taro"_s,
@@ -293,7 +288,7 @@ void TestCliOutput::organiseReportLostAfterTheRewrite() {
     const QString err = QString::fromUtf8(full.readAllStandardError());
     QCOMPARE(full.exitCode(), 0);
     QVERIFY2(err.contains(u"整理しました"_s), qPrintable(err));
-    QCOMPARE(f.read(u"taro.1999.dat"_s), early.bytes() + late.bytes());
+    QCOMPARE(f.read(u"taro.1999.dat"_s), cardBytes(early) + cardBytes(late));
 #endif
 }
 

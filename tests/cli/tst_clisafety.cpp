@@ -11,7 +11,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama::test;
-using namespace tama::test::samples;
 
 namespace {
 
@@ -19,11 +18,11 @@ const QString kDiary = u"taro.1999.dat"_s;
 const QStringList kOrganise = {u"organise"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--yes"_s};
 
 QByteArray twoCardsOutOfOrder() {
-    Card late;
-    late.date = "19990503" + kSat;
-    Card early;
-    early.date = "19990501" + kSat;
-    return late.bytes() + early.bytes();
+    CardValues late;
+    late.date = u"19990503土"_s;
+    CardValues early;
+    early.date = u"19990501土"_s;
+    return cardBytes(late) + cardBytes(early);
 }
 
 QString lineFor(const CliResult &r, const QString &name) {

@@ -8,47 +8,15 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama::test;
-using namespace tama::test::samples;
 
 namespace {
-
-QByteArray diary(const QList<Card> &cards) {
-    QByteArray b;
-    for (const Card &c : cards)
-        b += c.bytes();
-    return b;
-}
-
-Card card(const QByteArray &date, const QByteArray &start, const QByteArray &end, const QByteArray &store,
-          const QByteArray &category, const QByteArray &model, const QByteArray &investment,
-          const QByteArray &cashOut, const QByteArray &dayType) {
-    Card c;
-    c.date = date;
-    c.start = start;
-    c.end = end;
-    c.store = store;
-    c.category = category;
-    c.model = model;
-    c.investment = investment;
-    c.cashOut = cashOut;
-    c.dayType = dayType;
-    return c;
-}
-
-const QByteArray kMon = hex("8C 8E"); // 月
-const QByteArray kTue = hex("89 CE"); // 火
 
 // 1999: a loss at 本店 and a win at 支店 on Monday 3 May, and a marked card on the 4th.
 // No diary for 2000. 2001: a win with nothing put in, on an unknown category and day
 // type, that ended before it started.
 void writeDiaries(const TempFolder &f) {
-    Card marked = card("R9990504" + kTue, "1000", "1100", kHonten, "1", kX, "0050", "0000", "111");
-    f.write(
-        u"taro.1999.dat"_s,
-        diary({card("19990503" + kMon, "1000", "1230", kHonten, "1", kX, "0150", "0040", "111"),
-               card("19990503" + kMon, "1300", "1500", kShiten, "2", kY, "0100", "0300", "444"), marked}));
-    f.write(u"taro.2001.dat"_s, diary({card("20010106" + kSat, "1800", "1700", kHonten + "\x81\x40", "9", kY,
-                                            "0000", "0120", "999")}));
+    f.write(u"taro.1999.dat"_s, diaryBytes(samples::may1999()));
+    f.write(u"taro.2001.dat"_s, cardBytes(samples::january2001(u"本店\u3000"_s)));
 }
 
 QStringList statsArgs(const QString &by, const QStringList &more = {}) {

@@ -17,13 +17,6 @@ using namespace tama::test::samples;
 
 namespace {
 
-QByteArray diary(const QList<Card> &cards) {
-    QByteArray b;
-    for (const Card &c : cards)
-        b += c.bytes();
-    return b;
-}
-
 // The store file with 本店 and 支店; the 羽物 catalogue with Ｘ and Ｙ.
 void writeMasters(const TempFolder &f) {
     f.write(u"patishop.dat"_s, field(kHonten, 80) + field(kShiten, 80));
@@ -46,11 +39,8 @@ QStringList strings(const QJsonValue &v) {
     return out;
 }
 
-Card amounts(const char *investment, const char *cashOut) {
-    Card c;
-    c.investment = investment;
-    c.cashOut = cashOut;
-    return c;
+CardValues amounts(const QString &investment, const QString &cashOut) {
+    return {.investment = investment, .cashOut = cashOut};
 }
 
 } // namespace
@@ -62,7 +52,7 @@ class TstCliViews : public QObject {
     void listShowsTheWindowsLineAndTotals() {
         TempFolder f;
         writeMasters(f);
-        f.write(u"taro.1999.dat"_s, diary({Card{}}));
+        f.write(u"taro.1999.dat"_s, diaryBytes({CardValues{}}));
         const CliResult r = runIn(f, {u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
         QCOMPARE(r.status, 0);
         const QJsonObject o = r.json();
@@ -100,13 +90,13 @@ class TstCliViews : public QObject {
     void listSelectsStoresAndModelsLikeTheFilterWindow() {
         TempFolder f;
         writeMasters(f);
-        Card shiten;
-        shiten.store = kShiten;
-        Card modelY;
-        modelY.model = kY;
-        Card unknownStore; // in no list: only --all shows it
-        unknownStore.store = hex("82 60");
-        f.write(u"taro.1999.dat"_s, diary({Card{}, shiten, modelY, unknownStore}));
+        CardValues shiten;
+        shiten.store = u"支店"_s;
+        CardValues modelY;
+        modelY.model = u"Ｙ"_s;
+        CardValues unknownStore; // in no list: only --all shows it
+        unknownStore.store = u"Ａ"_s;
+        f.write(u"taro.1999.dat"_s, diaryBytes({CardValues{}, shiten, modelY, unknownStore}));
         auto records = [&](const QStringList &options) {
             const CliResult r =
                 runIn(f, QStringList{u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s} + options);
@@ -128,9 +118,9 @@ class TstCliViews : public QObject {
     void damagedDiaryStillListsButFails() {
         TempFolder f;
         writeMasters(f);
-        Card undecodable;
-        undecodable.store = hex("96 7B FF"); // 本 and a byte no character starts with
-        for (const QByteArray &bytes : {diary({Card{}}) + "1999", diary({Card{}, undecodable})}) {
+        QByteArray undecodable = cardBytes();
+        undecodable.replace(18, 20, field(hex("96 7B FF"), 20)); // 本 and a byte no character starts with
+        for (const QByteArray &bytes : {cardBytes() + "1999", cardBytes() + undecodable}) {
             f.write(u"taro.1999.dat"_s, bytes);
             for (const char *command : {"list", "report", "graph"}) {
                 const CliResult r = runIn(f, {QString::fromLatin1(command), u"--user"_s, u"taro"_s, u"--year"_s,
@@ -147,8 +137,8 @@ class TstCliViews : public QObject {
         writeMasters(f);
         // Profits -3000, 500, -12000, 0.
         f.write(u"taro.1999.dat"_s,
-                diary({amounts("0030", "0000"), amounts("0010", "0015"), amounts("0120", "0000"),
-                       amounts("0020", "0020")}));
+                diaryBytes({amounts(u"0030"_s, u"0000"_s), amounts(u"0010"_s, u"0015"_s), amounts(u"0120"_s, u"0000"_s),
+                            amounts(u"0020"_s, u"0020"_s)}));
         auto order = [&](const QStringList &keys) {
             QStringList args{u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s};
             for (const QString &k : keys)
@@ -168,7 +158,7 @@ class TstCliViews : public QObject {
     void listCsvIsSpreadsheetReady() {
         TempFolder f;
         writeMasters(f);
-        f.write(u"taro.1999.dat"_s, diary({Card{}}));
+        f.write(u"taro.1999.dat"_s, diaryBytes({CardValues{}}));
         const CliResult r = runIn(f, {u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--csv"_s});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, QByteArray("\xEF\xBB\xBF") + u"No,日付,店名,機種名,投資額,換金額,損益額\r\n"_s.toUtf8() +
@@ -213,19 +203,19 @@ class TstCliViews : public QObject {
 
     void reportGivesAwardsAndTable() {
         TempFolder f;
-        Card first; // 羽物, +5000, ordinary day, 10:00-12:30
-        first.investment = "0050";
-        first.cashOut = "0100";
-        first.end = "1230";
-        Card tie = first; // the same profit later: the earlier card keeps the award
-        tie.date = "19990504" + kSat;
-        tie.dayType = "444";
-        Card loss; // デジパチ, all lost
-        loss.category = "2";
-        loss.investment = "0100";
-        loss.cashOut = "0000";
-        loss.dayType = "333";
-        f.write(u"taro.1999.dat"_s, diary({first, tie, loss}));
+        CardValues first; // 羽物, +5000, ordinary day, 10:00-12:30
+        first.investment = u"0050"_s;
+        first.cashOut = u"0100"_s;
+        first.end = u"1230"_s;
+        CardValues tie = first; // the same profit later: the earlier card keeps the award
+        tie.date = u"19990504土"_s;
+        tie.dayType = u"444"_s;
+        CardValues loss; // デジパチ, all lost
+        loss.category = u"2"_s;
+        loss.investment = u"0100"_s;
+        loss.cashOut = u"0000"_s;
+        loss.dayType = u"333"_s;
+        f.write(u"taro.1999.dat"_s, diaryBytes({first, tie, loss}));
         const CliResult r = runIn(f, {u"report"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
         QCOMPARE(r.status, 0);
         const QJsonObject o = r.json();
@@ -251,22 +241,22 @@ class TstCliViews : public QObject {
 
     void graphGivesTheMonthsShapes() {
         TempFolder f;
-        Card march; // the first month
-        march.date = "19990310" + kSat;
-        Card a, b, c; // three cards on 5 October share the day's slot
-        for (Card *x : {&a, &b, &c})
-            x->date = "19991005" + kSat;
-        a.investment = "0300";
-        a.cashOut = "0900";
-        b.investment = "0250";
-        b.cashOut = "0000";
-        c.investment = "0000";
-        c.cashOut = "0000";
-        Card marked = a; // neither drawn nor counted
-        marked.date = "R9991005" + kSat;
-        Card last = c; // 20 October, the last record: the span runs March to October
-        last.date = "19991020" + kSat;
-        f.write(u"taro.1999.dat"_s, diary({march, a, b, c, marked, last}));
+        CardValues march; // the first month
+        march.date = u"19990310土"_s;
+        CardValues a, b, c; // three cards on 5 October share the day's slot
+        for (CardValues *x : {&a, &b, &c})
+            x->date = u"19991005土"_s;
+        a.investment = u"0300"_s;
+        a.cashOut = u"0900"_s;
+        b.investment = u"0250"_s;
+        b.cashOut = u"0000"_s;
+        c.investment = u"0000"_s;
+        c.cashOut = u"0000"_s;
+        CardValues marked = a; // neither drawn nor counted
+        marked.date = u"R9991005土"_s;
+        CardValues last = c; // 20 October, the last record: the span runs March to October
+        last.date = u"19991020土"_s;
+        f.write(u"taro.1999.dat"_s, diaryBytes({march, a, b, c, marked, last}));
 
         const QStringList base{u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s,
                                u"--today"_s, u"2000-01-01"_s};
@@ -331,10 +321,10 @@ class TstCliViews : public QObject {
 
     void graphWritesThePicture() {
         TempFolder f;
-        Card card;
-        card.investment = "0100";
-        card.cashOut = "0400";
-        f.write(u"taro.1999.dat"_s, diary({card}));
+        CardValues card;
+        card.investment = u"0100"_s;
+        card.cashOut = u"0400"_s;
+        f.write(u"taro.1999.dat"_s, diaryBytes({card}));
         const QString png = f.file(u"may.png"_s);
         const CliResult r = runIn(f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s, png,
                                       u"--series"_s, u"profit,investment"_s});
@@ -361,7 +351,7 @@ class TstCliViews : public QObject {
     // The legend names all three series, drawn or not, in the top band above the grid.
     void graphPictureHasALegend() {
         TempFolder f;
-        f.write(u"taro.1999.dat"_s, diary({Card{}}));
+        f.write(u"taro.1999.dat"_s, diaryBytes({CardValues{}}));
         const QString png = f.file(u"legend.png"_s);
         const CliResult r = runIn(
             f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s, png, u"--series"_s, u""_s});
@@ -385,7 +375,7 @@ class TstCliViews : public QObject {
         TempFolder f, out;
         TmpfsMount mount(out.path(), 16);
         if (!mount.mounted()) QSKIP(mount.whyNot());
-        f.write(u"taro.1999.dat"_s, diary({Card()}));
+        f.write(u"taro.1999.dat"_s, diaryBytes({CardValues()}));
         QVERIFY(mount.fill(out.file(u"filler"_s)));
         QVERIFY(QFile::resize(out.file(u"filler"_s), QFileInfo(out.file(u"filler"_s)).size() - 4096));
         const QString png = out.file(u"may.png"_s);

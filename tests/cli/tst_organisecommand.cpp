@@ -1,39 +1,24 @@
-#include "support/testsupport.h"
+#include "clifixture.h"
 
-#include "cli/cli.h"
-
-#include <QBuffer>
 #include <QLockFile>
 
 using namespace Qt::Literals::StringLiterals;
-using tama::test::hex;
-using tama::test::spaces;
+using tama::test::CliResult;
+using tama::test::runIn;
 using tama::test::TempFolder;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Result run(const TempFolder &folder, const QStringList &arguments) {
-    QBuffer out, err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    Result r;
-    r.status =
-        tama::cli::run(QStringList{u"tamanote-cli"_s, u"--data"_s, folder.path()} + arguments, out, err);
-    r.out = QString::fromUtf8(out.data());
-    r.err = QString::fromUtf8(err.data());
-    return r;
-}
-
 // A card of the given date and start time at ＡＢ, told apart by its model letter.
 QByteArray card(const QByteArray &date, const QByteArray &start, char model) {
-    return date + hex("93 79") + start + "1405" + hex("82 60 82 61") + spaces(16) + "2" +
-           QByteArray(1, model) + spaces(29) + "0150" + "0000" + "111" + spaces(160);
+    return tama::test::cardBytes({.date = QString::fromLatin1(date) + u"土"_s,
+                                  .start = QString::fromLatin1(start),
+                                  .end = u"1405"_s,
+                                  .store = u"ＡＢ"_s,
+                                  .category = u"2"_s,
+                                  .model = QString(QChar::fromLatin1(model)),
+                                  .investment = u"0150"_s,
+                                  .cashOut = u"0000"_s});
 }
 
 const QString kDiary = u"taro.1999.dat"_s;
@@ -55,10 +40,10 @@ void TestOrganiseCommand::dryRunSaysWhatItWouldDo() {
     const QByteArray bytes = card("19990503", "1000", 'a') + card("R9990101", "1000", 'b') +
                              card("19990501", " 930", 'c') + card("19990504", "1000", 'd');
     folder.write(kDiary, bytes);
-    const Result r = run(folder, kArgs);
+    const CliResult r = runIn(folder, kArgs);
     QCOMPARE(r.status, 0);
-    QCOMPARE(r.err, QString());
-    const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(r.errText(), QString());
+    const QStringList lines = r.outText().split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 5);
     QCOMPARE(lines[0], u"drop 2\tR9990101土 1000 ＡＢ"_s);
     QCOMPARE(lines[1], u"move 3 -> 1\t19990501土  930 ＡＢ"_s);
@@ -75,17 +60,17 @@ void TestOrganiseCommand::yesOrganisesTheDiary() {
     const QByteArray a = card("19990503", "1000", 'a'), b = card("R9990101", "1000", 'b'),
                      c = card("19990501", "1000", 'c'), d = card("19990501", "1000", 'd');
     folder.write(kDiary, a + b + c + d);
-    const Result r = run(folder, kArgs + QStringList{u"--yes"_s});
+    const CliResult r = runIn(folder, kArgs + QStringList{u"--yes"_s});
     QCOMPARE(r.status, 0);
-    QCOMPARE(r.err, QString());
+    QCOMPARE(r.errText(), QString());
     QCOMPARE(folder.read(kDiary), c + d + a);
-    QVERIFY(r.out.contains(u"整理しました"_s));
+    QVERIFY(r.outText().contains(u"整理しました"_s));
     // The lock is given back and no scratch file is left.
     QCOMPARE(folder.files(), QStringList{kDiary});
     // Organised already: nothing moves, and the bytes stay.
-    const Result again = run(folder, kArgs + QStringList{u"--yes"_s});
+    const CliResult again = runIn(folder, kArgs + QStringList{u"--yes"_s});
     QCOMPARE(again.status, 0);
-    QVERIFY(!again.out.contains(u"move"_s));
+    QVERIFY(!again.outText().contains(u"move"_s));
     QCOMPARE(folder.read(kDiary), c + d + a);
 }
 
@@ -95,27 +80,27 @@ void TestOrganiseCommand::refusesWhileTheProgramHasTheFolder() {
     folder.write(kDiary, bytes);
     QLockFile program(folder.file(u".tamanote.lock"_s));
     QVERIFY(program.tryLock(0));
-    const Result r = run(folder, kArgs + QStringList{u"--yes"_s});
+    const CliResult r = runIn(folder, kArgs + QStringList{u"--yes"_s});
     QCOMPARE(r.status, 1);
-    QVERIFY2(r.err.contains(u"タマノートが使っています"_s), qPrintable(r.err));
+    QVERIFY2(r.errText().contains(u"タマノートが使っています"_s), qPrintable(r.errText()));
     QCOMPARE(folder.read(kDiary), bytes);
     // Looking is allowed while the program runs.
-    QCOMPARE(run(folder, kArgs).status, 0);
+    QCOMPARE(runIn(folder, kArgs).status, 0);
     QCOMPARE(folder.read(kDiary), bytes);
 }
 
 void TestOrganiseCommand::missingDiaryAndBadArguments() {
     TempFolder folder;
-    const Result missing = run(folder, kArgs + QStringList{u"--yes"_s});
+    const CliResult missing = runIn(folder, kArgs + QStringList{u"--yes"_s});
     QCOMPARE(missing.status, 1);
-    QVERIFY(missing.err.contains(kDiary));
+    QVERIFY(missing.errText().contains(kDiary));
     QCOMPARE(folder.files(), QStringList{});
-    QCOMPARE(run(folder, {u"organise"_s, u"--user"_s, u"taro"_s}).status, 2);
-    QCOMPARE(run(folder, {u"organise"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"99"_s}).status, 2);
-    QCOMPARE(run(folder, {u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--yes"_s}).status, 2);
+    QCOMPARE(runIn(folder, {u"organise"_s, u"--user"_s, u"taro"_s}).status, 2);
+    QCOMPARE(runIn(folder, {u"organise"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"99"_s}).status, 2);
+    QCOMPARE(runIn(folder, {u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--yes"_s}).status, 2);
     // A damaged diary is reported, not organised.
     folder.write(kDiary, card("19990503", "1000", 'a') + "1999");
-    const Result damaged = run(folder, kArgs + QStringList{u"--yes"_s});
+    const CliResult damaged = runIn(folder, kArgs + QStringList{u"--yes"_s});
     QCOMPARE(damaged.status, 1);
     QCOMPARE(folder.read(kDiary).size(), 244);
 }

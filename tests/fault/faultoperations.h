@@ -8,6 +8,7 @@
 #include "store/modellist.h"
 #include "store/storefile.h"
 #include "store/userlist.h"
+#include "support/cardbuilder.h"
 
 #include <QByteArray>
 #include <QList>
@@ -76,13 +77,13 @@ inline QList<Operation> operations() {
         {u"append-card"_s,
          [=](const DataFolder &f) {
              DiaryFile d = diary(f);
-             CardRecord c;
-             c.setField(CardRecord::VisitDate, u"20260107水"_s);
-             c.setField(CardRecord::StoreName, u"ＤＥＦ"_s);
-             c.setField(CardRecord::Investment, u"0045"_s);
-             c.setField(CardRecord::CashOut, u"0000"_s);
-             c.setField(CardRecord::Impression, u"負けた"_s);
-             d.write(d.count() + 1, c);
+             test::CardValues c = test::CardValues::blank();
+             c.date = u"20260107水"_s;
+             c.store = u"ＤＥＦ"_s;
+             c.investment = u"0045"_s;
+             c.cashOut = u"0000"_s;
+             c.impression = u"負けた"_s;
+             d.write(d.count() + 1, test::makeCard(c));
          }},
         {u"update-card"_s,
          [=](const DataFolder &f) {

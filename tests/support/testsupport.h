@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/storeerror.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -31,6 +33,17 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The kind of store error action throws, as a number for QCOMPARE; -1 when it throws none.
+template <class Action> int storeErrorKind(Action &&action)
+{
+    try {
+        action();
+    } catch (const StoreError &e) {
+        return int(e.kind());
+    }
+    return -1;
+}
 
 inline void useOffscreenPlatform()
 {

@@ -141,15 +141,6 @@ void DiaryFile::forEach(const std::function<void(int n, const CardRecord &card)>
     });
 }
 
-void DiaryFile::rewrite(const QList<CardRecord> &cards)
-{
-    QList<QByteArray> raw;
-    raw.reserve(cards.size());
-    for (const CardRecord &c : cards)
-        raw.append(c.record().toBytes());
-    rewriteRaw(raw);
-}
-
 void DiaryFile::rewriteRaw(const QList<QByteArray> &raw)
 {
     m_file.reset(); // close before the file is replaced

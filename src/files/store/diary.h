@@ -86,9 +86,8 @@ public:
     void write(int n, const CardRecord &card);
     void setCandidate(int n, bool candidate);
 
-    // Replaces the file by these cards, through the scratch file, crash-safely.
-    void rewrite(const QList<CardRecord> &cards);
-    // The same with records as stored (240 bytes each), written back byte for byte.
+    // Replaces the file by these records as stored (240 bytes each), written back byte
+    // for byte, through the scratch file, crash-safely.
     void rewriteRaw(const QList<QByteArray> &records);
     QList<CardRecord> readAll() const;
     // Calls visit(n, card) for every card in order without holding the whole diary.

@@ -8,6 +8,7 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;
 using tama::test::hex;
+using tama::test::storeErrorKind;
 using tama::test::TempFolder;
 
 Q_DECLARE_METATYPE(tama::ModelListEntry)
@@ -77,12 +78,8 @@ void TestModelList::noFileName() {
     QVERIFY(modelListFileName(u" 　 "_s).isEmpty());
     TempFolder dir;
     for (const QString &store : {QString(), u"   "_s, u"A\tB"_s}) {
-        try {
-            ModelListFile(DataFolder(dir.path()), store);
-            QFAIL("no error");
-        } catch (const StoreError &e) {
-            QCOMPARE(e.kind(), StoreError::Kind::Invalid);
-        }
+        QCOMPARE(storeErrorKind([&] { ModelListFile(DataFolder(dir.path()), store); }),
+                 int(StoreError::Kind::Invalid));
     }
     QVERIFY(dir.files().isEmpty());
 }

@@ -1,5 +1,6 @@
 // The data folder under attack: lock files left behind, planted links and FIFOs,
 // permissions, oversized files and torn writes in place.
+#include "support/cardbuilder.h"
 #include "support/testsupport.h"
 
 #include "store/organise.h"
@@ -33,8 +34,17 @@ const QString kListDEF = modelListFileName(u"ＤＥＦ"_s);
 
 // A card of the given date and start time; fill marks it apart from the others.
 QByteArray card(const char *date, const char *start, char fill) {
-    QByteArray c = QByteArray(date) + hex("93 79") + start + "1200" + QByteArray(222, fill);
-    return c.left(240);
+    const QString f(QChar::fromLatin1(fill));
+    return cardBytes({.date = QString::fromLatin1(date) + u"土"_s,
+                      .start = QString::fromLatin1(start),
+                      .end = u"1200"_s,
+                      .store = f.repeated(20),
+                      .category = f,
+                      .model = f.repeated(30),
+                      .investment = f.repeated(4),
+                      .cashOut = f.repeated(4),
+                      .dayType = f.repeated(3),
+                      .impression = f.repeated(160)});
 }
 
 mode_t modeOf(const QString &path) {

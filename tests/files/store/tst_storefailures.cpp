@@ -5,6 +5,7 @@
 #include "store/storeerror.h"
 #include "store/storefile.h"
 #include "store/userlist.h"
+#include "support/cardbuilder.h"
 #include "support/testsupport.h"
 #include "tmpfsmount.h"
 
@@ -20,6 +21,7 @@ using namespace Qt::Literals::StringLiterals;
 using namespace tama;
 using tama::test::hex;
 using tama::test::spaces;
+using tama::test::storeErrorKind;
 using tama::test::TempFolder;
 using tama::test::TmpfsMount;
 
@@ -61,16 +63,16 @@ QList<Operation> writingOperations() {
         {"mark a user", [](const DataFolder &f) { UserList(f).markUser(u"3"_s); }},
         {"append a card",
          [](const DataFolder &f) {
-             CardRecord card;
-             card.setField(CardRecord::VisitDate, u"19990124日"_s);
-             DiaryFile(f, kDiary).write(18, card);
+             test::CardValues card = test::CardValues::blank();
+             card.date = u"19990124日"_s;
+             DiaryFile(f, kDiary).write(18, test::makeCard(card));
          }},
         {"rewrite the diary",
          [](const DataFolder &f) {
              DiaryFile d(f, kDiary);
-             QList<CardRecord> cards = d.readAll();
+             QList<QByteArray> cards = d.readAllRaw();
              cards.removeFirst();
-             d.rewrite(cards);
+             d.rewriteRaw(cards);
          }},
         {"add a store", [](const DataFolder &f) { StoreFile(f).add(u"NEW"_s); }},
         {"delete a store", [](const DataFolder &f) { StoreFile(f).deleteAt(0); }},
@@ -191,12 +193,8 @@ void TestStoreFailures::fullDiskDamagedCatalogue() {
     const QMap<QString, QByteArray> files = sampleFiles();
     writeAll(dir, files);
     QVERIFY(mount.fill(dir.file(u"filler"_s)));
-    try {
-        ModelCatalogue(DataFolder(dir.path()), *categoryBySection(6)).deleteAt(0);
-        QFAIL("no error");
-    } catch (const StoreError &e) {
-        QCOMPARE(e.kind(), StoreError::Kind::Damaged);
-    }
+    QCOMPARE(storeErrorKind([&] { ModelCatalogue(DataFolder(dir.path()), *categoryBySection(6)).deleteAt(0); }),
+             int(StoreError::Kind::Damaged));
     QCOMPARE(dir.read(kModels), files[kModels]);
 
     // Without the tail the rewrite itself meets the full disk.

@@ -6,6 +6,7 @@ using namespace Qt::Literals::StringLiterals;
 using namespace tama;
 using tama::test::hex;
 using tama::test::spaces;
+using tama::test::storeErrorKind;
 using tama::test::TempFolder;
 
 namespace {
@@ -129,12 +130,7 @@ void TestStoreFile::addRefused() {
     TempFolder dir;
     const QByteArray before = store(kA, 'a');
     dir.write(kFile, before);
-    try {
-        StoreFile(DataFolder(dir.path())).add(text);
-        QFAIL("no error");
-    } catch (const StoreError &e) {
-        QCOMPARE(int(e.kind()), kind);
-    }
+    QCOMPARE(storeErrorKind([&] { StoreFile(DataFolder(dir.path())).add(text); }), kind);
     QCOMPARE(dir.read(kFile), before);
 }
 
@@ -168,12 +164,7 @@ void TestStoreFile::deleteBadPosition() {
     dir.write(kFile, before);
     StoreFile stores{DataFolder(dir.path())};
     for (int p : {-1, 2, 100}) {
-        try {
-            stores.deleteAt(p);
-            QFAIL("no error");
-        } catch (const StoreError &e) {
-            QCOMPARE(e.kind(), StoreError::Kind::Invalid);
-        }
+        QCOMPARE(storeErrorKind([&] { stores.deleteAt(p); }), int(StoreError::Kind::Invalid));
     }
     QCOMPARE(dir.read(kFile), before);
     QCOMPARE(dir.files(), QStringList{kFile});

@@ -1,5 +1,6 @@
 #include "card/cardeditor.h"
 #include "store/modellist.h"
+#include "support/cardbuilder.h"
 #include "support/testsupport.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -18,11 +19,10 @@ QByteArray padded(QByteArray b, int n) {
 
 // 1999-01-23 (a Saturday, stored with a wrong weekday 月), 9:30 to 14:05 at ＡＢＣホール,
 // デジパチ 羽根モデル, 15,000 yen in, nothing out.
-QByteArray storedCard(const QByteArray &date = "19990123") {
-    return padded(date + hex("8C 8E"), 10) + " 930" + "1405" +
-           padded(hex("82 60 82 61 82 62 83 7A 81 5B 83 8B"), 20) + "2" +
-           padded(hex("89 48 8D AA 83 82 83 66 83 8B"), 30) + "0150" + "0000" + "111" +
-           padded(hex("82 E6 82 A9 82 C1 82 BD"), 160);
+QByteArray storedCard(const QString &date = u"19990123"_s) {
+    CardValues c = screenCard();
+    c.date = date + u"月"_s;
+    return cardBytes(c);
 }
 
 } // namespace
@@ -53,7 +53,7 @@ class TestCardEditor : public QObject {
     }
 
     void storedCardShowsWhatIsStored() {
-        m_folder->write(kDiary, storedCard() + storedCard("R9990201"));
+        m_folder->write(kDiary, storedCard() + storedCard(u"R9990201"_s));
         m_editor.load(kToday);
         QVERIFY(!m_editor.show(1, kToday));
         const CardControls &c = m_editor.card();

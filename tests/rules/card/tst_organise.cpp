@@ -2,6 +2,7 @@
 #include "store/diary.h"
 #include "store/recordfile.h"
 #include "store/storeerror.h"
+#include "support/cardbuilder.h"
 #include "support/testsupport.h"
 
 #include <QRandomGenerator>
@@ -20,12 +21,15 @@ const QString kDiary = u"taro.1999.dat"_s;
 
 // A 240-byte card: date and start time as given, the rest telling the cards apart.
 QByteArray card(const QByteArray &date, const QByteArray &start, char tag = 'x') {
-    QByteArray b = date + hex("93 79") + start + "1405";            // …土, start, end
-    b += hex("82 60 82 61") + spaces(16) + "2";                     // ＡＢ, category
-    b += QByteArray(1, tag) + spaces(29) + "0150" + "0000" + "111"; // model = tag
-    b += hex("82 E6 82 A9") + spaces(156);                          // よか
-    Q_ASSERT(b.size() == 240);
-    return b;
+    return cardBytes({.date = QString::fromLatin1(date) + u"土"_s,
+                      .start = QString::fromLatin1(start),
+                      .end = u"1405"_s,
+                      .store = u"ＡＢ"_s,
+                      .category = u"2"_s,
+                      .model = QString(QChar::fromLatin1(tag)),
+                      .investment = u"0150"_s,
+                      .cashOut = u"0000"_s,
+                      .impression = u"よか"_s});
 }
 
 QByteArray join(const QList<QByteArray> &cards) {

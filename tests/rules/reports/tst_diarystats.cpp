@@ -1,11 +1,11 @@
-#include "cardbuilder.h"
+#include "support/cardbuilder.h"
 #include "support/testsupport.h"
 #include "reports/diarystats.h"
 #include "reports/monthcalendar.h"
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;
-using tama::test::CardSpec;
+using tama::test::CardValues;
 using tama::test::digits4;
 using tama::test::makeCard;
 using tama::test::TempFolder;
@@ -15,7 +15,7 @@ namespace {
 const QString kWide(QChar(0x3000));
 
 void writeDiary(const TempFolder &f, int year, const QList<CardRecord> &cards) {
-    DiaryFile(DataFolder(f.path()), DiaryFileName(u"taro"_s, year)).rewrite(cards);
+    test::writeDiary(f.path(), DiaryFileName(u"taro"_s, year), cards);
 }
 
 CardRecord marked(CardRecord c) {
@@ -23,7 +23,7 @@ CardRecord marked(CardRecord c) {
     return c;
 }
 
-CardRecord amounts(int investment, int cashOut, CardSpec s = {}) {
+CardRecord amounts(int investment, int cashOut, CardValues s = {}) {
     s.investment = digits4(investment);
     s.cashOut = digits4(cashOut);
     return makeCard(s);

@@ -1,4 +1,4 @@
-#include "cardbuilder.h"
+#include "support/cardbuilder.h"
 #include "support/testsupport.h"
 #include "reports/monthgraph.h"
 

@@ -1,4 +1,4 @@
-#include "cardbuilder.h"
+#include "support/cardbuilder.h"
 #include "common/codec.h"
 #include "store/catalogue.h"
 #include "store/storefile.h"
@@ -9,7 +9,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;
-using tama::test::CardSpec;
+using tama::test::CardValues;
 using tama::test::makeCard;
 
 namespace {
@@ -20,9 +20,9 @@ QString fullBlanks(int n) {
     return QString(n, kFull);
 }
 
-QList<CardRecord> cardsOf(const QList<CardSpec> &shapes) {
+QList<CardRecord> cardsOf(const QList<CardValues> &shapes) {
     QList<CardRecord> out;
-    for (const CardSpec &s : shapes)
+    for (const CardValues &s : shapes)
         out.append(makeCard(s));
     return out;
 }
@@ -96,15 +96,7 @@ void TestYearList::nameColumns() {
         // Half-width names written by other means still fill their columns.
         {.store = u"ABC"_s, .model = u"ｱｲ"_s},
         // A blank record.
-        {.date = QString(),
-         .start = QString(),
-         .end = QString(),
-         .store = QString(),
-         .category = QString(),
-         .model = QString(),
-         .investment = QString(),
-         .cashOut = QString(),
-         .dayType = QString()},
+        CardValues::blank(),
     });
     const YearList list(cards, YearListFilter::everything());
     const QList<YearListLine> &l = list.lines();

@@ -1,4 +1,4 @@
-#include "cardbuilder.h"
+#include "support/cardbuilder.h"
 #include "support/testsupport.h"
 #include "reports/yearlist.h"
 #include "reports/yearlistfilter.h"
@@ -6,7 +6,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;
-using tama::test::CardSpec;
+using tama::test::CardValues;
 using tama::test::digits4;
 using tama::test::makeCard;
 using Column = YearListSorter::Column;

@@ -1,4 +1,4 @@
-#include "cardbuilder.h"
+#include "support/cardbuilder.h"
 #include "support/testsupport.h"
 #include "reports/textcells.h"
 #include "reports/yearreport.h"
@@ -7,7 +7,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;
-using tama::test::CardSpec;
+using tama::test::CardValues;
 using tama::test::digits4;
 using tama::test::makeCard;
 
@@ -266,12 +266,12 @@ void TestYearReport::builtACardAtATime() {
 
     // Read back from a diary a card at a time.
     test::TempFolder tmp;
-    DiaryFile diary(DataFolder(tmp.path()), u"taro.1999.dat"_s);
     QList<CardRecord> cards;
     for (int i = 0; i < 700; ++i)
         cards.append(card(categories[i % 7], dayTypes[i % 6], i % 13 * 20, i % 17 * 20, u"1000"_s, u"1230"_s,
                           u"店"_s + QString::number(i)));
-    diary.rewrite(cards);
+    test::writeDiary(tmp.path(), u"taro.1999.dat"_s, cards);
+    const DiaryFile diary(DataFolder(tmp.path()), u"taro.1999.dat"_s);
     YearReport built;
     diary.forEach([&](int, const CardRecord &c) { built.add(c); });
     built.finish();

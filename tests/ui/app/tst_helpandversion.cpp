@@ -1,11 +1,8 @@
 #include "app/resources.h"
-#include "app/windowregistry.h"
 #include "cardscreen/helpwindow.h"
 #include "cardscreen/patincomain.h"
-#include "common/clock.h"
-#include "recordingdialogs.h"
 #include "cardscreen/ver.h"
-#include "testsupport.h"
+#include "support/windowfixture.h"
 
 #include <QApplication>
 #include <QtTest>
@@ -16,9 +13,6 @@ using namespace tama::test;
 
 class TstHelpAndVersion : public QObject {
     Q_OBJECT
-
-    TempFolder m_folder;
-    DiaryState m_state{m_folder.path()};
 
     QStringList topicTitles(HelpWindow *w)
     {
@@ -33,7 +27,8 @@ private slots:
 
     void versionWindowShowsAndGoesBack()
     {
-        WindowRegistry registry(m_state);
+        WindowFixture f;
+        WindowRegistry &registry = f.registry;
         ver *v = registry.get<ver>();
         v->show();
         QCOMPARE(v->windowTitle(), u"バージョン情報"_s);
@@ -51,7 +46,8 @@ private slots:
 
     void helpOpensAtTheContents()
     {
-        WindowRegistry registry(m_state);
+        WindowFixture f;
+        WindowRegistry &registry = f.registry;
         HelpWindow *h = registry.get<HelpWindow>();
         h->showContents();
         QVERIFY(h->isVisible());
@@ -67,7 +63,8 @@ private slots:
 
     void keywordSearchWithAnEmptyKeyListsEverything()
     {
-        WindowRegistry registry(m_state);
+        WindowFixture f;
+        WindowRegistry &registry = f.registry;
         HelpWindow *h = registry.get<HelpWindow>();
         h->showSearch(QString());
         QCOMPARE(h->keyword()->text(), QString());
@@ -91,12 +88,10 @@ private slots:
 
     void menuItemsOfTheMainWindowOpenThem()
     {
-        FixedClock clock(QDateTime(QDate(1999, 1, 23), QTime(14, 5)));
-        setClock(&clock);
-        RecordingDialogs dialogs;
-        WindowRegistry registry(m_state);
-        m_state.year = u"1999"_s;
-        m_state.diaryFile = u"taro.1999.dat"_s;
+        WindowFixture f(QDateTime(QDate(1999, 1, 23), QTime(14, 5)));
+        WindowRegistry &registry = f.registry;
+        f.state.year = u"1999"_s;
+        f.state.diaryFile = u"taro.1999.dat"_s;
         PatincoMain *main = registry.get<PatincoMain>();
         main->show();
         main->Form_Load();
@@ -121,8 +116,7 @@ private slots:
         action("topic")->trigger();
         QCOMPARE(h->keyword()->text(), QString()); // the search opens with an empty key
         QCOMPARE(h->topics()->count(), 17);
-        QVERIFY(dialogs.calls.isEmpty());
-        setClock(nullptr);
+        QVERIFY(f.dialogs.calls.isEmpty());
     }
 };
 

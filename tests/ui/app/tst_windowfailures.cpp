@@ -2,17 +2,15 @@
 // action shows the reason in an error box, claims nothing it did not do, and leaves
 // every file as it was. Needs root for the small file system; skipped otherwise.
 #include "../../files/store/tmpfsmount.h"
-#include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
 #include "common/clock.h"
 #include "master/kdata.h"
 #include "master/mdata.h"
 #include "master/new_touroku.h"
-#include "recordingdialogs.h"
 #include "startup/newname.h"
 #include "startup/patinkest.h"
 #include "store/journal.h"
-#include "testsupport.h"
+#include "support/windowfixture.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -46,10 +44,16 @@ QByteArray padded(QByteArray b, int n) {
 }
 
 // Card i of the diary: 23 Jan 1999 (土) 9:30–14:05 at ＡＢＣ, ドリーム (デジパチ).
-QByteArray card(int i, const QByteArray &cashOut = "0000") {
-    return "19990123" + hex("9379") + " 930" + "1405" + padded(kAbc, 20) + "2" + padded(kDream, 30) +
-           QByteArray::number(100 + i).rightJustified(4, '0') + cashOut + "111" +
-           padded("card " + QByteArray::number(i), 160);
+QByteArray card(int i, const QString &cashOut = u"0000"_s) {
+    return cardBytes({.date = u"19990123土"_s,
+                      .start = u" 930"_s,
+                      .end = u"1405"_s,
+                      .store = u"ＡＢＣ"_s,
+                      .category = u"2"_s,
+                      .model = u"ドリーム"_s,
+                      .investment = digits4(100 + i),
+                      .cashOut = cashOut,
+                      .impression = u"card "_s + QString::number(i)});
 }
 
 // Each file fills all but a few bytes of one page of the file system, so that adding a
@@ -109,30 +113,6 @@ QString notOnlyError(const RecordingDialogs &d, const QString &expected) {
 
 QString fileError(const QString &file, const QString &action, const QString &why) {
     return u"「"_s + file + u"」: "_s + action + u"できませんでした（"_s + why + u"）"_s;
-}
-
-QStringList items(const QComboBox *box) {
-    QStringList out;
-    for (int i = 0; i < box->count(); ++i)
-        out << box->itemText(i);
-    return out;
-}
-
-void typeText(QWidget *target, const QString &text) {
-    QInputMethodEvent e;
-    e.setCommitString(text);
-    QApplication::sendEvent(target, &e);
-}
-
-void clickOption(QRadioButton *o) {
-    QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(6, o->height() / 2));
-}
-
-void chooseEntry(QComboBox *box, int row) {
-    box->showPopup();
-    QAbstractItemView *view = box->view();
-    view->setCurrentIndex(view->model()->index(row, 0));
-    QTest::keyClick(view, Qt::Key_Return);
 }
 
 } // namespace
@@ -198,16 +178,9 @@ class TstWindowFailures : public QObject {
         }
     };
 
-    template <class W = QLineEdit> static W *c(PatincoMain *m, const char *name) {
-        W *w = m->findChild<W *>(QString::fromLatin1(name));
-        if (!w) qFatal("no control %s", name);
-        return w;
-    }
+    template <class W = QLineEdit> static W *c(PatincoMain *m, const char *name) { return control<W>(m, name); }
     static QString label(PatincoMain *m, const char *name) { return c<QLabel>(m, name)->text(); }
-    static void up(PatincoMain *m, const char *bar, int times) {
-        for (int i = 0; i < times; ++i)
-            c<QScrollBar>(m, bar)->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    }
+    static void up(PatincoMain *m, const char *bar, int times) { stepUp(c<QScrollBar>(m, bar), times); }
     // A complete new card with a model new to ＡＢＣ: a registration that went on after
     // the diary refused would add it to the catalogue and offer it to the store's list.
     static void fillNewCard(PatincoMain *m) {
@@ -284,7 +257,7 @@ void TstWindowFailures::fullDiskCardScreen() {
     QTest::mouseClick(c<QPushButton>(m, "Command23"), Qt::LeftButton);
     QVERIFY2(f.dialogs.calls.isEmpty(), qPrintable(f.dialogs.lastMessage()));
     QByteArray diary = f.before.value(kDiary);
-    diary.replace(0, 240, card(1, "0030"));
+    diary.replace(0, 240, card(1, u"0030"_s));
     QCOMPARE(f.folder.read(kDiary), diary);
     QTest::mouseClick(c<QPushButton>(m, "Command6"), Qt::LeftButton);
     QVERIFY2(f.dialogs.calls.isEmpty(), qPrintable(f.dialogs.lastMessage()));
@@ -327,7 +300,7 @@ void TstWindowFailures::fullDiskStoreAndModelSettings() {
                    fileError(kAbcList + u".tmp"_s, u"作業ファイルに書き込むことが"_s, kFull));
 
     stores->Combo1->lineEdit()->clear();
-    typeText(stores->Combo1->lineEdit(), u"ＸＹＺ"_s);
+    typeJapanese(stores->Combo1->lineEdit(), u"ＸＹＺ"_s);
     f.dialogs.answer({false});
     QTest::mouseClick(stores->Command1, Qt::LeftButton);
     EXPECT_REFUSED(f, "add a store", fileError(u"patishop.dat"_s, u"書き込むことが"_s, kFull));
@@ -337,7 +310,7 @@ void TstWindowFailures::fullDiskStoreAndModelSettings() {
     KDATA *models = f.open<KDATA>();
     clickOption(models->Option2);
     QCOMPARE(models->Combo1->count(), 25);
-    typeText(models->Combo1->lineEdit(), u"ＮＥＷ"_s);
+    typeJapanese(models->Combo1->lineEdit(), u"ＮＥＷ"_s);
     f.dialogs.answer({false});
     QTest::mouseClick(models->Command1, Qt::LeftButton);
     EXPECT_REFUSED(f, "add a model", fileError(u"DEGIpati.dat"_s, u"書き込むことが"_s, kFull));
@@ -461,7 +434,7 @@ void TstWindowFailures::readOnlyStoreAndModelSettings() {
                    fileError(kAbcList + u".tmp"_s, u"作業ファイルを作ることが"_s, kReadOnly));
 
     stores->Combo1->lineEdit()->clear();
-    typeText(stores->Combo1->lineEdit(), u"ＸＹＺ"_s);
+    typeJapanese(stores->Combo1->lineEdit(), u"ＸＹＺ"_s);
     f.dialogs.answer({false});
     QTest::mouseClick(stores->Command1, Qt::LeftButton);
     EXPECT_REFUSED(f, "add a store", fileError(u"patishop.dat"_s, u"書き込むことが"_s, kReadOnly));
@@ -471,7 +444,7 @@ void TstWindowFailures::readOnlyStoreAndModelSettings() {
     clickOption(models->Option2);
     QCOMPARE(models->Combo1->count(), 25);
     QVERIFY2(f.dialogs.calls.isEmpty(), qPrintable(f.dialogs.lastMessage()));
-    typeText(models->Combo1->lineEdit(), u"ＮＥＷ"_s);
+    typeJapanese(models->Combo1->lineEdit(), u"ＮＥＷ"_s);
     f.dialogs.answer({false});
     QTest::mouseClick(models->Command1, Qt::LeftButton);
     EXPECT_REFUSED(f, "add a model", fileError(u"DEGIpati.dat"_s, u"書き込むことが"_s, kReadOnly));

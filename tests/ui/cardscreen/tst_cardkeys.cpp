@@ -2,15 +2,13 @@
 // method), Tab, Enter, Escape and the keys of every scroller, checked on screen and in
 // the files.
 #include "app/keyboard.h"
-#include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
 #include "common/clock.h"
 #include "master/new_touroku.h"
 #include "startup/newname.h"
 #include "startup/patinkest.h"
 #include "store/modellist.h"
-#include "support/recordingdialogs.h"
-#include "support/testsupport.h"
+#include "support/windowfixture.h"
 #include "views/allselect.h"
 #include "views/listview.h"
 
@@ -32,21 +30,21 @@ QByteArray padded(QByteArray b, int n) {
     return b;
 }
 
-// 1999-01-23, 9:30 to 14:05 at ＡＢＣ, デジパチ, 1,500 yen in.
-QByteArray storedCard(const QByteArray &date) {
-    return padded(date + hex("93 79"), 10) + " 930" + "1405" + padded(hex("82 60 82 61 82 62"), 20) + "2" +
-           padded(hex("83 6E 83 6C"), 30) + "0015" + "0000" + "111" + QByteArray(160, ' ');
-}
-
-void typeJapanese(QWidget *w, const QString &text) {
-    QInputMethodEvent e;
-    e.setCommitString(text);
-    QCoreApplication::sendEvent(w, &e);
+// A Saturday of date, 9:30 to 14:05 at ＡＢＣ, デジパチ ハネ, 1,500 yen in.
+QByteArray storedCard(const QString &date) {
+    return cardBytes({.date = date + u"土"_s,
+                      .start = u" 930"_s,
+                      .end = u"1405"_s,
+                      .store = u"ＡＢＣ"_s,
+                      .category = u"2"_s,
+                      .model = u"ハネ"_s,
+                      .investment = u"0015"_s,
+                      .cashOut = u"0000"_s});
 }
 
 } // namespace
 
-class TestCardKeys : public QObject {
+class TestCardKeys : public QObject, CardScreenTest {
     Q_OBJECT
   private slots:
     void init();
@@ -62,17 +60,10 @@ class TestCardKeys : public QObject {
     void scrollersAndSpinnersByKeys();
     void enterAndEscapeInEveryWindow();
     void userWindowByKeys();
-    void aSessionByKeyboardAlone();
+    void anEveningByKeyboardAlone();
 
   private:
     void open(const QString &year = u"1999"_s);
-    template <class W = QLineEdit> W *c(const char *name) const {
-        W *w = m_window->findChild<W *>(QString::fromLatin1(name));
-        if (!w) qFatal("no control %s", name);
-        return w;
-    }
-    QString t(const char *name) const { return c<QLineEdit>(name)->text(); }
-    QString l(const char *name) const { return c<QLabel>(name)->text(); }
     // A key to whatever has the focus, as the keyboard sends it.
     static void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QWidget *f = QApplication::focusWidget();
@@ -99,38 +90,18 @@ class TestCardKeys : public QObject {
     }
     void clickIn(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(4, w->height() / 2)); }
     void clickOption(const char *name) { clickIn(c<QRadioButton>(name)); }
-
-    std::unique_ptr<TempFolder> m_folder;
-    std::unique_ptr<DiaryState> m_state;
-    std::unique_ptr<WindowRegistry> m_registry;
-    std::unique_ptr<RecordingDialogs> m_dialogs;
-    FixedClock m_clock{QDateTime(QDate(1999, 3, 15), QTime(14, 5))}; // a Monday
-    PatincoMain *m_window = nullptr;
 };
 
-void TestCardKeys::init() {
-    setClock(&m_clock);
-    m_dialogs = std::make_unique<RecordingDialogs>();
-    m_folder = std::make_unique<TempFolder>();
-    m_state = std::make_unique<DiaryState>(m_folder->path());
-    m_registry = std::make_unique<WindowRegistry>(*m_state);
-}
+void TestCardKeys::init() { start(); }
 
-void TestCardKeys::cleanup() {
-    m_registry.reset();
-    m_window = nullptr;
-    m_state.reset();
-    m_folder.reset();
-    m_dialogs.reset();
-    setClock(nullptr);
-}
+void TestCardKeys::cleanup() { finish(); }
 
 void TestCardKeys::open(const QString &year) {
-    m_state->year = year;
-    m_state->diaryFile = u"taro."_s + year + u".dat"_s;
-    m_window = m_registry->get<PatincoMain>();
+    m_f->state.year = year;
+    m_f->state.diaryFile = u"taro."_s + year + u".dat"_s;
+    m_window = m_f->registry.get<PatincoMain>();
     activate(m_window);
-    m_state->reloadRequested = true;
+    m_f->state.reloadRequested = true;
     m_window->Form_Activate();
 }
 
@@ -152,21 +123,21 @@ void TestCardKeys::hallTypedIsHallStored() {
         clickIn(c("Text13"));
         type(u"5"_s);
         QTest::mouseClick(c<QPushButton>("Command23"), Qt::LeftButton);
-        QVERIFY2(m_dialogs->count(RecordingDialogs::Call::Info) == 0, qPrintable(m_dialogs->lastMessage()));
-        if (New_touroku *reg = m_registry->find<New_touroku>()) reg->close();
+        QVERIFY2(m_f->dialogs.count(RecordingDialogs::Call::Info) == 0, qPrintable(m_f->dialogs.lastMessage()));
+        if (New_touroku *reg = m_f->registry.find<New_touroku>()) reg->close();
         // The box shows the stored form, which the next card keeps.
         QCOMPARE(hall->currentText(), u"ＸＹＺホール"_s);
     }
-    const QByteArray diary = m_folder->read(u"taro.1999.dat"_s);
+    const QByteArray diary = m_f->folder.read(u"taro.1999.dat"_s);
     QCOMPARE(diary.size(), 480);
     const QByteArray xyzHall = hex("82 77 82 78 82 79 83 7A 81 5B 83 8B"); // ＸＹＺホール
     QCOMPARE(diary.mid(18, 20), padded(xyzHall, 20));
     QCOMPARE(diary.mid(240 + 18, 20), padded(xyzHall, 20));
-    QCOMPARE(m_folder->read(u"patishop.dat"_s), padded(xyzHall, 80));
+    QCOMPARE(m_f->folder.read(u"patishop.dat"_s), padded(xyzHall, 80));
     QStringList files{u"DEGIpati.dat"_s, modelListFileName(u"ＸＹＺホール"_s), u"patishop.dat"_s,
                       u"taro.1999.dat"_s};
     files.sort();
-    QCOMPARE(m_folder->files(), files); // no stray list file of a half-typed name
+    QCOMPARE(m_f->folder.files(), files); // no stray list file of a half-typed name
 }
 
 void TestCardKeys::typedDateKeepsItsWeekday() {
@@ -181,11 +152,11 @@ void TestCardKeys::typedDateKeepsItsWeekday() {
     QTest::keyClicks(day, u"03"_s);
     clickIn(c<QComboBox>("Combo1")->lineEdit()); // leave by the mouse
     QCOMPARE((QStringList{t("Text3"), t("Text4"), t("Text5")}), (QStringList{u"11"_s, u"03"_s, u"水"_s}));
-    QCOMPARE(m_dialogs->beeps, 0);
+    QCOMPARE(m_f->dialogs.beeps, 0);
 }
 
 void TestCardKeys::monthAndDayTakeDigitsOnly() {
-    m_folder->write(u"taro.1999.dat"_s, storedCard("19990123"));
+    m_f->folder.write(u"taro.1999.dat"_s, storedCard(u"19990123"_s));
     open();
     key(Qt::Key_PageUp); // the stored card
     QLineEdit *month = c("Text3");
@@ -194,11 +165,11 @@ void TestCardKeys::monthAndDayTakeDigitsOnly() {
     QTest::keyClick(month, Qt::Key_Backspace);
     QTest::keyClicks(month, u"11"_s);
     QCOMPARE(month->text(), u"11"_s); // exactly what was typed, no beep
-    QCOMPARE(m_dialogs->beeps, 0);
+    QCOMPARE(m_f->dialogs.beeps, 0);
     QTest::keyClick(month, Qt::Key_Backspace);
     QTest::keyClicks(month, u"x"_s);
     QCOMPARE(month->text(), u"1"_s);
-    QCOMPARE(m_dialogs->beeps, 1); // a letter is refused with a beep
+    QCOMPARE(m_f->dialogs.beeps, 1); // a letter is refused with a beep
     clickIn(c("Text4"));
     QCOMPARE(month->text(), u"01"_s);
     // An impossible date is repaired when the box is complete: 2/30 → 2/01.
@@ -212,7 +183,7 @@ void TestCardKeys::monthAndDayTakeDigitsOnly() {
     month->setText(u"0x"_s);
     QTest::mouseClick(c<QPushButton>("Command23"), Qt::LeftButton);
     QCOMPARE(month->text(), u"01"_s);
-    QCOMPARE(m_folder->read(u"taro.1999.dat"_s).left(10), QByteArray("19990101") + hex("8B E0")); // 金
+    QCOMPARE(m_f->folder.read(u"taro.1999.dat"_s).left(10), QByteArray("19990101") + hex("8B E0")); // 金
 }
 
 void TestCardKeys::endHourMovesOnFirstClick() {
@@ -247,16 +218,16 @@ void TestCardKeys::unstorableHallMakesNoFiles() {
         clickIn(hall->lineEdit());
         hall->lineEdit()->selectAll();
         typeJapanese(hall->lineEdit(), hallName);
-        m_dialogs->clear();
+        m_f->dialogs.clear();
         clickOption("Option2");
-        QCOMPARE(m_dialogs->calls.size(), 1);
-        QVERIFY(m_dialogs->lastMessage().contains(u"店名"_s));
-        QCOMPARE(m_folder->files(), QStringList{u"taro.1999.dat"_s});
+        QCOMPARE(m_f->dialogs.calls.size(), 1);
+        QVERIFY(m_f->dialogs.lastMessage().contains(u"店名"_s));
+        QCOMPARE(m_f->folder.files(), QStringList{u"taro.1999.dat"_s});
         clickIn(c("Text13"));
         type(u"5"_s);
         QTest::mouseClick(c<QPushButton>("Command23"), Qt::LeftButton);
-        QCOMPARE(m_folder->files(), QStringList{u"taro.1999.dat"_s});
-        QCOMPARE(m_folder->read(u"taro.1999.dat"_s).size(), 0);
+        QCOMPARE(m_f->folder.files(), QStringList{u"taro.1999.dat"_s});
+        QCOMPARE(m_f->folder.read(u"taro.1999.dat"_s).size(), 0);
     }
 }
 
@@ -270,8 +241,8 @@ void TestCardKeys::standardButtonsAreJapanese() {
 }
 
 void TestCardKeys::scrollersAndSpinnersByKeys() {
-    m_folder->write(u"taro.1999.dat"_s, storedCard("19990123") + storedCard("19990124"));
-    m_folder->write(u"taro.1998.dat"_s, storedCard("19980505"));
+    m_f->folder.write(u"taro.1999.dat"_s, storedCard(u"19990123"_s) + storedCard(u"19990124"_s));
+    m_f->folder.write(u"taro.1998.dat"_s, storedCard(u"19980505"_s));
     open();
     QCOMPARE(l("Label19"), u"3"_s);
     key(Qt::Key_PageUp);
@@ -284,10 +255,10 @@ void TestCardKeys::scrollersAndSpinnersByKeys() {
     key(Qt::Key_PageDown);
     QCOMPARE(l("Label20"), u"新規作成"_s);
     key(Qt::Key_PageUp, Qt::ControlModifier);
-    QCOMPARE(m_state->diaryFile, u"taro.1998.dat"_s);
+    QCOMPARE(m_f->state.diaryFile, u"taro.1998.dat"_s);
     QCOMPARE(l("Label19"), u"2"_s);
     key(Qt::Key_PageDown, Qt::ControlModifier);
-    QCOMPARE(m_state->diaryFile, u"taro.1999.dat"_s);
+    QCOMPARE(m_f->state.diaryFile, u"taro.1999.dat"_s);
     // The date steps by day, the times and amounts by their boxes' Up and Down.
     QCOMPARE(t("Text3") + t("Text4"), u"0315"_s);
     key(Qt::Key_Left, Qt::AltModifier);
@@ -304,9 +275,9 @@ void TestCardKeys::scrollersAndSpinnersByKeys() {
     key(Qt::Key_PageUp);
     key(Qt::Key_F8);
     QCOMPARE(l("Label20"), u"削除候補"_s);
-    QCOMPARE(m_folder->read(u"taro.1999.dat"_s).at(240), 'R');
+    QCOMPARE(m_f->folder.read(u"taro.1999.dat"_s).at(240), 'R');
     key(Qt::Key_F8);
-    QCOMPARE(m_folder->read(u"taro.1999.dat"_s).at(240), '1');
+    QCOMPARE(m_f->folder.read(u"taro.1999.dat"_s).at(240), '1');
 }
 
 void TestCardKeys::enterAndEscapeInEveryWindow() {
@@ -318,11 +289,11 @@ void TestCardKeys::enterAndEscapeInEveryWindow() {
     QCOMPARE(c<QComboBox>("Combo1")->currentText(), QString()); // the new card was emptied
     // The year list filter: Escape backs out as its cancel button does.
     key(Qt::Key_L, Qt::ControlModifier);
-    allSelect *filter = m_registry->find<allSelect>();
+    allSelect *filter = m_f->registry.find<allSelect>();
     QVERIFY(filter && filter->isVisible());
     activate(filter);
     key(Qt::Key_Escape);
-    QVERIFY(!m_registry->find<allSelect>() || !m_registry->find<allSelect>()->isVisible());
+    QVERIFY(!m_f->registry.find<allSelect>() || !m_f->registry.find<allSelect>()->isVisible());
     // Registration of a model: Enter takes it as OK.
     activate(m_window);
     clickIn(c("Text7"));
@@ -336,18 +307,18 @@ void TestCardKeys::enterAndEscapeInEveryWindow() {
     type(u"5"_s);
     c<QPushButton>("Command23")->setFocus();
     key(Qt::Key_Return);
-    New_touroku *reg = m_registry->find<New_touroku>();
-    QVERIFY2(reg && reg->isVisible(), qPrintable(m_dialogs->lastMessage()));
+    New_touroku *reg = m_f->registry.find<New_touroku>();
+    QVERIFY2(reg && reg->isVisible(), qPrintable(m_f->dialogs.lastMessage()));
     activate(reg);
     key(Qt::Key_Return);
-    QVERIFY(!m_registry->find<New_touroku>() || !m_registry->find<New_touroku>()->isVisible());
-    const QByteArray list = m_folder->read(modelListFileName(u"ＡＢＣ"_s));
+    QVERIFY(!m_f->registry.find<New_touroku>() || !m_f->registry.find<New_touroku>()->isVisible());
+    const QByteArray list = m_f->folder.read(modelListFileName(u"ＡＢＣ"_s));
     QVERIFY(list.contains(hex("83 68 83 8A 81 5B 83 80"))); // ドリーム is in the hall's list
 }
 
 void TestCardKeys::userWindowByKeys() {
-    m_folder->write(u"namae.dat"_s, QByteArray("  ") + padded("A", 18) + QByteArray("  ") + padded("B", 18));
-    PATINKEST *users = m_registry->get<PATINKEST>();
+    m_f->folder.write(u"namae.dat"_s, QByteArray("  ") + padded("A", 18) + QByteArray("  ") + padded("B", 18));
+    PATINKEST *users = m_f->registry.get<PATINKEST>();
     QVERIFY(!users->Form_Load());
     activate(users);
     QCOMPARE(users->List1->currentRow(), 0);
@@ -356,21 +327,21 @@ void TestCardKeys::userWindowByKeys() {
     key(Qt::Key_Down);
     QCOMPARE(users->List1->currentRow(), 1);
     key(Qt::Key_Return);
-    QCOMPARE(m_state->diaryFile, u"B.1999.dat"_s);
-    QVERIFY(m_registry->find<PatincoMain>() && m_registry->find<PatincoMain>()->isVisible());
+    QCOMPARE(m_f->state.diaryFile, u"B.1999.dat"_s);
+    QVERIFY(m_f->registry.find<PatincoMain>() && m_f->registry.find<PatincoMain>()->isVisible());
     QVERIFY(!users->isVisible());
 }
 
 // From an empty folder to three cards, a mark, an organise and the year list, with no
 // mouse at all.
-void TestCardKeys::aSessionByKeyboardAlone() {
-    m_state->year = u"1999"_s;
-    PATINKEST *users = m_registry->get<PATINKEST>();
+void TestCardKeys::anEveningByKeyboardAlone() {
+    m_f->state.year = u"1999"_s;
+    PATINKEST *users = m_f->registry.get<PATINKEST>();
     QVERIFY(!users->Form_Load());
     activate(users);
     QVERIFY(tabTo(users->Command2));
     key(Qt::Key_Return); // 新規登録
-    NEWNAME *name = m_registry->find<NEWNAME>();
+    NEWNAME *name = m_f->registry.find<NEWNAME>();
     QVERIFY(name && name->isVisible());
     activate(name);
     name->Text1->setFocus();
@@ -380,7 +351,7 @@ void TestCardKeys::aSessionByKeyboardAlone() {
     activate(users);
     users->List1->setFocus();
     key(Qt::Key_Return);
-    m_window = m_registry->find<PatincoMain>();
+    m_window = m_f->registry.find<PatincoMain>();
     QVERIFY(m_window && m_window->isVisible());
     activate(m_window);
 
@@ -402,42 +373,47 @@ void TestCardKeys::aSessionByKeyboardAlone() {
         type(u"0"_s);
         QVERIFY(tabTo(c<QPushButton>("Command23")));
         key(Qt::Key_Return);
-        if (New_touroku *reg = m_registry->find<New_touroku>(); reg && reg->isVisible()) {
+        if (New_touroku *reg = m_f->registry.find<New_touroku>(); reg && reg->isVisible()) {
             activate(reg);
             key(Qt::Key_Return); // OK: the model joins the hall's list
             activate(m_window);
         }
-        QVERIFY2(m_folder->read(u"taro.1999.dat"_s).size() == card * 240,
-                 qPrintable(m_dialogs->lastMessage()));
+        QVERIFY2(m_f->folder.read(u"taro.1999.dat"_s).size() == card * 240,
+                 qPrintable(m_f->dialogs.lastMessage()));
     }
-    QCOMPARE(m_dialogs->calls.size(), 0);
+    QCOMPARE(m_f->dialogs.calls.size(), 0);
 
     // Card 2 marked, the diary organised.
     key(Qt::Key_PageUp);
     key(Qt::Key_PageUp);
     QCOMPARE(l("Label19"), u"2"_s);
     key(Qt::Key_F8);
-    m_dialogs->answer({false});
+    m_f->dialogs.answer({false});
     key(Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(l("Label19"), u"3"_s);
 
-    const QByteArray hane = padded(hex("82 67 82 60 82 6D 82 64"), 30); // ＨＡＮＥ
-    auto card = [&hane](const char *start, const char *end, const char *investment) {
-        return padded(QByteArray("19990315") + hex("8C 8E"), 10) + start + end +
-               padded(hex("82 60 82 61 82 62"), 20) + "1" + hane + investment + "0000" + "111" +
-               QByteArray(160, ' ');
+    auto card = [](const QString &start, const QString &end, const QString &investment) {
+        return cardBytes({.date = u"19990315月"_s,
+                          .start = start,
+                          .end = end,
+                          .store = u"ＡＢＣ"_s,
+                          .category = u"1"_s,
+                          .model = u"ＨＡＮＥ"_s,
+                          .investment = investment,
+                          .cashOut = u"0000"_s});
     };
-    QCOMPARE(m_folder->read(u"taro.1999.dat"_s), card("1000", "1100", "0010") + card("1200", "1300", "0030"));
-    QCOMPARE(m_folder->read(u"patishop.dat"_s), padded(hex("82 60 82 61 82 62"), 80));
-    QCOMPARE(m_folder->read(u"hirapati.dat"_s), padded(hex("82 67 82 60 82 6D 82 64"), 160));
+    QCOMPARE(m_f->folder.read(u"taro.1999.dat"_s),
+             card(u"1000"_s, u"1100"_s, u"0010"_s) + card(u"1200"_s, u"1300"_s, u"0030"_s));
+    QCOMPARE(m_f->folder.read(u"patishop.dat"_s), padded(hex("82 60 82 61 82 62"), 80));
+    QCOMPARE(m_f->folder.read(u"hirapati.dat"_s), padded(hex("82 67 82 60 82 6D 82 64"), 160));
 
     // The year list, through its filter, by Enter.
     key(Qt::Key_L, Qt::ControlModifier);
-    allSelect *filter = m_registry->find<allSelect>();
+    allSelect *filter = m_f->registry.find<allSelect>();
     QVERIFY(filter && filter->isVisible());
     activate(filter);
     key(Qt::Key_Return);
-    listview *list = m_registry->find<listview>();
+    listview *list = m_f->registry.find<listview>();
     QVERIFY(list && list->isVisible());
 }
 

@@ -1,4 +1,3 @@
-#include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
 #include "cardscreen/picturebutton.h"
 #include "common/clock.h"
@@ -7,8 +6,7 @@
 #include "master/mdata.h"
 #include "startup/patinkest.h"
 #include "store/modellist.h"
-#include "support/recordingdialogs.h"
-#include "support/testsupport.h"
+#include "support/windowfixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,46 +20,9 @@ using namespace tama::test;
 
 namespace {
 
-// Shift-JIS bytes of the texts the cards use.
-const QByteArray kSat = hex("93 79");                                  // 土
-const QByteArray kMon = hex("8C 8E");                                  // 月
-const QByteArray kStoreA = hex("82 60 82 61 82 62 83 7A 81 5B 83 8B"); // ＡＢＣホール
+// Shift-JIS bytes of the model names the lists use.
 const QByteArray kModel = hex("89 48 8D AA 83 82 83 66 83 8B");        // 羽根モデル
 const QByteArray kModelCr = hex("82 62 82 71 89 D4");                  // ＣＲ花
-const QByteArray kImpression = hex("82 E6 82 A9 82 C1 82 BD");         // よかった
-
-QByteArray padded(QByteArray b, int n) {
-    b.append(QByteArray(n - b.size(), ' '));
-    return b;
-}
-
-struct Card {
-    QByteArray date = "19990123";
-    QByteArray weekday = kSat;
-    QByteArray start = " 930";
-    QByteArray end = "1405";
-    QByteArray store = kStoreA;
-    QByteArray category = "2";
-    QByteArray model = kModel;
-    QByteArray investment = "0150";
-    QByteArray cashOut = "0000";
-    QByteArray dayType = "111";
-    QByteArray impression = kImpression;
-
-    QByteArray bytes() const {
-        QByteArray b = padded(date + weekday, 10) + start + end + padded(store, 20) + category +
-                       padded(model, 30) + investment + cashOut + dayType + padded(impression, 160);
-        Q_ASSERT(b.size() == 240);
-        return b;
-    }
-};
-
-QByteArray diary(std::initializer_list<Card> cards) {
-    QByteArray b;
-    for (const Card &c : cards)
-        b += c.bytes();
-    return b;
-}
 
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
@@ -69,7 +30,7 @@ const QColor kBlack(0, 0, 0);
 
 } // namespace
 
-class TestPatincoMain : public QObject {
+class TestPatincoMain : public QObject, CardScreenTest {
     Q_OBJECT
   private slots:
     void init();
@@ -101,71 +62,11 @@ class TestPatincoMain : public QObject {
     void clockFollowsActivityOnly();
     void endItemEndsProgram();
     void userSelectShowsUserWindow();
-
-  private:
-    void open(const QString &file = u"taro.1999.dat"_s, const QString &year = u"1999"_s);
-    template <class W = QLineEdit> W *c(const char *name) const {
-        W *w = m_window->findChild<W *>(QString::fromLatin1(name));
-        if (!w) qFatal("no control %s", name);
-        return w;
-    }
-    QString t(const char *name) const { return c<QLineEdit>(name)->text(); }
-    QString l(const char *name) const { return c<QLabel>(name)->text(); }
-    QColor colour(const char *name) const { return c<QLabel>(name)->palette().color(QPalette::WindowText); }
-    QScrollBar *bar(const char *name) const { return c<QScrollBar>(name); }
-    QStringList boxes(std::initializer_list<const char *> names) const {
-        QStringList r;
-        for (const char *n : names)
-            r << t(n);
-        return r;
-    }
-    QString startTime() const { return boxes({"Text6", "Text7", "Text18", "Text19"}).join(u'|'); }
-    QString endTime() const { return boxes({"Text8", "Text9", "Text20", "Text21"}).join(u'|'); }
-    static void up(QScrollBar *b, int times = 1) {
-        for (int i = 0; i < times; ++i)
-            b->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    }
-    static void down(QScrollBar *b, int times = 1) {
-        for (int i = 0; i < times; ++i)
-            b->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    }
-
-    std::unique_ptr<TempFolder> m_folder;
-    std::unique_ptr<DiaryState> m_state;
-    std::unique_ptr<WindowRegistry> m_registry;
-    std::unique_ptr<RecordingDialogs> m_dialogs;
-    FixedClock m_clock{QDateTime(QDate(1999, 3, 15), QTime(14, 5))}; // a Monday
-    PatincoMain *m_window = nullptr;
 };
 
-void TestPatincoMain::init() {
-    m_clock.set(QDateTime(QDate(1999, 3, 15), QTime(14, 5)));
-    setClock(&m_clock);
-    m_dialogs = std::make_unique<RecordingDialogs>();
-    m_folder = std::make_unique<TempFolder>();
-    m_state = std::make_unique<DiaryState>(m_folder->path());
-    m_registry = std::make_unique<WindowRegistry>(*m_state);
-}
+void TestPatincoMain::init() { start(); }
 
-void TestPatincoMain::cleanup() {
-    m_registry.reset();
-    m_window = nullptr;
-    m_state.reset();
-    m_folder.reset();
-    m_dialogs.reset();
-    setClock(nullptr);
-}
-
-// What the user window does when a user is chosen.
-void TestPatincoMain::open(const QString &file, const QString &year) {
-    m_state->year = year;
-    m_state->diaryFile = file;
-    m_window = m_registry->get<PatincoMain>();
-    m_window->show();
-    m_window->setYearText(year);
-    m_state->reloadRequested = true;
-    m_window->Form_Activate();
-}
+void TestPatincoMain::cleanup() { finish(); }
 
 void TestPatincoMain::userWithoutDiaryShowsEmptyNewCard() {
     open();
@@ -178,26 +79,25 @@ void TestPatincoMain::userWithoutDiaryShowsEmptyNewCard() {
     QCOMPARE(startTime(), u"1|0|0|0"_s);
     QCOMPARE(endTime(), u"|||"_s);
     QCOMPARE(l("Label15"), u"0"_s);
-    QVERIFY(m_folder->exists(u"taro.1999.dat"_s));
-    QCOMPARE(m_folder->read(u"taro.1999.dat"_s).size(), 0);
-    QCOMPARE(m_folder->files(), QStringList{u"taro.1999.dat"_s}); // no other year was opened
+    QVERIFY(m_f->folder.exists(u"taro.1999.dat"_s));
+    QCOMPARE(m_f->folder.read(u"taro.1999.dat"_s).size(), 0);
+    QCOMPARE(m_f->folder.files(), QStringList{u"taro.1999.dat"_s}); // no other year was opened
     QCOMPARE(m_window->windowTitle(), u"タマノート Ver2.0  [ taro.1999.dat ]"_s);
     QCOMPARE(l("Label22"), u"1999"_s);
-    QCOMPARE(m_state->newCardNumber, 1);
-    QCOMPARE(m_state->reloadRequested, false);
+    QCOMPARE(m_f->state.newCardNumber, 1);
+    QCOMPARE(m_f->state.reloadRequested, false);
     QCOMPARE(bar("HScroll2")->value(), 1999);
     // The date scroller runs up to today and stands there.
     QCOMPARE(dateFromDayNumber(bar("HScroll3")->maximum() + 20000), QDate(1999, 3, 15));
     QCOMPARE(dateFromDayNumber(bar("HScroll3")->minimum() + 20000), QDate(1999, 1, 1));
     QCOMPARE(bar("HScroll3")->value(), bar("HScroll3")->maximum());
-    QCOMPARE(m_dialogs->calls.size(), 0);
+    QCOMPARE(m_f->dialogs.calls.size(), 0);
 }
 
 void TestPatincoMain::diaryOfThreeCardsOpensOnNewCard() {
-    Card second;
-    second.date = "19990210";
-    second.weekday = hex("90 85"); // 水
-    m_folder->write(u"taro.1999.dat"_s, diary({Card{}, second, Card{}}));
+    CardValues second = screenCard();
+    second.date = u"19990210水"_s;
+    m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({screenCard(), second, screenCard()}));
     open();
     QCOMPARE(bar("HScroll1")->minimum(), 1);
     QCOMPARE(bar("HScroll1")->maximum(), 4);
@@ -205,7 +105,7 @@ void TestPatincoMain::diaryOfThreeCardsOpensOnNewCard() {
     QCOMPARE(l("Label19"), u"4"_s);
     QCOMPARE(l("Label20"), u"新規作成"_s);
     QCOMPARE(c<QPushButton>("Command23")->text(), u"登録"_s);
-    QCOMPARE(m_state->newCardNumber, 4);
+    QCOMPARE(m_f->state.newCardNumber, 4);
     // The new card of today's year carries today's date and is empty.
     QCOMPARE(boxes({"Text3", "Text4"}), (QStringList{u"03"_s, u"15"_s}));
     QCOMPARE(boxes({"Text10", "Text11", "Text12", "Text13", "Text14", "Text15", "Text16", "Text17"}),
@@ -223,15 +123,15 @@ void TestPatincoMain::diaryOfThreeCardsOpensOnNewCard() {
 }
 
 void TestPatincoMain::storedCardShowsItsFields() {
-    Card card;
-    card.dayType = "333";
-    card.category = "3"; // ＣＲデジパチ, the fifth button
-    Card other;
-    other.dayType = "9x9";
-    other.category = "4";
-    other.start = "2359";
-    other.end = "2359";
-    m_folder->write(u"taro.1999.dat"_s, diary({card, other}));
+    CardValues card = screenCard();
+    card.dayType = u"333"_s;
+    card.category = u"3"_s; // ＣＲデジパチ, the fifth button
+    CardValues other = screenCard();
+    other.dayType = u"9x9"_s;
+    other.category = u"4"_s;
+    other.start = u"2359"_s;
+    other.end = u"2359"_s;
+    m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({card, other}));
     open();
     bar("HScroll1")->setValue(1);
     QCOMPARE(l("Label20"), u"変更/削除"_s);
@@ -259,9 +159,9 @@ void TestPatincoMain::storedCardShowsItsFields() {
 }
 
 void TestPatincoMain::markedCardIsDeletionCandidate() {
-    Card marked;
-    marked.date = "R9990123";
-    m_folder->write(u"taro.1999.dat"_s, diary({Card{}, marked}));
+    CardValues marked = screenCard();
+    marked.date = u"R9990123土"_s;
+    m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({screenCard(), marked}));
     open();
     bar("HScroll1")->setValue(2);
     QCOMPARE(l("Label20"), u"削除候補"_s);
@@ -301,10 +201,10 @@ void TestPatincoMain::amountsAndProfit_data() {
 void TestPatincoMain::amountsAndProfit() {
     QFETCH(QByteArray, investment);
     QFETCH(QByteArray, cashOut);
-    Card card;
-    card.investment = investment;
-    card.cashOut = cashOut;
-    m_folder->write(u"taro.1999.dat"_s, diary({card}));
+    CardValues card = screenCard();
+    card.investment = QString::fromLatin1(investment);
+    card.cashOut = QString::fromLatin1(cashOut);
+    m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({card}));
     open();
     bar("HScroll1")->setValue(1);
     QTEST(boxes({"Text10", "Text11", "Text12", "Text13"}), "invBoxes");
@@ -320,12 +220,12 @@ void TestPatincoMain::amountsAndProfit() {
 }
 
 void TestPatincoMain::yearArrowOpensEarlierDiary() {
-    m_folder->write(u"taro.1999.dat"_s, diary({Card{}, Card{}}));
+    m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({screenCard(), screenCard()}));
     open();
     up(bar("HScroll2")); // the left arrow
-    QCOMPARE(m_state->year, u"1998"_s);
-    QCOMPARE(m_state->diaryFile, u"taro.1998.dat"_s);
-    QVERIFY(m_folder->exists(u"taro.1998.dat"_s));
+    QCOMPARE(m_f->state.year, u"1998"_s);
+    QCOMPARE(m_f->state.diaryFile, u"taro.1998.dat"_s);
+    QVERIFY(m_f->folder.exists(u"taro.1998.dat"_s));
     QCOMPARE(m_window->windowTitle(), u"タマノート Ver2.0  [ taro.1998.dat ]"_s);
     QCOMPARE(l("Label22"), u"1998"_s);
     QCOMPARE(m_window->yearText(), u"1998"_s);
@@ -338,17 +238,17 @@ void TestPatincoMain::yearArrowOpensEarlierDiary() {
     QCOMPARE(dateFromDayNumber(bar("HScroll3")->maximum() + 20000), QDate(1998, 12, 31));
     // And forward again; later years than today's are not offered.
     down(bar("HScroll2"), 2);
-    QCOMPARE(m_state->diaryFile, u"taro.1999.dat"_s);
+    QCOMPARE(m_f->state.diaryFile, u"taro.1999.dat"_s);
     QCOMPARE(bar("HScroll1")->maximum(), 3);
     QCOMPARE(boxes({"Text3", "Text4"}), (QStringList{u"03"_s, u"15"_s}));
 }
 
 void TestPatincoMain::yearSwitchShowsNewCardAtSamePosition() {
     // Card 3 of five in 1999; 1998 holds two cards, so its new card is number 3 too.
-    m_folder->write(u"taro.1999.dat"_s, diary({Card{}, Card{}, Card{}, Card{}, Card{}}));
-    Card old;
-    old.date = "19980505";
-    m_folder->write(u"taro.1998.dat"_s, diary({old, old}));
+    m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({screenCard(), screenCard(), screenCard(), screenCard(), screenCard()}));
+    CardValues old = screenCard();
+    old.date = u"19980505土"_s;
+    m_f->folder.write(u"taro.1998.dat"_s, diaryBytes({old, old}));
     open();
     bar("HScroll1")->setValue(3);
     QCOMPARE(l("Label20"), u"変更/削除"_s);
@@ -358,7 +258,7 @@ void TestPatincoMain::yearSwitchShowsNewCardAtSamePosition() {
     QCOMPARE(c<QPushButton>("Command23")->text(), u"登録"_s);
     QCOMPARE(boxes({"Text3", "Text4"}), (QStringList{u"12"_s, u"31"_s}));
     QCOMPARE(c<QComboBox>("Combo1")->currentText().trimmed(), QString());
-    QCOMPARE(m_state->newCardNumber, 3);
+    QCOMPARE(m_f->state.newCardNumber, 3);
 }
 
 void TestPatincoMain::hourSpinnersWrap() {
@@ -399,10 +299,10 @@ void TestPatincoMain::minuteSpinnersWrap() {
 }
 
 void TestPatincoMain::firstClickGivesTen() {
-    Card card;
-    card.start = "1130";
-    card.end = "1145";
-    m_folder->write(u"taro.1999.dat"_s, diary({card}));
+    CardValues card = screenCard();
+    card.start = u"1130"_s;
+    card.end = u"1145"_s;
+    m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({card}));
     open();
     // A new card reached by the scroller has no times at all.
     bar("HScroll1")->setValue(1);
@@ -439,10 +339,10 @@ void TestPatincoMain::endFollowsStart() {
 }
 
 void TestPatincoMain::amountSpinnersWrapWithoutCarry() {
-    Card card;
-    card.investment = "0190";
-    card.cashOut = "0000";
-    m_folder->write(u"taro.1999.dat"_s, diary({card}));
+    CardValues card = screenCard();
+    card.investment = u"0190"_s;
+    card.cashOut = u"0000"_s;
+    m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({card}));
     open();
     bar("HScroll1")->setValue(1);
     up(bar("VScroll6")); // 9 thousand → 0, the 万 digits stay
@@ -474,19 +374,19 @@ void TestPatincoMain::typedDateIsRepaired() {
     day->setText(u"30"_s);
     QTest::keyClick(day, Qt::Key_5);
     QCOMPARE(boxes({"Text3", "Text4", "Text5"}), (QStringList{u"02"_s, u"01"_s, u"月"_s}));
-    QCOMPARE(m_dialogs->beeps, 1);
+    QCOMPARE(m_f->dialogs.beeps, 1);
 
     day->setText(u"30"_s);
     QTest::keyClick(month, Qt::Key_5);
     QCOMPARE(boxes({"Text3", "Text4", "Text5"}), (QStringList{u"01"_s, u"30"_s, u"土"_s}));
-    QCOMPARE(m_dialogs->beeps, 2);
+    QCOMPARE(m_f->dialogs.beeps, 2);
 
     // A valid date only sets the weekday, and the key goes in.
     day->setText(u"2"_s);
     QTest::keyClick(day, Qt::Key_3);
     QCOMPARE(boxes({"Text3", "Text4", "Text5"}), (QStringList{u"01"_s, u"23"_s, u"土"_s}));
-    QCOMPARE(m_dialogs->beeps, 2);
-    QCOMPARE(m_dialogs->calls.size(), 0); // a beep, never a message
+    QCOMPARE(m_f->dialogs.beeps, 2);
+    QCOMPARE(m_f->dialogs.calls.size(), 0); // a beep, never a message
 }
 
 void TestPatincoMain::leavingDateBoxesPads() {
@@ -519,10 +419,9 @@ void TestPatincoMain::dateScrollerStepsIntoFebruary() {
 }
 
 void TestPatincoMain::dateOutsideScrollerKeepsCardDate() {
-    Card future;
-    future.date = "19991224";
-    future.weekday = hex("8B E0"); // 金
-    m_folder->write(u"taro.1999.dat"_s, diary({future}));
+    CardValues future = screenCard();
+    future.date = u"19991224金"_s;
+    m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({future}));
     open();
     bar("HScroll1")->setValue(1);
     QCOMPARE(boxes({"Text3", "Text4", "Text5"}), (QStringList{u"12"_s, u"24"_s, u"金"_s}));
@@ -530,14 +429,14 @@ void TestPatincoMain::dateOutsideScrollerKeepsCardDate() {
 }
 
 void TestPatincoMain::storeChangeClearsCategory() {
-    Card first;
-    first.category = "1";
-    Card second;
-    second.category = "7";                   // no category the window knows
-    second.store = hex("83 7A 81 5B 83 8B"); // ホール
-    Card third = second;
-    third.category = "7";
-    m_folder->write(u"taro.1999.dat"_s, diary({first, second, third}));
+    CardValues first = screenCard();
+    first.category = u"1"_s;
+    CardValues second = screenCard();
+    second.category = u"7"_s;                   // no category the window knows
+    second.store = u"ホール"_s;
+    CardValues third = second;
+    third.category = u"7"_s;
+    m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({first, second, third}));
     open();
     bar("HScroll1")->setValue(1);
     QVERIFY(c<QRadioButton>("Option1")->isChecked());
@@ -545,8 +444,7 @@ void TestPatincoMain::storeChangeClearsCategory() {
     for (const char *o : {"Option1", "Option2", "Option3", "Option4", "Option5"})
         QVERIFY2(!c<QRadioButton>(o)->isChecked(), o);
     // Same store, no category code: what the user chose stays.
-    QTest::mouseClick(c<QRadioButton>("Option2"), Qt::LeftButton, {},
-                      QPoint(6, c<QRadioButton>("Option2")->height() / 2));
+    clickOption(c<QRadioButton>("Option2"));
     QVERIFY(c<QRadioButton>("Option2")->isChecked());
     bar("HScroll1")->setValue(3);
     QVERIFY(c<QRadioButton>("Option2")->isChecked());
@@ -557,56 +455,47 @@ void TestPatincoMain::storeChangeClearsCategory() {
 
 void TestPatincoMain::categoryClickFillsModelList() {
     const QString listFile = modelListFileName(u"ＡＢＣホール"_s);
-    m_folder->write(listFile,
+    m_f->folder.write(listFile,
                     QByteArray("# 2\r\n") + kModelCr + "\r\n# 3\r\n" + kModel + "\r\nB\r\n# 4\r\nC\r\n");
-    Card card;
-    card.category = "1"; // 羽物: section 3
-    m_folder->write(u"taro.1999.dat"_s, diary({card}));
+    CardValues card = screenCard();
+    card.category = u"1"_s; // 羽物: section 3
+    m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({card}));
     open();
     bar("HScroll1")->setValue(1); // selecting the option runs its click
     QComboBox *models = c<QComboBox>("Combo2");
-    QStringList items;
-    for (int i = 0; i < models->count(); ++i)
-        items << models->itemText(i);
-    QCOMPARE(items, (QStringList{u"羽根モデル"_s, u"B"_s, u"[ 該当機種をさがす ]"_s}));
+    QCOMPARE(items(models), (QStringList{u"羽根モデル"_s, u"B"_s, u"[ 該当機種をさがす ]"_s}));
     QCOMPARE(models->currentText(), u"羽根モデル"_s);
 
     // Clicking デジパチ lists section 2 and leaves no model chosen.
-    QRadioButton *digi = c<QRadioButton>("Option2");
-    QTest::mouseClick(digi, Qt::LeftButton, {}, QPoint(6, digi->height() / 2));
-    items.clear();
-    for (int i = 0; i < models->count(); ++i)
-        items << models->itemText(i);
-    QCOMPARE(items, (QStringList{u"ＣＲ花"_s, u"[ 該当機種をさがす ]"_s}));
+    clickOption(c<QRadioButton>("Option2"));
+    QCOMPARE(items(models), (QStringList{u"ＣＲ花"_s, u"[ 該当機種をさがす ]"_s}));
     QCOMPARE(models->currentText(), QString());
 
     // A new store gets an empty list file at its first category click.
     c<QComboBox>("Combo1")->setEditText(u"新店"_s);
-    QRadioButton *hane = c<QRadioButton>("Option1");
-    QTest::mouseClick(hane, Qt::LeftButton, {}, QPoint(6, hane->height() / 2));
+    clickOption(c<QRadioButton>("Option1"));
     QCOMPARE(models->count(), 1);
     QCOMPARE(models->itemText(0), u"[ 該当機種をさがす ]"_s);
-    QVERIFY(m_folder->exists(modelListFileName(u"新店"_s)));
-    QCOMPARE(m_dialogs->calls.size(), 0);
+    QVERIFY(m_f->folder.exists(modelListFileName(u"新店"_s)));
+    QCOMPARE(m_f->dialogs.calls.size(), 0);
 }
 
 void TestPatincoMain::categoryWithoutStoreWarns() {
     open();
     c<QComboBox>("Combo1")->setEditText(u"  "_s);
-    QRadioButton *o = c<QRadioButton>("Option4");
-    QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(6, o->height() / 2));
-    QCOMPARE(m_dialogs->count(RecordingDialogs::Call::Info), 1);
-    QCOMPARE(m_dialogs->calls.last().message, u"店名が選択または入力されていません。"_s);
-    QCOMPARE(m_dialogs->calls.last().title, u"注意"_s);
+    clickOption(c<QRadioButton>("Option4"));
+    QCOMPARE(m_f->dialogs.count(RecordingDialogs::Call::Info), 1);
+    QCOMPARE(m_f->dialogs.calls.last().message, u"店名が選択または入力されていません。"_s);
+    QCOMPARE(m_f->dialogs.calls.last().title, u"注意"_s);
     QCOMPARE(c<QComboBox>("Combo2")->count(), 0);
-    QCOMPARE(m_folder->files(), QStringList{u"taro.1999.dat"_s});
+    QCOMPARE(m_f->folder.files(), QStringList{u"taro.1999.dat"_s});
 }
 
 void TestPatincoMain::unreadableDiaryIsReportedNotFatal() {
     open(u"..%1.dat"_s.arg(u"/x.1999"_s));
     // A name that leaves the data folder is refused, as every refused input is, with a caution.
-    QVERIFY(m_dialogs->count(RecordingDialogs::Call::Info) >= 1);
-    QCOMPARE(m_dialogs->calls.first().title, u"注意"_s);
+    QVERIFY(m_f->dialogs.count(RecordingDialogs::Call::Info) >= 1);
+    QCOMPARE(m_f->dialogs.calls.first().title, u"注意"_s);
     QCOMPARE(l("Label19"), u"1"_s);
     QCOMPARE(l("Label20"), u"新規作成"_s);
 }
@@ -652,19 +541,19 @@ void TestPatincoMain::settingsWindowsOpenFromMenuAndPictures() {
     QVERIFY(stores->isEnabled() && models->isEnabled());
     QVERIFY(c<PictureButton>("Picture1")->isEnabled());
     QTest::mouseClick(stores, Qt::LeftButton);
-    QVERIFY(m_registry->find<MDATA>() && m_registry->find<MDATA>()->isVisible());
+    QVERIFY(m_f->registry.find<MDATA>() && m_f->registry.find<MDATA>()->isVisible());
     QVERIFY(stores->showsPressedImage());
     QTest::mouseClick(models, Qt::LeftButton);
-    QVERIFY(m_registry->find<KDATA>() && m_registry->find<KDATA>()->isVisible());
+    QVERIFY(m_f->registry.find<KDATA>() && m_f->registry.find<KDATA>()->isVisible());
     QVERIFY(models->showsPressedImage());
     // Back on the card screen every picture is up again.
     m_window->Form_Activate();
     QVERIFY(!stores->showsPressedImage());
     QVERIFY(!models->showsPressedImage());
     // The menu shows the same single window.
-    MDATA *first = m_registry->find<MDATA>();
+    MDATA *first = m_f->registry.find<MDATA>();
     m_window->findChild<QAction *>(u"MISEDATASETTEI"_s)->trigger();
-    QCOMPARE(m_registry->find<MDATA>(), first);
+    QCOMPARE(m_f->registry.find<MDATA>(), first);
     QVERIFY(!stores->showsPressedImage()); // the menu item leaves the pictures alone
 }
 
@@ -672,13 +561,13 @@ void TestPatincoMain::clockFollowsActivityOnly() {
     open();
     QCOMPARE(l("Label9"), clockText(QDateTime(QDate(1999, 3, 15), QTime(14, 5))));
     QVERIFY(l("Label9").startsWith(u"99/03/15 "_s));
-    m_clock.set(QDateTime(QDate(1999, 3, 15), QTime(16, 42)));
+    m_f->clock.set(QDateTime(QDate(1999, 3, 15), QTime(16, 42)));
     QVERIFY(l("Label9").endsWith(u"14:05"_s)); // no timer
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QCoreApplication::sendEvent(m_window->centralWidget(), &move);
     QVERIFY(l("Label9").endsWith(u"  16:42"_s));
-    m_clock.set(QDateTime(QDate(1999, 3, 16), QTime(9, 1)));
+    m_f->clock.set(QDateTime(QDate(1999, 3, 16), QTime(9, 1)));
     QEvent deactivate(QEvent::WindowDeactivate);
     QCoreApplication::sendEvent(m_window, &deactivate);
     QVERIFY(l("Label9").startsWith(u"99/03/16 "_s));
@@ -688,7 +577,7 @@ void TestPatincoMain::endItemEndsProgram() {
     open();
     QPointer<PatincoMain> window = m_window;
     m_window->findChild<QAction *>(u"endi"_s)->trigger();
-    QVERIFY(!m_registry->find<PatincoMain>());
+    QVERIFY(!m_f->registry.find<PatincoMain>());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(window.isNull());
     m_window = nullptr;
@@ -696,14 +585,14 @@ void TestPatincoMain::endItemEndsProgram() {
 
 void TestPatincoMain::userSelectShowsUserWindow() {
     // User B is the auto-start user.
-    m_folder->write(u"namae.dat"_s, QByteArray("  ") + padded("A", 18) + hex("8E A9") + padded("B", 18));
+    m_f->folder.write(u"namae.dat"_s, QByteArray("  A") + spaces(17) + hex("8E A9") + "B" + spaces(17));
     // The program starts in B's diary.
-    m_state->year = u"1999"_s;
-    m_registry->get<PATINKEST>()->Form_Load();
-    m_window = m_registry->find<PatincoMain>();
+    m_f->state.year = u"1999"_s;
+    m_f->registry.get<PATINKEST>()->Form_Load();
+    m_window = m_f->registry.find<PatincoMain>();
     QVERIFY(m_window && m_window->isVisible());
     QCOMPARE(m_window->windowTitle(), u"タマノート Ver2.0  [ B.1999.dat ]"_s);
-    PATINKEST *users = m_registry->find<PATINKEST>();
+    PATINKEST *users = m_f->registry.find<PATINKEST>();
     QVERIFY(!users->isVisible());
     m_window->findChild<QAction *>(u"user_select"_s)->trigger();
     QVERIFY(users->isVisible());

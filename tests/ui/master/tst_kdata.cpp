@@ -1,7 +1,5 @@
-#include "app/windowregistry.h"
 #include "master/kdata.h"
-#include "recordingdialogs.h"
-#include "testsupport.h"
+#include "support/windowfixture.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -23,55 +21,20 @@ QByteArray model(const QByteArray &name, const QByteArray &details = spaces(130)
     return name + spaces(30 - int(name.size())) + details;
 }
 
-QStringList items(const QComboBox *box) {
-    QStringList out;
-    for (int i = 0; i < box->count(); ++i)
-        out.append(box->itemText(i));
-    return out;
-}
-
 } // namespace
 
 class TstKdata : public QObject {
     Q_OBJECT
 
   private:
-    struct Fixture {
-        TempFolder folder;
-        DiaryState state{folder.path()};
-        WindowRegistry registry{state};
-        RecordingDialogs dialogs;
-
-        KDATA *open() {
-            KDATA *w = registry.get<KDATA>();
-            w->show();
-            if (!QTest::qWaitForWindowExposed(w)) qFatal("window not exposed");
-            return w;
-        }
-    };
-
-    static void chooseModel(KDATA *w, int row) {
-        w->Combo1->showPopup();
-        QAbstractItemView *view = w->Combo1->view();
-        view->setCurrentIndex(view->model()->index(row, 0));
-        QTest::keyClick(view, Qt::Key_Return);
-    }
-
-    static void typeText(KDATA *w, const QString &text) {
-        QInputMethodEvent e;
-        e.setCommitString(text);
-        QApplication::sendEvent(w->Combo1->lineEdit(), &e);
-    }
-
-    static void clickOption(QRadioButton *o) {
-        QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(6, o->height() / 2));
-    }
+    static void chooseModel(KDATA *w, int row) { chooseEntry(w->Combo1, row); }
+    static void typeText(KDATA *w, const QString &text) { typeJapanese(w->Combo1->lineEdit(), text); }
 
   private slots:
     void opensWithNothingChosen() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"hirapati.dat"_s, model(kA));
-        KDATA *w = f.open();
+        KDATA *w = f.open<KDATA>();
         QCOMPARE(w->windowTitle(), u"機種設定"_s);
         QCOMPARE(w->Frame1->title(), u"機種"_s);
         QCOMPARE(w->Label1->text(), u"機種名"_s);
@@ -83,10 +46,10 @@ class TstKdata : public QObject {
     }
 
     void optionsListTheirCatalogueInRecordOrder() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"hirapati.dat"_s, model(kC) + model(kA) + model(QByteArray()) + model(kB));
         f.folder.write(u"degipati.dat"_s, model(kP)); // other case than the table's name
-        KDATA *w = f.open();
+        KDATA *w = f.open<KDATA>();
         typeText(w, u"途中"_s);
         clickOption(w->Option1);
         QVERIFY(w->Option1->isChecked());
@@ -103,8 +66,8 @@ class TstKdata : public QObject {
     }
 
     void registeringAbcTwiceAddsOneRecord() {
-        Fixture f;
-        KDATA *w = f.open();
+        WindowFixture f;
+        KDATA *w = f.open<KDATA>();
         clickOption(w->Option1);
         QTest::keyClicks(w->Combo1->lineEdit(), u"ABC"_s);
         f.dialogs.answer({false});
@@ -131,9 +94,9 @@ class TstKdata : public QObject {
     }
 
     void longNameIsCutToFifteen() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"CRpati.dat"_s, model(kR, QByteArray("12345").repeated(26)));
-        KDATA *w = f.open();
+        KDATA *w = f.open<KDATA>();
         clickOption(w->Option5);
         QTest::keyClicks(w->Combo1->lineEdit(), u"abcdefghijklmnopqrst"_s);
         f.dialogs.answer({false});
@@ -147,8 +110,8 @@ class TstKdata : public QObject {
     }
 
     void registeringNeedsTextAndCategory() {
-        Fixture f;
-        KDATA *w = f.open();
+        WindowFixture f;
+        KDATA *w = f.open<KDATA>();
         QTest::keyClicks(w->Combo1->lineEdit(), u"  "_s);
         QTest::mouseClick(w->Command1, Qt::LeftButton);
         QTest::mouseClick(w->Command4, Qt::LeftButton);
@@ -180,7 +143,7 @@ class TstKdata : public QObject {
     }
 
     void deletingTheFirstModelKeepsTheOthersByteForByte() {
-        Fixture f;
+        WindowFixture f;
         // Detail fields of the デジパチ layout, filled by other software.
         const QByteArray r1 = model(kP, "12345"
                                         "1"
@@ -202,7 +165,7 @@ class TstKdata : public QObject {
                                             hex("93588140") + spaces(16) + QByteArray(87, 'b'));
         const QByteArray r3 = model(kR + kA, QByteArray(130, '7'));
         f.folder.write(u"degipati.dat"_s, r1 + r2 + r3);
-        KDATA *w = f.open();
+        KDATA *w = f.open<KDATA>();
         clickOption(w->Option2);
         chooseModel(w, 0);
         QCOMPARE(w->Combo1->currentText(), u"Ｐ"_s);
@@ -227,10 +190,10 @@ class TstKdata : public QObject {
     }
 
     void typedTextDeletesNothing() {
-        Fixture f;
+        WindowFixture f;
         const QByteArray all = model(kP) + model(kQ);
         f.folder.write(u"KENpati.dat"_s, all);
-        KDATA *w = f.open();
+        KDATA *w = f.open<KDATA>();
         clickOption(w->Option3);
         typeText(w, u"Ｐ"_s);
         f.dialogs.answer({false});
@@ -250,8 +213,8 @@ class TstKdata : public QObject {
     }
 
     void detailsAreNotAvailable() {
-        Fixture f;
-        KDATA *w = f.open();
+        WindowFixture f;
+        KDATA *w = f.open<KDATA>();
         QTest::mouseClick(w->Command2, Qt::LeftButton);
         QTest::mouseDClick(w->Option4, Qt::LeftButton, {}, QPoint(6, w->Option4->height() / 2));
         QCOMPARE(f.dialogs.calls.size(), 2);
@@ -263,8 +226,8 @@ class TstKdata : public QObject {
     }
 
     void unencodableNameIsRefused() {
-        Fixture f;
-        KDATA *w = f.open();
+        WindowFixture f;
+        KDATA *w = f.open<KDATA>();
         clickOption(w->Option4);
         const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
         typeText(w, u"機"_s + smile);
@@ -279,13 +242,13 @@ class TstKdata : public QObject {
     }
 
     void fullCatalogueRefusesTheNext() {
-        Fixture f;
+        WindowFixture f;
         QByteArray full;
         full.reserve(160 * 32766);
         for (int i = 0; i < 32766; ++i)
             full += model(QByteArray::number(i));
         f.folder.write(u"hirapati.dat"_s, full);
-        KDATA *w = f.open();
+        KDATA *w = f.open<KDATA>();
         clickOption(w->Option1);
         QCOMPARE(w->Combo1->count(), 32766);
         typeText(w, u"新台"_s);
@@ -299,15 +262,15 @@ class TstKdata : public QObject {
     }
 
     void backUnloadsTheWindow() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"hirapati.dat"_s, model(kA));
-        QPointer<KDATA> w = f.open();
+        QPointer<KDATA> w = f.open<KDATA>();
         clickOption(w->Option1);
         QTest::mouseClick(w->Command3, Qt::LeftButton);
         QVERIFY(!w->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!w);
-        KDATA *again = f.open();
+        KDATA *again = f.open<KDATA>();
         QVERIFY(!again->Option1->isChecked());
         QCOMPARE(again->Combo1->count(), 0);
     }

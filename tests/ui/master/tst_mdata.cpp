@@ -1,7 +1,5 @@
-#include "app/windowregistry.h"
 #include "master/mdata.h"
-#include "recordingdialogs.h"
-#include "testsupport.h"
+#include "support/windowfixture.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -44,54 +42,18 @@ const QByteArray kEmptyList = lines({"# 2", "# 3", "# 4", "# 5", "# 6", "# #"});
 const QString kAbcList = u"ＡＢＢＣＡＢＣ"_s;
 const QString kDefList = u"ＤＥＥＦＤＥＦ"_s;
 
-QStringList texts(const QListWidget *list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out.append(list->item(i)->text());
-    return out;
-}
-
 } // namespace
 
 class TstMdata : public QObject {
     Q_OBJECT
 
   private:
-    struct Fixture {
-        TempFolder folder;
-        DiaryState state{folder.path()};
-        WindowRegistry registry{state};
-        RecordingDialogs dialogs;
-
-        MDATA *open() {
-            MDATA *w = registry.get<MDATA>();
-            w->show();
-            if (!QTest::qWaitForWindowExposed(w)) qFatal("window not exposed");
-            return w;
-        }
-    };
-
     // Opens the store list (which saves the store shown) and chooses the entry at row.
-    static void chooseStore(MDATA *w, int row) {
-        w->Combo1->showPopup();
-        QAbstractItemView *view = w->Combo1->view();
-        view->setCurrentIndex(view->model()->index(row, 0));
-        QTest::keyClick(view, Qt::Key_Return);
-    }
+    static void chooseStore(MDATA *w, int row) { chooseEntry(w->Combo1, row); }
 
     static void dropDown(MDATA *w) {
         w->Combo1->showPopup();
         w->Combo1->hidePopup();
-    }
-
-    static void typeText(QWidget *target, const QString &text) {
-        QInputMethodEvent e;
-        e.setCommitString(text);
-        QApplication::sendEvent(target, &e);
-    }
-
-    static void clickOption(QRadioButton *o) {
-        QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(6, o->height() / 2));
     }
 
     static void selectRow(QListWidget *list, int row) {
@@ -108,9 +70,9 @@ class TstMdata : public QObject {
 
   private slots:
     void opensWithStoresInRecordOrderAndNothingChosen() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"patishop.dat"_s, store(kD + kE + kF) + store(QByteArray()) + store(kA + kB + kC));
-        MDATA *w = f.open();
+        MDATA *w = f.open<MDATA>();
         QCOMPARE(w->windowTitle(), u"店設定"_s);
         QCOMPARE(w->Combo1->count(), 3);
         QCOMPARE(w->Combo1->itemText(0), u"ＤＥＦ"_s);
@@ -130,12 +92,12 @@ class TstMdata : public QObject {
     }
 
     void choosingAStoreShowsItsListOrCreatesAnEmptyOne() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"patishop.dat"_s, store(kA + kB + kC) + store(kD + kE + kF));
         // ＤＥＦ's list: a padded line, a plain one, and a line after the end line.
         f.folder.write(
             kDefList, lines({"# 2", kX, "# 3", kY + kWide.repeated(14), "# 4", "# 5", "# 6", kZ, "# #", kA}));
-        MDATA *w = f.open();
+        MDATA *w = f.open<MDATA>();
 
         chooseStore(w, 0);
         QCOMPARE(w->Combo1->currentText(), u"ＡＢＣ"_s);
@@ -154,10 +116,10 @@ class TstMdata : public QObject {
     }
 
     void catalogueListIsSortedAndTakenEntriesAreTagged() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"hirapati.dat"_s, model(kC) + model(hex("8281")) + model(kB) + model(kA));
         f.folder.write(u"degipati.dat"_s, model(kB)); // found without regard to case
-        MDATA *w = f.open();
+        MDATA *w = f.open<MDATA>();
 
         // Nothing to take before a category is chosen.
         QTest::mouseClick(w->Command4, Qt::LeftButton);
@@ -179,12 +141,12 @@ class TstMdata : public QObject {
     }
 
     void takingAModelReplacesTheEntryLoadedFromTheFile() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"patishop.dat"_s, store(kA + kB + kC));
         f.folder.write(kAbcList,
                        lines({"# 2", "# 3", kX + kWide.repeated(14), kY, "# 4", "# 5", "# 6", "# #"}));
         f.folder.write(u"CRpati.dat"_s, model(kX));
-        MDATA *w = f.open();
+        MDATA *w = f.open<MDATA>();
         chooseStore(w, 0);
         QCOMPARE(w->List2->count(), 2);
         take(w, w->Option14, 0);
@@ -193,12 +155,12 @@ class TstMdata : public QObject {
     }
 
     void registerWritesSectionsInCodeOrder() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"patishop.dat"_s, store(kA + kB + kC));
         f.folder.write(u"CRpati.dat"_s, model(kP) + model(kQ));
         f.folder.write(u"DEGIpati.dat"_s, model(kR));
         f.folder.write(u"hirapati.dat"_s, model(kS));
-        MDATA *w = f.open();
+        MDATA *w = f.open<MDATA>();
         chooseStore(w, 0);
         take(w, w->Option14, 0); // Ｐ 6
         take(w, w->Option11, 0); // Ｒ 2
@@ -226,13 +188,13 @@ class TstMdata : public QObject {
     }
 
     void longModelNamesAreWrittenWhole() {
-        Fixture f;
+        WindowFixture f;
         // あいうえおかきくけこさしす (13) and …せそ (15).
         const QByteArray thirteen = hex("82A0 82A2 82A4 82A6 82A8 82A9 82AB 82AD 82AF 82B1 82B3 82B5 82B7");
         const QByteArray fifteen = thirteen + hex("82B9 82BB");
         f.folder.write(u"KENpati.dat"_s, model(thirteen) + model(fifteen));
-        MDATA *w = f.open();
-        typeText(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
+        MDATA *w = f.open<MDATA>();
+        typeJapanese(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
         take(w, w->Option12, 0);
         take(w, w->Option12, 1);
         QCOMPARE(w->List2->item(1)->text(), u"あいうえおかきくけこさしすせそ 4"_s);
@@ -243,8 +205,8 @@ class TstMdata : public QObject {
     }
 
     void typedStoreIsAddedOnceInFullWidth() {
-        Fixture f;
-        MDATA *w = f.open();
+        WindowFixture f;
+        MDATA *w = f.open<MDATA>();
         QTest::keyClicks(w->Combo1->lineEdit(), u"abc "_s);
         f.dialogs.answer({false});
         QTest::mouseClick(w->Command1, Qt::LeftButton);
@@ -265,8 +227,8 @@ class TstMdata : public QObject {
     }
 
     void emptyStoreTextIsRefused() {
-        Fixture f;
-        MDATA *w = f.open();
+        WindowFixture f;
+        MDATA *w = f.open<MDATA>();
         QTest::keyClicks(w->Combo1->lineEdit(), u"   "_s);
         QTest::mouseClick(w->Command1, Qt::LeftButton);
         QTest::mouseClick(w->Command5, Qt::LeftButton);
@@ -283,8 +245,8 @@ class TstMdata : public QObject {
     }
 
     void detailsAreNotAvailable() {
-        Fixture f;
-        MDATA *w = f.open();
+        WindowFixture f;
+        MDATA *w = f.open<MDATA>();
         QTest::mouseClick(w->Command2, Qt::LeftButton);
         QCOMPARE(f.dialogs.calls.size(), 1);
         QCOMPARE(f.dialogs.calls[0].kind, RecordingDialogs::Call::Info);
@@ -293,7 +255,7 @@ class TstMdata : public QObject {
     }
 
     void deletingTheThirdStore() {
-        Fixture f;
+        WindowFixture f;
         const QByteArray r1 = store(kA, "123456"
                                         "0001" +
                                             QByteArray("note one").leftJustified(50, ' '));
@@ -308,7 +270,7 @@ class TstMdata : public QObject {
                                             hex("93588149") + spaces(46));
         f.folder.write(u"patishop.dat"_s, r1 + r2 + r3 + r4);
         f.folder.write(u"ＣＣＣ"_s, lines({"# 2", kX, "# #"}));
-        MDATA *w = f.open();
+        MDATA *w = f.open<MDATA>();
 
         // Cancelled: nothing happens.
         chooseStore(w, 2);
@@ -338,10 +300,10 @@ class TstMdata : public QObject {
     }
 
     void typedStoreNameDeletesNothing() {
-        Fixture f;
+        WindowFixture f;
         const QByteArray all = store(kA) + store(kB);
         f.folder.write(u"patishop.dat"_s, all);
-        MDATA *w = f.open();
+        MDATA *w = f.open<MDATA>();
         // Chosen and then retyped to the same name: the text is typed now.
         chooseStore(w, 1);
         QTest::keyClicks(w->Combo1->lineEdit(), u"x"_s);
@@ -355,10 +317,10 @@ class TstMdata : public QObject {
     }
 
     void removingEntriesOneByOne() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"patishop.dat"_s, store(kA + kB + kC));
         f.folder.write(kAbcList, lines({"# 2", kX, kY, kZ, "# #"}));
-        MDATA *w = f.open();
+        MDATA *w = f.open<MDATA>();
         chooseStore(w, 0);
         QTest::mouseClick(w->Command6, Qt::LeftButton); // nothing selected
         QCOMPARE(w->List2->count(), 3);
@@ -375,12 +337,12 @@ class TstMdata : public QObject {
     }
 
     void switchingStoresSavesTheListShown() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"patishop.dat"_s, store(kA + kB + kC) + store(kD + kE + kF));
         f.folder.write(kAbcList, lines({"# 2", kX, "# #"}));
         f.folder.write(kDefList, lines({"# 2", "# 3", kY, "# #"}));
         f.folder.write(u"SLOTpati.dat"_s, model(kZ));
-        MDATA *w = f.open();
+        MDATA *w = f.open<MDATA>();
         chooseStore(w, 0);
         take(w, w->Option13, 0);
         chooseStore(w, 1);
@@ -390,14 +352,14 @@ class TstMdata : public QObject {
     }
 
     void editingTheStoreTextNeverEmptiesAStoredList() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"patishop.dat"_s, store(kA + kB + kC) + store(kD + kE + kF));
         const QByteArray abc = lines({"# 2", kX, "# 3", kY, "# 4", "# 5", "# 6", "# #"});
         const QByteArray def = lines({"# 2", kZ, "# #"});
         f.folder.write(kAbcList, abc);
         f.folder.write(kDefList, def);
         f.folder.write(u"hirapati.dat"_s, model(kX) + model(kS));
-        MDATA *w = f.open();
+        MDATA *w = f.open<MDATA>();
 
         // Chosen, edited and typed back: the list shown is gone, the stored one stays.
         chooseStore(w, 0);
@@ -413,14 +375,14 @@ class TstMdata : public QObject {
 
         // The other store's name typed over it, then switching: ＤＥＦ's list stays too.
         w->Combo1->lineEdit()->selectAll();
-        typeText(w->Combo1->lineEdit(), u"ＤＥＦ"_s);
+        typeJapanese(w->Combo1->lineEdit(), u"ＤＥＦ"_s);
         chooseStore(w, 0);
         QCOMPARE(f.folder.read(kDefList), def);
         QCOMPARE(f.folder.read(kAbcList), abc);
 
         // A typed name of a stored store with a model added: the stored models are kept.
         w->Combo1->lineEdit()->selectAll();
-        typeText(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
+        typeJapanese(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
         take(w, w->Option10, 0); // Ｓ 3
         take(w, w->Option10, 1); // Ｘ, now under 羽物
         f.dialogs.answer({false});
@@ -432,11 +394,11 @@ class TstMdata : public QObject {
     }
 
     void unencodableCharacterIsRefusedBeforeWriting() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"hirapati.dat"_s, model(kX));
-        MDATA *w = f.open();
+        MDATA *w = f.open<MDATA>();
         const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
-        typeText(w->Combo1->lineEdit(), u"店"_s + smile);
+        typeJapanese(w->Combo1->lineEdit(), u"店"_s + smile);
         take(w, w->Option10, 0);
         f.dialogs.answer({false});
         QTest::mouseClick(w->Command1, Qt::LeftButton);
@@ -451,7 +413,7 @@ class TstMdata : public QObject {
 
         // A character the code page lacks, beyond the 10 stored ones, would still name the list file.
         w->Combo1->lineEdit()->selectAll();
-        typeText(w->Combo1->lineEdit(), u"あいうえおかきくけこさé"_s);
+        typeJapanese(w->Combo1->lineEdit(), u"あいうえおかきくけこさé"_s);
         f.dialogs.answer({false});
         QTest::mouseClick(w->Command1, Qt::LeftButton);
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Info), 3);
@@ -461,12 +423,12 @@ class TstMdata : public QObject {
     }
 
     void damagedListLineStopsTheSaveBeforeTheStoreIsAdded() {
-        Fixture f;
+        WindowFixture f;
         // A lone lead byte: the line cannot be decoded, so it could not be written back.
         f.folder.write(kAbcList, lines({"# 2", kX, hex("82"), "# #"}));
         f.folder.write(u"hirapati.dat"_s, model(kS));
-        MDATA *w = f.open();
-        typeText(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
+        MDATA *w = f.open<MDATA>();
+        typeJapanese(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
         take(w, w->Option10, 0);
         f.dialogs.answer({false});
         QTest::mouseClick(w->Command1, Qt::LeftButton);
@@ -477,15 +439,15 @@ class TstMdata : public QObject {
     }
 
     void fullStoreFileRefusesTheNext() {
-        Fixture f;
+        WindowFixture f;
         QByteArray full;
         full.reserve(80 * 32766);
         for (int i = 0; i < 32766; ++i)
             full += store(QByteArray::number(i));
         f.folder.write(u"patishop.dat"_s, full);
-        MDATA *w = f.open();
+        MDATA *w = f.open<MDATA>();
         QCOMPARE(w->Combo1->count(), 32766);
-        typeText(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
+        typeJapanese(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
         f.dialogs.answer({false});
         QTest::mouseClick(w->Command1, Qt::LeftButton);
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Info), 1);
@@ -497,10 +459,10 @@ class TstMdata : public QObject {
     }
 
     void backUnloadsTheWindow() {
-        Fixture f;
+        WindowFixture f;
         f.folder.write(u"patishop.dat"_s, store(kA));
-        QPointer<MDATA> w = f.open();
-        typeText(w->Combo1->lineEdit(), u"ＺＺ"_s);
+        QPointer<MDATA> w = f.open<MDATA>();
+        typeJapanese(w->Combo1->lineEdit(), u"ＺＺ"_s);
         QTest::mouseClick(w->Command3, Qt::LeftButton);
         QVERIFY(!w->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -508,7 +470,7 @@ class TstMdata : public QObject {
         QVERIFY(!f.registry.find<MDATA>());
         // Nothing was saved; the next one starts afresh.
         QCOMPARE(f.folder.read(u"patishop.dat"_s), store(kA));
-        MDATA *again = f.open();
+        MDATA *again = f.open<MDATA>();
         QCOMPARE(again->Combo1->currentText(), QString());
         QCOMPARE(again->Combo1->count(), 1);
     }

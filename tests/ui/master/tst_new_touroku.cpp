@@ -1,10 +1,7 @@
-#include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
-#include "common/clock.h"
 #include "master/new_touroku.h"
-#include "recordingdialogs.h"
 #include "store/modellist.h"
-#include "testsupport.h"
+#include "support/windowfixture.h"
 
 #include <QComboBox>
 #include <QRadioButton>
@@ -18,13 +15,6 @@ namespace {
 
 const QString kStore = u"ＡＢＣホール"_s;
 
-QStringList entries(const QListWidget *list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
 QString entry(const QString &model, int section) {
     return model + QString(30 - model.size(), u' ') + u' ' + QString::number(section);
 }
@@ -34,27 +24,14 @@ QString entry(const QString &model, int section) {
 class TstNewTouroku : public QObject {
     Q_OBJECT
 
-    struct Fixture {
-        FixedClock clock{QDateTime(QDate(1999, 3, 15), QTime(14, 5))};
-        TempFolder folder;
-        DiaryState state{folder.path()};
-        WindowRegistry registry{state};
-        RecordingDialogs dialogs;
-        PatincoMain *main = nullptr;
-        ~Fixture() { setClock(nullptr); }
+    struct Fixture : WindowFixture {
+        PatincoMain *main = loadCardScreen();
 
-        Fixture() {
-            setClock(&clock);
-            state.year = u"1999"_s;
-            state.diaryFile = u"taro.1999.dat"_s;
-            main = registry.get<PatincoMain>();
-            main->Form_Load();
-        }
         // The card screen shows store, category and model; the window opens on them.
         New_touroku *open(const QString &store, const char *option, const QString &model) {
-            main->findChild<QComboBox *>(u"Combo1"_s)->setEditText(store);
-            if (option) main->findChild<QRadioButton *>(QString::fromLatin1(option))->setChecked(true);
-            main->findChild<QComboBox *>(u"Combo2"_s)->setEditText(model);
+            control<QComboBox>(main, "Combo1")->setEditText(store);
+            if (option) control<QRadioButton>(main, option)->setChecked(true);
+            control<QComboBox>(main, "Combo2")->setEditText(model);
             New_touroku *w = registry.get<New_touroku>();
             w->show();
             return w;
@@ -79,10 +56,10 @@ void TstNewTouroku::showsCardAndStoreList() {
     QCOMPARE(w->windowTitle(), u"店データに登録"_s);
     QCOMPARE(w->Label5->text(), u"店データファイルに機種を登録します"_s);
     QCOMPARE(w->Command2->text(), u"ｷｬﾝｾﾙ"_s);
-    QCOMPARE(entries(w->List1), QStringList{kStore + u"  "_s}); // as the card screen shows it
+    QCOMPARE(texts(w->List1), QStringList{kStore + u"  "_s}); // as the card screen shows it
     // Full-width model, filler for the typed length, then the section code of ＣＲデジパチ.
-    QCOMPARE(entries(w->List3), QStringList{u"ｃｒ　ｘ"_s + QString(26, u' ') + u" 6"_s});
-    QCOMPARE(entries(w->List2), (QStringList{entry(u"Ａ"_s, 2), u"Ｂ　"_s + QString(28, u' ') + u" 3"_s}));
+    QCOMPARE(texts(w->List3), QStringList{u"ｃｒ　ｘ"_s + QString(26, u' ') + u" 6"_s});
+    QCOMPARE(texts(w->List2), (QStringList{entry(u"Ａ"_s, 2), u"Ｂ　"_s + QString(28, u' ') + u" 3"_s}));
     QCOMPARE(f.dialogs.beeps, 1);
 }
 
@@ -143,7 +120,7 @@ void TstNewTouroku::emptyStoreIsRefused() {
 void TstNewTouroku::noCategoryIsNotWritten() {
     Fixture f;
     New_touroku *w = f.open(kStore, nullptr, u"C"_s);
-    QCOMPARE(entries(w->List3), QStringList{u"Ｃ"_s + QString(29, u' ') + u" 0"_s});
+    QCOMPARE(texts(w->List3), QStringList{u"Ｃ"_s + QString(29, u' ') + u" 0"_s});
     QTest::mouseClick(w->Command1, Qt::LeftButton);
     QCOMPARE(f.list(), QByteArray("# 2\r\n# 3\r\n# 4\r\n# 5\r\n# 6\r\n# #\r\n"));
 }

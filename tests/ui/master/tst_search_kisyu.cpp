@@ -1,10 +1,7 @@
-#include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
-#include "common/clock.h"
 #include "master/search_kisyu.h"
-#include "recordingdialogs.h"
 #include "store/modellist.h"
-#include "testsupport.h"
+#include "support/windowfixture.h"
 
 #include <QComboBox>
 #include <QRadioButton>
@@ -21,47 +18,24 @@ QByteArray model(const QByteArray &name) {
     return name + spaces(30 - int(name.size())) + QByteArray(130, '9');
 }
 
-QStringList entries(const QListWidget *list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
 } // namespace
 
 class TstSearchKisyu : public QObject {
     Q_OBJECT
 
-    struct Fixture {
-        FixedClock clock{QDateTime(QDate(1999, 3, 15), QTime(14, 5))};
-        TempFolder folder;
-        DiaryState state{folder.path()};
-        WindowRegistry registry{state};
-        RecordingDialogs dialogs;
-        PatincoMain *main = nullptr;
-        ~Fixture() { setClock(nullptr); }
+    struct Fixture : WindowFixture {
+        PatincoMain *main = loadCardScreen();
 
-        Fixture() {
-            setClock(&clock);
-            state.year = u"1999"_s;
-            state.diaryFile = u"taro.1999.dat"_s;
-            main = registry.get<PatincoMain>();
-            main->Form_Load();
-            main->findChild<QComboBox *>(u"Combo1"_s)->setEditText(u"ＡＢＣホール"_s);
-        }
+        Fixture() { control<QComboBox>(main, "Combo1")->setEditText(u"ＡＢＣホール"_s); }
         // Chooses the card's category and opens the search as the model list's last entry does.
         search_kisyu *search(const char *option) {
-            if (option) {
-                auto *o = main->findChild<QRadioButton *>(QString::fromLatin1(option));
-                QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(6, o->height() / 2));
-            }
+            if (option) clickOption(control<QRadioButton>(main, option));
             combo()->setEditText(u"[ 該当機種をさがす ]"_s);
             search_kisyu *w = registry.get<search_kisyu>();
             w->show();
             return w;
         }
-        QComboBox *combo() const { return main->findChild<QComboBox *>(u"Combo2"_s); }
+        QComboBox *combo() const { return control<QComboBox>(main, "Combo2"); }
     };
 
   private slots:
@@ -82,7 +56,7 @@ void TstSearchKisyu::listsCategoryInTextOrder() {
     QCOMPARE(w->windowTitle(), u"該当機種を探す"_s);
     QCOMPARE(w->Label1->text(), u"機種名"_s);
     QCOMPARE(w->Command2->text(), u"ｷｬﾝｾﾙ"_s);
-    QCOMPARE(entries(w->List1), (QStringList{u"Ａｌｐｈａ"_s, u"ｂｅｔａ"_s, u"ＣＲ花"_s}));
+    QCOMPARE(texts(w->List1), (QStringList{u"Ａｌｐｈａ"_s, u"ｂｅｔａ"_s, u"ＣＲ花"_s}));
     QCOMPARE(f.folder.read(u"DEGIpati.dat"_s).size(), 480); // read, not written
 }
 
@@ -102,7 +76,7 @@ void TstSearchKisyu::eachButtonReadsItsCatalogue() {
     Fixture f;
     f.folder.write(file, model(hex("82 77")));
     search_kisyu *w = f.search(option.toLatin1().constData());
-    QCOMPARE(entries(w->List1), QStringList{u"Ｘ"_s});
+    QCOMPARE(texts(w->List1), QStringList{u"Ｘ"_s});
 }
 
 void TstSearchKisyu::missingCatalogueIsCreatedEmpty() {

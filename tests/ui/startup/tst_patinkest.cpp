@@ -1,10 +1,7 @@
-#include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
-#include "common/clock.h"
-#include "recordingdialogs.h"
 #include "startup/newname.h"
 #include "startup/patinkest.h"
-#include "testsupport.h"
+#include "support/windowfixture.h"
 
 #include <QApplication>
 #include <QtTest>
@@ -28,20 +25,12 @@ class TstPatinkest : public QObject {
     Q_OBJECT
 
   private:
-    struct Fixture {
-        TempFolder folder;
-        DiaryState state{folder.path()};
-        WindowRegistry registry{state};
-        RecordingDialogs dialogs;
+    struct Fixture : WindowFixture {
+        Fixture() : WindowFixture(QDateTime(QDate(1999, 1, 23), QTime(14, 5))) {}
         PATINKEST *window() { return registry.get<PATINKEST>(); }
     };
 
-    FixedClock m_clock{QDateTime(QDate(1999, 1, 23), QTime(14, 5))};
-
   private slots:
-    void initTestCase() { setClock(&m_clock); }
-    void cleanupTestCase() { setClock(nullptr); }
-
     void listsUsersInFileOrderWithoutAutoStart() {
         Fixture f;
         f.folder.write(u"namae.dat"_s,

@@ -17,44 +17,18 @@ using namespace tama::test;
 
 namespace {
 
-const QByteArray kMon = hex("8C 8E"); // 月
-const QByteArray kTue = hex("89 CE"); // 火
-
-ViewCard card(const QByteArray &date, const QByteArray &start, const QByteArray &end, const QByteArray &store,
-              const QByteArray &category, const QByteArray &model, const QByteArray &investment,
-              const QByteArray &cashOut, const QByteArray &dayType) {
-    ViewCard c;
-    c.date = date;
-    c.start = start;
-    c.end = end;
-    c.store = store;
-    c.category = category;
-    c.model = model;
-    c.investment = investment;
-    c.cashOut = cashOut;
-    c.dayType = dayType;
-    return c;
-}
-
 // The diaries of the command-line tests: 1999 with a loss, a win and a marked card in
 // May, nothing in 2000, one card in January 2001.
 void writeDiaries(ViewFixture &f) {
     // Late in 2001, so that the card screen reaches every diary and opens on 2001's.
     f.clock.set(QDateTime(QDate(2001, 12, 1), QTime(10, 0)));
-    f.writeDiary({card("19990503" + kMon, "1000", "1230", kHonten, "1", kX, "0150", "0040", "111"),
-                  card("19990503" + kMon, "1300", "1500", kShiten, "2", kY, "0100", "0300", "444"),
-                  card("R9990504" + kTue, "1000", "1100", kHonten, "1", kX, "0050", "0000", "111")});
-    f.folder.write(u"taro.2001.dat"_s, diaryBytes({card("20010106" + kSat, "1800", "1700", kHonten, "9", kY,
-                                                        "0000", "0120", "999")}));
+    f.writeDiary(samples::may1999());
+    f.folder.write(u"taro.2001.dat"_s, cardBytes(samples::january2001(u"本店"_s)));
 }
 
 // The card screen on taro's 1999, active, as start-up leaves it.
 PatincoMain *openCardScreen(ViewFixture &f) {
-    PatincoMain *main = f.registry.get<PatincoMain>();
-    main->show();
-    main->setYearText(f.state.year);
-    f.state.reloadRequested = true;
-    main->Form_Activate();
+    PatincoMain *main = f.openCardScreen(f.state.diaryFile, f.state.year);
     QApplication::setActiveWindow(main);
     return main;
 }

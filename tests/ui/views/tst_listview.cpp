@@ -34,13 +34,8 @@ QStringList records(const listview *w) {
     return out;
 }
 
-ViewCard card(const QByteArray &store, const QByteArray &model, const char *investment, const char *cashOut) {
-    ViewCard c;
-    c.store = store;
-    c.model = model;
-    c.investment = investment;
-    c.cashOut = cashOut;
-    return c;
+CardValues card(const QString &store, const QString &model, const QString &investment, const QString &cashOut) {
+    return {.store = store, .model = model, .investment = investment, .cashOut = cashOut};
 }
 
 } // namespace
@@ -111,8 +106,8 @@ class TstListview : public QObject {
 
     void okShowsTheSelectedCardsWithTotals() {
         ViewFixture f;
-        f.writeDiary({card(kHonten, kX, "0100", "0000"), card(kShiten, kX, "0100", "0099"),
-                      card(kShiten, kY, "0050", "0000"), card(kShiten, kCr, "0100", "0500")});
+        f.writeDiary({card(u"本店"_s, u"Ｘ"_s, u"0100"_s, u"0000"_s), card(u"支店"_s, u"Ｘ"_s, u"0100"_s, u"0099"_s),
+                      card(u"支店"_s, u"Ｙ"_s, u"0050"_s, u"0000"_s), card(u"支店"_s, u"ＣＲ花"_s, u"0100"_s, u"0500"_s)});
         allSelect *w = f.registry.get<allSelect>();
         w->show();
         clickBox(w->Check1);
@@ -173,8 +168,8 @@ class TstListview : public QObject {
     void columnButtonsSortWithTheirToggles() {
         ViewFixture f;
         // Profits -3000, 500, -12000, 0.
-        f.writeDiary({card(kHonten, kY, "0030", "0000"), card(kShiten, kX, "0010", "0015"),
-                      card(kHonten, kX, "0120", "0000"), card(kShiten, kY, "0020", "0020")});
+        f.writeDiary({card(u"本店"_s, u"Ｙ"_s, u"0030"_s, u"0000"_s), card(u"支店"_s, u"Ｘ"_s, u"0010"_s, u"0015"_s),
+                      card(u"本店"_s, u"Ｘ"_s, u"0120"_s, u"0000"_s), card(u"支店"_s, u"Ｙ"_s, u"0020"_s, u"0020"_s)});
         listview *list = f.registry.get<listview>();
         list->show();
         auto press = [&](QPushButton *b) {
@@ -196,21 +191,17 @@ class TstListview : public QObject {
 
     void doubleClickShowsTheCardOnTheCardScreen() {
         ViewFixture f;
-        QList<ViewCard> cards;
+        QList<CardValues> cards;
         for (int i = 1; i <= 10; ++i) {
-            ViewCard c = card(i == 7 ? kShiten : kHonten, kX, "0010", "0000");
-            c.date = "199905" + QByteArray::number(10 + i) + kSat;
+            CardValues c = card(i == 7 ? u"支店"_s : u"本店"_s, u"Ｘ"_s, u"0010"_s, u"0000"_s);
+            c.date = u"199905"_s + QString::number(10 + i) + u"土"_s;
             cards.append(c);
         }
         f.writeDiary(cards);
         f.state.newCardNumber = 0;
         f.clock.set(QDateTime(QDate(1999, 6, 1), QTime(10, 0))); // the card screen opens this year's diary
-        PatincoMain *main = f.registry.get<PatincoMain>();
-        main->show();
-        main->setYearText(f.state.year);
-        f.state.reloadRequested = true;
-        main->Form_Activate();
-        QScrollBar *scroller = main->findChild<QScrollBar *>(u"HScroll1"_s);
+        PatincoMain *main = f.openCardScreen(f.state.diaryFile, f.state.year);
+        QScrollBar *scroller = control<QScrollBar>(main, "HScroll1");
         QCOMPARE(scroller->value(), 11);
 
         allSelect *w = f.registry.get<allSelect>();
@@ -233,7 +224,7 @@ class TstListview : public QObject {
 
     void reportAndBackButtons() {
         ViewFixture f;
-        f.writeDiary({card(kHonten, kX, "0010", "0030")});
+        f.writeDiary({card(u"本店"_s, u"Ｘ"_s, u"0010"_s, u"0030"_s)});
         listview *list = f.registry.get<listview>();
         list->show();
         QTest::mouseClick(list->Command1, Qt::LeftButton);

@@ -16,12 +16,10 @@ namespace {
 
 const QColor kRed(255, 0, 0), kBlue(0, 0, 255), kBlack(0, 0, 0);
 
-ViewCard on(const char *date, const char *investment, const char *cashOut) {
-    ViewCard c;
-    c.date = QByteArray(date) + kSat;
-    c.investment = investment;
-    c.cashOut = cashOut;
-    return c;
+CardValues on(const char *date, const char *investment, const char *cashOut) {
+    return {.date = QString::fromLatin1(date) + u"土"_s,
+            .investment = QString::fromLatin1(investment),
+            .cashOut = QString::fromLatin1(cashOut)};
 }
 
 int count(const MonthGraph *g, GraphSettings::Series series, GraphShape::Kind kind) {
@@ -151,17 +149,9 @@ class TstTukiGrafh : public QObject {
         ViewFixture f;
         f.writeDiary({on("19991001", "0300", "0900")});
         f.clock.set(QDateTime(QDate(1999, 12, 1), QTime(10, 0)));
-        PatincoMain *main = f.registry.get<PatincoMain>();
-        main->show();
-        main->setYearText(f.state.year);
-        f.state.reloadRequested = true;
-        main->Form_Activate();
-        auto action = [main](const char *name) {
-            return main->findChild<QAction *>(QString::fromLatin1(name));
-        };
-        auto picture = [main](const char *name) {
-            return main->findChild<PictureButton *>(QString::fromLatin1(name));
-        };
+        PatincoMain *main = f.openCardScreen(f.state.diaryFile, f.state.year);
+        auto action = [main](const char *name) { return control<QAction>(main, name); };
+        auto picture = [main](const char *name) { return control<PictureButton>(main, name); };
 
         // The menu item shows the graph with the captions of its own design.
         action("graph")->trigger();
@@ -209,10 +199,10 @@ class TstTukiGrafh : public QObject {
 
     void reportShowsAwardsTableAndColours() {
         ViewFixture f;
-        ViewCard win = on("19990503", "0050", "0173");
-        win.dayType = "222";
-        ViewCard loss = on("19990504", "0100", "0000");
-        loss.category = "2";
+        CardValues win = on("19990503", "0050", "0173");
+        win.dayType = u"222"_s;
+        CardValues loss = on("19990504", "0100", "0000");
+        loss.category = u"2"_s;
         f.writeDiary({win, loss});
         dispreport *w = f.registry.get<dispreport>();
         w->show();
