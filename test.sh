@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: once in the normal build and
-# once under AddressSanitizer + UndefinedBehaviorSanitizer, then fuzzes every reader for
-# a few seconds (skip both with --quick).
+# Installs what is missing, checks that every source follows .clang-format, builds, and
+# runs every test: once in the normal build and once under AddressSanitizer +
+# UndefinedBehaviorSanitizer, then fuzzes every reader for a few seconds (skip both with
+# --quick).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -14,6 +15,8 @@ export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc 2>/dev/null || echo 2)
 phase() { echo "== $1 ($((SECONDS / 60)) min $((SECONDS % 60)) s so far)"; }
 
+phase "format"
+scripts/check-format.sh
 phase "build"
 cmake --preset default >/dev/null
 cmake --build --preset default -j"$jobs"

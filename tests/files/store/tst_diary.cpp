@@ -83,6 +83,7 @@ class TestDiary : public QObject {
   private slots:
     void fileName_data();
     void fileName();
+    void userOfFileName();
     void unsafeUserPart();
     void missingDiary();
     void cardLayout();
@@ -119,6 +120,17 @@ void TestDiary::fileName() {
     QCOMPARE(DiaryFileName(user, year), expected);
     QCOMPARE(DiaryFileName(user, QString::number(year)), expected);
     QCOMPARE(diaryUserPart(user).value_or(QString()) + u'.' + QString::number(year) + u".dat"_s, expected);
+    // And back: the user part of the name, whatever the year.
+    QCOMPARE(diaryUserOf(expected) + u'.' + QString::number(year) + u".dat"_s, expected);
+}
+
+// A user name may hold dots and digits: only ".yyyy.dat" at the end is the year.
+void TestDiary::userOfFileName() {
+    QCOMPARE(diaryUserOf(u"taro.1999.dat"_s), u"taro"_s);
+    QCOMPARE(diaryUserOf(u"j.r.2001.dat"_s), u"j.r"_s);
+    QCOMPARE(diaryUserOf(u"2001.2002.dat"_s), u"2001"_s);
+    QCOMPARE(diaryUserOf(u"taro.99.dat"_s), u"taro"_s); // no four-digit year: up to the first dot
+    QCOMPARE(diaryUserOf(u"taro"_s), u"taro"_s);
 }
 
 // Names from a file written by other means must not lead outside the data folder.
