@@ -2,10 +2,10 @@
 // user's diaries: constructed, computed and painted once, as the menu opens it.
 #include "app/windowregistry.h"
 #include "common/clock.h"
+#include "reports/diarystats.h"
 #include "store/diary.h"
 #include "support/cardbuilder.h"
 #include "views/analysiswindow.h"
-#include "reports/diarystats.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -3,8 +3,8 @@
 // journal a write also writes and flushes the old bytes first; the program keeps the
 // journal's space (reserved) and a folder without it gets a journal of its own per write.
 #include "store/diary.h"
-#include "support/cardbuilder.h"
 #include "store/journal.h"
+#include "support/cardbuilder.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -30,15 +30,15 @@ QByteArray cardBytes() {
                                   .cashOut = u"0120"_s});
 }
 
-QString diaryName(int cards) { return QStringLiteral("u%1.2024.dat").arg(cards); }
+QString diaryName(int cards) {
+    return QStringLiteral("u%1.2024.dat").arg(cards);
+}
 
 // The diaries are written once per run, byte by byte, into a folder of their own.
 class Diaries {
-public:
-    Diaries()
-    {
-        if (!m_dir.isValid())
-            std::abort();
+  public:
+    Diaries() {
+        if (!m_dir.isValid()) std::abort();
         const QByteArray card = cardBytes();
         for (int n : kSizes) {
             QFile f(m_dir.filePath(diaryName(n)));
@@ -48,39 +48,34 @@ public:
     }
     tama::DataFolder folder() const { return tama::DataFolder(m_dir.path()); }
 
-private:
+  private:
     QTemporaryDir m_dir;
 };
 
-const Diaries &diaries()
-{
+const Diaries &diaries() {
     static const Diaries d;
     return d;
 }
 
-void requireCard(benchmark::State &state, const std::optional<tama::CardRecord> &card)
-{
+void requireCard(benchmark::State &state, const std::optional<tama::CardRecord> &card) {
     if (!card || card->field(tama::CardRecord::StoreName).left(2) != u"Ａ店"_s)
         state.SkipWithError("the card read back is not the card written");
 }
 
 // Opening the diary and counting, as loading the card screen does.
-void BM_OpenAndCount(benchmark::State &state)
-{
+void BM_OpenAndCount(benchmark::State &state) {
     const int n = int(state.range(0));
     const tama::DataFolder folder = diaries().folder();
     for (auto _ : state) {
         const tama::DiaryFile diary(folder, diaryName(n), tama::RecordFile::Mode::ReadOnly);
         const int count = diary.count();
         benchmark::DoNotOptimize(count);
-        if (count != n)
-            state.SkipWithError("wrong count");
+        if (count != n) state.SkipWithError("wrong count");
     }
     state.SetComplexityN(n);
 }
 
-void BM_Count(benchmark::State &state)
-{
+void BM_Count(benchmark::State &state) {
     const int n = int(state.range(0));
     const tama::DiaryFile diary(diaries().folder(), diaryName(n), tama::RecordFile::Mode::ReadOnly);
     for (auto _ : state) {
@@ -90,8 +85,7 @@ void BM_Count(benchmark::State &state)
     state.SetComplexityN(n);
 }
 
-void readCard(benchmark::State &state, int (*which)(int count))
-{
+void readCard(benchmark::State &state, int (*which)(int count)) {
     const int n = int(state.range(0));
     const tama::DiaryFile diary(diaries().folder(), diaryName(n), tama::RecordFile::Mode::ReadOnly);
     const int number = which(n);
@@ -103,19 +97,16 @@ void readCard(benchmark::State &state, int (*which)(int count))
     state.SetComplexityN(n);
 }
 
-void BM_ReadLastCard(benchmark::State &state)
-{
+void BM_ReadLastCard(benchmark::State &state) {
     readCard(state, [](int count) { return count; });
 }
 
-void BM_ReadMiddleCard(benchmark::State &state)
-{
+void BM_ReadMiddleCard(benchmark::State &state) {
     readCard(state, [](int count) { return count / 2 + 1; });
 }
 
 // The contrast: every card decoded, which does grow with the diary.
-void BM_ReadAllCards(benchmark::State &state)
-{
+void BM_ReadAllCards(benchmark::State &state) {
     const int n = int(state.range(0));
     const tama::DiaryFile diary(diaries().folder(), diaryName(n), tama::RecordFile::Mode::ReadOnly);
     for (auto _ : state) {
@@ -125,8 +116,7 @@ void BM_ReadAllCards(benchmark::State &state)
     state.SetComplexityN(n);
 }
 
-void sizes(benchmark::internal::Benchmark *b)
-{
+void sizes(benchmark::internal::Benchmark *b) {
     for (int n : kSizes)
         b->Arg(n);
     b->Complexity();

@@ -2,8 +2,8 @@
 // models, as the windows use them (list, look up before adding, delete, move to front).
 #include "store/catalogue.h"
 #include "store/datafolder.h"
-#include "store/storefile.h"
 #include "store/storeerror.h"
+#include "store/storefile.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -19,8 +19,7 @@ namespace {
 constexpr int kFull = 32766;
 
 // Record n's name: ＡＡ followed by the number in full-width digits, padded to the width.
-QByteArray name(int n, int width)
-{
+QByteArray name(int n, int width) {
     QByteArray b = QByteArray::fromHex("82608260");
     for (char d : QByteArray::number(n)) {
         b += char(0x82);
@@ -29,15 +28,12 @@ QByteArray name(int n, int width)
     return b + QByteArray(width - b.size(), ' ');
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
+void writeFile(const QString &path, const QByteArray &bytes) {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        std::abort();
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) std::abort();
 }
 
-QByteArray storeFile(int count)
-{
+QByteArray storeFile(int count) {
     QByteArray all;
     all.reserve(qsizetype(count) * 80);
     for (int i = 1; i <= count; ++i)
@@ -45,8 +41,7 @@ QByteArray storeFile(int count)
     return all;
 }
 
-QByteArray catalogue(int count)
-{
+QByteArray catalogue(int count) {
     QByteArray all;
     all.reserve(qsizetype(count) * 160);
     for (int i = 1; i <= count; ++i)
@@ -54,8 +49,7 @@ QByteArray catalogue(int count)
     return all;
 }
 
-void BM_ListStores(benchmark::State &state)
-{
+void BM_ListStores(benchmark::State &state) {
     QTemporaryDir dir;
     writeFile(dir.filePath(u"patishop.dat"_s), storeFile(kFull));
     StoreFile stores{DataFolder(dir.path())};
@@ -65,8 +59,7 @@ void BM_ListStores(benchmark::State &state)
 BENCHMARK(BM_ListStores)->Unit(benchmark::kMillisecond);
 
 // Adding a store that is already there reads the whole file and writes nothing.
-void BM_AddExistingStore(benchmark::State &state)
-{
+void BM_AddExistingStore(benchmark::State &state) {
     QTemporaryDir dir;
     writeFile(dir.filePath(u"patishop.dat"_s), storeFile(kFull));
     StoreFile stores{DataFolder(dir.path())};
@@ -77,8 +70,7 @@ void BM_AddExistingStore(benchmark::State &state)
 BENCHMARK(BM_AddExistingStore)->Unit(benchmark::kMillisecond);
 
 // Moving the last store to the front rewrites the whole file through the scratch file.
-void BM_MoveLastStoreToFront(benchmark::State &state)
-{
+void BM_MoveLastStoreToFront(benchmark::State &state) {
     QTemporaryDir dir;
     const QByteArray bytes = storeFile(kFull);
     const QString path = dir.filePath(u"patishop.dat"_s);
@@ -96,8 +88,7 @@ void BM_MoveLastStoreToFront(benchmark::State &state)
 }
 BENCHMARK(BM_MoveLastStoreToFront)->Unit(benchmark::kMillisecond);
 
-void BM_DeleteFirstStore(benchmark::State &state)
-{
+void BM_DeleteFirstStore(benchmark::State &state) {
     QTemporaryDir dir;
     const QByteArray bytes = storeFile(kFull);
     const QString path = dir.filePath(u"patishop.dat"_s);
@@ -111,8 +102,7 @@ void BM_DeleteFirstStore(benchmark::State &state)
 }
 BENCHMARK(BM_DeleteFirstStore)->Unit(benchmark::kMillisecond);
 
-void BM_ListModels(benchmark::State &state)
-{
+void BM_ListModels(benchmark::State &state) {
     QTemporaryDir dir;
     writeFile(dir.filePath(u"CRpati.dat"_s), catalogue(kFull));
     ModelCatalogue models(DataFolder(dir.path()), *categoryBySection(6));
@@ -122,8 +112,7 @@ void BM_ListModels(benchmark::State &state)
 BENCHMARK(BM_ListModels)->Unit(benchmark::kMillisecond);
 
 // A full catalogue refuses the next model: the whole file is read, nothing is written.
-void BM_AddModelToFullCatalogue(benchmark::State &state)
-{
+void BM_AddModelToFullCatalogue(benchmark::State &state) {
     QTemporaryDir dir;
     writeFile(dir.filePath(u"CRpati.dat"_s), catalogue(kFull));
     ModelCatalogue models(DataFolder(dir.path()), *categoryBySection(6));
@@ -137,8 +126,7 @@ void BM_AddModelToFullCatalogue(benchmark::State &state)
 }
 BENCHMARK(BM_AddModelToFullCatalogue)->Unit(benchmark::kMillisecond);
 
-void BM_DeleteFirstModel(benchmark::State &state)
-{
+void BM_DeleteFirstModel(benchmark::State &state) {
     QTemporaryDir dir;
     const QByteArray bytes = catalogue(kFull);
     const QString path = dir.filePath(u"CRpati.dat"_s);

@@ -1,8 +1,8 @@
 // Organising a full diary: 32766 cards in random order, a tenth of them marked for
 // deletion. Measured in memory (drop and sort) and as the whole operation on the file
 // (one read, one crash-safe rewrite with its flush to disk).
-#include "store/organise.h"
 #include "store/diary.h"
+#include "store/organise.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -1,15 +1,15 @@
 // The views on a full diary (32766 cards): the year list with its totals, every sort
 // key, the yearly report and one month of the graph. The diary is written once into a
 // folder of its own, with the store file and the catalogues the filter reads.
-#include "store/catalogue.h"
-#include "store/diary.h"
-#include "store/storefile.h"
-#include "support/cardbuilder.h"
 #include "reports/monthgraph.h"
 #include "reports/yearlist.h"
 #include "reports/yearlistfilter.h"
 #include "reports/yearlistsorter.h"
 #include "reports/yearreport.h"
+#include "store/catalogue.h"
+#include "store/diary.h"
+#include "store/storefile.h"
+#include "support/cardbuilder.h"
 
 #include <QTemporaryDir>
 

@@ -36,31 +36,28 @@ using namespace tama;
 namespace {
 
 class QuietDialogs final : public Dialogs {
-public:
+  public:
     void info(const QString &, const QString &) override {}
     bool confirmCancelled(const QString &, const QString &) override { return false; }
     void error(const QString &, const QString &) override {}
     void beep() override {}
 };
 
-void settle()
-{
+void settle() {
     for (int i = 0; i < 10; ++i) {
         QApplication::processEvents();
         QThread::msleep(20);
     }
 }
 
-void save(QWidget *w, const QString &dir, const QString &name)
-{
+void save(QWidget *w, const QString &dir, const QString &name) {
     w->show();
     w->raise();
     settle();
     w->grab().save(QDir(dir).filePath(name));
 }
 
-void sampleData(const DataFolder &folder)
-{
+void sampleData(const DataFolder &folder) {
     UserList users(folder);
     users.append(u"taro"_s);
     users.append(u"はなこ"_s);
@@ -130,8 +127,7 @@ void sampleDiaries(const DataFolder &folder, const QDate &today) {
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QApplication app(argc, argv);
     initResources();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"docs/screenshots"_s;

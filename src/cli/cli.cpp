@@ -1,9 +1,9 @@
 #include "cli/cli.h"
 
 #include "cli/context.h"
-#include "store/diary.h"
 #include "common/text.h"
 #include "common/version.h"
+#include "store/diary.h"
 #include "store/foldercheck.h"
 #include "store/storeerror.h"
 
@@ -96,8 +96,7 @@ struct CommandInfo {
     int (*run)(const Context &);
 };
 
-const QList<CommandInfo> &commands()
-{
+const QList<CommandInfo> &commands() {
     static const QList<CommandInfo> list = {
         {u"users"_s, {}, {u"json"_s}, {}, usersCommand},
         {u"cards"_s, {u"user"_s, u"year"_s, u"encoding"_s}, {u"json"_s, u"csv"_s}, {}, cardsCommand},
@@ -131,15 +130,15 @@ const QList<CommandInfo> &commands()
     return list;
 }
 
-const CommandInfo *findCommand(const QString &name)
-{
+const CommandInfo *findCommand(const QString &name) {
     for (const CommandInfo &c : commands())
-        if (c.name == name)
-            return &c;
+        if (c.name == name) return &c;
     return nullptr;
 }
 
-void write(QIODevice &device, const QString &text) { device.write(text.toUtf8()); }
+void write(QIODevice &device, const QString &text) {
+    device.write(text.toUtf8());
+}
 
 struct Parsed {
     bool help = false;
@@ -153,12 +152,11 @@ struct Parsed {
 
 // Options may come before or after the command; every option is checked against the
 // command once it is known.
-Parsed parse(const QStringList &arguments)
-{
-    static const QStringList valueOptions = {u"data"_s,  u"user"_s,  u"year"_s,  u"encoding"_s, u"category"_s,
-                                             u"store"_s, u"model"_s, u"sort"_s,  u"value"_s,    u"style"_s,
-                                             u"series"_s, u"today"_s, u"png"_s,   u"from"_s,
-                                             u"to"_s,     u"by"_s,    u"month"_s};
+Parsed parse(const QStringList &arguments) {
+    static const QStringList valueOptions = {u"data"_s,   u"user"_s,  u"year"_s, u"encoding"_s, u"category"_s,
+                                             u"store"_s,  u"model"_s, u"sort"_s, u"value"_s,    u"style"_s,
+                                             u"series"_s, u"today"_s, u"png"_s,  u"from"_s,     u"to"_s,
+                                             u"by"_s,     u"month"_s};
     static const QStringList repeatable = {u"store"_s, u"model"_s, u"sort"_s};
     static const QStringList flagOptions = {u"json"_s, u"csv"_s, u"all"_s, u"yes"_s, u"include-marked"_s};
     Parsed p;
@@ -177,15 +175,13 @@ Parsed parse(const QStringList &arguments)
             }
             if (valueOptions.contains(name)) {
                 if (!value) {
-                    if (i + 1 >= arguments.size())
-                        throw UsageError{u"--"_s + name + u" には値が必要です"_s};
+                    if (i + 1 >= arguments.size()) throw UsageError{u"--"_s + name + u" には値が必要です"_s};
                     value = arguments[++i];
                 }
                 // Whether a repeat is allowed depends on the command, checked once it is known.
                 if (repeatable.contains(name)) {
                     p.lists[name].append(*value);
-                    if (!p.values.contains(name))
-                        p.values.insert(name, *value);
+                    if (!p.values.contains(name)) p.values.insert(name, *value);
                     continue;
                 }
                 if (p.values.contains(name) || (name == u"data"_s && p.data))
@@ -210,8 +206,7 @@ Parsed parse(const QStringList &arguments)
     return p;
 }
 
-void checkOptions(const CommandInfo &command, const Parsed &p)
-{
+void checkOptions(const CommandInfo &command, const Parsed &p) {
     for (auto it = p.values.cbegin(); it != p.values.cend(); ++it)
         if (!command.values.contains(it.key()))
             throw UsageError{command.name + u" には --"_s + it.key() + u" は使えません"_s};
@@ -225,15 +220,12 @@ void checkOptions(const CommandInfo &command, const Parsed &p)
 
 } // namespace
 
-QString Context::required(const QString &name) const
-{
-    if (!values.contains(name))
-        throw UsageError{command + u" には --"_s + name + u" が必要です"_s};
+QString Context::required(const QString &name) const {
+    if (!values.contains(name)) throw UsageError{command + u" には --"_s + name + u" が必要です"_s};
     return values.value(name);
 }
 
-QString Context::userName() const
-{
+QString Context::userName() const {
     const QString user = required(u"user"_s);
     if (!diaryUserPart(user)) {
         const QString why = unsafeFileNameReason(trim(user.left(9))).value_or(QString());
@@ -242,8 +234,7 @@ QString Context::userName() const
     return user;
 }
 
-int Context::yearOption(const QString &name) const
-{
+int Context::yearOption(const QString &name) const {
     const QString year = required(name);
     static const QRegularExpression fourDigits(u"^[0-9]{4}$"_s);
     if (!fourDigits.match(year).hasMatch())
@@ -251,22 +242,26 @@ int Context::yearOption(const QString &name) const
     return year.toInt();
 }
 
-QString Context::diaryFileName(QString *yearOut) const
-{
+QString Context::diaryFileName(QString *yearOut) const {
     required(u"user"_s);
     const QString year = required(u"year"_s);
     yearOption(u"year"_s);
     const QString user = userName();
-    if (yearOut)
-        *yearOut = year;
+    if (yearOut) *yearOut = year;
     return DiaryFileName(user, year);
 }
 
-void Context::line(const QString &text) const { write(out, text + u'\n'); }
+void Context::line(const QString &text) const {
+    write(out, text + u'\n');
+}
 
-void Context::errorLine(const QString &text) const { write(err, kProgram + u": "_s + text + u'\n'); }
+void Context::errorLine(const QString &text) const {
+    write(err, kProgram + u": "_s + text + u'\n');
+}
 
-void Context::json(const QJsonObject &object) const { out.write(QJsonDocument(object).toJson(QJsonDocument::Indented)); }
+void Context::json(const QJsonObject &object) const {
+    out.write(QJsonDocument(object).toJson(QJsonDocument::Indented));
+}
 
 bool Context::flushOut() const {
     auto *file = qobject_cast<QFileDevice *>(&out);
@@ -277,27 +272,22 @@ void Context::acceptOutputLoss() const {
     outputLossAccepted = true;
 }
 
-int Context::outputFailed() const
-{
+int Context::outputFailed() const {
     errorLine(u"出力を書き込めませんでした"_s);
     outputFailureReported = true;
     return 1;
 }
 
-bool Context::reportDamage(const QString &fileName) const
-{
+bool Context::reportDamage(const QString &fileName) const {
     const auto kind = dataFileKind(fileName);
-    if (!kind)
-        return true;
+    if (!kind) return true;
     const FileCheck check = checkDataFile(folder, fileName, *kind);
-    if (!check.damaged())
-        return true;
+    if (!check.damaged()) return true;
     errorLine(u"damaged "_s + fileName + u": "_s + check.problems.join(u"; "_s));
     return false;
 }
 
-int run(const QStringList &arguments, QIODevice &out, QIODevice &err)
-{
+int run(const QStringList &arguments, QIODevice &out, QIODevice &err) {
     Parsed p;
     try {
         p = parse(arguments);
@@ -321,12 +311,10 @@ int run(const QStringList &arguments, QIODevice &out, QIODevice &err)
     QString folder;
     try {
         const CommandInfo *command = findCommand(p.command);
-        if (!command)
-            throw UsageError{u"知らないコマンドです: "_s + p.command};
+        if (!command) throw UsageError{u"知らないコマンドです: "_s + p.command};
         checkOptions(*command, p);
         if (p.data) {
-            if (p.data->isEmpty())
-                throw UsageError{u"--data にフォルダを指定してください"_s};
+            if (p.data->isEmpty()) throw UsageError{u"--data にフォルダを指定してください"_s};
             if (!QFileInfo(*p.data).isDir()) {
                 write(err, kProgram + u": データフォルダがありません: "_s + *p.data + u'\n');
                 return 1;
@@ -346,20 +334,17 @@ int run(const QStringList &arguments, QIODevice &out, QIODevice &err)
     }
 }
 
-int run(const QStringList &arguments)
-{
+int run(const QStringList &arguments) {
     QFile out;
     QFile err;
-    if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly))
-        return 1;
+    if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly)) return 1;
     outputFailureReported = false;
     outputLossAccepted = false;
     const int status = run(arguments, out, err);
     // Output that never reached its file (a full disk, a closed pipe) is a failure.
     if (!out.flush() || out.error() != QFileDevice::NoError) {
         if (outputLossAccepted) return status;
-        if (!outputFailureReported)
-            write(err, kProgram + u": 出力を書き込めませんでした\n"_s);
+        if (!outputFailureReported) write(err, kProgram + u": 出力を書き込めませんでした\n"_s);
         return status == 0 ? 1 : status;
     }
     return status;

@@ -26,31 +26,34 @@ namespace tama::cli {
 namespace {
 
 // A card's impression on one line of the text form.
-QString oneLine(QString text)
-{
+QString oneLine(QString text) {
     text.replace(u"\r\n"_s, u" / "_s);
     text.replace(u'\n', u" / "_s);
     text.replace(u'\r', u" / "_s);
     return text;
 }
 
-QString kindName(FileCheck::Kind kind)
-{
+QString kindName(FileCheck::Kind kind) {
     switch (kind) {
-    case FileCheck::Kind::UserList: return u"users"_s;
-    case FileCheck::Kind::Diary: return u"diary"_s;
-    case FileCheck::Kind::StoreFile: return u"stores"_s;
-    case FileCheck::Kind::Catalogue: return u"catalogue"_s;
-    case FileCheck::Kind::ModelList: return u"model-list"_s;
-    case FileCheck::Kind::Scratch: return u"scratch"_s;
+    case FileCheck::Kind::UserList:
+        return u"users"_s;
+    case FileCheck::Kind::Diary:
+        return u"diary"_s;
+    case FileCheck::Kind::StoreFile:
+        return u"stores"_s;
+    case FileCheck::Kind::Catalogue:
+        return u"catalogue"_s;
+    case FileCheck::Kind::ModelList:
+        return u"model-list"_s;
+    case FileCheck::Kind::Scratch:
+        return u"scratch"_s;
     case FileCheck::Kind::Journal:
         return u"journal"_s;
     }
     return {};
 }
 
-QString checkLine(const FileCheck &f)
-{
+QString checkLine(const FileCheck &f) {
     if (f.kind == FileCheck::Kind::Scratch && !f.damaged())
         return u"note "_s + f.name + u": "_s + f.notes.join(u"; "_s);
     QStringList parts = f.problems;
@@ -60,12 +63,13 @@ QString checkLine(const FileCheck &f)
     return parts.isEmpty() ? head : head + u": "_s + parts.join(u"; "_s);
 }
 
-int statusAfter(const Context &c, const QString &fileName) { return c.reportDamage(fileName) ? 0 : 1; }
+int statusAfter(const Context &c, const QString &fileName) {
+    return c.reportDamage(fileName) ? 0 : 1;
+}
 
 } // namespace
 
-int usersCommand(const Context &c)
-{
+int usersCommand(const Context &c) {
     const UserList users(c.folder, true);
     const QList<UserRecord> list = users.readAll();
     const std::optional<int> autoStart = users.autoStartRecord();
@@ -79,25 +83,22 @@ int usersCommand(const Context &c)
         c.json({{u"users"_s, array}, {u"auto_start"_s, autoStart ? QJsonValue(*autoStart) : QJsonValue()}});
     } else {
         for (qsizetype i = 0; i < list.size(); ++i) {
-            QString line = QString::number(i + 1) + u'\t' + trim(list[i].autoStartMark) + u'\t' + trim(list[i].userName);
-            if (autoStart == i + 1)
-                line += u"\t(起動時に開く)"_s;
+            QString line =
+                QString::number(i + 1) + u'\t' + trim(list[i].autoStartMark) + u'\t' + trim(list[i].userName);
+            if (autoStart == i + 1) line += u"\t(起動時に開く)"_s;
             c.line(line);
         }
     }
     return statusAfter(c, UserList::fileName());
 }
 
-int cardsCommand(const Context &c)
-{
+int cardsCommand(const Context &c) {
     const QString fileName = c.diaryFileName();
     const bool csv = c.has(u"csv"_s);
-    if (csv && c.has(u"json"_s))
-        throw UsageError{u"--json と --csv は同時に使えません"_s};
+    if (csv && c.has(u"json"_s)) throw UsageError{u"--json と --csv は同時に使えません"_s};
     CsvEncoding encoding = CsvEncoding::Utf8;
     if (c.values.contains(u"encoding"_s)) {
-        if (!csv)
-            throw UsageError{u"--encoding は --csv と一緒に使います"_s};
+        if (!csv) throw UsageError{u"--encoding は --csv と一緒に使います"_s};
         const QString e = c.value(u"encoding"_s).toLower();
         if (e == u"cp932"_s)
             encoding = CsvEncoding::Cp932;
@@ -133,15 +134,15 @@ int cardsCommand(const Context &c)
         written = json.flush();
     } else if (csv) {
         CsvWriter out(c.out, encoding);
-        out.row({u"番号"_s, u"日付"_s, u"開始時刻"_s, u"終了時刻"_s, u"店名"_s, u"種類"_s, u"機種名"_s, u"投資額"_s,
-                 u"換金額"_s, u"損益額"_s, u"営業日"_s, u"感想"_s, u"削除候補"_s});
+        out.row({u"番号"_s, u"日付"_s, u"開始時刻"_s, u"終了時刻"_s, u"店名"_s, u"種類"_s, u"機種名"_s,
+                 u"投資額"_s, u"換金額"_s, u"損益額"_s, u"営業日"_s, u"感想"_s, u"削除候補"_s});
         diary.forEach([&](int n, const CardRecord &k) {
             auto t = [&k](CardRecord::Field f) { return trim(k.field(f)); };
-            out.row({QString::number(n), t(CardRecord::VisitDate), t(CardRecord::StartTime), t(CardRecord::EndTime),
-                     t(CardRecord::StoreName), t(CardRecord::Category), t(CardRecord::ModelName),
-                     QString::number(k.investmentYen()), QString::number(k.cashOutYen()),
-                     QString::number(k.profitYen()), t(CardRecord::DayType), t(CardRecord::Impression),
-                     k.isCandidate() ? u"削除候補"_s : QString()});
+            out.row({QString::number(n), t(CardRecord::VisitDate), t(CardRecord::StartTime),
+                     t(CardRecord::EndTime), t(CardRecord::StoreName), t(CardRecord::Category),
+                     t(CardRecord::ModelName), QString::number(k.investmentYen()),
+                     QString::number(k.cashOutYen()), QString::number(k.profitYen()), t(CardRecord::DayType),
+                     t(CardRecord::Impression), k.isCandidate() ? u"削除候補"_s : QString()});
         });
         written = out.flush();
     } else {
@@ -154,15 +155,13 @@ int cardsCommand(const Context &c)
         });
         written = out.flush();
     }
-    if (!written)
-        return c.outputFailed();
+    if (!written) return c.outputFailed();
     return statusAfter(c, fileName);
 }
 
 // A list of names as {"key": [...]} after the given leading entries, written as it goes.
-static bool writeNameList(const Context &c, const QList<std::pair<QString, QString>> &before, const QString &key,
-                   const QStringList &names)
-{
+static bool writeNameList(const Context &c, const QList<std::pair<QString, QString>> &before,
+                          const QString &key, const QStringList &names) {
     JsonWriter json(c.out);
     json.beginObject();
     for (const auto &[k, v] : before)
@@ -174,28 +173,23 @@ static bool writeNameList(const Context &c, const QList<std::pair<QString, QStri
     return json.flush();
 }
 
-int storesCommand(const Context &c)
-{
+int storesCommand(const Context &c) {
     const QStringList stores = StoreFile(c.folder, true).list();
     if (c.has(u"json"_s)) {
-        if (!writeNameList(c, {}, u"stores"_s, stores))
-            return c.outputFailed();
+        if (!writeNameList(c, {}, u"stores"_s, stores)) return c.outputFailed();
     } else {
         TextWriter out(c.out);
         for (const QString &s : stores)
             out.line(s);
-        if (!out.flush())
-            return c.outputFailed();
+        if (!out.flush()) return c.outputFailed();
     }
     return statusAfter(c, StoreFile::fileName());
 }
 
-int modelsCommand(const Context &c)
-{
+int modelsCommand(const Context &c) {
     const QString caption = c.required(u"category"_s);
     const CategoryInfo *category = categoryByCaption(caption);
-    if (!category)
-        category = categoryByCaption(toFullWidth(caption)); // CRデジパチ typed half-width
+    if (!category) category = categoryByCaption(toFullWidth(caption)); // CRデジパチ typed half-width
     if (!category) {
         QStringList captions;
         for (const CategoryInfo &k : categories())
@@ -206,20 +200,17 @@ int modelsCommand(const Context &c)
     const QString fileName = QFileInfo(catalogue.path()).fileName();
     const QStringList models = catalogue.list();
     if (c.has(u"json"_s)) {
-        if (!writeNameList(c, {{u"file"_s, fileName}}, u"models"_s, models))
-            return c.outputFailed();
+        if (!writeNameList(c, {{u"file"_s, fileName}}, u"models"_s, models)) return c.outputFailed();
     } else {
         TextWriter out(c.out);
         for (const QString &m : models)
             out.line(m);
-        if (!out.flush())
-            return c.outputFailed();
+        if (!out.flush()) return c.outputFailed();
     }
     return statusAfter(c, fileName);
 }
 
-int modelListCommand(const Context &c)
-{
+int modelListCommand(const Context &c) {
     const QString store = c.required(u"store"_s);
     std::optional<ModelListFile> file;
     try {
@@ -240,8 +231,7 @@ int modelListCommand(const Context &c)
     return statusAfter(c, file->fileName());
 }
 
-int checkCommand(const Context &c)
-{
+int checkCommand(const Context &c) {
     const QList<FileCheck> checks = checkFolder(c.folder);
     bool damaged = false;
     if (c.has(u"json"_s)) {

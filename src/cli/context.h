@@ -19,8 +19,8 @@ struct UsageError {
 struct Context {
     DataFolder folder;
     QString command;
-    QMap<QString, QString> values; // --user taro → {"user", "taro"}
-    QSet<QString> flags;           // --json → "json"
+    QMap<QString, QString> values;    // --user taro → {"user", "taro"}
+    QSet<QString> flags;              // --json → "json"
     QMap<QString, QStringList> lists; // options that may be given more than once, in order
     QIODevice &out;
     QIODevice &err;

@@ -22,7 +22,7 @@ QByteArray csvBytes(const QString &text, CsvEncoding encoding);
 
 // CSV rows written as they come, in blocks: the byte order mark first for UTF-8.
 class CsvWriter {
-public:
+  public:
     CsvWriter(QIODevice &out, CsvEncoding encoding);
     ~CsvWriter() { flush(); }
     CsvWriter(const CsvWriter &) = delete;
@@ -31,7 +31,7 @@ public:
     void row(const QStringList &fields);
     bool flush(); // false when the device would not take what was written
 
-private:
+  private:
     QIODevice &m_out;
     CsvEncoding m_encoding;
     QByteArray m_buffer;

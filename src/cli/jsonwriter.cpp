@@ -8,83 +8,72 @@ constexpr qsizetype kFlushBytes = 64 * 1024;
 
 } // namespace
 
-JsonWriter::JsonWriter(QIODevice &out) : m_out(out) { m_buffer.reserve(kFlushBytes + 4096); }
+JsonWriter::JsonWriter(QIODevice &out) : m_out(out) {
+    m_buffer.reserve(kFlushBytes + 4096);
+}
 
-JsonWriter::~JsonWriter() { flush(); }
+JsonWriter::~JsonWriter() {
+    flush();
+}
 
-bool JsonWriter::flush()
-{
-    if (!m_buffer.isEmpty() && !m_failed)
-        m_failed = m_out.write(m_buffer) != m_buffer.size();
+bool JsonWriter::flush() {
+    if (!m_buffer.isEmpty() && !m_failed) m_failed = m_out.write(m_buffer) != m_buffer.size();
     m_buffer.clear();
     return !m_failed;
 }
 
-void JsonWriter::maybeFlush()
-{
-    if (m_buffer.size() >= kFlushBytes)
-        flush();
+void JsonWriter::maybeFlush() {
+    if (m_buffer.size() >= kFlushBytes) flush();
 }
 
-void JsonWriter::beforeValue()
-{
+void JsonWriter::beforeValue() {
     if (m_afterKey) {
         m_afterKey = false;
         return;
     }
-    if (m_counts.isEmpty())
-        return;
-    if (m_counts.last()++ > 0)
-        m_buffer += ',';
+    if (m_counts.isEmpty()) return;
+    if (m_counts.last()++ > 0) m_buffer += ',';
     m_buffer += '\n';
     m_buffer.append(m_counts.size() * 4, ' ');
 }
 
-void JsonWriter::open(char bracket)
-{
+void JsonWriter::open(char bracket) {
     beforeValue();
     m_buffer += bracket;
     m_counts.append(0);
 }
 
-void JsonWriter::close(char bracket)
-{
+void JsonWriter::close(char bracket) {
     // Even an empty container has its closing bracket on a line of its own.
     m_counts.removeLast();
     m_buffer += '\n';
     m_buffer.append(m_counts.size() * 4, ' ');
     m_buffer += bracket;
-    if (m_counts.isEmpty())
-        m_buffer += '\n';
+    if (m_counts.isEmpty()) m_buffer += '\n';
     maybeFlush();
 }
 
-JsonWriter &JsonWriter::beginObject()
-{
+JsonWriter &JsonWriter::beginObject() {
     open('{');
     return *this;
 }
 
-JsonWriter &JsonWriter::endObject()
-{
+JsonWriter &JsonWriter::endObject() {
     close('}');
     return *this;
 }
 
-JsonWriter &JsonWriter::beginArray()
-{
+JsonWriter &JsonWriter::beginArray() {
     open('[');
     return *this;
 }
 
-JsonWriter &JsonWriter::endArray()
-{
+JsonWriter &JsonWriter::endArray() {
     close(']');
     return *this;
 }
 
-JsonWriter &JsonWriter::key(QStringView name)
-{
+JsonWriter &JsonWriter::key(QStringView name) {
     beforeValue();
     appendString(m_buffer, name);
     m_buffer += ": ";
@@ -92,47 +81,40 @@ JsonWriter &JsonWriter::key(QStringView name)
     return *this;
 }
 
-JsonWriter &JsonWriter::value(QStringView text)
-{
+JsonWriter &JsonWriter::value(QStringView text) {
     beforeValue();
     appendString(m_buffer, text);
     maybeFlush();
     return *this;
 }
 
-JsonWriter &JsonWriter::value(qint64 number)
-{
+JsonWriter &JsonWriter::value(qint64 number) {
     beforeValue();
     m_buffer += QByteArray::number(number);
     return *this;
 }
 
-JsonWriter &JsonWriter::tenths(qint64 tenths)
-{
+JsonWriter &JsonWriter::tenths(qint64 tenths) {
     beforeValue();
     const qint64 a = tenths < 0 ? -tenths : tenths;
-    if (tenths < 0)
-        m_buffer += '-';
+    if (tenths < 0) m_buffer += '-';
     m_buffer += QByteArray::number(a / 10) + '.' + QByteArray::number(a % 10);
     return *this;
 }
 
-JsonWriter &JsonWriter::value(bool b)
-{
+JsonWriter &JsonWriter::value(bool b) {
     beforeValue();
     m_buffer += b ? "true" : "false";
     return *this;
 }
 
-JsonWriter &JsonWriter::null()
-{
+JsonWriter &JsonWriter::null() {
     beforeValue();
     m_buffer += "null";
     return *this;
 }
 
-void JsonWriter::appendString(QByteArray &out, QStringView text)
-{
+void JsonWriter::appendString(QByteArray &out, QStringView text) {
     // Written straight into the buffer: six bytes are the most one UTF-16 unit becomes.
     const qsizetype n = text.size();
     const qsizetype start = out.size();
@@ -154,14 +136,29 @@ void JsonWriter::appendString(QByteArray &out, QStringView text)
         } else if (c < 0x80) {
             char esc = 0;
             switch (c) {
-            case u'"': esc = '"'; break;
-            case u'\\': esc = '\\'; break;
-            case u'\b': esc = 'b'; break;
-            case u'\f': esc = 'f'; break;
-            case u'\n': esc = 'n'; break;
-            case u'\r': esc = 'r'; break;
-            case u'\t': esc = 't'; break;
-            default: break;
+            case u'"':
+                esc = '"';
+                break;
+            case u'\\':
+                esc = '\\';
+                break;
+            case u'\b':
+                esc = 'b';
+                break;
+            case u'\f':
+                esc = 'f';
+                break;
+            case u'\n':
+                esc = 'n';
+                break;
+            case u'\r':
+                esc = 'r';
+                break;
+            case u'\t':
+                esc = 't';
+                break;
+            default:
+                break;
             }
             if (esc) {
                 *d++ = '\\';

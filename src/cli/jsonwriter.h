@@ -12,7 +12,7 @@ namespace tama::cli {
 // out in the order they are written: callers write them in sorted order to match the
 // document form.
 class JsonWriter {
-public:
+  public:
     explicit JsonWriter(QIODevice &out);
     ~JsonWriter(); // flushes
 
@@ -39,7 +39,7 @@ public:
     // A string in JSON's quotes, escaped as QJsonDocument escapes it.
     static void appendString(QByteArray &out, QStringView text);
 
-private:
+  private:
     void beforeValue();
     void open(char bracket);
     void close(char bracket);

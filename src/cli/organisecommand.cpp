@@ -1,9 +1,9 @@
 #include "cli/context.h"
 
-#include "store/organise.h"
 #include "common/text.h"
 #include "store/datafolderlock.h"
 #include "store/diary.h"
+#include "store/organise.h"
 #include "store/storeerror.h"
 
 #include <QFileInfo>

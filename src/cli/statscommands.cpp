@@ -5,10 +5,10 @@
 #include "cli/jsonwriter.h"
 #include "cli/textwriter.h"
 
-#include "store/diary.h"
+#include "painters/analysispainter.h"
 #include "reports/diarystats.h"
 #include "reports/monthcalendar.h"
-#include "painters/analysispainter.h"
+#include "store/diary.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -7,16 +7,16 @@
 
 #include "common/clock.h"
 #include "common/text.h"
-#include "store/diary.h"
-#include "store/recordfile.h"
-#include "store/storeerror.h"
+#include "painters/monthgraphpainter.h"
 #include "reports/monthgraph.h"
 #include "reports/viewtext.h"
 #include "reports/yearlist.h"
 #include "reports/yearlistfilter.h"
 #include "reports/yearlistsorter.h"
 #include "reports/yearreport.h"
-#include "painters/monthgraphpainter.h"
+#include "store/diary.h"
+#include "store/recordfile.h"
+#include "store/storeerror.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -53,9 +53,12 @@ int statusAfter(const Context &c, const QString &fileName, bool plainlySound) {
 
 QString colourName(ViewColour colour) {
     switch (colour) {
-    case ViewColour::Red: return u"red"_s;
-    case ViewColour::Blue: return u"blue"_s;
-    default: return u"black"_s;
+    case ViewColour::Red:
+        return u"red"_s;
+    case ViewColour::Blue:
+        return u"blue"_s;
+    default:
+        return u"black"_s;
     }
 }
 
@@ -101,9 +104,12 @@ std::optional<YearListLine::Column> sortColumn(const QString &key) {
 
 QString seriesName(GraphSettings::Series s) {
     switch (s) {
-    case GraphSettings::Investment: return u"investment"_s;
-    case GraphSettings::CashOut: return u"cashout"_s;
-    case GraphSettings::Profit: return u"profit"_s;
+    case GraphSettings::Investment:
+        return u"investment"_s;
+    case GraphSettings::CashOut:
+        return u"cashout"_s;
+    case GraphSettings::Profit:
+        return u"profit"_s;
     }
     return {};
 }
@@ -123,7 +129,8 @@ int listCommand(const Context &c) {
     for (const QString &key : c.lists.value(u"sort"_s)) {
         const auto column = sortColumn(key);
         if (!column)
-            throw UsageError{u"--sort は no, date, store, model, investment, cashout, profit のどれかです: "_s + key};
+            throw UsageError{
+                u"--sort は no, date, store, model, investment, cashout, profit のどれかです: "_s + key};
         presses.append(*column);
     }
 
@@ -183,8 +190,9 @@ int listCommand(const Context &c) {
         for (int i : sorter.order()) {
             const YearListLine &l = list.lines()[i];
             out.row({QString::number(l.record), trim(l.column(YearListLine::Date).toString()),
-                     trim(l.column(YearListLine::Store).toString()), trim(l.column(YearListLine::Model).toString()),
-                     QString::number(l.investmentYen), QString::number(l.cashOutYen), QString::number(l.profitYen)});
+                     trim(l.column(YearListLine::Store).toString()),
+                     trim(l.column(YearListLine::Model).toString()), QString::number(l.investmentYen),
+                     QString::number(l.cashOutYen), QString::number(l.profitYen)});
         }
         if (!out.flush()) return c.outputFailed();
     } else {
@@ -217,12 +225,13 @@ int reportCommand(const Context &c) {
             rateColours.append(colourName(col.rate.colour));
             hourlyColours.append(colourName(col.hourly.colour));
         }
-        c.json({{u"caption"_s, YearReport::caption(year)},
-                {u"awards"_s, strings(report.awards())},
-                {u"recovery_rate"_s, rate},
-                {u"hourly"_s, hourly},
-                {u"hours"_s, hours},
-                {u"colours"_s, QJsonObject{{u"recovery_rate"_s, rateColours}, {u"hourly"_s, hourlyColours}}}});
+        c.json(
+            {{u"caption"_s, YearReport::caption(year)},
+             {u"awards"_s, strings(report.awards())},
+             {u"recovery_rate"_s, rate},
+             {u"hourly"_s, hourly},
+             {u"hours"_s, hours},
+             {u"colours"_s, QJsonObject{{u"recovery_rate"_s, rateColours}, {u"hourly"_s, hourlyColours}}}});
     } else {
         c.line(YearReport::caption(year));
         const QStringList titles = YearReport::sectionTitles();
@@ -258,16 +267,22 @@ int graphCommand(const Context &c) {
     if (c.values.contains(u"series"_s)) {
         settings.profit = settings.cashOut = settings.investment = false;
         for (const QString &s : c.value(u"series"_s).split(u',', Qt::SkipEmptyParts)) {
-            if (s == u"profit"_s) settings.profit = true;
-            else if (s == u"cashout"_s) settings.cashOut = true;
-            else if (s == u"investment"_s) settings.investment = true;
-            else throw UsageError{u"--series は profit, cashout, investment をコンマで区切って指定します: "_s + s};
+            if (s == u"profit"_s)
+                settings.profit = true;
+            else if (s == u"cashout"_s)
+                settings.cashOut = true;
+            else if (s == u"investment"_s)
+                settings.investment = true;
+            else
+                throw UsageError{u"--series は profit, cashout, investment をコンマで区切って指定します: "_s +
+                                 s};
         }
     }
     QDate today = tama::clock().today();
     if (c.values.contains(u"today"_s)) {
         today = QDate::fromString(c.value(u"today"_s), Qt::ISODate);
-        if (!today.isValid()) throw UsageError{u"--today は YYYY-MM-DD で指定してください: "_s + c.value(u"today"_s)};
+        if (!today.isValid())
+            throw UsageError{u"--today は YYYY-MM-DD で指定してください: "_s + c.value(u"today"_s)};
     }
     const bool png = c.values.contains(u"png"_s);
     if (png && c.value(u"png"_s).isEmpty()) throw UsageError{u"--png にファイル名を指定してください"_s};
@@ -281,8 +296,8 @@ int graphCommand(const Context &c) {
         if (diary.count() > 0) ends = {diary.readOrBlank(1), diary.readOrBlank(diary.count())};
     }
     // Without cards there is no card screen to take the month from: today's month stands in.
-    const MonthSpan span =
-        ends.isEmpty() ? MonthSpan{diaryYear, today.month(), 1} : MonthGraph::monthSpan(ends, diaryYear, 0, 0);
+    const MonthSpan span = ends.isEmpty() ? MonthSpan{diaryYear, today.month(), 1}
+                                          : MonthGraph::monthSpan(ends, diaryYear, 0, 0);
     int value = std::clamp(span.span, span.minimum(), span.maximum());
     if (c.values.contains(u"value"_s)) {
         bool ok = false;
@@ -305,7 +320,8 @@ int graphCommand(const Context &c) {
             cards.append(inMonth ? card : blank);
         },
         [&](int count) { cards.reserve(count); });
-    const MonthGraph graph(cards, year, month, settings, MonthGraph::extendsToMonthEnd(month, diaryYear, today));
+    const MonthGraph graph(cards, year, month, settings,
+                           MonthGraph::extendsToMonthEnd(month, diaryYear, today));
 
     if (png) {
         if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
@@ -341,7 +357,7 @@ int graphCommand(const Context &c) {
             (s.kind == GraphShape::Box ? boxes : strokes).append(o);
         }
         c.json({{u"first_month"_s, QString::number(span.firstYear).rightJustified(4, u'0') +
-                                      QString::number(span.firstMonth).rightJustified(2, u'0')},
+                                       QString::number(span.firstMonth).rightJustified(2, u'0')},
                 {u"span"_s, span.span},
                 {u"year"_s, year},
                 {u"month"_s, month},

@@ -17,8 +17,7 @@ struct CliResult {
     QByteArray out;
     QByteArray err;
 
-    QJsonObject json() const
-    {
+    QJsonObject json() const {
         QJsonParseError e{};
         const QJsonDocument doc = QJsonDocument::fromJson(out, &e);
         if (e.error != QJsonParseError::NoError)
@@ -30,8 +29,7 @@ struct CliResult {
     QStringList outLines() const { return QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts); }
 };
 
-inline CliResult runCli(const QStringList &arguments)
-{
+inline CliResult runCli(const QStringList &arguments) {
     QBuffer out;
     QBuffer err;
     out.open(QIODevice::WriteOnly);
@@ -43,14 +41,12 @@ inline CliResult runCli(const QStringList &arguments)
     return r;
 }
 
-inline CliResult runIn(const TempFolder &folder, const QStringList &arguments)
-{
+inline CliResult runIn(const TempFolder &folder, const QStringList &arguments) {
     return runCli(QStringList{QStringLiteral("--data"), folder.path()} + arguments);
 }
 
 // A field of a record: the bytes, padded with spaces to the width.
-inline QByteArray field(const QByteArray &bytes, int width)
-{
+inline QByteArray field(const QByteArray &bytes, int width) {
     Q_ASSERT(bytes.size() <= width);
     return bytes + spaces(width - int(bytes.size()));
 }
@@ -65,8 +61,7 @@ inline const QByteArray kY = hex("82 78");            // Ｙ
 
 // May 1999 for the statistics: a loss at 本店 and a win at 支店 on Monday the 3rd, and
 // a marked card on the 4th.
-inline QList<CardValues> may1999()
-{
+inline QList<CardValues> may1999() {
     return {{.date = QStringLiteral("19990503月"), .end = QStringLiteral("1230")},
             {.date = QStringLiteral("19990503月"),
              .start = QStringLiteral("1300"),
@@ -85,8 +80,7 @@ inline QList<CardValues> may1999()
 
 // January 2001: a win with nothing put in, on an unknown category and day type, that
 // ended before it started.
-inline CardValues january2001(const QString &store)
-{
+inline CardValues january2001(const QString &store) {
     return {.date = QStringLiteral("20010106土"),
             .start = QStringLiteral("1800"),
             .end = QStringLiteral("1700"),

@@ -16,11 +16,12 @@ using namespace tama::test;
 
 namespace {
 
-QByteArray userRecord(const QByteArray &mark, const QByteArray &name) { return field(mark, 2) + field(name, 18); }
+QByteArray userRecord(const QByteArray &mark, const QByteArray &name) {
+    return field(mark, 2) + field(name, 18);
+}
 
 // Three cards: an ordinary one with double-byte text, a deletion candidate, a plain one.
-QByteArray threeCards()
-{
+QByteArray threeCards() {
     CardValues c = CardValues::blank();
     c.date = u"19990125月"_s;
     c.investment = u"0000"_s;
@@ -45,8 +46,7 @@ QByteArray threeCards()
 }
 
 // Every file of the folder with its bytes and modification time, hidden ones included.
-QMap<QString, QPair<QByteArray, QDateTime>> snapshot(const TempFolder &folder)
-{
+QMap<QString, QPair<QByteArray, QDateTime>> snapshot(const TempFolder &folder) {
     QMap<QString, QPair<QByteArray, QDateTime>> s;
     for (const QString &name : folder.files())
         s.insert(name, {folder.read(name), QFileInfo(folder.file(name)).lastModified()});
@@ -60,7 +60,7 @@ const QString kModelListAbc = u"ＡＢＢＣＡＢＣ"_s; // the list of the sto
 class TstCli : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void usersJsonAndText();
     void cardsJsonKeepsFieldsAsRead();
     void cardsOfAMissingDiaryAreNone();
@@ -77,12 +77,12 @@ private slots:
     void nothingIsEverWritten();
 };
 
-void TstCli::usersJsonAndText()
-{
+void TstCli::usersJsonAndText() {
     TempFolder f;
     // Two users carry the mark (written by other means): start-up takes the later one.
     f.write(u"namae.dat"_s, userRecord(hex("81 40"), "hanako") + userRecord(hex("8e a9"), "taro") +
-                                userRecord(hex("81 40"), hex("89 d4 8e 71")) + userRecord(hex("8e a9"), "jiro"));
+                                userRecord(hex("81 40"), hex("89 d4 8e 71")) +
+                                userRecord(hex("8e a9"), "jiro"));
     const CliResult r = runIn(f, {u"users"_s, u"--json"_s});
     QCOMPARE(r.status, 0);
     QVERIFY(r.err.isEmpty());
@@ -114,8 +114,7 @@ void TstCli::usersJsonAndText()
     QVERIFY(none.value(u"auto_start"_s).isNull());
 }
 
-void TstCli::cardsJsonKeepsFieldsAsRead()
-{
+void TstCli::cardsJsonKeepsFieldsAsRead() {
     TempFolder f;
     f.write(u"taro.1999.dat"_s, threeCards());
     const CliResult r = runIn(f, {u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
@@ -172,8 +171,7 @@ void TstCli::cardsJsonKeepsFieldsAsRead()
     QCOMPARE(longName.json().value(u"count"_s).toInt(), 1);
 }
 
-void TstCli::cardsOfAMissingDiaryAreNone()
-{
+void TstCli::cardsOfAMissingDiaryAreNone() {
     TempFolder f;
     const CliResult r = runIn(f, {u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"2024"_s, u"--json"_s});
     QCOMPARE(r.status, 0);
@@ -182,8 +180,7 @@ void TstCli::cardsOfAMissingDiaryAreNone()
     QVERIFY(!f.exists(u"taro.2024.dat"_s));
 }
 
-void TstCli::cardsCsvQuotesAndEncodes()
-{
+void TstCli::cardsCsvQuotesAndEncodes() {
     TempFolder f;
     f.write(u"taro.1999.dat"_s, threeCards());
     const QStringList base{u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--csv"_s};
@@ -207,15 +204,17 @@ void TstCli::cardsCsvQuotesAndEncodes()
     QCOMPARE(sjis.status, 0);
     QVERIFY(sjis.out.startsWith(hex("94 d4 8d 86") + ",")); // 番号, and no byte order mark
     const qsizetype firstRow = sjis.out.indexOf("\r\n") + 2;
-    const QByteArray expected = "1,19990123" + hex("93 79") + ",930,1405," + hex("82 60 93 58") + ",1," +
-                                hex("82 62 82 71 8a 43") + ",4500,12000,7500,111,\"" + hex("91 e5 93 96 82 bd 82 e8") +
-                                ",\"\"x\"\"\r\nok\",\r\n" + "2,R9990124" + hex("93 fa") + ",1000,1200," +
-                                hex("82 61 93 58") + ",2,,10000,0,-10000,222,," + hex("8d ed 8f 9c 8c f3 95 e2") +
-                                "\r\n" + "3,19990125" + hex("8c 8e") + ",,,,,,0,0,0,,,\r\n";
+    const QByteArray expected =
+        "1,19990123" + hex("93 79") + ",930,1405," + hex("82 60 93 58") + ",1," + hex("82 62 82 71 8a 43") +
+        ",4500,12000,7500,111,\"" + hex("91 e5 93 96 82 bd 82 e8") + ",\"\"x\"\"\r\nok\",\r\n" +
+        "2,R9990124" + hex("93 fa") + ",1000,1200," + hex("82 61 93 58") + ",2,,10000,0,-10000,222,," +
+        hex("8d ed 8f 9c 8c f3 95 e2") + "\r\n" + "3,19990125" + hex("8c 8e") + ",,,,,,0,0,0,,,\r\n";
     QCOMPARE(sjis.out.mid(firstRow), expected);
 
     // Bytes that are no characters cannot be written in code page 932: they become 〓.
-    f.write(u"jiro.1999.dat"_s, cardBytes(CardValues::blank()).replace(0, 20, "19990123" + hex("93 79") + spaces(8) + hex("82 ff")));
+    f.write(
+        u"jiro.1999.dat"_s,
+        cardBytes(CardValues::blank()).replace(0, 20, "19990123" + hex("93 79") + spaces(8) + hex("82 ff")));
     const CliResult bad = runIn(f, {u"cards"_s, u"--user"_s, u"jiro"_s, u"--year"_s, u"1999"_s, u"--csv"_s,
                                     u"--encoding"_s, u"CP932"_s});
     QCOMPARE(bad.status, 1);
@@ -223,8 +222,7 @@ void TstCli::cardsCsvQuotesAndEncodes()
     QVERIFY(bad.errText().contains(u"damaged jiro.1999.dat"_s));
 }
 
-void TstCli::csvFieldQuoting_data()
-{
+void TstCli::csvFieldQuoting_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("quoted");
     QTest::newRow("plain") << u"Ａ店 1"_s << u"Ａ店 1"_s;
@@ -235,19 +233,18 @@ void TstCli::csvFieldQuoting_data()
     QTest::newRow("lone LF") << u"a\nb"_s << u"\"a\nb\""_s;
 }
 
-void TstCli::csvFieldQuoting()
-{
+void TstCli::csvFieldQuoting() {
     QFETCH(QString, text);
     QFETCH(QString, quoted);
     QCOMPARE(tama::cli::csvField(text), quoted);
 }
 
-void TstCli::storesModelsAndModelLists()
-{
+void TstCli::storesModelsAndModelLists() {
     TempFolder f;
     // Reserved fields hold bytes the program never interprets.
-    f.write(u"patishop.dat"_s, field(hex("82 60 93 58"), 20) + hex("ff fe 00 01 02 03") + "1234" + field("note", 50) +
-                                   field(hex("81 40 82 61 93 58 81 40"), 20) + spaces(60) + spaces(80));
+    f.write(u"patishop.dat"_s, field(hex("82 60 93 58"), 20) + hex("ff fe 00 01 02 03") + "1234" +
+                                   field("note", 50) + field(hex("81 40 82 61 93 58 81 40"), 20) +
+                                   spaces(60) + spaces(80));
     // An existing lower-case catalogue is the one used.
     f.write(u"degipati.dat"_s, field(hex("8a 43 95 a8 8c ea 81 40"), 30) + hex("ff").repeated(130) +
                                    field("CR1", 30) + spaces(130));
@@ -261,7 +258,8 @@ void TstCli::storesModelsAndModelLists()
     const CliResult models = runIn(f, {u"models"_s, u"--category"_s, u"デジパチ"_s, u"--json"_s});
     QCOMPARE(models.status, 0);
     QCOMPARE(models.json().value(u"file"_s).toString(), u"degipati.dat"_s);
-    QCOMPARE(models.json().value(u"models"_s).toArray().toVariantList(), QVariantList({u"海物語"_s, u"CR1"_s}));
+    QCOMPARE(models.json().value(u"models"_s).toArray().toVariantList(),
+             QVariantList({u"海物語"_s, u"CR1"_s}));
 
     // A catalogue that does not exist: the table's name, no models.
     const CliResult cr = runIn(f, {u"models"_s, u"--category"_s, u"ＣＲデジパチ"_s, u"--json"_s});
@@ -293,8 +291,7 @@ void TstCli::storesModelsAndModelLists()
     QVERIFY(!f.exists(u"ＺＺＺ"_s));
 }
 
-void TstCli::usageErrors_data()
-{
+void TstCli::usageErrors_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message"); // a part of the one error line
 
@@ -307,28 +304,30 @@ void TstCli::usageErrors_data()
     QTest::newRow("missing --year") << QStringList{u"cards"_s, u, u"taro"_s} << u"--year"_s;
     QTest::newRow("--user without value") << QStringList{u"cards"_s, y, u"1999"_s, u} << u"--user"_s;
     QTest::newRow("twice") << QStringList{u"cards"_s, u, u"a"_s, u, u"b"_s, y, u"1999"_s} << u"--user"_s;
-    QTest::newRow("parent folder") << QStringList{u"cards"_s, u, u"../x"_s, y, u"1999"_s} << u"データフォルダの外"_s;
+    QTest::newRow("parent folder") << QStringList{u"cards"_s, u, u"../x"_s, y, u"1999"_s}
+                                   << u"データフォルダの外"_s;
     QTest::newRow("dots") << QStringList{u"cards"_s, u, u".."_s, y, u"1999"_s} << u"「..」"_s;
     QTest::newRow("separator") << QStringList{u"cards"_s, u, u"a/b"_s, y, u"1999"_s} << u"/"_s;
     QTest::newRow("backslash") << QStringList{u"cards"_s, u, u"a\\b"_s, y, u"1999"_s} << u"\\"_s;
     QTest::newRow("blank name") << QStringList{u"cards"_s, u, u"  "_s, y, u"1999"_s} << u"空"_s;
     QTest::newRow("two-digit year") << QStringList{u"cards"_s, u, u"taro"_s, y, u"99"_s} << u"99"_s;
     QTest::newRow("five-digit year") << QStringList{u"cards"_s, u, u"taro"_s, y, u"19990"_s} << u"19990"_s;
-    QTest::newRow("year not digits") << QStringList{u"cards"_s, u, u"taro"_s, y, u"１９９９"_s} << u"１９９９"_s;
+    QTest::newRow("year not digits") << QStringList{u"cards"_s, u, u"taro"_s, y, u"１９９９"_s}
+                                     << u"１９９９"_s;
     QTest::newRow("json and csv") << QStringList{u"cards"_s, u, u"t"_s, y, u"1999"_s, u"--json"_s, u"--csv"_s}
                                   << u"--csv"_s;
     QTest::newRow("encoding without csv")
         << QStringList{u"cards"_s, u, u"t"_s, y, u"1999"_s, u"--encoding"_s, u"cp932"_s} << u"--encoding"_s;
     QTest::newRow("unknown encoding")
-        << QStringList{u"cards"_s, u, u"t"_s, y, u"1999"_s, u"--csv"_s, u"--encoding"_s, u"euc-jp"_s} << u"euc-jp"_s;
+        << QStringList{u"cards"_s, u, u"t"_s, y, u"1999"_s, u"--csv"_s, u"--encoding"_s, u"euc-jp"_s}
+        << u"euc-jp"_s;
     QTest::newRow("unknown category") << QStringList{u"models"_s, u"--category"_s, u"スロット"_s}
                                       << u"羽物|デジパチ|権利物|一般電役|ＣＲデジパチ"_s;
     QTest::newRow("missing category") << QStringList{u"models"_s} << u"--category"_s;
     QTest::newRow("empty store") << QStringList{u"model-list"_s, u"--store"_s, u" "_s} << u"--store"_s;
 }
 
-void TstCli::usageErrors()
-{
+void TstCli::usageErrors() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
     TempFolder f;
@@ -342,8 +341,7 @@ void TstCli::usageErrors()
     QVERIFY(f.files().isEmpty());
 }
 
-void TstCli::helpAndVersion()
-{
+void TstCli::helpAndVersion() {
     const CliResult none = runCli({});
     QCOMPARE(none.status, 2);
     QVERIFY(none.out.isEmpty());
@@ -352,7 +350,8 @@ void TstCli::helpAndVersion()
     const CliResult help = runCli({u"--help"_s});
     QCOMPARE(help.status, 0);
     QVERIFY(help.err.isEmpty());
-    for (const QString &command : {u"users"_s, u"cards"_s, u"stores"_s, u"models"_s, u"model-list"_s, u"check"_s})
+    for (const QString &command :
+         {u"users"_s, u"cards"_s, u"stores"_s, u"models"_s, u"model-list"_s, u"check"_s})
         QVERIFY2(help.out.contains((u"  "_s + command + u' ').toUtf8()), qPrintable(command));
 
     const CliResult version = runCli({u"--version"_s});
@@ -367,8 +366,7 @@ void TstCli::helpAndVersion()
     QVERIFY(!f.exists(u"nowhere"_s));
 }
 
-void TstCli::checkReportsDamageAndNotes()
-{
+void TstCli::checkReportsDamageAndNotes() {
     TempFolder f;
     // The second user's name holds 82 FF: a lead byte with no valid trail byte.
     f.write(u"namae.dat"_s, userRecord(hex("8e a9"), "taro") + userRecord(hex("81 40"), "ab" + hex("82 ff")));
@@ -395,8 +393,8 @@ void TstCli::checkReportsDamageAndNotes()
             lines[1].contains(u"151 バイト目"_s));
     QVERIFY(lines[2].startsWith(u"damaged kenpati.dat: "_s) && lines[2].contains(u"161"_s));
     QVERIFY2(lines[3].startsWith(u"damaged namae.dat: "_s), qPrintable(lines[3]));
-    QVERIFY(lines[3].contains(u"レコード 2 "_s) && lines[3].contains(u"UserName"_s) && lines[3].contains(u"82"_s) &&
-            lines[3].contains(u"3 バイト目"_s));
+    QVERIFY(lines[3].contains(u"レコード 2 "_s) && lines[3].contains(u"UserName"_s) &&
+            lines[3].contains(u"82"_s) && lines[3].contains(u"3 バイト目"_s));
     QCOMPARE(lines[4], u"ok patishop.dat"_s);
     QVERIFY(lines[5].startsWith(u"note t#e#m#p.tmp: "_s));
     QVERIFY(lines[6].startsWith(u"damaged taro.1999.dat: "_s));
@@ -414,16 +412,16 @@ void TstCli::checkReportsDamageAndNotes()
     QCOMPARE(json.json().value(u"damaged"_s).toBool(), true);
 }
 
-void TstCli::checkOfASoundFolderWithALongModelLine()
-{
+void TstCli::checkOfASoundFolderWithALongModelLine() {
     TempFolder f;
     f.write(u"namae.dat"_s, userRecord(hex("8e a9"), "taro"));
     f.write(u"taro.1999.dat"_s, threeCards());
     // Sixteen full-width letters Ａ … Ｐ in section 3.
-    f.write(u"ＢＢＢＢ"_s, "# 2\r\n# 3\r\n" +
-                               hex("82 60 82 61 82 62 82 63 82 64 82 65 82 66 82 67 82 68 82 69 82 6a 82 6b 82 6c 82 "
-                                   "6d 82 6e 82 6f") +
-                               "\r\n" + hex("8a 43 95 a8 8c ea") + hex("81 40").repeated(12) + "\r\n# #\r\n");
+    f.write(u"ＢＢＢＢ"_s,
+            "# 2\r\n# 3\r\n" +
+                hex("82 60 82 61 82 62 82 63 82 64 82 65 82 66 82 67 82 68 82 69 82 6a 82 6b 82 6c 82 "
+                    "6d 82 6e 82 6f") +
+                "\r\n" + hex("8a 43 95 a8 8c ea") + hex("81 40").repeated(12) + "\r\n# #\r\n");
     f.write(u"t#e#m#p#.tmp"_s, QByteArray());
 
     const CliResult r = runIn(f, {u"check"_s});
@@ -444,14 +442,14 @@ void TstCli::checkOfASoundFolderWithALongModelLine()
     QVERIFY(nothing.out.isEmpty());
 }
 
-void TstCli::readCommandsReportDamagedFiles()
-{
+void TstCli::readCommandsReportDamagedFiles() {
     TempFolder f;
     f.write(u"taro.1999.dat"_s, threeCards() + "xy");
     f.write(u"namae.dat"_s, userRecord(hex("8e a9"), hex("82 ff")));
 
     // What can be read is shown; the damage goes to stderr and the status says so.
-    const CliResult cards = runIn(f, {u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
+    const CliResult cards =
+        runIn(f, {u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
     QCOMPARE(cards.status, 1);
     QCOMPARE(cards.json().value(u"count"_s).toInt(), 3);
     QVERIFY(cards.errText().startsWith(u"tamanote-cli: damaged taro.1999.dat: "_s));
@@ -463,8 +461,7 @@ void TstCli::readCommandsReportDamagedFiles()
     QVERIFY(users.errText().contains(u"damaged namae.dat"_s));
 }
 
-void TstCli::nothingIsEverWritten()
-{
+void TstCli::nothingIsEverWritten() {
     const QList<QStringList> commands = {
         {u"users"_s},
         {u"users"_s, u"--json"_s},

@@ -17,8 +17,7 @@ using namespace tama::test::samples;
 namespace {
 
 // Every control character, the characters JSON escapes, and bytes that do not decode.
-QByteArray awkwardCards()
-{
+QByteArray awkwardCards() {
     QByteArray controls;
     for (char c = 1; c < 0x20; ++c)
         controls += c;
@@ -32,8 +31,7 @@ QByteArray awkwardCards()
 }
 
 // n cards in two stores and two models with amounts of their own.
-QByteArray manyCards(int n)
-{
+QByteArray manyCards(int n) {
     QByteArray out;
     for (int i = 1; i <= n; ++i) {
         out += cardBytes({.store = i % 2 ? u"本店"_s : u"支店"_s,
@@ -45,9 +43,9 @@ QByteArray manyCards(int n)
     return out;
 }
 
-void writeFolder(const TempFolder &f)
-{
-    f.write(u"namae.dat"_s, field(hex("8e a9"), 2) + field("taro", 18) + field(hex("81 40"), 2) + field("jiro", 18));
+void writeFolder(const TempFolder &f) {
+    f.write(u"namae.dat"_s,
+            field(hex("8e a9"), 2) + field("taro", 18) + field(hex("81 40"), 2) + field("jiro", 18));
     f.write(u"patishop.dat"_s, field(kHonten, 80) + field(kShiten, 80));
     f.write(u"hirapati.dat"_s, field(kX, 160) + field(kY, 160));
     f.write(u"taro.1999.dat"_s, awkwardCards());
@@ -55,17 +53,14 @@ void writeFolder(const TempFolder &f)
 }
 
 // The text as QJsonDocument would lay it out, or a note when it is not JSON at all.
-QByteArray documentForm(const QByteArray &out)
-{
+QByteArray documentForm(const QByteArray &out) {
     QJsonParseError e{};
     const QJsonDocument doc = QJsonDocument::fromJson(out, &e);
-    if (e.error != QJsonParseError::NoError)
-        return "not JSON: " + e.errorString().toUtf8();
+    if (e.error != QJsonParseError::NoError) return "not JSON: " + e.errorString().toUtf8();
     return doc.toJson(QJsonDocument::Indented);
 }
 
-QStringList strings(const QJsonValue &v)
-{
+QStringList strings(const QJsonValue &v) {
     QStringList out;
     for (const QJsonValue &e : v.toArray())
         out.append(e.toString());
@@ -81,7 +76,7 @@ const QString kKnownFailure = u"tamanote-cli: 出力を書き込めませんで�
 class TestCliOutput : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void jsonIsTheDocumentLayout_data();
     void jsonIsTheDocumentLayout();
     void cardsJsonContent();
@@ -91,26 +86,27 @@ private slots:
     void organiseReportLostAfterTheRewrite();
 };
 
-void TestCliOutput::jsonIsTheDocumentLayout_data()
-{
+void TestCliOutput::jsonIsTheDocumentLayout_data() {
     QTest::addColumn<QStringList>("arguments");
     const QStringList taro{u"--user"_s, u"taro"_s, u"--year"_s};
-    QTest::newRow("cards, awkward texts") << QStringList{u"cards"_s} + taro + QStringList{u"1999"_s, u"--json"_s};
+    QTest::newRow("cards, awkward texts")
+        << QStringList{u"cards"_s} + taro + QStringList{u"1999"_s, u"--json"_s};
     QTest::newRow("cards, 700") << QStringList{u"cards"_s} + taro + QStringList{u"2000"_s, u"--json"_s};
     QTest::newRow("cards, none") << QStringList{u"cards"_s} + taro + QStringList{u"2024"_s, u"--json"_s};
-    QTest::newRow("list, awkward texts") << QStringList{u"list"_s} + taro + QStringList{u"1999"_s, u"--json"_s, u"--all"_s};
+    QTest::newRow("list, awkward texts")
+        << QStringList{u"list"_s} + taro + QStringList{u"1999"_s, u"--json"_s, u"--all"_s};
     QTest::newRow("list, 700 sorted")
         << QStringList{u"list"_s} + taro + QStringList{u"2000"_s, u"--json"_s, u"--sort"_s, u"profit"_s};
     QTest::newRow("list, none") << QStringList{u"list"_s} + taro + QStringList{u"2024"_s, u"--json"_s};
     QTest::newRow("report") << QStringList{u"report"_s} + taro + QStringList{u"2000"_s, u"--json"_s};
     QTest::newRow("stores") << QStringList{u"stores"_s, u"--json"_s};
     QTest::newRow("models") << QStringList{u"models"_s, u"--category"_s, u"羽物"_s, u"--json"_s};
-    QTest::newRow("models, no catalogue") << QStringList{u"models"_s, u"--category"_s, u"権利物"_s, u"--json"_s};
+    QTest::newRow("models, no catalogue")
+        << QStringList{u"models"_s, u"--category"_s, u"権利物"_s, u"--json"_s};
 }
 
 // The streamed JSON is byte for byte what QJsonDocument makes of its own content.
-void TestCliOutput::jsonIsTheDocumentLayout()
-{
+void TestCliOutput::jsonIsTheDocumentLayout() {
     QFETCH(QStringList, arguments);
     TempFolder f;
     writeFolder(f);
@@ -120,19 +116,17 @@ void TestCliOutput::jsonIsTheDocumentLayout()
     if (r.out != expected) {
         const QList<QByteArray> a = r.out.split('\n'), b = expected.split('\n');
         for (qsizetype i = 0; i < std::max(a.size(), b.size()); ++i)
-            QVERIFY2(a.value(i) == b.value(i), ("line " + QByteArray::number(i + 1) + ": <" + a.value(i) + "> <" +
-                                                b.value(i) + '>')
-                                                   .constData());
+            QVERIFY2(a.value(i) == b.value(i),
+                     ("line " + QByteArray::number(i + 1) + ": <" + a.value(i) + "> <" + b.value(i) + '>')
+                         .constData());
     }
     QCOMPARE(r.out, expected);
 }
 
-void TestCliOutput::cardsJsonContent()
-{
+void TestCliOutput::cardsJsonContent() {
     TempFolder f;
     writeFolder(f);
-    const CliResult r =
-        runIn(f, {u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
+    const CliResult r = runIn(f, {u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
     QCOMPARE(r.status, 1); // the bytes that do not decode are reported
     QVERIFY(QString::fromUtf8(r.err).startsWith(u"tamanote-cli: damaged taro.1999.dat"_s));
     const QJsonObject o = QJsonDocument::fromJson(r.out).object();
@@ -180,8 +174,7 @@ void TestCliOutput::cardsJsonContent()
     }
 }
 
-void TestCliOutput::listStoresModelsJsonContent()
-{
+void TestCliOutput::listStoresModelsJsonContent() {
     TempFolder f;
     writeFolder(f);
     const CliResult r = runIn(f, {u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"2000"_s, u"--json"_s});
@@ -208,7 +201,8 @@ void TestCliOutput::listStoresModelsJsonContent()
 
     const CliResult stores = runIn(f, {u"stores"_s, u"--json"_s});
     QCOMPARE(stores.status, 0);
-    QCOMPARE(strings(QJsonDocument::fromJson(stores.out).object()[u"stores"_s]), QStringList({u"本店"_s, u"支店"_s}));
+    QCOMPARE(strings(QJsonDocument::fromJson(stores.out).object()[u"stores"_s]),
+             QStringList({u"本店"_s, u"支店"_s}));
 
     const CliResult models = runIn(f, {u"models"_s, u"--category"_s, u"羽物"_s, u"--json"_s});
     QCOMPARE(models.status, 0);
@@ -218,8 +212,7 @@ void TestCliOutput::listStoresModelsJsonContent()
     QCOMPARE(strings(mo[u"models"_s]), QStringList({u"Ｘ"_s, u"Ｙ"_s}));
 }
 
-void TestCliOutput::fullOutput_data()
-{
+void TestCliOutput::fullOutput_data() {
     QTest::addColumn<QStringList>("arguments");
     const QStringList taro2000{u"--user"_s, u"taro"_s, u"--year"_s, u"2000"_s};
     QTest::newRow("cards --json") << QStringList{u"cards"_s} + taro2000 + QStringList{u"--json"_s};
@@ -233,13 +226,11 @@ void TestCliOutput::fullOutput_data()
 
 // The real program with its output on a full device: status 1 and one message, where
 // the same run into a file succeeds with what the command prints in-process.
-void TestCliOutput::fullOutput()
-{
+void TestCliOutput::fullOutput() {
 #ifndef TAMANOTE_CLI
     QSKIP("the command-line program's path is not known to this build");
 #else
-    if (!QFileInfo::exists(u"/dev/full"_s))
-        QSKIP("no /dev/full here");
+    if (!QFileInfo::exists(u"/dev/full"_s)) QSKIP("no /dev/full here");
     QFETCH(QStringList, arguments);
     TempFolder f;
     writeFolder(f);

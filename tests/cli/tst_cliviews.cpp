@@ -53,7 +53,8 @@ class TstCliViews : public QObject {
         TempFolder f;
         writeMasters(f);
         f.write(u"taro.1999.dat"_s, diaryBytes({CardValues{}}));
-        const CliResult r = runIn(f, {u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
+        const CliResult r =
+            runIn(f, {u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
         QCOMPARE(r.status, 0);
         const QJsonObject o = r.json();
         QCOMPARE(o[u"caption"_s].toString(), u"1999年 リスト表示"_s);
@@ -75,7 +76,8 @@ class TstCliViews : public QObject {
     void listWithoutCardsKeepsTheOpeningColours() {
         TempFolder f;
         writeMasters(f);
-        const CliResult r = runIn(f, {u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
+        const CliResult r =
+            runIn(f, {u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
         QCOMPARE(r.status, 0);
         const QJsonObject o = r.json();
         QVERIFY(lines(o).isEmpty());
@@ -99,7 +101,8 @@ class TstCliViews : public QObject {
         f.write(u"taro.1999.dat"_s, diaryBytes({CardValues{}, shiten, modelY, unknownStore}));
         auto records = [&](const QStringList &options) {
             const CliResult r =
-                runIn(f, QStringList{u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s} + options);
+                runIn(f, QStringList{u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s} +
+                             options);
             if (r.status != 0) return QStringList{u"status "_s + QString::number(r.status)};
             QStringList out;
             for (const QString &l : lines(r.json()))
@@ -108,7 +111,8 @@ class TstCliViews : public QObject {
         };
         QCOMPARE(records({}), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
         QCOMPARE(records({u"--store"_s, u"支店"_s}), QStringList{u"2"_s});
-        QCOMPARE(records({u"--store"_s, u"支店"_s, u"--store"_s, u"本店"_s}), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
+        QCOMPARE(records({u"--store"_s, u"支店"_s, u"--store"_s, u"本店"_s}),
+                 (QStringList{u"1"_s, u"2"_s, u"3"_s}));
         QCOMPARE(records({u"--model"_s, u"Ｙ"_s}), QStringList{u"3"_s});
         QCOMPARE(records({u"--store"_s, u"本店"_s, u"--model"_s, u"Ｘ"_s}), QStringList{u"1"_s});
         QCOMPARE(records({u"--all"_s}), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
@@ -123,8 +127,8 @@ class TstCliViews : public QObject {
         for (const QByteArray &bytes : {cardBytes() + "1999", cardBytes() + undecodable}) {
             f.write(u"taro.1999.dat"_s, bytes);
             for (const char *command : {"list", "report", "graph"}) {
-                const CliResult r = runIn(f, {QString::fromLatin1(command), u"--user"_s, u"taro"_s, u"--year"_s,
-                                              u"1999"_s, u"--json"_s});
+                const CliResult r = runIn(f, {QString::fromLatin1(command), u"--user"_s, u"taro"_s,
+                                              u"--year"_s, u"1999"_s, u"--json"_s});
                 QCOMPARE(r.status, 1);
                 QVERIFY(QString::fromUtf8(r.err).startsWith(u"tamanote-cli: damaged taro.1999.dat: "_s));
                 QVERIFY(!r.json().isEmpty());
@@ -137,8 +141,8 @@ class TstCliViews : public QObject {
         writeMasters(f);
         // Profits -3000, 500, -12000, 0.
         f.write(u"taro.1999.dat"_s,
-                diaryBytes({amounts(u"0030"_s, u"0000"_s), amounts(u"0010"_s, u"0015"_s), amounts(u"0120"_s, u"0000"_s),
-                            amounts(u"0020"_s, u"0020"_s)}));
+                diaryBytes({amounts(u"0030"_s, u"0000"_s), amounts(u"0010"_s, u"0015"_s),
+                            amounts(u"0120"_s, u"0000"_s), amounts(u"0020"_s, u"0020"_s)}));
         auto order = [&](const QStringList &keys) {
             QStringList args{u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s};
             for (const QString &k : keys)
@@ -161,7 +165,8 @@ class TstCliViews : public QObject {
         f.write(u"taro.1999.dat"_s, diaryBytes({CardValues{}}));
         const CliResult r = runIn(f, {u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--csv"_s});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, QByteArray("\xEF\xBB\xBF") + u"No,日付,店名,機種名,投資額,換金額,損益額\r\n"_s.toUtf8() +
+        QCOMPARE(r.out, QByteArray("\xEF\xBB\xBF") +
+                            u"No,日付,店名,機種名,投資額,換金額,損益額\r\n"_s.toUtf8() +
                             u"1,05/03(土),本店,Ｘ,15000,4000,-11000\r\n"_s.toUtf8());
     }
 
@@ -169,24 +174,25 @@ class TstCliViews : public QObject {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
         const QStringList base{u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s};
-        QTest::newRow("json and csv") << QStringList{u"list"_s} + base + QStringList{u"--json"_s, u"--csv"_s}
-                                      << u"同時に使えません"_s;
-        QTest::newRow("all with store") << QStringList{u"list"_s} + base +
-                                               QStringList{u"--all"_s, u"--store"_s, u"本店"_s}
-                                        << u"--all"_s;
+        QTest::newRow("json and csv")
+            << QStringList{u"list"_s} + base + QStringList{u"--json"_s, u"--csv"_s} << u"同時に使えません"_s;
+        QTest::newRow("all with store")
+            << QStringList{u"list"_s} + base + QStringList{u"--all"_s, u"--store"_s, u"本店"_s} << u"--all"_s;
         QTest::newRow("sort key") << QStringList{u"list"_s} + base + QStringList{u"--sort"_s, u"name"_s}
                                   << u"--sort"_s;
-        QTest::newRow("repeat elsewhere") << QStringList{u"model-list"_s, u"--store"_s, u"a"_s, u"--store"_s, u"b"_s}
-                                          << u"2回指定"_s;
+        QTest::newRow("repeat elsewhere")
+            << QStringList{u"model-list"_s, u"--store"_s, u"a"_s, u"--store"_s, u"b"_s} << u"2回指定"_s;
         QTest::newRow("style") << QStringList{u"graph"_s} + base + QStringList{u"--style"_s, u"pie"_s}
                                << u"--style"_s;
-        QTest::newRow("series") << QStringList{u"graph"_s} + base + QStringList{u"--series"_s, u"profit,loss"_s}
+        QTest::newRow("series") << QStringList{u"graph"_s} + base +
+                                       QStringList{u"--series"_s, u"profit,loss"_s}
                                 << u"--series"_s;
         QTest::newRow("value") << QStringList{u"graph"_s} + base + QStringList{u"--value"_s, u"2"_s}
                                << u"--value は 1 から 1"_s;
         QTest::newRow("today") << QStringList{u"graph"_s} + base + QStringList{u"--today"_s, u"1999-02-30"_s}
                                << u"--today"_s;
-        QTest::newRow("report option") << QStringList{u"report"_s} + base + QStringList{u"--csv"_s} << u"--csv"_s;
+        QTest::newRow("report option")
+            << QStringList{u"report"_s} + base + QStringList{u"--csv"_s} << u"--csv"_s;
         QTest::newRow("year") << QStringList{u"report"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"99"_s}
                               << u"--year"_s;
     }
@@ -216,7 +222,8 @@ class TstCliViews : public QObject {
         loss.cashOut = u"0000"_s;
         loss.dayType = u"333"_s;
         f.write(u"taro.1999.dat"_s, diaryBytes({first, tie, loss}));
-        const CliResult r = runIn(f, {u"report"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
+        const CliResult r =
+            runIn(f, {u"report"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s});
         QCOMPARE(r.status, 0);
         const QJsonObject o = r.json();
         QCOMPARE(o[u"caption"_s].toString(), u"1999 年度評価レポート"_s);
@@ -230,13 +237,13 @@ class TstCliViews : public QObject {
                  (QStringList{u"200"_s, u"0"_s, u"-----"_s, u"-----"_s, u"-----"_s, u"100"_s, u"66"_s}));
         QCOMPARE(strings(o[u"hours"_s]),
                  (QStringList{u"5"_s, u"2"_s, u"-----"_s, u"-----"_s, u"-----"_s, u"7"_s, u"4.5"_s}));
-        QCOMPARE(strings(o[u"hourly"_s]),
-                 (QStringList{u"2000"_s, u"-5000"_s, u"-----"_s, u"-----"_s, u"-----"_s, u"0"_s, u"-1111"_s}));
+        QCOMPARE(strings(o[u"hourly"_s]), (QStringList{u"2000"_s, u"-5000"_s, u"-----"_s, u"-----"_s,
+                                                       u"-----"_s, u"0"_s, u"-1111"_s}));
         const QJsonObject colours = o[u"colours"_s].toObject();
         QCOMPARE(strings(colours[u"recovery_rate"_s]),
                  (QStringList{u"blue"_s, u"red"_s, u"red"_s, u"red"_s, u"red"_s, u"black"_s, u"red"_s}));
-        QCOMPARE(strings(colours[u"hourly"_s]),
-                 (QStringList{u"blue"_s, u"red"_s, u"black"_s, u"black"_s, u"black"_s, u"black"_s, u"red"_s}));
+        QCOMPARE(strings(colours[u"hourly"_s]), (QStringList{u"blue"_s, u"red"_s, u"black"_s, u"black"_s,
+                                                             u"black"_s, u"black"_s, u"red"_s}));
     }
 
     void graphGivesTheMonthsShapes() {
@@ -258,8 +265,8 @@ class TstCliViews : public QObject {
         last.date = u"19991020土"_s;
         f.write(u"taro.1999.dat"_s, diaryBytes({march, a, b, c, marked, last}));
 
-        const QStringList base{u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s,
-                               u"--today"_s, u"2000-01-01"_s};
+        const QStringList base{u"graph"_s, u"--user"_s, u"taro"_s,    u"--year"_s,
+                               u"1999"_s,  u"--json"_s, u"--today"_s, u"2000-01-01"_s};
         const QJsonObject o = runIn(f, base).json();
         QCOMPARE(o[u"first_month"_s].toString(), u"199903"_s);
         QCOMPARE(o[u"span"_s].toInt(), 8);
@@ -290,8 +297,9 @@ class TstCliViews : public QObject {
         QVERIFY(o[u"boxes"_s].toArray().isEmpty());
 
         // Bars of all three graphs, in the order investment, cash-out, profit.
-        const QJsonObject bars =
-            runIn(f, base + QStringList{u"--style"_s, u"bar"_s, u"--series"_s, u"profit,investment,cashout"_s}).json();
+        const QJsonObject bars = runIn(f, base + QStringList{u"--style"_s, u"bar"_s, u"--series"_s,
+                                                             u"profit,investment,cashout"_s})
+                                     .json();
         const QJsonArray boxes = bars[u"boxes"_s].toArray();
         QCOMPARE(boxes.size(), 12);
         QCOMPARE(boxes[0][u"series"_s].toString(), u"investment"_s);
@@ -309,10 +317,10 @@ class TstCliViews : public QObject {
         // on with dashes to the month's end.
         const QJsonObject march1 = runIn(f, base + QStringList{u"--value"_s, u"1"_s}).json();
         QCOMPARE(march1[u"month"_s].toInt(), 3);
-        const QJsonObject extended = runIn(f, QStringList{u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s,
-                                                          u"--json"_s, u"--value"_s, u"1"_s, u"--today"_s,
-                                                          u"1999-12-01"_s})
-                                         .json();
+        const QJsonObject extended =
+            runIn(f, QStringList{u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s,
+                                 u"--value"_s, u"1"_s, u"--today"_s, u"1999-12-01"_s})
+                .json();
         const QJsonArray endStrokes = extended[u"strokes"_s].toArray();
         QVERIFY(endStrokes.size() > march1[u"strokes"_s].toArray().size());
         QVERIFY(endStrokes.last()[u"x2"_s].toDouble() <= 3732 + 25);
@@ -326,8 +334,8 @@ class TstCliViews : public QObject {
         card.cashOut = u"0400"_s;
         f.write(u"taro.1999.dat"_s, diaryBytes({card}));
         const QString png = f.file(u"may.png"_s);
-        const CliResult r = runIn(f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s, png,
-                                      u"--series"_s, u"profit,investment"_s});
+        const CliResult r = runIn(f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s,
+                                      png, u"--series"_s, u"profit,investment"_s});
         QCOMPARE(r.status, 0);
         const QImage image(png);
         QCOMPARE(image.size(), QSize(800, 600));
@@ -342,8 +350,8 @@ class TstCliViews : public QObject {
         QVERIFY(brown > 20);
         QVERIFY(!f.exists(u"taro.2000.dat"_s));
 
-        const CliResult bad = runIn(f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s,
-                                        f.file(u"no/such/dir/x.png"_s)});
+        const CliResult bad = runIn(f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s,
+                                        u"--png"_s, f.file(u"no/such/dir/x.png"_s)});
         QCOMPARE(bad.status, 1);
         QVERIFY(QString::fromUtf8(bad.err).contains(u"画像を書き込めません"_s));
     }
@@ -353,8 +361,8 @@ class TstCliViews : public QObject {
         TempFolder f;
         f.write(u"taro.1999.dat"_s, diaryBytes({CardValues{}}));
         const QString png = f.file(u"legend.png"_s);
-        const CliResult r = runIn(
-            f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s, png, u"--series"_s, u""_s});
+        const CliResult r = runIn(f, {u"graph"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--png"_s,
+                                      png, u"--series"_s, u""_s});
         QCOMPARE(r.status, 0);
         const QImage image(png);
         int navy = 0, brown = 0, yellow = 0;

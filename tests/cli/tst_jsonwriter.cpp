@@ -16,13 +16,20 @@ using tama::cli::JsonWriter;
 namespace {
 
 // Writes v through the writer, object keys in the order the document holds them.
-void writeValue(JsonWriter &w, const QJsonValue &v)
-{
+void writeValue(JsonWriter &w, const QJsonValue &v) {
     switch (v.type()) {
-    case QJsonValue::Null: w.null(); break;
-    case QJsonValue::Bool: w.value(v.toBool()); break;
-    case QJsonValue::Double: w.value(v.toInteger()); break;
-    case QJsonValue::String: w.value(v.toString()); break;
+    case QJsonValue::Null:
+        w.null();
+        break;
+    case QJsonValue::Bool:
+        w.value(v.toBool());
+        break;
+    case QJsonValue::Double:
+        w.value(v.toInteger());
+        break;
+    case QJsonValue::String:
+        w.value(v.toString());
+        break;
     case QJsonValue::Array:
         w.beginArray();
         for (const QJsonValue &e : v.toArray())
@@ -39,32 +46,30 @@ void writeValue(JsonWriter &w, const QJsonValue &v)
         w.endObject();
         break;
     }
-    case QJsonValue::Undefined: QFAIL("undefined value"); break;
+    case QJsonValue::Undefined:
+        QFAIL("undefined value");
+        break;
     }
 }
 
-QByteArray streamed(const QJsonValue &top)
-{
+QByteArray streamed(const QJsonValue &top) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
         JsonWriter w(buffer);
         writeValue(w, top);
-        if (!w.flush())
-            qWarning("flush failed");
+        if (!w.flush()) qWarning("flush failed");
     }
     return buffer.data();
 }
 
-QByteArray documentForm(const QJsonValue &top)
-{
+QByteArray documentForm(const QJsonValue &top) {
     const QJsonDocument doc = top.isArray() ? QJsonDocument(top.toArray()) : QJsonDocument(top.toObject());
     return doc.toJson(QJsonDocument::Indented);
 }
 
 // The first line where two texts differ, for a readable failure.
-QByteArray firstDifference(const QByteArray &a, const QByteArray &b)
-{
+QByteArray firstDifference(const QByteArray &a, const QByteArray &b) {
     const QList<QByteArray> la = a.split('\n'), lb = b.split('\n');
     for (qsizetype i = 0; i < std::max(la.size(), lb.size()); ++i) {
         const QByteArray x = la.value(i), y = lb.value(i);
@@ -82,8 +87,7 @@ QByteArray firstDifference(const QByteArray &a, const QByteArray &b)
         QVERIFY2(s_ == d_, firstDifference(s_, d_).constData());                                             \
     } while (false)
 
-QString everyAsciiUnit()
-{
+QString everyAsciiUnit() {
     QString s;
     for (char16_t c = 0; c < 0x80; ++c)
         s += QChar(c);
@@ -91,43 +95,57 @@ QString everyAsciiUnit()
 }
 
 // Texts weighted towards what escaping and UTF-8 conversion treat specially.
-QString randomText(QRandomGenerator &rng)
-{
+QString randomText(QRandomGenerator &rng) {
     const int n = rng.bounded(0, 12);
     QString s;
     for (int i = 0; i < n; ++i) {
         switch (rng.bounded(8)) {
-        case 0: s += QChar(char16_t(rng.bounded(0, 0x20))); break;
-        case 1: s += QChar(char16_t(rng.bounded(0x20, 0x80))); break;
-        case 2: s += QChar(char16_t(rng.bounded(0x80, 0x800))); break;
-        case 3: s += QChar(char16_t(rng.bounded(0xD800, 0xE000))); break; // often lone
-        case 4: {                                                        // a proper pair
+        case 0:
+            s += QChar(char16_t(rng.bounded(0, 0x20)));
+            break;
+        case 1:
+            s += QChar(char16_t(rng.bounded(0x20, 0x80)));
+            break;
+        case 2:
+            s += QChar(char16_t(rng.bounded(0x80, 0x800)));
+            break;
+        case 3:
+            s += QChar(char16_t(rng.bounded(0xD800, 0xE000)));
+            break; // often lone
+        case 4: {  // a proper pair
             const char32_t cp = char32_t(rng.bounded(0x10000, 0x110000));
             s += QChar(QChar::highSurrogate(cp));
             s += QChar(QChar::lowSurrogate(cp));
             break;
         }
-        case 5: s += QChar(char16_t(rng.bounded(0xE000, 0x10000))); break;
-        case 6: s += QChar(char16_t(rng.bounded(0x800, 0xD800))); break;
-        default: s += QChar(u"\"\\/\u2028\u2029\uFFFD\uFEFF\u3000"[rng.bounded(9)]); break;
+        case 5:
+            s += QChar(char16_t(rng.bounded(0xE000, 0x10000)));
+            break;
+        case 6:
+            s += QChar(char16_t(rng.bounded(0x800, 0xD800)));
+            break;
+        default:
+            s += QChar(u"\"\\/\u2028\u2029\uFFFD\uFEFF\u3000"[rng.bounded(9)]);
+            break;
         }
     }
     return s;
 }
 
-qint64 randomInteger(QRandomGenerator &rng)
-{
+qint64 randomInteger(QRandomGenerator &rng) {
     switch (rng.bounded(4)) {
-    case 0: return rng.bounded(-1000, 1000);
-    case 1: return qint64(rng.generate64() >> rng.bounded(1, 64)) * (rng.bounded(2) ? 1 : -1);
-    default: return rng.bounded(-40000, 40000);
+    case 0:
+        return rng.bounded(-1000, 1000);
+    case 1:
+        return qint64(rng.generate64() >> rng.bounded(1, 64)) * (rng.bounded(2) ? 1 : -1);
+    default:
+        return rng.bounded(-40000, 40000);
     }
 }
 
 QJsonValue randomValue(QRandomGenerator &rng, int depth);
 
-QJsonObject randomObject(QRandomGenerator &rng, int depth)
-{
+QJsonObject randomObject(QRandomGenerator &rng, int depth) {
     QJsonObject o;
     const int n = rng.bounded(0, 5);
     for (int i = 0; i < n; ++i)
@@ -136,8 +154,7 @@ QJsonObject randomObject(QRandomGenerator &rng, int depth)
     return o;
 }
 
-QJsonArray randomArray(QRandomGenerator &rng, int depth)
-{
+QJsonArray randomArray(QRandomGenerator &rng, int depth) {
     QJsonArray a;
     const int n = rng.bounded(0, 5);
     for (int i = 0; i < n; ++i)
@@ -145,39 +162,42 @@ QJsonArray randomArray(QRandomGenerator &rng, int depth)
     return a;
 }
 
-QJsonValue randomValue(QRandomGenerator &rng, int depth)
-{
+QJsonValue randomValue(QRandomGenerator &rng, int depth) {
     const int kinds = depth >= 4 ? 5 : 7;
     switch (rng.bounded(kinds)) {
-    case 0: return QJsonValue();
-    case 1: return rng.bounded(2) == 1;
-    case 2: return randomInteger(rng);
+    case 0:
+        return QJsonValue();
+    case 1:
+        return rng.bounded(2) == 1;
+    case 2:
+        return randomInteger(rng);
     case 3:
-    case 4: return randomText(rng);
-    case 5: return randomArray(rng, depth);
-    default: return randomObject(rng, depth);
+    case 4:
+        return randomText(rng);
+    case 5:
+        return randomArray(rng, depth);
+    default:
+        return randomObject(rng, depth);
     }
 }
 
 // A device that takes at most limit bytes in all, then refuses.
 class LimitedDevice : public QIODevice {
-public:
+  public:
     explicit LimitedDevice(qint64 limit) : m_limit(limit) { open(QIODevice::WriteOnly); }
     QByteArray taken;
 
-protected:
+  protected:
     qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *data, qint64 len) override
-    {
+    qint64 writeData(const char *data, qint64 len) override {
         const qint64 room = m_limit - taken.size();
-        if (room <= 0)
-            return -1;
+        if (room <= 0) return -1;
         const qint64 n = std::min(room, len);
         taken.append(data, n);
         return n;
     }
 
-private:
+  private:
     qint64 m_limit;
 };
 
@@ -186,7 +206,7 @@ private:
 class TestJsonWriter : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void sameAsDocument_data();
     void sameAsDocument();
     void randomDocuments();
@@ -194,25 +214,25 @@ private slots:
     void refusedWrites();
 };
 
-void TestJsonWriter::sameAsDocument_data()
-{
+void TestJsonWriter::sameAsDocument_data() {
     QTest::addColumn<QJsonValue>("value");
 
     QTest::newRow("empty object") << QJsonValue(QJsonObject());
     QTest::newRow("empty array") << QJsonValue(QJsonArray());
-    QTest::newRow("empty containers at depth 1 to 3")
-        << QJsonValue(QJsonObject{{u"a"_s, QJsonArray()},
-                                  {u"b"_s, QJsonObject()},
-                                  {u"c"_s, QJsonArray{QJsonArray(), QJsonObject(), QJsonArray{QJsonObject()}}},
-                                  {u"d"_s, QJsonObject{{u"e"_s, QJsonObject{{u"f"_s, QJsonArray()}}}}}});
+    QTest::newRow("empty containers at depth 1 to 3") << QJsonValue(
+        QJsonObject{{u"a"_s, QJsonArray()},
+                    {u"b"_s, QJsonObject()},
+                    {u"c"_s, QJsonArray{QJsonArray(), QJsonObject(), QJsonArray{QJsonObject()}}},
+                    {u"d"_s, QJsonObject{{u"e"_s, QJsonObject{{u"f"_s, QJsonArray()}}}}}});
     QTest::newRow("scalars") << QJsonValue(QJsonArray{true, false, QJsonValue(), 0, -1, 1, 32766, -32766});
-    QTest::newRow("large integers")
-        << QJsonValue(QJsonArray{qint64(1) << 31, -(qint64(1) << 31), qint64(9007199254740992), -qint64(9007199254740992),
-                                 qint64(-123456789012), qint64(4294967296), std::numeric_limits<qint64>::min(),
-                                 std::numeric_limits<qint64>::max(), qint64(-999999999999999999)});
+    QTest::newRow("large integers") << QJsonValue(
+        QJsonArray{qint64(1) << 31, -(qint64(1) << 31), qint64(9007199254740992), -qint64(9007199254740992),
+                   qint64(-123456789012), qint64(4294967296), std::numeric_limits<qint64>::min(),
+                   std::numeric_limits<qint64>::max(), qint64(-999999999999999999)});
     QTest::newRow("nested") << QJsonValue(QJsonObject{
-        {u"cards"_s, QJsonArray{QJsonObject{{u"no"_s, 1}, {u"candidate"_s, false}, {u"StoreName"_s, u"Ａ店 "_s}},
-                                QJsonObject{{u"no"_s, 2}, {u"candidate"_s, true}, {u"x"_s, QJsonValue()}}}},
+        {u"cards"_s,
+         QJsonArray{QJsonObject{{u"no"_s, 1}, {u"candidate"_s, false}, {u"StoreName"_s, u"Ａ店 "_s}},
+                    QJsonObject{{u"no"_s, 2}, {u"candidate"_s, true}, {u"x"_s, QJsonValue()}}}},
         {u"count"_s, 2},
         {u"file"_s, u"taro.1999.dat"_s}});
     QTest::newRow("every unit below 0x80") << QJsonValue(QJsonArray{everyAsciiUnit()});
@@ -223,34 +243,32 @@ void TestJsonWriter::sameAsDocument_data()
     QTest::newRow("lone high surrogates")
         << QJsonValue(QJsonArray{QString(QChar(0xD800)), QString(QChar(0xDBFF)) + u'a',
                                  QString(QChar(0xD83D)) + QChar(0xD83D) + QChar(0xDE00)});
-    QTest::newRow("lone low surrogates")
-        << QJsonValue(QJsonArray{QString(QChar(0xDC00)), u"a"_s + QChar(0xDFFF) + u'b',
-                                 QString(QChar(0xDE00)) + QChar(0xD83D), QString(QChar(0xDC00)) + QChar(0xDC01)});
+    QTest::newRow("lone low surrogates") << QJsonValue(
+        QJsonArray{QString(QChar(0xDC00)), u"a"_s + QChar(0xDFFF) + u'b',
+                   QString(QChar(0xDE00)) + QChar(0xD83D), QString(QChar(0xDC00)) + QChar(0xDC01)});
     QTest::newRow("line and paragraph separators, replacement")
         << QJsonValue(QJsonArray{u"\u2028\u2029\uFFFD"_s, u"\uFEFFbom"_s});
     QTest::newRow("keys with escapes")
         << QJsonValue(QJsonObject{{u"a\"b"_s, 1}, {u"\n"_s, 2}, {u"自"_s, 3}, {QString(QChar(0xD800)), 4}});
 }
 
-void TestJsonWriter::sameAsDocument()
-{
+void TestJsonWriter::sameAsDocument() {
     QFETCH(QJsonValue, value);
     COMPARE_FORMS(value);
 }
 
-void TestJsonWriter::randomDocuments()
-{
+void TestJsonWriter::randomDocuments() {
     QRandomGenerator rng(20261207);
     for (int i = 0; i < 3000; ++i) {
-        const QJsonValue top = rng.bounded(2) ? QJsonValue(randomObject(rng, 0)) : QJsonValue(randomArray(rng, 0));
+        const QJsonValue top =
+            rng.bounded(2) ? QJsonValue(randomObject(rng, 0)) : QJsonValue(randomArray(rng, 0));
         const QByteArray s = streamed(top), d = documentForm(top);
         QVERIFY2(s == d, (QByteArray::number(i) + ' ' + firstDifference(s, d)).constData());
     }
 }
 
 // More than the writer buffers, so that it hands blocks to the device along the way.
-void TestJsonWriter::largeDocumentAcrossFlushes()
-{
+void TestJsonWriter::largeDocumentAcrossFlushes() {
     QJsonArray cards;
     for (int i = 0; i < 3000; ++i)
         cards.append(QJsonObject{{u"no"_s, i + 1}, {u"text"_s, u"大当たり「%1」\t\"x\"\r\n"_s.arg(i)}});
@@ -260,8 +278,7 @@ void TestJsonWriter::largeDocumentAcrossFlushes()
     COMPARE_FORMS(QJsonArray({QString::fromLatin1(longText), QString(70000, QChar(0x81EA))}));
 }
 
-void TestJsonWriter::refusedWrites()
-{
+void TestJsonWriter::refusedWrites() {
     // Refused from the start.
     {
         LimitedDevice dev(0);

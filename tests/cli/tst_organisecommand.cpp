@@ -97,7 +97,8 @@ void TestOrganiseCommand::missingDiaryAndBadArguments() {
     QCOMPARE(folder.files(), QStringList{});
     QCOMPARE(runIn(folder, {u"organise"_s, u"--user"_s, u"taro"_s}).status, 2);
     QCOMPARE(runIn(folder, {u"organise"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"99"_s}).status, 2);
-    QCOMPARE(runIn(folder, {u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--yes"_s}).status, 2);
+    QCOMPARE(runIn(folder, {u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--yes"_s}).status,
+             2);
     // A damaged diary is reported, not organised.
     folder.write(kDiary, card("19990503", "1000", 'a') + "1999");
     const CliResult damaged = runIn(folder, kArgs + QStringList{u"--yes"_s});

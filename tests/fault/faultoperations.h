@@ -1,11 +1,11 @@
 #pragma once
 // The writing operations of the record store and a small data folder to run them on,
 // shared by the fault driver and the fault-injection test.
-#include "store/organise.h"
 #include "store/catalogue.h"
 #include "store/datafolder.h"
 #include "store/diary.h"
 #include "store/modellist.h"
+#include "store/organise.h"
 #include "store/storefile.h"
 #include "store/userlist.h"
 #include "support/cardbuilder.h"

@@ -59,32 +59,27 @@ static struct Undo *g_undo;
 static unsigned char g_tracked[MAX_FDS];
 static unsigned char g_dirty[MAX_FDS];
 
-#define REAL(ret, name, ...)                                                                                   \
-    static ret (*real_##name)(__VA_ARGS__);                                                                    \
-    if (!real_##name)                                                                                          \
-        real_##name = (ret(*)(__VA_ARGS__))dlsym(RTLD_NEXT, #name);
+#define REAL(ret, name, ...)                                                                                 \
+    static ret (*real_##name)(__VA_ARGS__);                                                                  \
+    if (!real_##name) real_##name = (ret(*)(__VA_ARGS__))dlsym(RTLD_NEXT, #name);
 
-static void writeReport(const char *text)
-{
+static void writeReport(const char *text) {
     static int (*ropen)(const char *, int, ...);
     static ssize_t (*rwrite)(int, const void *, size_t);
     static int (*rclose)(int);
-    if (!g_report)
-        return;
+    if (!g_report) return;
     if (!ropen) {
         ropen = (int (*)(const char *, int, ...))dlsym(RTLD_NEXT, "open");
         rwrite = (ssize_t(*)(int, const void *, size_t))dlsym(RTLD_NEXT, "write");
         rclose = (int (*)(int))dlsym(RTLD_NEXT, "close");
     }
     int fd = ropen(g_report, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return;
+    if (fd < 0) return;
     (void)rwrite(fd, text, strlen(text));
     rclose(fd);
 }
 
-__attribute__((constructor)) static void init(void)
-{
+__attribute__((constructor)) static void init(void) {
     const char *dir = getenv("TAMA_FAULT_DIR");
     const char *at = getenv("TAMA_FAULT_AT");
     const char *mode = getenv("TAMA_FAULT_MODE");
@@ -99,7 +94,8 @@ __attribute__((constructor)) static void init(void)
     g_keep = getenv("TAMA_FAULT_KEEP") ? atol(getenv("TAMA_FAULT_KEEP")) : 0;
     if (getenv("TAMA_FAULT_TRACE")) {
         int (*ropen)(const char *, int, ...) = (int (*)(const char *, int, ...))dlsym(RTLD_NEXT, "open");
-        g_trace = ropen(getenv("TAMA_FAULT_TRACE"), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+        g_trace =
+            ropen(getenv("TAMA_FAULT_TRACE"), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
     }
     if (mode) {
         if (!strcmp(mode, "ENOSPC"))
@@ -119,50 +115,41 @@ __attribute__((constructor)) static void init(void)
     }
 }
 
-__attribute__((destructor)) static void fini(void)
-{
+__attribute__((destructor)) static void fini(void) {
     char text[64];
-    if (g_at != 0 && g_count >= g_at)
-        return; // the fault report stays
+    if (g_at != 0 && g_count >= g_at) return; // the fault report stays
     snprintf(text, sizeof text, "count %ld\n", g_count);
     writeReport(text);
 }
 
-static int watchedPath(const char *path)
-{
-    if (!g_dirlen || !path || strncmp(path, g_dir, g_dirlen) != 0)
-        return 0;
+static int watchedPath(const char *path) {
+    if (!g_dirlen || !path || strncmp(path, g_dir, g_dirlen) != 0) return 0;
     return path[g_dirlen] == '/' || path[g_dirlen] == '\0';
 }
 
-static int watchedFd(int fd) { return g_dirlen && fd >= 0 && fd < MAX_FDS && g_tracked[fd]; }
+static int watchedFd(int fd) {
+    return g_dirlen && fd >= 0 && fd < MAX_FDS && g_tracked[fd];
+}
 
-static ssize_t (*realPread(void))(int, void *, size_t, off_t)
-{
+static ssize_t (*realPread(void))(int, void *, size_t, off_t) {
     static ssize_t (*p)(int, void *, size_t, off_t);
-    if (!p)
-        p = (ssize_t(*)(int, void *, size_t, off_t))dlsym(RTLD_NEXT, "pread");
+    if (!p) p = (ssize_t(*)(int, void *, size_t, off_t))dlsym(RTLD_NEXT, "pread");
     return p;
 }
 
-static ssize_t (*realPwrite(void))(int, const void *, size_t, off_t)
-{
+static ssize_t (*realPwrite(void))(int, const void *, size_t, off_t) {
     static ssize_t (*p)(int, const void *, size_t, off_t);
-    if (!p)
-        p = (ssize_t(*)(int, const void *, size_t, off_t))dlsym(RTLD_NEXT, "pwrite");
+    if (!p) p = (ssize_t(*)(int, const void *, size_t, off_t))dlsym(RTLD_NEXT, "pwrite");
     return p;
 }
 
 /* Before a write of length bytes at offset (or a truncation to offset, with length the
  * bytes it cuts off): keeps what is there now. */
-static void remember(int fd, off_t offset, size_t length)
-{
+static void remember(int fd, off_t offset, size_t length) {
     struct stat st;
-    if (g_mode != MODE_LOSE || fstat(fd, &st) != 0)
-        return;
+    if (g_mode != MODE_LOSE || fstat(fd, &st) != 0) return;
     struct Undo *u = calloc(1, sizeof *u);
-    if (!u)
-        return;
+    if (!u) return;
     u->fd = dup(fd);
     u->dev = st.st_dev;
     u->ino = st.st_ino;
@@ -178,11 +165,9 @@ static void remember(int fd, off_t offset, size_t length)
 }
 
 /* fsync made the file's writes durable: nothing of it can be lost any more. */
-static void flushed(int fd)
-{
+static void flushed(int fd) {
     struct stat st;
-    if (g_mode != MODE_LOSE || fstat(fd, &st) != 0)
-        return;
+    if (g_mode != MODE_LOSE || fstat(fd, &st) != 0) return;
     for (struct Undo **p = &g_undo; *p;) {
         struct Undo *u = *p;
         if (u->dev == st.st_dev && u->ino == st.st_ino) {
@@ -197,35 +182,30 @@ static void flushed(int fd)
 }
 
 /* The power cut: every write since its file's last flush is taken back, newest first. */
-static void loseUnflushed(void)
-{
+static void loseUnflushed(void) {
     int (*rftruncate)(int, off_t) = (int (*)(int, off_t))dlsym(RTLD_NEXT, "ftruncate");
     for (struct Undo *u = g_undo; u; u = u->next) {
-        if (u->fd < 0)
-            continue;
-        if (u->length)
-            (void)realPwrite()(u->fd, u->old, u->length, u->offset);
+        if (u->fd < 0) continue;
+        if (u->length) (void)realPwrite()(u->fd, u->old, u->length, u->offset);
         (void)rftruncate(u->fd, u->oldSize);
     }
 }
 
-static int isWrite(const char *call)
-{
+static int isWrite(const char *call) {
     return !strcmp(call, "write") || !strcmp(call, "pwrite") || !strcmp(call, "writev");
 }
 
 /* Counts one call; returns 1 when it must fail (errno set). */
-static int faultHereSized(const char *call, int fd, size_t size)
-{
+static int faultHereSized(const char *call, int fd, size_t size) {
     char text[128];
     const long n = ++g_count;
     if (g_trace >= 0) {
-        ssize_t (*rwrite)(int, const void *, size_t) = (ssize_t(*)(int, const void *, size_t))dlsym(RTLD_NEXT, "write");
+        ssize_t (*rwrite)(int, const void *, size_t) =
+            (ssize_t(*)(int, const void *, size_t))dlsym(RTLD_NEXT, "write");
         const int len = snprintf(text, sizeof text, "%ld %s %zu\n", n, call, size);
         (void)rwrite(g_trace, text, (size_t)len);
     }
-    if (g_at == 0 || n != g_at)
-        return 0;
+    if (g_at == 0 || n != g_at) return 0;
     const int benign = !strcmp(call, "close") && fd >= 0 && fd < MAX_FDS && !g_dirty[fd];
     snprintf(text, sizeof text, "%ld %s %d\n", n, call, benign);
     writeReport(text);
@@ -233,22 +213,22 @@ static int faultHereSized(const char *call, int fd, size_t size)
         g_tornHere = 1; /* the write itself tears and ends the process */
         return 0;
     }
-    if (g_mode == MODE_LOSE)
-        loseUnflushed();
-    if (g_mode == MODE_EXIT || g_mode == MODE_TORN || g_mode == MODE_LOSE)
-        _exit(86);
-    if (g_mode == MODE_KILL)
-        raise(SIGKILL);
+    if (g_mode == MODE_LOSE) loseUnflushed();
+    if (g_mode == MODE_EXIT || g_mode == MODE_TORN || g_mode == MODE_LOSE) _exit(86);
+    if (g_mode == MODE_KILL) raise(SIGKILL);
     errno = g_mode;
     return 1;
 }
 
-static int faultHere(const char *call, int fd) { return faultHereSized(call, fd, 0); }
+static int faultHere(const char *call, int fd) {
+    return faultHereSized(call, fd, 0);
+}
 
-static size_t tornLength(size_t n) { return g_keep < 0 ? 0 : ((size_t)g_keep < n ? (size_t)g_keep : n); }
+static size_t tornLength(size_t n) {
+    return g_keep < 0 ? 0 : ((size_t)g_keep < n ? (size_t)g_keep : n);
+}
 
-static int opened(int fd, const char *path)
-{
+static int opened(int fd, const char *path) {
     if (fd >= 0 && fd < MAX_FDS) {
         g_tracked[fd] = (unsigned char)watchedPath(path);
         g_dirty[fd] = 0;
@@ -256,114 +236,94 @@ static int opened(int fd, const char *path)
     return fd;
 }
 
-static mode_t modeArg(int flags, va_list ap)
-{
+static mode_t modeArg(int flags, va_list ap) {
     return (flags & (O_CREAT | O_TMPFILE)) ? (mode_t)va_arg(ap, int) : 0;
 }
 
-#define DEFINE_OPEN(name)                                                                                      \
-    int name(const char *path, int flags, ...)                                                                 \
-    {                                                                                                          \
-        va_list ap;                                                                                            \
-        va_start(ap, flags);                                                                                   \
-        const mode_t mode = modeArg(flags, ap);                                                                \
-        va_end(ap);                                                                                            \
-        REAL(int, name, const char *, int, ...)                                                                \
-        if (watchedPath(path) && faultHere("open", -1))                                                        \
-            return -1;                                                                                         \
-        return opened(real_##name(path, flags, mode), path);                                                   \
+#define DEFINE_OPEN(name)                                                                                    \
+    int name(const char *path, int flags, ...) {                                                             \
+        va_list ap;                                                                                          \
+        va_start(ap, flags);                                                                                 \
+        const mode_t mode = modeArg(flags, ap);                                                              \
+        va_end(ap);                                                                                          \
+        REAL(int, name, const char *, int, ...)                                                              \
+        if (watchedPath(path) && faultHere("open", -1)) return -1;                                           \
+        return opened(real_##name(path, flags, mode), path);                                                 \
     }
 DEFINE_OPEN(open)
 DEFINE_OPEN(open64)
 
-#define DEFINE_OPEN_2(name)                                                                                    \
-    int name(const char *path, int flags)                                                                      \
-    {                                                                                                          \
-        REAL(int, name, const char *, int)                                                                     \
-        if (watchedPath(path) && faultHere("open", -1))                                                        \
-            return -1;                                                                                         \
-        return opened(real_##name(path, flags), path);                                                         \
+#define DEFINE_OPEN_2(name)                                                                                  \
+    int name(const char *path, int flags) {                                                                  \
+        REAL(int, name, const char *, int)                                                                   \
+        if (watchedPath(path) && faultHere("open", -1)) return -1;                                           \
+        return opened(real_##name(path, flags), path);                                                       \
     }
 DEFINE_OPEN_2(__open_2)
 DEFINE_OPEN_2(__open64_2)
 
-#define DEFINE_OPENAT(name)                                                                                    \
-    int name(int dirfd, const char *path, int flags, ...)                                                      \
-    {                                                                                                          \
-        va_list ap;                                                                                            \
-        va_start(ap, flags);                                                                                   \
-        const mode_t mode = modeArg(flags, ap);                                                                \
-        va_end(ap);                                                                                            \
-        REAL(int, name, int, const char *, int, ...)                                                           \
-        const int watched = path[0] == '/' && watchedPath(path);                                       \
-        if (watched && faultHere("open", -1))                                                                  \
-            return -1;                                                                                         \
-        return opened(real_##name(dirfd, path, flags, mode), watched ? path : NULL);                           \
+#define DEFINE_OPENAT(name)                                                                                  \
+    int name(int dirfd, const char *path, int flags, ...) {                                                  \
+        va_list ap;                                                                                          \
+        va_start(ap, flags);                                                                                 \
+        const mode_t mode = modeArg(flags, ap);                                                              \
+        va_end(ap);                                                                                          \
+        REAL(int, name, int, const char *, int, ...)                                                         \
+        const int watched = path[0] == '/' && watchedPath(path);                                             \
+        if (watched && faultHere("open", -1)) return -1;                                                     \
+        return opened(real_##name(dirfd, path, flags, mode), watched ? path : NULL);                         \
     }
 DEFINE_OPENAT(openat)
 DEFINE_OPENAT(openat64)
 
-#define DEFINE_CREAT(name)                                                                                     \
-    int name(const char *path, mode_t mode)                                                                    \
-    {                                                                                                          \
-        REAL(int, name, const char *, mode_t)                                                                  \
-        if (watchedPath(path) && faultHere("open", -1))                                                        \
-            return -1;                                                                                         \
-        return opened(real_##name(path, mode), path);                                                          \
+#define DEFINE_CREAT(name)                                                                                   \
+    int name(const char *path, mode_t mode) {                                                                \
+        REAL(int, name, const char *, mode_t)                                                                \
+        if (watchedPath(path) && faultHere("open", -1)) return -1;                                           \
+        return opened(real_##name(path, mode), path);                                                        \
     }
 DEFINE_CREAT(creat)
 DEFINE_CREAT(creat64)
 
-ssize_t read(int fd, void *buf, size_t n)
-{
+ssize_t read(int fd, void *buf, size_t n) {
     REAL(ssize_t, read, int, void *, size_t)
-    if (watchedFd(fd) && faultHere("read", fd))
-        return -1;
+    if (watchedFd(fd) && faultHere("read", fd)) return -1;
     return real_read(fd, buf, n);
 }
 
-ssize_t __read_chk(int fd, void *buf, size_t n, size_t buflen)
-{
+ssize_t __read_chk(int fd, void *buf, size_t n, size_t buflen) {
     (void)buflen;
     return read(fd, buf, n);
 }
 
-#define DEFINE_PREAD(name)                                                                                     \
-    ssize_t name(int fd, void *buf, size_t n, off_t off)                                                       \
-    {                                                                                                          \
-        REAL(ssize_t, name, int, void *, size_t, off_t)                                                        \
-        if (watchedFd(fd) && faultHere("pread", fd))                                                           \
-            return -1;                                                                                         \
-        return real_##name(fd, buf, n, off);                                                                   \
+#define DEFINE_PREAD(name)                                                                                   \
+    ssize_t name(int fd, void *buf, size_t n, off_t off) {                                                   \
+        REAL(ssize_t, name, int, void *, size_t, off_t)                                                      \
+        if (watchedFd(fd) && faultHere("pread", fd)) return -1;                                              \
+        return real_##name(fd, buf, n, off);                                                                 \
     }
 DEFINE_PREAD(pread)
 DEFINE_PREAD(pread64)
 
-ssize_t __pread_chk(int fd, void *buf, size_t n, off_t off, size_t buflen)
-{
+ssize_t __pread_chk(int fd, void *buf, size_t n, off_t off, size_t buflen) {
     (void)buflen;
     return pread(fd, buf, n, off);
 }
 
-ssize_t __pread64_chk(int fd, void *buf, size_t n, off_t off, size_t buflen)
-{
+ssize_t __pread64_chk(int fd, void *buf, size_t n, off_t off, size_t buflen) {
     (void)buflen;
     return pread64(fd, buf, n, off);
 }
 
-static ssize_t wrote(int fd, ssize_t r)
-{
-    if (r > 0 && fd >= 0 && fd < MAX_FDS)
-        g_dirty[fd] = 1;
+static ssize_t wrote(int fd, ssize_t r) {
+    if (r > 0 && fd >= 0 && fd < MAX_FDS) g_dirty[fd] = 1;
     return r;
 }
 
-ssize_t write(int fd, const void *buf, size_t n)
-{
+ssize_t write(int fd, const void *buf, size_t n) {
     REAL(ssize_t, write, int, const void *, size_t)
     if (watchedFd(fd)) {
-        if (faultHereSized("write", fd, n))
-            return -1;
+        if (faultHereSized("write", fd, n)) return -1;
         remember(fd, lseek(fd, 0, SEEK_CUR), n);
         if (g_tornHere) {
             (void)real_write(fd, buf, tornLength(n));
@@ -373,34 +333,30 @@ ssize_t write(int fd, const void *buf, size_t n)
     return wrote(fd, real_write(fd, buf, n));
 }
 
-#define DEFINE_PWRITE(name)                                                                                    \
-    ssize_t name(int fd, const void *buf, size_t n, off_t off)                                                 \
-    {                                                                                                          \
-        REAL(ssize_t, name, int, const void *, size_t, off_t)                                                  \
-        if (watchedFd(fd)) {                                                                                   \
-            if (faultHereSized("pwrite", fd, n))                                                               \
-                return -1;                                                                                     \
-            remember(fd, off, n);                                                                              \
-            if (g_tornHere) {                                                                                  \
-                (void)real_##name(fd, buf, tornLength(n), off);                                                \
-                _exit(86);                                                                                     \
-            }                                                                                                  \
-        }                                                                                                      \
-        return wrote(fd, real_##name(fd, buf, n, off));                                                        \
+#define DEFINE_PWRITE(name)                                                                                  \
+    ssize_t name(int fd, const void *buf, size_t n, off_t off) {                                             \
+        REAL(ssize_t, name, int, const void *, size_t, off_t)                                                \
+        if (watchedFd(fd)) {                                                                                 \
+            if (faultHereSized("pwrite", fd, n)) return -1;                                                  \
+            remember(fd, off, n);                                                                            \
+            if (g_tornHere) {                                                                                \
+                (void)real_##name(fd, buf, tornLength(n), off);                                              \
+                _exit(86);                                                                                   \
+            }                                                                                                \
+        }                                                                                                    \
+        return wrote(fd, real_##name(fd, buf, n, off));                                                      \
     }
 DEFINE_PWRITE(pwrite)
 DEFINE_PWRITE(pwrite64)
 
-ssize_t writev(int fd, const struct iovec *iov, int cnt)
-{
+ssize_t writev(int fd, const struct iovec *iov, int cnt) {
     REAL(ssize_t, writev, int, const struct iovec *, int)
     REAL(ssize_t, write, int, const void *, size_t)
     if (watchedFd(fd)) {
         size_t n = 0;
         for (int i = 0; i < cnt; ++i)
             n += iov[i].iov_len;
-        if (faultHereSized("writev", fd, n))
-            return -1;
+        if (faultHereSized("writev", fd, n)) return -1;
         remember(fd, lseek(fd, 0, SEEK_CUR), n);
         if (g_tornHere) {
             size_t left = tornLength(n);
@@ -415,43 +371,34 @@ ssize_t writev(int fd, const struct iovec *iov, int cnt)
     return wrote(fd, real_writev(fd, iov, cnt));
 }
 
-#define DEFINE_SYNC(name)                                                                                      \
-    int name(int fd)                                                                                           \
-    {                                                                                                          \
-        REAL(int, name, int)                                                                                   \
-        if (watchedFd(fd) && faultHere(#name, fd))                                                             \
-            return -1;                                                                                         \
-        const int r = real_##name(fd);                                                                         \
-        if (r == 0 && fd >= 0 && fd < MAX_FDS)                                                                 \
-            g_dirty[fd] = 0;                                                                                   \
-        if (r == 0 && watchedFd(fd))                                                                           \
-            flushed(fd);                                                                                       \
-        return r;                                                                                              \
+#define DEFINE_SYNC(name)                                                                                    \
+    int name(int fd) {                                                                                       \
+        REAL(int, name, int)                                                                                 \
+        if (watchedFd(fd) && faultHere(#name, fd)) return -1;                                                \
+        const int r = real_##name(fd);                                                                       \
+        if (r == 0 && fd >= 0 && fd < MAX_FDS) g_dirty[fd] = 0;                                              \
+        if (r == 0 && watchedFd(fd)) flushed(fd);                                                            \
+        return r;                                                                                            \
     }
 DEFINE_SYNC(fsync)
 DEFINE_SYNC(fdatasync)
 
-#define DEFINE_FTRUNCATE(name)                                                                                 \
-    int name(int fd, off_t len)                                                                                \
-    {                                                                                                          \
-        REAL(int, name, int, off_t)                                                                            \
-        if (watchedFd(fd)) {                                                                                   \
-            struct stat st;                                                                                    \
-            if (faultHere("ftruncate", fd))                                                                    \
-                return -1;                                                                                     \
-            if (fstat(fd, &st) == 0)                                                                           \
-                remember(fd, len, st.st_size > len ? (size_t)(st.st_size - len) : 0);                          \
-        }                                                                                                      \
-        const int r = real_##name(fd, len);                                                                    \
-        if (r == 0)                                                                                            \
-            wrote(fd, 1);                                                                                      \
-        return r;                                                                                              \
+#define DEFINE_FTRUNCATE(name)                                                                               \
+    int name(int fd, off_t len) {                                                                            \
+        REAL(int, name, int, off_t)                                                                          \
+        if (watchedFd(fd)) {                                                                                 \
+            struct stat st;                                                                                  \
+            if (faultHere("ftruncate", fd)) return -1;                                                       \
+            if (fstat(fd, &st) == 0) remember(fd, len, st.st_size > len ? (size_t)(st.st_size - len) : 0);   \
+        }                                                                                                    \
+        const int r = real_##name(fd, len);                                                                  \
+        if (r == 0) wrote(fd, 1);                                                                            \
+        return r;                                                                                            \
     }
 DEFINE_FTRUNCATE(ftruncate)
 DEFINE_FTRUNCATE(ftruncate64)
 
-int close(int fd)
-{
+int close(int fd) {
     REAL(int, close, int)
     if (watchedFd(fd)) {
         const int fail = faultHere("close", fd);
@@ -463,47 +410,36 @@ int close(int fd)
         }
         return r;
     }
-    if (fd >= 0 && fd < MAX_FDS)
-        g_tracked[fd] = 0;
+    if (fd >= 0 && fd < MAX_FDS) g_tracked[fd] = 0;
     return real_close(fd);
 }
 
-int rename(const char *from, const char *to)
-{
+int rename(const char *from, const char *to) {
     REAL(int, rename, const char *, const char *)
-    if ((watchedPath(from) || watchedPath(to)) && faultHere("rename", -1))
-        return -1;
+    if ((watchedPath(from) || watchedPath(to)) && faultHere("rename", -1)) return -1;
     return real_rename(from, to);
 }
 
-int renameat(int fromfd, const char *from, int tofd, const char *to)
-{
+int renameat(int fromfd, const char *from, int tofd, const char *to) {
     REAL(int, renameat, int, const char *, int, const char *)
-    if ((watchedPath(from) || watchedPath(to)) && faultHere("rename", -1))
-        return -1;
+    if ((watchedPath(from) || watchedPath(to)) && faultHere("rename", -1)) return -1;
     return real_renameat(fromfd, from, tofd, to);
 }
 
-int renameat2(int fromfd, const char *from, int tofd, const char *to, unsigned flags)
-{
+int renameat2(int fromfd, const char *from, int tofd, const char *to, unsigned flags) {
     REAL(int, renameat2, int, const char *, int, const char *, unsigned)
-    if ((watchedPath(from) || watchedPath(to)) && faultHere("rename", -1))
-        return -1;
+    if ((watchedPath(from) || watchedPath(to)) && faultHere("rename", -1)) return -1;
     return real_renameat2(fromfd, from, tofd, to, flags);
 }
 
-int unlink(const char *path)
-{
+int unlink(const char *path) {
     REAL(int, unlink, const char *)
-    if (watchedPath(path) && faultHere("unlink", -1))
-        return -1;
+    if (watchedPath(path) && faultHere("unlink", -1)) return -1;
     return real_unlink(path);
 }
 
-int unlinkat(int dirfd, const char *path, int flags)
-{
+int unlinkat(int dirfd, const char *path, int flags) {
     REAL(int, unlinkat, int, const char *, int)
-    if (watchedPath(path) && faultHere("unlink", -1))
-        return -1;
+    if (watchedPath(path) && faultHere("unlink", -1)) return -1;
     return real_unlinkat(dirfd, path, flags);
 }

@@ -2,8 +2,7 @@
 
 namespace tama::test {
 
-CardValues screenCard()
-{
+CardValues screenCard() {
     return {.date = QStringLiteral("19990123土"),
             .start = QStringLiteral(" 930"),
             .end = QStringLiteral("1405"),
@@ -16,8 +15,7 @@ CardValues screenCard()
             .impression = QStringLiteral("よかった")};
 }
 
-CardRecord makeCard(const CardValues &v)
-{
+CardRecord makeCard(const CardValues &v) {
     CardRecord c;
     c.setField(CardRecord::VisitDate, v.date);
     c.setField(CardRecord::StartTime, v.start);
@@ -32,18 +30,18 @@ CardRecord makeCard(const CardValues &v)
     return c;
 }
 
-QByteArray cardBytes(const CardValues &values) { return makeCard(values).record().toBytes(); }
+QByteArray cardBytes(const CardValues &values) {
+    return makeCard(values).record().toBytes();
+}
 
-QByteArray diaryBytes(const QList<CardValues> &cards)
-{
+QByteArray diaryBytes(const QList<CardValues> &cards) {
     QByteArray out;
     for (const CardValues &c : cards)
         out += cardBytes(c);
     return out;
 }
 
-void writeDiary(const QString &folder, const QString &fileName, const QList<CardRecord> &cards)
-{
+void writeDiary(const QString &folder, const QString &fileName, const QList<CardRecord> &cards) {
     QList<QByteArray> raw;
     raw.reserve(cards.size());
     for (const CardRecord &c : cards)
@@ -51,6 +49,8 @@ void writeDiary(const QString &folder, const QString &fileName, const QList<Card
     DiaryFile(DataFolder(folder), fileName).rewriteRaw(raw);
 }
 
-QString digits4(int hundreds) { return QString::number(hundreds).rightJustified(4, u'0'); }
+QString digits4(int hundreds) {
+    return QString::number(hundreds).rightJustified(4, u'0');
+}
 
 } // namespace tama::test

@@ -2,13 +2,11 @@
 
 namespace tama::test {
 
-void RecordingDialogs::info(const QString &message, const QString &title)
-{
+void RecordingDialogs::info(const QString &message, const QString &title) {
     calls.append({Call::Info, message, title});
 }
 
-bool RecordingDialogs::confirmCancelled(const QString &message, const QString &title)
-{
+bool RecordingDialogs::confirmCancelled(const QString &message, const QString &title) {
     calls.append({Call::Confirm, message, title});
     if (m_answers.isEmpty()) {
         ++unscripted;
@@ -17,21 +15,18 @@ bool RecordingDialogs::confirmCancelled(const QString &message, const QString &t
     return m_answers.takeFirst();
 }
 
-void RecordingDialogs::error(const QString &message, const QString &title)
-{
+void RecordingDialogs::error(const QString &message, const QString &title) {
     calls.append({Call::Error, message, title});
 }
 
-void RecordingDialogs::clear()
-{
+void RecordingDialogs::clear() {
     calls.clear();
     m_answers.clear();
     beeps = 0;
     unscripted = 0;
 }
 
-int RecordingDialogs::count(Call::Kind kind) const
-{
+int RecordingDialogs::count(Call::Kind kind) const {
     int n = 0;
     for (const Call &c : calls)
         n += c.kind == kind;

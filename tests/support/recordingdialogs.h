@@ -10,7 +10,7 @@ namespace tama::test {
 // Records every message and answers questions from a script; never opens a window.
 // An unscripted question is answered Cancel (the safe answer) and counted.
 class RecordingDialogs final : public Dialogs {
-public:
+  public:
     struct Call {
         enum Kind { Info, Confirm, Error } kind;
         QString message;
@@ -36,7 +36,7 @@ public:
     int count(Call::Kind kind) const;
     QString lastMessage() const { return calls.isEmpty() ? QString() : calls.last().message; }
 
-private:
+  private:
     QList<bool> m_answers;
 };
 

@@ -21,7 +21,7 @@ void writeFile(const QString &path, const QByteArray &bytes);
 
 // A data folder of its own for each test.
 class TempFolder {
-public:
+  public:
     TempFolder();
     QString path() const { return m_dir.path(); }
     QString file(const QString &name) const { return m_dir.filePath(name); }
@@ -30,13 +30,12 @@ public:
     bool exists(const QString &name) const;
     QStringList files() const; // every file name, sorted
 
-private:
+  private:
     QTemporaryDir m_dir;
 };
 
 // The kind of store error action throws, as a number for QCOMPARE; -1 when it throws none.
-template <class Action> int storeErrorKind(Action &&action)
-{
+template <class Action> int storeErrorKind(Action &&action) {
     try {
         action();
     } catch (const StoreError &e) {
@@ -45,18 +44,15 @@ template <class Action> int storeErrorKind(Action &&action)
     return -1;
 }
 
-inline void useOffscreenPlatform()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+inline void useOffscreenPlatform() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 } // namespace tama::test
 
 // Test mains that work without a display, from CTest and from a plain run.
 #define TAMA_TEST_MAIN(TestObject)                                                                           \
-    int main(int argc, char **argv)                                                                          \
-    {                                                                                                        \
+    int main(int argc, char **argv) {                                                                        \
         tama::test::useOffscreenPlatform();                                                                  \
         QCoreApplication app(argc, argv);                                                                    \
         TestObject tc;                                                                                       \
@@ -64,8 +60,7 @@ inline void useOffscreenPlatform()
     }
 
 #define TAMA_GUI_TEST_MAIN(TestObject)                                                                       \
-    int main(int argc, char **argv)                                                                          \
-    {                                                                                                        \
+    int main(int argc, char **argv) {                                                                        \
         tama::test::useOffscreenPlatform();                                                                  \
         QApplication app(argc, argv);                                                                        \
         TestObject tc;                                                                                       \

@@ -6,8 +6,7 @@
 
 namespace tama::test {
 
-PatincoMain *WindowFixture::openCardScreen(const QString &file, const QString &year)
-{
+PatincoMain *WindowFixture::openCardScreen(const QString &file, const QString &year) {
     state.year = year;
     state.diaryFile = file;
     PatincoMain *w = registry.get<PatincoMain>();
@@ -18,8 +17,7 @@ PatincoMain *WindowFixture::openCardScreen(const QString &file, const QString &y
     return w;
 }
 
-PatincoMain *WindowFixture::loadCardScreen(const QString &file, const QString &year)
-{
+PatincoMain *WindowFixture::loadCardScreen(const QString &file, const QString &year) {
     state.year = year;
     state.diaryFile = file;
     PatincoMain *w = registry.get<PatincoMain>();
@@ -27,62 +25,53 @@ PatincoMain *WindowFixture::loadCardScreen(const QString &file, const QString &y
     return w;
 }
 
-void WindowFixture::writeDiary(const QList<CardValues> &cards)
-{
+void WindowFixture::writeDiary(const QList<CardValues> &cards) {
     folder.write(state.diaryFile, diaryBytes(cards));
     state.newCardNumber = int(cards.size()) + 1;
 }
 
-void stepUp(QScrollBar *bar, int times)
-{
+void stepUp(QScrollBar *bar, int times) {
     for (int i = 0; i < times; ++i)
         bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
 }
 
-void stepDown(QScrollBar *bar, int times)
-{
+void stepDown(QScrollBar *bar, int times) {
     for (int i = 0; i < times; ++i)
         bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
 }
 
-void clickOption(QRadioButton *option)
-{
+void clickOption(QRadioButton *option) {
     QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
 }
 
-void chooseEntry(QComboBox *box, int row)
-{
+void chooseEntry(QComboBox *box, int row) {
     box->showPopup();
     QAbstractItemView *view = box->view();
     view->setCurrentIndex(view->model()->index(row, 0));
     QTest::keyClick(view, Qt::Key_Return);
 }
 
-void typeJapanese(QWidget *target, const QString &text)
-{
+void typeJapanese(QWidget *target, const QString &text) {
     QInputMethodEvent e;
     e.setCommitString(text);
     QApplication::sendEvent(target, &e);
 }
 
-QStringList CardScreenTest::boxes(std::initializer_list<const char *> names) const
-{
+QStringList CardScreenTest::boxes(std::initializer_list<const char *> names) const {
     QStringList r;
     for (const char *n : names)
         r << t(n);
     return r;
 }
 
-QStringList items(const QComboBox *box)
-{
+QStringList items(const QComboBox *box) {
     QStringList out;
     for (int i = 0; i < box->count(); ++i)
         out << box->itemText(i);
     return out;
 }
 
-QStringList texts(const QAbstractItemView *list)
-{
+QStringList texts(const QAbstractItemView *list) {
     QStringList out;
     const QAbstractItemModel *m = list->model();
     for (int i = 0; i < m->rowCount(); ++i)

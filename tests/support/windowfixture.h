@@ -29,25 +29,23 @@ struct WindowFixture {
     // In this order so that the windows go first and the clock last.
     FixedClock clock;
 
-private:
+  private:
     struct ClockInUse {
         explicit ClockInUse(const Clock *c) { setClock(c); }
         ~ClockInUse() { setClock(nullptr); }
     } m_clockInUse{&clock};
 
-public:
+  public:
     RecordingDialogs dialogs;
     TempFolder folder;
     DiaryState state{folder.path()};
     WindowRegistry registry{state};
 
     // A window shown and on screen, as a menu opens it.
-    template <class W> W *open()
-    {
+    template <class W> W *open() {
         W *w = registry.get<W>();
         w->show();
-        if (!QTest::qWaitForWindowExposed(w))
-            qFatal("window not exposed");
+        if (!QTest::qWaitForWindowExposed(w)) qFatal("window not exposed");
         return w;
     }
     // The card screen on a user's diary of a year, as the user window opens it.
@@ -61,11 +59,9 @@ public:
 };
 
 // A control of a window by its object name; without it no check could go on.
-template <class W = QLineEdit> W *control(const QObject *window, const char *name)
-{
+template <class W = QLineEdit> W *control(const QObject *window, const char *name) {
     W *w = window->findChild<W *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no control %s", name);
+    if (!w) qFatal("no control %s", name);
     return w;
 }
 
@@ -84,16 +80,15 @@ QStringList texts(const QAbstractItemView *list);
 // For the tests that drive the card screen: a fixture of their own for each test and
 // its controls by name.
 class CardScreenTest {
-protected:
+  protected:
     // From each test's init() and cleanup().
     void start() { m_f = std::make_unique<WindowFixture>(); }
-    void finish()
-    {
+    void finish() {
         m_window = nullptr;
         m_f.reset();
     }
-    void open(const QString &file = QStringLiteral("taro.1999.dat"), const QString &year = QStringLiteral("1999"))
-    {
+    void open(const QString &file = QStringLiteral("taro.1999.dat"),
+              const QString &year = QStringLiteral("1999")) {
         m_window = m_f->openCardScreen(file, year);
     }
 

@@ -6,24 +6,24 @@ namespace tama {
 
 // The one source of "now": the program uses the system clock, tests set a fixed one.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
     QDate today() const { return now().date(); }
 };
 
 class SystemClock final : public Clock {
-public:
+  public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
 class FixedClock final : public Clock {
-public:
+  public:
     explicit FixedClock(QDateTime t) : m_now(std::move(t)) {}
     QDateTime now() const override { return m_now; }
     void set(QDateTime t) { m_now = std::move(t); }
 
-private:
+  private:
     QDateTime m_now;
 };
 

@@ -19,13 +19,11 @@ struct ConverterDeleter {
 };
 using ConverterPtr = std::unique_ptr<UConverter, ConverterDeleter>;
 
-UConverter *converter()
-{
+UConverter *converter() {
     thread_local ConverterPtr cnv = [] {
         UErrorCode err = U_ZERO_ERROR;
         ConverterPtr c(ucnv_open("windows-31j", &err));
-        if (U_FAILURE(err) || !c)
-            throw std::runtime_error("ICU has no windows-31j converter");
+        if (U_FAILURE(err) || !c) throw std::runtime_error("ICU has no windows-31j converter");
         ucnv_setFallback(c.get(), false);
         ucnv_setFromUCallBack(c.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
         ucnv_setToUCallBack(c.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
@@ -35,32 +33,45 @@ UConverter *converter()
     return cnv.get();
 }
 
-char16_t normaliseChar(char16_t c)
-{
+char16_t normaliseChar(char16_t c) {
     switch (c) {
-    case 0x301C: return 0xFF5E; // 〜 → ～
-    case 0x2212: return 0xFF0D; // − → －
-    case 0x2016: return 0x2225; // ‖ → ∥
-    case 0x2014: return 0x2015; // — → ―
-    case 0x00A2: return 0xFFE0; // ¢ → ￠
-    case 0x00A3: return 0xFFE1; // £ → ￡
-    case 0x00AC: return 0xFFE2; // ¬ → ￢
-    default: return c;
+    case 0x301C:
+        return 0xFF5E; // 〜 → ～
+    case 0x2212:
+        return 0xFF0D; // − → －
+    case 0x2016:
+        return 0x2225; // ‖ → ∥
+    case 0x2014:
+        return 0x2015; // — → ―
+    case 0x00A2:
+        return 0xFFE0; // ¢ → ￠
+    case 0x00A3:
+        return 0xFFE1; // £ → ￡
+    case 0x00AC:
+        return 0xFFE2; // ¬ → ￢
+    default:
+        return c;
     }
 }
 
 // ICU's windows-31j table is IBM's, which swaps three control codes (0x1A, 0x1C and
 // 0x7F) against Unicode; Windows' code page 932 maps them as they are. Encoding hands
 // ICU the code points it turns into the right bytes; the decode tables are put right.
-QString forIcuEncoding(const QString &s)
-{
+QString forIcuEncoding(const QString &s) {
     QString out = s;
     for (qsizetype i = 0; i < out.size(); ++i) {
         switch (out[i].unicode()) {
-        case 0x1A: out[i] = QChar(0x1C); break; // ICU writes U+001C as 0x1A
-        case 0x1C: out[i] = QChar(0x7F); break; // ... U+007F as 0x1C
-        case 0x7F: out[i] = QChar(0x1A); break; // ... U+001A as 0x7F
-        default: break;
+        case 0x1A:
+            out[i] = QChar(0x1C);
+            break; // ICU writes U+001C as 0x1A
+        case 0x1C:
+            out[i] = QChar(0x7F);
+            break; // ... U+007F as 0x1C
+        case 0x7F:
+            out[i] = QChar(0x1A);
+            break; // ... U+001A as 0x7F
+        default:
+            break;
         }
     }
     return out;
@@ -68,16 +79,14 @@ QString forIcuEncoding(const QString &s)
 
 } // namespace
 
-QString normalise(const QString &s)
-{
+QString normalise(const QString &s) {
     QString out = s;
     for (qsizetype i = 0; i < out.size(); ++i)
         out[i] = QChar(normaliseChar(out[i].unicode()));
     return out;
 }
 
-EncodeResult encode(const QString &input)
-{
+EncodeResult encode(const QString &input) {
     EncodeResult r;
     const QString s = normalise(input);
     const QString icuInput = forIcuEncoding(s);
@@ -96,11 +105,9 @@ EncodeResult encode(const QString &input)
         int8_t len = sizeof bad / sizeof bad[0];
         UErrorCode e2 = U_ZERO_ERROR;
         ucnv_getInvalidUChars(cnv, bad, &len, &e2);
-        if (U_FAILURE(e2) || len <= 0)
-            len = 1;
+        if (U_FAILURE(e2) || len <= 0) len = 1;
         qsizetype index = (src - srcStart) - len;
-        if (index < 0)
-            index = 0;
+        if (index < 0) index = 0;
         r.badIndex = index;
         r.badChar = s.mid(index, len);
     }
@@ -121,13 +128,11 @@ struct DecodeTables {
 };
 
 // Bytes below 0x80 from p onwards, up to end, eight at a time.
-inline const unsigned char *skipAscii(const unsigned char *p, const unsigned char *end)
-{
+inline const unsigned char *skipAscii(const unsigned char *p, const unsigned char *end) {
     while (end - p >= 8) {
         quint64 w;
         std::memcpy(&w, p, 8);
-        if (w & 0x8080808080808080ull)
-            break;
+        if (w & 0x8080808080808080ull) break;
         p += 8;
     }
     while (p < end && *p < 0x80)
@@ -135,8 +140,7 @@ inline const unsigned char *skipAscii(const unsigned char *p, const unsigned cha
     return p;
 }
 
-const DecodeTables &decodeTables()
-{
+const DecodeTables &decodeTables() {
     static const DecodeTables *tables = [] {
         auto *t = new DecodeTables;
         UConverter *cnv = converter();
@@ -147,28 +151,24 @@ const DecodeTables &decodeTables()
             const char *src = bytes;
             UErrorCode err = U_ZERO_ERROR;
             ucnv_toUnicode(cnv, &dst, buf + 4, &src, bytes + n, nullptr, true, &err);
-            if (U_FAILURE(err) || dst - buf != 1 || src != bytes + n)
-                return false;
+            if (U_FAILURE(err) || dst - buf != 1 || src != bytes + n) return false;
             *out = buf[0];
             return true;
         };
         for (int b = 0; b < 256; ++b) {
             const char c = char(b);
             t->lead[b] = false;
-            if (!decodeOne(&c, 1, &t->single[b]))
-                t->single[b] = kNone;
+            if (!decodeOne(&c, 1, &t->single[b])) t->single[b] = kNone;
             for (int u = 0; u < 256; ++u)
                 t->pair[b][u] = kNone;
         }
         for (int b = 0; b < 256; ++b) {
-            if (!isLeadByte(static_cast<unsigned char>(b)))
-                continue;
+            if (!isLeadByte(static_cast<unsigned char>(b))) continue;
             t->lead[b] = true;
             for (int u = 0x40; u <= 0xFC; ++u) {
                 const char two[2] = {char(b), char(u)};
                 char16_t ch;
-                if (decodeOne(two, 2, &ch))
-                    t->pair[b][u] = ch;
+                if (decodeOne(two, 2, &ch)) t->pair[b][u] = ch;
             }
         }
         for (char16_t c : {0x1A, 0x1C, 0x7F}) // see forIcuEncoding
@@ -182,25 +182,24 @@ const DecodeTables &decodeTables()
     return *tables;
 }
 
-bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+bool isTrailByte(unsigned char b) {
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
 
 } // namespace
 
-qsizetype findUndecodable(const char *bytes, qsizetype size)
-{
+qsizetype findUndecodable(const char *bytes, qsizetype size) {
     const DecodeTables &t = decodeTables();
     const auto *p = reinterpret_cast<const unsigned char *>(bytes);
     qsizetype i = 0;
     while (i < size) {
         if (t.asciiDecodable) {
             i = skipAscii(p + i, p + size) - p;
-            if (i >= size)
-                break;
+            if (i >= size) break;
         }
         const unsigned char b = p[i];
         if (!t.lead[b]) {
-            if (t.single[b] == kNone)
-                return i;
+            if (t.single[b] == kNone) return i;
             ++i;
         } else if (i + 1 < size && t.pair[b][p[i + 1]] != kNone) {
             i += 2;
@@ -211,16 +210,15 @@ qsizetype findUndecodable(const char *bytes, qsizetype size)
     return -1;
 }
 
-qsizetype decodeInto(const char *bytes, qsizetype size, char16_t *out, qsizetype *badOffset, qsizetype *badLength)
-{
+qsizetype decodeInto(const char *bytes, qsizetype size, char16_t *out, qsizetype *badOffset,
+                     qsizetype *badLength) {
     const DecodeTables &t = decodeTables();
     qsizetype n = 0;
     const auto *p = reinterpret_cast<const unsigned char *>(bytes);
     auto bad = [&](qsizetype at, qsizetype len) {
         if (*badOffset < 0) {
             *badOffset = at;
-            if (badLength)
-                *badLength = len;
+            if (badLength) *badLength = len;
         }
         out[n++] = 0xFFFD;
     };
@@ -232,8 +230,7 @@ qsizetype decodeInto(const char *bytes, qsizetype size, char16_t *out, qsizetype
                 out[n + k] = t.single[p[i + k]];
             n += run;
             i += run;
-            if (i >= size)
-                break;
+            if (i >= size) break;
         }
         const unsigned char b = p[i];
         if (!t.lead[b]) {
@@ -265,14 +262,13 @@ qsizetype decodeInto(const char *bytes, qsizetype size, char16_t *out, qsizetype
     return n;
 }
 
-DecodeResult decode(const QByteArray &bytes)
-{
+DecodeResult decode(const QByteArray &bytes) {
     DecodeResult r;
     r.text.resize(bytes.size());
     qsizetype badOffset = -1;
     qsizetype badLength = 0;
-    const qsizetype n = decodeInto(bytes.constData(), bytes.size(), reinterpret_cast<char16_t *>(r.text.data()),
-                                   &badOffset, &badLength);
+    const qsizetype n = decodeInto(bytes.constData(), bytes.size(),
+                                   reinterpret_cast<char16_t *>(r.text.data()), &badOffset, &badLength);
     r.text.truncate(n);
     if (badOffset >= 0) {
         r.badOffset = badOffset;
@@ -281,42 +277,34 @@ DecodeResult decode(const QByteArray &bytes)
     return r;
 }
 
-std::optional<QString> firstUnencodable(const QString &s)
-{
+std::optional<QString> firstUnencodable(const QString &s) {
     EncodeResult r = encode(s);
-    if (r.ok())
-        return std::nullopt;
+    if (r.ok()) return std::nullopt;
     return r.badChar;
 }
 
-QByteArray encodeField(const QString &s, int n)
-{
+QByteArray encodeField(const QString &s, int n) {
     QByteArray bytes = encode(s).bytes;
     if (bytes.size() > n) {
         // Walk characters so that a double-byte character is never split at the end.
         qsizetype i = 0;
         while (i < n) {
             const int width = isLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
-            if (i + width > n)
-                break;
+            if (i + width > n) break;
             i += width;
         }
         bytes.truncate(i);
     }
-    if (bytes.size() < n)
-        bytes.append(QByteArray(n - bytes.size(), ' '));
+    if (bytes.size() < n) bytes.append(QByteArray(n - bytes.size(), ' '));
     return bytes;
 }
 
-QString describeChar(const QString &ch)
-{
-    if (ch.isEmpty())
-        return {};
-    const char32_t cp = ch.size() > 1 && ch[0].isHighSurrogate() ? QChar::surrogateToUcs4(ch[0], ch[1])
-                                                                   : ch[0].unicode();
+QString describeChar(const QString &ch) {
+    if (ch.isEmpty()) return {};
+    const char32_t cp =
+        ch.size() > 1 && ch[0].isHighSurrogate() ? QChar::surrogateToUcs4(ch[0], ch[1]) : ch[0].unicode();
     const QString code = QStringLiteral("U+%1").arg(uint(cp), 4, 16, QChar(u'0')).toUpper();
-    if (cp < 0x20 || cp == 0x7F)
-        return code;
+    if (cp < 0x20 || cp == 0x7F) return code;
     return u"「"_s + ch + u"」("_s + code + u')';
 }
 

@@ -47,7 +47,9 @@ std::optional<QString> firstUnencodable(const QString &s);
 QByteArray encodeField(const QString &s, int n);
 
 // Byte length of the character starting at p[0] (1 or 2) for valid code page 932.
-inline bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+inline bool isLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // A readable description of a character for messages: the character and its code point.
 QString describeChar(const QString &ch);

@@ -11,44 +11,47 @@ namespace {
 constexpr qint64 kDayZero = 2415019;
 } // namespace
 
-qint64 dayNumber(const QDate &d) { return d.toJulianDay() - kDayZero; }
+qint64 dayNumber(const QDate &d) {
+    return d.toJulianDay() - kDayZero;
+}
 
-QDate dateFromDayNumber(qint64 n) { return QDate::fromJulianDay(n + kDayZero); }
+QDate dateFromDayNumber(qint64 n) {
+    return QDate::fromJulianDay(n + kDayZero);
+}
 
-std::optional<QDate> formDate(int year, int month, int day)
-{
-    if (!QDate::isValid(year, month, day))
-        return std::nullopt;
+std::optional<QDate> formDate(int year, int month, int day) {
+    if (!QDate::isValid(year, month, day)) return std::nullopt;
     return QDate(year, month, day);
 }
 
-std::optional<QDate> formDate(const QString &text)
-{
+std::optional<QDate> formDate(const QString &text) {
     const QStringList parts = text.split(u'/');
-    if (parts.size() != 3)
-        return std::nullopt;
+    if (parts.size() != 3) return std::nullopt;
     int values[3];
     for (int i = 0; i < 3; ++i) {
         bool ok = false;
         values[i] = trim(parts[i]).toInt(&ok);
-        if (!ok)
-            return std::nullopt;
+        if (!ok) return std::nullopt;
     }
     return formDate(values[0], values[1], values[2]);
 }
 
-QString yyyy(const QDate &d) { return QStringLiteral("%1").arg(d.year(), 4, 10, QChar(u'0')); }
-QString mm(const QDate &d) { return QStringLiteral("%1").arg(d.month(), 2, 10, QChar(u'0')); }
-QString dd(const QDate &d) { return QStringLiteral("%1").arg(d.day(), 2, 10, QChar(u'0')); }
+QString yyyy(const QDate &d) {
+    return QStringLiteral("%1").arg(d.year(), 4, 10, QChar(u'0'));
+}
+QString mm(const QDate &d) {
+    return QStringLiteral("%1").arg(d.month(), 2, 10, QChar(u'0'));
+}
+QString dd(const QDate &d) {
+    return QStringLiteral("%1").arg(d.day(), 2, 10, QChar(u'0'));
+}
 
-QString weekdayChar(const QDate &d)
-{
+QString weekdayChar(const QDate &d) {
     static const QString names = u"月火水木金土日"_s; // Qt: Monday = 1 … Sunday = 7
     return names.mid(d.dayOfWeek() - 1, 1);
 }
 
-QString clockText(const QDateTime &t)
-{
+QString clockText(const QDateTime &t) {
     static const char16_t *const names[] = {u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat", u"Sun"};
     const QDate d = t.date();
     return QStringLiteral("%1/%2/%3 %4  %5:%6")

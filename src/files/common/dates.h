@@ -16,9 +16,9 @@ QDate dateFromDayNumber(qint64 n);
 std::optional<QDate> formDate(const QString &text);
 std::optional<QDate> formDate(int year, int month, int day);
 
-QString yyyy(const QDate &d); // four-digit year
-QString mm(const QDate &d);   // two-digit month
-QString dd(const QDate &d);   // two-digit day
+QString yyyy(const QDate &d);        // four-digit year
+QString mm(const QDate &d);          // two-digit month
+QString dd(const QDate &d);          // two-digit day
 QString weekdayChar(const QDate &d); // "aaa": 日 月 火 水 木 金 土
 
 // "yy/mm/dd ddd  hh:mm" for the clock.

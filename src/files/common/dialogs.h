@@ -7,7 +7,7 @@ namespace tama {
 // Every message and question goes through this interface: the program installs the
 // message-box implementation, tests install a double that records and answers.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     virtual void info(const QString &message, const QString &title) = 0;
     // True when the user chose Cancel.

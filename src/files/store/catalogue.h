@@ -21,7 +21,7 @@ QString storedModelName(const QString &text);
 QString cataloguePath(const DataFolder &folder, const CategoryInfo &category);
 
 class ModelCatalogue {
-public:
+  public:
     static constexpr int kMaxModels = 32766;
 
     ModelCatalogue(const DataFolder &folder, const CategoryInfo &category, bool readOnly = false);
@@ -38,7 +38,7 @@ public:
     // Removes the model at list position p, every other record kept byte for byte.
     void deleteAt(int p);
 
-private:
+  private:
     QString m_folder;
     QString m_path;
     const CategoryInfo *m_category;

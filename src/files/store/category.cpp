@@ -10,8 +10,7 @@ namespace tama {
 
 namespace {
 
-QList<FieldDef> fieldsOf(std::initializer_list<int> detailWidths)
-{
+QList<FieldDef> fieldsOf(std::initializer_list<int> detailWidths) {
     QList<FieldDef> f{{u"ModelName"_s, u"機種名"_s, 30}};
     int i = 1;
     for (int w : detailWidths)
@@ -21,8 +20,7 @@ QList<FieldDef> fieldsOf(std::initializer_list<int> detailWidths)
 
 } // namespace
 
-const QList<CategoryInfo> &categories()
-{
+const QList<CategoryInfo> &categories() {
     static const RecordLayout hane(u"hirapati.dat"_s,
                                    fieldsOf({2, 2, 2, 4, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 109}),
                                    ModelCatalogue::kMaxModels);
@@ -44,8 +42,7 @@ const QList<CategoryInfo> &categories()
     return list;
 }
 
-const QList<const CategoryInfo *> &categoriesByCardCode()
-{
+const QList<const CategoryInfo *> &categoriesByCardCode() {
     static const QList<const CategoryInfo *> list = [] {
         QList<const CategoryInfo *> l;
         for (const CategoryInfo &c : categories())
@@ -56,32 +53,25 @@ const QList<const CategoryInfo *> &categoriesByCardCode()
     return list;
 }
 
-const CategoryInfo *categoryByOption(int option)
-{
+const CategoryInfo *categoryByOption(int option) {
     return option >= 1 && option <= categories().size() ? &categories()[option - 1] : nullptr;
 }
 
-const CategoryInfo *categoryBySection(int sectionCode)
-{
+const CategoryInfo *categoryBySection(int sectionCode) {
     for (const CategoryInfo &c : categories())
-        if (c.sectionCode == sectionCode)
-            return &c;
+        if (c.sectionCode == sectionCode) return &c;
     return nullptr;
 }
 
-const CategoryInfo *categoryByCardCode(QStringView code)
-{
+const CategoryInfo *categoryByCardCode(QStringView code) {
     for (const CategoryInfo &c : categories())
-        if (c.cardCode == code)
-            return &c;
+        if (c.cardCode == code) return &c;
     return nullptr;
 }
 
-const CategoryInfo *categoryByCaption(const QString &caption)
-{
+const CategoryInfo *categoryByCaption(const QString &caption) {
     for (const CategoryInfo &c : categories())
-        if (c.caption == caption)
-            return &c;
+        if (c.caption == caption) return &c;
     return nullptr;
 }
 

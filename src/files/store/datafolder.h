@@ -8,7 +8,7 @@ namespace tama {
 
 // The folder that holds every data file. Names inside it are plain file names.
 class DataFolder {
-public:
+  public:
     explicit DataFolder(QString path);
     const QString &path() const { return m_path; }
     QString file(const QString &name) const; // path of a file in the folder
@@ -16,7 +16,7 @@ public:
     // The platform's application data folder (created when missing).
     static QString defaultPath();
 
-private:
+  private:
     QString m_path;
 };
 

@@ -10,8 +10,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-const RecordLayout &cardLayout()
-{
+const RecordLayout &cardLayout() {
     static const RecordLayout layout(u"diary"_s,
                                      {
                                          {u"VisitDate"_s, u"日付"_s, 10},
@@ -29,8 +28,7 @@ const RecordLayout &cardLayout()
     return layout;
 }
 
-const QStringList &cardFieldNames()
-{
+const QStringList &cardFieldNames() {
     static const QStringList names = [] {
         QStringList n;
         for (int i = 0; i < cardLayout().fieldCount(); ++i)
@@ -40,26 +38,21 @@ const QStringList &cardFieldNames()
     return names;
 }
 
-std::optional<QString> diaryUserPart(const QString &userName)
-{
+std::optional<QString> diaryUserPart(const QString &userName) {
     const QString part = trim(userName.left(9));
-    if (unsafeFileNameReason(part))
-        return std::nullopt;
+    if (unsafeFileNameReason(part)) return std::nullopt;
     return part;
 }
 
-QString DiaryFileName(const QString &userName, const QString &year)
-{
+QString DiaryFileName(const QString &userName, const QString &year) {
     return trim(userName.left(9)) + u'.' + year + u".dat"_s;
 }
 
-QString DiaryFileName(const QString &userName, int year)
-{
+QString DiaryFileName(const QString &userName, int year) {
     return DiaryFileName(userName, QStringLiteral("%1").arg(year, 4, 10, QChar(u'0')));
 }
 
-QString diaryUserOf(const QString &diaryFileName)
-{
+QString diaryUserOf(const QString &diaryFileName) {
     static const QRegularExpression yearSuffix(QStringLiteral("\\.\\d{4}\\.dat$"));
     const QRegularExpressionMatch m = yearSuffix.match(diaryFileName);
     return m.hasMatch() ? diaryFileName.left(m.capturedStart()) : diaryFileName.section(u'.', 0, 0);
@@ -68,53 +61,57 @@ QString diaryUserOf(const QString &diaryFileName)
 CardRecord::CardRecord() : m_record(cardLayout()) {}
 CardRecord::CardRecord(Record r) : m_record(std::move(r)) {}
 
-void CardRecord::markCandidate()
-{
+void CardRecord::markCandidate() {
     const QString d = field(VisitDate);
     setField(VisitDate, u'R' + d.mid(1));
 }
 
-void CardRecord::unmarkCandidate()
-{
+void CardRecord::unmarkCandidate() {
     const QString d = field(VisitDate);
     // Only the first digit of the year was replaced: 19xx comes back as 1, the rest as 2.
     setField(VisitDate, (d.mid(1, 1) == u"9"_s ? u'1' : u'2') + d.mid(1));
 }
 
-CardText::CardText(const CardRecord &card)
-{
+CardText::CardText(const CardRecord &card) {
     for (int f = CardRecord::VisitDate; f < CardRecord::Impression; ++f) {
         Q_ASSERT(cardLayout().offset(f) == kOffsets[f]);
         card.record().fieldInto(f, m_text + kOffsets[f]);
     }
 }
 
-qint64 CardRecord::investmentYen() const { return textToNumber(field(Investment)) * 100; }
-qint64 CardRecord::cashOutYen() const { return textToNumber(field(CashOut)) * 100; }
+qint64 CardRecord::investmentYen() const {
+    return textToNumber(field(Investment)) * 100;
+}
+qint64 CardRecord::cashOutYen() const {
+    return textToNumber(field(CashOut)) * 100;
+}
 
-QString DiaryFile::scratchName() { return u"t#e#m#p.tmp"_s; }
+QString DiaryFile::scratchName() {
+    return u"t#e#m#p.tmp"_s;
+}
 
 DiaryFile::DiaryFile(const DataFolder &folder, const QString &fileName, RecordFile::Mode mode)
-    : m_folder(folder.path()), m_fileName(fileName)
-{
+    : m_folder(folder.path()), m_fileName(fileName) {
     if (!isPlainFileName(fileName))
-        throw StoreError(StoreError::Kind::Invalid, fileName, u"この名前の日記はデータフォルダの外を指すため開けません"_s);
+        throw StoreError(StoreError::Kind::Invalid, fileName,
+                         u"この名前の日記はデータフォルダの外を指すため開けません"_s);
     m_file = std::make_unique<RecordFile>(folder.file(fileName), cardLayout(), mode);
 }
 
-std::optional<CardRecord> DiaryFile::read(int n) const
-{
-    if (auto r = m_file->read(n))
-        return CardRecord(*r);
+std::optional<CardRecord> DiaryFile::read(int n) const {
+    if (auto r = m_file->read(n)) return CardRecord(*r);
     return std::nullopt;
 }
 
-CardRecord DiaryFile::readOrBlank(int n) const { return CardRecord(m_file->readOrBlank(n)); }
+CardRecord DiaryFile::readOrBlank(int n) const {
+    return CardRecord(m_file->readOrBlank(n));
+}
 
-void DiaryFile::write(int n, const CardRecord &card) { m_file->write(n, card.record()); }
+void DiaryFile::write(int n, const CardRecord &card) {
+    m_file->write(n, card.record());
+}
 
-void DiaryFile::setCandidate(int n, bool candidate)
-{
+void DiaryFile::setCandidate(int n, bool candidate) {
     auto card = read(n);
     if (!card)
         throw StoreError(StoreError::Kind::Invalid, path(), QStringLiteral("カード %1 はありません").arg(n));
@@ -125,24 +122,21 @@ void DiaryFile::setCandidate(int n, bool candidate)
     write(n, *card);
 }
 
-QList<CardRecord> DiaryFile::readAll() const
-{
+QList<CardRecord> DiaryFile::readAll() const {
     QList<CardRecord> cards;
     cards.reserve(count());
     forEach([&](int, const CardRecord &card) { cards.append(card); });
     return cards;
 }
 
-void DiaryFile::forEach(const std::function<void(int n, const CardRecord &card)> &visit) const
-{
+void DiaryFile::forEach(const std::function<void(int n, const CardRecord &card)> &visit) const {
     const qsizetype len = cardLayout().length();
     m_file->forEachRaw([&](int n, const char *bytes) {
         visit(n, CardRecord(Record::fromBytes(cardLayout(), QByteArray(bytes, len))));
     });
 }
 
-void DiaryFile::rewriteRaw(const QList<QByteArray> &raw)
-{
+void DiaryFile::rewriteRaw(const QList<QByteArray> &raw) {
     m_file.reset(); // close before the file is replaced
     const QString target = QDir(m_folder).filePath(m_fileName);
     try {

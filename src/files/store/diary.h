@@ -26,8 +26,19 @@ std::optional<QString> diaryUserPart(const QString &userName);
 
 // One visit. Every field is fixed-width text, exactly as stored.
 class CardRecord {
-public:
-    enum Field { VisitDate, StartTime, EndTime, StoreName, Category, ModelName, Investment, CashOut, DayType, Impression };
+  public:
+    enum Field {
+        VisitDate,
+        StartTime,
+        EndTime,
+        StoreName,
+        Category,
+        ModelName,
+        Investment,
+        CashOut,
+        DayType,
+        Impression
+    };
 
     CardRecord(); // blank
     explicit CardRecord(Record r);
@@ -45,23 +56,22 @@ public:
     qint64 cashOutYen() const;
     qint64 profitYen() const { return cashOutYen() - investmentYen(); }
 
-private:
+  private:
     Record m_record;
 };
 
 // The fields of a card other than the impression, decoded once into one buffer: for
 // code that reads every field of many cards, without a text allocated for each.
 class CardText {
-public:
+  public:
     explicit CardText(const CardRecord &card);
     // Any field but the impression, exactly as CardRecord::field gives it.
-    QStringView field(CardRecord::Field f) const
-    {
+    QStringView field(CardRecord::Field f) const {
         Q_ASSERT(f != CardRecord::Impression);
         return QStringView(m_text + kOffsets[f], kOffsets[f + 1] - kOffsets[f]);
     }
 
-private:
+  private:
     static constexpr int kOffsets[] = {0, 10, 14, 18, 38, 39, 69, 73, 77, 80};
     char16_t m_text[80];
 };
@@ -71,11 +81,12 @@ const QStringList &cardFieldNames();
 
 // A user's diary of one year.
 class DiaryFile {
-public:
+  public:
     static constexpr int kMaxCards = 32766;
     static QString scratchName(); // "t#e#m#p.tmp"
 
-    DiaryFile(const DataFolder &folder, const QString &fileName, RecordFile::Mode mode = RecordFile::Mode::Create);
+    DiaryFile(const DataFolder &folder, const QString &fileName,
+              RecordFile::Mode mode = RecordFile::Mode::Create);
 
     const QString &fileName() const { return m_fileName; }
     QString path() const { return m_file->path(); }
@@ -93,10 +104,12 @@ public:
     // Calls visit(n, card) for every card in order without holding the whole diary.
     void forEach(const std::function<void(int n, const CardRecord &card)> &visit) const;
     // The same with each card's bytes as stored (240), for a pass that decodes nothing.
-    void forEachRaw(const std::function<void(int n, const char *bytes)> &visit) const { m_file->forEachRaw(visit); }
+    void forEachRaw(const std::function<void(int n, const char *bytes)> &visit) const {
+        m_file->forEachRaw(visit);
+    }
     QList<QByteArray> readAllRaw() const { return m_file->readAllRaw(); }
 
-private:
+  private:
     QString m_folder;
     QString m_fileName;
     std::unique_ptr<RecordFile> m_file;

@@ -28,20 +28,19 @@ namespace {
 
 constexpr int kLongestModelLine = 15;
 
-const CategoryInfo *catalogueByFileName(const QString &name)
-{
+const CategoryInfo *catalogueByFileName(const QString &name) {
     const QString lower = name.toLower();
     for (const CategoryInfo &c : categories())
-        if (c.fileName.toLower() == lower)
-            return &c;
+        if (c.fileName.toLower() == lower) return &c;
     return nullptr;
 }
 
-QString hexBytes(const QByteArray &bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
+QString hexBytes(const QByteArray &bytes) {
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
 
 // d.badOffset counts from the start of the field or line.
-QString notCp932(const cp932::DecodeResult &d)
-{
+QString notCp932(const cp932::DecodeResult &d) {
     return QStringLiteral("Shift-JIS（コードページ 932）でないバイト %1 があります（%2 バイト目）")
         .arg(hexBytes(d.badBytes))
         .arg(d.badOffset.value_or(0) + 1);
@@ -49,11 +48,11 @@ QString notCp932(const cp932::DecodeResult &d)
 
 // Only the fields the program reads as text are decoded; the rest (reserved store
 // fields, catalogue details) are carried byte for byte and may hold anything.
-void checkRecords(const QString &path, const RecordLayout &layout, int interpretedFields, FileCheck &check)
-{
+void checkRecords(const QString &path, const RecordLayout &layout, int interpretedFields, FileCheck &check) {
     const RecordFile file(path, layout, RecordFile::Mode::ReadOnly);
     if (const int tail = file.partialTail())
-        check.problems.append(QStringLiteral("長さ %1 バイトがレコード長 %2 の倍数ではありません（末尾の %3 バイトは不完全なレコードです）")
+        check.problems.append(QStringLiteral("長さ %1 バイトがレコード長 %2 の倍数ではありません（末尾の %3 "
+                                             "バイトは不完全なレコードです）")
                                   .arg(file.size())
                                   .arg(layout.length())
                                   .arg(tail));
@@ -65,14 +64,15 @@ void checkRecords(const QString &path, const RecordLayout &layout, int interpret
     file.forEachRaw([&](int n, const char *bytes) {
         for (int f = 0; f < interpretedFields; ++f) {
             const char *at = bytes + layout.offset(f);
-            if (cp932::findUndecodable(at, layout.field(f).width) < 0)
-                continue;
+            if (cp932::findUndecodable(at, layout.field(f).width) < 0) continue;
             if (!first.isEmpty()) {
                 ++more;
                 continue;
             }
             const cp932::DecodeResult d = cp932::decode(QByteArray(at, layout.field(f).width));
-            first = QStringLiteral("レコード %1 の %2（%3）に").arg(n).arg(layout.field(f).name, layout.field(f).label) +
+            first = QStringLiteral("レコード %1 の %2（%3）に")
+                        .arg(n)
+                        .arg(layout.field(f).name, layout.field(f).label) +
                     notCp932(d);
         }
     });
@@ -87,8 +87,7 @@ void checkRecords(const QString &path, const RecordLayout &layout, int interpret
                 .arg(layout.maxRecords()));
 }
 
-void checkModelList(const QString &path, FileCheck &check)
-{
+void checkModelList(const QString &path, FileCheck &check) {
     bool cut = false;
     const QByteArray bytes = safefile::readBounded(path, textfile::kMaxTextBytes, &cut);
     if (cut)
@@ -100,11 +99,9 @@ void checkModelList(const QString &path, FileCheck &check)
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
+        if (end < 0) end = bytes.size();
         qsizetype stop = end;
-        if (stop > start && bytes[stop - 1] == '\r')
-            --stop;
+        if (stop > start && bytes[stop - 1] == '\r') --stop;
         const cp932::DecodeResult d = cp932::decode(bytes.mid(start, stop - start));
         if (!d.ok() && check.problems.isEmpty())
             check.problems.append(QStringLiteral("%1 行目に").arg(lines.size() + 1) + notCp932(d));
@@ -125,35 +122,27 @@ void checkModelList(const QString &path, FileCheck &check)
 
 } // namespace
 
-std::optional<FileCheck::Kind> dataFileKind(const QString &name)
-{
+std::optional<FileCheck::Kind> dataFileKind(const QString &name) {
     if (name.isEmpty()) return std::nullopt;
     if (name == journal::fileName()) return FileCheck::Kind::Journal;
     if (name.startsWith(u'.')) return std::nullopt;
-    if (name == UserList::fileName())
-        return FileCheck::Kind::UserList;
-    if (name == StoreFile::fileName())
-        return FileCheck::Kind::StoreFile;
-    if (name == DiaryFile::scratchName() || name == StoreFile::scratchName())
-        return FileCheck::Kind::Scratch;
+    if (name == UserList::fileName()) return FileCheck::Kind::UserList;
+    if (name == StoreFile::fileName()) return FileCheck::Kind::StoreFile;
+    if (name == DiaryFile::scratchName() || name == StoreFile::scratchName()) return FileCheck::Kind::Scratch;
     // The scratch file of a text rewrite or of moving the auto-start mark: the name + ".tmp".
     if (name.endsWith(u".tmp"_s)) {
         const QString base = name.chopped(4);
         if (base == UserList::fileName() || (!base.isEmpty() && !base.contains(u'.')))
             return FileCheck::Kind::Scratch;
     }
-    if (catalogueByFileName(name))
-        return FileCheck::Kind::Catalogue;
+    if (catalogueByFileName(name)) return FileCheck::Kind::Catalogue;
     static const QRegularExpression diary(u"^.+\\.[0-9]{4}\\.dat$"_s);
-    if (diary.match(name).hasMatch())
-        return FileCheck::Kind::Diary;
-    if (!name.contains(u'.'))
-        return FileCheck::Kind::ModelList;
+    if (diary.match(name).hasMatch()) return FileCheck::Kind::Diary;
+    if (!name.contains(u'.')) return FileCheck::Kind::ModelList;
     return std::nullopt;
 }
 
-FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck::Kind kind)
-{
+FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck::Kind kind) {
     FileCheck check{name, kind, {}, {}};
     const QString path = folder.file(name);
     if (const auto why = safefile::notRegularReason(path)) {
@@ -181,7 +170,8 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
             break;
         case FileCheck::Kind::Scratch:
             if (QFile::exists(path))
-                check.notes.append(u"書き直しが中断されたときに残る作業ファイルです（データファイルは無事です）"_s);
+                check.notes.append(
+                    u"書き直しが中断されたときに残る作業ファイルです（データファイルは無事です）"_s);
             break;
         case FileCheck::Kind::Journal: {
             const journal::State s = journal::inspect(folder.path());
@@ -201,11 +191,9 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
     return check;
 }
 
-QList<FileCheck> checkFolder(const DataFolder &folder)
-{
+QList<FileCheck> checkFolder(const DataFolder &folder) {
     const QDir dir(folder.path());
-    if (!dir.exists())
-        throw StoreError(StoreError::Kind::Io, folder.path(), u"データフォルダがありません"_s);
+    if (!dir.exists()) throw StoreError(StoreError::Kind::Io, folder.path(), u"データフォルダがありません"_s);
     // Every entry, not only files: a folder, link or FIFO under a data file's name is reported.
     QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     if (!dir.isReadable())

@@ -6,30 +6,24 @@
 
 #include <algorithm>
 
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
 RecordLayout::RecordLayout(QString fileKind, std::initializer_list<FieldDef> fields, int maxRecords)
-    : RecordLayout(std::move(fileKind), QList<FieldDef>(fields), maxRecords)
-{
-}
+    : RecordLayout(std::move(fileKind), QList<FieldDef>(fields), maxRecords) {}
 
 RecordLayout::RecordLayout(QString fileKind, QList<FieldDef> fields, int maxRecords)
-    : m_fileKind(std::move(fileKind)), m_fields(std::move(fields)), m_maxRecords(maxRecords)
-{
+    : m_fileKind(std::move(fileKind)), m_fields(std::move(fields)), m_maxRecords(maxRecords) {
     for (const FieldDef &f : m_fields) {
         m_offsets.append(m_length);
         m_length += f.width;
     }
 }
 
-int RecordLayout::indexOf(const QString &name) const
-{
+int RecordLayout::indexOf(const QString &name) const {
     for (int i = 0; i < fieldCount(); ++i)
-        if (m_fields[i].name == name)
-            return i;
+        if (m_fields[i].name == name) return i;
     Q_ASSERT_X(false, "RecordLayout::indexOf", "unknown field");
     return 0;
 }
@@ -38,25 +32,20 @@ Record::Record(const RecordLayout &layout) : m_layout(&layout), m_raw(layout.len
 
 Record::Record(const RecordLayout &layout, QByteArray raw) : m_layout(&layout), m_raw(std::move(raw)) {}
 
-Record Record::fromBytes(const RecordLayout &layout, const QByteArray &bytes)
-{
+Record Record::fromBytes(const RecordLayout &layout, const QByteArray &bytes) {
     QByteArray raw = bytes.size() == layout.length() ? bytes : bytes.left(layout.length());
-    if (raw.size() < layout.length())
-        raw.append(QByteArray(layout.length() - raw.size(), ' '));
+    if (raw.size() < layout.length()) raw.append(QByteArray(layout.length() - raw.size(), ' '));
     return Record(layout, std::move(raw));
 }
 
-QString Record::field(int i) const
-{
-    if (isChanged(i))
-        return m_edits[i];
+QString Record::field(int i) const {
+    if (isChanged(i)) return m_edits[i];
     QString text(m_layout->field(i).width, Qt::Uninitialized);
     fieldInto(i, reinterpret_cast<char16_t *>(text.data()));
     return text;
 }
 
-void Record::fieldInto(int i, char16_t *out) const
-{
+void Record::fieldInto(int i, char16_t *out) const {
     const int w = m_layout->field(i).width;
     if (isChanged(i)) {
         std::copy_n(reinterpret_cast<const char16_t *>(m_edits[i].constData()), w, out);
@@ -68,8 +57,7 @@ void Record::fieldInto(int i, char16_t *out) const
     std::fill(out + n, out + w, u' ');
 }
 
-bool Record::hadUndecodableBytes() const
-{
+bool Record::hadUndecodableBytes() const {
     // Field by field, as they are decoded: a lead byte at the end of a field is bad
     // even when the next field's first byte would complete it.
     for (int i = 0; i < m_layout->fieldCount(); ++i)
@@ -78,23 +66,18 @@ bool Record::hadUndecodableBytes() const
     return false;
 }
 
-void Record::setField(int i, const QString &text)
-{
+void Record::setField(int i, const QString &text) {
     const QString fitted = fitText(text, m_layout->field(i).width);
-    if (fitted == field(i))
-        return; // unchanged: keep the bytes as read
-    if (m_edits.isEmpty())
-        m_edits.resize(m_layout->fieldCount());
+    if (fitted == field(i)) return; // unchanged: keep the bytes as read
+    if (m_edits.isEmpty()) m_edits.resize(m_layout->fieldCount());
     m_edits[i] = fitted;
     m_changed |= 1u << i;
 }
 
-QByteArray Record::toBytes() const
-{
+QByteArray Record::toBytes() const {
     QByteArray out = m_raw;
     for (int i = 0; i < m_layout->fieldCount(); ++i) {
-        if (!isChanged(i))
-            continue;
+        if (!isChanged(i)) continue;
         const FieldDef &f = m_layout->field(i);
         requireEncodable(m_edits[i], f.label);
         out.replace(m_layout->offset(i), f.width, cp932::encodeField(m_edits[i], f.width));
@@ -102,8 +85,7 @@ QByteArray Record::toBytes() const
     return out;
 }
 
-QString fieldOf(const RecordLayout &layout, int i, const char *recordBytes)
-{
+QString fieldOf(const RecordLayout &layout, int i, const char *recordBytes) {
     const int w = layout.field(i).width;
     QString text(w, Qt::Uninitialized);
     auto *out = reinterpret_cast<char16_t *>(text.data());
@@ -113,8 +95,7 @@ QString fieldOf(const RecordLayout &layout, int i, const char *recordBytes)
     return text;
 }
 
-void requireEncodable(const QString &text, const QString &label)
-{
+void requireEncodable(const QString &text, const QString &label) {
     if (auto bad = cp932::firstUnencodable(text))
         throw StoreError(StoreError::Kind::Encoding, QString(),
                          label + u"に保存できない文字があります: "_s + cp932::describeChar(*bad));

@@ -17,7 +17,7 @@ struct FieldDef {
 // A record type: fixed-width text fields, back to back, and the largest number of
 // records its file may hold.
 class RecordLayout {
-public:
+  public:
     RecordLayout(QString fileKind, std::initializer_list<FieldDef> fields, int maxRecords);
     RecordLayout(QString fileKind, QList<FieldDef> fields, int maxRecords);
 
@@ -29,7 +29,7 @@ public:
     int indexOf(const QString &name) const;
     int maxRecords() const { return m_maxRecords; }
 
-private:
+  private:
     QString m_fileKind;
     QList<FieldDef> m_fields;
     QList<int> m_offsets;
@@ -43,7 +43,7 @@ private:
 // when it is asked for, so a record costs its bytes and little more: a whole diary
 // read for a list decodes only the fields the list shows.
 class Record {
-public:
+  public:
     explicit Record(const RecordLayout &layout); // blank: every field spaces
     static Record fromBytes(const RecordLayout &layout, const QByteArray &bytes);
 
@@ -64,7 +64,7 @@ public:
     // The bytes as read (or blank), before any change.
     const QByteArray &rawBytes() const { return m_raw; }
 
-private:
+  private:
     Record(const RecordLayout &layout, QByteArray raw);
 
     bool isChanged(int i) const { return m_changed & (1u << i); }

@@ -23,13 +23,14 @@ using safefile::writeFully;
 
 namespace {
 
-QByteArray nativeName(const QString &path) { return QFile::encodeName(path); }
+QByteArray nativeName(const QString &path) {
+    return QFile::encodeName(path);
+}
 
 } // namespace
 
 RecordFile::RecordFile(const QString &path, const RecordLayout &layout, Mode mode)
-    : m_path(path), m_layout(&layout)
-{
+    : m_path(path), m_layout(&layout) {
     const int flags = mode == Mode::Create ? (O_RDWR | O_CREAT) : O_RDONLY;
     m_fd = safefile::openRegular(path, flags);
     if (m_fd >= 0) {
@@ -44,8 +45,7 @@ RecordFile::RecordFile(const QString &path, const RecordLayout &layout, Mode mod
         return;
     }
     const int err = errno;
-    if (mode == Mode::ReadOnly && err == ENOENT)
-        return; // a missing file reads as empty
+    if (mode == Mode::ReadOnly && err == ENOENT) return; // a missing file reads as empty
     if (err == EACCES || err == EPERM || err == EROFS || err == ELOOP) {
         // A file that may not be written can still be read; writing reports why not.
         // A link is read through but never written through.
@@ -58,59 +58,46 @@ RecordFile::RecordFile(const QString &path, const RecordLayout &layout, Mode mod
     throw StoreError::fromErrno(err, path, u"ファイルを開くことが"_s);
 }
 
-RecordFile::~RecordFile()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
+RecordFile::~RecordFile() {
+    if (m_fd >= 0) ::close(m_fd);
 }
 
-qint64 RecordFile::size() const
-{
-    if (m_fd < 0)
-        return 0;
+qint64 RecordFile::size() const {
+    if (m_fd < 0) return 0;
     struct stat st {};
     if (::fstat(m_fd, &st) != 0)
         throw StoreError::fromErrno(errno, m_path, u"ファイルの大きさを調べることが"_s);
     return qint64(st.st_size);
 }
 
-int RecordFile::count() const
-{
+int RecordFile::count() const {
     const qint64 n = size() / m_layout->length();
     return n > INT_MAX ? INT_MAX : int(n);
 }
 
-QByteArray RecordFile::readRaw(int n) const
-{
-    if (n < 1 || m_fd < 0)
-        return {};
+QByteArray RecordFile::readRaw(int n) const {
+    if (n < 1 || m_fd < 0) return {};
     const qint64 len = m_layout->length();
     QByteArray bytes(len, Qt::Uninitialized);
     qint64 got = 0;
     if (!readFully(m_fd, bytes.data(), len, (qint64(n) - 1) * len, &got))
         throw StoreError::fromErrno(errno, m_path, u"読み込むことが"_s);
-    if (got < len)
-        return {}; // beyond the end, or a partial tail, which is not a record
+    if (got < len) return {}; // beyond the end, or a partial tail, which is not a record
     return bytes;
 }
 
-std::optional<Record> RecordFile::read(int n) const
-{
+std::optional<Record> RecordFile::read(int n) const {
     const QByteArray bytes = readRaw(n);
-    if (bytes.isEmpty())
-        return std::nullopt;
+    if (bytes.isEmpty()) return std::nullopt;
     return Record::fromBytes(*m_layout, bytes);
 }
 
-Record RecordFile::readOrBlank(int n) const
-{
-    if (auto r = read(n))
-        return *r;
+Record RecordFile::readOrBlank(int n) const {
+    if (auto r = read(n)) return *r;
     return Record(*m_layout);
 }
 
-QList<QByteArray> RecordFile::readAllRaw() const
-{
+QList<QByteArray> RecordFile::readAllRaw() const {
     QList<QByteArray> out;
     out.reserve(count());
     const qsizetype len = m_layout->length();
@@ -118,12 +105,10 @@ QList<QByteArray> RecordFile::readAllRaw() const
     return out;
 }
 
-void RecordFile::forEachRaw(const std::function<void(int n, const char *bytes)> &visit) const
-{
+void RecordFile::forEachRaw(const std::function<void(int n, const char *bytes)> &visit) const {
     // Nothing past the format's limit can matter; the folder check reports it.
     const int n = std::min(count(), m_layout->maxRecords());
-    if (n == 0)
-        return;
+    if (n == 0) return;
     const qint64 len = m_layout->length();
     constexpr qint64 kBlockBytes = 64 * 1024;
     const qint64 perBlock = std::max<qint64>(1, kBlockBytes / len);
@@ -136,28 +121,27 @@ void RecordFile::forEachRaw(const std::function<void(int n, const char *bytes)> 
             throw StoreError::fromErrno(errno, m_path, u"読み込むことが"_s);
         for (qint64 i = 0; i + len <= got; i += len)
             visit(++done, block.constData() + i);
-        if (got < want)
-            return; // the file shrank while it was read
+        if (got < want) return; // the file shrank while it was read
     }
 }
 
-void RecordFile::write(int n, const Record &record)
-{
+void RecordFile::write(int n, const Record &record) {
     if (m_writeError == ELOOP)
         throw StoreError(
             StoreError::Kind::Invalid, m_path,
             u"シンボリックリンクのため書き込めません。リンク先のファイルをデータフォルダに移してください"_s);
-    if (m_writeError != 0)
-        throw StoreError::fromErrno(m_writeError, m_path, u"書き込むことが"_s);
+    if (m_writeError != 0) throw StoreError::fromErrno(m_writeError, m_path, u"書き込むことが"_s);
     if (!m_writable)
-        throw StoreError(StoreError::Kind::Invalid, m_path, u"読み取り専用で開いたファイルには書き込めません"_s);
+        throw StoreError(StoreError::Kind::Invalid, m_path,
+                         u"読み取り専用で開いたファイルには書き込めません"_s);
     const QByteArray bytes = record.toBytes(); // refuses unencodable text before touching the file
     const qint64 len = m_layout->length();
     const qint64 sz = size();
     const int cnt = int(sz / len);
     if (n < 1 || n > cnt + 1)
-        throw StoreError(StoreError::Kind::Invalid, m_path,
-                         QStringLiteral("レコード %1 には書き込めません（ファイルには %2 件あります）").arg(n).arg(cnt));
+        throw StoreError(
+            StoreError::Kind::Invalid, m_path,
+            QStringLiteral("レコード %1 には書き込めません（ファイルには %2 件あります）").arg(n).arg(cnt));
     const bool appending = n == cnt + 1;
     if (appending && sz % len != 0)
         throw StoreError(StoreError::Kind::Damaged, m_path,
@@ -168,8 +152,7 @@ void RecordFile::write(int n, const Record &record)
     writeAt((qint64(n) - 1) * len, bytes);
 }
 
-int RecordFile::append(const Record &record)
-{
+int RecordFile::append(const Record &record) {
     const int n = count() + 1;
     write(n, record);
     return n;
@@ -193,8 +176,7 @@ void RecordFile::writeAt(qint64 offset, const QByteArray &bytes) {
 }
 
 void RecordFile::rewrite(const QString &target, const QString &scratch, const RecordLayout &layout,
-                         const QList<QByteArray> &records)
-{
+                         const QList<QByteArray> &records) {
     QByteArray all;
     all.reserve(qsizetype(records.size()) * layout.length());
     for (const QByteArray &r : records) {
@@ -204,28 +186,23 @@ void RecordFile::rewrite(const QString &target, const QString &scratch, const Re
     replaceFile(target, scratch, all);
 }
 
-void replaceFile(const QString &target, const QString &scratch, const QByteArray &all)
-{
+void replaceFile(const QString &target, const QString &scratch, const QByteArray &all) {
     safefile::checkReplaceable(target);
     int fd = safefile::createScratch(scratch, target);
     auto fail = [&](const QString &file, const QString &action) {
         const int err = errno;
-        if (fd >= 0)
-            ::close(fd);
+        if (fd >= 0) ::close(fd);
         ::unlink(nativeName(scratch).constData());
         throw StoreError::fromErrno(err, file, action);
     };
-    if (!writeFully(fd, all.constData(), all.size(), 0))
-        fail(scratch, u"作業ファイルに書き込むことが"_s);
-    if (::fsync(fd) != 0)
-        fail(scratch, u"作業ファイルに書き込むことが"_s);
+    if (!writeFully(fd, all.constData(), all.size(), 0)) fail(scratch, u"作業ファイルに書き込むことが"_s);
+    if (::fsync(fd) != 0) fail(scratch, u"作業ファイルに書き込むことが"_s);
     if (::close(fd) != 0) {
         fd = -1;
         fail(scratch, u"作業ファイルに書き込むことが"_s);
     }
     fd = -1;
-    if (RecordFile::beforeReplaceHook)
-        RecordFile::beforeReplaceHook();
+    if (RecordFile::beforeReplaceHook) RecordFile::beforeReplaceHook();
     // One step: a crash leaves either the old file or the new one.
     if (::rename(nativeName(scratch).constData(), nativeName(target).constData()) != 0)
         fail(target, u"ファイルを置き換えることが"_s);
@@ -238,8 +215,7 @@ void replaceFile(const QString &target, const QString &scratch, const QByteArray
 }
 
 void rewriteRecords(const QString &folder, const QString &target, const QString &scratchName,
-                    const RecordLayout &layout, const QList<QByteArray> &records)
-{
+                    const RecordLayout &layout, const QList<QByteArray> &records) {
     {
         RecordFile f(target, layout);
         if (f.partialTail() != 0)
@@ -253,11 +229,9 @@ void rewriteRecords(const QString &folder, const QString &target, const QString 
     RecordFile::rewrite(target, QDir(folder).filePath(scratchName), layout, records);
 }
 
-void syncFolder(const QString &folder)
-{
+void syncFolder(const QString &folder) {
     const int fd = ::open(nativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        throw StoreError::fromErrno(errno, folder, u"フォルダをディスクに書き出すことが"_s);
+    if (fd < 0) throw StoreError::fromErrno(errno, folder, u"フォルダをディスクに書き出すことが"_s);
     // EINVAL: a file system that cannot flush folders; the rename is all it offers.
     if (::fsync(fd) != 0 && errno != EINVAL) {
         const int err = errno;

@@ -14,7 +14,7 @@ namespace tama {
 // A file of fixed-length records, numbered from 1. The count is the file size divided
 // by the record length; reading record n seeks to it. Every failure throws StoreError.
 class RecordFile {
-public:
+  public:
     enum class Mode {
         Create,   // a missing file is created empty (the program's way)
         ReadOnly, // a missing file reads as empty and nothing is ever written
@@ -59,7 +59,7 @@ public:
     // the program.
     static inline std::function<void()> beforeReplaceHook;
 
-private:
+  private:
     void writeAt(qint64 offset, const QByteArray &bytes);
 
     QString m_path;

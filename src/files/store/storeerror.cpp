@@ -10,22 +10,20 @@ using namespace Qt::Literals::StringLiterals;
 namespace tama {
 
 namespace {
-QString compose(const QString &file, const QString &reason)
-{
+QString compose(const QString &file, const QString &reason) {
     return file.isEmpty() ? reason : u"「"_s + QFileInfo(file).fileName() + u"」: "_s + reason;
 }
 } // namespace
 
 StoreError::StoreError(Kind kind, QString file, QString reason)
     : std::runtime_error(compose(file, reason).toStdString()), m_kind(kind), m_file(std::move(file)),
-      m_reason(std::move(reason))
-{
+      m_reason(std::move(reason)) {}
+
+QString StoreError::message() const {
+    return compose(m_file, m_reason);
 }
 
-QString StoreError::message() const { return compose(m_file, m_reason); }
-
-StoreError StoreError::fromErrno(int err, const QString &file, const QString &action)
-{
+StoreError StoreError::fromErrno(int err, const QString &file, const QString &action) {
     QString why;
     switch (err) {
     case ENOSPC:

@@ -9,7 +9,7 @@ namespace tama {
 // The one exception type of the core: what went wrong, with which file, in words
 // the user can read. Windows show message(); the command-line tool prints it.
 class StoreError : public std::runtime_error {
-public:
+  public:
     enum class Kind {
         Io,       // the file system refused (full disk, no permission, …)
         Encoding, // a character code page 932 cannot hold
@@ -29,7 +29,7 @@ public:
     // An I/O error from errno, worded for the user.
     static StoreError fromErrno(int err, const QString &file, const QString &action);
 
-private:
+  private:
     Kind m_kind;
     QString m_file;
     QString m_reason;

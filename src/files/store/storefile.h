@@ -18,7 +18,7 @@ QString storedStoreName(const QString &text);
 
 // "patishop.dat": the halls, one 80-byte record each, in most-recently-chosen order.
 class StoreFile {
-public:
+  public:
     static constexpr int kMaxStores = 32766;
     static QString fileName();    // "patishop.dat"
     static QString scratchName(); // "t#e#m#p#.tmp"
@@ -42,7 +42,7 @@ public:
 
     QString path() const { return m_path; }
 
-private:
+  private:
     QString m_folder;
     QString m_path;
     bool m_readOnly;

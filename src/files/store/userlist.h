@@ -20,7 +20,7 @@ struct UserRecord {
 const RecordLayout &userLayout();
 
 class UserList {
-public:
+  public:
     static constexpr int kMaxUsers = 254;
     static QString fileName();
 
@@ -41,7 +41,7 @@ public:
 
     QString path() const { return m_path; }
 
-private:
+  private:
     QString m_path;
     bool m_readOnly;
 };

@@ -42,11 +42,15 @@ QRectF MonthGraphPainter::textRect(const QTransform &map, const QFontMetricsF &f
     const QPointF at = map.map(t.anchor);
     const QSizeF size(fm.horizontalAdvance(t.text) + 2, fm.height());
     double x = at.x() - size.width() / 2;
-    if (t.align & Qt::AlignRight) x = at.x() - size.width();
-    else if (t.align & Qt::AlignLeft) x = at.x();
+    if (t.align & Qt::AlignRight)
+        x = at.x() - size.width();
+    else if (t.align & Qt::AlignLeft)
+        x = at.x();
     double y = at.y() - size.height() / 2;
-    if (t.align & Qt::AlignTop) y = at.y();
-    else if (t.align & Qt::AlignBottom) y = at.y() - size.height();
+    if (t.align & Qt::AlignTop)
+        y = at.y();
+    else if (t.align & Qt::AlignBottom)
+        y = at.y() - size.height();
     return QRectF(QPointF(x, y), size);
 }
 
@@ -133,7 +137,8 @@ void MonthGraphPainter::paintLegend(QPainter &p, const QTransform &map) {
     const struct {
         QString name;
         ViewColour colour;
-    } series[] = {{u"損益額"_s, ViewColour::Navy}, {u"投資額"_s, ViewColour::Brown}, {u"換金額"_s, ViewColour::Yellow}};
+    } series[] = {
+        {u"損益額"_s, ViewColour::Navy}, {u"投資額"_s, ViewColour::Brown}, {u"換金額"_s, ViewColour::Yellow}};
     const double box = fm.height() * 0.6, gap = fm.height() * 0.8;
     double width = 0;
     for (const auto &s : series)
@@ -147,8 +152,8 @@ void MonthGraphPainter::paintLegend(QPainter &p, const QTransform &map) {
         p.drawRect(QRectF(x, anchor.y() - box / 2, box, box));
         x += box + 4;
         const double w = fm.horizontalAdvance(s.name);
-        p.drawText(QRectF(x, anchor.y() - fm.height() / 2, w + 2, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                   s.name);
+        p.drawText(QRectF(x, anchor.y() - fm.height() / 2, w + 2, fm.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter, s.name);
         x += w + gap;
     }
     p.restore();
@@ -186,7 +191,8 @@ QImage MonthGraphPainter::render(const MonthGraph &graph, const QSize &size, con
         const QRectF cell(third * i + 8, size.height() - line, third - 16, line);
         p.setPen(Qt::black);
         p.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter, totals[i].head);
-        const QRectF value = cell.adjusted(fm.horizontalAdvance(totals[i].head), 0, -fm.horizontalAdvance(u"円"_s) - 4, 0);
+        const QRectF value =
+            cell.adjusted(fm.horizontalAdvance(totals[i].head), 0, -fm.horizontalAdvance(u"円"_s) - 4, 0);
         p.setPen(viewColour(totals[i].colour));
         p.drawText(value, Qt::AlignRight | Qt::AlignVCenter, totals[i].value);
         p.setPen(Qt::black);

@@ -1,14 +1,14 @@
 #include "card/cardeditor.h"
 
 #include "card/carddigits.h"
+#include "card/spinner.h"
+#include "card/timeorder.h"
 #include "common/dates.h"
 #include "common/text.h"
-#include "card/spinner.h"
 #include "store/catalogue.h"
 #include "store/diary.h"
 #include "store/modellist.h"
 #include "store/storefile.h"
-#include "card/timeorder.h"
 
 #include <algorithm>
 
@@ -88,7 +88,8 @@ std::optional<StoreError> CardEditor::show(int n, const QDate &today) {
 
     // What the box shows is what would be stored: no padding to type behind.
     setStore(trimRight(record.field(CardRecord::StoreName)));
-    if (const CategoryInfo *c = categoryByCardCode(record.field(CardRecord::Category))) m_card.category = c->option;
+    if (const CategoryInfo *c = categoryByCardCode(record.field(CardRecord::Category)))
+        m_card.category = c->option;
     m_card.model = trimRight(record.field(CardRecord::ModelName));
 
     const QString investment = record.field(CardRecord::Investment);

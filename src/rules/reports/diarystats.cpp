@@ -1,9 +1,9 @@
 #include "reports/diarystats.h"
 
 #include "reports/playtime.h"
+#include "reports/viewtext.h"
 #include "store/category.h"
 #include "store/diary.h"
-#include "reports/viewtext.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "reports/monthcalendar.h"
 
 #include "reports/diarystats.h"
-#include "store/diary.h"
 #include "reports/viewtext.h"
+#include "store/diary.h"
 
 #include <QDate>
 #include <QFileInfo>

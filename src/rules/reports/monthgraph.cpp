@@ -1,8 +1,8 @@
 #include "reports/monthgraph.h"
 
 #include "common/text.h"
-#include "store/diary.h"
 #include "reports/viewtext.h"
+#include "store/diary.h"
 
 #include <algorithm>
 #include <cstdlib>

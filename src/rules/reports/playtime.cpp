@@ -1,7 +1,7 @@
 #include "reports/playtime.h"
 
-#include "store/diary.h"
 #include "reports/viewtext.h"
+#include "store/diary.h"
 
 namespace tama {
 

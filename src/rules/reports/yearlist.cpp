@@ -1,10 +1,10 @@
 #include "reports/yearlist.h"
 
 #include "reports/playtime.h"
-#include "store/diary.h"
 #include "reports/textcells.h"
 #include "reports/viewtext.h"
 #include "reports/yearlistfilter.h"
+#include "store/diary.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -122,7 +122,8 @@ void YearList::finish() {
     // so that the columns stay aligned. The number is right-aligned: a line narrower
     // than that gets blanks in front, a wider one (made for a larger diary than the
     // cards listed need) loses some of its leading blanks.
-    const int width = m_lines.isEmpty() ? kNoCells : std::max(kNoCells, digitsWithSign(m_lines.last().record));
+    const int width =
+        m_lines.isEmpty() ? kNoCells : std::max(kNoCells, digitsWithSign(m_lines.last().record));
     for (YearListLine &l : m_lines) {
         const int shift = width - l.bounds[YearListLine::Date];
         if (shift == 0) continue;

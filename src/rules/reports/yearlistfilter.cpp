@@ -1,10 +1,10 @@
 #include "reports/yearlistfilter.h"
 
 #include "common/text.h"
+#include "reports/viewtext.h"
 #include "store/catalogue.h"
 #include "store/diary.h"
 #include "store/storefile.h"
-#include "reports/viewtext.h"
 
 #include <QHash>
 
@@ -111,11 +111,9 @@ YearListFilter YearListFilter::initialForDiary(const DataFolder &folder, const Q
     QSet<QString> storeKeys;
     QSet<QString> modelKeys;
     for (const QByteArray &bytes : std::as_const(byStore))
-        storeKeys.insert(storeKey(CardText(CardRecord(Record::fromBytes(cardLayout(), bytes))))
-                             .toString());
+        storeKeys.insert(storeKey(CardText(CardRecord(Record::fromBytes(cardLayout(), bytes)))).toString());
     for (const QByteArray &bytes : std::as_const(byModel))
-        modelKeys.insert(modelKey(CardText(CardRecord(Record::fromBytes(cardLayout(), bytes))))
-                             .toString());
+        modelKeys.insert(modelKey(CardText(CardRecord(Record::fromBytes(cardLayout(), bytes)))).toString());
     return initialFor(folder, storeKeys, modelKeys);
 }
 

@@ -2,9 +2,9 @@
 
 #include "common/text.h"
 #include "reports/playtime.h"
+#include "reports/textcells.h"
 #include "store/category.h"
 #include "store/diary.h"
-#include "reports/textcells.h"
 
 #include <array>
 #include <cstdlib>

@@ -11,9 +11,9 @@ struct DiaryState {
     explicit DiaryState(QString folderPath) : folder(std::move(folderPath)) {}
 
     DataFolder folder;
-    QString diaryFile;         // "taro.1999.dat"
-    QString year;              // four digits
-    int newCardNumber = 0;     // count + 1; 0 or 1 means no card
+    QString diaryFile;     // "taro.1999.dat"
+    QString year;          // four digits
+    int newCardNumber = 0; // count + 1; 0 or 1 means no card
     bool reloadRequested = false;
 };
 

@@ -8,8 +8,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-QFont listFont(int pointSize)
-{
+QFont listFont(int pointSize) {
     QFont f;
     // fontconfig maps "MS Gothic" to a proportional face, so the real families come first.
     f.setFamilies({u"ＭＳ ゴシック"_s, u"MS Gothic"_s, u"IPAGothic"_s, u"Noto Sans Mono CJK JP"_s});

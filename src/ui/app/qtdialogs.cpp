@@ -6,17 +6,17 @@
 namespace tama {
 
 namespace {
-QWidget *parentWindow() { return QApplication::activeWindow(); }
+QWidget *parentWindow() {
+    return QApplication::activeWindow();
+}
 } // namespace
 
-void QtDialogs::info(const QString &message, const QString &title)
-{
+void QtDialogs::info(const QString &message, const QString &title) {
     QMessageBox box(QMessageBox::Information, title, message, QMessageBox::Ok, parentWindow());
     box.exec();
 }
 
-bool QtDialogs::confirmCancelled(const QString &message, const QString &title)
-{
+bool QtDialogs::confirmCancelled(const QString &message, const QString &title) {
     QMessageBox box(QMessageBox::Information, title, message, QMessageBox::Ok | QMessageBox::Cancel,
                     parentWindow());
     box.setDefaultButton(QMessageBox::Ok);
@@ -24,12 +24,13 @@ bool QtDialogs::confirmCancelled(const QString &message, const QString &title)
     return box.exec() != QMessageBox::Ok;
 }
 
-void QtDialogs::error(const QString &message, const QString &title)
-{
+void QtDialogs::error(const QString &message, const QString &title) {
     QMessageBox box(QMessageBox::Critical, title, message, QMessageBox::Ok, parentWindow());
     box.exec();
 }
 
-void QtDialogs::beep() { QApplication::beep(); }
+void QtDialogs::beep() {
+    QApplication::beep();
+}
 
 } // namespace tama

@@ -6,7 +6,7 @@ namespace tama {
 
 // Message boxes of the desktop program.
 class QtDialogs final : public Dialogs {
-public:
+  public:
     void info(const QString &message, const QString &title) override;
     bool confirmCancelled(const QString &message, const QString &title) override;
     void error(const QString &message, const QString &title) override;

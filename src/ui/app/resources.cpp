@@ -2,10 +2,14 @@
 
 #include <QtGlobal>
 
-static void initTamanoteResources() { Q_INIT_RESOURCE(resources); }
+static void initTamanoteResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace tama {
 
-void initResources() { initTamanoteResources(); }
+void initResources() {
+    initTamanoteResources();
+}
 
 } // namespace tama

@@ -20,8 +20,7 @@ namespace {
 const QString kHelpRoot = u":/help/"_s;
 }
 
-HelpWindow::HelpWindow(WindowRegistry &)
-{
+HelpWindow::HelpWindow(WindowRegistry &) {
     setObjectName(u"HelpWindow"_s);
     setWindowTitle(u"タマノート ヘルプ"_s);
     m_keyword = new QLineEdit(this);
@@ -59,15 +58,13 @@ HelpWindow::HelpWindow(WindowRegistry &)
     resize(760, 520);
 }
 
-void HelpWindow::loadTopics()
-{
+void HelpWindow::loadTopics() {
     const QStringList files = QDir(kHelpRoot).entryList({u"*.html"_s}, QDir::Files, QDir::Name);
     static const QRegularExpression title(u"<title>(.*?)</title>"_s);
     static const QRegularExpression keywords(uR"re(<meta name="keywords" content="([^"]*)")re"_s);
     for (const QString &file : files) {
         QFile f(kHelpRoot + file);
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
+        if (!f.open(QIODevice::ReadOnly)) continue;
         const QString html = QString::fromUtf8(f.readAll());
         QTextDocument doc;
         doc.setHtml(html);
@@ -78,8 +75,7 @@ void HelpWindow::loadTopics()
     // Topics in the order of the contents page, the contents first.
     QStringList order{u"index.html"_s};
     for (const Topic &t : std::as_const(m_all)) {
-        if (t.file != u"index.html"_s)
-            continue;
+        if (t.file != u"index.html"_s) continue;
         QFile f(kHelpRoot + t.file);
         if (f.open(QIODevice::ReadOnly)) {
             static const QRegularExpression link(uR"re(href="([^"]+\.html)")re"_s);
@@ -89,41 +85,37 @@ void HelpWindow::loadTopics()
         }
     }
     std::stable_sort(m_all.begin(), m_all.end(), [&order](const Topic &a, const Topic &b) {
-        auto rank = [&order](const QString &f) { const qsizetype i = order.indexOf(f); return i < 0 ? order.size() : i; };
+        auto rank = [&order](const QString &f) {
+            const qsizetype i = order.indexOf(f);
+            return i < 0 ? order.size() : i;
+        };
         return rank(a.file) < rank(b.file);
     });
 }
 
-void HelpWindow::filter(const QString &key)
-{
+void HelpWindow::filter(const QString &key) {
     m_topics->clear();
     const QString k = key.trimmed();
     for (const Topic &t : m_all) {
-        if (!k.isEmpty() && !t.searchText.contains(k, Qt::CaseInsensitive))
-            continue;
+        if (!k.isEmpty() && !t.searchText.contains(k, Qt::CaseInsensitive)) continue;
         auto *item = new QListWidgetItem(t.title, m_topics);
         item->setData(Qt::UserRole, t.file);
     }
 }
 
-void HelpWindow::openTopic(QListWidgetItem *item)
-{
-    if (item)
-        m_page->setSource(QUrl(u"qrc"_s + kHelpRoot + item->data(Qt::UserRole).toString()));
+void HelpWindow::openTopic(QListWidgetItem *item) {
+    if (item) m_page->setSource(QUrl(u"qrc"_s + kHelpRoot + item->data(Qt::UserRole).toString()));
 }
 
-void HelpWindow::showContents()
-{
+void HelpWindow::showContents() {
     m_page->setSource(QUrl(u"qrc:/help/index.html"_s));
     bringToFront(this);
 }
 
-void HelpWindow::showSearch(const QString &key)
-{
+void HelpWindow::showSearch(const QString &key) {
     m_keyword->setText(key);
     filter(key);
-    if (m_page->source().isEmpty())
-        m_page->setSource(QUrl(u"qrc:/help/index.html"_s));
+    if (m_page->source().isEmpty()) m_page->setSource(QUrl(u"qrc:/help/index.html"_s));
     bringToFront(this);
     m_keyword->setFocus();
 }

@@ -13,7 +13,7 @@ class WindowRegistry;
 // keyword search.
 class HelpWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit HelpWindow(WindowRegistry &registry);
 
     void showContents();
@@ -25,7 +25,7 @@ public:
     QListWidget *topics() const { return m_topics; }
     QTextBrowser *page() const { return m_page; }
 
-private:
+  private:
     struct Topic {
         QString file;
         QString title;

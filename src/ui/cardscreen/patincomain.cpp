@@ -1,27 +1,27 @@
 #include "cardscreen/patincomain.h"
 #include "app/windowhelpers.h"
 
+#include "app/storeerrorreport.h"
 #include "app/windowregistry.h"
 #include "card/datescroller.h"
-#include "store/organise.h"
 #include "card/spinner.h"
 #include "cardscreen/helpwindow.h"
+#include "cardscreen/picturebutton.h"
 #include "cardscreen/ver.h"
 #include "common/clock.h"
 #include "common/dates.h"
 #include "common/dialogs.h"
 #include "common/text.h"
 #include "common/version.h"
-#include "app/storeerrorreport.h"
 #include "master/kdata.h"
 #include "master/mdata.h"
 #include "master/new_touroku.h"
 #include "master/search_kisyu.h"
-#include "cardscreen/picturebutton.h"
 #include "startup/newname.h"
 #include "startup/patinkest.h"
 #include "store/category.h"
 #include "store/modellist.h"
+#include "store/organise.h"
 #include "store/storefile.h"
 #include "views/allselect.h"
 #include "views/analysiswindow.h"
@@ -51,7 +51,6 @@ const QColor kBlue(0, 0, 255);
 QString fourDigits(int year) {
     return QStringLiteral("%1").arg(year, 4, 10, QChar(u'0'));
 }
-
 
 // Drawing sets only what differs, so a box being typed in keeps its cursor.
 void drawText(QLineEdit *box, const QString &text) {

@@ -10,8 +10,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-ver::ver(WindowRegistry &registry) : m_registry(registry)
-{
+ver::ver(WindowRegistry &registry) : m_registry(registry) {
     setObjectName(u"ver"_s);
     setWindowTitle(u"バージョン情報"_s);
     Image1 = new QLabel(this);
@@ -38,6 +37,8 @@ ver::ver(WindowRegistry &registry) : m_registry(registry)
     connect(Command1, &QPushButton::clicked, this, &ver::Command1_Click);
 }
 
-void ver::Command1_Click() { m_registry.unload<ver>(); }
+void ver::Command1_Click() {
+    m_registry.unload<ver>();
+}
 
 } // namespace tama

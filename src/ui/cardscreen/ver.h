@@ -11,7 +11,7 @@ class WindowRegistry;
 // The version window.
 class ver : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ver(WindowRegistry &registry);
 
     QLabel *Image1;
@@ -19,7 +19,7 @@ public:
     QLabel *Label2;
     QPushButton *Command1;
 
-private:
+  private:
     void Command1_Click();
 
     WindowRegistry &m_registry;

@@ -2,10 +2,10 @@
 #include "app/windowhelpers.h"
 
 #include "app/named.h"
+#include "app/storeerrorreport.h"
 #include "app/windowregistry.h"
 #include "common/dialogs.h"
 #include "common/text.h"
-#include "app/storeerrorreport.h"
 #include "store/catalogue.h"
 #include "store/storeerror.h"
 

@@ -3,12 +3,12 @@
 
 #include "app/fonts.h"
 #include "app/named.h"
+#include "app/storeerrorreport.h"
 #include "app/windowregistry.h"
 #include "common/dialogs.h"
 #include "common/text.h"
 #include "halls/installedentry.h"
 #include "halls/listorder.h"
-#include "app/storeerrorreport.h"
 #include "store/catalogue.h"
 #include "store/modellist.h"
 #include "store/record.h"

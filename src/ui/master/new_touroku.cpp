@@ -1,13 +1,13 @@
 #include "master/new_touroku.h"
 
 #include "app/named.h"
+#include "app/storeerrorreport.h"
 #include "app/windowregistry.h"
 #include "card/cardentry.h"
-#include "store/category.h"
 #include "cardscreen/patincomain.h"
 #include "common/dialogs.h"
 #include "common/text.h"
-#include "app/storeerrorreport.h"
+#include "store/category.h"
 #include "store/modellist.h"
 #include "store/storeerror.h"
 
@@ -23,7 +23,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace tama {
 
 namespace {
-
 
 // An entry: the model, half-width filler up to 30 characters, the section code with a
 // leading space, so that its last character is the code.

@@ -1,14 +1,14 @@
 #include "master/search_kisyu.h"
 
 #include "app/named.h"
+#include "app/storeerrorreport.h"
 #include "app/windowregistry.h"
 #include "card/cardentry.h"
-#include "store/category.h"
 #include "cardscreen/patincomain.h"
 #include "common/text.h"
 #include "halls/listorder.h"
-#include "app/storeerrorreport.h"
 #include "store/catalogue.h"
+#include "store/category.h"
 #include "store/storeerror.h"
 
 #include <QCloseEvent>

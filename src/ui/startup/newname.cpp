@@ -14,8 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-NEWNAME::NEWNAME(WindowRegistry &registry) : m_registry(registry)
-{
+NEWNAME::NEWNAME(WindowRegistry &registry) : m_registry(registry) {
     setObjectName(u"NEWNAME"_s);
     setWindowTitle(u"新規登録"_s);
     Label1 = new QLabel(u"お名前"_s, this);
@@ -42,8 +41,7 @@ NEWNAME::NEWNAME(WindowRegistry &registry) : m_registry(registry)
     resize(320, 100);
 }
 
-void NEWNAME::Command1_Click()
-{
+void NEWNAME::Command1_Click() {
     if (trimRight(Text1->text()).isEmpty()) {
         hide();
         return;
@@ -60,6 +58,8 @@ void NEWNAME::Command1_Click()
     hide();
 }
 
-void NEWNAME::Command2_Click() { hide(); }
+void NEWNAME::Command2_Click() {
+    hide();
+}
 
 } // namespace tama

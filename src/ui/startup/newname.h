@@ -12,7 +12,7 @@ class WindowRegistry;
 // Adds a user to the user list. Hidden, not discarded, when it closes.
 class NEWNAME : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit NEWNAME(WindowRegistry &registry);
 
     QLabel *Label1;
@@ -20,7 +20,7 @@ public:
     QPushButton *Command1;
     QPushButton *Command2;
 
-private:
+  private:
     void Command1_Click();
     void Command2_Click();
 

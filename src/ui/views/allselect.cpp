@@ -4,10 +4,10 @@
 #include "app/named.h"
 #include "app/windowregistry.h"
 #include "common/dialogs.h"
+#include "reports/yearlistfilter.h"
+#include "store/storeerror.h"
 #include "views/listview.h"
 #include "views/tyoimati.h"
-#include "store/storeerror.h"
-#include "reports/yearlistfilter.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,7 +17,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace tama {
 
 namespace {
-
 
 QList<FilterEntry> entriesOf(const SelectionList *list) {
     QList<FilterEntry> out;

@@ -3,12 +3,12 @@
 
 #include "app/fonts.h"
 #include "app/windowregistry.h"
-#include "views/cardscreenlink.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "painters/monthgraphpainter.h"
 #include "store/diary.h"
 #include "store/storeerror.h"
+#include "views/cardscreenlink.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -332,7 +332,8 @@ void AnalysisWindow::buildStatsPage() {
     });
     connect(ChartColumn, &QComboBox::currentIndexChanged, this, &AnalysisWindow::refreshStatsChart);
     // The model has its new order only once the sort is done.
-    connect(StatsTable->model(), &QAbstractItemModel::layoutChanged, this, &AnalysisWindow::refreshStatsChart);
+    connect(StatsTable->model(), &QAbstractItemModel::layoutChanged, this,
+            &AnalysisWindow::refreshStatsChart);
     connect(ExportCsv, &QPushButton::clicked, this, &AnalysisWindow::ExportCsv_Click);
 }
 

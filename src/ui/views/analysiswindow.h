@@ -1,8 +1,8 @@
 #pragma once
 
+#include "painters/analysispainter.h"
 #include "reports/diarystats.h"
 #include "reports/monthcalendar.h"
-#include "painters/analysispainter.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -19,13 +19,13 @@ class dispreport : public QWidget {
     explicit dispreport(WindowRegistry &registry);
 
     QGroupBox *Frame1;
-    std::array<QLabel *, 5> Label2; // section titles
-    std::array<QLabel *, 5> Label3; // award lines
-    std::array<QLabel *, 7> Label24; // column heads
+    std::array<QLabel *, 5> Label2;        // section titles
+    std::array<QLabel *, 5> Label3;        // award lines
+    std::array<QLabel *, 7> Label24;       // column heads
     QLabel *Label1_0, *Label10, *Label1_8; // row heads
-    std::array<QLabel *, 7> Label18; // recovery rate
-    std::array<QLabel *, 7> Label9;  // hourly result
-    std::array<QLabel *, 7> Label4;  // hours
+    std::array<QLabel *, 7> Label18;       // recovery rate
+    std::array<QLabel *, 7> Label9;        // hourly result
+    std::array<QLabel *, 7> Label4;        // hours
     QPushButton *Command1;
 
     void Form_Load();

@@ -2,18 +2,18 @@
 #include "app/storeerrorreport.h"
 #include "app/windowhelpers.h"
 
-#include "views/allselect.h"
 #include "app/fonts.h"
 #include "app/named.h"
 #include "app/windowregistry.h"
-#include "views/cardscreenlink.h"
 #include "common/dialogs.h"
-#include "views/dispreport.h"
 #include "painters/monthgraphpainter.h"
+#include "reports/yearlistfilter.h"
 #include "store/diary.h"
 #include "store/storeerror.h"
+#include "views/allselect.h"
+#include "views/cardscreenlink.h"
+#include "views/dispreport.h"
 #include "views/tyoimati.h"
-#include "reports/yearlistfilter.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -26,11 +26,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-namespace {
-
-
-
-} // namespace
+namespace {} // namespace
 
 listview::listview(WindowRegistry &registry) : m_registry(registry) {
     setObjectName(u"listview"_s);
@@ -141,19 +137,20 @@ void listview::Form_Load() {
 
     // Wide enough for a whole line and a scroll bar.
     const QFontMetrics fm(List1->font());
-    const int lineWidth = fm.horizontalAdvance(QString(YearList::kDateCells + YearList::kStoreCells +
-                                                           YearList::kModelCells + 3 * YearList::kAmountCells +
-                                                           m_list->noCells(),
-                                                       u'0'));
-    List1->setMinimumWidth(lineWidth + 2 * List1->frameWidth() + List1->verticalScrollBar()->sizeHint().width() + 8);
+    const int lineWidth =
+        fm.horizontalAdvance(QString(YearList::kDateCells + YearList::kStoreCells + YearList::kModelCells +
+                                         3 * YearList::kAmountCells + m_list->noCells(),
+                                     u'0'));
+    List1->setMinimumWidth(lineWidth + 2 * List1->frameWidth() +
+                           List1->verticalScrollBar()->sizeHint().width() + 8);
     List1->setMinimumHeight(fm.height() * 20);
 }
 
 // The column buttons stand over their columns.
 void listview::alignButtons() {
     const int cell = QFontMetrics(List1->font()).horizontalAdvance(u'0');
-    const int cells[] = {m_list->noCells(),         YearList::kDateCells,   YearList::kStoreCells,
-                         YearList::kModelCells,     YearList::kAmountCells, YearList::kAmountCells,
+    const int cells[] = {m_list->noCells(),     YearList::kDateCells,   YearList::kStoreCells,
+                         YearList::kModelCells, YearList::kAmountCells, YearList::kAmountCells,
                          YearList::kAmountCells};
     QPushButton *buttons[] = {Command3, Command4, Command5, Command6, Command7, Command8, Command9};
     // The list's frame and the item's left margin come before the first column.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "views/selectionlist.h"
 #include "reports/yearlist.h"
 #include "reports/yearlistsorter.h"
+#include "views/selectionlist.h"
 
 #include <QGroupBox>
 #include <QLabel>

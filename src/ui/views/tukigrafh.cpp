@@ -4,13 +4,13 @@
 
 #include "app/named.h"
 #include "app/windowregistry.h"
-#include "views/cardscreenlink.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/text.h"
 #include "painters/monthgraphpainter.h"
 #include "store/diary.h"
 #include "store/storeerror.h"
+#include "views/cardscreenlink.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -22,7 +22,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace tama {
 
 namespace {
-
 
 QList<CardRecord> readCards(const DiaryState &s) {
     try {

@@ -42,8 +42,7 @@ struct Reference {
     qsizetype firstBadLength = 0;
 };
 
-Reference referenceDecode(const QByteArray &bytes)
-{
+Reference referenceDecode(const QByteArray &bytes) {
     UErrorCode e = U_ZERO_ERROR;
     UConverter *cnv = ucnv_open("windows-31j", &e);
     Q_ASSERT(U_SUCCESS(e));
@@ -59,8 +58,7 @@ Reference referenceDecode(const QByteArray &bytes)
         UErrorCode err = U_ZERO_ERROR;
         ucnv_toUnicode(cnv, &dst, buf.data() + buf.size(), &src, end, nullptr, true, &err);
         r.text += QStringView(buf.data(), dst - buf.data());
-        if (U_SUCCESS(err))
-            break;
+        if (U_SUCCESS(err)) break;
         char invalid[8];
         int8_t len = sizeof invalid;
         UErrorCode e2 = U_ZERO_ERROR;
@@ -71,24 +69,29 @@ Reference referenceDecode(const QByteArray &bytes)
         }
         r.text += QChar(0xFFFD);
         ucnv_reset(cnv);
-        if (src >= end)
-            break;
+        if (src >= end) break;
     }
     ucnv_close(cnv);
     for (QChar &c : r.text) {
         switch (c.unicode()) {
-        case 0x1C: c = QChar(0x1A); break; // byte 0x1A
-        case 0x7F: c = QChar(0x1C); break; // byte 0x1C
-        case 0x1A: c = QChar(0x7F); break; // byte 0x7F
-        default: break;
+        case 0x1C:
+            c = QChar(0x1A);
+            break; // byte 0x1A
+        case 0x7F:
+            c = QChar(0x1C);
+            break; // byte 0x1C
+        case 0x1A:
+            c = QChar(0x7F);
+            break; // byte 0x7F
+        default:
+            break;
         }
     }
     return r;
 }
 
 // Random bytes drawn from the classes the decoder treats differently.
-QByteArray randomBytes(QRandomGenerator &rng, int length, int asciiWeight)
-{
+QByteArray randomBytes(QRandomGenerator &rng, int length, int asciiWeight) {
     static const unsigned char odd[] = {0x80, 0xA0, 0xFD, 0xFE, 0xFF, 0x7F, 0x00, 0x5C};
     QByteArray b;
     for (int i = 0; i < length; ++i) {
@@ -113,23 +116,19 @@ QByteArray randomBytes(QRandomGenerator &rng, int length, int asciiWeight)
 
 // Decodes with decodeInto into a buffer with a guard area after it, checks the guard
 // and returns the text, the bad offset and its length.
-QString decodeGuarded(const char *bytes, qsizetype size, qsizetype *bad, qsizetype *badLength)
-{
+QString decodeGuarded(const char *bytes, qsizetype size, qsizetype *bad, qsizetype *badLength) {
     constexpr char16_t kGuard = 0xABCD;
     std::vector<char16_t> out(size_t(size) + 16, kGuard);
     *bad = -1;
     *badLength = 0;
     const qsizetype n = cp932::decodeInto(bytes, size, out.data(), bad, badLength);
-    if (n < 0 || n > size)
-        return u"<count out of range>"_s;
+    if (n < 0 || n > size) return u"<count out of range>"_s;
     for (size_t i = size_t(n); i < out.size(); ++i)
-        if (out[i] != kGuard)
-            return u"<written beyond the count>"_s;
+        if (out[i] != kGuard) return u"<written beyond the count>"_s;
     return QString(reinterpret_cast<const QChar *>(out.data()), n);
 }
 
-QByteArray describe(const QByteArray &bytes, qsizetype size)
-{
+QByteArray describe(const QByteArray &bytes, qsizetype size) {
     return bytes.left(size).toHex(' ') + " (size " + QByteArray::number(size) + ')';
 }
 
@@ -313,8 +312,7 @@ void TestCodec::findUndecodableAgreesWithDecoding() {
         const QByteArray where = describe(piece, size);
         QVERIFY2(found == ref.firstBad, where.constData());
         QVERIFY2(bad == ref.firstBad, where.constData());
-        if (bad >= 0)
-            QVERIFY2(badLength == ref.firstBadLength, where.constData());
+        if (bad >= 0) QVERIFY2(badLength == ref.firstBadLength, where.constData());
         QVERIFY2(text == ref.text, where.constData());
     }
 }
@@ -322,8 +320,8 @@ void TestCodec::findUndecodableAgreesWithDecoding() {
 // Mostly ASCII with one odd byte at every position around the 8-byte steps of the
 // quick path, and a lead byte cut off at the end of the piece.
 void TestCodec::badByteAroundTheEightByteSteps() {
-    static const char odd[][2] = {{'\x80', 0}, {'\xA0', 0}, {'\xFD', 0}, {'\xFE', 0}, {'\xFF', 0},
-                                  {'\x82', ' '}, {'\x82', '\x7F'}, {'\xEB', '\x40'}};
+    static const char odd[][2] = {{'\x80', 0}, {'\xA0', 0},   {'\xFD', 0},      {'\xFE', 0},
+                                  {'\xFF', 0}, {'\x82', ' '}, {'\x82', '\x7F'}, {'\xEB', '\x40'}};
     for (int length = 1; length <= 34; ++length) {
         for (int at = 0; at < length; ++at) {
             for (const auto &o : odd) {
@@ -331,8 +329,7 @@ void TestCodec::badByteAroundTheEightByteSteps() {
                 for (int i = 0; i < length; ++i)
                     bytes[i] = char('A' + i % 26);
                 bytes[at] = o[0];
-                if (o[1] && at + 1 < length)
-                    bytes[at + 1] = o[1];
+                if (o[1] && at + 1 < length) bytes[at + 1] = o[1];
                 const Reference ref = referenceDecode(bytes);
                 const QByteArray where = describe(bytes, length);
                 QVERIFY2(ref.firstBad == at, where.constData()); // each odd start is undecodable
@@ -357,7 +354,8 @@ void TestCodec::badByteAroundTheEightByteSteps() {
         QCOMPARE(text, QString(length - 1, u'x') + QChar(0xFFFD));
         // With the byte inside the piece it is one character.
         QCOMPARE(cp932::findUndecodable(bytes.constData(), length + 1), qsizetype(-1));
-        QCOMPARE(decodeGuarded(bytes.constData(), length + 1, &bad, &badLength), QString(length - 1, u'x') + u"Ａ"_s);
+        QCOMPARE(decodeGuarded(bytes.constData(), length + 1, &bad, &badLength),
+                 QString(length - 1, u'x') + u"Ａ"_s);
     }
 }
 
@@ -367,12 +365,10 @@ void TestCodec::decodeMatchesTheConverter() {
     // Every assigned double-byte character, and every single byte that decodes.
     QList<QByteArray> chars;
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        if (!cp932::isLeadByte(uchar(lead)))
-            continue;
+        if (!cp932::isLeadByte(uchar(lead))) continue;
         for (int trail = 0x40; trail <= 0xFC; ++trail) {
             const char two[2] = {char(lead), char(trail)};
-            if (referenceDecode(QByteArray(two, 2)).firstBad < 0)
-                chars.append(QByteArray(two, 2));
+            if (referenceDecode(QByteArray(two, 2)).firstBad < 0) chars.append(QByteArray(two, 2));
         }
     }
     QVERIFY(chars.size() > 7000);

@@ -20,11 +20,13 @@ class TestCategory : public QObject {
         QTest::addColumn<QString>("cardCaption");
         QTest::addColumn<QString>("reportHead");
         QTest::newRow("羽物") << 1 << u"1"_s << u"# 3"_s << u"羽物"_s << u"羽物"_s << u"羽根物"_s;
-        QTest::newRow("デジパチ") << 2 << u"2"_s << u"# 2"_s << u"デジパチ"_s << u"デジパチ"_s << u"デジパチ"_s;
+        QTest::newRow("デジパチ") << 2 << u"2"_s << u"# 2"_s << u"デジパチ"_s << u"デジパチ"_s
+                                  << u"デジパチ"_s;
         QTest::newRow("権利物") << 3 << u"4"_s << u"# 4"_s << u"権利物"_s << u"権利物"_s << u"権利物"_s;
         QTest::newRow("一般電役") << 4 << u"5"_s << u"# 5"_s << u"一般電役"_s << u"一般電役、一般機"_s
-                              << u"一般電役"_s;
-        QTest::newRow("ＣＲ") << 5 << u"3"_s << u"# 6"_s << u"ＣＲデジパチ"_s << u"ＣＲデジパチ"_s << u"ＣＲデジ"_s;
+                                  << u"一般電役"_s;
+        QTest::newRow("ＣＲ") << 5 << u"3"_s << u"# 6"_s << u"ＣＲデジパチ"_s << u"ＣＲデジパチ"_s
+                              << u"ＣＲデジ"_s;
     }
 
     void everyNumberingAgrees() {

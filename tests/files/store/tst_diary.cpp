@@ -61,9 +61,9 @@ void checkCardText(const CardRecord &card, const char *what) {
         const int width = tama::cardLayout().field(f).width;
         const QString expected = card.field(field);
         QVERIFY2(expected.size() == width, what);
-        QVERIFY2(text.field(field) == expected, qPrintable(QString::fromLatin1(what) + u' ' + QString::number(f) +
-                                                           u" <"_s + text.field(field).toString() + u"> <"_s +
-                                                           expected + u'>'));
+        QVERIFY2(text.field(field) == expected,
+                 qPrintable(QString::fromLatin1(what) + u' ' + QString::number(f) + u" <"_s +
+                            text.field(field).toString() + u"> <"_s + expected + u'>'));
     }
     for (int f = 0; f < tama::cardLayout().fieldCount(); ++f) {
         const int width = tama::cardLayout().field(f).width;
@@ -277,14 +277,15 @@ void TestDiary::cardTextMatchesFields() {
     // would complete: each field is decoded on its own.
     QByteArray damaged = cardBytes();
     damaged.replace(18, 20, hex("96 7B 93 58") + hex("FF") + spaces(14) + hex("82"));
-    damaged[38] = '\x60';                                       // Category: a backquote
-    damaged.replace(39, 30, QByteArray(29, 'm') + hex("8A"));     // ModelName: lead byte last
+    damaged[38] = '\x60';                                                // Category: a backquote
+    damaged.replace(39, 30, QByteArray(29, 'm') + hex("8A"));            // ModelName: lead byte last
     damaged.replace(0, 10, "1999" + hex("B1 DD") + "01" + hex("93 79")); // half-width kana
     const CardRecord bad(Record::fromBytes(tama::cardLayout(), damaged));
     QVERIFY(bad.record().hadUndecodableBytes());
     checkCardText(bad, "damaged");
     const CardText badText(bad);
-    QCOMPARE(badText.field(CardRecord::StoreName), u"本店\uFFFD"_s + QString(14, u' ') + u"\uFFFD"_s + QString(2, u' '));
+    QCOMPARE(badText.field(CardRecord::StoreName),
+             u"本店\uFFFD"_s + QString(14, u' ') + u"\uFFFD"_s + QString(2, u' '));
     QCOMPARE(badText.field(CardRecord::Category), u"`"_s);
     QCOMPARE(badText.field(CardRecord::ModelName), QString(29, u'm') + u"\uFFFD"_s);
     QCOMPARE(badText.field(CardRecord::VisitDate), u"1999ｱﾝ01土 "_s);
@@ -322,7 +323,9 @@ void TestDiary::cardTextOfRandomRecords() {
         QByteArray bytes(240, ' ');
         for (int i = 0; i < 240; ++i) {
             const int k = rng.bounded(6);
-            bytes[i] = char(k < 3 ? rng.bounded(0x20, 0x7F) : k == 3 ? rng.bounded(0x81, 0xA0) : rng.bounded(0x100));
+            bytes[i] = char(k < 3    ? rng.bounded(0x20, 0x7F)
+                            : k == 3 ? rng.bounded(0x81, 0xA0)
+                                     : rng.bounded(0x100));
         }
         CardRecord card(Record::fromBytes(tama::cardLayout(), bytes));
         const QByteArray label = "round " + QByteArray::number(round);
@@ -330,8 +333,7 @@ void TestDiary::cardTextOfRandomRecords() {
         for (int e = rng.bounded(4); e > 0; --e)
             card.setField(CardRecord::Field(rng.bounded(10)), QString::fromUtf8(texts[rng.bounded(8)]));
         checkCardText(card, label.constData());
-        if (QTest::currentTestFailed())
-            return;
+        if (QTest::currentTestFailed()) return;
     }
 }
 

@@ -288,7 +288,8 @@ void TestRecordFile::forEachRawBlocks() {
     int expected = 1;
     bool same = true;
     file.forEachRaw([&](int n, const char *data) {
-        same = same && n == expected && std::memcmp(data, bytes.constData() + qsizetype(n - 1) * length, size_t(length)) == 0;
+        same = same && n == expected &&
+               std::memcmp(data, bytes.constData() + qsizetype(n - 1) * length, size_t(length)) == 0;
         ++expected;
     });
     QVERIFY(same);

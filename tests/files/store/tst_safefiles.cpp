@@ -3,12 +3,12 @@
 #include "support/cardbuilder.h"
 #include "support/testsupport.h"
 
-#include "store/organise.h"
 #include "store/datafolderlock.h"
 #include "store/diary.h"
 #include "store/foldercheck.h"
 #include "store/journal.h"
 #include "store/modellist.h"
+#include "store/organise.h"
 #include "store/storeerror.h"
 #include "store/textfile.h"
 #include "store/userlist.h"

@@ -193,8 +193,9 @@ void TestStoreFailures::fullDiskDamagedCatalogue() {
     const QMap<QString, QByteArray> files = sampleFiles();
     writeAll(dir, files);
     QVERIFY(mount.fill(dir.file(u"filler"_s)));
-    QCOMPARE(storeErrorKind([&] { ModelCatalogue(DataFolder(dir.path()), *categoryBySection(6)).deleteAt(0); }),
-             int(StoreError::Kind::Damaged));
+    QCOMPARE(
+        storeErrorKind([&] { ModelCatalogue(DataFolder(dir.path()), *categoryBySection(6)).deleteAt(0); }),
+        int(StoreError::Kind::Damaged));
     QCOMPARE(dir.read(kModels), files[kModels]);
 
     // Without the tail the rewrite itself meets the full disk.

@@ -1,5 +1,5 @@
-#include "store/organise.h"
 #include "store/diary.h"
+#include "store/organise.h"
 #include "store/recordfile.h"
 #include "store/storeerror.h"
 #include "support/cardbuilder.h"

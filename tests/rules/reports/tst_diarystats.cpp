@@ -1,7 +1,7 @@
-#include "support/cardbuilder.h"
-#include "support/testsupport.h"
 #include "reports/diarystats.h"
 #include "reports/monthcalendar.h"
+#include "support/cardbuilder.h"
+#include "support/testsupport.h"
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;

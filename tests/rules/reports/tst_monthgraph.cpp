@@ -1,6 +1,6 @@
+#include "reports/monthgraph.h"
 #include "support/cardbuilder.h"
 #include "support/testsupport.h"
-#include "reports/monthgraph.h"
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;

@@ -1,11 +1,11 @@
-#include "support/cardbuilder.h"
 #include "common/codec.h"
-#include "store/catalogue.h"
-#include "store/storefile.h"
-#include "support/testsupport.h"
 #include "reports/textcells.h"
 #include "reports/yearlist.h"
 #include "reports/yearlistfilter.h"
+#include "store/catalogue.h"
+#include "store/storefile.h"
+#include "support/cardbuilder.h"
+#include "support/testsupport.h"
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;
@@ -32,10 +32,11 @@ YearListFilter filterOf(const QList<FilterEntry> &stores, const QList<FilterEntr
 }
 
 bool sameTotals(const YearListTotals &a, const YearListTotals &b) {
-    return a.investment == b.investment && a.cashOut == b.cashOut && a.profit == b.profit && a.minutes == b.minutes &&
-           a.investmentText == b.investmentText && a.cashOutText == b.cashOutText && a.profitText == b.profitText &&
-           a.profitColour == b.profitColour && a.rateText == b.rateText && a.rateColour == b.rateColour &&
-           a.perHourText == b.perHourText && a.perHourColour == b.perHourColour;
+    return a.investment == b.investment && a.cashOut == b.cashOut && a.profit == b.profit &&
+           a.minutes == b.minutes && a.investmentText == b.investmentText && a.cashOutText == b.cashOutText &&
+           a.profitText == b.profitText && a.profitColour == b.profitColour && a.rateText == b.rateText &&
+           a.rateColour == b.rateColour && a.perHourText == b.perHourText &&
+           a.perHourColour == b.perHourColour;
 }
 
 bool sameLine(const YearListLine &a, const YearListLine &b) {
@@ -311,22 +312,22 @@ void TestYearList::builtACardAtATime() {
             const YearList whole(cards, f.filter);
             QList<int> listed;
             for (int n = 1; n <= count; ++n)
-                if (f.stores.contains(storeOf(n)))
-                    listed.append(n);
+                if (f.stores.contains(storeOf(n))) listed.append(n);
             const QByteArray where = QByteArray::number(count) + " cards, " + f.name;
 
             // The list of all cards against each card's line in the width its largest
             // listed number needs: that number's digits and a blank, at least 4.
-            const int width = listed.isEmpty() ? 4 : std::max(4, int(QString::number(listed.last()).size()) + 1);
+            const int width =
+                listed.isEmpty() ? 4 : std::max(4, int(QString::number(listed.last()).size()) + 1);
             QCOMPARE(whole.noCells(), width);
             QCOMPARE(whole.lines().size(), listed.size());
             for (qsizetype i = 0; i < listed.size(); ++i) {
                 const YearListLine expected = YearList::lineOf(listed[i], cards[listed[i] - 1], width);
-                QVERIFY2(sameLine(whole.lines()[i], expected), (where + " line " + QByteArray::number(i)).constData());
+                QVERIFY2(sameLine(whole.lines()[i], expected),
+                         (where + " line " + QByteArray::number(i)).constData());
                 QCOMPARE(whole.lines()[i].bounds[YearListLine::Date], width);
             }
-            if (QTest::currentTestFailed())
-                return;
+            if (QTest::currentTestFailed()) return;
 
             for (const int hint : {0, 5, count - 1, count, count * 10 + 7, 1000000}) {
                 YearList built(f.filter, hint);
@@ -338,8 +339,8 @@ void TestYearList::builtACardAtATime() {
                 QVERIFY2(built.lines().size() == whole.lines().size(), what.constData());
                 for (qsizetype i = 0; i < built.lines().size(); ++i)
                     QVERIFY2(sameLine(built.lines()[i], whole.lines()[i]),
-                             (what + " line " + QByteArray::number(i) + ": <" + built.lines()[i].text.toUtf8() +
-                              "> <" + whole.lines()[i].text.toUtf8() + '>')
+                             (what + " line " + QByteArray::number(i) + ": <" +
+                              built.lines()[i].text.toUtf8() + "> <" + whole.lines()[i].text.toUtf8() + '>')
                                  .constData());
                 QVERIFY2(sameTotals(built.totals(), whole.totals()), what.constData());
             }

@@ -1,8 +1,8 @@
-#include "support/cardbuilder.h"
-#include "support/testsupport.h"
 #include "reports/yearlist.h"
 #include "reports/yearlistfilter.h"
 #include "reports/yearlistsorter.h"
+#include "support/cardbuilder.h"
+#include "support/testsupport.h"
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;

@@ -1,7 +1,7 @@
-#include "support/cardbuilder.h"
-#include "support/testsupport.h"
 #include "reports/textcells.h"
 #include "reports/yearreport.h"
+#include "support/cardbuilder.h"
+#include "support/testsupport.h"
 
 #include <QRandomGenerator>
 
@@ -42,12 +42,11 @@ QList<ViewColour> colours(const YearReport &r, ReportCell ReportColumn::*cell) {
 const QString kNone = u"-----"_s;
 
 bool sameColumns(const YearReport &a, const YearReport &b) {
-    if (a.columns().size() != b.columns().size())
-        return false;
+    if (a.columns().size() != b.columns().size()) return false;
     for (qsizetype i = 0; i < a.columns().size(); ++i) {
         const ReportColumn &x = a.columns()[i], &y = b.columns()[i];
-        if (x.investment != y.investment || x.cashOut != y.cashOut || x.count != y.count || x.minutes != y.minutes ||
-            !(x.rate == y.rate) || !(x.hourly == y.hourly) || !(x.hours == y.hours))
+        if (x.investment != y.investment || x.cashOut != y.cashOut || x.count != y.count ||
+            x.minutes != y.minutes || !(x.rate == y.rate) || !(x.hourly == y.hourly) || !(x.hours == y.hours))
             return false;
     }
     return true;
@@ -220,8 +219,10 @@ void TestYearReport::builtACardAtATime() {
         const int n = rng.bounded(0, 60);
         for (int i = 0; i < n; ++i) {
             const int start = rng.bounded(0, 24 * 60), end = rng.bounded(0, 24 * 60);
-            auto hhmm = [](int m) { return QString::number(m / 60).rightJustified(2, u' ') +
-                                           QString::number(m % 60).rightJustified(2, u'0'); };
+            auto hhmm = [](int m) {
+                return QString::number(m / 60).rightJustified(2, u' ') +
+                       QString::number(m % 60).rightJustified(2, u'0');
+            };
             cards.append(card(categories[rng.bounded(int(categories.size()))],
                               dayTypes[rng.bounded(int(dayTypes.size()))], rng.bounded(0, 6) * 50,
                               rng.bounded(0, 8) * 50, hhmm(start), hhmm(end), u"店"_s + QString::number(i)));
@@ -243,8 +244,7 @@ void TestYearReport::builtACardAtATime() {
             qint64 investment = 0, best = 0;
             int winner = -1;
             for (int i = 0; i < n; ++i) {
-                if (cards[i].field(CardRecord::Category) != QString::number(k + 1))
-                    continue;
+                if (cards[i].field(CardRecord::Category) != QString::number(k + 1)) continue;
                 ++count;
                 investment += cards[i].investmentYen() / 100;
                 const qint64 profit = cards[i].profitYen() / 100;

@@ -14,19 +14,17 @@ using namespace tama::test;
 class TstHelpAndVersion : public QObject {
     Q_OBJECT
 
-    QStringList topicTitles(HelpWindow *w)
-    {
+    QStringList topicTitles(HelpWindow *w) {
         QStringList out;
         for (int i = 0; i < w->topics()->count(); ++i)
             out << w->topics()->item(i)->text();
         return out;
     }
 
-private slots:
+  private slots:
     void initTestCase() { initResources(); }
 
-    void versionWindowShowsAndGoesBack()
-    {
+    void versionWindowShowsAndGoesBack() {
         WindowFixture f;
         WindowRegistry &registry = f.registry;
         ver *v = registry.get<ver>();
@@ -44,8 +42,7 @@ private slots:
         QVERIFY(registry.get<ver>() != nullptr); // a new one next time
     }
 
-    void helpOpensAtTheContents()
-    {
+    void helpOpensAtTheContents() {
         WindowFixture f;
         WindowRegistry &registry = f.registry;
         HelpWindow *h = registry.get<HelpWindow>();
@@ -61,8 +58,7 @@ private slots:
             QVERIFY2(h->page()->toPlainText().contains(t), qPrintable(t));
     }
 
-    void keywordSearchWithAnEmptyKeyListsEverything()
-    {
+    void keywordSearchWithAnEmptyKeyListsEverything() {
         WindowFixture f;
         WindowRegistry &registry = f.registry;
         HelpWindow *h = registry.get<HelpWindow>();
@@ -80,14 +76,15 @@ private slots:
         const QStringList found = topicTitles(h);
         QVERIFY(found.contains(u"カードの削除と日記ファイルの整理"_s));
         QVERIFY(!found.contains(u"グラフ表示"_s));
-        QTest::mouseClick(h->topics()->viewport(), Qt::LeftButton, {},
-                          h->topics()->visualItemRect(h->topics()->item(found.indexOf(
-                                                          u"カードの削除と日記ファイルの整理"_s))).center());
+        QTest::mouseClick(
+            h->topics()->viewport(), Qt::LeftButton, {},
+            h->topics()
+                ->visualItemRect(h->topics()->item(found.indexOf(u"カードの削除と日記ファイルの整理"_s)))
+                .center());
         QCOMPARE(h->page()->documentTitle(), u"カードの削除と日記ファイルの整理"_s);
     }
 
-    void menuItemsOfTheMainWindowOpenThem()
-    {
+    void menuItemsOfTheMainWindowOpenThem() {
         WindowFixture f(QDateTime(QDate(1999, 1, 23), QTime(14, 5)));
         WindowRegistry &registry = f.registry;
         f.state.year = u"1999"_s;
@@ -95,7 +92,9 @@ private slots:
         PatincoMain *main = registry.get<PatincoMain>();
         main->show();
         main->Form_Load();
-        auto action = [main](const char *name) { return main->findChild<QAction *>(QString::fromLatin1(name)); };
+        auto action = [main](const char *name) {
+            return main->findChild<QAction *>(QString::fromLatin1(name));
+        };
         for (const char *name : {"helpn", "topic", "DispVer"})
             QVERIFY2(action(name) && action(name)->isEnabled(), name);
 

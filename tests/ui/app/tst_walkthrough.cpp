@@ -35,8 +35,7 @@ class TstWalkthrough : public QObject {
     template <class W = QLineEdit> W *c(const char *name) const { return control<W>(m_main, name); }
     void up(const char *bar, int times) { stepUp(c<QScrollBar>(bar), times); }
     void clickOption(const char *name) { test::clickOption(c<QRadioButton>(name)); }
-    QByteArray boxes(std::initializer_list<const char *> names) const
-    {
+    QByteArray boxes(std::initializer_list<const char *> names) const {
         QByteArray out;
         for (const char *n : names) {
             const QString t = c(n)->text();
@@ -46,11 +45,10 @@ class TstWalkthrough : public QObject {
     }
     static QByteArray padded(QByteArray b, int n) { return b + QByteArray(n - b.size(), ' '); }
 
-private slots:
+  private slots:
     void initTestCase() { initResources(); }
 
-    void aFirstEvening()
-    {
+    void aFirstEvening() {
         WindowFixture f(QDateTime(QDate(1999, 3, 15), QTime(21, 0))); // a Monday
 
         // The user window on an empty folder, and a new user.
@@ -189,8 +187,9 @@ private slots:
         QCOMPARE(f.dialogs.unscripted, 0);
 
         // 終了 with every other window still open ends the program with all of them gone.
-        QPointer<QWidget> open[] = {m_main, filter, list1, f.registry.find<tukiGrafh>(), f.registry.find<dispreport>(),
-                                    models, users};
+        QPointer<QWidget> open[] = {
+            m_main, filter, list1, f.registry.find<tukiGrafh>(), f.registry.find<dispreport>(),
+            models, users};
         m_main->findChild<QAction *>(u"endi"_s)->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         for (const QPointer<QWidget> &w : open)

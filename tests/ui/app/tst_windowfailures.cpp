@@ -178,7 +178,9 @@ class TstWindowFailures : public QObject {
         }
     };
 
-    template <class W = QLineEdit> static W *c(PatincoMain *m, const char *name) { return control<W>(m, name); }
+    template <class W = QLineEdit> static W *c(PatincoMain *m, const char *name) {
+        return control<W>(m, name);
+    }
     static QString label(PatincoMain *m, const char *name) { return c<QLabel>(m, name)->text(); }
     static void up(PatincoMain *m, const char *bar, int times) { stepUp(c<QScrollBar>(m, bar), times); }
     // A complete new card with a model new to ＡＢＣ: a registration that went on after

@@ -80,9 +80,7 @@ class TestCardEntry : public QObject, CardScreenTest {
     void damagedDiaryIsReportedAndKept();
 
   private:
-    void clickOption(const char *name) {
-        test::clickOption(c<QRadioButton>(name));
-    }
+    void clickOption(const char *name) { test::clickOption(c<QRadioButton>(name)); }
     void press(const char *button) { QTest::mouseClick(c<QPushButton>(button), Qt::LeftButton); }
     void typeImpression(const QString &text) {
         auto *box = c<QPlainTextEdit>("Text24");
@@ -104,9 +102,13 @@ class TestCardEntry : public QObject, CardScreenTest {
     }
 };
 
-void TestCardEntry::init() { start(); }
+void TestCardEntry::init() {
+    start();
+}
 
-void TestCardEntry::cleanup() { finish(); }
+void TestCardEntry::cleanup() {
+    finish();
+}
 
 void TestCardEntry::chosenStoreMovesToFront() {
     const QByteArray a = storeRecord(hex("82 60"), '1'), b = storeRecord(hex("82 61"), '2'),
@@ -151,7 +153,7 @@ void TestCardEntry::searchEntryOpensModelSearch() {
     // デジパチ catalogue, found under its name in any case.
     m_f->folder.write(u"degipati.dat"_s, padded(hex("82 72"), 160) + padded(hex("82 60"), 160));
     m_f->folder.write(modelListFileName(u"ＡＢＣホール"_s),
-                    QByteArray("# 2\r\n") + hex("82 6F") + "\r\n# 3\r\n");
+                      QByteArray("# 2\r\n") + hex("82 6F") + "\r\n# 3\r\n");
     open();
     combo("Combo1")->setEditText(u"ＡＢＣホール"_s);
     clickOption("Option2");
@@ -218,7 +220,8 @@ void TestCardEntry::incompleteCardIsRefused() {
 }
 
 void TestCardEntry::appendedCardPreparesNextCard() {
-    m_f->folder.write(kDiary, diaryBytes({screenCard(), screenCard(), screenCard(), screenCard(), screenCard()}));
+    m_f->folder.write(kDiary,
+                      diaryBytes({screenCard(), screenCard(), screenCard(), screenCard(), screenCard()}));
     open();
     QCOMPARE(l("Label19"), u"6"_s);
     fillNewCard(u"ＡＢＣホール"_s, "Option2", u"羽根モデル"_s);
@@ -242,7 +245,8 @@ void TestCardEntry::appendedCardPreparesNextCard() {
     six.cashOut = u"0000"_s;
     six.dayType = u"444"_s;
     QCOMPARE(m_f->folder.read(kDiary).mid(5 * 240), cardBytes(six));
-    QCOMPARE(m_f->folder.read(kDiary), diaryBytes({screenCard(), screenCard(), screenCard(), screenCard(), screenCard(), six}));
+    QCOMPARE(m_f->folder.read(kDiary),
+             diaryBytes({screenCard(), screenCard(), screenCard(), screenCard(), screenCard(), six}));
 
     // The next new card: number 7, starting and ending when card 6 ended, same store.
     QCOMPARE(l("Label19"), u"7"_s);
@@ -270,8 +274,8 @@ void TestCardEntry::appendedCardPreparesNextCard() {
 }
 
 void TestCardEntry::updateReplacesCardInPlace() {
-    QList<CardValues> five{dated(u"19990101"_s), dated(u"19990102"_s), dated(u"19990103"_s), dated(u"19990104"_s),
-                     dated(u"19990105"_s)};
+    QList<CardValues> five{dated(u"19990101"_s), dated(u"19990102"_s), dated(u"19990103"_s),
+                           dated(u"19990104"_s), dated(u"19990105"_s)};
     five[2].impression = u"よかった\r\nよかった"_s; // two lines come back as two lines
     m_f->folder.write(kDiary, diaryBytes(five));
     open();
@@ -355,7 +359,7 @@ void TestCardEntry::crModelGoesToItsCatalogue() {
 void TestCardEntry::missingModelOpensRegistration() {
     const QString listFile = modelListFileName(u"ＡＢＣホール"_s);
     m_f->folder.write(listFile,
-                    QByteArray("# 2\r\n# 3\r\n") + hex("82 78") + "\r\n# 4\r\n# 5\r\n# 6\r\n# #\r\n");
+                      QByteArray("# 2\r\n# 3\r\n") + hex("82 78") + "\r\n# 4\r\n# 5\r\n# 6\r\n# #\r\n");
     open();
     // Ｙ is listed (under 羽物, but any line counts): nothing opens.
     fillNewCard(u"ＡＢＣホール"_s, "Option2", u"Y"_s);
@@ -370,7 +374,7 @@ void TestCardEntry::missingModelOpensRegistration() {
     QCOMPARE(w->List3->item(0)->text(), u"Ｘ"_s + QString(29, u' ') + u" 2"_s);
     QTest::mouseClick(w->Command1, Qt::LeftButton);
     QCOMPARE(m_f->folder.read(listFile), QByteArray("# 2\r\n") + hex("82 77") + "\r\n# 3\r\n" + hex("82 78") +
-                                           "\r\n# 4\r\n# 5\r\n# 6\r\n# #\r\n");
+                                             "\r\n# 4\r\n# 5\r\n# 6\r\n# #\r\n");
     QVERIFY(!m_f->registry.find<New_touroku>());
 }
 
@@ -410,7 +414,8 @@ void TestCardEntry::cardPlaceMustMatchFile() {
     press("Command23");
     QCOMPARE(m_f->dialogs.count(RecordingDialogs::Call::Info), 1);
     QVERIFY(m_f->dialogs.lastMessage().contains(u"変更されています"_s));
-    QCOMPARE(m_f->folder.read(kDiary), diaryBytes({screenCard(), screenCard(), screenCard(), dated(u"19990301"_s)}));
+    QCOMPARE(m_f->folder.read(kDiary),
+             diaryBytes({screenCard(), screenCard(), screenCard(), dated(u"19990301"_s)}));
     QVERIFY(!m_f->folder.exists(u"patishop.dat"_s));
 
     // The diary shrank below the card shown: no card 3 to replace, and no gap either.
@@ -444,7 +449,8 @@ void TestCardEntry::fullDiaryRefusesAnotherCard() {
 }
 
 void TestCardEntry::marksAndUnmarks() {
-    const QList<CardValues> cards{dated(u"19990101"_s), dated(u"19990102"_s), dated(u"19990103"_s), dated(u"19990104"_s)};
+    const QList<CardValues> cards{dated(u"19990101"_s), dated(u"19990102"_s), dated(u"19990103"_s),
+                                  dated(u"19990104"_s)};
     m_f->folder.write(kDiary, diaryBytes(cards));
     open();
     bar("HScroll1")->setValue(4);
@@ -521,8 +527,12 @@ void TestCardEntry::newCardIsEmptied() {
 
 void TestCardEntry::organiseDropsAndSorts() {
     // Six cards, 2 and 5 marked, the rest out of order; two of the same day and time.
-    QList<CardValues> six{dated(u"19990503"_s),         dated(u"R9990101"_s), dated(u"19990501"_s, u"1400"_s),
-                    dated(u"19990501"_s, u" 930"_s), dated(u"R9990102"_s), dated(u"19990501"_s, u"1400"_s)};
+    QList<CardValues> six{dated(u"19990503"_s),
+                          dated(u"R9990101"_s),
+                          dated(u"19990501"_s, u"1400"_s),
+                          dated(u"19990501"_s, u" 930"_s),
+                          dated(u"R9990102"_s),
+                          dated(u"19990501"_s, u"1400"_s)};
     six[5].impression = u"second"_s;
     m_f->folder.write(kDiary, diaryBytes(six));
     open();

@@ -92,9 +92,13 @@ class TestCardKeys : public QObject, CardScreenTest {
     void clickOption(const char *name) { clickIn(c<QRadioButton>(name)); }
 };
 
-void TestCardKeys::init() { start(); }
+void TestCardKeys::init() {
+    start();
+}
 
-void TestCardKeys::cleanup() { finish(); }
+void TestCardKeys::cleanup() {
+    finish();
+}
 
 void TestCardKeys::open(const QString &year) {
     m_f->state.year = year;
@@ -123,7 +127,8 @@ void TestCardKeys::hallTypedIsHallStored() {
         clickIn(c("Text13"));
         type(u"5"_s);
         QTest::mouseClick(c<QPushButton>("Command23"), Qt::LeftButton);
-        QVERIFY2(m_f->dialogs.count(RecordingDialogs::Call::Info) == 0, qPrintable(m_f->dialogs.lastMessage()));
+        QVERIFY2(m_f->dialogs.count(RecordingDialogs::Call::Info) == 0,
+                 qPrintable(m_f->dialogs.lastMessage()));
         if (New_touroku *reg = m_f->registry.find<New_touroku>()) reg->close();
         // The box shows the stored form, which the next card keeps.
         QCOMPARE(hall->currentText(), u"ＸＹＺホール"_s);
@@ -317,7 +322,8 @@ void TestCardKeys::enterAndEscapeInEveryWindow() {
 }
 
 void TestCardKeys::userWindowByKeys() {
-    m_f->folder.write(u"namae.dat"_s, QByteArray("  ") + padded("A", 18) + QByteArray("  ") + padded("B", 18));
+    m_f->folder.write(u"namae.dat"_s,
+                      QByteArray("  ") + padded("A", 18) + QByteArray("  ") + padded("B", 18));
     PATINKEST *users = m_f->registry.get<PATINKEST>();
     QVERIFY(!users->Form_Load());
     activate(users);

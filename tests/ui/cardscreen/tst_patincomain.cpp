@@ -21,8 +21,8 @@ using namespace tama::test;
 namespace {
 
 // Shift-JIS bytes of the model names the lists use.
-const QByteArray kModel = hex("89 48 8D AA 83 82 83 66 83 8B");        // 羽根モデル
-const QByteArray kModelCr = hex("82 62 82 71 89 D4");                  // ＣＲ花
+const QByteArray kModel = hex("89 48 8D AA 83 82 83 66 83 8B"); // 羽根モデル
+const QByteArray kModelCr = hex("82 62 82 71 89 D4");           // ＣＲ花
 
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
@@ -64,9 +64,13 @@ class TestPatincoMain : public QObject, CardScreenTest {
     void userSelectShowsUserWindow();
 };
 
-void TestPatincoMain::init() { start(); }
+void TestPatincoMain::init() {
+    start();
+}
 
-void TestPatincoMain::cleanup() { finish(); }
+void TestPatincoMain::cleanup() {
+    finish();
+}
 
 void TestPatincoMain::userWithoutDiaryShowsEmptyNewCard() {
     open();
@@ -245,7 +249,8 @@ void TestPatincoMain::yearArrowOpensEarlierDiary() {
 
 void TestPatincoMain::yearSwitchShowsNewCardAtSamePosition() {
     // Card 3 of five in 1999; 1998 holds two cards, so its new card is number 3 too.
-    m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({screenCard(), screenCard(), screenCard(), screenCard(), screenCard()}));
+    m_f->folder.write(u"taro.1999.dat"_s,
+                      diaryBytes({screenCard(), screenCard(), screenCard(), screenCard(), screenCard()}));
     CardValues old = screenCard();
     old.date = u"19980505土"_s;
     m_f->folder.write(u"taro.1998.dat"_s, diaryBytes({old, old}));
@@ -432,7 +437,7 @@ void TestPatincoMain::storeChangeClearsCategory() {
     CardValues first = screenCard();
     first.category = u"1"_s;
     CardValues second = screenCard();
-    second.category = u"7"_s;                   // no category the window knows
+    second.category = u"7"_s; // no category the window knows
     second.store = u"ホール"_s;
     CardValues third = second;
     third.category = u"7"_s;
@@ -456,7 +461,7 @@ void TestPatincoMain::storeChangeClearsCategory() {
 void TestPatincoMain::categoryClickFillsModelList() {
     const QString listFile = modelListFileName(u"ＡＢＣホール"_s);
     m_f->folder.write(listFile,
-                    QByteArray("# 2\r\n") + kModelCr + "\r\n# 3\r\n" + kModel + "\r\nB\r\n# 4\r\nC\r\n");
+                      QByteArray("# 2\r\n") + kModelCr + "\r\n# 3\r\n" + kModel + "\r\nB\r\n# 4\r\nC\r\n");
     CardValues card = screenCard();
     card.category = u"1"_s; // 羽物: section 3
     m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({card}));

@@ -1,5 +1,5 @@
-#include "support/testsupport.h"
 #include "painters/analysispainter.h"
+#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -20,7 +20,8 @@ namespace {
 const QColor kRed(255, 0, 0), kBlue(0, 0, 255), kBlack(0, 0, 0);
 
 void clickRow(QAbstractItemView *list, int row) {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(row, 0)).center());
 }
 
 void clickBox(QCheckBox *box) {
@@ -34,7 +35,8 @@ QStringList records(const listview *w) {
     return out;
 }
 
-CardValues card(const QString &store, const QString &model, const QString &investment, const QString &cashOut) {
+CardValues card(const QString &store, const QString &model, const QString &investment,
+                const QString &cashOut) {
     return {.store = store, .model = model, .investment = investment, .cashOut = cashOut};
 }
 
@@ -106,16 +108,18 @@ class TstListview : public QObject {
 
     void okShowsTheSelectedCardsWithTotals() {
         ViewFixture f;
-        f.writeDiary({card(u"本店"_s, u"Ｘ"_s, u"0100"_s, u"0000"_s), card(u"支店"_s, u"Ｘ"_s, u"0100"_s, u"0099"_s),
-                      card(u"支店"_s, u"Ｙ"_s, u"0050"_s, u"0000"_s), card(u"支店"_s, u"ＣＲ花"_s, u"0100"_s, u"0500"_s)});
+        f.writeDiary({card(u"本店"_s, u"Ｘ"_s, u"0100"_s, u"0000"_s),
+                      card(u"支店"_s, u"Ｘ"_s, u"0100"_s, u"0099"_s),
+                      card(u"支店"_s, u"Ｙ"_s, u"0050"_s, u"0000"_s),
+                      card(u"支店"_s, u"ＣＲ花"_s, u"0100"_s, u"0500"_s)});
         allSelect *w = f.registry.get<allSelect>();
         w->show();
         clickBox(w->Check1);
-        clickRow(w->List1, 1);   // 支店
+        clickRow(w->List1, 1); // 支店
         clickBox(w->Check2);
-        clickRow(w->List2, 0);   // 羽物: Ｘ, ａ, Ｙ
+        clickRow(w->List2, 0); // 羽物: Ｘ, ａ, Ｙ
         clickBox(w->Check3);
-        clickRow(w->List3, 1);   // Ｘ
+        clickRow(w->List3, 1); // Ｘ
         QTest::mouseClick(w->Command1, Qt::LeftButton);
 
         listview *list = f.registry.find<listview>();
@@ -168,8 +172,9 @@ class TstListview : public QObject {
     void columnButtonsSortWithTheirToggles() {
         ViewFixture f;
         // Profits -3000, 500, -12000, 0.
-        f.writeDiary({card(u"本店"_s, u"Ｙ"_s, u"0030"_s, u"0000"_s), card(u"支店"_s, u"Ｘ"_s, u"0010"_s, u"0015"_s),
-                      card(u"本店"_s, u"Ｘ"_s, u"0120"_s, u"0000"_s), card(u"支店"_s, u"Ｙ"_s, u"0020"_s, u"0020"_s)});
+        f.writeDiary(
+            {card(u"本店"_s, u"Ｙ"_s, u"0030"_s, u"0000"_s), card(u"支店"_s, u"Ｘ"_s, u"0010"_s, u"0015"_s),
+             card(u"本店"_s, u"Ｘ"_s, u"0120"_s, u"0000"_s), card(u"支店"_s, u"Ｙ"_s, u"0020"_s, u"0020"_s)});
         listview *list = f.registry.get<listview>();
         list->show();
         auto press = [&](QPushButton *b) {
