@@ -104,6 +104,18 @@ void BM_YearListFromFiles(benchmark::State &state) {
     }
 }
 
+// The same with the starting filter the window and the command line share: only the
+// store and catalogue entries the diary's cards can match are read.
+void BM_YearListFromFilesDiaryKeys(benchmark::State &state) {
+    for (auto _ : state) {
+        const tama::YearListFilter filter = tama::YearListFilter::initialForDiary(full().folder(), kDiary);
+        const QList<tama::CardRecord> cards = full().diary().readAll();
+        const tama::YearList list(cards, filter);
+        benchmark::DoNotOptimize(list.totals().rateText);
+        if (list.lines().size() != kCards) state.SkipWithError("not every card listed");
+    }
+}
+
 // The reading alone, for comparison: decoding every field of every card.
 void BM_ReadDiary(benchmark::State &state) {
     for (auto _ : state) {
@@ -153,6 +165,7 @@ void BM_GraphMonth(benchmark::State &state) {
 }
 
 BENCHMARK(BM_YearListFromFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_YearListFromFilesDiaryKeys)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadDiary)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_YearList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sort)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
