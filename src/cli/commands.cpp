@@ -49,12 +49,14 @@ QString kindName(FileCheck::Kind kind) {
         return u"scratch"_s;
     case FileCheck::Kind::Journal:
         return u"journal"_s;
+    case FileCheck::Kind::ConflictCopy:
+        return u"conflict-copy"_s;
     }
     return {};
 }
 
 QString checkLine(const FileCheck &f) {
-    if (f.kind == FileCheck::Kind::Scratch && !f.damaged())
+    if ((f.kind == FileCheck::Kind::Scratch || f.kind == FileCheck::Kind::ConflictCopy) && !f.damaged())
         return u"note "_s + f.name + u": "_s + f.notes.join(u"; "_s);
     QStringList parts = f.problems;
     for (const QString &n : f.notes)

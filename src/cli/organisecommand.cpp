@@ -1,6 +1,7 @@
 #include "cli/context.h"
 
 #include "common/text.h"
+#include "store/backup.h"
 #include "store/datafolderlock.h"
 #include "store/diary.h"
 #include "store/organise.h"
@@ -69,6 +70,9 @@ int organiseCommand(const Context &c) {
         c.line(summary + u"。--yes を付けると書き換えます。"_s);
         return 0;
     }
+    if (const std::optional<backup::Snapshot> b =
+            backup::beforeOperation(c.folder, backup::Reason::Organise, fileName))
+        c.errorLine(u"整理する前の状態をバックアップ "_s + b->id + u" に保存しました"_s);
     const OrganisePlan done = organiseDiary(c.folder, fileName);
     if (done.order != plan.order || done.dropped != plan.dropped) {
         // The diary changed between reading and writing; what was written is its newest state.

@@ -3,6 +3,7 @@
 #include "common/codec.h"
 #include "common/text.h"
 #include "store/catalogue.h"
+#include "store/conflictcopy.h"
 #include "store/diary.h"
 #include "store/journal.h"
 #include "store/modellist.h"
@@ -127,6 +128,7 @@ std::optional<FileCheck::Kind> dataFileKind(const QString &name) {
     if (name == journal::fileName()) return FileCheck::Kind::Journal;
     if (name.startsWith(u'.')) return std::nullopt;
     if (name == UserList::fileName()) return FileCheck::Kind::UserList;
+    if (conflictCopyOf(name)) return FileCheck::Kind::ConflictCopy;
     if (name == StoreFile::fileName()) return FileCheck::Kind::StoreFile;
     if (name == DiaryFile::scratchName() || name == StoreFile::scratchName()) return FileCheck::Kind::Scratch;
     // The scratch file of a text rewrite or of moving the auto-start mark: the name + ".tmp".
@@ -173,6 +175,13 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
                 check.notes.append(
                     u"書き直しが中断されたときに残る作業ファイルです（データファイルは無事です）"_s);
             break;
+        case FileCheck::Kind::ConflictCopy: {
+            const std::optional<ConflictCopy> c = conflictCopyOf(name);
+            check.notes.append(
+                c->tool + u"が残した「"_s + c->original +
+                u"」の競合コピーです。日記なら統合できます（merge、または「バックアップと復元」の画面）"_s);
+            break;
+        }
         case FileCheck::Kind::Journal: {
             const journal::State s = journal::inspect(folder.path());
             if (s.kind == journal::State::Pending)

@@ -13,13 +13,14 @@ namespace tama {
 // What a look at one data file found. It only reads: nothing is repaired or created.
 struct FileCheck {
     enum class Kind {
-        UserList,  // "namae.dat"
-        Diary,     // <user>.<year>.dat
-        StoreFile, // "patishop.dat"
-        Catalogue, // one of the five model catalogues, any case
-        ModelList, // a store's model list (no extension)
-        Scratch,   // left over by an interrupted rewrite
-        Journal,   // ".tamanote.journal", the rollback journal of writes in place
+        UserList,     // "namae.dat"
+        Diary,        // <user>.<year>.dat
+        StoreFile,    // "patishop.dat"
+        Catalogue,    // one of the five model catalogues, any case
+        ModelList,    // a store's model list (no extension)
+        Scratch,      // left over by an interrupted rewrite
+        Journal,      // ".tamanote.journal", the rollback journal of writes in place
+        ConflictCopy, // a copy a folder synchroniser left beside a data file
     };
 
     QString name;

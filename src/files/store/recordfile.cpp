@@ -3,6 +3,7 @@
 #include "store/journal.h"
 #include "store/safefile.h"
 #include "store/storeerror.h"
+#include "store/writehook.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,6 +160,7 @@ int RecordFile::append(const Record &record) {
 }
 
 void RecordFile::writeAt(qint64 offset, const QByteArray &bytes) {
+    writehook::beforeWrite(m_path);
     // The old bytes are on disk before the record is touched, so that a torn write is
     // rolled back at the next open.
     journal::Guard guard(m_path, m_fd, offset, bytes.size());
@@ -187,6 +189,7 @@ void RecordFile::rewrite(const QString &target, const QString &scratch, const Re
 }
 
 void replaceFile(const QString &target, const QString &scratch, const QByteArray &all) {
+    writehook::beforeWrite(target);
     safefile::checkReplaceable(target);
     int fd = safefile::createScratch(scratch, target);
     auto fail = [&](const QString &file, const QString &action) {

@@ -4,6 +4,7 @@
 #include "app/windowregistry.h"
 #include "common/version.h"
 #include "startup/patinkest.h"
+#include "store/backup.h"
 #include "store/datafolder.h"
 #include "store/datafolderlock.h"
 #include "store/journal.h"
@@ -50,6 +51,8 @@ int main(int argc, char **argv) {
     }
     // Space for the rollback journal now, so that changing a card works on a full disk.
     tama::journal::reserve(folder);
+    // Snapshots before the first write of each day and before operations that drop data.
+    tama::backup::setAutomatic(tama::DataFolder(folder), tama::backup::Settings::load());
 
     tama::DiaryState state(folder);
     tama::WindowRegistry registry(state);

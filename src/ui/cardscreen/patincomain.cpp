@@ -19,6 +19,7 @@
 #include "master/search_kisyu.h"
 #include "startup/newname.h"
 #include "startup/patinkest.h"
+#include "store/backup.h"
 #include "store/category.h"
 #include "store/modellist.h"
 #include "store/organise.h"
@@ -778,6 +779,7 @@ void PatincoMain::OrganiseDiary() {
     DiaryState &s = m_registry.state();
     OrganisePlan plan;
     try {
+        m_beforeOrganise = backup::beforeOperation(s.folder, backup::Reason::Organise, s.diaryFile);
         plan = organiseDiary(s.folder, s.diaryFile);
     } catch (const StoreError &e) {
         reportStoreError(e); // the diary is as it was

@@ -2,6 +2,7 @@
 
 #include "card/cardeditor.h"
 #include "cardscreen/patincomainform.h"
+#include "store/backup.h"
 
 #include <QMainWindow>
 
@@ -108,6 +109,8 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     CardEditor m_editor;
     bool m_drawing = false;
     bool m_keyInBox = false;
+    // The snapshot taken before the last organise of this run: what its undo restores.
+    std::optional<backup::Snapshot> m_beforeOrganise;
 };
 
 } // namespace tama

@@ -6,6 +6,7 @@
 #include "app/windowregistry.h"
 #include "common/dialogs.h"
 #include "common/text.h"
+#include "store/backup.h"
 #include "store/catalogue.h"
 #include "store/storeerror.h"
 
@@ -157,6 +158,7 @@ void KDATA::Command4_Click() {
     const CategoryInfo *c = selectedCategory();
     if (!c) return;
     try {
+        backup::beforeOperation(m_registry.state().folder, backup::Reason::DeleteModel, text);
         ModelCatalogue(m_registry.state().folder, *c).deleteAt(p);
         // Leaves the box empty so that a second click cannot take the next model.
         Combo1->removeEntry(p);

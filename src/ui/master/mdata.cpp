@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "halls/installedentry.h"
 #include "halls/listorder.h"
+#include "store/backup.h"
 #include "store/catalogue.h"
 #include "store/modellist.h"
 #include "store/record.h"
@@ -291,7 +292,10 @@ void MDATA::Command5_Click() {
         const QStringList now = stores.list();
         const QString entry = Combo1->itemText(p);
         const int at = now.value(p) == entry ? p : int(now.indexOf(entry));
-        if (at >= 0) stores.deleteAt(at);
+        if (at >= 0) {
+            backup::beforeOperation(m_registry.state().folder, backup::Reason::DeleteStore, entry);
+            stores.deleteAt(at);
+        }
         Combo1->removeEntry(p);
         // The deleted store's list must not be saved back under its name.
         forgetInstalled();

@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "common/version.h"
 #include "startup/newname.h"
+#include "store/backup.h"
 #include "store/diary.h"
 #include "store/storeerror.h"
 #include "store/userlist.h"
@@ -152,6 +153,7 @@ void PATINKEST::ConfirmUser() {
         return;
     try {
         UserList users(m_registry.state().folder);
+        backup::beforeOperation(m_registry.state().folder, backup::Reason::AutoStart, entry);
         const int n = users.markUser(entry);
         OpenUserDiary(users.readAll().at(n - 1).userName);
     } catch (const StoreError &e) {
@@ -162,7 +164,10 @@ void PATINKEST::ConfirmUser() {
 void PATINKEST::Check1_Click(bool checked) {
     if (checked) return; // checking only takes effect with OK
     try {
-        UserList(m_registry.state().folder).clearMarks();
+        UserList users(m_registry.state().folder);
+        if (!users.autoStartRecord()) return; // nothing to clear
+        backup::beforeOperation(m_registry.state().folder, backup::Reason::AutoStart);
+        users.clearMarks();
     } catch (const StoreError &e) {
         reportStoreError(e);
     }

@@ -1,0 +1,626 @@
+#include "store/backup.h"
+
+#include "common/clock.h"
+#include "store/catalogue.h"
+#include "store/category.h"
+#include "store/diary.h"
+#include "store/foldercheck.h"
+#include "store/journal.h"
+#include "store/recordfile.h"
+#include "store/safefile.h"
+#include "store/storeerror.h"
+#include "store/storefile.h"
+#include "store/userlist.h"
+#include "store/writehook.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <QSettings>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama::backup {
+
+namespace {
+
+constexpr int kFormat = 1;
+// Larger than any data file the formats allow (32766 cards of 240 bytes is 7.5 MB).
+constexpr qint64 kLargestFile = 64 * 1024 * 1024;
+constexpr qint64 kLargestManifest = 4 * 1024 * 1024;
+
+const QString kManifest = u"manifest.json"_s;
+const QString kFiles = u"files"_s;
+const QString kPartial = u".partial-"_s; // a snapshot being made or removed
+
+QByteArray native(const QString &path) {
+    return QFile::encodeName(path);
+}
+
+struct ReasonInfo {
+    Reason reason;
+    QString code;
+    QString text;
+};
+
+const QList<ReasonInfo> &reasons() {
+    static const QList<ReasonInfo> list = {
+        {Reason::Daily, u"daily"_s, u"その日の最初の書き込みの前"_s},
+        {Reason::Organise, u"organise"_s, u"日記ファイルの整理の前"_s},
+        {Reason::DeleteStore, u"delete-store"_s, u"店の削除の前"_s},
+        {Reason::DeleteModel, u"delete-model"_s, u"機種の削除の前"_s},
+        {Reason::AutoStart, u"autostart"_s, u"起動時に開くユーザーの変更の前"_s},
+        {Reason::Restore, u"restore"_s, u"復元の前"_s},
+        {Reason::Merge, u"merge"_s, u"日記の統合の前"_s},
+        {Reason::Manual, u"manual"_s, u"手動"_s},
+    };
+    return list;
+}
+
+// The data files a snapshot holds: every kind the program reads as data.
+std::optional<QString> kindCode(FileCheck::Kind kind) {
+    switch (kind) {
+    case FileCheck::Kind::UserList:
+        return u"users"_s;
+    case FileCheck::Kind::Diary:
+        return u"diary"_s;
+    case FileCheck::Kind::StoreFile:
+        return u"stores"_s;
+    case FileCheck::Kind::Catalogue:
+        return u"catalogue"_s;
+    case FileCheck::Kind::ModelList:
+        return u"model-list"_s;
+    default:
+        return std::nullopt;
+    }
+}
+
+int recordsIn(const QString &name, const QString &kind, const QByteArray &bytes) {
+    const qint64 size = bytes.size();
+    if (kind == u"users"_s) return int(size / userLayout().length());
+    if (kind == u"diary"_s) return int(size / cardLayout().length());
+    if (kind == u"stores"_s) return int(size / storeLayout().length());
+    if (kind == u"catalogue"_s) {
+        for (const CategoryInfo &c : categories())
+            if (c.fileName.compare(name, Qt::CaseInsensitive) == 0) return int(size / c.layout->length());
+        return 0;
+    }
+    // A model list: one model a line, between the "# n" section lines.
+    int models = 0;
+    for (const QByteArray &line : bytes.split('\n')) {
+        const QByteArray t = line.trimmed();
+        if (!t.isEmpty() && !t.startsWith('#')) ++models;
+    }
+    return models;
+}
+
+QByteArray sha256Hex(const QByteArray &bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+struct DataFile {
+    QString name;
+    QString kind;
+};
+
+// The data files of the folder that are regular files, in name order. Links and other
+// entries under a data file's name are left to the folder check to report.
+QList<DataFile> dataFiles(const DataFolder &folder) {
+    QList<DataFile> out;
+    const QDir dir(folder.path());
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+        const std::optional<FileCheck::Kind> kind = dataFileKind(name);
+        if (!kind) continue;
+        const std::optional<QString> code = kindCode(*kind);
+        if (!code || safefile::notRegularReason(folder.file(name))) continue;
+        out.append({name, *code});
+    }
+    return out;
+}
+
+QByteArray readWhole(const QString &path) {
+    bool more = false;
+    QByteArray bytes = safefile::readBounded(path, kLargestFile, &more);
+    if (more)
+        throw StoreError(StoreError::Kind::Limit, path, u"ファイルが大きすぎるため、バックアップできません"_s);
+    return bytes;
+}
+
+// A new file with these bytes, flushed; removed again when any step fails.
+void writeNewFile(const QString &path, const QByteArray &bytes) {
+    const QByteArray name = native(path);
+    int fd;
+    do {
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) throw StoreError::fromErrno(errno, path, u"バックアップを書き込むことが"_s);
+    bool ok = safefile::writeFully(fd, bytes.constData(), bytes.size(), 0) && ::fsync(fd) == 0;
+    int err = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(name.constData());
+        throw StoreError::fromErrno(err, path, u"バックアップを書き込むことが"_s);
+    }
+}
+
+void makeFolder(const QString &path) {
+    if (::mkdir(native(path).constData(), 0755) != 0)
+        throw StoreError::fromErrno(errno, path, u"バックアップのフォルダを作ることが"_s);
+}
+
+void removeTree(const QString &path) {
+    QDir(path).removeRecursively();
+}
+
+QJsonObject manifestOf(const Snapshot &s) {
+    QJsonArray files;
+    for (const SnapshotFile &f : s.files)
+        files.append(QJsonObject{{u"name"_s, f.name},
+                                 {u"kind"_s, f.kind},
+                                 {u"size"_s, double(f.size)},
+                                 {u"sha256"_s, QString::fromLatin1(f.sha256)},
+                                 {u"records"_s, f.records},
+                                 {u"changed"_s, f.changed}});
+    return {{u"format"_s, kFormat},
+            {u"sequence"_s, s.sequence},
+            {u"time"_s, s.time.toString(Qt::ISODateWithMs)},
+            {u"reason"_s, reasonCode(s.reason)},
+            {u"detail"_s, s.detail},
+            {u"files"_s, files}};
+}
+
+std::optional<Snapshot> readSnapshot(const QString &root, const QString &id) {
+    const QString dir = QDir(root).filePath(id);
+    QByteArray bytes;
+    try {
+        bool more = false;
+        bytes = safefile::readBounded(QDir(dir).filePath(kManifest), kLargestManifest, &more);
+        if (more) return std::nullopt;
+    } catch (const StoreError &) {
+        return std::nullopt;
+    }
+    const QJsonObject o = QJsonDocument::fromJson(bytes).object();
+    const std::optional<Reason> reason = reasonOfCode(o.value(u"reason"_s).toString());
+    const QDateTime time = QDateTime::fromString(o.value(u"time"_s).toString(), Qt::ISODateWithMs);
+    if (o.value(u"format"_s).toInt() != kFormat || !reason || !time.isValid()) return std::nullopt;
+    Snapshot s;
+    s.id = id;
+    s.path = dir;
+    s.sequence = o.value(u"sequence"_s).toInt();
+    s.time = time;
+    s.reason = *reason;
+    s.detail = o.value(u"detail"_s).toString();
+    for (const QJsonValue &v : o.value(u"files"_s).toArray()) {
+        const QJsonObject f = v.toObject();
+        SnapshotFile file{f.value(u"name"_s).toString(),
+                          f.value(u"kind"_s).toString(),
+                          qint64(f.value(u"size"_s).toDouble()),
+                          f.value(u"sha256"_s).toString().toLatin1(),
+                          f.value(u"records"_s).toInt(),
+                          f.value(u"changed"_s).toBool(true)};
+        // A name from the manifest must stay inside the snapshot and the data folder.
+        if (!isPlainFileName(file.name)) return std::nullopt;
+        s.files.append(file);
+    }
+    return s;
+}
+
+QString sameFolder(const QString &path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace
+
+QString reasonCode(Reason r) {
+    for (const ReasonInfo &i : reasons())
+        if (i.reason == r) return i.code;
+    return {};
+}
+
+QString reasonText(Reason r) {
+    for (const ReasonInfo &i : reasons())
+        if (i.reason == r) return i.text;
+    return {};
+}
+
+std::optional<Reason> reasonOfCode(const QString &code) {
+    for (const ReasonInfo &i : reasons())
+        if (i.code == code) return i.reason;
+    return std::nullopt;
+}
+
+// ---- settings ----
+
+Settings Settings::load() {
+    QSettings q(u"tamanote"_s, u"tamanote"_s);
+    q.beginGroup(u"backups"_s);
+    const Settings d;
+    Settings s;
+    s.automatic = q.value(u"automatic"_s, d.automatic).toBool();
+    s.keepOperations = q.value(u"keepOperations"_s, d.keepOperations).toInt();
+    s.keepDaily = q.value(u"keepDaily"_s, d.keepDaily).toInt();
+    s.keepMonthly = q.value(u"keepMonthly"_s, d.keepMonthly).toInt();
+    s.maxSharePercent = q.value(u"maxSharePercent"_s, d.maxSharePercent).toInt();
+    return s.bounded();
+}
+
+void Settings::save() const {
+    const Settings s = bounded();
+    QSettings q(u"tamanote"_s, u"tamanote"_s);
+    q.beginGroup(u"backups"_s);
+    q.setValue(u"automatic"_s, s.automatic);
+    q.setValue(u"keepOperations"_s, s.keepOperations);
+    q.setValue(u"keepDaily"_s, s.keepDaily);
+    q.setValue(u"keepMonthly"_s, s.keepMonthly);
+    q.setValue(u"maxSharePercent"_s, s.maxSharePercent);
+    q.endGroup();
+    q.sync();
+    if (q.status() != QSettings::NoError)
+        throw StoreError(StoreError::Kind::Io, q.fileName(), u"設定を保存できませんでした"_s);
+}
+
+Settings Settings::bounded() const {
+    Settings s = *this;
+    s.keepOperations = std::clamp(s.keepOperations, 1, 1000);
+    s.keepDaily = std::clamp(s.keepDaily, 1, 1000);
+    s.keepMonthly = std::clamp(s.keepMonthly, 0, 1000);
+    s.maxSharePercent = std::clamp(s.maxSharePercent, 10, 99);
+    return s;
+}
+
+// ---- snapshots ----
+
+const SnapshotFile *Snapshot::file(const QString &name) const {
+    for (const SnapshotFile &f : files)
+        if (f.name == name) return &f;
+    return nullptr;
+}
+
+QString Snapshot::filePath(const QString &name) const {
+    return QDir(QDir(path).filePath(kFiles)).filePath(name);
+}
+
+QString Backups::folderName() {
+    return u"backups"_s;
+}
+
+Backups::Backups(const DataFolder &folder, Settings settings)
+    : m_folder(folder), m_settings(settings.bounded()) {}
+
+QString Backups::path() const {
+    return m_folder.file(folderName());
+}
+
+QList<Snapshot> Backups::list() const {
+    QList<Snapshot> out;
+    const QDir root(path());
+    for (const QString &id : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+        if (id.startsWith(u'.')) continue;
+        if (std::optional<Snapshot> s = readSnapshot(root.path(), id)) out.append(*s);
+    }
+    std::sort(out.begin(), out.end(), [](const Snapshot &a, const Snapshot &b) {
+        return a.sequence != b.sequence ? a.sequence < b.sequence : a.id < b.id;
+    });
+    return out;
+}
+
+std::optional<Snapshot> Backups::find(const QString &id) const {
+    if (!isPlainFileName(id) || id.startsWith(u'.')) return std::nullopt;
+    return readSnapshot(path(), id);
+}
+
+Snapshot Backups::take(Reason reason, const QString &detail) {
+    const writehook::Suspend quiet;
+    // A write cut short is rolled back first, so that no snapshot holds a torn record.
+    journal::recover(m_folder.path());
+
+    const QString root = path();
+    struct stat st {};
+    if (::lstat(native(root).constData(), &st) != 0) {
+        if (errno != ENOENT) throw StoreError::fromErrno(errno, root, u"バックアップのフォルダを調べることが"_s);
+        makeFolder(root);
+        syncFolder(m_folder.path());
+    } else if (!S_ISDIR(st.st_mode)) {
+        throw StoreError(StoreError::Kind::Invalid, root,
+                         u"バックアップのフォルダの名前のファイルやリンクがあるため、バックアップできません。"
+                         u"このファイルを移してください"_s);
+    }
+    // What a snapshot cut short left.
+    const QDir rootDir(root);
+    for (const QString &stale : rootDir.entryList({kPartial + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks))
+        removeTree(rootDir.filePath(stale));
+
+    const QList<Snapshot> existing = list();
+    const Snapshot *previous = existing.isEmpty() ? nullptr : &existing.last();
+
+    Snapshot s;
+    s.time = clock().now();
+    s.reason = reason;
+    s.detail = detail;
+    s.sequence = previous ? previous->sequence + 1 : 1;
+    const QString base = s.time.toString(u"yyyyMMdd-HHmmss"_s) + u'-' + reasonCode(reason);
+    s.id = base;
+    for (int i = 2; QFileInfo::exists(rootDir.filePath(s.id)); ++i)
+        s.id = base + u'-' + QString::number(i);
+    const QString partial = rootDir.filePath(kPartial + s.id);
+    s.path = rootDir.filePath(s.id);
+
+    makeFolder(partial);
+    try {
+        const QString files = QDir(partial).filePath(kFiles);
+        makeFolder(files);
+        for (const DataFile &d : dataFiles(m_folder)) {
+            const QByteArray bytes = readWhole(m_folder.file(d.name));
+            SnapshotFile f{d.name, d.kind, bytes.size(), sha256Hex(bytes), recordsIn(d.name, d.kind, bytes), true};
+            const QString target = QDir(files).filePath(d.name);
+            bool stored = false;
+            if (const SnapshotFile *old = previous ? previous->file(d.name) : nullptr;
+                old && old->size == f.size && old->sha256 == f.sha256) {
+                f.changed = false;
+                const QString from = previous->filePath(d.name);
+                // The copy kept before is shared, not written again; where the file system
+                // has no hard links it is copied.
+                stored = QFileInfo(from).size() == f.size && ::link(native(from).constData(), native(target).constData()) == 0;
+            }
+            if (!stored) writeNewFile(target, bytes);
+            s.files.append(f);
+        }
+        syncFolder(files);
+        writeNewFile(QDir(partial).filePath(kManifest),
+                     QJsonDocument(manifestOf(s)).toJson(QJsonDocument::Indented));
+        syncFolder(partial);
+        if (::rename(native(partial).constData(), native(s.path).constData()) != 0)
+            throw StoreError::fromErrno(errno, s.path, u"バックアップを仕上げることが"_s);
+    } catch (const StoreError &) {
+        removeTree(partial);
+        throw;
+    }
+    syncFolder(root);
+    try {
+        rotate();
+    } catch (const StoreError &) {
+        // The snapshot is whole; old ones that could not be removed go next time.
+    }
+    return s;
+}
+
+std::optional<Snapshot> Backups::takeDailyIfDue() {
+    const QDate today = clock().today();
+    for (const Snapshot &s : list())
+        if (s.isDaily() && s.time.date() == today) return std::nullopt;
+    return take(Reason::Daily);
+}
+
+namespace {
+
+// The snapshot's bytes of the files named (every file when names is empty), checked
+// against the manifest. Problems go to problems; the bytes of sound files are returned.
+QMap<QString, QByteArray> loadFiles(const Snapshot &s, const QString &only, QStringList *problems) {
+    QMap<QString, QByteArray> out;
+    for (const SnapshotFile &f : s.files) {
+        if (!only.isEmpty() && f.name != only) continue;
+        QByteArray bytes;
+        try {
+            bytes = readWhole(s.filePath(f.name));
+        } catch (const StoreError &e) {
+            problems->append(f.name + u": "_s + e.reason());
+            continue;
+        }
+        if (!QFileInfo::exists(s.filePath(f.name)))
+            problems->append(f.name + u": ありません"_s);
+        else if (bytes.size() != f.size || sha256Hex(bytes) != f.sha256)
+            problems->append(f.name + u": 中身が記録と違います"_s);
+        else
+            out.insert(f.name, bytes);
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList Backups::verify(const Snapshot &s, const QString &onlyFile) const {
+    QStringList problems;
+    loadFiles(s, onlyFile, &problems);
+    return problems;
+}
+
+RestorePlan Backups::planRestore(const Snapshot &s, const QString &fileName) const {
+    if (!fileName.isEmpty() && !s.file(fileName))
+        throw StoreError(StoreError::Kind::Invalid, fileName,
+                         u"バックアップ「"_s + s.id + u"」にこのファイルはありません"_s);
+    RestorePlan plan;
+    for (const SnapshotFile &f : s.files) {
+        if (!fileName.isEmpty() && f.name != fileName) continue;
+        bool same = false;
+        const QString now = m_folder.file(f.name);
+        if (QFileInfo(now).isFile() && QFileInfo(now).size() == f.size) {
+            try {
+                same = sha256Hex(readWhole(now)) == f.sha256;
+            } catch (const StoreError &) {
+            }
+        }
+        (same ? plan.same : plan.write).append(f.name);
+    }
+    if (fileName.isEmpty())
+        for (const DataFile &d : dataFiles(m_folder))
+            if (!s.file(d.name)) plan.remove.append(d.name);
+    return plan;
+}
+
+Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
+    const writehook::Suspend quiet;
+    journal::recover(m_folder.path());
+    const RestorePlan plan = planRestore(s, fileName);
+    QStringList problems;
+    // Read before the snapshot of the present, whose rotation may remove this one.
+    const QMap<QString, QByteArray> bytes = loadFiles(s, fileName, &problems);
+    if (!problems.isEmpty())
+        throw StoreError(StoreError::Kind::Damaged, s.id,
+                         u"バックアップが壊れているため復元できません（"_s + problems.join(u"、"_s) + u"）"_s);
+    const Snapshot undo = take(Reason::Restore, fileName.isEmpty() ? s.id : fileName + u" ← "_s + s.id);
+    for (const QString &name : plan.write)
+        replaceFile(m_folder.file(name), m_folder.file(DiaryFile::scratchName()), bytes.value(name));
+    for (const QString &name : plan.remove)
+        if (::unlink(native(m_folder.file(name)).constData()) != 0 && errno != ENOENT)
+            throw StoreError::fromErrno(errno, m_folder.file(name), u"削除することが"_s);
+    if (!plan.remove.isEmpty()) syncFolder(m_folder.path());
+    return undo;
+}
+
+QStringList keptByCount(const QList<Snapshot> &snapshots, const Settings &settings) {
+    QStringList kept;
+    QList<const Snapshot *> operations, daily;
+    for (const Snapshot &s : snapshots)
+        (s.isDaily() ? daily : operations).append(&s);
+    for (qsizetype i = std::max<qsizetype>(0, operations.size() - settings.keepOperations); i < operations.size(); ++i)
+        kept.append(operations[i]->id);
+    for (qsizetype i = std::max<qsizetype>(0, daily.size() - settings.keepDaily); i < daily.size(); ++i)
+        kept.append(daily[i]->id);
+    // The monthly ones: the first daily snapshot of each month, the newest months kept.
+    QList<const Snapshot *> firstOfMonth;
+    for (const Snapshot *s : daily)
+        if (firstOfMonth.isEmpty() ||
+            firstOfMonth.last()->time.toString(u"yyyyMM"_s) != s->time.toString(u"yyyyMM"_s))
+            firstOfMonth.append(s);
+    for (qsizetype i = std::max<qsizetype>(0, firstOfMonth.size() - settings.keepMonthly); i < firstOfMonth.size();
+         ++i)
+        if (!kept.contains(firstOfMonth[i]->id)) kept.append(firstOfMonth[i]->id);
+    return kept;
+}
+
+namespace {
+
+void removeSnapshot(const QString &root, const QString &id) {
+    // Out of the list in one step, then emptied; a remove cut short is finished next time.
+    const QString doomed = QDir(root).filePath(kPartial + u"del-"_s + id);
+    if (::rename(native(QDir(root).filePath(id)).constData(), native(doomed).constData()) != 0)
+        throw StoreError::fromErrno(errno, QDir(root).filePath(id), u"古いバックアップを消すことが"_s);
+    removeTree(doomed);
+}
+
+} // namespace
+
+QStringList Backups::rotate() {
+    const writehook::Suspend quiet;
+    QList<Snapshot> all = list();
+    if (all.isEmpty()) return {};
+    const QStringList kept = keptByCount(all, m_settings);
+    const QString newest = all.last().id;
+    QStringList removed;
+    for (const Snapshot &s : all) {
+        if (kept.contains(s.id) || s.id == newest) continue;
+        removeSnapshot(path(), s.id);
+        removed.append(s.id);
+    }
+    all.removeIf([&](const Snapshot &s) { return removed.contains(s.id); });
+    // Then the size: the oldest go first, never the newest.
+    const qint64 p = m_settings.maxSharePercent;
+    while (all.size() > 1) {
+        const qint64 b = backupBytes(), d = dataBytes();
+        if (b * (100 - p) <= p * d) break;
+        removeSnapshot(path(), all.first().id);
+        removed.append(all.first().id);
+        all.removeFirst();
+    }
+    return removed;
+}
+
+qint64 Backups::dataBytes() const {
+    qint64 total = 0;
+    for (const DataFile &d : dataFiles(m_folder))
+        total += QFileInfo(m_folder.file(d.name)).size();
+    return total;
+}
+
+qint64 Backups::backupBytes() const {
+    qint64 total = 0;
+    QSet<QPair<quint64, quint64>> seen;
+    QDirIterator it(path(), QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        struct stat st {};
+        if (::lstat(native(it.next()).constData(), &st) != 0) continue;
+        if (seen.contains({quint64(st.st_dev), quint64(st.st_ino)})) continue;
+        seen.insert({quint64(st.st_dev), quint64(st.st_ino)});
+        total += st.st_size;
+    }
+    return total;
+}
+
+// ---- automatic snapshots ----
+
+namespace {
+
+struct Automatic {
+    QString folder;
+    Settings settings;
+    QDate dailyChecked;
+};
+
+std::optional<Automatic> &automatic() {
+    static std::optional<Automatic> a;
+    return a;
+}
+
+StoreError refusal(const StoreError &e, const QString &what) {
+    return StoreError(e.kind(), e.file(),
+                      e.reason() + u"。バックアップを取れないため、"_s + what +
+                          u"を取りやめました（自動バックアップは「バックアップと復元」の設定で止められます）"_s);
+}
+
+} // namespace
+
+void setAutomatic(const DataFolder &folder, const Settings &settings) {
+    automatic() = Automatic{sameFolder(folder.path()), settings.bounded(), QDate()};
+    writehook::set([](const QString &filePath) {
+        std::optional<Automatic> &a = automatic();
+        if (!a || !a->settings.automatic) return;
+        if (sameFolder(QFileInfo(filePath).absolutePath()) != a->folder) return;
+        const QDate today = clock().today();
+        if (a->dailyChecked == today) return;
+        try {
+            Backups(DataFolder(a->folder), a->settings).takeDailyIfDue();
+        } catch (const StoreError &e) {
+            throw refusal(e, u"書き込み"_s);
+        }
+        a->dailyChecked = today;
+    });
+}
+
+void clearAutomatic() {
+    automatic().reset();
+    writehook::set({});
+}
+
+std::optional<Settings> automaticSettings() {
+    const std::optional<Automatic> &a = automatic();
+    if (!a) return std::nullopt;
+    return a->settings;
+}
+
+std::optional<Snapshot> beforeOperation(const DataFolder &folder, Reason reason, const QString &detail) {
+    const std::optional<Automatic> &a = automatic();
+    if (!a || !a->settings.automatic || sameFolder(folder.path()) != a->folder) return std::nullopt;
+    try {
+        return Backups(folder, a->settings).take(reason, detail);
+    } catch (const StoreError &e) {
+        throw refusal(e, reasonText(reason).chopped(2)); // "日記ファイルの整理の前" → "…の整理"
+    }
+}
+
+} // namespace tama::backup
