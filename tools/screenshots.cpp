@@ -6,12 +6,15 @@
 #include "cardscreen/helpwindow.h"
 #include "cardscreen/patincomain.h"
 #include "cardscreen/ver.h"
+#include "common/clock.h"
 #include "common/dates.h"
 #include "common/dialogs.h"
+#include "master/backupwindow.h"
 #include "master/new_touroku.h"
 #include "master/search_kisyu.h"
 #include "startup/newname.h"
 #include "startup/patinkest.h"
+#include "store/backup.h"
 #include "store/catalogue.h"
 #include "store/diary.h"
 #include "store/modellist.h"
@@ -25,6 +28,9 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -180,6 +186,57 @@ int main(int argc, char **argv) {
     analysis->Tabs->setCurrentIndex(2);
     save(analysis, out, u"analysis-years.png"_s);
     registry.unload<AnalysisWindow>();
+
+    // Backups: a week of daily snapshots, an organise and one taken by hand; then a copy of
+    // this year's diary from another computer, with two cards more and one edited.
+    {
+        const QString diary = DiaryFileName(u"taro"_s, QDate::currentDate().year());
+        const QDateTime start = QDateTime::currentDateTime().addDays(-7);
+        FixedClock fixed(start);
+        setClock(&fixed);
+        backup::Backups backups(state.folder);
+        for (int day = 0; day < 7; ++day) {
+            fixed.set(start.addDays(day));
+            if (day == 3) backups.take(backup::Reason::Organise, diary);
+            backups.take(backup::Reason::Daily);
+        }
+        fixed.set(start.addDays(7));
+        backups.take(backup::Reason::Manual);
+        setClock(nullptr);
+
+        QList<QByteArray> copy = DiaryFile(state.folder, diary).readAllRaw();
+        if (!copy.isEmpty()) {
+            QByteArray edited = copy.last();
+            edited.replace(69, 8, "00500120"); // other amounts on the same visit
+            copy.append(edited);
+        }
+        for (int i = 0; i < 2 && !copy.isEmpty(); ++i) {
+            QByteArray extra = copy.last();
+            extra.replace(10, 4, i == 0 ? "1900" : "2030");
+            copy.append(extra);
+        }
+        QFile f(state.folder.file(diary.chopped(4) + u".sync-conflict-20261207-213000-K7QW2RA.dat"_s));
+        if (f.open(QIODevice::WriteOnly)) f.write(copy.join());
+        f.close();
+
+        state.diaryFile = diary;
+        state.year = QString::number(QDate::currentDate().year());
+        BackupWindow *w = registry.get<BackupWindow>();
+        w->reload();
+        save(w, out, u"backups.png"_s);
+        w->Tabs->setCurrentIndex(1);
+        save(w, out, u"backups-settings.png"_s);
+        w->Tabs->setCurrentIndex(0);
+
+        const MergePlan plan =
+            planMerge(DiaryFile(state.folder, diary).readAllRaw(), copy, state.year.toInt());
+        QMessageBox box(QMessageBox::Information, u"日記の統合"_s,
+                        BackupWindow::mergeQuestion(plan, QFileInfo(f.fileName()).fileName(), diary),
+                        QMessageBox::Ok | QMessageBox::Cancel, w);
+        save(&box, out, u"merge-question.png"_s);
+        box.hide();
+        registry.unload<BackupWindow>();
+    }
 
     // The monthly graph with all three running totals and its legend, in both styles.
     tukiGrafh *graph = registry.get<tukiGrafh>();

@@ -3,6 +3,7 @@
 #include "app/resources.h"
 #include "app/windowregistry.h"
 #include "common/version.h"
+#include "master/backupwindow.h"
 #include "startup/patinkest.h"
 #include "store/backup.h"
 #include "store/datafolder.h"
@@ -53,6 +54,10 @@ int main(int argc, char **argv) {
     tama::journal::reserve(folder);
     // Snapshots before the first write of each day and before operations that drop data.
     tama::backup::setAutomatic(tama::DataFolder(folder), tama::backup::Settings::load());
+    // Copies a folder synchroniser left when the folder changed on two computers at once.
+    if (const QList<tama::ConflictCopy> copies = tama::findConflictCopies(tama::DataFolder(folder));
+        !copies.isEmpty())
+        dialogs.info(tama::BackupWindow::conflictNotice(copies), u"競合コピー"_s);
 
     tama::DiaryState state(folder);
     tama::WindowRegistry registry(state);

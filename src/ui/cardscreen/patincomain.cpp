@@ -13,6 +13,7 @@
 #include "common/dialogs.h"
 #include "common/text.h"
 #include "common/version.h"
+#include "master/backupwindow.h"
 #include "master/kdata.h"
 #include "master/mdata.h"
 #include "master/new_touroku.h"
@@ -94,6 +95,7 @@ void PatincoMain::buildMenus() {
         {u"MISEDATASETTEI"_s, QKeySequence(Qt::CTRL | Qt::Key_1)},
         {u"kisyudatasettei"_s, QKeySequence(Qt::CTRL | Qt::Key_2)},
         {u"filesort"_s, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {u"backups"_s, QKeySequence(Qt::CTRL | Qt::Key_B)},
         {u"helpn"_s, QKeySequence(Qt::Key_F1)},
         {u"topic"_s, QKeySequence(Qt::SHIFT | Qt::Key_F1)},
     };
@@ -129,6 +131,11 @@ void PatincoMain::buildMenus() {
     dataSET->addSeparator()->setObjectName(u"zxcx"_s);
     connect(item(dataSET, u"filesort"_s, u"日記ファイルの整理(&D)"_s, true), &QAction::triggered, this,
             &PatincoMain::filesort_Click);
+    connect(item(dataSET, u"undoOrganise"_s, u"整理を元に戻す(&U)"_s, false), &QAction::triggered, this,
+            &PatincoMain::UndoOrganise);
+    dataSET->addSeparator()->setObjectName(u"bkup"_s);
+    connect(item(dataSET, u"backups"_s, u"バックアップと復元(&B)"_s, true), &QAction::triggered, this,
+            [this] { m_registry.show<BackupWindow>()->reload(); });
 
     QMenu *hppp = menuBar()->addMenu(u"ヘルプ(&H)"_s);
     hppp->setObjectName(u"hppp"_s);
@@ -394,6 +401,8 @@ void PatincoMain::LoadDiary() {
     DiaryState &s = m_registry.state();
     setWindowTitle(u"タマノート Ver"_s + programVersion() + u"  [ "_s + s.diaryFile + u" ]"_s);
     m_editor.open(s.folder, s.diaryFile, s.year);
+    if (QAction *undo = findChild<QAction *>(u"undoOrganise"_s))
+        undo->setEnabled(m_beforeOrganise && m_beforeOrganise->detail == s.diaryFile);
     if (const std::optional<StoreError> e = m_editor.load(tama::clock().today())) reportStoreError(*e);
     const int n = m_editor.newCardNumber();
     setCardNumberScroller(n, n);
@@ -792,6 +801,40 @@ void PatincoMain::OrganiseDiary() {
     s.newCardNumber = j;
     draw();
     // Its lines carry the old card numbers.
+    discardYearList();
+    if (QAction *undo = findChild<QAction *>(u"undoOrganise"_s))
+        undo->setEnabled(m_beforeOrganise.has_value());
+}
+
+// Puts the diary back as it was before the last organise of this run, from the snapshot
+// taken then; the present diary is kept in a snapshot of its own first.
+void PatincoMain::UndoOrganise() {
+    DiaryState &s = m_registry.state();
+    QAction *undo = findChild<QAction *>(u"undoOrganise"_s);
+    if (!m_beforeOrganise || m_beforeOrganise->detail != s.diaryFile ||
+        !m_beforeOrganise->file(s.diaryFile)) {
+        InfoBox(u"いま開いている日記には、元に戻せる整理がありません。"_s, u"整理を元に戻す"_s);
+        if (undo) undo->setEnabled(false);
+        return;
+    }
+    const int cards = m_beforeOrganise->file(s.diaryFile)->records;
+    if (ConfirmCancelled(
+            QStringLiteral(
+                "日記を整理する前の状態（%1 枚）に戻します。整理のあとで書いたカードも"
+                "整理する前の状態に戻ります（いまの日記はバックアップしておきます）。よろしいですか？")
+                .arg(cards),
+            u"整理を元に戻す"_s))
+        return;
+    try {
+        backup::Backups(s.folder, backup::automaticSettings().value_or(backup::Settings::load()))
+            .restore(*m_beforeOrganise, s.diaryFile);
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+        return;
+    }
+    m_beforeOrganise.reset();
+    if (undo) undo->setEnabled(false);
+    LoadDiary();
     discardYearList();
 }
 

@@ -47,6 +47,7 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     void ClearCategory();
     void ChooseCategory(const QString &marker);
     void OrganiseDiary();
+    void UndoOrganise();
 
   protected:
     bool event(QEvent *e) override;

@@ -1,0 +1,281 @@
+#include "master/backupwindow.h"
+#include "store/backup.h"
+#include "support/windowfixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QStandardPaths>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tama;
+using namespace tama::test;
+
+namespace {
+
+const QString kDiary = u"taro.1999.dat"_s;
+
+CardValues card(const QString &date, const QString &start = u"1000"_s, const QString &store = u"ＡＢＣ"_s) {
+    CardValues c = CardValues::blank();
+    c.date = date;
+    c.start = start;
+    c.end = u"1800"_s;
+    c.store = store;
+    c.investment = u"0100"_s;
+    c.cashOut = u"0050"_s;
+    return c;
+}
+
+// The row's middle, where a person clicks it.
+void clickRow(QTreeWidget *tree, QTreeWidgetItem *item) {
+    const QRect r = tree->visualItemRect(item);
+    QVERIFY(r.isValid());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+QTreeWidgetItem *rowNamed(QTreeWidget *tree, const QString &text) {
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        if (tree->topLevelItem(i)->text(0) == text) return tree->topLevelItem(i);
+    return nullptr;
+}
+
+// A key as the focused control of the active window receives it.
+void keyInWindow(QWidget *w, Qt::Key k, Qt::KeyboardModifiers mods) {
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, k, mods);
+}
+
+// Automatic snapshots on for the fixture's folder while the test runs, as main() sets them.
+struct AutomaticOn {
+    explicit AutomaticOn(const WindowFixture &f, backup::Settings s = backup::Settings()) {
+        backup::setAutomatic(f.state.folder, s);
+    }
+    ~AutomaticOn() { backup::clearAutomatic(); }
+};
+
+} // namespace
+
+class TstBackupWindow : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        // The settings page writes the user's settings: a test's own, never the real ones.
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+    void organiseThenUndoGivesTheOldDiaryByteForByte() {
+        WindowFixture f;
+        const AutomaticOn on(f);
+        const QList<CardValues> cards = {card(u"19990310"_s), card(u"R9990301"_s), card(u"19990305"_s)};
+        f.folder.write(kDiary, diaryBytes(cards));
+        const QByteArray before = f.folder.read(kDiary);
+        PatincoMain *w = f.openCardScreen();
+        QAction *undo = w->findChild<QAction *>(u"undoOrganise"_s);
+        QVERIFY(undo);
+        QVERIFY(!undo->isEnabled()); // nothing organised yet
+
+        f.dialogs.answer({false});
+        w->findChild<QAction *>(u"filesort"_s)->trigger();
+        QCOMPARE(f.folder.read(kDiary), diaryBytes({cards[2], cards[0]}));
+        QVERIFY(undo->isEnabled());
+        const QList<backup::Snapshot> taken = backup::Backups(f.state.folder).list();
+        QCOMPARE(taken.size(), 2); // the day's first write, then the one before organising
+        QCOMPARE(taken.last().reason, backup::Reason::Organise);
+        QCOMPARE(taken.last().detail, kDiary);
+
+        // Cancelled: nothing happens.
+        f.dialogs.answer({true});
+        undo->trigger();
+        QCOMPARE(f.folder.read(kDiary), diaryBytes({cards[2], cards[0]}));
+
+        f.dialogs.answer({false});
+        undo->trigger();
+        QVERIFY2(f.dialogs.lastMessage().contains(u"3 枚"_s), qPrintable(f.dialogs.lastMessage()));
+        QCOMPARE(f.folder.read(kDiary), before);
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(f.state.newCardNumber, 4);
+        QCOMPARE(control<QLabel>(w, "Label19")->text(), u"4"_s);
+        // The organised diary went into a snapshot of its own: the undo can be undone.
+        const backup::Snapshot last = backup::Backups(f.state.folder).list().last();
+        QCOMPARE(last.reason, backup::Reason::Restore);
+        QCOMPARE(last.file(kDiary)->records, 2);
+    }
+
+    void withoutAutomaticSnapshotsOrganiseHasNoUndo() {
+        WindowFixture f;
+        backup::Settings off;
+        off.automatic = false;
+        const AutomaticOn on(f, off);
+        f.folder.write(kDiary, diaryBytes({card(u"19990310"_s), card(u"R9990301"_s)}));
+        PatincoMain *w = f.openCardScreen();
+        f.dialogs.answer({false});
+        w->findChild<QAction *>(u"filesort"_s)->trigger();
+        QCOMPARE(f.folder.read(kDiary), diaryBytes({card(u"19990310"_s)}));
+        QVERIFY(!w->findChild<QAction *>(u"undoOrganise"_s)->isEnabled());
+        QVERIFY(!f.folder.exists(backup::Backups::folderName()));
+    }
+
+    void ctrlBOpensTheWindowAndEscapeClosesIt() {
+        WindowFixture f;
+        f.folder.write(kDiary, diaryBytes({card(u"19990310"_s)}));
+        PatincoMain *w = f.openCardScreen();
+        keyInWindow(w, Qt::Key_B, Qt::ControlModifier);
+        BackupWindow *b = f.registry.find<BackupWindow>();
+        QVERIFY(b);
+        QVERIFY(QTest::qWaitForWindowExposed(b));
+        QCOMPARE(b->windowTitle(), u"バックアップと復元"_s);
+        QCOMPARE(b->Snapshots->topLevelItemCount(), 0);
+        QVERIFY(!b->RestoreAll->isEnabled()); // nothing to restore from
+        keyInWindow(b, Qt::Key_Escape, {});
+        QVERIFY(!f.registry.find<BackupWindow>());
+    }
+
+    void restoreOneFileChosenWithTheMouse() {
+        WindowFixture f;
+        f.state.diaryFile = kDiary;
+        f.state.year = u"1999"_s;
+        f.folder.write(kDiary, diaryBytes({card(u"19990310"_s)}));
+        const QByteArray stores = "\x82\x60\x82\x60" + QByteArray(16, ' ') + QByteArray(70, '0');
+        f.folder.write(u"patishop.dat"_s, stores);
+        BackupWindow *b = f.open<BackupWindow>();
+        QTest::mouseClick(b->TakeNow, Qt::LeftButton);
+        QCOMPARE(b->Snapshots->topLevelItemCount(), 1);
+        QVERIFY(b->Snapshots->topLevelItem(0)->text(2).contains(u"店 1"_s));
+
+        f.folder.write(u"patishop.dat"_s, QByteArray()); // every store deleted
+        f.folder.write(kDiary, diaryBytes({card(u"19990310"_s), card(u"19990311"_s)}));
+        clickRow(b->Snapshots, b->Snapshots->topLevelItem(0));
+        QTreeWidgetItem *storesRow = rowNamed(b->Files, u"patishop.dat"_s);
+        QVERIFY(storesRow);
+        QCOMPARE(storesRow->text(2), u"1 店"_s);
+        clickRow(b->Files, storesRow);
+        f.dialogs.answer({false});
+        QTest::mouseClick(b->RestoreFile, Qt::LeftButton);
+        QVERIFY(f.dialogs.calls.at(f.dialogs.calls.size() - 2).message.contains(u"戻すファイル: patishop.dat"_s));
+        QCOMPARE(f.folder.read(u"patishop.dat"_s), stores);
+        // Only the file chosen: the diary keeps its new card.
+        QCOMPARE(f.folder.read(kDiary), diaryBytes({card(u"19990310"_s), card(u"19990311"_s)}));
+        QCOMPARE(b->Snapshots->topLevelItemCount(), 2);
+        QVERIFY(b->Snapshots->topLevelItem(0)->text(1).startsWith(u"復元の前"_s));
+    }
+
+    void restoreTheDiaryRefreshesTheCardScreen() {
+        WindowFixture f;
+        f.folder.write(kDiary, diaryBytes({card(u"19990310"_s), card(u"19990311"_s)}));
+        backup::Backups(f.state.folder).take(backup::Reason::Manual);
+        f.folder.write(kDiary, diaryBytes({card(u"19990310"_s), card(u"19990311"_s), card(u"19990312"_s)}));
+        f.folder.write(u"hanako.1999.dat"_s, diaryBytes({card(u"19990301"_s)}));
+        PatincoMain *w = f.openCardScreen();
+        QCOMPARE(control<QLabel>(w, "Label19")->text(), u"4"_s);
+
+        keyInWindow(w, Qt::Key_B, Qt::ControlModifier);
+        BackupWindow *b = f.registry.find<BackupWindow>();
+        QVERIFY(b->RestoreDiary->isEnabled());
+        f.dialogs.answer({false});
+        QTest::mouseClick(b->RestoreDiary, Qt::LeftButton);
+        QCOMPARE(f.folder.read(kDiary), diaryBytes({card(u"19990310"_s), card(u"19990311"_s)}));
+        QVERIFY(f.folder.exists(u"hanako.1999.dat"_s)); // one diary, not everything
+        QCOMPARE(control<QLabel>(w, "Label19")->text(), u"3"_s);
+        QCOMPARE(f.dialogs.calls.last().title, u"復元"_s);
+
+        // Everything: the diary made after the snapshot goes, and the undo brings it back.
+        f.dialogs.answer({false});
+        clickRow(b->Snapshots, b->Snapshots->topLevelItem(b->Snapshots->topLevelItemCount() - 1));
+        QTest::mouseClick(b->RestoreAll, Qt::LeftButton);
+        QVERIFY(f.dialogs.calls.at(f.dialogs.calls.size() - 2).message.contains(u"消すファイル: hanako.1999.dat"_s));
+        QVERIFY(!f.folder.exists(u"hanako.1999.dat"_s));
+        const backup::Snapshot undo = backup::Backups(f.state.folder).list().last();
+        backup::Backups(f.state.folder).restore(undo);
+        QCOMPARE(f.folder.read(u"hanako.1999.dat"_s), diaryBytes({card(u"19990301"_s)}));
+    }
+
+    void mergeTheConflictCopyOfTheOpenDiary() {
+        WindowFixture f;
+        const QList<CardValues> ours = {card(u"19990301"_s), card(u"19990305"_s), card(u"19990310"_s)};
+        f.folder.write(kDiary, diaryBytes(ours));
+        CardValues edited = ours[0];
+        edited.cashOut = u"0300"_s;
+        CardValues marked = ours[2];
+        marked.date = u"R9990310"_s;
+        const QString copyName = u"taro.1999.sync-conflict-19990314-220000-ABCDEFG.dat"_s;
+        f.folder.write(copyName, diaryBytes({ours[0], ours[1], marked, card(u"19990312"_s), edited}));
+        f.folder.write(u"hanako (conflicted copy 1999-03-14).dat"_s, QByteArray()); // not of this diary
+        PatincoMain *w = f.openCardScreen();
+        keyInWindow(w, Qt::Key_B, Qt::ControlModifier);
+        BackupWindow *b = f.registry.find<BackupWindow>();
+        QCOMPARE(b->MergeFrom->count(), 2);
+        QCOMPARE(b->MergeFrom->itemText(0), copyName);
+
+        f.dialogs.answer({true});
+        QTest::mouseClick(b->MergeButton, Qt::LeftButton);
+        const QString question = f.dialogs.lastMessage();
+        QVERIFY2(question.contains(u"日記に加えるカード: 2 枚（4 枚目から）"_s), qPrintable(question));
+        QVERIFY(question.contains(u"削除の印を引き継ぐカード: 1 枚"_s));
+        QVERIFY(question.contains(u"1 枚目と 5 枚目: 1999/03/01 10:00 ＡＢＣ"_s));
+        QCOMPARE(f.folder.read(kDiary), diaryBytes(ours)); // cancelled
+
+        f.dialogs.answer({false});
+        QTest::mouseClick(b->MergeButton, Qt::LeftButton);
+        QCOMPARE(f.folder.read(kDiary), diaryBytes({ours[0], ours[1], marked, card(u"19990312"_s), edited}));
+        QVERIFY(f.dialogs.lastMessage().contains(u"3 枚 → 5 枚"_s));
+        QCOMPARE(control<QLabel>(w, "Label19")->text(), u"6"_s);
+        const backup::Snapshot before = backup::Backups(f.state.folder).list().last();
+        QCOMPARE(before.reason, backup::Reason::Merge);
+        QCOMPARE(before.file(kDiary)->records, 3);
+    }
+
+    void mergeOfAnotherYearIsRefused() {
+        WindowFixture f;
+        f.folder.write(kDiary, diaryBytes({card(u"19990301"_s)}));
+        f.folder.write(u"taro.1999~conflict.dat"_s, diaryBytes({card(u"19980301"_s)}));
+        f.openCardScreen();
+        BackupWindow *b = f.open<BackupWindow>();
+        QCOMPARE(b->MergeFrom->itemText(0), u"taro.1999~conflict.dat"_s);
+        QTest::mouseClick(b->MergeButton, Qt::LeftButton);
+        QCOMPARE(f.dialogs.calls.last().kind, RecordingDialogs::Call::Info);
+        QVERIFY2(f.dialogs.lastMessage().contains(u"1999 年のものではありません"_s), qPrintable(f.dialogs.lastMessage()));
+        QCOMPARE(f.folder.read(kDiary), diaryBytes({card(u"19990301"_s)}));
+        QVERIFY(!f.folder.exists(backup::Backups::folderName()));
+    }
+
+    void settingsAreSavedAndTakeEffect() {
+        WindowFixture f;
+        const AutomaticOn on(f);
+        BackupWindow *b = f.open<BackupWindow>();
+        QCOMPARE(b->KeepOperations->value(), 20);
+        QCOMPARE(b->KeepDaily->value(), 30);
+        QCOMPARE(b->KeepMonthly->value(), 12);
+        b->Tabs->setCurrentIndex(1);
+        b->KeepOperations->setFocus();
+        b->KeepOperations->selectAll();
+        QTest::keyClick(b->KeepOperations, Qt::Key_5);
+        QTest::mouseClick(b->Automatic, Qt::LeftButton, {}, QPoint(6, b->Automatic->height() / 2));
+        QVERIFY(!b->Automatic->isChecked());
+        QTest::mouseClick(b->SaveSettings, Qt::LeftButton);
+        QCOMPARE(backup::Settings::load().keepOperations, 5);
+        QVERIFY(!backup::Settings::load().automatic);
+        QCOMPARE(backup::automaticSettings()->keepOperations, 5);
+        QVERIFY(!backup::automaticSettings()->automatic);
+
+        QTest::mouseClick(b->DefaultSettings, Qt::LeftButton);
+        QCOMPARE(b->KeepOperations->value(), 20);
+        QVERIFY(b->Automatic->isChecked());
+        QTest::mouseClick(b->SaveSettings, Qt::LeftButton);
+        QCOMPARE(backup::Settings::load().keepOperations, 20);
+    }
+
+    void startUpNoticeNamesEveryCopy() {
+        const QString text = BackupWindow::conflictNotice(
+            {*conflictCopyOf(u"taro.1999.sync-conflict-19990314-220000-ABCDEFG.dat"_s),
+             *conflictCopyOf(u"patishop (conflicted copy 1999-03-14).dat"_s)});
+        QVERIFY(text.contains(u"taro.1999.sync-conflict-19990314-220000-ABCDEFG.dat\n　→ 「taro.1999.dat」のコピー（Syncthing）"_s));
+        QVERIFY(text.contains(u"「patishop.dat」のコピー（Dropbox / Nextcloud）"_s));
+        QVERIFY(text.contains(u"Ctrl+B"_s));
+    }
+};
+
+TAMA_GUI_TEST_MAIN(TstBackupWindow)
+#include "tst_backupwindow.moc"
