@@ -5,7 +5,9 @@
 # leaves its input in the build folder: add it to fuzz/regressions/<target>/ once fixed.
 # TAMANOTE_FUZZ_RUNS=N runs each target for N executions instead of SECONDS (the deep
 # runs: TAMANOTE_FUZZ_RUNS=10000000 TAMANOTE_FUZZ_RSS_MB=4096 scripts/fuzz.sh), and
-# TAMANOTE_FUZZ_TARGETS="fuzz_a fuzz_b" picks the targets.
+# TAMANOTE_FUZZ_TARGETS="fuzz_a fuzz_b" picks the targets. TAMANOTE_FUZZ_TIMEOUT=S (default
+# 10) is the seconds one input may take: raise it when the fuzzers share the machine at a
+# low priority, where a starved process would be reported as a slow input.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,7 +37,7 @@ for t in "${targets[@]}"; do
   seeds=()
   [ -d "fuzz/corpus/$t" ] && seeds=("fuzz/corpus/$t")
   started=$SECONDS
-  if ! "$bin" "${limit[@]}" -timeout=10 -rss_limit_mb="$rss" -print_final_stats=0 \
+  if ! "$bin" "${limit[@]}" -timeout="${TAMANOTE_FUZZ_TIMEOUT:-10}" -rss_limit_mb="$rss" -print_final_stats=0 \
       -artifact_prefix="$build/$t-" "$work" "${seeds[@]}" >"$build/$t.log" 2>&1; then
     echo "fuzz: $t found a crash; input and log in $build/" >&2
     tail -40 "$build/$t.log" >&2
