@@ -2,7 +2,8 @@
 # Pictures of the start-up, new-user, model search, model registration, version, help,
 # wait, monthly graph and analysis windows, taken under a virtual display from the real
 # windows (QT_QPA_PLATFORM=offscreen takes the same pictures without xvfb).
-# Needs xvfb. Usage: scripts/screenshots.sh [OUTDIR]
+# Needs xvfb. Usage: scripts/screenshots.sh [OUTDIR]; QT_SCALE_FACTOR=2 scripts/screenshots.sh
+# docs/screenshots/2x takes them as a screen of twice the pixels shows them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/screenshots}

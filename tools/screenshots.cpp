@@ -163,6 +163,7 @@ int main(int argc, char **argv) {
     main->findChild<QComboBox *>(u"Combo2"_s)->setEditText(u"ドリームスター"_s);
     settle();
 
+    save(main, out, u"cardscreen.png"_s);
     save(registry.get<search_kisyu>(), out, u"search_kisyu.png"_s);
     registry.unload<search_kisyu>();
     save(registry.get<New_touroku>(), out, u"new_touroku.png"_s);

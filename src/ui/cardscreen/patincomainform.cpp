@@ -45,7 +45,9 @@ void PatincoMainForm::setupForm(QMainWindow *window) {
     using M = ButtonArt::Motif;
     auto picture = [c](const QString &name, M motif, const QString &tip) {
         auto *b = named(
-            new PictureButton(ButtonArt::picture(motif, false), ButtonArt::picture(motif, true), c), name);
+            new PictureButton(
+                [motif](bool pressed, qreal ratio) { return ButtonArt::picture(motif, pressed, ratio); }, c),
+            name);
         b->setToolTip(tip);
         return b;
     };

@@ -12,6 +12,11 @@ PictureButton::PictureButton(QPixmap normal, QPixmap pressed, QWidget *parent)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+PictureButton::PictureButton(Art art, QWidget *parent)
+    : PictureButton(art(false, 1.0), art(true, 1.0), parent) {
+    m_art = std::move(art);
+}
+
 void PictureButton::showPressedImage(bool pressed) {
     if (m_pressedShown == pressed) return;
     m_pressedShown = pressed;
@@ -23,6 +28,12 @@ QSize PictureButton::sizeHint() const {
 }
 
 void PictureButton::paintEvent(QPaintEvent *) {
+    // A picture of fewer pixels than the screen has would be scaled up, blurred.
+    const qreal ratio = devicePixelRatioF();
+    if (m_art && !qFuzzyCompare(m_normal.devicePixelRatio(), ratio)) {
+        m_normal = m_art(false, ratio);
+        m_pressed = m_art(true, ratio);
+    }
     QPainter p(this);
     // A window that is not there yet: the picture is shown faded, not greyed into mud.
     if (!isEnabled()) p.setOpacity(0.55);
