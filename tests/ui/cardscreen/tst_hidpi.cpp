@@ -56,7 +56,8 @@ class TstHidpi : public QObject {
             QCOMPARE(b->devicePixelRatioF(), scale);
             QCOMPARE(b->size(), QSize(ButtonArt::kSize, ButtonArt::kSize)); // the same place on any screen
             const QImage shown = b->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-            const QImage drawn = ButtonArt::picture(motif, false, scale).toImage().convertToFormat(QImage::Format_ARGB32);
+            const QImage drawn =
+                ButtonArt::picture(motif, false, scale).toImage().convertToFormat(QImage::Format_ARGB32);
             QCOMPARE(shown.size(), drawn.size());
             QCOMPARE(shown.size(), QSize(qRound(ButtonArt::kSize * scale), qRound(ButtonArt::kSize * scale)));
             // Pixel for pixel where the picture is opaque: nothing was scaled, so nothing blurred.
@@ -64,7 +65,9 @@ class TstHidpi : public QObject {
             for (int y = 0; y < drawn.height(); ++y)
                 for (int x = 0; x < drawn.width(); ++x)
                     if (qAlpha(drawn.pixel(x, y)) == 255 && shown.pixel(x, y) != drawn.pixel(x, y)) ++differ;
-            QVERIFY2(differ == 0, qPrintable(QStringLiteral("%1: %2 pixels differ").arg(QLatin1StringView(name)).arg(differ)));
+            QVERIFY2(
+                differ == 0,
+                qPrintable(QStringLiteral("%1: %2 pixels differ").arg(QLatin1StringView(name)).arg(differ)));
         }
     }
 

@@ -1,4 +1,5 @@
 #include "master/mdata.h"
+#include "store/backup.h"
 #include "support/windowfixture.h"
 
 #include <QApplication>
@@ -297,6 +298,27 @@ class TstMdata : public QObject {
         QTest::mouseClick(w->Command5, Qt::LeftButton);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), r1 + r2 + r4);
         QCOMPARE(f.dialogs.unscripted, 0);
+    }
+
+    void deletingAStoreCanBeUndoneFromItsSnapshot() {
+        WindowFixture f;
+        backup::setAutomatic(f.state.folder, backup::Settings());
+        const auto off = qScopeGuard([] { backup::clearAutomatic(); });
+        const QByteArray stores = store(kA) + store(kB) + store(kC);
+        f.folder.write(u"patishop.dat"_s, stores);
+        MDATA *w = f.open<MDATA>();
+        chooseStore(w, 1);
+        f.dialogs.answer({false});
+        QTest::mouseClick(w->Command5, Qt::LeftButton);
+        QCOMPARE(f.folder.read(u"patishop.dat"_s), store(kA) + store(kC));
+
+        backup::Backups backups(f.state.folder);
+        const backup::Snapshot before = backups.list().last();
+        QCOMPARE(before.reason, backup::Reason::DeleteStore);
+        QCOMPARE(before.detail, u"Ｂ"_s);
+        QCOMPARE(before.file(u"patishop.dat"_s)->records, 3);
+        backups.restore(before, u"patishop.dat"_s);
+        QCOMPARE(f.folder.read(u"patishop.dat"_s), stores);
     }
 
     void typedStoreNameDeletesNothing() {
