@@ -134,7 +134,8 @@ QByteArray readWhole(const QString &path) {
     bool more = false;
     QByteArray bytes = safefile::readBounded(path, kLargestFile, &more);
     if (more)
-        throw StoreError(StoreError::Kind::Limit, path, u"ファイルが大きすぎるため、バックアップできません"_s);
+        throw StoreError(StoreError::Kind::Limit, path,
+                         u"ファイルが大きすぎるため、バックアップできません"_s);
     return bytes;
 }
 
@@ -207,12 +208,9 @@ std::optional<Snapshot> readSnapshot(const QString &root, const QString &id) {
     s.detail = o.value(u"detail"_s).toString();
     for (const QJsonValue &v : o.value(u"files"_s).toArray()) {
         const QJsonObject f = v.toObject();
-        SnapshotFile file{f.value(u"name"_s).toString(),
-                          f.value(u"kind"_s).toString(),
-                          qint64(f.value(u"size"_s).toDouble()),
-                          f.value(u"sha256"_s).toString().toLatin1(),
-                          f.value(u"records"_s).toInt(),
-                          f.value(u"changed"_s).toBool(true)};
+        SnapshotFile file{f.value(u"name"_s).toString(),         f.value(u"kind"_s).toString(),
+                          qint64(f.value(u"size"_s).toDouble()), f.value(u"sha256"_s).toString().toLatin1(),
+                          f.value(u"records"_s).toInt(),         f.value(u"changed"_s).toBool(true)};
         // A name from the manifest must stay inside the snapshot and the data folder.
         if (!isPlainFileName(file.name)) return std::nullopt;
         s.files.append(file);
@@ -332,7 +330,8 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
     const QString root = path();
     struct stat st {};
     if (::lstat(native(root).constData(), &st) != 0) {
-        if (errno != ENOENT) throw StoreError::fromErrno(errno, root, u"バックアップのフォルダを調べることが"_s);
+        if (errno != ENOENT)
+            throw StoreError::fromErrno(errno, root, u"バックアップのフォルダを調べることが"_s);
         makeFolder(root);
         syncFolder(m_folder.path());
     } else if (!S_ISDIR(st.st_mode)) {
@@ -342,7 +341,8 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
     }
     // What a snapshot cut short left.
     const QDir rootDir(root);
-    for (const QString &stale : rootDir.entryList({kPartial + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks))
+    for (const QString &stale :
+         rootDir.entryList({kPartial + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks))
         removeTree(rootDir.filePath(stale));
 
     const QList<Snapshot> existing = list();
@@ -366,7 +366,8 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
         makeFolder(files);
         for (const DataFile &d : dataFiles(m_folder)) {
             const QByteArray bytes = readWhole(m_folder.file(d.name));
-            SnapshotFile f{d.name, d.kind, bytes.size(), sha256Hex(bytes), recordsIn(d.name, d.kind, bytes), true};
+            SnapshotFile f{d.name, d.kind, bytes.size(), sha256Hex(bytes), recordsIn(d.name, d.kind, bytes),
+                           true};
             const QString target = QDir(files).filePath(d.name);
             bool stored = false;
             if (const SnapshotFile *old = previous ? previous->file(d.name) : nullptr;
@@ -375,7 +376,8 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
                 const QString from = previous->filePath(d.name);
                 // The copy kept before is shared, not written again; where the file system
                 // has no hard links it is copied.
-                stored = QFileInfo(from).size() == f.size && ::link(native(from).constData(), native(target).constData()) == 0;
+                stored = QFileInfo(from).size() == f.size &&
+                         ::link(native(from).constData(), native(target).constData()) == 0;
             }
             if (!stored) writeNewFile(target, bytes);
             s.files.append(f);
@@ -471,7 +473,8 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
     const QMap<QString, QByteArray> bytes = loadFiles(s, fileName, &problems);
     if (!problems.isEmpty())
         throw StoreError(StoreError::Kind::Damaged, s.id,
-                         u"バックアップが壊れているため復元できません（"_s + problems.join(u"、"_s) + u"）"_s);
+                         u"バックアップが壊れているため復元できません（"_s + problems.join(u"、"_s) +
+                             u"）"_s);
     const Snapshot undo = take(Reason::Restore, fileName.isEmpty() ? s.id : fileName + u" ← "_s + s.id);
     for (const QString &name : plan.write)
         replaceFile(m_folder.file(name), m_folder.file(DiaryFile::scratchName()), bytes.value(name));
@@ -487,7 +490,8 @@ QStringList keptByCount(const QList<Snapshot> &snapshots, const Settings &settin
     QList<const Snapshot *> operations, daily;
     for (const Snapshot &s : snapshots)
         (s.isDaily() ? daily : operations).append(&s);
-    for (qsizetype i = std::max<qsizetype>(0, operations.size() - settings.keepOperations); i < operations.size(); ++i)
+    for (qsizetype i = std::max<qsizetype>(0, operations.size() - settings.keepOperations);
+         i < operations.size(); ++i)
         kept.append(operations[i]->id);
     for (qsizetype i = std::max<qsizetype>(0, daily.size() - settings.keepDaily); i < daily.size(); ++i)
         kept.append(daily[i]->id);
@@ -497,8 +501,8 @@ QStringList keptByCount(const QList<Snapshot> &snapshots, const Settings &settin
         if (firstOfMonth.isEmpty() ||
             firstOfMonth.last()->time.toString(u"yyyyMM"_s) != s->time.toString(u"yyyyMM"_s))
             firstOfMonth.append(s);
-    for (qsizetype i = std::max<qsizetype>(0, firstOfMonth.size() - settings.keepMonthly); i < firstOfMonth.size();
-         ++i)
+    for (qsizetype i = std::max<qsizetype>(0, firstOfMonth.size() - settings.keepMonthly);
+         i < firstOfMonth.size(); ++i)
         if (!kept.contains(firstOfMonth[i]->id)) kept.append(firstOfMonth[i]->id);
     return kept;
 }
@@ -578,9 +582,10 @@ std::optional<Automatic> &automatic() {
 }
 
 StoreError refusal(const StoreError &e, const QString &what) {
-    return StoreError(e.kind(), e.file(),
-                      e.reason() + u"。バックアップを取れないため、"_s + what +
-                          u"を取りやめました（自動バックアップは「バックアップと復元」の設定で止められます）"_s);
+    return StoreError(
+        e.kind(), e.file(),
+        e.reason() + u"。バックアップを取れないため、"_s + what +
+            u"を取りやめました（自動バックアップは「バックアップと復元」の設定で止められます）"_s);
 }
 
 } // namespace

@@ -20,10 +20,10 @@ std::optional<Reason> reasonOfCode(const QString &code);
 
 // How many snapshots are kept, and whether the program takes them by itself.
 struct Settings {
-    bool automatic = true;  // the daily one and those before operations
+    bool automatic = true; // the daily one and those before operations
     int keepOperations = 20;
     int keepDaily = 30;
-    int keepMonthly = 12;   // the first daily snapshot of each month
+    int keepMonthly = 12;     // the first daily snapshot of each month
     int maxSharePercent = 95; // of the data folder (data files and backups) at most
 
     // The platform's settings of the user, the defaults above where nothing is stored.
@@ -36,7 +36,7 @@ struct Settings {
 // One data file as a snapshot holds it.
 struct SnapshotFile {
     QString name;
-    QString kind;        // "users", "diary", "stores", "catalogue", "model-list"
+    QString kind; // "users", "diary", "stores", "catalogue", "model-list"
     qint64 size = 0;
     QByteArray sha256;   // hexadecimal
     int records = 0;     // users, cards, stores or models

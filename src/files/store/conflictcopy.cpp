@@ -19,7 +19,8 @@ struct Pattern {
 const QList<Pattern> &patterns() {
     static const QList<Pattern> list = {
         {QRegularExpression(u"\\.sync-conflict-[0-9]{8}-[0-9]{6}-[0-9A-Z]+"_s), u"Syncthing"_s},
-        {QRegularExpression(u" \\([^()]*conflicted copy[^()]*\\)"_s, QRegularExpression::CaseInsensitiveOption),
+        {QRegularExpression(u" \\([^()]*conflicted copy[^()]*\\)"_s,
+                            QRegularExpression::CaseInsensitiveOption),
          u"Dropbox / Nextcloud"_s},
         {QRegularExpression(u"_conflict-[0-9]{8}-[0-9]{6}"_s), u"ownCloud"_s},
         {QRegularExpression(u" \\(SFConflict [^()]*\\)"_s), u"Seafile"_s},

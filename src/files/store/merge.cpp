@@ -49,7 +49,8 @@ MergePlan planMerge(const QList<QByteArray> &ours, const QList<QByteArray> &thei
 
     for (int i = 0; i < theirs.size(); ++i) {
         if (theirs[i].size() != len)
-            throw StoreError(StoreError::Kind::Damaged, QString(), u"統合するファイルのカードが壊れています"_s);
+            throw StoreError(StoreError::Kind::Damaged, QString(),
+                             u"統合するファイルのカードが壊れています"_s);
         if (!ofYear(theirs[i], year))
             throw StoreError(StoreError::Kind::Invalid, QString(),
                              QStringLiteral("統合するファイルの %1 枚目のカードは %2 年のものではありません。"
@@ -100,14 +101,15 @@ QList<QByteArray> readOtherCopy(const QString &path) {
     const int len = cardLayout().length();
     bool more = false;
     const QByteArray bytes = safefile::readBounded(path, qint64(DiaryFile::kMaxCards) * len, &more);
-    if (!QFileInfo::exists(path)) throw StoreError(StoreError::Kind::Invalid, path, u"ファイルがありません"_s);
-    if (more)
-        throw StoreError(StoreError::Kind::Damaged, path, u"日記に入るより多くのカードがあります"_s);
+    if (!QFileInfo::exists(path))
+        throw StoreError(StoreError::Kind::Invalid, path, u"ファイルがありません"_s);
+    if (more) throw StoreError(StoreError::Kind::Damaged, path, u"日記に入るより多くのカードがあります"_s);
     if (bytes.size() % len != 0)
-        throw StoreError(StoreError::Kind::Damaged, path,
-                         QStringLiteral("長さ %1 バイトがカード %2 バイトの倍数ではないため、日記ではありません")
-                             .arg(bytes.size())
-                             .arg(len));
+        throw StoreError(
+            StoreError::Kind::Damaged, path,
+            QStringLiteral("長さ %1 バイトがカード %2 バイトの倍数ではないため、日記ではありません")
+                .arg(bytes.size())
+                .arg(len));
     QList<QByteArray> records;
     for (qsizetype at = 0; at < bytes.size(); at += len)
         records.append(bytes.mid(at, len));

@@ -19,12 +19,12 @@ struct MergePlan {
         int theirs; // its number in the merged diary
     };
 
-    int ours = 0;           // cards in the diary as it is
-    int theirs = 0;         // cards in the other copy
-    int same = 0;           // cards of the other copy the diary already holds
-    int marked = 0;         // cards the other copy has marked, marked in the diary too
-    QList<int> added;       // numbers in the other copy of the cards added, in order
-    QList<Pair> conflicts;  // same date, start time and store, different cards
+    int ours = 0;              // cards in the diary as it is
+    int theirs = 0;            // cards in the other copy
+    int same = 0;              // cards of the other copy the diary already holds
+    int marked = 0;            // cards the other copy has marked, marked in the diary too
+    QList<int> added;          // numbers in the other copy of the cards added, in order
+    QList<Pair> conflicts;     // same date, start time and store, different cards
     QList<QByteArray> records; // the merged diary: the diary's cards, then those added
 
     int after() const { return int(records.size()); }
