@@ -197,20 +197,22 @@ int mergeCommand(const Context &c) {
     for (const MergePlan::Pair &p : plan.conflicts)
         c.line(u"conflict "_s + QString::number(p.ours) + u" / "_s + QString::number(p.theirs) + u'\t' +
                describe(plan.records[p.ours - 1]));
-    QString summary = QStringLiteral("%1: 日記 %2 枚、%3 %4 枚（同じカード %5 枚、削除候補の印を引き継ぐ %6 枚）"
-                                     "→ %7 枚（加わる %8 枚）")
-                          .arg(fileName)
-                          .arg(plan.ours)
-                          .arg(QFileInfo(from).fileName())
-                          .arg(plan.theirs)
-                          .arg(plan.same)
-                          .arg(plan.marked)
-                          .arg(plan.after())
-                          .arg(plan.added.size());
+    QString summary =
+        QStringLiteral("%1: 日記 %2 枚、%3 %4 枚（同じカード %5 枚、削除候補の印を引き継ぐ %6 枚）"
+                       "→ %7 枚（加わる %8 枚）")
+            .arg(fileName)
+            .arg(plan.ours)
+            .arg(QFileInfo(from).fileName())
+            .arg(plan.theirs)
+            .arg(plan.same)
+            .arg(plan.marked)
+            .arg(plan.after())
+            .arg(plan.added.size());
     if (!plan.conflicts.isEmpty())
-        summary += QStringLiteral("。日付・開始時刻・店が同じで中身の違うカードが %1 組あります（conflict の行）。"
-                                  "両方とも残すので、確かめて要らないほうを削除候補にしてください")
-                       .arg(plan.conflicts.size());
+        summary +=
+            QStringLiteral("。日付・開始時刻・店が同じで中身の違うカードが %1 組あります（conflict の行）。"
+                           "両方とも残すので、確かめて要らないほうを削除候補にしてください")
+                .arg(plan.conflicts.size());
     if (!plan.changes()) {
         c.line(summary + u"。統合しても変わるところはありません。"_s);
         return 0;

@@ -116,7 +116,8 @@ void TestBackupCommands::backupAndListing() {
     QCOMPARE(lines[4], u"  namae.dat\tusers\t1 人\t20 バイト\t前と同じ"_s);
     QCOMPARE(lines[5], u"  taro.1999.dat\tdiary\t2 枚\t480 バイト\t変更あり"_s);
     // Shared files count once: 20 + 240 + 480 bytes of data copies, and the manifests.
-    QVERIFY2(lines[6].startsWith(u"バックアップ 2 個、"_s) && lines[6].endsWith(u"（データファイル 500 バイト）"_s),
+    QVERIFY2(lines[6].startsWith(u"バックアップ 2 個、"_s) &&
+                 lines[6].endsWith(u"（データファイル 500 バイト）"_s),
              qPrintable(lines[6]));
 
     const CliResult json = runIn(f, {u"backups"_s, u"--json"_s});
@@ -153,7 +154,8 @@ void TestBackupCommands::restoreDryRunThenYesThenUndo() {
     const CliResult dry = runIn(f, {u"restore"_s, id});
     QCOMPARE(dry.status, 0);
     const QStringList lines = dry.outLines();
-    QCOMPARE(lines.mid(0, 3), QStringList({u"write "_s + kDiary, u"remove patishop.dat"_s, u"same namae.dat"_s}));
+    QCOMPARE(lines.mid(0, 3),
+             QStringList({u"write "_s + kDiary, u"remove patishop.dat"_s, u"same namae.dat"_s}));
     QVERIFY2(lines.value(3).contains(u"書き戻し 1、削除 1、変わらない 1"_s), qPrintable(lines.value(3)));
     QCOMPARE(f.read(kDiary), now);
     QVERIFY(f.exists(u"patishop.dat"_s));
@@ -300,7 +302,9 @@ void TestBackupCommands::mergeDryRunAndYes() {
     QCOMPARE(lines[0], u"add 2 -> 3\t19990504火 1000 本店"_s);
     QCOMPARE(lines[1], u"add 3 -> 4\t19990505水  930 支店"_s);
     QCOMPARE(lines[2], u"conflict 2 / 3\t19990504火 1000 本店"_s);
-    QVERIFY2(lines[3].contains(u"日記 2 枚、"_s) && lines[3].contains(u" 3 枚（同じカード 1 枚、削除候補の印を引き継ぐ 1 枚）→ 4 枚（加わる 2 枚）"_s),
+    QVERIFY2(lines[3].contains(u"日記 2 枚、"_s) &&
+                 lines[3].contains(
+                     u" 3 枚（同じカード 1 枚、削除候補の印を引き継ぐ 1 枚）→ 4 枚（加わる 2 枚）"_s),
              qPrintable(lines[3]));
     QVERIFY(lines[3].contains(u"1 組"_s));
     QCOMPARE(f.read(kDiary), a + b);
@@ -424,10 +428,12 @@ void TestBackupCommands::checkReportsConflictCopies() {
     f.write(u"patishop (conflicted copy 2026-12-08).dat"_s, QByteArray(80, ' '));
     const CliResult text = runIn(f, {u"check"_s});
     QCOMPARE(text.status, 0);
-    QVERIFY2(text.outLines().contains(u"note "_s + copy + u": Syncthingが残した「taro.1999.dat」の競合コピーです。"
-                                                           u"日記なら統合できます（merge、または「バックアップと復元」の画面）"_s),
+    QVERIFY2(text.outLines().contains(u"note "_s + copy +
+                                      u": Syncthingが残した「taro.1999.dat」の競合コピーです。"
+                                      u"日記なら統合できます（merge、または「バックアップと復元」の画面）"_s),
              qPrintable(text.outText()));
-    QVERIFY(text.outText().contains(u"note patishop (conflicted copy 2026-12-08).dat: Dropbox / Nextcloudが残した「patishop.dat」"_s));
+    QVERIFY(text.outText().contains(
+        u"note patishop (conflicted copy 2026-12-08).dat: Dropbox / Nextcloudが残した「patishop.dat」"_s));
 
     const CliResult json = runIn(f, {u"check"_s, u"--json"_s});
     QCOMPARE(json.status, 0);
