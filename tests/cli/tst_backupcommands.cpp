@@ -279,6 +279,12 @@ void TestBackupCommands::positionalArguments() {
     QCOMPARE(snapshotIds(f).size(), 1);
     QCOMPARE(runIn(f, {u"backup"_s, u"--yes"_s}).status, 2);
     QCOMPARE(runIn(f, {u"backups"_s, u"--file"_s, kDiary}).status, 2);
+
+    const QString help = runCli({u"--help"_s}).outText();
+    for (const QString &usage :
+         {u"\n  backups [--json]\n"_s, u"\n  backup\n"_s, u"\n  restore SNAPSHOT [--file NAME] [--yes]\n"_s,
+          u"\n  merge --user NAME --year YYYY --from FILE [--yes]\n"_s})
+        QVERIFY2(help.contains(usage), qPrintable(usage));
 }
 
 void TestBackupCommands::mergeDryRunAndYes() {

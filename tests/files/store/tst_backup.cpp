@@ -122,7 +122,8 @@ void TestBackup::organiseIsUndoneByItsSnapshot() {
                            cardBytes(visitOn(QDate(2026, 2, 1))) + cardBytes(visitOn(QDate(2026, 1, 1)));
     f.write(kDiary, old);
     backup::setAutomatic(folder, backup::Settings());
-    const std::optional<backup::Snapshot> s = backup::beforeOperation(folder, backup::Reason::Organise, kDiary);
+    const std::optional<backup::Snapshot> s =
+        backup::beforeOperation(folder, backup::Reason::Organise, kDiary);
     QVERIFY(s);
     QCOMPARE(s->detail, kDiary);
     organiseDiary(folder, kDiary);
@@ -140,7 +141,8 @@ void TestBackup::deletedStoreComesBackAlone() {
     f.write(kStores, stores);
     f.write(kDiary, cardBytes(visitOn(QDate(2026, 1, 1))));
     backup::setAutomatic(folder, backup::Settings());
-    const std::optional<backup::Snapshot> s = backup::beforeOperation(folder, backup::Reason::DeleteStore, u"BBB"_s);
+    const std::optional<backup::Snapshot> s =
+        backup::beforeOperation(folder, backup::Reason::DeleteStore, u"BBB"_s);
     QVERIFY(s);
     StoreFile(folder).deleteAt(1);
     QCOMPARE(f.read(kStores), storeRecord("AAA") + storeRecord("CCC"));
@@ -449,8 +451,9 @@ void TestBackup::fullDiskRefusesTheWrite() {
              int(StoreError::Kind::Io));
     QCOMPARE(readFile(folder.file(kDiary)), diary);
     // Nothing of the snapshot is left, and nothing is listed.
-    QCOMPARE(QDir(folder.file(u"backups"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList());
+    QCOMPARE(
+        QDir(folder.file(u"backups"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList());
     QVERIFY(backup::Backups(folder).list().isEmpty());
 
     // Room again: the write goes ahead after its snapshot.
@@ -488,7 +491,8 @@ void TestBackup::sizeAfterAYearOfUse() {
     const backup::Backups backups(folder);
     const QList<backup::Snapshot> list = backups.list();
     qInfo("a year of use: %lld snapshots, backups %lld bytes, data %lld bytes (diary %d cards)",
-          qsizetype(list.size()), backups.backupBytes(), backups.dataBytes(), DiaryFile(folder, kDiary).count());
+          qsizetype(list.size()), backups.backupBytes(), backups.dataBytes(),
+          DiaryFile(folder, kDiary).count());
     QVERIFY(!list.isEmpty());
 }
 

@@ -21,22 +21,24 @@ void TestConflictCopy::recognised_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("original");
     QTest::addColumn<QString>("tool");
-    QTest::newRow("Syncthing") << u"taro.2026.sync-conflict-20261208-101500-ABCDEFG.dat"_s << u"taro.2026.dat"_s
-                               << u"Syncthing"_s;
-    QTest::newRow("Syncthing, a model list") << u"ＡＢＣ.sync-conflict-20261208-101500-7Q2XK3M"_s << u"ＡＢＣ"_s
-                                             << u"Syncthing"_s;
+    QTest::newRow("Syncthing") << u"taro.2026.sync-conflict-20261208-101500-ABCDEFG.dat"_s
+                               << u"taro.2026.dat"_s << u"Syncthing"_s;
+    QTest::newRow("Syncthing, a model list")
+        << u"ＡＢＣ.sync-conflict-20261208-101500-7Q2XK3M"_s << u"ＡＢＣ"_s << u"Syncthing"_s;
     QTest::newRow("Dropbox") << u"taro.2026 (conflicted copy 2026-12-08).dat"_s << u"taro.2026.dat"_s
                              << u"Dropbox / Nextcloud"_s;
     QTest::newRow("Dropbox, with the computer's owner")
-        << u"patishop (Taro's conflicted copy 2026-12-08).dat"_s << u"patishop.dat"_s << u"Dropbox / Nextcloud"_s;
+        << u"patishop (Taro's conflicted copy 2026-12-08).dat"_s << u"patishop.dat"_s
+        << u"Dropbox / Nextcloud"_s;
     QTest::newRow("Nextcloud") << u"namae (conflicted copy 2026-12-08 101500).dat"_s << u"namae.dat"_s
                                << u"Dropbox / Nextcloud"_s;
     QTest::newRow("ownCloud") << u"CRpati_conflict-20261208-101500.dat"_s << u"CRpati.dat"_s << u"ownCloud"_s;
     QTest::newRow("Seafile") << u"taro.2026 (SFConflict taro@example.com 2026-12-08-10-15-00).dat"_s
                              << u"taro.2026.dat"_s << u"Seafile"_s;
-    QTest::newRow("~conflict") << u"taro.2026~conflict.dat"_s << u"taro.2026.dat"_s << u"フォルダ同期ソフト"_s;
-    QTest::newRow("~conflict with a number") << u"taro.2026~conflict-1.dat"_s << u"taro.2026.dat"_s
-                                             << u"フォルダ同期ソフト"_s;
+    QTest::newRow("~conflict") << u"taro.2026~conflict.dat"_s << u"taro.2026.dat"_s
+                               << u"フォルダ同期ソフト"_s;
+    QTest::newRow("~conflict with a number")
+        << u"taro.2026~conflict-1.dat"_s << u"taro.2026.dat"_s << u"フォルダ同期ソフト"_s;
 }
 
 void TestConflictCopy::recognised() {
@@ -58,7 +60,8 @@ void TestConflictCopy::notCopies_data() {
     QTest::newRow("Syncthing, not data") << u"readme.sync-conflict-20261208-101500-ABCDEFG.md"_s;
     QTest::newRow("a copy of a scratch file") << u"t#e#m#p (conflicted copy 2026-12-08).tmp"_s;
     QTest::newRow("a copy of the journal") << u".tamanote.sync-conflict-20261208-101500-ABCDEFG.journal"_s;
-    QTest::newRow("Syncthing with a lower-case id") << u"taro.2026.sync-conflict-20261208-101500-abcdefg.dat"_s;
+    QTest::newRow("Syncthing with a lower-case id")
+        << u"taro.2026.sync-conflict-20261208-101500-abcdefg.dat"_s;
     QTest::newRow("ownCloud without the time") << u"CRpati_conflict-20261208.dat"_s;
     QTest::newRow("only the marker") << u" (conflicted copy 2026-12-08)"_s;
     QTest::newRow("a model list named conflict") << u"conflict"_s;

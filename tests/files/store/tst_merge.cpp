@@ -69,8 +69,8 @@ void TestMerge::plans_data() {
     QTest::newRow("identical") << Records{a, b} << Records{a, b} << Records{a, b} << QList<int>{} << 2 << 0;
     QTest::newRow("overlapping, other order")
         << Records{a, b} << Records{c, b, a} << Records{a, b, c} << QList<int>{1} << 2 << 0;
-    QTest::newRow("into an empty diary") << Records{} << Records{b, a} << Records{b, a} << QList<int>{1, 2} << 0
-                                         << 0;
+    QTest::newRow("into an empty diary")
+        << Records{} << Records{b, a} << Records{b, a} << QList<int>{1, 2} << 0 << 0;
     QTest::newRow("twice on their side stays twice")
         << Records{a} << Records{a, a} << Records{a, a} << QList<int>{2} << 1 << 0;
     QTest::newRow("twice on our side stays twice")
@@ -132,7 +132,8 @@ void TestMerge::otherYearsAreRefused() {
         planMerge({}, {b, y2000}, 1999);
         QFAIL("a card of 2000 was merged into 1999");
     } catch (const StoreError &e) {
-        QVERIFY2(e.message().contains(u"2 枚目のカードは 1999 年のものではありません"_s), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(u"2 枚目のカードは 1999 年のものではありません"_s),
+                 qPrintable(e.message()));
     }
     QCOMPARE(planMerge({}, {marked(a)}, 1999).added, QList<int>{1});
 }
@@ -186,7 +187,8 @@ void TestMerge::mergeOnDisk() {
     const QDateTime modified(QDate(2000, 1, 1), QTime(12, 0));
     {
         QFile file(f.file(kDiary));
-        QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(modified, QFileDevice::FileModificationTime));
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(modified, QFileDevice::FileModificationTime));
     }
     writeFile(other.file(u"same.dat"_s), joined({b, c}));
     QVERIFY(!mergeDiary(folder, kDiary, other.file(u"same.dat"_s), 1999).changes());
