@@ -182,6 +182,11 @@ int mergeCommand(const Context &c) {
         c.errorLine(u"日記そのものとは統合できません: "_s + from);
         return 1;
     }
+    // A name mistyped would otherwise make a new diary of the other copy.
+    if (!QFileInfo::exists(c.folder.file(fileName))) {
+        c.errorLine(u"日記ファイルがありません: "_s + fileName);
+        return 1;
+    }
     const DiaryFile diary(c.folder, fileName, RecordFile::Mode::ReadOnly);
     if (diary.partialTail() != 0) {
         c.errorLine(u"damaged "_s + fileName + u": 末尾に不完全なレコードがあるため統合できません"_s);

@@ -373,6 +373,15 @@ void TestBackupCommands::mergeRefusals() {
 
     QCOMPARE(runIn(f, mergeArgs(f.file(kDiary)) + QStringList{u"--yes"_s}).status, 1);
 
+    // A diary that is not there (a name mistyped) is not made from the other copy.
+    writeFile(other.file(u"jiro.1999.dat"_s), a);
+    const CliResult noDiary = runIn(f, {u"merge"_s, u"--user"_s, u"jiro"_s, u"--year"_s, u"1999"_s,
+                                        u"--from"_s, other.file(u"jiro.1999.dat"_s), u"--yes"_s});
+    QCOMPARE(noDiary.status, 1);
+    QVERIFY2(noDiary.errText().contains(u"日記ファイルがありません: jiro.1999.dat"_s),
+             qPrintable(noDiary.errText()));
+    QVERIFY(!f.exists(u"jiro.1999.dat"_s));
+
     // Our own diary torn at its end is not merged into.
     writeFile(other.file(kDiary), cardBytes(visit(u"19990504火"_s, u"1000"_s)));
     f.write(kDiary, a + "1999");

@@ -90,6 +90,7 @@ class TestBackup : public QObject {
     void wholeRestoreRemovesAndIsUndone();
     void unchangedFilesAreSharedAndManifestIsRight();
     void damagedSnapshotIsFoundAndRefused();
+    void restoreStoppedHalfwayNamesTheWayBack();
     void rotationKeepsThePromisedSets();
     void shareCapRemovesOldestButNeverNewest();
     void dailySnapshotThroughTheWriteHook();
@@ -268,6 +269,37 @@ void TestBackup::damagedSnapshotIsFoundAndRefused() {
     problems = backups.verify(s, kUsers);
     QCOMPARE(problems.size(), 1);
     QVERIFY(problems[0].startsWith(kUsers));
+}
+
+void TestBackup::restoreStoppedHalfwayNamesTheWayBack() {
+    TempFolder f;
+    TempFolder elsewhere;
+    const DataFolder folder(f.path());
+    f.write(kUsers, kUsersBytes);
+    const QByteArray diary = cardBytes(visitOn(QDate(2026, 1, 1)));
+    f.write(kDiary, diary);
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    const QByteArray users = kUsersBytes + kUsersBytes;
+    f.write(kUsers, users);
+    // A diary that is a link is never written through, so the restore stops at it.
+    writeFile(elsewhere.file(kDiary), diary + diary);
+    QVERIFY(QFile::remove(f.file(kDiary)));
+    QVERIFY(QFile::link(elsewhere.file(kDiary), f.file(kDiary)));
+
+    m_clock.set(m_clock.now().addSecs(1));
+    try {
+        backups.restore(s);
+        QFAIL("a link was written through");
+    } catch (const StoreError &e) {
+        const backup::Snapshot undo = backups.list().last();
+        QCOMPARE(undo.reason, backup::Reason::Restore);
+        QVERIFY2(e.message().contains(u"復元の前の状態はバックアップ「"_s + undo.id + u"」にあります"_s),
+                 qPrintable(e.message()));
+        QCOMPARE(readFile(undo.filePath(kUsers)), users);
+    }
+    QCOMPARE(f.read(kUsers), kUsersBytes); // restored before the stop
+    QCOMPARE(readFile(elsewhere.file(kDiary)), diary + diary);
 }
 
 void TestBackup::rotationKeepsThePromisedSets() {
