@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QLocale>
 
 using namespace Qt::Literals::StringLiterals;
 
