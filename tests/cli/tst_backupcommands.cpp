@@ -61,6 +61,7 @@ class TestBackupCommands : public QObject {
     void mergeTakesItsSnapshotWithAutomaticOff();
     void mergeRefusals();
     void writingCommandsTakeTheAutomaticSnapshots();
+    void writesRefusedWithoutTheirSnapshot();
     void checkReportsConflictCopies();
 
   private:
@@ -432,6 +433,29 @@ void TestBackupCommands::writingCommandsTakeTheAutomaticSnapshots() {
     }
     // Nothing of the command's automatic snapshots is left behind in the process.
     QVERIFY(!backup::automaticSettings());
+}
+
+void TestBackupCommands::writesRefusedWithoutTheirSnapshot() {
+    TempFolder f;
+    TempFolder other;
+    const QByteArray late = cardBytes(visit(u"19990503月"_s, u"1000"_s));
+    const QByteArray early = cardBytes(visit(u"19990501土"_s, u"1000"_s));
+    f.write(kDiary, late + early);
+    f.write(u"backups"_s, "mine");
+    writeFile(other.file(kDiary), cardBytes(visit(u"19990505水"_s, u"1000"_s)));
+    const QList<QStringList> commands = {
+        {u"organise"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--yes"_s},
+        mergeArgs(other.file(kDiary)) + QStringList{u"--yes"_s},
+        {u"backup"_s},
+    };
+    for (const QStringList &command : commands) {
+        const CliResult r = runIn(f, command);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.errText().contains(u"バックアップのフォルダの名前のファイル"_s), qPrintable(r.errText()));
+        QCOMPARE(f.read(kDiary), late + early);
+        QCOMPARE(f.read(u"backups"_s), QByteArray("mine"));
+    }
+    QCOMPARE(runIn(f, {u"backups"_s}).status, 0);
 }
 
 void TestBackupCommands::checkReportsConflictCopies() {
