@@ -65,11 +65,14 @@ void TestConflictCopy::notCopies_data() {
     QTest::newRow("ownCloud without the time") << u"CRpati_conflict-20261208.dat"_s;
     QTest::newRow("only the marker") << u" (conflicted copy 2026-12-08)"_s;
     QTest::newRow("a model list named conflict") << u"conflict"_s;
+    QTest::newRow("the diary of a user named a.conflict") << u"a.conflict.2026.dat"_s;
+    QTest::newRow("the diary of a user named x~conflict") << u"x~conflict.2026.dat"_s;
 }
 
 void TestConflictCopy::notCopies() {
     QFETCH(QString, name);
     QVERIFY(!conflictCopyOf(name));
+    QVERIFY(dataFileKind(name) != std::optional(FileCheck::Kind::ConflictCopy));
 }
 
 void TestConflictCopy::foundInTheFolder() {
