@@ -31,8 +31,9 @@ bool outputLossAccepted = false;
 
 const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS]
 
-タマノートのデータフォルダを読み取り専用で調べます。データフォルダのファイルを作ったり
-書き換えたりするのは organise --yes だけです。
+タマノートのデータフォルダを調べます。データフォルダのファイルを作ったり書き換えたり
+するのは organise --yes、merge --yes、restore --yes と backup だけです。これらは書き換える前に
+タマノートと同じ自動バックアップ（その日の最初の書き込みの前と、整理・統合・復元の前）を取ります。
 
 COMMAND:
   users [--json]
@@ -78,6 +79,24 @@ COMMAND:
       --yes がなければ除くカード（drop 番号）と動くカード（move 旧番号 -> 新番号）を出すだけで、
       何も書き換えません。--yes で日記を一度に書き換えます（途中で止まっても元の日記か整理後の
       日記のどちらかが残ります）。タマノートがこのデータフォルダを開いている間は書き換えません。
+  backups [--json]
+      データフォルダの backups フォルダにあるバックアップの一覧（古い順）: 名前、日時、理由、
+      対象のファイルと、含むファイルごとの種類、件数（人・枚・店・機種）、大きさ、前のバックアップ
+      から変わったか。最後にバックアップ全体とデータファイルの大きさを出します。
+  backup
+      今のデータファイルすべてのバックアップを取り、その名前を出します。
+  restore SNAPSHOT [--file NAME] [--yes]
+      バックアップ SNAPSHOT（backups の名前）からの復元: --file があればそのファイルだけ、なければ
+      すべてのデータファイルを戻し、バックアップにないデータファイルを削除します。--yes がなければ
+      書き戻すファイル（write）、削除するファイル（remove）、変わらないファイル（same）を出すだけです。
+      --yes で復元する前に今の状態のバックアップを取り、その名前を出します（それを復元すれば元に
+      戻ります）。壊れたバックアップからは復元しません。
+  merge --user NAME --year YYYY --from FILE [--yes]
+      日記の統合: FILE（別のコンピュータの日記や、フォルダ同期ソフトが残した競合コピー）のカードの
+      うち日記にないものを日記の最後に加えます（add 元の番号 -> 新しい番号）。同じカードは1枚のまま、
+      FILE で削除候補のカードは日記でも削除候補にします。日付・開始時刻・店が同じで中身の違うカードは
+      両方残し、conflict の行で知らせます。--yes で統合の前のバックアップを取ってから書き換えます。
+      別の年の日記とは統合しません。
 
 OPTIONS:
   --data DIR   データフォルダ（既定: このプログラムのアプリケーションデータフォルダ）
@@ -94,6 +113,7 @@ struct CommandInfo {
     QStringList flags;
     QStringList repeatable; // value options that may be given more than once
     int (*run)(const Context &);
+    int arguments = 0; // how many arguments may follow the command name
 };
 
 const QList<CommandInfo> &commands() {
@@ -126,6 +146,10 @@ const QList<CommandInfo> &commands() {
          {u"json"_s, u"include-marked"_s},
          {},
          calendarCommand},
+        {u"backups"_s, {}, {u"json"_s}, {}, backupsCommand},
+        {u"backup"_s, {}, {}, {}, backupCommand},
+        {u"restore"_s, {u"file"_s}, {u"yes"_s}, {}, restoreCommand, 1},
+        {u"merge"_s, {u"user"_s, u"year"_s, u"from"_s}, {u"yes"_s}, {}, mergeCommand},
     };
     return list;
 }
@@ -148,6 +172,7 @@ struct Parsed {
     QMap<QString, QString> values;
     QSet<QString> flags;
     QMap<QString, QStringList> lists;
+    QStringList arguments; // after the command name
 };
 
 // Options may come before or after the command; every option is checked against the
@@ -156,7 +181,7 @@ Parsed parse(const QStringList &arguments) {
     static const QStringList valueOptions = {u"data"_s,   u"user"_s,  u"year"_s, u"encoding"_s, u"category"_s,
                                              u"store"_s,  u"model"_s, u"sort"_s, u"value"_s,    u"style"_s,
                                              u"series"_s, u"today"_s, u"png"_s,  u"from"_s,     u"to"_s,
-                                             u"by"_s,     u"month"_s};
+                                             u"by"_s,     u"month"_s, u"file"_s};
     static const QStringList repeatable = {u"store"_s, u"model"_s, u"sort"_s};
     static const QStringList flagOptions = {u"json"_s, u"csv"_s, u"all"_s, u"yes"_s, u"include-marked"_s};
     Parsed p;
@@ -200,7 +225,8 @@ Parsed parse(const QStringList &arguments) {
         } else if (p.command.isEmpty()) {
             p.command = a;
         } else {
-            throw UsageError{u"余分な引数があります: "_s + a};
+            // Whether the command takes it is checked once the command is known.
+            p.arguments.append(a);
         }
     }
     return p;
@@ -216,6 +242,8 @@ void checkOptions(const CommandInfo &command, const Parsed &p) {
     for (auto it = p.lists.cbegin(); it != p.lists.cend(); ++it)
         if (it.value().size() > 1 && !command.repeatable.contains(it.key()))
             throw UsageError{u"--"_s + it.key() + u" が2回指定されています"_s};
+    if (p.arguments.size() > command.arguments)
+        throw UsageError{u"余分な引数があります: "_s + p.arguments.value(command.arguments)};
 }
 
 } // namespace
@@ -323,7 +351,7 @@ int run(const QStringList &arguments, QIODevice &out, QIODevice &err) {
         } else {
             folder = DataFolder::defaultPath();
         }
-        const Context c{DataFolder(folder), p.command, p.values, p.flags, p.lists, out, err};
+        const Context c{DataFolder(folder), p.command, p.values, p.flags, p.lists, out, err, p.arguments};
         return command->run(c);
     } catch (const UsageError &e) {
         write(err, kProgram + u": "_s + e.message + u"（--help で使い方を表示します）\n"_s);

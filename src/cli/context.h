@@ -1,6 +1,8 @@
 #pragma once
 
+#include "store/backup.h"
 #include "store/datafolder.h"
+#include "store/datafolderlock.h"
 
 #include <QIODevice>
 #include <QJsonObject>
@@ -24,6 +26,7 @@ struct Context {
     QMap<QString, QStringList> lists; // options that may be given more than once, in order
     QIODevice &out;
     QIODevice &err;
+    QStringList arguments = {}; // after the command name, for the commands that take them
 
     bool has(const QString &flag) const { return flags.contains(flag); }
     QString value(const QString &name) const { return values.value(name); }
@@ -50,6 +53,25 @@ struct Context {
     bool reportDamage(const QString &fileName) const;
 };
 
+// The folder lock of a command that writes, and for as long as it is held the automatic
+// snapshots the program takes, by the user's settings: the daily one before the first
+// write of the day and those before operations.
+class WriteLock {
+  public:
+    explicit WriteLock(const Context &c);
+    ~WriteLock();
+    WriteLock(const WriteLock &) = delete;
+    WriteLock &operator=(const WriteLock &) = delete;
+
+    bool held() const { return m_lock.held(); }
+    const QString &refusal() const { return m_lock.refusal(); }
+    const backup::Settings &settings() const { return m_settings; }
+
+  private:
+    DataFolderLock m_lock;
+    backup::Settings m_settings;
+};
+
 // The commands; each returns the exit status.
 int usersCommand(const Context &c);
 int cardsCommand(const Context &c);
@@ -63,5 +85,9 @@ int graphCommand(const Context &c);
 int organiseCommand(const Context &c);
 int statsCommand(const Context &c);
 int calendarCommand(const Context &c);
+int backupsCommand(const Context &c);
+int backupCommand(const Context &c);
+int restoreCommand(const Context &c);
+int mergeCommand(const Context &c);
 
 } // namespace tama::cli

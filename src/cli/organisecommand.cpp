@@ -2,7 +2,6 @@
 
 #include "common/text.h"
 #include "store/backup.h"
-#include "store/datafolderlock.h"
 #include "store/diary.h"
 #include "store/organise.h"
 #include "store/storeerror.h"
@@ -34,9 +33,9 @@ int organiseCommand(const Context &c) {
 
     // The desktop program holds this lock while it has the folder open; organising
     // under it would replace the diary behind the card screen's back.
-    std::optional<DataFolderLock> lock;
+    std::optional<WriteLock> lock;
     if (write) {
-        lock.emplace(c.folder, DataFolderLock::Holder::Command);
+        lock.emplace(c);
         if (!lock->held()) {
             c.errorLine(lock->refusal() + u"終了してから整理してください。"_s);
             return 1;

@@ -272,6 +272,11 @@ void TestCliOutput::organiseReportLostAfterTheRewrite() {
     f.write(u"taro.1999.dat"_s, cardBytes(late) + cardBytes(early));
     QProcess full;
     full.setStandardOutputFile(u"/dev/full"_s);
+    // organise --yes reads the snapshot settings: a configuration folder of its own, not the user's.
+    QTemporaryDir config;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"XDG_CONFIG_HOME"_s, config.path());
+    full.setProcessEnvironment(env);
     full.start(QStringLiteral(TAMANOTE_CLI), {u"--data"_s, f.path(), u"organise"_s, u"--user"_s, u"taro"_s,
                                               u"--year"_s, u"1999"_s, u"--yes"_s});
     QVERIFY(full.waitForFinished(30000));

@@ -16,7 +16,7 @@ int main(int argc, char **argv) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QString name = QString::fromLocal8Bit(argv[2]);
-    for (const tama::fault::Operation &op : tama::fault::operations()) {
+    for (const tama::fault::Operation &op : tama::fault::operations() + tama::fault::snapshotOperations()) {
         if (op.name != name) continue;
         try {
             op.run(tama::DataFolder(folder));

@@ -1,16 +1,21 @@
 #pragma once
 // The writing operations of the record store and a small data folder to run them on,
 // shared by the fault driver and the fault-injection test.
+#include "common/clock.h"
+#include "store/backup.h"
 #include "store/catalogue.h"
 #include "store/datafolder.h"
 #include "store/diary.h"
 #include "store/modellist.h"
 #include "store/organise.h"
+#include "store/storeerror.h"
 #include "store/storefile.h"
 #include "store/userlist.h"
 #include "support/cardbuilder.h"
+#include "support/testsupport.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -107,6 +112,46 @@ inline QList<Operation> operations() {
          [](const DataFolder &f) {
              ModelListFile(f, u"ABC"_s).write({{u"ＣＲ１"_s, 6}, {u"ＡＡ"_s, 2}, {u"羽根"_s, 3}});
          }},
+    };
+}
+
+// A folder for the snapshot operations: the prepared files, a snapshot of them taken on
+// 1 January 2026, and then a changed diary and user list, the store file gone and a new
+// model list, so that a restore has files to write and one to remove; and the remains of
+// a snapshot cut short.
+inline void prepareSnapshotFolder(const QString &path) {
+    const DataFolder folder(path);
+    const QMap<QString, QByteArray> files = preparedFolder();
+    for (auto it = files.begin(); it != files.end(); ++it)
+        test::writeFile(folder.file(it.key()), it.value());
+    FixedClock then(QDateTime(QDate(2026, 1, 1), QTime(9, 0)));
+    setClock(&then);
+    backup::Backups(folder).take(backup::Reason::Manual);
+    setClock(nullptr);
+    // What a snapshot cut short leaves, for the next one to clear away.
+    const QString stale = folder.file(u"backups/.partial-20260102-090000-manual/files"_s);
+    QDir().mkpath(stale);
+    test::writeFile(stale + u"/namae.dat"_s, "torn");
+    const QByteArray diary = test::readFile(folder.file(kDiary));
+    test::writeFile(folder.file(kDiary), diary + diary.right(240));
+    test::writeFile(folder.file(u"namae.dat"_s), test::readFile(folder.file(u"namae.dat"_s)).left(40));
+    QFile::remove(folder.file(u"patishop.dat"_s));
+    test::writeFile(folder.file(u"ＸＹＺ"_s), "# 2\r\n\x82\x60\r\n");
+}
+
+// The snapshot operations, run on a folder made by prepareSnapshotFolder.
+inline QList<Operation> snapshotOperations() {
+    // Found by its name, as the command-line tool finds it.
+    auto earlier = [](const DataFolder &f) {
+        const QString id = u"20260101-090000-manual"_s;
+        const std::optional<backup::Snapshot> s = backup::Backups(f).find(id);
+        if (!s) throw StoreError(StoreError::Kind::Invalid, id, u"バックアップが見つかりません"_s);
+        return *s;
+    };
+    return {
+        {u"take-snapshot"_s, [](const DataFolder &f) { backup::Backups(f).take(backup::Reason::Manual); }},
+        {u"restore-file"_s, [=](const DataFolder &f) { backup::Backups(f).restore(earlier(f), kDiary); }},
+        {u"restore-all"_s, [=](const DataFolder &f) { backup::Backups(f).restore(earlier(f)); }},
     };
 }
 

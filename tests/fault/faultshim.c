@@ -13,6 +13,9 @@
  *                      injected, and "count <n>" at a normal exit
  *   TAMA_FAULT_TRACE   file that receives "<n> <call> <bytes>" for every counted call
  *
+ * Counted on watched paths: open and creat, read, pread, write, pwrite, writev, fsync,
+ * fdatasync, ftruncate, close, rename, unlink, link, mkdir and rmdir (and their *at forms).
+ *
  * Calls on descriptors count only for descriptors opened on a watched path, so the
  * loader, ICU's data and the driver's own output are never touched. A failing close
  * of a descriptor with nothing unflushed is marked benign: no data can be lost by it.
@@ -442,4 +445,35 @@ int unlinkat(int dirfd, const char *path, int flags) {
     REAL(int, unlinkat, int, const char *, int)
     if (watchedPath(path) && faultHere("unlink", -1)) return -1;
     return real_unlinkat(dirfd, path, flags);
+}
+
+/* The snapshots' calls: a copy shared by a hard link, their folders made and removed. */
+int link(const char *from, const char *to) {
+    REAL(int, link, const char *, const char *)
+    if ((watchedPath(from) || watchedPath(to)) && faultHere("link", -1)) return -1;
+    return real_link(from, to);
+}
+
+int linkat(int fromfd, const char *from, int tofd, const char *to, int flags) {
+    REAL(int, linkat, int, const char *, int, const char *, int)
+    if ((watchedPath(from) || watchedPath(to)) && faultHere("link", -1)) return -1;
+    return real_linkat(fromfd, from, tofd, to, flags);
+}
+
+int mkdir(const char *path, mode_t mode) {
+    REAL(int, mkdir, const char *, mode_t)
+    if (watchedPath(path) && faultHere("mkdir", -1)) return -1;
+    return real_mkdir(path, mode);
+}
+
+int mkdirat(int dirfd, const char *path, mode_t mode) {
+    REAL(int, mkdirat, int, const char *, mode_t)
+    if (watchedPath(path) && faultHere("mkdir", -1)) return -1;
+    return real_mkdirat(dirfd, path, mode);
+}
+
+int rmdir(const char *path) {
+    REAL(int, rmdir, const char *)
+    if (watchedPath(path) && faultHere("rmdir", -1)) return -1;
+    return real_rmdir(path);
 }

@@ -3,6 +3,7 @@
 #include "store/storeerror.h"
 
 #include <QByteArray>
+#include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -50,10 +51,12 @@ inline void useOffscreenPlatform() {
 
 } // namespace tama::test
 
-// Test mains that work without a display, from CTest and from a plain run.
+// Test mains that work without a display, from CTest and from a plain run. The user's
+// own settings are never read or written: Qt's test locations stand in for them.
 #define TAMA_TEST_MAIN(TestObject)                                                                           \
     int main(int argc, char **argv) {                                                                        \
         tama::test::useOffscreenPlatform();                                                                  \
+        QStandardPaths::setTestModeEnabled(true);                                                            \
         QCoreApplication app(argc, argv);                                                                    \
         TestObject tc;                                                                                       \
         return QTest::qExec(&tc, argc, argv);                                                                \
@@ -62,6 +65,7 @@ inline void useOffscreenPlatform() {
 #define TAMA_GUI_TEST_MAIN(TestObject)                                                                       \
     int main(int argc, char **argv) {                                                                        \
         tama::test::useOffscreenPlatform();                                                                  \
+        QStandardPaths::setTestModeEnabled(true);                                                            \
         QApplication app(argc, argv);                                                                        \
         TestObject tc;                                                                                       \
         return QTest::qExec(&tc, argc, argv);                                                                \

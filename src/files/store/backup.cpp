@@ -476,12 +476,19 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
                          u"バックアップが壊れているため復元できません（"_s + problems.join(u"、"_s) +
                              u"）"_s);
     const Snapshot undo = take(Reason::Restore, fileName.isEmpty() ? s.id : fileName + u" ← "_s + s.id);
-    for (const QString &name : plan.write)
-        replaceFile(m_folder.file(name), m_folder.file(DiaryFile::scratchName()), bytes.value(name));
-    for (const QString &name : plan.remove)
-        if (::unlink(native(m_folder.file(name)).constData()) != 0 && errno != ENOENT)
-            throw StoreError::fromErrno(errno, m_folder.file(name), u"削除することが"_s);
-    if (!plan.remove.isEmpty()) syncFolder(m_folder.path());
+    try {
+        for (const QString &name : plan.write)
+            replaceFile(m_folder.file(name), m_folder.file(DiaryFile::scratchName()), bytes.value(name));
+        for (const QString &name : plan.remove)
+            if (::unlink(native(m_folder.file(name)).constData()) != 0 && errno != ENOENT)
+                throw StoreError::fromErrno(errno, m_folder.file(name), u"削除することが"_s);
+        if (!plan.remove.isEmpty()) syncFolder(m_folder.path());
+    } catch (const StoreError &e) {
+        // Some files may be restored already: the user needs the way back.
+        throw StoreError(e.kind(), e.file(),
+                         e.reason() + u"。復元は途中で止まりました。復元の前の状態はバックアップ「"_s +
+                             undo.id + u"」にあります"_s);
+    }
     return undo;
 }
 

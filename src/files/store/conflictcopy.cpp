@@ -38,6 +38,11 @@ bool isDataFile(const QString &name) {
 } // namespace
 
 std::optional<ConflictCopy> conflictCopyOf(const QString &name) {
+    // The diary of a user whose name holds a marker ("a.conflict.2026.dat") is a diary:
+    // taken for a copy, it would be left out of the snapshots. No synchroniser's copy of
+    // a diary keeps the ".<year>.dat" ending.
+    static const QRegularExpression diary(u"^.+\\.[0-9]{4}\\.dat$"_s);
+    if (diary.match(name).hasMatch()) return std::nullopt;
     for (const Pattern &p : patterns()) {
         QRegularExpressionMatchIterator it = p.marker.globalMatch(name);
         while (it.hasNext()) {

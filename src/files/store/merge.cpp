@@ -91,8 +91,10 @@ MergePlan planMerge(const QList<QByteArray> &ours, const QList<QByteArray> &thei
         plan.records.append(theirs[i]);
         plan.added.append(i + 1);
         const int n = int(plan.records.size());
+        // A card both copies hold alike, added again because one side had it twice, is no
+        // conflict with itself.
         for (int o : byVisit.value(visitKey(theirs[i])))
-            plan.conflicts.append({o + 1, n});
+            if (unmarked(ours[o], year) != unmarked(theirs[i], year)) plan.conflicts.append({o + 1, n});
     }
     return plan;
 }

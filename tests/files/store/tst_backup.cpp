@@ -1,0 +1,532 @@
+// Snapshots of the data folder: what they hold, restoring them, rotation over simulated
+// days and months, and the automatic daily snapshot before the first write of a day.
+#include "common/clock.h"
+#include "store/backup.h"
+#include "store/diary.h"
+#include "store/organise.h"
+#include "store/storeerror.h"
+#include "store/storefile.h"
+#include "support/cardbuilder.h"
+#include "support/testsupport.h"
+#include "tmpfsmount.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QMap>
+#include <QSet>
+
+#include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tama;
+using tama::test::cardBytes;
+using tama::test::CardValues;
+using tama::test::hex;
+using tama::test::readFile;
+using tama::test::storeErrorKind;
+using tama::test::TempFolder;
+using tama::test::TmpfsMount;
+using tama::test::writeFile;
+
+namespace {
+
+const QString kDiary = u"taro.2026.dat"_s;
+const QString kStores = u"patishop.dat"_s;
+const QString kUsers = u"namae.dat"_s;
+const QByteArray kUsersBytes = hex("81 40") + "taro              ";
+
+QString weekday(const QDate &d) {
+    static const QStringList names = {u"月"_s, u"火"_s, u"水"_s, u"木"_s, u"金"_s, u"土"_s, u"日"_s};
+    return names[d.dayOfWeek() - 1];
+}
+
+CardValues visitOn(const QDate &d, int start = 1000, int cashOut = 40) {
+    CardValues v;
+    v.date = d.toString(u"yyyyMMdd"_s) + weekday(d);
+    v.start = QString::number(start).rightJustified(4, u' ');
+    v.cashOut = QString::number(cashOut).rightJustified(4, u'0');
+    return v;
+}
+
+QByteArray storeRecord(const QByteArray &name) {
+    return name.leftJustified(20, ' ') + QByteArray(60, ' ');
+}
+
+// The data folder's files (not the lock, the journal or the backups), name → bytes.
+QMap<QString, QByteArray> dataState(const TempFolder &f) {
+    QMap<QString, QByteArray> out;
+    for (const QString &name : f.files())
+        if (!name.startsWith(u'.')) out.insert(name, f.read(name));
+    return out;
+}
+
+ino_t inode(const QString &path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+QStringList ids(const QList<backup::Snapshot> &list) {
+    QStringList out;
+    for (const backup::Snapshot &s : list)
+        out.append(s.id);
+    return out;
+}
+
+QStringList partials(const TempFolder &f) {
+    return QDir(f.file(u"backups"_s)).entryList({u".partial-*"_s}, QDir::AllEntries | QDir::Hidden);
+}
+
+} // namespace
+
+class TestBackup : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void organiseIsUndoneByItsSnapshot();
+    void deletedStoreComesBackAlone();
+    void wholeRestoreRemovesAndIsUndone();
+    void unchangedFilesAreSharedAndManifestIsRight();
+    void damagedSnapshotIsFoundAndRefused();
+    void restoreStoppedHalfwayNamesTheWayBack();
+    void rotationKeepsThePromisedSets();
+    void shareCapRemovesOldestButNeverNewest();
+    void dailySnapshotThroughTheWriteHook();
+    void writeIsRefusedWhenNoSnapshotCanBeTaken();
+    void fullDiskRefusesTheWrite();
+    void sizeAfterAYearOfUse();
+
+  private:
+    FixedClock m_clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0))};
+};
+
+void TestBackup::initTestCase() {
+    setClock(&m_clock);
+}
+
+void TestBackup::init() {
+    m_clock.set(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+}
+
+void TestBackup::cleanup() {
+    backup::clearAutomatic();
+}
+
+void TestBackup::organiseIsUndoneByItsSnapshot() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    CardValues marked = visitOn(QDate(2026, 1, 3));
+    marked.date.replace(0, 1, u"R"_s);
+    const QByteArray old = cardBytes(visitOn(QDate(2026, 3, 1))) + cardBytes(marked) +
+                           cardBytes(visitOn(QDate(2026, 2, 1))) + cardBytes(visitOn(QDate(2026, 1, 1)));
+    f.write(kDiary, old);
+    backup::setAutomatic(folder, backup::Settings());
+    const std::optional<backup::Snapshot> s =
+        backup::beforeOperation(folder, backup::Reason::Organise, kDiary);
+    QVERIFY(s);
+    QCOMPARE(s->detail, kDiary);
+    organiseDiary(folder, kDiary);
+    QCOMPARE(f.read(kDiary).size(), 3 * 240);
+
+    m_clock.set(m_clock.now().addSecs(1));
+    backup::Backups(folder).restore(*s, kDiary);
+    QCOMPARE(f.read(kDiary), old);
+}
+
+void TestBackup::deletedStoreComesBackAlone() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    const QByteArray stores = storeRecord("AAA") + storeRecord("BBB") + storeRecord("CCC");
+    f.write(kStores, stores);
+    f.write(kDiary, cardBytes(visitOn(QDate(2026, 1, 1))));
+    backup::setAutomatic(folder, backup::Settings());
+    const std::optional<backup::Snapshot> s =
+        backup::beforeOperation(folder, backup::Reason::DeleteStore, u"BBB"_s);
+    QVERIFY(s);
+    StoreFile(folder).deleteAt(1);
+    QCOMPARE(f.read(kStores), storeRecord("AAA") + storeRecord("CCC"));
+    const QByteArray diaryNow = cardBytes(visitOn(QDate(2026, 1, 1))) + cardBytes(visitOn(QDate(2026, 1, 2)));
+    f.write(kDiary, diaryNow);
+
+    m_clock.set(m_clock.now().addSecs(1));
+    backup::Backups backups(folder);
+    const backup::RestorePlan plan = backups.planRestore(*s, kStores);
+    QCOMPARE(plan.write, QStringList{kStores});
+    QVERIFY(plan.remove.isEmpty() && plan.same.isEmpty());
+    backups.restore(*s, kStores);
+    QCOMPARE(f.read(kStores), stores);
+    QCOMPARE(f.read(kDiary), diaryNow);
+}
+
+void TestBackup::wholeRestoreRemovesAndIsUndone() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    f.write(kUsers, kUsersBytes);
+    f.write(kDiary, cardBytes(visitOn(QDate(2026, 1, 1))));
+    f.write(kStores, storeRecord("AAA"));
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    const QMap<QString, QByteArray> then = dataState(f);
+
+    m_clock.set(m_clock.now().addSecs(60));
+    f.write(kDiary, cardBytes(visitOn(QDate(2026, 1, 1))) + cardBytes(visitOn(QDate(2026, 1, 2))));
+    f.write(u"ＡＢＣ"_s, "# 2\r\n\x82\x60\r\n");
+    f.write(u"taro.2025.dat"_s, cardBytes(visitOn(QDate(2025, 5, 5))));
+    QVERIFY(QFile::remove(f.file(kUsers)));
+    const QMap<QString, QByteArray> now = dataState(f);
+
+    const backup::RestorePlan plan = backups.planRestore(s);
+    QCOMPARE(plan.write, QStringList({kUsers, kDiary}));
+    QCOMPARE(plan.remove, QStringList({u"taro.2025.dat"_s, u"ＡＢＣ"_s}));
+    QCOMPARE(plan.same, QStringList{kStores});
+    const backup::Snapshot undo = backups.restore(s);
+    QCOMPARE(undo.reason, backup::Reason::Restore);
+    QCOMPARE(undo.detail, s.id);
+    QCOMPARE(dataState(f), then);
+    QVERIFY(f.exists(u"backups/"_s + s.id + u"/manifest.json"_s));
+
+    m_clock.set(m_clock.now().addSecs(60));
+    backups.restore(undo);
+    QCOMPARE(dataState(f), now);
+}
+
+void TestBackup::unchangedFilesAreSharedAndManifestIsRight() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    f.write(kUsers, kUsersBytes);
+    const QByteArray diary = cardBytes(visitOn(QDate(2026, 1, 1))) + cardBytes(visitOn(QDate(2026, 1, 2)));
+    f.write(kDiary, diary);
+    backup::Backups backups(folder);
+    const backup::Snapshot first = backups.take(backup::Reason::Manual);
+    m_clock.set(m_clock.now().addSecs(1));
+    const QByteArray more = diary + cardBytes(visitOn(QDate(2026, 1, 3)));
+    f.write(kDiary, more);
+    const backup::Snapshot second = backups.take(backup::Reason::Manual);
+
+    QCOMPARE(second.sequence, first.sequence + 1);
+    QCOMPARE(inode(second.filePath(kUsers)), inode(first.filePath(kUsers)));
+    QVERIFY(inode(second.filePath(kDiary)) != inode(first.filePath(kDiary)));
+    // Never a link to the data file itself: changing it must not change a snapshot.
+    QVERIFY(inode(first.filePath(kUsers)) != inode(f.file(kUsers)));
+
+    // What list() reads back from the manifest is what is on disk.
+    const backup::Snapshot read = *backups.find(second.id);
+    QCOMPARE(read.files.size(), 2);
+    const backup::SnapshotFile *users = read.file(kUsers);
+    const backup::SnapshotFile *cards = read.file(kDiary);
+    QVERIFY(users && cards);
+    QCOMPARE(users->kind, u"users"_s);
+    QCOMPARE(users->records, 1);
+    QCOMPARE(users->changed, false);
+    QCOMPARE(cards->kind, u"diary"_s);
+    QCOMPARE(cards->records, 3);
+    QCOMPARE(cards->changed, true);
+    QCOMPARE(cards->size, qint64(more.size()));
+    QCOMPARE(cards->sha256, QCryptographicHash::hash(more, QCryptographicHash::Sha256).toHex());
+    QCOMPARE(readFile(read.filePath(kDiary)), more);
+    QCOMPARE(backups.find(first.id)->file(kDiary)->sha256,
+             QCryptographicHash::hash(diary, QCryptographicHash::Sha256).toHex());
+    QVERIFY(backups.verify(read).isEmpty());
+    // The shared copy counts once.
+    QCOMPARE(backups.dataBytes(), qint64(kUsersBytes.size() + more.size()));
+    const qint64 manifests = QFileInfo(first.path + u"/manifest.json"_s).size() +
+                             QFileInfo(second.path + u"/manifest.json"_s).size();
+    QCOMPARE(backups.backupBytes(), kUsersBytes.size() + diary.size() + more.size() + manifests);
+}
+
+void TestBackup::damagedSnapshotIsFoundAndRefused() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    f.write(kUsers, kUsersBytes);
+    const QByteArray diary = cardBytes(visitOn(QDate(2026, 1, 1)));
+    f.write(kDiary, diary);
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    const QByteArray now = diary + diary;
+    f.write(kDiary, now);
+
+    writeFile(s.filePath(kDiary), QByteArray(diary).replace(0, 1, "9"));
+    QStringList problems = backups.verify(s);
+    QCOMPARE(problems.size(), 1);
+    QVERIFY2(problems[0].startsWith(kDiary + u": "_s), qPrintable(problems[0]));
+    QVERIFY(backups.verify(s, kUsers).isEmpty());
+    for (const QString &only : {QString(), kDiary}) {
+        QCOMPARE(storeErrorKind([&] { backups.restore(s, only); }), int(StoreError::Kind::Damaged));
+        QCOMPARE(f.read(kDiary), now);
+    }
+    // Nothing was taken for a refused restore.
+    QCOMPARE(backups.list().size(), 1);
+    // The sound file of it can still be restored alone.
+    QVERIFY(QFile::remove(f.file(kUsers)));
+    m_clock.set(m_clock.now().addSecs(1));
+    backups.restore(s, kUsers);
+    QCOMPARE(f.read(kUsers), kUsersBytes);
+
+    // A missing copy is found too.
+    QVERIFY(QFile::remove(s.filePath(kUsers)));
+    problems = backups.verify(s, kUsers);
+    QCOMPARE(problems.size(), 1);
+    QVERIFY(problems[0].startsWith(kUsers));
+}
+
+void TestBackup::restoreStoppedHalfwayNamesTheWayBack() {
+    TempFolder f;
+    TempFolder elsewhere;
+    const DataFolder folder(f.path());
+    f.write(kUsers, kUsersBytes);
+    const QByteArray diary = cardBytes(visitOn(QDate(2026, 1, 1)));
+    f.write(kDiary, diary);
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    const QByteArray users = kUsersBytes + kUsersBytes;
+    f.write(kUsers, users);
+    // A diary that is a link is never written through, so the restore stops at it.
+    writeFile(elsewhere.file(kDiary), diary + diary);
+    QVERIFY(QFile::remove(f.file(kDiary)));
+    QVERIFY(QFile::link(elsewhere.file(kDiary), f.file(kDiary)));
+
+    m_clock.set(m_clock.now().addSecs(1));
+    try {
+        backups.restore(s);
+        QFAIL("a link was written through");
+    } catch (const StoreError &e) {
+        const backup::Snapshot undo = backups.list().last();
+        QCOMPARE(undo.reason, backup::Reason::Restore);
+        QVERIFY2(e.message().contains(u"復元の前の状態はバックアップ「"_s + undo.id + u"」にあります"_s),
+                 qPrintable(e.message()));
+        QCOMPARE(readFile(undo.filePath(kUsers)), users);
+    }
+    QCOMPARE(f.read(kUsers), kUsersBytes); // restored before the stop
+    QCOMPARE(readFile(elsewhere.file(kDiary)), diary + diary);
+}
+
+void TestBackup::rotationKeepsThePromisedSets() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    QByteArray diary;
+    for (int i = 0; i < 20; ++i)
+        diary += cardBytes(visitOn(QDate(2026, 1, 1).addDays(i)));
+    f.write(kDiary, diary);
+    backup::Settings settings;
+    settings.maxSharePercent = 99; // the counts alone here
+    backup::Backups backups(folder, settings);
+
+    // From mid-June 2025 to the end of 2026: a daily snapshot each day, and an operation
+    // every fifth day; now and then the diary changes.
+    QList<QDateTime> operations;
+    QList<QDate> days;
+    const QDate first(2025, 6, 15), last(2026, 12, 31);
+    for (QDate d = first; d <= last; d = d.addDays(1)) {
+        m_clock.set(QDateTime(d, QTime(9, 0)));
+        QVERIFY(backups.takeDailyIfDue());
+        days.append(d);
+        m_clock.set(QDateTime(d, QTime(18, 0)));
+        QVERIFY(!backups.takeDailyIfDue()); // one a day
+        if (first.daysTo(d) % 5 == 0) {
+            m_clock.set(QDateTime(d, QTime(12, 0)));
+            backups.take(backup::Reason::Organise, kDiary);
+            operations.append(m_clock.now());
+        }
+        if (d.day() % 9 == 0) f.write(kDiary, diary + cardBytes(visitOn(d)));
+    }
+
+    QSet<QDateTime> expected;
+    for (const QDateTime &t : operations.mid(operations.size() - 20))
+        expected.insert(t);
+    for (const QDate &d : days.mid(days.size() - 30))
+        expected.insert(QDateTime(d, QTime(9, 0)));
+    for (int m = 1; m <= 12; ++m) // the first daily of each of the newest twelve months
+        expected.insert(QDateTime(QDate(2026, m, 1), QTime(9, 0)));
+    QCOMPARE(expected.size(), 20 + 30 + 12);
+
+    QSet<QDateTime> kept;
+    for (const backup::Snapshot &s : backups.list())
+        kept.insert(s.time);
+    QCOMPARE(kept, expected);
+    // Every snapshot kept is whole, whatever it shares with those removed.
+    for (const backup::Snapshot &s : backups.list())
+        QVERIFY2(backups.verify(s).isEmpty(), qPrintable(s.id));
+    QCOMPARE(partials(f), QStringList());
+    QCOMPARE(backups.rotate(), QStringList()); // nothing more to remove
+}
+
+void TestBackup::shareCapRemovesOldestButNeverNewest() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    QByteArray diary;
+    for (int i = 0; i < 10; ++i)
+        diary += cardBytes(visitOn(QDate(2026, 1, 1).addDays(i)));
+    backup::Settings settings;
+    settings.maxSharePercent = 80; // the backups at most four times the data
+    backup::Backups backups(folder, settings);
+    QStringList taken;
+    for (int i = 0; i < 12; ++i) {
+        // Each snapshot with a diary of its own, so that none shares a copy.
+        f.write(kDiary, diary + cardBytes(visitOn(QDate(2026, 2, 1), 1000, i)));
+        m_clock.set(m_clock.now().addSecs(1));
+        taken.append(backups.take(backup::Reason::Manual).id);
+        const QStringList kept = ids(backups.list());
+        QVERIFY(!kept.isEmpty());
+        QCOMPARE(kept.last(), taken.last());
+        // The oldest go first: what is left is the newest ones, in a row.
+        QCOMPARE(kept, taken.mid(taken.size() - kept.size()));
+        QVERIFY2(kept.size() == 1 || backups.backupBytes() <= 4 * backups.dataBytes(),
+                 qPrintable(u"%1 over %2"_s.arg(backups.backupBytes()).arg(backups.dataBytes())));
+    }
+    QVERIFY(backups.list().size() > 1 && backups.list().size() < 12);
+
+    // A snapshot larger than the cap on its own is still kept.
+    settings.maxSharePercent = 10;
+    backup::Backups tight(folder, settings);
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot newest = tight.take(backup::Reason::Manual);
+    QCOMPARE(ids(tight.list()), QStringList{newest.id});
+    QVERIFY(tight.backupBytes() * 90 > tight.dataBytes() * 10);
+}
+
+void TestBackup::dailySnapshotThroughTheWriteHook() {
+    TempFolder f;
+    TempFolder elsewhere;
+    const DataFolder folder(f.path());
+    const QByteArray first = cardBytes(visitOn(QDate(2026, 1, 1)));
+    f.write(kDiary, first);
+    backup::setAutomatic(folder, backup::Settings());
+    backup::Backups backups(folder);
+
+    auto append = [](const DataFolder &where, const QDate &d) {
+        DiaryFile diary(where, kDiary);
+        diary.write(diary.count() + 1, test::makeCard(visitOn(d)));
+    };
+    m_clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
+    append(folder, QDate(2026, 12, 8));
+    QList<backup::Snapshot> list = backups.list();
+    QCOMPARE(list.size(), 1);
+    QCOMPARE(list[0].reason, backup::Reason::Daily);
+    // It holds the diary from before the write.
+    QCOMPARE(readFile(list[0].filePath(kDiary)), first);
+
+    m_clock.set(QDateTime(QDate(2026, 12, 8), QTime(23, 59)));
+    append(folder, QDate(2026, 12, 8));
+    DiaryFile(folder, kDiary).setCandidate(1, true);
+    QCOMPARE(backups.list().size(), 1);
+    // A write in another folder takes none there or here.
+    append(DataFolder(elsewhere.path()), QDate(2026, 12, 8));
+    QVERIFY(!elsewhere.exists(u"backups"_s));
+    QCOMPARE(backups.list().size(), 1);
+
+    m_clock.set(QDateTime(QDate(2026, 12, 9), QTime(0, 1)));
+    const QByteArray beforeNextDay = f.read(kDiary);
+    append(folder, QDate(2026, 12, 9));
+    list = backups.list();
+    QCOMPARE(list.size(), 2);
+    QCOMPARE(list[1].time.date(), QDate(2026, 12, 9));
+    QCOMPARE(readFile(list[1].filePath(kDiary)), beforeNextDay);
+
+    // Turned off, the next day takes none.
+    backup::Settings off;
+    off.automatic = false;
+    backup::setAutomatic(folder, off);
+    m_clock.set(QDateTime(QDate(2026, 12, 10), QTime(9, 0)));
+    append(folder, QDate(2026, 12, 10));
+    QVERIFY(!backup::beforeOperation(folder, backup::Reason::Organise, kDiary));
+    QCOMPARE(backups.list().size(), 2);
+}
+
+void TestBackup::writeIsRefusedWhenNoSnapshotCanBeTaken() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    const QByteArray diary = cardBytes(visitOn(QDate(2026, 1, 1)));
+    f.write(kDiary, diary);
+    f.write(u"backups"_s, "not a folder");
+    backup::setAutomatic(folder, backup::Settings());
+
+    try {
+        DiaryFile d(folder, kDiary);
+        d.write(2, test::makeCard(visitOn(QDate(2026, 1, 2))));
+        QFAIL("the write went ahead without its snapshot");
+    } catch (const StoreError &e) {
+        QVERIFY2(e.message().contains(u"バックアップを取れないため、書き込みを取りやめました"_s),
+                 qPrintable(e.message()));
+    }
+    QCOMPARE(f.read(kDiary), diary);
+    try {
+        backup::beforeOperation(folder, backup::Reason::Organise, kDiary);
+        QFAIL("the operation's snapshot was taken");
+    } catch (const StoreError &e) {
+        QVERIFY2(e.message().contains(u"日記ファイルの整理を取りやめました"_s), qPrintable(e.message()));
+    }
+    QCOMPARE(f.read(u"backups"_s), QByteArray("not a folder"));
+    QCOMPARE(f.read(kDiary), diary);
+
+    // Once the way is clear the same write goes ahead, after its snapshot.
+    QVERIFY(QFile::remove(f.file(u"backups"_s)));
+    DiaryFile(folder, kDiary).write(2, test::makeCard(visitOn(QDate(2026, 1, 2))));
+    QCOMPARE(f.read(kDiary).size(), 480);
+    QCOMPARE(backup::Backups(folder).list().size(), 1);
+}
+
+void TestBackup::fullDiskRefusesTheWrite() {
+    QTemporaryDir dir;
+    TmpfsMount mount(dir.path(), 64);
+    if (!mount.mounted()) QSKIP(mount.whyNot());
+    const DataFolder folder(dir.path());
+    QByteArray diary;
+    for (int i = 0; i < 40; ++i) // 9600 bytes: its copy cannot fit once the disk is full
+        diary += cardBytes(visitOn(QDate(2026, 1, 1).addDays(i)));
+    writeFile(folder.file(kDiary), diary);
+    backup::setAutomatic(folder, backup::Settings());
+    QVERIFY(mount.fill(folder.file(u"filler"_s)));
+
+    QCOMPARE(storeErrorKind([&] { DiaryFile(folder, kDiary).setCandidate(1, true); }),
+             int(StoreError::Kind::Io));
+    QCOMPARE(readFile(folder.file(kDiary)), diary);
+    // Nothing of the snapshot is left, and nothing is listed.
+    QCOMPARE(
+        QDir(folder.file(u"backups"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList());
+    QVERIFY(backup::Backups(folder).list().isEmpty());
+
+    // Room again: the write goes ahead after its snapshot.
+    QVERIFY(QFile::remove(folder.file(u"filler"_s)));
+    DiaryFile(folder, kDiary).setCandidate(1, true);
+    QVERIFY(readFile(folder.file(kDiary)).startsWith('R'));
+    QCOMPARE(backup::Backups(folder).list().size(), 1);
+}
+
+// Not a check: the figure for the documentation. A diary of 300 cards, one or two cards
+// added on most days, an organise a month, every snapshot the program would take.
+void TestBackup::sizeAfterAYearOfUse() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    QList<CardRecord> cards;
+    for (int i = 0; i < 300; ++i)
+        cards.append(test::makeCard(visitOn(QDate(2026, 1, 1), 900 + i % 60)));
+    test::writeDiary(f.path(), kDiary, cards);
+    f.write(kUsers, kUsersBytes);
+    f.write(kStores, storeRecord("AAA") + storeRecord("BBB"));
+    backup::setAutomatic(folder, backup::Settings());
+
+    for (QDate d(2026, 1, 1); d.year() == 2026; d = d.addDays(1)) {
+        m_clock.set(QDateTime(d, QTime(20, 0)));
+        if (d.day() == 28) {
+            DiaryFile(folder, kDiary).setCandidate(1, true);
+            backup::beforeOperation(folder, backup::Reason::Organise, kDiary);
+            organiseDiary(folder, kDiary);
+        }
+        if (d.dayOfWeek() == 3) continue; // no visit on Wednesdays
+        DiaryFile diary(folder, kDiary);
+        for (int i = 0; i < 1 + d.day() % 2; ++i)
+            diary.write(diary.count() + 1, test::makeCard(visitOn(d, 1000 + 100 * i)));
+    }
+    const backup::Backups backups(folder);
+    const QList<backup::Snapshot> list = backups.list();
+    qInfo("a year of use: %lld snapshots, backups %lld bytes, data %lld bytes (diary %d cards)",
+          qsizetype(list.size()), backups.backupBytes(), backups.dataBytes(),
+          DiaryFile(folder, kDiary).count());
+    QVERIFY(!list.isEmpty());
+}
+
+TAMA_TEST_MAIN(TestBackup)
+#include "tst_backup.moc"
