@@ -24,7 +24,7 @@ struct Settings {
     int keepOperations = 20;
     int keepDaily = 30;
     int keepMonthly = 12;     // the first daily snapshot of each month
-    int maxSharePercent = 95; // of the data folder (data files and backups) at most
+    int maxSharePercent = 98; // of the data folder (data files and backups) at most
 
     // The platform's settings of the user, the defaults above where nothing is stored.
     static Settings load();
