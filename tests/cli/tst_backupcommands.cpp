@@ -321,12 +321,14 @@ void TestBackupCommands::mergeDryRunAndYes() {
     QCOMPARE(yes.status, 0);
     QVERIFY2(yes.outText().contains(u"統合しました"_s), qPrintable(yes.outText()));
     QCOMPARE(f.read(kDiary), aMarked + b + cardBytes(bDifferent) + c);
-    // The merge's snapshot holds the diary from before.
+    // The day's snapshot, then the merge's, the newest, holding the diary from before.
     const QList<backup::Snapshot> list = backup::Backups(tama::DataFolder(f.path())).list();
-    QCOMPARE(list.first().reason, backup::Reason::Merge);
-    QCOMPARE(list.first().detail, kDiary);
-    QCOMPARE(readFile(list.first().filePath(kDiary)), a + b);
-    QVERIFY(yes.errText().contains(list.first().id));
+    QCOMPARE(list.size(), 2);
+    QCOMPARE(list.first().reason, backup::Reason::Daily);
+    QCOMPARE(list.last().reason, backup::Reason::Merge);
+    QCOMPARE(list.last().detail, kDiary);
+    QCOMPARE(readFile(list.last().filePath(kDiary)), a + b);
+    QVERIFY(yes.errText().contains(list.last().id));
 
     // Merged already: nothing changes, and no snapshot is taken for it.
     const int snapshots = int(list.size());

@@ -218,6 +218,9 @@ std::optional<Snapshot> readSnapshot(const QString &root, const QString &id) {
     return s;
 }
 
+void dailyIfDue(const QString &what);
+bool isAutomaticFolder(const QString &path);
+
 QString sameFolder(const QString &path) {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
@@ -323,6 +326,11 @@ std::optional<Snapshot> Backups::find(const QString &id) const {
 }
 
 Snapshot Backups::take(Reason reason, const QString &detail) {
+    // Before an operation that writes, the day's own snapshot comes first, so that this one
+    // is the newest and holds the state the operation starts from. (A restore's writes take
+    // no daily snapshot; one taken by hand writes nothing.)
+    const bool writesNext = reason != Reason::Daily && reason != Reason::Manual && reason != Reason::Restore;
+    if (writesNext && isAutomaticFolder(m_folder.path())) dailyIfDue(reasonText(reason).chopped(2));
     const writehook::Suspend quiet;
     // A write cut short is rolled back first, so that no snapshot holds a torn record.
     journal::recover(m_folder.path());
@@ -608,6 +616,11 @@ void dailyIfDue(const QString &what) {
     a->dailyChecked = today;
 }
 
+bool isAutomaticFolder(const QString &path) {
+    const std::optional<Automatic> &a = automatic();
+    return a && sameFolder(path) == a->folder;
+}
+
 } // namespace
 
 void setAutomatic(const DataFolder &folder, const Settings &settings) {
@@ -633,7 +646,6 @@ std::optional<Snapshot> beforeOperation(const DataFolder &folder, Reason reason,
     const std::optional<Automatic> &a = automatic();
     if (!a || !a->settings.automatic || sameFolder(folder.path()) != a->folder) return std::nullopt;
     const QString what = reasonText(reason).chopped(2); // "日記ファイルの整理の前" → "…の整理"
-    // The day's own snapshot comes first, so that the operation's is the newest.
     dailyIfDue(what);
     try {
         return Backups(folder, a->settings).take(reason, detail);
