@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   fonts-ipafont-gothic fontconfig
   qt6-qpa-plugins qt6-translations-l10n
+  scdoc
 )
 
 missing=()
