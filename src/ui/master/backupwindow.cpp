@@ -76,8 +76,7 @@ QString holdings(const backup::Snapshot &s, QString *diaryLines = nullptr) {
             ++lists;
         }
     }
-    if (diaryFiles)
-        parts.append(QStringLiteral("日記 %1 ファイル %2 枚").arg(diaryFiles).arg(cards));
+    if (diaryFiles) parts.append(QStringLiteral("日記 %1 ファイル %2 枚").arg(diaryFiles).arg(cards));
     if (catalogues) parts.append(u"機種データ "_s + QString::number(catalogues));
     if (lists) parts.append(u"店の機種一覧 "_s + QString::number(lists));
     if (diaryLines) *diaryLines = diaries.join(u'\n');
@@ -258,8 +257,8 @@ backup::Settings BackupWindow::settings() const {
 void BackupWindow::reload() {
     const DiaryState &st = m_registry.state();
     const backup::Backups backups(st.folder, currentSettings());
-    const QString keep = Snapshots->currentItem() ? Snapshots->currentItem()->data(0, Qt::UserRole).toString()
-                                                   : QString();
+    const QString keep =
+        Snapshots->currentItem() ? Snapshots->currentItem()->data(0, Qt::UserRole).toString() : QString();
     m_snapshots = backups.list();
     Snapshots->clear();
     QTreeWidgetItem *current = nullptr;
@@ -280,7 +279,8 @@ void BackupWindow::reload() {
     if (current) Snapshots->setCurrentItem(current);
     showFiles();
     SizeLabel->setText(u"バックアップ "_s + QString::number(m_snapshots.size()) + u" 件、"_s +
-                       sizeText(backups.backupBytes()) + u"（データ "_s + sizeText(backups.dataBytes()) + u"）"_s);
+                       sizeText(backups.backupBytes()) + u"（データ "_s + sizeText(backups.dataBytes()) +
+                       u"）"_s);
 
     // Conflict copies of the open diary first: they are what a merge is usually for.
     MergeFrom->clear();
@@ -344,8 +344,8 @@ void BackupWindow::restore(const QString &fileName) {
     try {
         const backup::Snapshot undo = backups.restore(*s, fileName);
         afterDataChanged();
-        InfoBox(u"復元しました。元に戻すには、一覧の「"_s + whenText(undo) + u" "_s + backup::reasonText(undo.reason) +
-                    u"」から復元してください。"_s,
+        InfoBox(u"復元しました。元に戻すには、一覧の「"_s + whenText(undo) + u" "_s +
+                    backup::reasonText(undo.reason) + u"」から復元してください。"_s,
                 u"復元"_s);
     } catch (const StoreError &e) {
         afterDataChanged(); // part of it may be done; every file is whole either way
@@ -400,15 +400,19 @@ QString BackupWindow::conflictNotice(const QList<ConflictCopy> &copies) {
 
 QString BackupWindow::mergeQuestion(const MergePlan &plan, const QString &from, const QString &diary) {
     QString text = u"「"_s + from + u"」のカードを日記「"_s + diary + u"」に統合します。\n\n"_s;
-    text += QStringLiteral("日記のカード: %1 枚　統合するファイルのカード: %2 枚\n").arg(plan.ours).arg(plan.theirs);
+    text += QStringLiteral("日記のカード: %1 枚　統合するファイルのカード: %2 枚\n")
+                .arg(plan.ours)
+                .arg(plan.theirs);
     text += QStringLiteral("両方にある同じカード: %1 枚（１枚として数えます）\n").arg(plan.same);
-    if (plan.marked > 0)
-        text += QStringLiteral("削除の印を引き継ぐカード: %1 枚\n").arg(plan.marked);
-    text += QStringLiteral("日記に加えるカード: %1 枚（%2 枚目から）\n").arg(plan.added.size()).arg(plan.ours + 1);
+    if (plan.marked > 0) text += QStringLiteral("削除の印を引き継ぐカード: %1 枚\n").arg(plan.marked);
+    text += QStringLiteral("日記に加えるカード: %1 枚（%2 枚目から）\n")
+                .arg(plan.added.size())
+                .arg(plan.ours + 1);
     text += QStringLiteral("統合後: %1 枚\n").arg(plan.after());
     if (!plan.conflicts.isEmpty()) {
-        text += QStringLiteral("\n日時と店が同じで中身の違うカードが %1 組あります。両方残すので、統合のあとで見比べて、"
-                               "いらない方に削除の印を付けてください:\n")
+        text += QStringLiteral(
+                    "\n日時と店が同じで中身の違うカードが %1 組あります。両方残すので、統合のあとで見比べて、"
+                    "いらない方に削除の印を付けてください:\n")
                     .arg(plan.conflicts.size());
         for (qsizetype i = 0; i < plan.conflicts.size() && i < 10; ++i) {
             const MergePlan::Pair &p = plan.conflicts[i];
@@ -447,7 +451,8 @@ void BackupWindow::merge(const QString &path) {
     }
     const QString from = QFileInfo(path).fileName();
     if (!plan.changes()) {
-        InfoBox(u"「"_s + from + u"」のカードはすべて日記にあります。統合するものはありません。"_s, u"日記の統合"_s);
+        InfoBox(u"「"_s + from + u"」のカードはすべて日記にあります。統合するものはありません。"_s,
+                u"日記の統合"_s);
         return;
     }
     if (ConfirmCancelled(mergeQuestion(plan, from, st.diaryFile), u"日記の統合"_s)) return;
@@ -455,11 +460,13 @@ void BackupWindow::merge(const QString &path) {
         backup::Backups(st.folder, currentSettings()).take(backup::Reason::Merge, st.diaryFile);
         const MergePlan done = mergeDiary(st.folder, st.diaryFile, path, year);
         afterDataChanged();
-        InfoBox(QStringLiteral("統合しました（%1 枚 → %2 枚）。「%3」はそのまま残っています。要らなければ消してください。")
-                    .arg(done.ours)
-                    .arg(done.after())
-                    .arg(from),
-                u"日記の統合"_s);
+        InfoBox(
+            QStringLiteral(
+                "統合しました（%1 枚 → %2 枚）。「%3」はそのまま残っています。要らなければ消してください。")
+                .arg(done.ours)
+                .arg(done.after())
+                .arg(from),
+            u"日記の統合"_s);
     } catch (const StoreError &e) {
         reportStoreError(e);
     }

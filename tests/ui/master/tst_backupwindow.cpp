@@ -154,7 +154,8 @@ class TstBackupWindow : public QObject {
         clickRow(b->Files, storesRow);
         f.dialogs.answer({false});
         QTest::mouseClick(b->RestoreFile, Qt::LeftButton);
-        QVERIFY(f.dialogs.calls.at(f.dialogs.calls.size() - 2).message.contains(u"戻すファイル: patishop.dat"_s));
+        QVERIFY(
+            f.dialogs.calls.at(f.dialogs.calls.size() - 2).message.contains(u"戻すファイル: patishop.dat"_s));
         QCOMPARE(f.folder.read(u"patishop.dat"_s), stores);
         // Only the file chosen: the diary keeps its new card.
         QCOMPARE(f.folder.read(kDiary), diaryBytes({card(u"19990310"_s), card(u"19990311"_s)}));
@@ -185,7 +186,8 @@ class TstBackupWindow : public QObject {
         f.dialogs.answer({false});
         clickRow(b->Snapshots, b->Snapshots->topLevelItem(b->Snapshots->topLevelItemCount() - 1));
         QTest::mouseClick(b->RestoreAll, Qt::LeftButton);
-        QVERIFY(f.dialogs.calls.at(f.dialogs.calls.size() - 2).message.contains(u"消すファイル: hanako.1999.dat"_s));
+        QVERIFY(f.dialogs.calls.at(f.dialogs.calls.size() - 2)
+                    .message.contains(u"消すファイル: hanako.1999.dat"_s));
         QVERIFY(!f.folder.exists(u"hanako.1999.dat"_s));
         const backup::Snapshot undo = backup::Backups(f.state.folder).list().last();
         backup::Backups(f.state.folder).restore(undo);
@@ -236,7 +238,8 @@ class TstBackupWindow : public QObject {
         QCOMPARE(b->MergeFrom->itemText(0), u"taro.1999~conflict.dat"_s);
         QTest::mouseClick(b->MergeButton, Qt::LeftButton);
         QCOMPARE(f.dialogs.calls.last().kind, RecordingDialogs::Call::Info);
-        QVERIFY2(f.dialogs.lastMessage().contains(u"1999 年のものではありません"_s), qPrintable(f.dialogs.lastMessage()));
+        QVERIFY2(f.dialogs.lastMessage().contains(u"1999 年のものではありません"_s),
+                 qPrintable(f.dialogs.lastMessage()));
         QCOMPARE(f.folder.read(kDiary), diaryBytes({card(u"19990301"_s)}));
         QVERIFY(!f.folder.exists(backup::Backups::folderName()));
     }
@@ -271,7 +274,8 @@ class TstBackupWindow : public QObject {
         const QString text = BackupWindow::conflictNotice(
             {*conflictCopyOf(u"taro.1999.sync-conflict-19990314-220000-ABCDEFG.dat"_s),
              *conflictCopyOf(u"patishop (conflicted copy 1999-03-14).dat"_s)});
-        QVERIFY(text.contains(u"taro.1999.sync-conflict-19990314-220000-ABCDEFG.dat\n　→ 「taro.1999.dat」のコピー（Syncthing）"_s));
+        QVERIFY(text.contains(
+            u"taro.1999.sync-conflict-19990314-220000-ABCDEFG.dat\n　→ 「taro.1999.dat」のコピー（Syncthing）"_s));
         QVERIFY(text.contains(u"「patishop.dat」のコピー（Dropbox / Nextcloud）"_s));
         QVERIFY(text.contains(u"Ctrl+B"_s));
     }
