@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs from Debian's packages what building, running and testing need.
+# Installs from Debian's packages what building, running and testing need; with
+# --package, also what building and checking the Debian package needs
+# (scripts/package.sh, scripts/test-package.sh).
 # Does nothing (and says nothing) when everything is already there.
 set -euo pipefail
 
@@ -11,7 +13,11 @@ packages=(
   clang libclang-rt-14-dev clang-format
   fonts-ipafont-gothic fontconfig
   qt6-qpa-plugins qt6-translations-l10n
+  scdoc
 )
+if [ "${1:-}" = "--package" ]; then
+  packages+=(dpkg-dev fakeroot librsvg2-bin lintian appstream debootstrap)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -109,7 +109,7 @@ int createScratch(const QString &scratch, const QString &target) {
     if (keep) {
         // Owner first: changing it clears the set-id bits that the mode then restores.
         if (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
-            (void)::fchown(fd, st.st_uid, st.st_gid); // only root may give a file away
+            (void)!::fchown(fd, st.st_uid, st.st_gid); // only root may give a file away
         if (::fchmod(fd, st.st_mode & 07777) != 0) {
             const int err = errno;
             ::close(fd);

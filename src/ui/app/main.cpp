@@ -23,6 +23,8 @@ int main(int argc, char **argv) {
     QApplication::setApplicationName(u"tamanote"_s);
     QApplication::setApplicationDisplayName(u"タマノート"_s);
     QApplication::setApplicationVersion(tama::programVersion());
+    // Lets the desktop match the windows to the installed desktop entry and its icon.
+    QApplication::setDesktopFileName(u"io.github.tamanote.Tamanote"_s);
     QApplication::setWindowIcon(QIcon(u":/icons/tamanote.png"_s));
     tama::installJapaneseTranslation(); // without it the standard buttons stay English
 
