@@ -33,28 +33,6 @@ QString oneLine(QString text) {
     return text;
 }
 
-QString kindName(FileCheck::Kind kind) {
-    switch (kind) {
-    case FileCheck::Kind::UserList:
-        return u"users"_s;
-    case FileCheck::Kind::Diary:
-        return u"diary"_s;
-    case FileCheck::Kind::StoreFile:
-        return u"stores"_s;
-    case FileCheck::Kind::Catalogue:
-        return u"catalogue"_s;
-    case FileCheck::Kind::ModelList:
-        return u"model-list"_s;
-    case FileCheck::Kind::Scratch:
-        return u"scratch"_s;
-    case FileCheck::Kind::Journal:
-        return u"journal"_s;
-    case FileCheck::Kind::ConflictCopy:
-        return u"conflict-copy"_s;
-    }
-    return {};
-}
-
 QString checkLine(const FileCheck &f) {
     if ((f.kind == FileCheck::Kind::Scratch || f.kind == FileCheck::Kind::ConflictCopy) && !f.damaged())
         return u"note "_s + f.name + u": "_s + f.notes.join(u"; "_s);
@@ -241,7 +219,7 @@ int checkCommand(const Context &c) {
         for (const FileCheck &f : checks) {
             damaged = damaged || f.damaged();
             array.append(QJsonObject{{u"name"_s, f.name},
-                                     {u"kind"_s, kindName(f.kind)},
+                                     {u"kind"_s, kindCode(f.kind)},
                                      {u"status"_s, f.damaged() ? u"damaged"_s : u"ok"_s},
                                      {u"problems"_s, QJsonArray::fromStringList(f.problems)},
                                      {u"notes"_s, QJsonArray::fromStringList(f.notes)}});

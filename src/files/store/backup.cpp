@@ -69,24 +69,6 @@ const QList<ReasonInfo> &reasons() {
     return list;
 }
 
-// The data files a snapshot holds: every kind the program reads as data.
-std::optional<QString> kindCode(FileCheck::Kind kind) {
-    switch (kind) {
-    case FileCheck::Kind::UserList:
-        return u"users"_s;
-    case FileCheck::Kind::Diary:
-        return u"diary"_s;
-    case FileCheck::Kind::StoreFile:
-        return u"stores"_s;
-    case FileCheck::Kind::Catalogue:
-        return u"catalogue"_s;
-    case FileCheck::Kind::ModelList:
-        return u"model-list"_s;
-    default:
-        return std::nullopt;
-    }
-}
-
 int recordsIn(const QString &name, const QString &kind, const QByteArray &bytes) {
     const qint64 size = bytes.size();
     if (kind == u"users"_s) return int(size / userLayout().length());
@@ -123,9 +105,8 @@ QList<DataFile> dataFiles(const DataFolder &folder) {
     for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
         const std::optional<FileCheck::Kind> kind = dataFileKind(name);
         if (!kind) continue;
-        const std::optional<QString> code = kindCode(*kind);
-        if (!code || safefile::notRegularReason(folder.file(name))) continue;
-        out.append({name, *code});
+        if (!isDataKind(*kind) || safefile::notRegularReason(folder.file(name))) continue;
+        out.append({name, kindCode(*kind)});
     }
     return out;
 }

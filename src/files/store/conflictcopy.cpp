@@ -31,8 +31,7 @@ const QList<Pattern> &patterns() {
 
 bool isDataFile(const QString &name) {
     const std::optional<FileCheck::Kind> kind = dataFileKind(name);
-    return kind && *kind != FileCheck::Kind::Scratch && *kind != FileCheck::Kind::Journal &&
-           *kind != FileCheck::Kind::ConflictCopy;
+    return kind && isDataKind(*kind);
 }
 
 } // namespace

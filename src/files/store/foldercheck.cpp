@@ -144,6 +144,33 @@ std::optional<FileCheck::Kind> dataFileKind(const QString &name) {
     return std::nullopt;
 }
 
+QString kindCode(FileCheck::Kind kind) {
+    switch (kind) {
+    case FileCheck::Kind::UserList:
+        return u"users"_s;
+    case FileCheck::Kind::Diary:
+        return u"diary"_s;
+    case FileCheck::Kind::StoreFile:
+        return u"stores"_s;
+    case FileCheck::Kind::Catalogue:
+        return u"catalogue"_s;
+    case FileCheck::Kind::ModelList:
+        return u"model-list"_s;
+    case FileCheck::Kind::Scratch:
+        return u"scratch"_s;
+    case FileCheck::Kind::Journal:
+        return u"journal"_s;
+    case FileCheck::Kind::ConflictCopy:
+        return u"conflict-copy"_s;
+    }
+    return {};
+}
+
+bool isDataKind(FileCheck::Kind kind) {
+    return kind != FileCheck::Kind::Scratch && kind != FileCheck::Kind::Journal &&
+           kind != FileCheck::Kind::ConflictCopy;
+}
+
 FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck::Kind kind) {
     FileCheck check{name, kind, {}, {}};
     const QString path = folder.file(name);

@@ -35,6 +35,12 @@ struct FileCheck {
 // "t#e#m#p.tmp", "t#e#m#p#.tmp", "namae.dat.tmp" and a model list's name + ".tmp".
 std::optional<FileCheck::Kind> dataFileKind(const QString &name);
 
+// The kind's name in the command-line tool's output and in snapshot manifests: "users",
+// "diary", "stores", "catalogue", "model-list", "scratch", "journal", "conflict-copy".
+QString kindCode(FileCheck::Kind kind);
+// The kinds that hold the user's data (not scratch files, the journal or conflict copies).
+bool isDataKind(FileCheck::Kind kind);
+
 // Checks one file of the folder. A missing file is an empty one and passes.
 FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck::Kind kind);
 
