@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -166,6 +167,31 @@ QJsonObject manifestOf(const Snapshot &s) {
             {u"files"_s, files}};
 }
 
+// One file of a manifest. A copied or damaged folder may hold any manifest, so a value
+// out of range makes the snapshot unreadable rather than half believed.
+std::optional<SnapshotFile> manifestFile(const QJsonObject &f) {
+    SnapshotFile file;
+    file.name = f.value(u"name"_s).toString();
+    // A name from the manifest must stay inside the snapshot and the data folder.
+    if (!isPlainFileName(file.name)) return std::nullopt;
+    const std::optional<FileCheck::Kind> kind = dataFileKind(file.name);
+    file.kind = f.value(u"kind"_s).toString();
+    if (!kind || !isDataKind(*kind) || kindCode(*kind) != file.kind) return std::nullopt;
+    const double size = f.value(u"size"_s).toDouble(-1);
+    if (!(size >= 0 && size <= double(kLargestFile)) || size != std::floor(size)) return std::nullopt;
+    file.size = qint64(size);
+    // A record takes at least a byte of the file.
+    file.records = f.value(u"records"_s).toInt(-1);
+    if (file.records < 0 || file.records > file.size) return std::nullopt;
+    file.sha256 = f.value(u"sha256"_s).toString().toLatin1();
+    if (file.sha256.size() != 64 || !std::all_of(file.sha256.cbegin(), file.sha256.cend(), [](char c) {
+            return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+        }))
+        return std::nullopt;
+    file.changed = f.value(u"changed"_s).toBool(true);
+    return file;
+}
+
 std::optional<Snapshot> readSnapshot(const QString &root, const QString &id) {
     const QString dir = QDir(root).filePath(id);
     QByteArray bytes;
@@ -188,13 +214,9 @@ std::optional<Snapshot> readSnapshot(const QString &root, const QString &id) {
     s.reason = *reason;
     s.detail = o.value(u"detail"_s).toString();
     for (const QJsonValue &v : o.value(u"files"_s).toArray()) {
-        const QJsonObject f = v.toObject();
-        SnapshotFile file{f.value(u"name"_s).toString(),         f.value(u"kind"_s).toString(),
-                          qint64(f.value(u"size"_s).toDouble()), f.value(u"sha256"_s).toString().toLatin1(),
-                          f.value(u"records"_s).toInt(),         f.value(u"changed"_s).toBool(true)};
-        // A name from the manifest must stay inside the snapshot and the data folder.
-        if (!isPlainFileName(file.name)) return std::nullopt;
-        s.files.append(file);
+        std::optional<SnapshotFile> file = manifestFile(v.toObject());
+        if (!file || s.file(file->name)) return std::nullopt;
+        s.files.append(*file);
     }
     return s;
 }

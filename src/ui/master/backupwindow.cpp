@@ -59,7 +59,8 @@ QString countText(const backup::SnapshotFile &f) {
 // one by one in the tooltip.
 QString holdings(const backup::Snapshot &s, QString *diaryLines = nullptr) {
     QStringList parts, diaries;
-    int diaryFiles = 0, cards = 0, catalogues = 0, lists = 0;
+    int diaryFiles = 0, catalogues = 0, lists = 0;
+    qint64 cards = 0;
     for (const backup::SnapshotFile &f : s.files) {
         if (f.kind == u"users"_s) {
             parts.append(u"使用者 "_s + QString::number(f.records) + u" 人"_s);

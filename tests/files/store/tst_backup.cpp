@@ -12,6 +12,9 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QSet>
 
@@ -90,6 +93,7 @@ class TestBackup : public QObject {
     void wholeRestoreRemovesAndIsUndone();
     void unchangedFilesAreSharedAndManifestIsRight();
     void damagedSnapshotIsFoundAndRefused();
+    void manifestOutOfRangeIsNotBelieved();
     void restoreStoppedHalfwayNamesTheWayBack();
     void rotationKeepsThePromisedSets();
     void shareCapRemovesOldestButNeverNewest();
@@ -269,6 +273,50 @@ void TestBackup::damagedSnapshotIsFoundAndRefused() {
     problems = backups.verify(s, kUsers);
     QCOMPARE(problems.size(), 1);
     QVERIFY(problems[0].startsWith(kUsers));
+}
+
+// A manifest from a copied or damaged folder: a value no snapshot of ours writes makes the
+// snapshot unlisted, never a half-believed one (a size past what a double holds exactly
+// was cast without a check before, and card counts were summed in an int).
+void TestBackup::manifestOutOfRangeIsNotBelieved() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    f.write(kUsers, kUsersBytes);
+    f.write(kDiary, cardBytes(visitOn(QDate(2026, 1, 1))));
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    const QString manifest = s.path + u"/manifest.json"_s;
+    const QJsonObject sound = QJsonDocument::fromJson(readFile(manifest)).object();
+    const QJsonArray files = sound.value(u"files"_s).toArray();
+    QCOMPARE(files.size(), 2);
+    const int diaryAt = files[0].toObject().value(u"name"_s).toString() == kDiary ? 0 : 1;
+
+    const QList<std::pair<QString, QJsonValue>> bad = {
+        {u"size"_s, 1e300},         {u"size"_s, -240},          {u"size"_s, 240.5},
+        {u"size"_s, u"240"_s},      {u"records"_s, 2147483647}, {u"records"_s, -1},
+        {u"records"_s, 241},        {u"sha256"_s, u"abc"_s},    {u"sha256"_s, QString(64, u'g')},
+        {u"kind"_s, u"users"_s},    {u"kind"_s, QJsonValue()},  {u"name"_s, u"../taro.2026.dat"_s},
+        {u"name"_s, u"notes.txt"_s}};
+    for (const auto &[key, value] : bad) {
+        QJsonArray changed = files;
+        QJsonObject file = changed[diaryAt].toObject();
+        file.insert(key, value);
+        changed[diaryAt] = file;
+        QJsonObject o = sound;
+        o.insert(u"files"_s, changed);
+        writeFile(manifest, QJsonDocument(o).toJson());
+        QVERIFY2(backups.list().isEmpty(), QJsonDocument(file).toJson().constData());
+        QVERIFY(!backups.find(s.id));
+    }
+    // The same file named twice.
+    QJsonObject twice = sound;
+    twice.insert(u"files"_s, QJsonArray{files[diaryAt], files[1 - diaryAt], files[diaryAt]});
+    writeFile(manifest, QJsonDocument(twice).toJson());
+    QVERIFY(backups.list().isEmpty());
+
+    writeFile(manifest, QJsonDocument(sound).toJson(QJsonDocument::Compact));
+    QCOMPARE(ids(backups.list()), QStringList{s.id});
+    QCOMPARE(backups.find(s.id)->file(kDiary)->records, 1);
 }
 
 void TestBackup::restoreStoppedHalfwayNamesTheWayBack() {
