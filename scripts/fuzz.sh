@@ -37,8 +37,11 @@ for t in "${targets[@]}"; do
   mkdir -p "$work"
   seeds=()
   [ -d "fuzz/corpus/$t" ] && seeds=("fuzz/corpus/$t")
+  # fuzz/<target>.options: libFuzzer flags of the target's own, such as a smaller -max_len.
+  own=()
+  [ -f "fuzz/$t.options" ] && read -r -a own <"fuzz/$t.options"
   started=$SECONDS
-  if ! "$bin" "${limit[@]}" -timeout="${TAMANOTE_FUZZ_TIMEOUT:-10}" -rss_limit_mb="$rss" -print_final_stats=0 \
+  if ! "$bin" "${limit[@]}" "${own[@]}" -timeout="${TAMANOTE_FUZZ_TIMEOUT:-10}" -rss_limit_mb="$rss" -print_final_stats=0 \
       -artifact_prefix="$build/$t-" "$work" "${seeds[@]}" >"$build/$t.log" 2>&1; then
     echo "fuzz: $t found a crash; input and log in $build/" >&2
     tail -40 "$build/$t.log" >&2
