@@ -39,7 +39,7 @@ for t in "${targets[@]}"; do
   [ -d "fuzz/corpus/$t" ] && seeds=("fuzz/corpus/$t")
   # fuzz/<target>.options: libFuzzer flags of the target's own, such as a smaller -max_len.
   own=()
-  [ -f "fuzz/$t.options" ] && read -r -a own <"fuzz/$t.options"
+  [ -f "fuzz/$t.options" ] && { read -r -a own <"fuzz/$t.options" || [ ${#own[@]} -gt 0 ]; }
   started=$SECONDS
   if ! "$bin" "${limit[@]}" "${own[@]}" -timeout="${TAMANOTE_FUZZ_TIMEOUT:-10}" -rss_limit_mb="$rss" -print_final_stats=0 \
       -artifact_prefix="$build/$t-" "$work" "${seeds[@]}" >"$build/$t.log" 2>&1; then
