@@ -75,6 +75,14 @@ QStringList ids(const QList<backup::Snapshot> &list) {
     return out;
 }
 
+// One user and a diary of one card, the folder most cases start from; the diary's bytes.
+QByteArray oneUserOneCard(const TempFolder &f) {
+    const QByteArray diary = cardBytes(visitOn(QDate(2026, 1, 1)));
+    f.write(kUsers, kUsersBytes);
+    f.write(kDiary, diary);
+    return diary;
+}
+
 QStringList partials(const TempFolder &f) {
     return QDir(f.file(u"backups"_s)).entryList({u".partial-*"_s}, QDir::AllEntries | QDir::Hidden);
 }
@@ -167,8 +175,7 @@ void TestBackup::deletedStoreComesBackAlone() {
 void TestBackup::wholeRestoreRemovesAndIsUndone() {
     TempFolder f;
     const DataFolder folder(f.path());
-    f.write(kUsers, kUsersBytes);
-    f.write(kDiary, cardBytes(visitOn(QDate(2026, 1, 1))));
+    oneUserOneCard(f);
     f.write(kStores, storeRecord("AAA"));
     backup::Backups backups(folder);
     const backup::Snapshot s = backups.take(backup::Reason::Manual);
@@ -243,9 +250,7 @@ void TestBackup::unchangedFilesAreSharedAndManifestIsRight() {
 void TestBackup::damagedSnapshotIsFoundAndRefused() {
     TempFolder f;
     const DataFolder folder(f.path());
-    f.write(kUsers, kUsersBytes);
-    const QByteArray diary = cardBytes(visitOn(QDate(2026, 1, 1)));
-    f.write(kDiary, diary);
+    const QByteArray diary = oneUserOneCard(f);
     backup::Backups backups(folder);
     const backup::Snapshot s = backups.take(backup::Reason::Manual);
     const QByteArray now = diary + diary;
@@ -281,8 +286,7 @@ void TestBackup::damagedSnapshotIsFoundAndRefused() {
 void TestBackup::manifestOutOfRangeIsNotBelieved() {
     TempFolder f;
     const DataFolder folder(f.path());
-    f.write(kUsers, kUsersBytes);
-    f.write(kDiary, cardBytes(visitOn(QDate(2026, 1, 1))));
+    oneUserOneCard(f);
     backup::Backups backups(folder);
     const backup::Snapshot s = backups.take(backup::Reason::Manual);
     const QString manifest = s.path + u"/manifest.json"_s;
@@ -323,9 +327,7 @@ void TestBackup::restoreStoppedHalfwayNamesTheWayBack() {
     TempFolder f;
     TempFolder elsewhere;
     const DataFolder folder(f.path());
-    f.write(kUsers, kUsersBytes);
-    const QByteArray diary = cardBytes(visitOn(QDate(2026, 1, 1)));
-    f.write(kDiary, diary);
+    const QByteArray diary = oneUserOneCard(f);
     backup::Backups backups(folder);
     const backup::Snapshot s = backups.take(backup::Reason::Manual);
     const QByteArray users = kUsersBytes + kUsersBytes;
