@@ -213,9 +213,11 @@ std::optional<Snapshot> readSnapshot(const QString &root, const QString &id) {
     s.time = time;
     s.reason = *reason;
     s.detail = o.value(u"detail"_s).toString();
+    QSet<QString> names; // a set: a manifest may list thousands of files
     for (const QJsonValue &v : o.value(u"files"_s).toArray()) {
         std::optional<SnapshotFile> file = manifestFile(v.toObject());
-        if (!file || s.file(file->name)) return std::nullopt;
+        if (!file || names.contains(file->name)) return std::nullopt;
+        names.insert(file->name);
         s.files.append(*file);
     }
     return s;
