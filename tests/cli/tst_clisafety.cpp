@@ -1,4 +1,5 @@
 // tamanote-cli on a data folder that was tampered with or left in a bad state.
+#include "../files/store/tmpfsmount.h"
 #include "clifixture.h"
 
 #include "store/modellist.h"
@@ -8,6 +9,7 @@
 #include <QJsonArray>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama::test;
@@ -42,6 +44,12 @@ class TestCliSafety : public QObject {
     void readersRefuseFifosAndDevices();
     void oversizedUserListIsReadToItsLimit();
     void checkReportsEveryLeftover();
+    void lockLinkedToAFileIsPutAside_data();
+    void lockLinkedToAFileIsPutAside();
+    void checkListsWhatTakesTheLockName_data();
+    void checkListsWhatTakesTheLockName();
+    void writersRefuseAReadOnlyFolder_data();
+    void writersRefuseAReadOnlyFolder();
 };
 
 void TestCliSafety::organiseTakesOverADeadLock_data() {
@@ -148,6 +156,96 @@ void TestCliSafety::checkReportsEveryLeftover() {
     QCOMPARE(organise.status, 1);
     QVERIFY2(organise.errText().contains(u"t#e#m#p.tmp"_s), qPrintable(organise.errText()));
     QCOMPARE(f.read(kDiary), twoCardsOutOfOrder());
+}
+
+void TestCliSafety::lockLinkedToAFileIsPutAside_data() {
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<bool>("outside");
+    QTest::newRow("backup, linked to the diary") << QStringList{u"backup"_s} << false;
+    QTest::newRow("organise, linked to a file elsewhere") << kOrganise << true;
+}
+
+void TestCliSafety::lockLinkedToAFileIsPutAside() {
+    QFETCH(QStringList, command);
+    QFETCH(bool, outside);
+    TempFolder f, elsewhere;
+    const QByteArray cards = twoCardsOutOfOrder().repeated(300); // 600 cards
+    f.write(kDiary, cards);
+    elsewhere.write(u"victim"_s, "precious");
+    const QString linked = outside ? elsewhere.file(u"victim"_s) : f.file(kDiary);
+    QVERIFY(::link(QFile::encodeName(linked).constData(),
+                   QFile::encodeName(f.file(u".tamanote.lock"_s)).constData()) == 0);
+
+    const CliResult r = runIn(f, command);
+    QVERIFY2(r.status == 0, r.err.constData());
+    QCOMPARE(elsewhere.read(u"victim"_s), QByteArray("precious"));
+    if (!outside) QCOMPARE(f.read(kDiary), cards);
+    QCOMPARE(f.read(kDiary).size(), cards.size());
+    QVERIFY(!f.exists(u".tamanote.lock"_s));
+}
+
+void TestCliSafety::checkListsWhatTakesTheLockName_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("status");
+    QTest::newRow("folder") << u"folder"_s << u"damaged .tamanote.lock: フォルダです"_s << 1;
+    QTest::newRow("FIFO") << u"fifo"_s << u"note .tamanote.lock: FIFO です"_s << 0;
+    QTest::newRow("symbolic link") << u"symlink"_s << u"note .tamanote.lock: シンボリックリンク"_s << 0;
+    QTest::newRow("hard link") << u"hardlink"_s << u"note .tamanote.lock: ほかの名前もあるファイル"_s << 0;
+}
+
+void TestCliSafety::checkListsWhatTakesTheLockName() {
+    QFETCH(QString, kind);
+    QFETCH(QString, line);
+    QFETCH(int, status);
+    TempFolder f;
+    f.write(kDiary, twoCardsOutOfOrder());
+    const QByteArray lock = QFile::encodeName(f.file(u".tamanote.lock"_s));
+    if (kind == u"folder"_s) QVERIFY(::mkdir(lock.constData(), 0755) == 0);
+    if (kind == u"fifo"_s) QVERIFY(::mkfifo(lock.constData(), 0644) == 0);
+    if (kind == u"symlink"_s) QVERIFY(::symlink("/etc/hostname", lock.constData()) == 0);
+    if (kind == u"hardlink"_s)
+        QVERIFY(::link(QFile::encodeName(f.file(kDiary)).constData(), lock.constData()) == 0);
+
+    const CliResult r = runIn(f, {u"check"_s});
+    QCOMPARE(r.status, status);
+    QVERIFY2(lineFor(r, u".tamanote.lock"_s).startsWith(line), r.out.constData());
+    QVERIFY2(lineFor(r, kDiary).startsWith(u"ok "_s), r.out.constData());
+}
+
+void TestCliSafety::writersRefuseAReadOnlyFolder_data() {
+    QTest::addColumn<QStringList>("command");
+    QTest::newRow("backup") << QStringList{u"backup"_s};
+    QTest::newRow("organise") << kOrganise;
+    QTest::newRow("restore") << QStringList{u"restore"_s, u"SNAPSHOT"_s, u"--yes"_s};
+    QTest::newRow("merge") << QStringList{u"merge"_s, u"--user"_s, u"taro"_s,  u"--year"_s,
+                                          u"1999"_s,  u"--from"_s, u"OTHER"_s, u"--yes"_s};
+}
+
+// A read-only file system: refused before anything, with the one message and no advice
+// to end a program that is not there.
+void TestCliSafety::writersRefuseAReadOnlyFolder() {
+    QFETCH(QStringList, command);
+    TempFolder f, other;
+    TmpfsMount mount(f.path(), 256);
+    if (!mount.mounted()) QSKIP(mount.whyNot());
+    f.write(kDiary, twoCardsOutOfOrder());
+    const CliResult taken = runIn(f, {u"backup"_s});
+    QVERIFY2(taken.status == 0, taken.err.constData());
+    f.write(kDiary, twoCardsOutOfOrder() + cardBytes()); // so that the restore has work
+    CardValues june;
+    june.date = u"19990601火"_s;
+    other.write(kDiary, cardBytes(june));
+    command.replaceInStrings(u"SNAPSHOT"_s, QString::fromUtf8(taken.out).trimmed());
+    command.replaceInStrings(u"OTHER"_s, other.file(kDiary));
+    QVERIFY(mount.makeReadOnly());
+
+    const CliResult r = runIn(f, command);
+    QCOMPARE(r.status, 1);
+    QCOMPARE(r.errText(), u"tamanote-cli: データフォルダ「"_s + f.path() +
+                              u"」は読み取り専用のため、書き込めません。\n"_s);
+    QCOMPARE(f.read(kDiary), twoCardsOutOfOrder() + cardBytes());
+    QCOMPARE(runIn(f, {u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s}).status, 0);
 }
 
 TAMA_TEST_MAIN(TestCliSafety)
