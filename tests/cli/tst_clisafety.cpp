@@ -8,7 +8,10 @@
 #include <QFileInfo>
 #include <QJsonArray>
 
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -33,6 +36,17 @@ QString lineFor(const CliResult &r, const QString &name) {
     return {};
 }
 
+bool makeSocket(const QByteArray &path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool made = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    if (fd >= 0) ::close(fd);
+    return made;
+}
+
 } // namespace
 
 class TestCliSafety : public QObject {
@@ -44,10 +58,8 @@ class TestCliSafety : public QObject {
     void readersRefuseFifosAndDevices();
     void oversizedUserListIsReadToItsLimit();
     void checkReportsEveryLeftover();
-    void lockLinkedToAFileIsPutAside_data();
-    void lockLinkedToAFileIsPutAside();
-    void checkListsWhatTakesTheLockName_data();
-    void checkListsWhatTakesTheLockName();
+    void whatTakesTheLockNameIsPutAside_data();
+    void whatTakesTheLockNameIsPutAside();
     void writersRefuseAReadOnlyFolder_data();
     void writersRefuseAReadOnlyFolder();
 };
@@ -158,59 +170,51 @@ void TestCliSafety::checkReportsEveryLeftover() {
     QCOMPARE(f.read(kDiary), twoCardsOutOfOrder());
 }
 
-void TestCliSafety::lockLinkedToAFileIsPutAside_data() {
-    QTest::addColumn<QStringList>("command");
-    QTest::addColumn<bool>("outside");
-    QTest::newRow("backup, linked to the diary") << QStringList{u"backup"_s} << false;
-    QTest::newRow("organise, linked to a file elsewhere") << kOrganise << true;
+void TestCliSafety::whatTakesTheLockNameIsPutAside_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("line"); // what check says of it
+    const QString hardLink = u"note .tamanote.lock: ほかの名前もあるファイル"_s;
+    QTest::newRow("hard link to the diary") << u"diary"_s << hardLink;
+    QTest::newRow("hard link to a file elsewhere") << u"elsewhere"_s << hardLink;
+    QTest::newRow("symbolic link") << u"symlink"_s << u"note .tamanote.lock: シンボリックリンク"_s;
+    QTest::newRow("FIFO") << u"fifo"_s << u"note .tamanote.lock: FIFO です"_s;
+    QTest::newRow("socket") << u"socket"_s << u"note .tamanote.lock: ソケットです"_s;
+    QTest::newRow("folder") << u"folder"_s << u"damaged .tamanote.lock: フォルダです"_s;
 }
 
-void TestCliSafety::lockLinkedToAFileIsPutAside() {
-    QFETCH(QStringList, command);
-    QFETCH(bool, outside);
+// Found by check, then met by backup: all but a folder lose the name, and nothing is
+// written through it; a folder is refused, named in full.
+void TestCliSafety::whatTakesTheLockNameIsPutAside() {
+    QFETCH(QString, kind);
+    QFETCH(QString, line);
     TempFolder f, elsewhere;
     const QByteArray cards = twoCardsOutOfOrder().repeated(300); // 600 cards
     f.write(kDiary, cards);
     elsewhere.write(u"victim"_s, "precious");
-    const QString linked = outside ? elsewhere.file(u"victim"_s) : f.file(kDiary);
-    QVERIFY(::link(QFile::encodeName(linked).constData(),
-                   QFile::encodeName(f.file(u".tamanote.lock"_s)).constData()) == 0);
-
-    const CliResult r = runIn(f, command);
-    QVERIFY2(r.status == 0, r.err.constData());
-    QCOMPARE(elsewhere.read(u"victim"_s), QByteArray("precious"));
-    if (!outside) QCOMPARE(f.read(kDiary), cards);
-    QCOMPARE(f.read(kDiary).size(), cards.size());
-    QVERIFY(!f.exists(u".tamanote.lock"_s));
-}
-
-void TestCliSafety::checkListsWhatTakesTheLockName_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<int>("status");
-    QTest::newRow("folder") << u"folder"_s << u"damaged .tamanote.lock: フォルダです"_s << 1;
-    QTest::newRow("FIFO") << u"fifo"_s << u"note .tamanote.lock: FIFO です"_s << 0;
-    QTest::newRow("symbolic link") << u"symlink"_s << u"note .tamanote.lock: シンボリックリンク"_s << 0;
-    QTest::newRow("hard link") << u"hardlink"_s << u"note .tamanote.lock: ほかの名前もあるファイル"_s << 0;
-}
-
-void TestCliSafety::checkListsWhatTakesTheLockName() {
-    QFETCH(QString, kind);
-    QFETCH(QString, line);
-    QFETCH(int, status);
-    TempFolder f;
-    f.write(kDiary, twoCardsOutOfOrder());
-    const QByteArray lock = QFile::encodeName(f.file(u".tamanote.lock"_s));
-    if (kind == u"folder"_s) QVERIFY(::mkdir(lock.constData(), 0755) == 0);
+    const QString lockPath = f.file(u".tamanote.lock"_s);
+    const QByteArray lock = QFile::encodeName(lockPath);
+    const QByteArray target =
+        QFile::encodeName(kind == u"diary"_s ? f.file(kDiary) : elsewhere.file(u"victim"_s));
+    if (kind == u"diary"_s || kind == u"elsewhere"_s)
+        QVERIFY(::link(target.constData(), lock.constData()) == 0);
+    if (kind == u"symlink"_s) QVERIFY(::symlink(target.constData(), lock.constData()) == 0);
     if (kind == u"fifo"_s) QVERIFY(::mkfifo(lock.constData(), 0644) == 0);
-    if (kind == u"symlink"_s) QVERIFY(::symlink("/etc/hostname", lock.constData()) == 0);
-    if (kind == u"hardlink"_s)
-        QVERIFY(::link(QFile::encodeName(f.file(kDiary)).constData(), lock.constData()) == 0);
+    if (kind == u"socket"_s) QVERIFY(makeSocket(lock));
+    if (kind == u"folder"_s) QVERIFY(::mkdir(lock.constData(), 0755) == 0);
 
-    const CliResult r = runIn(f, {u"check"_s});
-    QCOMPARE(r.status, status);
-    QVERIFY2(lineFor(r, u".tamanote.lock"_s).startsWith(line), r.out.constData());
-    QVERIFY2(lineFor(r, kDiary).startsWith(u"ok "_s), r.out.constData());
+    const CliResult check = runIn(f, {u"check"_s});
+    QCOMPARE(check.status, kind == u"folder"_s ? 1 : 0);
+    QVERIFY2(lineFor(check, u".tamanote.lock"_s).startsWith(line), check.out.constData());
+    const CliResult r = runIn(f, {u"backup"_s});
+    if (kind == u"folder"_s) {
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.errText().contains(u"「"_s + lockPath + u"」"_s), qPrintable(r.errText()));
+    } else {
+        QVERIFY2(r.status == 0, r.err.constData());
+        QVERIFY(!QFileInfo(lockPath).exists() && !QFileInfo(lockPath).isSymLink());
+    }
+    QCOMPARE(f.read(kDiary), cards);
+    QCOMPARE(elsewhere.read(u"victim"_s), QByteArray("precious"));
 }
 
 void TestCliSafety::writersRefuseAReadOnlyFolder_data() {
@@ -218,26 +222,19 @@ void TestCliSafety::writersRefuseAReadOnlyFolder_data() {
     QTest::newRow("backup") << QStringList{u"backup"_s};
     QTest::newRow("organise") << kOrganise;
     QTest::newRow("restore") << QStringList{u"restore"_s, u"SNAPSHOT"_s, u"--yes"_s};
-    QTest::newRow("merge") << QStringList{u"merge"_s, u"--user"_s, u"taro"_s,  u"--year"_s,
-                                          u"1999"_s,  u"--from"_s, u"OTHER"_s, u"--yes"_s};
 }
 
 // A read-only file system: refused before anything, with the one message and no advice
 // to end a program that is not there.
 void TestCliSafety::writersRefuseAReadOnlyFolder() {
     QFETCH(QStringList, command);
-    TempFolder f, other;
+    TempFolder f;
     TmpfsMount mount(f.path(), 256);
     if (!mount.mounted()) QSKIP(mount.whyNot());
     f.write(kDiary, twoCardsOutOfOrder());
     const CliResult taken = runIn(f, {u"backup"_s});
-    QVERIFY2(taken.status == 0, taken.err.constData());
     f.write(kDiary, twoCardsOutOfOrder() + cardBytes()); // so that the restore has work
-    CardValues june;
-    june.date = u"19990601火"_s;
-    other.write(kDiary, cardBytes(june));
     command.replaceInStrings(u"SNAPSHOT"_s, QString::fromUtf8(taken.out).trimmed());
-    command.replaceInStrings(u"OTHER"_s, other.file(kDiary));
     QVERIFY(mount.makeReadOnly());
 
     const CliResult r = runIn(f, command);
@@ -245,7 +242,6 @@ void TestCliSafety::writersRefuseAReadOnlyFolder() {
     QCOMPARE(r.errText(), u"tamanote-cli: データフォルダ「"_s + f.path() +
                               u"」は読み取り専用のため、書き込めません。\n"_s);
     QCOMPARE(f.read(kDiary), twoCardsOutOfOrder() + cardBytes());
-    QCOMPARE(runIn(f, {u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s}).status, 0);
 }
 
 TAMA_TEST_MAIN(TestCliSafety)

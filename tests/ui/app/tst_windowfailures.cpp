@@ -510,7 +510,6 @@ void TstWindowFailures::readOnlyFolderOpensReadOnly() {
     if (!f.makeReadOnly()) QSKIP("cannot make the file system read-only");
     const std::unique_ptr<DataFolderLock> lock = openDataFolder(f.folder.path());
     const auto writable = qScopeGuard([] { writehook::setReadOnlyFolder({}); });
-    QVERIFY2(f.dialogs.calls.isEmpty(), qPrintable(f.dialogs.lastMessage()));
     QVERIFY(lock && lock->readOnly() && !lock->held());
     f.state.readOnly = lock->readOnly();
     const QString suffix = u"（読み取り専用）"_s;
@@ -529,11 +528,6 @@ void TstWindowFailures::readOnlyFolderOpensReadOnly() {
     QVERIFY2(f.dialogs.calls.isEmpty(), qPrintable(f.dialogs.lastMessage()));
     report->close();
 
-    c<QScrollBar>(m, "HScroll1")->setValue(2);
-    QTest::mouseClick(c<QPushButton>(m, "Command6"), Qt::LeftButton);
-    EXPECT_REFUSED(f, "mark", refused);
-    QCOMPARE(c<QPushButton>(m, "Command6")->text(), u"削除"_s);
-    c<QScrollBar>(m, "HScroll1")->setValue(18);
     fillNewCard(m);
     QTest::mouseClick(c<QPushButton>(m, "Command23"), Qt::LeftButton);
     EXPECT_REFUSED(f, "register", refused);
