@@ -117,7 +117,7 @@ int backupsCommand(const Context &c) {
 int backupCommand(const Context &c) {
     const WriteLock writing(c);
     if (!writing.held()) {
-        c.errorLine(writing.refusal() + u"終了してからバックアップを取ってください。"_s);
+        c.errorLine(writing.refusal(u"終了してからバックアップを取ってください。"_s));
         return 1;
     }
     const backup::Snapshot s = backup::Backups(c.folder, writing.settings()).take(backup::Reason::Manual);
@@ -164,7 +164,7 @@ int restoreCommand(const Context &c) {
 
     const WriteLock writing(c);
     if (!writing.held()) {
-        c.errorLine(writing.refusal() + u"終了してから復元してください。"_s);
+        c.errorLine(writing.refusal(u"終了してから復元してください。"_s));
         return 1;
     }
     backup::Backups backups(c.folder, writing.settings());
@@ -230,7 +230,7 @@ int mergeCommand(const Context &c) {
 
     const WriteLock writing(c);
     if (!writing.held()) {
-        c.errorLine(writing.refusal() + u"終了してから統合してください。"_s);
+        c.errorLine(writing.refusal(u"終了してから統合してください。"_s));
         return 1;
     }
     // Asked for by name, so taken even when the automatic snapshots are off.

@@ -34,7 +34,9 @@ QString oneLine(QString text) {
 }
 
 QString checkLine(const FileCheck &f) {
-    if ((f.kind == FileCheck::Kind::Scratch || f.kind == FileCheck::Kind::ConflictCopy) && !f.damaged())
+    if ((f.kind == FileCheck::Kind::Scratch || f.kind == FileCheck::Kind::ConflictCopy ||
+         f.kind == FileCheck::Kind::Lock) &&
+        !f.damaged())
         return u"note "_s + f.name + u": "_s + f.notes.join(u"; "_s);
     QStringList parts = f.problems;
     for (const QString &n : f.notes)

@@ -64,7 +64,10 @@ class WriteLock {
     WriteLock &operator=(const WriteLock &) = delete;
 
     bool held() const { return m_lock.held(); }
-    const QString &refusal() const { return m_lock.refusal(); }
+    // Why not; advice is what to do about a living holder.
+    QString refusal(const QString &advice) const {
+        return m_lock.busy() ? m_lock.refusal() + advice : m_lock.refusal();
+    }
     const backup::Settings &settings() const { return m_settings; }
 
   private:

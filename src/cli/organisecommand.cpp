@@ -37,7 +37,7 @@ int organiseCommand(const Context &c) {
     if (write) {
         lock.emplace(c);
         if (!lock->held()) {
-            c.errorLine(lock->refusal() + u"終了してから整理してください。"_s);
+            c.errorLine(lock->refusal(u"終了してから整理してください。"_s));
             return 1;
         }
     }

@@ -1,4 +1,5 @@
 // tamanote-cli on a data folder that was tampered with or left in a bad state.
+#include "../files/store/tmpfsmount.h"
 #include "clifixture.h"
 
 #include "store/modellist.h"
@@ -7,7 +8,11 @@
 #include <QFileInfo>
 #include <QJsonArray>
 
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama::test;
@@ -31,6 +36,17 @@ QString lineFor(const CliResult &r, const QString &name) {
     return {};
 }
 
+bool makeSocket(const QByteArray &path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool made = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    if (fd >= 0) ::close(fd);
+    return made;
+}
+
 } // namespace
 
 class TestCliSafety : public QObject {
@@ -42,6 +58,10 @@ class TestCliSafety : public QObject {
     void readersRefuseFifosAndDevices();
     void oversizedUserListIsReadToItsLimit();
     void checkReportsEveryLeftover();
+    void whatTakesTheLockNameIsPutAside_data();
+    void whatTakesTheLockNameIsPutAside();
+    void writersRefuseAReadOnlyFolder_data();
+    void writersRefuseAReadOnlyFolder();
 };
 
 void TestCliSafety::organiseTakesOverADeadLock_data() {
@@ -148,6 +168,80 @@ void TestCliSafety::checkReportsEveryLeftover() {
     QCOMPARE(organise.status, 1);
     QVERIFY2(organise.errText().contains(u"t#e#m#p.tmp"_s), qPrintable(organise.errText()));
     QCOMPARE(f.read(kDiary), twoCardsOutOfOrder());
+}
+
+void TestCliSafety::whatTakesTheLockNameIsPutAside_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("line"); // what check says of it
+    const QString hardLink = u"note .tamanote.lock: ほかの名前もあるファイル"_s;
+    QTest::newRow("hard link to the diary") << u"diary"_s << hardLink;
+    QTest::newRow("hard link to a file elsewhere") << u"elsewhere"_s << hardLink;
+    QTest::newRow("symbolic link") << u"symlink"_s << u"note .tamanote.lock: シンボリックリンク"_s;
+    QTest::newRow("FIFO") << u"fifo"_s << u"note .tamanote.lock: FIFO です"_s;
+    QTest::newRow("socket") << u"socket"_s << u"note .tamanote.lock: ソケットです"_s;
+    QTest::newRow("folder") << u"folder"_s << u"damaged .tamanote.lock: フォルダです"_s;
+}
+
+// Found by check, then met by backup: all but a folder lose the name, and nothing is
+// written through it; a folder is refused, named in full.
+void TestCliSafety::whatTakesTheLockNameIsPutAside() {
+    QFETCH(QString, kind);
+    QFETCH(QString, line);
+    TempFolder f, elsewhere;
+    const QByteArray cards = twoCardsOutOfOrder().repeated(300); // 600 cards
+    f.write(kDiary, cards);
+    elsewhere.write(u"victim"_s, "precious");
+    const QString lockPath = f.file(u".tamanote.lock"_s);
+    const QByteArray lock = QFile::encodeName(lockPath);
+    const QByteArray target =
+        QFile::encodeName(kind == u"diary"_s ? f.file(kDiary) : elsewhere.file(u"victim"_s));
+    if (kind == u"diary"_s || kind == u"elsewhere"_s)
+        QVERIFY(::link(target.constData(), lock.constData()) == 0);
+    if (kind == u"symlink"_s) QVERIFY(::symlink(target.constData(), lock.constData()) == 0);
+    if (kind == u"fifo"_s) QVERIFY(::mkfifo(lock.constData(), 0644) == 0);
+    if (kind == u"socket"_s) QVERIFY(makeSocket(lock));
+    if (kind == u"folder"_s) QVERIFY(::mkdir(lock.constData(), 0755) == 0);
+
+    const CliResult check = runIn(f, {u"check"_s});
+    QCOMPARE(check.status, kind == u"folder"_s ? 1 : 0);
+    QVERIFY2(lineFor(check, u".tamanote.lock"_s).startsWith(line), check.out.constData());
+    const CliResult r = runIn(f, {u"backup"_s});
+    if (kind == u"folder"_s) {
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.errText().contains(u"「"_s + lockPath + u"」"_s), qPrintable(r.errText()));
+    } else {
+        QVERIFY2(r.status == 0, r.err.constData());
+        QVERIFY(!QFileInfo(lockPath).exists() && !QFileInfo(lockPath).isSymLink());
+    }
+    QCOMPARE(f.read(kDiary), cards);
+    QCOMPARE(elsewhere.read(u"victim"_s), QByteArray("precious"));
+}
+
+void TestCliSafety::writersRefuseAReadOnlyFolder_data() {
+    QTest::addColumn<QStringList>("command");
+    QTest::newRow("backup") << QStringList{u"backup"_s};
+    QTest::newRow("organise") << kOrganise;
+    QTest::newRow("restore") << QStringList{u"restore"_s, u"SNAPSHOT"_s, u"--yes"_s};
+}
+
+// A read-only file system: refused before anything, with the one message and no advice
+// to end a program that is not there.
+void TestCliSafety::writersRefuseAReadOnlyFolder() {
+    QFETCH(QStringList, command);
+    TempFolder f;
+    TmpfsMount mount(f.path(), 256);
+    if (!mount.mounted()) QSKIP(mount.whyNot());
+    f.write(kDiary, twoCardsOutOfOrder());
+    const CliResult taken = runIn(f, {u"backup"_s});
+    f.write(kDiary, twoCardsOutOfOrder() + cardBytes()); // so that the restore has work
+    command.replaceInStrings(u"SNAPSHOT"_s, QString::fromUtf8(taken.out).trimmed());
+    QVERIFY(mount.makeReadOnly());
+
+    const CliResult r = runIn(f, command);
+    QCOMPARE(r.status, 1);
+    QCOMPARE(r.errText(), u"tamanote-cli: データフォルダ「"_s + f.path() +
+                              u"」は読み取り専用のため、書き込めません。\n"_s);
+    QCOMPARE(f.read(kDiary), twoCardsOutOfOrder() + cardBytes());
 }
 
 TAMA_TEST_MAIN(TestCliSafety)

@@ -331,6 +331,7 @@ std::optional<Snapshot> Backups::find(const QString &id) const {
 }
 
 Snapshot Backups::take(Reason reason, const QString &detail) {
+    writehook::checkWritable(m_folder.path());
     // Before an operation that writes, the day's own snapshot comes first, so that this one
     // is the newest and holds the state the operation starts from. (A restore's writes take
     // no daily snapshot; one taken by hand writes nothing.)
@@ -478,6 +479,7 @@ RestorePlan Backups::planRestore(const Snapshot &s, const QString &fileName) con
 }
 
 Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
+    writehook::checkWritable(m_folder.path());
     const writehook::Suspend quiet;
     journal::recover(m_folder.path());
     const RestorePlan plan = planRestore(s, fileName);

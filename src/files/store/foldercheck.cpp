@@ -4,6 +4,7 @@
 #include "common/text.h"
 #include "store/catalogue.h"
 #include "store/conflictcopy.h"
+#include "store/datafolderlock.h"
 #include "store/diary.h"
 #include "store/journal.h"
 #include "store/modellist.h"
@@ -162,13 +163,15 @@ QString kindCode(FileCheck::Kind kind) {
         return u"journal"_s;
     case FileCheck::Kind::ConflictCopy:
         return u"conflict-copy"_s;
+    case FileCheck::Kind::Lock:
+        return u"lock"_s;
     }
     return {};
 }
 
 bool isDataKind(FileCheck::Kind kind) {
     return kind != FileCheck::Kind::Scratch && kind != FileCheck::Kind::Journal &&
-           kind != FileCheck::Kind::ConflictCopy;
+           kind != FileCheck::Kind::ConflictCopy && kind != FileCheck::Kind::Lock;
 }
 
 FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck::Kind kind) {
@@ -209,6 +212,8 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
                 u"」の競合コピーです。日記なら統合できます（merge、または「バックアップと復元」の画面）"_s);
             break;
         }
+        case FileCheck::Kind::Lock: // checkFolder asks DataFolderLock::checkName
+            break;
         case FileCheck::Kind::Journal: {
             const journal::State s = journal::inspect(folder.path());
             if (s.kind == journal::State::Pending)
@@ -238,6 +243,10 @@ QList<FileCheck> checkFolder(const DataFolder &folder) {
 
     QList<FileCheck> checks;
     for (const QString &name : names) {
+        if (name == DataFolderLock::fileName()) {
+            if (const std::optional<FileCheck> lock = DataFolderLock::checkName(folder)) checks.append(*lock);
+            continue;
+        }
         const auto kind = dataFileKind(name);
         if (!kind) continue;
         // A folder whose name could be a model list (such as "backups") is the user's own.

@@ -21,6 +21,7 @@ struct FileCheck {
         Scratch,      // left over by an interrupted rewrite
         Journal,      // ".tamanote.journal", the rollback journal of writes in place
         ConflictCopy, // a copy a folder synchroniser left beside a data file
+        Lock,         // ".tamanote.lock" when it is not a plain lock file
     };
 
     QString name;
@@ -36,7 +37,7 @@ struct FileCheck {
 std::optional<FileCheck::Kind> dataFileKind(const QString &name);
 
 // The kind's name in the command-line tool's output and in snapshot manifests: "users",
-// "diary", "stores", "catalogue", "model-list", "scratch", "journal", "conflict-copy".
+// "diary", "stores", "catalogue", "model-list", "scratch", "journal", "conflict-copy", "lock".
 QString kindCode(FileCheck::Kind kind);
 // The kinds that hold the user's data (not scratch files, the journal or conflict copies).
 bool isDataKind(FileCheck::Kind kind);

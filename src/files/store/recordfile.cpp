@@ -32,6 +32,8 @@ QByteArray nativeName(const QString &path) {
 
 RecordFile::RecordFile(const QString &path, const RecordLayout &layout, Mode mode)
     : m_path(path), m_layout(&layout) {
+    // Nothing is created, opened to write or rolled back in a read-only data folder.
+    if (writehook::isReadOnly(path)) mode = Mode::ReadOnly;
     const int flags = mode == Mode::Create ? (O_RDWR | O_CREAT) : O_RDONLY;
     m_fd = safefile::openRegular(path, flags);
     if (m_fd >= 0) {
@@ -127,6 +129,7 @@ void RecordFile::forEachRaw(const std::function<void(int n, const char *bytes)> 
 }
 
 void RecordFile::write(int n, const Record &record) {
+    writehook::checkWritable(m_path);
     if (m_writeError == ELOOP)
         throw StoreError(
             StoreError::Kind::Invalid, m_path,

@@ -15,6 +15,7 @@ struct DiaryState {
     QString year;          // four digits
     int newCardNumber = 0; // count + 1; 0 or 1 means no card
     bool reloadRequested = false;
+    bool readOnly = false; // the folder cannot be written: the windows' titles say so
 };
 
 } // namespace tama

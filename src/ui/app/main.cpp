@@ -1,3 +1,4 @@
+#include "app/datafolderopening.h"
 #include "app/keyboard.h"
 #include "app/qtdialogs.h"
 #include "app/resources.h"
@@ -5,10 +6,7 @@
 #include "common/version.h"
 #include "master/backupwindow.h"
 #include "startup/patinkest.h"
-#include "store/backup.h"
 #include "store/datafolder.h"
-#include "store/datafolderlock.h"
-#include "store/journal.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -46,22 +44,16 @@ int main(int argc, char **argv) {
     }
     folder = QDir(folder).absolutePath();
 
-    // One writer per data folder, for as long as the program runs.
-    const tama::DataFolderLock lock(tama::DataFolder(folder), tama::DataFolderLock::Holder::Program);
-    if (!lock.held()) {
-        dialogs.error(lock.refusal() + u"\n"_s + folder, u"エラー"_s);
-        return 1;
-    }
-    // Space for the rollback journal now, so that changing a card works on a full disk.
-    tama::journal::reserve(folder);
-    // Snapshots before the first write of each day and before operations that drop data.
-    tama::backup::setAutomatic(tama::DataFolder(folder), tama::backup::Settings::load());
+    // One writer per data folder, for as long as the program runs; or read-only.
+    const std::unique_ptr<tama::DataFolderLock> lock = tama::openDataFolder(folder);
+    if (!lock) return 1;
     // Copies a folder synchroniser left when the folder changed on two computers at once.
     if (const QList<tama::ConflictCopy> copies = tama::findConflictCopies(tama::DataFolder(folder));
         !copies.isEmpty())
         dialogs.info(tama::BackupWindow::conflictNotice(copies), u"競合コピー"_s);
 
     tama::DiaryState state(folder);
+    state.readOnly = lock->readOnly();
     tama::WindowRegistry registry(state);
     registry.get<tama::PATINKEST>()->Form_Load();
     const int rc = QApplication::exec();

@@ -1,8 +1,10 @@
 #include "app/windowregistry.h"
 
+#include "app/datafolderopening.h"
 #include "app/keyboard.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 
 namespace tama {
 
@@ -26,6 +28,23 @@ void WindowRegistry::unload(std::type_index type) {
         w->hide();
         w->deleteLater(); // it may be the window whose handler asked for this
     }
+}
+
+void WindowRegistry::adopt(QWidget *w) {
+    if (!m_state.readOnly) return;
+    markTitle(w);
+    w->installEventFilter(this); // the card screen names its diary in the title later
+}
+
+void WindowRegistry::markTitle(QWidget *w) {
+    const QString title = w->windowTitle();
+    if (!title.endsWith(readOnlyTitleSuffix())) w->setWindowTitle(title + readOnlyTitleSuffix());
+}
+
+bool WindowRegistry::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::WindowTitleChange && watched->isWidgetType())
+        markTitle(static_cast<QWidget *>(watched));
+    return QObject::eventFilter(watched, event);
 }
 
 void WindowRegistry::unloadAllExcept(const QWidget *keep) {

@@ -30,6 +30,7 @@ class WindowRegistry : public QObject {
         if (W *w = find<W>()) return w;
         W *w = new W(*this);
         m_windows[std::type_index(typeid(W))] = w;
+        adopt(w);
         return w;
     }
 
@@ -54,8 +55,13 @@ class WindowRegistry : public QObject {
     // The program ends: every window is unloaded and the event loop quits.
     void endProgram();
 
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
   private:
     void unload(std::type_index type);
+    void adopt(QWidget *w);
+    void markTitle(QWidget *w);
 
     DiaryState &m_state;
     QObject *m_keys;

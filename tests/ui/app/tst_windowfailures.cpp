@@ -2,15 +2,19 @@
 // action shows the reason in an error box, claims nothing it did not do, and leaves
 // every file as it was. Needs root for the small file system; skipped otherwise.
 #include "../../files/store/tmpfsmount.h"
+#include "app/datafolderopening.h"
 #include "cardscreen/patincomain.h"
 #include "common/clock.h"
+#include "master/backupwindow.h"
 #include "master/kdata.h"
 #include "master/mdata.h"
 #include "master/new_touroku.h"
 #include "startup/newname.h"
 #include "startup/patinkest.h"
 #include "store/journal.h"
+#include "store/writehook.h"
 #include "support/windowfixture.h"
+#include "views/dispreport.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -21,6 +25,7 @@
 #include <QMap>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -225,6 +230,7 @@ class TstWindowFailures : public QObject {
     void readOnlyCardScreen();
     void readOnlyStoreAndModelSettings();
     void readOnlyUsers();
+    void readOnlyFolderOpensReadOnly();
 };
 
 // Registering and organising need new space and are refused; changing a card in place
@@ -493,6 +499,44 @@ void TstWindowFailures::readOnlyUsers() {
     EXPECT_REFUSED(f, "mark for starting automatically",
                    fileError(u"namae.dat"_s, u"書き込むことが"_s, kReadOnly));
     QVERIFY(!f.registry.find<PatincoMain>());
+}
+
+// The program taking a folder it cannot write: it starts, every window's title says so,
+// the views work, and each write is refused with the one message before it is tried.
+void TstWindowFailures::readOnlyFolderOpensReadOnly() {
+    Fixture f;
+    if (!f.mount.mounted()) QSKIP(f.mount.whyNot());
+    f.seed();
+    if (!f.makeReadOnly()) QSKIP("cannot make the file system read-only");
+    const std::unique_ptr<DataFolderLock> lock = openDataFolder(f.folder.path());
+    const auto writable = qScopeGuard([] { writehook::setReadOnlyFolder({}); });
+    QVERIFY(lock && lock->readOnly() && !lock->held());
+    f.state.readOnly = lock->readOnly();
+    const QString suffix = u"（読み取り専用）"_s;
+    const QString refused =
+        u"データフォルダ「"_s + f.folder.path() + u"」は読み取り専用のため、書き込めません。"_s;
+
+    PatincoMain *m = f.openDiary();
+    QVERIFY(m);
+    QCOMPARE(f.registry.find<PATINKEST>()->windowTitle(), u"使用者"_s + suffix);
+    QVERIFY2(m->windowTitle().endsWith(u"[ "_s + kDiary + u" ]"_s + suffix), qPrintable(m->windowTitle()));
+    QCOMPARE(label(m, "Label19"), u"18"_s);
+    m->findChild<QAction *>(u"disp_report"_s)->trigger();
+    dispreport *report = f.registry.find<dispreport>();
+    QVERIFY(report && report->isVisible());
+    QVERIFY2(report->windowTitle() == u"1999 年度評価レポート"_s + suffix, qPrintable(report->windowTitle()));
+    QVERIFY2(f.dialogs.calls.isEmpty(), qPrintable(f.dialogs.lastMessage()));
+    report->close();
+
+    fillNewCard(m);
+    QTest::mouseClick(c<QPushButton>(m, "Command23"), Qt::LeftButton);
+    EXPECT_REFUSED(f, "register", refused);
+    checkNewCardUnregistered(f, m);
+
+    BackupWindow *backups = f.open<BackupWindow>();
+    QVERIFY(backups->windowTitle().endsWith(suffix));
+    QTest::mouseClick(backups->TakeNow, Qt::LeftButton);
+    EXPECT_REFUSED(f, "snapshot", refused);
 }
 
 TAMA_GUI_TEST_MAIN(TstWindowFailures)

@@ -1,0 +1,35 @@
+#include "app/datafolderopening.h"
+
+#include "common/dialogs.h"
+#include "store/backup.h"
+#include "store/journal.h"
+#include "store/writehook.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tama {
+
+std::unique_ptr<DataFolderLock> openDataFolder(const QString &folderPath) {
+    const DataFolder folder(folderPath);
+    auto lock = std::make_unique<DataFolderLock>(folder, DataFolderLock::Holder::Program);
+    if (lock->readOnly()) {
+        writehook::setReadOnlyFolder(folderPath);
+        return lock;
+    }
+    if (!lock->held()) {
+        ErrorBox(lock->refusal() + u"\n"_s + folderPath);
+        return nullptr;
+    }
+    writehook::setReadOnlyFolder({});
+    // Space for the rollback journal now, so that changing a card works on a full disk.
+    journal::reserve(folderPath);
+    // Snapshots before the first write of each day and before operations that drop data.
+    backup::setAutomatic(folder, backup::Settings::load());
+    return lock;
+}
+
+QString readOnlyTitleSuffix() {
+    return u"（読み取り専用）"_s;
+}
+
+} // namespace tama
