@@ -8,6 +8,7 @@
 #include "store/backup.h"
 #include "store/datafolder.h"
 #include "store/datafolderlock.h"
+#include "store/foldercheck.h"
 #include "store/journal.h"
 
 #include <QApplication>
@@ -56,6 +57,8 @@ int main(int argc, char **argv) {
     tama::journal::reserve(folder);
     // Snapshots before the first write of each day and before operations that drop data.
     tama::backup::setAutomatic(tama::DataFolder(folder), tama::backup::Settings::load());
+    // A folder unpacked from an archive made on Windows has names in code page 932.
+    tama::offerNameFixes(tama::DataFolder(folder), dialogs);
     // Copies a folder synchroniser left when the folder changed on two computers at once.
     if (const QList<tama::ConflictCopy> copies = tama::findConflictCopies(tama::DataFolder(folder));
         !copies.isEmpty())
