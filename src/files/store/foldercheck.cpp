@@ -366,8 +366,8 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
     if (kind == FileCheck::Kind::Unknown) {
         struct stat st {};
         if (::lstat(QFile::encodeName(path).constData(), &st) == 0)
-            check.notes.append(QStringLiteral("どの店の機種リストでもない、このプログラムのものではないファイ"
-                                              "ルです（%1 バイト。読みません）")
+            check.notes.append(QStringLiteral("どの店の機種リストでもない、このプログラムのものではない"
+                                              "ファイルです（%1 バイト。読みません）")
                                    .arg(qint64(st.st_size)));
         return check;
     }
