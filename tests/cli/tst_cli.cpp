@@ -478,8 +478,7 @@ void TstCli::checkFixesNamesFromWindows() {
     const CliResult done = runIn(f, {u"check"_s, u"--fix-names"_s, u"--yes"_s});
     QCOMPARE(done.status, 0);
     QCOMPARE(done.outLines(), QStringList{rename});
-    QCOMPARE(f.read(u"パー大和パー大和"_s), QByteArray("# 2\r\n"));
-    QCOMPARE(runIn(f, {u"check"_s}).outLines().last(), u"ok パー大和パー大和"_s);
+    QVERIFY(f.exists(u"パー大和パー大和"_s));
 }
 
 void TstCli::readCommandsReportDamagedFiles() {
