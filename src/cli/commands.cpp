@@ -223,12 +223,20 @@ int fixNames(const Context &c) {
             fixable.append(n);
     }
     if (!c.has(u"yes"_s)) {
-        for (const ForeignName &n : fixable)
-            c.line(u"rename "_s + n.shown + u" -> "_s + n.fixed);
-        if (!fixable.isEmpty())
-            c.line(
-                QStringLiteral("名前を変えるファイル %1 個。--yes を付けると変えます。").arg(fixable.size()));
-        return 0;
+        // A name already taken would be refused by --yes: the plan says so now.
+        int taken = 0;
+        for (const ForeignName &n : fixable) {
+            if (QFileInfo(c.folder.file(n.fixed)).exists() || QFileInfo(c.folder.file(n.fixed)).isSymLink()) {
+                c.errorLine(n.shown + u": 「"_s + n.fixed + u"」がすでにあるため、名前は変えません"_s);
+                ++taken;
+            } else {
+                c.line(u"rename "_s + n.shown + u" -> "_s + n.fixed);
+            }
+        }
+        if (fixable.size() > taken)
+            c.line(QStringLiteral("名前を変えるファイル %1 個。--yes を付けると変えます。")
+                       .arg(fixable.size() - taken));
+        return taken == 0 ? 0 : 1;
     }
     if (fixable.isEmpty()) return 0;
 

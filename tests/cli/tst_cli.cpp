@@ -475,6 +475,15 @@ void TstCli::checkFixesNamesFromWindows() {
     QCOMPARE(dry.outLines().first(), rename);
     QVERIFY(!f.exists(u"パー大和パー大和"_s));
 
+    // The plan tells of a name already taken, which --yes would refuse.
+    f.write(u"パー大和パー大和"_s, "ours");
+    const CliResult taken = runIn(f, {u"check"_s, u"--fix-names"_s});
+    QCOMPARE(taken.status, 1);
+    QVERIFY(taken.out.isEmpty());
+    QVERIFY2(taken.errText().contains(shown + u": 「パー大和パー大和」がすでにある"_s),
+             taken.err.constData());
+    QVERIFY(QFile::remove(f.file(u"パー大和パー大和"_s)));
+
     const CliResult done = runIn(f, {u"check"_s, u"--fix-names"_s, u"--yes"_s});
     QCOMPARE(done.status, 0);
     QCOMPARE(done.outLines(), QStringList{rename});
