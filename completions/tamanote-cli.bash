@@ -15,7 +15,8 @@ _tamanote_cli_repeatable=" --store --model --sort "
 
 _tamanote_cli_options_of() {
     case $1 in
-        users | stores | check | backups) echo "--json" ;;
+        users | stores | backups) echo "--json" ;;
+        check) echo "--json --fix-names --yes" ;;
         cards) echo "--user --year --json --csv --encoding" ;;
         models) echo "--category --json" ;;
         model-list) echo "--store --json" ;;

@@ -71,9 +71,12 @@ COMMAND:
   calendar --user NAME --year YYYY --month M [--include-marked] [--json | --png FILE]
       カレンダー: その月の日ごとの来店回数、投資額、換金額、損益額と月の合計。
       --png FILE は分析画面と同じカレンダーの絵を PNG に書きます。
-  check [--json]
+  check [--json] | check --fix-names [--yes]
       データフォルダの各ファイルを調べ、1ファイル1行で ok NAME または damaged NAME: 理由
-      を出します。作業ファイルの残りや長すぎる機種名は note として出します。
+      を出します。作業ファイルの残りや長すぎる機種名、どの店の機種リストでもない拡張子のない
+      ファイル（大きさだけ）、Windows のコードページ 932 で書かれた名前は note として出します。
+      --fix-names はコードページ 932 の名前を UTF-8 の名前に変えます。--yes がなければ変える
+      名前（rename 旧 -> 新）を出すだけです。同じ名前のファイルがあれば変えません。
   organise --user NAME --year YYYY [--yes]
       日記ファイルの整理: 削除候補のカードを除き、残りを日付と開始時刻の順に並べます。
       --yes がなければ除くカード（drop 番号）と動くカード（move 旧番号 -> 新番号）を出すだけで、
@@ -123,7 +126,7 @@ const QList<CommandInfo> &commands() {
         {u"stores"_s, {}, {u"json"_s}, {}, storesCommand},
         {u"models"_s, {u"category"_s}, {u"json"_s}, {}, modelsCommand},
         {u"model-list"_s, {u"store"_s}, {u"json"_s}, {}, modelListCommand},
-        {u"check"_s, {}, {u"json"_s}, {}, checkCommand},
+        {u"check"_s, {}, {u"json"_s, u"fix-names"_s, u"yes"_s}, {}, checkCommand},
         {u"organise"_s, {u"user"_s, u"year"_s}, {u"yes"_s}, {}, organiseCommand},
         {u"list"_s,
          {u"user"_s, u"year"_s, u"store"_s, u"model"_s, u"sort"_s},
@@ -183,7 +186,8 @@ Parsed parse(const QStringList &arguments) {
                                              u"series"_s, u"today"_s, u"png"_s,  u"from"_s,     u"to"_s,
                                              u"by"_s,     u"month"_s, u"file"_s};
     static const QStringList repeatable = {u"store"_s, u"model"_s, u"sort"_s};
-    static const QStringList flagOptions = {u"json"_s, u"csv"_s, u"all"_s, u"yes"_s, u"include-marked"_s};
+    static const QStringList flagOptions = {u"json"_s,           u"csv"_s,      u"all"_s, u"yes"_s,
+                                            u"include-marked"_s, u"fix-names"_s};
     Parsed p;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments[i];

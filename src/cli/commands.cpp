@@ -34,9 +34,7 @@ QString oneLine(QString text) {
 }
 
 QString checkLine(const FileCheck &f) {
-    if ((f.kind == FileCheck::Kind::Scratch || f.kind == FileCheck::Kind::ConflictCopy ||
-         f.kind == FileCheck::Kind::Lock) &&
-        !f.damaged())
+    if (!isDataKind(f.kind) && f.kind != FileCheck::Kind::Journal && !f.damaged())
         return u"note "_s + f.name + u": "_s + f.notes.join(u"; "_s);
     QStringList parts = f.problems;
     for (const QString &n : f.notes)
@@ -213,7 +211,59 @@ int modelListCommand(const Context &c) {
     return statusAfter(c, file->fileName());
 }
 
+// Names a folder copied from Windows left in code page 932, put in UTF-8.
+int fixNames(const Context &c) {
+    const QList<ForeignName> names = foreignNames(c.folder);
+    QList<ForeignName> fixable;
+    for (const ForeignName &n : names) {
+        if (n.fixed.isEmpty())
+            c.line(u"note "_s + n.shown +
+                   u": UTF-8 でもコードページ 932 でもない名前のため、変えられません"_s);
+        else
+            fixable.append(n);
+    }
+    if (!c.has(u"yes"_s)) {
+        // A name already taken would be refused by --yes: the plan says so now.
+        int taken = 0;
+        for (const ForeignName &n : fixable) {
+            if (QFileInfo(c.folder.file(n.fixed)).exists() || QFileInfo(c.folder.file(n.fixed)).isSymLink()) {
+                c.errorLine(n.shown + u": 「"_s + n.fixed + u"」がすでにあるため、名前は変えません"_s);
+                ++taken;
+            } else {
+                c.line(u"rename "_s + n.shown + u" -> "_s + n.fixed);
+            }
+        }
+        if (fixable.size() > taken)
+            c.line(QStringLiteral("名前を変えるファイル %1 個。--yes を付けると変えます。")
+                       .arg(fixable.size() - taken));
+        return taken == 0 ? 0 : 1;
+    }
+    if (fixable.isEmpty()) return 0;
+
+    const WriteLock writing(c);
+    if (!writing.held()) {
+        c.errorLine(writing.refusal(u"終了してから名前を変えてください。"_s));
+        return 1;
+    }
+    int failed = 0;
+    for (const ForeignName &n : fixable) {
+        try {
+            fixForeignName(c.folder, n);
+            c.line(u"rename "_s + n.shown + u" -> "_s + n.fixed);
+        } catch (const StoreError &e) {
+            c.errorLine(e.message());
+            ++failed;
+        }
+    }
+    return failed == 0 ? 0 : 1;
+}
+
 int checkCommand(const Context &c) {
+    if (c.has(u"yes"_s) && !c.has(u"fix-names"_s)) throw UsageError{u"--yes は --fix-names と使います"_s};
+    if (c.has(u"fix-names"_s)) {
+        if (c.has(u"json"_s)) throw UsageError{u"--fix-names と --json は一緒に使えません"_s};
+        return fixNames(c);
+    }
     const QList<FileCheck> checks = checkFolder(c.folder);
     bool damaged = false;
     if (c.has(u"json"_s)) {

@@ -11,6 +11,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace tama::test;
 
@@ -73,6 +76,7 @@ class TstCli : public QObject {
     void helpAndVersion();
     void checkReportsDamageAndNotes();
     void checkOfASoundFolderWithALongModelLine();
+    void checkFixesNamesFromWindows();
     void readCommandsReportDamagedFiles();
     void nothingIsEverWritten();
 };
@@ -377,7 +381,8 @@ void TstCli::checkReportsDamageAndNotes() {
     f.write(u"patishop.dat"_s, field(hex("82 60 93 58"), 20) + hex("ff").repeated(60));
     f.write(u"crpati.dat"_s, field(hex("82 62 82 71 8a 43"), 30) + hex("ff").repeated(130));
     f.write(u"kenpati.dat"_s, spaces(161));
-    f.write(u"ＡＡＡＡ"_s, "# 2\r\n" + hex("8a 43") + "\r\n" + hex("8a") + "\r\n# #\r\n");
+    f.write(u"Ａ店Ａ店Ａ店"_s,
+            "# 2\r\n" + hex("8a 43") + "\r\n" + hex("8a") + "\r\n# #\r\n"); // the hall's list
     f.write(u"t#e#m#p.tmp"_s, spaces(240));
     f.write(u".tamanote.lock"_s, "1234");
     f.write(u"memo.txt"_s, hex("ff ff"));
@@ -399,7 +404,7 @@ void TstCli::checkReportsDamageAndNotes() {
     QVERIFY(lines[5].startsWith(u"note t#e#m#p.tmp: "_s));
     QVERIFY(lines[6].startsWith(u"damaged taro.1999.dat: "_s));
     QVERIFY(lines[6].contains(u"241"_s) && lines[6].contains(u"240"_s));
-    QVERIFY(lines[7].startsWith(u"damaged ＡＡＡＡ: 3 行目"_s));
+    QVERIFY(lines[7].startsWith(u"damaged Ａ店Ａ店Ａ店: 3 行目"_s));
 
     const CliResult json = runIn(f, {u"check"_s, u"--json"_s});
     QCOMPARE(json.status, 1);
@@ -416,8 +421,9 @@ void TstCli::checkOfASoundFolderWithALongModelLine() {
     TempFolder f;
     f.write(u"namae.dat"_s, userRecord(hex("8e a9"), "taro"));
     f.write(u"taro.1999.dat"_s, threeCards());
+    f.write(u"patishop.dat"_s, field(hex("82 61 82 61"), 80)); // ＢＢ, whose list is ＢＢＢＢＢＢ
     // Sixteen full-width letters Ａ … Ｐ in section 3.
-    f.write(u"ＢＢＢＢ"_s,
+    f.write(u"ＢＢＢＢＢＢ"_s,
             "# 2\r\n# 3\r\n" +
                 hex("82 60 82 61 82 62 82 63 82 64 82 65 82 66 82 67 82 68 82 69 82 6a 82 6b 82 6c 82 "
                     "6d 82 6e 82 6f") +
@@ -427,19 +433,61 @@ void TstCli::checkOfASoundFolderWithALongModelLine() {
     const CliResult r = runIn(f, {u"check"_s});
     QCOMPARE(r.status, 0);
     const QStringList lines = r.outLines();
-    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.size(), 5);
     QCOMPARE(lines[0], u"ok namae.dat"_s);
-    QVERIFY(lines[1].startsWith(u"note t#e#m#p#.tmp: "_s));
-    QCOMPARE(lines[2], u"ok taro.1999.dat"_s);
+    QCOMPARE(lines[1], u"ok patishop.dat"_s);
+    QVERIFY(lines[2].startsWith(u"note t#e#m#p#.tmp: "_s));
+    QCOMPARE(lines[3], u"ok taro.1999.dat"_s);
     // Only the long line is noted; the padded 15-character line is fine.
-    QVERIFY2(lines[3].startsWith(u"ok ＢＢＢＢ: note: "_s), qPrintable(lines[3]));
-    QVERIFY(lines[3].contains(u"ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰ"_s) && lines[3].contains(u"16"_s));
-    QVERIFY(!lines[3].contains(u"海物語"_s));
+    QVERIFY2(lines[4].startsWith(u"ok ＢＢＢＢＢＢ: note: "_s), qPrintable(lines[4]));
+    QVERIFY(lines[4].contains(u"ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰ"_s) && lines[4].contains(u"16"_s));
+    QVERIFY(!lines[4].contains(u"海物語"_s));
 
     TempFolder empty;
     const CliResult nothing = runIn(empty, {u"check"_s});
     QCOMPARE(nothing.status, 0);
     QVERIFY(nothing.out.isEmpty());
+}
+
+void TstCli::checkFixesNamesFromWindows() {
+    TempFolder f;
+    f.write(u"patishop.dat"_s, field(hex("83 70 81 5b 91 e5 98 61"), 80)); // パー大和
+    // Its model list パー大和パー大和 as unpacked from an archive made on Windows.
+    const QByteArray cp932 = QFile::encodeName(f.path()) + '/' + hex("83 70 81 5b 91 e5 98 61").repeated(2);
+    const int fd = ::open(cp932.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, "# 2\r\n", 5) == 5 && ::close(fd) == 0);
+    f.write(u"core"_s, QByteArray(10, 'x'));
+    const QString shown = u"\\x83p\\x81[\\x91\\xE5\\x98a"_s.repeated(2);
+    const QString rename = u"rename "_s + shown + u" -> パー大和パー大和"_s;
+
+    const CliResult r = runIn(f, {u"check"_s});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.outLines().size(), 3);
+    QVERIFY2(r.outLines()[0].startsWith(u"note core: "_s) && r.outLines()[0].contains(u"10 バイト"_s),
+             qPrintable(r.outLines()[0]));
+    QCOMPARE(r.outLines()[1], u"ok patishop.dat"_s);
+    QVERIFY2(r.outLines()[2].startsWith(u"note "_s + shown + u": "_s) &&
+                 r.outLines()[2].contains(u"パー大和パー大和"_s),
+             qPrintable(r.outLines()[2]));
+
+    const CliResult dry = runIn(f, {u"check"_s, u"--fix-names"_s});
+    QCOMPARE(dry.status, 0);
+    QCOMPARE(dry.outLines().first(), rename);
+    QVERIFY(!f.exists(u"パー大和パー大和"_s));
+
+    // The plan tells of a name already taken, which --yes would refuse.
+    f.write(u"パー大和パー大和"_s, "ours");
+    const CliResult taken = runIn(f, {u"check"_s, u"--fix-names"_s});
+    QCOMPARE(taken.status, 1);
+    QVERIFY(taken.out.isEmpty());
+    QVERIFY2(taken.errText().contains(shown + u": 「パー大和パー大和」がすでにある"_s),
+             taken.err.constData());
+    QVERIFY(QFile::remove(f.file(u"パー大和パー大和"_s)));
+
+    const CliResult done = runIn(f, {u"check"_s, u"--fix-names"_s, u"--yes"_s});
+    QCOMPARE(done.status, 0);
+    QCOMPARE(done.outLines(), QStringList{rename});
+    QVERIFY(f.exists(u"パー大和パー大和"_s));
 }
 
 void TstCli::readCommandsReportDamagedFiles() {

@@ -89,6 +89,7 @@ w=(tamanote-cli --data "$data" cards --); check w --user --year --json --csv --e
 w=(tamanote-cli --data "$data" cards --json --); check w --user --year --csv --encoding
 w=(tamanote-cli --data "$data" merge ''); check w --user --year --from --yes
 w=(tamanote-cli --data "$data" backup ''); check w
+w=(tamanote-cli --data "$data" check --fix-names ''); check w --json --yes
 
 # Users, escaped for the shell, or as they are inside an opened quote.
 w=(tamanote-cli --data "$data" cards --user ''); check w 'Taro\ Y' '山田' 'Hanako\ Suzuki'

@@ -102,13 +102,9 @@ struct DataFile {
 // entries under a data file's name are left to the folder check to report.
 QList<DataFile> dataFiles(const DataFolder &folder) {
     QList<DataFile> out;
-    const QDir dir(folder.path());
-    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
-        const std::optional<FileCheck::Kind> kind = dataFileKind(name);
-        if (!kind) continue;
-        if (!isDataKind(*kind) || safefile::notRegularReason(folder.file(name))) continue;
-        out.append({name, kindCode(*kind)});
-    }
+    for (const FolderEntry &e : dataFilesOf(folder))
+        if (isDataKind(e.kind) && !safefile::notRegularReason(folder.file(e.name)))
+            out.append({e.name, kindCode(e.kind)});
     return out;
 }
 

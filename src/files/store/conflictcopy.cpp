@@ -2,7 +2,9 @@
 
 #include "store/foldercheck.h"
 
-#include <QDir>
+#include "store/storeerror.h"
+
+#include <QFileInfo>
 #include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
@@ -56,9 +58,16 @@ std::optional<ConflictCopy> conflictCopyOf(const QString &name) {
 
 QList<ConflictCopy> findConflictCopies(const DataFolder &folder) {
     QList<ConflictCopy> found;
-    const QDir dir(folder.path());
-    for (const QString &name : dir.entryList(QDir::Files | QDir::System, QDir::Name))
-        if (const std::optional<ConflictCopy> c = conflictCopyOf(name)) found.append(*c);
+    QList<FolderEntry> entries;
+    try {
+        entries = dataFilesOf(folder);
+    } catch (const StoreError &) {
+        return found;
+    }
+    // The original must be a data file of this folder: "core (conflicted copy)" is no hall's.
+    for (const FolderEntry &e : entries)
+        if (e.kind == FileCheck::Kind::ConflictCopy && !QFileInfo(folder.file(e.name)).isDir())
+            found.append(*conflictCopyOf(e.name));
     return found;
 }
 

@@ -19,8 +19,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -122,12 +130,186 @@ void checkModelList(const QString &path, FileCheck &check) {
     }
 }
 
+const QRegularExpression &diaryName() {
+    static const QRegularExpression diary(u"^.+\\.[0-9]{4}\\.dat$"_s);
+    return diary;
+}
+
+bool isUtf8(const QByteArray &bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString unused = utf8.decode(bytes);
+    return !utf8.hasError();
+}
+
+// The folder's names as bytes; "." and ".." left out.
+QList<QByteArray> rawNames(const DataFolder &folder) {
+    if (!QFileInfo(folder.path()).isDir())
+        throw StoreError(StoreError::Kind::Io, folder.path(), u"データフォルダがありません"_s);
+    DIR *dir = ::opendir(QFile::encodeName(folder.path()).constData());
+    if (!dir)
+        throw StoreError(StoreError::Kind::Io, folder.path(), u"データフォルダを読むことができません"_s);
+    QList<QByteArray> names;
+    errno = 0;
+    while (const dirent *e = ::readdir(dir)) {
+        const QByteArray name(e->d_name);
+        if (name != "." && name != "..") names.append(name);
+        errno = 0;
+    }
+    const int err = errno;
+    ::closedir(dir);
+    if (err != 0) throw StoreError::fromErrno(err, folder.path(), u"データフォルダを読むことが"_s);
+    return names;
+}
+
+QString printable(const QByteArray &bytes) {
+    QString out;
+    for (const char c : bytes) {
+        const auto b = uchar(c);
+        if (b >= 0x20 && b < 0x7f && b != '\\')
+            out.append(QLatin1Char(char(b)));
+        else
+            out.append(u"\\x"_s + QString::number(b, 16).toUpper().rightJustified(2, u'0'));
+    }
+    return out;
+}
+
+FileCheck foreignCheck(const ForeignName &n) {
+    if (n.fixed.isEmpty())
+        return {n.shown,
+                FileCheck::Kind::BadName,
+                {},
+                {u"UTF-8 でもコードページ 932 でもない名前のため、読めません"_s}};
+    return {n.shown,
+            FileCheck::Kind::Cp932Name,
+            {},
+            {u"Windows のコードページ 932 で書かれた名前「"_s + n.fixed + u"」です。UTF-8 の名前「"_s +
+             n.fixed + u"」にすると読めます（check --fix-names）"_s}};
+}
+
 } // namespace
+
+FolderNames::FolderNames(const DataFolder &folder) {
+    try {
+        StoreFile(folder, true).forEachName([this](const QString &hall) {
+            const QString file = modelListFileName(hall);
+            if (!file.isEmpty()) m_modelLists.insert(file);
+        });
+    } catch (const StoreError &) {
+        // The folder check reports the store file itself.
+    }
+}
+
+std::optional<FileCheck::Kind> FolderNames::kindOf(const QString &name) const {
+    const std::optional<FileCheck::Kind> kind = dataFileKind(name);
+    if (kind == FileCheck::Kind::ModelList && !namesModelList(name)) return FileCheck::Kind::Unknown;
+    if (kind == FileCheck::Kind::ConflictCopy) {
+        const std::optional<FileCheck::Kind> original = kindOf(conflictCopyOf(name)->original);
+        if (!original || !isDataKind(*original)) return std::nullopt;
+    }
+    return kind;
+}
+
+QList<FolderEntry> dataFilesOf(const DataFolder &folder) {
+    const FolderNames known(folder);
+    QStringList names;
+    for (const QByteArray &raw : rawNames(folder))
+        if (isUtf8(raw)) names.append(QString::fromUtf8(raw));
+    std::sort(names.begin(), names.end()); // the same order on every system
+    QList<FolderEntry> out;
+    for (const QString &name : names)
+        if (const std::optional<FileCheck::Kind> kind = known.kindOf(name)) out.append({name, *kind});
+    return out;
+}
+
+QList<ForeignName> foreignNames(const DataFolder &folder) {
+    QList<QByteArray> raw = rawNames(folder);
+    std::sort(raw.begin(), raw.end());
+    QList<ForeignName> out;
+    for (const QByteArray &bytes : raw) {
+        if (isUtf8(bytes)) continue;
+        const cp932::DecodeResult d = cp932::decode(bytes);
+        const bool plain = d.ok() && isPlainFileName(d.text) && !d.text.contains(u'\\');
+        out.append({bytes, printable(bytes), plain ? d.text : QString()});
+    }
+    return out;
+}
+
+void fixForeignName(const DataFolder &folder, const ForeignName &name) {
+    const QString path = folder.file(name.shown);
+    if (name.fixed.isEmpty())
+        throw StoreError(StoreError::Kind::Invalid, path,
+                         u"コードページ 932 の名前ではないため、直せません"_s);
+    const QByteArray from = name.bytes, to = name.fixed.toUtf8();
+    const int dir = ::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) throw StoreError::fromErrno(errno, folder.path(), u"データフォルダを開くことが"_s);
+    int err = 0;
+    if (::renameat2(dir, from.constData(), dir, to.constData(), RENAME_NOREPLACE) != 0) {
+        err = errno;
+        // File systems without RENAME_NOREPLACE: a new link refuses an existing name too.
+        if (err == EINVAL || err == ENOSYS || err == EOPNOTSUPP) {
+            err = 0;
+            if (::linkat(dir, from.constData(), dir, to.constData(), 0) != 0)
+                err = errno;
+            else if (::unlinkat(dir, from.constData(), 0) != 0) {
+                err = errno;
+                ::unlinkat(dir, to.constData(), 0);
+            }
+        }
+    }
+    ::close(dir);
+    if (err == EEXIST)
+        throw StoreError(StoreError::Kind::Invalid, path,
+                         u"「"_s + name.fixed + u"」がすでにあるため、名前を変えません"_s);
+    if (err != 0) throw StoreError::fromErrno(err, path, u"名前を「"_s + name.fixed + u"」に変えることが"_s);
+}
+
+int offerNameFixes(const DataFolder &folder, Dialogs &dialogs) {
+    QList<ForeignName> fixable;
+    try {
+        for (const ForeignName &n : foreignNames(folder))
+            if (!n.fixed.isEmpty()) fixable.append(n);
+    } catch (const StoreError &) {
+        return 0; // the folder's own trouble is reported where it is read
+    }
+    if (fixable.isEmpty()) return 0;
+
+    constexpr int kListed = 20;
+    QStringList listed;
+    for (qsizetype i = 0; i < fixable.size() && i < kListed; ++i)
+        listed.append(u"　"_s + fixable[i].fixed);
+    if (fixable.size() > kListed) listed.append(QStringLiteral("　ほか %1 個").arg(fixable.size() - kListed));
+    const QString question =
+        QStringLiteral("次の %1 個のファイルは名前が Windows のコードページ 932 で書かれているため、"
+                       "このままでは使われません。\n\n")
+            .arg(fixable.size()) +
+        listed.join(u'\n') + u"\n\n名前を UTF-8 に直しますか？"_s;
+    if (dialogs.confirmCancelled(question, u"ファイル名"_s)) return 0;
+
+    int renamed = 0;
+    QStringList failed;
+    for (const ForeignName &n : fixable) {
+        try {
+            fixForeignName(folder, n);
+            ++renamed;
+        } catch (const StoreError &e) {
+            failed.append(e.message());
+        }
+    }
+    if (!failed.isEmpty())
+        dialogs.error(u"次のファイルの名前は直せませんでした。\n\n"_s + failed.join(u'\n'), u"エラー"_s);
+    return renamed;
+}
 
 std::optional<FileCheck::Kind> dataFileKind(const QString &name) {
     if (name.isEmpty()) return std::nullopt;
     if (name == journal::fileName()) return FileCheck::Kind::Journal;
-    if (name.startsWith(u'.')) return std::nullopt;
+    // Other hidden names are the lock file's and other tools', but a user's name may
+    // begin with "." too.
+    if (name.startsWith(u'.')) {
+        if (diaryName().match(name).hasMatch()) return FileCheck::Kind::Diary;
+        if (conflictCopyOf(name)) return FileCheck::Kind::ConflictCopy;
+        return std::nullopt;
+    }
     if (name == UserList::fileName()) return FileCheck::Kind::UserList;
     if (conflictCopyOf(name)) return FileCheck::Kind::ConflictCopy;
     if (name == StoreFile::fileName()) return FileCheck::Kind::StoreFile;
@@ -139,8 +321,7 @@ std::optional<FileCheck::Kind> dataFileKind(const QString &name) {
             return FileCheck::Kind::Scratch;
     }
     if (catalogueByFileName(name)) return FileCheck::Kind::Catalogue;
-    static const QRegularExpression diary(u"^.+\\.[0-9]{4}\\.dat$"_s);
-    if (diary.match(name).hasMatch()) return FileCheck::Kind::Diary;
+    if (diaryName().match(name).hasMatch()) return FileCheck::Kind::Diary;
     if (!name.contains(u'.')) return FileCheck::Kind::ModelList;
     return std::nullopt;
 }
@@ -165,18 +346,35 @@ QString kindCode(FileCheck::Kind kind) {
         return u"conflict-copy"_s;
     case FileCheck::Kind::Lock:
         return u"lock"_s;
+    case FileCheck::Kind::Unknown:
+        return u"unknown"_s;
+    case FileCheck::Kind::Cp932Name:
+        return u"cp932-name"_s;
+    case FileCheck::Kind::BadName:
+        return u"unreadable-name"_s;
     }
     return {};
 }
 
 bool isDataKind(FileCheck::Kind kind) {
     return kind != FileCheck::Kind::Scratch && kind != FileCheck::Kind::Journal &&
-           kind != FileCheck::Kind::ConflictCopy && kind != FileCheck::Kind::Lock;
+           kind != FileCheck::Kind::ConflictCopy && kind != FileCheck::Kind::Lock &&
+           kind != FileCheck::Kind::Unknown && kind != FileCheck::Kind::Cp932Name &&
+           kind != FileCheck::Kind::BadName;
 }
 
 FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck::Kind kind) {
     FileCheck check{name, kind, {}, {}};
     const QString path = folder.file(name);
+    // Not the program's: its size is all that is looked at, whatever it is.
+    if (kind == FileCheck::Kind::Unknown) {
+        struct stat st {};
+        if (::lstat(QFile::encodeName(path).constData(), &st) == 0)
+            check.notes.append(QStringLiteral("どの店の機種リストでもない、このプログラムのものではない"
+                                              "ファイルです（%1 バイト。読みません）")
+                                   .arg(qint64(st.st_size)));
+        return check;
+    }
     if (const auto why = safefile::notRegularReason(path)) {
         check.problems.append(*why);
         return check;
@@ -225,6 +423,10 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
                     u"書き込みの控えが途中までしか書かれていません（書き込み前に中断されたもので、次に書き込むときに捨てます）"_s);
             break;
         }
+        case FileCheck::Kind::Unknown:
+        case FileCheck::Kind::Cp932Name:
+        case FileCheck::Kind::BadName:
+            break;
         }
     } catch (const StoreError &e) {
         check.problems.append(e.reason());
@@ -233,28 +435,19 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
 }
 
 QList<FileCheck> checkFolder(const DataFolder &folder) {
-    const QDir dir(folder.path());
-    if (!dir.exists()) throw StoreError(StoreError::Kind::Io, folder.path(), u"データフォルダがありません"_s);
+    const QList<FolderEntry> entries = dataFilesOf(folder);
     // Every entry, not only files: a folder, link or FIFO under a data file's name is reported.
-    QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    if (!dir.isReadable())
-        throw StoreError(StoreError::Kind::Io, folder.path(), u"データフォルダを読むことができません"_s);
-    std::sort(names.begin(), names.end()); // the same order on every system
-
     QList<FileCheck> checks;
-    for (const QString &name : names) {
-        if (name == DataFolderLock::fileName()) {
-            if (const std::optional<FileCheck> lock = DataFolderLock::checkName(folder)) checks.append(*lock);
+    if (const std::optional<FileCheck> lock = DataFolderLock::checkName(folder)) checks.append(*lock);
+    for (const FolderEntry &e : entries) {
+        // A folder that is not the program's (such as "backups") is the user's own.
+        if (e.kind == FileCheck::Kind::Unknown && QFileInfo(folder.file(e.name)).isDir() &&
+            !QFileInfo(folder.file(e.name)).isSymLink())
             continue;
-        }
-        const auto kind = dataFileKind(name);
-        if (!kind) continue;
-        // A folder whose name could be a model list (such as "backups") is the user's own.
-        if (*kind == FileCheck::Kind::ModelList && QFileInfo(folder.file(name)).isDir() &&
-            !QFileInfo(folder.file(name)).isSymLink())
-            continue;
-        checks.append(checkDataFile(folder, name, *kind));
+        checks.append(checkDataFile(folder, e.name, e.kind));
     }
+    for (const ForeignName &n : foreignNames(folder))
+        checks.append(foreignCheck(n));
     return checks;
 }
 

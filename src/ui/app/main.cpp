@@ -7,6 +7,7 @@
 #include "master/backupwindow.h"
 #include "startup/patinkest.h"
 #include "store/datafolder.h"
+#include "store/foldercheck.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -47,6 +48,8 @@ int main(int argc, char **argv) {
     // One writer per data folder, for as long as the program runs; or read-only.
     const std::unique_ptr<tama::DataFolderLock> lock = tama::openDataFolder(folder);
     if (!lock) return 1;
+    // A folder unpacked from an archive made on Windows has names in code page 932.
+    if (!lock->readOnly()) tama::offerNameFixes(tama::DataFolder(folder), dialogs);
     // Copies a folder synchroniser left when the folder changed on two computers at once.
     if (const QList<tama::ConflictCopy> copies = tama::findConflictCopies(tama::DataFolder(folder));
         !copies.isEmpty())

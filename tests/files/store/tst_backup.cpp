@@ -3,6 +3,7 @@
 #include "common/clock.h"
 #include "store/backup.h"
 #include "store/diary.h"
+#include "store/modellist.h"
 #include "store/organise.h"
 #include "store/storeerror.h"
 #include "store/storefile.h"
@@ -19,6 +20,7 @@
 #include <QSet>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;
@@ -99,6 +101,7 @@ class TestBackup : public QObject {
     void organiseIsUndoneByItsSnapshot();
     void deletedStoreComesBackAlone();
     void wholeRestoreRemovesAndIsUndone();
+    void theFolderSaysWhatIsSnapshotted();
     void unchangedFilesAreSharedAndManifestIsRight();
     void damagedSnapshotIsFoundAndRefused();
     void manifestOutOfRangeIsNotBelieved();
@@ -183,14 +186,14 @@ void TestBackup::wholeRestoreRemovesAndIsUndone() {
 
     m_clock.set(m_clock.now().addSecs(60));
     f.write(kDiary, cardBytes(visitOn(QDate(2026, 1, 1))) + cardBytes(visitOn(QDate(2026, 1, 2))));
-    f.write(u"ＡＢＣ"_s, "# 2\r\n\x82\x60\r\n");
+    f.write(modelListFileName(u"AAA"_s), "# 2\r\n\x82\x60\r\n");
     f.write(u"taro.2025.dat"_s, cardBytes(visitOn(QDate(2025, 5, 5))));
     QVERIFY(QFile::remove(f.file(kUsers)));
     const QMap<QString, QByteArray> now = dataState(f);
 
     const backup::RestorePlan plan = backups.planRestore(s);
     QCOMPARE(plan.write, QStringList({kUsers, kDiary}));
-    QCOMPARE(plan.remove, QStringList({u"taro.2025.dat"_s, u"ＡＢＣ"_s}));
+    QCOMPARE(plan.remove, QStringList({u"taro.2025.dat"_s, modelListFileName(u"AAA"_s)}));
     QCOMPARE(plan.same, QStringList{kStores});
     const backup::Snapshot undo = backups.restore(s);
     QCOMPARE(undo.reason, backup::Reason::Restore);
@@ -201,6 +204,33 @@ void TestBackup::wholeRestoreRemovesAndIsUndone() {
     m_clock.set(m_clock.now().addSecs(60));
     backups.restore(undo);
     QCOMPARE(dataState(f), now);
+}
+
+void TestBackup::theFolderSaysWhatIsSnapshotted() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    oneUserOneCard(f);
+    const QByteArray mika = cardBytes(visitOn(QDate(2024, 3, 3)));
+    f.write(u".mika.2024.dat"_s, mika);
+    f.write(kStores, storeRecord("AAA"));
+    f.write(modelListFileName(u"AAA"_s), "# 2\r\n");
+    // A sparse 2 GB file without an extension that no hall names, like a core dump.
+    f.write(u"core"_s, QByteArray());
+    QVERIFY(::truncate(QFile::encodeName(f.file(u"core"_s)).constData(), qint64(2) << 30) == 0);
+
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    QStringList names;
+    for (const backup::SnapshotFile &file : s.files)
+        names.append(file.name);
+    QCOMPARE(names, QStringList({u".mika.2024.dat"_s, kUsers, kStores, kDiary, modelListFileName(u"AAA"_s)}));
+
+    // The hidden diary comes back; the stray file is not the program's to remove.
+    m_clock.set(m_clock.now().addSecs(60));
+    f.write(u".mika.2024.dat"_s, QByteArray());
+    backups.restore(s);
+    QCOMPARE(f.read(u".mika.2024.dat"_s), mika);
+    QCOMPARE(QFileInfo(f.file(u"core"_s)).size(), qint64(2) << 30);
 }
 
 void TestBackup::unchangedFilesAreSharedAndManifestIsRight() {

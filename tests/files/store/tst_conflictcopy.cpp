@@ -82,12 +82,17 @@ void TestConflictCopy::foundInTheFolder() {
     f.write(u"namae (conflicted copy 2026-12-08).dat"_s, QByteArray(20, ' '));
     f.write(u"notes (conflicted copy 2026-12-08).txt"_s, "x");
     QVERIFY(QDir(f.path()).mkdir(u"patishop (conflicted copy 2026-12-08).dat"_s));
+    // A copy of the diary of a user named ".mika" is one; a copy of a file that no hall
+    // names is not the copy of a model list.
+    f.write(u".mika.2026.sync-conflict-20261208-101500-ABCDEFG.dat"_s, QByteArray(240, ' '));
+    f.write(u"core.sync-conflict-20261208-101500-ABCDEFG"_s, "x");
     const QList<ConflictCopy> found = findConflictCopies(DataFolder(f.path()));
-    QCOMPARE(found.size(), 2);
-    QCOMPARE(found[0].name, u"namae (conflicted copy 2026-12-08).dat"_s);
-    QCOMPARE(found[0].original, u"namae.dat"_s);
-    QCOMPARE(found[1].name, u"taro.2026~conflict.dat"_s);
-    QCOMPARE(found[1].original, u"taro.2026.dat"_s);
+    QCOMPARE(found.size(), 3);
+    QCOMPARE(found[0].original, u".mika.2026.dat"_s);
+    QCOMPARE(found[1].name, u"namae (conflicted copy 2026-12-08).dat"_s);
+    QCOMPARE(found[1].original, u"namae.dat"_s);
+    QCOMPARE(found[2].name, u"taro.2026~conflict.dat"_s);
+    QCOMPARE(found[2].original, u"taro.2026.dat"_s);
 }
 
 TAMA_TEST_MAIN(TestConflictCopy)

@@ -33,6 +33,11 @@ const QString kListABC = modelListFileName(u"ＡＢＣ"_s);
 const QString kListDEF = modelListFileName(u"ＤＥＦ"_s);
 
 // A card of the given date and start time; fill marks it apart from the others.
+// patishop.dat with the halls ＡＢＣ and ＤＥＦ, whose model lists are kListABC and kListDEF.
+QByteArray hallsABCandDEF() {
+    return hex("82 60 82 61 82 62").leftJustified(80, ' ') + hex("82 63 82 64 82 65").leftJustified(80, ' ');
+}
+
 QByteArray card(const char *date, const char *start, char fill) {
     const QString f(QChar::fromLatin1(fill));
     return cardBytes({.date = QString::fromLatin1(date) + u"土"_s,
@@ -261,7 +266,7 @@ void TestSafeFiles::nonRegularFilesAreRefused() {
     QVERIFY(messageOf([&] { ModelListFile(folder, u"ＡＢＣ"_s).read(false); }).contains(u"FIFO"_s));
     QVERIFY(messageOf([&] { ModelListFile(folder, u"ＤＥＦ"_s).read(false); }).contains(u"装置"_s));
 
-    f.write(u"patishop.dat"_s, QByteArray());
+    f.write(u"patishop.dat"_s, hallsABCandDEF());
     QVERIFY(QDir(f.path()).mkdir(DiaryFile::scratchName()));
     for (const QString &name : {kDiary, u"namae.dat"_s, kListABC, kListDEF, DiaryFile::scratchName()})
         QVERIFY2(checkOf(f, name).damaged(), qPrintable(name));
@@ -301,6 +306,7 @@ void TestSafeFiles::readsStopAtTheLimits() {
     QVERIFY(r.cut);
     QVERIFY(r.lines.size() < list.count('\n'));
     QCOMPARE(r.lines.last(), u"ＡＢＣ"_s);
+    f.write(u"patishop.dat"_s, hallsABCandDEF());
     QVERIFY(checkOf(f, kListABC).damaged());
 }
 
