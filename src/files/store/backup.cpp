@@ -160,7 +160,7 @@ QJsonObject manifestOf(const Snapshot &s) {
                                  {u"records"_s, f.records},
                                  {u"changed"_s, f.changed}});
     return {{u"format"_s, kFormat},
-            {u"sequence"_s, s.sequence},
+            {u"sequence"_s, double(s.sequence)},
             {u"time"_s, s.time.toString(Qt::ISODateWithMs)},
             {u"reason"_s, reasonCode(s.reason)},
             {u"detail"_s, s.detail},
@@ -209,7 +209,10 @@ std::optional<Snapshot> readSnapshot(const QString &root, const QString &id) {
     Snapshot s;
     s.id = id;
     s.path = dir;
-    s.sequence = o.value(u"sequence"_s).toInt();
+    const double sequence = o.value(u"sequence"_s).toDouble(-1);
+    if (!(sequence >= 0 && sequence <= double(maxSequence())) || sequence != std::floor(sequence))
+        return std::nullopt;
+    s.sequence = qint64(sequence);
     s.time = time;
     s.reason = *reason;
     s.detail = o.value(u"detail"_s).toString();
@@ -365,7 +368,8 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
     s.time = clock().now();
     s.reason = reason;
     s.detail = detail;
-    s.sequence = previous ? previous->sequence + 1 : 1;
+    // At the bound (a planted manifest) the id, which holds the time, orders them.
+    s.sequence = previous ? std::min(previous->sequence + 1, maxSequence()) : 1;
     const QString base = s.time.toString(u"yyyyMMdd-HHmmss"_s) + u'-' + reasonCode(reason);
     s.id = base;
     for (int i = 2; QFileInfo::exists(rootDir.filePath(s.id)); ++i)
@@ -407,7 +411,7 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
     }
     syncFolder(root);
     try {
-        rotate();
+        rotate(s.id);
     } catch (const StoreError &) {
         // The snapshot is whole; old ones that could not be removed go next time.
     }
@@ -539,12 +543,12 @@ void removeSnapshot(const QString &root, const QString &id) {
 
 } // namespace
 
-QStringList Backups::rotate() {
+QStringList Backups::rotate(const QString &keep) {
     const writehook::Suspend quiet;
     QList<Snapshot> all = list();
     if (all.isEmpty()) return {};
     const QStringList kept = keptByCount(all, m_settings);
-    const QString newest = all.last().id;
+    const QString newest = keep.isEmpty() ? all.last().id : keep;
     QStringList removed;
     for (const Snapshot &s : all) {
         if (kept.contains(s.id) || s.id == newest) continue;
@@ -554,7 +558,8 @@ QStringList Backups::rotate() {
     all.removeIf([&](const Snapshot &s) { return removed.contains(s.id); });
     // Then the size: the oldest go first, never the newest.
     const qint64 p = m_settings.maxSharePercent;
-    while (all.size() > 1) {
+    all.removeIf([&](const Snapshot &s) { return s.id == newest; });
+    while (!all.isEmpty()) {
         const qint64 b = backupBytes(), d = dataBytes();
         if (b * (100 - p) <= p * d) break;
         removeSnapshot(path(), all.first().id);

@@ -103,6 +103,8 @@ class TestBackup : public QObject {
     void damagedSnapshotIsFoundAndRefused();
     void manifestOutOfRangeIsNotBelieved();
     void restoreStoppedHalfwayNamesTheWayBack();
+    void sequenceNeverWrapsNorLosesTheNewest_data();
+    void sequenceNeverWrapsNorLosesTheNewest();
     void rotationKeepsThePromisedSets();
     void shareCapRemovesOldestButNeverNewest();
     void dailySnapshotThroughTheWriteHook();
@@ -350,6 +352,43 @@ void TestBackup::restoreStoppedHalfwayNamesTheWayBack() {
     }
     QCOMPARE(f.read(kUsers), kUsersBytes); // restored before the stop
     QCOMPARE(readFile(elsewhere.file(kDiary)), diary + diary);
+}
+
+void TestBackup::sequenceNeverWrapsNorLosesTheNewest_data() {
+    QTest::addColumn<QByteArray>("planted"); // the sequence as the manifest spells it
+    QTest::addColumn<bool>("believed");
+    QTest::addColumn<qint64>("next");
+    QTest::newRow("past 2^31 - 1") << QByteArray("2147483647") << true << qint64(2147483648);
+    QTest::newRow("at the bound") << QByteArray("9007199254740991") << true << backup::maxSequence();
+    QTest::newRow("past the bound") << QByteArray("9007199254740993") << false << qint64(1);
+    QTest::newRow("negative") << QByteArray("-3") << false << qint64(1);
+    QTest::newRow("fraction") << QByteArray("7.5") << false << qint64(1);
+}
+
+void TestBackup::sequenceNeverWrapsNorLosesTheNewest() {
+    QFETCH(QByteArray, planted);
+    QFETCH(bool, believed);
+    QFETCH(qint64, next);
+    TempFolder f;
+    const DataFolder folder(f.path());
+    oneUserOneCard(f);
+    backup::Settings settings;
+    settings.keepOperations = 1;
+    backup::Backups backups(folder, settings);
+    const backup::Snapshot old = backups.take(backup::Reason::Manual);
+    const QString manifest = old.path + u"/manifest.json"_s;
+    QByteArray text = readFile(manifest);
+    const qsizetype at = text.indexOf("\"sequence\": 1,");
+    QVERIFY(at >= 0);
+    writeFile(manifest, text.replace(at, 15, "\"sequence\": " + planted + ','));
+    QCOMPARE(backups.list().size(), believed ? 1 : 0);
+
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    QCOMPARE(s.sequence, next);
+    // Only one operation snapshot is kept, and it is the one just taken.
+    QCOMPARE(ids(backups.list()), QStringList{s.id});
+    QCOMPARE(backups.find(s.id)->sequence, next);
 }
 
 void TestBackup::rotationKeepsThePromisedSets() {
