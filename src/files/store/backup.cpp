@@ -15,7 +15,6 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -27,9 +26,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -48,6 +49,97 @@ const QString kPartial = u".partial-"_s; // a snapshot being made or removed
 
 QByteArray native(const QString &path) {
     return QFile::encodeName(path);
+}
+
+// A descriptor closed on scope exit. Everything under backups/ is reached through
+// descriptors opened without following links, so that no name there can lead elsewhere.
+class Fd {
+  public:
+    Fd() = default;
+    explicit Fd(int fd) : m_fd(fd) {}
+    Fd(Fd &&o) noexcept : m_fd(std::exchange(o.m_fd, -1)) {}
+    Fd &operator=(Fd &&o) noexcept {
+        if (this != &o) {
+            reset();
+            m_fd = std::exchange(o.m_fd, -1);
+        }
+        return *this;
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    ~Fd() { reset(); }
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    void reset() {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = -1;
+    }
+
+  private:
+    int m_fd = -1;
+};
+
+// A folder at name in at (AT_FDCWD: a path), never through a link: -1 with ELOOP or
+// ENOTDIR otherwise.
+Fd openFolderAt(int at, const QString &name) {
+    int fd;
+    do {
+        fd = ::openat(at, native(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return Fd(fd);
+}
+
+bool statAt(int at, const QString &name, struct stat *st) {
+    return ::fstatat(at, native(name).constData(), st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// A regular file in the folder at, opened to read: a link, a FIFO or a device is never
+// opened. Throws StoreError naming shown.
+Fd openCopyAt(int at, const QString &name, const QString &shown, struct stat *st) {
+    if (!statAt(at, name, st)) throw StoreError::fromErrno(errno, shown, u"読み込むことが"_s);
+    if (S_ISLNK(st->st_mode))
+        throw StoreError(
+            StoreError::Kind::Damaged, shown,
+            u"シンボリックリンクのため読みません（バックアップの中のものは通常のファイルであるべきです）"_s);
+    if (!S_ISREG(st->st_mode))
+        throw StoreError(StoreError::Kind::Damaged, shown, u"通常のファイルではないため読みません"_s);
+    int fd;
+    do {
+        fd = ::openat(at, native(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) throw StoreError::fromErrno(errno, shown, u"読み込むことが"_s);
+    Fd out(fd);
+    if (::fstat(fd, st) != 0) throw StoreError::fromErrno(errno, shown, u"読み込むことが"_s);
+    if (!S_ISREG(st->st_mode))
+        throw StoreError(StoreError::Kind::Damaged, shown, u"通常のファイルではないため読みません"_s);
+    return out;
+}
+
+// At most limit bytes of an open file; *more when it holds more.
+QByteArray readOpen(int fd, qint64 size, qint64 limit, const QString &shown, bool *more) {
+    const qint64 want = std::min(size, limit + 1);
+    QByteArray bytes(want, Qt::Uninitialized);
+    qint64 got = 0;
+    if (!safefile::readFully(fd, bytes.data(), want, 0, &got))
+        throw StoreError::fromErrno(errno, shown, u"読み込むことが"_s);
+    bytes.truncate(got);
+    *more = got > limit;
+    if (*more) bytes.truncate(limit);
+    return bytes;
+}
+
+// The backups folder of a data folder, opened without following a link; an empty Fd when
+// it is missing, a StoreError when something else has its name.
+Fd openBackupsRoot(const QString &root) {
+    Fd fd = openFolderAt(AT_FDCWD, root);
+    if (!fd && errno != ENOENT) {
+        if (errno == ELOOP || errno == ENOTDIR)
+            throw StoreError(StoreError::Kind::Invalid, root,
+                             u"バックアップのフォルダの名前のファイルやリンクがあるため使えません。"
+                             u"このファイルを移してください"_s);
+        throw StoreError::fromErrno(errno, root, u"バックアップのフォルダを開くことが"_s);
+    }
+    return fd;
 }
 
 struct ReasonInfo {
@@ -121,33 +213,76 @@ QByteArray readWhole(const QString &path) {
     return bytes;
 }
 
-// A new file with these bytes, flushed; removed again when any step fails.
-void writeNewFile(const QString &path, const QByteArray &bytes) {
-    const QByteArray name = native(path);
+// A new file name in the folder at with these bytes and mode, flushed; removed again
+// when any step fails. Never opened through a link.
+void writeNewFileAt(int at, const QString &name, const QString &shown, const QByteArray &bytes, mode_t mode) {
+    const QByteArray n = native(name);
     int fd;
     do {
-        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        fd = ::openat(at, n.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) throw StoreError::fromErrno(errno, path, u"バックアップを書き込むことが"_s);
-    bool ok = safefile::writeFully(fd, bytes.constData(), bytes.size(), 0) && ::fsync(fd) == 0;
+    if (fd < 0) throw StoreError::fromErrno(errno, shown, u"バックアップを書き込むことが"_s);
+    bool ok = ::fchmod(fd, mode) == 0 && safefile::writeFully(fd, bytes.constData(), bytes.size(), 0) &&
+              ::fsync(fd) == 0;
     int err = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
         err = errno;
     }
     if (!ok) {
-        ::unlink(name.constData());
-        throw StoreError::fromErrno(err, path, u"バックアップを書き込むことが"_s);
+        ::unlinkat(at, n.constData(), 0);
+        throw StoreError::fromErrno(err, shown, u"バックアップを書き込むことが"_s);
     }
 }
 
-void makeFolder(const QString &path) {
-    if (::mkdir(native(path).constData(), 0755) != 0)
-        throw StoreError::fromErrno(errno, path, u"バックアップのフォルダを作ることが"_s);
+// A new folder, with exactly this mode whatever the umask.
+Fd makeFolderAt(int at, const QString &name, const QString &shown, mode_t mode) {
+    if (::mkdirat(at, native(name).constData(), 0700) != 0)
+        throw StoreError::fromErrno(errno, shown, u"バックアップのフォルダを作ることが"_s);
+    Fd fd = openFolderAt(at, name);
+    if (!fd || ::fchmod(fd.get(), mode) != 0)
+        throw StoreError::fromErrno(errno, shown, u"バックアップのフォルダを作ることが"_s);
+    return fd;
 }
 
-void removeTree(const QString &path) {
-    QDir(path).removeRecursively();
+void syncAt(int fd, const QString &shown) {
+    // EINVAL: a file system that cannot flush folders; the rename is all it offers.
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        throw StoreError::fromErrno(errno, shown, u"フォルダをディスクに書き出すことが"_s);
+}
+
+// The names in an open folder but "." and "..".
+QStringList namesAt(int fd) {
+    QStringList out;
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return out;
+    DIR *dir = ::fdopendir(copy);
+    if (!dir) {
+        ::close(copy);
+        return out;
+    }
+    ::rewinddir(dir);
+    while (const dirent *e = ::readdir(dir)) {
+        const QByteArray n(e->d_name);
+        if (n != "." && n != "..") out.append(QFile::decodeName(n));
+    }
+    ::closedir(dir);
+    out.sort();
+    return out;
+}
+
+// Removes name in at and, for a folder, what it holds, never following a link.
+void removeTreeAt(int at, const QString &name) {
+    struct stat st {};
+    if (!statAt(at, name, &st)) return;
+    if (S_ISDIR(st.st_mode)) {
+        if (const Fd dir = openFolderAt(at, name))
+            for (const QString &inner : namesAt(dir.get()))
+                removeTreeAt(dir.get(), inner);
+        ::unlinkat(at, native(name).constData(), AT_REMOVEDIR);
+    } else {
+        ::unlinkat(at, native(name).constData(), 0);
+    }
 }
 
 QJsonObject manifestOf(const Snapshot &s) {
@@ -192,12 +327,18 @@ std::optional<SnapshotFile> manifestFile(const QJsonObject &f) {
     return file;
 }
 
-std::optional<Snapshot> readSnapshot(const QString &root, const QString &id) {
+// The snapshot id in the backups folder open as rootFd; nothing when its folder or its
+// manifest is a link or unreadable.
+std::optional<Snapshot> readSnapshotAt(int rootFd, const QString &root, const QString &id) {
     const QString dir = QDir(root).filePath(id);
+    const Fd folder = openFolderAt(rootFd, id);
+    if (!folder) return std::nullopt;
     QByteArray bytes;
     try {
+        struct stat st {};
+        const Fd manifest = openCopyAt(folder.get(), kManifest, QDir(dir).filePath(kManifest), &st);
         bool more = false;
-        bytes = safefile::readBounded(QDir(dir).filePath(kManifest), kLargestManifest, &more);
+        bytes = readOpen(manifest.get(), st.st_size, kLargestManifest, dir, &more);
         if (more) return std::nullopt;
     } catch (const StoreError &) {
         return std::nullopt;
@@ -317,10 +458,11 @@ QString Backups::path() const {
 
 QList<Snapshot> Backups::list() const {
     QList<Snapshot> out;
-    const QDir root(path());
-    for (const QString &id : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+    const Fd root = openFolderAt(AT_FDCWD, path());
+    if (!root) return out;
+    for (const QString &id : namesAt(root.get())) {
         if (id.startsWith(u'.')) continue;
-        if (std::optional<Snapshot> s = readSnapshot(root.path(), id)) out.append(*s);
+        if (std::optional<Snapshot> s = readSnapshotAt(root.get(), path(), id)) out.append(*s);
     }
     std::sort(out.begin(), out.end(), [](const Snapshot &a, const Snapshot &b) {
         return a.sequence != b.sequence ? a.sequence < b.sequence : a.id < b.id;
@@ -330,7 +472,9 @@ QList<Snapshot> Backups::list() const {
 
 std::optional<Snapshot> Backups::find(const QString &id) const {
     if (!isPlainFileName(id) || id.startsWith(u'.')) return std::nullopt;
-    return readSnapshot(path(), id);
+    const Fd root = openFolderAt(AT_FDCWD, path());
+    if (!root) return std::nullopt;
+    return readSnapshotAt(root.get(), path(), id);
 }
 
 Snapshot Backups::take(Reason reason, const QString &detail) {
@@ -344,25 +488,23 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
     journal::recover(m_folder.path());
 
     const QString root = path();
-    struct stat st {};
-    if (::lstat(native(root).constData(), &st) != 0) {
-        if (errno != ENOENT)
-            throw StoreError::fromErrno(errno, root, u"バックアップのフォルダを調べることが"_s);
-        makeFolder(root);
-        syncFolder(m_folder.path());
-    } else if (!S_ISDIR(st.st_mode)) {
-        throw StoreError(StoreError::Kind::Invalid, root,
-                         u"バックアップのフォルダの名前のファイルやリンクがあるため、バックアップできません。"
-                         u"このファイルを移してください"_s);
+    Fd rootFd = openBackupsRoot(root);
+    if (!rootFd) {
+        const Fd data = openFolderAt(AT_FDCWD, m_folder.path());
+        if (!data) throw StoreError::fromErrno(errno, m_folder.path(), u"データフォルダを開くことが"_s);
+        rootFd = makeFolderAt(data.get(), folderName(), root, 0755);
+        syncAt(data.get(), m_folder.path());
     }
     // What a snapshot cut short left.
-    const QDir rootDir(root);
-    for (const QString &stale :
-         rootDir.entryList({kPartial + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks))
-        removeTree(rootDir.filePath(stale));
+    for (const QString &name : namesAt(rootFd.get()))
+        if (name.startsWith(kPartial)) removeTreeAt(rootFd.get(), name);
 
     const QList<Snapshot> existing = list();
     const Snapshot *previous = existing.isEmpty() ? nullptr : &existing.last();
+    Fd previousFiles;
+    if (previous)
+        if (const Fd folder = openFolderAt(rootFd.get(), previous->id))
+            previousFiles = openFolderAt(folder.get(), kFiles);
 
     Snapshot s;
     s.time = clock().now();
@@ -372,15 +514,17 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
     s.sequence = previous ? std::min(previous->sequence + 1, maxSequence()) : 1;
     const QString base = s.time.toString(u"yyyyMMdd-HHmmss"_s) + u'-' + reasonCode(reason);
     s.id = base;
-    for (int i = 2; QFileInfo::exists(rootDir.filePath(s.id)); ++i)
+    struct stat st {};
+    for (int i = 2; statAt(rootFd.get(), s.id, &st); ++i)
         s.id = base + u'-' + QString::number(i);
-    const QString partial = rootDir.filePath(kPartial + s.id);
-    s.path = rootDir.filePath(s.id);
+    const QString partialName = kPartial + s.id;
+    const QString partial = QDir(root).filePath(partialName);
+    s.path = QDir(root).filePath(s.id);
 
-    makeFolder(partial);
+    Fd partialFd = makeFolderAt(rootFd.get(), partialName, partial, 0755);
     try {
         const QString files = QDir(partial).filePath(kFiles);
-        makeFolder(files);
+        const Fd filesFd = makeFolderAt(partialFd.get(), kFiles, files, 0755);
         for (const DataFile &d : dataFiles(m_folder)) {
             const QByteArray bytes = readWhole(m_folder.file(d.name));
             SnapshotFile f{d.name, d.kind, bytes.size(), sha256Hex(bytes), recordsIn(d.name, d.kind, bytes),
@@ -388,28 +532,31 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
             const QString target = QDir(files).filePath(d.name);
             bool stored = false;
             if (const SnapshotFile *old = previous ? previous->file(d.name) : nullptr;
-                old && old->size == f.size && old->sha256 == f.sha256) {
+                old && previousFiles && old->size == f.size && old->sha256 == f.sha256) {
                 f.changed = false;
-                const QString from = previous->filePath(d.name);
                 // The copy kept before is shared, not written again; where the file system
-                // has no hard links it is copied.
-                stored = QFileInfo(from).size() == f.size &&
-                         ::link(native(from).constData(), native(target).constData()) == 0;
+                // has no hard links it is copied. A link there is never shared.
+                struct stat from {};
+                stored = statAt(previousFiles.get(), d.name, &from) && S_ISREG(from.st_mode) &&
+                         from.st_size == f.size &&
+                         ::linkat(previousFiles.get(), native(d.name).constData(), filesFd.get(),
+                                  native(d.name).constData(), 0) == 0;
             }
-            if (!stored) writeNewFile(target, bytes);
+            if (!stored) writeNewFileAt(filesFd.get(), d.name, target, bytes, 0644);
             s.files.append(f);
         }
-        syncFolder(files);
-        writeNewFile(QDir(partial).filePath(kManifest),
-                     QJsonDocument(manifestOf(s)).toJson(QJsonDocument::Indented));
-        syncFolder(partial);
-        if (::rename(native(partial).constData(), native(s.path).constData()) != 0)
+        syncAt(filesFd.get(), files);
+        writeNewFileAt(partialFd.get(), kManifest, QDir(partial).filePath(kManifest),
+                       QJsonDocument(manifestOf(s)).toJson(QJsonDocument::Indented), 0644);
+        syncAt(partialFd.get(), partial);
+        if (::renameat(rootFd.get(), native(partialName).constData(), rootFd.get(),
+                       native(s.id).constData()) != 0)
             throw StoreError::fromErrno(errno, s.path, u"バックアップを仕上げることが"_s);
     } catch (const StoreError &) {
-        removeTree(partial);
+        removeTreeAt(rootFd.get(), partialName);
         throw;
     }
-    syncFolder(root);
+    syncAt(rootFd.get(), root);
     try {
         rotate(s.id);
     } catch (const StoreError &) {
@@ -428,21 +575,31 @@ std::optional<Snapshot> Backups::takeDailyIfDue() {
 namespace {
 
 // The snapshot's bytes of the files named (every file when names is empty), checked
-// against the manifest. Problems go to problems; the bytes of sound files are returned.
-QMap<QString, QByteArray> loadFiles(const Snapshot &s, const QString &only, QStringList *problems) {
+// against the manifest, read through its folders without following a link. Problems go
+// to problems; the bytes of sound files are returned.
+QMap<QString, QByteArray> loadFiles(const QString &root, const Snapshot &s, const QString &only,
+                                    QStringList *problems) {
     QMap<QString, QByteArray> out;
+    Fd files;
+    if (const Fd rootFd = openFolderAt(AT_FDCWD, root))
+        if (const Fd folder = openFolderAt(rootFd.get(), s.id)) files = openFolderAt(folder.get(), kFiles);
     for (const SnapshotFile &f : s.files) {
         if (!only.isEmpty() && f.name != only) continue;
+        if (!files) {
+            problems->append(f.name + u": バックアップのフォルダがないか、リンクです"_s);
+            continue;
+        }
         QByteArray bytes;
         try {
-            bytes = readWhole(s.filePath(f.name));
+            struct stat st {};
+            const Fd fd = openCopyAt(files.get(), f.name, s.filePath(f.name), &st);
+            bool more = false;
+            bytes = readOpen(fd.get(), st.st_size, kLargestFile, s.filePath(f.name), &more);
         } catch (const StoreError &e) {
             problems->append(f.name + u": "_s + e.reason());
             continue;
         }
-        if (!QFileInfo::exists(s.filePath(f.name)))
-            problems->append(f.name + u": ありません"_s);
-        else if (bytes.size() != f.size || sha256Hex(bytes) != f.sha256)
+        if (bytes.size() != f.size || sha256Hex(bytes) != f.sha256)
             problems->append(f.name + u": 中身が記録と違います"_s);
         else
             out.insert(f.name, bytes);
@@ -454,7 +611,7 @@ QMap<QString, QByteArray> loadFiles(const Snapshot &s, const QString &only, QStr
 
 QStringList Backups::verify(const Snapshot &s, const QString &onlyFile) const {
     QStringList problems;
-    loadFiles(s, onlyFile, &problems);
+    loadFiles(path(), s, onlyFile, &problems);
     return problems;
 }
 
@@ -487,7 +644,7 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
     const RestorePlan plan = planRestore(s, fileName);
     QStringList problems;
     // Read before the snapshot of the present, whose rotation may remove this one.
-    const QMap<QString, QByteArray> bytes = loadFiles(s, fileName, &problems);
+    const QMap<QString, QByteArray> bytes = loadFiles(path(), s, fileName, &problems);
     if (!problems.isEmpty())
         throw StoreError(StoreError::Kind::Damaged, s.id,
                          u"バックアップが壊れているため復元できません（"_s + problems.join(u"、"_s) +
@@ -534,11 +691,27 @@ QStringList keptByCount(const QList<Snapshot> &snapshots, const Settings &settin
 namespace {
 
 void removeSnapshot(const QString &root, const QString &id) {
+    const Fd rootFd = openBackupsRoot(root);
+    if (!rootFd) return;
     // Out of the list in one step, then emptied; a remove cut short is finished next time.
-    const QString doomed = QDir(root).filePath(kPartial + u"del-"_s + id);
-    if (::rename(native(QDir(root).filePath(id)).constData(), native(doomed).constData()) != 0)
+    const QString doomed = kPartial + u"del-"_s + id;
+    if (::renameat(rootFd.get(), native(id).constData(), rootFd.get(), native(doomed).constData()) != 0)
         throw StoreError::fromErrno(errno, QDir(root).filePath(id), u"古いバックアップを消すことが"_s);
-    removeTree(doomed);
+    removeTreeAt(rootFd.get(), doomed);
+}
+
+// The bytes of the regular files under the folder open as fd, each inode once.
+void addBytesAt(int fd, QSet<QPair<quint64, quint64>> *seen, qint64 *total) {
+    for (const QString &name : namesAt(fd)) {
+        struct stat st {};
+        if (!statAt(fd, name, &st)) continue;
+        if (S_ISDIR(st.st_mode)) {
+            if (const Fd inner = openFolderAt(fd, name)) addBytesAt(inner.get(), seen, total);
+        } else if (S_ISREG(st.st_mode) && !seen->contains({quint64(st.st_dev), quint64(st.st_ino)})) {
+            seen->insert({quint64(st.st_dev), quint64(st.st_ino)});
+            *total += st.st_size;
+        }
+    }
 }
 
 } // namespace
@@ -579,15 +752,7 @@ qint64 Backups::dataBytes() const {
 qint64 Backups::backupBytes() const {
     qint64 total = 0;
     QSet<QPair<quint64, quint64>> seen;
-    QDirIterator it(path(), QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        struct stat st {};
-        if (::lstat(native(it.next()).constData(), &st) != 0) continue;
-        if (seen.contains({quint64(st.st_dev), quint64(st.st_ino)})) continue;
-        seen.insert({quint64(st.st_dev), quint64(st.st_ino)});
-        total += st.st_size;
-    }
+    if (const Fd root = openFolderAt(AT_FDCWD, path())) addBytesAt(root.get(), &seen, &total);
     return total;
 }
 

@@ -104,6 +104,8 @@ class TestBackup : public QObject {
     void manifestOutOfRangeIsNotBelieved();
     void restoreStoppedHalfwayNamesTheWayBack();
     void sequenceNeverWrapsNorLosesTheNewest_data();
+    void linksInsideBackupsAreNeverFollowed_data();
+    void linksInsideBackupsAreNeverFollowed();
     void sequenceNeverWrapsNorLosesTheNewest();
     void rotationKeepsThePromisedSets();
     void shareCapRemovesOldestButNeverNewest();
@@ -389,6 +391,50 @@ void TestBackup::sequenceNeverWrapsNorLosesTheNewest() {
     // Only one operation snapshot is kept, and it is the one just taken.
     QCOMPARE(ids(backups.list()), QStringList{s.id});
     QCOMPARE(backups.find(s.id)->sequence, next);
+}
+
+void TestBackup::linksInsideBackupsAreNeverFollowed_data() {
+    QTest::addColumn<QString>("moved"); // in the snapshot folder, moved out and linked back
+    QTest::addColumn<bool>("listed");
+    QTest::newRow("a copy") << u"files/"_s + kDiary << true;
+    QTest::newRow("files") << u"files"_s << true;
+    QTest::newRow("the manifest") << u"manifest.json"_s << false;
+    QTest::newRow("the snapshot folder") << QString() << false;
+}
+
+// Each link leads to the very bytes the manifest names, so only not following it shows.
+void TestBackup::linksInsideBackupsAreNeverFollowed() {
+    QFETCH(QString, moved);
+    QFETCH(bool, listed);
+    TempFolder f;
+    TempFolder elsewhere;
+    const DataFolder folder(f.path());
+    const QByteArray diary = oneUserOneCard(f);
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    f.write(kDiary, diary + diary);
+    const QString inside = moved.isEmpty() ? s.path : s.path + u'/' + moved;
+    const QString outside = elsewhere.file(u"moved"_s);
+    QVERIFY(QDir().rename(inside, outside));
+    QVERIFY(QFile::link(outside, inside));
+
+    QCOMPARE(backups.list().size(), listed ? 1 : 0);
+    QCOMPARE(backups.find(s.id).has_value(), listed);
+    if (listed) {
+        const QStringList problems = backups.verify(s);
+        QVERIFY(!problems.isEmpty());
+        QVERIFY2(problems.join(u' ').contains(kDiary), qPrintable(problems.join(u' ')));
+        QCOMPARE(storeErrorKind([&] { backups.restore(s); }), int(StoreError::Kind::Damaged));
+        QCOMPARE(f.read(kDiary), diary + diary);
+    }
+    // The next snapshot holds copies of its own, none a link.
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot next = backups.take(backup::Reason::Manual);
+    for (const backup::SnapshotFile &file : next.files)
+        QVERIFY2(QFileInfo(next.filePath(file.name)).isFile() &&
+                     !QFileInfo(next.filePath(file.name)).isSymLink(),
+                 qPrintable(file.name));
+    QVERIFY(backups.verify(next).isEmpty());
 }
 
 void TestBackup::rotationKeepsThePromisedSets() {
