@@ -204,6 +204,26 @@ QList<DataFile> dataFiles(const DataFolder &folder) {
     return out;
 }
 
+// A data file's bytes and what it is (its mode, its inode), from one open.
+QByteArray readData(const QString &path, struct stat *st) {
+    const int fd = safefile::openRegular(path, O_RDONLY);
+    if (fd < 0) throw StoreError::fromErrno(errno, path, u"読み込むことが"_s);
+    const Fd open(fd);
+    if (::fstat(fd, st) != 0) throw StoreError::fromErrno(errno, path, u"読み込むことが"_s);
+    bool more = false;
+    QByteArray bytes = readOpen(fd, st->st_size, kLargestFile, path, &more);
+    if (more)
+        throw StoreError(StoreError::Kind::Limit, path,
+                         u"ファイルが大きすぎるため、バックアップできません"_s);
+    return bytes;
+}
+
+// A folder of copies with these modes grants group or others read and search only where
+// one of its files grants them read.
+mode_t folderModeFor(mode_t filesRead) {
+    return 0700 | ((filesRead & S_IRGRP) ? 0050 : 0) | ((filesRead & S_IROTH) ? 0005 : 0);
+}
+
 QByteArray readWhole(const QString &path) {
     bool more = false;
     QByteArray bytes = safefile::readBounded(path, kLargestFile, &more);
@@ -492,7 +512,7 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
     if (!rootFd) {
         const Fd data = openFolderAt(AT_FDCWD, m_folder.path());
         if (!data) throw StoreError::fromErrno(errno, m_folder.path(), u"データフォルダを開くことが"_s);
-        rootFd = makeFolderAt(data.get(), folderName(), root, 0755);
+        rootFd = makeFolderAt(data.get(), folderName(), root, 0700);
         syncAt(data.get(), m_folder.path());
     }
     // What a snapshot cut short left.
@@ -521,12 +541,16 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
     const QString partial = QDir(root).filePath(partialName);
     s.path = QDir(root).filePath(s.id);
 
-    Fd partialFd = makeFolderAt(rootFd.get(), partialName, partial, 0755);
+    Fd partialFd = makeFolderAt(rootFd.get(), partialName, partial, 0700);
+    mode_t readable = 0; // the read bits of every copy
     try {
         const QString files = QDir(partial).filePath(kFiles);
-        const Fd filesFd = makeFolderAt(partialFd.get(), kFiles, files, 0755);
+        const Fd filesFd = makeFolderAt(partialFd.get(), kFiles, files, 0700);
         for (const DataFile &d : dataFiles(m_folder)) {
-            const QByteArray bytes = readWhole(m_folder.file(d.name));
+            struct stat live {};
+            const QByteArray bytes = readData(m_folder.file(d.name), &live);
+            const mode_t mode = live.st_mode & 0777;
+            readable |= mode & 0444;
             SnapshotFile f{d.name, d.kind, bytes.size(), sha256Hex(bytes), recordsIn(d.name, d.kind, bytes),
                            true};
             const QString target = QDir(files).filePath(d.name);
@@ -538,17 +562,27 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
                 // has no hard links it is copied. A link there is never shared.
                 struct stat from {};
                 stored = statAt(previousFiles.get(), d.name, &from) && S_ISREG(from.st_mode) &&
-                         from.st_size == f.size &&
+                         from.st_size == f.size && (from.st_mode & 0777) == mode &&
                          ::linkat(previousFiles.get(), native(d.name).constData(), filesFd.get(),
                                   native(d.name).constData(), 0) == 0;
             }
-            if (!stored) writeNewFileAt(filesFd.get(), d.name, target, bytes, 0644);
+            if (!stored) writeNewFileAt(filesFd.get(), d.name, target, bytes, mode);
             s.files.append(f);
         }
+        const mode_t folderMode = folderModeFor(readable);
+        if (::fchmod(filesFd.get(), folderMode) != 0 || ::fchmod(partialFd.get(), folderMode) != 0)
+            throw StoreError::fromErrno(errno, partial, u"バックアップのフォルダの許可を設定することが"_s);
         syncAt(filesFd.get(), files);
         writeNewFileAt(partialFd.get(), kManifest, QDir(partial).filePath(kManifest),
-                       QJsonDocument(manifestOf(s)).toJson(QJsonDocument::Indented), 0644);
+                       QJsonDocument(manifestOf(s)).toJson(QJsonDocument::Indented),
+                       0600 | (folderMode & 0044));
         syncAt(partialFd.get(), partial);
+        // The backups folder no wider than the newest snapshot; a folder of someone else's
+        // stays as it is.
+        struct stat rootStat {};
+        if (::fstat(rootFd.get(), &rootStat) == 0 && (rootStat.st_mode & 07777) != folderMode &&
+            ::fchmod(rootFd.get(), folderMode) != 0 && errno != EPERM)
+            throw StoreError::fromErrno(errno, root, u"バックアップのフォルダの許可を設定することが"_s);
         if (::renameat(rootFd.get(), native(partialName).constData(), rootFd.get(),
                        native(s.id).constData()) != 0)
             throw StoreError::fromErrno(errno, s.path, u"バックアップを仕上げることが"_s);

@@ -63,6 +63,11 @@ QMap<QString, QByteArray> dataState(const TempFolder &f) {
     return out;
 }
 
+mode_t modeOf(const QString &path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
 ino_t inode(const QString &path) {
     struct stat st {};
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
@@ -105,6 +110,8 @@ class TestBackup : public QObject {
     void restoreStoppedHalfwayNamesTheWayBack();
     void sequenceNeverWrapsNorLosesTheNewest_data();
     void linksInsideBackupsAreNeverFollowed_data();
+    void copiesAreNoWiderThanTheirFiles_data();
+    void copiesAreNoWiderThanTheirFiles();
     void linksInsideBackupsAreNeverFollowed();
     void sequenceNeverWrapsNorLosesTheNewest();
     void rotationKeepsThePromisedSets();
@@ -434,6 +441,43 @@ void TestBackup::linksInsideBackupsAreNeverFollowed() {
         QVERIFY2(QFileInfo(next.filePath(file.name)).isFile() &&
                      !QFileInfo(next.filePath(file.name)).isSymLink(),
                  qPrintable(file.name));
+    QVERIFY(backups.verify(next).isEmpty());
+}
+
+void TestBackup::copiesAreNoWiderThanTheirFiles_data() {
+    QTest::addColumn<int>("diaryMode");
+    QTest::addColumn<int>("folderMode"); // of the snapshot, its files/ and backups/
+    QTest::newRow("private") << 0600 << 0700;
+    QTest::newRow("group reads") << 0640 << 0750;
+    QTest::newRow("all read") << 0644 << 0755;
+    QTest::newRow("others read") << 0604 << 0705;
+    QTest::newRow("owner only, executable") << 0700 << 0700;
+}
+
+void TestBackup::copiesAreNoWiderThanTheirFiles() {
+    QFETCH(int, diaryMode);
+    QFETCH(int, folderMode);
+    TempFolder f;
+    const DataFolder folder(f.path());
+    oneUserOneCard(f);
+    QCOMPARE(::chmod(QFile::encodeName(f.file(kUsers)).constData(), 0600), 0);
+    QCOMPARE(::chmod(QFile::encodeName(f.file(kDiary)).constData(), mode_t(diaryMode)), 0);
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    QCOMPARE(modeOf(s.filePath(kUsers)), mode_t(0600));
+    QCOMPARE(modeOf(s.filePath(kDiary)), mode_t(diaryMode));
+    QCOMPARE(modeOf(s.path + u"/files"_s), mode_t(folderMode));
+    QCOMPARE(modeOf(s.path), mode_t(folderMode));
+    QCOMPARE(modeOf(s.path + u"/manifest.json"_s), mode_t(0600 | (folderMode & 0044)));
+    QCOMPARE(modeOf(backups.path()), mode_t(folderMode));
+
+    // Made private since: the copy kept before is not shared, and nothing new is wider.
+    QCOMPARE(::chmod(QFile::encodeName(f.file(kDiary)).constData(), 0600), 0);
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot next = backups.take(backup::Reason::Manual);
+    QCOMPARE(modeOf(next.filePath(kDiary)), mode_t(0600));
+    QCOMPARE(modeOf(next.path), mode_t(0700));
+    QCOMPARE(modeOf(backups.path()), mode_t(0700));
     QVERIFY(backups.verify(next).isEmpty());
 }
 
