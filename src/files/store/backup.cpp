@@ -387,6 +387,56 @@ std::optional<Snapshot> readSnapshotAt(int rootFd, const QString &root, const QS
     return s;
 }
 
+using Inode = QPair<quint64, quint64>;
+
+Inode inodeOf(const struct stat &st) {
+    return {quint64(st.st_dev), quint64(st.st_ino)};
+}
+
+// Whether the copy name in the folder files holds the bytes its manifest names, and is no
+// data file itself; *st gets what it is.
+bool soundCopy(int files, const SnapshotFile &f, const QString &shown, const QSet<Inode> &live,
+               struct stat *st) {
+    try {
+        const Fd fd = openCopyAt(files, f.name, shown, st);
+        if (st->st_size != f.size || live.contains(inodeOf(*st))) return false;
+        bool more = false;
+        return sha256Hex(readOpen(fd.get(), st->st_size, kLargestFile, shown, &more)) == f.sha256;
+    } catch (const StoreError &) {
+        return false;
+    }
+}
+
+// Copies of the snapshots that are a data file's own inode (files made one by a tool that
+// merges identical files) are replaced by copies of their own, so that the next write in
+// place changes no snapshot.
+void separateFromData(int rootFd, const QList<Snapshot> &snapshots, const QSet<Inode> &live) {
+    for (const Snapshot &s : snapshots) {
+        const Fd folder = openFolderAt(rootFd, s.id);
+        const Fd files = folder ? openFolderAt(folder.get(), kFiles) : Fd();
+        if (!files) continue;
+        for (const SnapshotFile &f : s.files) {
+            struct stat st {};
+            if (!statAt(files.get(), f.name, &st) || !S_ISREG(st.st_mode) || !live.contains(inodeOf(st)))
+                continue;
+            const Fd fd = openCopyAt(files.get(), f.name, s.filePath(f.name), &st);
+            bool more = false;
+            const QByteArray bytes = readOpen(fd.get(), st.st_size, kLargestFile, s.filePath(f.name), &more);
+            const QString fresh = kPartial + f.name;
+            ::unlinkat(files.get(), native(fresh).constData(), 0);
+            writeNewFileAt(files.get(), fresh, s.filePath(f.name), bytes, st.st_mode & 0777);
+            if (::renameat(files.get(), native(fresh).constData(), files.get(), native(f.name).constData()) !=
+                0) {
+                const int err = errno;
+                ::unlinkat(files.get(), native(fresh).constData(), 0);
+                throw StoreError::fromErrno(err, s.filePath(f.name),
+                                            u"バックアップをデータファイルから切り離すことが"_s);
+            }
+            syncAt(files.get(), s.filePath(QString()));
+        }
+    }
+}
+
 void dailyIfDue(const QString &what);
 bool isAutomaticFolder(const QString &path);
 
@@ -519,7 +569,14 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
     for (const QString &name : namesAt(rootFd.get()))
         if (name.startsWith(kPartial)) removeTreeAt(rootFd.get(), name);
 
+    const QList<DataFile> data = dataFiles(m_folder);
+    QSet<Inode> live;
+    for (const DataFile &d : data) {
+        struct stat st {};
+        if (::lstat(native(m_folder.file(d.name)).constData(), &st) == 0) live.insert(inodeOf(st));
+    }
     const QList<Snapshot> existing = list();
+    separateFromData(rootFd.get(), existing, live);
     const Snapshot *previous = existing.isEmpty() ? nullptr : &existing.last();
     Fd previousFiles;
     if (previous)
@@ -546,10 +603,10 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
     try {
         const QString files = QDir(partial).filePath(kFiles);
         const Fd filesFd = makeFolderAt(partialFd.get(), kFiles, files, 0700);
-        for (const DataFile &d : dataFiles(m_folder)) {
-            struct stat live {};
-            const QByteArray bytes = readData(m_folder.file(d.name), &live);
-            const mode_t mode = live.st_mode & 0777;
+        for (const DataFile &d : data) {
+            struct stat now {};
+            const QByteArray bytes = readData(m_folder.file(d.name), &now);
+            const mode_t mode = now.st_mode & 0777;
             readable |= mode & 0444;
             SnapshotFile f{d.name, d.kind, bytes.size(), sha256Hex(bytes), recordsIn(d.name, d.kind, bytes),
                            true};
@@ -558,13 +615,20 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
             if (const SnapshotFile *old = previous ? previous->file(d.name) : nullptr;
                 old && previousFiles && old->size == f.size && old->sha256 == f.sha256) {
                 f.changed = false;
-                // The copy kept before is shared, not written again; where the file system
-                // has no hard links it is copied. A link there is never shared.
-                struct stat from {};
-                stored = statAt(previousFiles.get(), d.name, &from) && S_ISREG(from.st_mode) &&
-                         from.st_size == f.size && (from.st_mode & 0777) == mode &&
+                // The copy kept before is shared, not written again, when it is sound, of the
+                // same mode and no data file's own inode; where the file system has no hard
+                // links it is copied.
+                struct stat from {
+                }, linked{};
+                stored = soundCopy(previousFiles.get(), *old, previous->filePath(d.name), live, &from) &&
+                         (from.st_mode & 0777) == mode &&
                          ::linkat(previousFiles.get(), native(d.name).constData(), filesFd.get(),
                                   native(d.name).constData(), 0) == 0;
+                // Replaced between the check and the link: not the copy checked.
+                if (stored && !(statAt(filesFd.get(), d.name, &linked) && inodeOf(linked) == inodeOf(from))) {
+                    ::unlinkat(filesFd.get(), native(d.name).constData(), 0);
+                    stored = false;
+                }
             }
             if (!stored) writeNewFileAt(filesFd.get(), d.name, target, bytes, mode);
             s.files.append(f);

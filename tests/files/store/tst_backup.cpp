@@ -111,6 +111,8 @@ class TestBackup : public QObject {
     void sequenceNeverWrapsNorLosesTheNewest_data();
     void linksInsideBackupsAreNeverFollowed_data();
     void copiesAreNoWiderThanTheirFiles_data();
+    void damagedCopyIsNotShared();
+    void mergedInodesAreSeparated();
     void copiesAreNoWiderThanTheirFiles();
     void linksInsideBackupsAreNeverFollowed();
     void sequenceNeverWrapsNorLosesTheNewest();
@@ -479,6 +481,54 @@ void TestBackup::copiesAreNoWiderThanTheirFiles() {
     QCOMPARE(modeOf(next.path), mode_t(0700));
     QCOMPARE(modeOf(backups.path()), mode_t(0700));
     QVERIFY(backups.verify(next).isEmpty());
+}
+
+void TestBackup::damagedCopyIsNotShared() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    oneUserOneCard(f);
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    // Changed in place, size and inode kept.
+    QByteArray tampered = kUsersBytes;
+    tampered[2] = 'j';
+    writeFile(s.filePath(kUsers), tampered);
+    QCOMPARE(backups.verify(s).size(), 1);
+
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot next = backups.take(backup::Reason::Manual);
+    QVERIFY2(backups.verify(next).isEmpty(), qPrintable(backups.verify(next).join(u' ')));
+    QCOMPARE(readFile(next.filePath(kUsers)), kUsersBytes);
+    QCOMPARE(next.file(kUsers)->changed, false); // the data file itself did not change
+    QCOMPARE(inode(next.filePath(kDiary)), inode(s.filePath(kDiary)));
+}
+
+// Identical files made one inode, as a de-duplicating tool does with link(2): the diary
+// becomes the inode of two snapshots' copies; then it is written in place.
+void TestBackup::mergedInodesAreSeparated() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    const QByteArray diary = oneUserOneCard(f);
+    backup::Backups backups(folder);
+    const backup::Snapshot first = backups.take(backup::Reason::Manual);
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot second = backups.take(backup::Reason::Manual);
+    QCOMPARE(inode(second.filePath(kDiary)), inode(first.filePath(kDiary)));
+    QVERIFY(QFile::remove(f.file(kDiary)));
+    QCOMPARE(::link(QFile::encodeName(second.filePath(kDiary)).constData(),
+                    QFile::encodeName(f.file(kDiary)).constData()),
+             0);
+
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot third = backups.take(backup::Reason::Manual);
+    for (const backup::Snapshot &s : {first, second, third})
+        QVERIFY2(inode(s.filePath(kDiary)) != inode(f.file(kDiary)), qPrintable(s.id));
+    DiaryFile(folder, kDiary).setCandidate(1, true);
+    QVERIFY(f.read(kDiary).startsWith('R'));
+    for (const backup::Snapshot &s : {first, second, third}) {
+        QVERIFY2(backups.verify(s).isEmpty(), qPrintable(s.id));
+        QCOMPARE(readFile(s.filePath(kDiary)), diary);
+    }
 }
 
 void TestBackup::rotationKeepsThePromisedSets() {
