@@ -416,6 +416,9 @@ void tst_FaultInjection::snapshotsEveryCall() {
                 continue;
             }
             QVERIFY2(r.exitCode == 1 && !r.stderrText.isEmpty(), qPrintable(where + r.stderrText));
+            // A whole restore that fails is all or nothing: no file of it stays restored.
+            if (operation == u"restore-all"_s)
+                QVERIFY2(filesOf(folder) == before, qPrintable(where + u"part restored: "_s + r.stderrText));
             ++reported;
         }
     }

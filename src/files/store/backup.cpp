@@ -675,9 +675,14 @@ namespace {
 // The snapshot's bytes of the files named (every file when names is empty), checked
 // against the manifest, read through its folders without following a link. Problems go
 // to problems; the bytes of sound files are returned.
-QMap<QString, QByteArray> loadFiles(const QString &root, const Snapshot &s, const QString &only,
-                                    QStringList *problems) {
-    QMap<QString, QByteArray> out;
+struct Loaded {
+    QByteArray bytes;
+    mode_t mode = 0600;
+};
+
+QMap<QString, Loaded> loadFiles(const QString &root, const Snapshot &s, const QString &only,
+                                QStringList *problems) {
+    QMap<QString, Loaded> out;
     Fd files;
     if (const Fd rootFd = openFolderAt(AT_FDCWD, root))
         if (const Fd folder = openFolderAt(rootFd.get(), s.id)) files = openFolderAt(folder.get(), kFiles);
@@ -688,8 +693,8 @@ QMap<QString, QByteArray> loadFiles(const QString &root, const Snapshot &s, cons
             continue;
         }
         QByteArray bytes;
+        struct stat st {};
         try {
-            struct stat st {};
             const Fd fd = openCopyAt(files.get(), f.name, s.filePath(f.name), &st);
             bool more = false;
             bytes = readOpen(fd.get(), st.st_size, kLargestFile, s.filePath(f.name), &more);
@@ -700,9 +705,37 @@ QMap<QString, QByteArray> loadFiles(const QString &root, const Snapshot &s, cons
         if (bytes.size() != f.size || sha256Hex(bytes) != f.sha256)
             problems->append(f.name + u": 中身が記録と違います"_s);
         else
-            out.insert(f.name, bytes);
+            out.insert(f.name, {bytes, mode_t(st.st_mode & 0777)});
     }
     return out;
+}
+
+const QString kStaging = u".restoring"_s; // a restore's files before they are put in place
+
+// A new file name in the folder at for target: its mode and owner where target exists,
+// else mode. Flushed; removed again when a step fails.
+void stageFile(int at, const QString &name, const QString &shown, const QByteArray &bytes,
+               const struct stat *target, mode_t mode) {
+    const QByteArray n = native(name);
+    int fd;
+    do {
+        fd = ::openat(at, n.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) throw StoreError::fromErrno(errno, shown, u"復元するファイルを書き込むことが"_s);
+    // Owner first: changing it clears the set-id bits that the mode then restores.
+    if (target && (target->st_uid != ::geteuid() || target->st_gid != ::getegid()))
+        (void)!::fchown(fd, target->st_uid, target->st_gid); // only root may give a file away
+    bool ok = ::fchmod(fd, target ? target->st_mode & 07777 : mode) == 0 &&
+              safefile::writeFully(fd, bytes.constData(), bytes.size(), 0) && ::fsync(fd) == 0;
+    int err = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlinkat(at, n.constData(), 0);
+        throw StoreError::fromErrno(err, shown, u"復元するファイルを書き込むことが"_s);
+    }
 }
 
 } // namespace
@@ -742,25 +775,118 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
     const RestorePlan plan = planRestore(s, fileName);
     QStringList problems;
     // Read before the snapshot of the present, whose rotation may remove this one.
-    const QMap<QString, QByteArray> bytes = loadFiles(path(), s, fileName, &problems);
+    const QMap<QString, Loaded> copies = loadFiles(path(), s, fileName, &problems);
     if (!problems.isEmpty())
         throw StoreError(StoreError::Kind::Damaged, s.id,
                          u"バックアップが壊れているため復元できません（"_s + problems.join(u"、"_s) +
                              u"）"_s);
-    const Snapshot undo = take(Reason::Restore, fileName.isEmpty() ? s.id : fileName + u" ← "_s + s.id);
-    try {
-        for (const QString &name : plan.write)
-            replaceFile(m_folder.file(name), m_folder.file(DiaryFile::scratchName()), bytes.value(name));
-        for (const QString &name : plan.remove)
-            if (::unlink(native(m_folder.file(name)).constData()) != 0 && errno != ENOENT)
-                throw StoreError::fromErrno(errno, m_folder.file(name), u"削除することが"_s);
-        if (!plan.remove.isEmpty()) syncFolder(m_folder.path());
-    } catch (const StoreError &e) {
-        // Some files may be restored already: the user needs the way back.
-        throw StoreError(e.kind(), e.file(),
-                         e.reason() + u"。復元は途中で止まりました。復元の前の状態はバックアップ「"_s +
-                             undo.id + u"」にあります"_s);
+    // Every target is checked before anything changes: a link, a read-only file or
+    // someone else's stops the restore while nothing is written.
+    QMap<QString, struct stat> targets;
+    for (const QString &name : plan.write) {
+        safefile::checkReplaceable(m_folder.file(name));
+        struct stat st {};
+        if (::lstat(native(m_folder.file(name)).constData(), &st) == 0) targets.insert(name, st);
     }
+    for (const QString &name : plan.remove)
+        safefile::checkReplaceable(m_folder.file(name));
+
+    // Every file is staged first, flushed, on the data folder's file system: a full disk
+    // stops the restore here, with nothing changed.
+    const Fd data = openFolderAt(AT_FDCWD, m_folder.path());
+    if (!data) throw StoreError::fromErrno(errno, m_folder.path(), u"データフォルダを開くことが"_s);
+    const QString root = path();
+    Fd rootFd = openBackupsRoot(root);
+    if (!rootFd) rootFd = makeFolderAt(data.get(), folderName(), root, 0700);
+    removeTreeAt(rootFd.get(), kStaging); // left by a restore cut short
+    const QString staging = QDir(root).filePath(kStaging);
+    const Fd stage = makeFolderAt(rootFd.get(), kStaging, staging, 0700);
+    try {
+        struct stat a {
+        }, b{};
+        if (::fstat(data.get(), &a) != 0 || ::fstat(stage.get(), &b) != 0 || a.st_dev != b.st_dev)
+            throw StoreError(StoreError::Kind::Invalid, root,
+                             u"バックアップのフォルダがデータフォルダと別の場所にあるため、復元できません"_s);
+        for (const QString &name : plan.write) {
+            const auto t = targets.constFind(name);
+            stageFile(stage.get(), name, m_folder.file(name), copies.value(name).bytes,
+                      t == targets.cend() ? nullptr : &*t, copies.value(name).mode);
+        }
+        syncAt(stage.get(), staging);
+    } catch (const StoreError &) {
+        removeTreeAt(rootFd.get(), kStaging);
+        throw;
+    }
+    Snapshot undo;
+    try {
+        undo = take(Reason::Restore, fileName.isEmpty() ? s.id : fileName + u" ← "_s + s.id);
+    } catch (const StoreError &) {
+        removeTreeAt(rootFd.get(), kStaging);
+        throw;
+    }
+    if (RecordFile::beforeReplaceHook) RecordFile::beforeReplaceHook();
+
+    // Then put in place by renames; the files removed go to the staging folder until the
+    // end, so that every step can be undone.
+    QStringList placed, moved;
+    try {
+        for (const QString &name : plan.write) {
+            if (::renameat(stage.get(), native(name).constData(), data.get(), native(name).constData()) != 0)
+                throw StoreError::fromErrno(errno, m_folder.file(name), u"復元したファイルを置くことが"_s);
+            placed.append(name);
+        }
+        for (const QString &name : plan.remove) {
+            if (::renameat(data.get(), native(name).constData(), stage.get(), native(name).constData()) != 0)
+                throw StoreError::fromErrno(errno, m_folder.file(name), u"削除することが"_s);
+            moved.append(name);
+        }
+        syncAt(data.get(), m_folder.path());
+    } catch (const StoreError &e) {
+        // Back to the state before, from the snapshot just taken.
+        QStringList notBack;
+        for (const QString &name : moved)
+            if (::renameat(stage.get(), native(name).constData(), data.get(), native(name).constData()) != 0)
+                notBack.append(name);
+        QStringList undoProblems;
+        const QMap<QString, Loaded> before = loadFiles(root, undo, QString(), &undoProblems);
+        for (const QString &name : placed) {
+            try {
+                if (!undo.file(name)) {
+                    if (::unlinkat(data.get(), native(name).constData(), 0) != 0 && errno != ENOENT)
+                        notBack.append(name);
+                    continue;
+                }
+                if (!before.contains(name)) {
+                    notBack.append(name);
+                    continue;
+                }
+                struct stat st {};
+                const bool there =
+                    ::fstatat(data.get(), native(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+                ::unlinkat(stage.get(), native(name).constData(), 0);
+                stageFile(stage.get(), name, m_folder.file(name), before.value(name).bytes,
+                          there ? &st : nullptr, before.value(name).mode);
+                if (::renameat(stage.get(), native(name).constData(), data.get(), native(name).constData()) !=
+                    0)
+                    notBack.append(name);
+            } catch (const StoreError &) {
+                notBack.append(name);
+            }
+        }
+        try {
+            syncAt(data.get(), m_folder.path());
+        } catch (const StoreError &) {
+        }
+        removeTreeAt(rootFd.get(), kStaging);
+        const QString how =
+            notBack.isEmpty()
+                ? u"。復元は取りやめ、データフォルダを復元の前の状態に戻しました（その状態はバックアップ「"_s +
+                      undo.id + u"」にもあります）"_s
+                : u"。復元は途中で止まり、次のファイルを元に戻せませんでした: "_s + notBack.join(u"、"_s) +
+                      u"。復元の前の状態はバックアップ「"_s + undo.id + u"」にあります"_s;
+        throw StoreError(e.kind(), e.file(), e.reason() + how);
+    }
+    removeTreeAt(rootFd.get(), kStaging);
     return undo;
 }
 

@@ -4,6 +4,7 @@
 #include "store/backup.h"
 #include "store/diary.h"
 #include "store/organise.h"
+#include "store/recordfile.h"
 #include "store/storeerror.h"
 #include "store/storefile.h"
 #include "support/cardbuilder.h"
@@ -108,6 +109,7 @@ class TestBackup : public QObject {
     void damagedSnapshotIsFoundAndRefused();
     void manifestOutOfRangeIsNotBelieved();
     void restoreStoppedHalfwayNamesTheWayBack();
+    void restoredFilesGetTheirModes();
     void sequenceNeverWrapsNorLosesTheNewest_data();
     void linksInsideBackupsAreNeverFollowed_data();
     void copiesAreNoWiderThanTheirFiles_data();
@@ -345,7 +347,7 @@ void TestBackup::restoreStoppedHalfwayNamesTheWayBack() {
     const backup::Snapshot s = backups.take(backup::Reason::Manual);
     const QByteArray users = kUsersBytes + kUsersBytes;
     f.write(kUsers, users);
-    // A diary that is a link is never written through, so the restore stops at it.
+    // A diary that is a link is never written through: the restore stops before anything.
     writeFile(elsewhere.file(kDiary), diary + diary);
     QVERIFY(QFile::remove(f.file(kDiary)));
     QVERIFY(QFile::link(elsewhere.file(kDiary), f.file(kDiary)));
@@ -355,14 +357,54 @@ void TestBackup::restoreStoppedHalfwayNamesTheWayBack() {
         backups.restore(s);
         QFAIL("a link was written through");
     } catch (const StoreError &e) {
+        QVERIFY2(e.file().endsWith(kDiary), qPrintable(e.message()));
+    }
+    QCOMPARE(f.read(kUsers), users);
+    QCOMPARE(readFile(elsewhere.file(kDiary)), diary + diary);
+    QCOMPARE(ids(backups.list()), QStringList{s.id});
+
+    // A rename that fails part-way: what was put in place is taken back.
+    QVERIFY(QFile::remove(f.file(kDiary)));
+    f.write(kDiary, diary + diary);
+    RecordFile::beforeReplaceHook = [&] {
+        QVERIFY(QFile::remove(f.file(kDiary)));
+        QVERIFY(QDir().mkdir(f.file(kDiary)));
+    };
+    try {
+        backups.restore(s);
+        RecordFile::beforeReplaceHook = nullptr;
+        QFAIL("a rename over a folder succeeded");
+    } catch (const StoreError &e) {
+        RecordFile::beforeReplaceHook = nullptr;
         const backup::Snapshot undo = backups.list().last();
         QCOMPARE(undo.reason, backup::Reason::Restore);
-        QVERIFY2(e.message().contains(u"復元の前の状態はバックアップ「"_s + undo.id + u"」にあります"_s),
+        QVERIFY2(e.message().contains(u"復元の前の状態に戻しました"_s) && e.message().contains(undo.id),
                  qPrintable(e.message()));
         QCOMPARE(readFile(undo.filePath(kUsers)), users);
     }
-    QCOMPARE(f.read(kUsers), kUsersBytes); // restored before the stop
-    QCOMPARE(readFile(elsewhere.file(kDiary)), diary + diary);
+    QCOMPARE(f.read(kUsers), users);
+    QVERIFY(!f.exists(u"backups/.restoring"_s));
+}
+
+void TestBackup::restoredFilesGetTheirModes() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    const QByteArray diary = oneUserOneCard(f);
+    QCOMPARE(::chmod(QFile::encodeName(f.file(kUsers)).constData(), 0600), 0);
+    QCOMPARE(::chmod(QFile::encodeName(f.file(kDiary)).constData(), 0600), 0);
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    // The user list made group-readable since, the diary gone.
+    f.write(kUsers, kUsersBytes + kUsersBytes);
+    QCOMPARE(::chmod(QFile::encodeName(f.file(kUsers)).constData(), 0640), 0);
+    QVERIFY(QFile::remove(f.file(kDiary)));
+
+    m_clock.set(m_clock.now().addSecs(1));
+    backups.restore(s);
+    QCOMPARE(f.read(kUsers), kUsersBytes);
+    QCOMPARE(modeOf(f.file(kUsers)), mode_t(0640));
+    QCOMPARE(f.read(kDiary), diary);
+    QCOMPARE(modeOf(f.file(kDiary)), mode_t(0600));
 }
 
 void TestBackup::sequenceNeverWrapsNorLosesTheNewest_data() {
