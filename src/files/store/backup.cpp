@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,6 +30,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <utility>
 
@@ -437,6 +439,145 @@ void separateFromData(int rootFd, const QList<Snapshot> &snapshots, const QSet<I
     }
 }
 
+// ---- what is known of files ----
+//
+// What was recorded of each data file at the last snapshot (its stat fields, its SHA-256
+// and record count) and of that snapshot's copies, so that an unchanged file is neither
+// read nor hashed again. Kept in a file under backups/ with a checksum of its own; any
+// doubt about it and the files are read.
+
+const QString kKnown = u".known.json"_s;
+constexpr qint64 kRacyNs = 2'000'000'000; // a couple of seconds: coarse timestamps lag
+
+struct Stamp {
+    qint64 size = -1, mtime = 0, ctime = 0;
+    quint64 dev = 0, ino = 0;
+    bool operator==(const Stamp &) const = default;
+};
+
+Stamp stampOf(const struct stat &st) {
+    return {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+            qint64(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec, quint64(st.st_dev),
+            quint64(st.st_ino)};
+}
+
+qint64 nowNs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_REALTIME, &t);
+    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+struct KnownFile {
+    Stamp stamp;
+    qint64 recorded = 0; // when the stamp was taken
+    QByteArray sha256;   // data files only
+    int records = 0;
+
+    // The file was changed since it was recorded when a field differs, or may have been
+    // when its times were within the timestamps' lag of the recording.
+    bool trustedData(const struct stat &st) const {
+        return stampOf(st) == stamp && recorded - stamp.mtime > kRacyNs && recorded - stamp.ctime > kRacyNs;
+    }
+    // A copy's ctime moves with every link to it, made by us; its content time is what
+    // tells a change, and the ctime must still be the one recorded after the last link.
+    bool trustedCopy(const struct stat &st) const {
+        return stampOf(st) == stamp && recorded - stamp.mtime > kRacyNs;
+    }
+};
+
+struct Known {
+    QHash<QString, KnownFile> data;
+    QString snapshot; // whose copies are in copies
+    QHash<QString, KnownFile> copies;
+};
+
+QJsonArray knownEntry(const KnownFile &k) {
+    const Stamp &s = k.stamp;
+    QJsonArray a;
+    for (const qint64 v : {s.size, s.mtime, s.ctime, qint64(s.dev), qint64(s.ino), k.recorded})
+        a.append(QString::number(v));
+    a.append(QString::fromLatin1(k.sha256));
+    a.append(QString::number(k.records));
+    return a;
+}
+
+std::optional<KnownFile> knownFrom(const QJsonValue &v) {
+    const QJsonArray a = v.toArray();
+    if (a.size() != 8) return std::nullopt;
+    qint64 n[7];
+    for (int i = 0; i < 8; ++i) {
+        if (i == 6) continue;
+        bool ok = false;
+        n[i == 7 ? 6 : i] = a[i].toString().toLongLong(&ok);
+        if (!ok) return std::nullopt;
+    }
+    KnownFile k;
+    k.stamp = {n[0], n[1], n[2], quint64(n[3]), quint64(n[4])};
+    k.recorded = n[5];
+    k.sha256 = a[6].toString().toLatin1();
+    k.records = int(n[6]);
+    return k;
+}
+
+QJsonObject knownBody(const Known &known) {
+    QJsonObject data, copies;
+    for (auto it = known.data.cbegin(); it != known.data.cend(); ++it)
+        data.insert(it.key(), knownEntry(it.value()));
+    for (auto it = known.copies.cbegin(); it != known.copies.cend(); ++it)
+        copies.insert(it.key(), knownEntry(it.value()));
+    return {{u"data"_s, data}, {u"snapshot"_s, known.snapshot}, {u"copies"_s, copies}};
+}
+
+// What the file says, or nothing known when it is missing, a link, damaged or odd.
+Known readKnown(int rootFd, const QString &root) {
+    try {
+        struct stat st {};
+        const Fd fd = openCopyAt(rootFd, kKnown, QDir(root).filePath(kKnown), &st);
+        bool more = false;
+        const QByteArray bytes = readOpen(fd.get(), st.st_size, kLargestManifest, root, &more);
+        const QJsonObject o = QJsonDocument::fromJson(bytes).object();
+        const QJsonObject body = o.value(u"body"_s).toObject();
+        if (more || o.value(u"format"_s).toInt() != kFormat ||
+            o.value(u"sha256"_s).toString().toLatin1() !=
+                sha256Hex(QJsonDocument(body).toJson(QJsonDocument::Compact)))
+            return {};
+        Known known;
+        known.snapshot = body.value(u"snapshot"_s).toString();
+        for (const auto &[key, into] :
+             {std::pair{u"data"_s, &known.data}, std::pair{u"copies"_s, &known.copies}}) {
+            const QJsonObject entries = body.value(key).toObject();
+            for (auto it = entries.begin(); it != entries.end(); ++it) {
+                const std::optional<KnownFile> k = knownFrom(it.value());
+                if (!k) return {};
+                into->insert(it.key(), *k);
+            }
+        }
+        return known;
+    } catch (const StoreError &) {
+        return {};
+    }
+}
+
+// Written beside, flushed and renamed over the old one. Losing it costs only time, so a
+// failure is not the snapshot's: the old file is removed then, never left to be believed.
+void writeKnown(int rootFd, const QString &root, const Known &known) {
+    const QJsonObject body = knownBody(known);
+    const QJsonObject o{
+        {u"format"_s, kFormat},
+        {u"sha256"_s, QString::fromLatin1(sha256Hex(QJsonDocument(body).toJson(QJsonDocument::Compact)))},
+        {u"body"_s, body}};
+    const QString scratch = kPartial + kKnown;
+    try {
+        ::unlinkat(rootFd, native(scratch).constData(), 0);
+        writeNewFileAt(rootFd, scratch, QDir(root).filePath(scratch),
+                       QJsonDocument(o).toJson(QJsonDocument::Compact), 0600);
+        if (::renameat(rootFd, native(scratch).constData(), rootFd, native(kKnown).constData()) == 0) return;
+    } catch (const StoreError &) {
+    }
+    ::unlinkat(rootFd, native(scratch).constData(), 0);
+    ::unlinkat(rootFd, native(kKnown).constData(), 0);
+}
+
 void dailyIfDue(const QString &what);
 bool isAutomaticFolder(const QString &path);
 
@@ -571,10 +712,14 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
 
     const QList<DataFile> data = dataFiles(m_folder);
     QSet<Inode> live;
+    QHash<QString, struct stat> liveStat;
     for (const DataFile &d : data) {
         struct stat st {};
-        if (::lstat(native(m_folder.file(d.name)).constData(), &st) == 0) live.insert(inodeOf(st));
+        if (::lstat(native(m_folder.file(d.name)).constData(), &st) != 0) continue;
+        live.insert(inodeOf(st));
+        liveStat.insert(d.name, st);
     }
+    const Known known = readKnown(rootFd.get(), root);
     const QList<Snapshot> existing = list();
     separateFromData(rootFd.get(), existing, live);
     const Snapshot *previous = existing.isEmpty() ? nullptr : &existing.last();
@@ -600,37 +745,81 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
 
     Fd partialFd = makeFolderAt(rootFd.get(), partialName, partial, 0700);
     mode_t readable = 0; // the read bits of every copy
+    Known next;
+    next.snapshot = s.id;
     try {
         const QString files = QDir(partial).filePath(kFiles);
         const Fd filesFd = makeFolderAt(partialFd.get(), kFiles, files, 0700);
         for (const DataFile &d : data) {
+            SnapshotFile f;
+            f.name = d.name;
+            f.kind = d.kind;
             struct stat now {};
-            const QByteArray bytes = readData(m_folder.file(d.name), &now);
+            QByteArray bytes;
+            bool loaded = false;
+            KnownFile record;
+            // Read and hashed unless what was recorded of it still holds.
+            auto load = [&] {
+                const qint64 at = nowNs();
+                bytes = readData(m_folder.file(d.name), &now);
+                loaded = true;
+                f.size = bytes.size();
+                f.sha256 = sha256Hex(bytes);
+                f.records = recordsIn(d.name, d.kind, bytes);
+                record = {stampOf(now), at, f.sha256, f.records};
+            };
+            const auto ls = liveStat.constFind(d.name);
+            const auto k = known.data.constFind(d.name);
+            if (ls != liveStat.cend() && k != known.data.cend() && k->trustedData(*ls)) {
+                now = *ls;
+                record = *k;
+                f.size = k->stamp.size;
+                f.sha256 = k->sha256;
+                f.records = k->records;
+            } else {
+                load();
+            }
             const mode_t mode = now.st_mode & 0777;
             readable |= mode & 0444;
-            SnapshotFile f{d.name, d.kind, bytes.size(), sha256Hex(bytes), recordsIn(d.name, d.kind, bytes),
-                           true};
             const QString target = QDir(files).filePath(d.name);
             bool stored = false;
+            struct stat copy {};
             if (const SnapshotFile *old = previous ? previous->file(d.name) : nullptr;
                 old && previousFiles && old->size == f.size && old->sha256 == f.sha256) {
                 f.changed = false;
                 // The copy kept before is shared, not written again, when it is sound, of the
                 // same mode and no data file's own inode; where the file system has no hard
                 // links it is copied.
-                struct stat from {
-                }, linked{};
-                stored = soundCopy(previousFiles.get(), *old, previous->filePath(d.name), live, &from) &&
-                         (from.st_mode & 0777) == mode &&
+                struct stat from {};
+                const auto kc =
+                    known.snapshot == previous->id ? known.copies.constFind(d.name) : known.copies.cend();
+                const bool sound =
+                    (kc != known.copies.cend() && statAt(previousFiles.get(), d.name, &from) &&
+                     S_ISREG(from.st_mode) && !live.contains(inodeOf(from)) && kc->trustedCopy(from) &&
+                     kc->sha256 == old->sha256) ||
+                    soundCopy(previousFiles.get(), *old, previous->filePath(d.name), live, &from);
+                stored = sound && (from.st_mode & 0777) == mode &&
                          ::linkat(previousFiles.get(), native(d.name).constData(), filesFd.get(),
                                   native(d.name).constData(), 0) == 0;
                 // Replaced between the check and the link: not the copy checked.
-                if (stored && !(statAt(filesFd.get(), d.name, &linked) && inodeOf(linked) == inodeOf(from))) {
+                if (stored && !(statAt(filesFd.get(), d.name, &copy) && inodeOf(copy) == inodeOf(from))) {
                     ::unlinkat(filesFd.get(), native(d.name).constData(), 0);
                     stored = false;
                 }
             }
-            if (!stored) writeNewFileAt(filesFd.get(), d.name, target, bytes, mode);
+            if (!stored) {
+                if (!loaded) {
+                    load();
+                    const SnapshotFile *old = previous ? previous->file(d.name) : nullptr;
+                    f.changed = !old || old->size != f.size || old->sha256 != f.sha256;
+                }
+                writeNewFileAt(filesFd.get(), d.name, target, bytes, mode);
+                if (!statAt(filesFd.get(), d.name, &copy))
+                    throw StoreError::fromErrno(errno, target, u"バックアップを調べることが"_s);
+            }
+            // Recorded after the link, which changes the copy's ctime.
+            next.copies.insert(d.name, {stampOf(copy), nowNs(), f.sha256, f.records});
+            next.data.insert(d.name, record);
             s.files.append(f);
         }
         const mode_t folderMode = folderModeFor(readable);
@@ -660,6 +849,19 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
     } catch (const StoreError &) {
         // The snapshot is whole; old ones that could not be removed go next time.
     }
+    // Removing a snapshot that shared a copy changed the copy's ctime: taken again where
+    // nothing else of it changed since it was recorded.
+    const Fd taken = openFolderAt(rootFd.get(), s.id);
+    const Fd takenFiles = taken ? openFolderAt(taken.get(), kFiles) : Fd();
+    for (auto it = next.copies.begin(); it != next.copies.end(); ++it) {
+        struct stat st {};
+        Stamp now;
+        if (takenFiles && statAt(takenFiles.get(), it.key(), &st)) now = stampOf(st);
+        Stamp was = it->stamp;
+        was.ctime = now.ctime;
+        if (now == was) it->stamp = now;
+    }
+    writeKnown(rootFd.get(), root, next);
     return s;
 }
 

@@ -257,8 +257,10 @@ void TestBackup::unchangedFilesAreSharedAndManifestIsRight() {
     QVERIFY(backups.verify(read).isEmpty());
     // The shared copy counts once.
     QCOMPARE(backups.dataBytes(), qint64(kUsersBytes.size() + more.size()));
+    // With the manifests and the record of what the files were.
     const qint64 manifests = QFileInfo(first.path + u"/manifest.json"_s).size() +
-                             QFileInfo(second.path + u"/manifest.json"_s).size();
+                             QFileInfo(second.path + u"/manifest.json"_s).size() +
+                             QFileInfo(backups.path() + u"/.known.json"_s).size();
     QCOMPARE(backups.backupBytes(), kUsersBytes.size() + diary.size() + more.size() + manifests);
 }
 
