@@ -114,6 +114,8 @@ class TestBackup : public QObject {
     void linksInsideBackupsAreNeverFollowed_data();
     void copiesAreNoWiderThanTheirFiles_data();
     void damagedCopyIsNotShared();
+    void recordIsTrustedOnlyWhileEveryFieldHolds_data();
+    void recordIsTrustedOnlyWhileEveryFieldHolds();
     void mergedInodesAreSeparated();
     void copiesAreNoWiderThanTheirFiles();
     void linksInsideBackupsAreNeverFollowed();
@@ -573,6 +575,63 @@ void TestBackup::mergedInodesAreSeparated() {
         QVERIFY2(backups.verify(s).isEmpty(), qPrintable(s.id));
         QCOMPARE(readFile(s.filePath(kDiary)), diary);
     }
+}
+
+void TestBackup::recordIsTrustedOnlyWhileEveryFieldHolds_data() {
+    QTest::addColumn<int>("field"); // of the diary's record changed: -1 none, else its place
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("trusted");
+    QTest::newRow("all hold") << -1 << QString() << true;
+    QTest::newRow("size") << 0 << QString() << false;
+    QTest::newRow("mtime") << 1 << QString() << false;
+    QTest::newRow("ctime") << 2 << QString() << false;
+    QTest::newRow("device") << 3 << QString() << false;
+    QTest::newRow("inode") << 4 << QString() << false;
+    QTest::newRow("recorded within the lag") << -1 << u"racy"_s << false;
+    QTest::newRow("checksum of the record") << -1 << u"unsigned"_s << false;
+    QTest::newRow("record a link") << -1 << u"link"_s << false;
+}
+
+// The record is what the next snapshot believes instead of reading the diary; a planted
+// card count shows whether it was believed.
+void TestBackup::recordIsTrustedOnlyWhileEveryFieldHolds() {
+    QFETCH(int, field);
+    QFETCH(QString, how);
+    QFETCH(bool, trusted);
+    TempFolder f;
+    TempFolder elsewhere;
+    const DataFolder folder(f.path());
+    oneUserOneCard(f);
+    backup::Backups backups(folder);
+    backups.take(backup::Reason::Manual);
+    const QString known = backups.path() + u"/.known.json"_s;
+    QJsonObject o = QJsonDocument::fromJson(readFile(known)).object();
+    QJsonObject body = o.value(u"body"_s).toObject();
+    QJsonObject data = body.value(u"data"_s).toObject();
+    QJsonArray entry = data.value(kDiary).toArray();
+    QCOMPARE(entry.size(), 8);
+    auto at = [&](int i) { return entry[i].toString().toLongLong(); };
+    // Recorded long after the diary's times, unless the case says otherwise.
+    entry[5] = QString::number(std::max(at(1), at(2)) + (how == u"racy"_s ? 1'000'000'000 : 60'000'000'000));
+    entry[7] = u"9"_s;
+    if (field >= 0) entry[field] = QString::number(at(field) + 1);
+    data.insert(kDiary, entry);
+    body.insert(u"data"_s, data);
+    o.insert(u"body"_s, body);
+    if (how != u"unsigned"_s)
+        o.insert(u"sha256"_s, QString::fromLatin1(
+                                  QCryptographicHash::hash(QJsonDocument(body).toJson(QJsonDocument::Compact),
+                                                           QCryptographicHash::Sha256)
+                                      .toHex()));
+    const QString written = how == u"link"_s ? elsewhere.file(u"known.json"_s) : known;
+    QVERIFY(QFile::remove(known));
+    writeFile(written, QJsonDocument(o).toJson(QJsonDocument::Compact));
+    if (how == u"link"_s) QVERIFY(QFile::link(written, known));
+
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot next = backups.take(backup::Reason::Manual);
+    QCOMPARE(next.file(kDiary)->records, trusted ? 9 : 1);
+    QCOMPARE(next.file(kUsers)->records, 1);
 }
 
 void TestBackup::rotationKeepsThePromisedSets() {
