@@ -515,6 +515,11 @@ std::optional<KnownFile> knownFrom(const QJsonValue &v) {
     k.stamp = {n[0], n[1], n[2], quint64(n[3]), quint64(n[4])};
     k.recorded = n[5];
     k.sha256 = a[6].toString().toLatin1();
+    // What a manifest could not hold is not believed either.
+    if (n[0] < 0 || n[0] > kLargestFile || n[6] < 0 || n[6] > n[0] || k.sha256.size() != 64 ||
+        !std::all_of(k.sha256.cbegin(), k.sha256.cend(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }))
+        return std::nullopt;
     k.records = int(n[6]);
     return k;
 }

@@ -590,6 +590,7 @@ void TestBackup::recordIsTrustedOnlyWhileEveryFieldHolds_data() {
     QTest::newRow("recorded within the lag") << -1 << u"racy"_s << false;
     QTest::newRow("checksum of the record") << -1 << u"unsigned"_s << false;
     QTest::newRow("record a link") << -1 << u"link"_s << false;
+    QTest::newRow("more cards than bytes") << -1 << u"cards"_s << false;
 }
 
 // The record is what the next snapshot believes instead of reading the diary; a planted
@@ -613,7 +614,7 @@ void TestBackup::recordIsTrustedOnlyWhileEveryFieldHolds() {
     auto at = [&](int i) { return entry[i].toString().toLongLong(); };
     // Recorded long after the diary's times, unless the case says otherwise.
     entry[5] = QString::number(std::max(at(1), at(2)) + (how == u"racy"_s ? 1'000'000'000 : 60'000'000'000));
-    entry[7] = u"9"_s;
+    entry[7] = how == u"cards"_s ? u"241"_s : u"9"_s;
     if (field >= 0) entry[field] = QString::number(at(field) + 1);
     data.insert(kDiary, entry);
     body.insert(u"data"_s, data);
