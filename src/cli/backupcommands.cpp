@@ -36,7 +36,8 @@ QString sizeText(qint64 bytes) {
 std::optional<backup::Snapshot> namedSnapshot(const Context &c, const backup::Backups &backups,
                                               const QString &id) {
     if (std::optional<backup::Snapshot> s = backups.find(id)) return s;
-    if (isPlainFileName(id) && !id.startsWith(u'.') && QFileInfo(QDir(backups.path()).filePath(id)).isDir())
+    const QFileInfo folder(QDir(backups.path()).filePath(id));
+    if (isPlainFileName(id) && !id.startsWith(u'.') && folder.isDir() && !folder.isSymLink())
         c.errorLine(u"バックアップ「"_s + id + u"」は目録（manifest.json）が読めないため使えません"_s);
     else
         c.errorLine(u"バックアップ「"_s + id + u"」はありません（backups で一覧を出せます）"_s);

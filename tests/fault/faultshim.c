@@ -24,6 +24,7 @@
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -128,6 +129,18 @@ __attribute__((destructor)) static void fini(void) {
 static int watchedPath(const char *path) {
     if (!g_dirlen || !path || strncmp(path, g_dir, g_dirlen) != 0) return 0;
     return path[g_dirlen] == '/' || path[g_dirlen] == '\0';
+}
+
+/* A name relative to a folder descriptor: watched when that folder is. */
+static int watchedAt(int dirfd, const char *path) {
+    if (!path) return 0;
+    if (path[0] == '/' || dirfd == AT_FDCWD) return watchedPath(path);
+    char link[64], dir[PATH_MAX];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", dirfd);
+    const ssize_t n = readlink(link, dir, sizeof dir - 1);
+    if (n <= 0) return 0;
+    dir[n] = '\0';
+    return watchedPath(dir);
 }
 
 static int watchedFd(int fd) {
@@ -272,9 +285,9 @@ DEFINE_OPEN_2(__open64_2)
         const mode_t mode = modeArg(flags, ap);                                                              \
         va_end(ap);                                                                                          \
         REAL(int, name, int, const char *, int, ...)                                                         \
-        const int watched = path[0] == '/' && watchedPath(path);                                             \
+        const int watched = watchedAt(dirfd, path);                                                          \
         if (watched && faultHere("open", -1)) return -1;                                                     \
-        return opened(real_##name(dirfd, path, flags, mode), watched ? path : NULL);                         \
+        return opened(real_##name(dirfd, path, flags, mode), watched ? g_dir : NULL);                        \
     }
 DEFINE_OPENAT(openat)
 DEFINE_OPENAT(openat64)
@@ -425,13 +438,13 @@ int rename(const char *from, const char *to) {
 
 int renameat(int fromfd, const char *from, int tofd, const char *to) {
     REAL(int, renameat, int, const char *, int, const char *)
-    if ((watchedPath(from) || watchedPath(to)) && faultHere("rename", -1)) return -1;
+    if ((watchedAt(fromfd, from) || watchedAt(tofd, to)) && faultHere("rename", -1)) return -1;
     return real_renameat(fromfd, from, tofd, to);
 }
 
 int renameat2(int fromfd, const char *from, int tofd, const char *to, unsigned flags) {
     REAL(int, renameat2, int, const char *, int, const char *, unsigned)
-    if ((watchedPath(from) || watchedPath(to)) && faultHere("rename", -1)) return -1;
+    if ((watchedAt(fromfd, from) || watchedAt(tofd, to)) && faultHere("rename", -1)) return -1;
     return real_renameat2(fromfd, from, tofd, to, flags);
 }
 
@@ -443,7 +456,7 @@ int unlink(const char *path) {
 
 int unlinkat(int dirfd, const char *path, int flags) {
     REAL(int, unlinkat, int, const char *, int)
-    if (watchedPath(path) && faultHere("unlink", -1)) return -1;
+    if (watchedAt(dirfd, path) && faultHere("unlink", -1)) return -1;
     return real_unlinkat(dirfd, path, flags);
 }
 
@@ -456,7 +469,7 @@ int link(const char *from, const char *to) {
 
 int linkat(int fromfd, const char *from, int tofd, const char *to, int flags) {
     REAL(int, linkat, int, const char *, int, const char *, int)
-    if ((watchedPath(from) || watchedPath(to)) && faultHere("link", -1)) return -1;
+    if ((watchedAt(fromfd, from) || watchedAt(tofd, to)) && faultHere("link", -1)) return -1;
     return real_linkat(fromfd, from, tofd, to, flags);
 }
 
@@ -468,7 +481,7 @@ int mkdir(const char *path, mode_t mode) {
 
 int mkdirat(int dirfd, const char *path, mode_t mode) {
     REAL(int, mkdirat, int, const char *, mode_t)
-    if (watchedPath(path) && faultHere("mkdir", -1)) return -1;
+    if (watchedAt(dirfd, path) && faultHere("mkdir", -1)) return -1;
     return real_mkdirat(dirfd, path, mode);
 }
 

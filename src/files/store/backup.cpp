@@ -15,9 +15,9 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -27,9 +27,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -48,6 +51,97 @@ const QString kPartial = u".partial-"_s; // a snapshot being made or removed
 
 QByteArray native(const QString &path) {
     return QFile::encodeName(path);
+}
+
+// A descriptor closed on scope exit. Everything under backups/ is reached through
+// descriptors opened without following links, so that no name there can lead elsewhere.
+class Fd {
+  public:
+    Fd() = default;
+    explicit Fd(int fd) : m_fd(fd) {}
+    Fd(Fd &&o) noexcept : m_fd(std::exchange(o.m_fd, -1)) {}
+    Fd &operator=(Fd &&o) noexcept {
+        if (this != &o) {
+            reset();
+            m_fd = std::exchange(o.m_fd, -1);
+        }
+        return *this;
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    ~Fd() { reset(); }
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    void reset() {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = -1;
+    }
+
+  private:
+    int m_fd = -1;
+};
+
+// A folder at name in at (AT_FDCWD: a path), never through a link: -1 with ELOOP or
+// ENOTDIR otherwise.
+Fd openFolderAt(int at, const QString &name) {
+    int fd;
+    do {
+        fd = ::openat(at, native(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return Fd(fd);
+}
+
+bool statAt(int at, const QString &name, struct stat *st) {
+    return ::fstatat(at, native(name).constData(), st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// A regular file in the folder at, opened to read: a link, a FIFO or a device is never
+// opened. Throws StoreError naming shown.
+Fd openCopyAt(int at, const QString &name, const QString &shown, struct stat *st) {
+    if (!statAt(at, name, st)) throw StoreError::fromErrno(errno, shown, u"読み込むことが"_s);
+    if (S_ISLNK(st->st_mode))
+        throw StoreError(
+            StoreError::Kind::Damaged, shown,
+            u"シンボリックリンクのため読みません（バックアップの中のものは通常のファイルであるべきです）"_s);
+    if (!S_ISREG(st->st_mode))
+        throw StoreError(StoreError::Kind::Damaged, shown, u"通常のファイルではないため読みません"_s);
+    int fd;
+    do {
+        fd = ::openat(at, native(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) throw StoreError::fromErrno(errno, shown, u"読み込むことが"_s);
+    Fd out(fd);
+    if (::fstat(fd, st) != 0) throw StoreError::fromErrno(errno, shown, u"読み込むことが"_s);
+    if (!S_ISREG(st->st_mode))
+        throw StoreError(StoreError::Kind::Damaged, shown, u"通常のファイルではないため読みません"_s);
+    return out;
+}
+
+// At most limit bytes of an open file; *more when it holds more.
+QByteArray readOpen(int fd, qint64 size, qint64 limit, const QString &shown, bool *more) {
+    const qint64 want = std::min(size, limit + 1);
+    QByteArray bytes(want, Qt::Uninitialized);
+    qint64 got = 0;
+    if (!safefile::readFully(fd, bytes.data(), want, 0, &got))
+        throw StoreError::fromErrno(errno, shown, u"読み込むことが"_s);
+    bytes.truncate(got);
+    *more = got > limit;
+    if (*more) bytes.truncate(limit);
+    return bytes;
+}
+
+// The backups folder of a data folder, opened without following a link; an empty Fd when
+// it is missing, a StoreError when something else has its name.
+Fd openBackupsRoot(const QString &root) {
+    Fd fd = openFolderAt(AT_FDCWD, root);
+    if (!fd && errno != ENOENT) {
+        if (errno == ELOOP || errno == ENOTDIR)
+            throw StoreError(StoreError::Kind::Invalid, root,
+                             u"バックアップのフォルダの名前のファイルやリンクがあるため使えません。"
+                             u"このファイルを移してください"_s);
+        throw StoreError::fromErrno(errno, root, u"バックアップのフォルダを開くことが"_s);
+    }
+    return fd;
 }
 
 struct ReasonInfo {
@@ -108,6 +202,26 @@ QList<DataFile> dataFiles(const DataFolder &folder) {
     return out;
 }
 
+// A data file's bytes and what it is (its mode, its inode), from one open.
+QByteArray readData(const QString &path, struct stat *st) {
+    const int fd = safefile::openRegular(path, O_RDONLY);
+    if (fd < 0) throw StoreError::fromErrno(errno, path, u"読み込むことが"_s);
+    const Fd open(fd);
+    if (::fstat(fd, st) != 0) throw StoreError::fromErrno(errno, path, u"読み込むことが"_s);
+    bool more = false;
+    QByteArray bytes = readOpen(fd, st->st_size, kLargestFile, path, &more);
+    if (more)
+        throw StoreError(StoreError::Kind::Limit, path,
+                         u"ファイルが大きすぎるため、バックアップできません"_s);
+    return bytes;
+}
+
+// A folder of copies with these modes grants group or others read and search only where
+// one of its files grants them read.
+mode_t folderModeFor(mode_t filesRead) {
+    return 0700 | ((filesRead & S_IRGRP) ? 0050 : 0) | ((filesRead & S_IROTH) ? 0005 : 0);
+}
+
 QByteArray readWhole(const QString &path) {
     bool more = false;
     QByteArray bytes = safefile::readBounded(path, kLargestFile, &more);
@@ -117,33 +231,76 @@ QByteArray readWhole(const QString &path) {
     return bytes;
 }
 
-// A new file with these bytes, flushed; removed again when any step fails.
-void writeNewFile(const QString &path, const QByteArray &bytes) {
-    const QByteArray name = native(path);
+// A new file name in the folder at with these bytes and mode, flushed; removed again
+// when any step fails. Never opened through a link.
+void writeNewFileAt(int at, const QString &name, const QString &shown, const QByteArray &bytes, mode_t mode) {
+    const QByteArray n = native(name);
     int fd;
     do {
-        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        fd = ::openat(at, n.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) throw StoreError::fromErrno(errno, path, u"バックアップを書き込むことが"_s);
-    bool ok = safefile::writeFully(fd, bytes.constData(), bytes.size(), 0) && ::fsync(fd) == 0;
+    if (fd < 0) throw StoreError::fromErrno(errno, shown, u"バックアップを書き込むことが"_s);
+    bool ok = ::fchmod(fd, mode) == 0 && safefile::writeFully(fd, bytes.constData(), bytes.size(), 0) &&
+              ::fsync(fd) == 0;
     int err = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
         err = errno;
     }
     if (!ok) {
-        ::unlink(name.constData());
-        throw StoreError::fromErrno(err, path, u"バックアップを書き込むことが"_s);
+        ::unlinkat(at, n.constData(), 0);
+        throw StoreError::fromErrno(err, shown, u"バックアップを書き込むことが"_s);
     }
 }
 
-void makeFolder(const QString &path) {
-    if (::mkdir(native(path).constData(), 0755) != 0)
-        throw StoreError::fromErrno(errno, path, u"バックアップのフォルダを作ることが"_s);
+// A new folder, with exactly this mode whatever the umask.
+Fd makeFolderAt(int at, const QString &name, const QString &shown, mode_t mode) {
+    if (::mkdirat(at, native(name).constData(), 0700) != 0)
+        throw StoreError::fromErrno(errno, shown, u"バックアップのフォルダを作ることが"_s);
+    Fd fd = openFolderAt(at, name);
+    if (!fd || ::fchmod(fd.get(), mode) != 0)
+        throw StoreError::fromErrno(errno, shown, u"バックアップのフォルダを作ることが"_s);
+    return fd;
 }
 
-void removeTree(const QString &path) {
-    QDir(path).removeRecursively();
+void syncAt(int fd, const QString &shown) {
+    // EINVAL: a file system that cannot flush folders; the rename is all it offers.
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        throw StoreError::fromErrno(errno, shown, u"フォルダをディスクに書き出すことが"_s);
+}
+
+// The names in an open folder but "." and "..".
+QStringList namesAt(int fd) {
+    QStringList out;
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return out;
+    DIR *dir = ::fdopendir(copy);
+    if (!dir) {
+        ::close(copy);
+        return out;
+    }
+    ::rewinddir(dir);
+    while (const dirent *e = ::readdir(dir)) {
+        const QByteArray n(e->d_name);
+        if (n != "." && n != "..") out.append(QFile::decodeName(n));
+    }
+    ::closedir(dir);
+    out.sort();
+    return out;
+}
+
+// Removes name in at and, for a folder, what it holds, never following a link.
+void removeTreeAt(int at, const QString &name) {
+    struct stat st {};
+    if (!statAt(at, name, &st)) return;
+    if (S_ISDIR(st.st_mode)) {
+        if (const Fd dir = openFolderAt(at, name))
+            for (const QString &inner : namesAt(dir.get()))
+                removeTreeAt(dir.get(), inner);
+        ::unlinkat(at, native(name).constData(), AT_REMOVEDIR);
+    } else {
+        ::unlinkat(at, native(name).constData(), 0);
+    }
 }
 
 QJsonObject manifestOf(const Snapshot &s) {
@@ -156,7 +313,7 @@ QJsonObject manifestOf(const Snapshot &s) {
                                  {u"records"_s, f.records},
                                  {u"changed"_s, f.changed}});
     return {{u"format"_s, kFormat},
-            {u"sequence"_s, s.sequence},
+            {u"sequence"_s, double(s.sequence)},
             {u"time"_s, s.time.toString(Qt::ISODateWithMs)},
             {u"reason"_s, reasonCode(s.reason)},
             {u"detail"_s, s.detail},
@@ -188,12 +345,18 @@ std::optional<SnapshotFile> manifestFile(const QJsonObject &f) {
     return file;
 }
 
-std::optional<Snapshot> readSnapshot(const QString &root, const QString &id) {
+// The snapshot id in the backups folder open as rootFd; nothing when its folder or its
+// manifest is a link or unreadable.
+std::optional<Snapshot> readSnapshotAt(int rootFd, const QString &root, const QString &id) {
     const QString dir = QDir(root).filePath(id);
+    const Fd folder = openFolderAt(rootFd, id);
+    if (!folder) return std::nullopt;
     QByteArray bytes;
     try {
+        struct stat st {};
+        const Fd manifest = openCopyAt(folder.get(), kManifest, QDir(dir).filePath(kManifest), &st);
         bool more = false;
-        bytes = safefile::readBounded(QDir(dir).filePath(kManifest), kLargestManifest, &more);
+        bytes = readOpen(manifest.get(), st.st_size, kLargestManifest, dir, &more);
         if (more) return std::nullopt;
     } catch (const StoreError &) {
         return std::nullopt;
@@ -205,7 +368,10 @@ std::optional<Snapshot> readSnapshot(const QString &root, const QString &id) {
     Snapshot s;
     s.id = id;
     s.path = dir;
-    s.sequence = o.value(u"sequence"_s).toInt();
+    const double sequence = o.value(u"sequence"_s).toDouble(-1);
+    if (!(sequence >= 0 && sequence <= double(maxSequence())) || sequence != std::floor(sequence))
+        return std::nullopt;
+    s.sequence = qint64(sequence);
     s.time = time;
     s.reason = *reason;
     s.detail = o.value(u"detail"_s).toString();
@@ -217,6 +383,200 @@ std::optional<Snapshot> readSnapshot(const QString &root, const QString &id) {
         s.files.append(*file);
     }
     return s;
+}
+
+using Inode = QPair<quint64, quint64>;
+
+Inode inodeOf(const struct stat &st) {
+    return {quint64(st.st_dev), quint64(st.st_ino)};
+}
+
+// Whether the copy name in the folder files holds the bytes its manifest names, and is no
+// data file itself; *st gets what it is.
+bool soundCopy(int files, const SnapshotFile &f, const QString &shown, const QSet<Inode> &live,
+               struct stat *st) {
+    try {
+        const Fd fd = openCopyAt(files, f.name, shown, st);
+        if (st->st_size != f.size || live.contains(inodeOf(*st))) return false;
+        bool more = false;
+        return sha256Hex(readOpen(fd.get(), st->st_size, kLargestFile, shown, &more)) == f.sha256;
+    } catch (const StoreError &) {
+        return false;
+    }
+}
+
+// Copies of the snapshots that are a data file's own inode (files made one by a tool that
+// merges identical files) are replaced by copies of their own, so that the next write in
+// place changes no snapshot.
+void separateFromData(int rootFd, const QList<Snapshot> &snapshots, const QSet<Inode> &live) {
+    for (const Snapshot &s : snapshots) {
+        const Fd folder = openFolderAt(rootFd, s.id);
+        const Fd files = folder ? openFolderAt(folder.get(), kFiles) : Fd();
+        if (!files) continue;
+        for (const SnapshotFile &f : s.files) {
+            struct stat st {};
+            if (!statAt(files.get(), f.name, &st) || !S_ISREG(st.st_mode) || !live.contains(inodeOf(st)))
+                continue;
+            const Fd fd = openCopyAt(files.get(), f.name, s.filePath(f.name), &st);
+            bool more = false;
+            const QByteArray bytes = readOpen(fd.get(), st.st_size, kLargestFile, s.filePath(f.name), &more);
+            const QString fresh = kPartial + f.name;
+            ::unlinkat(files.get(), native(fresh).constData(), 0);
+            writeNewFileAt(files.get(), fresh, s.filePath(f.name), bytes, st.st_mode & 0777);
+            if (::renameat(files.get(), native(fresh).constData(), files.get(), native(f.name).constData()) !=
+                0) {
+                const int err = errno;
+                ::unlinkat(files.get(), native(fresh).constData(), 0);
+                throw StoreError::fromErrno(err, s.filePath(f.name),
+                                            u"バックアップをデータファイルから切り離すことが"_s);
+            }
+            syncAt(files.get(), s.filePath(QString()));
+        }
+    }
+}
+
+// ---- what is known of files ----
+//
+// What was recorded of each data file at the last snapshot (its stat fields, its SHA-256
+// and record count) and of that snapshot's copies, so that an unchanged file is neither
+// read nor hashed again. Kept in a file under backups/ with a checksum of its own; any
+// doubt about it and the files are read.
+
+const QString kKnown = u".known.json"_s;
+constexpr qint64 kRacyNs = 2'000'000'000; // a couple of seconds: coarse timestamps lag
+
+struct Stamp {
+    qint64 size = -1, mtime = 0, ctime = 0;
+    quint64 dev = 0, ino = 0;
+    bool operator==(const Stamp &) const = default;
+};
+
+Stamp stampOf(const struct stat &st) {
+    return {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+            qint64(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec, quint64(st.st_dev),
+            quint64(st.st_ino)};
+}
+
+qint64 nowNs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_REALTIME, &t);
+    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+struct KnownFile {
+    Stamp stamp;
+    qint64 recorded = 0; // when the stamp was taken
+    QByteArray sha256;   // data files only
+    int records = 0;
+
+    // The file was changed since it was recorded when a field differs, or may have been
+    // when its times were within the timestamps' lag of the recording.
+    bool trustedData(const struct stat &st) const {
+        return stampOf(st) == stamp && recorded - stamp.mtime > kRacyNs && recorded - stamp.ctime > kRacyNs;
+    }
+    // A copy's ctime moves with every link to it, made by us; its content time is what
+    // tells a change, and the ctime must still be the one recorded after the last link.
+    bool trustedCopy(const struct stat &st) const {
+        return stampOf(st) == stamp && recorded - stamp.mtime > kRacyNs;
+    }
+};
+
+struct Known {
+    QHash<QString, KnownFile> data;
+    QString snapshot; // whose copies are in copies
+    QHash<QString, KnownFile> copies;
+};
+
+QJsonArray knownEntry(const KnownFile &k) {
+    const Stamp &s = k.stamp;
+    QJsonArray a;
+    for (const qint64 v : {s.size, s.mtime, s.ctime, qint64(s.dev), qint64(s.ino), k.recorded})
+        a.append(QString::number(v));
+    a.append(QString::fromLatin1(k.sha256));
+    a.append(QString::number(k.records));
+    return a;
+}
+
+std::optional<KnownFile> knownFrom(const QJsonValue &v) {
+    const QJsonArray a = v.toArray();
+    if (a.size() != 8) return std::nullopt;
+    qint64 n[7];
+    for (int i = 0; i < 8; ++i) {
+        if (i == 6) continue;
+        bool ok = false;
+        n[i == 7 ? 6 : i] = a[i].toString().toLongLong(&ok);
+        if (!ok) return std::nullopt;
+    }
+    KnownFile k;
+    k.stamp = {n[0], n[1], n[2], quint64(n[3]), quint64(n[4])};
+    k.recorded = n[5];
+    k.sha256 = a[6].toString().toLatin1();
+    // What a manifest could not hold is not believed either.
+    if (n[0] < 0 || n[0] > kLargestFile || n[6] < 0 || n[6] > n[0] || k.sha256.size() != 64 ||
+        !std::all_of(k.sha256.cbegin(), k.sha256.cend(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }))
+        return std::nullopt;
+    k.records = int(n[6]);
+    return k;
+}
+
+QJsonObject knownBody(const Known &known) {
+    QJsonObject data, copies;
+    for (auto it = known.data.cbegin(); it != known.data.cend(); ++it)
+        data.insert(it.key(), knownEntry(it.value()));
+    for (auto it = known.copies.cbegin(); it != known.copies.cend(); ++it)
+        copies.insert(it.key(), knownEntry(it.value()));
+    return {{u"data"_s, data}, {u"snapshot"_s, known.snapshot}, {u"copies"_s, copies}};
+}
+
+// What the file says, or nothing known when it is missing, a link, damaged or odd.
+Known readKnown(int rootFd, const QString &root) {
+    try {
+        struct stat st {};
+        const Fd fd = openCopyAt(rootFd, kKnown, QDir(root).filePath(kKnown), &st);
+        bool more = false;
+        const QByteArray bytes = readOpen(fd.get(), st.st_size, kLargestManifest, root, &more);
+        const QJsonObject o = QJsonDocument::fromJson(bytes).object();
+        const QJsonObject body = o.value(u"body"_s).toObject();
+        if (more || o.value(u"format"_s).toInt() != kFormat ||
+            o.value(u"sha256"_s).toString().toLatin1() !=
+                sha256Hex(QJsonDocument(body).toJson(QJsonDocument::Compact)))
+            return {};
+        Known known;
+        known.snapshot = body.value(u"snapshot"_s).toString();
+        for (const auto &[key, into] :
+             {std::pair{u"data"_s, &known.data}, std::pair{u"copies"_s, &known.copies}}) {
+            const QJsonObject entries = body.value(key).toObject();
+            for (auto it = entries.begin(); it != entries.end(); ++it) {
+                const std::optional<KnownFile> k = knownFrom(it.value());
+                if (!k) return {};
+                into->insert(it.key(), *k);
+            }
+        }
+        return known;
+    } catch (const StoreError &) {
+        return {};
+    }
+}
+
+// Written beside, flushed and renamed over the old one. Losing it costs only time, so a
+// failure is not the snapshot's: the old file is removed then, never left to be believed.
+void writeKnown(int rootFd, const QString &root, const Known &known) {
+    const QJsonObject body = knownBody(known);
+    const QJsonObject o{
+        {u"format"_s, kFormat},
+        {u"sha256"_s, QString::fromLatin1(sha256Hex(QJsonDocument(body).toJson(QJsonDocument::Compact)))},
+        {u"body"_s, body}};
+    const QString scratch = kPartial + kKnown;
+    try {
+        ::unlinkat(rootFd, native(scratch).constData(), 0);
+        writeNewFileAt(rootFd, scratch, QDir(root).filePath(scratch),
+                       QJsonDocument(o).toJson(QJsonDocument::Compact), 0600);
+        if (::renameat(rootFd, native(scratch).constData(), rootFd, native(kKnown).constData()) == 0) return;
+    } catch (const StoreError &) {
+    }
+    ::unlinkat(rootFd, native(scratch).constData(), 0);
+    ::unlinkat(rootFd, native(kKnown).constData(), 0);
 }
 
 void dailyIfDue(const QString &what);
@@ -310,10 +670,11 @@ QString Backups::path() const {
 
 QList<Snapshot> Backups::list() const {
     QList<Snapshot> out;
-    const QDir root(path());
-    for (const QString &id : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+    const Fd root = openFolderAt(AT_FDCWD, path());
+    if (!root) return out;
+    for (const QString &id : namesAt(root.get())) {
         if (id.startsWith(u'.')) continue;
-        if (std::optional<Snapshot> s = readSnapshot(root.path(), id)) out.append(*s);
+        if (std::optional<Snapshot> s = readSnapshotAt(root.get(), path(), id)) out.append(*s);
     }
     std::sort(out.begin(), out.end(), [](const Snapshot &a, const Snapshot &b) {
         return a.sequence != b.sequence ? a.sequence < b.sequence : a.id < b.id;
@@ -323,7 +684,9 @@ QList<Snapshot> Backups::list() const {
 
 std::optional<Snapshot> Backups::find(const QString &id) const {
     if (!isPlainFileName(id) || id.startsWith(u'.')) return std::nullopt;
-    return readSnapshot(path(), id);
+    const Fd root = openFolderAt(AT_FDCWD, path());
+    if (!root) return std::nullopt;
+    return readSnapshotAt(root.get(), path(), id);
 }
 
 Snapshot Backups::take(Reason reason, const QString &detail) {
@@ -338,76 +701,169 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
     journal::recover(m_folder.path());
 
     const QString root = path();
-    struct stat st {};
-    if (::lstat(native(root).constData(), &st) != 0) {
-        if (errno != ENOENT)
-            throw StoreError::fromErrno(errno, root, u"バックアップのフォルダを調べることが"_s);
-        makeFolder(root);
-        syncFolder(m_folder.path());
-    } else if (!S_ISDIR(st.st_mode)) {
-        throw StoreError(StoreError::Kind::Invalid, root,
-                         u"バックアップのフォルダの名前のファイルやリンクがあるため、バックアップできません。"
-                         u"このファイルを移してください"_s);
+    Fd rootFd = openBackupsRoot(root);
+    if (!rootFd) {
+        const Fd data = openFolderAt(AT_FDCWD, m_folder.path());
+        if (!data) throw StoreError::fromErrno(errno, m_folder.path(), u"データフォルダを開くことが"_s);
+        rootFd = makeFolderAt(data.get(), folderName(), root, 0700);
+        syncAt(data.get(), m_folder.path());
     }
     // What a snapshot cut short left.
-    const QDir rootDir(root);
-    for (const QString &stale :
-         rootDir.entryList({kPartial + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks))
-        removeTree(rootDir.filePath(stale));
+    for (const QString &name : namesAt(rootFd.get()))
+        if (name.startsWith(kPartial)) removeTreeAt(rootFd.get(), name);
 
+    const QList<DataFile> data = dataFiles(m_folder);
+    QSet<Inode> live;
+    QHash<QString, struct stat> liveStat;
+    for (const DataFile &d : data) {
+        struct stat st {};
+        if (::lstat(native(m_folder.file(d.name)).constData(), &st) != 0) continue;
+        live.insert(inodeOf(st));
+        liveStat.insert(d.name, st);
+    }
+    const Known known = readKnown(rootFd.get(), root);
     const QList<Snapshot> existing = list();
+    separateFromData(rootFd.get(), existing, live);
     const Snapshot *previous = existing.isEmpty() ? nullptr : &existing.last();
+    Fd previousFiles;
+    if (previous)
+        if (const Fd folder = openFolderAt(rootFd.get(), previous->id))
+            previousFiles = openFolderAt(folder.get(), kFiles);
 
     Snapshot s;
     s.time = clock().now();
     s.reason = reason;
     s.detail = detail;
-    s.sequence = previous ? previous->sequence + 1 : 1;
+    // At the bound (a planted manifest) the id, which holds the time, orders them.
+    s.sequence = previous ? std::min(previous->sequence + 1, maxSequence()) : 1;
     const QString base = s.time.toString(u"yyyyMMdd-HHmmss"_s) + u'-' + reasonCode(reason);
     s.id = base;
-    for (int i = 2; QFileInfo::exists(rootDir.filePath(s.id)); ++i)
+    struct stat st {};
+    for (int i = 2; statAt(rootFd.get(), s.id, &st); ++i)
         s.id = base + u'-' + QString::number(i);
-    const QString partial = rootDir.filePath(kPartial + s.id);
-    s.path = rootDir.filePath(s.id);
+    const QString partialName = kPartial + s.id;
+    const QString partial = QDir(root).filePath(partialName);
+    s.path = QDir(root).filePath(s.id);
 
-    makeFolder(partial);
+    Fd partialFd = makeFolderAt(rootFd.get(), partialName, partial, 0700);
+    mode_t readable = 0; // the read bits of every copy
+    Known next;
+    next.snapshot = s.id;
     try {
         const QString files = QDir(partial).filePath(kFiles);
-        makeFolder(files);
-        for (const DataFile &d : dataFiles(m_folder)) {
-            const QByteArray bytes = readWhole(m_folder.file(d.name));
-            SnapshotFile f{d.name, d.kind, bytes.size(), sha256Hex(bytes), recordsIn(d.name, d.kind, bytes),
-                           true};
+        const Fd filesFd = makeFolderAt(partialFd.get(), kFiles, files, 0700);
+        for (const DataFile &d : data) {
+            SnapshotFile f;
+            f.name = d.name;
+            f.kind = d.kind;
+            struct stat now {};
+            QByteArray bytes;
+            bool loaded = false;
+            KnownFile record;
+            // Read and hashed unless what was recorded of it still holds.
+            auto load = [&] {
+                const qint64 at = nowNs();
+                bytes = readData(m_folder.file(d.name), &now);
+                loaded = true;
+                f.size = bytes.size();
+                f.sha256 = sha256Hex(bytes);
+                f.records = recordsIn(d.name, d.kind, bytes);
+                record = {stampOf(now), at, f.sha256, f.records};
+            };
+            const auto ls = liveStat.constFind(d.name);
+            const auto k = known.data.constFind(d.name);
+            if (ls != liveStat.cend() && k != known.data.cend() && k->trustedData(*ls)) {
+                now = *ls;
+                record = *k;
+                f.size = k->stamp.size;
+                f.sha256 = k->sha256;
+                f.records = k->records;
+            } else {
+                load();
+            }
+            const mode_t mode = now.st_mode & 0777;
+            readable |= mode & 0444;
             const QString target = QDir(files).filePath(d.name);
             bool stored = false;
+            struct stat copy {};
             if (const SnapshotFile *old = previous ? previous->file(d.name) : nullptr;
-                old && old->size == f.size && old->sha256 == f.sha256) {
+                old && previousFiles && old->size == f.size && old->sha256 == f.sha256) {
                 f.changed = false;
-                const QString from = previous->filePath(d.name);
-                // The copy kept before is shared, not written again; where the file system
-                // has no hard links it is copied.
-                stored = QFileInfo(from).size() == f.size &&
-                         ::link(native(from).constData(), native(target).constData()) == 0;
+                // The copy kept before is shared, not written again, when it is sound, of the
+                // same mode and no data file's own inode; where the file system has no hard
+                // links it is copied.
+                struct stat from {};
+                const auto kc =
+                    known.snapshot == previous->id ? known.copies.constFind(d.name) : known.copies.cend();
+                const bool sound =
+                    (kc != known.copies.cend() && statAt(previousFiles.get(), d.name, &from) &&
+                     S_ISREG(from.st_mode) && !live.contains(inodeOf(from)) && kc->trustedCopy(from) &&
+                     kc->sha256 == old->sha256) ||
+                    soundCopy(previousFiles.get(), *old, previous->filePath(d.name), live, &from);
+                stored = sound && (from.st_mode & 0777) == mode &&
+                         ::linkat(previousFiles.get(), native(d.name).constData(), filesFd.get(),
+                                  native(d.name).constData(), 0) == 0;
+                // Replaced between the check and the link: not the copy checked.
+                if (stored && !(statAt(filesFd.get(), d.name, &copy) && inodeOf(copy) == inodeOf(from))) {
+                    ::unlinkat(filesFd.get(), native(d.name).constData(), 0);
+                    stored = false;
+                }
             }
-            if (!stored) writeNewFile(target, bytes);
+            if (!stored) {
+                if (!loaded) {
+                    load();
+                    const SnapshotFile *old = previous ? previous->file(d.name) : nullptr;
+                    f.changed = !old || old->size != f.size || old->sha256 != f.sha256;
+                }
+                writeNewFileAt(filesFd.get(), d.name, target, bytes, mode);
+                if (!statAt(filesFd.get(), d.name, &copy))
+                    throw StoreError::fromErrno(errno, target, u"バックアップを調べることが"_s);
+            }
+            // Recorded after the link, which changes the copy's ctime.
+            next.copies.insert(d.name, {stampOf(copy), nowNs(), f.sha256, f.records});
+            next.data.insert(d.name, record);
             s.files.append(f);
         }
-        syncFolder(files);
-        writeNewFile(QDir(partial).filePath(kManifest),
-                     QJsonDocument(manifestOf(s)).toJson(QJsonDocument::Indented));
-        syncFolder(partial);
-        if (::rename(native(partial).constData(), native(s.path).constData()) != 0)
+        const mode_t folderMode = folderModeFor(readable);
+        if (::fchmod(filesFd.get(), folderMode) != 0 || ::fchmod(partialFd.get(), folderMode) != 0)
+            throw StoreError::fromErrno(errno, partial, u"バックアップのフォルダの許可を設定することが"_s);
+        syncAt(filesFd.get(), files);
+        writeNewFileAt(partialFd.get(), kManifest, QDir(partial).filePath(kManifest),
+                       QJsonDocument(manifestOf(s)).toJson(QJsonDocument::Indented),
+                       0600 | (folderMode & 0044));
+        syncAt(partialFd.get(), partial);
+        // The backups folder no wider than the newest snapshot; a folder of someone else's
+        // stays as it is.
+        struct stat rootStat {};
+        if (::fstat(rootFd.get(), &rootStat) == 0 && (rootStat.st_mode & 07777) != folderMode &&
+            ::fchmod(rootFd.get(), folderMode) != 0 && errno != EPERM)
+            throw StoreError::fromErrno(errno, root, u"バックアップのフォルダの許可を設定することが"_s);
+        if (::renameat(rootFd.get(), native(partialName).constData(), rootFd.get(),
+                       native(s.id).constData()) != 0)
             throw StoreError::fromErrno(errno, s.path, u"バックアップを仕上げることが"_s);
     } catch (const StoreError &) {
-        removeTree(partial);
+        removeTreeAt(rootFd.get(), partialName);
         throw;
     }
-    syncFolder(root);
+    syncAt(rootFd.get(), root);
     try {
-        rotate();
+        rotate(s.id);
     } catch (const StoreError &) {
         // The snapshot is whole; old ones that could not be removed go next time.
     }
+    // Removing a snapshot that shared a copy changed the copy's ctime: taken again where
+    // nothing else of it changed since it was recorded.
+    const Fd taken = openFolderAt(rootFd.get(), s.id);
+    const Fd takenFiles = taken ? openFolderAt(taken.get(), kFiles) : Fd();
+    for (auto it = next.copies.begin(); it != next.copies.end(); ++it) {
+        struct stat st {};
+        Stamp now;
+        if (takenFiles && statAt(takenFiles.get(), it.key(), &st)) now = stampOf(st);
+        Stamp was = it->stamp;
+        was.ctime = now.ctime;
+        if (now == was) it->stamp = now;
+    }
+    writeKnown(rootFd.get(), root, next);
     return s;
 }
 
@@ -421,33 +877,76 @@ std::optional<Snapshot> Backups::takeDailyIfDue() {
 namespace {
 
 // The snapshot's bytes of the files named (every file when names is empty), checked
-// against the manifest. Problems go to problems; the bytes of sound files are returned.
-QMap<QString, QByteArray> loadFiles(const Snapshot &s, const QString &only, QStringList *problems) {
-    QMap<QString, QByteArray> out;
+// against the manifest, read through its folders without following a link. Problems go
+// to problems; the bytes of sound files are returned.
+struct Loaded {
+    QByteArray bytes;
+    mode_t mode = 0600;
+};
+
+QMap<QString, Loaded> loadFiles(const QString &root, const Snapshot &s, const QString &only,
+                                QStringList *problems) {
+    QMap<QString, Loaded> out;
+    Fd files;
+    if (const Fd rootFd = openFolderAt(AT_FDCWD, root))
+        if (const Fd folder = openFolderAt(rootFd.get(), s.id)) files = openFolderAt(folder.get(), kFiles);
     for (const SnapshotFile &f : s.files) {
         if (!only.isEmpty() && f.name != only) continue;
+        if (!files) {
+            problems->append(f.name + u": バックアップのフォルダがないか、リンクです"_s);
+            continue;
+        }
         QByteArray bytes;
+        struct stat st {};
         try {
-            bytes = readWhole(s.filePath(f.name));
+            const Fd fd = openCopyAt(files.get(), f.name, s.filePath(f.name), &st);
+            bool more = false;
+            bytes = readOpen(fd.get(), st.st_size, kLargestFile, s.filePath(f.name), &more);
         } catch (const StoreError &e) {
             problems->append(f.name + u": "_s + e.reason());
             continue;
         }
-        if (!QFileInfo::exists(s.filePath(f.name)))
-            problems->append(f.name + u": ありません"_s);
-        else if (bytes.size() != f.size || sha256Hex(bytes) != f.sha256)
+        if (bytes.size() != f.size || sha256Hex(bytes) != f.sha256)
             problems->append(f.name + u": 中身が記録と違います"_s);
         else
-            out.insert(f.name, bytes);
+            out.insert(f.name, {bytes, mode_t(st.st_mode & 0777)});
     }
     return out;
+}
+
+const QString kStaging = u".restoring"_s; // a restore's files before they are put in place
+
+// A new file name in the folder at for target: its mode and owner where target exists,
+// else mode. Flushed; removed again when a step fails.
+void stageFile(int at, const QString &name, const QString &shown, const QByteArray &bytes,
+               const struct stat *target, mode_t mode) {
+    const QByteArray n = native(name);
+    int fd;
+    do {
+        fd = ::openat(at, n.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) throw StoreError::fromErrno(errno, shown, u"復元するファイルを書き込むことが"_s);
+    // Owner first: changing it clears the set-id bits that the mode then restores.
+    if (target && (target->st_uid != ::geteuid() || target->st_gid != ::getegid()))
+        (void)!::fchown(fd, target->st_uid, target->st_gid); // only root may give a file away
+    bool ok = ::fchmod(fd, target ? target->st_mode & 07777 : mode) == 0 &&
+              safefile::writeFully(fd, bytes.constData(), bytes.size(), 0) && ::fsync(fd) == 0;
+    int err = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlinkat(at, n.constData(), 0);
+        throw StoreError::fromErrno(err, shown, u"復元するファイルを書き込むことが"_s);
+    }
 }
 
 } // namespace
 
 QStringList Backups::verify(const Snapshot &s, const QString &onlyFile) const {
     QStringList problems;
-    loadFiles(s, onlyFile, &problems);
+    loadFiles(path(), s, onlyFile, &problems);
     return problems;
 }
 
@@ -481,25 +980,118 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
     const RestorePlan plan = planRestore(s, fileName);
     QStringList problems;
     // Read before the snapshot of the present, whose rotation may remove this one.
-    const QMap<QString, QByteArray> bytes = loadFiles(s, fileName, &problems);
+    const QMap<QString, Loaded> copies = loadFiles(path(), s, fileName, &problems);
     if (!problems.isEmpty())
         throw StoreError(StoreError::Kind::Damaged, s.id,
                          u"バックアップが壊れているため復元できません（"_s + problems.join(u"、"_s) +
                              u"）"_s);
-    const Snapshot undo = take(Reason::Restore, fileName.isEmpty() ? s.id : fileName + u" ← "_s + s.id);
-    try {
-        for (const QString &name : plan.write)
-            replaceFile(m_folder.file(name), m_folder.file(DiaryFile::scratchName()), bytes.value(name));
-        for (const QString &name : plan.remove)
-            if (::unlink(native(m_folder.file(name)).constData()) != 0 && errno != ENOENT)
-                throw StoreError::fromErrno(errno, m_folder.file(name), u"削除することが"_s);
-        if (!plan.remove.isEmpty()) syncFolder(m_folder.path());
-    } catch (const StoreError &e) {
-        // Some files may be restored already: the user needs the way back.
-        throw StoreError(e.kind(), e.file(),
-                         e.reason() + u"。復元は途中で止まりました。復元の前の状態はバックアップ「"_s +
-                             undo.id + u"」にあります"_s);
+    // Every target is checked before anything changes: a link, a read-only file or
+    // someone else's stops the restore while nothing is written.
+    QMap<QString, struct stat> targets;
+    for (const QString &name : plan.write) {
+        safefile::checkReplaceable(m_folder.file(name));
+        struct stat st {};
+        if (::lstat(native(m_folder.file(name)).constData(), &st) == 0) targets.insert(name, st);
     }
+    for (const QString &name : plan.remove)
+        safefile::checkReplaceable(m_folder.file(name));
+
+    // Every file is staged first, flushed, on the data folder's file system: a full disk
+    // stops the restore here, with nothing changed.
+    const Fd data = openFolderAt(AT_FDCWD, m_folder.path());
+    if (!data) throw StoreError::fromErrno(errno, m_folder.path(), u"データフォルダを開くことが"_s);
+    const QString root = path();
+    Fd rootFd = openBackupsRoot(root);
+    if (!rootFd) rootFd = makeFolderAt(data.get(), folderName(), root, 0700);
+    removeTreeAt(rootFd.get(), kStaging); // left by a restore cut short
+    const QString staging = QDir(root).filePath(kStaging);
+    const Fd stage = makeFolderAt(rootFd.get(), kStaging, staging, 0700);
+    try {
+        struct stat a {
+        }, b{};
+        if (::fstat(data.get(), &a) != 0 || ::fstat(stage.get(), &b) != 0 || a.st_dev != b.st_dev)
+            throw StoreError(StoreError::Kind::Invalid, root,
+                             u"バックアップのフォルダがデータフォルダと別の場所にあるため、復元できません"_s);
+        for (const QString &name : plan.write) {
+            const auto t = targets.constFind(name);
+            stageFile(stage.get(), name, m_folder.file(name), copies.value(name).bytes,
+                      t == targets.cend() ? nullptr : &*t, copies.value(name).mode);
+        }
+        syncAt(stage.get(), staging);
+    } catch (const StoreError &) {
+        removeTreeAt(rootFd.get(), kStaging);
+        throw;
+    }
+    Snapshot undo;
+    try {
+        undo = take(Reason::Restore, fileName.isEmpty() ? s.id : fileName + u" ← "_s + s.id);
+    } catch (const StoreError &) {
+        removeTreeAt(rootFd.get(), kStaging);
+        throw;
+    }
+    if (RecordFile::beforeReplaceHook) RecordFile::beforeReplaceHook();
+
+    // Then put in place by renames; the files removed go to the staging folder until the
+    // end, so that every step can be undone.
+    QStringList placed, moved;
+    try {
+        for (const QString &name : plan.write) {
+            if (::renameat(stage.get(), native(name).constData(), data.get(), native(name).constData()) != 0)
+                throw StoreError::fromErrno(errno, m_folder.file(name), u"復元したファイルを置くことが"_s);
+            placed.append(name);
+        }
+        for (const QString &name : plan.remove) {
+            if (::renameat(data.get(), native(name).constData(), stage.get(), native(name).constData()) != 0)
+                throw StoreError::fromErrno(errno, m_folder.file(name), u"削除することが"_s);
+            moved.append(name);
+        }
+        syncAt(data.get(), m_folder.path());
+    } catch (const StoreError &e) {
+        // Back to the state before, from the snapshot just taken.
+        QStringList notBack;
+        for (const QString &name : moved)
+            if (::renameat(stage.get(), native(name).constData(), data.get(), native(name).constData()) != 0)
+                notBack.append(name);
+        QStringList undoProblems;
+        const QMap<QString, Loaded> before = loadFiles(root, undo, QString(), &undoProblems);
+        for (const QString &name : placed) {
+            try {
+                if (!undo.file(name)) {
+                    if (::unlinkat(data.get(), native(name).constData(), 0) != 0 && errno != ENOENT)
+                        notBack.append(name);
+                    continue;
+                }
+                if (!before.contains(name)) {
+                    notBack.append(name);
+                    continue;
+                }
+                struct stat st {};
+                const bool there =
+                    ::fstatat(data.get(), native(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+                ::unlinkat(stage.get(), native(name).constData(), 0);
+                stageFile(stage.get(), name, m_folder.file(name), before.value(name).bytes,
+                          there ? &st : nullptr, before.value(name).mode);
+                if (::renameat(stage.get(), native(name).constData(), data.get(), native(name).constData()) !=
+                    0)
+                    notBack.append(name);
+            } catch (const StoreError &) {
+                notBack.append(name);
+            }
+        }
+        try {
+            syncAt(data.get(), m_folder.path());
+        } catch (const StoreError &) {
+        }
+        removeTreeAt(rootFd.get(), kStaging);
+        const QString how =
+            notBack.isEmpty()
+                ? u"。復元は取りやめ、データフォルダを復元の前の状態に戻しました（その状態はバックアップ「"_s +
+                      undo.id + u"」にもあります）"_s
+                : u"。復元は途中で止まり、次のファイルを元に戻せませんでした: "_s + notBack.join(u"、"_s) +
+                      u"。復元の前の状態はバックアップ「"_s + undo.id + u"」にあります"_s;
+        throw StoreError(e.kind(), e.file(), e.reason() + how);
+    }
+    removeTreeAt(rootFd.get(), kStaging);
     return undo;
 }
 
@@ -528,21 +1120,37 @@ QStringList keptByCount(const QList<Snapshot> &snapshots, const Settings &settin
 namespace {
 
 void removeSnapshot(const QString &root, const QString &id) {
+    const Fd rootFd = openBackupsRoot(root);
+    if (!rootFd) return;
     // Out of the list in one step, then emptied; a remove cut short is finished next time.
-    const QString doomed = QDir(root).filePath(kPartial + u"del-"_s + id);
-    if (::rename(native(QDir(root).filePath(id)).constData(), native(doomed).constData()) != 0)
+    const QString doomed = kPartial + u"del-"_s + id;
+    if (::renameat(rootFd.get(), native(id).constData(), rootFd.get(), native(doomed).constData()) != 0)
         throw StoreError::fromErrno(errno, QDir(root).filePath(id), u"古いバックアップを消すことが"_s);
-    removeTree(doomed);
+    removeTreeAt(rootFd.get(), doomed);
+}
+
+// The bytes of the regular files under the folder open as fd, each inode once.
+void addBytesAt(int fd, QSet<QPair<quint64, quint64>> *seen, qint64 *total) {
+    for (const QString &name : namesAt(fd)) {
+        struct stat st {};
+        if (!statAt(fd, name, &st)) continue;
+        if (S_ISDIR(st.st_mode)) {
+            if (const Fd inner = openFolderAt(fd, name)) addBytesAt(inner.get(), seen, total);
+        } else if (S_ISREG(st.st_mode) && !seen->contains({quint64(st.st_dev), quint64(st.st_ino)})) {
+            seen->insert({quint64(st.st_dev), quint64(st.st_ino)});
+            *total += st.st_size;
+        }
+    }
 }
 
 } // namespace
 
-QStringList Backups::rotate() {
+QStringList Backups::rotate(const QString &keep) {
     const writehook::Suspend quiet;
     QList<Snapshot> all = list();
     if (all.isEmpty()) return {};
     const QStringList kept = keptByCount(all, m_settings);
-    const QString newest = all.last().id;
+    const QString newest = keep.isEmpty() ? all.last().id : keep;
     QStringList removed;
     for (const Snapshot &s : all) {
         if (kept.contains(s.id) || s.id == newest) continue;
@@ -552,7 +1160,8 @@ QStringList Backups::rotate() {
     all.removeIf([&](const Snapshot &s) { return removed.contains(s.id); });
     // Then the size: the oldest go first, never the newest.
     const qint64 p = m_settings.maxSharePercent;
-    while (all.size() > 1) {
+    all.removeIf([&](const Snapshot &s) { return s.id == newest; });
+    while (!all.isEmpty()) {
         const qint64 b = backupBytes(), d = dataBytes();
         if (b * (100 - p) <= p * d) break;
         removeSnapshot(path(), all.first().id);
@@ -572,15 +1181,7 @@ qint64 Backups::dataBytes() const {
 qint64 Backups::backupBytes() const {
     qint64 total = 0;
     QSet<QPair<quint64, quint64>> seen;
-    QDirIterator it(path(), QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        struct stat st {};
-        if (::lstat(native(it.next()).constData(), &st) != 0) continue;
-        if (seen.contains({quint64(st.st_dev), quint64(st.st_ino)})) continue;
-        seen.insert({quint64(st.st_dev), quint64(st.st_ino)});
-        total += st.st_size;
-    }
+    if (const Fd root = openFolderAt(AT_FDCWD, path())) addBytesAt(root.get(), &seen, &total);
     return total;
 }
 

@@ -46,7 +46,7 @@ struct SnapshotFile {
 struct Snapshot {
     QString id; // the folder's name, "20261208-101500-organise"
     QString path;
-    int sequence = 0;
+    qint64 sequence = 0; // never wraps: at most maxSequence()
     QDateTime time;
     Reason reason = Reason::Manual;
     QString detail; // the file the operation concerns, when one
@@ -93,8 +93,9 @@ class Backups {
     // undoes the restore. Refuses a snapshot whose files do not verify.
     Snapshot restore(const Snapshot &s, const QString &fileName = QString());
 
-    // Removes what the settings do not keep; returns the ids removed.
-    QStringList rotate();
+    // Removes what the settings do not keep, never the snapshot named keep (the newest by
+    // sequence when empty); returns the ids removed.
+    QStringList rotate(const QString &keep = QString());
     // Bytes of the data files, and of the backups counting each hard-linked file once.
     qint64 dataBytes() const;
     qint64 backupBytes() const;
@@ -103,6 +104,12 @@ class Backups {
     DataFolder m_folder;
     Settings m_settings;
 };
+
+// The largest sequence a manifest holds exactly (a JSON number is a double); a manifest
+// with a larger one is not believed.
+constexpr qint64 maxSequence() {
+    return (qint64(1) << 53) - 1;
+}
 
 // The ids rotate() keeps of these snapshots (oldest first), by count alone.
 QStringList keptByCount(const QList<Snapshot> &snapshots, const Settings &settings);

@@ -55,8 +55,8 @@ class RecordFile {
                         const QList<QByteArray> &records);
 
     // Test hook: called after a scratch file is on disk and before it replaces its
-    // target (rewrite, replaceFile), so a test can stop the process there. Never set by
-    // the program.
+    // target (rewrite, replaceFile, and once before a restore's renames), so a test can
+    // stop the process there. Never set by the program.
     static inline std::function<void()> beforeReplaceHook;
 
   private:

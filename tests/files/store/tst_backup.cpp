@@ -5,6 +5,7 @@
 #include "store/diary.h"
 #include "store/modellist.h"
 #include "store/organise.h"
+#include "store/recordfile.h"
 #include "store/storeerror.h"
 #include "store/storefile.h"
 #include "support/cardbuilder.h"
@@ -65,6 +66,11 @@ QMap<QString, QByteArray> dataState(const TempFolder &f) {
     return out;
 }
 
+mode_t modeOf(const QString &path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
 ino_t inode(const QString &path) {
     struct stat st {};
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
@@ -106,6 +112,17 @@ class TestBackup : public QObject {
     void damagedSnapshotIsFoundAndRefused();
     void manifestOutOfRangeIsNotBelieved();
     void restoreStoppedHalfwayNamesTheWayBack();
+    void restoredFilesGetTheirModes();
+    void sequenceNeverWrapsNorLosesTheNewest_data();
+    void linksInsideBackupsAreNeverFollowed_data();
+    void copiesAreNoWiderThanTheirFiles_data();
+    void damagedCopyIsNotShared();
+    void recordIsTrustedOnlyWhileEveryFieldHolds_data();
+    void recordIsTrustedOnlyWhileEveryFieldHolds();
+    void mergedInodesAreSeparated();
+    void copiesAreNoWiderThanTheirFiles();
+    void linksInsideBackupsAreNeverFollowed();
+    void sequenceNeverWrapsNorLosesTheNewest();
     void rotationKeepsThePromisedSets();
     void shareCapRemovesOldestButNeverNewest();
     void dailySnapshotThroughTheWriteHook();
@@ -272,8 +289,10 @@ void TestBackup::unchangedFilesAreSharedAndManifestIsRight() {
     QVERIFY(backups.verify(read).isEmpty());
     // The shared copy counts once.
     QCOMPARE(backups.dataBytes(), qint64(kUsersBytes.size() + more.size()));
+    // With the manifests and the record of what the files were.
     const qint64 manifests = QFileInfo(first.path + u"/manifest.json"_s).size() +
-                             QFileInfo(second.path + u"/manifest.json"_s).size();
+                             QFileInfo(second.path + u"/manifest.json"_s).size() +
+                             QFileInfo(backups.path() + u"/.known.json"_s).size();
     QCOMPARE(backups.backupBytes(), kUsersBytes.size() + diary.size() + more.size() + manifests);
 }
 
@@ -362,7 +381,7 @@ void TestBackup::restoreStoppedHalfwayNamesTheWayBack() {
     const backup::Snapshot s = backups.take(backup::Reason::Manual);
     const QByteArray users = kUsersBytes + kUsersBytes;
     f.write(kUsers, users);
-    // A diary that is a link is never written through, so the restore stops at it.
+    // A diary that is a link is never written through: the restore stops before anything.
     writeFile(elsewhere.file(kDiary), diary + diary);
     QVERIFY(QFile::remove(f.file(kDiary)));
     QVERIFY(QFile::link(elsewhere.file(kDiary), f.file(kDiary)));
@@ -372,14 +391,278 @@ void TestBackup::restoreStoppedHalfwayNamesTheWayBack() {
         backups.restore(s);
         QFAIL("a link was written through");
     } catch (const StoreError &e) {
+        QVERIFY2(e.file().endsWith(kDiary), qPrintable(e.message()));
+    }
+    QCOMPARE(f.read(kUsers), users);
+    QCOMPARE(readFile(elsewhere.file(kDiary)), diary + diary);
+    QCOMPARE(ids(backups.list()), QStringList{s.id});
+
+    // A rename that fails part-way: what was put in place is taken back.
+    QVERIFY(QFile::remove(f.file(kDiary)));
+    f.write(kDiary, diary + diary);
+    RecordFile::beforeReplaceHook = [&] {
+        QVERIFY(QFile::remove(f.file(kDiary)));
+        QVERIFY(QDir().mkdir(f.file(kDiary)));
+    };
+    try {
+        backups.restore(s);
+        RecordFile::beforeReplaceHook = nullptr;
+        QFAIL("a rename over a folder succeeded");
+    } catch (const StoreError &e) {
+        RecordFile::beforeReplaceHook = nullptr;
         const backup::Snapshot undo = backups.list().last();
         QCOMPARE(undo.reason, backup::Reason::Restore);
-        QVERIFY2(e.message().contains(u"復元の前の状態はバックアップ「"_s + undo.id + u"」にあります"_s),
+        QVERIFY2(e.message().contains(u"復元の前の状態に戻しました"_s) && e.message().contains(undo.id),
                  qPrintable(e.message()));
         QCOMPARE(readFile(undo.filePath(kUsers)), users);
     }
-    QCOMPARE(f.read(kUsers), kUsersBytes); // restored before the stop
-    QCOMPARE(readFile(elsewhere.file(kDiary)), diary + diary);
+    QCOMPARE(f.read(kUsers), users);
+    QVERIFY(!f.exists(u"backups/.restoring"_s));
+}
+
+void TestBackup::restoredFilesGetTheirModes() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    const QByteArray diary = oneUserOneCard(f);
+    QCOMPARE(::chmod(QFile::encodeName(f.file(kUsers)).constData(), 0600), 0);
+    QCOMPARE(::chmod(QFile::encodeName(f.file(kDiary)).constData(), 0600), 0);
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    // The user list made group-readable since, the diary gone.
+    f.write(kUsers, kUsersBytes + kUsersBytes);
+    QCOMPARE(::chmod(QFile::encodeName(f.file(kUsers)).constData(), 0640), 0);
+    QVERIFY(QFile::remove(f.file(kDiary)));
+
+    m_clock.set(m_clock.now().addSecs(1));
+    backups.restore(s);
+    QCOMPARE(f.read(kUsers), kUsersBytes);
+    QCOMPARE(modeOf(f.file(kUsers)), mode_t(0640));
+    QCOMPARE(f.read(kDiary), diary);
+    QCOMPARE(modeOf(f.file(kDiary)), mode_t(0600));
+}
+
+void TestBackup::sequenceNeverWrapsNorLosesTheNewest_data() {
+    QTest::addColumn<QByteArray>("planted"); // the sequence as the manifest spells it
+    QTest::addColumn<bool>("believed");
+    QTest::addColumn<qint64>("next");
+    QTest::newRow("past 2^31 - 1") << QByteArray("2147483647") << true << qint64(2147483648);
+    QTest::newRow("at the bound") << QByteArray("9007199254740991") << true << backup::maxSequence();
+    QTest::newRow("past the bound") << QByteArray("9007199254740993") << false << qint64(1);
+    QTest::newRow("negative") << QByteArray("-3") << false << qint64(1);
+    QTest::newRow("fraction") << QByteArray("7.5") << false << qint64(1);
+}
+
+void TestBackup::sequenceNeverWrapsNorLosesTheNewest() {
+    QFETCH(QByteArray, planted);
+    QFETCH(bool, believed);
+    QFETCH(qint64, next);
+    TempFolder f;
+    const DataFolder folder(f.path());
+    oneUserOneCard(f);
+    backup::Settings settings;
+    settings.keepOperations = 1;
+    backup::Backups backups(folder, settings);
+    const backup::Snapshot old = backups.take(backup::Reason::Manual);
+    const QString manifest = old.path + u"/manifest.json"_s;
+    QByteArray text = readFile(manifest);
+    const qsizetype at = text.indexOf("\"sequence\": 1,");
+    QVERIFY(at >= 0);
+    writeFile(manifest, text.replace(at, 15, "\"sequence\": " + planted + ','));
+    QCOMPARE(backups.list().size(), believed ? 1 : 0);
+
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    QCOMPARE(s.sequence, next);
+    // Only one operation snapshot is kept, and it is the one just taken.
+    QCOMPARE(ids(backups.list()), QStringList{s.id});
+    QCOMPARE(backups.find(s.id)->sequence, next);
+}
+
+void TestBackup::linksInsideBackupsAreNeverFollowed_data() {
+    QTest::addColumn<QString>("moved"); // in the snapshot folder, moved out and linked back
+    QTest::addColumn<bool>("listed");
+    QTest::newRow("a copy") << u"files/"_s + kDiary << true;
+    QTest::newRow("files") << u"files"_s << true;
+    QTest::newRow("the manifest") << u"manifest.json"_s << false;
+    QTest::newRow("the snapshot folder") << QString() << false;
+}
+
+// Each link leads to the very bytes the manifest names, so only not following it shows.
+void TestBackup::linksInsideBackupsAreNeverFollowed() {
+    QFETCH(QString, moved);
+    QFETCH(bool, listed);
+    TempFolder f;
+    TempFolder elsewhere;
+    const DataFolder folder(f.path());
+    const QByteArray diary = oneUserOneCard(f);
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    f.write(kDiary, diary + diary);
+    const QString inside = moved.isEmpty() ? s.path : s.path + u'/' + moved;
+    const QString outside = elsewhere.file(u"moved"_s);
+    QVERIFY(QDir().rename(inside, outside));
+    QVERIFY(QFile::link(outside, inside));
+
+    QCOMPARE(backups.list().size(), listed ? 1 : 0);
+    QCOMPARE(backups.find(s.id).has_value(), listed);
+    if (listed) {
+        const QStringList problems = backups.verify(s);
+        QVERIFY(!problems.isEmpty());
+        QVERIFY2(problems.join(u' ').contains(kDiary), qPrintable(problems.join(u' ')));
+        QCOMPARE(storeErrorKind([&] { backups.restore(s); }), int(StoreError::Kind::Damaged));
+        QCOMPARE(f.read(kDiary), diary + diary);
+    }
+    // The next snapshot holds copies of its own, none a link.
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot next = backups.take(backup::Reason::Manual);
+    for (const backup::SnapshotFile &file : next.files)
+        QVERIFY2(QFileInfo(next.filePath(file.name)).isFile() &&
+                     !QFileInfo(next.filePath(file.name)).isSymLink(),
+                 qPrintable(file.name));
+    QVERIFY(backups.verify(next).isEmpty());
+}
+
+void TestBackup::copiesAreNoWiderThanTheirFiles_data() {
+    QTest::addColumn<int>("diaryMode");
+    QTest::addColumn<int>("folderMode"); // of the snapshot, its files/ and backups/
+    QTest::newRow("private") << 0600 << 0700;
+    QTest::newRow("group reads") << 0640 << 0750;
+    QTest::newRow("all read") << 0644 << 0755;
+    QTest::newRow("others read") << 0604 << 0705;
+    QTest::newRow("owner only, executable") << 0700 << 0700;
+}
+
+void TestBackup::copiesAreNoWiderThanTheirFiles() {
+    QFETCH(int, diaryMode);
+    QFETCH(int, folderMode);
+    TempFolder f;
+    const DataFolder folder(f.path());
+    oneUserOneCard(f);
+    QCOMPARE(::chmod(QFile::encodeName(f.file(kUsers)).constData(), 0600), 0);
+    QCOMPARE(::chmod(QFile::encodeName(f.file(kDiary)).constData(), mode_t(diaryMode)), 0);
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    QCOMPARE(modeOf(s.filePath(kUsers)), mode_t(0600));
+    QCOMPARE(modeOf(s.filePath(kDiary)), mode_t(diaryMode));
+    QCOMPARE(modeOf(s.path + u"/files"_s), mode_t(folderMode));
+    QCOMPARE(modeOf(s.path), mode_t(folderMode));
+    QCOMPARE(modeOf(s.path + u"/manifest.json"_s), mode_t(0600 | (folderMode & 0044)));
+    QCOMPARE(modeOf(backups.path()), mode_t(folderMode));
+
+    // Made private since: the copy kept before is not shared, and nothing new is wider.
+    QCOMPARE(::chmod(QFile::encodeName(f.file(kDiary)).constData(), 0600), 0);
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot next = backups.take(backup::Reason::Manual);
+    QCOMPARE(modeOf(next.filePath(kDiary)), mode_t(0600));
+    QCOMPARE(modeOf(next.path), mode_t(0700));
+    QCOMPARE(modeOf(backups.path()), mode_t(0700));
+    QVERIFY(backups.verify(next).isEmpty());
+}
+
+void TestBackup::damagedCopyIsNotShared() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    oneUserOneCard(f);
+    backup::Backups backups(folder);
+    const backup::Snapshot s = backups.take(backup::Reason::Manual);
+    // Changed in place, size and inode kept.
+    QByteArray tampered = kUsersBytes;
+    tampered[2] = 'j';
+    writeFile(s.filePath(kUsers), tampered);
+    QCOMPARE(backups.verify(s).size(), 1);
+
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot next = backups.take(backup::Reason::Manual);
+    QVERIFY2(backups.verify(next).isEmpty(), qPrintable(backups.verify(next).join(u' ')));
+    QCOMPARE(readFile(next.filePath(kUsers)), kUsersBytes);
+    QCOMPARE(next.file(kUsers)->changed, false); // the data file itself did not change
+    QCOMPARE(inode(next.filePath(kDiary)), inode(s.filePath(kDiary)));
+}
+
+// Identical files made one inode, as a de-duplicating tool does with link(2): the diary
+// becomes the inode of two snapshots' copies; then it is written in place.
+void TestBackup::mergedInodesAreSeparated() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    const QByteArray diary = oneUserOneCard(f);
+    backup::Backups backups(folder);
+    const backup::Snapshot first = backups.take(backup::Reason::Manual);
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot second = backups.take(backup::Reason::Manual);
+    QCOMPARE(inode(second.filePath(kDiary)), inode(first.filePath(kDiary)));
+    QVERIFY(QFile::remove(f.file(kDiary)));
+    QCOMPARE(::link(QFile::encodeName(second.filePath(kDiary)).constData(),
+                    QFile::encodeName(f.file(kDiary)).constData()),
+             0);
+
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot third = backups.take(backup::Reason::Manual);
+    for (const backup::Snapshot &s : {first, second, third})
+        QVERIFY2(inode(s.filePath(kDiary)) != inode(f.file(kDiary)), qPrintable(s.id));
+    DiaryFile(folder, kDiary).setCandidate(1, true);
+    QVERIFY(f.read(kDiary).startsWith('R'));
+    for (const backup::Snapshot &s : {first, second, third}) {
+        QVERIFY2(backups.verify(s).isEmpty(), qPrintable(s.id));
+        QCOMPARE(readFile(s.filePath(kDiary)), diary);
+    }
+}
+
+void TestBackup::recordIsTrustedOnlyWhileEveryFieldHolds_data() {
+    QTest::addColumn<int>("field"); // of the diary's record changed: -1 none, else its place
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("trusted");
+    QTest::newRow("all hold") << -1 << QString() << true;
+    QTest::newRow("size") << 0 << QString() << false;
+    QTest::newRow("mtime") << 1 << QString() << false;
+    QTest::newRow("ctime") << 2 << QString() << false;
+    QTest::newRow("device") << 3 << QString() << false;
+    QTest::newRow("inode") << 4 << QString() << false;
+    QTest::newRow("recorded within the lag") << -1 << u"racy"_s << false;
+    QTest::newRow("checksum of the record") << -1 << u"unsigned"_s << false;
+    QTest::newRow("record a link") << -1 << u"link"_s << false;
+    QTest::newRow("more cards than bytes") << -1 << u"cards"_s << false;
+}
+
+// The record is what the next snapshot believes instead of reading the diary; a planted
+// card count shows whether it was believed.
+void TestBackup::recordIsTrustedOnlyWhileEveryFieldHolds() {
+    QFETCH(int, field);
+    QFETCH(QString, how);
+    QFETCH(bool, trusted);
+    TempFolder f;
+    TempFolder elsewhere;
+    const DataFolder folder(f.path());
+    oneUserOneCard(f);
+    backup::Backups backups(folder);
+    backups.take(backup::Reason::Manual);
+    const QString known = backups.path() + u"/.known.json"_s;
+    QJsonObject o = QJsonDocument::fromJson(readFile(known)).object();
+    QJsonObject body = o.value(u"body"_s).toObject();
+    QJsonObject data = body.value(u"data"_s).toObject();
+    QJsonArray entry = data.value(kDiary).toArray();
+    QCOMPARE(entry.size(), 8);
+    auto at = [&](int i) { return entry[i].toString().toLongLong(); };
+    // Recorded long after the diary's times, unless the case says otherwise.
+    entry[5] = QString::number(std::max(at(1), at(2)) + (how == u"racy"_s ? 1'000'000'000 : 60'000'000'000));
+    entry[7] = how == u"cards"_s ? u"241"_s : u"9"_s;
+    if (field >= 0) entry[field] = QString::number(at(field) + 1);
+    data.insert(kDiary, entry);
+    body.insert(u"data"_s, data);
+    o.insert(u"body"_s, body);
+    if (how != u"unsigned"_s)
+        o.insert(u"sha256"_s, QString::fromLatin1(
+                                  QCryptographicHash::hash(QJsonDocument(body).toJson(QJsonDocument::Compact),
+                                                           QCryptographicHash::Sha256)
+                                      .toHex()));
+    const QString written = how == u"link"_s ? elsewhere.file(u"known.json"_s) : known;
+    QVERIFY(QFile::remove(known));
+    writeFile(written, QJsonDocument(o).toJson(QJsonDocument::Compact));
+    if (how == u"link"_s) QVERIFY(QFile::link(written, known));
+
+    m_clock.set(m_clock.now().addSecs(1));
+    const backup::Snapshot next = backups.take(backup::Reason::Manual);
+    QCOMPARE(next.file(kDiary)->records, trusted ? 9 : 1);
+    QCOMPARE(next.file(kUsers)->records, 1);
 }
 
 void TestBackup::rotationKeepsThePromisedSets() {
