@@ -52,8 +52,10 @@ int main(int argc, char **argv) {
         dialogs.error(lock.refusal() + u"\n"_s + folder, u"エラー"_s);
         return 1;
     }
-    // Space for the rollback journal now, so that changing a card works on a full disk.
-    tama::journal::reserve(folder);
+    // Space for the rollback journal now, so that changing a card works on a full disk. A
+    // journal that does not fit its file any more was put aside: the user hears of it once.
+    if (const QString notice = tama::journal::reserve(folder); !notice.isEmpty())
+        dialogs.info(notice, u"書き込みの控え"_s);
     // Snapshots before the first write of each day and before operations that drop data.
     tama::backup::setAutomatic(tama::DataFolder(folder), tama::backup::Settings::load());
     // Copies a folder synchroniser left when the folder changed on two computers at once.
