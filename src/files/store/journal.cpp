@@ -145,11 +145,12 @@ std::optional<QString> refusal(const Entry &e) {
     return std::nullopt;
 }
 
-// Why e does not belong to the file open as fd (no longer the same file, or no longer
-// holding at the write's place the bytes from before or after it), or nothing.
-std::optional<QString> mismatch(int fd, const Entry &e) {
+// Why e does not belong to the file at path, open as fd (no longer the same file, or no
+// longer holding at the write's place the bytes from before or after it), or nothing.
+// Throws StoreError when the file cannot be looked at: that decides nothing yet.
+std::optional<QString> mismatch(int fd, const QString &path, const Entry &e) {
     struct stat st {};
-    if (::fstat(fd, &st) != 0) return u"ファイルを調べられなかった"_s;
+    if (::fstat(fd, &st) != 0) throw StoreError::fromErrno(errno, path, u"ファイルを調べることが"_s);
     if (quint64(st.st_dev) != e.id.dev || quint64(st.st_ino) != e.id.ino)
         return u"ファイルがその後で置き換えられた"_s;
     const qint64 size = qint64(st.st_size), end = e.offset + e.fresh.size();
@@ -158,8 +159,9 @@ std::optional<QString> mismatch(int fd, const Entry &e) {
     const qint64 span = std::min(size, end) - e.offset;
     QByteArray now(span, Qt::Uninitialized);
     qint64 got = 0;
-    if (!safefile::readFully(fd, now.data(), span, e.offset, &got) || got != span)
-        return u"ファイルを読めなかった"_s;
+    if (!safefile::readFully(fd, now.data(), span, e.offset, &got))
+        throw StoreError::fromErrno(errno, path, u"中断された書き込みの場所を読むことが"_s);
+    if (got != span) return u"ファイルの大きさがその後で変わった"_s;
     // A torn write mixes old and new bytes; past the old end, what did not arrive reads as zeros.
     for (qint64 i = 0; i < span; ++i) {
         const char expected = i < e.old.size() ? e.old[i] : '\0';
@@ -272,26 +274,37 @@ QString recover(const QString &folder) {
     Entry e;
     const Parsed p = parse(bytes, &e);
     if (p == Parsed::Valid || p == Parsed::Previous) {
-        const QString file = QFile::decodeName(e.name);
+        const QString file = QFile::decodeName(e.name), target = QDir(folder).filePath(file);
         std::optional<QString> why =
             p == Parsed::Previous ? u"以前の版の形式で、ファイルに合うか確かめられない"_s : refusal(e);
         int tfd = -1;
         if (!why) {
             try {
-                tfd = safefile::openRegular(QDir(folder).filePath(file), O_RDWR);
-                if (tfd < 0)
-                    why = errno == ENOENT ? u"ファイルがその後でなくなった"_s : u"ファイルに書き込めない"_s;
+                tfd = safefile::openRegular(target, O_RDWR);
             } catch (const StoreError &) {
                 why = u"ファイルが通常のファイルではなくなった"_s;
             }
+            // Gone, or a link now: not the file written. Any other failure decides nothing,
+            // and the journal stays for the next open.
+            if (!why && tfd < 0 && errno != ENOENT && errno != ELOOP) {
+                const int err = errno;
+                ::close(fd);
+                throw StoreError::fromErrno(err, target, u"中断された書き込みを元に戻すために開くことが"_s);
+            }
+            if (!why && tfd < 0) why = u"ファイルがその後でなくなった"_s;
         }
-        if (!why) why = mismatch(tfd, e);
+        try {
+            if (!why) why = mismatch(tfd, target, e);
+        } catch (const StoreError &) {
+            ::close(tfd);
+            ::close(fd);
+            throw;
+        }
         if (!why && !rollBack(tfd, e)) {
             const int err = errno;
             ::close(tfd);
             ::close(fd);
-            throw StoreError::fromErrno(err, QDir(folder).filePath(file),
-                                        u"中断された書き込みを元に戻すことが"_s);
+            throw StoreError::fromErrno(err, target, u"中断された書き込みを元に戻すことが"_s);
         }
         if (tfd >= 0) ::close(tfd);
         if (why) {
@@ -356,10 +369,15 @@ State inspect(const QString &folder, const QString &name) {
             const int fd = ::open(QFile::encodeName(QDir(folder).filePath(s.file)).constData(),
                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
             struct stat t {};
-            if (fd < 0 || ::fstat(fd, &t) != 0 || !S_ISREG(t.st_mode))
+            if (fd < 0 || ::fstat(fd, &t) != 0 || !S_ISREG(t.st_mode)) {
                 why = u"ファイルがその後でなくなった"_s;
-            else
-                why = mismatch(fd, e);
+            } else {
+                try {
+                    why = mismatch(fd, s.file, e);
+                } catch (const StoreError &err) {
+                    why = err.message();
+                }
+            }
             if (fd >= 0) ::close(fd);
         }
         s.kind = why ? State::Stale : State::Pending;
