@@ -436,6 +436,7 @@ void TestSafeFiles::journalThatNoLongerFitsIsPutAside_data() {
     QTest::addColumn<QByteArray>("now");    // what it holds when the program starts again
     QTest::addColumn<bool>("newFile");      // moved in as another file, not copied over
     QTest::addColumn<bool>("previous");     // a journal of the earlier format
+    QTest::addColumn<qint64>("planted");    // a planted journal's old size, its old bytes all X; or -1
     QTest::addColumn<QString>("reason");
 
     QList<QByteArray> cards;
@@ -447,23 +448,25 @@ void TestSafeFiles::journalThatNoLongerFitsIsPutAside_data() {
     marked[0] = 'R';
     edited.replace(200, 4, "9999");
     elsewhere.replace(240 + 200, 4, "1234"); // card 2 changed on the other computer
+    const qint64 real = -1;
 
     QTest::newRow("mark card 2, then the diary of 11 cards copied over")
-        << kDiary << first(8) << qint64(240) << marked << first(11) << false << false << u"大きさ"_s;
+        << kDiary << first(8) << qint64(240) << marked << first(11) << false << false << real << u"大きさ"_s;
     QTest::newRow("append card 301, then the diary of 310 cards copied over")
-        << kDiary << first(300) << qint64(300 * 240) << cards[300] << first(310) << false << false
+        << kDiary << first(300) << qint64(300 * 240) << cards[300] << first(310) << false << false << real
         << u"大きさ"_s;
     QTest::newRow("update card 2, then a diary with card 2 changed copied over")
-        << kDiary << first(8) << qint64(240) << edited << elsewhere << false << false << u"内容"_s;
+        << kDiary << first(8) << qint64(240) << edited << elsewhere << false << false << real << u"内容"_s;
     QTest::newRow("update card 2, then the same bytes moved in as another file")
-        << kDiary << first(8) << qint64(240) << edited << first(8) << true << false << u"置き換え"_s;
+        << kDiary << first(8) << qint64(240) << edited << first(8) << true << false << real << u"置き換え"_s;
     QTest::newRow("planted: a file that is not data")
         << u"memo.txt"_s << QByteArray("my own notes") << qint64(0) << QByteArray("XXXX")
-        << QByteArray("my own notes") << false << false << u"データファイルでない"_s;
-    QTest::newRow("planted: an offset far past the diary")
-        << kDiary << first(2) << qint64(50000000) << cards[2] << first(2) << false << false << u"位置"_s;
+        << QByteArray("my own notes") << false << false << qint64(12) << u"データファイルでない"_s;
+    QTest::newRow("planted: an offset of 50,000,000 in the diary")
+        << kDiary << first(2) << qint64(50000000) << cards[2] << first(2) << false << false
+        << qint64(50000240) << u"位置"_s;
     QTest::newRow("the earlier format, which names no identity")
-        << kDiary << first(8) << qint64(240) << marked << first(8) << false << true << u"以前の版"_s;
+        << kDiary << first(8) << qint64(240) << marked << first(8) << false << true << real << u"以前の版"_s;
 }
 
 // A journal left by a killed write, found after the file changed: never applied, kept
@@ -476,14 +479,18 @@ void TestSafeFiles::journalThatNoLongerFitsIsPutAside() {
     QFETCH(QByteArray, now);
     QFETCH(bool, newFile);
     QFETCH(bool, previous);
+    QFETCH(qint64, planted);
     QFETCH(QString, reason);
     TempFolder f;
     const FixedClock then(QDateTime(QDate(2026, 12, 8), QTime(9, 30, 15)));
     setClock(&then);
     f.write(name, before);
-    const QByteArray entry =
-        previous ? previousEntry(name.toUtf8(), offset, before.size(), before.mid(offset, 240))
-                 : journalOf(f, name, offset, fresh);
+    QByteArray entry = journalOf(f, name, offset, fresh);
+    if (previous) entry = previousEntry(name.toUtf8(), offset, before.size(), before.mid(offset, 240));
+    if (planted >= 0)
+        entry =
+            journal::encodeEntry(name.toUtf8(), offset, planted, identityOf(f.file(name)),
+                                 QByteArray(std::min<qint64>(fresh.size(), planted - offset), 'X'), fresh);
     f.write(journal::fileName(), entry);
     if (newFile) {
         // Written beside it and renamed over it, as a copy or a synchroniser puts a file in place.
