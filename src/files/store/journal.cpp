@@ -291,7 +291,9 @@ QString recover(const QString &folder) {
                 ::close(fd);
                 throw StoreError::fromErrno(err, target, u"中断された書き込みを元に戻すために開くことが"_s);
             }
-            if (!why && tfd < 0) why = u"ファイルがその後でなくなった"_s;
+            if (!why && tfd < 0)
+                why = errno == ELOOP ? u"ファイルがその後でリンクに置き換えられた"_s
+                                     : u"ファイルがその後でなくなった"_s;
         }
         try {
             if (!why) why = mismatch(tfd, target, e);
