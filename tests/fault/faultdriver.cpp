@@ -3,6 +3,7 @@
 // call. Exit status: 0 done, 1 the store reported an error (message on stderr), 2 misuse.
 #include "faultoperations.h"
 
+#include "store/journal.h"
 #include "store/storeerror.h"
 
 #include <cstdio>
@@ -16,6 +17,16 @@ int main(int argc, char **argv) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QString name = QString::fromLocal8Bit(argv[2]);
+    // What the next start does first: recover the journal a killed write left.
+    if (name == QLatin1String("recover")) {
+        try {
+            tama::journal::recover(folder);
+        } catch (const tama::StoreError &e) {
+            std::fprintf(stderr, "%s\n", e.message().toLocal8Bit().constData());
+            return 1;
+        }
+        return 0;
+    }
     for (const tama::fault::Operation &op : tama::fault::operations() + tama::fault::snapshotOperations()) {
         if (op.name != name) continue;
         try {

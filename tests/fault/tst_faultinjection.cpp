@@ -119,6 +119,8 @@ class tst_FaultInjection : public QObject {
     void tornWrites();
     void lostWrites_data();
     void lostWrites();
+    void replacedAfterKill_data();
+    void replacedAfterKill();
     void snapshotsEveryCall_data();
     void snapshotsEveryCall();
     void snapshotsLostWrites_data();
@@ -309,6 +311,90 @@ void tst_FaultInjection::lostWrites() {
     }
     qInfo("%s%s: %d calls, %d power cuts (%d left the old state), nothing mixed", qPrintable(operation),
           reserved ? " (reserved journal)" : "", c.calls, runs, asBefore);
+}
+
+namespace {
+
+// Puts the folder back to files, writing over those there in place (as cp does, keeping each
+// file's identity) and removing any other.
+void refill(const QString &folder, const Files &files) {
+    QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (!files.contains(name)) QVERIFY(dir.remove(name));
+    for (auto it = files.begin(); it != files.end(); ++it)
+        writeFile(dir.filePath(it.key()), it.value());
+}
+
+} // namespace
+
+// The operations that write in place, through the journal; the others rewrite whole files.
+void tst_FaultInjection::replacedAfterKill_data() {
+    QTest::addColumn<QString>("operation");
+    for (const QString &op : {u"append-card"_s, u"update-card"_s, u"mark-card"_s, u"unmark-card"_s,
+                              u"add-user"_s, u"clear-autostart"_s, u"add-store"_s, u"add-model"_s})
+        QTest::newRow(op.toLatin1().constData()) << op;
+}
+
+// The write is killed at each call; where it leaves a journal, the file it names is then
+// replaced by a copy from another computer (in place, as cp does), and the next start's
+// recovery is failed, ended and cut by a power loss at each of its own calls. The copy and
+// every other file stay as they are, and the journal is never lost: it stays, or is put aside.
+void tst_FaultInjection::replacedAfterKill() {
+    QFETCH(QString, operation);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString folder = root.filePath(u"data"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const Clean c = cleanRun(folder, operation, false);
+    const QString journal = tama::journal::fileName();
+    int journals = 0, runs = 0, recoveryCalls = 0;
+    for (int n = 1; n <= c.calls; ++n) {
+        fill(folder, c.before);
+        const Run killed = runDriver(folder, operation, n, u"kill"_s);
+        QVERIFY2(killed.crashed || killed.exitCode == 86, qPrintable(killed.report));
+        const tama::journal::State s = tama::journal::inspect(folder);
+        if (s.kind != tama::journal::State::Pending) continue;
+        ++journals;
+        Files start = filesOf(folder);
+        start[s.file] = c.before.value(s.file) + c.before.value(s.file); // twice the records
+        const QByteArray entry = start.value(journal);
+        const Run clean = [&] {
+            refill(folder, start);
+            return runDriver(folder, u"recover"_s, 0, u"EIO"_s);
+        }();
+        QVERIFY2(clean.exitCode == 0 && clean.report.startsWith(u"count "_s), qPrintable(clean.stderrText));
+        const int calls = clean.report.mid(6).toInt();
+        recoveryCalls = std::max(recoveryCalls, calls);
+        for (const QString &mode : {u"ENOSPC"_s, u"EIO"_s, u"kill"_s, u"lose"_s}) {
+            for (int m = 1; m <= calls; ++m) {
+                refill(folder, start);
+                const Run r = runDriver(folder, u"recover"_s, m, mode);
+                const QString where =
+                    u"killed at call %1, recovery %2 at call %3 (%4): "_s.arg(n).arg(mode).arg(m).arg(
+                        r.report);
+                QVERIFY2(r.exitCode != 0 || r.report.startsWith(u"count "_s) || r.report.endsWith(u" 1"_s),
+                         qPrintable(where + u"an injected failure was reported as success"_s));
+                recover(folder);
+                Files now = filesOf(folder);
+                QString asideName;
+                for (const QString &name : now.keys())
+                    if (tama::journal::isAsideName(name)) asideName = name;
+                QVERIFY2(!asideName.isEmpty() && now.take(asideName) == entry,
+                         qPrintable(where + u"the journal was not kept"_s));
+                QVERIFY2(!now.contains(journal) || now[journal].count('\0') == now[journal].size(),
+                         qPrintable(where + u"a journal still pending"_s));
+                now.remove(journal);
+                Files expected = start;
+                expected.remove(journal);
+                QVERIFY2(now == expected, qPrintable(where + u"a file changed"_s));
+                ++runs;
+            }
+        }
+    }
+    QVERIFY2(journals > 0, "no kill left a journal");
+    qInfo("%s: %d kills left a journal; their recovery (%d calls) failed or cut %d times, nothing applied or "
+          "lost",
+          qPrintable(operation), journals, recoveryCalls, runs);
 }
 
 namespace {

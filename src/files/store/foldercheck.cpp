@@ -302,7 +302,7 @@ int offerNameFixes(const DataFolder &folder, Dialogs &dialogs) {
 
 std::optional<FileCheck::Kind> dataFileKind(const QString &name) {
     if (name.isEmpty()) return std::nullopt;
-    if (name == journal::fileName()) return FileCheck::Kind::Journal;
+    if (name == journal::fileName() || journal::isAsideName(name)) return FileCheck::Kind::Journal;
     // Other hidden names are the lock file's and other tools', but a user's name may
     // begin with "." too.
     if (name.startsWith(u'.')) {
@@ -413,8 +413,18 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
         case FileCheck::Kind::Lock: // checkFolder asks DataFolderLock::checkName
             break;
         case FileCheck::Kind::Journal: {
-            const journal::State s = journal::inspect(folder.path());
-            if (s.kind == journal::State::Pending)
+            const journal::State s = journal::inspect(folder.path(), name);
+            if (s.kind == journal::State::Aside)
+                check.notes.append(
+                    (s.file.isEmpty() ? u"中断された書き込みの控えを"_s
+                                      : u"「"_s + s.file + u"」への中断された書き込みの控えを"_s) +
+                    u"、ファイルに合わないため適用せずに残したものです（データファイルは今の内容のままです。不要なら消してください）"_s);
+            else if (s.kind == journal::State::Stale)
+                check.notes.append((s.file.isEmpty()
+                                        ? u"中断された書き込みの控えは"_s
+                                        : u"「"_s + s.file + u"」への中断された書き込みの控えは"_s) +
+                                   u"、"_s + s.reason + u"ため、次に書き込むときに適用せずに残します"_s);
+            else if (s.kind == journal::State::Pending)
                 check.notes.append(
                     u"「"_s + s.file +
                     u"」への書き込みが中断されています。次に書き込むときに書き込む前の内容に戻します"_s);

@@ -5,22 +5,32 @@
 
 namespace tama::journal {
 
-// The rollback journal of a data folder: before a record is written in place, its old
-// bytes, their offset and the file's old size are written here and flushed; after the
-// write they are cleared. A valid journal found later means the write may be torn, and
-// the old bytes go back. One journal per folder, since one program writes a folder.
+// The rollback journal of a data folder: before a record is written in place, the file's
+// identity and old size, the offset, and the bytes there before and after the write are
+// written here and flushed; after the write they are cleared. A journal found later means
+// the write may be torn: the old bytes go back, but only into the same file still holding,
+// at that place, bytes of that write. One journal per folder, since one program writes a folder.
 QString fileName(); // ".tamanote.journal"
+
+// A journal that was not applied is renamed to such a name and kept for the user.
+bool isAsideName(const QString &name); // ".tamanote.journal.aside-…"
 
 // Size of a reserved journal: a journal of this size is cleared by zeroing, never removed,
 // so that a write in place needs no new space on a full disk.
 constexpr qint64 kReservedSize = 4096;
 
-// Guards one write of len bytes at offset in the file at path, open as fd. The
-// constructor writes and flushes the journal (throws StoreError on failure, before
-// anything is written to the file).
+// Which file a journal belongs to: a copy put in its place under the same name is another.
+struct Identity {
+    quint64 dev = 0;
+    quint64 ino = 0;
+};
+
+// Guards one write of bytes at offset in the file at path, open as fd. The constructor
+// writes and flushes the journal (throws StoreError on failure, before anything is
+// written to the file).
 class Guard {
   public:
-    Guard(const QString &path, int fd, qint64 offset, qint64 len);
+    Guard(const QString &path, int fd, qint64 offset, const QByteArray &bytes);
     ~Guard();
     Guard(const Guard &) = delete;
     Guard &operator=(const Guard &) = delete;
@@ -45,22 +55,36 @@ class Guard {
     qint64 m_entrySize = 0;
 };
 
-// Rolls back a valid journal in folder and discards a damaged one. Nothing happens when
-// there is none or the folder cannot be written. Throws StoreError when a rollback fails.
-void recover(const QString &folder);
+// Rolls back a journal in folder that belongs to the file it names, discards a damaged one
+// and puts any other aside. Returns a notice for the user when one was put aside (naming
+// the data file, why, and the name it now has), empty otherwise. Nothing happens when there
+// is none or the folder cannot be written. Throws StoreError when a rollback fails.
+QString recover(const QString &folder);
 
-// Creates a zeroed journal of kReservedSize when none exists, so that later writes in
-// place never need new space. Best effort: a failure is left to the writes to report.
-void reserve(const QString &folder);
+// Recovers, then creates a zeroed journal of kReservedSize when none exists, so that later
+// writes in place never need new space. Returns recover's notice. Best effort otherwise: a
+// failure is left to the writes to report.
+QString reserve(const QString &folder);
 
-// What a look at the journal found, for the folder check.
+// What a look at a journal of the folder (the journal, or one put aside) found, for the
+// folder check. It only reads.
 struct State {
-    enum Kind { None, Clear, Pending, Damaged } kind = None;
-    QString file; // Pending: the data file whose write was interrupted
+    enum Kind {
+        None,
+        Clear,
+        Pending, // would be rolled back
+        Stale,   // would be put aside, for reason
+        Damaged, // cut short: discarded
+        Aside,   // one put aside earlier
+    } kind = None;
+    QString file;   // the data file the journal names, when it names one
+    QString reason; // Stale: why it will not be applied
 };
-State inspect(const QString &folder);
+State inspect(const QString &folder, const QString &name = fileName());
 
-// Encoding, for tests: the journal entry of a write.
-QByteArray encodeEntry(const QByteArray &name, qint64 offset, qint64 oldSize, const QByteArray &old);
+// Encoding, for tests: the journal entry of a write of fresh at offset into name, a file
+// of identity id and oldSize bytes that held old there.
+QByteArray encodeEntry(const QByteArray &name, qint64 offset, qint64 oldSize, Identity id,
+                       const QByteArray &old, const QByteArray &fresh);
 
 } // namespace tama::journal

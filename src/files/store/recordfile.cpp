@@ -166,7 +166,7 @@ void RecordFile::writeAt(qint64 offset, const QByteArray &bytes) {
     writehook::beforeWrite(m_path);
     // The old bytes are on disk before the record is touched, so that a torn write is
     // rolled back at the next open.
-    journal::Guard guard(m_path, m_fd, offset, bytes.size());
+    journal::Guard guard(m_path, m_fd, offset, bytes);
     if (!writeFully(m_fd, bytes.constData(), bytes.size(), offset) || ::fdatasync(m_fd) != 0) {
         const int err = errno;
         guard.restore(); // takes back whatever part of the record reached the file

@@ -21,8 +21,10 @@ std::unique_ptr<DataFolderLock> openDataFolder(const QString &folderPath) {
         return nullptr;
     }
     writehook::setReadOnlyFolder({});
-    // Space for the rollback journal now, so that changing a card works on a full disk.
-    journal::reserve(folderPath);
+    // Space for the rollback journal now, so that changing a card works on a full disk. A
+    // journal that does not fit its file any more was put aside: the user hears of it once.
+    if (const QString notice = journal::reserve(folderPath); !notice.isEmpty())
+        InfoBox(notice, u"書き込みの控え"_s);
     // Snapshots before the first write of each day and before operations that drop data.
     backup::setAutomatic(folder, backup::Settings::load());
     return lock;

@@ -3,6 +3,7 @@
 #include "support/cardbuilder.h"
 #include "support/testsupport.h"
 
+#include "common/clock.h"
 #include "store/datafolderlock.h"
 #include "store/diary.h"
 #include "store/foldercheck.h"
@@ -71,6 +72,42 @@ QString messageOf(const std::function<void()> &f) {
     return {};
 }
 
+journal::Identity identityOf(const QString &path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return {quint64(st.st_dev), quint64(st.st_ino)};
+}
+
+// The journal a write of fresh at offset into the file name leaves when the program dies
+// before clearing it: what the file is and holds now, before the write.
+QByteArray journalOf(const TempFolder &f, const QString &name, qint64 offset, const QByteArray &fresh) {
+    const QByteArray now = f.read(name);
+    return journal::encodeEntry(name.toUtf8(), offset, now.size(), identityOf(f.file(name)),
+                                now.mid(offset, fresh.size()), fresh);
+}
+
+// The journal entry of earlier versions: the old bytes only, without identity or new bytes.
+QByteArray previousEntry(const QByteArray &name, qint64 offset, qint64 oldSize, const QByteArray &old) {
+    QByteArray out("TAMAJNL1");
+    auto put = [&out](quint64 v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out.append(char((v >> (8 * i)) & 0xFF));
+    };
+    put(name.size(), 4);
+    put(old.size(), 4);
+    put(offset, 8);
+    put(oldSize, 8);
+    out += name + old;
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : out) {
+        crc ^= quint8(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    put(~crc, 4);
+    return out;
+}
+
 FileCheck checkOf(const TempFolder &f, const QString &name) {
     for (const FileCheck &c : checkFolder(DataFolder(f.path())))
         if (c.name == name) return c;
@@ -92,6 +129,8 @@ class TestSafeFiles : public QObject {
     void checkKnowsEveryScratchName();
     void tornWriteIsRolledBack();
     void damagedJournalIsDiscarded();
+    void journalThatNoLongerFitsIsPutAside_data();
+    void journalThatNoLongerFitsIsPutAside();
     void journalIsClearedAfterEveryWrite();
 };
 
@@ -325,7 +364,7 @@ void TestSafeFiles::checkKnowsEveryScratchName() {
     QCOMPARE(checkOf(f, u"memo.txt"_s).name, u"(not reported)"_s);
 
     // An interrupted write in place is named by the journal it left.
-    f.write(journal::fileName(), journal::encodeEntry("taro.1999.dat", 0, 240, QByteArray(240, 'x')));
+    f.write(journal::fileName(), journalOf(f, kDiary, 0, QByteArray(240, 'x')));
     const FileCheck j = checkOf(f, journal::fileName());
     QCOMPARE(j.kind, FileCheck::Kind::Journal);
     QVERIFY2(!j.damaged() && j.notes.join(u""_s).contains(kDiary), qPrintable(j.notes.join(u";"_s)));
@@ -338,35 +377,42 @@ void TestSafeFiles::tornWriteIsRolledBack() {
                      c = card("19990503", "1000", 'c');
 
     // Card 2 torn half way through its update: the old card comes back at the next open.
-    QByteArray torn = a + card("19990509", "0900", 'z').left(100) + b.mid(100) + c;
-    f.write(kDiary, torn);
-    f.write(journal::fileName(), journal::encodeEntry(kDiary.toUtf8(), 240, 720, b));
+    const QByteArray z = card("19990509", "0900", 'z');
+    f.write(kDiary, a + b + c);
+    f.write(journal::fileName(), journalOf(f, kDiary, 240, z));
+    f.write(kDiary, a + z.left(100) + b.mid(100) + c);
     QCOMPARE(DiaryFile(folder, kDiary).count(), 3);
     QCOMPARE(f.read(kDiary), a + b + c);
     QVERIFY(!f.exists(journal::fileName()));
 
     // An append torn after 70 bytes: the partial record goes.
+    f.write(kDiary, a + b);
+    f.write(journal::fileName(), journalOf(f, kDiary, 480, c));
     f.write(kDiary, a + b + c.left(70));
-    f.write(journal::fileName(), journal::encodeEntry(kDiary.toUtf8(), 480, 480, QByteArray()));
     UserList(folder).readAll(); // any file opened to write in the folder rolls back
+    QCOMPARE(f.read(kDiary), a + b);
+    // One cut by a power loss: the file grew, but its new end never arrived and reads as zeros.
+    f.write(journal::fileName(), journalOf(f, kDiary, 480, c));
+    f.write(kDiary, a + b + c.left(10) + QByteArray(230, '\0'));
+    UserList(folder).readAll();
     QCOMPARE(f.read(kDiary), a + b);
 
     // A reserved journal is zeroed, not removed, after the rollback.
+    QByteArray reserved = journalOf(f, kDiary, 240, c);
     f.write(kDiary, a + c);
-    QByteArray reserved = journal::encodeEntry(kDiary.toUtf8(), 240, 480, b);
     reserved += QByteArray(journal::kReservedSize - reserved.size(), '\0');
     f.write(journal::fileName(), reserved);
     QCOMPARE(DiaryFile(folder, kDiary).count(), 2);
     QCOMPARE(f.read(kDiary), a + b);
     QCOMPARE(f.read(journal::fileName()), QByteArray(journal::kReservedSize, '\0'));
 
-    // A journal that names a file outside the folder is discarded, never followed.
+    // A journal that names a file outside the folder is never followed.
     TempFolder outside;
     outside.write(u"victim"_s, "precious");
     f.write(journal::fileName(),
             journal::encodeEntry(
                 QFile::encodeName(u"../"_s + QFileInfo(outside.path()).fileName() + u"/victim"_s), 0, 8,
-                "XXXXXXXX"));
+                identityOf(outside.file(u"victim"_s)), "precious", "XXXXXXXX"));
     QCOMPARE(DiaryFile(folder, kDiary).count(), 2);
     QCOMPARE(outside.read(u"victim"_s), QByteArray("precious"));
 }
@@ -376,7 +422,7 @@ void TestSafeFiles::damagedJournalIsDiscarded() {
     const DataFolder folder(f.path());
     const QByteArray cards = card("19990501", "1000", 'a') + card("19990502", "1000", 'b');
     f.write(kDiary, cards);
-    QByteArray entry = journal::encodeEntry(kDiary.toUtf8(), 0, 480, QByteArray(240, 'x'));
+    QByteArray entry = journalOf(f, kDiary, 0, QByteArray(240, 'x'));
     // Cut short (a crash while writing it, so the file was never touched), and one bit off.
     for (const QByteArray &bad : {entry.left(entry.size() - 3), QByteArray(entry).replace(100, 1, "y")}) {
         f.write(journal::fileName(), bad);
@@ -386,6 +432,97 @@ void TestSafeFiles::damagedJournalIsDiscarded() {
         QCOMPARE(f.read(kDiary), cards);
         QVERIFY(!f.exists(journal::fileName()));
     }
+}
+
+void TestSafeFiles::journalThatNoLongerFitsIsPutAside_data() {
+    QTest::addColumn<QString>("name");      // the file the journal names
+    QTest::addColumn<QByteArray>("before"); // what it held when the write began
+    QTest::addColumn<qint64>("offset");     // of the write
+    QTest::addColumn<QByteArray>("fresh");  // the bytes written
+    QTest::addColumn<QByteArray>("now");    // what it holds when the program starts again
+    QTest::addColumn<bool>("newFile");      // moved in as another file, not copied over
+    QTest::addColumn<bool>("previous");     // a journal of the earlier format
+    QTest::addColumn<qint64>("planted");    // a planted journal's old size, its old bytes all X; or -1
+    QTest::addColumn<QString>("reason");
+
+    QList<QByteArray> cards;
+    for (int i = 0; i < 310; ++i)
+        cards.append(
+            card(QByteArray("1999") + QByteArray::number(1000 + i).right(4), "1000", char('A' + i % 26)));
+    const auto first = [&](int n) { return cards.mid(0, n).join(); };
+    QByteArray marked = cards[1], edited = cards[1], elsewhere = first(8);
+    marked[0] = 'R';
+    edited.replace(200, 4, "9999");
+    elsewhere.replace(240 + 200, 4, "1234"); // card 2 changed on the other computer
+    const qint64 real = -1;
+
+    QTest::newRow("mark card 2, then the diary of 11 cards copied over")
+        << kDiary << first(8) << qint64(240) << marked << first(11) << false << false << real << u"大きさ"_s;
+    QTest::newRow("append card 301, then the diary of 310 cards copied over")
+        << kDiary << first(300) << qint64(300 * 240) << cards[300] << first(310) << false << false << real
+        << u"大きさ"_s;
+    QTest::newRow("update card 2, then a diary with card 2 changed copied over")
+        << kDiary << first(8) << qint64(240) << edited << elsewhere << false << false << real << u"内容"_s;
+    QTest::newRow("update card 2, then the same bytes moved in as another file")
+        << kDiary << first(8) << qint64(240) << edited << first(8) << true << false << real << u"置き換え"_s;
+    QTest::newRow("planted: a file that is not data")
+        << u"memo.txt"_s << QByteArray("my own notes") << qint64(0) << QByteArray("XXXX")
+        << QByteArray("my own notes") << false << false << qint64(12) << u"データファイルでない"_s;
+    QTest::newRow("planted: an offset of 50,000,000 in the diary")
+        << kDiary << first(2) << qint64(50000000) << cards[2] << first(2) << false << false
+        << qint64(50000240) << u"位置"_s;
+    QTest::newRow("the earlier format, which names no identity")
+        << kDiary << first(8) << qint64(240) << marked << first(8) << false << true << real << u"以前の版"_s;
+}
+
+// A journal left by a killed write, found after the file changed: never applied, kept
+// under a name of its own, and the user told which file and why.
+void TestSafeFiles::journalThatNoLongerFitsIsPutAside() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, before);
+    QFETCH(qint64, offset);
+    QFETCH(QByteArray, fresh);
+    QFETCH(QByteArray, now);
+    QFETCH(bool, newFile);
+    QFETCH(bool, previous);
+    QFETCH(qint64, planted);
+    QFETCH(QString, reason);
+    TempFolder f;
+    const FixedClock then(QDateTime(QDate(2026, 12, 8), QTime(9, 30, 15)));
+    setClock(&then);
+    f.write(name, before);
+    QByteArray entry = journalOf(f, name, offset, fresh);
+    if (previous) entry = previousEntry(name.toUtf8(), offset, before.size(), before.mid(offset, 240));
+    if (planted >= 0)
+        entry =
+            journal::encodeEntry(name.toUtf8(), offset, planted, identityOf(f.file(name)),
+                                 QByteArray(std::min<qint64>(fresh.size(), planted - offset), 'X'), fresh);
+    f.write(journal::fileName(), entry);
+    if (newFile) {
+        // Written beside it and renamed over it, as a copy or a synchroniser puts a file in place.
+        f.write(name + u".new"_s, now);
+        QVERIFY(::rename(QFile::encodeName(f.file(name + u".new"_s)).constData(),
+                         QFile::encodeName(f.file(name)).constData()) == 0);
+    } else {
+        f.write(name, now); // as cp does: the same file, new bytes
+    }
+
+    const FileCheck pending = checkOf(f, journal::fileName());
+    QVERIFY2(pending.notes.join(u""_s).contains(reason), qPrintable(pending.notes.join(u";"_s)));
+    const QString notice = journal::recover(f.path());
+    setClock(nullptr);
+    const QString aside = u".tamanote.journal.aside-20261208-093015"_s;
+    QCOMPARE(f.read(name), now);
+    QCOMPARE(f.read(aside), entry);
+    QVERIFY(!f.exists(journal::fileName()));
+    QVERIFY2(notice.contains(name) && notice.contains(aside) && notice.contains(reason), qPrintable(notice));
+    QVERIFY2(checkOf(f, aside).notes.join(u""_s).contains(name),
+             qPrintable(checkOf(f, aside).notes.join(u";"_s)));
+
+    // Once aside it stays aside: a later write goes ahead and leaves it alone.
+    UserList(DataFolder(f.path())).append(u"hanako"_s);
+    QCOMPARE(f.read(name), now);
+    QCOMPARE(f.read(aside), entry);
 }
 
 void TestSafeFiles::journalIsClearedAfterEveryWrite() {
