@@ -66,6 +66,13 @@ int reportDone(const Context &c, const QString &summary) {
 WriteLock::WriteLock(const Context &c) : m_lock(c.folder, DataFolderLock::Holder::Command) {
     if (!m_lock.held()) return;
     m_settings = backup::Settings::load();
+    // A restore that a crash cut short between its renames is finished before anything else.
+    try {
+        if (const std::optional<QString> done = backup::Backups(c.folder).finishInterruptedRestore())
+            c.errorLine(*done);
+    } catch (const StoreError &e) {
+        c.errorLine(e.message());
+    }
     backup::setAutomatic(c.folder, m_settings);
 }
 

@@ -942,7 +942,95 @@ void stageFile(int at, const QString &name, const QString &shown, const QByteArr
     }
 }
 
+// The renames of a whole restore, written and flushed into the staging folder before the
+// first of them: a restore cut short by a crash between its renames is finished by the
+// next open instead of leaving some files restored and some not.
+const QString kPlan = u".plan"_s;
+
+void writePlan(int stage, const QString &staging, const QStringList &write, const QStringList &remove,
+               const QString &undoId) {
+    QByteArray text = "undo " + undoId.toUtf8() + '\n';
+    for (const QString &name : write)
+        text += "write " + native(name) + '\n';
+    for (const QString &name : remove)
+        text += "remove " + native(name) + '\n';
+    text += "end\n"; // a plan cut short lacks it, and no rename had begun then
+    writeNewFileAt(stage, kPlan, QDir(staging).filePath(kPlan), text, 0600);
+    syncAt(stage, staging);
+}
+
+struct Plan {
+    QString undoId;
+    QStringList write, remove;
+};
+
+// The plan in the staging folder, or nothing when there is none or it is not whole. Only
+// plain data file names are believed: a plan moves files between the two folders alone.
+std::optional<Plan> readPlan(int stage, const QString &staging) {
+    struct stat st {};
+    QByteArray bytes;
+    try {
+        const Fd fd = openCopyAt(stage, kPlan, QDir(staging).filePath(kPlan), &st);
+        bool more = false;
+        bytes = readOpen(fd.get(), st.st_size, 1024 * 1024, QDir(staging).filePath(kPlan), &more);
+        if (more) return std::nullopt;
+    } catch (const StoreError &) {
+        return std::nullopt;
+    }
+    if (!bytes.endsWith("\nend\n")) return std::nullopt;
+    Plan plan;
+    for (const QByteArray &line : bytes.split('\n')) {
+        const qsizetype space = line.indexOf(' ');
+        const QByteArray word = line.left(space);
+        const QString name = QFile::decodeName(line.mid(space + 1));
+        if (word == "undo") {
+            plan.undoId = QString::fromUtf8(line.mid(space + 1));
+            continue;
+        }
+        if (word != "write" && word != "remove") continue;
+        const std::optional<FileCheck::Kind> kind = dataFileKind(name);
+        if (space < 0 || !isPlainFileName(name) || !kind || !isDataKind(*kind)) return std::nullopt;
+        (word == "write" ? plan.write : plan.remove).append(name);
+    }
+    return plan;
+}
+
 } // namespace
+
+std::optional<QString> Backups::finishInterruptedRestore() {
+    const Fd rootFd = openBackupsRoot(path());
+    if (!rootFd) return std::nullopt;
+    const QString staging = QDir(path()).filePath(kStaging);
+    const Fd stage = openFolderAt(rootFd.get(), kStaging);
+    if (!stage) return std::nullopt;
+    const std::optional<Plan> plan = readPlan(stage.get(), staging);
+    if (!plan) {
+        // Cut short while staging: nothing was put in place yet.
+        removeTreeAt(rootFd.get(), kStaging);
+        return std::nullopt;
+    }
+    writehook::checkWritable(m_folder.path());
+    const Fd data = openFolderAt(AT_FDCWD, m_folder.path());
+    if (!data) throw StoreError::fromErrno(errno, m_folder.path(), u"データフォルダを開くことが"_s);
+    const QString undo = u"。復元の前の状態はバックアップ「"_s + plan->undoId + u"」にあります"_s;
+    struct stat st {};
+    for (const QString &name : plan->write) {
+        // Gone from the staging folder: put in place before the cut.
+        if (!statAt(stage.get(), name, &st)) continue;
+        if (!S_ISREG(st.st_mode) ||
+            ::renameat(stage.get(), native(name).constData(), data.get(), native(name).constData()) != 0)
+            throw StoreError(StoreError::Kind::Io, m_folder.file(name),
+                             u"中断された復元のファイルを置くことができませんでした"_s + undo);
+    }
+    for (const QString &name : plan->remove) {
+        if (!statAt(data.get(), name, &st)) continue;
+        if (::renameat(data.get(), native(name).constData(), stage.get(), native(name).constData()) != 0)
+            throw StoreError::fromErrno(errno, m_folder.file(name), u"中断された復元で削除することが"_s);
+    }
+    syncAt(data.get(), m_folder.path());
+    removeTreeAt(rootFd.get(), kStaging);
+    return u"前回中断された復元を最後まで行いました"_s + undo + u"。"_s;
+}
 
 QStringList Backups::verify(const Snapshot &s, const QString &onlyFile) const {
     QStringList problems;
@@ -1003,7 +1091,7 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
     const QString root = path();
     Fd rootFd = openBackupsRoot(root);
     if (!rootFd) rootFd = makeFolderAt(data.get(), folderName(), root, 0700);
-    removeTreeAt(rootFd.get(), kStaging); // left by a restore cut short
+    finishInterruptedRestore(); // or, cut short while staging, removed
     const QString staging = QDir(root).filePath(kStaging);
     const Fd stage = makeFolderAt(rootFd.get(), kStaging, staging, 0700);
     try {
@@ -1029,6 +1117,12 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
         removeTreeAt(rootFd.get(), kStaging);
         throw;
     }
+    try {
+        writePlan(stage.get(), staging, plan.write, plan.remove, undo.id);
+    } catch (const StoreError &) {
+        removeTreeAt(rootFd.get(), kStaging);
+        throw;
+    }
     if (RecordFile::beforeReplaceHook) RecordFile::beforeReplaceHook();
 
     // Then put in place by renames; the files removed go to the staging folder until the
@@ -1047,7 +1141,9 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
         }
         syncAt(data.get(), m_folder.path());
     } catch (const StoreError &e) {
-        // Back to the state before, from the snapshot just taken.
+        // Back to the state before, from the snapshot just taken; without the plan, so
+        // that a crash while going back is not finished forward.
+        ::unlinkat(stage.get(), native(kPlan).constData(), 0);
         QStringList notBack;
         for (const QString &name : moved)
             if (::renameat(stage.get(), native(name).constData(), data.get(), native(name).constData()) != 0)

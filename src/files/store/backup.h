@@ -92,6 +92,11 @@ class Backups {
     // Takes a snapshot of the present state, then restores; returns that snapshot, which
     // undoes the restore. Refuses a snapshot whose files do not verify.
     Snapshot restore(const Snapshot &s, const QString &fileName = QString());
+    // Finishes a whole restore that a crash cut short between its renames, so that none is
+    // left half done; returns what to tell the user then. A restore cut short before its
+    // first rename is simply dropped. Called before a folder is written. Throws StoreError
+    // when a file cannot be put in place (the message names the snapshot that undoes it).
+    std::optional<QString> finishInterruptedRestore();
 
     // Removes what the settings do not keep, never the snapshot named keep (the newest by
     // sequence when empty); returns the ids removed.

@@ -3,6 +3,7 @@
 #include "common/dialogs.h"
 #include "store/backup.h"
 #include "store/journal.h"
+#include "store/storeerror.h"
 #include "store/writehook.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -25,6 +26,13 @@ std::unique_ptr<DataFolderLock> openDataFolder(const QString &folderPath) {
     // journal that does not fit its file any more was put aside: the user hears of it once.
     if (const QString notice = journal::reserve(folderPath); !notice.isEmpty())
         InfoBox(notice, u"書き込みの控え"_s);
+    // A restore that a crash cut short between its renames is finished before any write.
+    try {
+        if (const std::optional<QString> done = backup::Backups(folder).finishInterruptedRestore())
+            InfoBox(*done, u"復元"_s);
+    } catch (const StoreError &e) {
+        ErrorBox(e.message());
+    }
     // Snapshots before the first write of each day and before operations that drop data.
     backup::setAutomatic(folder, backup::Settings::load());
     return lock;
