@@ -27,7 +27,8 @@ int main(int argc, char **argv) {
         }
         return 0;
     }
-    for (const tama::fault::Operation &op : tama::fault::operations() + tama::fault::snapshotOperations()) {
+    for (const tama::fault::Operation &op :
+         tama::fault::operations() + tama::fault::snapshotOperations() + QList{tama::fault::takeLock()}) {
         if (op.name != name) continue;
         try {
             op.run(tama::DataFolder(folder));

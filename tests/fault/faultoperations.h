@@ -5,6 +5,7 @@
 #include "store/backup.h"
 #include "store/catalogue.h"
 #include "store/datafolder.h"
+#include "store/datafolderlock.h"
 #include "store/diary.h"
 #include "store/modellist.h"
 #include "store/organise.h"
@@ -153,6 +154,17 @@ inline QList<Operation> snapshotOperations() {
         {u"restore-file"_s, [=](const DataFolder &f) { backup::Backups(f).restore(earlier(f), kDiary); }},
         {u"restore-all"_s, [=](const DataFolder &f) { backup::Backups(f).restore(earlier(f)); }},
     };
+}
+
+// Taking the folder lock the way tamanote-cli does, over what a name left: a dead holder's
+// file or a second name of the diary. Held, then let go.
+inline Operation takeLock() {
+    return {u"take-lock"_s, [](const DataFolder &f) {
+                const DataFolderLock lock(f, DataFolderLock::Holder::Command);
+                if (!lock.held())
+                    throw StoreError(StoreError::Kind::Io, f.file(DataFolderLock::fileName()),
+                                     lock.refusal());
+            }};
 }
 
 } // namespace tama::fault

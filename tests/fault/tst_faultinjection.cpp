@@ -16,6 +16,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 using tama::test::readFile;
 using tama::test::writeFile;
@@ -127,6 +129,8 @@ class tst_FaultInjection : public QObject {
     void snapshotsEveryCall();
     void snapshotsLostWrites_data();
     void snapshotsLostWrites();
+    void lockEveryCall_data();
+    void lockEveryCall();
 };
 
 namespace {
@@ -569,6 +573,74 @@ void tst_FaultInjection::snapshotsLostWrites() {
     qInfo("%s: %d calls, %d power cuts (%d with the new snapshot listed, %d finished by the next open), "
           "nothing lost",
           qPrintable(operation), calls, runs, listedNew, mixed);
+}
+
+void tst_FaultInjection::lockEveryCall_data() {
+    QTest::addColumn<bool>("linked");
+    QTest::newRow("left by a dead holder") << false;
+    QTest::newRow("a second name of the diary") << true;
+}
+
+// Taking the lock fails, is killed or loses its power at each call: the diary is never
+// touched through the lock's name, and whatever is left never blocks the next writer.
+void tst_FaultInjection::lockEveryCall() {
+    QFETCH(bool, linked);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString folder = root.filePath(u"data"_s), lockName = u".tamanote.lock"_s;
+    QVERIFY(QDir().mkpath(folder));
+    auto prepare = [&] {
+        Files files = tama::fault::preparedFolder();
+        if (!linked) files.insert(lockName, "program 99999\n");
+        fill(folder, files);
+        if (linked)
+            QVERIFY(::link(QFile::encodeName(QDir(folder).filePath(tama::fault::kDiary)).constData(),
+                           QFile::encodeName(QDir(folder).filePath(lockName)).constData()) == 0);
+    };
+    prepare();
+    const Files before = filesOf(folder);
+    const Run clean = runDriver(folder, u"take-lock"_s, 0, u"EIO"_s);
+    QCOMPARE(clean.exitCode, 0);
+    const int calls = clean.report.mid(6).toInt();
+    Files after = before;
+    after.remove(lockName); // put aside, and the program's own file gone with it
+    QCOMPARE(filesOf(folder), after);
+
+    int runs = 0, reported = 0, absorbed = 0, ended = 0;
+    for (const QString &mode : {u"ENOSPC"_s, u"EIO"_s, u"EACCES"_s, u"kill"_s, u"lose"_s}) {
+        const bool killing = mode == u"kill"_s || mode == u"lose"_s;
+        for (int n = 1; n <= calls + 1; ++n) {
+            prepare();
+            const Run r = runDriver(folder, u"take-lock"_s, n, mode);
+            const QString where = u"%1 at call %2 (%3): "_s.arg(mode).arg(n).arg(r.report);
+            ++runs;
+            Files now = filesOf(folder);
+            // Its own lock file, empty or naming it, is all it may leave (killed, or its removal
+            // at the end failed): a dead holder's file, taken over by the next writer.
+            if (now.contains(lockName) && (now[lockName].isEmpty() || now[lockName].startsWith("command ")))
+                now.remove(lockName);
+            const QString wrong = compare(before, after, now, false);
+            QVERIFY2(wrong.isEmpty(), qPrintable(where + wrong));
+            QCOMPARE(now.value(tama::fault::kDiary), before.value(tama::fault::kDiary));
+            if (r.report.startsWith(u"count "_s)) break;
+            if (killing) {
+                QVERIFY2(r.crashed || r.exitCode == 86, qPrintable(where + u"the process survived"_s));
+                ++ended;
+            } else if (r.exitCode == 0) {
+                ++absorbed;
+            } else {
+                QVERIFY2(r.exitCode == 1 && !r.stderrText.isEmpty(), qPrintable(where + r.stderrText));
+                ++reported;
+            }
+            // The next writer takes the folder, whatever this one left.
+            const Run next = runDriver(folder, u"take-lock"_s, 0, u"EIO"_s);
+            QVERIFY2(next.exitCode == 0, qPrintable(where + u"the next writer: "_s + next.stderrText));
+            QCOMPARE(filesOf(folder), after);
+        }
+    }
+    qInfo(
+        "take-lock (%s): %d calls, %d runs, %d errors reported, %d failures got past, %d ended, nothing lost",
+        linked ? "hard link" : "dead holder", calls, runs, reported, absorbed, ended);
 }
 
 TAMA_TEST_MAIN(tst_FaultInjection)
