@@ -116,31 +116,7 @@ fi
 
 echo "== installing into a clean Debian 12 root"
 cache=${TAMANOTE_ROOT_CACHE:-/var/tmp/tamanote-package-root}
-pristine=$cache/bookworm-minbase
-if [ ! -f "$pristine/.complete" ]; then
-  # The Debian mirror this machine uses, from either form of apt's sources (a machine may
-  # have only /etc/apt/sources.list, or only .sources files).
-  uris() {
-    cat /etc/apt/sources.list.d/*.sources 2>/dev/null | sed -n 's/^URIs: *//p' || true
-    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-      sed -nE 's/^deb +(\[[^]]*\] +)?([^ ]+).*/\2/p' || true
-  }
-  mirror=$(uris | awk '$1 !~ /security/ {print $1; exit}' || true)
-  security=$(uris | awk '$1 ~ /security/ {print $1; exit}' || true)
-  mirror=${mirror:-http://deb.debian.org/debian}
-  echo "debootstrap from $mirror into $pristine"
-  rm -rf "$pristine"
-  mkdir -p "$cache"
-  debootstrap --variant=minbase bookworm "$pristine" "$mirror" >"$cache/debootstrap.log" 2>&1 ||
-    { tail -20 "$cache/debootstrap.log"; echo "test-package: debootstrap failed" >&2; exit 1; }
-  # The updates and security suites too, as a Debian 12 machine has them.
-  {
-    echo "deb $mirror bookworm main"
-    echo "deb $mirror bookworm-updates main"
-    echo "deb ${security:-http://security.debian.org/debian-security} bookworm-security main"
-  } >"$pristine/etc/apt/sources.list"
-  touch "$pristine/.complete"
-fi
+pristine=$(scripts/minimal-root.sh)
 root=$cache/run
 rm -rf "$root"
 cp -a "$pristine" "$root"
