@@ -21,6 +21,7 @@ class TstProgramOptions : public QObject {
         QTest::newRow("-v") << u"-v"_s << version;
         QTest::newRow("--help") << u"--help"_s << u"--data <DIR>"_s;
         QTest::newRow("-h") << u"-h"_s << u"--version"_s;
+        QTest::newRow("--help-all, Qt's window options") << u"--help-all"_s << u"-platform"_s;
     }
 
     void printsWithoutADisplay() {
