@@ -9,8 +9,13 @@ cmake --preset default >/dev/null
 cmake --build --preset default -j"$(nproc 2>/dev/null || echo 2)" --target tamanote tamanote-cli
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "$(uname)" = "Linux" ]; then
-  echo "No display found. Run it under a virtual one (package xvfb):" >&2
-  echo "  sudo apt install xvfb && xvfb-run -a ./build/src/tamanote${*:+ $*}" >&2
+  echo "No display found. Run it under a virtual one, from the package xvfb:" >&2
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "  apt-get install -y xvfb" >&2
+  else
+    echo "  su -c 'apt-get install -y xvfb'    (or: sudo apt-get install -y xvfb)" >&2
+  fi
+  echo "  xvfb-run -a ./build/src/tamanote${*:+ $*}" >&2
   exit 1
 fi
 exec ./build/src/tamanote "$@"

@@ -16,7 +16,7 @@ packages=(
   scdoc
 )
 if [ "${1:-}" = "--package" ]; then
-  packages+=(dpkg-dev fakeroot librsvg2-bin lintian appstream debootstrap)
+  packages+=(dpkg-dev fakeroot librsvg2-bin lintian appstream desktop-file-utils debootstrap)
 fi
 
 missing=()

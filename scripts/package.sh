@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Debian package tamanote_<version>_<arch>.deb in the top folder, from a
+# Builds the Debian package tamanote_<version>-<revision>_<arch>.deb in the top folder, from a
 # release build of its own in build-package/ (made afresh: no tests, benchmarks or
 # tools), with Debian's hardening flags. The programs are stripped in the package.
 set -euo pipefail

@@ -29,6 +29,8 @@ bool outputFailureReported = false;
 // Set when what the command did matters more than its report: a lost report is no failure.
 bool outputLossAccepted = false;
 
+const QString kUsageLine = u"tamanote-cli [--data DIR] COMMAND [OPTIONS]"_s;
+
 const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS]
 
 タマノートのデータフォルダを調べます。データフォルダのファイルを作ったり書き換えたり
@@ -335,25 +337,20 @@ int run(const QStringList &arguments, QIODevice &out, QIODevice &err) {
         write(out, kProgram + u' ' + kVersion + u'\n');
         return 0;
     }
-    if (p.command.isEmpty()) {
-        write(err, kUsage);
-        return 2;
-    }
 
     QString folder;
     try {
+        if (p.command.isEmpty()) throw UsageError{u"コマンドがありません: "_s + kUsageLine};
         const CommandInfo *command = findCommand(p.command);
         if (!command) throw UsageError{u"知らないコマンドです: "_s + p.command};
         checkOptions(*command, p);
-        if (p.data) {
-            if (p.data->isEmpty()) throw UsageError{u"--data にフォルダを指定してください"_s};
-            if (!QFileInfo(*p.data).isDir()) {
-                write(err, kProgram + u": データフォルダがありません: "_s + *p.data + u'\n');
-                return 1;
-            }
-            folder = *p.data;
-        } else {
-            folder = DataFolder::defaultPath();
+        if (p.data && p.data->isEmpty()) throw UsageError{u"--data にフォルダを指定してください"_s};
+        folder = p.data ? *p.data : DataFolder::defaultPath();
+        // Only the program makes the data folder; the tool reads what is there.
+        if (!QFileInfo(folder).isDir()) {
+            write(err, kProgram + u": データフォルダがありません: "_s + folder +
+                           (p.data ? QString() : u"（タマノートを起動すると作られます）"_s) + u'\n');
+            return 1;
         }
         const Context c{DataFolder(folder), p.command, p.values, p.flags, p.lists, out, err, p.arguments};
         return command->run(c);

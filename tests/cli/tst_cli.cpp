@@ -6,10 +6,12 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStandardPaths>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -58,6 +60,37 @@ QMap<QString, QPair<QByteArray, QDateTime>> snapshot(const TempFolder &folder) {
 
 const QString kModelListAbc = u"ＡＢＢＣＡＢＣ"_s; // the list of the store ＡＢＣ
 
+// The user's own data folder as the real program finds it, under a home of the test's.
+class UsersHome {
+  public:
+    UsersHome()
+        : m_home(qgetenv("HOME")), m_xdg(qgetenv("XDG_DATA_HOME")),
+          m_name(QCoreApplication::applicationName()) {
+        QCoreApplication::setApplicationName(u"tamanote"_s);
+        qputenv("HOME", m_folder.file(u"home"_s).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", m_folder.file(u"xdg"_s).toLocal8Bit());
+        QStandardPaths::setTestModeEnabled(false);
+    }
+    ~UsersHome() {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setApplicationName(m_name);
+        qputenv("HOME", m_home);
+        if (m_xdg.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", m_xdg);
+    }
+    QString dataFolder() const { return m_folder.file(u"xdg/tamanote"_s); }
+    bool empty() const {
+        return QDir(m_folder.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+  private:
+    TempFolder m_folder;
+    QByteArray m_home, m_xdg;
+    QString m_name;
+};
+
 } // namespace
 
 class TstCli : public QObject {
@@ -79,6 +112,8 @@ class TstCli : public QObject {
     void checkFixesNamesFromWindows();
     void readCommandsReportDamagedFiles();
     void nothingIsEverWritten();
+    void theDefaultFolderIsNeverMade_data();
+    void theDefaultFolderIsNeverMade();
 };
 
 void TstCli::usersJsonAndText() {
@@ -300,6 +335,7 @@ void TstCli::usageErrors_data() {
     QTest::addColumn<QString>("message"); // a part of the one error line
 
     const QString y = u"--year"_s, u = u"--user"_s;
+    QTest::newRow("no command") << QStringList{} << u"COMMAND"_s;
     QTest::newRow("unknown command") << QStringList{u"cardz"_s} << u"cardz"_s;
     QTest::newRow("unknown option") << QStringList{u"users"_s, u"--xml"_s} << u"--xml"_s;
     QTest::newRow("option of another command") << QStringList{u"users"_s, u"--csv"_s} << u"--csv"_s;
@@ -346,11 +382,6 @@ void TstCli::usageErrors() {
 }
 
 void TstCli::helpAndVersion() {
-    const CliResult none = runCli({});
-    QCOMPARE(none.status, 2);
-    QVERIFY(none.out.isEmpty());
-    QVERIFY(none.errText().contains(u"model-list --store NAME"_s));
-
     const CliResult help = runCli({u"--help"_s});
     QCOMPARE(help.status, 0);
     QVERIFY(help.err.isEmpty());
@@ -545,6 +576,27 @@ void TstCli::nothingIsEverWritten() {
         runIn(f, c);
         QVERIFY2(snapshot(f) == before, qPrintable(c.join(u' ')));
     }
+}
+
+void TstCli::theDefaultFolderIsNeverMade_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("users") << QStringList{u"users"_s};
+    QTest::newRow("cards") << QStringList{u"cards"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s};
+    QTest::newRow("check") << QStringList{u"check"_s, u"--json"_s};
+    QTest::newRow("backups") << QStringList{u"backups"_s};
+    QTest::newRow("backup") << QStringList{u"backup"_s};
+}
+
+// Before the program has ever run there is nothing to read, and nothing to make.
+void TstCli::theDefaultFolderIsNeverMade() {
+    QFETCH(QStringList, arguments);
+    const UsersHome home;
+    const CliResult r = runCli(arguments);
+    QCOMPARE(r.status, 1);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY2(r.errText().contains(home.dataFolder()), qPrintable(r.errText()));
+    QCOMPARE(r.errText().count(u'\n'), 1);
+    QVERIFY(home.empty());
 }
 
 TAMA_TEST_MAIN(TstCli)

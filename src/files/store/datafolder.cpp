@@ -16,7 +16,6 @@ QString DataFolder::file(const QString &name) const {
 QString DataFolder::defaultPath() {
     QString p = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (p.isEmpty()) p = QDir::home().filePath(u".tamanote"_s);
-    QDir().mkpath(p);
     return p;
 }
 

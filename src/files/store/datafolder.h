@@ -13,7 +13,8 @@ class DataFolder {
     const QString &path() const { return m_path; }
     QString file(const QString &name) const; // path of a file in the folder
 
-    // The platform's application data folder (created when missing).
+    // The platform's application data folder ($XDG_DATA_HOME/tamanote), not created here:
+    // the program makes it, the command-line tool only reads it.
     static QString defaultPath();
 
   private:

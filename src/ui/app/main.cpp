@@ -14,9 +14,48 @@
 #include <QDir>
 #include <QMessageBox>
 
+#include <memory>
+
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+// --help and --version only print, so they must work where no display is (a terminal, ssh).
+bool onlyPrints(int argc, char **argv, const char *which = nullptr) {
+    for (int i = 1; i < argc; ++i)
+        for (const char *option : {"--help", "-h", "-?", "--help-all", "--version", "-v"})
+            if (qstrcmp(argv[i], option) == 0 && (!which || qstrcmp(option, which) == 0)) return true;
+    return false;
+}
+
+void describeOptions(QCommandLineParser &parser, const QCommandLineOption &data) {
+    parser.setApplicationDescription(u"タマノート — パチンコ日記"_s);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(data);
+}
+
+} // namespace
+
 int main(int argc, char **argv) {
+    const QCommandLineOption dataOption(u"data"_s, u"データフォルダ"_s, u"DIR"_s);
+    if (onlyPrints(argc, argv)) {
+        // Qt's window options (--help-all) are known to a window application only; offscreen
+        // it needs no display either.
+        std::unique_ptr<QCoreApplication> app;
+        if (onlyPrints(argc, argv, "--help-all")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            app = std::make_unique<QApplication>(argc, argv);
+        } else {
+            app = std::make_unique<QCoreApplication>(argc, argv);
+        }
+        QCoreApplication::setApplicationName(u"tamanote"_s);
+        QCoreApplication::setApplicationVersion(tama::programVersion());
+        QCommandLineParser parser;
+        describeOptions(parser, dataOption);
+        parser.process(*app); // prints and exits
+        return 0;
+    }
     QApplication app(argc, argv);
     tama::initResources();
     QApplication::setApplicationName(u"tamanote"_s);
@@ -28,11 +67,7 @@ int main(int argc, char **argv) {
     tama::installJapaneseTranslation(); // without it the standard buttons stay English
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"タマノート — パチンコ日記"_s);
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption dataOption(u"data"_s, u"データフォルダ"_s, u"DIR"_s);
-    parser.addOption(dataOption);
+    describeOptions(parser, dataOption);
     parser.process(app);
 
     tama::QtDialogs dialogs;

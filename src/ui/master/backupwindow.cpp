@@ -10,7 +10,9 @@
 #include "master/kdata.h"
 #include "master/mdata.h"
 #include "store/diary.h"
+#include "store/modellist.h"
 #include "store/storeerror.h"
+#include "store/storefile.h"
 #include "views/analysiswindow.h"
 #include "views/dispreport.h"
 #include "views/listview.h"
@@ -46,6 +48,31 @@ QString kindText(const QString &kind) {
     if (kind == u"catalogue"_s) return u"機種データ"_s;
     if (kind == u"model-list"_s) return u"店の機種一覧"_s;
     return kind;
+}
+
+// The halls of the snapshot and of the folder now, for naming their model lists.
+QStringList hallsKnownTo(const backup::Snapshot &s, const DataFolder &folder) {
+    QStringList halls;
+    const DataFolder held(QFileInfo(s.filePath(StoreFile::fileName())).path());
+    for (const DataFolder &f : {held, folder}) {
+        if (!QFileInfo::exists(f.file(StoreFile::fileName()))) continue;
+        try {
+            for (const QString &hall : StoreFile(f, true).list())
+                if (!halls.contains(hall)) halls.append(hall);
+        } catch (const StoreError &) {
+            // A damaged store file only leaves its halls unnamed; restoring still works.
+        }
+    }
+    return halls;
+}
+
+// A model list's name is cut from its hall's, so a person cannot tell whose it is.
+QString modelListText(const QString &fileName, const QStringList &halls) {
+    QStringList owners;
+    for (const QString &hall : halls)
+        if (modelListFileName(hall) == fileName) owners.append(u"「"_s + hall + u"」"_s);
+    if (owners.isEmpty()) return u"店の機種一覧（店データにない店）"_s;
+    return owners.join(u"・"_s) + u"の機種一覧"_s;
 }
 
 QString countText(const backup::SnapshotFile &f) {
@@ -306,9 +333,11 @@ void BackupWindow::showFiles() {
     RestoreFile->setEnabled(s.has_value());
     RestoreAll->setEnabled(s.has_value());
     if (!s) return;
+    const QStringList halls = hallsKnownTo(*s, m_registry.state().folder);
     for (const backup::SnapshotFile &f : s->files) {
-        auto *item = new QTreeWidgetItem(
-            Files, {f.name, kindText(f.kind), countText(f), f.changed ? u"変更あり"_s : u"同じ"_s});
+        const QString kind = f.kind == u"model-list"_s ? modelListText(f.name, halls) : kindText(f.kind);
+        auto *item =
+            new QTreeWidgetItem(Files, {f.name, kind, countText(f), f.changed ? u"変更あり"_s : u"同じ"_s});
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         if (f.name == m_registry.state().diaryFile) Files->setCurrentItem(item);
     }

@@ -180,6 +180,34 @@ class TstBackupWindow : public QObject {
         QVERIFY(b->Snapshots->topLevelItem(0)->text(1).startsWith(u"復元の前"_s));
     }
 
+    // A model list's file name is cut from its hall's name; the window says whose it is,
+    // from the halls the snapshot held, even when they are gone from the folder since.
+    void modelListsAreNamedByTheirHall() {
+        WindowFixture f;
+        auto store = [](const QByteArray &name) {
+            return name + QByteArray(20 - name.size(), ' ') + QByteArray(60, '0');
+        };
+        const QByteArray parlour = "\x83\x70\x81\x5B\x83\x89\x81\x5B\x91\xE5\x98\x61"; // パーラー大和
+        f.folder.write(u"patishop.dat"_s, store(parlour) + store("\x82\x60\x82\x61\x82\x62")); // ＡＢＣ
+        const QByteArray list = "# 2\r\n# 3\r\n# 4\r\n# 5\r\n# 6\r\n# #\r\n";
+        f.folder.write(u"パー大和ラー大和"_s, list);
+        f.folder.write(u"ＡＢＢＣＡＢＣ"_s, list);
+        f.folder.write(u"ＸＹＹＺＸＹＺ"_s, list); // its hall deleted long ago
+        BackupWindow *b = f.open<BackupWindow>();
+        QTest::mouseClick(b->TakeNow, Qt::LeftButton);
+        f.folder.write(u"patishop.dat"_s, QByteArray()); // every hall deleted since
+
+        clickRow(b->Snapshots, b->Snapshots->topLevelItem(0));
+        auto kindOf = [b](const QString &file) {
+            QTreeWidgetItem *row = rowNamed(b->Files, file);
+            return row ? row->text(1) : u"(no row)"_s;
+        };
+        QCOMPARE(kindOf(u"パー大和ラー大和"_s), u"「パーラー大和」の機種一覧"_s);
+        QCOMPARE(kindOf(u"ＡＢＢＣＡＢＣ"_s), u"「ＡＢＣ」の機種一覧"_s);
+        QCOMPARE(kindOf(u"ＸＹＹＺＸＹＺ"_s), u"店の機種一覧（店データにない店）"_s);
+        QCOMPARE(kindOf(u"patishop.dat"_s), u"店データ"_s);
+    }
+
     void restoreTheDiaryRefreshesTheCardScreen() {
         WindowFixture f;
         f.folder.write(kDiary, diaryBytes({card(u"19990310"_s), card(u"19990311"_s)}));
