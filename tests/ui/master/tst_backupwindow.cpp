@@ -192,7 +192,6 @@ class TstBackupWindow : public QObject {
         const QByteArray list = "# 2\r\n# 3\r\n# 4\r\n# 5\r\n# 6\r\n# #\r\n";
         f.folder.write(u"パー大和ラー大和"_s, list);
         f.folder.write(u"ＡＢＢＣＡＢＣ"_s, list);
-        f.folder.write(u"ＸＹＹＺＸＹＺ"_s, list); // its hall deleted long ago
         BackupWindow *b = f.open<BackupWindow>();
         QTest::mouseClick(b->TakeNow, Qt::LeftButton);
         f.folder.write(u"patishop.dat"_s, QByteArray()); // every hall deleted since
@@ -204,7 +203,6 @@ class TstBackupWindow : public QObject {
         };
         QCOMPARE(kindOf(u"パー大和ラー大和"_s), u"「パーラー大和」の機種一覧"_s);
         QCOMPARE(kindOf(u"ＡＢＢＣＡＢＣ"_s), u"「ＡＢＣ」の機種一覧"_s);
-        QCOMPARE(kindOf(u"ＸＹＹＺＸＹＺ"_s), u"店の機種一覧（店データにない店）"_s);
         QCOMPARE(kindOf(u"patishop.dat"_s), u"店データ"_s);
     }
 
