@@ -231,15 +231,20 @@ QByteArray readWhole(const QString &path) {
     return bytes;
 }
 
-// A new file name in the folder at with these bytes and mode, flushed; removed again
-// when any step fails. Never opened through a link.
-void writeNewFileAt(int at, const QString &name, const QString &shown, const QByteArray &bytes, mode_t mode) {
+// A new file name in the folder at with these bytes and mode (and the owner and group of
+// owner where allowed), flushed; removed again when any step fails. Never opened through a link.
+void writeNewFileAt(int at, const QString &name, const QString &shown, const QByteArray &bytes, mode_t mode,
+                    const struct stat *owner = nullptr,
+                    const QString &what = u"バックアップを書き込むことが"_s) {
     const QByteArray n = native(name);
     int fd;
     do {
         fd = ::openat(at, n.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) throw StoreError::fromErrno(errno, shown, u"バックアップを書き込むことが"_s);
+    if (fd < 0) throw StoreError::fromErrno(errno, shown, what);
+    // Owner first: changing it clears the set-id bits that the mode then restores.
+    if (owner && (owner->st_uid != ::geteuid() || owner->st_gid != ::getegid()))
+        (void)!::fchown(fd, owner->st_uid, owner->st_gid); // only root may give a file away
     bool ok = ::fchmod(fd, mode) == 0 && safefile::writeFully(fd, bytes.constData(), bytes.size(), 0) &&
               ::fsync(fd) == 0;
     int err = errno;
@@ -249,7 +254,7 @@ void writeNewFileAt(int at, const QString &name, const QString &shown, const QBy
     }
     if (!ok) {
         ::unlinkat(at, n.constData(), 0);
-        throw StoreError::fromErrno(err, shown, u"バックアップを書き込むことが"_s);
+        throw StoreError::fromErrno(err, shown, what);
     }
 }
 
@@ -920,26 +925,8 @@ const QString kStaging = u".restoring"_s; // a restore's files before they are p
 // else mode. Flushed; removed again when a step fails.
 void stageFile(int at, const QString &name, const QString &shown, const QByteArray &bytes,
                const struct stat *target, mode_t mode) {
-    const QByteArray n = native(name);
-    int fd;
-    do {
-        fd = ::openat(at, n.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) throw StoreError::fromErrno(errno, shown, u"復元するファイルを書き込むことが"_s);
-    // Owner first: changing it clears the set-id bits that the mode then restores.
-    if (target && (target->st_uid != ::geteuid() || target->st_gid != ::getegid()))
-        (void)!::fchown(fd, target->st_uid, target->st_gid); // only root may give a file away
-    bool ok = ::fchmod(fd, target ? target->st_mode & 07777 : mode) == 0 &&
-              safefile::writeFully(fd, bytes.constData(), bytes.size(), 0) && ::fsync(fd) == 0;
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlinkat(at, n.constData(), 0);
-        throw StoreError::fromErrno(err, shown, u"復元するファイルを書き込むことが"_s);
-    }
+    writeNewFileAt(at, name, shown, bytes, target ? target->st_mode & 07777 : mode, target,
+                   u"復元するファイルを書き込むことが"_s);
 }
 
 // The renames of a whole restore, written and flushed into the staging folder before the
