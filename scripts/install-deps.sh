@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libicu-dev
+  libicu-dev libsqlite3-dev libxxhash-dev
   libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   fonts-ipafont-gothic fontconfig
