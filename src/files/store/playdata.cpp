@@ -39,6 +39,10 @@ void DiaryKeys::set(int, const char *) {}
 void PlayChange::move(const CardKey &, const CardKey &, int) {}
 void PlayChange::set(const CardKey &, const PlayInputs &, int) {}
 void PlayChange::remove(const CardKey &) {}
+PlayChange PlayChange::forCardWrite(const QString &diary, const DiaryKeys &, int, const char *,
+                                    const std::optional<PlayInputs> &) {
+    return PlayChange(diary);
+}
 PlayChange PlayChange::forRewrite(const QString &diary, const QList<QByteArray> &, const QList<QByteArray> &,
                                   const QList<int> &) {
     return PlayChange(diary);

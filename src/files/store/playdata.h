@@ -132,6 +132,11 @@ class PlayChange {
     // The moves that follow the cards of a rewritten diary: newToOld[i] is the number
     // (from 1) of new card i + 1 among the old records, or 0 for a card that is new. Old
     // cards left out lose their rows.
+    // The moves that follow one card's write: card n of the diary whose keys are before
+    // becomes record (n = count + 1 appends). Identical cards after it may change places
+    // among themselves, so their rows move too. play, when given, is the card's new inputs.
+    static PlayChange forCardWrite(const QString &diary, const DiaryKeys &before, int n, const char *record,
+                                   const std::optional<PlayInputs> &play);
     static PlayChange forRewrite(const QString &diary, const QList<QByteArray> &oldRecords,
                                  const QList<QByteArray> &newRecords, const QList<int> &newToOld);
 

@@ -1,25 +1,164 @@
 #include "card/playfigures.h"
 
-// The figures are worked out in the next change; until then every card reports no spins.
+#include "common/dates.h"
+#include "common/text.h"
+#include "store/category.h"
+#include "store/diary.h"
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
 namespace tama {
 
-QString playMissingCode(PlayMissing) {
+QString playMissingCode(PlayMissing m) {
+    switch (m) {
+    case PlayMissing::None:
+        return {};
+    case PlayMissing::NoSpins:
+        return u"no_spins"_s;
+    case PlayMissing::NoHallTerms:
+        return u"no_hall_terms"_s;
+    case PlayMissing::NoModelSpec:
+        return u"no_model_spec"_s;
+    }
     return {};
 }
-QString playMissingText(PlayMissing) {
+
+QString playMissingText(PlayMissing m) {
+    switch (m) {
+    case PlayMissing::None:
+        return {};
+    case PlayMissing::NoSpins:
+        return u"通常回転数が入っていません"_s;
+    case PlayMissing::NoHallTerms:
+        return u"この店の交換条件がありません（店データ設定）"_s;
+    case PlayMissing::NoModelSpec:
+        return u"この機種のスペックがありません（機種データ設定）"_s;
+    }
     return {};
 }
-PlayFigures playFigures(const PlayFiguresInput &) {
-    return {};
+
+qint64 roundYen(double yen) {
+    return qint64(std::round(yen)); // std::round takes halves away from zero
 }
-qint64 roundYen(double) {
-    return 0;
+
+QString rateText(double rate) {
+    return QString::number(rate, 'f', 1);
 }
-QString rateText(double) {
-    return {};
+
+PlayFigures playFigures(const PlayFiguresInput &in) {
+    PlayFigures f;
+    const qint64 spins = in.play.spins.value_or(0);
+    const double own = double(in.play.ownBalls.value_or(0));
+    if (!in.play.spins || spins <= 0) return f; // NoSpins
+    if (!in.terms) {
+        f.missing = PlayMissing::NoHallTerms;
+        return f;
+    }
+    const double lend = in.terms->lend;
+    const double e = in.terms->yenPerBall();
+    f.ballsFired = double(in.investment) / lend + own;
+    if (f.ballsFired <= 0) return f; // nothing fired: no rate
+    f.spinRate = double(spins) * (1000.0 / lend) / f.ballsFired;
+    const std::optional<double> w = in.spec ? in.spec->ballsPerSpin() : std::nullopt;
+    if (!w || *w <= 0) {
+        f.missing = PlayMissing::NoModelSpec;
+        return f;
+    }
+    f.missing = PlayMissing::None;
+    f.borderEqual = (1000.0 / lend) / *w;
+    f.borderCash = f.borderEqual * lend / e;
+    f.borderGap = f.spinRate - f.borderCash;
+    // EV = S · (α · u_own + (1 − α) · u_cash), which comes to E · (S · w − Bown) − I.
+    const double ev = e * (double(spins) * *w - own) - double(in.investment);
+    f.expectedValue = roundYen(ev);
+    f.luck = roundYen(double(in.cashOut - in.investment) - ev);
+    return f;
 }
-PlayFigures playFiguresOf(const CardRecord &, const PlayInputs &, const PlayDatabase &) {
-    return {};
+
+PlayLookup::PlayLookup(const PlayDatabase &db) {
+    if (!db.isOpen()) return;
+    for (const HallTerms &t : db.hallTerms())
+        m_terms[t.store].append(t);
+    for (auto &list : m_terms)
+        std::sort(list.begin(), list.end(),
+                  [](const HallTerms &a, const HallTerms &b) { return a.from < b.from; });
+    for (const ModelSpec &s : db.modelSpecs())
+        m_specs.insert(QString::number(s.category) + u'\n' + s.model, s);
+}
+
+std::optional<HallTerms> PlayLookup::termsOn(const QString &store, const QDate &date) const {
+    const auto it = m_terms.constFind(store);
+    if (it == m_terms.cend()) return std::nullopt;
+    std::optional<HallTerms> found;
+    for (const HallTerms &t : *it) {
+        if (t.from > date) break;
+        found = t;
+    }
+    return found;
+}
+
+std::optional<ModelSpec> PlayLookup::spec(int category, const QString &model) const {
+    const auto it = m_specs.constFind(QString::number(category) + u'\n' + model);
+    return it == m_specs.cend() ? std::nullopt : std::optional(*it);
+}
+
+namespace {
+
+struct CardPlace {
+    QString store;
+    QString model;
+    int category = 0;
+    std::optional<QDate> date;
+};
+
+CardPlace placeOf(const CardRecord &card) {
+    CardPlace p;
+    p.store = trim(card.field(CardRecord::StoreName));
+    p.model = trim(card.field(CardRecord::ModelName));
+    if (const CategoryInfo *c = categoryByCardCode(card.field(CardRecord::Category))) p.category = c->option;
+    QString date = card.field(CardRecord::VisitDate);
+    if (card.isCandidate()) { // the mark took the year's first digit
+        CardRecord plain = card;
+        plain.unmarkCandidate();
+        date = plain.field(CardRecord::VisitDate);
+    }
+    p.date = formDate(date);
+    return p;
+}
+
+template <typename Source>
+PlayFigures figuresWith(const CardRecord &card, const PlayInputs &play, const Source &source) {
+    const CardPlace p = placeOf(card);
+    PlayFiguresInput in;
+    in.investment = card.investmentYen();
+    in.cashOut = card.cashOutYen();
+    in.play = play;
+    if (p.date) in.terms = source.termsOn(p.store, *p.date);
+    if (p.category) in.spec = source.spec(p.category, p.model);
+    return playFigures(in);
+}
+
+// Asks the database directly, for one card.
+struct DatabaseSource {
+    const PlayDatabase &db;
+    std::optional<HallTerms> termsOn(const QString &store, const QDate &date) const {
+        return db.isOpen() ? db.termsOn(store, date) : std::nullopt;
+    }
+    std::optional<ModelSpec> spec(int category, const QString &model) const {
+        return db.isOpen() ? db.modelSpec(category, model) : std::nullopt;
+    }
+};
+
+} // namespace
+
+PlayFigures playFiguresOf(const CardRecord &card, const PlayInputs &play, const PlayLookup &lookup) {
+    return figuresWith(card, play, lookup);
+}
+
+PlayFigures playFiguresOf(const CardRecord &card, const PlayInputs &play, const PlayDatabase &db) {
+    return figuresWith(card, play, DatabaseSource{db});
 }
 
 } // namespace tama

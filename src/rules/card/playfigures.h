@@ -2,6 +2,9 @@
 
 #include "store/playdata.h"
 
+#include <QDate>
+#include <QHash>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -49,8 +52,25 @@ qint64 roundYen(double yen);
 // A rate with one decimal ("18.6"), as the card screen shows it.
 QString rateText(double rate);
 
-// The figures of a stored card, with its hall's terms on its date and its model's spec
-// looked up in the database (which may be closed: then terms and spec are missing).
+// Every hall's terms and every model's spec, read from the database once, for passes over
+// many cards that must not ask it card by card. A closed database gives none.
+class PlayLookup {
+  public:
+    PlayLookup() = default;
+    explicit PlayLookup(const PlayDatabase &db);
+    std::optional<HallTerms> termsOn(const QString &store, const QDate &date) const;
+    // category: the option number (1 … 5).
+    std::optional<ModelSpec> spec(int category, const QString &model) const;
+
+  private:
+    QHash<QString, QList<HallTerms>> m_terms; // by store, oldest first
+    QHash<QString, ModelSpec> m_specs;        // by "category\nmodel"
+};
+
+// The figures of a card as stored (I, O, date, store, category and model from its fields),
+// with the hall's terms on its date and the model's spec from the lookup.
+PlayFigures playFiguresOf(const CardRecord &card, const PlayInputs &play, const PlayLookup &lookup);
+// The same, asking the database (which may be closed: then terms and spec are missing).
 PlayFigures playFiguresOf(const CardRecord &card, const PlayInputs &play, const PlayDatabase &db);
 
 } // namespace tama
