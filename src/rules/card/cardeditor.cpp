@@ -667,9 +667,20 @@ CardRecord CardEditor::shownRecord() const {
     return cardFromControls(withBlanksFilled(m_card));
 }
 
+// The terms and spec are looked up here, by the date, store and model the boxes show.
 PlayFigures CardEditor::playFigures() const {
-    if (m_db) return playFiguresOf(shownRecord(), playInputs(), *m_db);
-    return playFiguresOf(shownRecord(), playInputs(), PlayLookup());
+    PlayFiguresInput in;
+    in.investment = amountFromDigits(list(m_card.investment));
+    in.cashOut = amountFromDigits(list(m_card.cashOut));
+    in.play = playInputs();
+    if (playUnavailable().isEmpty()) {
+        const CardRecord shown = shownRecord();
+        if (const std::optional<QDate> d = date())
+            in.terms = m_db->termsOn(trim(shown.field(CardRecord::StoreName)), *d);
+        if (m_card.category)
+            in.spec = m_db->modelSpec(m_card.category, trim(shown.field(CardRecord::ModelName)));
+    }
+    return tama::playFigures(in);
 }
 
 QString CardEditor::playMissingNote() const {
