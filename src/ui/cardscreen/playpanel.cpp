@@ -28,7 +28,7 @@ const QString kSettingsKey = u"cardscreen/playPanel"_s;
 QLabel *figure(const QString &name, QWidget *parent) {
     auto *l = named(new QLabel(parent), name);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    l->setMinimumWidth(l->fontMetrics().horizontalAdvance(u"+99,999,999円"_s));
+    l->setMinimumWidth(l->fontMetrics().horizontalAdvance(u"+99,999,999"_s));
     return l;
 }
 
@@ -71,14 +71,14 @@ PlayPanel::PlayPanel(CardEditor &editor, QWidget *parent)
     auto add = [&](const QString &caption, QLabel *value, const QString &unit) {
         grid->addWidget(new QLabel(caption, this), row, 0);
         grid->addWidget(value, row, 1);
-        if (!unit.isEmpty()) grid->addWidget(new QLabel(unit, this), row, 2);
+        grid->addWidget(new QLabel(unit, this), row, 2);
         ++row;
     };
     add(u"回転率"_s, m_rate = figure(u"playRate"_s, this), u"回/千円"_s);
     add(u"現金ボーダー"_s, m_borderCash = figure(u"playBorderCash"_s, this), u"回/千円"_s);
     add(u"ボーダー差"_s, m_borderGap = figure(u"playBorderGap"_s, this), u"回"_s);
-    add(u"期待値（仕事量）"_s, m_expected = figure(u"playExpectedValue"_s, this), QString());
-    add(u"余剰"_s, m_luck = figure(u"playLuck"_s, this), QString());
+    add(u"期待値（仕事量）"_s, m_expected = figure(u"playExpectedValue"_s, this), u"円"_s);
+    add(u"余剰"_s, m_luck = figure(u"playLuck"_s, this), u"円"_s);
     m_missing = named(new QLabel(this), u"playMissing"_s);
     m_unavailable = named(new QLabel(this), u"playUnavailable"_s);
     for (QLabel *l : {m_missing, m_unavailable}) {
@@ -100,6 +100,7 @@ PlayPanel::PlayPanel(CardEditor &editor, QWidget *parent)
     setVisible(m_toggle->isChecked());
     connect(m_toggle, &QAction::toggled, this, [this](bool on) {
         setVisible(on);
+        draw();
         QSettings(u"tamanote"_s, u"tamanote"_s).setValue(kSettingsKey, on);
     });
 }
@@ -132,10 +133,11 @@ void PlayPanel::placeInTabOrder(QWidget *before, QWidget *after) {
 
 QString PlayPanel::yenText(qint64 yen) {
     const QString digits = QLocale(QLocale::English).toString(yen < 0 ? -yen : yen);
-    return (yen > 0 ? u"+"_s : yen < 0 ? u"-"_s : QString()) + digits + u"円"_s;
+    return (yen > 0 ? u"+"_s : yen < 0 ? u"-"_s : QString()) + digits;
 }
 
 void PlayPanel::draw() {
+    if (isHidden()) return; // drawn when shown again: a hidden panel asks the database nothing
     const QScopedValueRollback drawing(m_drawing, true);
     const QString unavailable = m_editor.playUnavailable();
     for (int i = 0; i < 4; ++i) {

@@ -33,7 +33,7 @@ class PlayPanel : public QGroupBox {
     // Tab goes from the impression box through the panel's boxes to the next control.
     void placeInTabOrder(QWidget *before, QWidget *after);
 
-    // Yen as the panel shows it: sign and thousands separators, "+2,955円".
+    // Yen as the panel shows it, beside its unit: sign and thousands separators, "+2,955".
     static QString yenText(qint64 yen);
 
   protected:
