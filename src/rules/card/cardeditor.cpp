@@ -401,8 +401,9 @@ CardEditor::Registration CardEditor::registerCard() {
     }
     // Empty boxes remove the rows only of a card that had some.
     const bool playChanges = !play.isEmpty() || m_storedPlay.has_value();
+    if (playChanges && !m_db && m_makeDb) m_db = m_makeDb();
     std::optional<StoreError> playProblem;
-    if (playChanges && !playUnavailable().isEmpty())
+    if (playChanges && !playReady())
         playProblem = StoreError(StoreError::Kind::Io, PlayDatabase::fileName(), playUnavailable());
     std::optional<qint64> pending;
 
@@ -417,7 +418,7 @@ CardEditor::Registration CardEditor::registerCard() {
         // A character the code page lacks is refused, naming the field, before any file
         // is written.
         const QByteArray bytes = card.record().toBytes();
-        if (playUnavailable().isEmpty()) {
+        if (playReady()) {
             // The rows are told first, so that a crash between the two writes can be
             // finished or undone at the next open.
             try {
@@ -429,13 +430,22 @@ CardEditor::Registration CardEditor::registerCard() {
                         change, DiaryExpectation::cardWritten(
                                     m_number, bytes, qint64(std::max(count, m_number)) * bytes.size()));
             } catch (const StoreError &e) {
-                if (playChanges) playProblem = e; // the card itself still goes in
+                // The card itself still goes in; rows left behind are set aside as
+                // detached at the next open, to be attached again.
+                if (playChanges)
+                    playProblem = e;
+                else
+                    r.problems << e;
             }
         }
         try {
             diary.write(m_number, card);
         } catch (const StoreError &) {
-            if (pending) m_db->abandon(*pending);
+            try {
+                if (pending) m_db->abandon(*pending);
+            } catch (const StoreError &) {
+                // Still pending: the next open finds the diary unchanged and drops it.
+            }
             throw;
         }
         if (pending) {
@@ -582,7 +592,7 @@ void CardEditor::setPlayDatabase(PlayDatabase *db) {
 }
 
 QString CardEditor::playUnavailable() const {
-    if (!m_db) return u"稼働データのデータベースが開かれていません。"_s;
+    if (!m_db) return m_makeDb ? QString() : u"稼働データのデータベースが開かれていません。"_s;
     if (!m_db->isOpen())
         return m_db->reason().isEmpty()
                    ? u"稼働データのデータベース「%1」を開けませんでした。"_s.arg(PlayDatabase::fileName())
@@ -655,7 +665,7 @@ CardKey CardEditor::keyOf(int n, const QByteArray &fingerprint) {
 }
 
 void CardEditor::loadPlay(const QByteArray &record) {
-    if (!playUnavailable().isEmpty()) return;
+    if (!playReady()) return;
     // Most cards have no play data: the diary's keys are worked out only for one that may.
     const QByteArray fingerprint = cardFingerprint(record);
     if (!m_db->hasFingerprint(m_diaryFile, fingerprint)) return;
@@ -673,7 +683,7 @@ PlayFigures CardEditor::playFigures() const {
     in.investment = amountFromDigits(list(m_card.investment));
     in.cashOut = amountFromDigits(list(m_card.cashOut));
     in.play = playInputs();
-    if (playUnavailable().isEmpty()) {
+    if (playReady()) {
         const CardRecord shown = shownRecord();
         if (const std::optional<QDate> d = date())
             in.terms = m_db->termsOn(trim(shown.field(CardRecord::StoreName)), *d);
@@ -685,7 +695,7 @@ PlayFigures CardEditor::playFigures() const {
 
 QString CardEditor::playMissingNote() const {
     const PlayFigures f = playFigures();
-    if (f.missing == PlayMissing::NoHallTerms && playUnavailable().isEmpty()) {
+    if (f.missing == PlayMissing::NoHallTerms && playReady()) {
         const QList<HallTerms> terms = m_db->hallTerms(trim(shownRecord().field(CardRecord::StoreName)));
         const std::optional<QDate> d = date();
         if (!terms.isEmpty() && d && *d < terms.first().from)
@@ -697,15 +707,16 @@ QString CardEditor::playMissingNote() const {
 
 QList<DetachedPlay> CardEditor::detachedPlay() const {
     QList<DetachedPlay> rows;
-    if (!playUnavailable().isEmpty()) return rows;
+    if (!playReady()) return rows;
     for (const DetachedPlay &d : m_db->detached())
         if (d.diary == m_diaryFile) rows << d;
     return rows;
 }
 
 void CardEditor::attachPlay(qint64 detachedId) {
-    if (!playUnavailable().isEmpty())
-        throw StoreError(StoreError::Kind::Invalid, PlayDatabase::fileName(), playUnavailable());
+    if (!playReady())
+        throw StoreError(StoreError::Kind::Invalid, PlayDatabase::fileName(),
+                         m_db ? m_db->reason() : u"稼働データはまだありません。"_s);
     if (m_state == State::New)
         throw StoreError(StoreError::Kind::Invalid, m_diaryFile,
                          u"稼働データをつなげられるのは登録済みのカードだけです。"_s);

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace tama {
@@ -111,6 +112,10 @@ class CardEditor {
     // The database of the data folder; null or closed when it cannot be used. The
     // editor does not own it.
     void setPlayDatabase(PlayDatabase *db);
+    // Makes the database when there was none yet and play data is first to be stored, so
+    // that a folder whose player keeps none never gets one. Without it, no database is
+    // no play data.
+    void setPlayDatabaseMaker(std::function<PlayDatabase *()> make) { m_makeDb = std::move(make); }
     // Why the play data cannot be kept, in words for the player; empty when it can.
     QString playUnavailable() const;
     void setPlayText(PlayBox box, const QString &text);
@@ -137,6 +142,7 @@ class CardEditor {
     void setNewCardDate(const QDate &today);
     void updateProfit();
     QString &box(int i);
+    bool playReady() const { return m_db && m_db->isOpen(); }
     void clearPlay();
     void loadPlay(const QByteArray &record);
     void showPlay(const PlayInputs &play);
@@ -157,6 +163,7 @@ class CardEditor {
     bool m_profitNegative = false;
 
     PlayDatabase *m_db = nullptr;
+    std::function<PlayDatabase *()> m_makeDb;
     std::array<QString, 4> m_playText;
     std::optional<PlayInputs> m_storedPlay;
     // The keys of the diary's cards, read once and kept in step with the editor's writes.

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -105,20 +106,33 @@ PlayPanel::PlayPanel(CardEditor &editor, QWidget *parent)
     });
 }
 
-PlayPanel::~PlayPanel() {
-    m_editor.setPlayDatabase(nullptr); // the editor outlives the panel's database
-}
-
 void PlayPanel::useFolder(const DataFolder &folder, bool readOnly) {
     const QString path = folder.file(PlayDatabase::fileName());
     if (!m_db || !m_db->isOpen() || m_dbPath != path) {
         m_editor.setPlayDatabase(nullptr);
         m_db.reset(); // one connection at a time
-        m_db = std::make_unique<PlayDatabase>(folder, readOnly ? PlayDatabase::Mode::ReadOnly
-                                                               : PlayDatabase::Mode::ReadWrite);
         m_dbPath = path;
+        // Whatever stands under the name is opened, to tell why it cannot be used; a
+        // database that is not there yet is made with the first play data.
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) open(folder, readOnly);
     }
     m_editor.setPlayDatabase(m_db.get());
+    const QString folderPath = folder.path();
+    m_editor.setPlayDatabaseMaker([this, folderPath, readOnly] {
+        open(DataFolder(folderPath), readOnly);
+        return m_db.get();
+    });
+}
+
+void PlayPanel::open(const DataFolder &folder, bool readOnly) {
+    m_db = std::make_unique<PlayDatabase>(folder, readOnly ? PlayDatabase::Mode::ReadOnly
+                                                           : PlayDatabase::Mode::ReadWrite);
+    // A change whose diary write a crash cut short is finished or dropped first.
+    try {
+        m_db->repair(folder);
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+    }
 }
 
 void PlayPanel::placeInTabOrder(QWidget *before, QWidget *after) {

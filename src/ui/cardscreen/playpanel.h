@@ -17,15 +17,16 @@ namespace tama {
 
 // The play data (稼働データ) beside the card: what the player counted, and at once what
 // it says about the visit. The panel draws the card editor and sends the boxes to it; it
-// holds the data folder's database, which the editor uses.
+// holds the data folder's database, which the editor uses: the editor belongs to the
+// window the panel is part of, and is never used once the window goes.
 class PlayPanel : public QGroupBox {
     Q_OBJECT
   public:
     PlayPanel(CardEditor &editor, QWidget *parent);
-    ~PlayPanel() override;
 
     // Opens the folder's database for the editor (again, when it could not be opened
-    // before): a diary is about to load.
+    // before), or lets the editor make it with the first play data: a diary is about to
+    // load.
     void useFolder(const DataFolder &folder, bool readOnly);
     void draw();
     // The menu item that shows or hides the panel; the choice is kept across starts.
@@ -41,6 +42,7 @@ class PlayPanel : public QGroupBox {
 
   private:
     void chooseDetached();
+    void open(const DataFolder &folder, bool readOnly);
 
     CardEditor &m_editor;
     std::unique_ptr<PlayDatabase> m_db;

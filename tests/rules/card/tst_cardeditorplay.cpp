@@ -149,6 +149,25 @@ class TestCardEditorPlay : public QObject {
         m_editor.setPlayDatabase(nullptr);
     }
 
+    void databaseIsMadeWithTheFirstPlayData() {
+        m_editor.setPlayDatabase(nullptr);
+        m_db.reset();
+        QVERIFY(QFile::remove(m_data->file(PlayDatabase::fileName())));
+        m_editor.setPlayDatabaseMaker([this] {
+            m_db = std::make_unique<PlayDatabase>(*m_data);
+            return m_db.get();
+        });
+        QCOMPARE(m_editor.playUnavailable(), QString());
+        fill();
+        QCOMPARE(m_editor.registerCard().outcome, Outcome::Written);
+        QVERIFY(!m_folder->exists(PlayDatabase::fileName()));
+        m_editor.show(1, kToday);
+        m_editor.setPlayText(Box::Spins, u"410"_s);
+        QCOMPARE(m_editor.registerCard().outcome, Outcome::Written);
+        QVERIFY(m_folder->exists(PlayDatabase::fileName()));
+        QCOMPARE(playOfCard(1)->spins, std::optional<qint64>(410));
+    }
+
     void figuresFollowTheBoxes() {
         HallTerms terms;
         terms.store = u"ａｂｃ"_s;
@@ -168,6 +187,13 @@ class TestCardEditorPlay : public QObject {
         m_editor.setDigit(10, u"0"_s);
         QVERIFY(std::abs(m_editor.playFigures().spinRate - 410.0 * 250 / 5500) < 1e-9);
         QCOMPARE(m_editor.playFigures().missing, PlayMissing::NoModelSpec);
+    }
+
+    void emptiedNewCardLosesItsPlayBoxes() {
+        fill();
+        m_editor.setPlayText(Box::Machine, u"77"_s);
+        m_editor.markOrEmpty();
+        QCOMPARE(m_editor.playText(Box::Machine), QString());
     }
 
     void stepping_data() {
