@@ -117,9 +117,10 @@ void PlayPanel::useFolder(const DataFolder &folder, bool readOnly) {
         if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) open(folder, readOnly);
     }
     m_editor.setPlayDatabase(m_db.get());
-    const QString folderPath = folder.path();
-    m_editor.setPlayDatabaseMaker([this, folderPath, readOnly] {
-        open(DataFolder(folderPath), readOnly);
+    m_folderPath = folder.path();
+    m_readOnly = readOnly;
+    m_editor.setPlayDatabaseMaker([this] {
+        open(DataFolder(m_folderPath), m_readOnly);
         return m_db.get();
     });
 }
@@ -152,6 +153,11 @@ QString PlayPanel::yenText(qint64 yen) {
 
 void PlayPanel::draw() {
     if (isHidden()) return; // drawn when shown again: a hidden panel asks the database nothing
+    // Another window may have made the database since (with a hall's terms).
+    if (!m_db && !m_folderPath.isEmpty() && QFileInfo::exists(m_dbPath)) {
+        open(DataFolder(m_folderPath), m_readOnly);
+        m_editor.setPlayDatabase(m_db.get());
+    }
     const QScopedValueRollback drawing(m_drawing, true);
     const QString unavailable = m_editor.playUnavailable();
     for (int i = 0; i < 4; ++i) {

@@ -47,6 +47,8 @@ class PlayPanel : public QGroupBox {
     CardEditor &m_editor;
     std::unique_ptr<PlayDatabase> m_db;
     QString m_dbPath;
+    QString m_folderPath;
+    bool m_readOnly = false;
     std::array<QLineEdit *, 4> m_boxes{};
     QLabel *m_rate, *m_borderCash, *m_borderGap, *m_expected, *m_luck;
     QLabel *m_missing, *m_unavailable;
