@@ -84,6 +84,7 @@ void BM_ShowCard(benchmark::State &st) {
 BENCHMARK(BM_ShowCard)
     ->Args({1000, 0})
     ->Args({32766, 0})
+    ->Args({1000, 10})
     ->Args({32766, 10})
     ->Unit(benchmark::kMicrosecond)
     ->MinTime(2.0);
