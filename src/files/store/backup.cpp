@@ -1079,7 +1079,8 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
     std::optional<PlayChange> restoredRows;
     if (!fileName.isEmpty() && dataFileKind(fileName) == FileCheck::Kind::Diary &&
         s.file(PlayDatabase::fileName()) && verify(s, PlayDatabase::fileName()).isEmpty()) {
-        const std::unique_ptr<PlayDatabase> snapshotDb = PlayDatabase::openFile(s.filePath(PlayDatabase::fileName()));
+        const std::unique_ptr<PlayDatabase> snapshotDb =
+            PlayDatabase::openFile(s.filePath(PlayDatabase::fileName()));
         if (snapshotDb->isOpen()) restoredRows = PlayChange::forRestore(fileName, *snapshotDb);
     }
     // Every target is checked before anything changes: a link, a read-only file or

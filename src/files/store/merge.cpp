@@ -133,7 +133,8 @@ MergePlan mergeDiary(const DataFolder &folder, const QString &fileName, const QS
     MergePlan plan = planMerge(ours, theirs, year);
     if (plan.changes()) {
         QList<int> newToOld;
-        for (int i = 1; i <= plan.after(); ++i) newToOld.append(i <= ours.size() ? i : 0);
+        for (int i = 1; i <= plan.after(); ++i)
+            newToOld.append(i <= ours.size() ? i : 0);
         writeWithPlay(folder, PlayChange::forRewrite(fileName, ours, plan.records, newToOld),
                       DiaryExpectation::fileWritten(plan.records), [&] {
                           rewriteRecords(folder.path(), target, DiaryFile::scratchName(), cardLayout(),

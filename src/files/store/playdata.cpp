@@ -1,6 +1,7 @@
 #include "store/playdata.h"
 
 #include "common/text.h"
+#include "store/conflictcopy.h"
 #include "store/diary.h"
 #include "store/record.h"
 #include "store/storeerror.h"
@@ -478,7 +479,8 @@ std::optional<QString> unsafeDatabaseFile(const QString &path, bool forWriting) 
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt; // missing: made fresh
     if (S_ISLNK(st.st_mode)) return u"データベースがリンクになっているため、使いません。"_s;
     if (!S_ISREG(st.st_mode)) return u"データベースが通常のファイルではないため、使いません。"_s;
-    if (forWriting && st.st_nlink > 1) return u"データベースにほかの名前（ハードリンク）があるため、使いません。"_s;
+    if (forWriting && st.st_nlink > 1)
+        return u"データベースにほかの名前（ハードリンク）があるため、使いません。"_s;
     return std::nullopt;
 }
 
@@ -1123,8 +1125,8 @@ QByteArray PlayDatabase::imageOf(const QString &path) {
         sqlite3_close_v2(src);
         sqlite3_close_v2(mem);
     };
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &src, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW,
-                             nullptr);
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &src,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (rc == SQLITE_OK) rc = sqlite3_open_v2(":memory:", &mem, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         const StoreError e = dbError(rc, src, path);
@@ -1147,10 +1149,13 @@ QByteArray PlayDatabase::imageOf(const QString &path) {
     }
     sqlite3_int64 size = 0;
     unsigned char *bytes = sqlite3_serialize(mem, "main", &size, 0);
-    QByteArray out = bytes ? QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size)) : QByteArray();
+    QByteArray out =
+        bytes ? QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size)) : QByteArray();
     sqlite3_free(bytes);
     cleanup();
-    if (out.isEmpty()) throw StoreError(StoreError::Kind::Io, QDir::toNativeSeparators(path), u"データベースを写せませんでした。"_s);
+    if (out.isEmpty())
+        throw StoreError(StoreError::Kind::Io, QDir::toNativeSeparators(path),
+                         u"データベースを写せませんでした。"_s);
     return out;
 }
 
@@ -1298,17 +1303,49 @@ void writeWithPlay(const DataFolder &folder, const PlayChange &change, const Dia
 }
 
 std::optional<QString> repairPlayData(const DataFolder &folder) {
-    if (!QFileInfo::exists(folder.file(PlayDatabase::fileName()))) return std::nullopt;
+    const QList<ConflictCopy> copies = [&] {
+        QList<ConflictCopy> out;
+        for (const ConflictCopy &c : findConflictCopies(folder))
+            if (c.original == PlayDatabase::fileName()) out.append(c);
+        return out;
+    }();
+    if (!QFileInfo::exists(folder.file(PlayDatabase::fileName())) && copies.isEmpty()) return std::nullopt;
     PlayDatabase db(folder);
     if (!db.isOpen()) return std::nullopt;
+    QStringList notices;
+    // A synchroniser's copy of the database is merged row by row, then renamed out of the way
+    // (kept, so that nothing of it is lost).
+    for (const ConflictCopy &c : copies) {
+        try {
+            const std::unique_ptr<PlayDatabase> other = PlayDatabase::openFile(folder.file(c.name));
+            const PlayDatabase::MergeReport r = db.mergeFrom(*other);
+            const QString kept = c.name + u".merged"_s;
+            if (::rename(QFile::encodeName(folder.file(c.name)).constData(),
+                         QFile::encodeName(folder.file(kept)).constData()) != 0)
+                throw StoreError::fromErrno(errno, folder.file(c.name), u"名前を変えることが"_s);
+            QString text = c.tool + u"が残したデータベースの競合コピー「"_s + c.name +
+                           u"」を統合しました（追加 "_s + QString::number(r.added) +
+                           u" 件、新しい方で置き換え "_s + QString::number(r.replaced) +
+                           u" 件）。コピーは「"_s + kept + u"」として残しました。"_s;
+            if (!r.conflicts.isEmpty())
+                text += u"\n両方で変わっていたもの（新しい方を残しました）:\n"_s + r.conflicts.join(u'\n');
+            notices.append(text);
+        } catch (const StoreError &e) {
+            notices.append(u"データベースの競合コピー「"_s + c.name + u"」を統合できませんでした: "_s +
+                           e.message());
+        }
+    }
     try {
         const PlayRepair r = db.repair(folder);
-        if (r.detached == 0) return std::nullopt;
-        return u"日記のカードがほかのプログラムで変わったため、稼働データ "_s + QString::number(r.detached) +
-               u" 件をどのカードにも付けずに残しました。カード画面の「切り離された稼働データ…」で付け直せます。"_s;
+        if (r.detached > 0)
+            notices.append(
+                u"日記のカードがほかのプログラムで変わったため、稼働データ "_s + QString::number(r.detached) +
+                u" 件をどのカードにも付けずに残しました。カード画面の「切り離された稼働データ…」で付け直せます。"_s);
     } catch (const StoreError &e) {
-        return u"稼働データの点検ができませんでした: "_s + e.message();
+        notices.append(u"稼働データの点検ができませんでした: "_s + e.message());
     }
+    if (notices.isEmpty()) return std::nullopt;
+    return notices.join(u'\n');
 }
 
 } // namespace tama
