@@ -135,11 +135,13 @@ MergePlan mergeDiary(const DataFolder &folder, const QString &fileName, const QS
         QList<int> newToOld;
         for (int i = 1; i <= plan.after(); ++i)
             newToOld.append(i <= ours.size() ? i : 0);
-        writeWithPlay(folder, PlayChange::forRewrite(fileName, ours, plan.records, newToOld),
-                      DiaryExpectation::fileWritten(plan.records), [&] {
-                          rewriteRecords(folder.path(), target, DiaryFile::scratchName(), cardLayout(),
-                                         plan.records);
-                      });
+        writeWithPlay(
+            folder, PlayChange::forRewrite(fileName, ours, plan.records, newToOld),
+            DiaryExpectation::fileWritten(plan.records),
+            [&] {
+                rewriteRecords(folder.path(), target, DiaryFile::scratchName(), cardLayout(), plan.records);
+            },
+            true);
     }
     return plan;
 }

@@ -125,8 +125,9 @@ OrganisePlan organiseDiary(const DataFolder &folder, const QString &fileName) {
     const OrganisePlan plan = planOrganise(records);
     const QList<QByteArray> organised = organisedRecords(records, plan);
     // The play rows follow their cards: dropped cards lose theirs.
-    writeWithPlay(folder, PlayChange::forRewrite(fileName, records, organised, plan.order),
-                  DiaryExpectation::fileWritten(organised), [&] { diary.rewriteRaw(organised); });
+    writeWithPlay(
+        folder, PlayChange::forRewrite(fileName, records, organised, plan.order),
+        DiaryExpectation::fileWritten(organised), [&] { diary.rewriteRaw(organised); }, true);
     return plan;
 }
 

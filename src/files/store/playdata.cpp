@@ -1270,18 +1270,20 @@ PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
     return report;
 }
 
-void writeWithPlay(const DataFolder &folder, const PlayChange &change, const DiaryExpectation &expected,
-                   const std::function<void()> &write) {
-    if (change.isEmpty() || !QFileInfo::exists(folder.file(PlayDatabase::fileName()))) return write();
-    PlayDatabase db(folder);
-    std::optional<qint64> pending;
-    if (db.isOpen()) {
-        try {
-            pending = db.prepare(change, expected);
-        } catch (const StoreError &) {
-            // The diary comes first; its rows are matched again by the next repair.
-        }
+bool writeWithPlay(const DataFolder &folder, const PlayChange &change, const DiaryExpectation &expected,
+                   const std::function<void()> &write, bool refuseWithoutDatabase) {
+    if (change.isEmpty() || !QFileInfo::exists(folder.file(PlayDatabase::fileName()))) {
+        write();
+        return change.isEmpty();
     }
+    PlayDatabase db(folder);
+    if (!db.isOpen() && refuseWithoutDatabase)
+        throw StoreError(StoreError::Kind::Io, QDir::toNativeSeparators(db.path()),
+                         db.reason() + u"稼働データがカードから離れないよう、書き込みませんでした。"_s);
+    // A database that works but cannot note the change (a full disk) stops the write: the
+    // rows would otherwise be left on no card. One that cannot be used at all does not.
+    std::optional<qint64> pending;
+    if (db.isOpen()) pending = db.prepare(change, expected);
     try {
         write();
     } catch (...) {
@@ -1300,6 +1302,7 @@ void writeWithPlay(const DataFolder &folder, const PlayChange &change, const Dia
             // Still pending: the next repair finds the diary written and finishes it.
         }
     }
+    return pending.has_value();
 }
 
 std::optional<QString> repairPlayData(const DataFolder &folder) {

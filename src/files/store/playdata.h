@@ -291,10 +291,14 @@ class PlayDatabase {
 
 // Writes a diary together with its play rows: the change is noted in the folder's database
 // first, write() changes the diary, then the change is applied. Without a database (none
-// yet, or one that cannot be used) only write() runs; rows it leaves behind are set aside
-// by the next repair. Throws what write() throws, the database then unchanged.
-void writeWithPlay(const DataFolder &folder, const PlayChange &change, const DiaryExpectation &expected,
-                   const std::function<void()> &write);
+// yet, or one that cannot be opened) only write() runs; rows it leaves behind are set aside
+// by the next repair. Throws StoreError when the change cannot be noted (nothing written
+// then) and what write() throws (the database then unchanged).
+// Returns whether the rows went with the write (false: no database could be used). With
+// refuseWithoutDatabase, a database that is there but cannot be opened stops the write
+// instead (StoreError naming it): for operations that move many cards' rows at once.
+bool writeWithPlay(const DataFolder &folder, const PlayChange &change, const DiaryExpectation &expected,
+                   const std::function<void()> &write, bool refuseWithoutDatabase = false);
 
 // At the opening of a folder for writing: finishes or drops what a crash left pending and
 // sets aside rows whose card is gone. Returns what to tell the user, when anything.
