@@ -10,7 +10,7 @@ _tamanote_cli_commands="users cards stores models model-list check organise list
 
 # Options that take a value; every other option is a flag.
 _tamanote_cli_value_options=" --data --user --year --encoding --category --store --model --sort --value --style --series --today --png --from --to --by --month --file --card --spins --own-balls --hits --machine --lend --exchange --fee --prob --payout --border "
-# Options that may be given more than once.
+# Options that may be given more than once (by list).
 _tamanote_cli_repeatable=" --store --model --sort "
 
 _tamanote_cli_options_of() {
@@ -310,7 +310,7 @@ _tamanote_cli() {
     local o g skip
     for o in $(_tamanote_cli_options_of "$command" "$sub") --data; do
         skip=0
-        if [[ $_tamanote_cli_repeatable != *" $o "* ]]; then
+        if [[ $command != list || $_tamanote_cli_repeatable != *" $o "* ]]; then
             for g in "${given[@]}"; do
                 [[ $g == "$o" ]] && skip=1
             done

@@ -216,6 +216,55 @@ class TestPlayCommands : public QObject {
         QVERIFY(!storedPlay(f, 1));
     }
 
+    // The derived columns, and the entries whose hall or model has gone from its file.
+    void listingsMarkWhatIsNoLongerInTheFiles() {
+        TempFolder f;
+        writeFolder(f);
+        {
+            PlayDatabase db{DataFolder(f.path())};
+            HallTerms gone;
+            gone.store = u"旧店"_s;
+            gone.from = QDate(2000, 4, 1);
+            gone.lend = 1;
+            gone.exchange = 27.5;
+            gone.feePercent = 10;
+            db.setHallTerms(gone);
+            ModelSpec published;
+            published.category = 2;
+            published.model = u"Ｚ"_s;
+            published.border = 18;
+            db.setModelSpec(published);
+        }
+        const CliResult specs = runIn(f, {u"model-specs"_s});
+        QCOMPARE(specs.status, 0);
+        // 250 / (5400 / 319.6) = 14.796; a published border is its own.
+        QCOMPARE(specs.outLines(),
+                 QStringList({u"種類\t機種名\t大当たり確率\t平均出玉\tボーダー\t等価ボーダー"_s,
+                              u"羽物\tＸ\t1/319.6\t5400\t-\t14.80"_s,
+                              u"デジパチ\tＺ\t-\t-\t18\t18.00\t(機種の一覧にない機種)"_s}));
+
+        const CliResult terms = runIn(f, {u"halls-terms"_s, u"--json"_s});
+        QCOMPARE(terms.status, 0);
+        QHash<QString, QJsonObject> byStore;
+        for (const QJsonValue &t : terms.json()[u"terms"_s].toArray())
+            byStore.insert(t[u"store"_s].toString(), t.toObject());
+        QCOMPARE(byStore.size(), 2);
+        QCOMPARE(byStore[u"本店"_s], QJsonObject({{u"store"_s, u"本店"_s},
+                                                  {u"from"_s, u"1999-01-01"_s},
+                                                  {u"lend"_s, 4},
+                                                  {u"exchange"_s, 28},
+                                                  {u"yen_per_ball"_s, 3.57},
+                                                  {u"fee"_s, QJsonValue()},
+                                                  {u"unused"_s, false}}));
+        QCOMPARE(byStore[u"旧店"_s], QJsonObject({{u"store"_s, u"旧店"_s},
+                                                  {u"from"_s, u"2000-04-01"_s},
+                                                  {u"lend"_s, 1},
+                                                  {u"exchange"_s, 27.5},
+                                                  {u"yen_per_ball"_s, 3.64},
+                                                  {u"fee"_s, 10},
+                                                  {u"unused"_s, true}}));
+    }
+
     void badValuesAreRefused_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
