@@ -25,6 +25,8 @@ qint64 hundredthsOf(double value);
 // file gives a closed database without a word; one that cannot be opened gives a warning
 // on stderr ending in consequence, as what is listed from the old files must still come out.
 std::unique_ptr<PlayDatabase> openForReading(const Context &c, const QString &consequence);
+// Says on stderr when a reading call of db met an error (it then answered with nothing).
+bool readFailed(const Context &c, const PlayDatabase &db, const QString &consequence);
 
 // The play data of one diary's cards for a listing: the diary's rows read in one query,
 // every hall's terms and model's spec once.

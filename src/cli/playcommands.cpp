@@ -36,15 +36,26 @@ std::unique_ptr<PlayDatabase> openForReading(const Context &c, const QString &co
     return db;
 }
 
+bool readFailed(const Context &c, const PlayDatabase &db, const QString &consequence) {
+    if (db.readError().isEmpty()) return false;
+    c.errorLine(PlayDatabase::fileName() + u" を読めません: "_s + db.readError() + consequence);
+    return true;
+}
+
 PlayColumn::PlayColumn(const Context &c, const QString &diaryFile) {
     const QString consequence = u"（カードの稼働データは null にします）"_s;
     const std::unique_ptr<PlayDatabase> db = openForReading(c, consequence);
     if (!db || !db->isOpen() || !QFileInfo::exists(c.folder.file(diaryFile))) return;
     try {
         m_rows = db->playOfDiary(diaryFile);
-        if (m_rows.isEmpty()) return;
+        if (m_rows.isEmpty()) {
+            readFailed(c, *db, consequence);
+            return;
+        }
         m_keys = DiaryKeys::ofDiary(c.folder, diaryFile);
         m_lookup = PlayLookup(*db);
+        // Terms or specs that could not be read would show as missing, which they are not.
+        if (readFailed(c, *db, consequence)) m_rows.clear();
     } catch (const StoreError &e) {
         m_rows.clear();
         c.errorLine(e.message() + consequence);
@@ -255,6 +266,7 @@ int hallsTermsSet(const Context &c) {
     if (db && db->isOpen())
         for (const HallTerms &t : db->hallTerms(terms.store))
             if (t.from == terms.from) before = t;
+    if (db && readFailed(c, *db, QString())) return 1;
 
     if (before) c.line(u"old\t"_s + termsLine(*before));
     c.line(u"new\t"_s + termsLine(terms));
@@ -305,6 +317,7 @@ int modelSpecsSet(const Context &c) {
     }
     const std::optional<ModelSpec> before =
         db && db->isOpen() ? db->modelSpec(spec.category, spec.model) : std::nullopt;
+    if (db && readFailed(c, *db, QString())) return 1;
 
     if (before) c.line(u"old\t"_s + specLine(*before));
     c.line(u"new\t"_s + specLine(spec));
@@ -324,8 +337,9 @@ int modelSpecsSet(const Context &c) {
 }
 
 // The status of a listing of the database itself: one that cannot be opened is a fault.
-int listingStatus(const std::unique_ptr<PlayDatabase> &db) {
-    return !db || db->isOpen() ? 0 : 1;
+int listingStatus(const Context &c, const std::unique_ptr<PlayDatabase> &db) {
+    if (!db) return 0;
+    return db->isOpen() && !readFailed(c, *db, QString()) ? 0 : 1;
 }
 
 } // namespace
@@ -390,6 +404,7 @@ int playCommand(const Context &c) {
         }
         key = keys.key(n);
         before = db->play(fileName, *key).value_or(PlayInputs{});
+        if (readFailed(c, *db, QString())) return 1;
     }
     const PlayInputs after = apply(before);
 
@@ -437,7 +452,7 @@ int hallsTermsCommand(const Context &c) {
         for (const HallTerms &t : list)
             c.line(termsLine(t) + (stores.contains(t.store) ? QString() : u"\t(店の一覧にない店)"_s));
     }
-    return listingStatus(db);
+    return listingStatus(c, db);
 }
 
 int modelSpecsCommand(const Context &c) {
@@ -473,7 +488,7 @@ int modelSpecsCommand(const Context &c) {
         for (const ModelSpec &s : list)
             c.line(specLine(s) + (unused(s) ? u"\t(機種の一覧にない機種)"_s : QString()));
     }
-    return listingStatus(db);
+    return listingStatus(c, db);
 }
 
 } // namespace tama::cli
