@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <sqlite3.h>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;
 using namespace tama::test;
@@ -155,9 +157,22 @@ class TestPlayCommands : public QObject {
         QCOMPARE(f.read(kDb), database);
     }
 
+    void cardsWhileAnotherHoldsTheDatabase() {
+        TempFolder f;
+        writeFolder(f);
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(f.file(kDb).toUtf8().constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        const CliResult r = runIn(f, kCards);
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.errText().contains(kDb), qPrintable(r.errText()));
+        QVERIFY(r.json()[u"cards"_s].toArray()[0].toObject()[u"play"_s].isNull());
+    }
+
     void readCommandsNeverCreateTheDatabase_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("cards") << kCards;
         QTest::newRow("halls-terms") << QStringList{u"halls-terms"_s, u"--json"_s};
         QTest::newRow("model-specs") << QStringList{u"model-specs"_s};
         QTest::newRow("play, dry run") << kPlay + QStringList{u"1"_s, u"--spins"_s, u"9"_s};
