@@ -269,13 +269,10 @@ class TestPlayCommands : public QObject {
         const QStringList spec{u"model-specs"_s, u"set"_s, u"--category"_s, u"羽物"_s};
         QTest::newRow("card past the last")
             << kPlay + QStringList{u"6"_s, u"--spins"_s, u"1"_s} << u"カード 6 はありません（5 枚）"_s;
-        QTest::newRow("card 0") << kPlay + QStringList{u"0"_s, u"--spins"_s, u"1"_s} << u"--card は"_s;
         QTest::newRow("fraction") << kPlay + QStringList{u"1"_s, u"--spins"_s, u"1.5"_s}
                                   << u"--spins は 0 から 100000 までの整数"_s;
         QTest::newRow("above the most") << kPlay + QStringList{u"1"_s, u"--own-balls"_s, u"100001"_s}
                                         << u"--own-balls は 0 から 100000 までの整数"_s;
-        QTest::newRow("negative") << kPlay + QStringList{u"1"_s, u"--hits"_s, u"-1"_s}
-                                  << u"--hits は 0 から 100000 までの整数"_s;
         QTest::newRow("machine number too long")
             << kPlay + QStringList{u"1"_s, u"--machine"_s, u"12345678901"_s} << u"台番号"_s;
         QTest::newRow("clear with a value") << kPlay + QStringList{u"1"_s, u"--clear"_s, u"--hits"_s, u"1"_s}
