@@ -2,9 +2,9 @@
 
 #include "common/text.h"
 #include "store/backup.h"
-#include "store/playdata.h"
 #include "store/diary.h"
 #include "store/merge.h"
+#include "store/playdata.h"
 #include "store/storeerror.h"
 
 #include <QDir>
