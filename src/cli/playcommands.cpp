@@ -17,8 +17,6 @@
 #include <QLocale>
 #include <QRegularExpression>
 
-#include <cmath>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama::cli {
