@@ -124,7 +124,11 @@ CardPlace placeOf(const CardRecord &card) {
         plain.unmarkCandidate();
         date = plain.field(CardRecord::VisitDate);
     }
-    p.date = formDate(date);
+    // Stored as yyyymmdd followed by the weekday.
+    bool digits = date.size() >= 8;
+    for (int i = 0; digits && i < 8; ++i)
+        digits = date[i] >= u'0' && date[i] <= u'9';
+    if (digits) p.date = formDate(date.left(4).toInt(), date.mid(4, 2).toInt(), date.mid(6, 2).toInt());
     return p;
 }
 
