@@ -99,11 +99,7 @@ ModelSpec SpecEditor::parse(const SpecInput &in) const {
     s.probability = numberFromBox(p, u"大当たり確率"_s);
     s.payout = numberFromBox(in.payout, u"平均出玉"_s);
     s.border = numberFromBox(in.border, u"等価ボーダー"_s);
-    if (bool(s.probability) != bool(s.payout) && !s.border)
-        throw refuse(u"大当たり確率と平均出玉は両方を入力してください"_s);
-    if (!s.probability && !s.payout && !s.border)
-        throw refuse(u"大当たり確率と平均出玉、または等価ボーダーを入力してください"_s);
-    validateModelSpec(s);
+    validateModelSpec(s); // the ranges, and 1/p with P or B4
     return s;
 }
 

@@ -58,8 +58,8 @@ class SpecEditor {
     QList<SpecRow> unused() const;
 
     // The boxes as the chosen model's spec. Throws StoreError(Invalid) with what is
-    // wrong: no model chosen, a box that holds no number, only half of 1/p and P and no
-    // B4, a value out of range.
+    // wrong: no model chosen, a box that holds no number, then what validateModelSpec
+    // refuses.
     ModelSpec parse(const SpecInput &input) const;
 
     // The borders the spec implies: first at 4 yen 等価 (4 yen a ball, 25 balls per 100

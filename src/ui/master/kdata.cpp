@@ -160,14 +160,8 @@ void KDATA::refreshCatalogue(const CategoryInfo &c) {
 }
 
 void KDATA::reloadSpecs() {
-    QList<ModelSpec> all;
-    if (const PlayDatabase *db = m_db.reading()) {
-        try {
-            all = db->modelSpecs();
-        } catch (const StoreError &e) {
-            reportStoreError(e);
-        }
-    }
+    const PlayDatabase *db = m_db.reading();
+    const QList<ModelSpec> all = db ? db->modelSpecs() : QList<ModelSpec>();
     // Which specs are unused needs every catalogue, read only: looking creates none.
     QList<int> read;
     for (const ModelSpec &s : all) {
@@ -187,8 +181,14 @@ void KDATA::chooseSpecModel() {
 
 void KDATA::drawSpecs() {
     const QString why = m_db.unavailable();
-    SpecStatus->setText(why.isEmpty() ? QString() : u"機種スペックは使えません: "_s + why);
-    SpecStatus->setVisible(!why.isEmpty());
+    const QString problem = m_db.readProblem();
+    if (!why.isEmpty())
+        SpecStatus->setText(u"機種スペックは使えません: "_s + why);
+    else if (!problem.isEmpty())
+        SpecStatus->setText(u"機種スペックを読めませんでした: "_s + problem);
+    else
+        SpecStatus->clear();
+    SpecStatus->setVisible(!SpecStatus->text().isEmpty());
     for (QWidget *w : std::initializer_list<QWidget *>{SpecProbability, SpecPayout, SpecBorder, SpecSet,
                                                        SpecRemove, SpecBorders, UnusedSpecs, UnusedRemove})
         w->setEnabled(why.isEmpty());

@@ -215,15 +215,8 @@ void MDATA::Form_Load() {
 }
 
 void MDATA::reloadTerms() {
-    QList<HallTerms> all;
-    if (const PlayDatabase *db = m_db.reading()) {
-        try {
-            all = db->hallTerms();
-        } catch (const StoreError &e) {
-            reportStoreError(e);
-        }
-    }
-    m_terms.setTerms(all);
+    const PlayDatabase *db = m_db.reading();
+    m_terms.setTerms(db ? db->hallTerms() : QList<HallTerms>());
     m_terms.setStores(m_stores);
     m_terms.choose(Combo1->currentText());
     drawTerms();
@@ -236,8 +229,14 @@ void MDATA::chooseTermsStore() {
 
 void MDATA::drawTerms() {
     const QString why = m_db.unavailable();
-    TermsStatus->setText(why.isEmpty() ? QString() : u"交換条件は使えません: "_s + why);
-    TermsStatus->setVisible(!why.isEmpty());
+    const QString problem = m_db.readProblem();
+    if (!why.isEmpty())
+        TermsStatus->setText(u"交換条件は使えません: "_s + why);
+    else if (!problem.isEmpty())
+        TermsStatus->setText(u"交換条件を読めませんでした: "_s + problem);
+    else
+        TermsStatus->clear();
+    TermsStatus->setVisible(!TermsStatus->text().isEmpty());
     for (QWidget *w :
          std::initializer_list<QWidget *>{TermsList, TermsFrom, TermsLend, TermsExchange, TermsFee, TermsSet,
                                           TermsRemove, UnusedTerms, UnusedRemove})

@@ -23,6 +23,10 @@ QString SettingsDatabase::unavailable() const {
     return m_db->reason().isEmpty() ? u"開けませんでした"_s : m_db->reason();
 }
 
+QString SettingsDatabase::readProblem() const {
+    return m_db && m_db->isOpen() ? m_db->readError() : QString();
+}
+
 const PlayDatabase *SettingsDatabase::reading() const {
     return m_db && m_db->isOpen() ? m_db.get() : nullptr;
 }

@@ -20,6 +20,8 @@ class SettingsDatabase {
 
     // Why the terms and specs cannot be used (a damaged or locked file), or empty.
     QString unavailable() const;
+    // What the last reading met instead of the rows (it then read as nothing), or empty.
+    QString readProblem() const;
     // Open for reading; nothing while there is no file yet or it cannot be used.
     const PlayDatabase *reading() const;
     // Open for writing, created when missing. Throws StoreError saying why not.
