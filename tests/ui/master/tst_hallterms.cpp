@@ -178,6 +178,28 @@ class TstHallTerms : public QObject {
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Info), 0);
     }
 
+    void aWriteRefusedIsSaidAndAddsNoFile() {
+        WindowFixture f;
+        f.folder.write(u"patishop.dat"_s, kStores);
+        f.state.readOnly = true; // another instance holds the folder
+        MDATA *w = openActive(f);
+        QVERIFY(w->TermsSet->isEnabled());
+        chooseEntry(w->Combo1, 0);
+        clickIn(w->TermsFrom);
+        QTest::keyClicks(w->TermsFrom, u"2024/05/01"_s);
+        clickIn(w->TermsLend);
+        QTest::keyClicks(w->TermsLend, u"4"_s);
+        clickIn(w->TermsExchange);
+        QTest::keyClicks(w->TermsExchange, u"28"_s);
+        QTest::mouseClick(w->TermsSet, Qt::LeftButton);
+        QCOMPARE(f.dialogs.calls.size(), 1);
+        QCOMPARE(f.dialogs.calls[0].kind, RecordingDialogs::Call::Error);
+        QCOMPARE(f.dialogs.calls[0].message,
+                 u"「tamanote.db」: データフォルダに書き込めないため、保存できません"_s);
+        QVERIFY(!f.folder.exists(u"tamanote.db"_s));
+        QCOMPARE(w->TermsFrom->text(), u"2024/05/01"_s);
+    }
+
     void aDamagedDatabaseLeavesTheStoresWorking() {
         WindowFixture f;
         f.folder.write(u"patishop.dat"_s, kStores);
