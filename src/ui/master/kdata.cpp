@@ -101,19 +101,19 @@ QWidget *KDATA::buildSpecs() {
     SpecSet = named(new QPushButton(u"設定"_s, SpecFrame), u"SpecSet"_s);
     SpecRemove = named(new QPushButton(u"削除"_s, SpecFrame), u"SpecRemove"_s);
     SpecBorders = named(new QTreeWidget(SpecFrame), u"SpecBorders"_s);
-    SpecBorders->setHeaderLabels({u"ボーダー"_s, u"回/1000円"_s});
+    SpecBorders->setHeaderLabels({u"交換条件"_s, u"ボーダー 回/1000円"_s});
     SpecBorders->setRootIsDecorated(false);
     SpecBorders->setSelectionMode(QAbstractItemView::NoSelection);
     SpecBorders->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     SpecBorders->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    SpecBorders->setMinimumHeight(SpecBorders->fontMetrics().height() * 5);
+    SpecBorders->setMinimumHeight(SpecBorders->fontMetrics().height() * 6);
     UnusedLabel = named(new QLabel(u"未使用（削除された機種のスペック）"_s, SpecFrame), u"UnusedLabel"_s);
     UnusedSpecs = named(new QTreeWidget(SpecFrame), u"UnusedSpecs"_s);
     UnusedSpecs->setHeaderLabels({u"機種"_s, u"機種名"_s, u"スペック"_s});
     UnusedSpecs->setRootIsDecorated(false);
     UnusedSpecs->setSelectionMode(QAbstractItemView::SingleSelection);
     UnusedSpecs->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    UnusedSpecs->setMinimumHeight(UnusedSpecs->fontMetrics().height() * 4);
+    UnusedSpecs->setFixedHeight(UnusedSpecs->fontMetrics().height() * 5);
     UnusedRemove = named(new QPushButton(u"未使用を削除"_s, SpecFrame), u"UnusedRemove"_s);
 
     const int numberWidth = SpecPayout->fontMetrics().horizontalAdvance(u"00000.00"_s) + 12;

@@ -131,7 +131,8 @@ QWidget *MDATA::buildTerms() {
     TermsList->setRootIsDecorated(false);
     TermsList->setSelectionMode(QAbstractItemView::SingleSelection);
     TermsList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    TermsList->setMinimumHeight(TermsList->fontMetrics().height() * 6);
+    // A few lines each: the model lists above keep the room.
+    TermsList->setFixedHeight(TermsList->fontMetrics().height() * 7);
     auto *fromLabel = new QLabel(u"適用開始日"_s, TermsFrame);
     TermsFrom = named(new QLineEdit(TermsFrame), u"TermsFrom"_s);
     TermsFrom->setPlaceholderText(u"2024/05/01"_s);
@@ -155,13 +156,13 @@ QWidget *MDATA::buildTerms() {
     UnusedTerms->setRootIsDecorated(false);
     UnusedTerms->setSelectionMode(QAbstractItemView::SingleSelection);
     UnusedTerms->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    UnusedTerms->setMinimumHeight(UnusedTerms->fontMetrics().height() * 4);
+    UnusedTerms->setFixedHeight(UnusedTerms->fontMetrics().height() * 5);
     UnusedRemove = named(new QPushButton(u"未使用を削除"_s, TermsFrame), u"UnusedRemove"_s);
 
     const int numberWidth = TermsLend->fontMetrics().horizontalAdvance(u"00000.00"_s) + 12;
     for (QLineEdit *box : {TermsLend, TermsExchange, TermsFee})
         box->setMaximumWidth(numberWidth);
-    TermsFrom->setMaximumWidth(TermsFrom->fontMetrics().horizontalAdvance(u"0000/00/00__"_s) + 12);
+    TermsFrom->setMaximumWidth(TermsFrom->fontMetrics().horizontalAdvance(u"0000/00/00___"_s) + 12);
 
     auto *boxes = new QHBoxLayout;
     boxes->addWidget(fromLabel);
