@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "store/backup.h"
+#include "store/playdata.h"
 #include "store/diary.h"
 #include "store/merge.h"
 #include "store/storeerror.h"
@@ -74,6 +75,7 @@ WriteLock::WriteLock(const Context &c) : m_lock(c.folder, DataFolderLock::Holder
         c.errorLine(e.message());
     }
     backup::setAutomatic(c.folder, m_settings);
+    if (const std::optional<QString> notice = repairPlayData(c.folder)) c.errorLine(*notice);
 }
 
 // Nothing of one command is left to the next run in the same process.
