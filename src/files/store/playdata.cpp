@@ -453,14 +453,17 @@ const char *const kSchema[] = {
     "ROWID;"
     "CREATE TABLE model_specs(category INTEGER NOT NULL, model TEXT NOT NULL, probability REAL, payout REAL,"
     " border REAL, updated INTEGER NOT NULL, PRIMARY KEY(category, model)) WITHOUT ROWID;"
-    "CREATE TABLE play(id INTEGER PRIMARY KEY, diary TEXT NOT NULL, fingerprint BLOB NOT NULL,"
-    " ordinal INTEGER NOT NULL, card_hint INTEGER NOT NULL, spins INTEGER, own_balls INTEGER, hits INTEGER,"
-    " machine TEXT, updated INTEGER NOT NULL, detached INTEGER NOT NULL DEFAULT 0);"
-    "CREATE UNIQUE INDEX play_card ON play(diary, fingerprint, ordinal) WHERE detached = 0;"
+    // A diary's name once, its rows by number; the stamp is the diary file's size and time
+    // when its rows last followed it.
+    "CREATE TABLE diaries(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, size INTEGER, mtime INTEGER);"
+    // Keyed by the card itself, without a row id: a row is about 50 bytes.
+    "CREATE TABLE play(diary INTEGER NOT NULL, fingerprint BLOB NOT NULL, ordinal INTEGER NOT NULL,"
+    " card_hint INTEGER NOT NULL, spins INTEGER, own_balls INTEGER, hits INTEGER, machine TEXT,"
+    " updated INTEGER NOT NULL, PRIMARY KEY(diary, fingerprint, ordinal)) WITHOUT ROWID;"
+    "CREATE TABLE detached_play(id INTEGER PRIMARY KEY, diary TEXT NOT NULL, card_hint INTEGER NOT NULL,"
+    " spins INTEGER, own_balls INTEGER, hits INTEGER, machine TEXT, updated INTEGER NOT NULL);"
     "CREATE TABLE pending(id INTEGER PRIMARY KEY, diary TEXT NOT NULL, card INTEGER NOT NULL,"
-    " expect BLOB NOT NULL, size INTEGER NOT NULL, steps BLOB NOT NULL);"
-    "CREATE TABLE diary_stamps(diary TEXT PRIMARY KEY, size INTEGER NOT NULL, mtime INTEGER NOT NULL)"
-    " WITHOUT ROWID;",
+    " expect BLOB NOT NULL, size INTEGER NOT NULL, steps BLOB NOT NULL);",
 };
 
 PlayInputs inputsOf(const Stmt &q, int first) {
@@ -720,10 +723,11 @@ void PlayDatabase::removeModelSpec(int category, const QString &model) {
 
 std::optional<PlayInputs> PlayDatabase::play(const QString &diary, const CardKey &key) const {
     return TAMA_READ(std::optional<PlayInputs>(), {
-        Stmt q(m_db,
-               "SELECT spins, own_balls, hits, machine FROM play"
-               " WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
-               m_path);
+        Stmt q(
+            m_db,
+            "SELECT spins, own_balls, hits, machine FROM play"
+            " WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 AND ordinal = ?3",
+            m_path);
         q.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
         return q.step() ? std::optional(inputsOf(q, 0)) : std::optional<PlayInputs>();
     });
@@ -731,8 +735,11 @@ std::optional<PlayInputs> PlayDatabase::play(const QString &diary, const CardKey
 
 bool PlayDatabase::hasFingerprint(const QString &diary, const QByteArray &fingerprint) const {
     return TAMA_READ(false, {
-        Stmt q(m_db, "SELECT 1 FROM play WHERE diary = ?1 AND fingerprint = ?2 AND detached = 0 LIMIT 1",
-               m_path);
+        Stmt q(
+            m_db,
+            "SELECT 1 FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2"
+            " LIMIT 1",
+            m_path);
         q.bind(1, diary).bind(2, fingerprint);
         return q.step();
     });
@@ -742,7 +749,7 @@ QHash<CardKey, PlayInputs> PlayDatabase::playOfDiary(const QString &diary) const
     return TAMA_READ((QHash<CardKey, PlayInputs>()), {
         Stmt q(m_db,
                "SELECT fingerprint, ordinal, spins, own_balls, hits, machine FROM play"
-               " WHERE diary = ?1 AND detached = 0",
+               " WHERE diary = (SELECT id FROM diaries WHERE name = ?1)",
                m_path);
         q.bind(1, diary);
         QHash<CardKey, PlayInputs> out;
@@ -755,15 +762,20 @@ QHash<CardKey, PlayInputs> PlayDatabase::playOfDiary(const QString &diary) const
 namespace {
 void upsertPlay(sqlite3 *db, const QString &path, const QString &diary, const CardKey &key,
                 const PlayInputs &p, int hint, qint64 updated) {
-    Stmt del(db, "DELETE FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
+    Stmt del(db,
+             "DELETE FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 "
+             "AND ordinal = ?3",
              path);
     del.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
     del.run();
     if (p.isEmpty()) return;
+    Stmt name(db, "INSERT OR IGNORE INTO diaries(name) VALUES(?1)", path);
+    name.bind(1, diary);
+    name.run();
     Stmt q(
         db,
         "INSERT INTO play(diary, fingerprint, ordinal, card_hint, spins, own_balls, hits, machine, updated)"
-        " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
+        " VALUES((SELECT id FROM diaries WHERE name = ?1), ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
         path);
     q.bind(1, diary)
         .bind(2, key.fingerprint)
@@ -789,66 +801,64 @@ void PlayDatabase::setPlay(const QString &diary, const CardKey &key, const PlayI
 
 void PlayDatabase::applySteps(const QString &diary, const QList<PlayChange::Step> &steps) {
     using Kind = PlayChange::Step::Kind;
-    // Moves are taken out first and put back at their places after, so that rows swapping
-    // places (identical cards) never meet.
-    struct Taken {
-        qint64 id;
-        CardKey to;
-        int hint;
-    };
-    QList<Taken> taken;
     for (const PlayChange::Step &st : steps) {
         if (st.kind == Kind::Clear) {
-            Stmt q(m_db, "DELETE FROM play WHERE diary = ?1 AND detached = 0", m_path);
+            Stmt q(m_db, "DELETE FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1)", m_path);
             q.bind(1, diary);
             q.run();
         }
     }
+    // Moving rows are parked at places no card has (negative ordinals) and put at their new
+    // places after, so that rows swapping places (identical cards) never meet.
+    struct Parked {
+        CardKey at;
+        CardKey to;
+        int hint;
+    };
+    QList<Parked> parked;
     {
-        Stmt find(
-            m_db,
-            "SELECT id FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
-            m_path);
+        Stmt park(m_db,
+                  "UPDATE play SET ordinal = ?4 WHERE diary = (SELECT id FROM diaries WHERE name = ?1)"
+                  " AND fingerprint = ?2 AND ordinal = ?3",
+                  m_path);
         for (const PlayChange::Step &st : steps) {
             if (st.kind != Kind::Move) continue;
-            find.reset();
-            find.bind(1, diary).bind(2, st.from.fingerprint).bind(3, st.from.ordinal);
-            if (find.step()) taken.append(Taken{find.integer(0), st.to, st.cardHint});
-        }
-    }
-    {
-        // Parked outside the unique index while they move.
-        Stmt park(m_db, "UPDATE play SET detached = -1 WHERE id = ?1", m_path);
-        for (const Taken &t : taken) {
+            const int place = -1 - int(parked.size());
             park.reset();
-            park.bind(1, t.id);
+            park.bind(1, diary).bind(2, st.from.fingerprint).bind(3, st.from.ordinal).bind(4, place);
             park.run();
+            if (sqlite3_changes(m_db) > 0)
+                parked.append(Parked{CardKey{st.from.fingerprint, place}, st.to, st.cardHint});
         }
     }
     {
-        Stmt del(m_db,
-                 "DELETE FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
-                 m_path);
+        Stmt del(
+            m_db,
+            "DELETE FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2"
+            " AND ordinal = ?3",
+            m_path);
         for (const PlayChange::Step &st : steps) {
             if (st.kind != Kind::Remove) continue;
             del.reset();
             del.bind(1, diary).bind(2, st.from.fingerprint).bind(3, st.from.ordinal);
             del.run();
         }
-    }
-    {
-        Stmt clear(m_db,
-                   "DELETE FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
-                   m_path);
-        Stmt put(m_db,
-                 "UPDATE play SET fingerprint = ?2, ordinal = ?3, card_hint = ?4, detached = 0 WHERE id = ?1",
-                 m_path);
-        for (const Taken &t : taken) {
-            clear.reset();
-            clear.bind(1, diary).bind(2, t.to.fingerprint).bind(3, t.to.ordinal);
-            clear.run();
+        Stmt put(
+            m_db,
+            "UPDATE play SET fingerprint = ?4, ordinal = ?5, card_hint = ?6"
+            " WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 AND ordinal = ?3",
+            m_path);
+        for (const Parked &p : parked) {
+            del.reset();
+            del.bind(1, diary).bind(2, p.to.fingerprint).bind(3, p.to.ordinal);
+            del.run();
             put.reset();
-            put.bind(1, t.id).bind(2, t.to.fingerprint).bind(3, t.to.ordinal).bind(4, t.hint);
+            put.bind(1, diary)
+                .bind(2, p.at.fingerprint)
+                .bind(3, p.at.ordinal)
+                .bind(4, p.to.fingerprint)
+                .bind(5, p.to.ordinal)
+                .bind(6, p.hint);
             put.run();
         }
     }
@@ -911,7 +921,10 @@ FileStamp stampOf(const QString &path) {
 
 void PlayDatabase::stampDiary(const QString &folderPath, const QString &diary) {
     const FileStamp s = stampOf(QDir(folderPath).filePath(diary));
-    Stmt q(m_db, "INSERT OR REPLACE INTO diary_stamps(diary, size, mtime) VALUES(?1, ?2, ?3)", m_path);
+    Stmt name(m_db, "INSERT OR IGNORE INTO diaries(name) VALUES(?1)", m_path);
+    name.bind(1, diary);
+    name.run();
+    Stmt q(m_db, "UPDATE diaries SET size = ?2, mtime = ?3 WHERE name = ?1", m_path);
     q.bind(1, diary).bind(2, s.size).bind(3, s.mtime);
     q.run();
 }
@@ -965,9 +978,8 @@ PlayRepair PlayDatabase::repair(const DataFolder &folder) {
     QStringList diaries;
     {
         Stmt q(m_db,
-               "SELECT DISTINCT p.diary, s.size, s.mtime FROM play p LEFT JOIN diary_stamps s ON s.diary = "
-               "p.diary"
-               " WHERE p.detached = 0",
+               "SELECT d.name, d.size, d.mtime FROM diaries d"
+               " WHERE EXISTS (SELECT 1 FROM play p WHERE p.diary = d.id)",
                m_path);
         while (q.step()) {
             const QString diary = q.text(0);
@@ -1001,20 +1013,35 @@ PlayRepair PlayDatabase::reconcile(const QString &diary, const DiaryKeys &keys) 
     present.reserve(keys.count());
     for (int n = 1; n <= keys.count(); ++n)
         present.insert(keys.key(n));
-    QList<qint64> lost;
+    QList<CardKey> lost;
     {
-        Stmt q(m_db, "SELECT id, fingerprint, ordinal FROM play WHERE diary = ?1 AND detached = 0", m_path);
+        Stmt q(m_db,
+               "SELECT fingerprint, ordinal FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1)",
+               m_path);
         q.bind(1, diary);
-        while (q.step())
-            if (!present.contains(CardKey{q.blob(1), int(q.integer(2))})) lost.append(q.integer(0));
+        while (q.step()) {
+            const CardKey key{q.blob(0), int(q.integer(1))};
+            if (!present.contains(key)) lost.append(key);
+        }
     }
     if (lost.isEmpty()) return r;
     Transaction t(m_db, m_path);
-    Stmt q(m_db, "UPDATE play SET detached = 1 WHERE id = ?1", m_path);
-    for (qint64 id : lost) {
-        q.reset();
-        q.bind(1, id);
-        q.run();
+    Stmt aside(
+        m_db,
+        "INSERT INTO detached_play(diary, card_hint, spins, own_balls, hits, machine, updated)"
+        " SELECT ?1, card_hint, spins, own_balls, hits, machine, updated FROM play"
+        " WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 AND ordinal = ?3",
+        m_path);
+    Stmt drop(m_db,
+              "DELETE FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2"
+              " AND ordinal = ?3",
+              m_path);
+    for (const CardKey &key : lost) {
+        for (Stmt *q : {&aside, &drop}) {
+            q->reset();
+            q->bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
+            q->run();
+        }
     }
     t.commit();
     r.detached = int(lost.size());
@@ -1024,8 +1051,8 @@ PlayRepair PlayDatabase::reconcile(const QString &diary, const DiaryKeys &keys) 
 QList<DetachedPlay> PlayDatabase::detached() const {
     return TAMA_READ(QList<DetachedPlay>(), {
         Stmt q(m_db,
-               "SELECT id, diary, card_hint, spins, own_balls, hits, machine, updated FROM play"
-               " WHERE detached = 1 ORDER BY diary, card_hint, id",
+               "SELECT id, diary, card_hint, spins, own_balls, hits, machine, updated FROM detached_play"
+               " ORDER BY diary, card_hint, id",
                m_path);
         QList<DetachedPlay> out;
         while (q.step())
@@ -1046,24 +1073,19 @@ void PlayDatabase::attach(qint64 detachedId, const QString &diary, const CardKey
     requireOpenForWrite(*this);
     writehook::beforeWrite(m_path);
     Transaction t(m_db, m_path);
-    Stmt row(m_db, "SELECT 1 FROM play WHERE id = ?1 AND detached = 1", m_path);
+    Stmt row(m_db, "SELECT spins, own_balls, hits, machine FROM detached_play WHERE id = ?1", m_path);
     row.bind(1, detachedId);
     if (!row.step()) throw invalid(u"その稼働データはもう切り離されていません。"_s);
+    const PlayInputs play = inputsOf(row, 0);
     Stmt has(m_db,
-             "SELECT 1 FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
+             "SELECT 1 FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 "
+             "AND ordinal = ?3",
              m_path);
     has.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
     if (has.step()) throw invalid(u"このカードにはもう稼働データがあります。"_s);
-    Stmt q(m_db,
-           "UPDATE play SET diary = ?2, fingerprint = ?3, ordinal = ?4, card_hint = ?5, detached = 0,"
-           " updated = ?6 WHERE id = ?1",
-           m_path);
-    q.bind(1, detachedId)
-        .bind(2, diary)
-        .bind(3, key.fingerprint)
-        .bind(4, key.ordinal)
-        .bind(5, cardHint)
-        .bind(6, nowMs());
+    upsertPlay(m_db, m_path, diary, key, play, cardHint, nowMs());
+    Stmt q(m_db, "DELETE FROM detached_play WHERE id = ?1", m_path);
+    q.bind(1, detachedId);
     q.run();
     t.commit();
 }
@@ -1071,7 +1093,7 @@ void PlayDatabase::attach(qint64 detachedId, const QString &diary, const CardKey
 void PlayDatabase::removeDetached(qint64 detachedId) {
     requireOpenForWrite(*this);
     writehook::beforeWrite(m_path);
-    Stmt q(m_db, "DELETE FROM play WHERE id = ?1 AND detached = 1", m_path);
+    Stmt q(m_db, "DELETE FROM detached_play WHERE id = ?1", m_path);
     q.bind(1, detachedId);
     q.run();
 }
@@ -1239,15 +1261,15 @@ PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
         ++(mine ? report.replaced : report.added);
     }
     // Play rows of cards, by diary and key.
-    Stmt rows(
-        other.m_db,
-        "SELECT diary, fingerprint, ordinal, card_hint, spins, own_balls, hits, machine, updated FROM play"
-        " WHERE detached = 0",
-        other.m_path);
-    Stmt mineQ(m_db,
-               "SELECT spins, own_balls, hits, machine, updated FROM play"
-               " WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
-               m_path);
+    Stmt rows(other.m_db,
+              "SELECT d.name, p.fingerprint, p.ordinal, p.card_hint, p.spins, p.own_balls, p.hits, p.machine,"
+              " p.updated FROM play p JOIN diaries d ON d.id = p.diary",
+              other.m_path);
+    Stmt mineQ(
+        m_db,
+        "SELECT spins, own_balls, hits, machine, updated FROM play"
+        " WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 AND ordinal = ?3",
+        m_path);
     while (rows.step()) {
         const QString diary = rows.text(0);
         const CardKey key{rows.blob(1), int(rows.integer(2))};
