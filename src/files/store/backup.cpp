@@ -171,7 +171,7 @@ int recordsIn(const QString &name, const QString &kind, const QByteArray &bytes)
     if (kind == u"users"_s) return int(size / userLayout().length());
     if (kind == u"diary"_s) return int(size / cardLayout().length());
     if (kind == u"stores"_s) return int(size / storeLayout().length());
-    if (kind == kindCode(FileCheck::Kind::PlayDatabase)) return 0;
+    if (kind == kindCode(FileCheck::Kind::PlayDatabase)) return PlayDatabase::playRowsIn(bytes);
     if (kind == u"catalogue"_s) {
         for (const CategoryInfo &c : categories())
             if (c.fileName.compare(name, Qt::CaseInsensitive) == 0) return int(size / c.layout->length());

@@ -1183,6 +1183,27 @@ QByteArray PlayDatabase::imageOf(const QString &path) {
     return out;
 }
 
+int PlayDatabase::playRowsIn(const QByteArray &image) {
+    sqlite3 *mem = nullptr;
+    if (sqlite3_open_v2(":memory:", &mem, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(mem);
+        return 0;
+    }
+    int rows = 0;
+    // Read in place: the image outlives the connection.
+    auto *bytes = reinterpret_cast<unsigned char *>(const_cast<char *>(image.constData()));
+    if (sqlite3_deserialize(mem, "main", bytes, image.size(), image.size(), SQLITE_DESERIALIZE_READONLY) ==
+        SQLITE_OK) {
+        sqlite3_stmt *q = nullptr;
+        if (sqlite3_prepare_v2(mem, "SELECT count(*) FROM play", -1, &q, nullptr) == SQLITE_OK &&
+            sqlite3_step(q) == SQLITE_ROW)
+            rows = int(sqlite3_column_int64(q, 0));
+        sqlite3_finalize(q);
+    }
+    sqlite3_close_v2(mem);
+    return rows;
+}
+
 QStringList PlayDatabase::integrityProblems() const {
     if (!isOpen()) return {m_reason};
     try {

@@ -258,6 +258,8 @@ class PlayDatabase {
     // The bytes of a consistent copy of the database file at path (SQLite's online backup,
     // so that a write in progress elsewhere is not caught half done). Throws StoreError.
     static QByteArray imageOf(const QString &path);
+    // The cards' play rows in such an image (0 when it is no database).
+    static int playRowsIn(const QByteArray &image);
     // PRAGMA integrity_check: empty when sound, else what it found.
     QStringList integrityProblems() const;
 

@@ -394,6 +394,8 @@ class TestPlayData : public QObject {
         }
         const backup::Snapshot before = backup::Backups(folder).take(backup::Reason::Manual);
         QVERIFY(before.file(PlayDatabase::fileName()));
+        QCOMPARE(before.file(PlayDatabase::fileName())->records, 4); // the manifest counts the rows
+        QVERIFY(backup::Backups(folder).verify(before).isEmpty());
 
         organiseDiary(folder, kDiary); // the marked a goes; c, b, a by start time
         QCOMPARE(spinsOnCards(), (QList<qint64>{4, 3, 2}));
