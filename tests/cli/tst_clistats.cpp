@@ -101,9 +101,11 @@ class TstCliStats : public QObject {
         const CliResult r = runIn(f, statsArgs(u"hall"_s, {u"--json"_s}));
         QCOMPARE(keysAt(r.out, 1), (QStringList{u"user"_s, u"from"_s, u"to"_s, u"by"_s, u"include_marked"_s,
                                                 u"groups"_s, u"total"_s}));
-        const QStringList fields = {u"key"_s,      u"visits"_s,   u"minutes"_s,       u"investment"_s,
-                                    u"cash_out"_s, u"profit"_s,   u"recovery_rate"_s, u"profit_per_hour"_s,
-                                    u"wins"_s,     u"win_rate"_s, u"best"_s,          u"worst"_s};
+        const QStringList fields = {u"key"_s,        u"visits"_s,   u"minutes"_s,       u"investment"_s,
+                                    u"cash_out"_s,   u"profit"_s,   u"recovery_rate"_s, u"profit_per_hour"_s,
+                                    u"wins"_s,       u"win_rate"_s, u"best"_s,          u"worst"_s,
+                                    u"play_cards"_s, u"spins"_s,    u"spin_rate"_s,     u"expected_value"_s,
+                                    u"luck"_s};
         QCOMPARE(keysAt(r.out, 2), fields); // the total
         QCOMPARE(keysAt(r.out, 3), fields); // the groups
         // Rates with one decimal even when it is 0; the layout of the other commands.
@@ -164,18 +166,21 @@ class TstCliStats : public QObject {
         // Nothing put in and no time played: those cells are empty.
         QVERIFY(csv.out.startsWith("\xEF\xBB\xBF"));
         QCOMPARE(QString::fromUtf8(csv.out.mid(3)),
-                 u"キー,来店,遊技分,投資額,換金額,損益額,回収率,時間給,勝ち,勝率,最高,最低\r\n"
-                 u"本店,1,-60,0,12000,12000,,,1,100.0,12000,12000\r\n"
-                 u"合計,1,-60,0,12000,12000,,,1,100.0,12000,12000\r\n"_s);
+                 u"キー,来店,遊技分,投資額,換金額,損益額,回収率,時間給,勝ち,勝率,最高,最低,"
+                 u"稼働,回転数,回転率,期待値,余剰\r\n"
+                 u"本店,1,-60,0,12000,12000,,,1,100.0,12000,12000,,,,,\r\n"
+                 u"合計,1,-60,0,12000,12000,,,1,100.0,12000,12000,,,,,\r\n"_s);
 
         const CliResult text = runIn(f, statsArgs(u"year"_s));
         QCOMPARE(text.status, 0);
-        QCOMPARE(text.outLines(),
-                 (QStringList{
-                     u"キー\t来店\t遊技分\t投資額\t換金額\t損益額\t回収率\t時間給\t勝ち\t勝率\t最高\t最低"_s,
-                     u"1999\t2\t270\t25000\t34000\t9000\t136.0\t2000\t1\t50.0\t20000\t-11000"_s,
-                     u"2001\t1\t-60\t0\t12000\t12000\t-\t-\t1\t100.0\t12000\t12000"_s,
-                     u"合計\t3\t210\t25000\t46000\t21000\t184.0\t6000\t2\t66.7\t20000\t-11000"_s}));
+        QCOMPARE(
+            text.outLines(),
+            (QStringList{
+                u"キー\t来店\t遊技分\t投資額\t換金額\t損益額\t回収率\t時間給\t勝ち\t勝率\t最高\t最低\t"
+                u"稼働\t回転数\t回転率\t期待値\t余剰"_s,
+                u"1999\t2\t270\t25000\t34000\t9000\t136.0\t2000\t1\t50.0\t20000\t-11000\t-\t-\t-\t-\t-"_s,
+                u"2001\t1\t-60\t0\t12000\t12000\t-\t-\t1\t100.0\t12000\t12000\t-\t-\t-\t-\t-"_s,
+                u"合計\t3\t210\t25000\t46000\t21000\t184.0\t6000\t2\t66.7\t20000\t-11000\t-\t-\t-\t-\t-"_s}));
     }
 
     void damagedDiaryIsReported() {

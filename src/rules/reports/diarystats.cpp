@@ -1,5 +1,6 @@
 #include "reports/diarystats.h"
 
+#include "card/playfigures.h"
 #include "reports/playtime.h"
 #include "reports/viewtext.h"
 #include "store/category.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -124,6 +126,51 @@ QString tenthsText(qint64 tenths) {
     return (tenths < 0 ? u"-"_s : QString()) + QString::number(a / 10) + u'.' + QString::number(a % 10);
 }
 
+QString hundredthsText(qint64 hundredths) {
+    const qint64 a = hundredths < 0 ? -hundredths : hundredths;
+    return (hundredths < 0 ? u"-"_s : QString()) + QString::number(a / 100) + u'.' +
+           QString::number(a % 100).rightJustified(2, u'0');
+}
+
+std::optional<qint64> StatsGroup::playCardCount() const {
+    return playCards ? std::optional<qint64>(playCards) : std::nullopt;
+}
+
+std::optional<qint64> StatsGroup::spinCount() const {
+    return playCards ? std::optional(spins) : std::nullopt;
+}
+
+std::optional<qint64> StatsGroup::spinRateHundredths() const {
+    if (!ratedCards || ratedYen <= 0) return std::nullopt;
+    return qint64(std::round(double(ratedSpins) * 1000.0 * 100.0 / ratedYen));
+}
+
+std::optional<qint64> StatsGroup::expectedValue() const {
+    return figuredCards ? std::optional(expectedValueSum) : std::nullopt;
+}
+
+std::optional<qint64> StatsGroup::luck() const {
+    return figuredCards ? std::optional(luckSum) : std::nullopt;
+}
+
+void StatsGroup::addPlay(const PlayInputs &play, const PlayFigures &figures) {
+    if (play.isEmpty()) return;
+    playCards += 1;
+    const qint64 s = play.spins.value_or(0);
+    spins += s;
+    // The figures reach a spin rate with spins and terms: all but the first two reasons.
+    if (figures.complete() || figures.missing == PlayMissing::NoModelSpec) {
+        ratedCards += 1;
+        ratedSpins += s;
+        ratedYen += double(s) * 1000.0 / figures.spinRate; // R = S · (1000 / L) / F, so F · L
+    }
+    if (figures.complete()) {
+        figuredCards += 1;
+        expectedValueSum += figures.expectedValue;
+        luckSum += figures.luck;
+    }
+}
+
 std::optional<qint64> StatsGroup::recoveryRateTenths() const {
     if (investment == 0) return std::nullopt;
     return roundedDivision(cashOut * 1000, investment);
@@ -213,8 +260,8 @@ void DiaryStats::add(const CardRecord &card, int diaryYear) {
     add(CardText(card), diaryYear);
 }
 
-void DiaryStats::add(const CardText &card, int diaryYear) {
-    if (card.field(CardRecord::VisitDate).startsWith(u'R') && !m_includeMarked) return;
+StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear) {
+    if (card.field(CardRecord::VisitDate).startsWith(u'R') && !m_includeMarked) return nullptr;
     using viewtext::valueOf;
     const qint64 investment = valueOf(card.field(CardRecord::Investment)) * 100;
     const qint64 cashOut = valueOf(card.field(CardRecord::CashOut)) * 100;
@@ -229,6 +276,43 @@ void DiaryStats::add(const CardText &card, int diaryYear) {
     }
     it->addCard(investment, cashOut, minutes);
     m_total.addCard(investment, cashOut, minutes);
+    return &*it;
+}
+
+void DiaryStats::add(const CardText &card, int diaryYear) {
+    groupOf(card, diaryYear);
+}
+
+void DiaryStats::add(const CardRecord &card, int diaryYear, const PlayInputs &play,
+                     const PlayFigures &figures) {
+    if (card.isCandidate() && !m_includeMarked) return;
+    const CardText text(card);
+    StatsGroup *g = groupOf(text, diaryYear);
+    if (!g) return;
+    g->addPlay(play, figures);
+    m_total.addPlay(play, figures);
+    if (!m_keepPlayDays || !figures.complete()) return;
+    const std::optional<CardDate> d = cardDate(text);
+    if (!d) return;
+    const QDate date(d->year, d->month, d->day);
+    PlayDay &day = m_playDays[date];
+    day.date = date;
+    day.profit += card.profitYen();
+    day.expectedValue += figures.expectedValue;
+}
+
+QList<PlayDay> DiaryStats::playDays() const {
+    QList<PlayDay> out;
+    out.reserve(m_playDays.size());
+    qint64 profit = 0, ev = 0;
+    for (PlayDay d : m_playDays) {
+        profit += d.profit;
+        ev += d.expectedValue;
+        d.runningProfit = profit;
+        d.runningExpectedValue = ev;
+        out.append(d);
+    }
+    return out;
 }
 
 void DiaryStats::finish() {
@@ -264,15 +348,37 @@ QList<int> diaryYears(const DataFolder &folder, const QString &userName) {
 }
 
 DiaryStats readStats(const DataFolder &folder, const QString &userName, int from, int to, StatsBy by,
-                     bool includeMarked, QStringList *damaged) {
+                     bool includeMarked, QStringList *damaged, const PlayDatabase *db, bool keepPlayDays) {
     DiaryStats stats(by, includeMarked);
+    stats.keepPlayDays(keepPlayDays);
+    const bool withPlay = db && db->isOpen();
+    const PlayLookup lookup = withPlay ? PlayLookup(*db) : PlayLookup();
     for (int year = from; year <= to; ++year) {
         const QString name = DiaryFileName(userName, year);
         if (!QFileInfo::exists(folder.file(name))) continue;
         const DiaryFile diary(folder, name, RecordFile::Mode::ReadOnly);
         bool sound = diary.partialTail() == 0;
+        const QHash<CardKey, PlayInputs> rows =
+            withPlay ? db->playOfDiary(name) : QHash<CardKey, PlayInputs>();
+        // Only fingerprints that have a row need their ordinal counted.
+        QHash<QByteArray, int> seen;
+        for (auto it = rows.cbegin(); it != rows.cend(); ++it)
+            seen.insert(it.key().fingerprint, 0);
         diary.forEach([&](int, const CardRecord &card) {
             sound = sound && !card.record().hadUndecodableBytes();
+            if (!seen.isEmpty()) {
+                // Every card counts toward the ordinal, marked or not, as the keys are made.
+                CardKey key{cardFingerprint(card.record().rawBytes()), 0};
+                const auto at = seen.find(key.fingerprint);
+                if (at != seen.end()) {
+                    key.ordinal = (*at)++;
+                    const auto row = rows.constFind(key);
+                    if (row != rows.cend()) {
+                        stats.add(card, year, *row, playFiguresOf(card, *row, lookup));
+                        return;
+                    }
+                }
+            }
             stats.add(card, year);
         });
         if (!sound && damaged) damaged->append(name);

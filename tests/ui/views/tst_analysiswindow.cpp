@@ -71,13 +71,15 @@ QStringList cliRow(const QJsonObject &g) {
     QStringList out;
     for (const QString &k :
          {u"key"_s, u"visits"_s, u"minutes"_s, u"investment"_s, u"cash_out"_s, u"profit"_s,
-          u"recovery_rate"_s, u"profit_per_hour"_s, u"wins"_s, u"win_rate"_s, u"best"_s, u"worst"_s}) {
+          u"recovery_rate"_s, u"profit_per_hour"_s, u"wins"_s, u"win_rate"_s, u"best"_s, u"worst"_s,
+          u"play_cards"_s, u"spins"_s, u"spin_rate"_s, u"expected_value"_s, u"luck"_s}) {
         const QJsonValue v = g[k];
         const bool rate = k == u"recovery_rate"_s || k == u"win_rate"_s;
-        out.append(v.isNull()     ? u"-"_s
-                   : v.isString() ? v.toString()
-                   : rate         ? QString::number(v.toDouble(), 'f', 1)
-                                  : QString::number(v.toInteger()));
+        out.append(v.isNull()            ? u"-"_s
+                   : v.isString()        ? v.toString()
+                   : k == u"spin_rate"_s ? QString::number(v.toDouble(), 'f', 2)
+                   : rate                ? QString::number(v.toDouble(), 'f', 1)
+                                         : QString::number(v.toInteger()));
     }
     return out;
 }
