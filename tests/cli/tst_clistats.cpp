@@ -1,4 +1,5 @@
 #include "clifixture.h"
+#include "store/playdata.h"
 #include "support/testsupport.h"
 
 #include <QGuiApplication>
@@ -8,6 +9,9 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama::test;
+using tama::DataFolder;
+using tama::DiaryKeys;
+using tama::PlayDatabase;
 
 namespace {
 
@@ -181,6 +185,37 @@ class TstCliStats : public QObject {
                 u"1999\t2\t270\t25000\t34000\t9000\t136.0\t2000\t1\t50.0\t20000\t-11000\t-\t-\t-\t-\t-"_s,
                 u"2001\t1\t-60\t0\t12000\t12000\t-\t-\t1\t100.0\t12000\t12000\t-\t-\t-\t-\t-"_s,
                 u"合計\t3\t210\t25000\t46000\t21000\t184.0\t6000\t2\t66.7\t20000\t-11000\t-\t-\t-\t-\t-"_s}));
+    }
+
+    // The worked example (I 20,000, O 31,000, S 410, own balls 500, 4 yen, 28 balls per
+    // 100 yen, 1/319.6 with 5400 a hit) as the command line writes it.
+    void playFiguresFromTheDatabase() {
+        TempFolder f;
+        f.write(u"taro.1999.dat"_s,
+                diaryBytes({{.investment = u"0200"_s, .cashOut = u"0310"_s}, {.store = u"支店"_s}}));
+        {
+            PlayDatabase db{DataFolder(f.path())};
+            QVERIFY2(db.isOpen(), qPrintable(db.reason()));
+            db.setHallTerms({u"本店"_s, QDate(1999, 1, 1), 4, 28, std::nullopt, {}});
+            db.setModelSpec({1, u"Ｘ"_s, 319.6, 5400, std::nullopt, {}});
+            const DiaryKeys keys = DiaryKeys::ofDiary(DataFolder(f.path()), u"taro.1999.dat"_s);
+            db.setPlay(u"taro.1999.dat"_s, keys.key(1), {410, 500, 3, {}}, 1);
+        }
+        const CliResult json = runIn(f, {u"stats"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s,
+                                         u"--by"_s, u"hall"_s, u"--json"_s});
+        QCOMPARE(json.err, QByteArray());
+        QVERIFY2(json.out.contains("\"play_cards\": 1,\n            \"spins\": 410,\n            "
+                                   "\"spin_rate\": 18.64,\n            \"expected_value\": 2955,\n"
+                                   "            \"luck\": 8045\n"),
+                 json.out.constData());
+        const CliResult csv = runIn(f, {u"stats"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--by"_s,
+                                        u"hall"_s, u"--csv"_s});
+        const QStringList lines = QString::fromUtf8(csv.out.mid(3)).split(u"\r\n"_s);
+        QCOMPARE(lines.filter(u",1,410,18.64,2955,8045"_s),
+                 (QStringList{
+                     u"本店,1,120,20000,31000,11000,155.0,5500,1,100.0,11000,11000,1,410,18.64,2955,8045"_s,
+                     u"合計,2,240,35000,35000,0,100.0,0,1,50.0,11000,-11000,1,410,18.64,2955,8045"_s}));
+        QVERIFY(lines.contains(u"支店,1,120,15000,4000,-11000,26.7,-5500,0,0.0,-11000,-11000,,,,,"_s));
     }
 
     void damagedDiaryIsReported() {
