@@ -1,146 +1,1221 @@
 #include "store/playdata.h"
 
+#include "common/text.h"
+#include "store/diary.h"
+#include "store/record.h"
 #include "store/storeerror.h"
+#include "store/writehook.h"
 
-// Placeholder bodies so that the tree builds while the database is written.
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QIODevice>
+#include <QSet>
+#include <QTimeZone>
+
+#include <sqlite3.h>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
 namespace tama {
 
 namespace {
-[[noreturn]] void notYet() {
-    throw StoreError(StoreError::Kind::Invalid, PlayDatabase::fileName(), QStringLiteral("not yet"));
+
+constexpr int kRecordLength = 240;
+constexpr int kSchemaVersion = 1;
+
+StoreError invalid(const QString &reason) {
+    return StoreError(StoreError::Kind::Invalid, QString(), reason);
 }
+
+void requireCount(const std::optional<qint64> &value, const QString &label) {
+    if (!value) return;
+    if (*value < 0 || *value > kMaxPlayCount)
+        throw invalid(label + u"は0から"_s + formatAmount(kMaxPlayCount) +
+                      u"までの整数で入力してください。"_s);
+}
+
+qint64 nowMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+QDateTime fromMs(qint64 ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+}
+
+QString dateKey(const QDate &d) {
+    return d.toString(u"yyyy-MM-dd"_s);
+}
+
 } // namespace
 
-void validatePlayInputs(const PlayInputs &) {}
-void validateHallTerms(const HallTerms &) {}
+// ---- values ----
+
+void validatePlayInputs(const PlayInputs &play) {
+    requireCount(play.spins, u"通常回転数"_s);
+    requireCount(play.ownBalls, u"持ち玉"_s);
+    requireCount(play.hits, u"大当たり回数"_s);
+    if (play.machine.size() > kMaxMachineLength)
+        throw invalid(u"台番号は"_s + QString::number(kMaxMachineLength) + u"文字までです。"_s);
+    requireEncodable(play.machine, u"台番号"_s);
+}
+
+void validateHallTerms(const HallTerms &t) {
+    if (trim(t.store).isEmpty()) throw invalid(u"店名がありません。"_s);
+    if (!t.from.isValid()) throw invalid(u"適用開始日を正しい日付で入力してください。"_s);
+    if (!(t.lend > 0) || t.lend > 100)
+        throw invalid(u"貸玉料金は0より大きく100以下の円/玉で入力してください。"_s);
+    if (!(t.exchange > 0) || t.exchange > 1000)
+        throw invalid(u"交換率は0より大きく1000以下の玉/100円で入力してください。"_s);
+    if (t.feePercent && (!(*t.feePercent >= 0) || *t.feePercent > 100))
+        throw invalid(u"再プレイ手数料は0から100までの%で入力してください。"_s);
+}
+
 std::optional<double> ModelSpec::ballsPerSpin() const {
+    if (probability && payout && *probability > 1 && *payout > 0) return *payout / *probability;
+    if (border && *border > 0) return 250.0 / *border; // 250 balls are 1,000 yen at 4 yen a ball
     return std::nullopt;
 }
-void validateModelSpec(const ModelSpec &) {}
+
+void validateModelSpec(const ModelSpec &s) {
+    if (s.category < 1 || s.category > 5) throw invalid(u"機種の種類を選んでください。"_s);
+    if (trim(s.model).isEmpty()) throw invalid(u"機種名がありません。"_s);
+    if (s.probability && !(*s.probability > 1))
+        throw invalid(u"大当たり確率は1/pのpを1より大きい数で入力してください。"_s);
+    if (s.payout && !(*s.payout > 0)) throw invalid(u"平均出玉は0より大きい数で入力してください。"_s);
+    if (s.border && !(*s.border > 0)) throw invalid(u"等価ボーダーは0より大きい数で入力してください。"_s);
+    const bool pair = s.probability && s.payout;
+    if (!pair && !s.border)
+        throw invalid(u"大当たり確率と平均出玉の両方か、等価ボーダーを入力してください。"_s);
+}
+
+// ---- keys ----
+
 size_t qHash(const CardKey &key, size_t seed) {
     return qHashMulti(seed, key.fingerprint, key.ordinal);
 }
+
 QByteArray cardFingerprint(const char *record) {
-    return QByteArray(record + 1, 16);
+    // The first byte holds the deletion mark: marking and unmarking keep the card's rows.
+    const XXH128_hash_t h = XXH3_128bits(record + 1, kRecordLength - 1);
+    QByteArray out(16, Qt::Uninitialized);
+    XXH128_canonical_t c;
+    XXH128_canonicalFromHash(&c, h);
+    memcpy(out.data(), c.digest, 16);
+    return out;
 }
-DiaryKeys DiaryKeys::ofRecords(const QList<QByteArray> &) {
-    return {};
+
+DiaryKeys DiaryKeys::ofRecords(const QList<QByteArray> &records) {
+    DiaryKeys k;
+    k.m_fingerprints.reserve(records.size());
+    k.m_ordinals.reserve(records.size());
+    QHash<QByteArray, int> seen;
+    for (const QByteArray &r : records) {
+        QByteArray fp = cardFingerprint(r.constData());
+        k.m_ordinals.append(seen[fp]++);
+        k.m_fingerprints.append(std::move(fp));
+    }
+    return k;
 }
-DiaryKeys DiaryKeys::ofDiary(const DataFolder &, const QString &) {
-    return {};
+
+DiaryKeys DiaryKeys::ofDiary(const DataFolder &folder, const QString &diaryFile) {
+    DiaryKeys k;
+    const DiaryFile diary(folder, diaryFile, RecordFile::Mode::ReadOnly);
+    QHash<QByteArray, int> seen;
+    k.m_fingerprints.reserve(diary.count());
+    k.m_ordinals.reserve(diary.count());
+    diary.forEachRaw([&](int, const char *bytes) {
+        QByteArray fp = cardFingerprint(bytes);
+        k.m_ordinals.append(seen[fp]++);
+        k.m_fingerprints.append(std::move(fp));
+    });
+    return k;
 }
-CardKey DiaryKeys::key(int) const {
-    return {};
+
+CardKey DiaryKeys::key(int n) const {
+    Q_ASSERT(n >= 1 && n <= count());
+    return CardKey{m_fingerprints[n - 1], m_ordinals[n - 1]};
 }
-int DiaryKeys::find(const CardKey &) const {
+
+int DiaryKeys::find(const CardKey &key) const {
+    for (int i = 0; i < count(); ++i)
+        if (m_ordinals[i] == key.ordinal && m_fingerprints[i] == key.fingerprint) return i + 1;
     return 0;
 }
-void DiaryKeys::set(int, const char *) {}
-void PlayChange::move(const CardKey &, const CardKey &, int) {}
-void PlayChange::set(const CardKey &, const PlayInputs &, int) {}
-void PlayChange::remove(const CardKey &) {}
-PlayChange PlayChange::forCardWrite(const QString &diary, const DiaryKeys &, int, const char *,
-                                    const std::optional<PlayInputs> &) {
-    return PlayChange(diary);
+
+void DiaryKeys::renumber(const QByteArray &fingerprint) {
+    int next = 0;
+    for (int i = 0; i < count(); ++i)
+        if (m_fingerprints[i] == fingerprint) m_ordinals[i] = next++;
 }
-PlayChange PlayChange::forRewrite(const QString &diary, const QList<QByteArray> &, const QList<QByteArray> &,
-                                  const QList<int> &) {
-    return PlayChange(diary);
+
+void DiaryKeys::set(int n, const char *record) {
+    Q_ASSERT(n >= 1 && n <= count() + 1);
+    QByteArray fp = cardFingerprint(record);
+    if (n == count() + 1) {
+        m_fingerprints.append(fp);
+        m_ordinals.append(0);
+        renumber(fp);
+        return;
+    }
+    const QByteArray old = m_fingerprints[n - 1];
+    if (old == fp) return;
+    m_fingerprints[n - 1] = fp;
+    renumber(old);
+    renumber(fp);
 }
-DiaryExpectation DiaryExpectation::cardWritten(int, const QByteArray &, qint64) {
-    return {};
+
+// ---- changes ----
+
+void PlayChange::move(const CardKey &from, const CardKey &to, int cardHint) {
+    if (from == to) return;
+    m_steps.append(Step{Step::Kind::Move, from, to, {}, cardHint});
 }
-DiaryExpectation DiaryExpectation::fileWritten(const QList<QByteArray> &) {
-    return {};
+
+void PlayChange::set(const CardKey &key, const PlayInputs &play, int cardHint) {
+    m_steps.append(Step{Step::Kind::Set, {}, key, play, cardHint});
 }
+
+void PlayChange::remove(const CardKey &key) {
+    m_steps.append(Step{Step::Kind::Remove, key, {}, {}, 0});
+}
+
+PlayChange PlayChange::forCardWrite(const QString &diary, const DiaryKeys &before, int n, const char *record,
+                                    const std::optional<PlayInputs> &play) {
+    PlayChange change(diary);
+    DiaryKeys after = before;
+    after.set(n, record);
+    const bool appended = n > before.count();
+    const QByteArray newFp = after.key(n).fingerprint;
+    const QByteArray oldFp = appended ? QByteArray() : before.key(n).fingerprint;
+    // Only cards identical to the old or the new card can change their ordinal.
+    for (int i = 1; i <= before.count(); ++i) {
+        if (i == n) continue;
+        const CardKey was = before.key(i);
+        if (was.fingerprint != oldFp && was.fingerprint != newFp) continue;
+        change.move(was, after.key(i), i);
+    }
+    if (play) {
+        if (!appended) change.remove(before.key(n));
+        if (!play->isEmpty()) change.set(after.key(n), *play, n);
+    } else if (!appended) {
+        change.move(before.key(n), after.key(n), n);
+    }
+    return change;
+}
+
+PlayChange PlayChange::forRewrite(const QString &diary, const QList<QByteArray> &oldRecords,
+                                  const QList<QByteArray> &newRecords, const QList<int> &newToOld) {
+    PlayChange change(diary);
+    const DiaryKeys before = DiaryKeys::ofRecords(oldRecords);
+    const DiaryKeys after = DiaryKeys::ofRecords(newRecords);
+    QList<bool> kept(before.count(), false);
+    for (int i = 0; i < after.count() && i < newToOld.size(); ++i) {
+        const int j = newToOld[i];
+        if (j < 1 || j > before.count()) continue;
+        kept[j - 1] = true;
+        change.move(before.key(j), after.key(i + 1), i + 1);
+    }
+    for (int j = 1; j <= before.count(); ++j)
+        if (!kept[j - 1]) change.remove(before.key(j));
+    return change;
+}
+
+PlayChange PlayChange::forRestore(const QString &diary, const PlayDatabase &from) {
+    PlayChange change(diary);
+    change.m_steps.append(Step{Step::Kind::Clear, {}, {}, {}, 0});
+    const QHash<CardKey, PlayInputs> rows = from.playOfDiary(diary);
+    for (auto it = rows.cbegin(); it != rows.cend(); ++it)
+        change.set(it.key(), it.value(), 0);
+    return change;
+}
+
+DiaryExpectation DiaryExpectation::cardWritten(int n, const QByteArray &record, qint64 fileSize) {
+    DiaryExpectation e;
+    e.card = n;
+    e.fingerprint = QCryptographicHash::hash(record, QCryptographicHash::Sha256);
+    e.size = fileSize;
+    return e;
+}
+
+DiaryExpectation DiaryExpectation::fileWritten(const QList<QByteArray> &records) {
+    DiaryExpectation e;
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    for (const QByteArray &r : records)
+        h.addData(r);
+    e.fingerprint = h.result();
+    e.size = qint64(records.size()) * kRecordLength;
+    return e;
+}
+
+namespace {
+
+QByteArray encodeSteps(const QList<PlayChange::Step> &steps) {
+    QByteArray out;
+    QDataStream s(&out, QIODevice::WriteOnly);
+    s.setVersion(QDataStream::Qt_6_4);
+    s << qint32(steps.size());
+    for (const PlayChange::Step &st : steps) {
+        s << qint32(int(st.kind)) << st.from.fingerprint << qint32(st.from.ordinal) << st.to.fingerprint
+          << qint32(st.to.ordinal) << qint32(st.cardHint);
+        for (const std::optional<qint64> &v : {st.play.spins, st.play.ownBalls, st.play.hits})
+            s << bool(v) << qint64(v.value_or(0));
+        s << st.play.machine;
+    }
+    return out;
+}
+
+QList<PlayChange::Step> decodeSteps(const QByteArray &bytes) {
+    QDataStream s(bytes);
+    s.setVersion(QDataStream::Qt_6_4);
+    qint32 n = 0;
+    s >> n;
+    QList<PlayChange::Step> steps;
+    for (int i = 0; i < n && s.status() == QDataStream::Ok; ++i) {
+        PlayChange::Step st{};
+        qint32 kind = 0, fromOrd = 0, toOrd = 0, hint = 0;
+        s >> kind >> st.from.fingerprint >> fromOrd >> st.to.fingerprint >> toOrd >> hint;
+        st.kind = PlayChange::Step::Kind(kind);
+        st.from.ordinal = fromOrd;
+        st.to.ordinal = toOrd;
+        st.cardHint = hint;
+        std::optional<qint64> *values[] = {&st.play.spins, &st.play.ownBalls, &st.play.hits};
+        for (std::optional<qint64> *v : values) {
+            bool has = false;
+            qint64 x = 0;
+            s >> has >> x;
+            if (has) *v = x;
+        }
+        s >> st.play.machine;
+        steps.append(st);
+    }
+    if (s.status() != QDataStream::Ok || n < 0)
+        throw StoreError(StoreError::Kind::Damaged, PlayDatabase::fileName(),
+                         u"保留中の変更が読めません。"_s);
+    for (const PlayChange::Step &st : steps)
+        if (int(st.kind) < 0 || int(st.kind) > int(PlayChange::Step::Kind::Clear))
+            throw StoreError(StoreError::Kind::Damaged, PlayDatabase::fileName(),
+                             u"保留中の変更が読めません。"_s);
+    return steps;
+}
+
+} // namespace
+
+// ---- the database ----
+
+namespace {
+
+QString sqliteReason(int code, sqlite3 *db) {
+    const QString detail =
+        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(code));
+    switch (code & 0xff) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return u"データベースが壊れています（"_s + detail + u"）。"_s;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return u"ほかのプログラムがデータベースを使用中です。"_s;
+    case SQLITE_FULL:
+        return u"ディスクがいっぱいで書き込めません。"_s;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+        return u"データベースを開けないか、書き込めません（"_s + detail + u"）。"_s;
+    default:
+        return u"データベースの操作に失敗しました（"_s + detail + u"）。"_s;
+    }
+}
+
+StoreError dbError(int code, sqlite3 *db, const QString &path) {
+    const int primary = code & 0xff;
+    const StoreError::Kind kind = (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB)
+                                      ? StoreError::Kind::Damaged
+                                      : StoreError::Kind::Io;
+    return StoreError(kind, QDir::toNativeSeparators(path), sqliteReason(code, db));
+}
+
+// One prepared statement; every failure throws the database's error.
+class Stmt {
+  public:
+    Stmt(sqlite3 *db, const char *sql, const QString &path) : m_db(db), m_path(path) {
+        const int rc = sqlite3_prepare_v2(db, sql, -1, &m_st, nullptr);
+        if (rc != SQLITE_OK) throw dbError(rc, db, path);
+    }
+    ~Stmt() { sqlite3_finalize(m_st); }
+    Stmt(const Stmt &) = delete;
+    Stmt &operator=(const Stmt &) = delete;
+
+    Stmt &bind(int i, const QString &text) {
+        const QByteArray u = text.toUtf8();
+        check(sqlite3_bind_text(m_st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT));
+        return *this;
+    }
+    Stmt &bind(int i, const QByteArray &blob) {
+        check(sqlite3_bind_blob(m_st, i, blob.constData(), int(blob.size()), SQLITE_TRANSIENT));
+        return *this;
+    }
+    Stmt &bind(int i, qint64 v) {
+        check(sqlite3_bind_int64(m_st, i, v));
+        return *this;
+    }
+    Stmt &bind(int i, int v) { return bind(i, qint64(v)); }
+    Stmt &bind(int i, double v) {
+        check(sqlite3_bind_double(m_st, i, v));
+        return *this;
+    }
+    template <typename T> Stmt &bind(int i, const std::optional<T> &v) {
+        if (v) return bind(i, *v);
+        check(sqlite3_bind_null(m_st, i));
+        return *this;
+    }
+    // True while there is a row.
+    bool step() {
+        const int rc = sqlite3_step(m_st);
+        if (rc == SQLITE_ROW) return true;
+        if (rc == SQLITE_DONE) return false;
+        throw dbError(rc, m_db, m_path);
+    }
+    void run() {
+        while (step()) {
+        }
+    }
+    void reset() {
+        sqlite3_reset(m_st);
+        sqlite3_clear_bindings(m_st);
+    }
+    bool isNull(int c) const { return sqlite3_column_type(m_st, c) == SQLITE_NULL; }
+    qint64 integer(int c) const { return sqlite3_column_int64(m_st, c); }
+    double real(int c) const { return sqlite3_column_double(m_st, c); }
+    std::optional<qint64> optInteger(int c) const {
+        return isNull(c) ? std::nullopt : std::optional(integer(c));
+    }
+    std::optional<double> optReal(int c) const { return isNull(c) ? std::nullopt : std::optional(real(c)); }
+    QString text(int c) const {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_st, c));
+        return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_st, c)) : QString();
+    }
+    QByteArray blob(int c) const {
+        const auto *p = static_cast<const char *>(sqlite3_column_blob(m_st, c));
+        return p ? QByteArray(p, sqlite3_column_bytes(m_st, c)) : QByteArray();
+    }
+
+  private:
+    void check(int rc) {
+        if (rc != SQLITE_OK) throw dbError(rc, m_db, m_path);
+    }
+    sqlite3 *m_db;
+    QString m_path;
+    sqlite3_stmt *m_st = nullptr;
+};
+
+void exec(sqlite3 *db, const char *sql, const QString &path) {
+    char *message = nullptr;
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (rc != SQLITE_OK) throw dbError(rc, db, path);
+}
+
+// A write transaction: rolled back unless committed.
+class Transaction {
+  public:
+    Transaction(sqlite3 *db, const QString &path) : m_db(db), m_path(path) {
+        exec(db, "BEGIN IMMEDIATE", path);
+    }
+    ~Transaction() {
+        if (!m_done) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    void commit() {
+        exec(m_db, "COMMIT", m_path);
+        m_done = true;
+    }
+
+  private:
+    sqlite3 *m_db;
+    QString m_path;
+    bool m_done = false;
+};
+
+const char *const kSchema[] = {
+    // version 1
+    "CREATE TABLE hall_terms(store TEXT NOT NULL, from_date TEXT NOT NULL, lend REAL NOT NULL,"
+    " exchange REAL NOT NULL, fee REAL, updated INTEGER NOT NULL, PRIMARY KEY(store, from_date)) WITHOUT "
+    "ROWID;"
+    "CREATE TABLE model_specs(category INTEGER NOT NULL, model TEXT NOT NULL, probability REAL, payout REAL,"
+    " border REAL, updated INTEGER NOT NULL, PRIMARY KEY(category, model)) WITHOUT ROWID;"
+    "CREATE TABLE play(id INTEGER PRIMARY KEY, diary TEXT NOT NULL, fingerprint BLOB NOT NULL,"
+    " ordinal INTEGER NOT NULL, card_hint INTEGER NOT NULL, spins INTEGER, own_balls INTEGER, hits INTEGER,"
+    " machine TEXT, updated INTEGER NOT NULL, detached INTEGER NOT NULL DEFAULT 0);"
+    "CREATE UNIQUE INDEX play_card ON play(diary, fingerprint, ordinal) WHERE detached = 0;"
+    "CREATE TABLE pending(id INTEGER PRIMARY KEY, diary TEXT NOT NULL, card INTEGER NOT NULL,"
+    " expect BLOB NOT NULL, size INTEGER NOT NULL, steps BLOB NOT NULL);"
+    "CREATE TABLE diary_stamps(diary TEXT PRIMARY KEY, size INTEGER NOT NULL, mtime INTEGER NOT NULL)"
+    " WITHOUT ROWID;",
+};
+
+PlayInputs inputsOf(const Stmt &q, int first) {
+    PlayInputs p;
+    p.spins = q.optInteger(first);
+    p.ownBalls = q.optInteger(first + 1);
+    p.hits = q.optInteger(first + 2);
+    p.machine = q.text(first + 3);
+    return p;
+}
+
+// What a data file name is, before the database is opened or made under it.
+std::optional<QString> unsafeDatabaseFile(const QString &path) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt; // missing: made fresh
+    if (S_ISLNK(st.st_mode)) return u"データベースがリンクになっているため、使いません。"_s;
+    if (!S_ISREG(st.st_mode)) return u"データベースが通常のファイルではないため、使いません。"_s;
+    if (st.st_nlink > 1) return u"データベースにほかの名前（ハードリンク）があるため、使いません。"_s;
+    return std::nullopt;
+}
+
+} // namespace
+
 QString PlayDatabase::fileName() {
-    return QStringLiteral("tamanote.db");
+    return u"tamanote.db"_s;
 }
+
 int PlayDatabase::schemaVersion() {
-    return 1;
+    return kSchemaVersion;
 }
-PlayDatabase::PlayDatabase(const DataFolder &folder, Mode) : m_path(folder.file(fileName())) {
-    m_reason = QStringLiteral("not yet");
+
+PlayDatabase::PlayDatabase(const DataFolder &folder, Mode mode) : m_path(folder.file(fileName())) {
+    open(mode);
 }
-std::unique_ptr<PlayDatabase> PlayDatabase::openFile(const QString &) {
-    return {};
+
+std::unique_ptr<PlayDatabase> PlayDatabase::openFile(const QString &path) {
+    std::unique_ptr<PlayDatabase> db(new PlayDatabase);
+    db->m_path = path;
+    db->open(Mode::ReadOnly);
+    return db;
 }
-PlayDatabase::~PlayDatabase() = default;
+
+PlayDatabase::~PlayDatabase() {
+    if (m_db) sqlite3_close_v2(m_db);
+}
+
+void PlayDatabase::close(const QString &reason) {
+    if (m_db) sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_reason = reason;
+}
+
+void PlayDatabase::open(Mode mode) {
+    const QByteArray native = QFile::encodeName(m_path);
+    if (const auto bad = unsafeDatabaseFile(m_path)) return close(*bad);
+    const bool exists = QFileInfo::exists(m_path);
+    m_readOnly = mode == Mode::ReadOnly || writehook::isReadOnly(m_path);
+    if (!exists && m_readOnly) return close(u"データベースはまだありません。"_s);
+    int flags = m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (!exists) flags |= SQLITE_OPEN_CREATE;
+    flags |= SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(native.constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString why = sqliteReason(rc, db);
+        sqlite3_close_v2(db);
+        return close(why);
+    }
+    m_db = db;
+    sqlite3_busy_timeout(m_db, 2000);
+    try {
+        // A rollback journal and full syncs, so that a copy of the closed folder is whole.
+        if (!m_readOnly) exec(m_db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", m_path);
+        exec(m_db, "PRAGMA foreign_keys=OFF;", m_path);
+        Stmt v(m_db, "PRAGMA user_version", m_path);
+        const int version = v.step() ? int(v.integer(0)) : 0;
+        if (version > kSchemaVersion)
+            return close(u"データベースがこの版より新しいタマノートで作られているため、使えません。"_s);
+        if (version < kSchemaVersion) {
+            if (m_readOnly) return close(u"データベースの形式が古いため、読み取り専用では使えません。"_s);
+            Transaction t(m_db, m_path);
+            for (int i = version; i < kSchemaVersion; ++i)
+                exec(m_db, kSchema[i], m_path);
+            exec(m_db, QByteArray("PRAGMA user_version=" + QByteArray::number(kSchemaVersion)).constData(),
+                 m_path);
+            t.commit();
+        }
+    } catch (const StoreError &e) {
+        close(e.reason());
+    }
+}
+
+void PlayDatabase::noteReadError() const {
+    m_readError = m_db ? sqliteReason(sqlite3_errcode(m_db), m_db) : m_reason;
+}
+
+namespace {
+// The reading calls answer "nothing stored" on an error and keep it in readError().
+template <typename F, typename R> R reading(const PlayDatabase &db, R empty, F &&f, QString &lastError) {
+    if (!db.isOpen()) return empty;
+    try {
+        return f();
+    } catch (const StoreError &e) {
+        lastError = e.reason();
+        return empty;
+    }
+}
+} // namespace
+
+#define TAMA_READ(empty, ...) reading(*this, empty, [&]() __VA_ARGS__, m_readError)
+
 QList<HallTerms> PlayDatabase::hallTerms() const {
-    return {};
+    return hallTerms(QString());
 }
-QList<HallTerms> PlayDatabase::hallTerms(const QString &) const {
-    return {};
+
+QList<HallTerms> PlayDatabase::hallTerms(const QString &store) const {
+    return TAMA_READ(QList<HallTerms>(), {
+        Stmt q(m_db,
+               store.isNull() ? "SELECT store, from_date, lend, exchange, fee, updated FROM hall_terms"
+                                " ORDER BY store, from_date"
+                              : "SELECT store, from_date, lend, exchange, fee, updated FROM hall_terms"
+                                " WHERE store = ?1 ORDER BY from_date",
+               m_path);
+        if (!store.isNull()) q.bind(1, trim(store));
+        QList<HallTerms> out;
+        while (q.step()) {
+            HallTerms t;
+            t.store = q.text(0);
+            t.from = QDate::fromString(q.text(1), u"yyyy-MM-dd"_s);
+            t.lend = q.real(2);
+            t.exchange = q.real(3);
+            t.feePercent = q.optReal(4);
+            t.updated = fromMs(q.integer(5));
+            out.append(t);
+        }
+        return out;
+    });
 }
-std::optional<HallTerms> PlayDatabase::termsOn(const QString &, const QDate &) const {
-    return {};
+
+std::optional<HallTerms> PlayDatabase::termsOn(const QString &store, const QDate &date) const {
+    return TAMA_READ(std::optional<HallTerms>(), {
+        Stmt q(m_db,
+               "SELECT store, from_date, lend, exchange, fee, updated FROM hall_terms"
+               " WHERE store = ?1 AND from_date <= ?2 ORDER BY from_date DESC LIMIT 1",
+               m_path);
+        q.bind(1, trim(store)).bind(2, dateKey(date));
+        if (!q.step()) return std::optional<HallTerms>();
+        HallTerms t;
+        t.store = q.text(0);
+        t.from = QDate::fromString(q.text(1), u"yyyy-MM-dd"_s);
+        t.lend = q.real(2);
+        t.exchange = q.real(3);
+        t.feePercent = q.optReal(4);
+        t.updated = fromMs(q.integer(5));
+        return std::optional(t);
+    });
 }
-void PlayDatabase::setHallTerms(const HallTerms &) {
-    notYet();
+
+namespace {
+void requireOpenForWrite(const PlayDatabase &db) {
+    if (!db.isOpen())
+        throw StoreError(StoreError::Kind::Io, QDir::toNativeSeparators(db.path()),
+                         u"データベースを使えません: "_s + db.reason());
 }
-void PlayDatabase::removeHallTerms(const QString &, const QDate &) {
-    notYet();
+} // namespace
+
+void PlayDatabase::setHallTerms(const HallTerms &terms) {
+    validateHallTerms(terms);
+    requireOpenForWrite(*this);
+    writehook::beforeWrite(m_path);
+    Stmt q(m_db,
+           "INSERT OR REPLACE INTO hall_terms(store, from_date, lend, exchange, fee, updated)"
+           " VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
+           m_path);
+    q.bind(1, trim(terms.store))
+        .bind(2, dateKey(terms.from))
+        .bind(3, terms.lend)
+        .bind(4, terms.exchange)
+        .bind(5, terms.feePercent)
+        .bind(6, nowMs());
+    q.run();
 }
+
+void PlayDatabase::removeHallTerms(const QString &store, const QDate &from) {
+    requireOpenForWrite(*this);
+    writehook::beforeWrite(m_path);
+    Stmt q(m_db, "DELETE FROM hall_terms WHERE store = ?1 AND from_date = ?2", m_path);
+    q.bind(1, trim(store)).bind(2, dateKey(from));
+    q.run();
+}
+
+namespace {
+ModelSpec specOf(const Stmt &q) {
+    ModelSpec s;
+    s.category = int(q.integer(0));
+    s.model = q.text(1);
+    s.probability = q.optReal(2);
+    s.payout = q.optReal(3);
+    s.border = q.optReal(4);
+    s.updated = fromMs(q.integer(5));
+    return s;
+}
+} // namespace
+
 QList<ModelSpec> PlayDatabase::modelSpecs() const {
-    return {};
+    return TAMA_READ(QList<ModelSpec>(), {
+        Stmt q(m_db,
+               "SELECT category, model, probability, payout, border, updated FROM model_specs"
+               " ORDER BY category, model",
+               m_path);
+        QList<ModelSpec> out;
+        while (q.step())
+            out.append(specOf(q));
+        return out;
+    });
 }
-std::optional<ModelSpec> PlayDatabase::modelSpec(int, const QString &) const {
-    return {};
+
+std::optional<ModelSpec> PlayDatabase::modelSpec(int category, const QString &model) const {
+    return TAMA_READ(std::optional<ModelSpec>(), {
+        Stmt q(m_db,
+               "SELECT category, model, probability, payout, border, updated FROM model_specs"
+               " WHERE category = ?1 AND model = ?2",
+               m_path);
+        q.bind(1, category).bind(2, trim(model));
+        return q.step() ? std::optional(specOf(q)) : std::optional<ModelSpec>();
+    });
 }
-void PlayDatabase::setModelSpec(const ModelSpec &) {
-    notYet();
+
+void PlayDatabase::setModelSpec(const ModelSpec &spec) {
+    validateModelSpec(spec);
+    requireOpenForWrite(*this);
+    writehook::beforeWrite(m_path);
+    Stmt q(m_db,
+           "INSERT OR REPLACE INTO model_specs(category, model, probability, payout, border, updated)"
+           " VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
+           m_path);
+    q.bind(1, spec.category)
+        .bind(2, trim(spec.model))
+        .bind(3, spec.probability)
+        .bind(4, spec.payout)
+        .bind(5, spec.border)
+        .bind(6, nowMs());
+    q.run();
 }
-void PlayDatabase::removeModelSpec(int, const QString &) {
-    notYet();
+
+void PlayDatabase::removeModelSpec(int category, const QString &model) {
+    requireOpenForWrite(*this);
+    writehook::beforeWrite(m_path);
+    Stmt q(m_db, "DELETE FROM model_specs WHERE category = ?1 AND model = ?2", m_path);
+    q.bind(1, category).bind(2, trim(model));
+    q.run();
 }
-std::optional<PlayInputs> PlayDatabase::play(const QString &, const CardKey &) const {
-    return {};
+
+std::optional<PlayInputs> PlayDatabase::play(const QString &diary, const CardKey &key) const {
+    return TAMA_READ(std::optional<PlayInputs>(), {
+        Stmt q(m_db,
+               "SELECT spins, own_balls, hits, machine FROM play"
+               " WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
+               m_path);
+        q.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
+        return q.step() ? std::optional(inputsOf(q, 0)) : std::optional<PlayInputs>();
+    });
 }
-bool PlayDatabase::hasFingerprint(const QString &, const QByteArray &) const {
-    return false;
+
+bool PlayDatabase::hasFingerprint(const QString &diary, const QByteArray &fingerprint) const {
+    return TAMA_READ(false, {
+        Stmt q(m_db, "SELECT 1 FROM play WHERE diary = ?1 AND fingerprint = ?2 AND detached = 0 LIMIT 1",
+               m_path);
+        q.bind(1, diary).bind(2, fingerprint);
+        return q.step();
+    });
 }
-QHash<CardKey, PlayInputs> PlayDatabase::playOfDiary(const QString &) const {
-    return {};
+
+QHash<CardKey, PlayInputs> PlayDatabase::playOfDiary(const QString &diary) const {
+    return TAMA_READ((QHash<CardKey, PlayInputs>()), {
+        Stmt q(m_db,
+               "SELECT fingerprint, ordinal, spins, own_balls, hits, machine FROM play"
+               " WHERE diary = ?1 AND detached = 0",
+               m_path);
+        q.bind(1, diary);
+        QHash<CardKey, PlayInputs> out;
+        while (q.step())
+            out.insert(CardKey{q.blob(0), int(q.integer(1))}, inputsOf(q, 2));
+        return out;
+    });
 }
-void PlayDatabase::setPlay(const QString &, const CardKey &, const PlayInputs &, int) {
-    notYet();
+
+namespace {
+void upsertPlay(sqlite3 *db, const QString &path, const QString &diary, const CardKey &key,
+                const PlayInputs &p, int hint, qint64 updated) {
+    Stmt del(db, "DELETE FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
+             path);
+    del.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
+    del.run();
+    if (p.isEmpty()) return;
+    Stmt q(
+        db,
+        "INSERT INTO play(diary, fingerprint, ordinal, card_hint, spins, own_balls, hits, machine, updated)"
+        " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
+        path);
+    q.bind(1, diary)
+        .bind(2, key.fingerprint)
+        .bind(3, key.ordinal)
+        .bind(4, hint)
+        .bind(5, p.spins)
+        .bind(6, p.ownBalls)
+        .bind(7, p.hits)
+        .bind(8, p.machine)
+        .bind(9, updated);
+    q.run();
 }
-qint64 PlayDatabase::prepare(const PlayChange &, const DiaryExpectation &) {
-    notYet();
+} // namespace
+
+void PlayDatabase::setPlay(const QString &diary, const CardKey &key, const PlayInputs &play, int cardHint) {
+    validatePlayInputs(play);
+    requireOpenForWrite(*this);
+    writehook::beforeWrite(m_path);
+    Transaction t(m_db, m_path);
+    upsertPlay(m_db, m_path, diary, key, play, cardHint, nowMs());
+    t.commit();
 }
-void PlayDatabase::commit(qint64) {
-    notYet();
+
+void PlayDatabase::applySteps(const QString &diary, const QList<PlayChange::Step> &steps) {
+    using Kind = PlayChange::Step::Kind;
+    // Moves are taken out first and put back at their places after, so that rows swapping
+    // places (identical cards) never meet.
+    struct Taken {
+        qint64 id;
+        CardKey to;
+        int hint;
+    };
+    QList<Taken> taken;
+    for (const PlayChange::Step &st : steps) {
+        if (st.kind == Kind::Clear) {
+            Stmt q(m_db, "DELETE FROM play WHERE diary = ?1 AND detached = 0", m_path);
+            q.bind(1, diary);
+            q.run();
+        }
+    }
+    {
+        Stmt find(
+            m_db,
+            "SELECT id FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
+            m_path);
+        for (const PlayChange::Step &st : steps) {
+            if (st.kind != Kind::Move) continue;
+            find.reset();
+            find.bind(1, diary).bind(2, st.from.fingerprint).bind(3, st.from.ordinal);
+            if (find.step()) taken.append(Taken{find.integer(0), st.to, st.cardHint});
+        }
+    }
+    {
+        // Parked outside the unique index while they move.
+        Stmt park(m_db, "UPDATE play SET detached = -1 WHERE id = ?1", m_path);
+        for (const Taken &t : taken) {
+            park.reset();
+            park.bind(1, t.id);
+            park.run();
+        }
+    }
+    {
+        Stmt del(m_db,
+                 "DELETE FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
+                 m_path);
+        for (const PlayChange::Step &st : steps) {
+            if (st.kind != Kind::Remove) continue;
+            del.reset();
+            del.bind(1, diary).bind(2, st.from.fingerprint).bind(3, st.from.ordinal);
+            del.run();
+        }
+    }
+    {
+        Stmt clear(m_db,
+                   "DELETE FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
+                   m_path);
+        Stmt put(m_db,
+                 "UPDATE play SET fingerprint = ?2, ordinal = ?3, card_hint = ?4, detached = 0 WHERE id = ?1",
+                 m_path);
+        for (const Taken &t : taken) {
+            clear.reset();
+            clear.bind(1, diary).bind(2, t.to.fingerprint).bind(3, t.to.ordinal);
+            clear.run();
+            put.reset();
+            put.bind(1, t.id).bind(2, t.to.fingerprint).bind(3, t.to.ordinal).bind(4, t.hint);
+            put.run();
+        }
+    }
+    const qint64 now = nowMs();
+    for (const PlayChange::Step &st : steps)
+        if (st.kind == Kind::Set) upsertPlay(m_db, m_path, diary, st.to, st.play, st.cardHint, now);
 }
-void PlayDatabase::abandon(qint64) {
-    notYet();
+
+qint64 PlayDatabase::prepare(const PlayChange &change, const DiaryExpectation &expected) {
+    requireOpenForWrite(*this);
+    for (const PlayChange::Step &st : change.steps())
+        if (st.kind == PlayChange::Step::Kind::Set) validatePlayInputs(st.play);
+    writehook::beforeWrite(m_path);
+    Transaction t(m_db, m_path);
+    Stmt q(m_db, "INSERT INTO pending(diary, card, expect, size, steps) VALUES(?1, ?2, ?3, ?4, ?5)", m_path);
+    q.bind(1, change.diary())
+        .bind(2, expected.card)
+        .bind(3, expected.fingerprint)
+        .bind(4, expected.size)
+        .bind(5, encodeSteps(change.steps()));
+    q.run();
+    const qint64 id = sqlite3_last_insert_rowid(m_db);
+    t.commit();
+    return id;
 }
-PlayRepair PlayDatabase::repair(const DataFolder &) {
-    return {};
+
+void PlayDatabase::commit(qint64 pending) {
+    requireOpenForWrite(*this);
+    Transaction t(m_db, m_path);
+    Stmt q(m_db, "SELECT diary, steps FROM pending WHERE id = ?1", m_path);
+    q.bind(1, pending);
+    if (!q.step()) return; // already done
+    const QString diary = q.text(0);
+    applySteps(diary, decodeSteps(q.blob(1)));
+    Stmt del(m_db, "DELETE FROM pending WHERE id = ?1", m_path);
+    del.bind(1, pending);
+    del.run();
+    stampDiary(QFileInfo(m_path).absolutePath(), diary);
+    t.commit();
 }
-PlayRepair PlayDatabase::reconcile(const QString &, const DiaryKeys &) {
-    return {};
+
+void PlayDatabase::abandon(qint64 pending) {
+    requireOpenForWrite(*this);
+    Stmt del(m_db, "DELETE FROM pending WHERE id = ?1", m_path);
+    del.bind(1, pending);
+    del.run();
 }
+
+namespace {
+struct FileStamp {
+    qint64 size = -1;
+    qint64 mtime = 0;
+};
+FileStamp stampOf(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
+    return FileStamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+} // namespace
+
+void PlayDatabase::stampDiary(const QString &folderPath, const QString &diary) {
+    const FileStamp s = stampOf(QDir(folderPath).filePath(diary));
+    Stmt q(m_db, "INSERT OR REPLACE INTO diary_stamps(diary, size, mtime) VALUES(?1, ?2, ?3)", m_path);
+    q.bind(1, diary).bind(2, s.size).bind(3, s.mtime);
+    q.run();
+}
+
+namespace {
+// Whether the diary write of a pending change happened.
+bool expectationHolds(const QString &diaryPath, int card, const QByteArray &expect, qint64 size) {
+    QFile f(diaryPath);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    if (f.size() != size) return false;
+    if (card > 0) {
+        if (!f.seek(qint64(card - 1) * kRecordLength)) return false;
+        const QByteArray rec = f.read(kRecordLength);
+        return rec.size() == kRecordLength &&
+               QCryptographicHash::hash(rec, QCryptographicHash::Sha256) == expect;
+    }
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    if (!h.addData(&f)) return false;
+    return h.result() == expect;
+}
+} // namespace
+
+PlayRepair PlayDatabase::repair(const DataFolder &folder) {
+    PlayRepair r;
+    if (!isOpen() || m_readOnly) return r;
+    struct Pending {
+        qint64 id;
+        QString diary;
+        int card;
+        QByteArray expect;
+        qint64 size;
+    };
+    QList<Pending> pending;
+    {
+        Stmt q(m_db, "SELECT id, diary, card, expect, size FROM pending ORDER BY id", m_path);
+        while (q.step())
+            pending.append(Pending{q.integer(0), q.text(1), int(q.integer(2)), q.blob(3), q.integer(4)});
+    }
+    if (!pending.isEmpty()) writehook::beforeWrite(m_path);
+    for (const Pending &p : pending) {
+        if (isPlainFileName(p.diary) && expectationHolds(folder.file(p.diary), p.card, p.expect, p.size)) {
+            commit(p.id);
+            ++r.completed;
+        } else {
+            abandon(p.id);
+            ++r.droppedChanges;
+        }
+    }
+    // Diaries changed since the rows last followed them: by another program, or by a
+    // write whose rows were lost.
+    QStringList diaries;
+    {
+        Stmt q(m_db,
+               "SELECT DISTINCT p.diary, s.size, s.mtime FROM play p LEFT JOIN diary_stamps s ON s.diary = "
+               "p.diary"
+               " WHERE p.detached = 0",
+               m_path);
+        while (q.step()) {
+            const QString diary = q.text(0);
+            const FileStamp now = isPlainFileName(diary) ? stampOf(folder.file(diary)) : FileStamp{};
+            if (q.isNull(1) || now.size != q.integer(1) || now.mtime != q.integer(2)) diaries.append(diary);
+        }
+    }
+    for (const QString &diary : diaries) {
+        DiaryKeys keys;
+        if (isPlainFileName(diary) && QFileInfo(folder.file(diary)).isFile()) {
+            try {
+                keys = DiaryKeys::ofDiary(folder, diary);
+            } catch (const StoreError &) {
+                continue; // a diary that cannot be read now keeps its rows as they are
+            }
+        }
+        writehook::beforeWrite(m_path);
+        const PlayRepair one = reconcile(diary, keys);
+        r.detached += one.detached;
+        Transaction t(m_db, m_path);
+        stampDiary(folder.path(), diary);
+        t.commit();
+    }
+    return r;
+}
+
+PlayRepair PlayDatabase::reconcile(const QString &diary, const DiaryKeys &keys) {
+    PlayRepair r;
+    if (!isOpen() || m_readOnly) return r;
+    QSet<CardKey> present;
+    present.reserve(keys.count());
+    for (int n = 1; n <= keys.count(); ++n)
+        present.insert(keys.key(n));
+    QList<qint64> lost;
+    {
+        Stmt q(m_db, "SELECT id, fingerprint, ordinal FROM play WHERE diary = ?1 AND detached = 0", m_path);
+        q.bind(1, diary);
+        while (q.step())
+            if (!present.contains(CardKey{q.blob(1), int(q.integer(2))})) lost.append(q.integer(0));
+    }
+    if (lost.isEmpty()) return r;
+    Transaction t(m_db, m_path);
+    Stmt q(m_db, "UPDATE play SET detached = 1 WHERE id = ?1", m_path);
+    for (qint64 id : lost) {
+        q.reset();
+        q.bind(1, id);
+        q.run();
+    }
+    t.commit();
+    r.detached = int(lost.size());
+    return r;
+}
+
 QList<DetachedPlay> PlayDatabase::detached() const {
-    return {};
+    return TAMA_READ(QList<DetachedPlay>(), {
+        Stmt q(m_db,
+               "SELECT id, diary, card_hint, spins, own_balls, hits, machine, updated FROM play"
+               " WHERE detached = 1 ORDER BY diary, card_hint, id",
+               m_path);
+        QList<DetachedPlay> out;
+        while (q.step())
+            out.append(DetachedPlay{q.integer(0), q.text(1), int(q.integer(2)), inputsOf(q, 3),
+                                    fromMs(q.integer(7))});
+        return out;
+    });
 }
-void PlayDatabase::attach(qint64, const QString &, const CardKey &, int) {
-    notYet();
+
+void PlayDatabase::attach(qint64 detachedId, const QString &diary, const CardKey &key, int cardHint) {
+    requireOpenForWrite(*this);
+    writehook::beforeWrite(m_path);
+    Transaction t(m_db, m_path);
+    Stmt row(m_db, "SELECT 1 FROM play WHERE id = ?1 AND detached = 1", m_path);
+    row.bind(1, detachedId);
+    if (!row.step()) throw invalid(u"その稼働データはもう切り離されていません。"_s);
+    Stmt has(m_db,
+             "SELECT 1 FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
+             m_path);
+    has.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
+    if (has.step()) throw invalid(u"このカードにはもう稼働データがあります。"_s);
+    Stmt q(m_db,
+           "UPDATE play SET diary = ?2, fingerprint = ?3, ordinal = ?4, card_hint = ?5, detached = 0,"
+           " updated = ?6 WHERE id = ?1",
+           m_path);
+    q.bind(1, detachedId)
+        .bind(2, diary)
+        .bind(3, key.fingerprint)
+        .bind(4, key.ordinal)
+        .bind(5, cardHint)
+        .bind(6, nowMs());
+    q.run();
+    t.commit();
 }
-void PlayDatabase::removeDetached(qint64) {
-    notYet();
+
+void PlayDatabase::removeDetached(qint64 detachedId) {
+    requireOpenForWrite(*this);
+    writehook::beforeWrite(m_path);
+    Stmt q(m_db, "DELETE FROM play WHERE id = ?1 AND detached = 1", m_path);
+    q.bind(1, detachedId);
+    q.run();
 }
-void PlayDatabase::replaceDiaryRows(const QString &, const PlayDatabase &) {
-    notYet();
+
+void PlayDatabase::replaceDiaryRows(const QString &diary, const PlayDatabase &from) {
+    requireOpenForWrite(*this);
+    writehook::beforeWrite(m_path);
+    const PlayChange change = PlayChange::forRestore(diary, from);
+    Transaction t(m_db, m_path);
+    applySteps(diary, change.steps());
+    t.commit();
 }
-void PlayDatabase::backupTo(const QString &) const {
-    notYet();
+
+void PlayDatabase::backupTo(const QString &path) const {
+    requireOpenForWrite(*this);
+    const QByteArray native = QFile::encodeName(path);
+    // Made fresh, so that the copy never goes through a name someone else put there.
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) throw StoreError::fromErrno(errno, QDir::toNativeSeparators(path), u"作成"_s);
+    struct stat st {};
+    if (::stat(QFile::encodeName(m_path).constData(), &st) == 0) ::fchmod(fd, st.st_mode & 0666);
+    ::close(fd);
+    sqlite3 *dest = nullptr;
+    int rc =
+        sqlite3_open_v2(native.constData(), &dest, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
+    auto fail = [&](int code) {
+        const StoreError e = dbError(code, dest, path);
+        sqlite3_close_v2(dest);
+        ::unlink(native.constData());
+        throw e;
+    };
+    if (rc != SQLITE_OK) fail(rc);
+    sqlite3_exec(dest, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", nullptr, nullptr, nullptr);
+    sqlite3_backup *b = sqlite3_backup_init(dest, "main", m_db, "main");
+    if (!b) fail(sqlite3_errcode(dest));
+    do {
+        rc = sqlite3_backup_step(b, -1);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) sqlite3_sleep(20);
+    } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
+    const int finish = sqlite3_backup_finish(b);
+    if (rc != SQLITE_DONE) fail(rc);
+    if (finish != SQLITE_OK) fail(finish);
+    rc = sqlite3_close_v2(dest);
+    dest = nullptr;
+    if (rc != SQLITE_OK) fail(rc);
 }
+
 QStringList PlayDatabase::integrityProblems() const {
-    return {};
+    if (!isOpen()) return {m_reason};
+    try {
+        Stmt q(m_db, "PRAGMA integrity_check", m_path);
+        QStringList out;
+        while (q.step()) {
+            const QString line = q.text(0);
+            if (line != u"ok"_s) out.append(line);
+        }
+        return out;
+    } catch (const StoreError &e) {
+        return {e.reason()};
+    }
 }
-PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &) {
-    notYet();
+
+PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
+    requireOpenForWrite(*this);
+    MergeReport report;
+    if (!other.isOpen())
+        throw StoreError(StoreError::Kind::Damaged, QDir::toNativeSeparators(other.path()), other.reason());
+    writehook::beforeWrite(m_path);
+    Transaction t(m_db, m_path);
+    // Hall terms and model specs, by their keys.
+    for (const HallTerms &theirs : other.hallTerms()) {
+        const QList<HallTerms> mine = hallTerms(theirs.store);
+        const auto it = std::find_if(mine.cbegin(), mine.cend(),
+                                     [&](const HallTerms &m) { return m.from == theirs.from; });
+        const bool differs =
+            it != mine.cend() && (it->lend != theirs.lend || it->exchange != theirs.exchange ||
+                                  it->feePercent != theirs.feePercent);
+        if (it != mine.cend() && !differs) continue;
+        if (it != mine.cend() && it->updated >= theirs.updated) {
+            report.conflicts.append(u"交換条件 "_s + theirs.store + u" "_s + dateKey(theirs.from) +
+                                    u": 古い方（"_s + QString::number(theirs.lend) + u"円/"_s +
+                                    QString::number(theirs.exchange) + u"玉）を捨てました"_s);
+            continue;
+        }
+        if (it != mine.cend())
+            report.conflicts.append(u"交換条件 "_s + theirs.store + u" "_s + dateKey(theirs.from) +
+                                    u": 古い方（"_s + QString::number(it->lend) + u"円/"_s +
+                                    QString::number(it->exchange) + u"玉）を捨てました"_s);
+        Stmt q(m_db,
+               "INSERT OR REPLACE INTO hall_terms(store, from_date, lend, exchange, fee, updated)"
+               " VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
+               m_path);
+        q.bind(1, theirs.store)
+            .bind(2, dateKey(theirs.from))
+            .bind(3, theirs.lend)
+            .bind(4, theirs.exchange)
+            .bind(5, theirs.feePercent)
+            .bind(6, theirs.updated.toMSecsSinceEpoch());
+        q.run();
+        ++(it == mine.cend() ? report.added : report.replaced);
+    }
+    for (const ModelSpec &theirs : other.modelSpecs()) {
+        const std::optional<ModelSpec> mine = modelSpec(theirs.category, theirs.model);
+        const bool differs = mine && (mine->probability != theirs.probability ||
+                                      mine->payout != theirs.payout || mine->border != theirs.border);
+        if (mine && !differs) continue;
+        if (mine) {
+            const bool keepMine = mine->updated >= theirs.updated;
+            report.conflicts.append(u"機種スペック "_s + theirs.model + u": 古い方を捨てました"_s);
+            if (keepMine) continue;
+        }
+        Stmt q(m_db,
+               "INSERT OR REPLACE INTO model_specs(category, model, probability, payout, border, updated)"
+               " VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
+               m_path);
+        q.bind(1, theirs.category)
+            .bind(2, theirs.model)
+            .bind(3, theirs.probability)
+            .bind(4, theirs.payout)
+            .bind(5, theirs.border)
+            .bind(6, theirs.updated.toMSecsSinceEpoch());
+        q.run();
+        ++(mine ? report.replaced : report.added);
+    }
+    // Play rows of cards, by diary and key.
+    Stmt rows(
+        other.m_db,
+        "SELECT diary, fingerprint, ordinal, card_hint, spins, own_balls, hits, machine, updated FROM play"
+        " WHERE detached = 0",
+        other.m_path);
+    Stmt mineQ(m_db,
+               "SELECT spins, own_balls, hits, machine, updated FROM play"
+               " WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
+               m_path);
+    while (rows.step()) {
+        const QString diary = rows.text(0);
+        const CardKey key{rows.blob(1), int(rows.integer(2))};
+        const PlayInputs theirs = inputsOf(rows, 4);
+        const qint64 theirTime = rows.integer(8);
+        mineQ.reset();
+        mineQ.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
+        if (mineQ.step()) {
+            const PlayInputs mine = inputsOf(mineQ, 0);
+            if (mine == theirs) continue;
+            report.conflicts.append(u"稼働データ "_s + diary + u" のカード"_s +
+                                    QString::number(rows.integer(3)) + u": 古い方を捨てました"_s);
+            if (mineQ.integer(4) >= theirTime) continue;
+            upsertPlay(m_db, m_path, diary, key, theirs, int(rows.integer(3)), theirTime);
+            ++report.replaced;
+        } else {
+            upsertPlay(m_db, m_path, diary, key, theirs, int(rows.integer(3)), theirTime);
+            ++report.added;
+        }
+    }
+    t.commit();
+    return report;
 }
-void PlayDatabase::open(Mode) {}
 
 } // namespace tama

@@ -17,6 +17,8 @@ struct sqlite3;
 
 namespace tama {
 
+class PlayDatabase;
+
 // What one visit can hold at most, for spins, balls and hits.
 constexpr qint64 kMaxPlayCount = 100000;
 // The longest machine number (台番号), in characters.
@@ -103,7 +105,10 @@ class DiaryKeys {
     void set(int n, const char *record);
 
   private:
+    void renumber(const QByteArray &fingerprint); // the ordinals of the cards with it
+
     QList<QByteArray> m_fingerprints;
+    QList<int> m_ordinals;
 };
 
 // A play row whose card is no longer found in its diary: another program changed the
@@ -137,13 +142,16 @@ class PlayChange {
     // among themselves, so their rows move too. play, when given, is the card's new inputs.
     static PlayChange forCardWrite(const QString &diary, const DiaryKeys &before, int n, const char *record,
                                    const std::optional<PlayInputs> &play);
+    // Every row of the diary replaced by the diary's rows in another database (a
+    // snapshot's copy), for a restore of the diary.
+    static PlayChange forRestore(const QString &diary, const PlayDatabase &from);
     static PlayChange forRewrite(const QString &diary, const QList<QByteArray> &oldRecords,
                                  const QList<QByteArray> &newRecords, const QList<int> &newToOld);
 
     struct Step {
-        enum class Kind { Move, Set, Remove } kind;
-        CardKey from; // Move and Remove
-        CardKey to;   // Move and Set
+        enum class Kind { Move, Set, Remove, Clear } kind; // Clear: every row of the diary
+        CardKey from;                                      // Move and Remove
+        CardKey to;                                        // Move and Set
         PlayInputs play;
         int cardHint = 0;
     };
@@ -258,12 +266,22 @@ class PlayDatabase {
     };
     MergeReport mergeFrom(const PlayDatabase &other);
 
+    // The last error a reading call met (it then answered as if nothing were stored).
+    const QString &readError() const { return m_readError; }
+
   private:
+    PlayDatabase() = default;
     void open(Mode mode);
+    void close(const QString &reason);
+    void applySteps(const QString &diary, const QList<PlayChange::Step> &steps);
+    void stampDiary(const QString &folderPath, const QString &diary);
+    void noteReadError() const;
 
     QString m_path;
     QString m_reason;
+    mutable QString m_readError;
     sqlite3 *m_db = nullptr;
+    bool m_readOnly = false;
 };
 
 } // namespace tama
