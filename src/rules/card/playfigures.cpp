@@ -124,7 +124,8 @@ CardPlace placeOf(const CardRecord &card) {
         plain.unmarkCandidate();
         date = plain.field(CardRecord::VisitDate);
     }
-    p.date = formDate(date);
+    // The field holds yyyymmdd and the weekday; formDate reads the form's y/m/d.
+    p.date = formDate(date.left(4) + u'/' + date.mid(4, 2) + u'/' + date.mid(6, 2));
     return p;
 }
 
