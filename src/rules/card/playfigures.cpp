@@ -124,8 +124,12 @@ CardPlace placeOf(const CardRecord &card) {
         plain.unmarkCandidate();
         date = plain.field(CardRecord::VisitDate);
     }
-    // The field holds yyyymmdd and the weekday; formDate reads the form's y/m/d.
-    p.date = formDate(date.left(4) + u'/' + date.mid(4, 2) + u'/' + date.mid(6, 2));
+    // The field holds yyyymmdd and the weekday (not the form's y/m/d).
+    const QStringView d(date);
+    bool okY = false, okM = false, okD = false;
+    const int year = d.sliced(0, 4).toInt(&okY), month = d.sliced(4, 2).toInt(&okM),
+              day = d.sliced(6, 2).toInt(&okD);
+    if (okY && okM && okD) p.date = formDate(year, month, day);
     return p;
 }
 

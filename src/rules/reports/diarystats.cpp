@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -91,6 +92,38 @@ QString hourKey(QStringView start, int *order) {
     }
     *order = h;
     return hours[h];
+}
+
+// A card's fingerprint (16 bytes) as two words, hashed and compared without a heap.
+struct Fingerprint {
+    quint64 a = 0, b = 0;
+    static Fingerprint of(const QByteArray &bytes) {
+        Fingerprint f;
+        if (bytes.size() == 16) {
+            std::memcpy(&f.a, bytes.constData(), 8);
+            std::memcpy(&f.b, bytes.constData() + 8, 8);
+        }
+        return f;
+    }
+    friend bool operator==(const Fingerprint &, const Fingerprint &) = default;
+};
+size_t qHash(const Fingerprint &f, size_t seed) {
+    return qHashMulti(seed, f.a, f.b);
+}
+
+// The cards of one fingerprint: how many came so far, and the first one's row.
+struct Twins {
+    int seen = 0;
+    const PlayInputs *first = nullptr;
+};
+
+struct PlaceKey {
+    Fingerprint fingerprint;
+    int ordinal = 0;
+    friend bool operator==(const PlaceKey &, const PlaceKey &) = default;
+};
+size_t qHash(const PlaceKey &k, size_t seed) {
+    return qHashMulti(seed, k.fingerprint.a, k.fingerprint.b, k.ordinal);
 }
 
 } // namespace
@@ -360,21 +393,30 @@ DiaryStats readStats(const DataFolder &folder, const QString &userName, int from
         bool sound = diary.partialTail() == 0;
         const QHash<CardKey, PlayInputs> rows =
             withPlay ? db->playOfDiary(name) : QHash<CardKey, PlayInputs>();
-        // Only fingerprints that have a row need their ordinal counted.
-        QHash<QByteArray, int> seen;
-        for (auto it = rows.cbegin(); it != rows.cend(); ++it)
-            seen.insert(it.key().fingerprint, 0);
+        // The rows again by fixed-size keys, with how many cards of each fingerprint came
+        // so far: a million cards are looked up, and twins are rare.
+        QHash<Fingerprint, Twins> byFingerprint;
+        QHash<PlaceKey, const PlayInputs *> laterTwins; // ordinals above 0
+        byFingerprint.reserve(rows.size());
+        for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+            const Fingerprint fp = Fingerprint::of(it.key().fingerprint);
+            Twins &t = byFingerprint[fp];
+            if (it.key().ordinal == 0)
+                t.first = &it.value();
+            else
+                laterTwins.insert({fp, it.key().ordinal}, &it.value());
+        }
         diary.forEach([&](int, const CardRecord &card) {
             sound = sound && !card.record().hadUndecodableBytes();
-            if (!seen.isEmpty()) {
+            if (!byFingerprint.isEmpty()) {
                 // Every card counts toward the ordinal, marked or not, as the keys are made.
-                CardKey key{cardFingerprint(card.record().rawBytes()), 0};
-                const auto at = seen.find(key.fingerprint);
-                if (at != seen.end()) {
-                    key.ordinal = (*at)++;
-                    const auto row = rows.constFind(key);
-                    if (row != rows.cend()) {
-                        stats.add(card, year, *row, playFiguresOf(card, *row, lookup));
+                const Fingerprint fp = Fingerprint::of(cardFingerprint(card.record().rawBytes()));
+                const auto at = byFingerprint.find(fp);
+                if (at != byFingerprint.end()) {
+                    const int ordinal = at->seen++;
+                    const PlayInputs *play = ordinal == 0 ? at->first : laterTwins.value({fp, ordinal});
+                    if (play) {
+                        stats.add(card, year, *play, playFiguresOf(card, *play, lookup));
                         return;
                     }
                 }
