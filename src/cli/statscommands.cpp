@@ -143,6 +143,10 @@ int statsCommand(const Context &c) {
         c.errorLine(u"プレイデータを読めません（"_s + db.reason() + u"）: "_s + PlayDatabase::fileName());
     QStringList doubtful;
     const DiaryStats stats = readStats(c.folder, user, from, to, *by, includeMarked, &doubtful, &db);
+    // A read that failed part-way leaves the play figures short: say so, and do not end well.
+    const bool playRead = db.readError().isEmpty();
+    if (!playRead)
+        c.errorLine(u"プレイデータを読めません（"_s + db.readError() + u"）: "_s + PlayDatabase::fileName());
 
     if (c.has(u"json"_s)) {
         JsonWriter json(c.out);
@@ -182,7 +186,7 @@ int statsCommand(const Context &c) {
         line(stats.total(), u"合計"_s);
         if (!out.flush()) return c.outputFailed();
     }
-    return reportedSound(c, doubtful) ? 0 : 1;
+    return reportedSound(c, doubtful) && playRead ? 0 : 1;
 }
 
 int calendarCommand(const Context &c) {

@@ -464,6 +464,7 @@ void AnalysisWindow::dayActivated(int day) {
 void AnalysisWindow::refreshStats() {
     const StatsBy by = StatsBy(ByCombo->currentIndex());
     DiaryStats stats(by, IncludeMarked->isChecked());
+    QString playProblem;
     try {
         const PlayDatabase db(m_registry.state().folder, PlayDatabase::Mode::ReadOnly);
         if (!m_years.isEmpty())
@@ -471,6 +472,7 @@ void AnalysisWindow::refreshStats() {
                               IncludeMarked->isChecked(), nullptr, &db);
         else
             stats.finish();
+        playProblem = db.readError();
     } catch (const StoreError &e) {
         reportStoreError(e);
         stats = DiaryStats(by, IncludeMarked->isChecked());
@@ -481,7 +483,9 @@ void AnalysisWindow::refreshStats() {
     for (int i = 0; i < stats.groups().size(); ++i)
         fillRow(StatsTable, i, stats.groups()[i], stats.groups()[i].key, i);
     StatsTable->setSortingEnabled(true);
-    StatsTotal->setText(totalLine(stats.total()));
+    StatsTotal->setText(
+        totalLine(stats.total()) +
+        (playProblem.isEmpty() ? QString() : u"　（稼働データを読めません: "_s + playProblem + u"）"_s));
     refreshStatsChart();
 }
 
@@ -503,6 +507,7 @@ void AnalysisWindow::refreshStatsChart() {
 void AnalysisWindow::refreshYears() {
     DiaryStats stats(StatsBy::Year, IncludeMarked->isChecked());
     // Why the running expected value has nothing to draw, if it has not.
+    bool playFailed = false;
     QString empty = u"期待値の出せるカードがありません。カード画面で通常回転数を入れ、"
                     u"店の交換条件と機種のスペックを設定してください。"_s;
     try {
@@ -514,12 +519,15 @@ void AnalysisWindow::refreshYears() {
                               StatsBy::Year, IncludeMarked->isChecked(), nullptr, &db, true);
         else
             stats.finish();
+        playFailed = !db.readError().isEmpty();
+        if (playFailed) empty = u"稼働データを読めません: "_s + db.readError();
     } catch (const StoreError &e) {
         reportStoreError(e);
         stats = DiaryStats(StatsBy::Year, IncludeMarked->isChecked());
         stats.finish();
     }
-    LuckChart->setDays(stats.playDays(), empty);
+    // Half of the play data would draw a wrong picture.
+    LuckChart->setDays(playFailed ? QList<PlayDay>() : stats.playDays(), empty);
     YearTable->setRowCount(int(m_years.size()));
     QList<ChartValue> running;
     qint64 sum = 0;
