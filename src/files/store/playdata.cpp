@@ -1,6 +1,7 @@
 #include "store/playdata.h"
 
 #include "common/text.h"
+#include "store/conflictcopy.h"
 #include "store/diary.h"
 #include "store/record.h"
 #include "store/storeerror.h"
@@ -472,12 +473,14 @@ PlayInputs inputsOf(const Stmt &q, int first) {
 }
 
 // What a data file name is, before the database is opened or made under it.
-std::optional<QString> unsafeDatabaseFile(const QString &path) {
+// A hard link matters only to writing: a snapshot's copies share their inodes on purpose.
+std::optional<QString> unsafeDatabaseFile(const QString &path, bool forWriting) {
     struct stat st {};
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt; // missing: made fresh
     if (S_ISLNK(st.st_mode)) return u"データベースがリンクになっているため、使いません。"_s;
     if (!S_ISREG(st.st_mode)) return u"データベースが通常のファイルではないため、使いません。"_s;
-    if (st.st_nlink > 1) return u"データベースにほかの名前（ハードリンク）があるため、使いません。"_s;
+    if (forWriting && st.st_nlink > 1)
+        return u"データベースにほかの名前（ハードリンク）があるため、使いません。"_s;
     return std::nullopt;
 }
 
@@ -514,7 +517,7 @@ void PlayDatabase::close(const QString &reason) {
 
 void PlayDatabase::open(Mode mode) {
     const QByteArray native = QFile::encodeName(m_path);
-    if (const auto bad = unsafeDatabaseFile(m_path)) return close(*bad);
+    if (const auto bad = unsafeDatabaseFile(m_path, mode == Mode::ReadWrite)) return close(*bad);
     const bool exists = QFileInfo::exists(m_path);
     m_readOnly = mode == Mode::ReadOnly || writehook::isReadOnly(m_path);
     if (!exists && m_readOnly) return close(u"データベースはまだありません。"_s);
@@ -1030,6 +1033,13 @@ QList<DetachedPlay> PlayDatabase::detached() const {
     });
 }
 
+int PlayDatabase::pendingChanges() const {
+    return TAMA_READ(0, {
+        Stmt q(m_db, "SELECT count(*) FROM pending", m_path);
+        return q.step() ? int(q.integer(0)) : 0;
+    });
+}
+
 void PlayDatabase::attach(qint64 detachedId, const QString &diary, const CardKey &key, int cardHint) {
     requireOpenForWrite(*this);
     writehook::beforeWrite(m_path);
@@ -1105,6 +1115,48 @@ void PlayDatabase::backupTo(const QString &path) const {
     rc = sqlite3_close_v2(dest);
     dest = nullptr;
     if (rc != SQLITE_OK) fail(rc);
+}
+
+QByteArray PlayDatabase::imageOf(const QString &path) {
+    if (const auto bad = unsafeDatabaseFile(path, false))
+        throw StoreError(StoreError::Kind::Invalid, QDir::toNativeSeparators(path), *bad);
+    sqlite3 *src = nullptr, *mem = nullptr;
+    auto cleanup = [&] {
+        sqlite3_close_v2(src);
+        sqlite3_close_v2(mem);
+    };
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &src,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_open_v2(":memory:", &mem, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const StoreError e = dbError(rc, src, path);
+        cleanup();
+        throw e;
+    }
+    sqlite3_busy_timeout(src, 2000);
+    sqlite3_backup *b = sqlite3_backup_init(mem, "main", src, "main");
+    if (!b) {
+        const StoreError e = dbError(sqlite3_errcode(mem), mem, path);
+        cleanup();
+        throw e;
+    }
+    rc = sqlite3_backup_step(b, -1);
+    sqlite3_backup_finish(b);
+    if (rc != SQLITE_DONE) {
+        const StoreError e = dbError(rc, src, path);
+        cleanup();
+        throw e;
+    }
+    sqlite3_int64 size = 0;
+    unsigned char *bytes = sqlite3_serialize(mem, "main", &size, 0);
+    QByteArray out =
+        bytes ? QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size)) : QByteArray();
+    sqlite3_free(bytes);
+    cleanup();
+    if (out.isEmpty())
+        throw StoreError(StoreError::Kind::Io, QDir::toNativeSeparators(path),
+                         u"データベースを写せませんでした。"_s);
+    return out;
 }
 
 QStringList PlayDatabase::integrityProblems() const {
@@ -1216,6 +1268,87 @@ PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
     }
     t.commit();
     return report;
+}
+
+bool writeWithPlay(const DataFolder &folder, const PlayChange &change, const DiaryExpectation &expected,
+                   const std::function<void()> &write, bool refuseWithoutDatabase) {
+    if (change.isEmpty() || !QFileInfo::exists(folder.file(PlayDatabase::fileName()))) {
+        write();
+        return change.isEmpty();
+    }
+    PlayDatabase db(folder);
+    if (!db.isOpen() && refuseWithoutDatabase)
+        throw StoreError(StoreError::Kind::Io, QDir::toNativeSeparators(db.path()),
+                         db.reason() + u"稼働データがカードから離れないよう、書き込みませんでした。"_s);
+    // A database that works but cannot note the change (a full disk) stops the write: the
+    // rows would otherwise be left on no card. One that cannot be used at all does not.
+    std::optional<qint64> pending;
+    if (db.isOpen()) pending = db.prepare(change, expected);
+    try {
+        write();
+    } catch (...) {
+        if (pending) {
+            try {
+                db.abandon(*pending);
+            } catch (const StoreError &) {
+            }
+        }
+        throw;
+    }
+    if (pending) {
+        try {
+            db.commit(*pending);
+        } catch (const StoreError &) {
+            // Still pending: the next repair finds the diary written and finishes it.
+        }
+    }
+    return pending.has_value();
+}
+
+std::optional<QString> repairPlayData(const DataFolder &folder) {
+    const QList<ConflictCopy> copies = [&] {
+        QList<ConflictCopy> out;
+        for (const ConflictCopy &c : findConflictCopies(folder))
+            if (c.original == PlayDatabase::fileName()) out.append(c);
+        return out;
+    }();
+    if (!QFileInfo::exists(folder.file(PlayDatabase::fileName())) && copies.isEmpty()) return std::nullopt;
+    PlayDatabase db(folder);
+    if (!db.isOpen()) return std::nullopt;
+    QStringList notices;
+    // A synchroniser's copy of the database is merged row by row, then renamed out of the way
+    // (kept, so that nothing of it is lost).
+    for (const ConflictCopy &c : copies) {
+        try {
+            const std::unique_ptr<PlayDatabase> other = PlayDatabase::openFile(folder.file(c.name));
+            const PlayDatabase::MergeReport r = db.mergeFrom(*other);
+            const QString kept = c.name + u".merged"_s;
+            if (::rename(QFile::encodeName(folder.file(c.name)).constData(),
+                         QFile::encodeName(folder.file(kept)).constData()) != 0)
+                throw StoreError::fromErrno(errno, folder.file(c.name), u"名前を変えることが"_s);
+            QString text = c.tool + u"が残したデータベースの競合コピー「"_s + c.name +
+                           u"」を統合しました（追加 "_s + QString::number(r.added) +
+                           u" 件、新しい方で置き換え "_s + QString::number(r.replaced) +
+                           u" 件）。コピーは「"_s + kept + u"」として残しました。"_s;
+            if (!r.conflicts.isEmpty())
+                text += u"\n両方で変わっていたもの（新しい方を残しました）:\n"_s + r.conflicts.join(u'\n');
+            notices.append(text);
+        } catch (const StoreError &e) {
+            notices.append(u"データベースの競合コピー「"_s + c.name + u"」を統合できませんでした: "_s +
+                           e.message());
+        }
+    }
+    try {
+        const PlayRepair r = db.repair(folder);
+        if (r.detached > 0)
+            notices.append(
+                u"日記のカードがほかのプログラムで変わったため、稼働データ "_s + QString::number(r.detached) +
+                u" 件をどのカードにも付けずに残しました。カード画面の「切り離された稼働データ…」で付け直せます。"_s);
+    } catch (const StoreError &e) {
+        notices.append(u"稼働データの点検ができませんでした: "_s + e.message());
+    }
+    if (notices.isEmpty()) return std::nullopt;
+    return notices.join(u'\n');
 }
 
 } // namespace tama

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -243,6 +244,7 @@ class PlayDatabase {
     PlayRepair reconcile(const QString &diary, const DiaryKeys &keys);
 
     QList<DetachedPlay> detached() const;
+    int pendingChanges() const; // noted by prepare() and neither committed nor abandoned
     // Attaches a detached row to a card that has no play data; throws StoreError(Invalid)
     // when the card has some already or the row is gone.
     void attach(qint64 detachedId, const QString &diary, const CardKey &key, int cardHint);
@@ -253,6 +255,9 @@ class PlayDatabase {
     // A consistent copy of the whole database to a new file (SQLite's online backup),
     // made fresh (never through an existing name). Throws StoreError.
     void backupTo(const QString &path) const;
+    // The bytes of a consistent copy of the database file at path (SQLite's online backup,
+    // so that a write in progress elsewhere is not caught half done). Throws StoreError.
+    static QByteArray imageOf(const QString &path);
     // PRAGMA integrity_check: empty when sound, else what it found.
     QStringList integrityProblems() const;
 
@@ -283,5 +288,21 @@ class PlayDatabase {
     sqlite3 *m_db = nullptr;
     bool m_readOnly = false;
 };
+
+// Writes a diary together with its play rows: the change is noted in the folder's database
+// first, write() changes the diary, then the change is applied. Without a database (none
+// yet, or one that cannot be opened) only write() runs; rows it leaves behind are set aside
+// by the next repair. Throws StoreError when the change cannot be noted (nothing written
+// then) and what write() throws (the database then unchanged).
+// Returns whether the rows went with the write (false: no database could be used). With
+// refuseWithoutDatabase, a database that is there but cannot be opened stops the write
+// instead (StoreError naming it): for operations that move many cards' rows at once.
+bool writeWithPlay(const DataFolder &folder, const PlayChange &change, const DiaryExpectation &expected,
+                   const std::function<void()> &write, bool refuseWithoutDatabase = false);
+
+// At the opening of a folder for writing: finishes or drops what a crash left pending and
+// sets aside rows whose card is gone. Returns what to tell the user, when anything.
+// Never throws: a database that cannot be used is left for the views to report.
+std::optional<QString> repairPlayData(const DataFolder &folder);
 
 } // namespace tama

@@ -124,12 +124,11 @@ CardPlace placeOf(const CardRecord &card) {
         plain.unmarkCandidate();
         date = plain.field(CardRecord::VisitDate);
     }
-    // The field holds yyyymmdd and the weekday (not the form's y/m/d).
-    const QStringView d(date);
-    bool okY = false, okM = false, okD = false;
-    const int year = d.sliced(0, 4).toInt(&okY), month = d.sliced(4, 2).toInt(&okM),
-              day = d.sliced(6, 2).toInt(&okD);
-    if (okY && okM && okD) p.date = formDate(year, month, day);
+    // Stored as yyyymmdd followed by the weekday.
+    bool digits = date.size() >= 8;
+    for (int i = 0; digits && i < 8; ++i)
+        digits = date[i] >= u'0' && date[i] <= u'9';
+    if (digits) p.date = formDate(date.left(4).toInt(), date.mid(4, 2).toInt(), date.mid(6, 2).toInt());
     return p;
 }
 
