@@ -208,14 +208,6 @@ class TstCliStats : public QObject {
                                    "\"spin_rate\": 18.64,\n            \"expected_value\": 2955,\n"
                                    "            \"luck\": 8045\n"),
                  json.out.constData());
-        const CliResult csv = runIn(f, {u"stats"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--by"_s,
-                                        u"hall"_s, u"--csv"_s});
-        const QStringList lines = QString::fromUtf8(csv.out.mid(3)).split(u"\r\n"_s);
-        QCOMPARE(lines.filter(u",1,410,18.64,2955,8045"_s),
-                 (QStringList{
-                     u"本店,1,120,20000,31000,11000,155.0,5500,1,100.0,11000,11000,1,410,18.64,2955,8045"_s,
-                     u"合計,2,240,35000,35000,0,100.0,0,1,50.0,11000,-11000,1,410,18.64,2955,8045"_s}));
-        QVERIFY(lines.contains(u"支店,1,120,15000,4000,-11000,26.7,-5500,0,0.0,-11000,-11000,,,,,"_s));
     }
 
     void damagedDiaryIsReported() {
