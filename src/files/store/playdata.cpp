@@ -564,7 +564,9 @@ namespace {
 template <typename F, typename R> R reading(const PlayDatabase &db, R empty, F &&f, QString &lastError) {
     if (!db.isOpen()) return empty;
     try {
-        return f();
+        R result = f();
+        lastError.clear();
+        return result;
     } catch (const StoreError &e) {
         lastError = e.reason();
         return empty;
