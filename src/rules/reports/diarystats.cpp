@@ -1,5 +1,6 @@
 #include "reports/diarystats.h"
 
+#include "card/playfigures.h"
 #include "reports/playtime.h"
 #include "reports/viewtext.h"
 #include "store/category.h"
@@ -12,6 +13,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -91,6 +94,38 @@ QString hourKey(QStringView start, int *order) {
     return hours[h];
 }
 
+// A card's fingerprint (16 bytes) as two words, hashed and compared without a heap.
+struct Fingerprint {
+    quint64 a = 0, b = 0;
+    static Fingerprint of(const QByteArray &bytes) {
+        Fingerprint f;
+        if (bytes.size() == 16) {
+            std::memcpy(&f.a, bytes.constData(), 8);
+            std::memcpy(&f.b, bytes.constData() + 8, 8);
+        }
+        return f;
+    }
+    friend bool operator==(const Fingerprint &, const Fingerprint &) = default;
+};
+size_t qHash(const Fingerprint &f, size_t seed) {
+    return qHashMulti(seed, f.a, f.b);
+}
+
+// The cards of one fingerprint: how many came so far, and the first one's row.
+struct Twins {
+    int seen = 0;
+    const PlayInputs *first = nullptr;
+};
+
+struct PlaceKey {
+    Fingerprint fingerprint;
+    int ordinal = 0;
+    friend bool operator==(const PlaceKey &, const PlaceKey &) = default;
+};
+size_t qHash(const PlaceKey &k, size_t seed) {
+    return qHashMulti(seed, k.fingerprint.a, k.fingerprint.b, k.ordinal);
+}
+
 } // namespace
 
 std::optional<StatsBy> statsByFromName(const QString &name) {
@@ -122,6 +157,51 @@ qint64 roundedDivision(qint64 n, qint64 d) {
 QString tenthsText(qint64 tenths) {
     const qint64 a = tenths < 0 ? -tenths : tenths;
     return (tenths < 0 ? u"-"_s : QString()) + QString::number(a / 10) + u'.' + QString::number(a % 10);
+}
+
+QString hundredthsText(qint64 hundredths) {
+    const qint64 a = hundredths < 0 ? -hundredths : hundredths;
+    return (hundredths < 0 ? u"-"_s : QString()) + QString::number(a / 100) + u'.' +
+           QString::number(a % 100).rightJustified(2, u'0');
+}
+
+std::optional<qint64> StatsGroup::playCardCount() const {
+    return playCards ? std::optional<qint64>(playCards) : std::nullopt;
+}
+
+std::optional<qint64> StatsGroup::spinCount() const {
+    return playCards ? std::optional(spins) : std::nullopt;
+}
+
+std::optional<qint64> StatsGroup::spinRateHundredths() const {
+    if (!ratedCards || ratedYen <= 0) return std::nullopt;
+    return qint64(std::round(double(ratedSpins) * 1000.0 * 100.0 / ratedYen));
+}
+
+std::optional<qint64> StatsGroup::expectedValue() const {
+    return figuredCards ? std::optional(expectedValueSum) : std::nullopt;
+}
+
+std::optional<qint64> StatsGroup::luck() const {
+    return figuredCards ? std::optional(luckSum) : std::nullopt;
+}
+
+void StatsGroup::addPlay(const PlayInputs &play, const PlayFigures &figures) {
+    if (play.isEmpty()) return;
+    playCards += 1;
+    const qint64 s = play.spins.value_or(0);
+    spins += s;
+    // The figures reach a spin rate with spins and terms: all but the first two reasons.
+    if (figures.complete() || figures.missing == PlayMissing::NoModelSpec) {
+        ratedCards += 1;
+        ratedSpins += s;
+        ratedYen += double(s) * 1000.0 / figures.spinRate; // R = S · (1000 / L) / F, so F · L
+    }
+    if (figures.complete()) {
+        figuredCards += 1;
+        expectedValueSum += figures.expectedValue;
+        luckSum += figures.luck;
+    }
 }
 
 std::optional<qint64> StatsGroup::recoveryRateTenths() const {
@@ -213,8 +293,8 @@ void DiaryStats::add(const CardRecord &card, int diaryYear) {
     add(CardText(card), diaryYear);
 }
 
-void DiaryStats::add(const CardText &card, int diaryYear) {
-    if (card.field(CardRecord::VisitDate).startsWith(u'R') && !m_includeMarked) return;
+StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear) {
+    if (card.field(CardRecord::VisitDate).startsWith(u'R') && !m_includeMarked) return nullptr;
     using viewtext::valueOf;
     const qint64 investment = valueOf(card.field(CardRecord::Investment)) * 100;
     const qint64 cashOut = valueOf(card.field(CardRecord::CashOut)) * 100;
@@ -229,6 +309,43 @@ void DiaryStats::add(const CardText &card, int diaryYear) {
     }
     it->addCard(investment, cashOut, minutes);
     m_total.addCard(investment, cashOut, minutes);
+    return &*it;
+}
+
+void DiaryStats::add(const CardText &card, int diaryYear) {
+    groupOf(card, diaryYear);
+}
+
+void DiaryStats::add(const CardRecord &card, int diaryYear, const PlayInputs &play,
+                     const PlayFigures &figures) {
+    if (card.isCandidate() && !m_includeMarked) return;
+    const CardText text(card);
+    StatsGroup *g = groupOf(text, diaryYear);
+    if (!g) return;
+    g->addPlay(play, figures);
+    m_total.addPlay(play, figures);
+    if (!m_keepPlayDays || !figures.complete()) return;
+    const std::optional<CardDate> d = cardDate(text);
+    if (!d) return;
+    const QDate date(d->year, d->month, d->day);
+    PlayDay &day = m_playDays[date];
+    day.date = date;
+    day.profit += card.profitYen();
+    day.expectedValue += figures.expectedValue;
+}
+
+QList<PlayDay> DiaryStats::playDays() const {
+    QList<PlayDay> out;
+    out.reserve(m_playDays.size());
+    qint64 profit = 0, ev = 0;
+    for (PlayDay d : m_playDays) {
+        profit += d.profit;
+        ev += d.expectedValue;
+        d.runningProfit = profit;
+        d.runningExpectedValue = ev;
+        out.append(d);
+    }
+    return out;
 }
 
 void DiaryStats::finish() {
@@ -264,15 +381,46 @@ QList<int> diaryYears(const DataFolder &folder, const QString &userName) {
 }
 
 DiaryStats readStats(const DataFolder &folder, const QString &userName, int from, int to, StatsBy by,
-                     bool includeMarked, QStringList *damaged) {
+                     bool includeMarked, QStringList *damaged, const PlayDatabase *db, bool keepPlayDays) {
     DiaryStats stats(by, includeMarked);
+    stats.keepPlayDays(keepPlayDays);
+    const bool withPlay = db && db->isOpen();
+    const PlayLookup lookup = withPlay ? PlayLookup(*db) : PlayLookup();
     for (int year = from; year <= to; ++year) {
         const QString name = DiaryFileName(userName, year);
         if (!QFileInfo::exists(folder.file(name))) continue;
         const DiaryFile diary(folder, name, RecordFile::Mode::ReadOnly);
         bool sound = diary.partialTail() == 0;
+        const QHash<CardKey, PlayInputs> rows =
+            withPlay ? db->playOfDiary(name) : QHash<CardKey, PlayInputs>();
+        // The rows again by fixed-size keys, with how many cards of each fingerprint came
+        // so far: a million cards are looked up, and twins are rare.
+        QHash<Fingerprint, Twins> byFingerprint;
+        QHash<PlaceKey, const PlayInputs *> laterTwins; // ordinals above 0
+        byFingerprint.reserve(rows.size());
+        for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+            const Fingerprint fp = Fingerprint::of(it.key().fingerprint);
+            Twins &t = byFingerprint[fp];
+            if (it.key().ordinal == 0)
+                t.first = &it.value();
+            else
+                laterTwins.insert({fp, it.key().ordinal}, &it.value());
+        }
         diary.forEach([&](int, const CardRecord &card) {
             sound = sound && !card.record().hadUndecodableBytes();
+            if (!byFingerprint.isEmpty()) {
+                // Every card counts toward the ordinal, marked or not, as the keys are made.
+                const Fingerprint fp = Fingerprint::of(cardFingerprint(card.record().rawBytes()));
+                const auto at = byFingerprint.find(fp);
+                if (at != byFingerprint.end()) {
+                    const int ordinal = at->seen++;
+                    const PlayInputs *play = ordinal == 0 ? at->first : laterTwins.value({fp, ordinal});
+                    if (play) {
+                        stats.add(card, year, *play, playFiguresOf(card, *play, lookup));
+                        return;
+                    }
+                }
+            }
             stats.add(card, year);
         });
         if (!sound && damaged) damaged->append(name);
