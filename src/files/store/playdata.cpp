@@ -106,6 +106,12 @@ size_t qHash(const CardKey &key, size_t seed) {
     return qHashMulti(seed, key.fingerprint, key.ordinal);
 }
 
+void cardFingerprintInto(const char *record, unsigned char *out) {
+    XXH128_canonical_t c;
+    XXH128_canonicalFromHash(&c, XXH3_128bits(record + 1, kRecordLength - 1));
+    memcpy(out, c.digest, 16);
+}
+
 QByteArray cardFingerprint(const char *record) {
     // The first byte holds the deletion mark: marking and unmarking keep the card's rows.
     const XXH128_hash_t h = XXH3_128bits(record + 1, kRecordLength - 1);
@@ -405,6 +411,8 @@ class Stmt {
         const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_st, c));
         return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_st, c)) : QString();
     }
+    int bytes(int c) const { return sqlite3_column_bytes(m_st, c); }
+    const char *rawBlob(int c) const { return static_cast<const char *>(sqlite3_column_blob(m_st, c)); }
     QByteArray blob(int c) const {
         const auto *p = static_cast<const char *>(sqlite3_column_blob(m_st, c));
         return p ? QByteArray(p, sqlite3_column_bytes(m_st, c)) : QByteArray();
@@ -526,7 +534,7 @@ void PlayDatabase::open(Mode mode) {
     if (!exists && m_readOnly) return close(u"データベースはまだありません。"_s);
     int flags = m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (!exists) flags |= SQLITE_OPEN_CREATE;
-    flags |= SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
+    flags |= SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
     sqlite3 *db = nullptr;
     const int rc = sqlite3_open_v2(native.constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -756,6 +764,27 @@ QHash<CardKey, PlayInputs> PlayDatabase::playOfDiary(const QString &diary) const
         while (q.step())
             out.insert(CardKey{q.blob(0), int(q.integer(1))}, inputsOf(q, 2));
         return out;
+    });
+}
+
+bool PlayDatabase::forEachPlay(
+    const QString &diary,
+    const std::function<void(const char *fingerprint, int ordinal, const PlayInputs &play)> &visit) const {
+    return TAMA_READ(false, {
+        Stmt q(m_db,
+               "SELECT fingerprint, ordinal, spins, own_balls, hits FROM play"
+               " WHERE diary = (SELECT id FROM diaries WHERE name = ?1)",
+               m_path);
+        q.bind(1, diary);
+        PlayInputs p;
+        while (q.step()) {
+            if (q.bytes(0) != 16) continue;
+            p.spins = q.optInteger(2);
+            p.ownBalls = q.optInteger(3);
+            p.hits = q.optInteger(4);
+            visit(q.rawBlob(0), int(q.integer(1)), p);
+        }
+        return true;
     });
 }
 

@@ -86,6 +86,8 @@ size_t qHash(const CardKey &key, size_t seed = 0);
 
 // The fingerprint of a card record's bytes (240 of them).
 QByteArray cardFingerprint(const char *record);
+// The same into 16 bytes at out, for passes over many cards.
+void cardFingerprintInto(const char *record, unsigned char *out);
 inline QByteArray cardFingerprint(const QByteArray &record) {
     return cardFingerprint(record.constData());
 }
@@ -227,6 +229,11 @@ class PlayDatabase {
     bool hasFingerprint(const QString &diary, const QByteArray &fingerprint) const;
     // Every attached row of a diary, for lists and statistics.
     QHash<CardKey, PlayInputs> playOfDiary(const QString &diary) const;
+    // The same one row at a time (fingerprint: its 16 bytes), without the machine numbers,
+    // for passes over many diaries that need none; false when the rows could not be read.
+    bool forEachPlay(
+        const QString &diary,
+        const std::function<void(const char *fingerprint, int ordinal, const PlayInputs &play)> &visit) const;
     // Sets one card's inputs when the diary itself does not change (empty inputs remove).
     void setPlay(const QString &diary, const CardKey &key, const PlayInputs &play, int cardHint);
 

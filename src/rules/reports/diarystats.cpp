@@ -15,6 +15,8 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -97,6 +99,15 @@ QString hourKey(QStringView start, int *order) {
 // A card's fingerprint (16 bytes) as two words, hashed and compared without a heap.
 struct Fingerprint {
     quint64 a = 0, b = 0;
+    // Of a card's record bytes, without a text made for it.
+    static Fingerprint of(const char *record) {
+        unsigned char digest[16];
+        cardFingerprintInto(record, digest);
+        Fingerprint f;
+        std::memcpy(&f.a, digest, 8);
+        std::memcpy(&f.b, digest + 8, 8);
+        return f;
+    }
     static Fingerprint of(const QByteArray &bytes) {
         Fingerprint f;
         if (bytes.size() == 16) {
@@ -107,14 +118,95 @@ struct Fingerprint {
     }
     friend bool operator==(const Fingerprint &, const Fingerprint &) = default;
 };
-size_t qHash(const Fingerprint &f, size_t seed) {
-    return qHashMulti(seed, f.a, f.b);
-}
+
+// A row's counts as the statistics need them, small enough to sit beside its key (the
+// table is read in card order, its rows in key order: each card costs a cache miss).
+struct PlayCounts {
+    qint32 spins = 0, ownBalls = 0, hits = 0;
+    quint8 has = 0; // 1 spins, 2 balls, 4 hits; 8: a row is here
+
+    static std::optional<PlayCounts> of(const PlayInputs &p) {
+        PlayCounts c;
+        c.has = 8;
+        auto put = [&c](const std::optional<qint64> &v, qint32 &to, quint8 bit) {
+            if (!v) return true;
+            if (*v < 0 || *v > std::numeric_limits<qint32>::max()) return false;
+            to = qint32(*v);
+            c.has |= bit;
+            return true;
+        };
+        if (!put(p.spins, c.spins, 1) || !put(p.ownBalls, c.ownBalls, 2) || !put(p.hits, c.hits, 4))
+            return std::nullopt;
+        return c;
+    }
+    bool present() const { return has & 8; }
+    PlayInputs inputs() const {
+        PlayInputs p;
+        if (has & 1) p.spins = spins;
+        if (has & 2) p.ownBalls = ownBalls;
+        if (has & 4) p.hits = hits;
+        return p;
+    }
+};
 
 // The cards of one fingerprint: how many came so far, and the first one's row.
 struct Twins {
     int seen = 0;
-    const PlayInputs *first = nullptr;
+    PlayCounts first;
+};
+
+// The fingerprints of a diary's rows, found again for each of its cards: open addressing
+// on the fingerprint's own bits, which are already evenly spread (a QHash costs a third of
+// the whole pass here).
+class TwinTable {
+  public:
+    void reserve(qsizetype rows) {
+        qsizetype size = 16;
+        while (size < rows * 2)
+            size *= 2;
+        m_slots.assign(size_t(size), Slot{});
+        m_mask = quint64(size - 1);
+    }
+    bool isEmpty() const { return m_count == 0; }
+    Twins &operator[](const Fingerprint &fp) {
+        if (qsizetype(m_slots.size()) < (m_count + 1) * 2) grow();
+        Slot &s = slot(fp);
+        if (!s.used) {
+            s.used = true;
+            s.fp = fp;
+            ++m_count;
+        }
+        return s.twins;
+    }
+    Twins *find(const Fingerprint &fp) {
+        if (m_slots.empty()) return nullptr;
+        Slot &s = slot(fp);
+        return s.used ? &s.twins : nullptr;
+    }
+
+  private:
+    struct Slot {
+        Fingerprint fp;
+        Twins twins;
+        bool used = false;
+    };
+    // More rows than the diary has cards (rows of cards since changed elsewhere).
+    void grow() {
+        std::vector<Slot> old = std::move(m_slots);
+        reserve(qsizetype(std::max<size_t>(old.size(), 8)));
+        m_count = 0;
+        for (const Slot &o : old)
+            if (o.used) (*this)[o.fp] = o.twins;
+    }
+    Slot &slot(const Fingerprint &fp) {
+        for (quint64 i = fp.a & m_mask;; i = (i + 1) & m_mask) {
+            Slot &s = m_slots[size_t(i)];
+            if (!s.used || s.fp == fp) return s;
+        }
+    }
+    std::vector<Slot> m_slots;
+    quint64 m_mask = 0;
+    qsizetype m_count = 0;
 };
 
 struct PlaceKey {
@@ -293,7 +385,8 @@ void DiaryStats::add(const CardRecord &card, int diaryYear) {
     add(CardText(card), diaryYear);
 }
 
-StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear) {
+StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear, qint64 *investmentOut,
+                                qint64 *cashOutOut) {
     if (card.field(CardRecord::VisitDate).startsWith(u'R') && !m_includeMarked) return nullptr;
     using viewtext::valueOf;
     const qint64 investment = valueOf(card.field(CardRecord::Investment)) * 100;
@@ -307,6 +400,8 @@ StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear) {
         it->key = key;
         it->order = order;
     }
+    if (investmentOut) *investmentOut = investment;
+    if (cashOutOut) *cashOutOut = cashOut;
     it->addCard(investment, cashOut, minutes);
     m_total.addCard(investment, cashOut, minutes);
     return &*it;
@@ -322,6 +417,18 @@ void DiaryStats::add(const CardRecord &card, int diaryYear, const PlayInputs &pl
     const CardText text(card);
     StatsGroup *g = groupOf(text, diaryYear);
     if (!g) return;
+    addPlay(g, text, card.profitYen(), play, figures);
+}
+
+void DiaryStats::add(const CardText &card, int diaryYear, const PlayInputs &play, const PlayLookup &lookup) {
+    qint64 investment = 0, cashOut = 0;
+    StatsGroup *g = groupOf(card, diaryYear, &investment, &cashOut);
+    if (!g) return;
+    addPlay(g, card, cashOut - investment, play, playFiguresOf(card, investment, cashOut, play, lookup));
+}
+
+void DiaryStats::addPlay(StatsGroup *g, const CardText &text, qint64 profit, const PlayInputs &play,
+                         const PlayFigures &figures) {
     g->addPlay(play, figures);
     m_total.addPlay(play, figures);
     if (!m_keepPlayDays || !figures.complete()) return;
@@ -330,7 +437,7 @@ void DiaryStats::add(const CardRecord &card, int diaryYear, const PlayInputs &pl
     const QDate date(d->year, d->month, d->day);
     PlayDay &day = m_playDays[date];
     day.date = date;
-    day.profit += card.profitYen();
+    day.profit += profit;
     day.expectedValue += figures.expectedValue;
 }
 
@@ -391,32 +498,40 @@ DiaryStats readStats(const DataFolder &folder, const QString &userName, int from
         if (!QFileInfo::exists(folder.file(name))) continue;
         const DiaryFile diary(folder, name, RecordFile::Mode::ReadOnly);
         bool sound = diary.partialTail() == 0;
-        const QHash<CardKey, PlayInputs> rows =
-            withPlay ? db->playOfDiary(name) : QHash<CardKey, PlayInputs>();
-        // The rows again by fixed-size keys, with how many cards of each fingerprint came
-        // so far: a million cards are looked up, and twins are rare.
-        QHash<Fingerprint, Twins> byFingerprint;
-        QHash<PlaceKey, const PlayInputs *> laterTwins; // ordinals above 0
-        byFingerprint.reserve(rows.size());
-        for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
-            const Fingerprint fp = Fingerprint::of(it.key().fingerprint);
-            Twins &t = byFingerprint[fp];
-            if (it.key().ordinal == 0)
-                t.first = &it.value();
-            else
-                laterTwins.insert({fp, it.key().ordinal}, &it.value());
+        // The rows by fixed-size keys, with how many cards of each fingerprint came so far:
+        // a million cards are looked up, and twins are rare.
+        TwinTable byFingerprint;
+        // Rows of later twins, and rows whose counts are too large for PlayCounts.
+        QHash<PlaceKey, PlayInputs> others;
+        if (withPlay) {
+            byFingerprint.reserve(diary.count() + 1);
+            db->forEachPlay(name, [&](const char *fingerprint, int ordinal, const PlayInputs &play) {
+                Fingerprint fp;
+                std::memcpy(&fp.a, fingerprint, 8);
+                std::memcpy(&fp.b, fingerprint + 8, 8);
+                Twins &t = byFingerprint[fp];
+                const std::optional<PlayCounts> counts = PlayCounts::of(play);
+                if (ordinal == 0 && counts)
+                    t.first = *counts;
+                else
+                    others.insert({fp, ordinal}, play);
+            });
         }
         diary.forEach([&](int, const CardRecord &card) {
             sound = sound && !card.record().hadUndecodableBytes();
             if (!byFingerprint.isEmpty()) {
                 // Every card counts toward the ordinal, marked or not, as the keys are made.
-                const Fingerprint fp = Fingerprint::of(cardFingerprint(card.record().rawBytes()));
-                const auto at = byFingerprint.find(fp);
-                if (at != byFingerprint.end()) {
+                const Fingerprint fp = Fingerprint::of(card.record().rawBytes().constData());
+                if (Twins *at = byFingerprint.find(fp)) {
                     const int ordinal = at->seen++;
-                    const PlayInputs *play = ordinal == 0 ? at->first : laterTwins.value({fp, ordinal});
+                    std::optional<PlayInputs> play;
+                    if (ordinal == 0 && at->first.present())
+                        play = at->first.inputs();
+                    else if (const auto o = others.constFind({fp, ordinal}); o != others.cend())
+                        play = *o;
                     if (play) {
-                        stats.add(card, year, *play, playFiguresOf(card, *play, lookup));
+                        if (!card.isCandidate() || includeMarked)
+                            stats.add(CardText(card), year, *play, lookup);
                         return;
                     }
                 }

@@ -13,6 +13,7 @@ namespace tama {
 
 class CardRecord;
 class CardText;
+class PlayLookup;
 class DataFolder;
 class PlayDatabase;
 struct PlayFigures;
@@ -109,6 +110,8 @@ class DiaryStats {
     void add(const CardText &card, int diaryYear);
     // A card with its play data and the figures worked out from them.
     void add(const CardRecord &card, int diaryYear, const PlayInputs &play, const PlayFigures &figures);
+    // The same with the figures worked out here from the hall's terms and the model's spec.
+    void add(const CardText &card, int diaryYear, const PlayInputs &play, const PlayLookup &lookup);
     // Keeps the days of the cards with complete figures, for playDays(); off by default.
     void keepPlayDays(bool keep) { m_keepPlayDays = keep; }
     // Puts the groups in their order; add() may not follow.
@@ -123,7 +126,12 @@ class DiaryStats {
     static QString keyOf(const CardText &card, int diaryYear, StatsBy by, int *order = nullptr);
 
   private:
-    StatsGroup *groupOf(const CardText &card, int diaryYear);
+    void addPlay(StatsGroup *g, const CardText &text, qint64 profit, const PlayInputs &play,
+                 const PlayFigures &figures);
+    // The card added to its group, which is returned (none for a mark left out); its
+    // amounts in yen through investment and cashOut when asked.
+    StatsGroup *groupOf(const CardText &card, int diaryYear, qint64 *investment = nullptr,
+                        qint64 *cashOut = nullptr);
 
     StatsBy m_by;
     bool m_includeMarked;
