@@ -1,10 +1,14 @@
 #!/bin/sh
 # tamanote-cli stats --by model over 30 full diaries (30 years of 32766 cards), as a
 # whole process, against iconv converting the same 30 files from code page 932 to
-# UTF-8; then the peak memory of the same command.
-# Usage: bench/stats_vs_iconv.sh [path/to/tamanote-cli]   (default: build/src/tamanote-cli)
+# UTF-8; then the peak memory of the same command. With FILL=path/to/fill_playdata, every
+# card first gets play data in tamanote.db (hall terms and model specs too), so that the
+# statistics also work out each card's figures.
+# Usage: [FILL=build/bench/fill_playdata] bench/stats_vs_iconv.sh [path/to/tamanote-cli]
+#        (default: build/src/tamanote-cli)
 set -eu
 cli=${1:-build/src/tamanote-cli}
+fill=${FILL:-}
 runs=${RUNS:-5}
 dir=${BENCH_DIR:-$(mktemp -d)}
 [ -n "${BENCH_DIR:-}" ] || trap 'rm -rf "$dir"' EXIT
@@ -33,6 +37,10 @@ for year in range(1991, 2021):
         out += rnd.choice([b'111', b'222', b'333', b'444']) + f('よかった' if i % 3 else '', 160)
     open('%s/bench.%d.dat' % (folder, year), 'wb').write(out)
 PY
+fi
+
+if [ -n "$fill" ] && [ ! -f "$dir/tamanote.db" ]; then
+    "$fill" "$dir" >/dev/null
 fi
 
 files=$(ls "$dir"/bench.*.dat)

@@ -6,11 +6,11 @@
 # line, otherwise the default one. Self-contained: it needs nothing from the
 # bash-completion package, so it can also be sourced on its own.
 
-_tamanote_cli_commands="users cards stores models model-list check organise list report graph stats calendar backups backup restore merge"
+_tamanote_cli_commands="users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs"
 
 # Options that take a value; every other option is a flag.
-_tamanote_cli_value_options=" --data --user --year --encoding --category --store --model --sort --value --style --series --today --png --from --to --by --month --file "
-# Options that may be given more than once.
+_tamanote_cli_value_options=" --data --user --year --encoding --category --store --model --sort --value --style --series --today --png --from --to --by --month --file --card --spins --own-balls --hits --machine --lend --exchange --fee --prob --payout --border "
+# Options that may be given more than once (by list).
 _tamanote_cli_repeatable=" --store --model --sort "
 
 _tamanote_cli_options_of() {
@@ -29,6 +29,13 @@ _tamanote_cli_options_of() {
         backup) echo "" ;;
         restore) echo "--file --yes" ;;
         merge) echo "--user --year --from --yes" ;;
+        play) echo "--user --year --card --spins --own-balls --hits --machine --clear --yes" ;;
+        halls-terms)
+            if [[ $2 == set ]]; then echo "--store --from --lend --exchange --fee --yes"; else echo "--json"; fi
+            ;;
+        model-specs)
+            if [[ $2 == set ]]; then echo "--category --model --prob --payout --border --yes"; else echo "--json"; fi
+            ;;
     esac
 }
 
@@ -122,7 +129,7 @@ _tamanote_cli() {
     [[ $first == */* && -x $first ]] && _tamanote_cli_prog=$first
 
     # What the line holds before the word being completed.
-    local command="" user="" snapshot="" data="" i w name value
+    local command="" user="" snapshot="" sub="" data="" i w name value
     local -a given=()
     for ((i = 1; i < cword; i++)); do
         w=${COMP_WORDS[i]}
@@ -149,6 +156,8 @@ _tamanote_cli() {
             command=$w
         elif [[ $command == restore && -z $snapshot ]]; then
             snapshot=$(_tamanote_cli_dequote "$w")
+        elif [[ $command == halls-terms || $command == model-specs ]] && [[ -z $sub ]]; then
+            sub=$w
         fi
     done
 
@@ -190,6 +199,8 @@ _tamanote_cli() {
             if [[ $command == merge ]]; then
                 compopt -o filenames 2>/dev/null
                 mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+            elif [[ $command == halls-terms ]]; then
+                _tamanote_cli_add "$cur" "$(date +%F)" # the first day of the terms
             else
                 mapfile -t items < <(_tamanote_cli_years "$user")
                 _tamanote_cli_add "$cur" "${items[@]}"
@@ -251,7 +262,8 @@ _tamanote_cli() {
             _tamanote_cli_add "$cur" "$(date +%F)"
             return 0
             ;;
-        --value)
+        --value | --card | --spins | --own-balls | --hits | --machine | --lend | --exchange | --fee | --prob | \
+            --payout | --border)
             return 0
             ;;
         --file)
@@ -288,11 +300,17 @@ _tamanote_cli() {
         return 0
     fi
 
+    # The set form of the listings of the database.
+    if [[ ($command == halls-terms || $command == model-specs) && -z $sub && $cur != -* ]]; then
+        _tamanote_cli_add "$cur" set
+        return 0
+    fi
+
     # The command's options not given yet (a repeatable one again), and --data.
     local o g skip
-    for o in $(_tamanote_cli_options_of "$command") --data; do
+    for o in $(_tamanote_cli_options_of "$command" "$sub") --data; do
         skip=0
-        if [[ $_tamanote_cli_repeatable != *" $o "* ]]; then
+        if [[ $command != list || $_tamanote_cli_repeatable != *" $o "* ]]; then
             for g in "${given[@]}"; do
                 [[ $g == "$o" ]] && skip=1
             done

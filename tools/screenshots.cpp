@@ -16,6 +16,7 @@
 #include "startup/patinkest.h"
 #include "store/backup.h"
 #include "store/catalogue.h"
+#include "store/category.h"
 #include "store/diary.h"
 #include "store/modellist.h"
 #include "store/playdata.h"
@@ -169,6 +170,45 @@ void playedCard(const DataFolder &folder, PatincoMain *main) {
     settle();
 }
 
+// Play data for most of the sample cards: the halls' terms, the models' specs, and spins
+// at a rate around the border (a little better at the first halls), with own balls now
+// and then; one change per diary.
+void samplePlayData(const DataFolder &folder) {
+    PlayDatabase db(folder);
+    if (!db.isOpen()) return;
+    const QStringList halls = {u"パーラー駅前"_s, u"ホール桜町"_s, u"まるよし本店"_s, u"スター会館"_s,
+                               u"ニュー銀座"_s};
+    for (int h = 0; h < halls.size(); ++h)
+        db.setHallTerms({halls[h], QDate(2000, 1, 1), 4, h % 2 ? 28.0 : 25.0, std::nullopt, {}});
+    QRandomGenerator rnd(2026);
+    for (const QString &name : QDir(folder.path()).entryList({u"taro.*.dat"_s}, QDir::Files)) {
+        const DiaryFile diary(folder, name, RecordFile::Mode::ReadOnly);
+        QList<QByteArray> records;
+        diary.forEachRaw([&](int, const char *bytes) { records.append(QByteArray(bytes, 240)); });
+        const DiaryKeys keys = DiaryKeys::ofRecords(records);
+        PlayChange change(name);
+        for (int n = 1; n <= keys.count(); ++n) {
+            if (rnd.bounded(100) < 15) continue; // not every card gets play data
+            const CardRecord card = *diary.read(n);
+            const CategoryInfo *category = categoryByCardCode(card.field(CardRecord::Category));
+            const QString model = card.field(CardRecord::ModelName).trimmed();
+            if (category && !db.modelSpec(category->option, model))
+                db.setModelSpec(
+                    {category->option, model, 319.6, 4300.0 + 150 * category->option, std::nullopt, {}});
+            const int hall = int(halls.indexOf(card.field(CardRecord::StoreName).trimmed()));
+            const double rate = 15.5 + rnd.bounded(60) / 10.0 - 0.4 * hall;
+            const qint64 own = rnd.bounded(100) < 25 ? 200 + rnd.bounded(800) : 0;
+            const double fired = double(card.investmentYen()) / 4 + double(own);
+            PlayInputs p;
+            p.spins = qint64(rate * fired / 250);
+            if (own) p.ownBalls = own;
+            p.hits = rnd.bounded(8);
+            change.set(keys.key(n), p, n);
+        }
+        db.commit(db.prepare(change, DiaryExpectation::fileWritten(records)));
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -181,6 +221,7 @@ int main(int argc, char **argv) {
     DiaryState state(dir.path());
     sampleData(state.folder);
     sampleDiaries(state.folder, QDate::currentDate());
+    samplePlayData(state.folder);
     WindowRegistry registry(state);
 
     PATINKEST *users = registry.get<PATINKEST>();
@@ -226,6 +267,8 @@ int main(int argc, char **argv) {
     save(analysis, out, u"analysis-stats.png"_s);
     analysis->Tabs->setCurrentIndex(2);
     save(analysis, out, u"analysis-years.png"_s);
+    analysis->Tabs->setCurrentIndex(3);
+    save(analysis, out, u"analysis-ev.png"_s);
     registry.unload<AnalysisWindow>();
 
     // Backups: a week of daily snapshots, an organise and one taken by hand; then a copy of

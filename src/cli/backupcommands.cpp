@@ -4,6 +4,7 @@
 #include "store/backup.h"
 #include "store/diary.h"
 #include "store/merge.h"
+#include "store/playdata.h"
 #include "store/storeerror.h"
 
 #include <QDir>
@@ -51,16 +52,6 @@ QString describe(const QByteArray &record) {
            trim(card.field(CardRecord::StoreName));
 }
 
-// The report is secondary once the folder has changed: a lost one ends in success.
-int reportDone(const Context &c, const QString &summary) {
-    c.line(summary);
-    if (!c.flushOut()) {
-        c.errorLine(summary + u"（報告は出力できませんでした）"_s);
-        c.acceptOutputLoss();
-    }
-    return 0;
-}
-
 } // namespace
 
 WriteLock::WriteLock(const Context &c) : m_lock(c.folder, DataFolderLock::Holder::Command) {
@@ -74,6 +65,7 @@ WriteLock::WriteLock(const Context &c) : m_lock(c.folder, DataFolderLock::Holder
         c.errorLine(e.message());
     }
     backup::setAutomatic(c.folder, m_settings);
+    if (const std::optional<QString> notice = repairPlayData(c.folder)) c.errorLine(*notice);
 }
 
 // Nothing of one command is left to the next run in the same process.
@@ -129,7 +121,7 @@ int backupCommand(const Context &c) {
         return 1;
     }
     const backup::Snapshot s = backup::Backups(c.folder, writing.settings()).take(backup::Reason::Manual);
-    return reportDone(c, s.id);
+    return c.reportDone(s.id);
 }
 
 int restoreCommand(const Context &c) {
@@ -178,7 +170,7 @@ int restoreCommand(const Context &c) {
     backup::Backups backups(c.folder, writing.settings());
     const backup::Snapshot undo = backups.restore(*s, only);
     c.errorLine(u"復元する前の状態をバックアップ "_s + undo.id + u" に保存しました"_s);
-    return reportDone(c, summary + u"。復元しました（元に戻すには restore "_s + undo.id + u" --yes）。"_s);
+    return c.reportDone(summary + u"。復元しました（元に戻すには restore "_s + undo.id + u" --yes）。"_s);
 }
 
 int mergeCommand(const Context &c) {
@@ -248,7 +240,7 @@ int mergeCommand(const Context &c) {
     const MergePlan done = mergeDiary(c.folder, fileName, from, year);
     if (done.records != plan.records)
         c.errorLine(u"統合中に日記ファイルが変わりました。結果を確かめてください。"_s);
-    return reportDone(c, summary + u"。統合しました。"_s);
+    return c.reportDone(summary + u"。統合しました。"_s);
 }
 
 } // namespace tama::cli

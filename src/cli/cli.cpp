@@ -3,6 +3,7 @@
 #include "cli/context.h"
 #include "common/text.h"
 #include "common/version.h"
+#include "store/category.h"
 #include "store/diary.h"
 #include "store/foldercheck.h"
 #include "store/storeerror.h"
@@ -34,7 +35,8 @@ const QString kUsageLine = u"tamanote-cli [--data DIR] COMMAND [OPTIONS]"_s;
 const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS]
 
 タマノートのデータフォルダを調べます。データフォルダのファイルを作ったり書き換えたり
-するのは organise --yes、merge --yes、restore --yes と backup だけです。これらは書き換える前に
+するのは organise --yes、merge --yes、restore --yes、backup と、稼働データの play --yes、
+halls-terms set --yes、model-specs set --yes だけです。これらは書き換える前に
 タマノートと同じ自動バックアップ（その日の最初の書き込みの前と、整理・統合・復元の前）を取ります。
 
 COMMAND:
@@ -43,6 +45,9 @@ COMMAND:
   cards --user NAME --year YYYY [--json | --csv [--encoding utf-8|cp932]]
       使用者 NAME（namae.dat に保存されている名前）の YYYY 年の日記のカード。
       --json はフィールドを保存されているとおりの文字数で出します（空白を削りません）。
+      各カードの play は稼働データ（tamanote.db）: 通常回転数、持ち玉、大当たり回数、台番号と、
+      回転率、等価ボーダー、現金ボーダー、ボーダー差（小数2桁）、期待値、余剰（円）。計算に足りない
+      ものがあれば missing（no_spins、no_hall_terms、no_model_spec）。稼働データがなければ null。
       --csv は表計算ソフト用: 見出し行と1枚1行、空白を削った文字、金額は円、損益額付き、
       行末 CR LF。既定の --encoding utf-8 は BOM 付き UTF-8、cp932 は Shift-JIS です。
       日記ファイルがなければカードは 0 枚です。
@@ -102,6 +107,23 @@ COMMAND:
       FILE で削除候補のカードは日記でも削除候補にします。日付・開始時刻・店が同じで中身の違うカードは
       両方残し、conflict の行で知らせます。--yes で統合の前のバックアップを取ってから書き換えます。
       別の年の日記とは統合しません。
+  play --user NAME --year YYYY --card N [--spins S] [--own-balls B] [--hits H] [--machine T]
+       [--clear] [--yes]
+      カード N の稼働データ: 指定した値（通常回転数、持ち玉、大当たり回数、台番号）だけを変え、
+      ほかは残します。--clear はすべて消します。数は 0 から 100000 までの整数です。--yes が
+      なければ変わる値（前 → 後）を出すだけです。
+  halls-terms [--json]
+      店ごとの交換条件: 店名、適用開始日、貸玉料金（円）、交換率（100円あたりの玉数）、1玉の
+      価値（円）、貯玉再プレイ手数料（%）。店の一覧にない店には印を付けます。
+  halls-terms set --store NAME --from YYYY-MM-DD --lend L --exchange X [--fee F] [--yes]
+      店 NAME（店の一覧にある店）の YYYY-MM-DD からの交換条件を加えるか、同じ日のものを置き換えます。
+  model-specs [--json]
+      機種ごとのスペック: 種類、機種名、大当たり確率（1/p）、平均出玉、公表の等価ボーダー、
+      4円等価のボーダー。機種の一覧にない機種には印を付けます。
+  model-specs set --category C --model NAME (--prob p --payout P | --border B4) [--yes]
+      種類 C の機種 NAME（機種の一覧にある機種）のスペック: 大当たり確率 1/p と平均出玉 P か、
+      公表の等価ボーダー B4（1000円あたりの回転数）。
+      set はどちらも --yes がなければ保存する内容（old 今の値、new 新しい値）を出すだけです。
 
 OPTIONS:
   --data DIR   データフォルダ（既定: このプログラムのアプリケーションデータフォルダ）
@@ -155,6 +177,23 @@ const QList<CommandInfo> &commands() {
         {u"backup"_s, {}, {}, {}, backupCommand},
         {u"restore"_s, {u"file"_s}, {u"yes"_s}, {}, restoreCommand, 1},
         {u"merge"_s, {u"user"_s, u"year"_s, u"from"_s}, {u"yes"_s}, {}, mergeCommand},
+        {u"play"_s,
+         {u"user"_s, u"year"_s, u"card"_s, u"spins"_s, u"own-balls"_s, u"hits"_s, u"machine"_s},
+         {u"clear"_s, u"yes"_s},
+         {},
+         playCommand},
+        {u"halls-terms"_s,
+         {u"store"_s, u"from"_s, u"lend"_s, u"exchange"_s, u"fee"_s},
+         {u"json"_s, u"yes"_s},
+         {},
+         hallsTermsCommand,
+         1},
+        {u"model-specs"_s,
+         {u"category"_s, u"model"_s, u"prob"_s, u"payout"_s, u"border"_s},
+         {u"json"_s, u"yes"_s},
+         {},
+         modelSpecsCommand,
+         1},
     };
     return list;
 }
@@ -183,13 +222,15 @@ struct Parsed {
 // Options may come before or after the command; every option is checked against the
 // command once it is known.
 Parsed parse(const QStringList &arguments) {
-    static const QStringList valueOptions = {u"data"_s,   u"user"_s,  u"year"_s, u"encoding"_s, u"category"_s,
-                                             u"store"_s,  u"model"_s, u"sort"_s, u"value"_s,    u"style"_s,
-                                             u"series"_s, u"today"_s, u"png"_s,  u"from"_s,     u"to"_s,
-                                             u"by"_s,     u"month"_s, u"file"_s};
+    static const QStringList valueOptions = {
+        u"data"_s,     u"user"_s,  u"year"_s,      u"encoding"_s, u"category"_s, u"store"_s,
+        u"model"_s,    u"sort"_s,  u"value"_s,     u"style"_s,    u"series"_s,   u"today"_s,
+        u"png"_s,      u"from"_s,  u"to"_s,        u"by"_s,       u"month"_s,    u"file"_s,
+        u"card"_s,     u"spins"_s, u"own-balls"_s, u"hits"_s,     u"machine"_s,  u"lend"_s,
+        u"exchange"_s, u"fee"_s,   u"prob"_s,      u"payout"_s,   u"border"_s};
     static const QStringList repeatable = {u"store"_s, u"model"_s, u"sort"_s};
-    static const QStringList flagOptions = {u"json"_s,           u"csv"_s,      u"all"_s, u"yes"_s,
-                                            u"include-marked"_s, u"fix-names"_s};
+    static const QStringList flagOptions = {u"json"_s,           u"csv"_s,       u"all"_s,  u"yes"_s,
+                                            u"include-marked"_s, u"fix-names"_s, u"clear"_s};
     Parsed p;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
@@ -285,6 +326,19 @@ QString Context::diaryFileName(QString *yearOut) const {
     return DiaryFileName(user, year);
 }
 
+const CategoryInfo &Context::category() const {
+    const QString caption = required(u"category"_s);
+    const CategoryInfo *found = categoryByCaption(caption);
+    if (!found) found = categoryByCaption(toFullWidth(caption)); // CRデジパチ typed half-width
+    if (!found) {
+        QStringList captions;
+        for (const CategoryInfo &k : categories())
+            captions.append(k.caption);
+        throw UsageError{u"種類は "_s + captions.join(u'|') + u" のどれかです: "_s + caption};
+    }
+    return *found;
+}
+
 void Context::line(const QString &text) const {
     write(out, text + u'\n');
 }
@@ -304,6 +358,15 @@ bool Context::flushOut() const {
 
 void Context::acceptOutputLoss() const {
     outputLossAccepted = true;
+}
+
+int Context::reportDone(const QString &summary) const {
+    line(summary);
+    if (!flushOut()) {
+        errorLine(summary + u"（報告は出力できませんでした）"_s);
+        acceptOutputLoss();
+    }
+    return 0;
 }
 
 int Context::outputFailed() const {

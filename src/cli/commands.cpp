@@ -1,6 +1,7 @@
 #include "cli/context.h"
 #include "cli/csv.h"
 #include "cli/jsonwriter.h"
+#include "cli/playcolumn.h"
 #include "cli/textwriter.h"
 
 #include "common/text.h"
@@ -97,6 +98,7 @@ int cardsCommand(const Context &c) {
         for (int f = 0; f < names.size(); ++f)
             order.append(f);
         std::sort(order.begin(), order.end(), [&](int a, int b) { return names[a] < names[b]; });
+        const PlayColumn play(c, fileName);
         JsonWriter json(c.out);
         json.beginObject().key(u"cards").beginArray();
         int count = 0;
@@ -106,6 +108,7 @@ int cardsCommand(const Context &c) {
                 json.key(names[f]).value(card.field(CardRecord::Field(f)));
             json.key(u"candidate").value(card.isCandidate());
             json.key(u"no").value(n);
+            play.write(json, n, card);
             json.endObject();
             count = n;
         });
@@ -167,16 +170,7 @@ int storesCommand(const Context &c) {
 }
 
 int modelsCommand(const Context &c) {
-    const QString caption = c.required(u"category"_s);
-    const CategoryInfo *category = categoryByCaption(caption);
-    if (!category) category = categoryByCaption(toFullWidth(caption)); // CRデジパチ typed half-width
-    if (!category) {
-        QStringList captions;
-        for (const CategoryInfo &k : categories())
-            captions.append(k.caption);
-        throw UsageError{u"種類は "_s + captions.join(u'|') + u" のどれかです: "_s + caption};
-    }
-    const ModelCatalogue catalogue(c.folder, *category, true);
+    const ModelCatalogue catalogue(c.folder, c.category(), true);
     const QString fileName = QFileInfo(catalogue.path()).fileName();
     const QStringList models = catalogue.list();
     if (c.has(u"json"_s)) {

@@ -10,6 +10,10 @@
 #include <QSet>
 #include <QString>
 
+namespace tama {
+struct CategoryInfo;
+}
+
 namespace tama::cli {
 
 // A wrong command line: reported in one line, exit status 2.
@@ -39,6 +43,8 @@ struct Context {
     QString userName() const;
     // A year option that the command cannot do without, four digits.
     int yearOption(const QString &name) const;
+    // --category by its caption (ＣＲデジパチ may be typed half-width).
+    const CategoryInfo &category() const;
 
     void line(const QString &text) const;      // UTF-8, LF
     void errorLine(const QString &text) const; // "tamanote-cli: text" on stderr
@@ -49,6 +55,9 @@ struct Context {
     bool flushOut() const;
     // The command's work is done and reported on stderr: a lost report ends in success.
     void acceptOutputLoss() const;
+    // The report of a command that changed the folder: a lost one ends in success, as the
+    // change is what matters. Returns 0.
+    int reportDone(const QString &summary) const;
     // Checks the data file a command read and reports damage on stderr; true when sound.
     bool reportDamage(const QString &fileName) const;
 };
@@ -92,5 +101,8 @@ int backupsCommand(const Context &c);
 int backupCommand(const Context &c);
 int restoreCommand(const Context &c);
 int mergeCommand(const Context &c);
+int playCommand(const Context &c);
+int hallsTermsCommand(const Context &c);
+int modelSpecsCommand(const Context &c);
 
 } // namespace tama::cli

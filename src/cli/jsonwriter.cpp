@@ -102,6 +102,14 @@ JsonWriter &JsonWriter::tenths(qint64 tenths) {
     return *this;
 }
 
+JsonWriter &JsonWriter::hundredths(qint64 hundredths) {
+    beforeValue();
+    const qint64 a = hundredths < 0 ? -hundredths : hundredths;
+    if (hundredths < 0) m_buffer += '-';
+    m_buffer += QByteArray::number(a / 100) + '.' + QByteArray::number(a % 100).rightJustified(2, '0');
+    return *this;
+}
+
 JsonWriter &JsonWriter::value(bool b) {
     beforeValue();
     m_buffer += b ? "true" : "false";

@@ -31,6 +31,8 @@ class JsonWriter {
     JsonWriter &value(bool b);
     // A number given in tenths, written with one decimal: 794 → 79.4.
     JsonWriter &tenths(qint64 tenths);
+    // The same in hundredths, with two decimals: 1864 → 18.64, -5 → -0.05.
+    JsonWriter &hundredths(qint64 hundredths);
     JsonWriter &null();
 
     // Hands what is buffered to the device; returns false when it would not take it.

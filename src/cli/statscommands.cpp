@@ -3,12 +3,14 @@
 #include "cli/context.h"
 #include "cli/csv.h"
 #include "cli/jsonwriter.h"
+#include "cli/playcolumn.h"
 #include "cli/textwriter.h"
 
 #include "painters/analysispainter.h"
 #include "reports/diarystats.h"
 #include "reports/monthcalendar.h"
 #include "store/diary.h"
+#include "store/playdata.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -66,6 +68,22 @@ void writeGroup(JsonWriter &json, const StatsGroup &g, bool total) {
         json.value(*w);
     else
         json.null();
+    auto optional = [&](QStringView key, const std::optional<qint64> &v) {
+        json.key(key);
+        if (v)
+            json.value(*v);
+        else
+            json.null();
+    };
+    optional(u"play_cards", g.playCardCount());
+    optional(u"spins", g.spinCount());
+    json.key(u"spin_rate");
+    if (const auto r = g.spinRateHundredths())
+        json.hundredths(*r);
+    else
+        json.null();
+    optional(u"expected_value", g.expectedValue());
+    optional(u"luck", g.luck());
     json.endObject();
 }
 
@@ -81,13 +99,19 @@ QStringList groupFields(const StatsGroup &g, const QString &key) {
             QString::number(g.wins),
             tenthsText(g.winRateTenths()),
             optionalText(g.bestProfit(), false),
-            optionalText(g.worstProfit(), false)};
+            optionalText(g.worstProfit(), false),
+            optionalText(g.playCardCount(), false),
+            optionalText(g.spinCount(), false),
+            g.spinRateHundredths() ? hundredthsText(*g.spinRateHundredths()) : QString(),
+            optionalText(g.expectedValue(), false),
+            optionalText(g.luck(), false)};
 }
 
 const QStringList &groupHeads() {
-    static const QStringList heads = {u"キー"_s,   u"来店"_s,   u"遊技分"_s, u"投資額"_s,
-                                      u"換金額"_s, u"損益額"_s, u"回収率"_s, u"時間給"_s,
-                                      u"勝ち"_s,   u"勝率"_s,   u"最高"_s,   u"最低"_s};
+    static const QStringList heads = {u"キー"_s,   u"来店"_s,   u"遊技分"_s, u"投資額"_s, u"換金額"_s,
+                                      u"損益額"_s, u"回収率"_s, u"時間給"_s, u"勝ち"_s,   u"勝率"_s,
+                                      u"最高"_s,   u"最低"_s,   u"稼働"_s,   u"回転数"_s, u"回転率"_s,
+                                      u"期待値"_s, u"余剰"_s};
     return heads;
 }
 
@@ -114,8 +138,13 @@ int statsCommand(const Context &c) {
     if (csv && c.has(u"json"_s)) throw UsageError{u"--json と --csv は同時に使えません"_s};
     const bool includeMarked = c.has(u"include-marked"_s);
 
+    // A folder without the database has no play data and says nothing; one that cannot be
+    // read is named, and the statistics of the old files still come out.
+    const QString consequence = u"（稼働データの集計は null にします）"_s;
+    const std::unique_ptr<PlayDatabase> db = openForReading(c, consequence);
     QStringList doubtful;
-    const DiaryStats stats = readStats(c.folder, user, from, to, *by, includeMarked, &doubtful);
+    const DiaryStats stats = readStats(c.folder, user, from, to, *by, includeMarked, &doubtful, db.get());
+    if (db) readFailed(c, *db, consequence);
 
     if (c.has(u"json"_s)) {
         JsonWriter json(c.out);

@@ -140,7 +140,7 @@ void TestCliOutput::cardsJsonContent() {
     for (char16_t c = 1; c < 0x20; ++c)
         controls += QChar(c);
     const QJsonObject a = cards[0].toObject();
-    QCOMPARE(a.keys().size(), 12);
+    QCOMPARE(a.keys().size(), 13); // the ten fields, candidate, no and play
     QCOMPARE(a[u"Impression"_s].toString(), (controls + u"\"\\/\x7F"_s).leftJustified(160, u' '));
     QCOMPARE(a[u"VisitDate"_s].toString(), u"19990503土 "_s);
     QCOMPARE(a[u"no"_s].toInt(), 1);

@@ -1,4 +1,5 @@
 #include "clifixture.h"
+#include "store/playdata.h"
 #include "support/testsupport.h"
 
 #include <QGuiApplication>
@@ -8,6 +9,9 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama::test;
+using tama::DataFolder;
+using tama::DiaryKeys;
+using tama::PlayDatabase;
 
 namespace {
 
@@ -101,9 +105,11 @@ class TstCliStats : public QObject {
         const CliResult r = runIn(f, statsArgs(u"hall"_s, {u"--json"_s}));
         QCOMPARE(keysAt(r.out, 1), (QStringList{u"user"_s, u"from"_s, u"to"_s, u"by"_s, u"include_marked"_s,
                                                 u"groups"_s, u"total"_s}));
-        const QStringList fields = {u"key"_s,      u"visits"_s,   u"minutes"_s,       u"investment"_s,
-                                    u"cash_out"_s, u"profit"_s,   u"recovery_rate"_s, u"profit_per_hour"_s,
-                                    u"wins"_s,     u"win_rate"_s, u"best"_s,          u"worst"_s};
+        const QStringList fields = {u"key"_s,        u"visits"_s,   u"minutes"_s,       u"investment"_s,
+                                    u"cash_out"_s,   u"profit"_s,   u"recovery_rate"_s, u"profit_per_hour"_s,
+                                    u"wins"_s,       u"win_rate"_s, u"best"_s,          u"worst"_s,
+                                    u"play_cards"_s, u"spins"_s,    u"spin_rate"_s,     u"expected_value"_s,
+                                    u"luck"_s};
         QCOMPARE(keysAt(r.out, 2), fields); // the total
         QCOMPARE(keysAt(r.out, 3), fields); // the groups
         // Rates with one decimal even when it is 0; the layout of the other commands.
@@ -164,18 +170,44 @@ class TstCliStats : public QObject {
         // Nothing put in and no time played: those cells are empty.
         QVERIFY(csv.out.startsWith("\xEF\xBB\xBF"));
         QCOMPARE(QString::fromUtf8(csv.out.mid(3)),
-                 u"キー,来店,遊技分,投資額,換金額,損益額,回収率,時間給,勝ち,勝率,最高,最低\r\n"
-                 u"本店,1,-60,0,12000,12000,,,1,100.0,12000,12000\r\n"
-                 u"合計,1,-60,0,12000,12000,,,1,100.0,12000,12000\r\n"_s);
+                 u"キー,来店,遊技分,投資額,換金額,損益額,回収率,時間給,勝ち,勝率,最高,最低,"
+                 u"稼働,回転数,回転率,期待値,余剰\r\n"
+                 u"本店,1,-60,0,12000,12000,,,1,100.0,12000,12000,,,,,\r\n"
+                 u"合計,1,-60,0,12000,12000,,,1,100.0,12000,12000,,,,,\r\n"_s);
 
         const CliResult text = runIn(f, statsArgs(u"year"_s));
         QCOMPARE(text.status, 0);
-        QCOMPARE(text.outLines(),
-                 (QStringList{
-                     u"キー\t来店\t遊技分\t投資額\t換金額\t損益額\t回収率\t時間給\t勝ち\t勝率\t最高\t最低"_s,
-                     u"1999\t2\t270\t25000\t34000\t9000\t136.0\t2000\t1\t50.0\t20000\t-11000"_s,
-                     u"2001\t1\t-60\t0\t12000\t12000\t-\t-\t1\t100.0\t12000\t12000"_s,
-                     u"合計\t3\t210\t25000\t46000\t21000\t184.0\t6000\t2\t66.7\t20000\t-11000"_s}));
+        QCOMPARE(
+            text.outLines(),
+            (QStringList{
+                u"キー\t来店\t遊技分\t投資額\t換金額\t損益額\t回収率\t時間給\t勝ち\t勝率\t最高\t最低\t"
+                u"稼働\t回転数\t回転率\t期待値\t余剰"_s,
+                u"1999\t2\t270\t25000\t34000\t9000\t136.0\t2000\t1\t50.0\t20000\t-11000\t-\t-\t-\t-\t-"_s,
+                u"2001\t1\t-60\t0\t12000\t12000\t-\t-\t1\t100.0\t12000\t12000\t-\t-\t-\t-\t-"_s,
+                u"合計\t3\t210\t25000\t46000\t21000\t184.0\t6000\t2\t66.7\t20000\t-11000\t-\t-\t-\t-\t-"_s}));
+    }
+
+    // The worked example (I 20,000, O 31,000, S 410, own balls 500, 4 yen, 28 balls per
+    // 100 yen, 1/319.6 with 5400 a hit) as the command line writes it.
+    void playFiguresFromTheDatabase() {
+        TempFolder f;
+        f.write(u"taro.1999.dat"_s,
+                diaryBytes({{.investment = u"0200"_s, .cashOut = u"0310"_s}, {.store = u"支店"_s}}));
+        {
+            PlayDatabase db{DataFolder(f.path())};
+            QVERIFY2(db.isOpen(), qPrintable(db.reason()));
+            db.setHallTerms({u"本店"_s, QDate(1999, 1, 1), 4, 28, std::nullopt, {}});
+            db.setModelSpec({1, u"Ｘ"_s, 319.6, 5400, std::nullopt, {}});
+            const DiaryKeys keys = DiaryKeys::ofDiary(DataFolder(f.path()), u"taro.1999.dat"_s);
+            db.setPlay(u"taro.1999.dat"_s, keys.key(1), {410, 500, 3, {}}, 1);
+        }
+        const CliResult json = runIn(f, {u"stats"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s,
+                                         u"--by"_s, u"hall"_s, u"--json"_s});
+        QCOMPARE(json.err, QByteArray());
+        QVERIFY2(json.out.contains("\"play_cards\": 1,\n            \"spins\": 410,\n            "
+                                   "\"spin_rate\": 18.64,\n            \"expected_value\": 2955,\n"
+                                   "            \"luck\": 8045\n"),
+                 json.out.constData());
     }
 
     void damagedDiaryIsReported() {

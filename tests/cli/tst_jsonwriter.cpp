@@ -212,6 +212,8 @@ class TestJsonWriter : public QObject {
     void randomDocuments();
     void largeDocumentAcrossFlushes();
     void refusedWrites();
+    void hundredthsKeepTwoDecimals_data();
+    void hundredthsKeepTwoDecimals();
 };
 
 void TestJsonWriter::sameAsDocument_data() {
@@ -316,6 +318,25 @@ void TestJsonWriter::refusedWrites() {
         }
         QCOMPARE(dev.taken, QByteArray("[\n    true\n]\n[\n]\n"));
     }
+}
+
+void TestJsonWriter::hundredthsKeepTwoDecimals_data() {
+    QTest::addColumn<qint64>("hundredths");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("zero") << qint64(0) << QByteArray("0.00");
+    QTest::newRow("below zero, under one") << qint64(-5) << QByteArray("-0.05");
+    QTest::newRow("below zero") << qint64(-1207) << QByteArray("-12.07");
+}
+
+void TestJsonWriter::hundredthsKeepTwoDecimals() {
+    QFETCH(qint64, hundredths);
+    QFETCH(QByteArray, text);
+    LimitedDevice dev(1 << 20);
+    {
+        JsonWriter w(dev);
+        w.beginArray().hundredths(hundredths).endArray();
+    }
+    QCOMPARE(dev.taken, "[\n    " + text + "\n]\n");
 }
 
 TAMA_TEST_MAIN(TestJsonWriter)

@@ -27,8 +27,9 @@ int main(int argc, char **argv) {
         }
         return 0;
     }
-    for (const tama::fault::Operation &op :
-         tama::fault::operations() + tama::fault::snapshotOperations() + QList{tama::fault::takeLock()}) {
+    for (const tama::fault::Operation &op : tama::fault::operations() + tama::fault::snapshotOperations() +
+                                                tama::fault::playOperations() +
+                                                QList{tama::fault::takeLock()}) {
         if (op.name != name) continue;
         try {
             op.run(tama::DataFolder(folder));

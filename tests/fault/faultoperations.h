@@ -9,6 +9,7 @@
 #include "store/diary.h"
 #include "store/modellist.h"
 #include "store/organise.h"
+#include "store/playdata.h"
 #include "store/storeerror.h"
 #include "store/storefile.h"
 #include "store/userlist.h"
@@ -165,6 +166,58 @@ inline Operation takeLock() {
                     throw StoreError(StoreError::Kind::Io, f.file(DataFolderLock::fileName()),
                                      lock.refusal());
             }};
+}
+
+// The prepared folder with play data: every card of the diary has its number × 100 spins,
+// and the first hall its terms.
+inline void addPlayData(const QString &path) {
+    const DataFolder f(path);
+    {
+        PlayDatabase db(f);
+        const DiaryKeys keys = DiaryKeys::ofDiary(f, kDiary);
+        for (int n = 1; n <= keys.count(); ++n) {
+            PlayInputs p;
+            p.spins = n * 100;
+            db.setPlay(kDiary, keys.key(n), p, n);
+        }
+        db.setHallTerms(HallTerms{u"ＡＢＣ"_s, QDate(2026, 1, 1), 4, 28, std::nullopt, {}});
+    }
+    repairPlayData(f); // the diary's stamp, so that the next opening finds nothing to do
+}
+
+// The operations that change play rows, with or without their diary, run on a folder made
+// by addPlayData. A card written without its new play data is reported, as the card screen does.
+inline QList<Operation> playOperations() {
+    return {
+        {u"play-update-card"_s,
+         [](const DataFolder &f) {
+             DiaryFile d(f, kDiary);
+             const DiaryKeys keys = DiaryKeys::ofDiary(f, kDiary);
+             CardRecord c = *d.read(2);
+             c.setField(CardRecord::CashOut, u"0300"_s);
+             const QByteArray bytes = c.record().toBytes();
+             PlayInputs p;
+             p.spins = 777;
+             const bool noted = writeWithPlay(
+                 f, PlayChange::forCardWrite(kDiary, keys, 2, bytes.constData(), p),
+                 DiaryExpectation::cardWritten(2, bytes, qint64(d.count()) * 240), [&] { d.write(2, c); });
+             if (!noted)
+                 throw StoreError(StoreError::Kind::Io, f.file(PlayDatabase::fileName()),
+                                  u"稼働データは保存できませんでした"_s);
+         }},
+        {u"play-organise"_s, [](const DataFolder &f) { organiseDiary(f, kDiary); }},
+        {u"play-set"_s,
+         [](const DataFolder &f) {
+             PlayInputs p;
+             p.spins = 555;
+             p.machine = u"12"_s;
+             PlayDatabase(f).setPlay(kDiary, DiaryKeys::ofDiary(f, kDiary).key(1), p, 1);
+         }},
+        {u"play-terms"_s,
+         [](const DataFolder &f) {
+             PlayDatabase(f).setHallTerms(HallTerms{u"ＡＢＣ"_s, QDate(2026, 2, 1), 4, 25, 5.0, {}});
+         }},
+    };
 }
 
 } // namespace tama::fault

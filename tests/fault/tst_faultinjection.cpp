@@ -9,6 +9,7 @@
 #include "faultoperations.h"
 #include "store/backup.h"
 #include "store/journal.h"
+#include "store/playdata.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -131,6 +132,8 @@ class tst_FaultInjection : public QObject {
     void snapshotsLostWrites();
     void lockEveryCall_data();
     void lockEveryCall();
+    void playEveryCall_data();
+    void playEveryCall();
 };
 
 namespace {
@@ -645,3 +648,141 @@ void tst_FaultInjection::lockEveryCall() {
 
 TAMA_TEST_MAIN(tst_FaultInjection)
 #include "tst_faultinjection.moc"
+
+namespace {
+
+bool isDatabaseFile(const QString &name) {
+    return name.startsWith(tama::PlayDatabase::fileName());
+}
+
+Files withoutDatabase(Files files) {
+    for (const QString &name : files.keys())
+        if (isDatabaseFile(name)) files.remove(name);
+    return files;
+}
+
+// The spins on each card of the diary as it stands (-1: none), and the spins of the rows
+// set aside; empty with a reason when the database is not sound.
+struct PlayState {
+    QList<qint64> onCards;
+    QList<qint64> setAside;
+    QString problem;
+};
+
+PlayState playState(const QString &folder) {
+    PlayState st;
+    const tama::DataFolder f(folder);
+    tama::PlayDatabase db(f);
+    if (!db.isOpen()) {
+        st.problem = u"database not open: "_s + db.reason();
+        return st;
+    }
+    if (const QStringList p = db.integrityProblems(); !p.isEmpty()) {
+        st.problem = u"database damaged: "_s + p.join(u"; "_s);
+        return st;
+    }
+    if (db.pendingChanges() != 0) st.problem = u"a change left pending"_s;
+    const tama::DiaryKeys keys = tama::DiaryKeys::ofDiary(f, tama::fault::kDiary);
+    for (int n = 1; n <= keys.count(); ++n) {
+        const std::optional<tama::PlayInputs> p = db.play(tama::fault::kDiary, keys.key(n));
+        st.onCards.append(p && p->spins ? *p->spins : -1);
+    }
+    for (const tama::DetachedPlay &d : db.detached())
+        st.setAside.append(d.play.spins.value_or(-1));
+    return st;
+}
+
+} // namespace
+
+void tst_FaultInjection::playEveryCall_data() {
+    QTest::addColumn<QString>("operation");
+    for (const tama::fault::Operation &op : tama::fault::playOperations())
+        QTest::newRow(op.name.toLatin1().constData()) << op.name;
+}
+
+// The play database and the diary under every failure, kill and power cut: after the next
+// opening's repair the diary is as before or after, every card carries the rows of that
+// state, and a row not on its card is set aside, never on another card. Only play data
+// typed for the write may be missing, and only when the write reported an error.
+void tst_FaultInjection::playEveryCall() {
+    QFETCH(QString, operation);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString folder = root.filePath(u"data"_s);
+    QVERIFY(QDir().mkpath(folder));
+    fill(folder, tama::fault::preparedFolder());
+    tama::fault::addPlayData(folder);
+    const Files before = filesOf(folder);
+    const PlayState was = playState(folder);
+    QVERIFY2(was.problem.isEmpty(), qPrintable(was.problem));
+    const Run clean = runDriver(folder, operation, 0, u"EIO"_s);
+    QCOMPARE(clean.stderrText, QString());
+    QVERIFY2(clean.report.startsWith(u"count "_s), qPrintable(clean.report));
+    const int calls = clean.report.mid(6).toInt();
+    const Files after = filesOf(folder);
+    const PlayState will = playState(folder);
+    QVERIFY2(will.problem.isEmpty(), qPrintable(will.problem));
+    QVERIFY2(will.setAside.isEmpty(), "the clean run set rows aside");
+    const QByteArray diaryBefore = before.value(tama::fault::kDiary),
+                     diaryAfter = after.value(tama::fault::kDiary);
+
+    const QStringList modes = {u"ENOSPC"_s, u"EIO"_s, u"EACCES"_s, u"exit"_s, u"kill"_s, u"lose"_s};
+    int runs = 0, asBefore = 0;
+    for (const QString &mode : modes) {
+        for (int n = 1; n <= calls; ++n) {
+            fill(folder, before);
+            const Run r = runDriver(folder, operation, n, mode);
+            ++runs;
+            const QString where = u"%1 at call %2 (%3): "_s.arg(mode).arg(n).arg(r.report);
+            recover(folder);
+            tama::repairPlayData(tama::DataFolder(folder));
+            const Files now = filesOf(folder);
+            const QString wrong =
+                compare(withoutDatabase(before), withoutDatabase(after), withoutDatabase(now), true);
+            QVERIFY2(wrong.isEmpty(), qPrintable(where + wrong));
+            const PlayState st = playState(folder);
+            QVERIFY2(st.problem.isEmpty(), qPrintable(where + st.problem));
+            // The state the diary is in decides the rows it must carry; without a diary
+            // change, either state.
+            const bool diaryChanges = diaryBefore != diaryAfter;
+            const bool diaryAsAfter = now.value(tama::fault::kDiary) == diaryAfter;
+            QList<const PlayState *> candidates;
+            if (!diaryChanges || !diaryAsAfter) candidates.append(&was);
+            if (!diaryChanges || diaryAsAfter) candidates.append(&will);
+            const bool reported = r.exitCode == 1 && r.stderrText.startsWith(u"「"_s);
+            const bool completed = r.report.startsWith(u"count "_s) && r.exitCode == 0;
+            QString why;
+            bool fits = false;
+            for (const PlayState *want : candidates) {
+                why.clear();
+                if (want->onCards.size() != st.onCards.size()) {
+                    why = u"cards counted differently"_s;
+                    continue;
+                }
+                for (int i = 0; i < st.onCards.size() && why.isEmpty(); ++i) {
+                    const qint64 has = st.onCards[i], should = want->onCards[i];
+                    if (has == should) continue;
+                    if (has != -1)
+                        why = u"card %1 carries %2 instead of %3"_s.arg(i + 1).arg(has).arg(should);
+                    else if (!st.setAside.contains(should) && !(reported && !was.onCards.contains(should)))
+                        why = u"card %1 lost its %2 spins"_s.arg(i + 1).arg(should);
+                }
+                if (why.isEmpty()) {
+                    fits = true;
+                    asBefore += want == &was && diaryChanges;
+                    break;
+                }
+            }
+            QVERIFY2(fits, qPrintable(where + why));
+            if (mode == u"exit"_s || mode == u"kill"_s || mode == u"lose"_s) continue;
+            QVERIFY2(completed || reported || r.crashed == false,
+                     qPrintable(where + u"neither done nor reported: "_s + r.stderrText));
+            if (r.exitCode == 0 && !completed) {
+                // An injected failure that passed must have left the work done.
+                QVERIFY2(st.setAside.isEmpty(), qPrintable(where + u"a failure passed as success"_s));
+            }
+        }
+    }
+    qInfo("%s: %d calls, %d runs (%d left the diary as it was), no row on a wrong card",
+          qPrintable(operation), calls, runs, asBefore);
+}

@@ -6,6 +6,7 @@
 #include "store/diary.h"
 #include "store/foldercheck.h"
 #include "store/journal.h"
+#include "store/playdata.h"
 #include "store/recordfile.h"
 #include "store/safefile.h"
 #include "store/storeerror.h"
@@ -41,8 +42,9 @@ namespace tama::backup {
 namespace {
 
 constexpr int kFormat = 1;
-// Larger than any data file the formats allow (32766 cards of 240 bytes is 7.5 MB).
-constexpr qint64 kLargestFile = 64 * 1024 * 1024;
+// Larger than any data file the formats allow (32766 cards of 240 bytes is 7.5 MB), and than
+// the play database of many full diaries (about 3.5 MB for each).
+constexpr qint64 kLargestFile = 512 * 1024 * 1024;
 constexpr qint64 kLargestManifest = 4 * 1024 * 1024;
 
 const QString kManifest = u"manifest.json"_s;
@@ -169,6 +171,7 @@ int recordsIn(const QString &name, const QString &kind, const QByteArray &bytes)
     if (kind == u"users"_s) return int(size / userLayout().length());
     if (kind == u"diary"_s) return int(size / cardLayout().length());
     if (kind == u"stores"_s) return int(size / storeLayout().length());
+    if (kind == kindCode(FileCheck::Kind::PlayDatabase)) return PlayDatabase::playRowsIn(bytes);
     if (kind == u"catalogue"_s) {
         for (const CategoryInfo &c : categories())
             if (c.fileName.compare(name, Qt::CaseInsensitive) == 0) return int(size / c.layout->length());
@@ -769,6 +772,9 @@ Snapshot Backups::take(Reason reason, const QString &detail) {
             auto load = [&] {
                 const qint64 at = nowNs();
                 bytes = readData(m_folder.file(d.name), &now);
+                // The database through SQLite, so that the copy is consistent.
+                if (d.kind == kindCode(FileCheck::Kind::PlayDatabase))
+                    bytes = PlayDatabase::imageOf(m_folder.file(d.name));
                 loaded = true;
                 f.size = bytes.size();
                 f.sha256 = sha256Hex(bytes);
@@ -982,6 +988,14 @@ std::optional<Plan> readPlan(int stage, const QString &staging) {
     return plan;
 }
 
+// The database's rollback journal belongs to the database being replaced: left beside the
+// new one, SQLite would play the old pages into it.
+void dropDatabaseJournal(int data, const QStringList &write, const QStringList &remove) {
+    const QString db = PlayDatabase::fileName();
+    if (write.contains(db) || remove.contains(db))
+        ::unlinkat(data, native(db + u"-journal"_s).constData(), 0);
+}
+
 } // namespace
 
 std::optional<QString> Backups::finishInterruptedRestore() {
@@ -1000,6 +1014,7 @@ std::optional<QString> Backups::finishInterruptedRestore() {
     const Fd data = openFolderAt(AT_FDCWD, m_folder.path());
     if (!data) throw StoreError::fromErrno(errno, m_folder.path(), u"データフォルダを開くことが"_s);
     const QString undo = u"。復元の前の状態はバックアップ「"_s + plan->undoId + u"」にあります"_s;
+    dropDatabaseJournal(data.get(), plan->write, plan->remove);
     struct stat st {};
     for (const QString &name : plan->write) {
         // Gone from the staging folder: put in place before the cut.
@@ -1060,6 +1075,14 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
         throw StoreError(StoreError::Kind::Damaged, s.id,
                          u"バックアップが壊れているため復元できません（"_s + problems.join(u"、"_s) +
                              u"）"_s);
+    // The play rows of a diary restored alone, from the snapshot's database when it has one.
+    std::optional<PlayChange> restoredRows;
+    if (!fileName.isEmpty() && dataFileKind(fileName) == FileCheck::Kind::Diary &&
+        s.file(PlayDatabase::fileName()) && verify(s, PlayDatabase::fileName()).isEmpty()) {
+        const std::unique_ptr<PlayDatabase> snapshotDb =
+            PlayDatabase::openFile(s.filePath(PlayDatabase::fileName()));
+        if (snapshotDb->isOpen()) restoredRows = PlayChange::forRestore(fileName, *snapshotDb);
+    }
     // Every target is checked before anything changes: a link, a read-only file or
     // someone else's stops the restore while nothing is written.
     QMap<QString, struct stat> targets;
@@ -1110,6 +1133,28 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
         removeTreeAt(rootFd.get(), kStaging);
         throw;
     }
+    // A diary restored alone takes its play rows from the snapshot's database, noted before
+    // the diary is put in place and applied after, as every diary write with its rows.
+    std::unique_ptr<PlayDatabase> liveDb;
+    std::optional<qint64> pendingRows;
+    if (restoredRows && QFileInfo::exists(m_folder.file(PlayDatabase::fileName()))) {
+        liveDb = std::make_unique<PlayDatabase>(m_folder);
+        try {
+            if (liveDb->isOpen()) {
+                const QByteArray bytes = copies.value(fileName).bytes;
+                DiaryExpectation expected;
+                expected.fingerprint = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+                expected.size = bytes.size();
+                if (plan.write.contains(fileName))
+                    pendingRows = liveDb->prepare(*restoredRows, expected);
+                else
+                    liveDb->commit(liveDb->prepare(*restoredRows, expected)); // the cards are as they were
+            }
+        } catch (const StoreError &) {
+            // The diary comes first; rows that no longer fit are set aside by the next repair.
+        }
+    }
+    dropDatabaseJournal(data.get(), plan.write, plan.remove);
     if (RecordFile::beforeReplaceHook) RecordFile::beforeReplaceHook();
 
     // Then put in place by renames; the files removed go to the staging folder until the
@@ -1166,6 +1211,12 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
         } catch (const StoreError &) {
         }
         removeTreeAt(rootFd.get(), kStaging);
+        if (pendingRows) {
+            try {
+                liveDb->abandon(*pendingRows);
+            } catch (const StoreError &) {
+            }
+        }
         const QString how =
             notBack.isEmpty()
                 ? u"。復元は取りやめ、データフォルダを復元の前の状態に戻しました（その状態はバックアップ「"_s +
@@ -1175,6 +1226,13 @@ Snapshot Backups::restore(const Snapshot &s, const QString &fileName) {
         throw StoreError(e.kind(), e.file(), e.reason() + how);
     }
     removeTreeAt(rootFd.get(), kStaging);
+    if (pendingRows) {
+        try {
+            liveDb->commit(*pendingRows);
+        } catch (const StoreError &) {
+            // Left pending: the next repair finds the diary restored and finishes it.
+        }
+    }
     return undo;
 }
 

@@ -8,6 +8,7 @@
 #include "store/diary.h"
 #include "store/journal.h"
 #include "store/modellist.h"
+#include "store/playdata.h"
 #include "store/recordfile.h"
 #include "store/safefile.h"
 #include "store/storeerror.h"
@@ -311,6 +312,7 @@ std::optional<FileCheck::Kind> dataFileKind(const QString &name) {
         return std::nullopt;
     }
     if (name == UserList::fileName()) return FileCheck::Kind::UserList;
+    if (name == PlayDatabase::fileName()) return FileCheck::Kind::PlayDatabase;
     if (conflictCopyOf(name)) return FileCheck::Kind::ConflictCopy;
     if (name == StoreFile::fileName()) return FileCheck::Kind::StoreFile;
     if (name == DiaryFile::scratchName() || name == StoreFile::scratchName()) return FileCheck::Kind::Scratch;
@@ -346,6 +348,8 @@ QString kindCode(FileCheck::Kind kind) {
         return u"conflict-copy"_s;
     case FileCheck::Kind::Lock:
         return u"lock"_s;
+    case FileCheck::Kind::PlayDatabase:
+        return u"play-database"_s;
     case FileCheck::Kind::Unknown:
         return u"unknown"_s;
     case FileCheck::Kind::Cp932Name:
@@ -362,6 +366,29 @@ bool isDataKind(FileCheck::Kind kind) {
            kind != FileCheck::Kind::Unknown && kind != FileCheck::Kind::Cp932Name &&
            kind != FileCheck::Kind::BadName;
 }
+
+namespace {
+// Opened read-only: the check changes nothing, not even a pending change.
+void checkPlayDatabase(const QString &path, FileCheck &check) {
+    if (!QFileInfo::exists(path)) return;
+    const std::unique_ptr<PlayDatabase> db = PlayDatabase::openFile(path);
+    if (!db->isOpen()) {
+        check.problems.append(db->reason());
+        return;
+    }
+    check.problems.append(db->integrityProblems());
+    QMap<QString, QStringList> lost; // by diary, the cards they were on
+    for (const DetachedPlay &d : db->detached())
+        lost[d.diary].append(u"カード"_s + QString::number(d.cardHint));
+    for (auto it = lost.cbegin(); it != lost.cend(); ++it)
+        check.notes.append(u"日記「"_s + it.key() + u"」の稼働データ "_s + QString::number(it->size()) +
+                           u" 件がどのカードにも付いていません（"_s + it->join(u"、"_s) +
+                           u"。ほかのプログラムでカードが変わったためです。カード画面で付け直せます）"_s);
+    if (const int pending = db->pendingChanges())
+        check.notes.append(QString::number(pending) +
+                           u" 件の稼働データの変更が中断されています（次に開くときに仕上げます）"_s);
+}
+} // namespace
 
 FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck::Kind kind) {
     FileCheck check{name, kind, {}, {}};
@@ -411,6 +438,9 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
             break;
         }
         case FileCheck::Kind::Lock: // checkFolder asks DataFolderLock::checkName
+            break;
+        case FileCheck::Kind::PlayDatabase:
+            checkPlayDatabase(path, check);
             break;
         case FileCheck::Kind::Journal: {
             const journal::State s = journal::inspect(folder.path(), name);

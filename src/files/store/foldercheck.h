@@ -25,6 +25,7 @@ struct FileCheck {
         Journal,      // ".tamanote.journal", the rollback journal of writes in place
         ConflictCopy, // a copy a folder synchroniser left beside a data file
         Lock,         // ".tamanote.lock" when it is not a plain lock file
+        PlayDatabase, // "tamanote.db": play data, hall terms and model specs
         Unknown,      // a file without an extension that no hall names: not the program's
         Cp932Name,    // a name written in code page 932, as archives made on Windows unpack
         BadName,      // a name that is neither UTF-8 nor code page 932
@@ -90,7 +91,7 @@ int offerNameFixes(const DataFolder &folder, Dialogs &dialogs);
 
 // The kind's name in the command-line tool's output and in snapshot manifests: "users",
 // "diary", "stores", "catalogue", "model-list", "scratch", "journal", "conflict-copy",
-// "lock", "unknown", "cp932-name", "unreadable-name".
+// "lock", "play-database", "unknown", "cp932-name", "unreadable-name".
 QString kindCode(FileCheck::Kind kind);
 // The kinds that hold the user's data (not scratch files, the journal, conflict copies
 // or files that are not the program's).

@@ -1,5 +1,7 @@
 #include "store/merge.h"
 
+#include "store/playdata.h"
+
 #include "store/diary.h"
 #include "store/recordfile.h"
 #include "store/safefile.h"
@@ -129,8 +131,18 @@ MergePlan mergeDiary(const DataFolder &folder, const QString &fileName, const QS
                          u"末尾に不完全なレコードがあるため統合できません"_s);
     const QList<QByteArray> ours = diary.readAllRaw();
     MergePlan plan = planMerge(ours, theirs, year);
-    if (plan.changes())
-        rewriteRecords(folder.path(), target, DiaryFile::scratchName(), cardLayout(), plan.records);
+    if (plan.changes()) {
+        QList<int> newToOld;
+        for (int i = 1; i <= plan.after(); ++i)
+            newToOld.append(i <= ours.size() ? i : 0);
+        writeWithPlay(
+            folder, PlayChange::forRewrite(fileName, ours, plan.records, newToOld),
+            DiaryExpectation::fileWritten(plan.records),
+            [&] {
+                rewriteRecords(folder.path(), target, DiaryFile::scratchName(), cardLayout(), plan.records);
+            },
+            true);
+    }
     return plan;
 }
 

@@ -1,5 +1,7 @@
 #include "store/organise.h"
 
+#include "store/playdata.h"
+
 #include "common/codec.h"
 #include "common/text.h"
 #include "store/diary.h"
@@ -121,7 +123,11 @@ OrganisePlan organiseDiary(const DataFolder &folder, const QString &fileName) {
     DiaryFile diary(folder, fileName);
     const QList<QByteArray> records = diary.readAllRaw();
     const OrganisePlan plan = planOrganise(records);
-    diary.rewriteRaw(organisedRecords(records, plan));
+    const QList<QByteArray> organised = organisedRecords(records, plan);
+    // The play rows follow their cards: dropped cards lose theirs.
+    writeWithPlay(
+        folder, PlayChange::forRewrite(fileName, records, organised, plan.order),
+        DiaryExpectation::fileWritten(organised), [&] { diary.rewriteRaw(organised); }, true);
     return plan;
 }
 

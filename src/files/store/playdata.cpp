@@ -1,6 +1,7 @@
 #include "store/playdata.h"
 
 #include "common/text.h"
+#include "store/conflictcopy.h"
 #include "store/diary.h"
 #include "store/record.h"
 #include "store/storeerror.h"
@@ -103,6 +104,12 @@ void validateModelSpec(const ModelSpec &s) {
 
 size_t qHash(const CardKey &key, size_t seed) {
     return qHashMulti(seed, key.fingerprint, key.ordinal);
+}
+
+void cardFingerprintInto(const char *record, unsigned char *out) {
+    XXH128_canonical_t c;
+    XXH128_canonicalFromHash(&c, XXH3_128bits(record + 1, kRecordLength - 1));
+    memcpy(out, c.digest, 16);
 }
 
 QByteArray cardFingerprint(const char *record) {
@@ -404,6 +411,8 @@ class Stmt {
         const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_st, c));
         return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_st, c)) : QString();
     }
+    int bytes(int c) const { return sqlite3_column_bytes(m_st, c); }
+    const char *rawBlob(int c) const { return static_cast<const char *>(sqlite3_column_blob(m_st, c)); }
     QByteArray blob(int c) const {
         const auto *p = static_cast<const char *>(sqlite3_column_blob(m_st, c));
         return p ? QByteArray(p, sqlite3_column_bytes(m_st, c)) : QByteArray();
@@ -452,14 +461,17 @@ const char *const kSchema[] = {
     "ROWID;"
     "CREATE TABLE model_specs(category INTEGER NOT NULL, model TEXT NOT NULL, probability REAL, payout REAL,"
     " border REAL, updated INTEGER NOT NULL, PRIMARY KEY(category, model)) WITHOUT ROWID;"
-    "CREATE TABLE play(id INTEGER PRIMARY KEY, diary TEXT NOT NULL, fingerprint BLOB NOT NULL,"
-    " ordinal INTEGER NOT NULL, card_hint INTEGER NOT NULL, spins INTEGER, own_balls INTEGER, hits INTEGER,"
-    " machine TEXT, updated INTEGER NOT NULL, detached INTEGER NOT NULL DEFAULT 0);"
-    "CREATE UNIQUE INDEX play_card ON play(diary, fingerprint, ordinal) WHERE detached = 0;"
+    // A diary's name once, its rows by number; the stamp is the diary file's size and time
+    // when its rows last followed it.
+    "CREATE TABLE diaries(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, size INTEGER, mtime INTEGER);"
+    // Keyed by the card itself, without a row id: a row is about 50 bytes.
+    "CREATE TABLE play(diary INTEGER NOT NULL, fingerprint BLOB NOT NULL, ordinal INTEGER NOT NULL,"
+    " card_hint INTEGER NOT NULL, spins INTEGER, own_balls INTEGER, hits INTEGER, machine TEXT,"
+    " updated INTEGER NOT NULL, PRIMARY KEY(diary, fingerprint, ordinal)) WITHOUT ROWID;"
+    "CREATE TABLE detached_play(id INTEGER PRIMARY KEY, diary TEXT NOT NULL, card_hint INTEGER NOT NULL,"
+    " spins INTEGER, own_balls INTEGER, hits INTEGER, machine TEXT, updated INTEGER NOT NULL);"
     "CREATE TABLE pending(id INTEGER PRIMARY KEY, diary TEXT NOT NULL, card INTEGER NOT NULL,"
-    " expect BLOB NOT NULL, size INTEGER NOT NULL, steps BLOB NOT NULL);"
-    "CREATE TABLE diary_stamps(diary TEXT PRIMARY KEY, size INTEGER NOT NULL, mtime INTEGER NOT NULL)"
-    " WITHOUT ROWID;",
+    " expect BLOB NOT NULL, size INTEGER NOT NULL, steps BLOB NOT NULL);",
 };
 
 PlayInputs inputsOf(const Stmt &q, int first) {
@@ -472,12 +484,14 @@ PlayInputs inputsOf(const Stmt &q, int first) {
 }
 
 // What a data file name is, before the database is opened or made under it.
-std::optional<QString> unsafeDatabaseFile(const QString &path) {
+// A hard link matters only to writing: a snapshot's copies share their inodes on purpose.
+std::optional<QString> unsafeDatabaseFile(const QString &path, bool forWriting) {
     struct stat st {};
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt; // missing: made fresh
     if (S_ISLNK(st.st_mode)) return u"データベースがリンクになっているため、使いません。"_s;
     if (!S_ISREG(st.st_mode)) return u"データベースが通常のファイルではないため、使いません。"_s;
-    if (st.st_nlink > 1) return u"データベースにほかの名前（ハードリンク）があるため、使いません。"_s;
+    if (forWriting && st.st_nlink > 1)
+        return u"データベースにほかの名前（ハードリンク）があるため、使いません。"_s;
     return std::nullopt;
 }
 
@@ -514,13 +528,13 @@ void PlayDatabase::close(const QString &reason) {
 
 void PlayDatabase::open(Mode mode) {
     const QByteArray native = QFile::encodeName(m_path);
-    if (const auto bad = unsafeDatabaseFile(m_path)) return close(*bad);
+    if (const auto bad = unsafeDatabaseFile(m_path, mode == Mode::ReadWrite)) return close(*bad);
     const bool exists = QFileInfo::exists(m_path);
     m_readOnly = mode == Mode::ReadOnly || writehook::isReadOnly(m_path);
     if (!exists && m_readOnly) return close(u"データベースはまだありません。"_s);
     int flags = m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (!exists) flags |= SQLITE_OPEN_CREATE;
-    flags |= SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
+    flags |= SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
     sqlite3 *db = nullptr;
     const int rc = sqlite3_open_v2(native.constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -561,7 +575,9 @@ namespace {
 template <typename F, typename R> R reading(const PlayDatabase &db, R empty, F &&f, QString &lastError) {
     if (!db.isOpen()) return empty;
     try {
-        return f();
+        R result = f();
+        lastError.clear();
+        return result;
     } catch (const StoreError &e) {
         lastError = e.reason();
         return empty;
@@ -715,10 +731,11 @@ void PlayDatabase::removeModelSpec(int category, const QString &model) {
 
 std::optional<PlayInputs> PlayDatabase::play(const QString &diary, const CardKey &key) const {
     return TAMA_READ(std::optional<PlayInputs>(), {
-        Stmt q(m_db,
-               "SELECT spins, own_balls, hits, machine FROM play"
-               " WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
-               m_path);
+        Stmt q(
+            m_db,
+            "SELECT spins, own_balls, hits, machine FROM play"
+            " WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 AND ordinal = ?3",
+            m_path);
         q.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
         return q.step() ? std::optional(inputsOf(q, 0)) : std::optional<PlayInputs>();
     });
@@ -726,8 +743,11 @@ std::optional<PlayInputs> PlayDatabase::play(const QString &diary, const CardKey
 
 bool PlayDatabase::hasFingerprint(const QString &diary, const QByteArray &fingerprint) const {
     return TAMA_READ(false, {
-        Stmt q(m_db, "SELECT 1 FROM play WHERE diary = ?1 AND fingerprint = ?2 AND detached = 0 LIMIT 1",
-               m_path);
+        Stmt q(
+            m_db,
+            "SELECT 1 FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2"
+            " LIMIT 1",
+            m_path);
         q.bind(1, diary).bind(2, fingerprint);
         return q.step();
     });
@@ -737,7 +757,7 @@ QHash<CardKey, PlayInputs> PlayDatabase::playOfDiary(const QString &diary) const
     return TAMA_READ((QHash<CardKey, PlayInputs>()), {
         Stmt q(m_db,
                "SELECT fingerprint, ordinal, spins, own_balls, hits, machine FROM play"
-               " WHERE diary = ?1 AND detached = 0",
+               " WHERE diary = (SELECT id FROM diaries WHERE name = ?1)",
                m_path);
         q.bind(1, diary);
         QHash<CardKey, PlayInputs> out;
@@ -747,18 +767,44 @@ QHash<CardKey, PlayInputs> PlayDatabase::playOfDiary(const QString &diary) const
     });
 }
 
+bool PlayDatabase::forEachPlay(
+    const QString &diary,
+    const std::function<void(const char *fingerprint, int ordinal, const PlayInputs &play)> &visit) const {
+    return TAMA_READ(false, {
+        Stmt q(m_db,
+               "SELECT fingerprint, ordinal, spins, own_balls, hits FROM play"
+               " WHERE diary = (SELECT id FROM diaries WHERE name = ?1)",
+               m_path);
+        q.bind(1, diary);
+        PlayInputs p;
+        while (q.step()) {
+            if (q.bytes(0) != 16) continue;
+            p.spins = q.optInteger(2);
+            p.ownBalls = q.optInteger(3);
+            p.hits = q.optInteger(4);
+            visit(q.rawBlob(0), int(q.integer(1)), p);
+        }
+        return true;
+    });
+}
+
 namespace {
 void upsertPlay(sqlite3 *db, const QString &path, const QString &diary, const CardKey &key,
                 const PlayInputs &p, int hint, qint64 updated) {
-    Stmt del(db, "DELETE FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
+    Stmt del(db,
+             "DELETE FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 "
+             "AND ordinal = ?3",
              path);
     del.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
     del.run();
     if (p.isEmpty()) return;
+    Stmt name(db, "INSERT OR IGNORE INTO diaries(name) VALUES(?1)", path);
+    name.bind(1, diary);
+    name.run();
     Stmt q(
         db,
         "INSERT INTO play(diary, fingerprint, ordinal, card_hint, spins, own_balls, hits, machine, updated)"
-        " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
+        " VALUES((SELECT id FROM diaries WHERE name = ?1), ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
         path);
     q.bind(1, diary)
         .bind(2, key.fingerprint)
@@ -784,66 +830,64 @@ void PlayDatabase::setPlay(const QString &diary, const CardKey &key, const PlayI
 
 void PlayDatabase::applySteps(const QString &diary, const QList<PlayChange::Step> &steps) {
     using Kind = PlayChange::Step::Kind;
-    // Moves are taken out first and put back at their places after, so that rows swapping
-    // places (identical cards) never meet.
-    struct Taken {
-        qint64 id;
-        CardKey to;
-        int hint;
-    };
-    QList<Taken> taken;
     for (const PlayChange::Step &st : steps) {
         if (st.kind == Kind::Clear) {
-            Stmt q(m_db, "DELETE FROM play WHERE diary = ?1 AND detached = 0", m_path);
+            Stmt q(m_db, "DELETE FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1)", m_path);
             q.bind(1, diary);
             q.run();
         }
     }
+    // Moving rows are parked at places no card has (negative ordinals) and put at their new
+    // places after, so that rows swapping places (identical cards) never meet.
+    struct Parked {
+        CardKey at;
+        CardKey to;
+        int hint;
+    };
+    QList<Parked> parked;
     {
-        Stmt find(
-            m_db,
-            "SELECT id FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
-            m_path);
+        Stmt park(m_db,
+                  "UPDATE play SET ordinal = ?4 WHERE diary = (SELECT id FROM diaries WHERE name = ?1)"
+                  " AND fingerprint = ?2 AND ordinal = ?3",
+                  m_path);
         for (const PlayChange::Step &st : steps) {
             if (st.kind != Kind::Move) continue;
-            find.reset();
-            find.bind(1, diary).bind(2, st.from.fingerprint).bind(3, st.from.ordinal);
-            if (find.step()) taken.append(Taken{find.integer(0), st.to, st.cardHint});
-        }
-    }
-    {
-        // Parked outside the unique index while they move.
-        Stmt park(m_db, "UPDATE play SET detached = -1 WHERE id = ?1", m_path);
-        for (const Taken &t : taken) {
+            const int place = -1 - int(parked.size());
             park.reset();
-            park.bind(1, t.id);
+            park.bind(1, diary).bind(2, st.from.fingerprint).bind(3, st.from.ordinal).bind(4, place);
             park.run();
+            if (sqlite3_changes(m_db) > 0)
+                parked.append(Parked{CardKey{st.from.fingerprint, place}, st.to, st.cardHint});
         }
     }
     {
-        Stmt del(m_db,
-                 "DELETE FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
-                 m_path);
+        Stmt del(
+            m_db,
+            "DELETE FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2"
+            " AND ordinal = ?3",
+            m_path);
         for (const PlayChange::Step &st : steps) {
             if (st.kind != Kind::Remove) continue;
             del.reset();
             del.bind(1, diary).bind(2, st.from.fingerprint).bind(3, st.from.ordinal);
             del.run();
         }
-    }
-    {
-        Stmt clear(m_db,
-                   "DELETE FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
-                   m_path);
-        Stmt put(m_db,
-                 "UPDATE play SET fingerprint = ?2, ordinal = ?3, card_hint = ?4, detached = 0 WHERE id = ?1",
-                 m_path);
-        for (const Taken &t : taken) {
-            clear.reset();
-            clear.bind(1, diary).bind(2, t.to.fingerprint).bind(3, t.to.ordinal);
-            clear.run();
+        Stmt put(
+            m_db,
+            "UPDATE play SET fingerprint = ?4, ordinal = ?5, card_hint = ?6"
+            " WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 AND ordinal = ?3",
+            m_path);
+        for (const Parked &p : parked) {
+            del.reset();
+            del.bind(1, diary).bind(2, p.to.fingerprint).bind(3, p.to.ordinal);
+            del.run();
             put.reset();
-            put.bind(1, t.id).bind(2, t.to.fingerprint).bind(3, t.to.ordinal).bind(4, t.hint);
+            put.bind(1, diary)
+                .bind(2, p.at.fingerprint)
+                .bind(3, p.at.ordinal)
+                .bind(4, p.to.fingerprint)
+                .bind(5, p.to.ordinal)
+                .bind(6, p.hint);
             put.run();
         }
     }
@@ -906,7 +950,10 @@ FileStamp stampOf(const QString &path) {
 
 void PlayDatabase::stampDiary(const QString &folderPath, const QString &diary) {
     const FileStamp s = stampOf(QDir(folderPath).filePath(diary));
-    Stmt q(m_db, "INSERT OR REPLACE INTO diary_stamps(diary, size, mtime) VALUES(?1, ?2, ?3)", m_path);
+    Stmt name(m_db, "INSERT OR IGNORE INTO diaries(name) VALUES(?1)", m_path);
+    name.bind(1, diary);
+    name.run();
+    Stmt q(m_db, "UPDATE diaries SET size = ?2, mtime = ?3 WHERE name = ?1", m_path);
     q.bind(1, diary).bind(2, s.size).bind(3, s.mtime);
     q.run();
 }
@@ -960,9 +1007,8 @@ PlayRepair PlayDatabase::repair(const DataFolder &folder) {
     QStringList diaries;
     {
         Stmt q(m_db,
-               "SELECT DISTINCT p.diary, s.size, s.mtime FROM play p LEFT JOIN diary_stamps s ON s.diary = "
-               "p.diary"
-               " WHERE p.detached = 0",
+               "SELECT d.name, d.size, d.mtime FROM diaries d"
+               " WHERE EXISTS (SELECT 1 FROM play p WHERE p.diary = d.id)",
                m_path);
         while (q.step()) {
             const QString diary = q.text(0);
@@ -996,20 +1042,35 @@ PlayRepair PlayDatabase::reconcile(const QString &diary, const DiaryKeys &keys) 
     present.reserve(keys.count());
     for (int n = 1; n <= keys.count(); ++n)
         present.insert(keys.key(n));
-    QList<qint64> lost;
+    QList<CardKey> lost;
     {
-        Stmt q(m_db, "SELECT id, fingerprint, ordinal FROM play WHERE diary = ?1 AND detached = 0", m_path);
+        Stmt q(m_db,
+               "SELECT fingerprint, ordinal FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1)",
+               m_path);
         q.bind(1, diary);
-        while (q.step())
-            if (!present.contains(CardKey{q.blob(1), int(q.integer(2))})) lost.append(q.integer(0));
+        while (q.step()) {
+            const CardKey key{q.blob(0), int(q.integer(1))};
+            if (!present.contains(key)) lost.append(key);
+        }
     }
     if (lost.isEmpty()) return r;
     Transaction t(m_db, m_path);
-    Stmt q(m_db, "UPDATE play SET detached = 1 WHERE id = ?1", m_path);
-    for (qint64 id : lost) {
-        q.reset();
-        q.bind(1, id);
-        q.run();
+    Stmt aside(
+        m_db,
+        "INSERT INTO detached_play(diary, card_hint, spins, own_balls, hits, machine, updated)"
+        " SELECT ?1, card_hint, spins, own_balls, hits, machine, updated FROM play"
+        " WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 AND ordinal = ?3",
+        m_path);
+    Stmt drop(m_db,
+              "DELETE FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2"
+              " AND ordinal = ?3",
+              m_path);
+    for (const CardKey &key : lost) {
+        for (Stmt *q : {&aside, &drop}) {
+            q->reset();
+            q->bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
+            q->run();
+        }
     }
     t.commit();
     r.detached = int(lost.size());
@@ -1019,8 +1080,8 @@ PlayRepair PlayDatabase::reconcile(const QString &diary, const DiaryKeys &keys) 
 QList<DetachedPlay> PlayDatabase::detached() const {
     return TAMA_READ(QList<DetachedPlay>(), {
         Stmt q(m_db,
-               "SELECT id, diary, card_hint, spins, own_balls, hits, machine, updated FROM play"
-               " WHERE detached = 1 ORDER BY diary, card_hint, id",
+               "SELECT id, diary, card_hint, spins, own_balls, hits, machine, updated FROM detached_play"
+               " ORDER BY diary, card_hint, id",
                m_path);
         QList<DetachedPlay> out;
         while (q.step())
@@ -1030,28 +1091,30 @@ QList<DetachedPlay> PlayDatabase::detached() const {
     });
 }
 
+int PlayDatabase::pendingChanges() const {
+    return TAMA_READ(0, {
+        Stmt q(m_db, "SELECT count(*) FROM pending", m_path);
+        return q.step() ? int(q.integer(0)) : 0;
+    });
+}
+
 void PlayDatabase::attach(qint64 detachedId, const QString &diary, const CardKey &key, int cardHint) {
     requireOpenForWrite(*this);
     writehook::beforeWrite(m_path);
     Transaction t(m_db, m_path);
-    Stmt row(m_db, "SELECT 1 FROM play WHERE id = ?1 AND detached = 1", m_path);
+    Stmt row(m_db, "SELECT spins, own_balls, hits, machine FROM detached_play WHERE id = ?1", m_path);
     row.bind(1, detachedId);
     if (!row.step()) throw invalid(u"その稼働データはもう切り離されていません。"_s);
+    const PlayInputs play = inputsOf(row, 0);
     Stmt has(m_db,
-             "SELECT 1 FROM play WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
+             "SELECT 1 FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 "
+             "AND ordinal = ?3",
              m_path);
     has.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
     if (has.step()) throw invalid(u"このカードにはもう稼働データがあります。"_s);
-    Stmt q(m_db,
-           "UPDATE play SET diary = ?2, fingerprint = ?3, ordinal = ?4, card_hint = ?5, detached = 0,"
-           " updated = ?6 WHERE id = ?1",
-           m_path);
-    q.bind(1, detachedId)
-        .bind(2, diary)
-        .bind(3, key.fingerprint)
-        .bind(4, key.ordinal)
-        .bind(5, cardHint)
-        .bind(6, nowMs());
+    upsertPlay(m_db, m_path, diary, key, play, cardHint, nowMs());
+    Stmt q(m_db, "DELETE FROM detached_play WHERE id = ?1", m_path);
+    q.bind(1, detachedId);
     q.run();
     t.commit();
 }
@@ -1059,7 +1122,7 @@ void PlayDatabase::attach(qint64 detachedId, const QString &diary, const CardKey
 void PlayDatabase::removeDetached(qint64 detachedId) {
     requireOpenForWrite(*this);
     writehook::beforeWrite(m_path);
-    Stmt q(m_db, "DELETE FROM play WHERE id = ?1 AND detached = 1", m_path);
+    Stmt q(m_db, "DELETE FROM detached_play WHERE id = ?1", m_path);
     q.bind(1, detachedId);
     q.run();
 }
@@ -1105,6 +1168,69 @@ void PlayDatabase::backupTo(const QString &path) const {
     rc = sqlite3_close_v2(dest);
     dest = nullptr;
     if (rc != SQLITE_OK) fail(rc);
+}
+
+QByteArray PlayDatabase::imageOf(const QString &path) {
+    if (const auto bad = unsafeDatabaseFile(path, false))
+        throw StoreError(StoreError::Kind::Invalid, QDir::toNativeSeparators(path), *bad);
+    sqlite3 *src = nullptr, *mem = nullptr;
+    auto cleanup = [&] {
+        sqlite3_close_v2(src);
+        sqlite3_close_v2(mem);
+    };
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &src,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_open_v2(":memory:", &mem, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const StoreError e = dbError(rc, src, path);
+        cleanup();
+        throw e;
+    }
+    sqlite3_busy_timeout(src, 2000);
+    sqlite3_backup *b = sqlite3_backup_init(mem, "main", src, "main");
+    if (!b) {
+        const StoreError e = dbError(sqlite3_errcode(mem), mem, path);
+        cleanup();
+        throw e;
+    }
+    rc = sqlite3_backup_step(b, -1);
+    sqlite3_backup_finish(b);
+    if (rc != SQLITE_DONE) {
+        const StoreError e = dbError(rc, src, path);
+        cleanup();
+        throw e;
+    }
+    sqlite3_int64 size = 0;
+    unsigned char *bytes = sqlite3_serialize(mem, "main", &size, 0);
+    QByteArray out =
+        bytes ? QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size)) : QByteArray();
+    sqlite3_free(bytes);
+    cleanup();
+    if (out.isEmpty())
+        throw StoreError(StoreError::Kind::Io, QDir::toNativeSeparators(path),
+                         u"データベースを写せませんでした。"_s);
+    return out;
+}
+
+int PlayDatabase::playRowsIn(const QByteArray &image) {
+    sqlite3 *mem = nullptr;
+    if (sqlite3_open_v2(":memory:", &mem, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(mem);
+        return 0;
+    }
+    int rows = 0;
+    // Read in place: the image outlives the connection.
+    auto *bytes = reinterpret_cast<unsigned char *>(const_cast<char *>(image.constData()));
+    if (sqlite3_deserialize(mem, "main", bytes, image.size(), image.size(), SQLITE_DESERIALIZE_READONLY) ==
+        SQLITE_OK) {
+        sqlite3_stmt *q = nullptr;
+        if (sqlite3_prepare_v2(mem, "SELECT count(*) FROM play", -1, &q, nullptr) == SQLITE_OK &&
+            sqlite3_step(q) == SQLITE_ROW)
+            rows = int(sqlite3_column_int64(q, 0));
+        sqlite3_finalize(q);
+    }
+    sqlite3_close_v2(mem);
+    return rows;
 }
 
 QStringList PlayDatabase::integrityProblems() const {
@@ -1185,15 +1311,15 @@ PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
         ++(mine ? report.replaced : report.added);
     }
     // Play rows of cards, by diary and key.
-    Stmt rows(
-        other.m_db,
-        "SELECT diary, fingerprint, ordinal, card_hint, spins, own_balls, hits, machine, updated FROM play"
-        " WHERE detached = 0",
-        other.m_path);
-    Stmt mineQ(m_db,
-               "SELECT spins, own_balls, hits, machine, updated FROM play"
-               " WHERE diary = ?1 AND fingerprint = ?2 AND ordinal = ?3 AND detached = 0",
-               m_path);
+    Stmt rows(other.m_db,
+              "SELECT d.name, p.fingerprint, p.ordinal, p.card_hint, p.spins, p.own_balls, p.hits, p.machine,"
+              " p.updated FROM play p JOIN diaries d ON d.id = p.diary",
+              other.m_path);
+    Stmt mineQ(
+        m_db,
+        "SELECT spins, own_balls, hits, machine, updated FROM play"
+        " WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 AND ordinal = ?3",
+        m_path);
     while (rows.step()) {
         const QString diary = rows.text(0);
         const CardKey key{rows.blob(1), int(rows.integer(2))};
@@ -1216,6 +1342,87 @@ PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
     }
     t.commit();
     return report;
+}
+
+bool writeWithPlay(const DataFolder &folder, const PlayChange &change, const DiaryExpectation &expected,
+                   const std::function<void()> &write, bool refuseWithoutDatabase) {
+    if (change.isEmpty() || !QFileInfo::exists(folder.file(PlayDatabase::fileName()))) {
+        write();
+        return change.isEmpty();
+    }
+    PlayDatabase db(folder);
+    if (!db.isOpen() && refuseWithoutDatabase)
+        throw StoreError(StoreError::Kind::Io, QDir::toNativeSeparators(db.path()),
+                         db.reason() + u"稼働データがカードから離れないよう、書き込みませんでした。"_s);
+    // A database that works but cannot note the change (a full disk) stops the write: the
+    // rows would otherwise be left on no card. One that cannot be used at all does not.
+    std::optional<qint64> pending;
+    if (db.isOpen()) pending = db.prepare(change, expected);
+    try {
+        write();
+    } catch (...) {
+        if (pending) {
+            try {
+                db.abandon(*pending);
+            } catch (const StoreError &) {
+            }
+        }
+        throw;
+    }
+    if (pending) {
+        try {
+            db.commit(*pending);
+        } catch (const StoreError &) {
+            // Still pending: the next repair finds the diary written and finishes it.
+        }
+    }
+    return pending.has_value();
+}
+
+std::optional<QString> repairPlayData(const DataFolder &folder) {
+    const QList<ConflictCopy> copies = [&] {
+        QList<ConflictCopy> out;
+        for (const ConflictCopy &c : findConflictCopies(folder))
+            if (c.original == PlayDatabase::fileName()) out.append(c);
+        return out;
+    }();
+    if (!QFileInfo::exists(folder.file(PlayDatabase::fileName())) && copies.isEmpty()) return std::nullopt;
+    PlayDatabase db(folder);
+    if (!db.isOpen()) return std::nullopt;
+    QStringList notices;
+    // A synchroniser's copy of the database is merged row by row, then renamed out of the way
+    // (kept, so that nothing of it is lost).
+    for (const ConflictCopy &c : copies) {
+        try {
+            const std::unique_ptr<PlayDatabase> other = PlayDatabase::openFile(folder.file(c.name));
+            const PlayDatabase::MergeReport r = db.mergeFrom(*other);
+            const QString kept = c.name + u".merged"_s;
+            if (::rename(QFile::encodeName(folder.file(c.name)).constData(),
+                         QFile::encodeName(folder.file(kept)).constData()) != 0)
+                throw StoreError::fromErrno(errno, folder.file(c.name), u"名前を変えることが"_s);
+            QString text = c.tool + u"が残したデータベースの競合コピー「"_s + c.name +
+                           u"」を統合しました（追加 "_s + QString::number(r.added) +
+                           u" 件、新しい方で置き換え "_s + QString::number(r.replaced) +
+                           u" 件）。コピーは「"_s + kept + u"」として残しました。"_s;
+            if (!r.conflicts.isEmpty())
+                text += u"\n両方で変わっていたもの（新しい方を残しました）:\n"_s + r.conflicts.join(u'\n');
+            notices.append(text);
+        } catch (const StoreError &e) {
+            notices.append(u"データベースの競合コピー「"_s + c.name + u"」を統合できませんでした: "_s +
+                           e.message());
+        }
+    }
+    try {
+        const PlayRepair r = db.repair(folder);
+        if (r.detached > 0)
+            notices.append(
+                u"日記のカードがほかのプログラムで変わったため、稼働データ "_s + QString::number(r.detached) +
+                u" 件をどのカードにも付けずに残しました。カード画面の「切り離された稼働データ…」で付け直せます。"_s);
+    } catch (const StoreError &e) {
+        notices.append(u"稼働データの点検ができませんでした: "_s + e.message());
+    }
+    if (notices.isEmpty()) return std::nullopt;
+    return notices.join(u'\n');
 }
 
 } // namespace tama

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -85,6 +86,8 @@ size_t qHash(const CardKey &key, size_t seed = 0);
 
 // The fingerprint of a card record's bytes (240 of them).
 QByteArray cardFingerprint(const char *record);
+// The same into 16 bytes at out, for passes over many cards.
+void cardFingerprintInto(const char *record, unsigned char *out);
 inline QByteArray cardFingerprint(const QByteArray &record) {
     return cardFingerprint(record.constData());
 }
@@ -226,6 +229,11 @@ class PlayDatabase {
     bool hasFingerprint(const QString &diary, const QByteArray &fingerprint) const;
     // Every attached row of a diary, for lists and statistics.
     QHash<CardKey, PlayInputs> playOfDiary(const QString &diary) const;
+    // The same one row at a time (fingerprint: its 16 bytes), without the machine numbers,
+    // for passes over many diaries that need none; false when the rows could not be read.
+    bool forEachPlay(
+        const QString &diary,
+        const std::function<void(const char *fingerprint, int ordinal, const PlayInputs &play)> &visit) const;
     // Sets one card's inputs when the diary itself does not change (empty inputs remove).
     void setPlay(const QString &diary, const CardKey &key, const PlayInputs &play, int cardHint);
 
@@ -243,6 +251,7 @@ class PlayDatabase {
     PlayRepair reconcile(const QString &diary, const DiaryKeys &keys);
 
     QList<DetachedPlay> detached() const;
+    int pendingChanges() const; // noted by prepare() and neither committed nor abandoned
     // Attaches a detached row to a card that has no play data; throws StoreError(Invalid)
     // when the card has some already or the row is gone.
     void attach(qint64 detachedId, const QString &diary, const CardKey &key, int cardHint);
@@ -253,6 +262,11 @@ class PlayDatabase {
     // A consistent copy of the whole database to a new file (SQLite's online backup),
     // made fresh (never through an existing name). Throws StoreError.
     void backupTo(const QString &path) const;
+    // The bytes of a consistent copy of the database file at path (SQLite's online backup,
+    // so that a write in progress elsewhere is not caught half done). Throws StoreError.
+    static QByteArray imageOf(const QString &path);
+    // The cards' play rows in such an image (0 when it is no database).
+    static int playRowsIn(const QByteArray &image);
     // PRAGMA integrity_check: empty when sound, else what it found.
     QStringList integrityProblems() const;
 
@@ -283,5 +297,21 @@ class PlayDatabase {
     sqlite3 *m_db = nullptr;
     bool m_readOnly = false;
 };
+
+// Writes a diary together with its play rows: the change is noted in the folder's database
+// first, write() changes the diary, then the change is applied. Without a database (none
+// yet, or one that cannot be opened) only write() runs; rows it leaves behind are set aside
+// by the next repair. Throws StoreError when the change cannot be noted (nothing written
+// then) and what write() throws (the database then unchanged).
+// Returns whether the rows went with the write (false: no database could be used). With
+// refuseWithoutDatabase, a database that is there but cannot be opened stops the write
+// instead (StoreError naming it): for operations that move many cards' rows at once.
+bool writeWithPlay(const DataFolder &folder, const PlayChange &change, const DiaryExpectation &expected,
+                   const std::function<void()> &write, bool refuseWithoutDatabase = false);
+
+// At the opening of a folder for writing: finishes or drops what a crash left pending and
+// sets aside rows whose card is gone. Returns what to tell the user, when anything.
+// Never throws: a database that cannot be used is left for the views to report.
+std::optional<QString> repairPlayData(const DataFolder &folder);
 
 } // namespace tama

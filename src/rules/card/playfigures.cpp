@@ -48,20 +48,26 @@ QString rateText(double rate) {
 }
 
 PlayFigures playFigures(const PlayFiguresInput &in) {
+    return playFigures(in.investment, in.cashOut, in.play, in.terms ? &*in.terms : nullptr,
+                       in.spec ? &*in.spec : nullptr);
+}
+
+PlayFigures playFigures(qint64 investment, qint64 cashOut, const PlayInputs &play, const HallTerms *terms,
+                        const ModelSpec *spec) {
     PlayFigures f;
-    const qint64 spins = in.play.spins.value_or(0);
-    const double own = double(in.play.ownBalls.value_or(0));
-    if (!in.play.spins || spins <= 0) return f; // NoSpins
-    if (!in.terms) {
+    const qint64 spins = play.spins.value_or(0);
+    const double own = double(play.ownBalls.value_or(0));
+    if (!play.spins || spins <= 0) return f; // NoSpins
+    if (!terms) {
         f.missing = PlayMissing::NoHallTerms;
         return f;
     }
-    const double lend = in.terms->lend;
-    const double e = in.terms->yenPerBall();
-    f.ballsFired = double(in.investment) / lend + own;
+    const double lend = terms->lend;
+    const double e = terms->yenPerBall();
+    f.ballsFired = double(investment) / lend + own;
     if (f.ballsFired <= 0) return f; // nothing fired: no rate
     f.spinRate = double(spins) * (1000.0 / lend) / f.ballsFired;
-    const std::optional<double> w = in.spec ? in.spec->ballsPerSpin() : std::nullopt;
+    const std::optional<double> w = spec ? spec->ballsPerSpin() : std::nullopt;
     if (!w || *w <= 0) {
         f.missing = PlayMissing::NoModelSpec;
         return f;
@@ -71,9 +77,9 @@ PlayFigures playFigures(const PlayFiguresInput &in) {
     f.borderCash = f.borderEqual * lend / e;
     f.borderGap = f.spinRate - f.borderCash;
     // EV = S · (α · u_own + (1 − α) · u_cash), which comes to E · (S · w − Bown) − I.
-    const double ev = e * (double(spins) * *w - own) - double(in.investment);
+    const double ev = e * (double(spins) * *w - own) - double(investment);
     f.expectedValue = roundYen(ev);
-    f.luck = roundYen(double(in.cashOut - in.investment) - ev);
+    f.luck = roundYen(double(cashOut - investment) - ev);
     return f;
 }
 
@@ -81,27 +87,38 @@ PlayLookup::PlayLookup(const PlayDatabase &db) {
     if (!db.isOpen()) return;
     for (const HallTerms &t : db.hallTerms())
         m_terms[t.store].append(t);
-    for (auto &list : m_terms)
+    for (auto &[store, list] : m_terms)
         std::sort(list.begin(), list.end(),
                   [](const HallTerms &a, const HallTerms &b) { return a.from < b.from; });
     for (const ModelSpec &s : db.modelSpecs())
-        m_specs.insert(QString::number(s.category) + u'\n' + s.model, s);
+        if (s.category >= 1 && s.category <= 5) m_specs[s.category].emplace(s.model, s);
 }
 
-std::optional<HallTerms> PlayLookup::termsOn(const QString &store, const QDate &date) const {
-    const auto it = m_terms.constFind(store);
-    if (it == m_terms.cend()) return std::nullopt;
-    std::optional<HallTerms> found;
-    for (const HallTerms &t : *it) {
+const HallTerms *PlayLookup::termsAt(QStringView store, const QDate &date) const {
+    const auto it = m_terms.find(store);
+    if (it == m_terms.end()) return nullptr;
+    const HallTerms *found = nullptr;
+    for (const HallTerms &t : it->second) {
         if (t.from > date) break;
-        found = t;
+        found = &t;
     }
     return found;
 }
 
+const ModelSpec *PlayLookup::specOf(int category, QStringView model) const {
+    if (category < 1 || category > 5) return nullptr;
+    const auto it = m_specs[category].find(model);
+    return it == m_specs[category].end() ? nullptr : &it->second;
+}
+
+std::optional<HallTerms> PlayLookup::termsOn(const QString &store, const QDate &date) const {
+    const HallTerms *t = termsAt(store, date);
+    return t ? std::optional(*t) : std::nullopt;
+}
+
 std::optional<ModelSpec> PlayLookup::spec(int category, const QString &model) const {
-    const auto it = m_specs.constFind(QString::number(category) + u'\n' + model);
-    return it == m_specs.cend() ? std::nullopt : std::optional(*it);
+    const ModelSpec *s = specOf(category, model);
+    return s ? std::optional(*s) : std::nullopt;
 }
 
 namespace {
@@ -124,7 +141,11 @@ CardPlace placeOf(const CardRecord &card) {
         plain.unmarkCandidate();
         date = plain.field(CardRecord::VisitDate);
     }
-    p.date = formDate(date);
+    // Stored as yyyymmdd followed by the weekday.
+    bool digits = date.size() >= 8;
+    for (int i = 0; digits && i < 8; ++i)
+        digits = date[i] >= u'0' && date[i] <= u'9';
+    if (digits) p.date = formDate(date.left(4).toInt(), date.mid(4, 2).toInt(), date.mid(6, 2).toInt());
     return p;
 }
 
@@ -155,6 +176,43 @@ struct DatabaseSource {
 
 PlayFigures playFiguresOf(const CardRecord &card, const PlayInputs &play, const PlayLookup &lookup) {
     return figuresWith(card, play, lookup);
+}
+
+namespace {
+// As trim(), on a view: the half-width and the full-width space.
+QStringView trimmed(QStringView v) {
+    auto space = [](QChar c) { return c == u' ' || c == QChar(0x3000); };
+    while (!v.isEmpty() && space(v.back()))
+        v.chop(1);
+    while (!v.isEmpty() && space(v.front()))
+        v = v.mid(1);
+    return v;
+}
+
+// A stored date, yyyymmdd, whose first digit a deletion mark may have taken.
+std::optional<QDate> dateOf(QStringView date) {
+    if (date.size() < 8) return std::nullopt;
+    int digits[8];
+    for (int i = 0; i < 8; ++i) {
+        QChar c = date[i];
+        if (i == 0 && c == u'R') c = date[1] == u'9' ? u'1' : u'2';
+        if (c < u'0' || c > u'9') return std::nullopt;
+        digits[i] = c.unicode() - u'0';
+    }
+    return formDate(digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3],
+                    digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
+}
+} // namespace
+
+PlayFigures playFiguresOf(const CardText &card, qint64 investment, qint64 cashOut, const PlayInputs &play,
+                          const PlayLookup &lookup) {
+    const std::optional<QDate> date = dateOf(card.field(CardRecord::VisitDate));
+    const HallTerms *terms =
+        date ? lookup.termsAt(trimmed(card.field(CardRecord::StoreName)), *date) : nullptr;
+    const CategoryInfo *c = categoryByCardCode(card.field(CardRecord::Category));
+    const ModelSpec *spec =
+        c ? lookup.specOf(c->option, trimmed(card.field(CardRecord::ModelName))) : nullptr;
+    return playFigures(investment, cashOut, play, terms, spec);
 }
 
 PlayFigures playFiguresOf(const CardRecord &card, const PlayInputs &play, const PlayDatabase &db) {

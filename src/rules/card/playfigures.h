@@ -8,10 +8,12 @@
 #include <QString>
 
 #include <optional>
+#include <unordered_map>
 
 namespace tama {
 
 class CardRecord;
+class CardText;
 class PlayDatabase;
 
 // Why the figures of a card cannot be worked out, in the order they are checked.
@@ -46,6 +48,9 @@ struct PlayFigures {
 };
 // No spins (or none fired: F = 0) → NoSpins; no terms → NoHallTerms; no w → NoModelSpec.
 PlayFigures playFigures(const PlayFiguresInput &input);
+// The same from the parts, for passes over many cards (terms and spec may be null).
+PlayFigures playFigures(qint64 investment, qint64 cashOut, const PlayInputs &play, const HallTerms *terms,
+                        const ModelSpec *spec);
 
 // Whole yen, halves away from zero.
 qint64 roundYen(double yen);
@@ -61,15 +66,27 @@ class PlayLookup {
     std::optional<HallTerms> termsOn(const QString &store, const QDate &date) const;
     // category: the option number (1 … 5).
     std::optional<ModelSpec> spec(int category, const QString &model) const;
+    // The same without copies or texts made: a card's fields as they are decoded.
+    const HallTerms *termsAt(QStringView store, const QDate &date) const;
+    const ModelSpec *specOf(int category, QStringView model) const;
 
   private:
-    QHash<QString, QList<HallTerms>> m_terms; // by store, oldest first
-    QHash<QString, ModelSpec> m_specs;        // by "category\nmodel"
+    // Found by a view of a card's field as well as by a text.
+    struct ViewHash {
+        using is_transparent = void;
+        size_t operator()(QStringView v) const { return qHash(v, 0); }
+    };
+    template <typename T> using ByName = std::unordered_map<QString, T, ViewHash, std::equal_to<>>;
+    ByName<QList<HallTerms>> m_terms; // by store, oldest first
+    ByName<ModelSpec> m_specs[6];     // by category (1 … 5), then model
 };
 
 // The figures of a card as stored (I, O, date, store, category and model from its fields),
 // with the hall's terms on its date and the model's spec from the lookup.
 PlayFigures playFiguresOf(const CardRecord &card, const PlayInputs &play, const PlayLookup &lookup);
+// The same from a card's decoded fields and its amounts in yen (the pass over many cards).
+PlayFigures playFiguresOf(const CardText &card, qint64 investment, qint64 cashOut, const PlayInputs &play,
+                          const PlayLookup &lookup);
 // The same, asking the database (which may be closed: then terms and spec are missing).
 PlayFigures playFiguresOf(const CardRecord &card, const PlayInputs &play, const PlayDatabase &db);
 

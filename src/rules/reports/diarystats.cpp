@@ -1,5 +1,6 @@
 #include "reports/diarystats.h"
 
+#include "card/playfigures.h"
 #include "reports/playtime.h"
 #include "reports/viewtext.h"
 #include "store/category.h"
@@ -12,6 +13,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -91,6 +96,128 @@ QString hourKey(QStringView start, int *order) {
     return hours[h];
 }
 
+// A card's fingerprint (16 bytes) as two words, hashed and compared without a heap.
+struct Fingerprint {
+    quint64 a = 0, b = 0;
+    // Of a card's record bytes, without a text made for it.
+    static Fingerprint of(const char *record) {
+        unsigned char digest[16];
+        cardFingerprintInto(record, digest);
+        Fingerprint f;
+        std::memcpy(&f.a, digest, 8);
+        std::memcpy(&f.b, digest + 8, 8);
+        return f;
+    }
+    static Fingerprint of(const QByteArray &bytes) {
+        Fingerprint f;
+        if (bytes.size() == 16) {
+            std::memcpy(&f.a, bytes.constData(), 8);
+            std::memcpy(&f.b, bytes.constData() + 8, 8);
+        }
+        return f;
+    }
+    friend bool operator==(const Fingerprint &, const Fingerprint &) = default;
+};
+
+// A row's counts as the statistics need them, small enough to sit beside its key (the
+// table is read in card order, its rows in key order: each card costs a cache miss).
+struct PlayCounts {
+    qint32 spins = 0, ownBalls = 0, hits = 0;
+    quint8 has = 0; // 1 spins, 2 balls, 4 hits; 8: a row is here
+
+    static std::optional<PlayCounts> of(const PlayInputs &p) {
+        PlayCounts c;
+        c.has = 8;
+        auto put = [&c](const std::optional<qint64> &v, qint32 &to, quint8 bit) {
+            if (!v) return true;
+            if (*v < 0 || *v > std::numeric_limits<qint32>::max()) return false;
+            to = qint32(*v);
+            c.has |= bit;
+            return true;
+        };
+        if (!put(p.spins, c.spins, 1) || !put(p.ownBalls, c.ownBalls, 2) || !put(p.hits, c.hits, 4))
+            return std::nullopt;
+        return c;
+    }
+    bool present() const { return has & 8; }
+    PlayInputs inputs() const {
+        PlayInputs p;
+        if (has & 1) p.spins = spins;
+        if (has & 2) p.ownBalls = ownBalls;
+        if (has & 4) p.hits = hits;
+        return p;
+    }
+};
+
+// The cards of one fingerprint: how many came so far, and the first one's row.
+struct Twins {
+    int seen = 0;
+    PlayCounts first;
+};
+
+// The fingerprints of a diary's rows, found again for each of its cards: open addressing
+// on the fingerprint's own bits, which are already evenly spread (a QHash costs a third of
+// the whole pass here).
+class TwinTable {
+  public:
+    void reserve(qsizetype rows) {
+        qsizetype size = 16;
+        while (size < rows * 2)
+            size *= 2;
+        m_slots.assign(size_t(size), Slot{});
+        m_mask = quint64(size - 1);
+    }
+    bool isEmpty() const { return m_count == 0; }
+    Twins &operator[](const Fingerprint &fp) {
+        if (qsizetype(m_slots.size()) < (m_count + 1) * 2) grow();
+        Slot &s = slot(fp);
+        if (!s.used) {
+            s.used = true;
+            s.fp = fp;
+            ++m_count;
+        }
+        return s.twins;
+    }
+    Twins *find(const Fingerprint &fp) {
+        if (m_slots.empty()) return nullptr;
+        Slot &s = slot(fp);
+        return s.used ? &s.twins : nullptr;
+    }
+
+  private:
+    struct Slot {
+        Fingerprint fp;
+        Twins twins;
+        bool used = false;
+    };
+    // More rows than the diary has cards (rows of cards since changed elsewhere).
+    void grow() {
+        std::vector<Slot> old = std::move(m_slots);
+        reserve(qsizetype(std::max<size_t>(old.size(), 8)));
+        m_count = 0;
+        for (const Slot &o : old)
+            if (o.used) (*this)[o.fp] = o.twins;
+    }
+    Slot &slot(const Fingerprint &fp) {
+        for (quint64 i = fp.a & m_mask;; i = (i + 1) & m_mask) {
+            Slot &s = m_slots[size_t(i)];
+            if (!s.used || s.fp == fp) return s;
+        }
+    }
+    std::vector<Slot> m_slots;
+    quint64 m_mask = 0;
+    qsizetype m_count = 0;
+};
+
+struct PlaceKey {
+    Fingerprint fingerprint;
+    int ordinal = 0;
+    friend bool operator==(const PlaceKey &, const PlaceKey &) = default;
+};
+size_t qHash(const PlaceKey &k, size_t seed) {
+    return qHashMulti(seed, k.fingerprint.a, k.fingerprint.b, k.ordinal);
+}
+
 } // namespace
 
 std::optional<StatsBy> statsByFromName(const QString &name) {
@@ -122,6 +249,51 @@ qint64 roundedDivision(qint64 n, qint64 d) {
 QString tenthsText(qint64 tenths) {
     const qint64 a = tenths < 0 ? -tenths : tenths;
     return (tenths < 0 ? u"-"_s : QString()) + QString::number(a / 10) + u'.' + QString::number(a % 10);
+}
+
+QString hundredthsText(qint64 hundredths) {
+    const qint64 a = hundredths < 0 ? -hundredths : hundredths;
+    return (hundredths < 0 ? u"-"_s : QString()) + QString::number(a / 100) + u'.' +
+           QString::number(a % 100).rightJustified(2, u'0');
+}
+
+std::optional<qint64> StatsGroup::playCardCount() const {
+    return playCards ? std::optional<qint64>(playCards) : std::nullopt;
+}
+
+std::optional<qint64> StatsGroup::spinCount() const {
+    return playCards ? std::optional(spins) : std::nullopt;
+}
+
+std::optional<qint64> StatsGroup::spinRateHundredths() const {
+    if (!ratedCards || ratedYen <= 0) return std::nullopt;
+    return qint64(std::round(double(ratedSpins) * 1000.0 * 100.0 / ratedYen));
+}
+
+std::optional<qint64> StatsGroup::expectedValue() const {
+    return figuredCards ? std::optional(expectedValueSum) : std::nullopt;
+}
+
+std::optional<qint64> StatsGroup::luck() const {
+    return figuredCards ? std::optional(luckSum) : std::nullopt;
+}
+
+void StatsGroup::addPlay(const PlayInputs &play, const PlayFigures &figures) {
+    if (play.isEmpty()) return;
+    playCards += 1;
+    const qint64 s = play.spins.value_or(0);
+    spins += s;
+    // The figures reach a spin rate with spins and terms: all but the first two reasons.
+    if (figures.complete() || figures.missing == PlayMissing::NoModelSpec) {
+        ratedCards += 1;
+        ratedSpins += s;
+        ratedYen += double(s) * 1000.0 / figures.spinRate; // R = S · (1000 / L) / F, so F · L
+    }
+    if (figures.complete()) {
+        figuredCards += 1;
+        expectedValueSum += figures.expectedValue;
+        luckSum += figures.luck;
+    }
 }
 
 std::optional<qint64> StatsGroup::recoveryRateTenths() const {
@@ -213,8 +385,9 @@ void DiaryStats::add(const CardRecord &card, int diaryYear) {
     add(CardText(card), diaryYear);
 }
 
-void DiaryStats::add(const CardText &card, int diaryYear) {
-    if (card.field(CardRecord::VisitDate).startsWith(u'R') && !m_includeMarked) return;
+StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear, qint64 *investmentOut,
+                                qint64 *cashOutOut) {
+    if (card.field(CardRecord::VisitDate).startsWith(u'R') && !m_includeMarked) return nullptr;
     using viewtext::valueOf;
     const qint64 investment = valueOf(card.field(CardRecord::Investment)) * 100;
     const qint64 cashOut = valueOf(card.field(CardRecord::CashOut)) * 100;
@@ -227,8 +400,59 @@ void DiaryStats::add(const CardText &card, int diaryYear) {
         it->key = key;
         it->order = order;
     }
+    if (investmentOut) *investmentOut = investment;
+    if (cashOutOut) *cashOutOut = cashOut;
     it->addCard(investment, cashOut, minutes);
     m_total.addCard(investment, cashOut, minutes);
+    return &*it;
+}
+
+void DiaryStats::add(const CardText &card, int diaryYear) {
+    groupOf(card, diaryYear);
+}
+
+void DiaryStats::add(const CardRecord &card, int diaryYear, const PlayInputs &play,
+                     const PlayFigures &figures) {
+    if (card.isCandidate() && !m_includeMarked) return;
+    const CardText text(card);
+    StatsGroup *g = groupOf(text, diaryYear);
+    if (!g) return;
+    addPlay(g, text, card.profitYen(), play, figures);
+}
+
+void DiaryStats::add(const CardText &card, int diaryYear, const PlayInputs &play, const PlayLookup &lookup) {
+    qint64 investment = 0, cashOut = 0;
+    StatsGroup *g = groupOf(card, diaryYear, &investment, &cashOut);
+    if (!g) return;
+    addPlay(g, card, cashOut - investment, play, playFiguresOf(card, investment, cashOut, play, lookup));
+}
+
+void DiaryStats::addPlay(StatsGroup *g, const CardText &text, qint64 profit, const PlayInputs &play,
+                         const PlayFigures &figures) {
+    g->addPlay(play, figures);
+    m_total.addPlay(play, figures);
+    if (!m_keepPlayDays || !figures.complete()) return;
+    const std::optional<CardDate> d = cardDate(text);
+    if (!d) return;
+    const QDate date(d->year, d->month, d->day);
+    PlayDay &day = m_playDays[date];
+    day.date = date;
+    day.profit += profit;
+    day.expectedValue += figures.expectedValue;
+}
+
+QList<PlayDay> DiaryStats::playDays() const {
+    QList<PlayDay> out;
+    out.reserve(m_playDays.size());
+    qint64 profit = 0, ev = 0;
+    for (PlayDay d : m_playDays) {
+        profit += d.profit;
+        ev += d.expectedValue;
+        d.runningProfit = profit;
+        d.runningExpectedValue = ev;
+        out.append(d);
+    }
+    return out;
 }
 
 void DiaryStats::finish() {
@@ -264,15 +488,54 @@ QList<int> diaryYears(const DataFolder &folder, const QString &userName) {
 }
 
 DiaryStats readStats(const DataFolder &folder, const QString &userName, int from, int to, StatsBy by,
-                     bool includeMarked, QStringList *damaged) {
+                     bool includeMarked, QStringList *damaged, const PlayDatabase *db, bool keepPlayDays) {
     DiaryStats stats(by, includeMarked);
+    stats.keepPlayDays(keepPlayDays);
+    const bool withPlay = db && db->isOpen();
+    const PlayLookup lookup = withPlay ? PlayLookup(*db) : PlayLookup();
     for (int year = from; year <= to; ++year) {
         const QString name = DiaryFileName(userName, year);
         if (!QFileInfo::exists(folder.file(name))) continue;
         const DiaryFile diary(folder, name, RecordFile::Mode::ReadOnly);
         bool sound = diary.partialTail() == 0;
+        // The rows by fixed-size keys, with how many cards of each fingerprint came so far:
+        // a million cards are looked up, and twins are rare.
+        TwinTable byFingerprint;
+        // Rows of later twins, and rows whose counts are too large for PlayCounts.
+        QHash<PlaceKey, PlayInputs> others;
+        if (withPlay) {
+            byFingerprint.reserve(diary.count() + 1);
+            db->forEachPlay(name, [&](const char *fingerprint, int ordinal, const PlayInputs &play) {
+                Fingerprint fp;
+                std::memcpy(&fp.a, fingerprint, 8);
+                std::memcpy(&fp.b, fingerprint + 8, 8);
+                Twins &t = byFingerprint[fp];
+                const std::optional<PlayCounts> counts = PlayCounts::of(play);
+                if (ordinal == 0 && counts)
+                    t.first = *counts;
+                else
+                    others.insert({fp, ordinal}, play);
+            });
+        }
         diary.forEach([&](int, const CardRecord &card) {
             sound = sound && !card.record().hadUndecodableBytes();
+            if (!byFingerprint.isEmpty()) {
+                // Every card counts toward the ordinal, marked or not, as the keys are made.
+                const Fingerprint fp = Fingerprint::of(card.record().rawBytes().constData());
+                if (Twins *at = byFingerprint.find(fp)) {
+                    const int ordinal = at->seen++;
+                    std::optional<PlayInputs> play;
+                    if (ordinal == 0 && at->first.present())
+                        play = at->first.inputs();
+                    else if (const auto o = others.constFind({fp, ordinal}); o != others.cend())
+                        play = *o;
+                    if (play) {
+                        if (!card.isCandidate() || includeMarked)
+                            stats.add(CardText(card), year, *play, lookup);
+                        return;
+                    }
+                }
+            }
             stats.add(card, year);
         });
         if (!sound && damaged) damaged->append(name);

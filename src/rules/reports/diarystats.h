@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDate>
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +13,11 @@ namespace tama {
 
 class CardRecord;
 class CardText;
+class PlayLookup;
 class DataFolder;
+class PlayDatabase;
+struct PlayFigures;
+struct PlayInputs;
 
 // What the statistics group the cards by.
 enum class StatsBy { Hall, Model, Category, DayType, Weekday, Hour, Month, Year };
@@ -49,13 +55,46 @@ struct StatsGroup {
     std::optional<qint64> bestProfit() const { return visits ? std::optional(best) : std::nullopt; }
     std::optional<qint64> worstProfit() const { return visits ? std::optional(worst) : std::nullopt; }
 
+    // Play data: what the cards with a play row add up to. A card counts toward the spin
+    // rate once its figures reach the balls fired (spins and the hall's terms), toward the
+    // expected value and luck only with complete figures (the model's spec too).
+    int playCards = 0;
+    qint64 spins = 0;
+    int ratedCards = 0;
+    qint64 ratedSpins = 0;
+    double ratedYen = 0; // F · L: yen of balls fired over the rated cards
+    int figuredCards = 0;
+    qint64 expectedValueSum = 0;
+    qint64 luckSum = 0;
+
+    // Each nothing when no card has play data; the spin rate also when no card was rated,
+    // the expected value and luck when none has complete figures.
+    std::optional<qint64> playCardCount() const;
+    std::optional<qint64> spinCount() const;
+    // Spins per 1,000 yen fired in hundredths, rounded half away from zero.
+    std::optional<qint64> spinRateHundredths() const;
+    std::optional<qint64> expectedValue() const;
+    std::optional<qint64> luck() const;
+
     void addCard(qint64 investmentYen, qint64 cashOutYen, int playMinutes);
+    void addPlay(const PlayInputs &play, const PlayFigures &figures);
+};
+
+// One day of the cards with complete figures, and the running sums up to it.
+struct PlayDay {
+    QDate date;
+    qint64 profit = 0;        // O − I of the day's cards with complete figures
+    qint64 expectedValue = 0; // their EV
+    qint64 runningProfit = 0;
+    qint64 runningExpectedValue = 0;
 };
 
 // n ÷ d rounded half away from zero; d is not 0.
 qint64 roundedDivision(qint64 n, qint64 d);
 // Tenths as text with one decimal: 794 → "79.4", -5 → "-0.5".
 QString tenthsText(qint64 tenths);
+// Hundredths likewise with two: 1864 → "18.64", -5 → "-0.05".
+QString hundredthsText(qint64 hundredths);
 
 // Sums cards by one key, a card at a time, over one or several diaries of a user. Cards
 // carrying the deletion mark are left out unless asked for.
@@ -69,19 +108,36 @@ class DiaryStats {
     // A card of the diary of diaryYear.
     void add(const CardRecord &card, int diaryYear);
     void add(const CardText &card, int diaryYear);
+    // A card with its play data and the figures worked out from them.
+    void add(const CardRecord &card, int diaryYear, const PlayInputs &play, const PlayFigures &figures);
+    // The same with the figures worked out here from the hall's terms and the model's spec.
+    void add(const CardText &card, int diaryYear, const PlayInputs &play, const PlayLookup &lookup);
+    // Keeps the days of the cards with complete figures, for playDays(); off by default.
+    void keepPlayDays(bool keep) { m_keepPlayDays = keep; }
     // Puts the groups in their order; add() may not follow.
     void finish();
 
     const QList<StatsGroup> &groups() const { return m_groups; }
     const StatsGroup &total() const { return m_total; }
+    // By date, with running sums; cards whose date cannot be read are left out.
+    QList<PlayDay> playDays() const;
 
     // The key of a card under a grouping, with its place among the keys of its kind.
     static QString keyOf(const CardText &card, int diaryYear, StatsBy by, int *order = nullptr);
 
   private:
+    void addPlay(StatsGroup *g, const CardText &text, qint64 profit, const PlayInputs &play,
+                 const PlayFigures &figures);
+    // The card added to its group, which is returned (none for a mark left out); its
+    // amounts in yen through investment and cashOut when asked.
+    StatsGroup *groupOf(const CardText &card, int diaryYear, qint64 *investment = nullptr,
+                        qint64 *cashOut = nullptr);
+
     StatsBy m_by;
     bool m_includeMarked;
+    bool m_keepPlayDays = false;
     QHash<QString, StatsGroup> m_byKey;
+    QMap<QDate, PlayDay> m_playDays;
     QList<StatsGroup> m_groups;
     StatsGroup m_total;
 };
@@ -102,8 +158,10 @@ QList<int> diaryYears(const DataFolder &folder, const QString &userName);
 // The statistics of a user's diaries from one year to another; a year without a diary
 // counts no card, and no file is created. Throws StoreError when a diary cannot be read.
 // The diaries that showed damage while being read (a partial record, bytes that are not
-// code page 932) go to damaged.
+// code page 932) go to damaged. With an open database, the cards' play data is added
+// (hall terms and model specs read once); without one, the play figures stay empty.
 DiaryStats readStats(const DataFolder &folder, const QString &userName, int from, int to, StatsBy by,
-                     bool includeMarked, QStringList *damaged = nullptr);
+                     bool includeMarked, QStringList *damaged = nullptr, const PlayDatabase *db = nullptr,
+                     bool keepPlayDays = false);
 
 } // namespace tama

@@ -3,6 +3,7 @@
 #include "common/dialogs.h"
 #include "store/backup.h"
 #include "store/journal.h"
+#include "store/playdata.h"
 #include "store/storeerror.h"
 #include "store/writehook.h"
 
@@ -35,6 +36,8 @@ std::unique_ptr<DataFolderLock> openDataFolder(const QString &folderPath) {
     }
     // Snapshots before the first write of each day and before operations that drop data.
     backup::setAutomatic(folder, backup::Settings::load());
+    // Play rows whose diary write a crash cut short are finished, rows whose card is gone set aside.
+    if (const std::optional<QString> notice = repairPlayData(folder)) InfoBox(*notice, u"稼働データ"_s);
     return lock;
 }
 

@@ -47,6 +47,7 @@ QString kindText(const QString &kind) {
     if (kind == u"stores"_s) return u"店データ"_s;
     if (kind == u"catalogue"_s) return u"機種データ"_s;
     if (kind == u"model-list"_s) return u"店の機種一覧"_s;
+    if (kind == u"play-database"_s) return u"稼働データ・交換条件・機種スペック"_s;
     return kind;
 }
 
@@ -79,6 +80,7 @@ QString countText(const backup::SnapshotFile &f) {
     if (f.kind == u"users"_s) return QString::number(f.records) + u" 人"_s;
     if (f.kind == u"diary"_s) return QString::number(f.records) + u" 枚"_s;
     if (f.kind == u"stores"_s) return QString::number(f.records) + u" 店"_s;
+    if (f.kind == u"play-database"_s) return QString::number(f.records) + u" 枚分"_s;
     return QString::number(f.records) + u" 機種"_s;
 }
 
@@ -100,6 +102,8 @@ QString holdings(const backup::Snapshot &s, QString *diaryLines = nullptr) {
             parts.append(u"店 "_s + QString::number(f.records));
         } else if (f.kind == u"catalogue"_s) {
             ++catalogues;
+        } else if (f.kind == u"play-database"_s) {
+            parts.append(u"稼働データ "_s + QString::number(f.records) + u" 枚分"_s);
         } else {
             ++lists;
         }

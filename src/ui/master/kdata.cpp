@@ -4,22 +4,26 @@
 #include "app/named.h"
 #include "app/storeerrorreport.h"
 #include "app/windowregistry.h"
+#include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/text.h"
 #include "store/backup.h"
 #include "store/catalogue.h"
 #include "store/storeerror.h"
+#include "store/storefile.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-KDATA::KDATA(WindowRegistry &registry) : m_registry(registry) {
+KDATA::KDATA(WindowRegistry &registry) : m_registry(registry), m_db(registry.state()) {
     setObjectName(u"KDATA"_s);
     setWindowTitle(u"機種設定"_s);
 
@@ -59,7 +63,7 @@ KDATA::KDATA(WindowRegistry &registry) : m_registry(registry) {
     auto *top = new QVBoxLayout(this);
     top->addWidget(Frame1);
     top->addLayout(model);
-    top->addStretch();
+    top->addWidget(buildSpecs(), 1);
     top->addLayout(buttons);
 
     connect(Option1, &QRadioButton::clicked, this, &KDATA::Option1_Click);
@@ -71,6 +75,199 @@ KDATA::KDATA(WindowRegistry &registry) : m_registry(registry) {
     connect(Command4, &QPushButton::clicked, this, &KDATA::Command4_Click);
     connect(Command2, &QPushButton::clicked, this, &KDATA::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &KDATA::Command3_Click);
+    // After the handlers above, so that the category and name they leave are the ones shown.
+    for (QRadioButton *o : {Option1, Option2, Option3, Option4, Option5})
+        connect(o, &QRadioButton::clicked, this, &KDATA::chooseSpecModel);
+    connect(Combo1, &PopupComboBox::textTyped, this, &KDATA::chooseSpecModel);
+    connect(Combo1, &PopupComboBox::entryChosen, this, &KDATA::chooseSpecModel);
+
+    reloadSpecs();
+}
+
+QWidget *KDATA::buildSpecs() {
+    SpecFrame = named(new QGroupBox(u"機種スペック"_s, this), u"SpecFrame"_s);
+    SpecStatus = named(new QLabel(SpecFrame), u"SpecStatus"_s);
+    SpecStatus->setWordWrap(true);
+    SpecStatus->hide();
+    auto *probabilityLabel = new QLabel(u"大当たり確率 1/"_s, SpecFrame);
+    SpecProbability = named(new QLineEdit(SpecFrame), u"SpecProbability"_s);
+    probabilityLabel->setBuddy(SpecProbability);
+    auto *payoutLabel = new QLabel(u"平均出玉"_s, SpecFrame);
+    SpecPayout = named(new QLineEdit(SpecFrame), u"SpecPayout"_s);
+    payoutLabel->setBuddy(SpecPayout);
+    auto *borderLabel = new QLabel(u"または 等価ボーダー"_s, SpecFrame);
+    SpecBorder = named(new QLineEdit(SpecFrame), u"SpecBorder"_s);
+    borderLabel->setBuddy(SpecBorder);
+    SpecSet = named(new QPushButton(u"設定"_s, SpecFrame), u"SpecSet"_s);
+    SpecRemove = named(new QPushButton(u"削除"_s, SpecFrame), u"SpecRemove"_s);
+    SpecBorders = named(new QTreeWidget(SpecFrame), u"SpecBorders"_s);
+    SpecBorders->setHeaderLabels({u"交換条件"_s, u"ボーダー 回/1000円"_s});
+    SpecBorders->setRootIsDecorated(false);
+    SpecBorders->setSelectionMode(QAbstractItemView::NoSelection);
+    SpecBorders->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    SpecBorders->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    SpecBorders->setMinimumHeight(SpecBorders->fontMetrics().height() * 6);
+    UnusedLabel = named(new QLabel(u"未使用（削除された機種のスペック）"_s, SpecFrame), u"UnusedLabel"_s);
+    UnusedSpecs = named(new QTreeWidget(SpecFrame), u"UnusedSpecs"_s);
+    UnusedSpecs->setHeaderLabels({u"機種"_s, u"機種名"_s, u"スペック"_s});
+    UnusedSpecs->setRootIsDecorated(false);
+    UnusedSpecs->setSelectionMode(QAbstractItemView::SingleSelection);
+    UnusedSpecs->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    UnusedSpecs->setFixedHeight(UnusedSpecs->fontMetrics().height() * 5);
+    UnusedRemove = named(new QPushButton(u"未使用を削除"_s, SpecFrame), u"UnusedRemove"_s);
+
+    const int numberWidth = SpecPayout->fontMetrics().horizontalAdvance(u"00000.00"_s) + 12;
+    for (QLineEdit *box : {SpecProbability, SpecPayout, SpecBorder})
+        box->setMaximumWidth(numberWidth);
+
+    auto *boxes = new QHBoxLayout;
+    boxes->addWidget(probabilityLabel);
+    boxes->addWidget(SpecProbability);
+    boxes->addWidget(payoutLabel);
+    boxes->addWidget(SpecPayout);
+    boxes->addWidget(new QLabel(u"玉"_s, SpecFrame));
+    boxes->addWidget(borderLabel);
+    boxes->addWidget(SpecBorder);
+    boxes->addStretch();
+    boxes->addWidget(SpecSet);
+    boxes->addWidget(SpecRemove);
+
+    auto *unused = new QHBoxLayout;
+    unused->addWidget(UnusedSpecs, 1);
+    unused->addWidget(UnusedRemove, 0, Qt::AlignTop);
+
+    auto *layout = new QVBoxLayout(SpecFrame);
+    layout->addWidget(SpecStatus);
+    layout->addLayout(boxes);
+    layout->addWidget(SpecBorders);
+    layout->addWidget(UnusedLabel);
+    layout->addLayout(unused);
+
+    for (QLineEdit *box : {SpecProbability, SpecPayout, SpecBorder})
+        connect(box, &QLineEdit::returnPressed, this, &KDATA::SpecSet_Click);
+    connect(SpecSet, &QPushButton::clicked, this, &KDATA::SpecSet_Click);
+    connect(SpecRemove, &QPushButton::clicked, this, &KDATA::SpecRemove_Click);
+    connect(UnusedRemove, &QPushButton::clicked, this, &KDATA::UnusedRemove_Click);
+    return SpecFrame;
+}
+
+void KDATA::refreshCatalogue(const CategoryInfo &c) {
+    try {
+        m_specs.setCatalogue(c.option, ModelCatalogue(m_registry.state().folder, c, true).list());
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+    }
+}
+
+void KDATA::reloadSpecs() {
+    const PlayDatabase *db = m_db.reading();
+    const QList<ModelSpec> all = db ? db->modelSpecs() : QList<ModelSpec>();
+    // Which specs are unused needs every catalogue, read only: looking creates none.
+    QList<int> read;
+    for (const ModelSpec &s : all) {
+        if (read.contains(s.category)) continue;
+        read.append(s.category);
+        if (const CategoryInfo *c = categoryByOption(s.category)) refreshCatalogue(*c);
+    }
+    m_specs.setSpecs(all);
+    chooseSpecModel();
+}
+
+void KDATA::chooseSpecModel() {
+    const CategoryInfo *c = selectedCategory();
+    m_specs.choose(c ? c->option : 0, Combo1->currentText());
+    drawSpecs();
+}
+
+void KDATA::drawSpecs() {
+    const QString why = m_db.unavailable();
+    const QString problem = m_db.readProblem();
+    if (!why.isEmpty())
+        SpecStatus->setText(u"機種スペックは使えません: "_s + why);
+    else if (!problem.isEmpty())
+        SpecStatus->setText(u"機種スペックを読めませんでした: "_s + problem);
+    else
+        SpecStatus->clear();
+    SpecStatus->setVisible(!SpecStatus->text().isEmpty());
+    for (QWidget *w : std::initializer_list<QWidget *>{SpecProbability, SpecPayout, SpecBorder, SpecSet,
+                                                       SpecRemove, SpecBorders, UnusedSpecs, UnusedRemove})
+        w->setEnabled(why.isEmpty());
+    SpecFrame->setTitle(m_specs.model().isEmpty() ? u"機種スペック"_s
+                                                  : u"機種スペック − "_s + m_specs.model());
+
+    const std::optional<ModelSpec> spec = m_specs.current();
+    const SpecInput boxes = spec ? m_specs.boxesOf(*spec) : SpecInput{};
+    SpecProbability->setText(boxes.probability);
+    SpecPayout->setText(boxes.payout);
+    SpecBorder->setText(boxes.border);
+
+    SpecBorders->clear();
+    if (spec) {
+        // Each hall's terms in force today.
+        QList<HallTerms> halls;
+        if (const PlayDatabase *db = m_db.reading()) {
+            try {
+                const QDate today = clock().today();
+                for (const QString &store : StoreFile(m_registry.state().folder, true).list())
+                    if (const std::optional<HallTerms> t = db->termsOn(trim(store), today)) halls.append(*t);
+            } catch (const StoreError &e) {
+                reportStoreError(e);
+            }
+        }
+        for (const BorderRow &r : SpecEditor::borders(*spec, halls)) {
+            auto *item = new QTreeWidgetItem(SpecBorders, {r.label, r.border});
+            item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        }
+    }
+
+    const QSignalBlocker blockUnused(UnusedSpecs);
+    UnusedSpecs->clear();
+    const QList<SpecRow> unused = m_specs.unused();
+    for (const SpecRow &r : unused)
+        new QTreeWidgetItem(UnusedSpecs, {r.category, r.spec.model, r.text});
+    for (QWidget *w : std::initializer_list<QWidget *>{UnusedLabel, UnusedSpecs, UnusedRemove})
+        w->setVisible(!unused.isEmpty());
+}
+
+void KDATA::SpecSet_Click() {
+    try {
+        const ModelSpec s = m_specs.parse({SpecProbability->text(), SpecPayout->text(), SpecBorder->text()});
+        m_db.writing().setModelSpec(s);
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+        return; // the boxes keep what was typed, to be corrected
+    }
+    reloadSpecs();
+}
+
+void KDATA::SpecRemove_Click() {
+    const std::optional<ModelSpec> spec = m_specs.current();
+    if (!spec) {
+        InfoBox(u"この機種にはスペックがありません"_s, u"注意"_s);
+        return;
+    }
+    removeSpec(*spec);
+}
+
+void KDATA::UnusedRemove_Click() {
+    const QList<QTreeWidgetItem *> selected = UnusedSpecs->selectedItems();
+    const QList<SpecRow> rows = m_specs.unused();
+    const int i = selected.isEmpty() ? -1 : UnusedSpecs->indexOfTopLevelItem(selected.first());
+    if (i < 0 || i >= rows.size()) {
+        InfoBox(u"削除する未使用のスペックを一覧から選択してください"_s, u"注意"_s);
+        return;
+    }
+    removeSpec(rows[i].spec);
+}
+
+void KDATA::removeSpec(const ModelSpec &spec) {
+    if (ConfirmCancelled(u"["_s + spec.model + u"] "_s + u"のスペックを削除しますか？"_s, u"削除"_s)) return;
+    try {
+        m_db.writing().removeModelSpec(spec.category, spec.model);
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+    }
+    reloadSpecs();
 }
 
 bool KDATA::eventFilter(QObject *watched, QEvent *event) {
@@ -92,8 +289,10 @@ void KDATA::listCatalogue(const CategoryInfo &c) {
     Combo1->clearText();
     Combo1->setEditText(typed);
     try {
-        for (const QString &name : ModelCatalogue(m_registry.state().folder, c).list())
+        const QStringList names = ModelCatalogue(m_registry.state().folder, c).list();
+        for (const QString &name : names)
             Combo1->addEntry(name);
+        m_specs.setCatalogue(c.option, names);
     } catch (const StoreError &e) {
         reportStoreError(e);
     }
@@ -139,8 +338,11 @@ void KDATA::Command1_Click() {
     }
     try {
         if (const std::optional<QString> added =
-                ModelCatalogue(m_registry.state().folder, *c).add(Combo1->currentText()))
+                ModelCatalogue(m_registry.state().folder, *c).add(Combo1->currentText())) {
             Combo1->addEntry(*added);
+            refreshCatalogue(*c);
+            chooseSpecModel();
+        }
     } catch (const StoreError &e) {
         reportStoreError(e);
     }
@@ -162,6 +364,9 @@ void KDATA::Command4_Click() {
         ModelCatalogue(m_registry.state().folder, *c).deleteAt(p);
         // Leaves the box empty so that a second click cannot take the next model.
         Combo1->removeEntry(p);
+        // Its spec stays in the database, listed as unused.
+        refreshCatalogue(*c);
+        chooseSpecModel();
     } catch (const StoreError &e) {
         reportStoreError(e);
     }

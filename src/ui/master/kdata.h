@@ -1,11 +1,15 @@
 #pragma once
 
+#include "halls/speceditor.h"
 #include "master/popupcombobox.h"
+#include "master/settingsdatabase.h"
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <QWidget>
 
 namespace tama {
@@ -32,6 +36,19 @@ class KDATA : public QWidget {
     QPushButton *Command2;
     QPushButton *Command3;
 
+    // The spec of the model chosen, kept in the database, and the borders it implies.
+    QGroupBox *SpecFrame;
+    QLabel *SpecStatus;
+    QLineEdit *SpecProbability;
+    QLineEdit *SpecPayout;
+    QLineEdit *SpecBorder;
+    QPushButton *SpecSet;
+    QPushButton *SpecRemove;
+    QTreeWidget *SpecBorders;
+    QLabel *UnusedLabel;
+    QTreeWidget *UnusedSpecs;
+    QPushButton *UnusedRemove;
+
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *e) override;
@@ -52,7 +69,20 @@ class KDATA : public QWidget {
     // The category of the first selected option button, or none.
     const CategoryInfo *selectedCategory() const;
 
+    QWidget *buildSpecs();
+    // The catalogue as the spec editor judges it, read again after a change.
+    void refreshCatalogue(const CategoryInfo &category);
+    void reloadSpecs();
+    void chooseSpecModel();
+    void drawSpecs();
+    void SpecSet_Click();
+    void SpecRemove_Click();
+    void UnusedRemove_Click();
+    void removeSpec(const ModelSpec &spec);
+
     WindowRegistry &m_registry;
+    SettingsDatabase m_db;
+    SpecEditor m_specs;
 };
 
 } // namespace tama

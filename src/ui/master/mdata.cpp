@@ -5,6 +5,7 @@
 #include "app/named.h"
 #include "app/storeerrorreport.h"
 #include "app/windowregistry.h"
+#include "common/dates.h"
 #include "common/dialogs.h"
 #include "common/text.h"
 #include "halls/installedentry.h"
@@ -19,13 +20,15 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-MDATA::MDATA(WindowRegistry &registry) : m_registry(registry) {
+MDATA::MDATA(WindowRegistry &registry) : m_registry(registry), m_db(registry.state()) {
     setObjectName(u"MDATA"_s);
     setWindowTitle(u"店設定"_s);
 
@@ -93,6 +96,7 @@ MDATA::MDATA(WindowRegistry &registry) : m_registry(registry) {
     auto *top = new QVBoxLayout(this);
     top->addLayout(store);
     top->addLayout(lists, 1);
+    top->addWidget(buildTerms());
     top->addLayout(buttons);
 
     connect(Combo1, &PopupComboBox::textTyped, this, &MDATA::Combo1_Change);
@@ -109,17 +113,212 @@ MDATA::MDATA(WindowRegistry &registry) : m_registry(registry) {
     connect(Command2, &QPushButton::clicked, this, &MDATA::Command2_Click);
     connect(Command5, &QPushButton::clicked, this, &MDATA::Command5_Click);
     connect(Command3, &QPushButton::clicked, this, &MDATA::Command3_Click);
+    // After the handlers above, so that the store they leave in the box is the one shown.
+    connect(Combo1, &PopupComboBox::textTyped, this, &MDATA::chooseTermsStore);
+    connect(Combo1, &PopupComboBox::entryChosen, this, &MDATA::chooseTermsStore);
 
     Form_Load();
 }
 
+QWidget *MDATA::buildTerms() {
+    TermsFrame = named(new QGroupBox(u"交換条件"_s, this), u"TermsFrame"_s);
+    TermsStatus = named(new QLabel(TermsFrame), u"TermsStatus"_s);
+    TermsStatus->setWordWrap(true);
+    TermsStatus->hide();
+    TermsList = named(new QTreeWidget(TermsFrame), u"TermsList"_s);
+    TermsList->setHeaderLabels(
+        {u"適用開始日"_s, u"貸玉料金 円/玉"_s, u"交換率 玉/100円"_s, u"1玉 円"_s, u"再プレイ手数料 %"_s});
+    TermsList->setRootIsDecorated(false);
+    TermsList->setSelectionMode(QAbstractItemView::SingleSelection);
+    TermsList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // A few lines each: the model lists above keep the room.
+    TermsList->setFixedHeight(TermsList->fontMetrics().height() * 7);
+    auto *fromLabel = new QLabel(u"適用開始日"_s, TermsFrame);
+    TermsFrom = named(new QLineEdit(TermsFrame), u"TermsFrom"_s);
+    TermsFrom->setPlaceholderText(u"2024/05/01"_s);
+    fromLabel->setBuddy(TermsFrom);
+    auto *lendLabel = new QLabel(u"貸玉料金"_s, TermsFrame);
+    TermsLend = named(new QLineEdit(TermsFrame), u"TermsLend"_s);
+    lendLabel->setBuddy(TermsLend);
+    auto *exchangeLabel = new QLabel(u"交換率"_s, TermsFrame);
+    TermsExchange = named(new QLineEdit(TermsFrame), u"TermsExchange"_s);
+    exchangeLabel->setBuddy(TermsExchange);
+    TermsYen = named(new QLabel(TermsFrame), u"TermsYen"_s);
+    auto *feeLabel = new QLabel(u"再プレイ手数料"_s, TermsFrame);
+    TermsFee = named(new QLineEdit(TermsFrame), u"TermsFee"_s);
+    feeLabel->setBuddy(TermsFee);
+    TermsSet = named(new QPushButton(u"追加・変更"_s, TermsFrame), u"TermsSet"_s);
+    TermsRemove = named(new QPushButton(u"削除"_s, TermsFrame), u"TermsRemove"_s);
+    UnusedLabel = named(new QLabel(u"未使用（削除された店の交換条件）"_s, TermsFrame), u"UnusedLabel"_s);
+    UnusedTerms = named(new QTreeWidget(TermsFrame), u"UnusedTerms"_s);
+    UnusedTerms->setHeaderLabels({u"店名"_s, u"適用開始日"_s, u"貸玉料金 円/玉"_s, u"交換率 玉/100円"_s,
+                                  u"1玉 円"_s, u"再プレイ手数料 %"_s});
+    UnusedTerms->setRootIsDecorated(false);
+    UnusedTerms->setSelectionMode(QAbstractItemView::SingleSelection);
+    UnusedTerms->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    UnusedTerms->setFixedHeight(UnusedTerms->fontMetrics().height() * 5);
+    UnusedRemove = named(new QPushButton(u"未使用を削除"_s, TermsFrame), u"UnusedRemove"_s);
+
+    const int numberWidth = TermsLend->fontMetrics().horizontalAdvance(u"00000.00"_s) + 12;
+    for (QLineEdit *box : {TermsLend, TermsExchange, TermsFee})
+        box->setMaximumWidth(numberWidth);
+    TermsFrom->setMaximumWidth(TermsFrom->fontMetrics().horizontalAdvance(u"0000/00/00___"_s) + 12);
+
+    auto *boxes = new QHBoxLayout;
+    boxes->addWidget(fromLabel);
+    boxes->addWidget(TermsFrom);
+    boxes->addWidget(lendLabel);
+    boxes->addWidget(TermsLend);
+    boxes->addWidget(new QLabel(u"円/玉"_s, TermsFrame));
+    boxes->addWidget(exchangeLabel);
+    boxes->addWidget(TermsExchange);
+    boxes->addWidget(new QLabel(u"玉/100円"_s, TermsFrame));
+    boxes->addWidget(TermsYen);
+    boxes->addWidget(feeLabel);
+    boxes->addWidget(TermsFee);
+    boxes->addWidget(new QLabel(u"%"_s, TermsFrame));
+    boxes->addStretch();
+    boxes->addWidget(TermsSet);
+    boxes->addWidget(TermsRemove);
+
+    auto *unused = new QHBoxLayout;
+    unused->addWidget(UnusedTerms, 1);
+    unused->addWidget(UnusedRemove, 0, Qt::AlignTop);
+
+    auto *layout = new QVBoxLayout(TermsFrame);
+    layout->addWidget(TermsStatus);
+    layout->addWidget(TermsList);
+    layout->addLayout(boxes);
+    layout->addWidget(UnusedLabel);
+    layout->addLayout(unused);
+
+    connect(TermsList, &QTreeWidget::itemSelectionChanged, this, &MDATA::TermsList_Select);
+    connect(TermsExchange, &QLineEdit::textChanged, this, &MDATA::TermsExchange_Change);
+    for (QLineEdit *box : {TermsFrom, TermsLend, TermsExchange, TermsFee})
+        connect(box, &QLineEdit::returnPressed, this, &MDATA::TermsSet_Click);
+    connect(TermsSet, &QPushButton::clicked, this, &MDATA::TermsSet_Click);
+    connect(TermsRemove, &QPushButton::clicked, this, &MDATA::TermsRemove_Click);
+    connect(UnusedRemove, &QPushButton::clicked, this, &MDATA::UnusedRemove_Click);
+    return TermsFrame;
+}
+
 void MDATA::Form_Load() {
     try {
-        for (const QString &name : StoreFile(m_registry.state().folder).list())
+        for (const QString &name : StoreFile(m_registry.state().folder).list()) {
             Combo1->addEntry(name);
+            m_stores.append(name);
+        }
     } catch (const StoreError &e) {
         reportStoreError(e);
     }
+    m_terms.setStores(m_stores);
+    reloadTerms();
+}
+
+void MDATA::reloadTerms() {
+    const PlayDatabase *db = m_db.reading();
+    m_terms.setTerms(db ? db->hallTerms() : QList<HallTerms>());
+    m_terms.setStores(m_stores);
+    m_terms.choose(Combo1->currentText());
+    drawTerms();
+}
+
+void MDATA::chooseTermsStore() {
+    m_terms.choose(Combo1->currentText());
+    drawTerms();
+}
+
+void MDATA::drawTerms() {
+    const QString why = m_db.unavailable();
+    const QString problem = m_db.readProblem();
+    if (!why.isEmpty())
+        TermsStatus->setText(u"交換条件は使えません: "_s + why);
+    else if (!problem.isEmpty())
+        TermsStatus->setText(u"交換条件を読めませんでした: "_s + problem);
+    else
+        TermsStatus->clear();
+    TermsStatus->setVisible(!TermsStatus->text().isEmpty());
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{TermsList, TermsFrom, TermsLend, TermsExchange, TermsFee, TermsSet,
+                                          TermsRemove, UnusedTerms, UnusedRemove})
+        w->setEnabled(why.isEmpty());
+    TermsFrame->setTitle(m_terms.store().isEmpty() ? u"交換条件"_s : u"交換条件 − "_s + m_terms.store());
+
+    const QSignalBlocker blockTerms(TermsList);
+    TermsList->clear();
+    for (const TermsRow &r : m_terms.rows())
+        new QTreeWidgetItem(TermsList, {r.from, r.lend, r.exchange, r.yenPerBall, r.fee});
+    const QSignalBlocker blockUnused(UnusedTerms);
+    UnusedTerms->clear();
+    const QList<TermsRow> unused = m_terms.unused();
+    for (const TermsRow &r : unused)
+        new QTreeWidgetItem(UnusedTerms, {r.store, r.from, r.lend, r.exchange, r.yenPerBall, r.fee});
+    for (QWidget *w : std::initializer_list<QWidget *>{UnusedLabel, UnusedTerms, UnusedRemove})
+        w->setVisible(!unused.isEmpty());
+}
+
+void MDATA::TermsList_Select() {
+    const QList<QTreeWidgetItem *> selected = TermsList->selectedItems();
+    if (selected.isEmpty()) return;
+    const QList<TermsRow> rows = m_terms.rows();
+    const int i = TermsList->indexOfTopLevelItem(selected.first());
+    if (i < 0 || i >= rows.size()) return;
+    // The boxes take the line chosen, to be changed and set again.
+    TermsFrom->setText(rows[i].from);
+    TermsLend->setText(rows[i].lend);
+    TermsExchange->setText(rows[i].exchange);
+    TermsFee->setText(rows[i].fee);
+}
+
+void MDATA::TermsExchange_Change() {
+    const QString yen = TermsEditor::yenPerBallOfBox(TermsExchange->text());
+    TermsYen->setText(yen.isEmpty() ? QString() : u"（1玉 "_s + yen + u"円）"_s);
+}
+
+void MDATA::TermsSet_Click() {
+    try {
+        const HallTerms t =
+            m_terms.parse({TermsFrom->text(), TermsLend->text(), TermsExchange->text(), TermsFee->text()});
+        m_db.writing().setHallTerms(t);
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+    }
+    reloadTerms();
+}
+
+void MDATA::TermsRemove_Click() {
+    const QList<QTreeWidgetItem *> selected = TermsList->selectedItems();
+    const QList<TermsRow> rows = m_terms.rows();
+    const int i = selected.isEmpty() ? -1 : TermsList->indexOfTopLevelItem(selected.first());
+    if (i < 0 || i >= rows.size()) {
+        InfoBox(u"削除する交換条件を一覧から選択してください"_s, u"注意"_s);
+        return;
+    }
+    removeTerms(rows[i].terms);
+}
+
+void MDATA::UnusedRemove_Click() {
+    const QList<QTreeWidgetItem *> selected = UnusedTerms->selectedItems();
+    const QList<TermsRow> rows = m_terms.unused();
+    const int i = selected.isEmpty() ? -1 : UnusedTerms->indexOfTopLevelItem(selected.first());
+    if (i < 0 || i >= rows.size()) {
+        InfoBox(u"削除する未使用の交換条件を一覧から選択してください"_s, u"注意"_s);
+        return;
+    }
+    removeTerms(rows[i].terms);
+}
+
+void MDATA::removeTerms(const HallTerms &terms) {
+    const QString from = yyyy(terms.from) + u'/' + mm(terms.from) + u'/' + dd(terms.from);
+    if (ConfirmCancelled(u"["_s + terms.store + u"] "_s + from + u" からの交換条件を削除しますか？"_s,
+                         u"削除"_s))
+        return;
+    try {
+        m_db.writing().removeHallTerms(terms.store, terms.from);
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+    }
+    reloadTerms();
 }
 
 void MDATA::LoadCatalogueList(const CategoryInfo &category) {
@@ -212,7 +411,12 @@ void MDATA::SaveStore() {
         for (const ModelListEntry &l : lines)
             requireEncodable(l.model, u"機種名"_s);
 
-        if (const std::optional<QString> added = StoreFile(folder).add(text)) Combo1->addEntry(*added);
+        if (const std::optional<QString> added = StoreFile(folder).add(text)) {
+            Combo1->addEntry(*added);
+            m_stores.append(*added);
+            m_terms.setStores(m_stores);
+            chooseTermsStore();
+        }
         if (!write) return;
         file.write(lines);
         showInstalled(entries);
@@ -299,6 +503,11 @@ void MDATA::Command5_Click() {
         Combo1->removeEntry(p);
         // The deleted store's list must not be saved back under its name.
         forgetInstalled();
+        // Its terms stay in the database, listed as unused.
+        m_stores = now;
+        if (at >= 0) m_stores.removeAt(at);
+        m_terms.setStores(m_stores);
+        chooseTermsStore();
     } catch (const StoreError &e) {
         reportStoreError(e);
     }

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "halls/termseditor.h"
 #include "master/popupcombobox.h"
+#include "master/settingsdatabase.h"
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <QWidget>
 
 namespace tama {
@@ -42,6 +46,21 @@ class MDATA : public QWidget {
     QPushButton *Command5;
     QPushButton *Command3;
 
+    // The exchange terms of the store chosen, kept in the database.
+    QGroupBox *TermsFrame;
+    QLabel *TermsStatus;
+    QTreeWidget *TermsList;
+    QLineEdit *TermsFrom;
+    QLineEdit *TermsLend;
+    QLineEdit *TermsExchange;
+    QLabel *TermsYen;
+    QLineEdit *TermsFee;
+    QPushButton *TermsSet;
+    QPushButton *TermsRemove;
+    QLabel *UnusedLabel;
+    QTreeWidget *UnusedTerms;
+    QPushButton *UnusedRemove;
+
   protected:
     void closeEvent(QCloseEvent *e) override;
 
@@ -67,11 +86,26 @@ class MDATA : public QWidget {
     void showInstalled(const QStringList &entries);
     void forgetInstalled();
 
+    QWidget *buildTerms();
+    // The store file's names and the database's terms read again, then drawn.
+    void reloadTerms();
+    void chooseTermsStore();
+    void drawTerms();
+    void TermsList_Select();
+    void TermsExchange_Change();
+    void TermsSet_Click();
+    void TermsRemove_Click();
+    void UnusedRemove_Click();
+    void removeTerms(const HallTerms &terms);
+
     WindowRegistry &m_registry;
     int m_section = 0;
     // The list file whose stored list List2 shows (edits included); empty when List2
     // holds no stored list, e.g. after the store text was edited.
     QString m_listOwner;
+    QStringList m_stores; // the store file's names, as Combo1 lists them
+    SettingsDatabase m_db;
+    TermsEditor m_terms;
 };
 
 } // namespace tama

@@ -7,6 +7,7 @@
 #include "common/dialogs.h"
 #include "painters/monthgraphpainter.h"
 #include "store/diary.h"
+#include "store/playdata.h"
 #include "store/storeerror.h"
 #include "views/cardscreenlink.h"
 
@@ -14,6 +15,7 @@
 #include <QDate>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -45,10 +47,22 @@ QColor signColour(qint64 v) {
     return viewColour(v < 0 ? ViewColour::Red : v > 0 ? ViewColour::Blue : ViewColour::Black);
 }
 
+// Rates kept in tenths, and the spin rate in hundredths.
+bool inTenths(int column) {
+    return column == AnalysisWindow::RateCol || column == AnalysisWindow::WinRateCol;
+}
+bool inHundredths(int column) {
+    return column == AnalysisWindow::SpinRateCol;
+}
+
 QTableWidgetItem *numberItem(const std::optional<qint64> &v, bool tenths, bool yen,
-                             std::optional<qint64> colourBy) {
+                             std::optional<qint64> colourBy, bool hundredths = false) {
     QString text = u"-"_s;
-    if (v) text = tenths ? tenthsText(*v) : yen ? yenText(*v) : QString::number(*v);
+    if (v)
+        text = hundredths ? hundredthsText(*v)
+               : tenths   ? tenthsText(*v)
+               : yen      ? yenText(*v)
+                          : QString::number(*v);
     auto *item = new NumberItem(text, v.value_or(LLONG_MIN));
     if (colourBy && v) item->setForeground(signColour(*colourBy));
     return item;
@@ -61,10 +75,19 @@ const QStringList &byCaptions() {
 }
 
 const QStringList &statsHeads() {
-    static const QStringList heads = {u"キー"_s,   u"来店"_s,   u"遊技分"_s, u"投資額"_s,
-                                      u"換金額"_s, u"損益額"_s, u"回収率"_s, u"時間給"_s,
-                                      u"勝ち"_s,   u"勝率"_s,   u"最高"_s,   u"最低"_s};
+    static const QStringList heads = {u"キー"_s,   u"来店"_s,   u"遊技分"_s, u"投資額"_s, u"換金額"_s,
+                                      u"損益額"_s, u"回収率"_s, u"時間給"_s, u"勝ち"_s,   u"勝率"_s,
+                                      u"最高"_s,   u"最低"_s,   u"稼働"_s,   u"回転数"_s, u"回転率"_s,
+                                      u"期待値"_s, u"余剰"_s};
     return heads;
+}
+
+// Why a play column of a group shows "-", for its tool tip.
+QString playTip(const StatsGroup &g) {
+    if (!g.playCards) return u"稼働データのあるカードがありません"_s;
+    return u"稼働データ "_s + QString::number(g.playCards) + u"枚のうち、回転率は "_s +
+           QString::number(g.ratedCards) + u"枚（回転数と店の交換条件のあるカード）、期待値と余剰は "_s +
+           QString::number(g.figuredCards) + u"枚（機種のスペックもあるカード）から"_s;
 }
 
 // A row of the table: the texts and sort values of a group, coloured as the program
@@ -87,6 +110,14 @@ void fillRow(QTableWidget *t, int row, const StatsGroup &g, const QString &key, 
     t->setItem(row, C::WinRateCol, numberItem(g.winRateTenths(), true, false, std::nullopt));
     t->setItem(row, C::BestCol, numberItem(g.bestProfit(), false, true, g.bestProfit()));
     t->setItem(row, C::WorstCol, numberItem(g.worstProfit(), false, true, g.worstProfit()));
+    t->setItem(row, C::PlayCardsCol, numberItem(g.playCardCount(), false, false, std::nullopt));
+    t->setItem(row, C::SpinsCol, numberItem(g.spinCount(), false, true, std::nullopt));
+    t->setItem(row, C::SpinRateCol, numberItem(g.spinRateHundredths(), false, false, std::nullopt, true));
+    t->setItem(row, C::ExpectedValueCol, numberItem(g.expectedValue(), false, true, g.expectedValue()));
+    t->setItem(row, C::LuckCol, numberItem(g.luck(), false, true, g.luck()));
+    const QString tip = playTip(g);
+    for (int c = C::PlayCardsCol; c <= C::LuckCol; ++c)
+        t->item(row, c)->setToolTip(tip);
 }
 
 QString totalLine(const StatsGroup &t) {
@@ -96,7 +127,10 @@ QString totalLine(const StatsGroup &t) {
     return u"合計　来店 "_s + QString::number(t.visits) + u"回　投資額 "_s + yenText(t.investment) +
            u"円　換金額 "_s + yenText(t.cashOut) + u"円　損益額 "_s + signedYenText(t.profit()) +
            u"円　回収率 "_s + opt(t.recoveryRateTenths(), true) + u"％　時間給 "_s +
-           opt(t.profitPerHour(), false) + u"円　勝率 "_s + tenthsText(t.winRateTenths()) + u"％"_s;
+           opt(t.profitPerHour(), false) + u"円　勝率 "_s + tenthsText(t.winRateTenths()) + u"％"_s +
+           (t.expectedValue() ? u"　期待値 "_s + signedYenText(*t.expectedValue()) + u"円　余剰 "_s +
+                                    signedYenText(*t.luck()) + u"円"_s
+                              : QString());
 }
 
 QTableWidget *makeTable(const QStringList &heads, const QString &name, QWidget *parent) {
@@ -189,6 +223,21 @@ void ChartView::paintEvent(QPaintEvent *) {
         LineChartPainter::paint(p, rect(), m_title, m_values, font());
 }
 
+LuckChartView::LuckChartView(QWidget *parent) : QWidget(parent) {
+    setMinimumSize(480, 300);
+}
+
+void LuckChartView::setDays(const QList<PlayDay> &days, const QString &empty) {
+    m_days = days;
+    m_empty = empty;
+    update();
+}
+
+void LuckChartView::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    LuckChartPainter::paint(p, rect(), m_days, font(), m_empty);
+}
+
 // ---- the window ----
 
 AnalysisWindow::AnalysisWindow(WindowRegistry &registry) : m_registry(registry) {
@@ -207,6 +256,7 @@ AnalysisWindow::AnalysisWindow(WindowRegistry &registry) : m_registry(registry) 
     buildCalendarPage();
     buildStatsPage();
     buildYearsPage();
+    buildLuckPage();
 
     auto *close = button(u"Command1"_s, u"戻る"_s, this);
     auto *bottom = new QHBoxLayout;
@@ -356,6 +406,21 @@ void AnalysisWindow::buildYearsPage() {
     Tabs->addTab(page, u"年別(&Y)"_s);
 }
 
+void AnalysisWindow::buildLuckPage() {
+    auto *page = new QWidget;
+    LuckChart = new LuckChartView(page);
+    LuckChart->setObjectName(u"LuckChart"_s);
+    auto *hint =
+        new QLabel(u"通常回転数・店の交換条件・機種のスペックがそろったカードだけを日付順に積み上げます。"
+                   u"二本の線の差が余剰（運）です。"_s,
+                   page);
+    hint->setWordWrap(true);
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(LuckChart, 1);
+    layout->addWidget(hint);
+    Tabs->addTab(page, u"期待値(&E)"_s);
+}
+
 void AnalysisWindow::reloadAll() {
     showMonth(m_year, m_month);
     refreshStats();
@@ -399,12 +464,15 @@ void AnalysisWindow::dayActivated(int day) {
 void AnalysisWindow::refreshStats() {
     const StatsBy by = StatsBy(ByCombo->currentIndex());
     DiaryStats stats(by, IncludeMarked->isChecked());
+    QString playProblem;
     try {
+        const PlayDatabase db(m_registry.state().folder, PlayDatabase::Mode::ReadOnly);
         if (!m_years.isEmpty())
             stats = readStats(m_registry.state().folder, m_user, FromYear->value(), ToYear->value(), by,
-                              IncludeMarked->isChecked());
+                              IncludeMarked->isChecked(), nullptr, &db);
         else
             stats.finish();
+        playProblem = db.readError();
     } catch (const StoreError &e) {
         reportStoreError(e);
         stats = DiaryStats(by, IncludeMarked->isChecked());
@@ -415,13 +483,15 @@ void AnalysisWindow::refreshStats() {
     for (int i = 0; i < stats.groups().size(); ++i)
         fillRow(StatsTable, i, stats.groups()[i], stats.groups()[i].key, i);
     StatsTable->setSortingEnabled(true);
-    StatsTotal->setText(totalLine(stats.total()));
+    StatsTotal->setText(
+        totalLine(stats.total()) +
+        (playProblem.isEmpty() ? QString() : u"　（稼働データを読めません: "_s + playProblem + u"）"_s));
     refreshStatsChart();
 }
 
 void AnalysisWindow::refreshStatsChart() {
     const int column = ChartColumn->currentIndex() + 1;
-    const bool tenths = column == RateCol || column == WinRateCol;
+    const bool tenths = inTenths(column) || inHundredths(column);
     QList<ChartValue> values;
     for (int row = 0; row < StatsTable->rowCount(); ++row) {
         const QTableWidgetItem *item = StatsTable->item(row, column);
@@ -436,17 +506,28 @@ void AnalysisWindow::refreshStatsChart() {
 
 void AnalysisWindow::refreshYears() {
     DiaryStats stats(StatsBy::Year, IncludeMarked->isChecked());
+    // Why the running expected value has nothing to draw, if it has not.
+    bool playFailed = false;
+    QString empty = u"期待値の出せるカードがありません。カード画面で通常回転数を入れ、"
+                    u"店の交換条件と機種のスペックを設定してください。"_s;
     try {
+        const PlayDatabase db(m_registry.state().folder, PlayDatabase::Mode::ReadOnly);
+        // A folder that has never had play data has no database; that is no fault.
+        if (!db.isOpen() && QFileInfo::exists(db.path())) empty = u"稼働データを読めません: "_s + db.reason();
         if (!m_years.isEmpty())
             stats = readStats(m_registry.state().folder, m_user, m_years.first(), m_years.last(),
-                              StatsBy::Year, IncludeMarked->isChecked());
+                              StatsBy::Year, IncludeMarked->isChecked(), nullptr, &db, true);
         else
             stats.finish();
+        playFailed = !db.readError().isEmpty();
+        if (playFailed) empty = u"稼働データを読めません: "_s + db.readError();
     } catch (const StoreError &e) {
         reportStoreError(e);
         stats = DiaryStats(StatsBy::Year, IncludeMarked->isChecked());
         stats.finish();
     }
+    // Half of the play data would draw a wrong picture.
+    LuckChart->setDays(playFailed ? QList<PlayDay>() : stats.playDays(), empty);
     YearTable->setRowCount(int(m_years.size()));
     QList<ChartValue> running;
     qint64 sum = 0;
@@ -493,12 +574,12 @@ bool AnalysisWindow::exportCsv(const QString &path) {
         for (int c = 0; c < StatsColumnCount; ++c) {
             const QTableWidgetItem *item = StatsTable->item(row, c);
             const qint64 v = item->data(Qt::UserRole).toLongLong();
-            const bool tenths = c == RateCol || c == WinRateCol;
             // Plain numbers for spreadsheets; a missing value is an empty cell.
-            fields.append(c == KeyCol      ? field(item->text())
-                          : v == LLONG_MIN ? QString()
-                          : tenths         ? tenthsText(v)
-                                           : QString::number(v));
+            fields.append(c == KeyCol       ? field(item->text())
+                          : v == LLONG_MIN  ? QString()
+                          : inHundredths(c) ? hundredthsText(v)
+                          : inTenths(c)     ? tenthsText(v)
+                                            : QString::number(v));
         }
         text += fields.join(u',') + u"\r\n"_s;
     }

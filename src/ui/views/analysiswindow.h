@@ -1,6 +1,7 @@
 #pragma once
 
 #include "painters/analysispainter.h"
+#include "painters/luckchartpainter.h"
 #include "reports/diarystats.h"
 #include "reports/monthcalendar.h"
 
@@ -60,6 +61,24 @@ class ChartView : public QWidget {
     QList<ChartValue> m_values;
 };
 
+// The running profit beside the running expected value, drawn by the shared painter.
+class LuckChartView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit LuckChartView(QWidget *parent = nullptr);
+    // empty: why there is no day to draw.
+    void setDays(const QList<PlayDay> &days, const QString &empty);
+    const QList<PlayDay> &days() const { return m_days; }
+    const QString &emptyText() const { return m_empty; }
+
+  protected:
+    void paintEvent(QPaintEvent *e) override;
+
+  private:
+    QList<PlayDay> m_days;
+    QString m_empty;
+};
+
 // 分析: where the user wins and loses, over every diary of the user. A calendar of
 // a month, statistics by hall, model, category, day type, weekday, hour, month or
 // year with a bar chart, and a line for each year with a running total. It reads the
@@ -86,6 +105,8 @@ class AnalysisWindow : public QWidget {
     QTableWidget *YearTable;
     QLabel *YearTotal;
     ChartView *YearChart;
+    // 期待値
+    LuckChartView *LuckChart;
 
     // The columns of the statistics table.
     enum StatsColumn {
@@ -101,6 +122,11 @@ class AnalysisWindow : public QWidget {
         WinRateCol,
         BestCol,
         WorstCol,
+        PlayCardsCol,
+        SpinsCol,
+        SpinRateCol,
+        ExpectedValueCol,
+        LuckCol,
         StatsColumnCount
     };
 
@@ -118,6 +144,7 @@ class AnalysisWindow : public QWidget {
     void buildCalendarPage();
     void buildStatsPage();
     void buildYearsPage();
+    void buildLuckPage();
     void reloadAll();
     void stepMonth(int months);
     void refreshStats();

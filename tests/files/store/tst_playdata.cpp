@@ -1,5 +1,9 @@
 #include "cardbuilder.h"
+#include "store/backup.h"
 #include "store/diary.h"
+#include "store/foldercheck.h"
+#include "store/merge.h"
+#include "store/organise.h"
 #include "store/playdata.h"
 #include "store/storeerror.h"
 #include "testsupport.h"
@@ -363,6 +367,118 @@ class TestPlayData : public QObject {
         QCOMPARE(ours.play(kDiary, keys.key(1)), std::optional(spins(2)));
         QCOMPARE(ours.play(kDiary, keys.key(2)), std::optional(spins(3)));
         QCOMPARE(ours.termsOn(u"本店"_s, QDate(1999, 2, 1))->exchange, 25.0);
+    }
+
+    // Every operation that moves or drops cards keeps each row on its own card.
+    void rowsFollowTheirCardsThroughOrganiseMergeAndRestore() {
+        const DataFolder folder(m_dir->path());
+        const QByteArray a = cardBytes(visit(u"1000"_s)), b = cardBytes(visit(u"0900"_s)),
+                         c = cardBytes(visit(u"0800"_s)), d = cardBytes(visit(u"1500"_s));
+        QByteArray aMarked = a;
+        aMarked[0] = 'R';
+        writeRecords(m_dir->path(), {aMarked, a, b, c});
+        // Spins by card as it stands in the diary: the marked a has 1, the other a 2.
+        auto spinsOnCards = [&] {
+            const DiaryKeys keys = DiaryKeys::ofDiary(folder, kDiary);
+            PlayDatabase db(folder);
+            QList<qint64> out;
+            for (int n = 1; n <= keys.count(); ++n)
+                out.append(db.play(kDiary, keys.key(n)).value_or(PlayInputs()).spins.value_or(0));
+            return out;
+        };
+        {
+            PlayDatabase db(folder);
+            const DiaryKeys keys = DiaryKeys::ofDiary(folder, kDiary);
+            for (int n = 1; n <= 4; ++n)
+                db.setPlay(kDiary, keys.key(n), spins(n), n);
+        }
+        const backup::Snapshot before = backup::Backups(folder).take(backup::Reason::Manual);
+        QVERIFY(before.file(PlayDatabase::fileName()));
+        QCOMPARE(before.file(PlayDatabase::fileName())->records, 4); // the manifest counts the rows
+        QVERIFY(backup::Backups(folder).verify(before).isEmpty());
+
+        organiseDiary(folder, kDiary); // the marked a goes; c, b, a by start time
+        QCOMPARE(spinsOnCards(), (QList<qint64>{4, 3, 2}));
+
+        QTemporaryDir other;
+        writeFile(other.filePath(kDiary), c + d);
+        mergeDiary(folder, kDiary, other.filePath(kDiary), 1999); // d comes in after them
+        QCOMPARE(spinsOnCards(), (QList<qint64>{4, 3, 2, 0}));
+        {
+            PlayDatabase db(folder);
+            db.setPlay(kDiary, DiaryKeys::ofDiary(folder, kDiary).key(4), spins(5), 4);
+        }
+
+        backup::Backups(folder).restore(before, kDiary); // cards and rows as they were
+        QCOMPARE(readFile(m_dir->filePath(kDiary)), aMarked + a + b + c);
+        QCOMPARE(spinsOnCards(), (QList<qint64>{1, 2, 3, 4}));
+        PlayDatabase db(folder);
+        QVERIFY(db.detached().isEmpty());
+        QCOMPARE(db.pendingChanges(), 0);
+    }
+
+    // The folder check sees into the database without changing it.
+    void checkReportsSetAsideRowsAndDamage() {
+        const DataFolder folder(m_dir->path());
+        const QByteArray a = cardBytes(visit(u"1000"_s));
+        writeRecords(m_dir->path(), {a});
+        {
+            PlayDatabase db(folder);
+            db.setPlay(kDiary, DiaryKeys::ofRecords({a}).key(1), spins(7), 1);
+        }
+        writeRecords(m_dir->path(), {cardBytes(visit(u"1100"_s))}); // changed by another program
+        QVERIFY(repairPlayData(folder)->contains(u"1 件"_s));
+        const QByteArray bytes = readFile(m_dir->filePath(PlayDatabase::fileName()));
+        auto dbCheck = [&] {
+            for (const FileCheck &fc : checkFolder(folder))
+                if (fc.kind == FileCheck::Kind::PlayDatabase) return fc;
+            return FileCheck{};
+        };
+        const FileCheck sound = dbCheck();
+        QCOMPARE(sound.name, PlayDatabase::fileName());
+        QVERIFY(!sound.damaged());
+        QCOMPARE(sound.notes.size(), 1);
+        QVERIFY(sound.notes[0].contains(u"カード1"_s));
+        QCOMPARE(readFile(m_dir->filePath(PlayDatabase::fileName())), bytes);
+
+        QByteArray torn = bytes;
+        torn.replace(4096, 2048, QByteArray(2048, '\xff')); // a page of the tables overwritten
+        writeFile(m_dir->filePath(PlayDatabase::fileName()), torn);
+        QVERIFY(dbCheck().damaged());
+    }
+
+    // A synchroniser's copy of the database is merged in at the next opening and kept aside.
+    void conflictCopyIsMergedRowByRow() {
+        const DataFolder folder(m_dir->path());
+        const QByteArray a = cardBytes(visit(u"1000"_s)), b = cardBytes(visit(u"1100"_s));
+        writeRecords(m_dir->path(), {a, b});
+        const DiaryKeys keys = DiaryKeys::ofRecords({a, b});
+        {
+            PlayDatabase db(folder);
+            db.setPlay(kDiary, keys.key(1), spins(1), 1);
+            db.backupTo(m_dir->filePath(u"tamanote.sync-conflict-20261208-101500-ABCDEFG.db"_s));
+        }
+        {
+            const auto copy = PlayDatabase::openFile(
+                m_dir->filePath(u"tamanote.sync-conflict-20261208-101500-ABCDEFG.db"_s));
+            QVERIFY(copy->isOpen());
+        }
+        // The other computer added card 2's row to its copy.
+        {
+            QTemporaryDir elsewhere;
+            QVERIFY(QFile::rename(m_dir->filePath(u"tamanote.sync-conflict-20261208-101500-ABCDEFG.db"_s),
+                                  elsewhere.filePath(PlayDatabase::fileName())));
+            PlayDatabase theirs{DataFolder(elsewhere.path())};
+            theirs.setPlay(kDiary, keys.key(2), spins(2), 2);
+            theirs.backupTo(m_dir->filePath(u"tamanote.sync-conflict-20261208-101500-ABCDEFG.db"_s));
+        }
+        const std::optional<QString> notice = repairPlayData(folder);
+        QVERIFY(notice && notice->contains(u"追加 1 件"_s));
+        QVERIFY(
+            QFile::exists(m_dir->filePath(u"tamanote.sync-conflict-20261208-101500-ABCDEFG.db.merged"_s)));
+        PlayDatabase db(folder);
+        QCOMPARE(db.play(kDiary, keys.key(2)), std::optional(spins(2)));
+        QCOMPARE(db.play(kDiary, keys.key(1)), std::optional(spins(1)));
     }
 
   private:

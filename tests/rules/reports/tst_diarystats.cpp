@@ -1,5 +1,7 @@
+#include "card/playfigures.h"
 #include "reports/diarystats.h"
 #include "reports/monthcalendar.h"
+#include "store/playdata.h"
 #include "support/cardbuilder.h"
 #include "support/testsupport.h"
 
@@ -57,6 +59,72 @@ DiaryStats statsOf(const QList<CardRecord> &cards, StatsBy by, bool includeMarke
         s.add(c, year);
     s.finish();
     return s;
+}
+
+// The exchange terms and spec of the worked example: 4 yen a ball, 28 balls per 100 yen,
+// 1/319.6 with 5400 balls a hit.
+HallTerms terms(double lend = 4) {
+    HallTerms t;
+    t.store = u"本店"_s;
+    t.from = QDate(1999, 1, 1);
+    t.lend = lend;
+    t.exchange = 28;
+    return t;
+}
+
+ModelSpec spec() {
+    ModelSpec m;
+    m.category = 1;
+    m.model = u"Ｘ"_s;
+    m.probability = 319.6;
+    m.payout = 5400;
+    return m;
+}
+
+PlayInputs inputs(std::optional<qint64> spins, std::optional<qint64> own = {}, const QString &machine = {}) {
+    PlayInputs p;
+    p.spins = spins;
+    p.ownBalls = own;
+    p.machine = machine;
+    return p;
+}
+
+// A card of the hand-worked table with its play data and the figures they give.
+struct PlayCard {
+    CardRecord card;
+    std::optional<PlayInputs> play;
+    std::optional<HallTerms> terms;
+    std::optional<ModelSpec> spec;
+};
+
+DiaryStats playStatsOf(const QList<PlayCard> &cards, StatsBy by, bool keepDays = false) {
+    DiaryStats s(by, false);
+    s.keepPlayDays(keepDays);
+    for (const PlayCard &c : cards) {
+        if (!c.play) {
+            s.add(c.card, 1999);
+            continue;
+        }
+        const PlayFigures f =
+            playFigures({c.card.investmentYen(), c.card.cashOutYen(), *c.play, c.terms, c.spec});
+        s.add(c.card, 1999, *c.play, f);
+    }
+    s.finish();
+    return s;
+}
+
+// 本店: the worked example (I 20,000, O 31,000, S 410, Bown 500: EV 2,955, luck 8,045),
+// 150 spins with 250 own balls at 1 yen a ball (F · L = 10,000 + 250) without a spec, a
+// machine number alone, and a card without play data. 支店: spins without the hall's
+// terms. 東店: no play data at all. A marked card with play data is left out.
+QList<PlayCard> handWorkedTable() {
+    return {{amounts(200, 310), inputs(410, 500), terms(), spec()},
+            {amounts(100, 0), inputs(150, 250), terms(1), std::nullopt},
+            {amounts(30, 10), inputs(std::nullopt, std::nullopt, u"123"_s), terms(), spec()},
+            {amounts(50, 50), std::nullopt, terms(), spec()},
+            {amounts(50, 0, {.store = u"支店"_s}), inputs(100), std::nullopt, spec()},
+            {amounts(10, 0, {.store = u"東店"_s}), std::nullopt, std::nullopt, std::nullopt},
+            {marked(amounts(100, 0)), inputs(1000), terms(), spec()}};
 }
 
 } // namespace
@@ -301,6 +369,105 @@ class TestDiaryStats : public QObject {
         with.add(3, marked(amounts(100, 900, {.date = u"20000205土"_s})));
         QCOMPARE(with.days()[4].visits, 1);
         QCOMPARE(with.days()[4].firstCard, 3);
+    }
+
+    // Which cards each play figure sums, and when it is nothing; -1 stands for nothing.
+    void playFiguresOfGroups_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QList<qint64>>("figures"); // cards, spins, rate in 1/100, EV, luck
+        QTest::newRow("all four kinds") << u"本店"_s << QList<qint64>{3, 560, 1736, 2955, 8045};
+        QTest::newRow("no terms") << u"支店"_s << QList<qint64>{1, 100, -1, -1, -1};
+        QTest::newRow("no play data") << u"東店"_s << QList<qint64>{-1, -1, -1, -1, -1};
+        QTest::newRow("total") << QString() << QList<qint64>{4, 660, 1736, 2955, 8045};
+    }
+    void playFiguresOfGroups() {
+        QFETCH(QString, key);
+        QFETCH(QList<qint64>, figures);
+        const DiaryStats s = playStatsOf(handWorkedTable(), StatsBy::Hall);
+        StatsGroup g = s.total();
+        for (const StatsGroup &each : s.groups())
+            if (each.key == key) g = each;
+        QCOMPARE(g.key, key);
+        const QList<std::optional<qint64>> got = {g.playCardCount(), g.spinCount(), g.spinRateHundredths(),
+                                                  g.expectedValue(), g.luck()};
+        QList<qint64> shown;
+        for (const auto &v : got)
+            shown.append(v.value_or(-1));
+        QCOMPARE(shown, figures);
+    }
+
+    void hundredthsTexts() {
+        QCOMPARE(hundredthsText(1736), u"17.36"_s);
+        QCOMPARE(hundredthsText(1705), u"17.05"_s);
+        QCOMPARE(hundredthsText(-5), u"-0.05"_s);
+    }
+
+    // Days in date order whatever the order of the cards, each day's cards added together,
+    // only cards with complete figures.
+    void playDaysRunningSums() {
+        const QList<PlayCard> cards = {
+            {amounts(200, 310, {.date = u"19990510月"_s}), inputs(410, 500), terms(), spec()},
+            {amounts(100, 0, {.date = u"19990503月"_s}), inputs(150), terms(), spec()},
+            {amounts(100, 0, {.date = u"19990503月"_s}), inputs(150), terms(), spec()},
+            {amounts(100, 500, {.date = u"19990504火"_s}), inputs(150), terms(), std::nullopt},
+            {amounts(100, 0, {.date = u"19990532月"_s}), inputs(150), terms(), spec()}};
+        // 150 spins on 10,000 yen: 25 / 7 · (150 · 5400 / 319.6) − 10,000 = −948.5…
+        QCOMPARE(playFigures({10000, 0, inputs(150), terms(), spec()}).expectedValue, -949);
+        QVERIFY(playStatsOf(cards, StatsBy::Hall).playDays().isEmpty()); // not kept unless asked
+        const QList<PlayDay> days = playStatsOf(cards, StatsBy::Hall, true).playDays();
+        QCOMPARE(days.size(), 2);
+        QCOMPARE(days[0].date, QDate(1999, 5, 3));
+        QCOMPARE(days[0].profit, -20000);
+        QCOMPARE(days[0].runningExpectedValue, -949 * 2);
+        QCOMPARE(days[1].date, QDate(1999, 5, 10));
+        QCOMPARE(days[1].runningProfit, -20000 + 11000);
+        QCOMPARE(days[1].runningExpectedValue, -949 * 2 + 2955);
+    }
+
+    // Without a database that opens, the play figures are nothing and the rest as before.
+    void closedDatabaseLeavesPlayFiguresEmpty() {
+        TempFolder f;
+        writeDiary(f, 1999, {amounts(200, 310), amounts(100, 0, {.store = u"支店"_s})});
+        f.write(PlayDatabase::fileName(), "not a database");
+        const DataFolder folder(f.path());
+        const PlayDatabase db(folder, PlayDatabase::Mode::ReadOnly);
+        QVERIFY(!db.isOpen());
+        const DiaryStats with = readStats(folder, u"taro"_s, 1999, 1999, StatsBy::Hall, false, nullptr, &db);
+        const DiaryStats without = readStats(folder, u"taro"_s, 1999, 1999, StatsBy::Hall, false);
+        QCOMPARE(rows(with), rows(without));
+        QCOMPARE(with.total().visits, 2);
+        QVERIFY(!with.total().playCardCount());
+        QVERIFY(!with.total().spinRateHundredths());
+    }
+
+    // The rows are found by fingerprint and place among identical cards; a marked card
+    // still counts toward its twins' places.
+    void readStatsFindsEachCardsPlayRow() {
+        TempFolder f;
+        const CardRecord twin = amounts(200, 310);
+        writeDiary(f, 1999, {marked(twin), twin, twin, amounts(100, 0, {.store = u"支店"_s})});
+        const DataFolder folder(f.path());
+        const QString diary = DiaryFileName(u"taro"_s, 1999);
+        {
+            PlayDatabase db(folder);
+            QVERIFY2(db.isOpen(), qPrintable(db.reason()));
+            db.setHallTerms(terms());
+            db.setModelSpec(spec());
+            const DiaryKeys keys = DiaryKeys::ofDiary(folder, diary);
+            QCOMPARE(keys.key(3).ordinal, 2);
+            db.setPlay(diary, keys.key(1), inputs(9999), 1); // the marked twin, left out
+            db.setPlay(diary, keys.key(3), inputs(410, 500), 3);
+            db.setPlay(diary, keys.key(4), inputs(100), 4);
+        }
+        const PlayDatabase db(folder, PlayDatabase::Mode::ReadOnly);
+        const DiaryStats s = readStats(folder, u"taro"_s, 1999, 1999, StatsBy::Hall, false, nullptr, &db);
+        QCOMPARE(s.total().visits, 3);
+        QCOMPARE(s.total().playCardCount(), 2);
+        QCOMPARE(s.total().spinCount(), 510);
+        QCOMPARE(s.total().expectedValue(), 2955); // only card 3 has complete figures
+        QCOMPARE(s.total().luck(), 8045);
+        const DiaryStats marked = readStats(folder, u"taro"_s, 1999, 1999, StatsBy::Hall, true, nullptr, &db);
+        QCOMPARE(marked.total().spinCount(), 9999 + 510);
     }
 
     void calendarReadsOnlyExistingDiaries() {

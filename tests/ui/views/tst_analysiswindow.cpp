@@ -3,6 +3,7 @@
 #include "cli/clifixture.h"
 
 #include "cardscreen/patincomain.h"
+#include "store/playdata.h"
 #include "views/analysiswindow.h"
 
 #include <QApplication>
@@ -71,13 +72,15 @@ QStringList cliRow(const QJsonObject &g) {
     QStringList out;
     for (const QString &k :
          {u"key"_s, u"visits"_s, u"minutes"_s, u"investment"_s, u"cash_out"_s, u"profit"_s,
-          u"recovery_rate"_s, u"profit_per_hour"_s, u"wins"_s, u"win_rate"_s, u"best"_s, u"worst"_s}) {
+          u"recovery_rate"_s, u"profit_per_hour"_s, u"wins"_s, u"win_rate"_s, u"best"_s, u"worst"_s,
+          u"play_cards"_s, u"spins"_s, u"spin_rate"_s, u"expected_value"_s, u"luck"_s}) {
         const QJsonValue v = g[k];
         const bool rate = k == u"recovery_rate"_s || k == u"win_rate"_s;
-        out.append(v.isNull()     ? u"-"_s
-                   : v.isString() ? v.toString()
-                   : rate         ? QString::number(v.toDouble(), 'f', 1)
-                                  : QString::number(v.toInteger()));
+        out.append(v.isNull()            ? u"-"_s
+                   : v.isString()        ? v.toString()
+                   : k == u"spin_rate"_s ? QString::number(v.toDouble(), 'f', 2)
+                   : rate                ? QString::number(v.toDouble(), 'f', 1)
+                                         : QString::number(v.toInteger()));
     }
     return out;
 }
@@ -304,6 +307,59 @@ class TestAnalysisWindow : public QObject {
     }
 
     // A user without any diary: an empty window, nothing created.
+    // The play columns show what the command line prints; the 期待値 page draws the cards
+    // with complete figures, or says why there is nothing to draw.
+    void playDataColumnsAndRunningExpectedValue() {
+        ViewFixture f;
+        setDialogs(&f.dialogs);
+        writeDiaries(f);
+        AnalysisWindow *w = openAnalysis(f);
+        QVERIFY(w);
+        QTest::keyClick(w, Qt::Key_E, Qt::AltModifier); // 期待値(&E)
+        QCOMPARE(w->Tabs->currentIndex(), 3);
+        QVERIFY(w->LuckChart->days().isEmpty());
+        QVERIFY2(w->LuckChart->emptyText().startsWith(u"期待値の出せるカードがありません"_s),
+                 qPrintable(w->LuckChart->emptyText()));
+        w->close();
+
+        {
+            PlayDatabase db(f.state.folder);
+            QVERIFY2(db.isOpen(), qPrintable(db.reason()));
+            db.setHallTerms({u"本店"_s, QDate(1999, 1, 1), 4, 28, std::nullopt, {}});
+            db.setHallTerms({u"支店"_s, QDate(1999, 1, 1), 4, 25, std::nullopt, {}});
+            db.setModelSpec({1, u"Ｘ"_s, 319.6, 5400, std::nullopt, {}});
+            const QString diary = u"taro.1999.dat"_s;
+            const DiaryKeys keys = DiaryKeys::ofDiary(f.state.folder, diary);
+            db.setPlay(diary, keys.key(1), {300, std::nullopt, std::nullopt, {}}, 1);
+            db.setPlay(diary, keys.key(2), {200, 100, std::nullopt, {}}, 2); // 支店's model has no spec
+        }
+        w = openAnalysis(f);
+        QVERIFY(w);
+        clickTab(w, 1);
+        while (w->ByCombo->currentIndex() != int(StatsBy::Hall))
+            QTest::keyClick(w->ByCombo, Qt::Key_Down);
+        const QJsonArray groups = cliStats(f, u"hall"_s)[u"groups"_s].toArray();
+        QCOMPARE(w->StatsTable->rowCount(), groups.size());
+        for (int row = 0; row < groups.size(); ++row)
+            QCOMPARE(windowRow(w->StatsTable, row), cliRow(groups[row].toObject()));
+        const QJsonObject total = cliStats(f, u"year"_s)[u"total"_s].toObject();
+
+        clickTab(w, 3);
+        const QList<PlayDay> days = w->LuckChart->days();
+        QCOMPARE(days.size(), 1); // only 本店's card has complete figures
+        QCOMPARE(days[0].date, QDate(1999, 5, 3));
+        QCOMPARE(days[0].runningProfit, -11000);
+        QCOMPARE(days[0].runningExpectedValue, total[u"expected_value"_s].toInteger());
+        w->close();
+
+        f.folder.write(PlayDatabase::fileName(), "not a database");
+        w = openAnalysis(f);
+        QVERIFY(w);
+        QVERIFY(w->LuckChart->days().isEmpty());
+        QVERIFY2(w->LuckChart->emptyText().startsWith(u"稼働データを読めません"_s),
+                 qPrintable(w->LuckChart->emptyText()));
+    }
+
     void noDiaries() {
         ViewFixture f;
         setDialogs(&f.dialogs);

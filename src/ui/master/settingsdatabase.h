@@ -1,0 +1,35 @@
+#pragma once
+
+#include "store/playdata.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace tama {
+
+struct DiaryState;
+
+// The database as the settings windows use it. It is opened when a window opens only if
+// the file is there, and created by the first write, so that looking at the settings
+// never adds a file to the folder.
+class SettingsDatabase {
+  public:
+    explicit SettingsDatabase(const DiaryState &state);
+    ~SettingsDatabase();
+
+    // Why the terms and specs cannot be used (a damaged or locked file), or empty.
+    QString unavailable() const;
+    // What the last reading met instead of the rows (it then read as nothing), or empty.
+    QString readProblem() const;
+    // Open for reading; nothing while there is no file yet or it cannot be used.
+    const PlayDatabase *reading() const;
+    // Open for writing, created when missing. Throws StoreError saying why not.
+    PlayDatabase &writing();
+
+  private:
+    const DiaryState &m_state;
+    std::unique_ptr<PlayDatabase> m_db;
+};
+
+} // namespace tama
