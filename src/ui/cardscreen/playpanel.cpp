@@ -125,15 +125,10 @@ void PlayPanel::useFolder(const DataFolder &folder, bool readOnly) {
     });
 }
 
+// Interrupted changes were repaired when the data folder was opened.
 void PlayPanel::open(const DataFolder &folder, bool readOnly) {
     m_db = std::make_unique<PlayDatabase>(folder, readOnly ? PlayDatabase::Mode::ReadOnly
                                                            : PlayDatabase::Mode::ReadWrite);
-    // A change whose diary write a crash cut short is finished or dropped first.
-    try {
-        m_db->repair(folder);
-    } catch (const StoreError &e) {
-        reportStoreError(e);
-    }
 }
 
 void PlayPanel::placeInTabOrder(QWidget *before, QWidget *after) {
