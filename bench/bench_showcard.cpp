@@ -4,6 +4,7 @@
 #include "cardscreen/patincomain.h"
 #include "common/clock.h"
 #include "store/diary.h"
+#include "store/playdata.h"
 #include "support/cardbuilder.h"
 
 #include <QApplication>
@@ -25,7 +26,8 @@ struct Screen {
     tama::PatincoMain *window = nullptr;
     QScrollBar *cards = nullptr;
 
-    explicit Screen(int count) {
+    // every: one card in so many has play data (0: none).
+    explicit Screen(int count, int every = 0) {
         // The window opens today's year; make that the diary's.
         static const tama::FixedClock endOf1999(QDateTime(QDate(1999, 12, 31), QTime(21, 0)));
         tama::setClock(&endOf1999);
@@ -46,6 +48,14 @@ struct Screen {
                                               .impression = u"よかった"_s}));
         }
         tama::test::writeDiary(dir.path(), state->diaryFile, list);
+        if (every > 0) {
+            tama::PlayDatabase db(state->folder);
+            const tama::DiaryKeys keys = tama::DiaryKeys::ofDiary(state->folder, state->diaryFile);
+            tama::PlayInputs play;
+            play.spins = 410;
+            for (int n = 1; n <= count; n += every)
+                db.setPlay(state->diaryFile, keys.key(n), play, n);
+        }
         registry = std::make_unique<tama::WindowRegistry>(*state);
         window = registry->get<tama::PatincoMain>();
         state->reloadRequested = true;
@@ -55,9 +65,10 @@ struct Screen {
     }
 };
 
+// range(1): one card in so many has play data, 0 for none.
 void BM_ShowCard(benchmark::State &st) {
     const int count = int(st.range(0));
-    Screen screen(count);
+    Screen screen(count, int(st.range(1)));
     // Walk the scroller from one end to the other and round again.
     int n = 1;
     for (auto _ : st) {
@@ -70,7 +81,13 @@ void BM_ShowCard(benchmark::State &st) {
 
 } // namespace
 
-BENCHMARK(BM_ShowCard)->Arg(1000)->Arg(32766)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_ShowCard)
+    ->Args({1000, 0})
+    ->Args({32766, 0})
+    ->Args({1000, 10})
+    ->Args({32766, 10})
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(2.0);
 
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

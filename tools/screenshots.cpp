@@ -32,9 +32,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -133,6 +136,40 @@ void sampleDiaries(const DataFolder &folder, const QDate &today) {
     }
 }
 
+// The card being entered completed with play data, registered, and shown again: the
+// panel beside it with every figure.
+void playedCard(const DataFolder &folder, PatincoMain *main) {
+    {
+        PlayDatabase db(folder);
+        HallTerms terms;
+        terms.store = u"パーラー駅前"_s;
+        terms.from = QDate(QDate::currentDate().year(), 1, 1);
+        terms.lend = 4;
+        terms.exchange = 28;
+        db.setHallTerms(terms);
+        ModelSpec spec;
+        spec.category = 2;
+        spec.model = u"ドリームスター"_s;
+        spec.probability = 319.6;
+        spec.payout = 5400;
+        db.setModelSpec(spec);
+    }
+    auto type = [main](const char *name, const QString &text) {
+        main->findChild<QLineEdit *>(QString::fromLatin1(name))->setText(text);
+    };
+    const std::pair<const char *, QString> boxes[] = {
+        {"Text8", u"1"_s},    {"Text9", u"4"_s},        {"Text20", u"3"_s},      {"Text21", u"0"_s},
+        {"Text11", u"2"_s},   {"Text12", u"0"_s},       {"Text13", u"0"_s},      {"Text15", u"3"_s},
+        {"Text16", u"1"_s},   {"Text17", u"0"_s},       {"playSpins", u"410"_s}, {"playOwnBalls", u"500"_s},
+        {"playHits", u"3"_s}, {"playMachine", u"125"_s}};
+    for (const auto &[name, text] : boxes)
+        type(name, text);
+    main->findChild<QPushButton *>(u"Command23"_s)->click();
+    QScrollBar *cards = main->findChild<QScrollBar *>(u"HScroll1"_s);
+    cards->setValue(cards->value() - 1);
+    settle();
+}
+
 // Play data for most of the sample cards: the halls' terms, the models' specs, and spins
 // at a rate around the border (a little better at the first halls), with own balls now
 // and then; one change per diary.
@@ -206,6 +243,8 @@ int main(int argc, char **argv) {
     settle();
 
     save(main, out, u"cardscreen.png"_s);
+    playedCard(state.folder, main);
+    save(main, out, u"cardscreen-play.png"_s);
     save(registry.get<search_kisyu>(), out, u"search_kisyu.png"_s);
     registry.unload<search_kisyu>();
     save(registry.get<New_touroku>(), out, u"new_touroku.png"_s);

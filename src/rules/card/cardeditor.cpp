@@ -32,17 +32,42 @@ QStringList list(const std::array<QString, 4> &a) {
     return {a[0], a[1], a[2], a[3]};
 }
 
+const QString kPlayBoxNames[4] = {u"通常回転数"_s, u"持ち玉"_s, u"大当たり回数"_s, u"台番号"_s};
+
+// A count as typed: digits only (full-width ones too, as an input method types them).
+std::optional<qint64> countOf(const QString &text, bool *bad = nullptr) {
+    const QString t = trim(text);
+    if (bad) *bad = false;
+    if (t.isEmpty()) return std::nullopt;
+    qint64 n = 0;
+    for (QChar c : t) {
+        int d = -1;
+        if (c >= u'0' && c <= u'9')
+            d = c.unicode() - u'0';
+        else if (c >= u'０' && c <= u'９')
+            d = c.unicode() - u'０';
+        if (d < 0 || n > kMaxPlayCount) {
+            if (bad) *bad = true;
+            return std::nullopt;
+        }
+        n = n * 10 + d;
+    }
+    return n;
+}
+
 } // namespace
 
 void CardEditor::open(const DataFolder &folder, const QString &diaryFile, const QString &year) {
     m_folder = &folder;
     m_diaryFile = diaryFile;
     m_year = year;
+    m_keys.reset();
 }
 
 std::optional<StoreError> CardEditor::load(const QDate &today) {
     std::optional<StoreError> error;
     m_count = 0;
+    m_keys.reset(); // the diary may have changed since it was last read
     try {
         m_count = DiaryFile(*m_folder, m_diaryFile).count();
     } catch (const StoreError &e) {
@@ -58,9 +83,11 @@ std::optional<StoreError> CardEditor::show(int n, const QDate &today) {
     m_number = n;
     const bool newCard = n > m_count;
     CardRecord record;
+    bool read = false;
     if (!newCard) {
         try {
             record = DiaryFile(*m_folder, m_diaryFile).readOrBlank(n);
+            read = true;
         } catch (const StoreError &e) {
             error = e; // the card is shown blank
         }
@@ -122,6 +149,14 @@ std::optional<StoreError> CardEditor::show(int n, const QDate &today) {
         m_card.category = 0;
     } else {
         m_state = marked ? State::Candidate : State::Stored;
+    }
+    clearPlay();
+    if (read) {
+        try {
+            loadPlay(record.record().toBytes());
+        } catch (const StoreError &e) {
+            if (!error) error = e;
+        }
     }
     return error;
 }
@@ -355,6 +390,23 @@ CardEditor::Registration CardEditor::registerCard() {
         r.outcome = Registration::Outcome::BadDate;
         return r;
     }
+    // Play boxes that cannot be stored stop the card too, before anything is written.
+    PlayInputs play;
+    try {
+        play = checkedPlayInputs();
+    } catch (const StoreError &e) {
+        r.outcome = Registration::Outcome::Refused;
+        r.error = e;
+        return r;
+    }
+    // Empty boxes remove the rows only of a card that had some.
+    const bool playChanges = !play.isEmpty() || m_storedPlay.has_value();
+    if (playChanges && !m_db && m_makeDb) m_db = m_makeDb();
+    std::optional<StoreError> playProblem;
+    if (playChanges && !playReady())
+        playProblem = StoreError(StoreError::Kind::Io, PlayDatabase::fileName(), playUnavailable());
+    std::optional<qint64> pending;
+
     CardControls filled = withBlanksFilled(m_card);
     filled.impression.replace(u'\n', u"\r\n"_s);
     try {
@@ -365,8 +417,50 @@ CardEditor::Registration CardEditor::registerCard() {
         const CardRecord card = cardFromControls(filled);
         // A character the code page lacks is refused, naming the field, before any file
         // is written.
-        (void)card.record().toBytes();
-        diary.write(m_number, card);
+        const QByteArray bytes = card.record().toBytes();
+        if (playReady()) {
+            // The rows are told first, so that a crash between the two writes can be
+            // finished or undone at the next open.
+            try {
+                const PlayChange change =
+                    PlayChange::forCardWrite(m_diaryFile, diaryKeys(count), m_number, bytes.constData(),
+                                             playChanges ? std::optional(play) : std::nullopt);
+                if (!change.isEmpty())
+                    pending = m_db->prepare(
+                        change, DiaryExpectation::cardWritten(
+                                    m_number, bytes, qint64(std::max(count, m_number)) * bytes.size()));
+            } catch (const StoreError &e) {
+                // The card itself still goes in; rows left behind are set aside as
+                // detached at the next open, to be attached again.
+                if (playChanges)
+                    playProblem = e;
+                else
+                    r.problems << e;
+            }
+        }
+        try {
+            diary.write(m_number, card);
+        } catch (const StoreError &) {
+            try {
+                if (pending) m_db->abandon(*pending);
+            } catch (const StoreError &) {
+                // Still pending: the next open finds the diary unchanged and drops it.
+            }
+            throw;
+        }
+        if (pending) {
+            try {
+                m_db->commit(*pending);
+            } catch (const StoreError &e) {
+                r.problems << e; // left pending: the next open finishes it
+            }
+        }
+        if (m_keys) {
+            if (m_keys->count() == count)
+                m_keys->set(m_number, bytes.constData());
+            else
+                m_keys.reset();
+        }
         r.appended = m_number == count + 1;
         m_count = std::max(count, m_number);
     } catch (const StoreError &e) {
@@ -375,6 +469,12 @@ CardEditor::Registration CardEditor::registerCard() {
         return r;
     }
     r.outcome = Registration::Outcome::Written;
+    if (playProblem) {
+        r.notices << u"稼働データは保存されませんでした。%1"_s.arg(playProblem->message());
+    } else if (playChanges) {
+        m_storedPlay = play.isEmpty() ? std::nullopt : std::optional(play);
+        showPlay(play);
+    }
 
     // The boxes show what was stored: blanks filled, names as the files hold them.
     const QString typedStore = trimRight(m_card.store);
@@ -431,6 +531,7 @@ void CardEditor::prepareNextCard(const QDate &scrollerDate) {
     m_card.profit.clear();
     m_profitNegative = false;
     m_card.impression.clear();
+    clearPlay();
     m_number = m_count + 1;
     m_state = State::New;
     m_card.year = m_year;
@@ -466,6 +567,7 @@ void CardEditor::markOrEmpty() {
         m_card.profit.clear();
         m_profitNegative = false;
         m_card.impression.clear();
+        clearPlay();
         break;
     }
 }
@@ -479,7 +581,153 @@ std::optional<StoreError> CardEditor::afterOrganise(int newCardNumber, const QDa
     m_profitNegative = false;
     m_card.impression.clear();
     m_card.category = 0;
+    clearPlay();
     return error;
+}
+
+// ---- play data ----
+
+void CardEditor::setPlayDatabase(PlayDatabase *db) {
+    m_db = db;
+}
+
+QString CardEditor::playUnavailable() const {
+    if (!m_db) return m_makeDb ? QString() : u"稼働データのデータベースが開かれていません。"_s;
+    if (!m_db->isOpen())
+        return m_db->reason().isEmpty()
+                   ? u"稼働データのデータベース「%1」を開けませんでした。"_s.arg(PlayDatabase::fileName())
+                   : m_db->reason();
+    return {};
+}
+
+void CardEditor::setPlayText(PlayBox box, const QString &text) {
+    m_playText[size_t(box)] = text;
+}
+
+void CardEditor::stepPlay(PlayBox box, int delta) {
+    if (box == PlayBox::Machine) return;
+    const qint64 n = std::clamp(countOf(playText(box)).value_or(0) + delta, qint64(0), kMaxPlayCount);
+    m_playText[size_t(box)] = QString::number(n);
+}
+
+PlayInputs CardEditor::playInputs() const {
+    auto count = [this](PlayBox box) {
+        const std::optional<qint64> n = countOf(playText(box));
+        return n && *n <= kMaxPlayCount ? n : std::nullopt;
+    };
+    PlayInputs p;
+    p.spins = count(PlayBox::Spins);
+    p.ownBalls = count(PlayBox::OwnBalls);
+    p.hits = count(PlayBox::Hits);
+    p.machine = trim(playText(PlayBox::Machine));
+    return p;
+}
+
+PlayInputs CardEditor::checkedPlayInputs() const {
+    PlayInputs p;
+    std::optional<qint64> *counts[3] = {&p.spins, &p.ownBalls, &p.hits};
+    for (int i = 0; i < 3; ++i) {
+        bool bad = false;
+        *counts[i] = countOf(m_playText[size_t(i)], &bad);
+        if (bad)
+            throw StoreError(
+                StoreError::Kind::Invalid, QString(),
+                u"%1は 0 から %2 までの整数で入力してください（「%3」）。"_s.arg(
+                    kPlayBoxNames[i], QString::number(kMaxPlayCount), trim(m_playText[size_t(i)])));
+    }
+    p.machine = trim(playText(PlayBox::Machine));
+    validatePlayInputs(p);
+    return p;
+}
+
+void CardEditor::clearPlay() {
+    m_playText = {};
+    m_storedPlay.reset();
+}
+
+void CardEditor::showPlay(const PlayInputs &play) {
+    auto text = [](const std::optional<qint64> &n) { return n ? QString::number(*n) : QString(); };
+    m_playText = {text(play.spins), text(play.ownBalls), text(play.hits), play.machine};
+}
+
+const DiaryKeys &CardEditor::diaryKeys(int count) {
+    if (!m_keys || m_keys->count() != count) m_keys = DiaryKeys::ofDiary(*m_folder, m_diaryFile);
+    return *m_keys;
+}
+
+CardKey CardEditor::keyOf(int n, const QByteArray &fingerprint) {
+    CardKey key = diaryKeys(m_count).key(n);
+    if (key.fingerprint != fingerprint) { // changed by another program since read
+        m_keys.reset();
+        key = diaryKeys(m_count).key(n);
+    }
+    return key;
+}
+
+void CardEditor::loadPlay(const QByteArray &record) {
+    if (!playReady()) return;
+    // Most cards have no play data: the diary's keys are worked out only for one that may.
+    const QByteArray fingerprint = cardFingerprint(record);
+    if (!m_db->hasFingerprint(m_diaryFile, fingerprint)) return;
+    m_storedPlay = m_db->play(m_diaryFile, keyOf(m_number, fingerprint));
+    if (m_storedPlay) showPlay(*m_storedPlay);
+}
+
+CardRecord CardEditor::shownRecord() const {
+    return cardFromControls(withBlanksFilled(m_card));
+}
+
+// The terms and spec are looked up here, by the date, store and model the boxes show.
+PlayFigures CardEditor::playFigures() const {
+    PlayFiguresInput in;
+    in.investment = amountFromDigits(list(m_card.investment));
+    in.cashOut = amountFromDigits(list(m_card.cashOut));
+    in.play = playInputs();
+    if (playReady()) {
+        const CardRecord shown = shownRecord();
+        if (const std::optional<QDate> d = date())
+            in.terms = m_db->termsOn(trim(shown.field(CardRecord::StoreName)), *d);
+        if (m_card.category)
+            in.spec = m_db->modelSpec(m_card.category, trim(shown.field(CardRecord::ModelName)));
+    }
+    return tama::playFigures(in);
+}
+
+QString CardEditor::playMissingNote() const {
+    const PlayFigures f = playFigures();
+    if (f.missing == PlayMissing::NoHallTerms && playReady()) {
+        const QList<HallTerms> terms = m_db->hallTerms(trim(shownRecord().field(CardRecord::StoreName)));
+        const std::optional<QDate> d = date();
+        if (!terms.isEmpty() && d && *d < terms.first().from)
+            return u"この店の交換条件は %1 からです（この日付のものはありません）"_s.arg(
+                terms.first().from.toString(u"yyyy/MM/dd"_s));
+    }
+    return playMissingText(f.missing);
+}
+
+QList<DetachedPlay> CardEditor::detachedPlay() const {
+    QList<DetachedPlay> rows;
+    if (!playReady()) return rows;
+    for (const DetachedPlay &d : m_db->detached())
+        if (d.diary == m_diaryFile) rows << d;
+    return rows;
+}
+
+void CardEditor::attachPlay(qint64 detachedId) {
+    if (!playReady())
+        throw StoreError(StoreError::Kind::Invalid, PlayDatabase::fileName(),
+                         m_db ? m_db->reason() : u"稼働データはまだありません。"_s);
+    if (m_state == State::New)
+        throw StoreError(StoreError::Kind::Invalid, m_diaryFile,
+                         u"稼働データをつなげられるのは登録済みのカードだけです。"_s);
+    if (m_storedPlay)
+        throw StoreError(StoreError::Kind::Invalid, m_diaryFile,
+                         u"カード %1 にはもう稼働データがあります。"_s.arg(m_number));
+    const QByteArray record = DiaryFile(*m_folder, m_diaryFile).readOrBlank(m_number).record().toBytes();
+    const CardKey key = keyOf(m_number, cardFingerprint(record));
+    m_db->attach(detachedId, m_diaryFile, key, m_number);
+    m_storedPlay = m_db->play(m_diaryFile, key);
+    if (m_storedPlay) showPlay(*m_storedPlay);
 }
 
 } // namespace tama

@@ -2,14 +2,18 @@
 
 #include "card/cardentry.h"
 #include "card/daterepair.h"
+#include "card/playfigures.h"
 #include "card/profit.h"
 #include "store/datafolder.h"
+#include "store/playdata.h"
 #include "store/storeerror.h"
 
 #include <QDate>
 #include <QList>
 #include <QString>
 
+#include <array>
+#include <functional>
 #include <optional>
 
 namespace tama {
@@ -103,10 +107,51 @@ class CardEditor {
 
     bool profitNegative() const { return m_profitNegative; }
 
+    // ---- play data (稼働データ) of the card shown ----
+    enum class PlayBox { Spins, OwnBalls, Hits, Machine };
+    // The database of the data folder; null or closed when it cannot be used. The
+    // editor does not own it.
+    void setPlayDatabase(PlayDatabase *db);
+    // Makes the database when there was none yet and play data is first to be stored, so
+    // that a folder whose player keeps none never gets one. Without it, no database is
+    // no play data.
+    void setPlayDatabaseMaker(std::function<PlayDatabase *()> make) { m_makeDb = std::move(make); }
+    // Why the play data cannot be kept, in words for the player; empty when it can.
+    QString playUnavailable() const;
+    void setPlayText(PlayBox box, const QString &text);
+    QString playText(PlayBox box) const { return m_playText[size_t(box)]; }
+    // Adds delta to a count box (Up and Down), within 0 … kMaxPlayCount.
+    void stepPlay(PlayBox box, int delta);
+    // The boxes' counts that are whole numbers in range; the others count as not given.
+    PlayInputs playInputs() const;
+    // Whether the card shown had play data when it was shown or last registered.
+    bool hasStoredPlay() const { return m_storedPlay.has_value(); }
+    // The figures of the card as it stands in its boxes, worked out afresh at each call
+    // so that they follow every box.
+    PlayFigures playFigures() const;
+    // Why the figures are missing, for the player; empty when they are complete. A card
+    // dated before its hall's first terms is told from when there are terms.
+    QString playMissingNote() const;
+    // The diary's rows whose card was not found again.
+    QList<DetachedPlay> detachedPlay() const;
+    // Gives a detached row to the card shown, a stored card without play data. Throws
+    // StoreError.
+    void attachPlay(qint64 detachedId);
+
   private:
     void setNewCardDate(const QDate &today);
     void updateProfit();
     QString &box(int i);
+    bool playReady() const { return m_db && m_db->isOpen(); }
+    void clearPlay();
+    void loadPlay(const QByteArray &record);
+    void showPlay(const PlayInputs &play);
+    CardKey keyOf(int n, const QByteArray &fingerprint);
+    // The record the boxes would store, for the figures.
+    CardRecord shownRecord() const;
+    // The play boxes as inputs, or why one is refused.
+    PlayInputs checkedPlayInputs() const;
+    const DiaryKeys &diaryKeys(int count);
 
     const DataFolder *m_folder = nullptr;
     QString m_diaryFile;
@@ -116,6 +161,13 @@ class CardEditor {
     State m_state = State::New;
     CardControls m_card;
     bool m_profitNegative = false;
+
+    PlayDatabase *m_db = nullptr;
+    std::function<PlayDatabase *()> m_makeDb;
+    std::array<QString, 4> m_playText;
+    std::optional<PlayInputs> m_storedPlay;
+    // The keys of the diary's cards, read once and kept in step with the editor's writes.
+    std::optional<DiaryKeys> m_keys;
 };
 
 } // namespace tama

@@ -7,6 +7,7 @@
 #include "card/spinner.h"
 #include "cardscreen/helpwindow.h"
 #include "cardscreen/picturebutton.h"
+#include "cardscreen/playpanel.h"
 #include "cardscreen/ver.h"
 #include "common/clock.h"
 #include "common/dates.h"
@@ -78,6 +79,9 @@ int spinnerOfBox(int i) {
 PatincoMain::PatincoMain(WindowRegistry &registry) : m_registry(registry) {
     setObjectName(u"PatincoMain"_s);
     setupForm(this);
+    m_playPanel = new PlayPanel(m_editor, centralWidget());
+    m_columns->addWidget(m_playPanel);
+    m_playPanel->placeInTabOrder(Text24, Command23);
     buildMenus();
     connectHandlers();
     setWindowTitle(u"タマノート Ver"_s + programVersion() + u"  "_s);
@@ -117,6 +121,7 @@ void PatincoMain::buildMenus() {
             &PatincoMain::graph_Click);
     connect(item(menu, u"disp_report"_s, u"レポート表示(&R)"_s, true), &QAction::triggered, this,
             &PatincoMain::disp_report_Click);
+    menu->addAction(m_playPanel->toggleAction());
     connect(item(menu, u"analysis"_s, u"分析(&A)"_s, true), &QAction::triggered, this,
             [this] { m_registry.show<AnalysisWindow>(); });
     menu->addSeparator()->setObjectName(u"zxc"_s);
@@ -292,6 +297,7 @@ void PatincoMain::draw() {
     Label15->setText(c.profit);
     if (Text24->toPlainText() != c.impression) Text24->setPlainText(c.impression);
     drawDateScroller();
+    m_playPanel->draw();
 }
 
 void PatincoMain::drawState() {
@@ -401,6 +407,7 @@ void PatincoMain::LoadDiary() {
     DiaryState &s = m_registry.state();
     setWindowTitle(u"タマノート Ver"_s + programVersion() + u"  [ "_s + s.diaryFile + u" ]"_s);
     m_editor.open(s.folder, s.diaryFile, s.year);
+    m_playPanel->useFolder(s.folder, s.readOnly);
     if (QAction *undo = findChild<QAction *>(u"undoOrganise"_s))
         undo->setEnabled(m_beforeOrganise && m_beforeOrganise->detail == s.diaryFile);
     if (const std::optional<StoreError> e = m_editor.load(tama::clock().today())) reportStoreError(*e);

@@ -8,6 +8,7 @@
 
 namespace tama {
 
+class PlayPanel;
 class WindowRegistry;
 
 // The card screen: one card of the current diary at a time, the card and year
@@ -108,6 +109,7 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
 
     WindowRegistry &m_registry;
     CardEditor m_editor;
+    PlayPanel *m_playPanel;
     bool m_drawing = false;
     bool m_keyInBox = false;
     // The snapshot taken before the last organise of this run: what its undo restores.

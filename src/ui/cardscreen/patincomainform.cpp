@@ -233,7 +233,7 @@ void PatincoMainForm::buildLayout(QWidget *c) {
     header->addWidget(Text2);
     top->addLayout(header);
 
-    auto *columns = new QHBoxLayout;
+    auto *columns = m_columns = new QHBoxLayout;
     top->addLayout(columns, 1);
 
     // Left: date, time, store, day type, category, model.

@@ -4,6 +4,7 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -55,6 +56,8 @@ class PatincoMainForm {
     QLabel *Label8;
     QPlainTextEdit *Text24;
     QPushButton *Command23, *Command6;
+    // The left and right columns of the card; panels beside the card go at its end.
+    QHBoxLayout *m_columns = nullptr;
 
     // The sixteen digit boxes in the card editor's order (start, end, investment,
     // cash-out) and the ten spinners VScroll1 … VScroll10.
