@@ -505,13 +505,15 @@ int PlayDatabase::schemaVersion() {
     return kSchemaVersion;
 }
 
-PlayDatabase::PlayDatabase(const DataFolder &folder, Mode mode) : m_path(folder.file(fileName())) {
+PlayDatabase::PlayDatabase(const DataFolder &folder, Mode mode)
+    : m_path(folder.file(fileName())), m_mode(mode) {
     open(mode);
 }
 
 std::unique_ptr<PlayDatabase> PlayDatabase::openFile(const QString &path) {
     std::unique_ptr<PlayDatabase> db(new PlayDatabase);
     db->m_path = path;
+    db->m_mode = Mode::ReadOnly;
     db->open(Mode::ReadOnly);
     return db;
 }
@@ -520,14 +522,50 @@ PlayDatabase::~PlayDatabase() {
     if (m_db) sqlite3_close_v2(m_db);
 }
 
-void PlayDatabase::close(const QString &reason) {
+void PlayDatabase::close(const QString &reason) const {
     if (m_db) sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_reason = reason;
 }
 
-void PlayDatabase::open(Mode mode) {
+bool PlayDatabase::isOpen() const {
+    follow(false);
+    return m_db != nullptr;
+}
+
+void PlayDatabase::follow(bool forWrite) const {
+    struct stat st {};
+    const bool there = ::lstat(QFile::encodeName(m_path).constData(), &st) == 0;
+    const bool same = there && m_tried && quint64(st.st_dev) == m_device && quint64(st.st_ino) == m_inode;
+    if (same) return;
+    if (!there && !forWrite) {
+        if (m_db) close(u"データベースがなくなりました。"_s);
+        return;
+    }
+    if (!there && m_mode == Mode::ReadOnly) return;
+    if (m_db) sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_reason.clear();
+    open(m_mode);
+}
+
+void PlayDatabase::requireOpen() {
+    follow(true);
+    if (!m_db)
+        throw StoreError(StoreError::Kind::Io, QDir::toNativeSeparators(m_path),
+                         u"データベースを使えません: "_s + m_reason);
+}
+
+void PlayDatabase::open(Mode mode) const {
     const QByteArray native = QFile::encodeName(m_path);
+    // What stands under the name now, so that a replacement is noticed.
+    struct stat st {};
+    m_tried = true;
+    m_device = m_inode = 0;
+    if (::lstat(native.constData(), &st) == 0) {
+        m_device = quint64(st.st_dev);
+        m_inode = quint64(st.st_ino);
+    }
     if (const auto bad = unsafeDatabaseFile(m_path, mode == Mode::ReadWrite)) return close(*bad);
     const bool exists = QFileInfo::exists(m_path);
     m_readOnly = mode == Mode::ReadOnly || writehook::isReadOnly(m_path);
@@ -543,6 +581,10 @@ void PlayDatabase::open(Mode mode) {
         return close(why);
     }
     m_db = db;
+    if (!exists && ::lstat(native.constData(), &st) == 0) {
+        m_device = quint64(st.st_dev);
+        m_inode = quint64(st.st_ino);
+    }
     sqlite3_busy_timeout(m_db, 2000);
     try {
         // A rollback journal and full syncs, so that a copy of the closed folder is whole.
@@ -585,7 +627,7 @@ template <typename F, typename R> R reading(const PlayDatabase &db, R empty, F &
 }
 } // namespace
 
-#define TAMA_READ(empty, ...) reading(*this, empty, [&]() __VA_ARGS__, m_readError)
+#define TAMA_READ(empty, ...) (follow(false), reading(*this, empty, [&]() __VA_ARGS__, m_readError))
 
 QList<HallTerms> PlayDatabase::hallTerms() const {
     return hallTerms(QString());
@@ -634,17 +676,9 @@ std::optional<HallTerms> PlayDatabase::termsOn(const QString &store, const QDate
     });
 }
 
-namespace {
-void requireOpenForWrite(const PlayDatabase &db) {
-    if (!db.isOpen())
-        throw StoreError(StoreError::Kind::Io, QDir::toNativeSeparators(db.path()),
-                         u"データベースを使えません: "_s + db.reason());
-}
-} // namespace
-
 void PlayDatabase::setHallTerms(const HallTerms &terms) {
     validateHallTerms(terms);
-    requireOpenForWrite(*this);
+    requireOpen();
     writehook::beforeWrite(m_path);
     Stmt q(m_db,
            "INSERT OR REPLACE INTO hall_terms(store, from_date, lend, exchange, fee, updated)"
@@ -660,7 +694,7 @@ void PlayDatabase::setHallTerms(const HallTerms &terms) {
 }
 
 void PlayDatabase::removeHallTerms(const QString &store, const QDate &from) {
-    requireOpenForWrite(*this);
+    requireOpen();
     writehook::beforeWrite(m_path);
     Stmt q(m_db, "DELETE FROM hall_terms WHERE store = ?1 AND from_date = ?2", m_path);
     q.bind(1, trim(store)).bind(2, dateKey(from));
@@ -706,7 +740,7 @@ std::optional<ModelSpec> PlayDatabase::modelSpec(int category, const QString &mo
 
 void PlayDatabase::setModelSpec(const ModelSpec &spec) {
     validateModelSpec(spec);
-    requireOpenForWrite(*this);
+    requireOpen();
     writehook::beforeWrite(m_path);
     Stmt q(m_db,
            "INSERT OR REPLACE INTO model_specs(category, model, probability, payout, border, updated)"
@@ -722,7 +756,7 @@ void PlayDatabase::setModelSpec(const ModelSpec &spec) {
 }
 
 void PlayDatabase::removeModelSpec(int category, const QString &model) {
-    requireOpenForWrite(*this);
+    requireOpen();
     writehook::beforeWrite(m_path);
     Stmt q(m_db, "DELETE FROM model_specs WHERE category = ?1 AND model = ?2", m_path);
     q.bind(1, category).bind(2, trim(model));
@@ -821,7 +855,7 @@ void upsertPlay(sqlite3 *db, const QString &path, const QString &diary, const Ca
 
 void PlayDatabase::setPlay(const QString &diary, const CardKey &key, const PlayInputs &play, int cardHint) {
     validatePlayInputs(play);
-    requireOpenForWrite(*this);
+    requireOpen();
     writehook::beforeWrite(m_path);
     Transaction t(m_db, m_path);
     upsertPlay(m_db, m_path, diary, key, play, cardHint, nowMs());
@@ -897,7 +931,7 @@ void PlayDatabase::applySteps(const QString &diary, const QList<PlayChange::Step
 }
 
 qint64 PlayDatabase::prepare(const PlayChange &change, const DiaryExpectation &expected) {
-    requireOpenForWrite(*this);
+    requireOpen();
     for (const PlayChange::Step &st : change.steps())
         if (st.kind == PlayChange::Step::Kind::Set) validatePlayInputs(st.play);
     writehook::beforeWrite(m_path);
@@ -915,7 +949,7 @@ qint64 PlayDatabase::prepare(const PlayChange &change, const DiaryExpectation &e
 }
 
 void PlayDatabase::commit(qint64 pending) {
-    requireOpenForWrite(*this);
+    requireOpen();
     Transaction t(m_db, m_path);
     Stmt q(m_db, "SELECT diary, steps FROM pending WHERE id = ?1", m_path);
     q.bind(1, pending);
@@ -930,7 +964,7 @@ void PlayDatabase::commit(qint64 pending) {
 }
 
 void PlayDatabase::abandon(qint64 pending) {
-    requireOpenForWrite(*this);
+    requireOpen();
     Stmt del(m_db, "DELETE FROM pending WHERE id = ?1", m_path);
     del.bind(1, pending);
     del.run();
@@ -1099,7 +1133,7 @@ int PlayDatabase::pendingChanges() const {
 }
 
 void PlayDatabase::attach(qint64 detachedId, const QString &diary, const CardKey &key, int cardHint) {
-    requireOpenForWrite(*this);
+    requireOpen();
     writehook::beforeWrite(m_path);
     Transaction t(m_db, m_path);
     Stmt row(m_db, "SELECT spins, own_balls, hits, machine FROM detached_play WHERE id = ?1", m_path);
@@ -1120,7 +1154,7 @@ void PlayDatabase::attach(qint64 detachedId, const QString &diary, const CardKey
 }
 
 void PlayDatabase::removeDetached(qint64 detachedId) {
-    requireOpenForWrite(*this);
+    requireOpen();
     writehook::beforeWrite(m_path);
     Stmt q(m_db, "DELETE FROM detached_play WHERE id = ?1", m_path);
     q.bind(1, detachedId);
@@ -1128,7 +1162,7 @@ void PlayDatabase::removeDetached(qint64 detachedId) {
 }
 
 void PlayDatabase::replaceDiaryRows(const QString &diary, const PlayDatabase &from) {
-    requireOpenForWrite(*this);
+    requireOpen();
     writehook::beforeWrite(m_path);
     const PlayChange change = PlayChange::forRestore(diary, from);
     Transaction t(m_db, m_path);
@@ -1137,7 +1171,10 @@ void PlayDatabase::replaceDiaryRows(const QString &diary, const PlayDatabase &fr
 }
 
 void PlayDatabase::backupTo(const QString &path) const {
-    requireOpenForWrite(*this);
+    follow(false);
+    if (!m_db)
+        throw StoreError(StoreError::Kind::Io, QDir::toNativeSeparators(m_path),
+                         u"データベースを使えません: "_s + m_reason);
     const QByteArray native = QFile::encodeName(path);
     // Made fresh, so that the copy never goes through a name someone else put there.
     const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -1249,7 +1286,7 @@ QStringList PlayDatabase::integrityProblems() const {
 }
 
 PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
-    requireOpenForWrite(*this);
+    requireOpen();
     MergeReport report;
     if (!other.isOpen())
         throw StoreError(StoreError::Kind::Damaged, QDir::toNativeSeparators(other.path()), other.reason());

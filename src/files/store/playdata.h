@@ -203,7 +203,10 @@ class PlayDatabase {
     PlayDatabase(const PlayDatabase &) = delete;
     PlayDatabase &operator=(const PlayDatabase &) = delete;
 
-    bool isOpen() const { return m_db != nullptr; }
+    // A database file replaced since it was opened (a restore renames the snapshot's copy
+    // into place) is opened again before it is used, so that nothing is read from or
+    // written to the file that was replaced.
+    bool isOpen() const;
     const QString &reason() const { return m_reason; } // why not open
     QString path() const { return m_path; }
 
@@ -285,17 +288,24 @@ class PlayDatabase {
 
   private:
     PlayDatabase() = default;
-    void open(Mode mode);
-    void close(const QString &reason);
+    void open(Mode mode) const;
+    void close(const QString &reason) const;
+    // Opens the file again when another has taken its name; forWrite: also when none is there yet.
+    void follow(bool forWrite) const;
+    void requireOpen();
     void applySteps(const QString &diary, const QList<PlayChange::Step> &steps);
     void stampDiary(const QString &folderPath, const QString &diary);
     void noteReadError() const;
 
     QString m_path;
-    QString m_reason;
+    Mode m_mode = Mode::ReadOnly;
+    // The connection follows the file under the name: these change when it is opened again.
+    mutable QString m_reason;
     mutable QString m_readError;
-    sqlite3 *m_db = nullptr;
-    bool m_readOnly = false;
+    mutable sqlite3 *m_db = nullptr;
+    mutable bool m_readOnly = false;
+    mutable quint64 m_device = 0, m_inode = 0; // of the file last opened, or tried
+    mutable bool m_tried = false;
 };
 
 // Writes a diary together with its play rows: the change is noted in the folder's database

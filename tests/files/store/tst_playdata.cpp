@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -317,6 +318,26 @@ class TestPlayData : public QObject {
                  }),
                  int(StoreError::Kind::Io));
         if (what == 3) QCOMPARE(readFile(path), before);
+    }
+
+    // A restore renames the snapshot's copy over the database while a window holds it open:
+    // the window's next read and write go to the file now under the name.
+    void aReplacedFileIsOpenedAgain() {
+        const DataFolder folder(m_dir->path());
+        const CardKey key{QByteArray(16, 'k'), 0};
+        PlayDatabase held(folder);
+        held.setPlay(kDiary, key, spins(1), 1);
+        held.backupTo(m_dir->filePath(u"copy.db"_s));
+        held.setPlay(kDiary, key, spins(2), 1);
+        QCOMPARE(::rename(QFile::encodeName(m_dir->filePath(u"copy.db"_s)).constData(),
+                          QFile::encodeName(held.path()).constData()),
+                 0);
+        QCOMPARE(held.play(kDiary, key), std::optional(spins(1)));
+        held.setPlay(kDiary, key, spins(3), 1);
+        QCOMPARE(PlayDatabase(folder).play(kDiary, key), std::optional(spins(3)));
+        QVERIFY(QFile::remove(held.path()));
+        QVERIFY(!held.isOpen());
+        QVERIFY(!held.play(kDiary, key));
     }
 
     void readingNeverCreatesTheFile() {
