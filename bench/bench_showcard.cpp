@@ -49,7 +49,7 @@ struct Screen {
         }
         tama::test::writeDiary(dir.path(), state->diaryFile, list);
         if (every > 0) {
-            // With the halls' terms and the model's spec, so that each card's figures are worked out.
+            // With the halls' terms and the model's 機種スペック, so that each card's figures are worked out.
             tama::PlayDatabase db(state->folder);
             for (const QString &hall : {u"ＡＢＣホール"_s, u"パーラー駅前"_s})
                 db.setHallTerms({hall, QDate(1999, 1, 1), 4, 28, std::nullopt, {}});

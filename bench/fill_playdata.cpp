@@ -1,5 +1,5 @@
 // Gives every card of the diaries in a folder play data, for the statistics benchmark
-// (bench/stats_vs_iconv.sh): terms for the halls 店舗0 … 店舗39 and specs for the models
+// (bench/stats_vs_iconv.sh): terms for the halls 店舗0 … 店舗39 and 機種スペック for the models
 // 機種0 … 機種149 that the script's diaries use, and spins, own balls and hits for every
 // card, one change per diary through the database's own interface.
 // Usage: fill_playdata DIR

@@ -2,7 +2,7 @@
 # tamanote-cli stats --by model over 30 full diaries (30 years of 32766 cards), as a
 # whole process, against iconv converting the same 30 files from code page 932 to
 # UTF-8; then the peak memory of the same command. With FILL=path/to/fill_playdata, every
-# card first gets play data in tamanote.db (hall terms and model specs too), so that the
+# card first gets play data in tamanote.db (hall terms and 機種スペック too), so that the
 # statistics also work out each card's figures.
 # Usage: [FILL=build/bench/fill_playdata] bench/stats_vs_iconv.sh [path/to/tamanote-cli]
 #        (default: build/src/tamanote-cli)

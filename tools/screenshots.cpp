@@ -147,12 +147,12 @@ void playedCard(const DataFolder &folder, PatincoMain *main) {
         terms.lend = 4;
         terms.exchange = 28;
         db.setHallTerms(terms);
-        ModelSpec spec;
-        spec.category = 2;
-        spec.model = u"ドリームスター"_s;
-        spec.probability = 319.6;
-        spec.payout = 5400;
-        db.setModelSpec(spec);
+        ModelSpec modelSpec;
+        modelSpec.category = 2;
+        modelSpec.model = u"ドリームスター"_s;
+        modelSpec.probability = 319.6;
+        modelSpec.payout = 5400;
+        db.setModelSpec(modelSpec);
     }
     auto type = [main](const char *name, const QString &text) {
         main->findChild<QLineEdit *>(QString::fromLatin1(name))->setText(text);
@@ -170,7 +170,7 @@ void playedCard(const DataFolder &folder, PatincoMain *main) {
     settle();
 }
 
-// Play data for most of the sample cards: the halls' terms, the models' specs, and spins
+// Play data for most of the sample cards: the halls' terms, the models' 機種スペック, and spins
 // at a rate around the border (a little better at the first halls), with own balls now
 // and then; one change per diary.
 void samplePlayData(const DataFolder &folder) {

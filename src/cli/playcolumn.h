@@ -29,7 +29,7 @@ std::unique_ptr<PlayDatabase> openForReading(const Context &c, const QString &co
 bool readFailed(const Context &c, const PlayDatabase &db, const QString &consequence);
 
 // The play data of one diary's cards for a listing: the diary's rows read in one query,
-// every hall's terms and model's spec once.
+// every hall's terms and model's 機種スペック once.
 class PlayColumn {
   public:
     PlayColumn(const Context &c, const QString &diaryFile);

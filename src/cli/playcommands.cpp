@@ -1,4 +1,4 @@
-// The play data of cards, the halls' exchange terms and the models' specs: kept in the
+// The play data of cards, the halls' exchange terms and the models' 機種スペック: kept in the
 // database beside the old files, listed and set from the command line.
 #include "cli/context.h"
 #include "cli/jsonwriter.h"
@@ -52,7 +52,7 @@ PlayColumn::PlayColumn(const Context &c, const QString &diaryFile) {
         }
         m_keys = DiaryKeys::ofDiary(c.folder, diaryFile);
         m_lookup = PlayLookup(*db);
-        // Terms or specs that could not be read would show as missing, which they are not.
+        // Terms or 機種スペック that could not be read would show as missing, which they are not.
         if (readFailed(c, *db, consequence)) m_rows.clear();
     } catch (const StoreError &e) {
         m_rows.clear();
@@ -199,7 +199,7 @@ QString termsLine(const HallTerms &t) {
 }
 
 // 等価ボーダー at 4 yen a ball, worked out as a card's figures are.
-std::optional<double> borderAtFourYen(const ModelSpec &spec) {
+std::optional<double> borderAtFourYen(const ModelSpec &modelSpec) {
     PlayFiguresInput in;
     in.investment = 1000;
     in.play.spins = 1;
@@ -207,7 +207,7 @@ std::optional<double> borderAtFourYen(const ModelSpec &spec) {
     equal.lend = 4;
     equal.exchange = 25;
     in.terms = equal;
-    in.spec = spec;
+    in.modelSpec = modelSpec;
     const PlayFigures f = playFigures(in);
     return f.complete() ? std::optional(f.borderEqual) : std::nullopt;
 }
@@ -285,19 +285,20 @@ int hallsTermsSet(const Context &c) {
 
 int modelSpecsSet(const Context &c) {
     const CategoryInfo &category = c.category();
-    ModelSpec spec;
-    spec.category = category.option;
-    spec.model = trim(c.required(u"model"_s));
-    spec.probability = decimalOption(c, u"prob"_s);
-    spec.payout = decimalOption(c, u"payout"_s);
-    spec.border = decimalOption(c, u"border"_s);
-    if (spec.border ? (spec.probability || spec.payout) : !(spec.probability && spec.payout))
+    ModelSpec modelSpec;
+    modelSpec.category = category.option;
+    modelSpec.model = trim(c.required(u"model"_s));
+    modelSpec.probability = decimalOption(c, u"prob"_s);
+    modelSpec.payout = decimalOption(c, u"payout"_s);
+    modelSpec.border = decimalOption(c, u"border"_s);
+    if (modelSpec.border ? (modelSpec.probability || modelSpec.payout)
+                         : !(modelSpec.probability && modelSpec.payout))
         throw UsageError{u"--prob と --payout の組か、--border のどちらかを指定してください"_s};
     const ModelCatalogue catalogue(c.folder, category, true);
-    if (!trimmed(catalogue.list()).contains(spec.model))
+    if (!trimmed(catalogue.list()).contains(modelSpec.model))
         throw UsageError{category.caption + u" の機種の一覧（"_s + QFileInfo(catalogue.path()).fileName() +
-                         u"）にない機種です: "_s + spec.model};
-    validated(validateModelSpec, spec);
+                         u"）にない機種です: "_s + modelSpec.model};
+    validated(validateModelSpec, modelSpec);
 
     const bool write = c.has(u"yes"_s);
     std::optional<WriteLock> lock;
@@ -314,14 +315,14 @@ int modelSpecsSet(const Context &c) {
         db = openForReading(c, QString());
     }
     const std::optional<ModelSpec> before =
-        db && db->isOpen() ? db->modelSpec(spec.category, spec.model) : std::nullopt;
+        db && db->isOpen() ? db->modelSpec(modelSpec.category, modelSpec.model) : std::nullopt;
     if (db && readFailed(c, *db, QString())) return 1;
 
     if (before) c.line(u"old\t"_s + specLine(*before));
-    c.line(u"new\t"_s + specLine(spec));
-    const QString what = category.caption + u" の "_s + spec.model + u" のスペック"_s;
-    if (before && before->probability == spec.probability && before->payout == spec.payout &&
-        before->border == spec.border) {
+    c.line(u"new\t"_s + specLine(modelSpec));
+    const QString what = category.caption + u" の "_s + modelSpec.model + u" のスペック"_s;
+    if (before && before->probability == modelSpec.probability && before->payout == modelSpec.payout &&
+        before->border == modelSpec.border) {
         c.line(what + u"は変わりません。"_s);
         return 0;
     }
@@ -330,7 +331,7 @@ int modelSpecsSet(const Context &c) {
         c.line(summary + u"ます。--yes を付けると保存します。"_s);
         return 0;
     }
-    db->setModelSpec(spec);
+    db->setModelSpec(modelSpec);
     return c.reportDone(summary + u"ました。"_s);
 }
 
@@ -480,7 +481,7 @@ int modelSpecsCommand(const Context &c) {
                 {u"border_equal"_s, equal ? QJsonValue(double(hundredthsOf(*equal)) / 100) : QJsonValue()},
                 {u"unused"_s, unused(s)}});
         }
-        c.json({{u"specs"_s, array}});
+        c.json({{u"models"_s, array}});
     } else {
         c.line(u"種類\t機種名\t大当たり確率\t平均出玉\tボーダー\t等価ボーダー"_s);
         for (const ModelSpec &s : list)

@@ -28,7 +28,7 @@ PlayInputs inputs(std::optional<qint64> spins, std::optional<qint64> own, std::o
 
 // 本店 and 支店; Ｘ and Ｙ among the 羽物. Card 1 is the worked example at 本店 on Ｘ
 // (20,000 yen in, 31,000 out); 2 has no spins, 3 is at 支店 (no terms), 4 is on Ｙ (no
-// spec), 5 has no play data.
+// 機種スペック), 5 has no play data.
 void writeFolder(const TempFolder &f, bool withDatabase = true) {
     f.write(u"patishop.dat"_s, field(kHonten, 80) + field(kShiten, 80));
     f.write(u"hirapati.dat"_s, field(kX, 160) + field(kY, 160));
@@ -50,12 +50,12 @@ void writeFolder(const TempFolder &f, bool withDatabase = true) {
     terms.lend = 4;
     terms.exchange = 28;
     db.setHallTerms(terms);
-    ModelSpec spec;
-    spec.category = 1;
-    spec.model = u"Ｘ"_s;
-    spec.probability = 319.6;
-    spec.payout = 5400;
-    db.setModelSpec(spec);
+    ModelSpec modelSpec;
+    modelSpec.category = 1;
+    modelSpec.model = u"Ｘ"_s;
+    modelSpec.probability = 319.6;
+    modelSpec.payout = 5400;
+    db.setModelSpec(modelSpec);
     const DiaryKeys keys = DiaryKeys::ofDiary(folder, kDiary);
     db.setPlay(kDiary, keys.key(1), inputs(410, 500, 3, u"123"_s), 1);
     db.setPlay(kDiary, keys.key(2), inputs({}, {}, {}, u"7"_s), 2);
@@ -113,7 +113,7 @@ class TestPlayCommands : public QObject {
         QTest::addColumn<QJsonValue>("missing");
         QTest::newRow("no spins") << 2 << QJsonValue() << QJsonValue(u"no_spins"_s);
         QTest::newRow("no hall terms") << 3 << QJsonValue(100) << QJsonValue(u"no_hall_terms"_s);
-        QTest::newRow("no model spec") << 4 << QJsonValue(100) << QJsonValue(u"no_model_spec"_s);
+        QTest::newRow("no model modelSpec") << 4 << QJsonValue(100) << QJsonValue(u"no_model_spec"_s);
     }
 
     void cardsSayWhatStopsTheFigures() {
@@ -266,7 +266,7 @@ class TestPlayCommands : public QObject {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
         const QStringList terms{u"halls-terms"_s, u"set"_s, u"--lend"_s, u"4"_s, u"--exchange"_s, u"25"_s};
-        const QStringList spec{u"model-specs"_s, u"set"_s, u"--category"_s, u"羽物"_s};
+        const QStringList modelSpec{u"model-specs"_s, u"set"_s, u"--category"_s, u"羽物"_s};
         QTest::newRow("card past the last")
             << kPlay + QStringList{u"6"_s, u"--spins"_s, u"1"_s} << u"カード 6 はありません（5 枚）"_s;
         QTest::newRow("fraction") << kPlay + QStringList{u"1"_s, u"--spins"_s, u"1.5"_s}
@@ -283,9 +283,10 @@ class TestPlayCommands : public QObject {
                                             QStringList{u"--store"_s, u"本店"_s, u"--from"_s, u"1999-02-30"_s}
                                      << u"--from は日付"_s;
         QTest::newRow("model not in the catalogue")
-            << spec + QStringList{u"--model"_s, u"Ｚ"_s, u"--border"_s, u"18"_s} << u"機種の一覧"_s;
+            << modelSpec + QStringList{u"--model"_s, u"Ｚ"_s, u"--border"_s, u"18"_s} << u"機種の一覧"_s;
         QTest::newRow("probability without payout")
-            << spec + QStringList{u"--model"_s, u"Ｙ"_s, u"--prob"_s, u"99.9"_s} << u"--prob と --payout"_s;
+            << modelSpec + QStringList{u"--model"_s, u"Ｙ"_s, u"--prob"_s, u"99.9"_s}
+            << u"--prob と --payout"_s;
     }
 
     void badValuesAreRefused() {

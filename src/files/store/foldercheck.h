@@ -25,7 +25,7 @@ struct FileCheck {
         Journal,      // ".tamanote.journal", the rollback journal of writes in place
         ConflictCopy, // a copy a folder synchroniser left beside a data file
         Lock,         // ".tamanote.lock" when it is not a plain lock file
-        PlayDatabase, // "tamanote.db": play data, hall terms and model specs
+        PlayDatabase, // "tamanote.db": play data, hall terms and 機種スペック
         Unknown,      // a file without an extension that no hall names: not the program's
         Cp932Name,    // a name written in code page 932, as archives made on Windows unpack
         BadName,      // a name that is neither UTF-8 nor code page 932

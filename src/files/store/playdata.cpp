@@ -738,19 +738,19 @@ std::optional<ModelSpec> PlayDatabase::modelSpec(int category, const QString &mo
     });
 }
 
-void PlayDatabase::setModelSpec(const ModelSpec &spec) {
-    validateModelSpec(spec);
+void PlayDatabase::setModelSpec(const ModelSpec &modelSpec) {
+    validateModelSpec(modelSpec);
     requireOpen();
     writehook::beforeWrite(m_path);
     Stmt q(m_db,
            "INSERT OR REPLACE INTO model_specs(category, model, probability, payout, border, updated)"
            " VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
            m_path);
-    q.bind(1, spec.category)
-        .bind(2, trim(spec.model))
-        .bind(3, spec.probability)
-        .bind(4, spec.payout)
-        .bind(5, spec.border)
+    q.bind(1, modelSpec.category)
+        .bind(2, trim(modelSpec.model))
+        .bind(3, modelSpec.probability)
+        .bind(4, modelSpec.payout)
+        .bind(5, modelSpec.border)
         .bind(6, nowMs());
     q.run();
 }
@@ -1292,7 +1292,7 @@ PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
         throw StoreError(StoreError::Kind::Damaged, QDir::toNativeSeparators(other.path()), other.reason());
     writehook::beforeWrite(m_path);
     Transaction t(m_db, m_path);
-    // Hall terms and model specs, by their keys.
+    // Hall terms and 機種スペック, by their keys.
     for (const HallTerms &theirs : other.hallTerms()) {
         const QList<HallTerms> mine = hallTerms(theirs.store);
         const auto it = std::find_if(mine.cbegin(), mine.cend(),

@@ -56,7 +56,7 @@ struct HallTerms {
 // 0 or less (or absurd: lend above 100, exchange above 1000), a fee outside 0…100.
 void validateHallTerms(const HallTerms &terms);
 
-// A model's spec (機種スペック): either the hit probability 1/p with the average net balls
+// A model's 機種スペック: either the hit probability 1/p with the average net balls
 // per hit P, or the published 等価ボーダー B4 (spins per 1,000 yen at 4 yen a ball).
 struct ModelSpec {
     int category = 0;                  // 1 … 5, as the catalogues
@@ -72,7 +72,7 @@ struct ModelSpec {
 };
 // Throws StoreError(Invalid): category outside 1…5, no model, p ≤ 1, P ≤ 0, B4 ≤ 0, or
 // neither p with P nor B4.
-void validateModelSpec(const ModelSpec &spec);
+void validateModelSpec(const ModelSpec &modelSpec);
 
 // Which card of a diary a play row belongs to: the fingerprint of its 240 bytes as stored
 // with the first byte (where the deletion mark goes) left out, and among identical cards
@@ -185,7 +185,7 @@ struct PlayRepair {
     bool changedSomething() const { return completed || droppedChanges || detached; }
 };
 
-// The database beside the old files ("tamanote.db"): hall terms, model specs and the play
+// The database beside the old files ("tamanote.db"): hall terms, 機種スペック and the play
 // data of cards. SQLite, rollback journal, synchronous FULL, a schema version with
 // migrations. A missing, locked or damaged database never stops a diary from opening:
 // the object then stays closed and reason() says why, in words for the user.
@@ -219,10 +219,10 @@ class PlayDatabase {
     void setHallTerms(const HallTerms &terms);
     void removeHallTerms(const QString &store, const QDate &from);
 
-    // ---- model specs ----
+    // ---- 機種スペック ----
     QList<ModelSpec> modelSpecs() const; // by category, then model
     std::optional<ModelSpec> modelSpec(int category, const QString &model) const;
-    void setModelSpec(const ModelSpec &spec); // validates; throws StoreError
+    void setModelSpec(const ModelSpec &modelSpec); // validates; throws StoreError
     void removeModelSpec(int category, const QString &model);
 
     // ---- play data of cards ----

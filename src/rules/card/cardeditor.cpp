@@ -677,7 +677,7 @@ CardRecord CardEditor::shownRecord() const {
     return cardFromControls(withBlanksFilled(m_card));
 }
 
-// The terms and spec are looked up here, by the date, store and model the boxes show.
+// The terms and 機種スペック are looked up here, by the date, store and model the boxes show.
 PlayFigures CardEditor::playFigures() const {
     PlayFiguresInput in;
     in.investment = amountFromDigits(list(m_card.investment));
@@ -688,7 +688,7 @@ PlayFigures CardEditor::playFigures() const {
         if (const std::optional<QDate> d = date())
             in.terms = m_db->termsOn(trim(shown.field(CardRecord::StoreName)), *d);
         if (m_card.category)
-            in.spec = m_db->modelSpec(m_card.category, trim(shown.field(CardRecord::ModelName)));
+            in.modelSpec = m_db->modelSpec(m_card.category, trim(shown.field(CardRecord::ModelName)));
     }
     return tama::playFigures(in);
 }

@@ -49,11 +49,11 @@ QString rateText(double rate) {
 
 PlayFigures playFigures(const PlayFiguresInput &in) {
     return playFigures(in.investment, in.cashOut, in.play, in.terms ? &*in.terms : nullptr,
-                       in.spec ? &*in.spec : nullptr);
+                       in.modelSpec ? &*in.modelSpec : nullptr);
 }
 
 PlayFigures playFigures(qint64 investment, qint64 cashOut, const PlayInputs &play, const HallTerms *terms,
-                        const ModelSpec *spec) {
+                        const ModelSpec *modelSpec) {
     PlayFigures f;
     const qint64 spins = play.spins.value_or(0);
     const double own = double(play.ownBalls.value_or(0));
@@ -67,7 +67,7 @@ PlayFigures playFigures(qint64 investment, qint64 cashOut, const PlayInputs &pla
     f.ballsFired = double(investment) / lend + own;
     if (f.ballsFired <= 0) return f; // nothing fired: no rate
     f.spinRate = double(spins) * (1000.0 / lend) / f.ballsFired;
-    const std::optional<double> w = spec ? spec->ballsPerSpin() : std::nullopt;
+    const std::optional<double> w = modelSpec ? modelSpec->ballsPerSpin() : std::nullopt;
     if (!w || *w <= 0) {
         f.missing = PlayMissing::NoModelSpec;
         return f;
@@ -116,7 +116,7 @@ std::optional<HallTerms> PlayLookup::termsOn(const QString &store, const QDate &
     return t ? std::optional(*t) : std::nullopt;
 }
 
-std::optional<ModelSpec> PlayLookup::spec(int category, const QString &model) const {
+std::optional<ModelSpec> PlayLookup::modelSpec(int category, const QString &model) const {
     const ModelSpec *s = specOf(category, model);
     return s ? std::optional(*s) : std::nullopt;
 }
@@ -157,7 +157,7 @@ PlayFigures figuresWith(const CardRecord &card, const PlayInputs &play, const So
     in.cashOut = card.cashOutYen();
     in.play = play;
     if (p.date) in.terms = source.termsOn(p.store, *p.date);
-    if (p.category) in.spec = source.spec(p.category, p.model);
+    if (p.category) in.modelSpec = source.modelSpec(p.category, p.model);
     return playFigures(in);
 }
 
@@ -167,7 +167,7 @@ struct DatabaseSource {
     std::optional<HallTerms> termsOn(const QString &store, const QDate &date) const {
         return db.isOpen() ? db.termsOn(store, date) : std::nullopt;
     }
-    std::optional<ModelSpec> spec(int category, const QString &model) const {
+    std::optional<ModelSpec> modelSpec(int category, const QString &model) const {
         return db.isOpen() ? db.modelSpec(category, model) : std::nullopt;
     }
 };
@@ -210,9 +210,9 @@ PlayFigures playFiguresOf(const CardText &card, qint64 investment, qint64 cashOu
     const HallTerms *terms =
         date ? lookup.termsAt(trimmed(card.field(CardRecord::StoreName)), *date) : nullptr;
     const CategoryInfo *c = categoryByCardCode(card.field(CardRecord::Category));
-    const ModelSpec *spec =
+    const ModelSpec *modelSpec =
         c ? lookup.specOf(c->option, trimmed(card.field(CardRecord::ModelName))) : nullptr;
-    return playFigures(investment, cashOut, play, terms, spec);
+    return playFigures(investment, cashOut, play, terms, modelSpec);
 }
 
 PlayFigures playFiguresOf(const CardRecord &card, const PlayInputs &play, const PlayDatabase &db) {

@@ -27,7 +27,7 @@ struct PlayFiguresInput {
     qint64 cashOut = 0;    // O, yen
     PlayInputs play;
     std::optional<HallTerms> terms;
-    std::optional<ModelSpec> spec;
+    std::optional<ModelSpec> modelSpec;
 };
 
 // The figures of one card (with F = I / L + Bown balls fired, w balls per normal spin):
@@ -48,16 +48,16 @@ struct PlayFigures {
 };
 // No spins (or none fired: F = 0) → NoSpins; no terms → NoHallTerms; no w → NoModelSpec.
 PlayFigures playFigures(const PlayFiguresInput &input);
-// The same from the parts, for passes over many cards (terms and spec may be null).
+// The same from the parts, for passes over many cards (terms and 機種スペック may be null).
 PlayFigures playFigures(qint64 investment, qint64 cashOut, const PlayInputs &play, const HallTerms *terms,
-                        const ModelSpec *spec);
+                        const ModelSpec *modelSpec);
 
 // Whole yen, halves away from zero.
 qint64 roundYen(double yen);
 // A rate with one decimal ("18.6"), as the card screen shows it.
 QString rateText(double rate);
 
-// Every hall's terms and every model's spec, read from the database once, for passes over
+// Every hall's terms and every model's 機種スペック, read from the database once, for passes over
 // many cards that must not ask it card by card. A closed database gives none.
 class PlayLookup {
   public:
@@ -65,7 +65,7 @@ class PlayLookup {
     explicit PlayLookup(const PlayDatabase &db);
     std::optional<HallTerms> termsOn(const QString &store, const QDate &date) const;
     // category: the option number (1 … 5).
-    std::optional<ModelSpec> spec(int category, const QString &model) const;
+    std::optional<ModelSpec> modelSpec(int category, const QString &model) const;
     // The same without copies or texts made: a card's fields as they are decoded.
     const HallTerms *termsAt(QStringView store, const QDate &date) const;
     const ModelSpec *specOf(int category, QStringView model) const;
@@ -82,12 +82,12 @@ class PlayLookup {
 };
 
 // The figures of a card as stored (I, O, date, store, category and model from its fields),
-// with the hall's terms on its date and the model's spec from the lookup.
+// with the hall's terms on its date and the model's 機種スペック from the lookup.
 PlayFigures playFiguresOf(const CardRecord &card, const PlayInputs &play, const PlayLookup &lookup);
 // The same from a card's decoded fields and its amounts in yen (the pass over many cards).
 PlayFigures playFiguresOf(const CardText &card, qint64 investment, qint64 cashOut, const PlayInputs &play,
                           const PlayLookup &lookup);
-// The same, asking the database (which may be closed: then terms and spec are missing).
+// The same, asking the database (which may be closed: then terms and 機種スペック are missing).
 PlayFigures playFiguresOf(const CardRecord &card, const PlayInputs &play, const PlayDatabase &db);
 
 } // namespace tama

@@ -20,12 +20,12 @@ StoreError refuse(const QString &reason) {
 }
 
 // The borders come from the card figures of a made-up visit: one spin for 1,000 yen.
-PlayFigures figuresAt(const ModelSpec &spec, const HallTerms &terms) {
+PlayFigures figuresAt(const ModelSpec &modelSpec, const HallTerms &terms) {
     PlayFiguresInput in;
     in.investment = 1000;
     in.play.spins = 1;
     in.terms = terms;
-    in.spec = spec;
+    in.modelSpec = modelSpec;
     return playFigures(in);
 }
 
@@ -43,8 +43,8 @@ void SpecEditor::setCatalogue(int category, const QStringList &models) {
     if (category == m_category && !keys.contains(m_model)) m_model.clear();
 }
 
-void SpecEditor::setSpecs(const QList<ModelSpec> &specs) {
-    m_specs = specs;
+void SpecEditor::setSpecs(const QList<ModelSpec> &modelSpecs) {
+    m_specs = modelSpecs;
     std::stable_sort(m_specs.begin(), m_specs.end(), [](const ModelSpec &a, const ModelSpec &b) {
         return a.category != b.category ? a.category < b.category : a.model < b.model;
     });
@@ -63,11 +63,11 @@ std::optional<ModelSpec> SpecEditor::current() const {
     return std::nullopt;
 }
 
-SpecInput SpecEditor::boxesOf(const ModelSpec &spec) const {
+SpecInput SpecEditor::boxesOf(const ModelSpec &modelSpec) const {
     SpecInput in;
-    if (spec.probability) in.probability = numberText(*spec.probability);
-    if (spec.payout) in.payout = numberText(*spec.payout);
-    if (spec.border) in.border = numberText(*spec.border);
+    if (modelSpec.probability) in.probability = numberText(*modelSpec.probability);
+    if (modelSpec.payout) in.payout = numberText(*modelSpec.payout);
+    if (modelSpec.border) in.border = numberText(*modelSpec.border);
     return in;
 }
 
@@ -77,7 +77,7 @@ QList<SpecRow> SpecEditor::unused() const {
         const auto catalogue = m_catalogues.constFind(s.category);
         if (catalogue == m_catalogues.cend() || catalogue->contains(s.model)) continue;
         SpecRow r;
-        r.spec = s;
+        r.modelSpec = s;
         if (const CategoryInfo *c = categoryByOption(s.category)) r.category = c->caption;
         QStringList parts;
         if (s.probability && s.payout)
@@ -103,16 +103,16 @@ ModelSpec SpecEditor::parse(const SpecInput &in) const {
     return s;
 }
 
-QList<BorderRow> SpecEditor::borders(const ModelSpec &spec, const QList<HallTerms> &hallTerms) {
+QList<BorderRow> SpecEditor::borders(const ModelSpec &modelSpec, const QList<HallTerms> &hallTerms) {
     QList<BorderRow> out;
     HallTerms equal;
     equal.lend = 4;
     equal.exchange = 25;
-    const PlayFigures atEqual = figuresAt(spec, equal);
+    const PlayFigures atEqual = figuresAt(modelSpec, equal);
     if (!atEqual.complete()) return out;
     out.append({u"4円等価"_s, rateText(atEqual.borderEqual)});
     for (const HallTerms &t : hallTerms) {
-        const PlayFigures f = figuresAt(spec, t);
+        const PlayFigures f = figuresAt(modelSpec, t);
         if (!f.complete()) continue;
         out.append({t.store + u"（"_s + numberText(t.lend) + u"円・"_s + numberText(t.exchange) + u"玉）"_s,
                     rateText(f.borderCash)});

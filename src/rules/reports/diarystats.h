@@ -57,7 +57,7 @@ struct StatsGroup {
 
     // Play data: what the cards with a play row add up to. A card counts toward the spin
     // rate once its figures reach the balls fired (spins and the hall's terms), toward the
-    // expected value and luck only with complete figures (the model's spec too).
+    // expected value and luck only with complete figures (the model's 機種スペック too).
     int playCards = 0;
     qint64 spins = 0;
     int ratedCards = 0;
@@ -110,7 +110,7 @@ class DiaryStats {
     void add(const CardText &card, int diaryYear);
     // A card with its play data and the figures worked out from them.
     void add(const CardRecord &card, int diaryYear, const PlayInputs &play, const PlayFigures &figures);
-    // The same with the figures worked out here from the hall's terms and the model's spec.
+    // The same with the figures worked out here from the hall's terms and the model's 機種スペック.
     void add(const CardText &card, int diaryYear, const PlayInputs &play, const PlayLookup &lookup);
     // Keeps the days of the cards with complete figures, for playDays(); off by default.
     void keepPlayDays(bool keep) { m_keepPlayDays = keep; }
@@ -159,7 +159,7 @@ QList<int> diaryYears(const DataFolder &folder, const QString &userName);
 // counts no card, and no file is created. Throws StoreError when a diary cannot be read.
 // The diaries that showed damage while being read (a partial record, bytes that are not
 // code page 932) go to damaged. With an open database, the cards' play data is added
-// (hall terms and model specs read once); without one, the play figures stay empty.
+// (hall terms and 機種スペック read once); without one, the play figures stay empty.
 DiaryStats readStats(const DataFolder &folder, const QString &userName, int from, int to, StatsBy by,
                      bool includeMarked, QStringList *damaged = nullptr, const PlayDatabase *db = nullptr,
                      bool keepPlayDays = false);

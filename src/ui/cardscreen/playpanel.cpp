@@ -165,7 +165,7 @@ void PlayPanel::draw() {
     m_unavailable->setVisible(!unavailable.isEmpty());
 
     const PlayFigures f = m_editor.playFigures();
-    // The rate needs only the hall's terms; the rest needs the model's spec as well.
+    // The rate needs only the hall's terms; the rest needs the model's 機種スペック as well.
     const bool rate = f.complete() || f.missing == PlayMissing::NoModelSpec;
     const QString none = u"－"_s;
     m_rate->setText(rate ? rateText(f.spinRate) : none);

@@ -162,7 +162,7 @@ void KDATA::refreshCatalogue(const CategoryInfo &c) {
 void KDATA::reloadSpecs() {
     const PlayDatabase *db = m_db.reading();
     const QList<ModelSpec> all = db ? db->modelSpecs() : QList<ModelSpec>();
-    // Which specs are unused needs every catalogue, read only: looking creates none.
+    // Which 機種スペック are unused needs every catalogue, read only: looking creates none.
     QList<int> read;
     for (const ModelSpec &s : all) {
         if (read.contains(s.category)) continue;
@@ -195,14 +195,14 @@ void KDATA::drawSpecs() {
     SpecFrame->setTitle(m_specs.model().isEmpty() ? u"機種スペック"_s
                                                   : u"機種スペック − "_s + m_specs.model());
 
-    const std::optional<ModelSpec> spec = m_specs.current();
-    const SpecInput boxes = spec ? m_specs.boxesOf(*spec) : SpecInput{};
+    const std::optional<ModelSpec> modelSpec = m_specs.current();
+    const SpecInput boxes = modelSpec ? m_specs.boxesOf(*modelSpec) : SpecInput{};
     SpecProbability->setText(boxes.probability);
     SpecPayout->setText(boxes.payout);
     SpecBorder->setText(boxes.border);
 
     SpecBorders->clear();
-    if (spec) {
+    if (modelSpec) {
         // Each hall's terms in force today.
         QList<HallTerms> halls;
         if (const PlayDatabase *db = m_db.reading()) {
@@ -214,7 +214,7 @@ void KDATA::drawSpecs() {
                 reportStoreError(e);
             }
         }
-        for (const BorderRow &r : SpecEditor::borders(*spec, halls)) {
+        for (const BorderRow &r : SpecEditor::borders(*modelSpec, halls)) {
             auto *item = new QTreeWidgetItem(SpecBorders, {r.label, r.border});
             item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         }
@@ -224,7 +224,7 @@ void KDATA::drawSpecs() {
     UnusedSpecs->clear();
     const QList<SpecRow> unused = m_specs.unused();
     for (const SpecRow &r : unused)
-        new QTreeWidgetItem(UnusedSpecs, {r.category, r.spec.model, r.text});
+        new QTreeWidgetItem(UnusedSpecs, {r.category, r.modelSpec.model, r.text});
     for (QWidget *w : std::initializer_list<QWidget *>{UnusedLabel, UnusedSpecs, UnusedRemove})
         w->setVisible(!unused.isEmpty());
 }
@@ -241,12 +241,12 @@ void KDATA::SpecSet_Click() {
 }
 
 void KDATA::SpecRemove_Click() {
-    const std::optional<ModelSpec> spec = m_specs.current();
-    if (!spec) {
+    const std::optional<ModelSpec> modelSpec = m_specs.current();
+    if (!modelSpec) {
         InfoBox(u"この機種にはスペックがありません"_s, u"注意"_s);
         return;
     }
-    removeSpec(*spec);
+    removeSpec(*modelSpec);
 }
 
 void KDATA::UnusedRemove_Click() {
@@ -257,13 +257,14 @@ void KDATA::UnusedRemove_Click() {
         InfoBox(u"削除する未使用のスペックを一覧から選択してください"_s, u"注意"_s);
         return;
     }
-    removeSpec(rows[i].spec);
+    removeSpec(rows[i].modelSpec);
 }
 
-void KDATA::removeSpec(const ModelSpec &spec) {
-    if (ConfirmCancelled(u"["_s + spec.model + u"] "_s + u"のスペックを削除しますか？"_s, u"削除"_s)) return;
+void KDATA::removeSpec(const ModelSpec &modelSpec) {
+    if (ConfirmCancelled(u"["_s + modelSpec.model + u"] "_s + u"のスペックを削除しますか？"_s, u"削除"_s))
+        return;
     try {
-        m_db.writing().removeModelSpec(spec.category, spec.model);
+        m_db.writing().removeModelSpec(modelSpec.category, modelSpec.model);
     } catch (const StoreError &e) {
         reportStoreError(e);
     }
@@ -364,7 +365,7 @@ void KDATA::Command4_Click() {
         ModelCatalogue(m_registry.state().folder, *c).deleteAt(p);
         // Leaves the box empty so that a second click cannot take the next model.
         Combo1->removeEntry(p);
-        // Its spec stays in the database, listed as unused.
+        // Its 機種スペック stays in the database, listed as unused.
         refreshCatalogue(*c);
         chooseSpecModel();
     } catch (const StoreError &e) {

@@ -36,7 +36,7 @@ class KDATA : public QWidget {
     QPushButton *Command2;
     QPushButton *Command3;
 
-    // The spec of the model chosen, kept in the database, and the borders it implies.
+    // The 機種スペック of the model chosen, kept in the database, and the borders it implies.
     QGroupBox *SpecFrame;
     QLabel *SpecStatus;
     QLineEdit *SpecProbability;
@@ -70,7 +70,7 @@ class KDATA : public QWidget {
     const CategoryInfo *selectedCategory() const;
 
     QWidget *buildSpecs();
-    // The catalogue as the spec editor judges it, read again after a change.
+    // The catalogue as the 機種スペック editor judges it, read again after a change.
     void refreshCatalogue(const CategoryInfo &category);
     void reloadSpecs();
     void chooseSpecModel();
@@ -78,7 +78,7 @@ class KDATA : public QWidget {
     void SpecSet_Click();
     void SpecRemove_Click();
     void UnusedRemove_Click();
-    void removeSpec(const ModelSpec &spec);
+    void removeSpec(const ModelSpec &modelSpec);
 
     WindowRegistry &m_registry;
     SettingsDatabase m_db;

@@ -18,7 +18,7 @@ class SettingsDatabase {
     explicit SettingsDatabase(const DiaryState &state);
     ~SettingsDatabase();
 
-    // Why the terms and specs cannot be used (a damaged or locked file), or empty.
+    // Why the terms and 機種スペック cannot be used (a damaged or locked file), or empty.
     QString unavailable() const;
     // What the last reading met instead of the rows (it then read as nothing), or empty.
     QString readProblem() const;

@@ -55,7 +55,7 @@ class TestPlayData : public QObject {
     }
 
     void badValuesAreRefused_data() {
-        QTest::addColumn<int>("what"); // 0 play, 1 terms, 2 spec
+        QTest::addColumn<int>("what"); // 0 play, 1 terms, 2 機種スペック
         QTest::addColumn<int>("caseNo");
         QTest::addColumn<bool>("good");
         QTest::newRow("spins at the limit") << 0 << 0 << true;

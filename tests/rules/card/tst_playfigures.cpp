@@ -56,22 +56,22 @@ class TestPlayFigures : public QObject {
     void whatIsMissing_data() {
         QTest::addColumn<bool>("spins");
         QTest::addColumn<bool>("terms");
-        QTest::addColumn<bool>("spec");
+        QTest::addColumn<bool>("modelSpec");
         QTest::addColumn<int>("missing");
         QTest::newRow("nothing") << false << false << false << int(PlayMissing::NoSpins);
         QTest::newRow("no spins, all else") << false << true << true << int(PlayMissing::NoSpins);
         QTest::newRow("no terms") << true << false << true << int(PlayMissing::NoHallTerms);
-        QTest::newRow("no terms, no spec") << true << false << false << int(PlayMissing::NoHallTerms);
-        QTest::newRow("no spec") << true << true << false << int(PlayMissing::NoModelSpec);
+        QTest::newRow("no terms, no modelSpec") << true << false << false << int(PlayMissing::NoHallTerms);
+        QTest::newRow("no modelSpec") << true << true << false << int(PlayMissing::NoModelSpec);
     }
     void whatIsMissing() {
         QFETCH(bool, spins);
         QFETCH(bool, terms);
-        QFETCH(bool, spec);
+        QFETCH(bool, modelSpec);
         QFETCH(int, missing);
         PlayFiguresInput in{20000, 31000, play(spins ? std::optional<qint64>(410) : std::nullopt), {}, {}};
         if (terms) in.terms = kTerms;
-        if (spec) in.spec = kSpec;
+        if (modelSpec) in.modelSpec = kSpec;
         const PlayFigures f = playFigures(in);
         QCOMPARE(int(f.missing), missing);
         QCOMPARE(f.expectedValue, 0);
@@ -141,7 +141,7 @@ class TestPlayFigures : public QObject {
         QCOMPARE(fromText.expectedValue, 2955);
         QCOMPARE(fromCard.expectedValue, fromText.expectedValue);
         QCOMPARE(fromCard.spinRate, fromText.spinRate);
-        // The spec of option 2 is not the card's category.
+        // The 機種スペック of option 2 is not the card's category.
         QCOMPARE(playFiguresOf(CardText(card), 20000, 31000, play(410, 500), lookup).missing,
                  PlayMissing::NoModelSpec);
     }

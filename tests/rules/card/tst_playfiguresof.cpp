@@ -33,11 +33,11 @@ class TestPlayFiguresOf : public QObject {
         terms.store = u"本店"_s;
         terms.from = QDate(1999, 5, 3);
         db.setHallTerms(terms);
-        ModelSpec spec;
-        spec.category = 1;
-        spec.model = u"Ｘ"_s;
-        spec.border = 18;
-        db.setModelSpec(spec);
+        ModelSpec modelSpec;
+        modelSpec.category = 1;
+        modelSpec.model = u"Ｘ"_s;
+        modelSpec.border = 18;
+        db.setModelSpec(modelSpec);
 
         CardRecord card = makeCard({.date = date});
         if (marked) card.markCandidate();

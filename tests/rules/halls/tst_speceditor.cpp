@@ -9,8 +9,8 @@ using namespace tama::test;
 
 namespace {
 
-ModelSpec spec(int category, const QString &model, std::optional<double> p, std::optional<double> payout,
-               std::optional<double> border = std::nullopt) {
+ModelSpec modelSpec(int category, const QString &model, std::optional<double> p, std::optional<double> payout,
+                    std::optional<double> border = std::nullopt) {
     ModelSpec s;
     s.category = category;
     s.model = model;
@@ -83,7 +83,7 @@ class TstSpecEditor : public QObject {
         SpecEditor e;
         e.setCatalogue(5, {u"ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏ"_s});
         e.setCatalogue(1, {u"Ｚ"_s});
-        e.setSpecs({spec(5, u"ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏ"_s, 99.9, 1200)});
+        e.setSpecs({modelSpec(5, u"ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏ"_s, 99.9, 1200)});
         // Typed longer than the catalogue keeps: the stored fifteen characters.
         e.choose(5, u"abcdefghijklmnopqrst"_s);
         QCOMPARE(e.model(), u"ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏ"_s);
@@ -97,7 +97,7 @@ class TstSpecEditor : public QObject {
         QVERIFY(!e.current());
         try {
             e.parse({u"99.9"_s, u"1200"_s, {}});
-            QFAIL("spec taken without a model");
+            QFAIL("modelSpec taken without a model");
         } catch (const StoreError &err) {
             QCOMPARE(err.message(), u"機種を選択し、一覧にある機種名を選んでください"_s);
         }
@@ -106,12 +106,12 @@ class TstSpecEditor : public QObject {
     void specsOfModelsNoLongerListedAreUnused() {
         SpecEditor e;
         e.setCatalogue(1, {u"Ａ"_s});
-        e.setSpecs(
-            {spec(1, u"Ｂ"_s, 319.6, 5400, 18), spec(1, u"Ａ"_s, 99.9, 1200), spec(3, u"Ｃ"_s, {}, {}, 20)});
-        // Category 3's catalogue was not read: nothing is said about its specs.
+        e.setSpecs({modelSpec(1, u"Ｂ"_s, 319.6, 5400, 18), modelSpec(1, u"Ａ"_s, 99.9, 1200),
+                    modelSpec(3, u"Ｃ"_s, {}, {}, 20)});
+        // Category 3's catalogue was not read: nothing is said about its 機種スペック.
         QList<SpecRow> rows = e.unused();
         QCOMPARE(rows.size(), 1);
-        QCOMPARE(rows[0].spec.model, u"Ｂ"_s);
+        QCOMPARE(rows[0].modelSpec.model, u"Ｂ"_s);
         QCOMPARE(rows[0].category, u"羽物"_s);
         QCOMPARE(rows[0].text, u"1/319.6 出玉 5400 B4 18"_s);
         e.setCatalogue(3, {});
@@ -123,7 +123,7 @@ class TstSpecEditor : public QObject {
     void bordersAtEqualAndAtEachHall() {
         // p = 319.6, P = 5400: Beq ≈ 14.80; at 4 yen and 28 balls Bcash ≈ 16.57.
         const QList<HallTerms> halls{terms(u"Ｘ"_s, 4, 28), terms(u"Ｙ"_s, 1, 25)};
-        QList<BorderRow> rows = SpecEditor::borders(spec(1, u"Ａ"_s, 319.6, 5400), halls);
+        QList<BorderRow> rows = SpecEditor::borders(modelSpec(1, u"Ａ"_s, 319.6, 5400), halls);
         QStringList shown;
         for (const BorderRow &r : rows)
             shown << r.label + u' ' + r.border;
@@ -131,11 +131,11 @@ class TstSpecEditor : public QObject {
                  (QStringList{u"4円等価 14.8"_s, u"Ｘ（4円・28玉） 16.6"_s, u"Ｙ（1円・25玉） 14.8"_s}));
 
         // Only B4: the same border at 4 yen 等価.
-        rows = SpecEditor::borders(spec(1, u"Ａ"_s, {}, {}, 18), {});
+        rows = SpecEditor::borders(modelSpec(1, u"Ａ"_s, {}, {}, 18), {});
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0].border, u"18.0"_s);
         // Nothing to draw them from.
-        QVERIFY(SpecEditor::borders(spec(1, u"Ａ"_s, 319.6, {}), halls).isEmpty());
+        QVERIFY(SpecEditor::borders(modelSpec(1, u"Ａ"_s, 319.6, {}), halls).isEmpty());
     }
 };
 

@@ -61,7 +61,7 @@ DiaryStats statsOf(const QList<CardRecord> &cards, StatsBy by, bool includeMarke
     return s;
 }
 
-// The exchange terms and spec of the worked example: 4 yen a ball, 28 balls per 100 yen,
+// The exchange terms and 機種スペック of the worked example: 4 yen a ball, 28 balls per 100 yen,
 // 1/319.6 with 5400 balls a hit.
 HallTerms terms(double lend = 4) {
     HallTerms t;
@@ -72,7 +72,7 @@ HallTerms terms(double lend = 4) {
     return t;
 }
 
-ModelSpec spec() {
+ModelSpec modelSpec() {
     ModelSpec m;
     m.category = 1;
     m.model = u"Ｘ"_s;
@@ -94,7 +94,7 @@ struct PlayCard {
     CardRecord card;
     std::optional<PlayInputs> play;
     std::optional<HallTerms> terms;
-    std::optional<ModelSpec> spec;
+    std::optional<ModelSpec> modelSpec;
 };
 
 DiaryStats playStatsOf(const QList<PlayCard> &cards, StatsBy by, bool keepDays = false) {
@@ -106,7 +106,7 @@ DiaryStats playStatsOf(const QList<PlayCard> &cards, StatsBy by, bool keepDays =
             continue;
         }
         const PlayFigures f =
-            playFigures({c.card.investmentYen(), c.card.cashOutYen(), *c.play, c.terms, c.spec});
+            playFigures({c.card.investmentYen(), c.card.cashOutYen(), *c.play, c.terms, c.modelSpec});
         s.add(c.card, 1999, *c.play, f);
     }
     s.finish();
@@ -114,17 +114,17 @@ DiaryStats playStatsOf(const QList<PlayCard> &cards, StatsBy by, bool keepDays =
 }
 
 // 本店: the worked example (I 20,000, O 31,000, S 410, Bown 500: EV 2,955, luck 8,045),
-// 150 spins with 250 own balls at 1 yen a ball (F · L = 10,000 + 250) without a spec, a
+// 150 spins with 250 own balls at 1 yen a ball (F · L = 10,000 + 250) without a 機種スペック, a
 // machine number alone, and a card without play data. 支店: spins without the hall's
 // terms. 東店: no play data at all. A marked card with play data is left out.
 QList<PlayCard> handWorkedTable() {
-    return {{amounts(200, 310), inputs(410, 500), terms(), spec()},
+    return {{amounts(200, 310), inputs(410, 500), terms(), modelSpec()},
             {amounts(100, 0), inputs(150, 250), terms(1), std::nullopt},
-            {amounts(30, 10), inputs(std::nullopt, std::nullopt, u"123"_s), terms(), spec()},
-            {amounts(50, 50), std::nullopt, terms(), spec()},
-            {amounts(50, 0, {.store = u"支店"_s}), inputs(100), std::nullopt, spec()},
+            {amounts(30, 10), inputs(std::nullopt, std::nullopt, u"123"_s), terms(), modelSpec()},
+            {amounts(50, 50), std::nullopt, terms(), modelSpec()},
+            {amounts(50, 0, {.store = u"支店"_s}), inputs(100), std::nullopt, modelSpec()},
             {amounts(10, 0, {.store = u"東店"_s}), std::nullopt, std::nullopt, std::nullopt},
-            {marked(amounts(100, 0)), inputs(1000), terms(), spec()}};
+            {marked(amounts(100, 0)), inputs(1000), terms(), modelSpec()}};
 }
 
 } // namespace
@@ -406,13 +406,13 @@ class TestDiaryStats : public QObject {
     // only cards with complete figures.
     void playDaysRunningSums() {
         const QList<PlayCard> cards = {
-            {amounts(200, 310, {.date = u"19990510月"_s}), inputs(410, 500), terms(), spec()},
-            {amounts(100, 0, {.date = u"19990503月"_s}), inputs(150), terms(), spec()},
-            {amounts(100, 0, {.date = u"19990503月"_s}), inputs(150), terms(), spec()},
+            {amounts(200, 310, {.date = u"19990510月"_s}), inputs(410, 500), terms(), modelSpec()},
+            {amounts(100, 0, {.date = u"19990503月"_s}), inputs(150), terms(), modelSpec()},
+            {amounts(100, 0, {.date = u"19990503月"_s}), inputs(150), terms(), modelSpec()},
             {amounts(100, 500, {.date = u"19990504火"_s}), inputs(150), terms(), std::nullopt},
-            {amounts(100, 0, {.date = u"19990532月"_s}), inputs(150), terms(), spec()}};
+            {amounts(100, 0, {.date = u"19990532月"_s}), inputs(150), terms(), modelSpec()}};
         // 150 spins on 10,000 yen: 25 / 7 · (150 · 5400 / 319.6) − 10,000 = −948.5…
-        QCOMPARE(playFigures({10000, 0, inputs(150), terms(), spec()}).expectedValue, -949);
+        QCOMPARE(playFigures({10000, 0, inputs(150), terms(), modelSpec()}).expectedValue, -949);
         QVERIFY(playStatsOf(cards, StatsBy::Hall).playDays().isEmpty()); // not kept unless asked
         const QList<PlayDay> days = playStatsOf(cards, StatsBy::Hall, true).playDays();
         QCOMPARE(days.size(), 2);
@@ -452,7 +452,7 @@ class TestDiaryStats : public QObject {
             PlayDatabase db(folder);
             QVERIFY2(db.isOpen(), qPrintable(db.reason()));
             db.setHallTerms(terms());
-            db.setModelSpec(spec());
+            db.setModelSpec(modelSpec());
             const DiaryKeys keys = DiaryKeys::ofDiary(folder, diary);
             QCOMPARE(keys.key(3).ordinal, 2);
             db.setPlay(diary, keys.key(1), inputs(9999), 1); // the marked twin, left out

@@ -70,12 +70,12 @@ void TestPlayPanel::typedPlayDataShowsFiguresAndIsKept() {
         terms.lend = 4;
         terms.exchange = 28;
         db.setHallTerms(terms);
-        ModelSpec spec;
-        spec.category = 2;
-        spec.model = u"羽根モデル"_s;
-        spec.probability = 319.6;
-        spec.payout = 5400;
-        db.setModelSpec(spec);
+        ModelSpec modelSpec;
+        modelSpec.category = 2;
+        modelSpec.model = u"羽根モデル"_s;
+        modelSpec.probability = 319.6;
+        modelSpec.payout = 5400;
+        db.setModelSpec(modelSpec);
     }
     open();
     activate();

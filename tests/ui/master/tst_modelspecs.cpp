@@ -34,7 +34,7 @@ void clickIn(QWidget *w) {
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(4, w->height() / 2));
 }
 
-ModelSpec spec(const QString &name, double p, double payout) {
+ModelSpec modelSpec(const QString &name, double p, double payout) {
     ModelSpec s;
     s.category = 1;
     s.model = name;
@@ -108,7 +108,7 @@ class TstModelSpecs : public QObject {
         QVERIFY(!stored->border);
         QCOMPARE(lines(w->SpecBorders), (QStringList{u"4円等価|14.8"_s, u"Ｘ（4円・28玉）|16.6"_s}));
 
-        // Another model shows its own (none); back again, the stored spec fills the boxes.
+        // Another model shows its own (none); back again, the stored 機種スペック fills the boxes.
         chooseEntry(w->Combo1, 0);
         QCOMPARE(w->SpecProbability->text(), QString());
         QVERIFY(lines(w->SpecBorders).isEmpty());
@@ -129,8 +129,8 @@ class TstModelSpecs : public QObject {
         {
             PlayDatabase db(f.state.folder);
             QVERIFY2(db.isOpen(), qPrintable(db.reason()));
-            db.setModelSpec(spec(u"ＡＢＣ"_s, 319.6, 5400));
-            db.setModelSpec(spec(u"ＤＥＦ"_s, 99.9, 1200));
+            db.setModelSpec(modelSpec(u"ＡＢＣ"_s, 319.6, 5400));
+            db.setModelSpec(modelSpec(u"ＤＥＦ"_s, 99.9, 1200));
         }
         KDATA *w = openActive(f);
         QVERIFY(!w->UnusedSpecs->isVisible());

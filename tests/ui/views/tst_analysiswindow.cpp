@@ -331,7 +331,8 @@ class TestAnalysisWindow : public QObject {
             const QString diary = u"taro.1999.dat"_s;
             const DiaryKeys keys = DiaryKeys::ofDiary(f.state.folder, diary);
             db.setPlay(diary, keys.key(1), {300, std::nullopt, std::nullopt, {}}, 1);
-            db.setPlay(diary, keys.key(2), {200, 100, std::nullopt, {}}, 2); // 支店's model has no spec
+            db.setPlay(diary, keys.key(2), {200, 100, std::nullopt, {}},
+                       2); // 支店's model has no 機種スペック
         }
         w = openAnalysis(f);
         QVERIFY(w);
