@@ -193,6 +193,23 @@ std::unique_ptr<PlayDatabase> openForWriting(const Context &c) {
     return nullptr;
 }
 
+// A setting command's database: under the folder lock for --yes (false when refused, said
+// on stderr), otherwise read-only for the dry run (null when there is none).
+bool openForSetting(const Context &c, bool write, std::optional<WriteLock> &lock,
+                    std::unique_ptr<PlayDatabase> &db) {
+    if (!write) {
+        db = openForReading(c, QString());
+        return true;
+    }
+    lock.emplace(c);
+    if (!lock->held()) {
+        c.errorLine(lock->refusal(u"終了してから保存してください。"_s));
+        return false;
+    }
+    db = openForWriting(c);
+    return db != nullptr;
+}
+
 QString termsLine(const HallTerms &t) {
     return t.store + u'\t' + t.from.toString(Qt::ISODate) + u'\t' + numberText(t.lend) + u'\t' +
            numberText(t.exchange) + u'\t' + twoDecimals(t.yenPerBall()) + u'\t' + optionalText(t.feePercent);
@@ -249,17 +266,7 @@ int hallsTermsSet(const Context &c) {
     const bool write = c.has(u"yes"_s);
     std::optional<WriteLock> lock;
     std::unique_ptr<PlayDatabase> db;
-    if (write) {
-        lock.emplace(c);
-        if (!lock->held()) {
-            c.errorLine(lock->refusal(u"終了してから保存してください。"_s));
-            return 1;
-        }
-        db = openForWriting(c);
-        if (!db) return 1;
-    } else {
-        db = openForReading(c, QString());
-    }
+    if (!openForSetting(c, write, lock, db)) return 1;
     std::optional<HallTerms> before;
     if (db && db->isOpen())
         for (const HallTerms &t : db->hallTerms(terms.store))
@@ -303,17 +310,7 @@ int modelSpecsSet(const Context &c) {
     const bool write = c.has(u"yes"_s);
     std::optional<WriteLock> lock;
     std::unique_ptr<PlayDatabase> db;
-    if (write) {
-        lock.emplace(c);
-        if (!lock->held()) {
-            c.errorLine(lock->refusal(u"終了してから保存してください。"_s));
-            return 1;
-        }
-        db = openForWriting(c);
-        if (!db) return 1;
-    } else {
-        db = openForReading(c, QString());
-    }
+    if (!openForSetting(c, write, lock, db)) return 1;
     const std::optional<ModelSpec> before =
         db && db->isOpen() ? db->modelSpec(modelSpec.category, modelSpec.model) : std::nullopt;
     if (db && readFailed(c, *db, QString())) return 1;
@@ -382,17 +379,7 @@ int playCommand(const Context &c) {
     const bool write = c.has(u"yes"_s);
     std::optional<WriteLock> lock;
     std::unique_ptr<PlayDatabase> db;
-    if (write) {
-        lock.emplace(c);
-        if (!lock->held()) {
-            c.errorLine(lock->refusal(u"終了してから保存してください。"_s));
-            return 1;
-        }
-        db = openForWriting(c);
-        if (!db) return 1;
-    } else {
-        db = openForReading(c, QString());
-    }
+    if (!openForSetting(c, write, lock, db)) return 1;
     std::optional<CardKey> key;
     PlayInputs before;
     if (db && db->isOpen()) {

@@ -676,21 +676,44 @@ std::optional<HallTerms> PlayDatabase::termsOn(const QString &store, const QDate
     });
 }
 
+namespace {
+// Adds or replaces a hall's terms of one day, or a model's 機種スペック, as last changed at updated.
+void putTerms(sqlite3 *db, const QString &path, const HallTerms &t, qint64 updated) {
+    Stmt q(db,
+           "INSERT OR REPLACE INTO hall_terms(store, from_date, lend, exchange, fee, updated)"
+           " VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
+           path);
+    q.bind(1, trim(t.store))
+        .bind(2, dateKey(t.from))
+        .bind(3, t.lend)
+        .bind(4, t.exchange)
+        .bind(5, t.feePercent);
+    q.bind(6, updated);
+    q.run();
+}
+
+void putModelSpec(sqlite3 *db, const QString &path, const ModelSpec &m, qint64 updated) {
+    Stmt q(db,
+           "INSERT OR REPLACE INTO model_specs(category, model, probability, payout, border, updated)"
+           " VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
+           path);
+    q.bind(1, m.category).bind(2, trim(m.model)).bind(3, m.probability).bind(4, m.payout).bind(5, m.border);
+    q.bind(6, updated);
+    q.run();
+}
+
+// What a merge dropped of a hall's terms, for the user.
+QString droppedTerms(const HallTerms &t) {
+    return u"交換条件 "_s + t.store + u" "_s + dateKey(t.from) + u": 古い方（"_s + QString::number(t.lend) +
+           u"円/"_s + QString::number(t.exchange) + u"玉）を捨てました"_s;
+}
+} // namespace
+
 void PlayDatabase::setHallTerms(const HallTerms &terms) {
     validateHallTerms(terms);
     requireOpen();
     writehook::beforeWrite(m_path);
-    Stmt q(m_db,
-           "INSERT OR REPLACE INTO hall_terms(store, from_date, lend, exchange, fee, updated)"
-           " VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
-           m_path);
-    q.bind(1, trim(terms.store))
-        .bind(2, dateKey(terms.from))
-        .bind(3, terms.lend)
-        .bind(4, terms.exchange)
-        .bind(5, terms.feePercent)
-        .bind(6, nowMs());
-    q.run();
+    putTerms(m_db, m_path, terms, nowMs());
 }
 
 void PlayDatabase::removeHallTerms(const QString &store, const QDate &from) {
@@ -742,17 +765,7 @@ void PlayDatabase::setModelSpec(const ModelSpec &modelSpec) {
     validateModelSpec(modelSpec);
     requireOpen();
     writehook::beforeWrite(m_path);
-    Stmt q(m_db,
-           "INSERT OR REPLACE INTO model_specs(category, model, probability, payout, border, updated)"
-           " VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
-           m_path);
-    q.bind(1, modelSpec.category)
-        .bind(2, trim(modelSpec.model))
-        .bind(3, modelSpec.probability)
-        .bind(4, modelSpec.payout)
-        .bind(5, modelSpec.border)
-        .bind(6, nowMs());
-    q.run();
+    putModelSpec(m_db, m_path, modelSpec, nowMs());
 }
 
 void PlayDatabase::removeModelSpec(int category, const QString &model) {
@@ -1297,54 +1310,29 @@ PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
         const QList<HallTerms> mine = hallTerms(theirs.store);
         const auto it = std::find_if(mine.cbegin(), mine.cend(),
                                      [&](const HallTerms &m) { return m.from == theirs.from; });
-        const bool differs =
-            it != mine.cend() && (it->lend != theirs.lend || it->exchange != theirs.exchange ||
-                                  it->feePercent != theirs.feePercent);
-        if (it != mine.cend() && !differs) continue;
-        if (it != mine.cend() && it->updated >= theirs.updated) {
-            report.conflicts.append(u"交換条件 "_s + theirs.store + u" "_s + dateKey(theirs.from) +
-                                    u": 古い方（"_s + QString::number(theirs.lend) + u"円/"_s +
-                                    QString::number(theirs.exchange) + u"玉）を捨てました"_s);
+        const bool both = it != mine.cend();
+        if (both && it->lend == theirs.lend && it->exchange == theirs.exchange &&
+            it->feePercent == theirs.feePercent)
+            continue;
+        // Changed on both sides: the newer is kept, the other listed.
+        if (both && it->updated >= theirs.updated) {
+            report.conflicts.append(droppedTerms(theirs));
             continue;
         }
-        if (it != mine.cend())
-            report.conflicts.append(u"交換条件 "_s + theirs.store + u" "_s + dateKey(theirs.from) +
-                                    u": 古い方（"_s + QString::number(it->lend) + u"円/"_s +
-                                    QString::number(it->exchange) + u"玉）を捨てました"_s);
-        Stmt q(m_db,
-               "INSERT OR REPLACE INTO hall_terms(store, from_date, lend, exchange, fee, updated)"
-               " VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
-               m_path);
-        q.bind(1, theirs.store)
-            .bind(2, dateKey(theirs.from))
-            .bind(3, theirs.lend)
-            .bind(4, theirs.exchange)
-            .bind(5, theirs.feePercent)
-            .bind(6, theirs.updated.toMSecsSinceEpoch());
-        q.run();
-        ++(it == mine.cend() ? report.added : report.replaced);
+        if (both) report.conflicts.append(droppedTerms(*it));
+        putTerms(m_db, m_path, theirs, theirs.updated.toMSecsSinceEpoch());
+        ++(both ? report.replaced : report.added);
     }
     for (const ModelSpec &theirs : other.modelSpecs()) {
         const std::optional<ModelSpec> mine = modelSpec(theirs.category, theirs.model);
-        const bool differs = mine && (mine->probability != theirs.probability ||
-                                      mine->payout != theirs.payout || mine->border != theirs.border);
-        if (mine && !differs) continue;
+        if (mine && mine->probability == theirs.probability && mine->payout == theirs.payout &&
+            mine->border == theirs.border)
+            continue;
         if (mine) {
-            const bool keepMine = mine->updated >= theirs.updated;
             report.conflicts.append(u"機種スペック "_s + theirs.model + u": 古い方を捨てました"_s);
-            if (keepMine) continue;
+            if (mine->updated >= theirs.updated) continue;
         }
-        Stmt q(m_db,
-               "INSERT OR REPLACE INTO model_specs(category, model, probability, payout, border, updated)"
-               " VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
-               m_path);
-        q.bind(1, theirs.category)
-            .bind(2, theirs.model)
-            .bind(3, theirs.probability)
-            .bind(4, theirs.payout)
-            .bind(5, theirs.border)
-            .bind(6, theirs.updated.toMSecsSinceEpoch());
-        q.run();
+        putModelSpec(m_db, m_path, theirs, theirs.updated.toMSecsSinceEpoch());
         ++(mine ? report.replaced : report.added);
     }
     // Play rows of cards, by diary and key.
