@@ -1,7 +1,7 @@
 #pragma once
 
-#include "card/diarystate.h"
 #include "app/windowhelpers.h"
+#include "card/diarystate.h"
 
 #include <QObject>
 #include <QPointer>

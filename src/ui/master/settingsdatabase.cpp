@@ -13,7 +13,7 @@ SettingsDatabase::SettingsDatabase(const DiaryState &state) : m_state(state) {
     const QFileInfo file(state.folder.file(PlayDatabase::fileName()));
     if (file.exists() || file.isSymLink())
         m_db = std::make_unique<PlayDatabase>(state.folder, state.readOnly() ? PlayDatabase::Mode::ReadOnly
-                                                                           : PlayDatabase::Mode::ReadWrite);
+                                                                             : PlayDatabase::Mode::ReadWrite);
 }
 
 SettingsDatabase::~SettingsDatabase() = default;

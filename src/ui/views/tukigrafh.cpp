@@ -180,8 +180,7 @@ MonthSpan tukiGrafh::entrySpan() const {
 
 void tukiGrafh::Form_Load() {
     const QList<CardRecord> cards = readCards(m_registry.state());
-    m_span =
-        cards.isEmpty() ? entrySpan() : MonthGraph::monthSpan(cards, m_registry.state().year(), 0, 0);
+    m_span = cards.isEmpty() ? entrySpan() : MonthGraph::monthSpan(cards, m_registry.state().year(), 0, 0);
 }
 
 void tukiGrafh::Form_Activate() {
