@@ -4,6 +4,7 @@
 #include "reports/playtime.h"
 #include "reports/viewtext.h"
 #include "store/category.h"
+#include "store/daytype.h"
 #include "store/diary.h"
 
 #include <QDate>
@@ -69,13 +70,10 @@ QString categoryKey(QStringView code, int *order) {
     return unknownKey();
 }
 
-// Any code but the four counts as an ordinary day, as the card screen shows it.
 QString dayTypeKey(QStringView code, int *order) {
-    static const QString names[] = {u"平常開店"_s, u"新規開店"_s, u"新装開店"_s, u"新台入替"_s};
-    const qint64 v = viewtext::valueOf(code);
-    const int i = (v == 111 || v == 222 || v == 333 || v == 444) ? int(v / 111) : 1;
-    *order = i;
-    return names[i - 1];
+    const DayTypeInfo &d = dayTypeByValue(viewtext::valueOf(code));
+    *order = d.option;
+    return d.caption;
 }
 
 // The starting hour as two digits; the card screen writes a single-digit hour with a
