@@ -1,6 +1,7 @@
 #include "reports/diarystats.h"
 
 #include "card/playfigures.h"
+#include "common/dates.h"
 #include "reports/playtime.h"
 #include "reports/viewtext.h"
 #include "store/category.h"
@@ -334,8 +335,8 @@ std::optional<CardDate> cardDate(const CardText &card) {
 }
 
 QString weekdayName(int dayOfWeek) {
-    static const QString names[] = {u"月"_s, u"火"_s, u"水"_s, u"木"_s, u"金"_s, u"土"_s, u"日"_s};
-    return dayOfWeek >= 1 && dayOfWeek <= 7 ? names[dayOfWeek - 1] : unknownKey();
+    const QString name = weekdayChar(dayOfWeek);
+    return name.isEmpty() ? unknownKey() : name;
 }
 
 DiaryStats::DiaryStats(StatsBy by, bool includeMarked) : m_by(by), m_includeMarked(includeMarked) {}

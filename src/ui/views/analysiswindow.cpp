@@ -4,8 +4,10 @@
 #include "app/fonts.h"
 #include "app/windowregistry.h"
 #include "common/clock.h"
+#include "common/csv.h"
 #include "common/dialogs.h"
 #include "painters/monthgraphpainter.h"
+#include "reports/statstable.h"
 #include "store/diary.h"
 #include "store/playdata.h"
 #include "store/storeerror.h"
@@ -72,14 +74,6 @@ const QStringList &byCaptions() {
     static const QStringList captions = {u"店"_s,   u"機種"_s,     u"種類"_s, u"営業日"_s,
                                          u"曜日"_s, u"開始時刻"_s, u"月"_s,   u"年"_s};
     return captions;
-}
-
-const QStringList &statsHeads() {
-    static const QStringList heads = {u"キー"_s,   u"来店"_s,   u"遊技分"_s, u"投資額"_s, u"換金額"_s,
-                                      u"損益額"_s, u"回収率"_s, u"時間給"_s, u"勝ち"_s,   u"勝率"_s,
-                                      u"最高"_s,   u"最低"_s,   u"稼働"_s,   u"回転数"_s, u"回転率"_s,
-                                      u"期待値"_s, u"余剰"_s};
-    return heads;
 }
 
 // Why a play column of a group shows "-", for its tool tip.
@@ -331,11 +325,11 @@ void AnalysisWindow::buildStatsPage() {
     ToYear->setValue(last);
     ChartColumn = new QComboBox(page);
     ChartColumn->setObjectName(u"ChartColumn"_s);
-    ChartColumn->addItems(statsHeads().mid(1));
+    ChartColumn->addItems(statsColumnHeads().mid(1));
     ChartColumn->setCurrentIndex(ProfitCol - 1);
     ExportCsv = button(u"ExportCsv"_s, u"CSV に書き出す(&S)…"_s, page);
 
-    StatsTable = makeTable(statsHeads(), u"StatsTable"_s, page);
+    StatsTable = makeTable(statsColumnHeads(), u"StatsTable"_s, page);
     StatsTotal = new QLabel(page);
     StatsTotal->setObjectName(u"StatsTotal"_s);
     StatsTotal->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -562,31 +556,20 @@ void AnalysisWindow::refreshYears() {
 }
 
 bool AnalysisWindow::exportCsv(const QString &path) {
-    auto field = [](QString s) {
-        if (s.contains(u',') || s.contains(u'"') || s.contains(u'\n'))
-            s = u'"' + s.replace(u"\""_s, u"\"\""_s) + u'"';
-        return s;
-    };
-    QString text;
-    text += statsHeads().join(u',') + u"\r\n"_s;
-    for (int row = 0; row < StatsTable->rowCount(); ++row) {
-        QStringList fields;
-        for (int c = 0; c < StatsColumnCount; ++c) {
-            const QTableWidgetItem *item = StatsTable->item(row, c);
-            const qint64 v = item->data(Qt::UserRole).toLongLong();
-            // Plain numbers for spreadsheets; a missing value is an empty cell.
-            fields.append(c == KeyCol       ? field(item->text())
-                          : v == LLONG_MIN  ? QString()
-                          : inHundredths(c) ? hundredthsText(v)
-                          : inTenths(c)     ? tenthsText(v)
-                                            : QString::number(v));
-        }
-        text += fields.join(u',') + u"\r\n"_s;
-    }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    const QByteArray bytes = "\xEF\xBB\xBF" + text.toUtf8();
-    return file.write(bytes) == bytes.size() && file.flush();
+    CsvWriter out(file, CsvEncoding::Utf8);
+    out.row(statsColumnHeads());
+    for (int row = 0; row < StatsTable->rowCount(); ++row) {
+        QStringList fields{StatsTable->item(row, KeyCol)->text()};
+        for (int c = KeyCol + 1; c < StatsColumnCount; ++c) {
+            const qint64 v = StatsTable->item(row, c)->data(Qt::UserRole).toLongLong();
+            fields.append(
+                statsPlainText(v == LLONG_MIN ? std::nullopt : std::optional(v), tama::StatsColumn(c)));
+        }
+        out.row(fields);
+    }
+    return out.flush() && file.flush();
 }
 
 void AnalysisWindow::ExportCsv_Click() {
