@@ -2,6 +2,7 @@
 
 #include "reports/diarystats.h"
 
+#include <QAbstractTableModel>
 #include <QString>
 #include <QStringList>
 
@@ -45,5 +46,45 @@ int statsDecimals(StatsColumn column);
 QString statsPlainText(const std::optional<qint64> &value, StatsColumn column);
 // The plain texts of a row: the key, then every value.
 QStringList statsFields(const StatsGroup &g, const QString &key);
+
+class CsvWriter;
+
+// The statistics as a table for views: a row for each group, the columns of StatsColumn.
+// The display text is as the window shows it (amounts grouped in thousands, "-" for
+// nothing); the rows sort by value, a missing value lowest, and the keys by the order of
+// the statistics. Sorting keeps the order of equal rows, as a table of items does.
+class StatsTableModel : public QAbstractTableModel {
+  public:
+    enum Role {
+        SortRole = Qt::UserRole, // qint64; the lowest number for nothing
+        ColourRole,              // int(ViewColour) where a value is coloured by its sign
+    };
+
+    explicit StatsTableModel(QObject *parent = nullptr);
+
+    // The groups of finished statistics, sorted as the last sort asked.
+    void setStats(const DiaryStats &stats);
+    const StatsGroup &groupAt(int row) const { return m_groups[m_rows[row]]; }
+    const StatsGroup &total() const { return m_total; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    // The heads and the rows in the order shown, as plain fields.
+    void writeCsv(CsvWriter &out) const;
+
+  private:
+    qint64 sortValue(int group, int column) const;
+    void sortRows();
+
+    QList<StatsGroup> m_groups;
+    QList<int> m_rows; // the group shown in each row
+    StatsGroup m_total;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+};
 
 } // namespace tama

@@ -4,6 +4,7 @@
 #include "painters/luckchartpainter.h"
 #include "reports/diarystats.h"
 #include "reports/monthcalendar.h"
+#include "reports/statstable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QWidget>
 
@@ -88,6 +90,19 @@ class AnalysisWindow : public QWidget {
   public:
     explicit AnalysisWindow(WindowRegistry &registry);
 
+    const QString &userName() const { return m_user; }
+    const QList<int> &years() const { return m_years; }
+    // The statistics as the table shows them, in its order.
+    const StatsTableModel &statsModel() const { return *m_stats; }
+    void showMonth(int year, int month);
+    // The statistics table as CSV, in the order it is shown; false when it cannot be written.
+    bool exportCsv(const QString &path);
+
+  protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
     QCheckBox *IncludeMarked;
     QTabWidget *Tabs;
     // カレンダー
@@ -97,7 +112,8 @@ class AnalysisWindow : public QWidget {
     // 集計
     QComboBox *ByCombo, *ChartColumn;
     QSpinBox *FromYear, *ToYear;
-    QTableWidget *StatsTable;
+    QTableView *StatsTable;
+    StatsTableModel *m_stats;
     QLabel *StatsTotal;
     ChartView *StatsChart;
     QPushButton *ExportCsv;
@@ -108,39 +124,6 @@ class AnalysisWindow : public QWidget {
     // 期待値
     LuckChartView *LuckChart;
 
-    // The columns of the statistics table.
-    enum StatsColumn {
-        KeyCol,
-        VisitsCol,
-        MinutesCol,
-        InvestmentCol,
-        CashOutCol,
-        ProfitCol,
-        RateCol,
-        PerHourCol,
-        WinsCol,
-        WinRateCol,
-        BestCol,
-        WorstCol,
-        PlayCardsCol,
-        SpinsCol,
-        SpinRateCol,
-        ExpectedValueCol,
-        LuckCol,
-        StatsColumnCount
-    };
-
-    const QString &userName() const { return m_user; }
-    const QList<int> &years() const { return m_years; }
-    void showMonth(int year, int month);
-    // The statistics table as CSV, in the order it is shown; false when it cannot be written.
-    bool exportCsv(const QString &path);
-
-  protected:
-    void keyPressEvent(QKeyEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
-
-  private:
     void buildCalendarPage();
     void buildStatsPage();
     void buildYearsPage();
