@@ -92,8 +92,6 @@ class AnalysisWindow : public QWidget {
 
     const QString &userName() const { return m_user; }
     const QList<int> &years() const { return m_years; }
-    // The statistics as the table shows them, in its order.
-    const StatsTableModel &statsModel() const { return *m_stats; }
     void showMonth(int year, int month);
     // The statistics table as CSV, in the order it is shown; false when it cannot be written.
     bool exportCsv(const QString &path);
