@@ -46,8 +46,7 @@ struct Folder {
             }
             tama::test::writeDiary(dir.path(), tama::DiaryFileName(u"taro"_s, year), list);
         }
-        state->year = u"2026"_s;
-        state->diaryFile = u"taro.2026.dat"_s;
+        state->open(u"taro"_s, 2026);
     }
 };
 

@@ -32,8 +32,7 @@ struct Screen {
         static const tama::FixedClock endOf1999(QDateTime(QDate(1999, 12, 31), QTime(21, 0)));
         tama::setClock(&endOf1999);
         state = std::make_unique<tama::DiaryState>(dir.path());
-        state->year = u"1999"_s;
-        state->diaryFile = u"taro.1999.dat"_s;
+        state->open(u"taro"_s, 1999);
         QList<tama::CardRecord> list;
         list.reserve(count);
         for (int i = 0; i < count; ++i) {
@@ -47,7 +46,7 @@ struct Screen {
                                               .cashOut = tama::test::digits4((i * 7) % 10000),
                                               .impression = u"よかった"_s}));
         }
-        tama::test::writeDiary(dir.path(), state->diaryFile, list);
+        tama::test::writeDiary(dir.path(), state->diaryFile(), list);
         if (every > 0) {
             // With the halls' terms and the model's 機種スペック, so that each card's figures are worked out.
             tama::PlayDatabase db(state->folder);
@@ -55,19 +54,18 @@ struct Screen {
                 db.setHallTerms({hall, QDate(1999, 1, 1), 4, 28, std::nullopt, {}});
             for (int c = 1; c <= 5; ++c)
                 db.setModelSpec({c, u"羽根モデル"_s, 319.6, 5400.0, std::nullopt, {}});
-            const tama::DiaryKeys keys = tama::DiaryKeys::ofDiary(state->folder, state->diaryFile);
+            const tama::DiaryKeys keys = tama::DiaryKeys::ofDiary(state->folder, state->diaryFile());
             tama::PlayInputs play;
             play.spins = 410;
             play.ownBalls = 500;
-            tama::PlayChange rows(state->diaryFile);
+            tama::PlayChange rows(state->diaryFile());
             for (int n = 1; n <= count; n += every)
                 rows.set(keys.key(n), play, n);
             db.commit(db.prepare(rows, tama::DiaryExpectation{}));
         }
         registry = std::make_unique<tama::WindowRegistry>(*state);
         window = registry->get<tama::PatincoMain>();
-        state->reloadRequested = true;
-        window->Form_Activate();
+        window->Form_Load();
         cards = window->findChild<QScrollBar *>(u"HScroll1"_s);
         if (cards->maximum() != count + 1) qFatal("the diary did not load: %d cards", cards->maximum() - 1);
     }

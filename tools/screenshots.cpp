@@ -303,8 +303,6 @@ int main(int argc, char **argv) {
         if (f.open(QIODevice::WriteOnly)) f.write(copy.join());
         f.close();
 
-        state.diaryFile = diary;
-        state.year = QString::number(QDate::currentDate().year());
         BackupWindow *w = registry.get<BackupWindow>();
         w->reload();
         save(w, out, u"backups.png"_s);
@@ -312,8 +310,7 @@ int main(int argc, char **argv) {
         save(w, out, u"backups-settings.png"_s);
         w->Tabs->setCurrentIndex(0);
 
-        const MergePlan plan =
-            planMerge(DiaryFile(state.folder, diary).readAllRaw(), copy, state.year.toInt());
+        const MergePlan plan = planMerge(DiaryFile(state.folder, diary).readAllRaw(), copy, state.year());
         QMessageBox box(QMessageBox::Information, u"日記の統合"_s,
                         BackupWindow::mergeQuestion(plan, QFileInfo(f.fileName()).fileName(), diary),
                         QMessageBox::Ok | QMessageBox::Cancel, w);

@@ -7,26 +7,23 @@
 namespace tama::test {
 
 PatincoMain *WindowFixture::openCardScreen(const QString &file, const QString &year) {
-    state.year = year;
-    state.diaryFile = file;
     PatincoMain *w = registry.get<PatincoMain>();
     w->show();
-    w->setYearText(year);
-    state.reloadRequested = true;
+    state.open(diaryUserOf(file), year.toInt());
     w->Form_Activate();
     return w;
 }
 
 PatincoMain *WindowFixture::loadCardScreen(const QString &file, const QString &year) {
-    state.year = year;
-    state.diaryFile = file;
+    const bool following = registry.find<PatincoMain>();
+    state.open(diaryUserOf(file), year.toInt());
     PatincoMain *w = registry.get<PatincoMain>();
-    w->Form_Load();
+    if (!following) w->Form_Load();
     return w;
 }
 
 void WindowFixture::writeDiary(const QList<CardValues> &cards) {
-    folder.write(state.diaryFile, diaryBytes(cards));
+    folder.write(state.diaryFile(), diaryBytes(cards));
     state.newCardNumber = int(cards.size()) + 1;
 }
 

@@ -91,7 +91,7 @@ int main(int argc, char **argv) {
         dialogs.info(tama::BackupWindow::conflictNotice(copies), u"競合コピー"_s);
 
     tama::DiaryState state(folder);
-    state.readOnly = lock->readOnly();
+    state.setReadOnly(lock->readOnly());
     tama::WindowRegistry registry(state);
     registry.get<tama::PATINKEST>()->Form_Load();
     const int rc = QApplication::exec();

@@ -31,7 +31,7 @@ void WindowRegistry::unload(std::type_index type) {
 }
 
 void WindowRegistry::adopt(QWidget *w) {
-    if (!m_state.readOnly) return;
+    if (!m_state.readOnly()) return;
     markTitle(w);
     w->installEventFilter(this); // the card screen names its diary in the title later
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/diarystate.h"
+#include "card/diarystate.h"
 #include "app/windowhelpers.h"
 
 #include <QObject>

@@ -165,6 +165,7 @@ void PatincoMain::connectHandlers() {
     // change and the scroll of the original.
     connect(HScroll1, &QScrollBar::valueChanged, this, &PatincoMain::HScroll1_Change);
     connect(HScroll2, &QScrollBar::valueChanged, this, &PatincoMain::HScroll2_Change);
+    connect(&m_registry.state(), &DiaryState::diaryChanged, this, &PatincoMain::followDiary);
     connect(HScroll3, &QScrollBar::valueChanged, this, &PatincoMain::HScroll3_Change);
     const auto bars = spinners();
     for (int i = 0; i < 10; ++i)
@@ -351,7 +352,7 @@ void PatincoMain::Text2_Change() {
 
 // The label always ends up showing the diary's year, whatever was copied into it.
 void PatincoMain::Label22_Change() {
-    setLabel22(m_registry.state().year);
+    setLabel22(m_registry.state().yearText());
 }
 
 void PatincoMain::setLabel22(const QString &text) {
@@ -385,15 +386,20 @@ void PatincoMain::Form_Load() {
     // Every year up to today's is reachable, down to year 1, the first a date can have.
     // The minimum comes last: raising it first would move the scroller to year 1 and
     // open that year's diary.
+    m_opening = m_registry.state().openings();
     const int thisYear = tama::clock().today().year();
-    HScroll2->setMaximum(thisYear);
-    HScroll2->setValue(thisYear); // a changed year switches the diary
-    HScroll2->setMinimum(1);
+    {
+        // A changed year switches the diary, which is loaded below.
+        const QScopedValueRollback loading(m_loadingForm, true);
+        HScroll2->setMaximum(thisYear);
+        HScroll2->setValue(thisYear);
+        HScroll2->setMinimum(1);
+    }
     setYearText(fourDigits(HScroll2->maximum()));
 
     LoadDiary();
 
-    DateRange range = dateScrollerRange(m_registry.state().year.toInt(), tama::clock().today());
+    DateRange range = dateScrollerRange(m_registry.state().year(), tama::clock().today());
     if (auto newCard = m_editor.date()) range.maximum = std::max(range.minimum, dateScrollerValue(*newCard));
     {
         const QScopedValueRollback drawing(m_drawing, true);
@@ -405,11 +411,11 @@ void PatincoMain::Form_Load() {
 
 void PatincoMain::LoadDiary() {
     DiaryState &s = m_registry.state();
-    setWindowTitle(u"タマノート Ver"_s + programVersion() + u"  [ "_s + s.diaryFile + u" ]"_s);
-    m_editor.open(s.folder, s.diaryFile, s.year);
-    m_playPanel->useFolder(s.folder, s.readOnly);
+    setWindowTitle(u"タマノート Ver"_s + programVersion() + u"  [ "_s + s.diaryFile() + u" ]"_s);
+    m_editor.open(s.folder, s.diaryFile(), s.yearText());
+    m_playPanel->useFolder(s.folder, s.readOnly());
     if (QAction *undo = findChild<QAction *>(u"undoOrganise"_s))
-        undo->setEnabled(m_beforeOrganise && m_beforeOrganise->detail == s.diaryFile);
+        undo->setEnabled(m_beforeOrganise && m_beforeOrganise->detail == s.diaryFile());
     if (const std::optional<StoreError> e = m_editor.load(tama::clock().today())) reportStoreError(*e);
     const int n = m_editor.newCardNumber();
     setCardNumberScroller(n, n);
@@ -429,11 +435,25 @@ void PatincoMain::Form_Activate() {
     for (PictureButton *b : {Picture1, Picture2, Picture3, Picture4, Picture5, Picture6})
         b->showPressedImage(false);
     updateClock();
-    DiaryState &s = m_registry.state();
-    if (s.reloadRequested) {
+}
+
+// Another user's diary, or the same opened again, starts the window afresh; another
+// year of the same user only switches the diary.
+void PatincoMain::followDiary() {
+    if (m_loadingForm) return;
+    const DiaryState &s = m_registry.state();
+    if (s.openings() != m_opening) {
         Form_Load();
-        s.reloadRequested = false;
+        return;
     }
+    HScroll2->setValue(s.year()); // already there when the scroller moved
+    setYearText(s.yearText());
+    const DateRange range = dateScrollerRange(s.year(), tama::clock().today());
+    {
+        const QScopedValueRollback drawing(m_drawing, true);
+        HScroll3->setRange(range.minimum, range.maximum);
+    }
+    LoadDiary();
 }
 
 bool PatincoMain::event(QEvent *e) {
@@ -607,19 +627,7 @@ void PatincoMain::HScroll1_Change() {
 }
 
 void PatincoMain::HScroll2_Change() {
-    DiaryState &s = m_registry.state();
-    const int year = HScroll2->value();
-    s.year = fourDigits(year);
-    setYearText(s.year);
-
-    s.diaryFile = diaryUserOf(s.diaryFile) + u'.' + s.year + u".dat"_s;
-
-    const DateRange range = dateScrollerRange(year, tama::clock().today());
-    {
-        const QScopedValueRollback drawing(m_drawing, true);
-        HScroll3->setRange(range.minimum, range.maximum);
-    }
-    LoadDiary();
+    m_registry.state().setYear(HScroll2->value());
 }
 
 // ---- date, times and amounts ----
@@ -795,8 +803,8 @@ void PatincoMain::OrganiseDiary() {
     DiaryState &s = m_registry.state();
     OrganisePlan plan;
     try {
-        m_beforeOrganise = backup::beforeOperation(s.folder, backup::Reason::Organise, s.diaryFile);
-        plan = organiseDiary(s.folder, s.diaryFile);
+        m_beforeOrganise = backup::beforeOperation(s.folder, backup::Reason::Organise, s.diaryFile());
+        plan = organiseDiary(s.folder, s.diaryFile());
     } catch (const StoreError &e) {
         reportStoreError(e); // the diary is as it was
         return;
@@ -818,13 +826,13 @@ void PatincoMain::OrganiseDiary() {
 void PatincoMain::UndoOrganise() {
     DiaryState &s = m_registry.state();
     QAction *undo = findChild<QAction *>(u"undoOrganise"_s);
-    if (!m_beforeOrganise || m_beforeOrganise->detail != s.diaryFile ||
-        !m_beforeOrganise->file(s.diaryFile)) {
+    if (!m_beforeOrganise || m_beforeOrganise->detail != s.diaryFile() ||
+        !m_beforeOrganise->file(s.diaryFile())) {
         InfoBox(u"いま開いている日記には、元に戻せる整理がありません。"_s, u"整理を元に戻す"_s);
         if (undo) undo->setEnabled(false);
         return;
     }
-    const int cards = m_beforeOrganise->file(s.diaryFile)->records;
+    const int cards = m_beforeOrganise->file(s.diaryFile())->records;
     if (ConfirmCancelled(
             QStringLiteral(
                 "日記を整理する前の状態（%1 枚）に戻します。整理のあとで書いたカードも"
@@ -834,7 +842,7 @@ void PatincoMain::UndoOrganise() {
         return;
     try {
         backup::Backups(s.folder, backup::automaticSettings().value_or(backup::Settings::load()))
-            .restore(*m_beforeOrganise, s.diaryFile);
+            .restore(*m_beforeOrganise, s.diaryFile());
     } catch (const StoreError &e) {
         reportStoreError(e);
         return;

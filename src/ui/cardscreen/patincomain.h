@@ -74,6 +74,7 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
 
     void HScroll1_Change();
     void HScroll2_Change();
+    void followDiary();
     void HScroll3_Change();
     bool dateBoxKey(QLineEdit *box, QKeyEvent *e);
     void dateBoxLeft(QLineEdit *box);
@@ -111,6 +112,8 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     CardEditor m_editor;
     PlayPanel *m_playPanel;
     bool m_drawing = false;
+    bool m_loadingForm = false;
+    int m_opening = -1; // the state's opening this window was loaded for
     bool m_keyInBox = false;
     // The snapshot taken before the last organise of this run: what its undo restores.
     std::optional<backup::Snapshot> m_beforeOrganise;

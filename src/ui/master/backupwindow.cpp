@@ -317,7 +317,7 @@ void BackupWindow::reload() {
     // Conflict copies of the open diary first: they are what a merge is usually for.
     MergeFrom->clear();
     for (const ConflictCopy &c : findConflictCopies(st.folder))
-        if (c.original == st.diaryFile) MergeFrom->addItem(c.name, st.folder.file(c.name));
+        if (c.original == st.diaryFile()) MergeFrom->addItem(c.name, st.folder.file(c.name));
     MergeFrom->addItem(u"ほかのファイル…"_s, QString());
 }
 
@@ -333,7 +333,7 @@ std::optional<backup::Snapshot> BackupWindow::selected() const {
 void BackupWindow::showFiles() {
     Files->clear();
     const std::optional<backup::Snapshot> s = selected();
-    RestoreDiary->setEnabled(s && s->file(m_registry.state().diaryFile));
+    RestoreDiary->setEnabled(s && s->file(m_registry.state().diaryFile()));
     RestoreFile->setEnabled(s.has_value());
     RestoreAll->setEnabled(s.has_value());
     if (!s) return;
@@ -343,7 +343,7 @@ void BackupWindow::showFiles() {
         auto *item =
             new QTreeWidgetItem(Files, {f.name, kind, countText(f), f.changed ? u"変更あり"_s : u"同じ"_s});
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-        if (f.name == m_registry.state().diaryFile) Files->setCurrentItem(item);
+        if (f.name == m_registry.state().diaryFile()) Files->setCurrentItem(item);
     }
     Files->resizeColumnToContents(0);
     Files->resizeColumnToContents(1);
@@ -391,7 +391,7 @@ void BackupWindow::restore(const QString &fileName) {
 void BackupWindow::RestoreDiary_Click() {
     const std::optional<backup::Snapshot> s = selected();
     if (!s) return;
-    const QString diary = m_registry.state().diaryFile;
+    const QString diary = m_registry.state().diaryFile();
     if (!s->file(diary)) {
         InfoBox(u"このバックアップには「"_s + diary + u"」がありません。"_s, u"注意"_s);
         return;
@@ -474,10 +474,10 @@ void BackupWindow::Merge_Click() {
 
 void BackupWindow::merge(const QString &path) {
     const DiaryState &st = m_registry.state();
-    const int year = st.year.toInt();
+    const int year = st.year();
     MergePlan plan;
     try {
-        const DiaryFile diary(st.folder, st.diaryFile, RecordFile::Mode::ReadOnly);
+        const DiaryFile diary(st.folder, st.diaryFile(), RecordFile::Mode::ReadOnly);
         plan = planMerge(diary.readAllRaw(), readOtherCopy(path), year);
     } catch (const StoreError &e) {
         reportStoreError(StoreError(e.kind(), e.file().isEmpty() ? path : e.file(), e.reason()));
@@ -489,10 +489,10 @@ void BackupWindow::merge(const QString &path) {
                 u"日記の統合"_s);
         return;
     }
-    if (ConfirmCancelled(mergeQuestion(plan, from, st.diaryFile), u"日記の統合"_s)) return;
+    if (ConfirmCancelled(mergeQuestion(plan, from, st.diaryFile()), u"日記の統合"_s)) return;
     try {
-        backup::Backups(st.folder, currentSettings()).take(backup::Reason::Merge, st.diaryFile);
-        const MergePlan done = mergeDiary(st.folder, st.diaryFile, path, year);
+        backup::Backups(st.folder, currentSettings()).take(backup::Reason::Merge, st.diaryFile());
+        const MergePlan done = mergeDiary(st.folder, st.diaryFile(), path, year);
         afterDataChanged();
         InfoBox(
             QStringLiteral(

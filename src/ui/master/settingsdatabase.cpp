@@ -1,6 +1,6 @@
 #include "master/settingsdatabase.h"
 
-#include "app/diarystate.h"
+#include "card/diarystate.h"
 #include "store/storeerror.h"
 
 #include <QFileInfo>
@@ -12,7 +12,7 @@ namespace tama {
 SettingsDatabase::SettingsDatabase(const DiaryState &state) : m_state(state) {
     const QFileInfo file(state.folder.file(PlayDatabase::fileName()));
     if (file.exists() || file.isSymLink())
-        m_db = std::make_unique<PlayDatabase>(state.folder, state.readOnly ? PlayDatabase::Mode::ReadOnly
+        m_db = std::make_unique<PlayDatabase>(state.folder, state.readOnly() ? PlayDatabase::Mode::ReadOnly
                                                                            : PlayDatabase::Mode::ReadWrite);
 }
 
@@ -32,7 +32,7 @@ const PlayDatabase *SettingsDatabase::reading() const {
 }
 
 PlayDatabase &SettingsDatabase::writing() {
-    if (m_state.readOnly)
+    if (m_state.readOnly())
         throw StoreError(StoreError::Kind::Io, PlayDatabase::fileName(),
                          u"データフォルダに書き込めないため、保存できません"_s);
     if (!m_db) m_db = std::make_unique<PlayDatabase>(m_state.folder, PlayDatabase::Mode::ReadWrite);

@@ -77,7 +77,6 @@ PATINKEST::PATINKEST(WindowRegistry &registry) : m_registry(registry) {
 
 bool PATINKEST::Form_Load() {
     DiaryState &s = m_registry.state();
-    s.year = yyyy(clock().today());
     List1->clear();
     QList<UserRecord> users;
     try {
@@ -110,15 +109,12 @@ void PATINKEST::OpenUserDiary(const QString &name) {
                 u"注意"_s);
         return;
     }
-    s.diaryFile = DiaryFileName(name, s.year);
     PatincoMain *main = m_registry.get<PatincoMain>();
     main->show();
-    main->setWindowTitle(u"タマノート Ver"_s + programVersion() + u"β [ "_s + s.diaryFile + u" ]"_s);
-    main->setYearText(s.year);
     hide();
-    s.reloadRequested = true;
-    // Reload at once rather than waiting for the activation, which may never come
-    // when the window is already active.
+    // The card screen follows the opening at once: it starts in this year's diary.
+    s.open(name, clock().today().year());
+    // As the activation would, which may never come when the window is already active.
     main->Form_Activate();
 }
 

@@ -207,7 +207,7 @@ AnalysisWindow::AnalysisWindow(WindowRegistry &registry) : m_registry(registry) 
     setFont(listFont(10));
 
     const DiaryState &s = m_registry.state();
-    m_user = diaryUserOf(s.diaryFile);
+    m_user = s.user();
     m_years = diaryYears(s.folder, m_user);
 
     IncludeMarked = new QCheckBox(u"削除候補のカードも数える(&M)"_s, this);
@@ -232,7 +232,7 @@ AnalysisWindow::AnalysisWindow(WindowRegistry &registry) : m_registry(registry) 
     connect(IncludeMarked, &QCheckBox::toggled, this, &AnalysisWindow::reloadAll);
 
     // The calendar opens on the month of the card being entered in the diary's year.
-    m_year = s.year.toInt();
+    m_year = s.year();
     if (m_year <= 0) m_year = tama::clock().today().year();
     m_month = cardscreen::entryMonth(m_registry).toInt();
     if (m_month < 1 || m_month > 12) m_month = tama::clock().today().month();

@@ -20,7 +20,7 @@ void showDiaryCard(WindowRegistry &registry, int year, int n) {
 
 QString entryYear(WindowRegistry &registry) {
     if (PatincoMain *main = registry.find<PatincoMain>()) return main->yearText();
-    return registry.state().year;
+    return registry.state().yearText();
 }
 
 QString entryMonth(WindowRegistry &registry) {

@@ -117,12 +117,12 @@ dispreport::dispreport(WindowRegistry &registry) : m_registry(registry) {
 
 void dispreport::Form_Load() {
     const DiaryState &s = m_registry.state();
-    setWindowTitle(YearReport::caption(s.year));
+    setWindowTitle(YearReport::caption(s.yearText()));
     // Summed a card at a time as the diary is read; a failed read reports nothing
     // rather than part of the diary.
     YearReport report;
     try {
-        DiaryFile(s.folder, s.diaryFile).forEach([&](int, const CardRecord &card) { report.add(card); });
+        DiaryFile(s.folder, s.diaryFile()).forEach([&](int, const CardRecord &card) { report.add(card); });
     } catch (const StoreError &e) {
         reportStoreError(e);
         report = YearReport();

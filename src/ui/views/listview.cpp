@@ -96,7 +96,7 @@ listview::listview(WindowRegistry &registry) : m_registry(registry) {
 
 void listview::Form_Load() {
     DiaryState &s = m_registry.state();
-    setWindowTitle(YearList::caption(s.year));
+    setWindowTitle(YearList::caption(s.yearText()));
     tyoimati *wait = m_registry.find<tyoimati>();
     ProgressPicture *bar = wait ? wait->Picture1 : nullptr;
     const int total = std::max(1, s.newCardNumber);
@@ -109,8 +109,8 @@ void listview::Form_Load() {
     try {
         // Without the filter window, everything is selected: the same starting filter
         // as the command line's.
-        filter = selection ? selection->filter() : YearListFilter::initialForDiary(s.folder, s.diaryFile);
-        const DiaryFile diary(s.folder, s.diaryFile);
+        filter = selection ? selection->filter() : YearListFilter::initialForDiary(s.folder, s.diaryFile());
+        const DiaryFile diary(s.folder, s.diaryFile());
         m_list = std::make_unique<YearList>(*filter, diary.count());
         diary.forEach([&](int n, const CardRecord &card) { m_list->add(n, card); });
     } catch (const StoreError &e) {

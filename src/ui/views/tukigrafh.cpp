@@ -25,7 +25,7 @@ namespace {
 
 QList<CardRecord> readCards(const DiaryState &s) {
     try {
-        return DiaryFile(s.folder, s.diaryFile).readAll();
+        return DiaryFile(s.folder, s.diaryFile()).readAll();
     } catch (const StoreError &e) {
         reportStoreError(e);
     }
@@ -173,7 +173,7 @@ tukiGrafh::~tukiGrafh() = default;
 MonthSpan tukiGrafh::entrySpan() const {
     int year = int(textToNumber(cardscreen::entryYear(m_registry)));
     int month = int(textToNumber(cardscreen::entryMonth(m_registry)));
-    if (year <= 0) year = m_registry.state().year.toInt();
+    if (year <= 0) year = m_registry.state().year();
     if (month < 1 || month > 12) month = tama::clock().today().month();
     return {year, month, 1};
 }
@@ -181,7 +181,7 @@ MonthSpan tukiGrafh::entrySpan() const {
 void tukiGrafh::Form_Load() {
     const QList<CardRecord> cards = readCards(m_registry.state());
     m_span =
-        cards.isEmpty() ? entrySpan() : MonthGraph::monthSpan(cards, m_registry.state().year.toInt(), 0, 0);
+        cards.isEmpty() ? entrySpan() : MonthGraph::monthSpan(cards, m_registry.state().year(), 0, 0);
 }
 
 void tukiGrafh::Form_Activate() {
@@ -208,7 +208,7 @@ void tukiGrafh::DrawMonth() {
     const auto [year, month] = MonthGraph::monthAt(span, HScroll1->value());
     const GraphSettings settings =
         GraphSettings::fromCaptions(SumTousi->text(), sumkankin->text(), sumSoneki->text(), sengrafh->text());
-    const int diaryYear = s.year.toInt();
+    const int diaryYear = s.year();
     auto graph = std::make_unique<MonthGraph>(
         cards, year, month, settings, MonthGraph::extendsToMonthEnd(month, diaryYear, tama::clock().today()));
     Label12->setText(graph->yearText());

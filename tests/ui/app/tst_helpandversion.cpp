@@ -87,11 +87,9 @@ class TstHelpAndVersion : public QObject {
     void menuItemsOfTheMainWindowOpenThem() {
         WindowFixture f(QDateTime(QDate(1999, 1, 23), QTime(14, 5)));
         WindowRegistry &registry = f.registry;
-        f.state.year = u"1999"_s;
-        f.state.diaryFile = u"taro.1999.dat"_s;
         PatincoMain *main = registry.get<PatincoMain>();
         main->show();
-        main->Form_Load();
+        f.state.open(u"taro"_s, 1999);
         auto action = [main](const char *name) {
             return main->findChild<QAction *>(QString::fromLatin1(name));
         };

@@ -511,7 +511,7 @@ void TstWindowFailures::readOnlyFolderOpensReadOnly() {
     const std::unique_ptr<DataFolderLock> lock = openDataFolder(f.folder.path());
     const auto writable = qScopeGuard([] { writehook::setReadOnlyFolder({}); });
     QVERIFY(lock && lock->readOnly() && !lock->held());
-    f.state.readOnly = lock->readOnly();
+    f.state.setReadOnly(lock->readOnly());
     const QString suffix = u"（読み取り専用）"_s;
     const QString refused =
         u"データフォルダ「"_s + f.folder.path() + u"」は読み取り専用のため、書き込めません。"_s;

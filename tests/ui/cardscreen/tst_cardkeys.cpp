@@ -101,12 +101,9 @@ void TestCardKeys::cleanup() {
 }
 
 void TestCardKeys::open(const QString &year) {
-    m_f->state.year = year;
-    m_f->state.diaryFile = u"taro."_s + year + u".dat"_s;
     m_window = m_f->registry.get<PatincoMain>();
     activate(m_window);
-    m_f->state.reloadRequested = true;
-    m_window->Form_Activate();
+    m_f->state.open(u"taro"_s, year.toInt());
 }
 
 void TestCardKeys::hallTypedIsHallStored() {
@@ -260,10 +257,10 @@ void TestCardKeys::scrollersAndSpinnersByKeys() {
     key(Qt::Key_PageDown);
     QCOMPARE(l("Label20"), u"新規作成"_s);
     key(Qt::Key_PageUp, Qt::ControlModifier);
-    QCOMPARE(m_f->state.diaryFile, u"taro.1998.dat"_s);
+    QCOMPARE(m_f->state.diaryFile(), u"taro.1998.dat"_s);
     QCOMPARE(l("Label19"), u"2"_s);
     key(Qt::Key_PageDown, Qt::ControlModifier);
-    QCOMPARE(m_f->state.diaryFile, u"taro.1999.dat"_s);
+    QCOMPARE(m_f->state.diaryFile(), u"taro.1999.dat"_s);
     // The date steps by day, the times and amounts by their boxes' Up and Down.
     QCOMPARE(t("Text3") + t("Text4"), u"0315"_s);
     key(Qt::Key_Left, Qt::AltModifier);
@@ -333,7 +330,7 @@ void TestCardKeys::userWindowByKeys() {
     key(Qt::Key_Down);
     QCOMPARE(users->List1->currentRow(), 1);
     key(Qt::Key_Return);
-    QCOMPARE(m_f->state.diaryFile, u"B.1999.dat"_s);
+    QCOMPARE(m_f->state.diaryFile(), u"B.1999.dat"_s);
     QVERIFY(m_f->registry.find<PatincoMain>() && m_f->registry.find<PatincoMain>()->isVisible());
     QVERIFY(!users->isVisible());
 }
@@ -341,7 +338,6 @@ void TestCardKeys::userWindowByKeys() {
 // From an empty folder to three cards, a mark, an organise and the year list, with no
 // mouse at all.
 void TestCardKeys::anEveningByKeyboardAlone() {
-    m_f->state.year = u"1999"_s;
     PATINKEST *users = m_f->registry.get<PATINKEST>();
     QVERIFY(!users->Form_Load());
     activate(users);

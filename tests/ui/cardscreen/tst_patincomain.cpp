@@ -89,7 +89,6 @@ void TestPatincoMain::userWithoutDiaryShowsEmptyNewCard() {
     QCOMPARE(m_window->windowTitle(), u"タマノート Ver2.0  [ taro.1999.dat ]"_s);
     QCOMPARE(l("Label22"), u"1999"_s);
     QCOMPARE(m_f->state.newCardNumber, 1);
-    QCOMPARE(m_f->state.reloadRequested, false);
     QCOMPARE(bar("HScroll2")->value(), 1999);
     // The date scroller runs up to today and stands there.
     QCOMPARE(dateFromDayNumber(bar("HScroll3")->maximum() + 20000), QDate(1999, 3, 15));
@@ -227,8 +226,8 @@ void TestPatincoMain::yearArrowOpensEarlierDiary() {
     m_f->folder.write(u"taro.1999.dat"_s, diaryBytes({screenCard(), screenCard()}));
     open();
     up(bar("HScroll2")); // the left arrow
-    QCOMPARE(m_f->state.year, u"1998"_s);
-    QCOMPARE(m_f->state.diaryFile, u"taro.1998.dat"_s);
+    QCOMPARE(m_f->state.yearText(), u"1998"_s);
+    QCOMPARE(m_f->state.diaryFile(), u"taro.1998.dat"_s);
     QVERIFY(m_f->folder.exists(u"taro.1998.dat"_s));
     QCOMPARE(m_window->windowTitle(), u"タマノート Ver2.0  [ taro.1998.dat ]"_s);
     QCOMPARE(l("Label22"), u"1998"_s);
@@ -242,7 +241,7 @@ void TestPatincoMain::yearArrowOpensEarlierDiary() {
     QCOMPARE(dateFromDayNumber(bar("HScroll3")->maximum() + 20000), QDate(1998, 12, 31));
     // And forward again; later years than today's are not offered.
     down(bar("HScroll2"), 2);
-    QCOMPARE(m_f->state.diaryFile, u"taro.1999.dat"_s);
+    QCOMPARE(m_f->state.diaryFile(), u"taro.1999.dat"_s);
     QCOMPARE(bar("HScroll1")->maximum(), 3);
     QCOMPARE(boxes({"Text3", "Text4"}), (QStringList{u"03"_s, u"15"_s}));
 }
@@ -592,7 +591,6 @@ void TestPatincoMain::userSelectShowsUserWindow() {
     // User B is the auto-start user.
     m_f->folder.write(u"namae.dat"_s, QByteArray("  A") + spaces(17) + hex("8E A9") + "B" + spaces(17));
     // The program starts in B's diary.
-    m_f->state.year = u"1999"_s;
     m_f->registry.get<PATINKEST>()->Form_Load();
     m_window = m_f->registry.find<PatincoMain>();
     QVERIFY(m_window && m_window->isVisible());

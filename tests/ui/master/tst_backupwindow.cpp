@@ -152,8 +152,7 @@ class TstBackupWindow : public QObject {
 
     void restoreOneFileChosenWithTheMouse() {
         WindowFixture f;
-        f.state.diaryFile = kDiary;
-        f.state.year = u"1999"_s;
+        f.state.open(u"taro"_s, 1999);
         f.folder.write(kDiary, diaryBytes({card(u"19990310"_s)}));
         const QByteArray stores = "\x82\x60\x82\x60" + QByteArray(16, ' ') + QByteArray(70, '0');
         f.folder.write(u"patishop.dat"_s, stores);

@@ -165,7 +165,7 @@ class TstHallTerms : public QObject {
     void aWriteRefusedIsSaidAndAddsNoFile() {
         WindowFixture f;
         f.folder.write(u"patishop.dat"_s, kStores);
-        f.state.readOnly = true; // another instance holds the folder
+        f.state.setReadOnly(true); // another instance holds the folder
         MDATA *w = openActive(f);
         QVERIFY(w->TermsSet->isEnabled());
         chooseEntry(w->Combo1, 0);

@@ -37,7 +37,7 @@ class TstPatinkest : public QObject {
                        user(kBlank, "taro") + user("  ", "hanako") + user(kBlank, hex("82BD82EB82A4")));
         QVERIFY(!f.window()->Form_Load());
         QVERIFY(f.window()->isVisible());
-        QCOMPARE(f.state.year, u"1999"_s);
+        QVERIFY(f.state.diaryFile().isEmpty()); // no diary until a user is chosen
         QCOMPARE(f.window()->List1->count(), 3);
         QCOMPARE(f.window()->List1->item(0)->text(), u"taro"_s + QString(14, u' '));
         QCOMPARE(f.window()->List1->item(1)->text(), u"hanako"_s + QString(12, u' '));
@@ -71,11 +71,10 @@ class TstPatinkest : public QObject {
         QVERIFY(!f.window()->isVisible());
         PatincoMain *main = f.registry.find<PatincoMain>();
         QVERIFY(main && main->isVisible());
-        QCOMPARE(f.state.diaryFile, u"hanako.1999.dat"_s);
+        QCOMPARE(f.state.diaryFile(), u"hanako.1999.dat"_s);
         QCOMPARE(main->yearText(), u"1999"_s);
         QVERIFY(main->windowTitle().contains(u"[ hanako.1999.dat ]"_s));
         QVERIFY(f.folder.exists(u"hanako.1999.dat"_s));
-        QVERIFY(!f.state.reloadRequested);
     }
 
     void markingAskedAndConfirmed() {
@@ -96,7 +95,7 @@ class TstPatinkest : public QObject {
         QCOMPARE(f.dialogs.calls.last().title, u"自動起動の設定"_s);
         QCOMPARE(f.folder.read(u"namae.dat"_s),
                  user(kBlank, "taro") + user(kJi, "jiro") + user(kBlank, "saburo"));
-        QCOMPARE(f.state.diaryFile, u"jiro.1999.dat"_s);
+        QCOMPARE(f.state.diaryFile(), u"jiro.1999.dat"_s);
         QVERIFY(!f.window()->isVisible());
         QVERIFY(f.registry.find<PatincoMain>()->windowTitle().contains(u"jiro.1999.dat"_s));
     }
@@ -127,7 +126,7 @@ class TstPatinkest : public QObject {
         QTest::mouseClick(f.window()->Command1, Qt::LeftButton);
         QVERIFY(f.dialogs.calls.isEmpty());
         QCOMPARE(f.folder.read(u"namae.dat"_s), before);
-        QCOMPARE(f.state.diaryFile, u"jiro.1999.dat"_s);
+        QCOMPARE(f.state.diaryFile(), u"jiro.1999.dat"_s);
         QVERIFY(f.folder.exists(u"jiro.1999.dat"_s));
     }
 

@@ -32,7 +32,7 @@ void writeDiaries(ViewFixture &f) {
 
 // The card screen on taro's 1999, active, as start-up leaves it.
 PatincoMain *openCardScreen(ViewFixture &f) {
-    PatincoMain *main = f.openCardScreen(f.state.diaryFile, f.state.year);
+    PatincoMain *main = f.openCardScreen(f.state.diaryFile(), f.state.yearText());
     QApplication::setActiveWindow(main);
     return main;
 }
@@ -262,12 +262,12 @@ class TestAnalysisWindow : public QObject {
         // Double-clicking the 6th shows that day's card on the card screen, in 2001's diary.
         QTest::mouseDClick(cal, Qt::LeftButton, {}, cal->dayCentre(6));
         PatincoMain *main = f.registry.find<PatincoMain>();
-        QCOMPARE(f.state.year, u"2001"_s);
-        QCOMPARE(f.state.diaryFile, u"taro.2001.dat"_s);
+        QCOMPARE(f.state.yearText(), u"2001"_s);
+        QCOMPARE(f.state.diaryFile(), u"taro.2001.dat"_s);
         QCOMPARE(main->findChild<QScrollBar *>(u"HScroll1"_s)->value(), 1);
         // A day without a card leaves the card screen where it is.
         QTest::mouseDClick(cal, Qt::LeftButton, {}, cal->dayCentre(7));
-        QCOMPARE(f.state.year, u"2001"_s);
+        QCOMPARE(f.state.yearText(), u"2001"_s);
 
         // Back to 1999: the second card of the 3rd May is not the day's first.
         QTest::mouseClick(child<QPushButton>(w, "PrevYear"), Qt::LeftButton);
@@ -277,7 +277,7 @@ class TestAnalysisWindow : public QObject {
             QTest::keyClick(cal, Qt::Key_PageDown);
         QCOMPARE(child<QLabel>(w, "MonthLabel")->text(), u"1999年 5月"_s);
         QTest::mouseDClick(cal, Qt::LeftButton, {}, cal->dayCentre(3));
-        QCOMPARE(f.state.diaryFile, u"taro.1999.dat"_s);
+        QCOMPARE(f.state.diaryFile(), u"taro.1999.dat"_s);
         QCOMPARE(main->findChild<QScrollBar *>(u"HScroll1"_s)->value(), 1);
         QVERIFY(!child<QPushButton>(w, "PrevYear")->isEnabled());
 
@@ -383,7 +383,7 @@ class TestAnalysisWindow : public QObject {
     void noDiaries() {
         ViewFixture f;
         setDialogs(&f.dialogs);
-        f.state.diaryFile = u"hanako.1999.dat"_s;
+        f.state.open(u"hanako"_s, 1999);
         const QStringList before = f.folder.files();
         AnalysisWindow w(f.registry);
         QCOMPARE(w.userName(), u"hanako"_s);

@@ -205,7 +205,7 @@ class TstListview : public QObject {
         f.writeDiary(cards);
         f.state.newCardNumber = 0;
         f.clock.set(QDateTime(QDate(1999, 6, 1), QTime(10, 0))); // the card screen opens this year's diary
-        PatincoMain *main = f.openCardScreen(f.state.diaryFile, f.state.year);
+        PatincoMain *main = f.openCardScreen(f.state.diaryFile(), f.state.yearText());
         QScrollBar *scroller = control<QScrollBar>(main, "HScroll1");
         QCOMPARE(scroller->value(), 11);
 

@@ -149,7 +149,7 @@ class TstTukiGrafh : public QObject {
         ViewFixture f;
         f.writeDiary({on("19991001", "0300", "0900")});
         f.clock.set(QDateTime(QDate(1999, 12, 1), QTime(10, 0)));
-        PatincoMain *main = f.openCardScreen(f.state.diaryFile, f.state.year);
+        PatincoMain *main = f.openCardScreen(f.state.diaryFile(), f.state.yearText());
         auto action = [main](const char *name) { return control<QAction>(main, name); };
         auto picture = [main](const char *name) { return control<PictureButton>(main, name); };
 

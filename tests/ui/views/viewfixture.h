@@ -20,8 +20,7 @@ struct ViewFixture : WindowFixture {
         folder.write(QStringLiteral("hirapati.dat"),
                      sjis("82 77", 160) + sjis("82 81", 160) + sjis("82 78", 160));
         folder.write(QStringLiteral("crpati.dat"), sjis("82 62 82 71 89 D4", 160));
-        state.year = QStringLiteral("1999");
-        state.diaryFile = QStringLiteral("taro.1999.dat");
+        state.open(QStringLiteral("taro"), 1999);
     }
 };
 
