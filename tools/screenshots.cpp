@@ -262,12 +262,12 @@ int main(int argc, char **argv) {
     analysis->showMonth(QDate::currentDate().addMonths(-1).year(),
                         QDate::currentDate().addMonths(-1).month());
     save(analysis, out, u"analysis-calendar.png"_s);
-    analysis->Tabs->setCurrentIndex(1);
-    analysis->ByCombo->setCurrentIndex(int(StatsBy::Hall));
+    analysis->findChild<QTabWidget *>(u"Tabs"_s)->setCurrentIndex(1);
+    analysis->findChild<QComboBox *>(u"ByCombo"_s)->setCurrentIndex(int(StatsBy::Hall));
     save(analysis, out, u"analysis-stats.png"_s);
-    analysis->Tabs->setCurrentIndex(2);
+    analysis->findChild<QTabWidget *>(u"Tabs"_s)->setCurrentIndex(2);
     save(analysis, out, u"analysis-years.png"_s);
-    analysis->Tabs->setCurrentIndex(3);
+    analysis->findChild<QTabWidget *>(u"Tabs"_s)->setCurrentIndex(3);
     save(analysis, out, u"analysis-ev.png"_s);
     registry.unload<AnalysisWindow>();
 

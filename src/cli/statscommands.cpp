@@ -1,14 +1,15 @@
 // Statistics over several diaries and the calendar of a month on the command line: the
 // same computations and picture as the analysis window.
 #include "cli/context.h"
-#include "cli/csv.h"
 #include "cli/jsonwriter.h"
 #include "cli/playcolumn.h"
 #include "cli/textwriter.h"
+#include "common/csv.h"
 
 #include "painters/analysispainter.h"
 #include "reports/diarystats.h"
 #include "reports/monthcalendar.h"
+#include "reports/statstable.h"
 #include "store/diary.h"
 #include "store/playdata.h"
 
@@ -27,11 +28,6 @@ bool reportedSound(const Context &c, const QStringList &doubtful) {
     for (const QString &name : doubtful)
         sound = c.reportDamage(name) && sound;
     return sound;
-}
-
-QString optionalText(const std::optional<qint64> &v, bool tenths) {
-    if (!v) return {};
-    return tenths ? tenthsText(*v) : QString::number(*v);
 }
 
 void writeGroup(JsonWriter &json, const StatsGroup &g, bool total) {
@@ -87,34 +83,6 @@ void writeGroup(JsonWriter &json, const StatsGroup &g, bool total) {
     json.endObject();
 }
 
-QStringList groupFields(const StatsGroup &g, const QString &key) {
-    return {key,
-            QString::number(g.visits),
-            QString::number(g.minutes),
-            QString::number(g.investment),
-            QString::number(g.cashOut),
-            QString::number(g.profit()),
-            optionalText(g.recoveryRateTenths(), true),
-            optionalText(g.profitPerHour(), false),
-            QString::number(g.wins),
-            tenthsText(g.winRateTenths()),
-            optionalText(g.bestProfit(), false),
-            optionalText(g.worstProfit(), false),
-            optionalText(g.playCardCount(), false),
-            optionalText(g.spinCount(), false),
-            g.spinRateHundredths() ? hundredthsText(*g.spinRateHundredths()) : QString(),
-            optionalText(g.expectedValue(), false),
-            optionalText(g.luck(), false)};
-}
-
-const QStringList &groupHeads() {
-    static const QStringList heads = {u"キー"_s,   u"来店"_s,   u"遊技分"_s, u"投資額"_s, u"換金額"_s,
-                                      u"損益額"_s, u"回収率"_s, u"時間給"_s, u"勝ち"_s,   u"勝率"_s,
-                                      u"最高"_s,   u"最低"_s,   u"稼働"_s,   u"回転数"_s, u"回転率"_s,
-                                      u"期待値"_s, u"余剰"_s};
-    return heads;
-}
-
 } // namespace
 
 int statsCommand(const Context &c) {
@@ -164,17 +132,17 @@ int statsCommand(const Context &c) {
         if (!json.flush()) return c.outputFailed();
     } else if (csv) {
         CsvWriter out(c.out, CsvEncoding::Utf8);
-        out.row(groupHeads());
+        out.row(statsColumnHeads());
         for (const StatsGroup &g : stats.groups())
-            out.row(groupFields(g, g.key));
-        out.row(groupFields(stats.total(), u"合計"_s));
+            out.row(statsFields(g, g.key));
+        out.row(statsFields(stats.total(), u"合計"_s));
         if (!out.flush()) return c.outputFailed();
     } else {
         // Tab-separated, a missing value as "-".
         TextWriter out(c.out);
-        out.line(groupHeads().join(u'\t'));
+        out.line(statsColumnHeads().join(u'\t'));
         auto line = [&](const StatsGroup &g, const QString &key) {
-            QStringList f = groupFields(g, key);
+            QStringList f = statsFields(g, key);
             for (QString &s : f)
                 if (s.isEmpty()) s = u"-"_s;
             out.line(f.join(u'\t'));

@@ -2,7 +2,7 @@
 #include "support/testsupport.h"
 
 #include "cli/cli.h"
-#include "cli/csv.h"
+#include "common/csv.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -275,7 +275,7 @@ void TstCli::csvFieldQuoting_data() {
 void TstCli::csvFieldQuoting() {
     QFETCH(QString, text);
     QFETCH(QString, quoted);
-    QCOMPARE(tama::cli::csvField(text), quoted);
+    QCOMPARE(tama::csvField(text), quoted);
 }
 
 void TstCli::storesModelsAndModelLists() {

@@ -47,8 +47,12 @@ QString dd(const QDate &d) {
 }
 
 QString weekdayChar(const QDate &d) {
+    return weekdayChar(d.dayOfWeek());
+}
+
+QString weekdayChar(int dayOfWeek) {
     static const QString names = u"月火水木金土日"_s; // Qt: Monday = 1 … Sunday = 7
-    return names.mid(d.dayOfWeek() - 1, 1);
+    return dayOfWeek >= 1 && dayOfWeek <= 7 ? names.mid(dayOfWeek - 1, 1) : QString();
 }
 
 QString clockText(const QDateTime &t) {

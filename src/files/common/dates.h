@@ -20,6 +20,8 @@ QString yyyy(const QDate &d);        // four-digit year
 QString mm(const QDate &d);          // two-digit month
 QString dd(const QDate &d);          // two-digit day
 QString weekdayChar(const QDate &d); // "aaa": 日 月 火 水 木 金 土
+// "月" … "日" for Qt's day of week 1 … 7; the empty text for another number.
+QString weekdayChar(int dayOfWeek);
 
 // "yy/mm/dd ddd  hh:mm" for the clock.
 QString clockText(const QDateTime &t);

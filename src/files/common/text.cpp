@@ -1,4 +1,5 @@
 #include "common/text.h"
+#include "common/grouping.h"
 
 #include <array>
 
@@ -112,12 +113,7 @@ QString numberToText(qint64 n) {
 }
 
 QString formatAmount(qint64 n) {
-    if (n == 0) return {};
-    const bool negative = n < 0;
-    QString digits = QString::number(negative ? -n : n);
-    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
-        digits.insert(i, u',');
-    return negative ? u'-' + digits : digits;
+    return n == 0 ? QString() : groupedDigits(n);
 }
 
 } // namespace tama

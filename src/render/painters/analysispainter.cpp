@@ -1,5 +1,6 @@
 #include "painters/analysispainter.h"
 
+#include "common/grouping.h"
 #include "painters/monthgraphpainter.h"
 #include "reports/diarystats.h"
 
@@ -46,10 +47,7 @@ QString valueText(const ChartValue &v) {
 } // namespace
 
 QString yenText(qint64 yen) {
-    QString digits = QString::number(yen < 0 ? -yen : yen);
-    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
-        digits.insert(i, u',');
-    return yen < 0 ? u'-' + digits : digits;
+    return groupedDigits(yen);
 }
 
 QString signedYenText(qint64 yen) {

@@ -6,6 +6,7 @@
 #include "common/dates.h"
 #include "common/text.h"
 #include "store/catalogue.h"
+#include "store/daytype.h"
 #include "store/diary.h"
 #include "store/modellist.h"
 #include "store/storefile.h"
@@ -110,8 +111,8 @@ std::optional<StoreError> CardEditor::show(int n, const QDate &today) {
         m_card.end[size_t(i)] = end[i];
     }
 
-    const QString dayType = record.field(CardRecord::DayType);
-    m_card.dayType = dayType == u"222"_s ? 2 : dayType == u"333"_s ? 3 : dayType == u"444"_s ? 4 : 1;
+    const DayTypeInfo *dayType = dayTypeByCode(record.field(CardRecord::DayType));
+    m_card.dayType = (dayType ? *dayType : ordinaryDay()).option;
 
     // What the box shows is what would be stored: no padding to type behind.
     setStore(trimRight(record.field(CardRecord::StoreName)));
@@ -374,7 +375,7 @@ void CardEditor::setCategory(int option) {
 }
 
 void CardEditor::setDayType(int option) {
-    m_card.dayType = option >= 1 && option <= 4 ? option : 0;
+    m_card.dayType = option >= 1 && option <= dayTypes().size() ? option : 0;
 }
 
 void CardEditor::setImpression(const QString &impression) {
@@ -527,7 +528,7 @@ void CardEditor::prepareNextCard(const QDate &scrollerDate) {
     }
     m_card.model.clear();
     m_card.category = 0;
-    m_card.dayType = 1; // a new card starts on an ordinary day
+    m_card.dayType = ordinaryDay().option;
     m_card.profit.clear();
     m_profitNegative = false;
     m_card.impression.clear();

@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "store/catalogue.h"
+#include "store/daytype.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -43,8 +44,8 @@ CardRecord cardFromControls(const CardControls &c) {
     card.setField(CardRecord::ModelName, toFullWidth(trimRight(c.model)).left(15));
     card.setField(CardRecord::Investment, joined(c.investment));
     card.setField(CardRecord::CashOut, joined(c.cashOut));
-    static const QString dayTypes[] = {QString(), u"111"_s, u"222"_s, u"333"_s, u"444"_s};
-    if (c.dayType >= 1 && c.dayType <= 4) card.setField(CardRecord::DayType, dayTypes[c.dayType]);
+    if (c.dayType >= 1 && c.dayType <= dayTypes().size())
+        card.setField(CardRecord::DayType, dayTypes()[c.dayType - 1].code);
     card.setField(CardRecord::Impression, c.impression);
     return card;
 }

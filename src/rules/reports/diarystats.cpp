@@ -1,9 +1,11 @@
 #include "reports/diarystats.h"
 
 #include "card/playfigures.h"
+#include "common/dates.h"
 #include "reports/playtime.h"
 #include "reports/viewtext.h"
 #include "store/category.h"
+#include "store/daytype.h"
 #include "store/diary.h"
 
 #include <QDate>
@@ -69,13 +71,10 @@ QString categoryKey(QStringView code, int *order) {
     return unknownKey();
 }
 
-// Any code but the four counts as an ordinary day, as the card screen shows it.
 QString dayTypeKey(QStringView code, int *order) {
-    static const QString names[] = {u"平常開店"_s, u"新規開店"_s, u"新装開店"_s, u"新台入替"_s};
-    const qint64 v = viewtext::valueOf(code);
-    const int i = (v == 111 || v == 222 || v == 333 || v == 444) ? int(v / 111) : 1;
-    *order = i;
-    return names[i - 1];
+    const DayTypeInfo &d = dayTypeByValue(viewtext::valueOf(code));
+    *order = d.option;
+    return d.caption;
 }
 
 // The starting hour as two digits; the card screen writes a single-digit hour with a
@@ -336,8 +335,8 @@ std::optional<CardDate> cardDate(const CardText &card) {
 }
 
 QString weekdayName(int dayOfWeek) {
-    static const QString names[] = {u"月"_s, u"火"_s, u"水"_s, u"木"_s, u"金"_s, u"土"_s, u"日"_s};
-    return dayOfWeek >= 1 && dayOfWeek <= 7 ? names[dayOfWeek - 1] : unknownKey();
+    const QString name = weekdayChar(dayOfWeek);
+    return name.isEmpty() ? unknownKey() : name;
 }
 
 DiaryStats::DiaryStats(StatsBy by, bool includeMarked) : m_by(by), m_includeMarked(includeMarked) {}

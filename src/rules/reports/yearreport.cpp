@@ -4,6 +4,7 @@
 #include "reports/playtime.h"
 #include "reports/textcells.h"
 #include "store/category.h"
+#include "store/daytype.h"
 #include "store/diary.h"
 
 #include <array>
@@ -24,11 +25,13 @@ int categoryIndex(const CardRecord &card) {
     return c >= 0 && c < kCategories ? int(c) : -1;
 }
 
-// Group 5-8 of the day type. Any other code counts as an ordinary day, as the card
-// screen shows it.
+const DayTypeInfo &dayTypeOf(const QString &dayType) {
+    return dayTypeByValue(textToNumber(dayType));
+}
+
+// Group 5-8 of the day type.
 int dayTypeIndex(const QString &dayType) {
-    const qint64 v = textToNumber(dayType);
-    return (v == 111 || v == 222 || v == 333 || v == 444) ? int(v / 111 + 4) : 5;
+    return kCategories + dayTypeOf(dayType).option - 1;
 }
 
 QString hoursText(qint64 minutes) {
@@ -85,8 +88,7 @@ QList<int> YearReport::displayOrder() {
 }
 
 QString YearReport::dayTypeLabel(const QString &dayType) {
-    static const QString labels[] = {u"  平常 "_s, u"  新規 "_s, u"  新装 "_s, u"  新台 "_s};
-    return labels[dayTypeIndex(dayType) - 5];
+    return u"  "_s + dayTypeOf(dayType).reportLabel + u' ';
 }
 
 QString YearReport::awardLine(const CardRecord &card, qint64 profit) {
@@ -134,11 +136,15 @@ void YearReport::finish() {
         to.count += from.count;
         to.minutes += from.minutes;
     };
-    // 総合: all four day types; 新規新装: all but the ordinary day.
-    for (int g : {6, 7, 8})
-        add(groups[5], groups[g]);
-    for (int g : {7, 8})
-        add(groups[6], groups[g]);
+    // 総合: every day type; 新規新装: the special ones.
+    ReportColumn overall, special;
+    for (const DayTypeInfo &d : dayTypes()) {
+        const ReportColumn &g = m_groups[size_t(dayTypeIndex(d.code))];
+        add(overall, g);
+        if (d.special) add(special, g);
+    }
+    groups[Overall] = overall;
+    groups[Special] = special;
 
     m_awards.clear();
     m_columns.clear();

@@ -4,6 +4,7 @@
 #include "app/named.h"
 #include "cardscreen/buttonart.h"
 #include "cardscreen/picturebutton.h"
+#include "store/daytype.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -110,10 +111,10 @@ void PatincoMainForm::setupForm(QMainWindow *window) {
 
     Label16 = label(u"Label16"_s, u"営業種"_s, c);
     Frame1 = named(new QGroupBox(c), u"Frame1"_s);
-    Option6 = named(new QRadioButton(u"平常開店"_s, Frame1), u"Option6"_s);
-    Option7 = named(new QRadioButton(u"新規開店"_s, Frame1), u"Option7"_s);
-    Option8 = named(new QRadioButton(u"新装開店"_s, Frame1), u"Option8"_s);
-    Option9 = named(new QRadioButton(u"新台入替"_s, Frame1), u"Option9"_s);
+    Option6 = named(new QRadioButton(dayTypes()[0].caption, Frame1), u"Option6"_s);
+    Option7 = named(new QRadioButton(dayTypes()[1].caption, Frame1), u"Option7"_s);
+    Option8 = named(new QRadioButton(dayTypes()[2].caption, Frame1), u"Option8"_s);
+    Option9 = named(new QRadioButton(dayTypes()[3].caption, Frame1), u"Option9"_s);
     m_dayTypes = new QButtonGroup(window);
     int id = 0;
     for (QRadioButton *o : {Option6, Option7, Option8, Option9})

@@ -3,6 +3,7 @@
 #include "app/named.h"
 #include "app/storeerrorreport.h"
 #include "common/dialogs.h"
+#include "common/grouping.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -10,7 +11,6 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QListWidget>
-#include <QLocale>
 #include <QRegularExpressionValidator>
 #include <QScopedValueRollback>
 #include <QSettings>
@@ -142,8 +142,7 @@ void PlayPanel::placeInTabOrder(QWidget *before, QWidget *after) {
 }
 
 QString PlayPanel::yenText(qint64 yen) {
-    const QString digits = QLocale(QLocale::English).toString(yen < 0 ? -yen : yen);
-    return (yen > 0 ? u"+"_s : yen < 0 ? u"-"_s : QString()) + digits;
+    return (yen > 0 ? u"+"_s : QString()) + groupedDigits(yen);
 }
 
 void PlayPanel::draw() {

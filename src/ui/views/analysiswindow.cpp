@@ -4,8 +4,10 @@
 #include "app/fonts.h"
 #include "app/windowregistry.h"
 #include "common/clock.h"
+#include "common/csv.h"
 #include "common/dialogs.h"
 #include "painters/monthgraphpainter.h"
+#include "reports/statstable.h"
 #include "store/diary.h"
 #include "store/playdata.h"
 #include "store/storeerror.h"
@@ -18,6 +20,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QSplitter>
@@ -47,22 +50,10 @@ QColor signColour(qint64 v) {
     return viewColour(v < 0 ? ViewColour::Red : v > 0 ? ViewColour::Blue : ViewColour::Black);
 }
 
-// Rates kept in tenths, and the spin rate in hundredths.
-bool inTenths(int column) {
-    return column == AnalysisWindow::RateCol || column == AnalysisWindow::WinRateCol;
-}
-bool inHundredths(int column) {
-    return column == AnalysisWindow::SpinRateCol;
-}
-
 QTableWidgetItem *numberItem(const std::optional<qint64> &v, bool tenths, bool yen,
-                             std::optional<qint64> colourBy, bool hundredths = false) {
+                             std::optional<qint64> colourBy) {
     QString text = u"-"_s;
-    if (v)
-        text = hundredths ? hundredthsText(*v)
-               : tenths   ? tenthsText(*v)
-               : yen      ? yenText(*v)
-                          : QString::number(*v);
+    if (v) text = tenths ? tenthsText(*v) : yen ? yenText(*v) : QString::number(*v);
     auto *item = new NumberItem(text, v.value_or(LLONG_MIN));
     if (colourBy && v) item->setForeground(signColour(*colourBy));
     return item;
@@ -74,51 +65,17 @@ const QStringList &byCaptions() {
     return captions;
 }
 
-const QStringList &statsHeads() {
-    static const QStringList heads = {u"キー"_s,   u"来店"_s,   u"遊技分"_s, u"投資額"_s, u"換金額"_s,
-                                      u"損益額"_s, u"回収率"_s, u"時間給"_s, u"勝ち"_s,   u"勝率"_s,
-                                      u"最高"_s,   u"最低"_s,   u"稼働"_s,   u"回転数"_s, u"回転率"_s,
-                                      u"期待値"_s, u"余剰"_s};
-    return heads;
-}
-
-// Why a play column of a group shows "-", for its tool tip.
-QString playTip(const StatsGroup &g) {
-    if (!g.playCards) return u"稼働データのあるカードがありません"_s;
-    return u"稼働データ "_s + QString::number(g.playCards) + u"枚のうち、回転率は "_s +
-           QString::number(g.ratedCards) + u"枚（回転数と店の交換条件のあるカード）、期待値と余剰は "_s +
-           QString::number(g.figuredCards) + u"枚（機種のスペックもあるカード）から"_s;
-}
-
-// A row of the table: the texts and sort values of a group, coloured as the program
-// colours money (a recovery rate by whether it reaches 100 %).
-void fillRow(QTableWidget *t, int row, const StatsGroup &g, const QString &key, int order) {
-    auto *keyItem = new NumberItem(key, order);
-    keyItem->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    using C = AnalysisWindow;
-    t->setItem(row, C::KeyCol, keyItem);
-    t->setItem(row, C::VisitsCol, numberItem(g.visits, false, false, std::nullopt));
-    t->setItem(row, C::MinutesCol, numberItem(g.minutes, false, true, std::nullopt));
-    t->setItem(row, C::InvestmentCol, numberItem(g.investment, false, true, std::nullopt));
-    t->setItem(row, C::CashOutCol, numberItem(g.cashOut, false, true, std::nullopt));
-    t->setItem(row, C::ProfitCol, numberItem(g.profit(), false, true, g.profit()));
-    const auto rate = g.recoveryRateTenths();
-    t->setItem(row, C::RateCol,
-               numberItem(rate, true, false, rate ? std::optional(*rate - 1000) : std::nullopt));
-    t->setItem(row, C::PerHourCol, numberItem(g.profitPerHour(), false, true, g.profitPerHour()));
-    t->setItem(row, C::WinsCol, numberItem(g.wins, false, false, std::nullopt));
-    t->setItem(row, C::WinRateCol, numberItem(g.winRateTenths(), true, false, std::nullopt));
-    t->setItem(row, C::BestCol, numberItem(g.bestProfit(), false, true, g.bestProfit()));
-    t->setItem(row, C::WorstCol, numberItem(g.worstProfit(), false, true, g.worstProfit()));
-    t->setItem(row, C::PlayCardsCol, numberItem(g.playCardCount(), false, false, std::nullopt));
-    t->setItem(row, C::SpinsCol, numberItem(g.spinCount(), false, true, std::nullopt));
-    t->setItem(row, C::SpinRateCol, numberItem(g.spinRateHundredths(), false, false, std::nullopt, true));
-    t->setItem(row, C::ExpectedValueCol, numberItem(g.expectedValue(), false, true, g.expectedValue()));
-    t->setItem(row, C::LuckCol, numberItem(g.luck(), false, true, g.luck()));
-    const QString tip = playTip(g);
-    for (int c = C::PlayCardsCol; c <= C::LuckCol; ++c)
-        t->item(row, c)->setToolTip(tip);
-}
+// The statistics in the colours the program gives money (a recovery rate by whether it
+// reaches 100 %).
+class ColouredStats : public QIdentityProxyModel {
+  public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex &index, int role) const override {
+        if (role != Qt::ForegroundRole) return QIdentityProxyModel::data(index, role);
+        const QVariant colour = QIdentityProxyModel::data(index, StatsTableModel::ColourRole);
+        return colour.isValid() ? QVariant(QBrush(viewColour(ViewColour(colour.toInt())))) : QVariant();
+    }
+};
 
 QString totalLine(const StatsGroup &t) {
     auto opt = [](const std::optional<qint64> &v, bool tenths) {
@@ -133,16 +90,20 @@ QString totalLine(const StatsGroup &t) {
                               : QString());
 }
 
-QTableWidget *makeTable(const QStringList &heads, const QString &name, QWidget *parent) {
-    auto *t = new QTableWidget(0, int(heads.size()), parent);
+void setUpTable(QTableView *t, const QString &name) {
     t->setObjectName(name);
-    t->setHorizontalHeaderLabels(heads);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->verticalHeader()->hide();
     t->setFont(listFont());
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     t->verticalHeader()->setDefaultSectionSize(QFontMetrics(t->font()).height() + 6);
+}
+
+QTableWidget *makeTable(const QStringList &heads, const QString &name, QWidget *parent) {
+    auto *t = new QTableWidget(0, int(heads.size()), parent);
+    t->setHorizontalHeaderLabels(heads);
+    setUpTable(t, name);
     return t;
 }
 
@@ -331,11 +292,16 @@ void AnalysisWindow::buildStatsPage() {
     ToYear->setValue(last);
     ChartColumn = new QComboBox(page);
     ChartColumn->setObjectName(u"ChartColumn"_s);
-    ChartColumn->addItems(statsHeads().mid(1));
-    ChartColumn->setCurrentIndex(ProfitCol - 1);
+    ChartColumn->addItems(statsColumnHeads().mid(1));
+    ChartColumn->setCurrentIndex(int(StatsColumn::Profit) - 1);
     ExportCsv = button(u"ExportCsv"_s, u"CSV に書き出す(&S)…"_s, page);
 
-    StatsTable = makeTable(statsHeads(), u"StatsTable"_s, page);
+    m_stats = new StatsTableModel(this);
+    auto *coloured = new ColouredStats(this);
+    coloured->setSourceModel(m_stats);
+    StatsTable = new QTableView(page);
+    StatsTable->setModel(coloured);
+    setUpTable(StatsTable, u"StatsTable"_s);
     StatsTotal = new QLabel(page);
     StatsTotal->setObjectName(u"StatsTotal"_s);
     StatsTotal->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -370,7 +336,7 @@ void AnalysisWindow::buildStatsPage() {
     Tabs->addTab(page, u"集計(&T)"_s);
 
     StatsTable->setSortingEnabled(true);
-    StatsTable->horizontalHeader()->setSortIndicator(KeyCol, Qt::AscendingOrder);
+    StatsTable->horizontalHeader()->setSortIndicator(int(StatsColumn::Key), Qt::AscendingOrder);
     connect(ByCombo, &QComboBox::currentIndexChanged, this, &AnalysisWindow::refreshStats);
     connect(FromYear, &QSpinBox::valueChanged, this, [this](int v) {
         if (ToYear->value() < v) ToYear->setValue(v);
@@ -382,8 +348,7 @@ void AnalysisWindow::buildStatsPage() {
     });
     connect(ChartColumn, &QComboBox::currentIndexChanged, this, &AnalysisWindow::refreshStatsChart);
     // The model has its new order only once the sort is done.
-    connect(StatsTable->model(), &QAbstractItemModel::layoutChanged, this,
-            &AnalysisWindow::refreshStatsChart);
+    connect(m_stats, &QAbstractItemModel::layoutChanged, this, &AnalysisWindow::refreshStatsChart);
     connect(ExportCsv, &QPushButton::clicked, this, &AnalysisWindow::ExportCsv_Click);
 }
 
@@ -478,11 +443,7 @@ void AnalysisWindow::refreshStats() {
         stats = DiaryStats(by, IncludeMarked->isChecked());
         stats.finish();
     }
-    StatsTable->setSortingEnabled(false);
-    StatsTable->setRowCount(int(stats.groups().size()));
-    for (int i = 0; i < stats.groups().size(); ++i)
-        fillRow(StatsTable, i, stats.groups()[i], stats.groups()[i].key, i);
-    StatsTable->setSortingEnabled(true);
+    m_stats->setStats(stats);
     StatsTotal->setText(
         totalLine(stats.total()) +
         (playProblem.isEmpty() ? QString() : u"　（稼働データを読めません: "_s + playProblem + u"）"_s));
@@ -491,15 +452,14 @@ void AnalysisWindow::refreshStats() {
 
 void AnalysisWindow::refreshStatsChart() {
     const int column = ChartColumn->currentIndex() + 1;
-    const bool tenths = inTenths(column) || inHundredths(column);
+    const bool decimals = statsDecimals(StatsColumn(column)) > 0;
     QList<ChartValue> values;
-    for (int row = 0; row < StatsTable->rowCount(); ++row) {
-        const QTableWidgetItem *item = StatsTable->item(row, column);
-        if (!item) continue;
-        const qint64 v = item->data(Qt::UserRole).toLongLong();
+    for (int row = 0; row < m_stats->rowCount(); ++row) {
+        const QModelIndex at = m_stats->index(row, column);
+        const qint64 v = at.data(StatsTableModel::SortRole).toLongLong();
         const bool missing = v == LLONG_MIN;
-        values.append({StatsTable->item(row, KeyCol)->text(), missing ? 0 : v,
-                       tenths || missing ? item->text() : QString()});
+        values.append({m_stats->index(row, int(StatsColumn::Key)).data().toString(), missing ? 0 : v,
+                       decimals || missing ? at.data().toString() : QString()});
     }
     StatsChart->setValues(ByCombo->currentText() + u"別 "_s + ChartColumn->currentText(), values);
 }
@@ -562,31 +522,11 @@ void AnalysisWindow::refreshYears() {
 }
 
 bool AnalysisWindow::exportCsv(const QString &path) {
-    auto field = [](QString s) {
-        if (s.contains(u',') || s.contains(u'"') || s.contains(u'\n'))
-            s = u'"' + s.replace(u"\""_s, u"\"\""_s) + u'"';
-        return s;
-    };
-    QString text;
-    text += statsHeads().join(u',') + u"\r\n"_s;
-    for (int row = 0; row < StatsTable->rowCount(); ++row) {
-        QStringList fields;
-        for (int c = 0; c < StatsColumnCount; ++c) {
-            const QTableWidgetItem *item = StatsTable->item(row, c);
-            const qint64 v = item->data(Qt::UserRole).toLongLong();
-            // Plain numbers for spreadsheets; a missing value is an empty cell.
-            fields.append(c == KeyCol       ? field(item->text())
-                          : v == LLONG_MIN  ? QString()
-                          : inHundredths(c) ? hundredthsText(v)
-                          : inTenths(c)     ? tenthsText(v)
-                                            : QString::number(v));
-        }
-        text += fields.join(u',') + u"\r\n"_s;
-    }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    const QByteArray bytes = "\xEF\xBB\xBF" + text.toUtf8();
-    return file.write(bytes) == bytes.size() && file.flush();
+    CsvWriter out(file, CsvEncoding::Utf8);
+    m_stats->writeCsv(out);
+    return out.flush() && file.flush();
 }
 
 void AnalysisWindow::ExportCsv_Click() {

@@ -4,6 +4,7 @@
 #include "painters/luckchartpainter.h"
 #include "reports/diarystats.h"
 #include "reports/monthcalendar.h"
+#include "reports/statstable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QWidget>
 
@@ -88,48 +90,6 @@ class AnalysisWindow : public QWidget {
   public:
     explicit AnalysisWindow(WindowRegistry &registry);
 
-    QCheckBox *IncludeMarked;
-    QTabWidget *Tabs;
-    // カレンダー
-    QPushButton *PrevYear, *PrevMonth, *NextMonth, *NextYear;
-    QLabel *MonthLabel;
-    CalendarView *Calendar;
-    // 集計
-    QComboBox *ByCombo, *ChartColumn;
-    QSpinBox *FromYear, *ToYear;
-    QTableWidget *StatsTable;
-    QLabel *StatsTotal;
-    ChartView *StatsChart;
-    QPushButton *ExportCsv;
-    // 年別
-    QTableWidget *YearTable;
-    QLabel *YearTotal;
-    ChartView *YearChart;
-    // 期待値
-    LuckChartView *LuckChart;
-
-    // The columns of the statistics table.
-    enum StatsColumn {
-        KeyCol,
-        VisitsCol,
-        MinutesCol,
-        InvestmentCol,
-        CashOutCol,
-        ProfitCol,
-        RateCol,
-        PerHourCol,
-        WinsCol,
-        WinRateCol,
-        BestCol,
-        WorstCol,
-        PlayCardsCol,
-        SpinsCol,
-        SpinRateCol,
-        ExpectedValueCol,
-        LuckCol,
-        StatsColumnCount
-    };
-
     const QString &userName() const { return m_user; }
     const QList<int> &years() const { return m_years; }
     void showMonth(int year, int month);
@@ -141,6 +101,27 @@ class AnalysisWindow : public QWidget {
     void closeEvent(QCloseEvent *e) override;
 
   private:
+    QCheckBox *IncludeMarked;
+    QTabWidget *Tabs;
+    // カレンダー
+    QPushButton *PrevYear, *PrevMonth, *NextMonth, *NextYear;
+    QLabel *MonthLabel;
+    CalendarView *Calendar;
+    // 集計
+    QComboBox *ByCombo, *ChartColumn;
+    QSpinBox *FromYear, *ToYear;
+    QTableView *StatsTable;
+    StatsTableModel *m_stats;
+    QLabel *StatsTotal;
+    ChartView *StatsChart;
+    QPushButton *ExportCsv;
+    // 年別
+    QTableWidget *YearTable;
+    QLabel *YearTotal;
+    ChartView *YearChart;
+    // 期待値
+    LuckChartView *LuckChart;
+
     void buildCalendarPage();
     void buildStatsPage();
     void buildYearsPage();

@@ -57,12 +57,17 @@ dispreport::dispreport(WindowRegistry &registry) : m_registry(registry) {
     }
     awards->setColumnStretch(1, 1);
 
-    // The heads in the order of their labels; each stands over its own column.
-    const QStringList heads = {u"総合"_s,   u"新規新装"_s, u"一般電役"_s, u"権利物"_s,
-                               u"羽根物"_s, u"デジパチ"_s, u"ＣＲデジ"_s};
+    // The report's column over which each head label stands, in the order of the labels.
+    using R = YearReport;
+    static constexpr std::array<int, 7> headColumn = {R::Overall, R::Special, R::Denyaku, R::Kenri,
+                                                      R::Hane,    R::Digi,    R::CrDigi};
+    const QStringList columnHeads = YearReport::columnHeads();
+    std::array<QLabel *, R::ColumnCount> headOf{};
     for (int i = 0; i < 7; ++i) {
-        Label24[i] = label(indexed("Label24", i), heads[i], this);
+        const int column = headColumn[size_t(i)];
+        Label24[i] = label(indexed("Label24", i), columnHeads[column], this);
         Label24[i]->setAlignment(Qt::AlignCenter);
+        headOf[size_t(column)] = Label24[i];
     }
     Label1_0 = label(u"Label1(0)"_s, u"回収率"_s, this);
     Label10 = label(u"Label10"_s, u"時間給"_s, this);
@@ -80,12 +85,10 @@ dispreport::dispreport(WindowRegistry &registry) : m_registry(registry) {
 
     auto *table = new QGridLayout;
     table->setHorizontalSpacing(12);
-    const QStringList columnHeads = YearReport::columnHeads();
     const QList<int> order = YearReport::displayOrder();
     for (int pos = 0; pos < order.size(); ++pos) {
         const int i = order[pos];
-        QLabel *head = Label24[heads.indexOf(columnHeads[i])];
-        table->addWidget(head, 0, pos + 1);
+        table->addWidget(headOf[size_t(i)], 0, pos + 1);
         table->addWidget(Label18[i], 1, pos + 1);
         table->addWidget(Label9[i], 2, pos + 1);
         table->addWidget(Label4[i], 3, pos + 1);

@@ -15,6 +15,8 @@ class TestDates : public QObject {
     void formDateText();
     void weekday_data();
     void weekday();
+    void weekdayOfNumber_data();
+    void weekdayOfNumber();
     void dateParts();
     void clockText_data();
     void clockText();
@@ -92,6 +94,24 @@ void TestDates::weekday() {
     QFETCH(QDate, date);
     QFETCH(QString, expected);
     QCOMPARE(weekdayChar(date), expected);
+}
+
+// Qt's day of week, as the statistics count it; nothing outside 1 … 7.
+void TestDates::weekdayOfNumber_data() {
+    QTest::addColumn<int>("dayOfWeek");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("Monday") << 1 << u"月"_s;
+    QTest::newRow("Saturday") << 6 << u"土"_s;
+    QTest::newRow("Sunday") << 7 << u"日"_s;
+    QTest::newRow("0") << 0 << QString();
+    QTest::newRow("8") << 8 << QString();
+    QTest::newRow("-1") << -1 << QString();
+}
+
+void TestDates::weekdayOfNumber() {
+    QFETCH(int, dayOfWeek);
+    QFETCH(QString, expected);
+    QCOMPARE(weekdayChar(dayOfWeek), expected);
 }
 
 void TestDates::dateParts() {

@@ -1,10 +1,12 @@
 #include "common/codec.h"
+#include "common/grouping.h"
 #include "common/text.h"
 #include "support/testsupport.h"
 
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
 
+#include <limits>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -51,6 +53,8 @@ class TestText : public QObject {
     void numberToText();
     void formatAmount_data();
     void formatAmount();
+    void groupedDigits_data();
+    void groupedDigits();
 };
 
 void TestText::trimming_data() {
@@ -240,6 +244,27 @@ void TestText::formatAmount() {
     QFETCH(qint64, amount);
     QFETCH(QString, expected);
     QCOMPARE(tama::formatAmount(amount), expected);
+}
+
+// Zero and a minus sign before a full group are where a hand-made grouping goes wrong.
+void TestText::groupedDigits_data() {
+    QTest::addColumn<qint64>("number");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("zero") << qint64(0) << u"0"_s;
+    QTest::newRow("three digits") << qint64(999) << u"999"_s;
+    QTest::newRow("four digits") << qint64(1000) << u"1,000"_s;
+    QTest::newRow("six digits") << qint64(123456) << u"123,456"_s;
+    QTest::newRow("seven digits") << qint64(1234567) << u"1,234,567"_s;
+    QTest::newRow("minus three") << qint64(-100) << u"-100"_s;
+    QTest::newRow("minus six") << qint64(-123456) << u"-123,456"_s;
+    QTest::newRow("minus seven") << qint64(-1234567) << u"-1,234,567"_s;
+    QTest::newRow("lowest") << std::numeric_limits<qint64>::min() << u"-9,223,372,036,854,775,808"_s;
+}
+
+void TestText::groupedDigits() {
+    QFETCH(qint64, number);
+    QFETCH(QString, expected);
+    QCOMPARE(tama::groupedDigits(number), expected);
 }
 
 TAMA_TEST_MAIN(TestText)

@@ -7,9 +7,12 @@
 #include "views/analysiswindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTabBar>
 
 using namespace Qt::Literals::StringLiterals;
@@ -45,25 +48,32 @@ AnalysisWindow *openAnalysis(ViewFixture &f) {
     return w;
 }
 
+// A part of the window as a person finds it, by its name.
+template <class T> T *child(const QWidget *w, const char *name) {
+    T *c = w->findChild<T *>(QString::fromLatin1(name));
+    if (!c) qFatal("no %s in the window", name);
+    return c;
+}
+
 void clickTab(AnalysisWindow *w, int index) {
-    QTabBar *bar = w->Tabs->tabBar();
+    QTabBar *bar = child<QTabWidget>(w, "Tabs")->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
 }
 
-void clickHeader(QTableWidget *t, int column) {
+void clickHeader(QTableView *t, int column) {
     QHeaderView *h = t->horizontalHeader();
     const QPoint at(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2);
     QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, at);
 }
 
 // A cell as the user reads it, without the thousands separators.
-QString cell(const QTableWidget *t, int row, int column) {
-    return t->item(row, column)->text().remove(u',');
+QString cell(const QTableView *t, int row, int column) {
+    return t->model()->index(row, column).data().toString().remove(u',');
 }
 
-QStringList windowRow(const QTableWidget *t, int row) {
+QStringList windowRow(const QTableView *t, int row) {
     QStringList out;
-    for (int c = 0; c < AnalysisWindow::StatsColumnCount; ++c)
+    for (int c = 0; c < int(StatsColumn::Count); ++c)
         out.append(cell(t, row, c));
     return out;
 }
@@ -110,36 +120,39 @@ class TestAnalysisWindow : public QObject {
         QVERIFY(w && w->isVisible());
         QCOMPARE(w->windowTitle(), u"分析"_s);
         clickTab(w, 1);
-        QCOMPARE(w->Tabs->currentIndex(), 1);
-        QCOMPARE(w->FromYear->value(), 1999);
-        QCOMPARE(w->ToYear->value(), 2001);
+        QCOMPARE(child<QTabWidget>(w, "Tabs")->currentIndex(), 1);
+        QCOMPARE(child<QSpinBox>(w, "FromYear")->value(), 1999);
+        QCOMPARE(child<QSpinBox>(w, "ToYear")->value(), 2001);
 
         QTest::keyClick(w, Qt::Key_B, Qt::AltModifier); // the label 集計(&B) leads to the grouping
-        QCOMPARE(QApplication::focusWidget(), w->ByCombo);
+        QCOMPARE(QApplication::focusWidget(), child<QComboBox>(w, "ByCombo"));
         const QStringList names = statsByNames();
         for (int i = 0; i < names.size(); ++i) {
-            if (i > 0) QTest::keyClick(w->ByCombo, Qt::Key_Down);
-            QCOMPARE(w->ByCombo->currentIndex(), i);
+            if (i > 0) QTest::keyClick(child<QComboBox>(w, "ByCombo"), Qt::Key_Down);
+            QCOMPARE(child<QComboBox>(w, "ByCombo")->currentIndex(), i);
             const QJsonObject o = cliStats(f, names[i]);
             const QJsonArray groups = o[u"groups"_s].toArray();
-            QCOMPARE(w->StatsTable->rowCount(), groups.size());
+            QCOMPARE(child<QTableView>(w, "StatsTable")->model()->rowCount(), groups.size());
             for (int row = 0; row < groups.size(); ++row)
-                QCOMPARE(windowRow(w->StatsTable, row), cliRow(groups[row].toObject()));
+                QCOMPARE(windowRow(child<QTableView>(w, "StatsTable"), row), cliRow(groups[row].toObject()));
             const QJsonObject t = o[u"total"_s].toObject();
-            QVERIFY2(w->StatsTotal->text().remove(u',').contains(u"損益額 +"_s +
-                                                                 QString::number(t[u"profit"_s].toInt())),
-                     qPrintable(w->StatsTotal->text()));
+            QVERIFY2(child<QLabel>(w, "StatsTotal")
+                         ->text()
+                         .remove(u',')
+                         .contains(u"損益額 +"_s + QString::number(t[u"profit"_s].toInt())),
+                     qPrintable(child<QLabel>(w, "StatsTotal")->text()));
         }
 
         // Marked cards counted: the weekday grouping gains Tuesday, as on the command line.
-        while (w->ByCombo->currentIndex() != int(StatsBy::Weekday))
-            QTest::keyClick(w->ByCombo, Qt::Key_Up);
-        QTest::mouseClick(w->IncludeMarked, Qt::LeftButton, {}, QPoint(6, w->IncludeMarked->height() / 2));
-        QVERIFY(w->IncludeMarked->isChecked());
+        while (child<QComboBox>(w, "ByCombo")->currentIndex() != int(StatsBy::Weekday))
+            QTest::keyClick(child<QComboBox>(w, "ByCombo"), Qt::Key_Up);
+        QTest::mouseClick(child<QCheckBox>(w, "IncludeMarked"), Qt::LeftButton, {},
+                          QPoint(6, child<QCheckBox>(w, "IncludeMarked")->height() / 2));
+        QVERIFY(child<QCheckBox>(w, "IncludeMarked")->isChecked());
         const QJsonArray marked = cliStats(f, u"weekday"_s, true)[u"groups"_s].toArray();
-        QCOMPARE(w->StatsTable->rowCount(), 3);
+        QCOMPARE(child<QTableView>(w, "StatsTable")->model()->rowCount(), 3);
         for (int row = 0; row < marked.size(); ++row)
-            QCOMPARE(windowRow(w->StatsTable, row), cliRow(marked[row].toObject()));
+            QCOMPARE(windowRow(child<QTableView>(w, "StatsTable"), row), cliRow(marked[row].toObject()));
     }
 
     void sortingChartAndCsv() {
@@ -150,41 +163,43 @@ class TestAnalysisWindow : public QObject {
         QVERIFY(w);
         clickTab(w, 1);
         QTest::keyClick(w, Qt::Key_B, Qt::AltModifier);
-        QCOMPARE(QApplication::focusWidget(), w->ByCombo);
-        while (w->ByCombo->currentIndex() != int(StatsBy::Category))
-            QTest::keyClick(w->ByCombo, Qt::Key_Down);
-        QCOMPARE(windowRow(w->StatsTable, 0)[0], u"羽物"_s);
+        QCOMPARE(QApplication::focusWidget(), child<QComboBox>(w, "ByCombo"));
+        while (child<QComboBox>(w, "ByCombo")->currentIndex() != int(StatsBy::Category))
+            QTest::keyClick(child<QComboBox>(w, "ByCombo"), Qt::Key_Down);
+        QCOMPARE(windowRow(child<QTableView>(w, "StatsTable"), 0)[0], u"羽物"_s);
 
         // The first click on 損益額 sorts ascending, the second descending; the chart follows.
-        clickHeader(w->StatsTable, AnalysisWindow::ProfitCol);
+        clickHeader(child<QTableView>(w, "StatsTable"), int(StatsColumn::Profit));
         QStringList profits;
         for (int r = 0; r < 3; ++r)
-            profits.append(cell(w->StatsTable, r, AnalysisWindow::ProfitCol));
+            profits.append(cell(child<QTableView>(w, "StatsTable"), r, int(StatsColumn::Profit)));
         QCOMPARE(profits, (QStringList{u"-11000"_s, u"12000"_s, u"20000"_s}));
-        clickHeader(w->StatsTable, AnalysisWindow::ProfitCol);
-        QCOMPARE(cell(w->StatsTable, 0, AnalysisWindow::KeyCol), u"デジパチ"_s);
+        clickHeader(child<QTableView>(w, "StatsTable"), int(StatsColumn::Profit));
+        QCOMPARE(cell(child<QTableView>(w, "StatsTable"), 0, int(StatsColumn::Key)), u"デジパチ"_s);
         QStringList chart;
-        for (const ChartValue &v : w->StatsChart->values())
+        for (const ChartValue &v : child<ChartView>(w, "StatsChart")->values())
             chart.append(v.label + u' ' + QString::number(v.value));
         QCOMPARE(chart, (QStringList{u"デジパチ 20000"_s, u"不明 12000"_s, u"羽物 -11000"_s}));
 
         // A missing value sorts lowest: 不明 has no recovery rate (nothing put in).
-        clickHeader(w->StatsTable, AnalysisWindow::RateCol);
-        if (w->StatsTable->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder)
-            clickHeader(w->StatsTable, AnalysisWindow::RateCol);
-        QCOMPARE(cell(w->StatsTable, 0, AnalysisWindow::RateCol), u"-"_s);
-        QCOMPARE(cell(w->StatsTable, 2, AnalysisWindow::RateCol), u"300.0"_s);
+        clickHeader(child<QTableView>(w, "StatsTable"), int(StatsColumn::RecoveryRate));
+        if (child<QTableView>(w, "StatsTable")->horizontalHeader()->sortIndicatorOrder() ==
+            Qt::DescendingOrder)
+            clickHeader(child<QTableView>(w, "StatsTable"), int(StatsColumn::RecoveryRate));
+        QCOMPARE(cell(child<QTableView>(w, "StatsTable"), 0, int(StatsColumn::RecoveryRate)), u"-"_s);
+        QCOMPARE(cell(child<QTableView>(w, "StatsTable"), 2, int(StatsColumn::RecoveryRate)), u"300.0"_s);
         // The chart of another column, chosen by keyboard.
         QTest::keyClick(w, Qt::Key_G, Qt::AltModifier); // グラフ(&G)
-        QCOMPARE(QApplication::focusWidget(), w->ChartColumn);
-        while (w->ChartColumn->currentText() != u"回収率"_s)
-            QTest::keyClick(w->ChartColumn, Qt::Key_Down);
-        QCOMPARE(w->StatsChart->values().last().text, u"300.0"_s);
+        QCOMPARE(QApplication::focusWidget(), child<QComboBox>(w, "ChartColumn"));
+        while (child<QComboBox>(w, "ChartColumn")->currentText() != u"回収率"_s)
+            QTest::keyClick(child<QComboBox>(w, "ChartColumn"), Qt::Key_Down);
+        QCOMPARE(child<ChartView>(w, "StatsChart")->values().last().text, u"300.0"_s);
 
         // Back in the order of the key; the CSV is the command line's without its total.
-        clickHeader(w->StatsTable, AnalysisWindow::KeyCol);
-        if (w->StatsTable->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder)
-            clickHeader(w->StatsTable, AnalysisWindow::KeyCol);
+        clickHeader(child<QTableView>(w, "StatsTable"), int(StatsColumn::Key));
+        if (child<QTableView>(w, "StatsTable")->horizontalHeader()->sortIndicatorOrder() ==
+            Qt::DescendingOrder)
+            clickHeader(child<QTableView>(w, "StatsTable"), int(StatsColumn::Key));
         const QString path = f.folder.file(u"out.csv"_s);
         QVERIFY(w->exportCsv(path));
         const CliResult csv = runIn(f.folder, {u"stats"_s, u"--user"_s, u"taro"_s, u"--from"_s, u"1999"_s,
@@ -201,8 +216,8 @@ class TestAnalysisWindow : public QObject {
         writeDiaries(f);
         AnalysisWindow *w = openAnalysis(f);
         QVERIFY(w);
-        QCOMPARE(w->Tabs->currentIndex(), 0);
-        CalendarView *cal = w->Calendar;
+        QCOMPARE(child<QTabWidget>(w, "Tabs")->currentIndex(), 0);
+        CalendarView *cal = child<CalendarView>(w, "Calendar");
         QTest::mouseClick(cal, Qt::LeftButton, {}, cal->dayCentre(15)); // a single click only focuses it
         QCOMPARE(QApplication::focusWidget(), cal);
         // It opens in the card screen's year; arrow keys to May 1999, as a person would.
@@ -211,7 +226,7 @@ class TestAnalysisWindow : public QObject {
             QTest::keyClick(cal, Qt::Key_Up);
         while (cal->calendar().month() != 5)
             QTest::keyClick(cal, cal->calendar().month() > 5 ? Qt::Key_Left : Qt::Key_Right);
-        QCOMPARE(w->MonthLabel->text(), u"1999年 5月"_s);
+        QCOMPARE(child<QLabel>(w, "MonthLabel")->text(), u"1999年 5月"_s);
         const CalendarDay third = cal->calendar().days()[2];
         QCOMPARE(third.visits, 2);
         QCOMPARE(third.profit(), 9000);
@@ -232,17 +247,17 @@ class TestAnalysisWindow : public QObject {
 
         // Years: down is a year later; the last diary's December is the end.
         QTest::keyClick(cal, Qt::Key_Down);
-        QCOMPARE(w->MonthLabel->text(), u"2000年 5月"_s);
+        QCOMPARE(child<QLabel>(w, "MonthLabel")->text(), u"2000年 5月"_s);
         QCOMPARE(cal->calendar().total().visits, 0);
         QVERIFY(!f.folder.exists(u"taro.2000.dat"_s));
-        QTest::mouseClick(w->NextYear, Qt::LeftButton);
-        QCOMPARE(w->MonthLabel->text(), u"2001年 5月"_s);
-        QVERIFY(!w->NextYear->isEnabled());
+        QTest::mouseClick(child<QPushButton>(w, "NextYear"), Qt::LeftButton);
+        QCOMPARE(child<QLabel>(w, "MonthLabel")->text(), u"2001年 5月"_s);
+        QVERIFY(!child<QPushButton>(w, "NextYear")->isEnabled());
         QTest::keyClick(cal, Qt::Key_Down);
-        QCOMPARE(w->MonthLabel->text(), u"2001年 5月"_s);
+        QCOMPARE(child<QLabel>(w, "MonthLabel")->text(), u"2001年 5月"_s);
         for (int i = 0; i < 4; ++i)
-            QTest::mouseClick(w->PrevMonth, Qt::LeftButton);
-        QCOMPARE(w->MonthLabel->text(), u"2001年 1月"_s);
+            QTest::mouseClick(child<QPushButton>(w, "PrevMonth"), Qt::LeftButton);
+        QCOMPARE(child<QLabel>(w, "MonthLabel")->text(), u"2001年 1月"_s);
 
         // Double-clicking the 6th shows that day's card on the card screen, in 2001's diary.
         QTest::mouseDClick(cal, Qt::LeftButton, {}, cal->dayCentre(6));
@@ -255,16 +270,16 @@ class TestAnalysisWindow : public QObject {
         QCOMPARE(f.state.yearText(), u"2001"_s);
 
         // Back to 1999: the second card of the 3rd May is not the day's first.
-        QTest::mouseClick(w->PrevYear, Qt::LeftButton);
-        QTest::mouseClick(w->PrevYear, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w, "PrevYear"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w, "PrevYear"), Qt::LeftButton);
         QTest::mouseClick(cal, Qt::LeftButton, {}, cal->dayCentre(15));
         for (int i = 0; i < 4; ++i)
             QTest::keyClick(cal, Qt::Key_PageDown);
-        QCOMPARE(w->MonthLabel->text(), u"1999年 5月"_s);
+        QCOMPARE(child<QLabel>(w, "MonthLabel")->text(), u"1999年 5月"_s);
         QTest::mouseDClick(cal, Qt::LeftButton, {}, cal->dayCentre(3));
         QCOMPARE(f.state.diaryFile(), u"taro.1999.dat"_s);
         QCOMPARE(main->findChild<QScrollBar *>(u"HScroll1"_s)->value(), 1);
-        QVERIFY(!w->PrevYear->isEnabled());
+        QVERIFY(!child<QPushButton>(w, "PrevYear")->isEnabled());
 
         // Escape closes and unloads the window.
         QTest::keyClick(w, Qt::Key_Escape);
@@ -279,9 +294,9 @@ class TestAnalysisWindow : public QObject {
         AnalysisWindow *w = openAnalysis(f);
         QVERIFY(w);
         clickTab(w, 2);
-        QCOMPARE(w->Tabs->currentIndex(), 2);
+        QCOMPARE(child<QTabWidget>(w, "Tabs")->currentIndex(), 2);
         QCOMPARE(w->years(), (QList<int>{1999, 2000, 2001}));
-        QTableWidget *t = w->YearTable;
+        QTableWidget *t = child<QTableWidget>(w, "YearTable");
         QCOMPARE(t->rowCount(), 3);
         QStringList rows;
         for (int r = 0; r < 3; ++r) {
@@ -293,13 +308,15 @@ class TestAnalysisWindow : public QObject {
         QCOMPARE(rows, (QStringList{u"1999 2 25000 34000 9000 136.0 50.0 9000"_s, u"2000 0 0 0 0 - - 9000"_s,
                                     u"2001 1 0 12000 12000 - 100.0 21000"_s}));
         QStringList running;
-        for (const ChartValue &v : w->YearChart->values())
+        for (const ChartValue &v : child<ChartView>(w, "YearChart")->values())
             running.append(v.label + u' ' + QString::number(v.value));
         QCOMPARE(running, (QStringList{u"1999 9000"_s, u"2000 9000"_s, u"2001 21000"_s}));
         // The totals agree with the command line's.
         const QJsonObject total = cliStats(f, u"year"_s)[u"total"_s].toObject();
-        QVERIFY(w->YearTotal->text().remove(u',').contains(u"投資額 "_s +
-                                                           QString::number(total[u"investment"_s].toInt())));
+        QVERIFY(child<QLabel>(w, "YearTotal")
+                    ->text()
+                    .remove(u',')
+                    .contains(u"投資額 "_s + QString::number(total[u"investment"_s].toInt())));
 
         // 終了 unloads every window, this one with them.
         f.registry.unloadAll();
@@ -316,10 +333,12 @@ class TestAnalysisWindow : public QObject {
         AnalysisWindow *w = openAnalysis(f);
         QVERIFY(w);
         QTest::keyClick(w, Qt::Key_E, Qt::AltModifier); // 期待値(&E)
-        QCOMPARE(w->Tabs->currentIndex(), 3);
-        QVERIFY(w->LuckChart->days().isEmpty());
-        QVERIFY2(w->LuckChart->emptyText().startsWith(u"期待値の出せるカードがありません"_s),
-                 qPrintable(w->LuckChart->emptyText()));
+        QCOMPARE(child<QTabWidget>(w, "Tabs")->currentIndex(), 3);
+        QVERIFY(child<LuckChartView>(w, "LuckChart")->days().isEmpty());
+        QVERIFY2(child<LuckChartView>(w, "LuckChart")
+                     ->emptyText()
+                     .startsWith(u"期待値の出せるカードがありません"_s),
+                 qPrintable(child<LuckChartView>(w, "LuckChart")->emptyText()));
         w->close();
 
         {
@@ -337,16 +356,16 @@ class TestAnalysisWindow : public QObject {
         w = openAnalysis(f);
         QVERIFY(w);
         clickTab(w, 1);
-        while (w->ByCombo->currentIndex() != int(StatsBy::Hall))
-            QTest::keyClick(w->ByCombo, Qt::Key_Down);
+        while (child<QComboBox>(w, "ByCombo")->currentIndex() != int(StatsBy::Hall))
+            QTest::keyClick(child<QComboBox>(w, "ByCombo"), Qt::Key_Down);
         const QJsonArray groups = cliStats(f, u"hall"_s)[u"groups"_s].toArray();
-        QCOMPARE(w->StatsTable->rowCount(), groups.size());
+        QCOMPARE(child<QTableView>(w, "StatsTable")->model()->rowCount(), groups.size());
         for (int row = 0; row < groups.size(); ++row)
-            QCOMPARE(windowRow(w->StatsTable, row), cliRow(groups[row].toObject()));
+            QCOMPARE(windowRow(child<QTableView>(w, "StatsTable"), row), cliRow(groups[row].toObject()));
         const QJsonObject total = cliStats(f, u"year"_s)[u"total"_s].toObject();
 
         clickTab(w, 3);
-        const QList<PlayDay> days = w->LuckChart->days();
+        const QList<PlayDay> days = child<LuckChartView>(w, "LuckChart")->days();
         QCOMPARE(days.size(), 1); // only 本店's card has complete figures
         QCOMPARE(days[0].date, QDate(1999, 5, 3));
         QCOMPARE(days[0].runningProfit, -11000);
@@ -356,9 +375,9 @@ class TestAnalysisWindow : public QObject {
         f.folder.write(PlayDatabase::fileName(), "not a database");
         w = openAnalysis(f);
         QVERIFY(w);
-        QVERIFY(w->LuckChart->days().isEmpty());
-        QVERIFY2(w->LuckChart->emptyText().startsWith(u"稼働データを読めません"_s),
-                 qPrintable(w->LuckChart->emptyText()));
+        QVERIFY(child<LuckChartView>(w, "LuckChart")->days().isEmpty());
+        QVERIFY2(child<LuckChartView>(w, "LuckChart")->emptyText().startsWith(u"稼働データを読めません"_s),
+                 qPrintable(child<LuckChartView>(w, "LuckChart")->emptyText()));
     }
 
     void noDiaries() {
@@ -369,10 +388,11 @@ class TestAnalysisWindow : public QObject {
         AnalysisWindow w(f.registry);
         QCOMPARE(w.userName(), u"hanako"_s);
         QVERIFY(w.years().isEmpty());
-        QCOMPARE(w.StatsTable->rowCount(), 0);
-        QCOMPARE(w.YearTable->rowCount(), 0);
-        QCOMPARE(w.Calendar->calendar().total().visits, 0);
-        QVERIFY(!w.NextMonth->isEnabled() && !w.PrevMonth->isEnabled());
+        QCOMPARE(child<QTableView>(&w, "StatsTable")->model()->rowCount(), 0);
+        QCOMPARE(child<QTableWidget>(&w, "YearTable")->rowCount(), 0);
+        QCOMPARE(child<CalendarView>(&w, "Calendar")->calendar().total().visits, 0);
+        QVERIFY(!child<QPushButton>(&w, "NextMonth")->isEnabled() &&
+                !child<QPushButton>(&w, "PrevMonth")->isEnabled());
         QCOMPARE(f.folder.files(), before);
     }
 };

@@ -1,10 +1,10 @@
-#include "cli/csv.h"
+#include "common/csv.h"
 
 #include "common/codec.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace tama::cli {
+namespace tama {
 
 QString csvField(const QString &text) {
     const bool quote =
@@ -55,4 +55,4 @@ bool CsvWriter::flush() {
     return !m_failed;
 }
 
-} // namespace tama::cli
+} // namespace tama

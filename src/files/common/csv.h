@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace tama::cli {
+namespace tama {
 
 // One field quoted the RFC 4180 way: in double quotes, inner quotes doubled, when it
 // holds a comma, a quote or a line break; as it is otherwise.
@@ -38,4 +38,4 @@ class CsvWriter {
     bool m_failed = false;
 };
 
-} // namespace tama::cli
+} // namespace tama

@@ -1,0 +1,172 @@
+#include "common/csv.h"
+#include "reports/statstable.h"
+#include "reports/viewcolour.h"
+#include "support/cardbuilder.h"
+#include "support/testsupport.h"
+
+#include <QAbstractItemModelTester>
+#include <QBuffer>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace tama;
+using tama::test::CardValues;
+using tama::test::digits4;
+using tama::test::makeCard;
+
+namespace {
+
+CardRecord card(const QString &store, int investment, int cashOut) {
+    CardValues v;
+    v.store = store;
+    v.investment = digits4(investment);
+    v.cashOut = digits4(cashOut);
+    return makeCard(v);
+}
+
+// By hall: 駅前 twice (visits first), then 北,口, 支店, 本店 in key order. Two hours each.
+DiaryStats sample() {
+    DiaryStats s(StatsBy::Hall, false);
+    for (const CardRecord &c : {card(u"本店"_s, 150, 40), card(u"駅前"_s, 100, 300), card(u"支店"_s, 0, 120),
+                                card(u"北,口"_s, 50, 50), card(u"駅前"_s, 100, 100)})
+        s.add(c, 1999);
+    s.finish();
+    return s;
+}
+
+QStringList keys(const QAbstractItemModel &m) {
+    QStringList out;
+    for (int r = 0; r < m.rowCount(); ++r)
+        out.append(m.index(r, int(StatsColumn::Key)).data().toString());
+    return out;
+}
+
+int rowOf(const QAbstractItemModel &m, const QString &key) {
+    return int(keys(m).indexOf(key));
+}
+
+} // namespace
+
+class TestStatsTable : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // The model keeps the rules of item models through filling, sorting and refilling, and
+    // an index held across a sort follows its row.
+    void isASoundModel() {
+        StatsTableModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setStats(sample());
+        QCOMPARE(model.rowCount(), 4);
+        QCOMPARE(model.columnCount(), int(StatsColumn::Count));
+        const QPersistentModelIndex held = model.index(rowOf(model, u"本店"_s), int(StatsColumn::Profit));
+        model.sort(int(StatsColumn::Profit), Qt::AscendingOrder);
+        QCOMPARE(held.row(), 0);
+        QCOMPARE(held.data().toString(), u"-11,000"_s);
+        model.sort(int(StatsColumn::RecoveryRate), Qt::DescendingOrder);
+        model.setStats(DiaryStats(StatsBy::Hall, false));
+        QCOMPARE(model.rowCount(), 0);
+        model.setStats(sample());
+    }
+
+    void sorting_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<Qt::SortOrder>("order");
+        QTest::addColumn<QStringList>("expected");
+        const auto C = [](StatsColumn c) { return int(c); };
+        QTest::newRow("profit up") << C(StatsColumn::Profit) << Qt::AscendingOrder
+                                   << QStringList{u"本店"_s, u"北,口"_s, u"支店"_s, u"駅前"_s};
+        QTest::newRow("profit down") << C(StatsColumn::Profit) << Qt::DescendingOrder
+                                     << QStringList{u"駅前"_s, u"支店"_s, u"北,口"_s, u"本店"_s};
+        // No recovery rate without investment: lowest.
+        QTest::newRow("rate up") << C(StatsColumn::RecoveryRate) << Qt::AscendingOrder
+                                 << QStringList{u"支店"_s, u"本店"_s, u"北,口"_s, u"駅前"_s};
+        QTest::newRow("rate down") << C(StatsColumn::RecoveryRate) << Qt::DescendingOrder
+                                   << QStringList{u"駅前"_s, u"北,口"_s, u"本店"_s, u"支店"_s};
+        // Equal visits keep the statistics' order both ways.
+        QTest::newRow("visits up") << C(StatsColumn::Visits) << Qt::AscendingOrder
+                                   << QStringList{u"北,口"_s, u"支店"_s, u"本店"_s, u"駅前"_s};
+        QTest::newRow("visits down") << C(StatsColumn::Visits) << Qt::DescendingOrder
+                                     << QStringList{u"駅前"_s, u"北,口"_s, u"支店"_s, u"本店"_s};
+        // Keys by the statistics' order, not by their text.
+        QTest::newRow("key down") << C(StatsColumn::Key) << Qt::DescendingOrder
+                                  << QStringList{u"本店"_s, u"支店"_s, u"北,口"_s, u"駅前"_s};
+    }
+
+    // A sort is kept when the statistics are read again.
+    void sorting() {
+        QFETCH(int, column);
+        QFETCH(Qt::SortOrder, order);
+        QFETCH(QStringList, expected);
+        StatsTableModel model;
+        model.setStats(sample());
+        QCOMPARE(keys(model), (QStringList{u"駅前"_s, u"北,口"_s, u"支店"_s, u"本店"_s}));
+        model.sort(column, order);
+        QCOMPARE(keys(model), expected);
+        model.setStats(sample());
+        QCOMPARE(keys(model), expected);
+    }
+
+    void textsAndColours_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QVariant>("colour");
+        const QVariant none;
+        const QVariant red = int(ViewColour::Red), blue = int(ViewColour::Blue),
+                       black = int(ViewColour::Black);
+        QTest::newRow("visits") << u"駅前"_s << int(StatsColumn::Visits) << u"2"_s << none;
+        QTest::newRow("minutes") << u"駅前"_s << int(StatsColumn::Minutes) << u"240"_s << none;
+        QTest::newRow("investment") << u"本店"_s << int(StatsColumn::Investment) << u"15,000"_s << none;
+        QTest::newRow("loss") << u"本店"_s << int(StatsColumn::Profit) << u"-11,000"_s << red;
+        QTest::newRow("even") << u"北,口"_s << int(StatsColumn::Profit) << u"0"_s << black;
+        QTest::newRow("gain") << u"駅前"_s << int(StatsColumn::Profit) << u"20,000"_s << blue;
+        QTest::newRow("rate below 100") << u"本店"_s << int(StatsColumn::RecoveryRate) << u"26.7"_s << red;
+        QTest::newRow("rate of 100") << u"北,口"_s << int(StatsColumn::RecoveryRate) << u"100.0"_s << black;
+        QTest::newRow("no rate") << u"支店"_s << int(StatsColumn::RecoveryRate) << u"-"_s << none;
+        QTest::newRow("per hour") << u"本店"_s << int(StatsColumn::ProfitPerHour) << u"-5,500"_s << red;
+        QTest::newRow("win rate") << u"駅前"_s << int(StatsColumn::WinRate) << u"50.0"_s << none;
+        QTest::newRow("worst") << u"駅前"_s << int(StatsColumn::Worst) << u"0"_s << black;
+        QTest::newRow("no play") << u"駅前"_s << int(StatsColumn::SpinRate) << u"-"_s << none;
+    }
+
+    void textsAndColours() {
+        QFETCH(QString, key);
+        QFETCH(int, column);
+        QFETCH(QString, text);
+        QFETCH(QVariant, colour);
+        StatsTableModel model;
+        model.setStats(sample());
+        const QModelIndex at = model.index(rowOf(model, key), column);
+        QCOMPARE(at.data().toString(), text);
+        QCOMPARE(at.data(StatsTableModel::ColourRole), colour);
+        const bool play = column >= int(StatsColumn::PlayCards);
+        QCOMPARE(at.data(Qt::ToolTipRole).toString(),
+                 play ? u"稼働データのあるカードがありません"_s : QString());
+        QCOMPARE(model.headerData(int(StatsColumn::Profit), Qt::Horizontal).toString(), u"損益額"_s);
+    }
+
+    // The CSV in the order shown: plain numbers, a missing value empty, a key with a comma
+    // quoted, after the byte order mark.
+    void csvInTheOrderShown() {
+        StatsTableModel model;
+        model.setStats(sample());
+        model.sort(int(StatsColumn::Profit), Qt::AscendingOrder);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        {
+            CsvWriter out(buffer, CsvEncoding::Utf8);
+            model.writeCsv(out);
+            QVERIFY(out.flush());
+        }
+        const QString expected = u"キー,来店,遊技分,投資額,換金額,損益額,回収率,時間給,勝ち,勝率,最高,最低,"
+                                 u"稼働,回転数,回転率,期待値,余剰\r\n"
+                                 u"本店,1,120,15000,4000,-11000,26.7,-5500,0,0.0,-11000,-11000,,,,,\r\n"
+                                 u"\"北,口\",1,120,5000,5000,0,100.0,0,0,0.0,0,0,,,,,\r\n"
+                                 u"支店,1,120,0,12000,12000,,6000,1,100.0,12000,12000,,,,,\r\n"
+                                 u"駅前,2,240,20000,40000,20000,200.0,5000,1,50.0,20000,0,,,,,\r\n"_s;
+        QCOMPARE(buffer.data(), QByteArray("\xEF\xBB\xBF") + expected.toUtf8());
+    }
+};
+
+TAMA_TEST_MAIN(TestStatsTable)
+#include "tst_statstable.moc"
