@@ -212,6 +212,38 @@ class TstKdata : public QObject {
         QCOMPARE(f.folder.read(u"KENpati.dat"_s), all);
     }
 
+    // A person types into the box or picks from its list, then clicks 削除: the click
+    // takes the focus out of the box, and only the pick may count as chosen.
+    void deleteAfterLeavingTheModelBox_data() {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("typed with keys") << int(Typed) << u"abc"_s << false;
+        QTest::newRow("typed through the input method") << int(Composed) << u"ＰＱ"_s << false;
+        QTest::newRow("chosen from the list") << int(Chosen) << u"ＰＱ"_s << true;
+    }
+    void deleteAfterLeavingTheModelBox() {
+        QFETCH(int, how);
+        QFETCH(QString, text);
+        QFETCH(bool, deleted);
+        WindowFixture f;
+        // The half-width name was written by other software.
+        const QByteArray abc = model("abc"), pq = model(kP + kQ);
+        f.folder.write(u"KENpati.dat"_s, abc + pq);
+        KDATA *w = f.open<KDATA>();
+        clickOption(control<QRadioButton>(w, "Option3"));
+        auto *box = control<PopupComboBox>(w, "Combo1");
+        enterBox(w, box, How(how), text);
+        QCOMPARE(box->currentText(), text);
+        f.dialogs.answer({false});
+        QTest::mouseClick(control<QPushButton>(w, "Command4"), Qt::LeftButton);
+        QVERIFY(!box->hasFocus());
+        QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Confirm), 1);
+        QCOMPARE(f.folder.read(u"KENpati.dat"_s), deleted ? abc : abc + pq);
+        QCOMPARE(items(box), deleted ? QStringList{u"abc"_s} : (QStringList{u"abc"_s, u"ＰＱ"_s}));
+        QCOMPARE(f.dialogs.unscripted, 0);
+    }
+
     void detailsAreNotAvailable() {
         WindowFixture f;
         KDATA *w = f.open<KDATA>();

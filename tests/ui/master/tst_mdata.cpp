@@ -338,6 +338,37 @@ class TstMdata : public QObject {
         QCOMPARE(w->Combo1->count(), 2);
     }
 
+    // A person types into the box or picks from its list, then clicks 削除: the click
+    // takes the focus out of the box, and only the pick may count as chosen.
+    void deleteAfterLeavingTheStoreBox_data() {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("typed with keys") << int(Typed) << u"abc"_s << false;
+        QTest::newRow("typed through the input method") << int(Composed) << u"ＤＥＦ"_s << false;
+        QTest::newRow("chosen from the list") << int(Chosen) << u"ＤＥＦ"_s << true;
+    }
+    void deleteAfterLeavingTheStoreBox() {
+        QFETCH(int, how);
+        QFETCH(QString, text);
+        QFETCH(bool, deleted);
+        WindowFixture f;
+        // The half-width name was written by other software.
+        const QByteArray abc = store("abc"), def = store(kD + kE + kF);
+        f.folder.write(u"patishop.dat"_s, abc + def);
+        MDATA *w = f.open<MDATA>();
+        auto *box = control<PopupComboBox>(w, "Combo1");
+        enterBox(w, box, How(how), text);
+        QCOMPARE(box->currentText(), text);
+        f.dialogs.answer({false});
+        QTest::mouseClick(control<QPushButton>(w, "Command5"), Qt::LeftButton);
+        QVERIFY(!box->hasFocus());
+        QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Confirm), 1);
+        QCOMPARE(f.folder.read(u"patishop.dat"_s), deleted ? abc : abc + def);
+        QCOMPARE(items(box), deleted ? QStringList{u"abc"_s} : (QStringList{u"abc"_s, u"ＤＥＦ"_s}));
+        QCOMPARE(f.dialogs.unscripted, 0);
+    }
+
     void removingEntriesOneByOne() {
         WindowFixture f;
         f.folder.write(u"patishop.dat"_s, store(kA + kB + kC));
