@@ -406,8 +406,8 @@ void MDATA::SaveStore() {
         const QList<ModelListEntry> lines = installed::toModelList(entries);
 
         // Refuse before anything is written, not halfway.
-        requireEncodable(storedStoreName(text), u"店名"_s);
-        requireEncodable(file.fileName(), u"店名"_s); // the list file is named from the whole text
+        // The whole name typed, also past the characters stored: it is the user's name.
+        requireEncodable(trimRight(toFullWidth(text)), u"店名"_s);
         for (const ModelListEntry &l : lines)
             requireEncodable(l.model, u"機種名"_s);
 

@@ -205,6 +205,32 @@ class TstMdata : public QObject {
                  lines({"# 2", "# 3", "# 4", thirteen, fifteen, "# 5", "# 6", "# #"}));
     }
 
+    void longStoreNameFindsItsModelsWhenChosenLater() {
+        WindowFixture f;
+        f.folder.write(u"hirapati.dat"_s, model(kX) + model(kY));
+        QPointer<MDATA> w = f.open<MDATA>();
+        // Twelve characters; the store file keeps the first ten.
+        typeJapanese(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"あいうえおかきくけこさし"_s);
+        take(w, w->Option10, 0);
+        take(w, w->Option10, 1);
+        f.dialogs.answer({false});
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command3"), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!w);
+
+        const QByteArray ten = hex("82A0 82A2 82A4 82A6 82A8 82A9 82AB 82AD 82AF 82B1");
+        QCOMPARE(f.folder.read(u"patishop.dat"_s), store(ten));
+        QCOMPARE(f.folder.read(u"あいけこきくけこ"_s),
+                 lines({"# 2", "# 3", kX, kY, "# 4", "# 5", "# 6", "# #"}));
+        MDATA *again = f.open<MDATA>();
+        chooseStore(again, 0);
+        const QString fill(14, kWideChar);
+        QCOMPARE(texts(control<QListView>(again, "List2")),
+                 (QStringList{u"Ｘ"_s + fill + u" 3"_s, u"Ｙ"_s + fill + u" 3"_s}));
+        QCOMPARE(f.dialogs.unscripted, 0);
+    }
+
     void typedStoreIsAddedOnceInFullWidth() {
         WindowFixture f;
         MDATA *w = f.open<MDATA>();
