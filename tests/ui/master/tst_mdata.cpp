@@ -57,9 +57,14 @@ class TstMdata : public QObject {
         w->Combo1->hidePopup();
     }
 
-    static void selectRow(QListWidget *list, int row) {
+    static void selectRow(QAbstractItemView *list, int row) {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
+                          list->visualRect(list->model()->index(row, 0)).center());
+    }
+
+    static int rows(const QAbstractItemView *list) { return list->model()->rowCount(); }
+    static QString entry(const QAbstractItemView *list, int row) {
+        return list->model()->index(row, 0).data().toString();
     }
 
     // Chooses a category and takes its catalogue model at row into the installed list.
@@ -83,7 +88,7 @@ class TstMdata : public QObject {
         for (QRadioButton *o : {w->Option10, w->Option11, w->Option12, w->Option13, w->Option14})
             QVERIFY(!o->isChecked());
         QCOMPARE(w->List1->count(), 0);
-        QCOMPARE(w->List2->count(), 0);
+        QCOMPARE(rows(w->List2), 0);
         // The blank store names no list file.
         chooseStore(w, 1);
         QCOMPARE(f.dialogs.calls.size(), 1);
@@ -104,7 +109,7 @@ class TstMdata : public QObject {
         QCOMPARE(w->Combo1->currentText(), u"ＡＢＣ"_s);
         QVERIFY(f.folder.exists(kAbcList));
         QCOMPARE(f.folder.read(kAbcList).size(), 0);
-        QCOMPARE(w->List2->count(), 0);
+        QCOMPARE(rows(w->List2), 0);
 
         chooseStore(w, 1);
         const QString fill(14, kWideChar);
@@ -124,7 +129,7 @@ class TstMdata : public QObject {
 
         // Nothing to take before a category is chosen.
         QTest::mouseClick(w->Command4, Qt::LeftButton);
-        QCOMPARE(w->List2->count(), 0);
+        QCOMPARE(rows(w->List2), 0);
 
         clickOption(w->Option10);
         QVERIFY(w->Option10->isChecked());
@@ -149,7 +154,7 @@ class TstMdata : public QObject {
         f.folder.write(u"CRpati.dat"_s, model(kX));
         MDATA *w = f.open<MDATA>();
         chooseStore(w, 0);
-        QCOMPARE(w->List2->count(), 2);
+        QCOMPARE(rows(w->List2), 2);
         take(w, w->Option14, 0);
         QCOMPARE(texts(w->List2), (QStringList{u"Ｙ"_s + QString(14, kWideChar) + u" 3"_s,
                                                u"Ｘ"_s + QString(14, u' ') + u" 6"_s}));
@@ -174,7 +179,7 @@ class TstMdata : public QObject {
         QCOMPARE(f.dialogs.calls.last().message, u"[ＡＢＣ] を変更もしくは新規登録します"_s);
         QCOMPARE(f.dialogs.calls.last().title, u"登録"_s);
         QCOMPARE(f.folder.read(kAbcList).size(), 0);
-        QCOMPARE(w->List2->item(0)->text().right(1), u"6"_s);
+        QCOMPARE(entry(w->List2, 0).right(1), u"6"_s);
 
         f.dialogs.answer({false});
         QTest::mouseClick(w->Command1, Qt::LeftButton);
@@ -183,7 +188,7 @@ class TstMdata : public QObject {
         for (const QString &e : texts(w->List2))
             codes.append(e.right(2));
         QCOMPARE(codes, (QStringList{u" 2"_s, u" 3"_s, u" 6"_s, u" 6"_s}));
-        QCOMPARE(w->List2->item(2)->text().left(1), u"Ｐ"_s);
+        QCOMPARE(entry(w->List2, 2).left(1), u"Ｐ"_s);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), store(kA + kB + kC));
         QCOMPARE(f.dialogs.unscripted, 0);
     }
@@ -198,7 +203,7 @@ class TstMdata : public QObject {
         typeJapanese(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
         take(w, w->Option12, 0);
         take(w, w->Option12, 1);
-        QCOMPARE(w->List2->item(1)->text(), u"あいうえおかきくけこさしすせそ 4"_s);
+        QCOMPARE(entry(w->List2, 1), u"あいうえおかきくけこさしすせそ 4"_s);
         f.dialogs.answer({false});
         QTest::mouseClick(w->Command1, Qt::LeftButton);
         QCOMPARE(f.folder.read(kAbcList),
@@ -313,7 +318,7 @@ class TstMdata : public QObject {
         QCOMPARE(w->Combo1->count(), 3);
         QCOMPARE(w->Combo1->itemText(2), u"Ｄ"_s);
         QCOMPARE(w->Combo1->currentText(), QString());
-        QCOMPARE(w->List2->count(), 0);
+        QCOMPARE(rows(w->List2), 0);
         // The list file stays; no scratch file is left behind.
         QCOMPARE(f.folder.read(u"ＣＣＣ"_s), lines({"# 2", kX, "# #"}));
         QVERIFY(!f.folder.exists(u"t#e#m#p#.tmp"_s));
@@ -402,14 +407,14 @@ class TstMdata : public QObject {
         MDATA *w = f.open<MDATA>();
         chooseStore(w, 0);
         QTest::mouseClick(w->Command6, Qt::LeftButton); // nothing selected
-        QCOMPARE(w->List2->count(), 3);
+        QCOMPARE(rows(w->List2), 3);
         selectRow(w->List2, 2);
         selectRow(w->List2, 1);
-        QCOMPARE(w->List2->selectedItems().size(), 2); // a click toggles
+        QCOMPARE(w->List2->selectionModel()->selectedRows().size(), 2); // a click toggles
         QTest::mouseClick(w->Command6, Qt::LeftButton);
-        QCOMPARE(w->List2->count(), 2);
-        QVERIFY(w->List2->item(0)->text().startsWith(u"Ｘ"_s));
-        QVERIFY(w->List2->item(1)->text().startsWith(u"Ｚ"_s));
+        QCOMPARE(rows(w->List2), 2);
+        QVERIFY(entry(w->List2, 0).startsWith(u"Ｘ"_s));
+        QVERIFY(entry(w->List2, 1).startsWith(u"Ｚ"_s));
         // Switching stores saves the edited list.
         dropDown(w);
         QCOMPARE(f.folder.read(kAbcList), lines({"# 2", kX, kZ, "# 3", "# 4", "# 5", "# 6", "# #"}));
@@ -442,9 +447,9 @@ class TstMdata : public QObject {
 
         // Chosen, edited and typed back: the list shown is gone, the stored one stays.
         chooseStore(w, 0);
-        QCOMPARE(w->List2->count(), 2);
+        QCOMPARE(rows(w->List2), 2);
         QTest::keyClicks(w->Combo1->lineEdit(), u"q"_s);
-        QCOMPARE(w->List2->count(), 0);
+        QCOMPARE(rows(w->List2), 0);
         QTest::keyClick(w->Combo1->lineEdit(), Qt::Key_Backspace);
         dropDown(w);
         QCOMPARE(f.folder.read(kAbcList), abc);
@@ -467,7 +472,7 @@ class TstMdata : public QObject {
         f.dialogs.answer({false});
         QTest::mouseClick(w->Command1, Qt::LeftButton);
         QCOMPARE(f.folder.read(kAbcList), lines({"# 2", "# 3", kY, kS, kX, "# 4", "# 5", "# 6", "# #"}));
-        QCOMPARE(w->List2->count(), 3);
+        QCOMPARE(rows(w->List2), 3);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), store(kA + kB + kC) + store(kD + kE + kF));
         QCOMPARE(f.dialogs.unscripted, 0);
     }
