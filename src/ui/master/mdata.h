@@ -26,6 +26,10 @@ class MDATA : public QWidget {
   public:
     explicit MDATA(WindowRegistry &registry);
 
+  protected:
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
     void LoadCatalogueList(const CategoryInfo &category);
     void SaveStore();
 
@@ -63,10 +67,6 @@ class MDATA : public QWidget {
     QTreeWidget *UnusedTerms;
     QPushButton *UnusedRemove;
 
-  protected:
-    void closeEvent(QCloseEvent *e) override;
-
-  private:
     void Form_Load();
     void Combo1_Change();
     void Combo1_Click();

@@ -16,6 +16,10 @@ class New_touroku : public QWidget {
   public:
     explicit New_touroku(WindowRegistry &registry);
 
+  protected:
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
     QLabel *Label5;
     QLabel *Label2;
     QListWidget *List1;
@@ -27,10 +31,6 @@ class New_touroku : public QWidget {
     QPushButton *Command1;
     QPushButton *Command2;
 
-  protected:
-    void closeEvent(QCloseEvent *e) override;
-
-  private:
     void Form_Load();
     void Command1_Click();
     void Command2_Click();
