@@ -324,11 +324,13 @@ void MDATA::removeTerms(const HallTerms &terms) {
 
 void MDATA::LoadCatalogueList(const CategoryInfo &category) {
     List1->clear();
+    m_catalogue.clear();
     try {
-        List1->addItems(inListOrder(ModelCatalogue(m_registry.state().folder, category).list()));
+        m_catalogue = inListOrder(ModelCatalogue(m_registry.state().folder, category).list());
     } catch (const StoreError &e) {
         reportStoreError(e);
     }
+    List1->addItems(m_catalogue);
 }
 
 void MDATA::Combo1_Change() {
@@ -396,7 +398,7 @@ void MDATA::Option14_Click() {
 
 void MDATA::Command4_Click() {
     for (int i = 0; i < List1->count(); ++i)
-        if (List1->item(i)->isSelected()) m_installed.take(List1->item(i)->text(), m_section);
+        if (List1->item(i)->isSelected()) m_installed.take(m_catalogue.value(i), m_section);
 }
 
 void MDATA::Command6_Click() {

@@ -99,6 +99,7 @@ class MDATA : public QWidget {
 
     WindowRegistry &m_registry;
     int m_section = 0;
+    QStringList m_catalogue; // the chosen category's models, as List1 lists them
     // The models installed in the store in the box, as List2 draws them.
     InstalledModels m_installed;
     QStringList m_stores; // the store file's names, as Combo1 lists them

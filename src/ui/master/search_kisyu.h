@@ -35,6 +35,7 @@ class search_kisyu : public QWidget {
     void takeModel(const QString &model);
 
     WindowRegistry &m_registry;
+    QStringList m_catalogue; // the category's models, as List1 lists them
 };
 
 } // namespace tama
