@@ -223,14 +223,17 @@ class TstKdata : public QObject {
     void deleteAfterLeavingTheModelBox_data() {
         QTest::addColumn<int>("how");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("enter");
         QTest::addColumn<bool>("deleted");
-        QTest::newRow("typed with keys") << int(Typed) << u"abc"_s << false;
-        QTest::newRow("typed through the input method") << int(Composed) << u"ＰＱ"_s << false;
-        QTest::newRow("chosen from the list") << int(Chosen) << u"ＰＱ"_s << true;
+        QTest::newRow("typed with keys") << int(Typed) << u"abc"_s << false << false;
+        QTest::newRow("typed with keys, then Enter") << int(Typed) << u"abc"_s << true << false;
+        QTest::newRow("typed through the input method") << int(Composed) << u"ＰＱ"_s << false << false;
+        QTest::newRow("chosen from the list") << int(Chosen) << u"ＰＱ"_s << false << true;
     }
     void deleteAfterLeavingTheModelBox() {
         QFETCH(int, how);
         QFETCH(QString, text);
+        QFETCH(bool, enter);
         QFETCH(bool, deleted);
         WindowFixture f;
         // The half-width name was written by other software.
@@ -240,6 +243,7 @@ class TstKdata : public QObject {
         clickOption(control<QRadioButton>(w, "Option3"));
         auto *box = control<PopupComboBox>(w, "Combo1");
         enterBox(w, box, How(how), text);
+        if (enter) QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(box->currentText(), text);
         f.dialogs.answer({false});
         QTest::mouseClick(control<QPushButton>(w, "Command4"), Qt::LeftButton);

@@ -378,14 +378,17 @@ class TstMdata : public QObject {
     void deleteAfterLeavingTheStoreBox_data() {
         QTest::addColumn<int>("how");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("enter");
         QTest::addColumn<bool>("deleted");
-        QTest::newRow("typed with keys") << int(Typed) << u"abc"_s << false;
-        QTest::newRow("typed through the input method") << int(Composed) << u"ＤＥＦ"_s << false;
-        QTest::newRow("chosen from the list") << int(Chosen) << u"ＤＥＦ"_s << true;
+        QTest::newRow("typed with keys") << int(Typed) << u"abc"_s << false << false;
+        QTest::newRow("typed with keys, then Enter") << int(Typed) << u"abc"_s << true << false;
+        QTest::newRow("typed through the input method") << int(Composed) << u"ＤＥＦ"_s << false << false;
+        QTest::newRow("chosen from the list") << int(Chosen) << u"ＤＥＦ"_s << false << true;
     }
     void deleteAfterLeavingTheStoreBox() {
         QFETCH(int, how);
         QFETCH(QString, text);
+        QFETCH(bool, enter);
         QFETCH(bool, deleted);
         WindowFixture f;
         // The half-width name was written by other software.
@@ -394,6 +397,7 @@ class TstMdata : public QObject {
         MDATA *w = f.open<MDATA>();
         auto *box = control<PopupComboBox>(w, "Combo1");
         enterBox(w, box, How(how), text);
+        if (enter) QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(box->currentText(), text);
         f.dialogs.answer({false});
         QTest::mouseClick(control<QPushButton>(w, "Command5"), Qt::LeftButton);
