@@ -61,6 +61,24 @@ QStringList CardScreenTest::boxes(std::initializer_list<const char *> names) con
     return r;
 }
 
+void enterBox(QWidget *window, QComboBox *box, How how, const QString &text) {
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window)) qFatal("window not active");
+    QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
+    if (!box->hasFocus()) qFatal("the box did not take the focus");
+    switch (how) {
+    case Typed:
+        QTest::keyClicks(box->lineEdit(), text);
+        break;
+    case Composed:
+        typeJapanese(box->lineEdit(), text);
+        break;
+    case Chosen:
+        chooseEntry(box, box->findText(text));
+        break;
+    }
+}
+
 QStringList items(const QComboBox *box) {
     QStringList out;
     for (int i = 0; i < box->count(); ++i)

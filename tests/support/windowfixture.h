@@ -74,6 +74,10 @@ void chooseEntry(QComboBox *box, int row);
 // Text as the input method commits it: how Japanese text arrives.
 void typeJapanese(QWidget *target, const QString &text);
 QStringList items(const QComboBox *box);
+// How a person fills an editable combo box, after clicking into it in the active window:
+// typed with keys, committed by the input method, or the entry picked from its list.
+enum How { Typed, Composed, Chosen };
+void enterBox(QWidget *window, QComboBox *box, How how, const QString &text);
 // The lines of any list: a list widget's, the year list's, a selection list's.
 QStringList texts(const QAbstractItemView *list);
 

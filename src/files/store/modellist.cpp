@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "store/record.h"
 #include "store/storeerror.h"
+#include "store/storefile.h"
 #include "store/textfile.h"
 
 #include <QFile>
@@ -16,15 +17,25 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-QString modelListFileName(const QString &storeName) {
+namespace {
+
+// The file name made from a whole name: older versions named every list so.
+QString fileNameOf(const QString &name) {
     // Cut by characters, never inside a surrogate pair.
-    const QList<uint> w = trimRight(toFullWidth(storeName)).toUcs4();
+    const QList<uint> w = trimRight(toFullWidth(name)).toUcs4();
     auto part = [&w](qsizetype from, qsizetype n) {
         from = std::max<qsizetype>(0, from);
         return QString::fromUcs4(reinterpret_cast<const char32_t *>(w.constData()) + from,
                                  std::min(n, w.size() - from));
     };
     return trim(part(0, 2) + part(w.size() - 2, 2) + part(w.size() - 4, 4));
+}
+
+} // namespace
+
+// The list belongs to the store as stored: a longer name typed is the same store.
+QString modelListFileName(const QString &storeName) {
+    return fileNameOf(storedStoreName(storeName));
 }
 
 ModelListFile::ModelListFile(const DataFolder &folder, const QString &storeName)
@@ -34,18 +45,25 @@ ModelListFile::ModelListFile(const DataFolder &folder, const QString &storeName)
     if (!isPlainFileName(m_fileName))
         throw StoreError(StoreError::Kind::Invalid, m_fileName, u"この店名ではファイルを作れません"_s);
     m_path = folder.file(m_fileName);
+    const QString older = fileNameOf(storeName);
+    if (older != m_fileName && isPlainFileName(older)) m_olderPath = folder.file(older);
 }
 
 bool ModelListFile::exists() const {
     return QFileInfo::exists(m_path);
 }
 
+QString ModelListFile::readPath() const {
+    if (m_olderPath.isEmpty() || exists() || !QFileInfo::exists(m_olderPath)) return m_path;
+    return m_olderPath;
+}
+
 QStringList ModelListFile::lines() const {
-    return textfile::readLines(m_path).lines;
+    return textfile::readLines(readPath()).lines;
 }
 
 void ModelListFile::ensure() const {
-    if (exists()) return;
+    if (readPath() != m_path || exists()) return;
     // A store that cannot be stored gets no list of its own either.
     requireEncodable(m_storeName, u"店名"_s);
     textfile::ensureExists(m_path);
@@ -88,12 +106,12 @@ QStringList ModelListFile::compose(const QList<ModelListEntry> &entries) {
 
 QList<ModelListEntry> ModelListFile::read(bool create) const {
     if (create) ensureForReading();
-    return parse(textfile::readLines(m_path).lines);
+    return parse(lines());
 }
 
 QStringList ModelListFile::section(const QString &marker, bool create) const {
     if (create) ensureForReading();
-    const QStringList lines = textfile::readLines(m_path).lines;
+    const QStringList lines = this->lines();
     QStringList out;
     qsizetype i = 0;
     while (i < lines.size() && lines[i].left(3) != marker)

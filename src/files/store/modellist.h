@@ -15,8 +15,9 @@ struct ModelListEntry {
     bool operator==(const ModelListEntry &) const = default;
 };
 
-// W = the name in full-width, trimmed at the right; the file name is the first 2, the
-// last 2 and the last 4 characters of W. Empty for an empty W.
+// W = the store name as the store file keeps it (full-width, first 10 characters, trimmed
+// at the right); the file name is the first 2, the last 2 and the last 4 characters of W.
+// Empty for an empty W.
 QString modelListFileName(const QString &storeName);
 
 class ModelListFile {
@@ -27,8 +28,12 @@ class ModelListFile {
     QString fileName() const { return m_fileName; }
     QString path() const { return m_path; }
     bool exists() const;
-    // Creates the file empty when it does not exist.
+    // Creates the file empty when it does not exist and no older list stands in for it.
     void ensure() const;
+
+    // Reading takes the list of the same store named from the whole name longer than the
+    // store file keeps, as older versions named it, while the file of the kept name does not
+    // exist; writing always writes the file of the kept name.
 
     // Reads the entries, creating the file first when create is set (the windows' way)
     // and the folder can be written; otherwise a missing file is an empty list.
@@ -48,10 +53,13 @@ class ModelListFile {
 
   private:
     void ensureForReading() const;
+    // The file read: this one, or the older list standing in for it.
+    QString readPath() const;
 
     QString m_storeName;
     QString m_fileName;
     QString m_path;
+    QString m_olderPath; // empty when the whole name gives the same file name
 };
 
 } // namespace tama

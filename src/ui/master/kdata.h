@@ -23,6 +23,11 @@ class KDATA : public QWidget {
   public:
     explicit KDATA(WindowRegistry &registry);
 
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
     QGroupBox *Frame1;
     QRadioButton *Option1;
     QRadioButton *Option2;
@@ -49,11 +54,6 @@ class KDATA : public QWidget {
     QTreeWidget *UnusedSpecs;
     QPushButton *UnusedRemove;
 
-  protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void closeEvent(QCloseEvent *e) override;
-
-  private:
     void Option1_Click();
     void Option2_Click();
     void Option3_Click();

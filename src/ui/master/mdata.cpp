@@ -8,12 +8,10 @@
 #include "common/dates.h"
 #include "common/dialogs.h"
 #include "common/text.h"
-#include "halls/installedentry.h"
 #include "halls/listorder.h"
 #include "store/backup.h"
 #include "store/catalogue.h"
 #include "store/modellist.h"
-#include "store/record.h"
 #include "store/storeerror.h"
 #include "store/storefile.h"
 
@@ -23,6 +21,8 @@
 #include <QHeaderView>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -36,7 +36,8 @@ MDATA::MDATA(WindowRegistry &registry) : m_registry(registry), m_db(registry.sta
     Combo1 = named(new PopupComboBox(this), u"Combo1"_s);
     Label2->setBuddy(Combo1);
     Label3 = named(new QLabel(u"置いてある機種名"_s, this), u"Label3"_s);
-    List2 = named(new QListWidget(this), u"List2"_s);
+    List2 = named(new QListView(this), u"List2"_s);
+    List2->setModel(&m_installed);
     List2->setSelectionMode(QAbstractItemView::MultiSelection);
     Label3->setBuddy(List2);
     Command4 = named(new QPushButton(u"←"_s, this), u"Command4"_s);
@@ -323,52 +324,28 @@ void MDATA::removeTerms(const HallTerms &terms) {
 
 void MDATA::LoadCatalogueList(const CategoryInfo &category) {
     List1->clear();
+    m_catalogue.clear();
     try {
-        List1->addItems(inListOrder(ModelCatalogue(m_registry.state().folder, category).list()));
+        m_catalogue = inListOrder(ModelCatalogue(m_registry.state().folder, category).list());
     } catch (const StoreError &e) {
         reportStoreError(e);
     }
-}
-
-QStringList MDATA::installedEntries() const {
-    QStringList entries;
-    for (int i = 0; i < List2->count(); ++i)
-        entries.append(List2->item(i)->text());
-    return entries;
-}
-
-void MDATA::showInstalled(const QStringList &entries) {
-    // Selections stay with their entries when the order changes.
-    QStringList selected;
-    for (QListWidgetItem *item : List2->selectedItems())
-        selected.append(item->text());
-    List2->clear();
-    for (const QString &e : entries) {
-        List2->addItem(e);
-        if (selected.removeOne(e)) List2->item(List2->count() - 1)->setSelected(true);
-    }
-}
-
-void MDATA::forgetInstalled() {
-    List2->clear();
-    m_listOwner.clear();
+    List1->addItems(m_catalogue);
 }
 
 void MDATA::Combo1_Change() {
-    forgetInstalled();
+    m_installed.forget();
 }
 
 void MDATA::Combo1_Click() {
-    forgetInstalled();
+    m_installed.forget();
     const QString text = Combo1->currentText();
     if (trimRight(modelListFileName(text)).isEmpty()) {
         InfoBox(u"店名を選択してください"_s, u"注意"_s);
         return;
     }
     try {
-        const ModelListFile file(m_registry.state().folder, text);
-        showInstalled(installed::fromModelList(file.read(true)));
-        m_listOwner = file.fileName();
+        m_installed.load(m_registry.state().folder, text);
     } catch (const StoreError &e) {
         reportStoreError(e);
     }
@@ -387,40 +364,12 @@ void MDATA::SaveStore() {
         return;
     }
     try {
-        const DataFolder &folder = m_registry.state().folder;
-        const ModelListFile file(folder, text);
-        QStringList entries = installedEntries();
-        bool write = true;
-        if (file.fileName() != m_listOwner) {
-            // List2 does not hold this store's stored list (the text was typed or
-            // edited): what is stored is kept and what was added joins it.
-            const QList<ModelListEntry> stored = file.read(false);
-            if (!stored.isEmpty()) {
-                if (entries.isEmpty())
-                    write = false;
-                else
-                    entries = installed::mergedWithStored(installed::fromModelList(stored), entries);
-            }
-        }
-        entries = installed::sortedBySection(entries);
-        const QList<ModelListEntry> lines = installed::toModelList(entries);
-
-        // Refuse before anything is written, not halfway.
-        requireEncodable(storedStoreName(text), u"店名"_s);
-        requireEncodable(file.fileName(), u"店名"_s); // the list file is named from the whole text
-        for (const ModelListEntry &l : lines)
-            requireEncodable(l.model, u"機種名"_s);
-
-        if (const std::optional<QString> added = StoreFile(folder).add(text)) {
-            Combo1->addEntry(*added);
-            m_stores.append(*added);
+        m_installed.save(m_registry.state().folder, text, [this](const QString &added) {
+            Combo1->addEntry(added);
+            m_stores.append(added);
             m_terms.setStores(m_stores);
             chooseTermsStore();
-        }
-        if (!write) return;
-        file.write(lines);
-        showInstalled(entries);
-        m_listOwner = file.fileName();
+        });
     } catch (const StoreError &e) {
         reportStoreError(e);
     }
@@ -448,23 +397,15 @@ void MDATA::Option14_Click() {
 }
 
 void MDATA::Command4_Click() {
-    for (int i = 0; i < List1->count(); ++i) {
-        QListWidgetItem *source = List1->item(i);
-        if (!source->isSelected()) continue;
-        // One entry per model: taking it again under another category re-tags it.
-        for (int j = List2->count() - 1; j >= 0; --j)
-            if (installed::namesModel(List2->item(j)->text(), source->text())) delete List2->takeItem(j);
-        List2->addItem(installed::entryFromCatalogue(source->text(), m_section));
-    }
+    for (int i = 0; i < List1->count(); ++i)
+        if (List1->item(i)->isSelected()) m_installed.take(m_catalogue.value(i), m_section);
 }
 
 void MDATA::Command6_Click() {
-    for (int i = 0; i < List2->count(); ++i) {
-        if (List2->item(i)->isSelected()) {
-            delete List2->takeItem(i);
-            return;
-        }
-    }
+    // One at a time: the first selected entry.
+    const QModelIndexList selected = List2->selectionModel()->selectedRows();
+    if (selected.isEmpty()) return;
+    m_installed.removeAt(std::min_element(selected.begin(), selected.end())->row());
 }
 
 void MDATA::Command1_Click() {
@@ -502,7 +443,7 @@ void MDATA::Command5_Click() {
         }
         Combo1->removeEntry(p);
         // The deleted store's list must not be saved back under its name.
-        forgetInstalled();
+        m_installed.forget();
         // Its terms stay in the database, listed as unused.
         m_stores = now;
         if (at >= 0) m_stores.removeAt(at);

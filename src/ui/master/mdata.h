@@ -1,5 +1,6 @@
 #pragma once
 
+#include "halls/installedmodels.h"
 #include "halls/termseditor.h"
 #include "master/popupcombobox.h"
 #include "master/settingsdatabase.h"
@@ -7,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,13 +26,17 @@ class MDATA : public QWidget {
   public:
     explicit MDATA(WindowRegistry &registry);
 
+  protected:
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
     void LoadCatalogueList(const CategoryInfo &category);
     void SaveStore();
 
     QLabel *Label2;
     PopupComboBox *Combo1;
     QLabel *Label3;
-    QListWidget *List2;
+    QListView *List2;
     QPushButton *Command4;
     QPushButton *Command6;
     QLabel *Label1;
@@ -61,10 +67,6 @@ class MDATA : public QWidget {
     QTreeWidget *UnusedTerms;
     QPushButton *UnusedRemove;
 
-  protected:
-    void closeEvent(QCloseEvent *e) override;
-
-  private:
     void Form_Load();
     void Combo1_Change();
     void Combo1_Click();
@@ -82,9 +84,6 @@ class MDATA : public QWidget {
     void Command3_Click();
 
     void chooseCategory(int sectionCode);
-    QStringList installedEntries() const;
-    void showInstalled(const QStringList &entries);
-    void forgetInstalled();
 
     QWidget *buildTerms();
     // The store file's names and the database's terms read again, then drawn.
@@ -100,9 +99,9 @@ class MDATA : public QWidget {
 
     WindowRegistry &m_registry;
     int m_section = 0;
-    // The list file whose stored list List2 shows (edits included); empty when List2
-    // holds no stored list, e.g. after the store text was edited.
-    QString m_listOwner;
+    QStringList m_catalogue; // the chosen category's models, as List1 lists them
+    // The models installed in the store in the box, as List2 draws them.
+    InstalledModels m_installed;
     QStringList m_stores; // the store file's names, as Combo1 lists them
     SettingsDatabase m_db;
     TermsEditor m_terms;

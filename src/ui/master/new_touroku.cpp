@@ -85,7 +85,7 @@ New_touroku::New_touroku(WindowRegistry &registry) : m_registry(registry) {
 }
 
 QString New_touroku::storeName() const {
-    return List1->count() > 0 ? List1->item(0)->text() : QString();
+    return m_store;
 }
 
 void New_touroku::Form_Load() {
@@ -94,9 +94,11 @@ void New_touroku::Form_Load() {
     const CardControls &card = main->editor().card();
     const CategoryInfo *category = categoryByOption(card.category);
     const int k = category ? category->sectionCode : 0;
-    List1->addItem(card.store);
+    m_store = card.store;
+    List1->addItem(m_store);
     const QString model = card.model;
-    List3->addItem(entry(toFullWidth(model), trimRight(model).size(), k));
+    m_newEntry = entry(toFullWidth(model), trimRight(model).size(), k);
+    List3->addItem(m_newEntry);
 
     List2->clear();
     if (modelListFileName(storeName()).isEmpty()) {
@@ -105,7 +107,8 @@ void New_touroku::Form_Load() {
     }
     try {
         for (const ModelListEntry &e : ModelListFile(m_registry.state().folder, storeName()).read())
-            List2->addItem(entry(e.model, e.model.size(), e.section));
+            m_entries.append(entry(e.model, e.model.size(), e.section));
+        List2->addItems(m_entries);
     } catch (const StoreError &e) {
         reportStoreError(e);
         return;
@@ -114,13 +117,12 @@ void New_touroku::Form_Load() {
 }
 
 void New_touroku::Command1_Click() {
-    if (List3->count() > 0) List2->addItem(List3->item(0)->text());
-    QStringList entries;
-    for (int i = 0; i < List2->count(); ++i)
-        entries << List2->item(i)->text();
+    QStringList entries = m_entries;
+    if (!m_newEntry.isEmpty()) entries.append(m_newEntry);
     // By the code at the end of each entry; a model keeps its place among its section.
     std::stable_sort(entries.begin(), entries.end(),
                      [](const QString &a, const QString &b) { return a.right(1) < b.right(1); });
+    m_entries = entries;
     List2->clear();
     List2->addItems(entries);
 

@@ -16,6 +16,10 @@ class New_touroku : public QWidget {
   public:
     explicit New_touroku(WindowRegistry &registry);
 
+  protected:
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
     QLabel *Label5;
     QLabel *Label2;
     QListWidget *List1;
@@ -27,17 +31,16 @@ class New_touroku : public QWidget {
     QPushButton *Command1;
     QPushButton *Command2;
 
-  protected:
-    void closeEvent(QCloseEvent *e) override;
-
-  private:
     void Form_Load();
     void Command1_Click();
     void Command2_Click();
-    // The store as List1 holds it; empty when no store was typed or chosen.
+    // The card's store; empty when no store was typed or chosen.
     QString storeName() const;
 
     WindowRegistry &m_registry;
+    QString m_store;
+    QString m_newEntry;    // the card's model as an entry of List2; empty without a card
+    QStringList m_entries; // the store's list as List2 shows it
 };
 
 } // namespace tama

@@ -1,6 +1,8 @@
 #include "master/popupcombobox.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 namespace tama {
@@ -16,6 +18,7 @@ PopupComboBox::PopupComboBox(QWidget *parent) : QComboBox(parent) {
         emit textTyped(text);
     });
     connect(this, &QComboBox::activated, this, [this](int index) {
+        if (m_finishingEdit) return;
         m_chosen = index >= 0;
         emit entryChosen(index);
     });
@@ -24,6 +27,17 @@ PopupComboBox::PopupComboBox(QWidget *parent) : QComboBox(parent) {
 void PopupComboBox::showPopup() {
     emit aboutToShowPopup();
     QComboBox::showPopup();
+}
+
+void PopupComboBox::focusOutEvent(QFocusEvent *e) {
+    const QScopedValueRollback finishing(m_finishingEdit, true);
+    QComboBox::focusOutEvent(e);
+}
+
+void PopupComboBox::keyPressEvent(QKeyEvent *e) {
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    const QScopedValueRollback finishing(m_finishingEdit, m_finishingEdit || enter);
+    QComboBox::keyPressEvent(e);
 }
 
 void PopupComboBox::addEntry(const QString &text) {

@@ -23,6 +23,10 @@ class PopupComboBox : public QComboBox {
     // Empties the box text; nothing chosen.
     void clearText();
 
+  protected:
+    void focusOutEvent(QFocusEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+
   signals:
     void aboutToShowPopup();
     // The text was changed by typing (not by choosing from the list).
@@ -32,6 +36,9 @@ class PopupComboBox : public QComboBox {
 
   private:
     bool m_chosen = false;
+    // Set while the box finishes an edit (focus leaving, Enter): QComboBox then looks the
+    // typed text up in the list and reports a match as activated, which is no choice.
+    bool m_finishingEdit = false;
 };
 
 } // namespace tama

@@ -58,12 +58,14 @@ void search_kisyu::Form_Load() {
 
 void search_kisyu::LoadCatalogueList(const CategoryInfo &category) {
     List1->clear();
+    m_catalogue.clear();
     try {
         // The list box keeps its entries in text order, without regard to case.
-        List1->addItems(inListOrder(ModelCatalogue(m_registry.state().folder, category).list()));
+        m_catalogue = inListOrder(ModelCatalogue(m_registry.state().folder, category).list());
     } catch (const StoreError &e) {
         reportStoreError(e);
     }
+    List1->addItems(m_catalogue);
 }
 
 void search_kisyu::takeModel(const QString &model) {
@@ -73,8 +75,8 @@ void search_kisyu::takeModel(const QString &model) {
 }
 
 void search_kisyu::Command1_Click() {
-    const QList<QListWidgetItem *> chosen = List1->selectedItems();
-    takeModel(chosen.isEmpty() ? QString() : chosen.first()->text());
+    const QModelIndexList chosen = List1->selectionModel()->selectedRows();
+    takeModel(chosen.isEmpty() ? QString() : m_catalogue.value(chosen.first().row()));
 }
 
 void search_kisyu::List1_DblClick() {

@@ -17,6 +17,10 @@ class search_kisyu : public QWidget {
   public:
     explicit search_kisyu(WindowRegistry &registry);
 
+  protected:
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
     QLabel *Label1;
     QListWidget *List1;
     QPushButton *Command1;
@@ -24,10 +28,6 @@ class search_kisyu : public QWidget {
 
     void LoadCatalogueList(const CategoryInfo &category);
 
-  protected:
-    void closeEvent(QCloseEvent *e) override;
-
-  private:
     void Form_Load();
     void Command1_Click();
     void List1_DblClick();
@@ -35,6 +35,7 @@ class search_kisyu : public QWidget {
     void takeModel(const QString &model);
 
     WindowRegistry &m_registry;
+    QStringList m_catalogue; // the category's models, as List1 lists them
 };
 
 } // namespace tama

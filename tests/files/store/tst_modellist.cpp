@@ -41,6 +41,7 @@ class TestModelList : public QObject {
     void section_data();
     void section();
     void missingFile();
+    void longNameReadsTheOlderList();
     void unencodableRefused();
     void writeReplacesInOneStep();
     void textLines_data();
@@ -61,6 +62,9 @@ void TestModelList::fileName_data() {
     QTest::newRow("trailing spaces are not part of it") << u"ABC  "_s << u"ＡＢＢＣＡＢＣ"_s;
     QTest::newRow("full-width padding is not part of it") << u"ＡＢＣ　　　"_s << u"ＡＢＢＣＡＢＣ"_s;
     QTest::newRow("slash becomes full-width") << u"A/B"_s << u"Ａ／／ＢＡ／Ｂ"_s;
+    QTest::newRow("ten characters, as stored") << u"ABCDEFGHIJ"_s << u"ＡＢＩＪＧＨＩＪ"_s;
+    QTest::newRow("longer: the ten stored") << u"ABCDEFGHIJKL"_s << u"ＡＢＩＪＧＨＩＪ"_s;
+    QTest::newRow("cut, then trimmed") << u"ABCDEFGH  KL"_s << u"ＡＢＧＨＥＦＧＨ"_s;
 }
 
 void TestModelList::fileName() {
@@ -194,6 +198,34 @@ void TestModelList::missingFile() {
     list.ensure();
     QCOMPARE(list.read().size(), 1);
     QCOMPARE(dir.read(u"ＡＢＢＣＡＢＣ"_s), sevenLines());
+}
+
+// Older versions named the list of a store typed longer than ten characters from the whole
+// name; it is read until the list of the stored name exists, and never removed.
+void TestModelList::longNameReadsTheOlderList() {
+    TempFolder dir;
+    const QString older = u"ＡＢＫＬＩＪＫＬ"_s, cut = u"ＡＢＩＪＧＨＩＪ"_s;
+    dir.write(older, sevenLines());
+    const ModelListFile list(DataFolder(dir.path()), u"ABCDEFGHIJKL"_s);
+    QCOMPARE(list.fileName(), cut);
+    QVERIFY(!list.exists());
+    QCOMPARE(list.read().size(), 1);
+    QCOMPARE(list.section(u"# 6"_s).size(), 1);
+    list.ensure();
+    QCOMPARE(dir.files(), QStringList{older}); // looking creates no empty list in its place
+
+    // The store named as stored finds no older list.
+    QVERIFY(ModelListFile(DataFolder(dir.path()), u"ABCDEFGHIJ"_s).read(false).isEmpty());
+
+    Entries entries = list.read();
+    entries.append({u"Ａ"_s, 2});
+    list.write(entries);
+    QCOMPARE(dir.read(cut), QByteArray("# 2\r\n\x82\x60\r\n# 3\r\n# 4\r\n# 5\r\n# 6\r\n") +
+                                hex("8A 43 95 A8 8C EA") + hex("81 40").repeated(12) + "\r\n# #\r\n");
+    QCOMPARE(dir.read(older), sevenLines());
+    // From now on the stored name's list is the one read.
+    QCOMPARE(list.read().size(), 2);
+    QCOMPARE(ModelListFile(DataFolder(dir.path()), u"ABCDEFGHIJ"_s).read().size(), 2);
 }
 
 void TestModelList::unencodableRefused() {

@@ -83,7 +83,7 @@ class TstWalkthrough : public QObject {
         // The model is not in the hall's list yet: add it there.
         New_touroku *reg = f.registry.find<New_touroku>();
         QVERIFY(reg && reg->isVisible());
-        QTest::mouseClick(reg->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(reg, "Command1"), Qt::LeftButton);
 
         // Card 2 at a second hall, 羽物, starting when card 1 ended.
         QCOMPARE(boxes({"Text6", "Text7", "Text18", "Text19"}), end1);
@@ -95,7 +95,7 @@ class TstWalkthrough : public QObject {
         const QByteArray end2 = boxes({"Text8", "Text9", "Text20", "Text21"});
         QTest::mouseClick(c<QPushButton>("Command23"), Qt::LeftButton);
         if (New_touroku *again = f.registry.find<New_touroku>(); again && again->isVisible())
-            QTest::mouseClick(again->Command2, Qt::LeftButton); // not this time
+            QTest::mouseClick(control<QPushButton>(again, "Command2"), Qt::LeftButton); // not this time
 
         // Card 3, the same hall and model, then marked for deletion.
         clickOption("Option1");
@@ -103,7 +103,7 @@ class TstWalkthrough : public QObject {
         up("VScroll7", 1);
         QTest::mouseClick(c<QPushButton>("Command23"), Qt::LeftButton);
         if (New_touroku *again = f.registry.find<New_touroku>(); again && again->isVisible())
-            QTest::mouseClick(again->Command2, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(again, "Command2"), Qt::LeftButton);
         QCOMPARE(f.folder.read(u"taro.1999.dat"_s).size(), 3 * 240);
         c<QScrollBar>("HScroll1")->setValue(3);
         QTest::mouseClick(c<QPushButton>("Command6"), Qt::LeftButton);
@@ -177,10 +177,10 @@ class TstWalkthrough : public QObject {
         m_main->findChild<QAction *>(u"kisyudatasettei"_s)->trigger();
         KDATA *models = f.registry.find<KDATA>();
         QVERIFY(models && models->isVisible());
-        test::clickOption(models->Option5);
-        models->Combo1->setEditText(u"CR1"_s);
+        test::clickOption(control<QRadioButton>(models, "Option5"));
+        control<PopupComboBox>(models, "Combo1")->setEditText(u"CR1"_s);
         f.dialogs.answer({false});
-        QTest::mouseClick(models->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(models, "Command1"), Qt::LeftButton);
         QCOMPARE(f.folder.read(u"CRpati.dat"_s), padded(hex("8262 8271 8250"), 160)); // ＣＲ１
 
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Error), 0);

@@ -216,9 +216,10 @@ class TstWindowFailures : public QObject {
 
     // Selects a catalogue model other than ドリーム, which ＡＢＣ already has.
     static void selectOtherModel(MDATA *w) {
-        for (int i = 0; i < w->List1->count(); ++i) {
-            if (w->List1->item(i)->text().startsWith(u"ドリーム"_s)) continue;
-            w->List1->item(i)->setSelected(true);
+        auto *list = control<QListWidget>(w, "List1");
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->text().startsWith(u"ドリーム"_s)) continue;
+            list->item(i)->setSelected(true);
             return;
         }
     }
@@ -283,55 +284,55 @@ void TstWindowFailures::fullDiskStoreAndModelSettings() {
     QVERIFY(f.fill());
 
     MDATA *stores = f.open<MDATA>();
-    QCOMPARE(stores->Combo1->count(), 51);
-    chooseEntry(stores->Combo1, 0);
-    QCOMPARE(stores->Combo1->currentText(), u"ＡＢＣ"_s);
-    QCOMPARE(stores->List2->count(), 1);
+    QCOMPARE(control<PopupComboBox>(stores, "Combo1")->count(), 51);
+    chooseEntry(control<PopupComboBox>(stores, "Combo1"), 0);
+    QCOMPARE(control<PopupComboBox>(stores, "Combo1")->currentText(), u"ＡＢＣ"_s);
+    QCOMPARE(int(texts(control<QListView>(stores, "List2")).size()), 1);
     QVERIFY(f.dialogs.calls.isEmpty());
 
     f.dialogs.answer({false});
-    QTest::mouseClick(stores->Command5, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(stores, "Command5"), Qt::LeftButton);
     EXPECT_REFUSED(f, "delete a store",
                    fileError(u"t#e#m#p#.tmp"_s, u"作業ファイルに書き込むことが"_s, kFull));
-    QCOMPARE(stores->Combo1->count(), 51);
-    QCOMPARE(stores->Combo1->itemText(0), u"ＡＢＣ"_s);
+    QCOMPARE(control<PopupComboBox>(stores, "Combo1")->count(), 51);
+    QCOMPARE(control<PopupComboBox>(stores, "Combo1")->itemText(0), u"ＡＢＣ"_s);
 
     // A second model for ＡＢＣ: the list file is rewritten through its own scratch file.
-    clickOption(stores->Option11);
-    QCOMPARE(stores->List1->count(), 25);
+    clickOption(control<QRadioButton>(stores, "Option11"));
+    QCOMPARE(control<QListWidget>(stores, "List1")->count(), 25);
     selectOtherModel(stores);
-    QTest::mouseClick(stores->Command4, Qt::LeftButton);
-    QCOMPARE(stores->List2->count(), 2);
+    QTest::mouseClick(control<QPushButton>(stores, "Command4"), Qt::LeftButton);
+    QCOMPARE(int(texts(control<QListView>(stores, "List2")).size()), 2);
     f.dialogs.answer({false});
-    QTest::mouseClick(stores->Command1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(stores, "Command1"), Qt::LeftButton);
     EXPECT_REFUSED(f, "change a model list",
                    fileError(kAbcList + u".tmp"_s, u"作業ファイルに書き込むことが"_s, kFull));
 
-    stores->Combo1->lineEdit()->clear();
-    typeJapanese(stores->Combo1->lineEdit(), u"ＸＹＺ"_s);
+    control<PopupComboBox>(stores, "Combo1")->lineEdit()->clear();
+    typeJapanese(control<PopupComboBox>(stores, "Combo1")->lineEdit(), u"ＸＹＺ"_s);
     f.dialogs.answer({false});
-    QTest::mouseClick(stores->Command1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(stores, "Command1"), Qt::LeftButton);
     EXPECT_REFUSED(f, "add a store", fileError(u"patishop.dat"_s, u"書き込むことが"_s, kFull));
-    QCOMPARE(stores->Combo1->count(), 51);
-    QVERIFY(!items(stores->Combo1).contains(u"ＸＹＺ"_s));
+    QCOMPARE(control<PopupComboBox>(stores, "Combo1")->count(), 51);
+    QVERIFY(!items(control<PopupComboBox>(stores, "Combo1")).contains(u"ＸＹＺ"_s));
 
     KDATA *models = f.open<KDATA>();
-    clickOption(models->Option2);
-    QCOMPARE(models->Combo1->count(), 25);
-    typeJapanese(models->Combo1->lineEdit(), u"ＮＥＷ"_s);
+    clickOption(control<QRadioButton>(models, "Option2"));
+    QCOMPARE(control<PopupComboBox>(models, "Combo1")->count(), 25);
+    typeJapanese(control<PopupComboBox>(models, "Combo1")->lineEdit(), u"ＮＥＷ"_s);
     f.dialogs.answer({false});
-    QTest::mouseClick(models->Command1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(models, "Command1"), Qt::LeftButton);
     EXPECT_REFUSED(f, "add a model", fileError(u"DEGIpati.dat"_s, u"書き込むことが"_s, kFull));
-    QCOMPARE(models->Combo1->count(), 25);
+    QCOMPARE(control<PopupComboBox>(models, "Combo1")->count(), 25);
 
-    chooseEntry(models->Combo1, 0);
-    QCOMPARE(models->Combo1->currentText(), u"ドリーム"_s);
+    chooseEntry(control<PopupComboBox>(models, "Combo1"), 0);
+    QCOMPARE(control<PopupComboBox>(models, "Combo1")->currentText(), u"ドリーム"_s);
     f.dialogs.answer({false});
-    QTest::mouseClick(models->Command4, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(models, "Command4"), Qt::LeftButton);
     EXPECT_REFUSED(f, "delete a model",
                    fileError(u"t#e#m#p#.tmp"_s, u"作業ファイルに書き込むことが"_s, kFull));
-    QCOMPARE(models->Combo1->count(), 25);
-    QCOMPARE(models->Combo1->itemText(0), u"ドリーム"_s);
+    QCOMPARE(control<PopupComboBox>(models, "Combo1")->count(), 25);
+    QCOMPARE(control<PopupComboBox>(models, "Combo1")->itemText(0), u"ドリーム"_s);
 }
 
 void TstWindowFailures::fullDiskNewUser() {
@@ -419,52 +420,52 @@ void TstWindowFailures::readOnlyStoreAndModelSettings() {
     if (!f.makeReadOnly()) QSKIP("cannot make the file system read-only");
 
     MDATA *stores = f.open<MDATA>();
-    QCOMPARE(stores->Combo1->count(), 51);
-    chooseEntry(stores->Combo1, 0);
-    QCOMPARE(stores->List2->count(), 1);
-    QVERIFY(stores->List2->item(0)->text().startsWith(u"ドリーム"_s));
-    clickOption(stores->Option11);
-    QCOMPARE(stores->List1->count(), 25);
+    QCOMPARE(control<PopupComboBox>(stores, "Combo1")->count(), 51);
+    chooseEntry(control<PopupComboBox>(stores, "Combo1"), 0);
+    QCOMPARE(int(texts(control<QListView>(stores, "List2")).size()), 1);
+    QVERIFY(texts(control<QListView>(stores, "List2")).value(0).startsWith(u"ドリーム"_s));
+    clickOption(control<QRadioButton>(stores, "Option11"));
+    QCOMPARE(control<QListWidget>(stores, "List1")->count(), 25);
     QVERIFY2(f.dialogs.calls.isEmpty(), qPrintable(f.dialogs.lastMessage()));
 
     f.dialogs.answer({false});
-    QTest::mouseClick(stores->Command5, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(stores, "Command5"), Qt::LeftButton);
     EXPECT_REFUSED(f, "delete a store",
                    fileError(u"t#e#m#p#.tmp"_s, u"作業ファイルを作ることが"_s, kReadOnly));
-    QCOMPARE(stores->Combo1->count(), 51);
+    QCOMPARE(control<PopupComboBox>(stores, "Combo1")->count(), 51);
 
     selectOtherModel(stores);
-    QTest::mouseClick(stores->Command4, Qt::LeftButton);
-    QCOMPARE(stores->List2->count(), 2);
+    QTest::mouseClick(control<QPushButton>(stores, "Command4"), Qt::LeftButton);
+    QCOMPARE(int(texts(control<QListView>(stores, "List2")).size()), 2);
     f.dialogs.answer({false});
-    QTest::mouseClick(stores->Command1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(stores, "Command1"), Qt::LeftButton);
     EXPECT_REFUSED(f, "change a model list",
                    fileError(kAbcList + u".tmp"_s, u"作業ファイルを作ることが"_s, kReadOnly));
 
-    stores->Combo1->lineEdit()->clear();
-    typeJapanese(stores->Combo1->lineEdit(), u"ＸＹＺ"_s);
+    control<PopupComboBox>(stores, "Combo1")->lineEdit()->clear();
+    typeJapanese(control<PopupComboBox>(stores, "Combo1")->lineEdit(), u"ＸＹＺ"_s);
     f.dialogs.answer({false});
-    QTest::mouseClick(stores->Command1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(stores, "Command1"), Qt::LeftButton);
     EXPECT_REFUSED(f, "add a store", fileError(u"patishop.dat"_s, u"書き込むことが"_s, kReadOnly));
-    QCOMPARE(stores->Combo1->count(), 51);
+    QCOMPARE(control<PopupComboBox>(stores, "Combo1")->count(), 51);
 
     KDATA *models = f.open<KDATA>();
-    clickOption(models->Option2);
-    QCOMPARE(models->Combo1->count(), 25);
+    clickOption(control<QRadioButton>(models, "Option2"));
+    QCOMPARE(control<PopupComboBox>(models, "Combo1")->count(), 25);
     QVERIFY2(f.dialogs.calls.isEmpty(), qPrintable(f.dialogs.lastMessage()));
-    typeJapanese(models->Combo1->lineEdit(), u"ＮＥＷ"_s);
+    typeJapanese(control<PopupComboBox>(models, "Combo1")->lineEdit(), u"ＮＥＷ"_s);
     f.dialogs.answer({false});
-    QTest::mouseClick(models->Command1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(models, "Command1"), Qt::LeftButton);
     EXPECT_REFUSED(f, "add a model", fileError(u"DEGIpati.dat"_s, u"書き込むことが"_s, kReadOnly));
-    QCOMPARE(models->Combo1->count(), 25);
+    QCOMPARE(control<PopupComboBox>(models, "Combo1")->count(), 25);
 
-    chooseEntry(models->Combo1, 0);
+    chooseEntry(control<PopupComboBox>(models, "Combo1"), 0);
     f.dialogs.answer({false});
-    QTest::mouseClick(models->Command4, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(models, "Command4"), Qt::LeftButton);
     EXPECT_REFUSED(f, "delete a model",
                    fileError(u"t#e#m#p#.tmp"_s, u"作業ファイルを作ることが"_s, kReadOnly));
-    QCOMPARE(models->Combo1->count(), 25);
-    QCOMPARE(models->Combo1->itemText(0), u"ドリーム"_s);
+    QCOMPARE(control<PopupComboBox>(models, "Combo1")->count(), 25);
+    QCOMPARE(control<PopupComboBox>(models, "Combo1")->itemText(0), u"ドリーム"_s);
 }
 
 void TstWindowFailures::readOnlyUsers() {

@@ -161,11 +161,11 @@ void TestCardEntry::searchEntryOpensModelSearch() {
     chooseEntry(combo("Combo2"), 1);
     auto *search = m_f->registry.find<search_kisyu>();
     QVERIFY(search && search->isVisible());
-    QCOMPARE(search->List1->count(), 2);
-    QCOMPARE(search->List1->item(0)->text(), u"Ａ"_s); // in text order
-    QCOMPARE(search->List1->item(1)->text(), u"Ｓ"_s);
-    search->List1->setCurrentRow(1);
-    QTest::mouseClick(search->Command1, Qt::LeftButton);
+    QCOMPARE(control<QListWidget>(search, "List1")->count(), 2);
+    QCOMPARE(control<QListWidget>(search, "List1")->item(0)->text(), u"Ａ"_s); // in text order
+    QCOMPARE(control<QListWidget>(search, "List1")->item(1)->text(), u"Ｓ"_s);
+    control<QListWidget>(search, "List1")->setCurrentRow(1);
+    QTest::mouseClick(control<QPushButton>(search, "Command1"), Qt::LeftButton);
     QCOMPARE(combo("Combo2")->currentText(), u"Ｓ"_s);
     QVERIFY(!m_f->registry.find<search_kisyu>());
     QCOMPARE(m_f->dialogs.calls.size(), 0);
@@ -371,8 +371,8 @@ void TestCardEntry::missingModelOpensRegistration() {
     auto *w = m_f->registry.find<New_touroku>();
     QVERIFY(w && w->isVisible());
     QCOMPARE(m_f->folder.read(kDiary).size(), 480);
-    QCOMPARE(w->List3->item(0)->text(), u"Ｘ"_s + QString(29, u' ') + u" 2"_s);
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    QCOMPARE(control<QListWidget>(w, "List3")->item(0)->text(), u"Ｘ"_s + QString(29, u' ') + u" 2"_s);
+    QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
     QCOMPARE(m_f->folder.read(listFile), QByteArray("# 2\r\n") + hex("82 77") + "\r\n# 3\r\n" + hex("82 78") +
                                              "\r\n# 4\r\n# 5\r\n# 6\r\n# #\r\n");
     QVERIFY(!m_f->registry.find<New_touroku>());

@@ -73,19 +73,19 @@ class TstHallTerms : public QObject {
         f.folder.write(u"patishop.dat"_s, kStores);
         MDATA *w = openActive(f);
         QVERIFY(!f.folder.exists(u"tamanote.db"_s)); // looking adds no file
-        chooseEntry(w->Combo1, 0);
-        QCOMPARE(w->TermsFrame->title(), u"交換条件 − ＡＢＣ"_s);
+        chooseEntry(control<PopupComboBox>(w, "Combo1"), 0);
+        QCOMPARE(control<QGroupBox>(w, "TermsFrame")->title(), u"交換条件 − ＡＢＣ"_s);
 
-        clickIn(w->TermsFrom);
+        clickIn(control<QLineEdit>(w, "TermsFrom"));
         QTest::keyClicks(QApplication::focusWidget(), u"2024/05/01"_s);
         tab();
         QTest::keyClicks(QApplication::focusWidget(), u"4y"_s);
         tab();
         QTest::keyClicks(QApplication::focusWidget(), u"28"_s);
-        QCOMPARE(w->TermsYen->text(), u"（1玉 3.57円）"_s);
+        QCOMPARE(control<QLabel>(w, "TermsYen")->text(), u"（1玉 3.57円）"_s);
         tab();
-        QCOMPARE(QApplication::focusWidget(), w->TermsFee);
-        QTest::keyClick(w->TermsFee, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(w, "TermsFee"));
+        QTest::keyClick(control<QLineEdit>(w, "TermsFee"), Qt::Key_Return);
         // Refused with the reason; nothing stored, not even an empty database.
         QCOMPARE(f.dialogs.calls.size(), 1);
         QCOMPARE(f.dialogs.calls[0].kind, RecordingDialogs::Call::Info);
@@ -94,10 +94,10 @@ class TstHallTerms : public QObject {
         QVERIFY(!f.folder.exists(u"tamanote.db"_s));
 
         f.dialogs.clear();
-        clickIn(w->TermsLend);
-        QTest::keyClick(w->TermsLend, Qt::Key_End);
-        QTest::keyClick(w->TermsLend, Qt::Key_Backspace);
-        QTest::keyClick(w->TermsLend, Qt::Key_Return);
+        clickIn(control<QLineEdit>(w, "TermsLend"));
+        QTest::keyClick(control<QLineEdit>(w, "TermsLend"), Qt::Key_End);
+        QTest::keyClick(control<QLineEdit>(w, "TermsLend"), Qt::Key_Backspace);
+        QTest::keyClick(control<QLineEdit>(w, "TermsLend"), Qt::Key_Return);
         QVERIFY2(f.dialogs.calls.isEmpty(), qPrintable(f.dialogs.lastMessage()));
 
         {
@@ -111,24 +111,24 @@ class TstHallTerms : public QObject {
             QCOMPARE(stored[0].exchange, 28.0);
             QVERIFY(!stored[0].feePercent);
         }
-        QCOMPARE(lines(w->TermsList), QStringList{u"2024/05/01|4|28|3.57|"_s});
+        QCOMPARE(lines(control<QTreeWidget>(w, "TermsList")), QStringList{u"2024/05/01|4|28|3.57|"_s});
 
         // The line chosen fills the boxes; set again, it replaces the terms of that day.
-        clickLine(w->TermsList, 0);
-        QCOMPARE(w->TermsExchange->text(), u"28"_s);
-        w->TermsExchange->selectAll();
-        QTest::keyClicks(w->TermsExchange, u"25"_s);
-        clickIn(w->TermsFee);
-        QTest::keyClicks(w->TermsFee, u"10"_s);
-        QTest::mouseClick(w->TermsSet, Qt::LeftButton);
-        QCOMPARE(lines(w->TermsList), QStringList{u"2024/05/01|4|25|4.00|10"_s});
+        clickLine(control<QTreeWidget>(w, "TermsList"), 0);
+        QCOMPARE(control<QLineEdit>(w, "TermsExchange")->text(), u"28"_s);
+        control<QLineEdit>(w, "TermsExchange")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(w, "TermsExchange"), u"25"_s);
+        clickIn(control<QLineEdit>(w, "TermsFee"));
+        QTest::keyClicks(control<QLineEdit>(w, "TermsFee"), u"10"_s);
+        QTest::mouseClick(control<QPushButton>(w, "TermsSet"), Qt::LeftButton);
+        QCOMPARE(lines(control<QTreeWidget>(w, "TermsList")), QStringList{u"2024/05/01|4|25|4.00|10"_s});
 
-        clickLine(w->TermsList, 0);
+        clickLine(control<QTreeWidget>(w, "TermsList"), 0);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->TermsRemove, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "TermsRemove"), Qt::LeftButton);
         QCOMPARE(f.dialogs.calls.size(), 1);
         QCOMPARE(f.dialogs.calls[0].message, u"[ＡＢＣ] 2024/05/01 からの交換条件を削除しますか？"_s);
-        QVERIFY(w->TermsList->topLevelItemCount() == 0);
+        QVERIFY(control<QTreeWidget>(w, "TermsList")->topLevelItemCount() == 0);
         QVERIFY(PlayDatabase(f.state.folder, PlayDatabase::Mode::ReadOnly).hallTerms().isEmpty());
         QCOMPARE(f.folder.read(u"patishop.dat"_s), kStores);
     }
@@ -143,19 +143,20 @@ class TstHallTerms : public QObject {
             db.setHallTerms(terms(u"ＤＥＦ"_s, QDate(2023, 1, 1), 1, 25));
         }
         MDATA *w = openActive(f);
-        QVERIFY(!w->UnusedTerms->isVisible());
-        chooseEntry(w->Combo1, 0);
+        QVERIFY(!control<QTreeWidget>(w, "UnusedTerms")->isVisible());
+        chooseEntry(control<PopupComboBox>(w, "Combo1"), 0);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command5, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command5"), Qt::LeftButton);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), store(hex("8263 8264 8265")));
-        QVERIFY(w->UnusedTerms->isVisible());
-        QCOMPARE(lines(w->UnusedTerms), QStringList{u"ＡＢＣ|2024/05/01|4|28|3.57|"_s});
+        QVERIFY(control<QTreeWidget>(w, "UnusedTerms")->isVisible());
+        QCOMPARE(lines(control<QTreeWidget>(w, "UnusedTerms")),
+                 QStringList{u"ＡＢＣ|2024/05/01|4|28|3.57|"_s});
         QCOMPARE(PlayDatabase(f.state.folder, PlayDatabase::Mode::ReadOnly).hallTerms().size(), 2);
 
-        clickLine(w->UnusedTerms, 0);
+        clickLine(control<QTreeWidget>(w, "UnusedTerms"), 0);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->UnusedRemove, Qt::LeftButton);
-        QVERIFY(!w->UnusedTerms->isVisible());
+        QTest::mouseClick(control<QPushButton>(w, "UnusedRemove"), Qt::LeftButton);
+        QVERIFY(!control<QTreeWidget>(w, "UnusedTerms")->isVisible());
         const QList<HallTerms> left = PlayDatabase(f.state.folder, PlayDatabase::Mode::ReadOnly).hallTerms();
         QCOMPARE(left.size(), 1);
         QCOMPARE(left[0].store, u"ＤＥＦ"_s);
@@ -167,21 +168,21 @@ class TstHallTerms : public QObject {
         f.folder.write(u"patishop.dat"_s, kStores);
         f.state.setReadOnly(true); // another instance holds the folder
         MDATA *w = openActive(f);
-        QVERIFY(w->TermsSet->isEnabled());
-        chooseEntry(w->Combo1, 0);
-        clickIn(w->TermsFrom);
-        QTest::keyClicks(w->TermsFrom, u"2024/05/01"_s);
-        clickIn(w->TermsLend);
-        QTest::keyClicks(w->TermsLend, u"4"_s);
-        clickIn(w->TermsExchange);
-        QTest::keyClicks(w->TermsExchange, u"28"_s);
-        QTest::mouseClick(w->TermsSet, Qt::LeftButton);
+        QVERIFY(control<QPushButton>(w, "TermsSet")->isEnabled());
+        chooseEntry(control<PopupComboBox>(w, "Combo1"), 0);
+        clickIn(control<QLineEdit>(w, "TermsFrom"));
+        QTest::keyClicks(control<QLineEdit>(w, "TermsFrom"), u"2024/05/01"_s);
+        clickIn(control<QLineEdit>(w, "TermsLend"));
+        QTest::keyClicks(control<QLineEdit>(w, "TermsLend"), u"4"_s);
+        clickIn(control<QLineEdit>(w, "TermsExchange"));
+        QTest::keyClicks(control<QLineEdit>(w, "TermsExchange"), u"28"_s);
+        QTest::mouseClick(control<QPushButton>(w, "TermsSet"), Qt::LeftButton);
         QCOMPARE(f.dialogs.calls.size(), 1);
         QCOMPARE(f.dialogs.calls[0].kind, RecordingDialogs::Call::Error);
         QCOMPARE(f.dialogs.calls[0].message,
                  u"「tamanote.db」: データフォルダに書き込めないため、保存できません"_s);
         QVERIFY(!f.folder.exists(u"tamanote.db"_s));
-        QCOMPARE(w->TermsFrom->text(), u"2024/05/01"_s);
+        QCOMPARE(control<QLineEdit>(w, "TermsFrom")->text(), u"2024/05/01"_s);
     }
 
     void aDamagedDatabaseLeavesTheStoresWorking() {
@@ -190,14 +191,15 @@ class TstHallTerms : public QObject {
         const QByteArray junk = QByteArray("not a database at all").repeated(100);
         f.folder.write(u"tamanote.db"_s, junk);
         MDATA *w = openActive(f);
-        QVERIFY(w->TermsStatus->isVisible());
-        QVERIFY2(w->TermsStatus->text().startsWith(u"交換条件は使えません: "_s),
-                 qPrintable(w->TermsStatus->text()));
-        QVERIFY(w->TermsStatus->text().size() > QStringLiteral("交換条件は使えません: ").size());
-        QVERIFY(!w->TermsSet->isEnabled());
-        QVERIFY(!w->TermsFrom->isEnabled());
-        chooseEntry(w->Combo1, 0);
-        QCOMPARE(w->Combo1->currentText(), u"ＡＢＣ"_s);
+        QVERIFY(control<QLabel>(w, "TermsStatus")->isVisible());
+        QVERIFY2(control<QLabel>(w, "TermsStatus")->text().startsWith(u"交換条件は使えません: "_s),
+                 qPrintable(control<QLabel>(w, "TermsStatus")->text()));
+        QVERIFY(control<QLabel>(w, "TermsStatus")->text().size() >
+                QStringLiteral("交換条件は使えません: ").size());
+        QVERIFY(!control<QPushButton>(w, "TermsSet")->isEnabled());
+        QVERIFY(!control<QLineEdit>(w, "TermsFrom")->isEnabled());
+        chooseEntry(control<PopupComboBox>(w, "Combo1"), 0);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->currentText(), u"ＡＢＣ"_s);
         QVERIFY2(f.dialogs.calls.isEmpty(), qPrintable(f.dialogs.lastMessage()));
         QCOMPARE(f.folder.read(u"tamanote.db"_s), junk);
     }

@@ -50,23 +50,28 @@ class TstMdata : public QObject {
 
   private:
     // Opens the store list (which saves the store shown) and chooses the entry at row.
-    static void chooseStore(MDATA *w, int row) { chooseEntry(w->Combo1, row); }
+    static void chooseStore(MDATA *w, int row) { chooseEntry(control<PopupComboBox>(w, "Combo1"), row); }
 
     static void dropDown(MDATA *w) {
-        w->Combo1->showPopup();
-        w->Combo1->hidePopup();
+        control<PopupComboBox>(w, "Combo1")->showPopup();
+        control<PopupComboBox>(w, "Combo1")->hidePopup();
     }
 
-    static void selectRow(QListWidget *list, int row) {
+    static void selectRow(QAbstractItemView *list, int row) {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
+                          list->visualRect(list->model()->index(row, 0)).center());
+    }
+
+    static int rows(const QAbstractItemView *list) { return list->model()->rowCount(); }
+    static QString entry(const QAbstractItemView *list, int row) {
+        return list->model()->index(row, 0).data().toString();
     }
 
     // Chooses a category and takes its catalogue model at row into the installed list.
     static void take(MDATA *w, QRadioButton *option, int row) {
         clickOption(option);
-        selectRow(w->List1, row);
-        QTest::mouseClick(w->Command4, Qt::LeftButton);
+        selectRow(control<QListWidget>(w, "List1"), row);
+        QTest::mouseClick(control<QPushButton>(w, "Command4"), Qt::LeftButton);
     }
 
   private slots:
@@ -75,15 +80,17 @@ class TstMdata : public QObject {
         f.folder.write(u"patishop.dat"_s, store(kD + kE + kF) + store(QByteArray()) + store(kA + kB + kC));
         MDATA *w = f.open<MDATA>();
         QCOMPARE(w->windowTitle(), u"店設定"_s);
-        QCOMPARE(w->Combo1->count(), 3);
-        QCOMPARE(w->Combo1->itemText(0), u"ＤＥＦ"_s);
-        QCOMPARE(w->Combo1->itemText(1), QString());
-        QCOMPARE(w->Combo1->itemText(2), u"ＡＢＣ"_s);
-        QCOMPARE(w->Combo1->currentText(), QString());
-        for (QRadioButton *o : {w->Option10, w->Option11, w->Option12, w->Option13, w->Option14})
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->count(), 3);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->itemText(0), u"ＤＥＦ"_s);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->itemText(1), QString());
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->itemText(2), u"ＡＢＣ"_s);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->currentText(), QString());
+        for (QRadioButton *o : {control<QRadioButton>(w, "Option10"), control<QRadioButton>(w, "Option11"),
+                                control<QRadioButton>(w, "Option12"), control<QRadioButton>(w, "Option13"),
+                                control<QRadioButton>(w, "Option14")})
             QVERIFY(!o->isChecked());
-        QCOMPARE(w->List1->count(), 0);
-        QCOMPARE(w->List2->count(), 0);
+        QCOMPARE(control<QListWidget>(w, "List1")->count(), 0);
+        QCOMPARE(rows(control<QListView>(w, "List2")), 0);
         // The blank store names no list file.
         chooseStore(w, 1);
         QCOMPARE(f.dialogs.calls.size(), 1);
@@ -101,14 +108,14 @@ class TstMdata : public QObject {
         MDATA *w = f.open<MDATA>();
 
         chooseStore(w, 0);
-        QCOMPARE(w->Combo1->currentText(), u"ＡＢＣ"_s);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->currentText(), u"ＡＢＣ"_s);
         QVERIFY(f.folder.exists(kAbcList));
         QCOMPARE(f.folder.read(kAbcList).size(), 0);
-        QCOMPARE(w->List2->count(), 0);
+        QCOMPARE(rows(control<QListView>(w, "List2")), 0);
 
         chooseStore(w, 1);
         const QString fill(14, kWideChar);
-        QCOMPARE(texts(w->List2),
+        QCOMPARE(texts(control<QListView>(w, "List2")),
                  (QStringList{u"Ｘ"_s + fill + u" 2"_s, u"Ｙ"_s + fill + u" 3"_s, u"Ｚ"_s + fill + u" 6"_s}));
         QVERIFY(f.dialogs.calls.isEmpty());
         // Switching saved ＡＢＣ's empty list; the store was already there.
@@ -123,21 +130,21 @@ class TstMdata : public QObject {
         MDATA *w = f.open<MDATA>();
 
         // Nothing to take before a category is chosen.
-        QTest::mouseClick(w->Command4, Qt::LeftButton);
-        QCOMPARE(w->List2->count(), 0);
+        QTest::mouseClick(control<QPushButton>(w, "Command4"), Qt::LeftButton);
+        QCOMPARE(rows(control<QListView>(w, "List2")), 0);
 
-        clickOption(w->Option10);
-        QVERIFY(w->Option10->isChecked());
+        clickOption(control<QRadioButton>(w, "Option10"));
+        QVERIFY(control<QRadioButton>(w, "Option10")->isChecked());
         // Without regard to case; equal names keep their record order.
-        QCOMPARE(texts(w->List1), (QStringList{u"ａ"_s, u"Ａ"_s, u"Ｂ"_s, u"Ｃ"_s}));
-        selectRow(w->List1, 2);
-        QTest::mouseClick(w->Command4, Qt::LeftButton);
-        QCOMPARE(texts(w->List2), QStringList{u"Ｂ"_s + QString(14, u' ') + u" 3"_s});
-        QVERIFY(w->List1->item(2)->isSelected()); // the selection stays
+        QCOMPARE(texts(control<QListWidget>(w, "List1")), (QStringList{u"ａ"_s, u"Ａ"_s, u"Ｂ"_s, u"Ｃ"_s}));
+        selectRow(control<QListWidget>(w, "List1"), 2);
+        QTest::mouseClick(control<QPushButton>(w, "Command4"), Qt::LeftButton);
+        QCOMPARE(texts(control<QListView>(w, "List2")), QStringList{u"Ｂ"_s + QString(14, u' ') + u" 3"_s});
+        QVERIFY(control<QListWidget>(w, "List1")->item(2)->isSelected()); // the selection stays
 
         // The same model under デジパチ replaces the entry: one entry, tagged 2.
-        take(w, w->Option11, 0);
-        QCOMPARE(texts(w->List2), QStringList{u"Ｂ"_s + QString(14, u' ') + u" 2"_s});
+        take(w, control<QRadioButton>(w, "Option11"), 0);
+        QCOMPARE(texts(control<QListView>(w, "List2")), QStringList{u"Ｂ"_s + QString(14, u' ') + u" 2"_s});
         QVERIFY(f.dialogs.calls.isEmpty());
     }
 
@@ -149,10 +156,11 @@ class TstMdata : public QObject {
         f.folder.write(u"CRpati.dat"_s, model(kX));
         MDATA *w = f.open<MDATA>();
         chooseStore(w, 0);
-        QCOMPARE(w->List2->count(), 2);
-        take(w, w->Option14, 0);
-        QCOMPARE(texts(w->List2), (QStringList{u"Ｙ"_s + QString(14, kWideChar) + u" 3"_s,
-                                               u"Ｘ"_s + QString(14, u' ') + u" 6"_s}));
+        QCOMPARE(rows(control<QListView>(w, "List2")), 2);
+        take(w, control<QRadioButton>(w, "Option14"), 0);
+        QCOMPARE(
+            texts(control<QListView>(w, "List2")),
+            (QStringList{u"Ｙ"_s + QString(14, kWideChar) + u" 3"_s, u"Ｘ"_s + QString(14, u' ') + u" 6"_s}));
     }
 
     void registerWritesSectionsInCodeOrder() {
@@ -163,27 +171,27 @@ class TstMdata : public QObject {
         f.folder.write(u"hirapati.dat"_s, model(kS));
         MDATA *w = f.open<MDATA>();
         chooseStore(w, 0);
-        take(w, w->Option14, 0); // Ｐ 6
-        take(w, w->Option11, 0); // Ｒ 2
-        take(w, w->Option14, 1); // Ｑ 6
-        take(w, w->Option10, 0); // Ｓ 3
+        take(w, control<QRadioButton>(w, "Option14"), 0); // Ｐ 6
+        take(w, control<QRadioButton>(w, "Option11"), 0); // Ｒ 2
+        take(w, control<QRadioButton>(w, "Option14"), 1); // Ｑ 6
+        take(w, control<QRadioButton>(w, "Option10"), 0); // Ｓ 3
 
         // Cancel writes nothing.
         f.dialogs.answer({true});
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(f.dialogs.calls.last().message, u"[ＡＢＣ] を変更もしくは新規登録します"_s);
         QCOMPARE(f.dialogs.calls.last().title, u"登録"_s);
         QCOMPARE(f.folder.read(kAbcList).size(), 0);
-        QCOMPARE(w->List2->item(0)->text().right(1), u"6"_s);
+        QCOMPARE(entry(control<QListView>(w, "List2"), 0).right(1), u"6"_s);
 
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(f.folder.read(kAbcList), lines({"# 2", kR, "# 3", kS, "# 4", "# 5", "# 6", kP, kQ, "# #"}));
         QStringList codes;
-        for (const QString &e : texts(w->List2))
+        for (const QString &e : texts(control<QListView>(w, "List2")))
             codes.append(e.right(2));
         QCOMPARE(codes, (QStringList{u" 2"_s, u" 3"_s, u" 6"_s, u" 6"_s}));
-        QCOMPARE(w->List2->item(2)->text().left(1), u"Ｐ"_s);
+        QCOMPARE(entry(control<QListView>(w, "List2"), 2).left(1), u"Ｐ"_s);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), store(kA + kB + kC));
         QCOMPARE(f.dialogs.unscripted, 0);
     }
@@ -195,44 +203,71 @@ class TstMdata : public QObject {
         const QByteArray fifteen = thirteen + hex("82B9 82BB");
         f.folder.write(u"KENpati.dat"_s, model(thirteen) + model(fifteen));
         MDATA *w = f.open<MDATA>();
-        typeJapanese(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
-        take(w, w->Option12, 0);
-        take(w, w->Option12, 1);
-        QCOMPARE(w->List2->item(1)->text(), u"あいうえおかきくけこさしすせそ 4"_s);
+        typeJapanese(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"ＡＢＣ"_s);
+        take(w, control<QRadioButton>(w, "Option12"), 0);
+        take(w, control<QRadioButton>(w, "Option12"), 1);
+        QCOMPARE(entry(control<QListView>(w, "List2"), 1), u"あいうえおかきくけこさしすせそ 4"_s);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(f.folder.read(kAbcList),
                  lines({"# 2", "# 3", "# 4", thirteen, fifteen, "# 5", "# 6", "# #"}));
+    }
+
+    void longStoreNameFindsItsModelsWhenChosenLater() {
+        WindowFixture f;
+        f.folder.write(u"hirapati.dat"_s, model(kX) + model(kY));
+        QPointer<MDATA> w = f.open<MDATA>();
+        // Twelve characters; the store file keeps the first ten.
+        typeJapanese(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"あいうえおかきくけこさし"_s);
+        take(w, control<QRadioButton>(w, "Option10"), 0);
+        take(w, control<QRadioButton>(w, "Option10"), 1);
+        f.dialogs.answer({false});
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command3"), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!w);
+
+        const QByteArray ten = hex("82A0 82A2 82A4 82A6 82A8 82A9 82AB 82AD 82AF 82B1");
+        QCOMPARE(f.folder.read(u"patishop.dat"_s), store(ten));
+        QCOMPARE(f.folder.read(u"あいけこきくけこ"_s),
+                 lines({"# 2", "# 3", kX, kY, "# 4", "# 5", "# 6", "# #"}));
+        MDATA *again = f.open<MDATA>();
+        chooseStore(again, 0);
+        const QString fill(14, kWideChar);
+        QCOMPARE(texts(control<QListView>(again, "List2")),
+                 (QStringList{u"Ｘ"_s + fill + u" 3"_s, u"Ｙ"_s + fill + u" 3"_s}));
+        QCOMPARE(f.dialogs.unscripted, 0);
     }
 
     void typedStoreIsAddedOnceInFullWidth() {
         WindowFixture f;
         MDATA *w = f.open<MDATA>();
-        QTest::keyClicks(w->Combo1->lineEdit(), u"abc "_s);
+        QTest::keyClicks(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"abc "_s);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(f.dialogs.calls.last().message, u"[abc] を変更もしくは新規登録します"_s);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), hex("8281 8282 8283") + spaces(74));
         QCOMPARE(f.folder.read(u"ａｂｂｃａｂｃ"_s), kEmptyList);
-        QCOMPARE(w->Combo1->count(), 1);
-        QCOMPARE(w->Combo1->itemText(0), u"ａｂｃ"_s);
-        QCOMPARE(w->Combo1->currentText(), u"abc "_s); // the text typed stays in the box
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->count(), 1);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->itemText(0), u"ａｂｃ"_s);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->currentText(),
+                 u"abc "_s); // the text typed stays in the box
 
         // Again: the store exists, nothing is added; the list is written again.
         f.folder.write(u"ａｂｂｃａｂｃ"_s, QByteArray());
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), hex("8281 8282 8283") + spaces(74));
-        QCOMPARE(w->Combo1->count(), 1);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->count(), 1);
         QCOMPARE(f.folder.read(u"ａｂｂｃａｂｃ"_s), kEmptyList);
     }
 
     void emptyStoreTextIsRefused() {
         WindowFixture f;
         MDATA *w = f.open<MDATA>();
-        QTest::keyClicks(w->Combo1->lineEdit(), u"   "_s);
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
-        QTest::mouseClick(w->Command5, Qt::LeftButton);
+        QTest::keyClicks(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"   "_s);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command5"), Qt::LeftButton);
         QCOMPARE(f.dialogs.calls.size(), 2);
         for (const auto &c : f.dialogs.calls) {
             QCOMPARE(c.kind, RecordingDialogs::Call::Info);
@@ -248,7 +283,7 @@ class TstMdata : public QObject {
     void detailsAreNotAvailable() {
         WindowFixture f;
         MDATA *w = f.open<MDATA>();
-        QTest::mouseClick(w->Command2, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command2"), Qt::LeftButton);
         QCOMPARE(f.dialogs.calls.size(), 1);
         QCOMPARE(f.dialogs.calls[0].kind, RecordingDialogs::Call::Info);
         QCOMPARE(f.dialogs.calls[0].message, u"現在この機能は使用できません"_s);
@@ -276,26 +311,26 @@ class TstMdata : public QObject {
         // Cancelled: nothing happens.
         chooseStore(w, 2);
         f.dialogs.answer({true});
-        QTest::mouseClick(w->Command5, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command5"), Qt::LeftButton);
         QCOMPARE(f.dialogs.calls.last().message, u"店データを削除しますか？"_s);
         QCOMPARE(f.dialogs.calls.last().title, u"削除"_s);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), r1 + r2 + r3 + r4);
 
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command5, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command5"), Qt::LeftButton);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), r1 + r2 + r4);
-        QCOMPARE(w->Combo1->count(), 3);
-        QCOMPARE(w->Combo1->itemText(2), u"Ｄ"_s);
-        QCOMPARE(w->Combo1->currentText(), QString());
-        QCOMPARE(w->List2->count(), 0);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->count(), 3);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->itemText(2), u"Ｄ"_s);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->currentText(), QString());
+        QCOMPARE(rows(control<QListView>(w, "List2")), 0);
         // The list file stays; no scratch file is left behind.
         QCOMPARE(f.folder.read(u"ＣＣＣ"_s), lines({"# 2", kX, "# #"}));
         QVERIFY(!f.folder.exists(u"t#e#m#p#.tmp"_s));
 
         // A second click has nothing chosen and deletes nothing.
-        QTest::keyClicks(w->Combo1->lineEdit(), u"x"_s);
+        QTest::keyClicks(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"x"_s);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command5, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command5"), Qt::LeftButton);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), r1 + r2 + r4);
         QCOMPARE(f.dialogs.unscripted, 0);
     }
@@ -309,7 +344,7 @@ class TstMdata : public QObject {
         MDATA *w = f.open<MDATA>();
         chooseStore(w, 1);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command5, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command5"), Qt::LeftButton);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), store(kA) + store(kC));
 
         backup::Backups backups(f.state.folder);
@@ -328,14 +363,49 @@ class TstMdata : public QObject {
         MDATA *w = f.open<MDATA>();
         // Chosen and then retyped to the same name: the text is typed now.
         chooseStore(w, 1);
-        QTest::keyClicks(w->Combo1->lineEdit(), u"x"_s);
-        QTest::keyClick(w->Combo1->lineEdit(), Qt::Key_Backspace);
-        QCOMPARE(w->Combo1->currentText(), u"Ｂ"_s);
+        QTest::keyClicks(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"x"_s);
+        QTest::keyClick(control<PopupComboBox>(w, "Combo1")->lineEdit(), Qt::Key_Backspace);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->currentText(), u"Ｂ"_s);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command5, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command5"), Qt::LeftButton);
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Confirm), 1);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), all);
-        QCOMPARE(w->Combo1->count(), 2);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->count(), 2);
+    }
+
+    // A person types into the box or picks from its list, then clicks 削除: the click
+    // takes the focus out of the box, and only the pick may count as chosen.
+    void deleteAfterLeavingTheStoreBox_data() {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("enter");
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("typed with keys") << int(Typed) << u"abc"_s << false << false;
+        QTest::newRow("typed with keys, then Enter") << int(Typed) << u"abc"_s << true << false;
+        QTest::newRow("typed through the input method") << int(Composed) << u"ＤＥＦ"_s << false << false;
+        QTest::newRow("chosen from the list") << int(Chosen) << u"ＤＥＦ"_s << false << true;
+    }
+    void deleteAfterLeavingTheStoreBox() {
+        QFETCH(int, how);
+        QFETCH(QString, text);
+        QFETCH(bool, enter);
+        QFETCH(bool, deleted);
+        WindowFixture f;
+        // The half-width name was written by other software.
+        const QByteArray abc = store("abc"), def = store(kD + kE + kF);
+        f.folder.write(u"patishop.dat"_s, abc + def);
+        MDATA *w = f.open<MDATA>();
+        auto *box = control<PopupComboBox>(w, "Combo1");
+        enterBox(w, box, How(how), text);
+        if (enter) QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(box->currentText(), text);
+        f.dialogs.answer({false});
+        QTest::mouseClick(control<QPushButton>(w, "Command5"), Qt::LeftButton);
+        QVERIFY(!box->hasFocus());
+        QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Confirm), 1);
+        QCOMPARE(f.folder.read(u"patishop.dat"_s), deleted ? abc : abc + def);
+        QCOMPARE(items(box), deleted ? QStringList{u"abc"_s} : (QStringList{u"abc"_s, u"ＤＥＦ"_s}));
+        QCOMPARE(f.dialogs.unscripted, 0);
     }
 
     void removingEntriesOneByOne() {
@@ -344,15 +414,16 @@ class TstMdata : public QObject {
         f.folder.write(kAbcList, lines({"# 2", kX, kY, kZ, "# #"}));
         MDATA *w = f.open<MDATA>();
         chooseStore(w, 0);
-        QTest::mouseClick(w->Command6, Qt::LeftButton); // nothing selected
-        QCOMPARE(w->List2->count(), 3);
-        selectRow(w->List2, 2);
-        selectRow(w->List2, 1);
-        QCOMPARE(w->List2->selectedItems().size(), 2); // a click toggles
-        QTest::mouseClick(w->Command6, Qt::LeftButton);
-        QCOMPARE(w->List2->count(), 2);
-        QVERIFY(w->List2->item(0)->text().startsWith(u"Ｘ"_s));
-        QVERIFY(w->List2->item(1)->text().startsWith(u"Ｚ"_s));
+        QTest::mouseClick(control<QPushButton>(w, "Command6"), Qt::LeftButton); // nothing selected
+        QCOMPARE(rows(control<QListView>(w, "List2")), 3);
+        selectRow(control<QListView>(w, "List2"), 2);
+        selectRow(control<QListView>(w, "List2"), 1);
+        QCOMPARE(control<QListView>(w, "List2")->selectionModel()->selectedRows().size(),
+                 2); // a click toggles
+        QTest::mouseClick(control<QPushButton>(w, "Command6"), Qt::LeftButton);
+        QCOMPARE(rows(control<QListView>(w, "List2")), 2);
+        QVERIFY(entry(control<QListView>(w, "List2"), 0).startsWith(u"Ｘ"_s));
+        QVERIFY(entry(control<QListView>(w, "List2"), 1).startsWith(u"Ｚ"_s));
         // Switching stores saves the edited list.
         dropDown(w);
         QCOMPARE(f.folder.read(kAbcList), lines({"# 2", kX, kZ, "# 3", "# 4", "# 5", "# 6", "# #"}));
@@ -366,10 +437,11 @@ class TstMdata : public QObject {
         f.folder.write(u"SLOTpati.dat"_s, model(kZ));
         MDATA *w = f.open<MDATA>();
         chooseStore(w, 0);
-        take(w, w->Option13, 0);
+        take(w, control<QRadioButton>(w, "Option13"), 0);
         chooseStore(w, 1);
         QCOMPARE(f.folder.read(kAbcList), lines({"# 2", kX, "# 3", "# 4", "# 5", kZ, "# 6", "# #"}));
-        QCOMPARE(texts(w->List2), QStringList{u"Ｙ"_s + QString(14, kWideChar) + u" 3"_s});
+        QCOMPARE(texts(control<QListView>(w, "List2")),
+                 QStringList{u"Ｙ"_s + QString(14, kWideChar) + u" 3"_s});
         QCOMPARE(f.folder.read(kDefList), lines({"# 2", "# 3", kY, "# #"}));
     }
 
@@ -385,32 +457,32 @@ class TstMdata : public QObject {
 
         // Chosen, edited and typed back: the list shown is gone, the stored one stays.
         chooseStore(w, 0);
-        QCOMPARE(w->List2->count(), 2);
-        QTest::keyClicks(w->Combo1->lineEdit(), u"q"_s);
-        QCOMPARE(w->List2->count(), 0);
-        QTest::keyClick(w->Combo1->lineEdit(), Qt::Key_Backspace);
+        QCOMPARE(rows(control<QListView>(w, "List2")), 2);
+        QTest::keyClicks(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"q"_s);
+        QCOMPARE(rows(control<QListView>(w, "List2")), 0);
+        QTest::keyClick(control<PopupComboBox>(w, "Combo1")->lineEdit(), Qt::Key_Backspace);
         dropDown(w);
         QCOMPARE(f.folder.read(kAbcList), abc);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(f.folder.read(kAbcList), abc);
 
         // The other store's name typed over it, then switching: ＤＥＦ's list stays too.
-        w->Combo1->lineEdit()->selectAll();
-        typeJapanese(w->Combo1->lineEdit(), u"ＤＥＦ"_s);
+        control<PopupComboBox>(w, "Combo1")->lineEdit()->selectAll();
+        typeJapanese(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"ＤＥＦ"_s);
         chooseStore(w, 0);
         QCOMPARE(f.folder.read(kDefList), def);
         QCOMPARE(f.folder.read(kAbcList), abc);
 
         // A typed name of a stored store with a model added: the stored models are kept.
-        w->Combo1->lineEdit()->selectAll();
-        typeJapanese(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
-        take(w, w->Option10, 0); // Ｓ 3
-        take(w, w->Option10, 1); // Ｘ, now under 羽物
+        control<PopupComboBox>(w, "Combo1")->lineEdit()->selectAll();
+        typeJapanese(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"ＡＢＣ"_s);
+        take(w, control<QRadioButton>(w, "Option10"), 0); // Ｓ 3
+        take(w, control<QRadioButton>(w, "Option10"), 1); // Ｘ, now under 羽物
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(f.folder.read(kAbcList), lines({"# 2", "# 3", kY, kS, kX, "# 4", "# 5", "# 6", "# #"}));
-        QCOMPARE(w->List2->count(), 3);
+        QCOMPARE(rows(control<QListView>(w, "List2")), 3);
         QCOMPARE(f.folder.read(u"patishop.dat"_s), store(kA + kB + kC) + store(kD + kE + kF));
         QCOMPARE(f.dialogs.unscripted, 0);
     }
@@ -420,10 +492,10 @@ class TstMdata : public QObject {
         f.folder.write(u"hirapati.dat"_s, model(kX));
         MDATA *w = f.open<MDATA>();
         const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
-        typeJapanese(w->Combo1->lineEdit(), u"店"_s + smile);
-        take(w, w->Option10, 0);
+        typeJapanese(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"店"_s + smile);
+        take(w, control<QRadioButton>(w, "Option10"), 0);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Info), 1);
         QCOMPARE(f.dialogs.calls.last().title, u"注意"_s);
         QVERIFY(f.dialogs.calls.last().message.contains(smile));
@@ -431,13 +503,13 @@ class TstMdata : public QObject {
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Info), 2);
         QCOMPARE(f.folder.files(), (QStringList{u"hirapati.dat"_s, u"patishop.dat"_s}));
         QCOMPARE(f.folder.read(u"patishop.dat"_s).size(), 0);
-        QCOMPARE(w->Combo1->count(), 0);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->count(), 0);
 
         // A character the code page lacks, beyond the 10 stored ones, would still name the list file.
-        w->Combo1->lineEdit()->selectAll();
-        typeJapanese(w->Combo1->lineEdit(), u"あいうえおかきくけこさé"_s);
+        control<PopupComboBox>(w, "Combo1")->lineEdit()->selectAll();
+        typeJapanese(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"あいうえおかきくけこさé"_s);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Info), 3);
         QVERIFY(f.dialogs.calls.last().message.contains(u"é"_s));
         QCOMPARE(f.folder.read(u"patishop.dat"_s).size(), 0);
@@ -450,10 +522,10 @@ class TstMdata : public QObject {
         f.folder.write(kAbcList, lines({"# 2", kX, hex("82"), "# #"}));
         f.folder.write(u"hirapati.dat"_s, model(kS));
         MDATA *w = f.open<MDATA>();
-        typeJapanese(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
-        take(w, w->Option10, 0);
+        typeJapanese(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"ＡＢＣ"_s);
+        take(w, control<QRadioButton>(w, "Option10"), 0);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Info), 1);
         QCOMPARE(f.dialogs.calls.last().title, u"注意"_s);
         QCOMPARE(f.folder.read(u"patishop.dat"_s).size(), 0);
@@ -468,24 +540,24 @@ class TstMdata : public QObject {
             full += store(QByteArray::number(i));
         f.folder.write(u"patishop.dat"_s, full);
         MDATA *w = f.open<MDATA>();
-        QCOMPARE(w->Combo1->count(), 32766);
-        typeJapanese(w->Combo1->lineEdit(), u"ＡＢＣ"_s);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->count(), 32766);
+        typeJapanese(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"ＡＢＣ"_s);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Info), 1);
         QCOMPARE(f.dialogs.calls.last().title, u"注意"_s);
         QVERIFY(f.dialogs.calls.last().message.contains(u"32766"_s));
         QCOMPARE(f.folder.read(u"patishop.dat"_s).size(), full.size());
         QVERIFY(!f.folder.exists(kAbcList));
-        QCOMPARE(w->Combo1->count(), 32766);
+        QCOMPARE(control<PopupComboBox>(w, "Combo1")->count(), 32766);
     }
 
     void backUnloadsTheWindow() {
         WindowFixture f;
         f.folder.write(u"patishop.dat"_s, store(kA));
         QPointer<MDATA> w = f.open<MDATA>();
-        typeJapanese(w->Combo1->lineEdit(), u"ＺＺ"_s);
-        QTest::mouseClick(w->Command3, Qt::LeftButton);
+        typeJapanese(control<PopupComboBox>(w, "Combo1")->lineEdit(), u"ＺＺ"_s);
+        QTest::mouseClick(control<QPushButton>(w, "Command3"), Qt::LeftButton);
         QVERIFY(!w->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!w);
@@ -493,8 +565,8 @@ class TstMdata : public QObject {
         // Nothing was saved; the next one starts afresh.
         QCOMPARE(f.folder.read(u"patishop.dat"_s), store(kA));
         MDATA *again = f.open<MDATA>();
-        QCOMPARE(again->Combo1->currentText(), QString());
-        QCOMPARE(again->Combo1->count(), 1);
+        QCOMPARE(control<PopupComboBox>(again, "Combo1")->currentText(), QString());
+        QCOMPARE(control<PopupComboBox>(again, "Combo1")->count(), 1);
     }
 };
 

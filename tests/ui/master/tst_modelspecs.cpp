@@ -76,28 +76,28 @@ class TstModelSpecs : public QObject {
             db.setHallTerms(t);
         }
         KDATA *w = openActive(f);
-        clickOption(w->Option1);
-        chooseEntry(w->Combo1, 1);
-        QCOMPARE(w->SpecFrame->title(), u"機種スペック − ＡＢＣ"_s);
+        clickOption(control<QRadioButton>(w, "Option1"));
+        chooseEntry(control<PopupComboBox>(w, "Combo1"), 1);
+        QCOMPARE(control<QGroupBox>(w, "SpecFrame")->title(), u"機種スペック − ＡＢＣ"_s);
 
-        clickIn(w->SpecProbability);
-        QTest::keyClicks(w->SpecProbability, u"1/319.6"_s);
-        QTest::keyClick(w->SpecProbability, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), w->SpecPayout);
-        QTest::keyClicks(w->SpecPayout, u"54OO"_s);
-        QTest::mouseClick(w->SpecSet, Qt::LeftButton);
+        clickIn(control<QLineEdit>(w, "SpecProbability"));
+        QTest::keyClicks(control<QLineEdit>(w, "SpecProbability"), u"1/319.6"_s);
+        QTest::keyClick(control<QLineEdit>(w, "SpecProbability"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(w, "SpecPayout"));
+        QTest::keyClicks(control<QLineEdit>(w, "SpecPayout"), u"54OO"_s);
+        QTest::mouseClick(control<QPushButton>(w, "SpecSet"), Qt::LeftButton);
         // Refused with the reason, the boxes kept to be corrected; nothing stored.
         QCOMPARE(f.dialogs.calls.size(), 1);
         QCOMPARE(f.dialogs.calls[0].kind, RecordingDialogs::Call::Info);
         QCOMPARE(f.dialogs.calls[0].message, u"平均出玉「54OO」は数字ではありません"_s);
         QCOMPARE(f.dialogs.calls[0].title, u"注意"_s);
-        QCOMPARE(w->SpecProbability->text(), u"1/319.6"_s);
+        QCOMPARE(control<QLineEdit>(w, "SpecProbability")->text(), u"1/319.6"_s);
         QVERIFY(PlayDatabase(f.state.folder, PlayDatabase::Mode::ReadOnly).modelSpecs().isEmpty());
 
         f.dialogs.clear();
-        w->SpecPayout->selectAll();
-        QTest::keyClicks(w->SpecPayout, u"5400"_s);
-        QTest::keyClick(w->SpecPayout, Qt::Key_Return);
+        control<QLineEdit>(w, "SpecPayout")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(w, "SpecPayout"), u"5400"_s);
+        QTest::keyClick(control<QLineEdit>(w, "SpecPayout"), Qt::Key_Return);
         QVERIFY2(f.dialogs.calls.isEmpty(), qPrintable(f.dialogs.lastMessage()));
 
         const std::optional<ModelSpec> stored =
@@ -106,20 +106,21 @@ class TstModelSpecs : public QObject {
         QCOMPARE(stored->probability, std::optional(319.6));
         QCOMPARE(stored->payout, std::optional(5400.0));
         QVERIFY(!stored->border);
-        QCOMPARE(lines(w->SpecBorders), (QStringList{u"4円等価|14.8"_s, u"Ｘ（4円・28玉）|16.6"_s}));
+        QCOMPARE(lines(control<QTreeWidget>(w, "SpecBorders")),
+                 (QStringList{u"4円等価|14.8"_s, u"Ｘ（4円・28玉）|16.6"_s}));
 
         // Another model shows its own (none); back again, the stored 機種スペック fills the boxes.
-        chooseEntry(w->Combo1, 0);
-        QCOMPARE(w->SpecProbability->text(), QString());
-        QVERIFY(lines(w->SpecBorders).isEmpty());
-        chooseEntry(w->Combo1, 1);
-        QCOMPARE(w->SpecProbability->text(), u"319.6"_s);
+        chooseEntry(control<PopupComboBox>(w, "Combo1"), 0);
+        QCOMPARE(control<QLineEdit>(w, "SpecProbability")->text(), QString());
+        QVERIFY(lines(control<QTreeWidget>(w, "SpecBorders")).isEmpty());
+        chooseEntry(control<PopupComboBox>(w, "Combo1"), 1);
+        QCOMPARE(control<QLineEdit>(w, "SpecProbability")->text(), u"319.6"_s);
 
         f.dialogs.answer({false});
-        QTest::mouseClick(w->SpecRemove, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "SpecRemove"), Qt::LeftButton);
         QCOMPARE(f.dialogs.lastMessage(), u"[ＡＢＣ] のスペックを削除しますか？"_s);
         QVERIFY(!PlayDatabase(f.state.folder, PlayDatabase::Mode::ReadOnly).modelSpec(1, u"ＡＢＣ"_s));
-        QVERIFY(lines(w->SpecBorders).isEmpty());
+        QVERIFY(lines(control<QTreeWidget>(w, "SpecBorders")).isEmpty());
         QCOMPARE(f.folder.read(u"hirapati.dat"_s), model(kDef) + model(kAbc));
     }
 
@@ -133,20 +134,23 @@ class TstModelSpecs : public QObject {
             db.setModelSpec(modelSpec(u"ＤＥＦ"_s, 99.9, 1200));
         }
         KDATA *w = openActive(f);
-        QVERIFY(!w->UnusedSpecs->isVisible());
-        clickOption(w->Option1);
-        chooseEntry(w->Combo1, 0);
+        QVERIFY(!control<QTreeWidget>(w, "UnusedSpecs")->isVisible());
+        clickOption(control<QRadioButton>(w, "Option1"));
+        chooseEntry(control<PopupComboBox>(w, "Combo1"), 0);
         f.dialogs.answer({false});
-        QTest::mouseClick(w->Command4, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command4"), Qt::LeftButton);
         QCOMPARE(f.folder.read(u"hirapati.dat"_s), model(kDef));
-        QVERIFY(w->UnusedSpecs->isVisible());
-        QCOMPARE(lines(w->UnusedSpecs), QStringList{u"羽物|ＡＢＣ|1/319.6 出玉 5400"_s});
+        QVERIFY(control<QTreeWidget>(w, "UnusedSpecs")->isVisible());
+        QCOMPARE(lines(control<QTreeWidget>(w, "UnusedSpecs")),
+                 QStringList{u"羽物|ＡＢＣ|1/319.6 出玉 5400"_s});
 
-        QTest::mouseClick(w->UnusedSpecs->viewport(), Qt::LeftButton, {},
-                          w->UnusedSpecs->visualItemRect(w->UnusedSpecs->topLevelItem(0)).center());
+        QTest::mouseClick(control<QTreeWidget>(w, "UnusedSpecs")->viewport(), Qt::LeftButton, {},
+                          control<QTreeWidget>(w, "UnusedSpecs")
+                              ->visualItemRect(control<QTreeWidget>(w, "UnusedSpecs")->topLevelItem(0))
+                              .center());
         f.dialogs.answer({false});
-        QTest::mouseClick(w->UnusedRemove, Qt::LeftButton);
-        QVERIFY(!w->UnusedSpecs->isVisible());
+        QTest::mouseClick(control<QPushButton>(w, "UnusedRemove"), Qt::LeftButton);
+        QVERIFY(!control<QTreeWidget>(w, "UnusedSpecs")->isVisible());
         const QList<ModelSpec> left = PlayDatabase(f.state.folder, PlayDatabase::Mode::ReadOnly).modelSpecs();
         QCOMPARE(left.size(), 1);
         QCOMPARE(left[0].model, u"ＤＥＦ"_s);
@@ -159,12 +163,12 @@ class TstModelSpecs : public QObject {
         const QByteArray junk = QByteArray("not a database at all").repeated(100);
         f.folder.write(u"tamanote.db"_s, junk);
         KDATA *w = openActive(f);
-        QVERIFY(w->SpecStatus->isVisible());
-        QVERIFY2(w->SpecStatus->text().startsWith(u"機種スペックは使えません: "_s),
-                 qPrintable(w->SpecStatus->text()));
-        QVERIFY(!w->SpecSet->isEnabled());
-        clickOption(w->Option1);
-        QCOMPARE(items(w->Combo1), QStringList{u"ＡＢＣ"_s});
+        QVERIFY(control<QLabel>(w, "SpecStatus")->isVisible());
+        QVERIFY2(control<QLabel>(w, "SpecStatus")->text().startsWith(u"機種スペックは使えません: "_s),
+                 qPrintable(control<QLabel>(w, "SpecStatus")->text()));
+        QVERIFY(!control<QPushButton>(w, "SpecSet")->isEnabled());
+        clickOption(control<QRadioButton>(w, "Option1"));
+        QCOMPARE(items(control<PopupComboBox>(w, "Combo1")), QStringList{u"ＡＢＣ"_s});
         QVERIFY2(f.dialogs.calls.isEmpty(), qPrintable(f.dialogs.lastMessage()));
         QCOMPARE(f.folder.read(u"tamanote.db"_s), junk);
     }

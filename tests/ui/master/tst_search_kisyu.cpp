@@ -54,9 +54,10 @@ void TstSearchKisyu::listsCategoryInTextOrder() {
                                           model(hex("82 62 82 71 89 D4")));
     search_kisyu *w = f.search("Option2");
     QCOMPARE(w->windowTitle(), u"該当機種を探す"_s);
-    QCOMPARE(w->Label1->text(), u"機種名"_s);
-    QCOMPARE(w->Command2->text(), u"ｷｬﾝｾﾙ"_s);
-    QCOMPARE(texts(w->List1), (QStringList{u"Ａｌｐｈａ"_s, u"ｂｅｔａ"_s, u"ＣＲ花"_s}));
+    QCOMPARE(control<QLabel>(w, "Label1")->text(), u"機種名"_s);
+    QCOMPARE(control<QPushButton>(w, "Command2")->text(), u"ｷｬﾝｾﾙ"_s);
+    QCOMPARE(texts(control<QListWidget>(w, "List1")),
+             (QStringList{u"Ａｌｐｈａ"_s, u"ｂｅｔａ"_s, u"ＣＲ花"_s}));
     QCOMPARE(f.folder.read(u"DEGIpati.dat"_s).size(), 480); // read, not written
 }
 
@@ -76,23 +77,23 @@ void TstSearchKisyu::eachButtonReadsItsCatalogue() {
     Fixture f;
     f.folder.write(file, model(hex("82 77")));
     search_kisyu *w = f.search(option.toLatin1().constData());
-    QCOMPARE(texts(w->List1), QStringList{u"Ｘ"_s});
+    QCOMPARE(texts(control<QListWidget>(w, "List1")), QStringList{u"Ｘ"_s});
 }
 
 void TstSearchKisyu::missingCatalogueIsCreatedEmpty() {
     Fixture f;
     search_kisyu *w = f.search("Option3");
-    QCOMPARE(w->List1->count(), 0);
+    QCOMPARE(control<QListWidget>(w, "List1")->count(), 0);
     QVERIFY(f.folder.exists(u"KENpati.dat"_s));
     QCOMPARE(f.folder.read(u"KENpati.dat"_s).size(), 0);
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
     QCOMPARE(f.combo()->currentText(), QString());
     QVERIFY(!f.registry.find<search_kisyu>());
 
     // No category on the card: nothing listed, nothing created.
     Fixture g;
     search_kisyu *none = g.search(nullptr);
-    QCOMPARE(none->List1->count(), 0);
+    QCOMPARE(control<QListWidget>(none, "List1")->count(), 0);
     QCOMPARE(g.folder.files(), QStringList{u"taro.1999.dat"_s});
 }
 
@@ -100,24 +101,24 @@ void TstSearchKisyu::okDoubleClickAndCancel() {
     Fixture f;
     f.folder.write(u"hirapati.dat"_s, model(hex("82 60")) + model(hex("82 61")));
     search_kisyu *w = f.search("Option1");
-    w->List1->setCurrentRow(1);
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    control<QListWidget>(w, "List1")->setCurrentRow(1);
+    QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
     QCOMPARE(f.combo()->currentText(), u"Ｂ"_s); // the listed name, trimmed
     QVERIFY(!f.registry.find<search_kisyu>());
     // Not added to the store's list here.
     QCOMPARE(f.folder.read(modelListFileName(u"ＡＢＣホール"_s)).size(), 0);
 
     w = f.search("Option1");
-    QListWidgetItem *a = w->List1->item(0);
-    const QRect r = w->List1->visualItemRect(a);
-    QTest::mouseClick(w->List1->viewport(), Qt::LeftButton, {}, r.center());
-    QTest::mouseDClick(w->List1->viewport(), Qt::LeftButton, {}, r.center());
+    QListWidgetItem *a = control<QListWidget>(w, "List1")->item(0);
+    const QRect r = control<QListWidget>(w, "List1")->visualItemRect(a);
+    QTest::mouseClick(control<QListWidget>(w, "List1")->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseDClick(control<QListWidget>(w, "List1")->viewport(), Qt::LeftButton, {}, r.center());
     QCOMPARE(f.combo()->currentText(), u"Ａ"_s);
     QVERIFY(!f.registry.find<search_kisyu>());
 
     w = f.search("Option1");
-    w->List1->setCurrentRow(0);
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    control<QListWidget>(w, "List1")->setCurrentRow(0);
+    QTest::mouseClick(control<QPushButton>(w, "Command2"), Qt::LeftButton);
     QCOMPARE(f.combo()->currentText(), QString());
     QVERIFY(!f.registry.find<search_kisyu>());
     QCOMPARE(f.dialogs.calls.size(), 0);
