@@ -1,4 +1,4 @@
-#include "cli/csv.h"
+#include "csv.h"
 
 #include "common/codec.h"
 

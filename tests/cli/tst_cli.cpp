@@ -1,8 +1,8 @@
 #include "clifixture.h"
 #include "support/testsupport.h"
 
-#include "cli/cli.h"
-#include "cli/csv.h"
+#include "cli.h"
+#include "csv.h"
 
 #include <QBuffer>
 #include <QDateTime>
