@@ -213,7 +213,7 @@ void replaceFile(const QString &target, const QString &scratch, const QByteArray
     if (::rename(nativeName(scratch).constData(), nativeName(target).constData()) != 0)
         fail(target, u"ファイルを置き換えることが"_s);
     try {
-        syncFolder(QFileInfo(target).absolutePath());
+        safefile::syncFolder(QFileInfo(target).absolutePath());
     } catch (const StoreError &e) {
         // The new file is in place but may not survive a power cut: say so.
         throw StoreError(StoreError::Kind::Io, target, u"書き換えは済みましたが、"_s + e.reason());
@@ -233,18 +233,6 @@ void rewriteRecords(const QString &folder, const QString &target, const QString 
                 QStringLiteral("レコードが %1 件を超えているため、書き直せません").arg(layout.maxRecords()));
     }
     RecordFile::rewrite(target, QDir(folder).filePath(scratchName), layout, records);
-}
-
-void syncFolder(const QString &folder) {
-    const int fd = ::open(nativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) throw StoreError::fromErrno(errno, folder, u"フォルダをディスクに書き出すことが"_s);
-    // EINVAL: a file system that cannot flush folders; the rename is all it offers.
-    if (::fsync(fd) != 0 && errno != EINVAL) {
-        const int err = errno;
-        ::close(fd);
-        throw StoreError::fromErrno(err, folder, u"フォルダをディスクに書き出すことが"_s);
-    }
-    ::close(fd);
 }
 
 } // namespace tama

@@ -183,4 +183,16 @@ bool readFully(int fd, char *data, qint64 size, qint64 offset, qint64 *got) {
     return true;
 }
 
+void syncFolder(const QString &folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw StoreError::fromErrno(errno, folder, u"フォルダをディスクに書き出すことが"_s);
+    // EINVAL: a file system that cannot flush folders; the rename is all it offers.
+    if (::fsync(fd) != 0 && errno != EINVAL) {
+        const int err = errno;
+        ::close(fd);
+        throw StoreError::fromErrno(err, folder, u"フォルダをディスクに書き出すことが"_s);
+    }
+    ::close(fd);
+}
+
 } // namespace tama::safefile

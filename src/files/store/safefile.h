@@ -34,6 +34,10 @@ void checkReplaceable(const QString &target);
 // A missing file reads as empty. Throws StoreError when it cannot be read.
 QByteArray readBounded(const QString &path, qint64 limit, bool *more);
 
+// Flushes the folder's entry list to disk after a rename; throws StoreError when that fails
+// (a file system that cannot flush folders is not a failure).
+void syncFolder(const QString &folder);
+
 bool writeFully(int fd, const char *data, qint64 size, qint64 offset);
 bool readFully(int fd, char *data, qint64 size, qint64 offset, qint64 *got);
 
