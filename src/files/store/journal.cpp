@@ -325,13 +325,9 @@ QString reserve(const QString &folder) {
         return {}; // the next write reports it
     }
     const QString path = journalPath(folder);
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) return notice; // there already, or the folder cannot be written
-    const QByteArray zeros(kReservedSize, '\0');
-    const bool ok = safefile::writeFully(fd, zeros.constData(), zeros.size(), 0) && ::fsync(fd) == 0;
-    ::close(fd);
-    if (!ok) ::unlink(name.constData());
+    // Not made when it is there already or the folder cannot be written; removed when it
+    // cannot be filled.
+    (void)safefile::writeNewFile(AT_FDCWD, QFile::encodeName(path), QByteArray(kReservedSize, '\0'), 0666);
     return notice;
 }
 
