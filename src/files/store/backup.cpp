@@ -1357,15 +1357,15 @@ bool isAutomaticFolder(const QString &path) {
 
 void setAutomatic(const DataFolder &folder, const Settings &settings) {
     automatic() = Automatic{sameFolder(folder.path()), settings.bounded(), QDate()};
-    writehook::set([](const QString &filePath) {
-        const std::optional<Automatic> &a = automatic();
-        if (a && sameFolder(QFileInfo(filePath).absolutePath()) == a->folder) dailyIfDue(u"書き込み"_s);
-    });
 }
 
 void clearAutomatic() {
     automatic().reset();
-    writehook::set({});
+}
+
+void DailySnapshot::beforeWrite(const QString &filePath) {
+    const std::optional<Automatic> &a = automatic();
+    if (a && sameFolder(QFileInfo(filePath).absolutePath()) == a->folder) dailyIfDue(u"書き込み"_s);
 }
 
 std::optional<Settings> automaticSettings() {

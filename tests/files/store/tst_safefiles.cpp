@@ -14,6 +14,7 @@
 #include "store/storeerror.h"
 #include "store/textfile.h"
 #include "store/userlist.h"
+#include "store/writehook.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -109,6 +110,17 @@ QByteArray previousEntry(const QByteArray &name, qint64 offset, qint64 oldSize, 
     return out;
 }
 
+// Records the paths it is called with, and what each file held then.
+struct Recording : writehook::BeforeWrite {
+    QStringList seen;
+    QByteArrayList held;
+    void beforeWrite(const QString &filePath) override {
+        seen.append(filePath);
+        QFile file(filePath);
+        held.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
+};
+
 FileCheck checkOf(const TempFolder &f, const QString &name) {
     for (const FileCheck &c : checkFolder(DataFolder(f.path())))
         if (c.name == name) return c;
@@ -135,6 +147,7 @@ class TestSafeFiles : public QObject {
     void journalIsClearedAfterEveryWrite();
     void newFileIsWholeOrNotThere_data();
     void newFileIsWholeOrNotThere();
+    void beforeWriteIsCalledByWhoeverIsRegistered();
 };
 
 void TestSafeFiles::lockFilesLeftBehindAreTakenOver() {
@@ -589,6 +602,34 @@ void TestSafeFiles::newFileIsWholeOrNotThere() {
     } else {
         QVERIFY(QFileInfo(name).isSymLink());
     }
+}
+
+void TestSafeFiles::beforeWriteIsCalledByWhoeverIsRegistered() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    const QString diary = folder.file(kDiary);
+    const QByteArray first = card("19990501", "1000", 'a');
+    f.write(kDiary, first);
+    Recording outer, inner;
+    writehook::beforeWrite(diary); // none registered: nothing is called
+    {
+        const writehook::Registration a(outer);
+        DiaryFile(folder, kDiary).setCandidate(1, true);
+        {
+            const writehook::Registration b(inner);
+            organiseDiary(folder, kDiary);
+            {
+                const writehook::Suspend quiet;
+                writehook::beforeWrite(diary);
+            }
+        }
+        writehook::beforeWrite(diary);
+    }
+    writehook::beforeWrite(diary);
+    QCOMPARE(outer.seen, QStringList({diary, diary}));
+    // Called before the write: the card was not marked yet.
+    QCOMPARE(outer.held.first(), first);
+    QCOMPARE(inner.seen, QStringList({diary}));
 }
 
 TAMA_TEST_MAIN(TestSafeFiles)
