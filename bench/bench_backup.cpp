@@ -86,6 +86,8 @@ BENCHMARK(BM_NextSnapshot)->Unit(benchmark::kMillisecond)->Iterations(20);
 void BM_CardWriteWithAutomaticSnapshots(benchmark::State &state) {
     Folder f;
     backup::setAutomatic(f.folder, backup::Settings());
+    backup::DailySnapshot daily;
+    const writehook::Registration beforeWrite(daily);
     DiaryFile diary(f.folder, u"taro.2024.dat"_s);
     const CardRecord card = *diary.read(1);
     diary.write(1, card); // the day's snapshot
@@ -124,6 +126,8 @@ struct FullFolder {
 void BM_FirstWriteOfTheDay(benchmark::State &state) {
     FullFolder f;
     backup::setAutomatic(f.folder, backup::Settings());
+    backup::DailySnapshot daily;
+    const writehook::Registration beforeWrite(daily);
     const QString changed = u"user7.2026.dat"_s;
     const CardRecord card = *DiaryFile(f.folder, changed).read(1);
     int n = 0;

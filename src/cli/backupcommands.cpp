@@ -1,4 +1,4 @@
-#include "cli/context.h"
+#include "context.h"
 
 #include "common/text.h"
 #include "store/backup.h"
@@ -65,6 +65,7 @@ WriteLock::WriteLock(const Context &c) : m_lock(c.folder, DataFolderLock::Holder
         c.errorLine(e.message());
     }
     backup::setAutomatic(c.folder, m_settings);
+    m_beforeWrite.emplace(m_daily);
     if (const std::optional<QString> notice = repairPlayData(c.folder)) c.errorLine(*notice);
 }
 

@@ -1,8 +1,8 @@
-#include "cli/cli.h"
+#include "cli.h"
 
-#include "cli/context.h"
 #include "common/text.h"
 #include "common/version.h"
+#include "context.h"
 #include "store/category.h"
 #include "store/diary.h"
 #include "store/foldercheck.h"

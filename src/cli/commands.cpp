@@ -1,8 +1,8 @@
-#include "cli/context.h"
-#include "cli/jsonwriter.h"
-#include "cli/playcolumn.h"
-#include "cli/textwriter.h"
 #include "common/csv.h"
+#include "context.h"
+#include "jsonwriter.h"
+#include "playcolumn.h"
+#include "textwriter.h"
 
 #include "common/text.h"
 #include "store/catalogue.h"

@@ -3,12 +3,15 @@
 #include "store/backup.h"
 #include "store/datafolder.h"
 #include "store/datafolderlock.h"
+#include "store/writehook.h"
 
 #include <QIODevice>
 #include <QJsonObject>
 #include <QMap>
 #include <QSet>
 #include <QString>
+
+#include <optional>
 
 namespace tama {
 struct CategoryInfo;
@@ -82,6 +85,9 @@ class WriteLock {
   private:
     DataFolderLock m_lock;
     backup::Settings m_settings;
+    // The day's snapshot before the command's first write, while the lock is held.
+    backup::DailySnapshot m_daily;
+    std::optional<writehook::Registration> m_beforeWrite;
 };
 
 // The commands; each returns the exit status.

@@ -1,4 +1,4 @@
-#include "cli/jsonwriter.h"
+#include "jsonwriter.h"
 
 namespace tama::cli {
 

@@ -1,4 +1,4 @@
-#include "cli/context.h"
+#include "context.h"
 
 #include "common/text.h"
 #include "store/backup.h"

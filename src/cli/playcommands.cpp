@@ -1,8 +1,8 @@
 // The play data of cards, the halls' exchange terms and the models' 機種スペック: kept in the
 // database beside the old files, listed and set from the command line.
-#include "cli/context.h"
-#include "cli/jsonwriter.h"
-#include "cli/playcolumn.h"
+#include "context.h"
+#include "jsonwriter.h"
+#include "playcolumn.h"
 
 #include "common/text.h"
 #include "store/catalogue.h"

@@ -1,10 +1,10 @@
 // Statistics over several diaries and the calendar of a month on the command line: the
 // same computations and picture as the analysis window.
-#include "cli/context.h"
-#include "cli/jsonwriter.h"
-#include "cli/playcolumn.h"
-#include "cli/textwriter.h"
 #include "common/csv.h"
+#include "context.h"
+#include "jsonwriter.h"
+#include "playcolumn.h"
+#include "textwriter.h"
 
 #include "painters/analysispainter.h"
 #include "reports/diarystats.h"

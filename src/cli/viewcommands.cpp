@@ -1,9 +1,9 @@
 // The year list, the yearly report and the monthly graph on the command line: the
 // same computations and texts as their windows.
-#include "cli/context.h"
-#include "cli/jsonwriter.h"
-#include "cli/textwriter.h"
 #include "common/csv.h"
+#include "context.h"
+#include "jsonwriter.h"
+#include "textwriter.h"
 
 #include "common/clock.h"
 #include "common/text.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 // Running tamanote-cli in the test process, and building the records it reads.
-#include "cli/cli.h"
+#include "cli.h"
 #include "support/cardbuilder.h"
 #include "support/testsupport.h"
 

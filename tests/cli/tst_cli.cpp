@@ -1,7 +1,7 @@
 #include "clifixture.h"
 #include "support/testsupport.h"
 
-#include "cli/cli.h"
+#include "cli.h"
 #include "common/csv.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 #include "support/testsupport.h"
 
-#include "cli/jsonwriter.h"
+#include "jsonwriter.h"
 
 #include <QBuffer>
 #include <QJsonArray>

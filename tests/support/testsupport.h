@@ -62,6 +62,16 @@ inline void useOffscreenPlatform() {
         return QTest::qExec(&tc, argc, argv);                                                                \
     }
 
+// Pictures drawn without windows: Qt Gui only.
+#define TAMA_PAINTER_TEST_MAIN(TestObject)                                                                   \
+    int main(int argc, char **argv) {                                                                        \
+        tama::test::useOffscreenPlatform();                                                                  \
+        QStandardPaths::setTestModeEnabled(true);                                                            \
+        QGuiApplication app(argc, argv);                                                                     \
+        TestObject tc;                                                                                       \
+        return QTest::qExec(&tc, argc, argv);                                                                \
+    }
+
 #define TAMA_GUI_TEST_MAIN(TestObject)                                                                       \
     int main(int argc, char **argv) {                                                                        \
         tama::test::useOffscreenPlatform();                                                                  \

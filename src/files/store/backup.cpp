@@ -239,26 +239,13 @@ QByteArray readWhole(const QString &path) {
 void writeNewFileAt(int at, const QString &name, const QString &shown, const QByteArray &bytes, mode_t mode,
                     const struct stat *owner = nullptr,
                     const QString &what = u"バックアップを書き込むことが"_s) {
-    const QByteArray n = native(name);
-    int fd;
-    do {
-        fd = ::openat(at, n.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) throw StoreError::fromErrno(errno, shown, what);
-    // Owner first: changing it clears the set-id bits that the mode then restores.
-    if (owner && (owner->st_uid != ::geteuid() || owner->st_gid != ::getegid()))
-        (void)!::fchown(fd, owner->st_uid, owner->st_gid); // only root may give a file away
-    bool ok = ::fchmod(fd, mode) == 0 && safefile::writeFully(fd, bytes.constData(), bytes.size(), 0) &&
-              ::fsync(fd) == 0;
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlinkat(at, n.constData(), 0);
-        throw StoreError::fromErrno(err, shown, what);
-    }
+    const int err = safefile::writeNewFile(at, native(name), bytes, 0600, [&](int fd) {
+        // Owner first: changing it clears the set-id bits that the mode then restores.
+        if (owner && (owner->st_uid != ::geteuid() || owner->st_gid != ::getegid()))
+            (void)!::fchown(fd, owner->st_uid, owner->st_gid); // only root may give a file away
+        return ::fchmod(fd, mode) == 0;
+    });
+    if (err != 0) throw StoreError::fromErrno(err, shown, what);
 }
 
 // A new folder, with exactly this mode whatever the umask.
@@ -1370,15 +1357,15 @@ bool isAutomaticFolder(const QString &path) {
 
 void setAutomatic(const DataFolder &folder, const Settings &settings) {
     automatic() = Automatic{sameFolder(folder.path()), settings.bounded(), QDate()};
-    writehook::set([](const QString &filePath) {
-        const std::optional<Automatic> &a = automatic();
-        if (a && sameFolder(QFileInfo(filePath).absolutePath()) == a->folder) dailyIfDue(u"書き込み"_s);
-    });
 }
 
 void clearAutomatic() {
     automatic().reset();
-    writehook::set({});
+}
+
+void DailySnapshot::beforeWrite(const QString &filePath) {
+    const std::optional<Automatic> &a = automatic();
+    if (a && sameFolder(QFileInfo(filePath).absolutePath()) == a->folder) dailyIfDue(u"書き込み"_s);
 }
 
 std::optional<Settings> automaticSettings() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/datafolder.h"
+#include "store/writehook.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -124,6 +125,12 @@ QStringList keptByCount(const QList<Snapshot> &snapshots, const Settings &settin
 void setAutomatic(const DataFolder &folder, const Settings &settings);
 void clearAutomatic();
 std::optional<Settings> automaticSettings();
+// The day's snapshot before the first write of each day to the automatic folder. The
+// opener of the folder registers one with writehook::Registration while it has it open.
+class DailySnapshot : public writehook::BeforeWrite {
+  public:
+    void beforeWrite(const QString &filePath) override;
+};
 // The snapshot before an operation that drops or replaces data, when automatic snapshots
 // are on for this folder. Throws StoreError when it cannot be taken: the operation must
 // not run then.

@@ -22,7 +22,7 @@ QString cataloguePath(const DataFolder &folder, const CategoryInfo &category);
 
 class ModelCatalogue {
   public:
-    static constexpr int kMaxModels = 32766;
+    static constexpr int kMaxModels = kMaxCatalogueModels;
 
     ModelCatalogue(const DataFolder &folder, const CategoryInfo &category, bool readOnly = false);
 

@@ -1,7 +1,5 @@
 #include "store/category.h"
 
-#include "store/catalogue.h"
-
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -21,17 +19,16 @@ QList<FieldDef> fieldsOf(std::initializer_list<int> detailWidths) {
 } // namespace
 
 const QList<CategoryInfo> &categories() {
-    static const RecordLayout hane(u"hirapati.dat"_s,
-                                   fieldsOf({2, 2, 2, 4, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 109}),
-                                   ModelCatalogue::kMaxModels);
+    static const RecordLayout hane(
+        u"hirapati.dat"_s, fieldsOf({2, 2, 2, 4, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 109}), kMaxCatalogueModels);
     static const RecordLayout degi(u"DEGIpati.dat"_s, fieldsOf({5, 1, 3, 4, 4, 2, 2, 2, 20, 87}),
-                                   ModelCatalogue::kMaxModels);
+                                   kMaxCatalogueModels);
     static const RecordLayout ken(u"KENpati.dat"_s, fieldsOf({5, 5, 5, 5, 5, 5, 2, 2, 2, 4, 1, 3, 1, 85}),
-                                  ModelCatalogue::kMaxModels);
+                                  kMaxCatalogueModels);
     static const RecordLayout slot(u"SLOTpati.dat"_s, fieldsOf({5, 5, 5, 5, 5, 5, 2, 2, 2, 4, 1, 3, 86}),
-                                   ModelCatalogue::kMaxModels);
+                                   kMaxCatalogueModels);
     static const RecordLayout cr(u"CRpati.dat"_s, fieldsOf({5, 5, 5, 5, 5, 5, 2, 2, 2, 4, 3, 4, 83}),
-                                 ModelCatalogue::kMaxModels);
+                                 kMaxCatalogueModels);
     static const QList<CategoryInfo> list = {
         {1, u"羽物"_s, u"羽物"_s, u"羽根物"_s, u"hirapati.dat"_s, 3, u"1"_s, &hane},
         {2, u"デジパチ"_s, u"デジパチ"_s, u"デジパチ"_s, u"DEGIpati.dat"_s, 2, u"2"_s, &degi},

@@ -7,6 +7,9 @@
 
 namespace tama {
 
+// The most models a catalogue file holds; its record layout is sized by it.
+inline constexpr int kMaxCatalogueModels = 32766;
+
 // The five machine categories and every name and number they go by: one table, so
 // that the card screen, the catalogues, the model lists and the reports agree.
 struct CategoryInfo {

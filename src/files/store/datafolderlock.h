@@ -1,7 +1,7 @@
 #pragma once
 
 #include "store/datafolder.h"
-#include "store/foldercheck.h"
+#include "store/filekind.h"
 
 #include <QString>
 

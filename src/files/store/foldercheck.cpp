@@ -3,7 +3,6 @@
 #include "common/codec.h"
 #include "common/text.h"
 #include "store/catalogue.h"
-#include "store/conflictcopy.h"
 #include "store/datafolderlock.h"
 #include "store/diary.h"
 #include "store/journal.h"
@@ -38,13 +37,6 @@ namespace tama {
 namespace {
 
 constexpr int kLongestModelLine = 15;
-
-const CategoryInfo *catalogueByFileName(const QString &name) {
-    const QString lower = name.toLower();
-    for (const CategoryInfo &c : categories())
-        if (c.fileName.toLower() == lower) return &c;
-    return nullptr;
-}
 
 QString hexBytes(const QByteArray &bytes) {
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
@@ -129,11 +121,6 @@ void checkModelList(const QString &path, FileCheck &check) {
                                    .arg(model.size())
                                    .arg(kLongestModelLine));
     }
-}
-
-const QRegularExpression &diaryName() {
-    static const QRegularExpression diary(u"^.+\\.[0-9]{4}\\.dat$"_s);
-    return diary;
 }
 
 bool isUtf8(const QByteArray &bytes) {
@@ -299,72 +286,6 @@ int offerNameFixes(const DataFolder &folder, Dialogs &dialogs) {
     if (!failed.isEmpty())
         dialogs.error(u"次のファイルの名前は直せませんでした。\n\n"_s + failed.join(u'\n'), u"エラー"_s);
     return renamed;
-}
-
-std::optional<FileCheck::Kind> dataFileKind(const QString &name) {
-    if (name.isEmpty()) return std::nullopt;
-    if (name == journal::fileName() || journal::isAsideName(name)) return FileCheck::Kind::Journal;
-    // Other hidden names are the lock file's and other tools', but a user's name may
-    // begin with "." too.
-    if (name.startsWith(u'.')) {
-        if (diaryName().match(name).hasMatch()) return FileCheck::Kind::Diary;
-        if (conflictCopyOf(name)) return FileCheck::Kind::ConflictCopy;
-        return std::nullopt;
-    }
-    if (name == UserList::fileName()) return FileCheck::Kind::UserList;
-    if (name == PlayDatabase::fileName()) return FileCheck::Kind::PlayDatabase;
-    if (conflictCopyOf(name)) return FileCheck::Kind::ConflictCopy;
-    if (name == StoreFile::fileName()) return FileCheck::Kind::StoreFile;
-    if (name == DiaryFile::scratchName() || name == StoreFile::scratchName()) return FileCheck::Kind::Scratch;
-    // The scratch file of a text rewrite or of moving the auto-start mark: the name + ".tmp".
-    if (name.endsWith(u".tmp"_s)) {
-        const QString base = name.chopped(4);
-        if (base == UserList::fileName() || (!base.isEmpty() && !base.contains(u'.')))
-            return FileCheck::Kind::Scratch;
-    }
-    if (catalogueByFileName(name)) return FileCheck::Kind::Catalogue;
-    if (diaryName().match(name).hasMatch()) return FileCheck::Kind::Diary;
-    if (!name.contains(u'.')) return FileCheck::Kind::ModelList;
-    return std::nullopt;
-}
-
-QString kindCode(FileCheck::Kind kind) {
-    switch (kind) {
-    case FileCheck::Kind::UserList:
-        return u"users"_s;
-    case FileCheck::Kind::Diary:
-        return u"diary"_s;
-    case FileCheck::Kind::StoreFile:
-        return u"stores"_s;
-    case FileCheck::Kind::Catalogue:
-        return u"catalogue"_s;
-    case FileCheck::Kind::ModelList:
-        return u"model-list"_s;
-    case FileCheck::Kind::Scratch:
-        return u"scratch"_s;
-    case FileCheck::Kind::Journal:
-        return u"journal"_s;
-    case FileCheck::Kind::ConflictCopy:
-        return u"conflict-copy"_s;
-    case FileCheck::Kind::Lock:
-        return u"lock"_s;
-    case FileCheck::Kind::PlayDatabase:
-        return u"play-database"_s;
-    case FileCheck::Kind::Unknown:
-        return u"unknown"_s;
-    case FileCheck::Kind::Cp932Name:
-        return u"cp932-name"_s;
-    case FileCheck::Kind::BadName:
-        return u"unreadable-name"_s;
-    }
-    return {};
-}
-
-bool isDataKind(FileCheck::Kind kind) {
-    return kind != FileCheck::Kind::Scratch && kind != FileCheck::Kind::Journal &&
-           kind != FileCheck::Kind::ConflictCopy && kind != FileCheck::Kind::Lock &&
-           kind != FileCheck::Kind::Unknown && kind != FileCheck::Kind::Cp932Name &&
-           kind != FileCheck::Kind::BadName;
 }
 
 namespace {

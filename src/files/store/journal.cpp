@@ -4,8 +4,7 @@
 #include "store/category.h"
 #include "store/datafolder.h"
 #include "store/diary.h"
-#include "store/foldercheck.h"
-#include "store/recordfile.h"
+#include "store/record.h"
 #include "store/safefile.h"
 #include "store/storeerror.h"
 #include "store/storefile.h"
@@ -35,7 +34,6 @@ constexpr char kPreviousMagic[8] = {'T', 'A', 'M', 'A', 'J', 'N', 'L', '1'};
 constexpr qsizetype kHeader = 8 + 4 + 4 + 8 + 8 + 8 + 8;
 constexpr qsizetype kPreviousHeader = 8 + 4 + 4 + 8 + 8;
 constexpr qint64 kLargestEntry = 64 * 1024;
-const QString kAsidePrefix = u".tamanote.journal.aside-"_s;
 
 quint32 crc32(const char *data, qsizetype size) {
     quint32 crc = 0xFFFFFFFFu;
@@ -200,13 +198,13 @@ QString putAside(const QString &folder) {
     const QString stamp = clock().now().toString(u"yyyyMMdd-HHmmss"_s);
     const QByteArray from = QFile::encodeName(journalPath(folder));
     for (int n = 1;; ++n) {
-        const QString name = kAsidePrefix + stamp + (n == 1 ? QString() : u"-%1"_s.arg(n));
+        const QString name = asidePrefix() + stamp + (n == 1 ? QString() : u"-%1"_s.arg(n));
         const QByteArray to = QFile::encodeName(QDir(folder).filePath(name));
         struct stat st {};
         if (::lstat(to.constData(), &st) == 0) continue; // never over one kept before
         if (errno != ENOENT || ::rename(from.constData(), to.constData()) != 0)
             throw StoreError::fromErrno(errno, journalPath(folder), u"書き込みの控えを脇に置くことが"_s);
-        syncFolder(folder);
+        safefile::syncFolder(folder);
         return name;
     }
 }
@@ -219,14 +217,6 @@ QString asideNotice(const QString &file, const QString &reason, const QString &a
 }
 
 } // namespace
-
-QString fileName() {
-    return u".tamanote.journal"_s;
-}
-
-bool isAsideName(const QString &name) {
-    return name.startsWith(kAsidePrefix) && name.size() > kAsidePrefix.size();
-}
 
 QByteArray encodeEntry(const QByteArray &name, qint64 offset, qint64 oldSize, Identity id,
                        const QByteArray &old, const QByteArray &fresh) {
@@ -335,13 +325,9 @@ QString reserve(const QString &folder) {
         return {}; // the next write reports it
     }
     const QString path = journalPath(folder);
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) return notice; // there already, or the folder cannot be written
-    const QByteArray zeros(kReservedSize, '\0');
-    const bool ok = safefile::writeFully(fd, zeros.constData(), zeros.size(), 0) && ::fsync(fd) == 0;
-    ::close(fd);
-    if (!ok) ::unlink(name.constData());
+    // Not made when it is there already or the folder cannot be written; removed when it
+    // cannot be filled.
+    (void)safefile::writeNewFile(AT_FDCWD, QFile::encodeName(path), QByteArray(kReservedSize, '\0'), 0666);
     return notice;
 }
 
@@ -451,7 +437,7 @@ Guard::Guard(const QString &path, int fd, qint64 offset, const QByteArray &bytes
     if (::fdatasync(m_journalFd) != 0) fail(errno);
     if (!m_reserved) {
         try {
-            syncFolder(folder); // the new journal's name must survive a power cut too
+            safefile::syncFolder(folder); // the new journal's name must survive a power cut too
         } catch (const StoreError &) {
             ::close(m_journalFd);
             m_journalFd = -1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/filekind.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -10,11 +12,7 @@ namespace tama::journal {
 // written here and flushed; after the write they are cleared. A journal found later means
 // the write may be torn: the old bytes go back, but only into the same file still holding,
 // at that place, bytes of that write. One journal per folder, since one program writes a folder.
-QString fileName(); // ".tamanote.journal"
-
-// A journal that was not applied is renamed to such a name and kept for the user.
-bool isAsideName(const QString &name); // ".tamanote.journal.aside-…"
-
+// Its names, fileName() and isAsideName(), are in filekind.h with the other files' names.
 // Size of a reserved journal: a journal of this size is cleared by zeroing, never removed,
 // so that a write in place needs no new space on a full disk.
 constexpr qint64 kReservedSize = 4096;

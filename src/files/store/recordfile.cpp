@@ -194,26 +194,18 @@ void RecordFile::rewrite(const QString &target, const QString &scratch, const Re
 void replaceFile(const QString &target, const QString &scratch, const QByteArray &all) {
     writehook::beforeWrite(target);
     safefile::checkReplaceable(target);
-    int fd = safefile::createScratch(scratch, target);
-    auto fail = [&](const QString &file, const QString &action) {
-        const int err = errno;
-        if (fd >= 0) ::close(fd);
-        ::unlink(nativeName(scratch).constData());
-        throw StoreError::fromErrno(err, file, action);
-    };
-    if (!writeFully(fd, all.constData(), all.size(), 0)) fail(scratch, u"作業ファイルに書き込むことが"_s);
-    if (::fsync(fd) != 0) fail(scratch, u"作業ファイルに書き込むことが"_s);
-    if (::close(fd) != 0) {
-        fd = -1;
-        fail(scratch, u"作業ファイルに書き込むことが"_s);
-    }
-    fd = -1;
+    const int fd = safefile::createScratch(scratch, target);
+    if (const int err = safefile::finishNewFile(fd, AT_FDCWD, nativeName(scratch), all))
+        throw StoreError::fromErrno(err, scratch, u"作業ファイルに書き込むことが"_s);
     if (RecordFile::beforeReplaceHook) RecordFile::beforeReplaceHook();
     // One step: a crash leaves either the old file or the new one.
-    if (::rename(nativeName(scratch).constData(), nativeName(target).constData()) != 0)
-        fail(target, u"ファイルを置き換えることが"_s);
+    if (::rename(nativeName(scratch).constData(), nativeName(target).constData()) != 0) {
+        const int err = errno;
+        ::unlink(nativeName(scratch).constData());
+        throw StoreError::fromErrno(err, target, u"ファイルを置き換えることが"_s);
+    }
     try {
-        syncFolder(QFileInfo(target).absolutePath());
+        safefile::syncFolder(QFileInfo(target).absolutePath());
     } catch (const StoreError &e) {
         // The new file is in place but may not survive a power cut: say so.
         throw StoreError(StoreError::Kind::Io, target, u"書き換えは済みましたが、"_s + e.reason());
@@ -233,18 +225,6 @@ void rewriteRecords(const QString &folder, const QString &target, const QString 
                 QStringLiteral("レコードが %1 件を超えているため、書き直せません").arg(layout.maxRecords()));
     }
     RecordFile::rewrite(target, QDir(folder).filePath(scratchName), layout, records);
-}
-
-void syncFolder(const QString &folder) {
-    const int fd = ::open(nativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) throw StoreError::fromErrno(errno, folder, u"フォルダをディスクに書き出すことが"_s);
-    // EINVAL: a file system that cannot flush folders; the rename is all it offers.
-    if (::fsync(fd) != 0 && errno != EINVAL) {
-        const int err = errno;
-        ::close(fd);
-        throw StoreError::fromErrno(err, folder, u"フォルダをディスクに書き出すことが"_s);
-    }
-    ::close(fd);
 }
 
 } // namespace tama

@@ -78,8 +78,4 @@ void replaceFile(const QString &target, const QString &scratch, const QByteArray
 void rewriteRecords(const QString &folder, const QString &target, const QString &scratchName,
                     const RecordLayout &layout, const QList<QByteArray> &records);
 
-// Flushes the folder's entry list to disk after a rename; throws StoreError when that fails
-// (a file system that cannot flush folders is not a failure).
-void syncFolder(const QString &folder);
-
 } // namespace tama

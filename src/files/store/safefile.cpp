@@ -183,4 +183,40 @@ bool readFully(int fd, char *data, qint64 size, qint64 offset, qint64 *got) {
     return true;
 }
 
+int writeNewFile(int at, const QByteArray &name, const QByteArray &bytes, mode_t createMode,
+                 const std::function<bool(int fd)> &prepare) {
+    int fd;
+    do {
+        fd = ::openat(at, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, createMode);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return errno;
+    if (prepare && !prepare(fd)) {
+        const int err = errno;
+        ::close(fd);
+        ::unlinkat(at, name.constData(), 0);
+        return err;
+    }
+    return finishNewFile(fd, at, name, bytes);
+}
+
+int finishNewFile(int fd, int at, const QByteArray &name, const QByteArray &bytes) {
+    int err = 0;
+    if (!writeFully(fd, bytes.constData(), bytes.size(), 0) || ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err != 0) ::unlinkat(at, name.constData(), 0);
+    return err;
+}
+
+void syncFolder(const QString &folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw StoreError::fromErrno(errno, folder, u"フォルダをディスクに書き出すことが"_s);
+    // EINVAL: a file system that cannot flush folders; the rename is all it offers.
+    if (::fsync(fd) != 0 && errno != EINVAL) {
+        const int err = errno;
+        ::close(fd);
+        throw StoreError::fromErrno(err, folder, u"フォルダをディスクに書き出すことが"_s);
+    }
+    ::close(fd);
+}
+
 } // namespace tama::safefile

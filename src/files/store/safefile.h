@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 #include <sys/types.h>
@@ -33,6 +34,20 @@ void checkReplaceable(const QString &target);
 // Reads at most limit bytes of a regular file; *more is set when the file holds more.
 // A missing file reads as empty. Throws StoreError when it cannot be read.
 QByteArray readBounded(const QString &path, qint64 limit, bool *more);
+
+// Flushes the folder's entry list to disk after a rename; throws StoreError when that fails
+// (a file system that cannot flush folders is not a failure).
+void syncFolder(const QString &folder);
+
+// Every new file is written the same way: created exclusively under the name (relative
+// to the folder open as at, or a path with AT_FDCWD), never through a link, with
+// createMode; then prepare (owner, mode) runs when given, bytes become the whole file, it
+// is flushed to disk and closed. When a step after the create fails the file is removed
+// again. Returns 0, or the errno of the step that failed.
+int writeNewFile(int at, const QByteArray &name, const QByteArray &bytes, mode_t createMode,
+                 const std::function<bool(int fd)> &prepare = {});
+// The same for a file the caller has created and opened as fd.
+int finishNewFile(int fd, int at, const QByteArray &name, const QByteArray &bytes);
 
 bool writeFully(int fd, const char *data, qint64 size, qint64 offset);
 bool readFully(int fd, char *data, qint64 size, qint64 offset, qint64 *got);

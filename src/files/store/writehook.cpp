@@ -9,10 +9,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace tama::writehook {
 
 namespace {
-Hook &hook() {
-    static Hook h;
-    return h;
-}
+BeforeWrite *registered = nullptr;
 QString &readOnlyFolder() {
     static QString folder;
     return folder;
@@ -20,16 +17,20 @@ QString &readOnlyFolder() {
 int suspended = 0;
 } // namespace
 
-void set(Hook h) {
-    hook() = std::move(h);
+Registration::Registration(BeforeWrite &before) : m_previous(registered) {
+    registered = &before;
+}
+
+Registration::~Registration() {
+    registered = m_previous;
 }
 
 void beforeWrite(const QString &filePath) {
     checkWritable(filePath);
-    if (suspended > 0 || !hook()) return;
-    // The hook's own writes must not call it again.
+    if (suspended > 0 || !registered) return;
+    // Its own writes must not call it again.
     const Suspend inside;
-    hook()(filePath);
+    registered->beforeWrite(filePath);
 }
 
 void setReadOnlyFolder(const QString &folderPath) {

@@ -2,19 +2,37 @@
 
 #include <QString>
 
-#include <functional>
-
 namespace tama {
 class StoreError;
 }
 
 namespace tama::writehook {
 
-// Called with a data file's path before anything changes it: the daily backup is taken
-// there. It may throw StoreError, and the write then does not happen.
-using Hook = std::function<void(const QString &filePath)>;
+// What runs before a data file is changed: the day's snapshot. Whoever opens the data
+// folder to write makes one and registers it for as long as the folder is open.
+class BeforeWrite {
+  public:
+    virtual ~BeforeWrite() = default;
+    // Called with a data file's path before anything changes it. It may throw
+    // StoreError, and the write then does not happen.
+    virtual void beforeWrite(const QString &filePath) = 0;
+};
 
-void set(Hook hook); // an empty hook removes it
+// While one lives, the store calls its BeforeWrite before each write; the one registered
+// before comes back after.
+class Registration {
+  public:
+    explicit Registration(BeforeWrite &before);
+    ~Registration();
+    Registration(const Registration &) = delete;
+    Registration &operator=(const Registration &) = delete;
+
+  private:
+    BeforeWrite *m_previous;
+};
+
+// Every writer of the store calls this first: refuses a read-only folder, then calls the
+// registered BeforeWrite.
 void beforeWrite(const QString &filePath);
 
 // A data folder this account cannot write (no permission, a read-only file system) is
@@ -25,7 +43,7 @@ bool isReadOnly(const QString &path);
 void checkWritable(const QString &path); // throws readOnlyError when isReadOnly(path)
 StoreError readOnlyError(const QString &folderPath);
 
-// While one lives, beforeWrite calls no hook: the backups' own writes and restores.
+// While one lives, beforeWrite calls no BeforeWrite: the backups' own writes and restores.
 class Suspend {
   public:
     Suspend();

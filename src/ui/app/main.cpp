@@ -6,8 +6,10 @@
 #include "common/version.h"
 #include "master/backupwindow.h"
 #include "startup/patinkest.h"
+#include "store/backup.h"
 #include "store/datafolder.h"
 #include "store/foldercheck.h"
+#include "store/writehook.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -83,6 +85,9 @@ int main(int argc, char **argv) {
     // One writer per data folder, for as long as the program runs; or read-only.
     const std::unique_ptr<tama::DataFolderLock> lock = tama::openDataFolder(folder);
     if (!lock) return 1;
+    // The day's snapshot before its first write, for as long as the program has the folder.
+    tama::backup::DailySnapshot daily;
+    const tama::writehook::Registration beforeWrite(daily);
     // A folder unpacked from an archive made on Windows has names in code page 932.
     if (!lock->readOnly()) tama::offerNameFixes(tama::DataFolder(folder), dialogs);
     // Copies a folder synchroniser left when the folder changed on two computers at once.

@@ -8,6 +8,7 @@
 #include "store/recordfile.h"
 #include "store/storeerror.h"
 #include "store/storefile.h"
+#include "store/writehook.h"
 #include "support/cardbuilder.h"
 #include "support/testsupport.h"
 #include "tmpfsmount.h"
@@ -132,6 +133,9 @@ class TestBackup : public QObject {
 
   private:
     FixedClock m_clock{QDateTime(QDate(2026, 12, 8), QTime(10, 0))};
+    // The snapshot before the day's first write, registered as the folder's opener does.
+    backup::DailySnapshot m_daily;
+    writehook::Registration m_beforeWrite{m_daily};
 };
 
 void TestBackup::initTestCase() {

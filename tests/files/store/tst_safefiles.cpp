@@ -10,9 +10,11 @@
 #include "store/journal.h"
 #include "store/modellist.h"
 #include "store/organise.h"
+#include "store/safefile.h"
 #include "store/storeerror.h"
 #include "store/textfile.h"
 #include "store/userlist.h"
+#include "store/writehook.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -108,6 +110,17 @@ QByteArray previousEntry(const QByteArray &name, qint64 offset, qint64 oldSize, 
     return out;
 }
 
+// Records the paths it is called with, and what each file held then.
+struct Recording : writehook::BeforeWrite {
+    QStringList seen;
+    QByteArrayList held;
+    void beforeWrite(const QString &filePath) override {
+        seen.append(filePath);
+        QFile file(filePath);
+        held.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
+};
+
 FileCheck checkOf(const TempFolder &f, const QString &name) {
     for (const FileCheck &c : checkFolder(DataFolder(f.path())))
         if (c.name == name) return c;
@@ -132,6 +145,9 @@ class TestSafeFiles : public QObject {
     void journalThatNoLongerFitsIsPutAside_data();
     void journalThatNoLongerFitsIsPutAside();
     void journalIsClearedAfterEveryWrite();
+    void newFileIsWholeOrNotThere_data();
+    void newFileIsWholeOrNotThere();
+    void beforeWriteIsCalledByWhoeverIsRegistered();
 };
 
 void TestSafeFiles::lockFilesLeftBehindAreTakenOver() {
@@ -543,6 +559,77 @@ void TestSafeFiles::journalIsClearedAfterEveryWrite() {
     QCOMPARE(f.read(journal::fileName()),
              QByteArray(journal::kReservedSize, '\0')); // reserved stays, cleared
     QCOMPARE(checkOf(f, journal::fileName()).notes, QStringList());
+}
+
+void TestSafeFiles::newFileIsWholeOrNotThere_data() {
+    QTest::addColumn<QString>("there");     // what is at the name already
+    QTest::addColumn<bool>("prepareFails"); // the owner and mode cannot be set
+    QTest::addColumn<int>("error");
+    QTest::newRow("fresh") << QString() << false << 0;
+    QTest::newRow("a file") << u"file"_s << false << EEXIST;
+    QTest::newRow("a link") << u"link"_s << false << EEXIST;
+    QTest::newRow("a dangling link") << u"dangling"_s << false << EEXIST;
+    QTest::newRow("mode refused") << QString() << true << EPERM;
+}
+
+void TestSafeFiles::newFileIsWholeOrNotThere() {
+    QFETCH(QString, there);
+    QFETCH(bool, prepareFails);
+    QFETCH(int, error);
+    TempFolder f, outside;
+    outside.write(u"victim"_s, "precious");
+    const QString name = f.file(u"new"_s);
+    if (there == u"file"_s) f.write(u"new"_s, "older");
+    if (there == u"link"_s) QVERIFY(QFile::link(outside.file(u"victim"_s), name));
+    if (there == u"dangling"_s) QVERIFY(QFile::link(outside.file(u"created"_s), name));
+
+    const int err = safefile::writeNewFile(AT_FDCWD, QFile::encodeName(name), "fresh bytes", 0640, [&](int) {
+        errno = EPERM;
+        return !prepareFails;
+    });
+    QCOMPARE(err, error);
+    QCOMPARE(outside.read(u"victim"_s), QByteArray("precious"));
+    QVERIFY(!outside.exists(u"created"_s));
+    if (error == 0) {
+        QCOMPARE(f.read(u"new"_s), QByteArray("fresh bytes"));
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        QCOMPARE(modeOf(name) & 0777, mode_t(0640 & ~mask));
+    } else if (there == u"file"_s) {
+        QCOMPARE(f.read(u"new"_s), QByteArray("older"));
+    } else if (there.isEmpty()) {
+        QVERIFY(!QFileInfo::exists(name)); // removed again
+    } else {
+        QVERIFY(QFileInfo(name).isSymLink());
+    }
+}
+
+void TestSafeFiles::beforeWriteIsCalledByWhoeverIsRegistered() {
+    TempFolder f;
+    const DataFolder folder(f.path());
+    const QString diary = folder.file(kDiary);
+    const QByteArray first = card("19990501", "1000", 'a');
+    f.write(kDiary, first);
+    Recording outer, inner;
+    writehook::beforeWrite(diary); // none registered: nothing is called
+    {
+        const writehook::Registration a(outer);
+        DiaryFile(folder, kDiary).setCandidate(1, true);
+        {
+            const writehook::Registration b(inner);
+            organiseDiary(folder, kDiary);
+            {
+                const writehook::Suspend quiet;
+                writehook::beforeWrite(diary);
+            }
+        }
+        writehook::beforeWrite(diary);
+    }
+    writehook::beforeWrite(diary);
+    QCOMPARE(outer.seen, QStringList({diary, diary}));
+    // Called before the write: the card was not marked yet.
+    QCOMPARE(outer.held.first(), first);
+    QCOMPARE(inner.seen, QStringList({diary}));
 }
 
 TAMA_TEST_MAIN(TestSafeFiles)

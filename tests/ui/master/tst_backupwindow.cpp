@@ -53,6 +53,8 @@ struct AutomaticOn {
         backup::setAutomatic(f.state.folder, s);
     }
     ~AutomaticOn() { backup::clearAutomatic(); }
+    backup::DailySnapshot daily;
+    writehook::Registration beforeWrite{daily};
 };
 
 } // namespace

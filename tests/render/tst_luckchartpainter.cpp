@@ -1,7 +1,7 @@
 #include "painters/luckchartpainter.h"
 #include "support/testsupport.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QPainter>
 
 using namespace Qt::Literals::StringLiterals;
@@ -84,5 +84,5 @@ class TestLuckChartPainter : public QObject {
     }
 };
 
-TAMA_GUI_TEST_MAIN(TestLuckChartPainter)
+TAMA_PAINTER_TEST_MAIN(TestLuckChartPainter)
 #include "tst_luckchartpainter.moc"

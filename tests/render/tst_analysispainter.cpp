@@ -1,7 +1,7 @@
 #include "painters/analysispainter.h"
 #include "support/testsupport.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QPainter>
 
 using namespace Qt::Literals::StringLiterals;
@@ -95,5 +95,5 @@ class TestAnalysisPainter : public QObject {
     }
 };
 
-TAMA_GUI_TEST_MAIN(TestAnalysisPainter)
+TAMA_PAINTER_TEST_MAIN(TestAnalysisPainter)
 #include "tst_analysispainter.moc"
