@@ -3,6 +3,8 @@
 #include "common/text.h"
 #include "store/storeerror.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QRegularExpression>
 
@@ -56,6 +58,27 @@ QString diaryUserOf(const QString &diaryFileName) {
     static const QRegularExpression yearSuffix(QStringLiteral("\\.\\d{4}\\.dat$"));
     const QRegularExpressionMatch m = yearSuffix.match(diaryFileName);
     return m.hasMatch() ? diaryFileName.left(m.capturedStart()) : diaryFileName.section(u'.', 0, 0);
+}
+
+QList<int> diaryYears(const DataFolder &folder, const QString &userName) {
+    const std::optional<QString> part = diaryUserPart(userName);
+    if (!part) return {};
+    // Compared as the file system spells them; the year is exactly four digits.
+    const QString prefix = *part + u'.';
+    QList<int> years;
+    const QDir dir(folder.path());
+    const QStringList names = dir.entryList({prefix + u"????.dat"_s}, QDir::Files | QDir::Readable);
+    for (const QString &name : names) {
+        if (!name.startsWith(prefix)) continue; // the pattern ignores case on some systems
+        bool ok = false;
+        const QStringView digits = QStringView(name).sliced(prefix.size(), 4);
+        const int y = digits.toInt(&ok);
+        if (ok && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            years.append(y);
+    }
+    std::sort(years.begin(), years.end());
+    years.erase(std::unique(years.begin(), years.end()), years.end());
+    return years;
 }
 
 CardRecord::CardRecord() : m_record(cardLayout()) {}

@@ -23,6 +23,8 @@ QString DiaryFileName(const QString &userName, int year);
 QString diaryUserOf(const QString &diaryFileName);
 // The user part alone, or nothing when it would not be a safe file name.
 std::optional<QString> diaryUserPart(const QString &userName);
+// The years for which the user has a diary file, ascending.
+QList<int> diaryYears(const DataFolder &folder, const QString &userName);
 
 // One visit. Every field is fixed-width text, exactly as stored.
 class CardRecord {

@@ -468,24 +468,6 @@ void DiaryStats::finish() {
     });
 }
 
-QList<int> diaryYears(const DataFolder &folder, const QString &userName) {
-    const std::optional<QString> part = diaryUserPart(userName);
-    if (!part) return {};
-    // Compared as the file system spells them; the year is exactly four digits.
-    const QString prefix = *part + u'.';
-    QList<int> years;
-    const QDir dir(folder.path());
-    const QStringList names = dir.entryList({prefix + u"????.dat"_s}, QDir::Files | QDir::Readable);
-    for (const QString &name : names) {
-        if (!name.startsWith(prefix)) continue; // the pattern ignores case on some systems
-        const int y = digitsValue(QStringView(name).sliced(prefix.size(), 4));
-        if (y >= 0) years.append(y);
-    }
-    std::sort(years.begin(), years.end());
-    years.erase(std::unique(years.begin(), years.end()), years.end());
-    return years;
-}
-
 DiaryStats readStats(const DataFolder &folder, const QString &userName, int from, int to, StatsBy by,
                      bool includeMarked, QStringList *damaged, const PlayDatabase *db, bool keepPlayDays) {
     DiaryStats stats(by, includeMarked);

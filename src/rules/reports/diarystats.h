@@ -152,9 +152,6 @@ std::optional<CardDate> cardDate(const CardText &card);
 // "月" … "日" for Qt's day of week 1 … 7.
 QString weekdayName(int dayOfWeek);
 
-// The years for which the user has a diary file, ascending.
-QList<int> diaryYears(const DataFolder &folder, const QString &userName);
-
 // The statistics of a user's diaries from one year to another; a year without a diary
 // counts no card, and no file is created. Throws StoreError when a diary cannot be read.
 // The diaries that showed damage while being read (a partial record, bytes that are not
