@@ -88,9 +88,11 @@ PatincoMain::PatincoMain(WindowRegistry &registry) : m_registry(registry) {
 }
 
 void PatincoMain::buildMenus() {
-    // Each item has a key of its own, shown beside it in the menu.
+    // Each item has a key of its own, shown beside it in the menu. None is a text box's
+    // editing key on any platform (Ctrl+U empties the line on Linux), so each works
+    // wherever the cursor is.
     static const QHash<QString, QKeySequence> keys = {
-        {u"user_select"_s, QKeySequence(Qt::CTRL | Qt::Key_U)},
+        {u"user_select"_s, QKeySequence(Qt::CTRL | Qt::Key_J)},
         {u"All"_s, QKeySequence(Qt::CTRL | Qt::Key_L)},
         {u"graph"_s, QKeySequence(Qt::CTRL | Qt::Key_G)},
         {u"disp_report"_s, QKeySequence(Qt::CTRL | Qt::Key_R)},
@@ -139,7 +141,7 @@ void PatincoMain::buildMenus() {
     connect(item(dataSET, u"undoOrganise"_s, u"整理を元に戻す(&U)"_s, false), &QAction::triggered, this,
             &PatincoMain::UndoOrganise);
     dataSET->addSeparator()->setObjectName(u"bkup"_s);
-    connect(item(dataSET, u"backups"_s, u"バックアップと復元(&B)"_s, true), &QAction::triggered, this,
+    connect(item(dataSET, u"backups"_s, u"バックアップと復元(&R)"_s, true), &QAction::triggered, this,
             [this] { m_registry.show<BackupWindow>()->reload(); });
 
     QMenu *hppp = menuBar()->addMenu(u"ヘルプ(&H)"_s);
@@ -229,7 +231,8 @@ void PatincoMain::connectHandlers() {
     centralWidget()->setMouseTracking(true);
     centralWidget()->installEventFilter(this);
 
-    // Keys for what the mouse does with the scrollers.
+    // Keys for what the mouse does with the scrollers. A box keeps its own editing keys
+    // (Ctrl+Home, Alt+← move the cursor or the word), so these use none of them.
     auto key = [this](const QString &name, const QKeySequence &keys, auto handler) {
         auto *a = new QAction(this);
         a->setObjectName(name);
@@ -246,22 +249,22 @@ void PatincoMain::connectHandlers() {
         [this] { HScroll2->triggerAction(QAbstractSlider::SliderSingleStepSub); });
     key(u"nextYear"_s, QKeySequence(Qt::CTRL | Qt::Key_PageDown),
         [this] { HScroll2->triggerAction(QAbstractSlider::SliderSingleStepAdd); });
-    key(u"previousDay"_s, QKeySequence(Qt::ALT | Qt::Key_Left),
+    key(u"previousDay"_s, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_PageUp),
         [this] { HScroll3->triggerAction(QAbstractSlider::SliderSingleStepSub); });
-    key(u"nextDay"_s, QKeySequence(Qt::ALT | Qt::Key_Right),
+    key(u"nextDay"_s, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_PageDown),
         [this] { HScroll3->triggerAction(QAbstractSlider::SliderSingleStepAdd); });
-    key(u"firstCard"_s, QKeySequence(Qt::CTRL | Qt::Key_Home),
+    key(u"firstCard"_s, QKeySequence(Qt::ALT | Qt::Key_Home),
         [this] { HScroll1->setValue(HScroll1->minimum()); });
-    key(u"newCard"_s, QKeySequence(Qt::CTRL | Qt::Key_End),
+    key(u"newCard"_s, QKeySequence(Qt::ALT | Qt::Key_End),
         [this] { HScroll1->setValue(HScroll1->maximum()); });
     key(u"register"_s, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { Command23->click(); });
     // Ctrl+D deletes a character in a box; F8 is free everywhere.
     key(u"mark"_s, QKeySequence(Qt::Key_F8), [this] { Command6->click(); });
     Command23->setToolTip(u"登録・更新 (Ctrl+S)"_s);
     Command6->setToolTip(u"削除・削除取消 (F8)"_s);
-    HScroll1->setToolTip(u"カードの移動 (PageUp / PageDown、Ctrl+Home / Ctrl+End)"_s);
+    HScroll1->setToolTip(u"カードの移動 (PageUp / PageDown、Alt+Home / Alt+End)"_s);
     HScroll2->setToolTip(u"年の切り替え (Ctrl+PageUp / Ctrl+PageDown)"_s);
-    HScroll3->setToolTip(u"日付の移動 (Alt+← / Alt+→)"_s);
+    HScroll3->setToolTip(u"日付の移動 (Ctrl+Shift+PageUp / Ctrl+Shift+PageDown)"_s);
 }
 
 // ---- drawing ----
