@@ -22,8 +22,6 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     // The card as it stands: what other windows read.
     const CardEditor &editor() const { return m_editor; }
 
-    // The year box: any change of its text is copied to the year label.
-    void setYearText(const QString &year);
     QString yearText() const;
 
     // What other windows read and write on the card.
@@ -43,12 +41,6 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     // Restores the picture buttons and the clock; reloads when a reload was requested.
     void Form_Activate();
     void LoadDiary();
-    void ShowCard();
-    void SetDateFromScroller();
-    void ClearCategory();
-    void ChooseCategory(const QString &marker);
-    void OrganiseDiary();
-    void UndoOrganise();
 
   protected:
     bool event(QEvent *e) override;
@@ -57,6 +49,15 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
 
   private:
     void buildMenus();
+    void buildKeys();
+    // The year box: any change of its text is copied to the year label.
+    void setYearText(const QString &year);
+    void ShowCard();
+    void SetDateFromScroller();
+    void ClearCategory();
+    void ChooseCategory(const QString &marker);
+    void OrganiseDiary();
+    void UndoOrganise();
     void connectHandlers();
 
     // Draws the card from the editor; nothing drawn is taken as an edit.
