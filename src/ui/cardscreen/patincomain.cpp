@@ -33,10 +33,6 @@ const QColor kBlack(0, 0, 0);
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 
-QString fourDigits(int year) {
-    return QStringLiteral("%1").arg(year, 4, 10, QChar(u'0'));
-}
-
 // Drawing sets only what differs, so a box being typed in keeps its cursor.
 void drawText(QLineEdit *box, const QString &text) {
     if (box->text() != text) box->setText(text);
@@ -67,11 +63,10 @@ PatincoMain::PatincoMain(WindowRegistry &registry) : m_registry(registry) {
     buildMenus();
     connectHandlers();
     buildKeys();
-    setWindowTitle(u"タマノート Ver"_s + programVersion() + u"  "_s);
+    drawTitle();
 }
 
 void PatincoMain::connectHandlers() {
-    connect(Text2, &QLineEdit::textChanged, this, &PatincoMain::Text2_Change);
     connect(Picture1, &PictureButton::clicked, this, &PatincoMain::Picture1_Click);
     connect(Picture2, &PictureButton::clicked, this, &PatincoMain::Picture2_Click);
     connect(Picture6, &PictureButton::clicked, this, &PatincoMain::Picture6_Click);
@@ -153,7 +148,7 @@ void PatincoMain::draw() {
     const QScopedValueRollback drawing(m_drawing, true);
     const CardControls &c = m_editor.card();
     drawState();
-    setYearText(c.year);
+    drawDiary();
     drawText(Text3, c.month);
     drawText(Text4, c.day);
     drawText(Text5, c.weekday);
@@ -222,26 +217,24 @@ QDate PatincoMain::scrollerDate() const {
 
 // ---- window ----
 
-void PatincoMain::setYearText(const QString &year) {
-    Text2->setText(year);
-}
 QString PatincoMain::yearText() const {
-    return m_editor.card().year.isEmpty() ? Text2->text() : m_editor.card().year;
+    if (!m_editor.card().year.isEmpty()) return m_editor.card().year;
+    return m_editor.year().isEmpty() ? m_registry.state().yearText() : m_editor.year();
 }
 
-void PatincoMain::Text2_Change() {
-    setLabel22(Text2->text());
+// Which diary: the year box shows the card's year (a deletion candidate's R999), the
+// label and the title the diary the editor has open.
+void PatincoMain::drawDiary() {
+    drawText(Text2, m_editor.card().year);
+    Label22->setText(m_editor.year());
+    drawTitle();
 }
 
-// The label always ends up showing the diary's year, whatever was copied into it.
-void PatincoMain::Label22_Change() {
-    setLabel22(m_registry.state().yearText());
-}
-
-void PatincoMain::setLabel22(const QString &text) {
-    if (Label22->text() == text) return;
-    Label22->setText(text);
-    Label22_Change();
+void PatincoMain::drawTitle() {
+    const QString &file = m_editor.diaryFile();
+    const QString title = u"タマノート Ver"_s + programVersion() + u"  "_s +
+                          (file.isEmpty() ? QString() : u"[ "_s + file + u" ]"_s);
+    if (windowTitle() != title) setWindowTitle(title);
 }
 
 void PatincoMain::updateClock() {
@@ -278,8 +271,6 @@ void PatincoMain::Form_Load() {
         HScroll2->setValue(thisYear);
         HScroll2->setMinimum(1);
     }
-    setYearText(fourDigits(HScroll2->maximum()));
-
     LoadDiary();
 
     DateRange range = dateScrollerRange(m_registry.state().year(), tama::clock().today());
@@ -294,7 +285,6 @@ void PatincoMain::Form_Load() {
 
 void PatincoMain::LoadDiary() {
     DiaryState &s = m_registry.state();
-    setWindowTitle(u"タマノート Ver"_s + programVersion() + u"  [ "_s + s.diaryFile() + u" ]"_s);
     m_editor.open(s.folder, s.diaryFile(), s.yearText());
     m_playPanel->useFolder(s.folder, s.readOnly());
     if (QAction *undo = findChild<QAction *>(u"undoOrganise"_s))
@@ -330,7 +320,6 @@ void PatincoMain::followDiary() {
         return;
     }
     HScroll2->setValue(s.year()); // already there when the scroller moved
-    setYearText(s.yearText());
     const DateRange range = dateScrollerRange(s.year(), tama::clock().today());
     {
         const QScopedValueRollback drawing(m_drawing, true);

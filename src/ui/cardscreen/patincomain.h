@@ -22,6 +22,7 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     // The card as it stands: what other windows read.
     const CardEditor &editor() const { return m_editor; }
 
+    // The year of the card shown (a deletion candidate's R999), else the diary's.
     QString yearText() const;
 
     // What other windows read and write on the card.
@@ -50,8 +51,6 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
   private:
     void buildMenus();
     void buildKeys();
-    // The year box: any change of its text is copied to the year label.
-    void setYearText(const QString &year);
     void ShowCard();
     void SetDateFromScroller();
     void ClearCategory();
@@ -63,15 +62,14 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     // Draws the card from the editor; nothing drawn is taken as an edit.
     void draw();
     void drawState();
+    void drawDiary();
+    void drawTitle();
     void drawDateScroller();
     void fillModelList();
 
     void Form_Deactivate();
     void Form_MouseMove();
     void updateClock();
-    void Text2_Change();
-    void Label22_Change();
-    void setLabel22(const QString &text);
 
     void HScroll1_Change();
     void HScroll2_Change();
