@@ -105,7 +105,8 @@ void BM_SwitchYear(benchmark::State &st) {
         keys[i]->trigger();
         i = 1 - i;
     }
-    if (screen.cards->maximum() != count + 1) qFatal("the other diary did not load");
+    if (screen.state->year() != (st.iterations() % 2 ? 1998 : 1999) || screen.cards->maximum() != count + 1)
+        qFatal("the other diary did not load");
     st.counters["cards"] = count;
     st.SetItemsProcessed(st.iterations());
 }
