@@ -1,5 +1,5 @@
 // ShowCard across diaries of different sizes: the cost per card must not depend on
-// how many cards the diary holds.
+// how many cards the diary holds. And switching the year between two full diaries.
 #include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
 #include "common/clock.h"
@@ -7,6 +7,7 @@
 #include "store/playdata.h"
 #include "support/cardbuilder.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -26,17 +27,11 @@ struct Screen {
     tama::PatincoMain *window = nullptr;
     QScrollBar *cards = nullptr;
 
-    // every: one card in so many has play data (0: none).
-    explicit Screen(int count, int every = 0) {
-        // The window opens today's year; make that the diary's.
-        static const tama::FixedClock endOf1999(QDateTime(QDate(1999, 12, 31), QTime(21, 0)));
-        tama::setClock(&endOf1999);
-        state = std::make_unique<tama::DiaryState>(dir.path());
-        state->open(u"taro"_s, 1999);
+    static QList<tama::CardRecord> diary(int count, int year) {
         QList<tama::CardRecord> list;
         list.reserve(count);
         for (int i = 0; i < count; ++i) {
-            const QDate d = QDate(1999, 1, 1).addDays(i % 365);
+            const QDate d = QDate(year, 1, 1).addDays(i % 365);
             list.append(tama::test::makeCard({.date = d.toString(u"yyyyMMdd"_s) + u"土"_s,
                                               .end = u"1830"_s,
                                               .store = i % 2 ? u"ＡＢＣホール"_s : u"パーラー駅前"_s,
@@ -46,7 +41,19 @@ struct Screen {
                                               .cashOut = tama::test::digits4((i * 7) % 10000),
                                               .impression = u"よかった"_s}));
         }
-        tama::test::writeDiary(dir.path(), state->diaryFile(), list);
+        return list;
+    }
+
+    // every: one card in so many has play data (0: none). previousYear: the diary of 1998
+    // is as full as 1999's.
+    explicit Screen(int count, int every = 0, bool previousYear = false) {
+        // The window opens today's year; make that the diary's.
+        static const tama::FixedClock endOf1999(QDateTime(QDate(1999, 12, 31), QTime(21, 0)));
+        tama::setClock(&endOf1999);
+        state = std::make_unique<tama::DiaryState>(dir.path());
+        state->open(u"taro"_s, 1999);
+        tama::test::writeDiary(dir.path(), state->diaryFile(), diary(count, 1999));
+        if (previousYear) tama::test::writeDiary(dir.path(), u"taro.1998.dat"_s, diary(count, 1998));
         if (every > 0) {
             // With the halls' terms and the model's 機種スペック, so that each card's figures are worked out.
             tama::PlayDatabase db(state->folder);
@@ -85,7 +92,28 @@ void BM_ShowCard(benchmark::State &st) {
     st.SetItemsProcessed(st.iterations());
 }
 
+// Ctrl+PageUp and Ctrl+PageDown in turn, between two diaries of count cards each: the
+// window reads the other diary and shows its new card.
+void BM_SwitchYear(benchmark::State &st) {
+    const int count = int(st.range(0));
+    Screen screen(count, 0, true);
+    QAction *keys[] = {screen.window->findChild<QAction *>(u"previousYear"_s),
+                       screen.window->findChild<QAction *>(u"nextYear"_s)};
+    if (!keys[0] || !keys[1]) qFatal("no year keys");
+    int i = 0;
+    for (auto _ : st) {
+        keys[i]->trigger();
+        i = 1 - i;
+    }
+    if (screen.state->year() != (st.iterations() % 2 ? 1998 : 1999) || screen.cards->maximum() != count + 1)
+        qFatal("the other diary did not load");
+    st.counters["cards"] = count;
+    st.SetItemsProcessed(st.iterations());
+}
+
 } // namespace
+
+BENCHMARK(BM_SwitchYear)->Arg(1000)->Arg(32766)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 BENCHMARK(BM_ShowCard)
     ->Args({1000, 0})

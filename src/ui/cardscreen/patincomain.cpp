@@ -5,40 +5,22 @@
 #include "app/windowregistry.h"
 #include "card/datescroller.h"
 #include "card/spinner.h"
-#include "cardscreen/helpwindow.h"
 #include "cardscreen/picturebutton.h"
 #include "cardscreen/playpanel.h"
-#include "cardscreen/ver.h"
 #include "common/clock.h"
 #include "common/dates.h"
 #include "common/dialogs.h"
 #include "common/text.h"
 #include "common/version.h"
-#include "master/backupwindow.h"
-#include "master/kdata.h"
-#include "master/mdata.h"
 #include "master/new_touroku.h"
-#include "master/search_kisyu.h"
-#include "startup/newname.h"
-#include "startup/patinkest.h"
 #include "store/backup.h"
-#include "store/category.h"
-#include "store/modellist.h"
 #include "store/organise.h"
-#include "store/storefile.h"
-#include "views/allselect.h"
-#include "views/analysiswindow.h"
-#include "views/dispreport.h"
 #include "views/listview.h"
-#include "views/tukigrafh.h"
-#include "views/tyoimati.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QHash>
 #include <QKeyEvent>
-#include <QMenuBar>
 #include <QScopedValueRollback>
 
 using namespace Qt::Literals::StringLiterals;
@@ -50,10 +32,6 @@ namespace {
 const QColor kBlack(0, 0, 0);
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
-
-QString fourDigits(int year) {
-    return QStringLiteral("%1").arg(year, 4, 10, QChar(u'0'));
-}
 
 // Drawing sets only what differs, so a box being typed in keeps its cursor.
 void drawText(QLineEdit *box, const QString &text) {
@@ -84,77 +62,11 @@ PatincoMain::PatincoMain(WindowRegistry &registry) : m_registry(registry) {
     m_playPanel->placeInTabOrder(Text24, Command23);
     buildMenus();
     connectHandlers();
-    setWindowTitle(u"タマノート Ver"_s + programVersion() + u"  "_s);
-}
-
-void PatincoMain::buildMenus() {
-    // Each item has a key of its own, shown beside it in the menu.
-    static const QHash<QString, QKeySequence> keys = {
-        {u"user_select"_s, QKeySequence(Qt::CTRL | Qt::Key_U)},
-        {u"All"_s, QKeySequence(Qt::CTRL | Qt::Key_L)},
-        {u"graph"_s, QKeySequence(Qt::CTRL | Qt::Key_G)},
-        {u"disp_report"_s, QKeySequence(Qt::CTRL | Qt::Key_R)},
-        {u"analysis"_s, QKeySequence(Qt::Key_F7)},
-        {u"endi"_s, QKeySequence(Qt::CTRL | Qt::Key_Q)},
-        {u"MISEDATASETTEI"_s, QKeySequence(Qt::CTRL | Qt::Key_1)},
-        {u"kisyudatasettei"_s, QKeySequence(Qt::CTRL | Qt::Key_2)},
-        {u"filesort"_s, QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {u"backups"_s, QKeySequence(Qt::CTRL | Qt::Key_B)},
-        {u"helpn"_s, QKeySequence(Qt::Key_F1)},
-        {u"topic"_s, QKeySequence(Qt::SHIFT | Qt::Key_F1)},
-    };
-    auto item = [this](QMenu *menu, const QString &name, const QString &text, bool enabled) {
-        QAction *a = menu->addAction(text);
-        a->setObjectName(name);
-        a->setEnabled(enabled);
-        a->setShortcut(keys.value(name));
-        return a;
-    };
-    QMenu *menu = menuBar()->addMenu(u"メニュー(&M)"_s);
-    menu->setObjectName(u"menu"_s);
-    connect(item(menu, u"user_select"_s, u"ユーザー選択(&Y)"_s, true), &QAction::triggered, this,
-            &PatincoMain::user_select_Click);
-    menu->addSeparator()->setObjectName(u"afrg"_s);
-    connect(item(menu, u"All"_s, u"リスト表示(&L)"_s, true), &QAction::triggered, this,
-            &PatincoMain::All_Click);
-    connect(item(menu, u"graph"_s, u"グラフ表示(&G)"_s, true), &QAction::triggered, this,
-            &PatincoMain::graph_Click);
-    connect(item(menu, u"disp_report"_s, u"レポート表示(&R)"_s, true), &QAction::triggered, this,
-            &PatincoMain::disp_report_Click);
-    menu->addAction(m_playPanel->toggleAction());
-    connect(item(menu, u"analysis"_s, u"分析(&A)"_s, true), &QAction::triggered, this,
-            [this] { m_registry.show<AnalysisWindow>(); });
-    menu->addSeparator()->setObjectName(u"zxc"_s);
-    connect(item(menu, u"endi"_s, u"終了(&E)"_s, true), &QAction::triggered, this, &PatincoMain::endi_Click);
-
-    QMenu *dataSET = menuBar()->addMenu(u"データ設定(&D)"_s);
-    dataSET->setObjectName(u"dataSET"_s);
-    connect(item(dataSET, u"MISEDATASETTEI"_s, u"店データ設定(&A)"_s, true), &QAction::triggered, this,
-            &PatincoMain::MISEDATASETTEI_Click);
-    connect(item(dataSET, u"kisyudatasettei"_s, u"機種データ設定(&B)"_s, true), &QAction::triggered, this,
-            &PatincoMain::kisyudatasettei_Click);
-    dataSET->addSeparator()->setObjectName(u"zxcx"_s);
-    connect(item(dataSET, u"filesort"_s, u"日記ファイルの整理(&D)"_s, true), &QAction::triggered, this,
-            &PatincoMain::filesort_Click);
-    connect(item(dataSET, u"undoOrganise"_s, u"整理を元に戻す(&U)"_s, false), &QAction::triggered, this,
-            &PatincoMain::UndoOrganise);
-    dataSET->addSeparator()->setObjectName(u"bkup"_s);
-    connect(item(dataSET, u"backups"_s, u"バックアップと復元(&B)"_s, true), &QAction::triggered, this,
-            [this] { m_registry.show<BackupWindow>()->reload(); });
-
-    QMenu *hppp = menuBar()->addMenu(u"ヘルプ(&H)"_s);
-    hppp->setObjectName(u"hppp"_s);
-    connect(item(hppp, u"helpn"_s, u"ヘルプ(&P)"_s, true), &QAction::triggered, this,
-            &PatincoMain::helpn_Click);
-    connect(item(hppp, u"topic"_s, u"トピック検索(&T)"_s, true), &QAction::triggered, this,
-            &PatincoMain::topic_Click);
-    hppp->addSeparator()->setObjectName(u"ghj"_s);
-    connect(item(hppp, u"DispVer"_s, u"バージョン情報(&V)"_s, true), &QAction::triggered, this,
-            &PatincoMain::DispVer_Click);
+    buildKeys();
+    drawTitle();
 }
 
 void PatincoMain::connectHandlers() {
-    connect(Text2, &QLineEdit::textChanged, this, &PatincoMain::Text2_Change);
     connect(Picture1, &PictureButton::clicked, this, &PatincoMain::Picture1_Click);
     connect(Picture2, &PictureButton::clicked, this, &PatincoMain::Picture2_Click);
     connect(Picture6, &PictureButton::clicked, this, &PatincoMain::Picture6_Click);
@@ -228,40 +140,6 @@ void PatincoMain::connectHandlers() {
     Text4->installEventFilter(this);
     centralWidget()->setMouseTracking(true);
     centralWidget()->installEventFilter(this);
-
-    // Keys for what the mouse does with the scrollers.
-    auto key = [this](const QString &name, const QKeySequence &keys, auto handler) {
-        auto *a = new QAction(this);
-        a->setObjectName(name);
-        a->setShortcut(keys);
-        a->setShortcutContext(Qt::WindowShortcut);
-        addAction(a);
-        connect(a, &QAction::triggered, this, handler);
-    };
-    key(u"previousCard"_s, QKeySequence(Qt::Key_PageUp),
-        [this] { HScroll1->triggerAction(QAbstractSlider::SliderSingleStepSub); });
-    key(u"nextCard"_s, QKeySequence(Qt::Key_PageDown),
-        [this] { HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd); });
-    key(u"previousYear"_s, QKeySequence(Qt::CTRL | Qt::Key_PageUp),
-        [this] { HScroll2->triggerAction(QAbstractSlider::SliderSingleStepSub); });
-    key(u"nextYear"_s, QKeySequence(Qt::CTRL | Qt::Key_PageDown),
-        [this] { HScroll2->triggerAction(QAbstractSlider::SliderSingleStepAdd); });
-    key(u"previousDay"_s, QKeySequence(Qt::ALT | Qt::Key_Left),
-        [this] { HScroll3->triggerAction(QAbstractSlider::SliderSingleStepSub); });
-    key(u"nextDay"_s, QKeySequence(Qt::ALT | Qt::Key_Right),
-        [this] { HScroll3->triggerAction(QAbstractSlider::SliderSingleStepAdd); });
-    key(u"firstCard"_s, QKeySequence(Qt::CTRL | Qt::Key_Home),
-        [this] { HScroll1->setValue(HScroll1->minimum()); });
-    key(u"newCard"_s, QKeySequence(Qt::CTRL | Qt::Key_End),
-        [this] { HScroll1->setValue(HScroll1->maximum()); });
-    key(u"register"_s, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { Command23->click(); });
-    // Ctrl+D deletes a character in a box; F8 is free everywhere.
-    key(u"mark"_s, QKeySequence(Qt::Key_F8), [this] { Command6->click(); });
-    Command23->setToolTip(u"登録・更新 (Ctrl+S)"_s);
-    Command6->setToolTip(u"削除・削除取消 (F8)"_s);
-    HScroll1->setToolTip(u"カードの移動 (PageUp / PageDown、Ctrl+Home / Ctrl+End)"_s);
-    HScroll2->setToolTip(u"年の切り替え (Ctrl+PageUp / Ctrl+PageDown)"_s);
-    HScroll3->setToolTip(u"日付の移動 (Alt+← / Alt+→)"_s);
 }
 
 // ---- drawing ----
@@ -270,7 +148,7 @@ void PatincoMain::draw() {
     const QScopedValueRollback drawing(m_drawing, true);
     const CardControls &c = m_editor.card();
     drawState();
-    setYearText(c.year);
+    drawDiary();
     drawText(Text3, c.month);
     drawText(Text4, c.day);
     drawText(Text5, c.weekday);
@@ -339,26 +217,24 @@ QDate PatincoMain::scrollerDate() const {
 
 // ---- window ----
 
-void PatincoMain::setYearText(const QString &year) {
-    Text2->setText(year);
-}
 QString PatincoMain::yearText() const {
-    return m_editor.card().year.isEmpty() ? Text2->text() : m_editor.card().year;
+    if (!m_editor.card().year.isEmpty()) return m_editor.card().year;
+    return m_editor.year().isEmpty() ? m_registry.state().yearText() : m_editor.year();
 }
 
-void PatincoMain::Text2_Change() {
-    setLabel22(Text2->text());
+// Which diary: the year box shows the card's year (a deletion candidate's R999), the
+// label and the title the diary the editor has open.
+void PatincoMain::drawDiary() {
+    drawText(Text2, m_editor.card().year);
+    Label22->setText(m_editor.year());
+    drawTitle();
 }
 
-// The label always ends up showing the diary's year, whatever was copied into it.
-void PatincoMain::Label22_Change() {
-    setLabel22(m_registry.state().yearText());
-}
-
-void PatincoMain::setLabel22(const QString &text) {
-    if (Label22->text() == text) return;
-    Label22->setText(text);
-    Label22_Change();
+void PatincoMain::drawTitle() {
+    const QString &file = m_editor.diaryFile();
+    const QString title = u"タマノート Ver"_s + programVersion() + u"  "_s +
+                          (file.isEmpty() ? QString() : u"[ "_s + file + u" ]"_s);
+    if (windowTitle() != title) setWindowTitle(title);
 }
 
 void PatincoMain::updateClock() {
@@ -395,8 +271,6 @@ void PatincoMain::Form_Load() {
         HScroll2->setValue(thisYear);
         HScroll2->setMinimum(1);
     }
-    setYearText(fourDigits(HScroll2->maximum()));
-
     LoadDiary();
 
     DateRange range = dateScrollerRange(m_registry.state().year(), tama::clock().today());
@@ -411,7 +285,6 @@ void PatincoMain::Form_Load() {
 
 void PatincoMain::LoadDiary() {
     DiaryState &s = m_registry.state();
-    setWindowTitle(u"タマノート Ver"_s + programVersion() + u"  [ "_s + s.diaryFile() + u" ]"_s);
     m_editor.open(s.folder, s.diaryFile(), s.yearText());
     m_playPanel->useFolder(s.folder, s.readOnly());
     if (QAction *undo = findChild<QAction *>(u"undoOrganise"_s))
@@ -447,7 +320,6 @@ void PatincoMain::followDiary() {
         return;
     }
     HScroll2->setValue(s.year()); // already there when the scroller moved
-    setYearText(s.yearText());
     const DateRange range = dateScrollerRange(s.year(), tama::clock().today());
     {
         const QScopedValueRollback drawing(m_drawing, true);
@@ -526,85 +398,6 @@ void PatincoMain::closeEvent(QCloseEvent *e) {
     m_registry.endProgram();
 }
 
-void PatincoMain::user_select_Click() {
-    m_registry.unload<allSelect>();
-    m_registry.unload<dispreport>();
-    m_registry.unload<KDATA>();
-    m_registry.unload<listview>();
-    m_registry.unload<MDATA>();
-    m_registry.unload<tukiGrafh>();
-    m_registry.unload<New_touroku>();
-    m_registry.unload<NEWNAME>();
-    m_registry.unload<search_kisyu>();
-    m_registry.unload<tyoimati>();
-    m_registry.get<PATINKEST>()->ShowFromMenu();
-}
-
-void PatincoMain::endi_Click() {
-    m_registry.endProgram();
-}
-
-// There is no platform help viewer to hand the help file to: the program shows its own
-// pages, at the contents or at the keyword search with an empty key.
-void PatincoMain::helpn_Click() {
-    m_registry.get<HelpWindow>()->showContents();
-}
-
-void PatincoMain::topic_Click() {
-    m_registry.get<HelpWindow>()->showSearch(QString());
-}
-
-void PatincoMain::DispVer_Click() {
-    m_registry.show<ver>();
-}
-
-void PatincoMain::MISEDATASETTEI_Click() {
-    m_registry.show<MDATA>();
-}
-void PatincoMain::kisyudatasettei_Click() {
-    m_registry.show<KDATA>();
-}
-
-// The pressed picture stays until this window is active again.
-void PatincoMain::Picture4_Click() {
-    Picture4->showPressedImage(true);
-    m_registry.show<MDATA>();
-}
-
-void PatincoMain::Picture5_Click() {
-    Picture5->showPressedImage(true);
-    m_registry.show<KDATA>();
-}
-
-// The menu always opens the filter afresh; its picture button shows it as it is.
-void PatincoMain::All_Click() {
-    m_registry.unload<allSelect>();
-    m_registry.show<allSelect>();
-}
-void PatincoMain::graph_Click() {
-    m_registry.show<tukiGrafh>();
-}
-void PatincoMain::disp_report_Click() {
-    m_registry.show<dispreport>();
-}
-
-void PatincoMain::Picture1_Click() {
-    Picture1->showPressedImage(true);
-    m_registry.show<tukiGrafh>();
-    tukiGrafh *g = m_registry.get<tukiGrafh>();
-    g->sumkankin->setText(GraphSettings::caption(GraphSettings::CashOut, true));
-    g->SumTousi->setText(GraphSettings::caption(GraphSettings::Investment, true));
-    g->sengrafh->setText(GraphSettings::styleCaption(true));
-}
-void PatincoMain::Picture2_Click() {
-    Picture2->showPressedImage(true);
-    m_registry.show<allSelect>();
-}
-void PatincoMain::Picture6_Click() {
-    Picture6->showPressedImage(true);
-    m_registry.show<dispreport>();
-}
-
 void PatincoMain::showCardNumber(int n) {
     HScroll1->setValue(n);
 }
@@ -645,88 +438,6 @@ void PatincoMain::spinnerChange(int index) {
     if (m_drawing) return;
     m_editor.spin(index, spinners()[size_t(index - 1)]->value());
     draw();
-}
-
-// ---- store and category ----
-
-void PatincoMain::ClearCategory() {
-    m_editor.clearCategory();
-    draw();
-}
-
-// The model list of the store shown, for the category chosen.
-void PatincoMain::fillModelList() {
-    if (const CategoryInfo *c = categoryByOption(m_editor.card().category)) ChooseCategory(c->marker());
-}
-
-void PatincoMain::ChooseCategory(const QString &marker) {
-    const QString model = m_editor.card().model;
-    {
-        const QScopedValueRollback drawing(m_drawing, true);
-        Combo2->clear();
-        Combo2->clearEditText();
-    }
-    const QString store = m_editor.card().store;
-    if (modelListFileName(store).isEmpty()) {
-        InfoBox(u"店名が選択または入力されていません。"_s, u"注意"_s);
-        m_editor.setModel(QString());
-        return;
-    }
-    const QScopedValueRollback drawing(m_drawing, true);
-    try {
-        Combo2->addItems(ModelListFile(m_registry.state().folder, store).section(marker));
-    } catch (const StoreError &e) {
-        reportStoreError(e); // a name the code page lacks: no list file is made for it
-    }
-    Combo2->addItem(kModelSearchEntry);
-    Combo2->setCurrentIndex(-1); // a list filled is not a model chosen
-    Combo2->setEditText(model);
-}
-
-// A category clicked lists the store's models of it; no model is chosen yet.
-void PatincoMain::Option_Click(int option) {
-    m_editor.setCategory(option);
-    m_editor.setModel(QString());
-    fillModelList();
-    draw();
-}
-
-void PatincoMain::Combo1_DropDown() {
-    // The list always reflects the file; the text in the box stays as it is.
-    const QScopedValueRollback drawing(m_drawing, true);
-    Combo1->clear();
-    Combo1->setEditText(m_editor.card().store);
-    try {
-        for (const QString &name : StoreFile(m_registry.state().folder).list())
-            Combo1->addEntry(name);
-    } catch (const StoreError &e) {
-        reportStoreError(e);
-    }
-}
-
-// The store chosen goes to the front of the store file, so recent stores come first.
-void PatincoMain::Combo1_Click() {
-    m_editor.setStore(Combo1->currentText());
-    ClearCategory();
-    const int i = Combo1->currentIndex();
-    if (i < 0) return;
-    try {
-        StoreFile(m_registry.state().folder).moveToFront(Combo1->itemText(i));
-    } catch (const StoreError &e) {
-        reportStoreError(e);
-    }
-}
-
-void PatincoMain::Combo2_DropDown() {
-    if (m_editor.card().category == 0) InfoBox(u"機種が選択されてません"_s, u"注意"_s);
-}
-
-void PatincoMain::Combo2_Click() {
-    m_editor.setModel(Combo2->currentText());
-    if (Combo2->currentText() != kModelSearchEntry) return;
-    // A search left open from before would list another category.
-    m_registry.unload<search_kisyu>();
-    m_registry.show<search_kisyu>();
 }
 
 // ---- registration ----

@@ -22,8 +22,7 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     // The card as it stands: what other windows read.
     const CardEditor &editor() const { return m_editor; }
 
-    // The year box: any change of its text is copied to the year label.
-    void setYearText(const QString &year);
+    // The year of the card shown (a deletion candidate's R999), else the diary's.
     QString yearText() const;
 
     // What other windows read and write on the card.
@@ -43,12 +42,6 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     // Restores the picture buttons and the clock; reloads when a reload was requested.
     void Form_Activate();
     void LoadDiary();
-    void ShowCard();
-    void SetDateFromScroller();
-    void ClearCategory();
-    void ChooseCategory(const QString &marker);
-    void OrganiseDiary();
-    void UndoOrganise();
 
   protected:
     bool event(QEvent *e) override;
@@ -57,20 +50,26 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
 
   private:
     void buildMenus();
+    void buildKeys();
+    void ShowCard();
+    void SetDateFromScroller();
+    void ClearCategory();
+    void ChooseCategory(const QString &marker);
+    void OrganiseDiary();
+    void UndoOrganise();
     void connectHandlers();
 
     // Draws the card from the editor; nothing drawn is taken as an edit.
     void draw();
     void drawState();
+    void drawDiary();
+    void drawTitle();
     void drawDateScroller();
     void fillModelList();
 
     void Form_Deactivate();
     void Form_MouseMove();
     void updateClock();
-    void Text2_Change();
-    void Label22_Change();
-    void setLabel22(const QString &text);
 
     void HScroll1_Change();
     void HScroll2_Change();

@@ -2,22 +2,47 @@
 // method), Tab, Enter, Escape and the keys of every scroller, checked on screen and in
 // the files.
 #include "app/keyboard.h"
+#include "cardscreen/helpwindow.h"
 #include "cardscreen/patincomain.h"
 #include "common/clock.h"
+#include "master/backupwindow.h"
+#include "master/kdata.h"
+#include "master/mdata.h"
 #include "master/new_touroku.h"
 #include "startup/newname.h"
 #include "startup/patinkest.h"
 #include "store/modellist.h"
 #include "support/windowfixture.h"
 #include "views/allselect.h"
+#include "views/analysiswindow.h"
+#include "views/dispreport.h"
 #include "views/listview.h"
+#include "views/tukigrafh.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QInputMethodEvent>
+#include <QMenu>
+#include <QMetaEnum>
+#include <QPlainTextEdit>
 
 #include <memory>
+
+// Qt's table of the standard keys of every platform, as Qt lays it out: keyBindings()
+// answers only for the platform the test runs on. Checked against keyBindings() first.
+struct QKeyBinding {
+    QKeySequence::StandardKey standardKey;
+    uchar priority;
+    QKeyCombination shortcut;
+    uint platform;
+};
+class QPlatformThemePrivate {
+  public:
+    static const QKeyBinding keyBindings[];
+    static const uint numberOfKeyBindings;
+    static unsigned currentKeyPlatforms();
+};
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tama;
@@ -42,6 +67,54 @@ QByteArray storedCard(const QString &date) {
                       .cashOut = u"0000"_s});
 }
 
+// What a line edit or the impression box does with a key. Page moves are left out: the
+// card screen's boxes have no pages, and PageUp and PageDown turn the cards.
+const QList<QKeySequence::StandardKey> kEditingKeys = {
+    QKeySequence::Delete,
+    QKeySequence::Cut,
+    QKeySequence::Copy,
+    QKeySequence::Paste,
+    QKeySequence::Undo,
+    QKeySequence::Redo,
+    QKeySequence::Back,
+    QKeySequence::Forward,
+    QKeySequence::SelectAll,
+    QKeySequence::Deselect,
+    QKeySequence::Backspace,
+    QKeySequence::MoveToNextChar,
+    QKeySequence::MoveToPreviousChar,
+    QKeySequence::MoveToNextWord,
+    QKeySequence::MoveToPreviousWord,
+    QKeySequence::MoveToNextLine,
+    QKeySequence::MoveToPreviousLine,
+    QKeySequence::MoveToStartOfLine,
+    QKeySequence::MoveToEndOfLine,
+    QKeySequence::MoveToStartOfBlock,
+    QKeySequence::MoveToEndOfBlock,
+    QKeySequence::MoveToStartOfDocument,
+    QKeySequence::MoveToEndOfDocument,
+    QKeySequence::SelectNextChar,
+    QKeySequence::SelectPreviousChar,
+    QKeySequence::SelectNextWord,
+    QKeySequence::SelectPreviousWord,
+    QKeySequence::SelectNextLine,
+    QKeySequence::SelectPreviousLine,
+    QKeySequence::SelectNextPage,
+    QKeySequence::SelectPreviousPage,
+    QKeySequence::SelectStartOfLine,
+    QKeySequence::SelectEndOfLine,
+    QKeySequence::SelectStartOfBlock,
+    QKeySequence::SelectEndOfBlock,
+    QKeySequence::SelectStartOfDocument,
+    QKeySequence::SelectEndOfDocument,
+    QKeySequence::DeleteStartOfWord,
+    QKeySequence::DeleteEndOfWord,
+    QKeySequence::DeleteEndOfLine,
+    QKeySequence::DeleteCompleteLine,
+    QKeySequence::InsertParagraphSeparator,
+    QKeySequence::InsertLineSeparator,
+};
+
 } // namespace
 
 class TestCardKeys : public QObject, CardScreenTest {
@@ -61,6 +134,11 @@ class TestCardKeys : public QObject, CardScreenTest {
     void enterAndEscapeInEveryWindow();
     void userWindowByKeys();
     void anEveningByKeyboardAlone();
+    void windowKeysWorkFromEveryBox_data();
+    void windowKeysWorkFromEveryBox();
+    void noWindowKeyIsAnEditingKey();
+    void dataMenuAccessKeys_data();
+    void dataMenuAccessKeys();
 
   private:
     void open(const QString &year = u"1999"_s);
@@ -90,6 +168,10 @@ class TestCardKeys : public QObject, CardScreenTest {
     }
     void clickIn(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(4, w->height() / 2)); }
     void clickOption(const char *name) { clickIn(c<QRadioButton>(name)); }
+    template <class W> bool shown() const {
+        W *w = m_f->registry.find<W>();
+        return w && w->isVisible();
+    }
 };
 
 void TestCardKeys::init() {
@@ -263,7 +345,7 @@ void TestCardKeys::scrollersAndSpinnersByKeys() {
     QCOMPARE(m_f->state.diaryFile(), u"taro.1999.dat"_s);
     // The date steps by day, the times and amounts by their boxes' Up and Down.
     QCOMPARE(t("Text3") + t("Text4"), u"0315"_s);
-    key(Qt::Key_Left, Qt::AltModifier);
+    key(Qt::Key_PageUp, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(t("Text3") + t("Text4") + t("Text5"), u"0314日"_s);
     c("Text7")->setFocus();
     key(Qt::Key_Up);
@@ -417,6 +499,181 @@ void TestCardKeys::anEveningByKeyboardAlone() {
     key(Qt::Key_Return);
     listview *list = m_f->registry.find<listview>();
     QVERIFY(list && list->isVisible());
+}
+
+// Each key of the help page's list, from each kind of box the cursor can be in.
+void TestCardKeys::windowKeysWorkFromEveryBox_data() {
+    QTest::addColumn<QByteArray>("box");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("does");
+    const std::pair<QKeyCombination, const char *> keys[] = {
+        {Qt::Key_PageUp, "previousCard"},
+        {Qt::Key_PageDown, "nextCard"},
+        {Qt::ALT | Qt::Key_Home, "firstCard"},
+        {Qt::ALT | Qt::Key_End, "newCard"},
+        {Qt::CTRL | Qt::Key_PageUp, "previousYear"},
+        {Qt::CTRL | Qt::Key_PageDown, "nextYear"},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_PageUp, "previousDay"},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_PageDown, "nextDay"},
+        {Qt::CTRL | Qt::Key_S, "register"},
+        {Qt::Key_F8, "mark"},
+        {Qt::CTRL | Qt::Key_O, "organise"},
+        {Qt::CTRL | Qt::Key_L, "list"},
+        {Qt::CTRL | Qt::Key_G, "graph"},
+        {Qt::CTRL | Qt::Key_R, "report"},
+        {Qt::Key_F7, "analysis"},
+        {Qt::CTRL | Qt::Key_1, "halls"},
+        {Qt::CTRL | Qt::Key_2, "models"},
+        {Qt::CTRL | Qt::Key_B, "backups"},
+        {Qt::CTRL | Qt::Key_J, "users"},
+        {Qt::Key_F1, "help"},
+        {Qt::SHIFT | Qt::Key_F1, "topics"},
+        {Qt::CTRL | Qt::Key_Q, "end"},
+    };
+    // Month, time, amount, hall, model and impression.
+    for (const char *box : {"Text3", "Text7", "Text12", "Combo1", "Combo2", "Text24"})
+        for (const auto &[k, does] : keys)
+            QTest::addRow("%s %s", box, does)
+                << QByteArray(box) << QKeySequence(k) << QString::fromLatin1(does);
+}
+
+void TestCardKeys::windowKeysWorkFromEveryBox() {
+    QFETCH(QByteArray, box);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, does);
+    m_f->folder.write(u"taro.1999.dat"_s, storedCard(u"19990123"_s) + storedCard(u"19990124"_s));
+    m_f->folder.write(u"taro.1998.dat"_s, storedCard(u"19980505"_s));
+    open(does == u"nextYear"_s ? u"1998"_s : u"1999"_s);
+    if (does == u"nextCard"_s || does == u"newCard"_s) m_window->showCardNumber(1);
+    if (does == u"mark"_s) m_window->showCardNumber(2);
+    if (does == u"nextDay"_s) {
+        up(bar("HScroll3"));
+        QCOMPARE(t("Text3") + t("Text4"), u"0314"_s);
+    }
+    if (does == u"organise"_s) m_f->dialogs.answer({true});
+    QWidget *target = c<QWidget>(box.constData());
+    target->setFocus();
+    QCOMPARE(QApplication::focusWidget(), target);
+    auto textOf = [target] {
+        if (auto *line = qobject_cast<QLineEdit *>(target)) return line->text();
+        if (auto *list = qobject_cast<QComboBox *>(target)) return list->currentText();
+        return qobject_cast<QPlainTextEdit *>(target)->toPlainText();
+    };
+    const QString before = textOf();
+
+    QTest::keySequence(target, keys);
+
+    if (does == u"end"_s) {
+        QVERIFY(!m_f->registry.find<PatincoMain>());
+        m_window = nullptr;
+        return;
+    }
+    const QString after = textOf();
+    if (does == u"previousCard"_s || does == u"nextCard"_s) {
+        QCOMPARE(l("Label19"), u"2"_s);
+    } else if (does == u"firstCard"_s) {
+        QCOMPARE(l("Label19"), u"1"_s);
+    } else if (does == u"newCard"_s) {
+        QCOMPARE(l("Label19"), u"3"_s);
+        QCOMPARE(l("Label20"), u"新規作成"_s);
+    } else if (does == u"previousYear"_s) {
+        QCOMPARE(m_f->state.diaryFile(), u"taro.1998.dat"_s);
+    } else if (does == u"nextYear"_s) {
+        QCOMPARE(m_f->state.diaryFile(), u"taro.1999.dat"_s);
+    } else if (does == u"previousDay"_s) {
+        QCOMPARE(t("Text3") + t("Text4"), u"0314"_s);
+    } else if (does == u"nextDay"_s) {
+        QCOMPARE(t("Text3") + t("Text4"), u"0315"_s);
+    } else if (does == u"register"_s) {
+        QCOMPARE(m_f->dialogs.lastMessage(), u"データが不完全です。空白箇所を入力してください。"_s);
+    } else if (does == u"mark"_s) {
+        QCOMPARE(m_f->folder.read(u"taro.1999.dat"_s).at(240), 'R');
+    } else if (does == u"organise"_s) {
+        QVERIFY(m_f->dialogs.lastMessage().contains(u"ファイルの整理を始めますか"_s));
+    } else if (does == u"list"_s) {
+        QVERIFY(shown<allSelect>());
+    } else if (does == u"graph"_s) {
+        QVERIFY(shown<tukiGrafh>());
+    } else if (does == u"report"_s) {
+        QVERIFY(shown<dispreport>());
+    } else if (does == u"analysis"_s) {
+        QVERIFY(shown<AnalysisWindow>());
+    } else if (does == u"halls"_s) {
+        QVERIFY(shown<MDATA>());
+    } else if (does == u"models"_s) {
+        QVERIFY(shown<KDATA>());
+    } else if (does == u"backups"_s) {
+        QVERIFY(shown<BackupWindow>());
+    } else if (does == u"users"_s) {
+        QVERIFY(shown<PATINKEST>());
+    } else if (does == u"help"_s || does == u"topics"_s) {
+        QVERIFY(shown<HelpWindow>());
+    } else {
+        QFAIL("no check for this key");
+    }
+    // The key went to the window, not into the box (drawing a card may change the box).
+    if (does != u"previousCard"_s && does != u"nextCard"_s && does != u"firstCard"_s &&
+        does != u"newCard"_s && does != u"previousYear"_s && does != u"nextYear"_s &&
+        does != u"previousDay"_s && does != u"nextDay"_s && does != u"mark"_s)
+        QCOMPARE(after, before);
+}
+
+// A window key that is also a box's editing key on Linux, Windows or macOS would be taken
+// by the box there, or take the box's key away.
+void TestCardKeys::noWindowKeyIsAnEditingKey() {
+    const unsigned here = QPlatformThemePrivate::currentKeyPlatforms();
+    for (QKeySequence::StandardKey k : kEditingKeys) {
+        QSet<QKeySequence> table;
+        for (uint i = 0; i < QPlatformThemePrivate::numberOfKeyBindings; ++i)
+            if (const QKeyBinding &b = QPlatformThemePrivate::keyBindings[i];
+                b.standardKey == k && (b.platform & here))
+                table.insert(QKeySequence(b.shortcut));
+        const QList<QKeySequence> bound = QKeySequence::keyBindings(k);
+        QCOMPARE(table, QSet<QKeySequence>(bound.begin(), bound.end()));
+    }
+    open();
+    const QMetaEnum names = QMetaEnum::fromType<QKeySequence::StandardKey>();
+    QStringList clashes;
+    int windowKeys = 0;
+    for (const QAction *a : m_window->findChildren<QAction *>()) {
+        for (const QKeySequence &keys : a->shortcuts()) {
+            ++windowKeys;
+            for (uint i = 0; i < QPlatformThemePrivate::numberOfKeyBindings; ++i) {
+                const QKeyBinding &b = QPlatformThemePrivate::keyBindings[i];
+                if (kEditingKeys.contains(b.standardKey) && QKeySequence(b.shortcut) == keys)
+                    clashes << a->objectName() + u' ' + keys.toString() + u" = "_s +
+                                   QString::fromLatin1(names.valueToKey(b.standardKey));
+            }
+        }
+    }
+    QVERIFY(windowKeys >= 20);
+    QCOMPARE(clashes, QStringList());
+}
+
+// Alt and a menu's letter, then an item's letter, as a person types them.
+void TestCardKeys::dataMenuAccessKeys_data() {
+    QTest::addColumn<Qt::Key>("letter");
+    QTest::addColumn<QString>("opens");
+    QTest::newRow("店データ設定(&A)") << Qt::Key_A << u"MDATA"_s;
+    QTest::newRow("機種データ設定(&B)") << Qt::Key_B << u"KDATA"_s;
+    QTest::newRow("バックアップと復元(&R)") << Qt::Key_R << u"BackupWindow"_s;
+}
+
+void TestCardKeys::dataMenuAccessKeys() {
+    QFETCH(Qt::Key, letter);
+    QFETCH(QString, opens);
+    open();
+    c("Text3")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier);
+    QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+    QCOMPARE(QApplication::activePopupWidget()->objectName(), u"dataSET"_s);
+    QTest::keyClick(QApplication::activePopupWidget(), letter);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    const bool opened = opens == u"MDATA"_s   ? shown<MDATA>()
+                        : opens == u"KDATA"_s ? shown<KDATA>()
+                                              : shown<BackupWindow>();
+    QVERIFY(opened);
+    QVERIFY(!shown<KDATA>() || !shown<BackupWindow>());
 }
 
 TAMA_GUI_TEST_MAIN(TestCardKeys)
