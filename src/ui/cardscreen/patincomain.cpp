@@ -419,7 +419,6 @@ void PatincoMain::LoadDiary() {
     if (const std::optional<StoreError> e = m_editor.load(tama::clock().today())) reportStoreError(*e);
     const int n = m_editor.newCardNumber();
     setCardNumberScroller(n, n);
-    s.newCardNumber = n;
     draw();
 }
 
@@ -591,10 +590,10 @@ void PatincoMain::disp_report_Click() {
 void PatincoMain::Picture1_Click() {
     Picture1->showPressedImage(true);
     m_registry.show<tukiGrafh>();
-    tukiGrafh *g = m_registry.get<tukiGrafh>();
-    g->sumkankin->setText(GraphSettings::caption(GraphSettings::CashOut, true));
-    g->SumTousi->setText(GraphSettings::caption(GraphSettings::Investment, true));
-    g->sengrafh->setText(GraphSettings::styleCaption(true));
+    MonthGraphModel &graph = m_registry.get<tukiGrafh>()->model();
+    GraphSettings settings = graph.settings();
+    settings.cashOut = settings.investment = settings.bars = true;
+    graph.setSettings(settings);
 }
 void PatincoMain::Picture2_Click() {
     Picture2->showPressedImage(true);
@@ -745,6 +744,7 @@ void PatincoMain::Command23_Click() {
         reportStoreError(*r.error);
         return;
     case Outcome::Written:
+        m_registry.state().noteCardsChanged();
         break;
     }
     {
@@ -765,7 +765,6 @@ void PatincoMain::Command23_Click() {
     if (r.appended) {
         m_editor.prepareNextCard(scrollerDate());
         setCardNumberScroller(m_editor.number(), m_editor.number());
-        m_registry.state().newCardNumber = m_editor.newCardNumber();
         draw();
     }
     discardYearList();
@@ -780,6 +779,7 @@ void PatincoMain::Command6_Click() {
         reportStoreError(e);
         return;
     }
+    m_registry.state().noteCardsChanged();
     draw();
 }
 
@@ -813,7 +813,7 @@ void PatincoMain::OrganiseDiary() {
     if (const std::optional<StoreError> e = m_editor.afterOrganise(j, tama::clock().today()))
         reportStoreError(*e);
     setCardNumberScroller(j, j);
-    s.newCardNumber = j;
+    s.noteCardsChanged();
     draw();
     // Its lines carry the old card numbers.
     discardYearList();
@@ -850,6 +850,7 @@ void PatincoMain::UndoOrganise() {
     m_beforeOrganise.reset();
     if (undo) undo->setEnabled(false);
     LoadDiary();
+    s.noteCardsChanged();
     discardYearList();
 }
 

@@ -90,6 +90,9 @@ listview::listview(WindowRegistry &registry) : m_registry(registry) {
     connect(Command8, &QPushButton::clicked, this, &listview::Command8_Click);
     connect(Command9, &QPushButton::clicked, this, &listview::Command9_Click);
     connect(List1, &SelectionList::rowDoubleClicked, this, &listview::List1_DblClick);
+    // The diary is read once for each change of it.
+    connect(&m_registry.state(), &DiaryState::diaryChanged, this, &listview::Form_Load);
+    connect(&m_registry.state(), &DiaryState::cardsChanged, this, &listview::Form_Load);
 
     Form_Load();
 }
@@ -97,10 +100,11 @@ listview::listview(WindowRegistry &registry) : m_registry(registry) {
 void listview::Form_Load() {
     DiaryState &s = m_registry.state();
     setWindowTitle(YearList::caption(s.yearText()));
-    tyoimati *wait = m_registry.find<tyoimati>();
-    ProgressPicture *bar = wait ? wait->Picture1 : nullptr;
-    const int total = std::max(1, s.newCardNumber);
-    if (bar) bar->drawProgress(0, total);
+    if (tyoimati *wait = m_registry.find<tyoimati>()) {
+        connect(this, &listview::progressed, wait, &tyoimati::showProgress, Qt::UniqueConnection);
+        connect(this, &listview::loaded, wait, &QWidget::hide, Qt::UniqueConnection);
+    }
+    int total = 1;
 
     // The diary is read a block at a time into the list, so the cards are never all
     // held at once; a failed read lists nothing rather than part of the diary.
@@ -111,6 +115,8 @@ void listview::Form_Load() {
         // as the command line's.
         filter = selection ? selection->filter() : YearListFilter::initialForDiary(s.folder, s.diaryFile());
         const DiaryFile diary(s.folder, s.diaryFile());
+        total = std::max(1, diary.count());
+        emit progressed(0, total);
         m_list = std::make_unique<YearList>(*filter, diary.count());
         diary.forEach([&](int n, const CardRecord &card) { m_list->add(n, card); });
     } catch (const StoreError &e) {
@@ -118,9 +124,9 @@ void listview::Form_Load() {
         m_list = std::make_unique<YearList>(filter ? *filter : YearListFilter::everything());
     }
     m_list->finish();
-    if (bar) bar->drawProgress(total / 2, total);
+    emit progressed(total / 2, total);
     m_sorter = std::make_unique<YearListSorter>(*m_list);
-    if (bar) bar->drawProgress(total, total);
+    emit progressed(total, total);
     showLines();
     alignButtons();
 
@@ -129,7 +135,7 @@ void listview::Form_Load() {
     Label9->setText(t.cashOutText);
     Label10->setText(t.profitText);
     setTextColour(Label10, t.profitColour);
-    if (wait) wait->hide();
+    emit loaded();
     Label12->setText(t.rateText);
     setTextColour(Label12, t.rateColour);
     Label14->setText(t.perHourText);

@@ -44,6 +44,11 @@ class listview : public QWidget {
     void Command9_Click();
     void List1_DblClick();
 
+  signals:
+    // n of s steps of loading done; the wait window draws it.
+    void progressed(int n, int s);
+    void loaded();
+
   protected:
     void closeEvent(QCloseEvent *e) override;
 

@@ -36,6 +36,12 @@ class tyoimati : public QWidget {
     explicit tyoimati(WindowRegistry &registry);
 
     ProgressPicture *Picture1;
+
+  public slots:
+    // n of s steps done.
+    void showProgress(int n, int s) { Picture1->drawProgress(n, s); }
+
+  public:
     QLabel *Label1;
 };
 

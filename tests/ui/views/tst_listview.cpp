@@ -155,6 +155,21 @@ class TstListview : public QObject {
         QVERIFY(!f.registry.find<allSelect>());
     }
 
+    void followsTheDiary() {
+        ViewFixture f;
+        f.writeDiary({card(u"本店"_s, u"Ｘ"_s, u"0010"_s, u"0000"_s)});
+        listview *list = f.open<listview>();
+        QCOMPARE(records(list), QStringList{u"1"_s});
+        f.writeDiary(
+            {card(u"本店"_s, u"Ｘ"_s, u"0010"_s, u"0000"_s), card(u"支店"_s, u"Ｙ"_s, u"0020"_s, u"0000"_s)});
+        f.state.noteCardsChanged();
+        QCOMPARE(records(list), (QStringList{u"1"_s, u"2"_s}));
+        QCOMPARE(list->Label8->text(), u" 3000"_s);
+        f.state.setYear(1998);
+        QCOMPARE(list->windowTitle(), u"1998年 リスト表示"_s);
+        QCOMPARE(list->List1->count(), 0);
+    }
+
     void emptyListShowsZeroTotals() {
         ViewFixture f;
         f.writeDiary({});
@@ -203,7 +218,6 @@ class TstListview : public QObject {
             cards.append(c);
         }
         f.writeDiary(cards);
-        f.state.newCardNumber = 0;
         f.clock.set(QDateTime(QDate(1999, 6, 1), QTime(10, 0))); // the card screen opens this year's diary
         PatincoMain *main = f.openCardScreen(f.state.diaryFile(), f.state.yearText());
         QScrollBar *scroller = control<QScrollBar>(main, "HScroll1");
