@@ -1,7 +1,6 @@
 #pragma once
 
-#include "reports/yearlist.h"
-#include "reports/yearlistsorter.h"
+#include "reports/yearlistmodel.h"
 #include "views/selectionlist.h"
 
 #include <QGroupBox>
@@ -22,8 +21,8 @@ class listview : public QWidget {
   public:
     explicit listview(WindowRegistry &registry);
 
-    const YearList &yearList() const { return *m_list; }
-    const YearListSorter &sorter() const { return *m_sorter; }
+    const YearList &yearList() const { return m_model.list(); }
+    const YearListSorter &sorter() const { return m_model.sorter(); }
 
     QPushButton *Command3, *Command4, *Command5, *Command6, *Command7, *Command8, *Command9;
     SelectionList *List1;
@@ -55,12 +54,10 @@ class listview : public QWidget {
   private:
     void Form_Unload();
     void press(YearListLine::Column column);
-    void showLines();
     void alignButtons();
 
     WindowRegistry &m_registry;
-    std::unique_ptr<YearList> m_list;
-    std::unique_ptr<YearListSorter> m_sorter;
+    YearListModel m_model;
     bool m_unloaded = false;
 };
 
