@@ -21,6 +21,7 @@ class allSelect : public QWidget {
     // The selections of List1 and List3 as the year list applies them.
     YearListFilter filter() const;
 
+  private:
     QLabel *Label1;
     SelectionList *List1;
     QCheckBox *Check1;
@@ -40,8 +41,6 @@ class allSelect : public QWidget {
     void List2_Click();
     void Command1_Click();
     void Command2_Click();
-
-  private:
     static void applyCheckRule(QCheckBox *box, SelectionList *list);
 
     WindowRegistry &m_registry;

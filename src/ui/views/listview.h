@@ -24,24 +24,9 @@ class listview : public QWidget {
     const YearList &yearList() const { return m_model.list(); }
     const YearListSorter &sorter() const { return m_model.sorter(); }
 
-    QPushButton *Command3, *Command4, *Command5, *Command6, *Command7, *Command8, *Command9;
-    SelectionList *List1;
-    QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
-    QLabel *Label8, *Label9, *Label10, *Label12, *Label14;
-    QPushButton *Command1;
-    QPushButton *Command2;
-
+  public slots:
+    // Reads the diary in use and lists it with the filter window's selections.
     void Form_Load();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Command7_Click();
-    void Command8_Click();
-    void Command9_Click();
-    void List1_DblClick();
 
   signals:
     // n of s steps of loading done; the wait window draws it.
@@ -52,6 +37,23 @@ class listview : public QWidget {
     void closeEvent(QCloseEvent *e) override;
 
   private:
+    QPushButton *Command3, *Command4, *Command5, *Command6, *Command7, *Command8, *Command9;
+    SelectionList *List1;
+    QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
+    QLabel *Label8, *Label9, *Label10, *Label12, *Label14;
+    QPushButton *Command1;
+    QPushButton *Command2;
+
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Command8_Click();
+    void Command9_Click();
+    void List1_DblClick();
     void Form_Unload();
     void press(YearListLine::Column column);
     void alignButtons();

@@ -35,13 +35,12 @@ class tyoimati : public QWidget {
   public:
     explicit tyoimati(WindowRegistry &registry);
 
-    ProgressPicture *Picture1;
-
   public slots:
     // n of s steps done.
     void showProgress(int n, int s) { Picture1->drawProgress(n, s); }
 
-  public:
+  private:
+    ProgressPicture *Picture1;
     QLabel *Label1;
 };
 

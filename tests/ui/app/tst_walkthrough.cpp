@@ -95,7 +95,7 @@ class TstWalkthrough : public QObject {
         const QByteArray end2 = boxes({"Text8", "Text9", "Text20", "Text21"});
         QTest::mouseClick(c<QPushButton>("Command23"), Qt::LeftButton);
         if (New_touroku *again = f.registry.find<New_touroku>(); again && again->isVisible())
-            QTest::mouseClick(again->Command2, Qt::LeftButton); // not this time
+            QTest::mouseClick(control<QPushButton>(again, "Command2"), Qt::LeftButton); // not this time
 
         // Card 3, the same hall and model, then marked for deletion.
         clickOption("Option1");
@@ -103,7 +103,7 @@ class TstWalkthrough : public QObject {
         up("VScroll7", 1);
         QTest::mouseClick(c<QPushButton>("Command23"), Qt::LeftButton);
         if (New_touroku *again = f.registry.find<New_touroku>(); again && again->isVisible())
-            QTest::mouseClick(again->Command2, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(again, "Command2"), Qt::LeftButton);
         QCOMPARE(f.folder.read(u"taro.1999.dat"_s).size(), 3 * 240);
         c<QScrollBar>("HScroll1")->setValue(3);
         QTest::mouseClick(c<QPushButton>("Command6"), Qt::LeftButton);
@@ -162,7 +162,7 @@ class TstWalkthrough : public QObject {
         m_main->findChild<QAction *>(u"All"_s)->trigger();
         allSelect *filter = f.registry.find<allSelect>();
         QVERIFY(filter && filter->isVisible());
-        QTest::mouseClick(filter->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(filter, "Command1"), Qt::LeftButton);
         listview *list1 = f.registry.find<listview>();
         QVERIFY(list1 && list1->isVisible());
         QAbstractItemView *lines = list1->findChild<QAbstractItemView *>(u"List1"_s);

@@ -149,7 +149,7 @@ class TstTukiGrafh : public QObject {
         QCOMPARE(control<QScrollBar>(w, "HScroll1")->maximum(), 2);
         QCOMPARE(control<QLabel>(w, "Label14")->text(), u"4"_s);
         QCOMPARE(control<QLabel>(w, "Label16")->text(), u"30000"_s);
-        QCOMPARE(report->Label18[0]->text(), u"180"_s);
+        QCOMPARE(control<QLabel>(report, "Label18(0)")->text(), u"180"_s);
 
         f.folder.write(u"taro.1998.dat"_s, diaryBytes({on("19981120", "0050", "0000")}));
         f.state.setYear(1998);
@@ -208,15 +208,15 @@ class TstTukiGrafh : public QObject {
         action("All")->trigger();
         allSelect *filter = f.registry.find<allSelect>();
         QVERIFY(filter && filter->isVisible());
-        filter->Check1->setChecked(false);
+        control<QCheckBox>(filter, "Check1")->setChecked(false);
         QTest::mouseClick(picture("Picture2"), Qt::LeftButton);
         QCOMPARE(f.registry.find<allSelect>(), filter);
-        QVERIFY(!filter->Check1->isChecked());
+        QVERIFY(!control<QCheckBox>(filter, "Check1")->isChecked());
         action("All")->trigger();
         allSelect *fresh = f.registry.find<allSelect>();
         QVERIFY(fresh != filter);
-        QVERIFY(fresh->Check1->isChecked());
-        QCOMPARE(selectedCount(fresh->List1), 2);
+        QVERIFY(control<QCheckBox>(fresh, "Check1")->isChecked());
+        QCOMPARE(selectedCount(control<SelectionList>(fresh, "List1")), 2);
 
         QTest::mouseClick(picture("Picture6"), Qt::LeftButton);
         QVERIFY(f.registry.find<dispreport>() && f.registry.find<dispreport>()->isVisible());
@@ -236,31 +236,33 @@ class TstTukiGrafh : public QObject {
         dispreport *w = f.registry.get<dispreport>();
         w->show();
         QCOMPARE(w->windowTitle(), u"1999 年度評価レポート"_s);
-        QCOMPARE(w->Frame1->title(), u"最優秀出玉賞"_s);
-        QCOMPARE(w->Label2[2]->text(), u"ＣＲデジ部門"_s);
-        QCOMPARE(w->Label3[0]->text(), u"05/03"_s + u"  新規 "_s + u" 本店"_s + QString(16, u' ') + u" Ｘ"_s +
-                                           QString(20, u' ') + u"  +12300円"_s);
-        QCOMPARE(w->Label3[1]->text(), QString());
-        QVERIFY(w->Label3[0]->font().fixedPitch());
-        QCOMPARE(w->Label18[0]->text(), u"346"_s);
-        QCOMPARE(textColour(w->Label18[0]), kBlue);
-        QCOMPARE(w->Label18[1]->text(), u"0"_s);
-        QCOMPARE(textColour(w->Label18[1]), kRed);
-        QCOMPARE(w->Label18[2]->text(), u"-----"_s);
-        QCOMPARE(textColour(w->Label18[2]), kRed);
-        QCOMPARE(w->Label9[2]->text(), u"-----"_s);
-        QCOMPARE(textColour(w->Label9[2]), kBlack);
-        QCOMPARE(w->Label9[1]->text(), u"-5000"_s);
-        QCOMPARE(textColour(w->Label9[1]), kRed);
-        QCOMPARE(w->Label4[5]->text(), u"4"_s);
-        QCOMPARE(w->Label4[6]->text(), u"2"_s); // 新規 only: the ordinary day is not special
+        QCOMPARE(control<QGroupBox>(w, "Frame1")->title(), u"最優秀出玉賞"_s);
+        QCOMPARE(control<QLabel>(w, "Label2(2)")->text(), u"ＣＲデジ部門"_s);
+        QCOMPARE(control<QLabel>(w, "Label3(0)")->text(), u"05/03"_s + u"  新規 "_s + u" 本店"_s +
+                                                              QString(16, u' ') + u" Ｘ"_s +
+                                                              QString(20, u' ') + u"  +12300円"_s);
+        QCOMPARE(control<QLabel>(w, "Label3(1)")->text(), QString());
+        QVERIFY(control<QLabel>(w, "Label3(0)")->font().fixedPitch());
+        QCOMPARE(control<QLabel>(w, "Label18(0)")->text(), u"346"_s);
+        QCOMPARE(textColour(control<QLabel>(w, "Label18(0)")), kBlue);
+        QCOMPARE(control<QLabel>(w, "Label18(1)")->text(), u"0"_s);
+        QCOMPARE(textColour(control<QLabel>(w, "Label18(1)")), kRed);
+        QCOMPARE(control<QLabel>(w, "Label18(2)")->text(), u"-----"_s);
+        QCOMPARE(textColour(control<QLabel>(w, "Label18(2)")), kRed);
+        QCOMPARE(control<QLabel>(w, "Label9(2)")->text(), u"-----"_s);
+        QCOMPARE(textColour(control<QLabel>(w, "Label9(2)")), kBlack);
+        QCOMPARE(control<QLabel>(w, "Label9(1)")->text(), u"-5000"_s);
+        QCOMPARE(textColour(control<QLabel>(w, "Label9(1)")), kRed);
+        QCOMPARE(control<QLabel>(w, "Label4(5)")->text(), u"4"_s);
+        QCOMPARE(control<QLabel>(w, "Label4(6)")->text(),
+                 u"2"_s); // 新規 only: the ordinary day is not special
         QCOMPARE(w->findChild<QLabel *>(u"Label24(1)"_s)->text(), u"新規新装"_s);
         QCOMPARE(w->findChild<QLabel *>(u"Label1(8)"_s)->text(), u"所要時間"_s);
         // The heads stand left to right as 羽根物 … 一般電役, 新規新装, 総合.
         QVERIFY(w->findChild<QLabel *>(u"Label24(1)"_s)->x() < w->findChild<QLabel *>(u"Label24(0)"_s)->x());
         QVERIFY(w->findChild<QLabel *>(u"Label24(4)"_s)->x() < w->findChild<QLabel *>(u"Label24(5)"_s)->x());
 
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QVERIFY(!f.registry.find<dispreport>());
     }
 };
