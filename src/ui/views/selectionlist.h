@@ -20,6 +20,7 @@ class SelectionList : public QListView {
     void addItems(const QStringList &texts);
     void clear() { m_model.setStringList({}); }
     void setTexts(const QStringList &texts) { m_model.setStringList(texts); }
+    QStringList texts() const { return m_model.stringList(); }
     int currentRow() const { return currentIndex().row(); } // -1 without one
     void setCurrentRow(int row) { setCurrentIndex(model()->index(row, 0)); }
     // Shows another list's model instead of its own texts.
