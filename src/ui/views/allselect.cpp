@@ -86,6 +86,7 @@ void allSelect::Form_Load() {
 
 // The list, its selection and its check box as the selection has them.
 void allSelect::showPart(YearListSelection::Part part) {
+    if (part == m_clicked) return;
     const QScopedValueRollback showing(m_showing, true);
     SelectionList *lists[] = {List1, List2, List3};
     QCheckBox *checks[] = {Check1, Check2, Check3};
@@ -117,6 +118,7 @@ void allSelect::listClicked(YearListSelection::Part part) {
     QList<bool> selected;
     for (int i = 0; i < lists[part]->count(); ++i)
         selected.append(lists[part]->isRowSelected(i));
+    const QScopedValueRollback clicked(m_clicked, int(part));
     try {
         m_selection.setSelected(part, selected);
     } catch (const StoreError &e) {

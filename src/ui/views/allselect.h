@@ -47,6 +47,7 @@ class allSelect : public QWidget {
     WindowRegistry &m_registry;
     YearListSelection m_selection;
     bool m_showing = false; // while the lists are made to show the selection
+    int m_clicked = -1;     // the list whose clicks are being taken: it shows them already
 };
 
 } // namespace tama
