@@ -136,20 +136,23 @@ class TstTukiGrafh : public QObject {
     // the report follow it too.
     void followsTheDiary() {
         ViewFixture f;
-        f.writeDiary({on("19990310", "0100", "0000")});
+        f.writeDiary({on("19990310", "0100", "0000"), on("19990405", "0300", "0900")});
         tukiGrafh *w = f.registry.get<tukiGrafh>();
         w->show();
         dispreport *report = f.registry.get<dispreport>();
-        QCOMPARE(control<QLabel>(w, "Label16")->text(), u"10000"_s);
+        QCOMPARE(control<QLabel>(w, "Label16")->text(), u"30000"_s);
 
-        f.writeDiary({on("19990310", "0200", "0000"), on("19990405", "0300", "0900")});
+        f.writeDiary(
+            {on("19990310", "0200", "0000"), on("19990405", "0300", "0900"), on("19990501", "0100", "0000")});
         control<QScrollBar>(w, "HScroll1")->setValue(1);
         QCOMPARE(control<QLabel>(w, "Label16")->text(), u"10000"_s); // not read again
         f.state.noteCardsChanged();
-        QCOMPARE(control<QScrollBar>(w, "HScroll1")->maximum(), 2);
-        QCOMPARE(control<QLabel>(w, "Label14")->text(), u"4"_s);
-        QCOMPARE(control<QLabel>(w, "Label16")->text(), u"30000"_s);
-        QCOMPARE(control<QLabel>(report, "Label18(0)")->text(), u"180"_s);
+        QCOMPARE(control<QScrollBar>(w, "HScroll1")->maximum(), 3);
+        QCOMPARE(control<QLabel>(w, "Label14")->text(), u"5"_s);
+        QCOMPARE(control<QLabel>(w, "Label16")->text(), u"10000"_s);
+        control<QScrollBar>(w, "HScroll1")->setValue(1);
+        QCOMPARE(control<QLabel>(w, "Label16")->text(), u"20000"_s);
+        QCOMPARE(control<QLabel>(report, "Label18(0)")->text(), u"150"_s);
 
         f.folder.write(u"taro.1998.dat"_s, diaryBytes({on("19981120", "0050", "0000")}));
         f.state.setYear(1998);
