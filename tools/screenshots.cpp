@@ -322,11 +322,11 @@ int main(int argc, char **argv) {
     // The monthly graph with all three running totals and its legend, in both styles.
     tukiGrafh *graph = registry.get<tukiGrafh>();
     graph->resize(802, 682);
-    graph->sumkankin->trigger();
-    graph->SumTousi->trigger();
+    graph->findChild<QAction *>(u"sumkankin"_s)->trigger();
+    graph->findChild<QAction *>(u"SumTousi"_s)->trigger();
     graph->Form_Activate();
     save(graph, out, u"tukigrafh-line.png"_s);
-    graph->sengrafh->trigger();
+    graph->findChild<QAction *>(u"sengrafh"_s)->trigger();
     graph->Form_Activate();
     save(graph, out, u"tukigrafh-bar.png"_s);
     registry.unloadAll();

@@ -24,7 +24,6 @@ PatincoMain *WindowFixture::loadCardScreen(const QString &file, const QString &y
 
 void WindowFixture::writeDiary(const QList<CardValues> &cards) {
     folder.write(state.diaryFile(), diaryBytes(cards));
-    state.newCardNumber = int(cards.size()) + 1;
 }
 
 void stepUp(QScrollBar *bar, int times) {

@@ -37,8 +37,6 @@ class DiaryState : public QObject {
     bool readOnly() const { return m_readOnly; }
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
-    int newCardNumber = 0; // count + 1; 0 or 1 means no card
-
   signals:
     // The user or the year changed, or the user's diary was opened again.
     void diaryChanged();

@@ -13,14 +13,4 @@ QString GraphSettings::styleCaption(bool bars) {
     return bars ? u"棒グラフ"_s : u"線グラフ"_s;
 }
 
-GraphSettings GraphSettings::fromCaptions(const QString &investment, const QString &cashOut,
-                                          const QString &profit, const QString &style) {
-    GraphSettings g;
-    g.investment = investment == caption(Investment, true);
-    g.cashOut = cashOut == caption(CashOut, true);
-    g.profit = profit == caption(Profit, true);
-    g.bars = style == styleCaption(true);
-    return g;
-}
-
 } // namespace tama

@@ -4,8 +4,8 @@
 
 namespace tama {
 
-// Which running totals the monthly graph draws and how. The window keeps these as the
-// captions of its menu items; the captions are converted both ways here.
+// Which running totals the monthly graph draws and how. The window's menu items are
+// captioned from these; a caption is never read back.
 struct GraphSettings {
     enum Series { Investment, CashOut, Profit }; // also the order of drawing
 
@@ -21,9 +21,6 @@ struct GraphSettings {
     static QString caption(Series s, bool on);
     // "棒グラフ" for bars, "線グラフ" for lines.
     static QString styleCaption(bool bars);
-    // A series is on exactly when its caption is the text with " [ON]".
-    static GraphSettings fromCaptions(const QString &investment, const QString &cashOut,
-                                      const QString &profit, const QString &style);
 };
 
 } // namespace tama

@@ -105,7 +105,11 @@ bool MonthGraph::extendsToMonthEnd(int month, int diaryYear, const QDate &today)
 
 MonthGraph::MonthGraph(const QList<CardRecord> &cards, int year, int month, const GraphSettings &settings,
                        bool extendToMonthEnd)
-    : m_year(year), m_month(month), m_cards(monthCards(cards, year, month)) {
+    : MonthGraph(monthCards(cards, year, month), year, month, settings, extendToMonthEnd) {}
+
+MonthGraph::MonthGraph(QList<MonthCard> monthCards, int year, int month, const GraphSettings &settings,
+                       bool extendToMonthEnd)
+    : m_year(year), m_month(month), m_cards(std::move(monthCards)) {
     qint64 profit = 0;
     for (const MonthCard &c : m_cards) {
         m_investment += c.investment;

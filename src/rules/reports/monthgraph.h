@@ -81,6 +81,9 @@ class MonthGraph {
 
     MonthGraph(const QList<CardRecord> &cards, int year, int month, const GraphSettings &settings,
                bool extendToMonthEnd);
+    // From the month's cards as monthCards gives them.
+    MonthGraph(QList<MonthCard> monthCards, int year, int month, const GraphSettings &settings,
+               bool extendToMonthEnd);
 
     int year() const { return m_year; }
     int month() const { return m_month; }

@@ -292,7 +292,6 @@ void PatincoMain::LoadDiary() {
     if (const std::optional<StoreError> e = m_editor.load(tama::clock().today())) reportStoreError(*e);
     const int n = m_editor.newCardNumber();
     setCardNumberScroller(n, n);
-    s.newCardNumber = n;
     draw();
 }
 
@@ -456,6 +455,7 @@ void PatincoMain::Command23_Click() {
         reportStoreError(*r.error);
         return;
     case Outcome::Written:
+        m_registry.state().noteCardsChanged();
         break;
     }
     {
@@ -476,7 +476,6 @@ void PatincoMain::Command23_Click() {
     if (r.appended) {
         m_editor.prepareNextCard(scrollerDate());
         setCardNumberScroller(m_editor.number(), m_editor.number());
-        m_registry.state().newCardNumber = m_editor.newCardNumber();
         draw();
     }
     discardYearList();
@@ -491,6 +490,7 @@ void PatincoMain::Command6_Click() {
         reportStoreError(e);
         return;
     }
+    m_registry.state().noteCardsChanged();
     draw();
 }
 
@@ -524,7 +524,7 @@ void PatincoMain::OrganiseDiary() {
     if (const std::optional<StoreError> e = m_editor.afterOrganise(j, tama::clock().today()))
         reportStoreError(*e);
     setCardNumberScroller(j, j);
-    s.newCardNumber = j;
+    s.noteCardsChanged();
     draw();
     // Its lines carry the old card numbers.
     discardYearList();
@@ -561,6 +561,7 @@ void PatincoMain::UndoOrganise() {
     m_beforeOrganise.reset();
     if (undo) undo->setEnabled(false);
     LoadDiary();
+    s.noteCardsChanged();
     discardYearList();
 }
 

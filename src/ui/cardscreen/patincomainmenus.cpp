@@ -200,10 +200,10 @@ void PatincoMain::disp_report_Click() {
 void PatincoMain::Picture1_Click() {
     Picture1->showPressedImage(true);
     m_registry.show<tukiGrafh>();
-    tukiGrafh *g = m_registry.get<tukiGrafh>();
-    g->sumkankin->setText(GraphSettings::caption(GraphSettings::CashOut, true));
-    g->SumTousi->setText(GraphSettings::caption(GraphSettings::Investment, true));
-    g->sengrafh->setText(GraphSettings::styleCaption(true));
+    MonthGraphModel &graph = m_registry.get<tukiGrafh>()->model();
+    GraphSettings settings = graph.settings();
+    settings.cashOut = settings.investment = settings.bars = true;
+    graph.setSettings(settings);
 }
 
 void PatincoMain::Picture2_Click() {

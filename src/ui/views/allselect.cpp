@@ -11,24 +11,13 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QScopedValueRollback>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-namespace {
-
-QList<FilterEntry> entriesOf(const SelectionList *list) {
-    QList<FilterEntry> out;
-    out.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        out.append({list->text(i), list->isRowSelected(i)});
-    return out;
-}
-
-} // namespace
-
-allSelect::allSelect(WindowRegistry &registry) : m_registry(registry) {
+allSelect::allSelect(WindowRegistry &registry) : m_registry(registry), m_selection(registry.state().folder) {
     setObjectName(u"allSelect"_s);
     setWindowTitle(u"条件指定"_s);
 
@@ -77,7 +66,13 @@ allSelect::allSelect(WindowRegistry &registry) : m_registry(registry) {
     connect(Check1, &QCheckBox::stateChanged, this, &allSelect::Check1_Click);
     connect(Check2, &QCheckBox::stateChanged, this, &allSelect::Check2_Click);
     connect(Check3, &QCheckBox::stateChanged, this, &allSelect::Check3_Click);
-    connect(List2, &SelectionList::itemSelectionChanged, this, &allSelect::List2_Click);
+    connect(List1, &SelectionList::itemSelectionChanged, this,
+            [this] { listClicked(YearListSelection::Stores); });
+    connect(List2, &SelectionList::itemSelectionChanged, this,
+            [this] { listClicked(YearListSelection::Categories); });
+    connect(List3, &SelectionList::itemSelectionChanged, this,
+            [this] { listClicked(YearListSelection::Models); });
+    connect(&m_selection, &YearListSelection::changed, this, &allSelect::showPart);
     connect(Command1, &QPushButton::clicked, this, &allSelect::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &allSelect::Command2_Click);
 
@@ -85,63 +80,65 @@ allSelect::allSelect(WindowRegistry &registry) : m_registry(registry) {
 }
 
 void allSelect::Form_Load() {
-    const DataFolder &folder = m_registry.state().folder;
-    try {
-        List1->addItems(YearListFilter::storeEntries(folder));
-    } catch (const StoreError &e) {
+    for (const StoreError &e : m_selection.load())
         reportStoreError(e);
-    }
-    List2->addItems(YearListFilter::categoryEntries());
-    // Checking the boxes selects every entry and locks the lists; selecting the
-    // categories fills List3.
-    for (QCheckBox *c : {Check1, Check2, Check3}) {
-        const QSignalBlocker quiet(c);
-        c->setChecked(true);
-    }
-    Check1_Click();
-    Check2_Click();
-    Check3_Click();
 }
 
-void allSelect::applyCheckRule(QCheckBox *box, SelectionList *list) {
-    if (box->checkState() == Qt::Checked) {
-        list->selectAll();
-        list->setEnabled(false);
-    } else if (box->checkState() == Qt::Unchecked) {
-        list->clearSelection();
-        list->setEnabled(true);
+// The list, its selection and its check box as the selection has them.
+void allSelect::showPart(YearListSelection::Part part) {
+    if (part == m_clicked) return;
+    const QScopedValueRollback showing(m_showing, true);
+    SelectionList *lists[] = {List1, List2, List3};
+    QCheckBox *checks[] = {Check1, Check2, Check3};
+    SelectionList *list = lists[part];
+    const QList<FilterEntry> &entries = m_selection.entries(part);
+    QStringList texts;
+    texts.reserve(entries.size());
+    for (const FilterEntry &e : entries)
+        texts.append(e.text);
+    if (list->count() != entries.size() || texts != list->texts()) list->setTexts(texts);
+    QItemSelection selected;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (!entries[i].selected) continue;
+        qsizetype end = i;
+        while (end + 1 < entries.size() && entries[end + 1].selected)
+            ++end;
+        selected.select(list->model()->index(int(i), 0), list->model()->index(int(end), 0));
+        i = end;
+    }
+    list->selectionModel()->select(selected, QItemSelectionModel::ClearAndSelect);
+    checks[part]->setChecked(m_selection.allOn(part));
+    // A list under 全選択 takes no clicks.
+    list->setEnabled(!m_selection.allOn(part));
+}
+
+void allSelect::listClicked(YearListSelection::Part part) {
+    if (m_showing) return;
+    SelectionList *lists[] = {List1, List2, List3};
+    QList<bool> selected;
+    for (int i = 0; i < lists[part]->count(); ++i)
+        selected.append(lists[part]->isRowSelected(i));
+    const QScopedValueRollback clicked(m_clicked, int(part));
+    try {
+        m_selection.setSelected(part, selected);
+    } catch (const StoreError &e) {
+        reportStoreError(e);
     }
 }
 
 void allSelect::Check1_Click() {
-    applyCheckRule(Check1, List1);
+    if (!m_showing) m_selection.setAll(YearListSelection::Stores, Check1->isChecked());
 }
 void allSelect::Check2_Click() {
-    applyCheckRule(Check2, List2);
-}
-void allSelect::Check3_Click() {
-    applyCheckRule(Check3, List3);
-}
-
-void allSelect::List2_Click() {
-    List3->clear();
-    QList<bool> selected;
-    for (int i = 0; i < List2->count(); ++i)
-        selected.append(List2->isRowSelected(i));
+    if (m_showing) return;
     try {
-        List3->addItems(YearListFilter::modelEntries(m_registry.state().folder, selected));
+        m_selection.setAll(YearListSelection::Categories, Check2->isChecked());
     } catch (const StoreError &e) {
         reportStoreError(e);
     }
-    {
-        const QSignalBlocker quiet(Check3);
-        Check3->setChecked(true);
-    }
-    Check3_Click();
 }
-
-YearListFilter allSelect::filter() const {
-    return YearListFilter(entriesOf(List1), entriesOf(List3));
+void allSelect::Check3_Click() {
+    if (!m_showing) m_selection.setAll(YearListSelection::Models, Check3->isChecked());
 }
 
 void allSelect::Command1_Click() {

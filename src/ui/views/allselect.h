@@ -5,12 +5,12 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "reports/yearlistselection.h"
 #include "views/selectionlist.h"
 
 namespace tama {
 
 class WindowRegistry;
-class YearListFilter;
 
 // "条件指定": which stores and models the year list covers.
 class allSelect : public QWidget {
@@ -18,9 +18,12 @@ class allSelect : public QWidget {
   public:
     explicit allSelect(WindowRegistry &registry);
 
-    // The selections of List1 and List3 as the year list applies them.
-    YearListFilter filter() const;
+    // What the window shows and edits.
+    const YearListSelection &selection() const { return m_selection; }
+    // The selected stores and models as the year list applies them.
+    YearListFilter filter() const { return m_selection.filter(); }
 
+  private:
     QLabel *Label1;
     SelectionList *List1;
     QCheckBox *Check1;
@@ -37,14 +40,14 @@ class allSelect : public QWidget {
     void Check1_Click();
     void Check2_Click();
     void Check3_Click();
-    void List2_Click();
+    void listClicked(YearListSelection::Part part);
+    void showPart(YearListSelection::Part part);
     void Command1_Click();
     void Command2_Click();
-
-  private:
-    static void applyCheckRule(QCheckBox *box, SelectionList *list);
-
     WindowRegistry &m_registry;
+    YearListSelection m_selection;
+    bool m_showing = false; // while the lists are made to show the selection
+    int m_clicked = -1;     // the list whose clicks are being taken: it shows them already
 };
 
 } // namespace tama

@@ -112,6 +112,9 @@ dispreport::dispreport(WindowRegistry &registry) : m_registry(registry) {
     layout->addLayout(buttons);
 
     connect(Command1, &QPushButton::clicked, this, &dispreport::Command1_Click);
+    // The diary is read once for each change of it.
+    connect(&m_registry.state(), &DiaryState::diaryChanged, this, &dispreport::Form_Load);
+    connect(&m_registry.state(), &DiaryState::cardsChanged, this, &dispreport::Form_Load);
     Form_Load();
 }
 

@@ -18,6 +18,16 @@ class dispreport : public QWidget {
   public:
     explicit dispreport(WindowRegistry &registry);
 
+  public slots:
+    // Reads the diary in use and fills the report.
+    void Form_Load();
+
+  protected:
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
+    void Command1_Click();
+
     QGroupBox *Frame1;
     std::array<QLabel *, 5> Label2;        // section titles
     std::array<QLabel *, 5> Label3;        // award lines
@@ -28,13 +38,6 @@ class dispreport : public QWidget {
     std::array<QLabel *, 7> Label4;        // hours
     QPushButton *Command1;
 
-    void Form_Load();
-    void Command1_Click();
-
-  protected:
-    void closeEvent(QCloseEvent *e) override;
-
-  private:
     WindowRegistry &m_registry;
 };
 

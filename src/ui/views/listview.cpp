@@ -43,6 +43,7 @@ listview::listview(WindowRegistry &registry) : m_registry(registry) {
     List1->setUniformItemSizes(true);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    List1->showModel(&m_model);
 
     auto frame = [this](QGroupBox *&box, const QString &name, const QString &title, QLabel *&value,
                         const QString &valueName, const QString &unit) {
@@ -90,6 +91,9 @@ listview::listview(WindowRegistry &registry) : m_registry(registry) {
     connect(Command8, &QPushButton::clicked, this, &listview::Command8_Click);
     connect(Command9, &QPushButton::clicked, this, &listview::Command9_Click);
     connect(List1, &SelectionList::rowDoubleClicked, this, &listview::List1_DblClick);
+    // The diary is read once for each change of it.
+    connect(&m_registry.state(), &DiaryState::diaryChanged, this, &listview::Form_Load);
+    connect(&m_registry.state(), &DiaryState::cardsChanged, this, &listview::Form_Load);
 
     Form_Load();
 }
@@ -97,39 +101,42 @@ listview::listview(WindowRegistry &registry) : m_registry(registry) {
 void listview::Form_Load() {
     DiaryState &s = m_registry.state();
     setWindowTitle(YearList::caption(s.yearText()));
-    tyoimati *wait = m_registry.find<tyoimati>();
-    ProgressPicture *bar = wait ? wait->Picture1 : nullptr;
-    const int total = std::max(1, s.newCardNumber);
-    if (bar) bar->drawProgress(0, total);
+    if (tyoimati *wait = m_registry.find<tyoimati>()) {
+        connect(this, &listview::progressed, wait, &tyoimati::showProgress, Qt::UniqueConnection);
+        connect(this, &listview::loaded, wait, &QWidget::hide, Qt::UniqueConnection);
+    }
+    int total = 1;
 
     // The diary is read a block at a time into the list, so the cards are never all
     // held at once; a failed read lists nothing rather than part of the diary.
     allSelect *selection = m_registry.find<allSelect>();
     std::optional<YearListFilter> filter;
+    std::unique_ptr<YearList> list;
     try {
         // Without the filter window, everything is selected: the same starting filter
         // as the command line's.
         filter = selection ? selection->filter() : YearListFilter::initialForDiary(s.folder, s.diaryFile());
         const DiaryFile diary(s.folder, s.diaryFile());
-        m_list = std::make_unique<YearList>(*filter, diary.count());
-        diary.forEach([&](int n, const CardRecord &card) { m_list->add(n, card); });
+        total = std::max(1, diary.count());
+        emit progressed(0, total);
+        list = std::make_unique<YearList>(*filter, diary.count());
+        diary.forEach([&](int n, const CardRecord &card) { list->add(n, card); });
     } catch (const StoreError &e) {
         reportStoreError(e);
-        m_list = std::make_unique<YearList>(filter ? *filter : YearListFilter::everything());
+        list = std::make_unique<YearList>(filter ? *filter : YearListFilter::everything());
     }
-    m_list->finish();
-    if (bar) bar->drawProgress(total / 2, total);
-    m_sorter = std::make_unique<YearListSorter>(*m_list);
-    if (bar) bar->drawProgress(total, total);
-    showLines();
+    list->finish();
+    emit progressed(total / 2, total);
+    m_model.setList(std::move(list));
+    emit progressed(total, total);
     alignButtons();
 
-    const YearListTotals &t = m_list->totals();
+    const YearListTotals &t = m_model.list().totals();
     Label8->setText(t.investmentText);
     Label9->setText(t.cashOutText);
     Label10->setText(t.profitText);
     setTextColour(Label10, t.profitColour);
-    if (wait) wait->hide();
+    emit loaded();
     Label12->setText(t.rateText);
     setTextColour(Label12, t.rateColour);
     Label14->setText(t.perHourText);
@@ -139,7 +146,7 @@ void listview::Form_Load() {
     const QFontMetrics fm(List1->font());
     const int lineWidth =
         fm.horizontalAdvance(QString(YearList::kDateCells + YearList::kStoreCells + YearList::kModelCells +
-                                         3 * YearList::kAmountCells + m_list->noCells(),
+                                         3 * YearList::kAmountCells + m_model.list().noCells(),
                                      u'0'));
     List1->setMinimumWidth(lineWidth + 2 * List1->frameWidth() +
                            List1->verticalScrollBar()->sizeHint().width() + 8);
@@ -149,8 +156,8 @@ void listview::Form_Load() {
 // The column buttons stand over their columns.
 void listview::alignButtons() {
     const int cell = QFontMetrics(List1->font()).horizontalAdvance(u'0');
-    const int cells[] = {m_list->noCells(),     YearList::kDateCells,   YearList::kStoreCells,
-                         YearList::kModelCells, YearList::kAmountCells, YearList::kAmountCells,
+    const int cells[] = {m_model.list().noCells(), YearList::kDateCells,   YearList::kStoreCells,
+                         YearList::kModelCells,    YearList::kAmountCells, YearList::kAmountCells,
                          YearList::kAmountCells};
     QPushButton *buttons[] = {Command3, Command4, Command5, Command6, Command7, Command8, Command9};
     // The list's frame and the item's left margin come before the first column.
@@ -160,13 +167,8 @@ void listview::alignButtons() {
     layout()->setContentsMargins(layout()->contentsMargins());
 }
 
-void listview::showLines() {
-    List1->setTexts(m_sorter->texts());
-}
-
 void listview::press(YearListLine::Column column) {
-    m_sorter->press(column);
-    showLines();
+    m_model.press(column);
 }
 
 void listview::Command3_Click() {
@@ -196,7 +198,7 @@ void listview::Command9_Click() {
 void listview::List1_DblClick() {
     const int row = List1->currentRow();
     if (row < 0) return;
-    const int n = List1->text(row).left(m_list->noCells()).trimmed().toInt();
+    const int n = m_model.recordAt(row);
     if (n < 1) return;
     cardscreen::showCard(m_registry, n);
     m_registry.unload<tyoimati>();

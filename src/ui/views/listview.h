@@ -1,7 +1,6 @@
 #pragma once
 
-#include "reports/yearlist.h"
-#include "reports/yearlistsorter.h"
+#include "reports/yearlistmodel.h"
 #include "views/selectionlist.h"
 
 #include <QGroupBox>
@@ -22,9 +21,22 @@ class listview : public QWidget {
   public:
     explicit listview(WindowRegistry &registry);
 
-    const YearList &yearList() const { return *m_list; }
-    const YearListSorter &sorter() const { return *m_sorter; }
+    const YearList &yearList() const { return m_model.list(); }
+    const YearListSorter &sorter() const { return m_model.sorter(); }
 
+  public slots:
+    // Reads the diary in use and lists it with the filter window's selections.
+    void Form_Load();
+
+  signals:
+    // n of s steps of loading done; the wait window draws it.
+    void progressed(int n, int s);
+    void loaded();
+
+  protected:
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
     QPushButton *Command3, *Command4, *Command5, *Command6, *Command7, *Command8, *Command9;
     SelectionList *List1;
     QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
@@ -32,7 +44,6 @@ class listview : public QWidget {
     QPushButton *Command1;
     QPushButton *Command2;
 
-    void Form_Load();
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
@@ -43,19 +54,12 @@ class listview : public QWidget {
     void Command8_Click();
     void Command9_Click();
     void List1_DblClick();
-
-  protected:
-    void closeEvent(QCloseEvent *e) override;
-
-  private:
     void Form_Unload();
     void press(YearListLine::Column column);
-    void showLines();
     void alignButtons();
 
     WindowRegistry &m_registry;
-    std::unique_ptr<YearList> m_list;
-    std::unique_ptr<YearListSorter> m_sorter;
+    YearListModel m_model;
     bool m_unloaded = false;
 };
 

@@ -6,11 +6,20 @@ SelectionList::SelectionList(QWidget *parent) : QListView(parent) {
     setModel(&m_model);
     setUniformItemSizes(true); // the rows are laid out without measuring each one
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &SelectionList::itemSelectionChanged);
+    followSelection();
     connect(this, &QListView::clicked, this, [this](const QModelIndex &i) { emit rowClicked(i.row()); });
     connect(this, &QListView::doubleClicked, this,
             [this](const QModelIndex &i) { emit rowDoubleClicked(i.row()); });
+}
+
+void SelectionList::followSelection() {
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &SelectionList::itemSelectionChanged);
+}
+
+void SelectionList::showModel(QAbstractItemModel *model) {
+    setModel(model);
+    followSelection();
 }
 
 void SelectionList::addItems(const QStringList &texts) {

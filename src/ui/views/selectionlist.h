@@ -14,14 +14,17 @@ class SelectionList : public QListView {
   public:
     explicit SelectionList(QWidget *parent = nullptr);
 
-    int count() const { return m_model.rowCount(); }
-    QString text(int row) const { return m_model.index(row).data().toString(); }
-    bool isRowSelected(int row) const { return selectionModel()->isSelected(m_model.index(row)); }
+    int count() const { return model()->rowCount(); }
+    QString text(int row) const { return model()->index(row, 0).data().toString(); }
+    bool isRowSelected(int row) const { return selectionModel()->isSelected(model()->index(row, 0)); }
     void addItems(const QStringList &texts);
     void clear() { m_model.setStringList({}); }
     void setTexts(const QStringList &texts) { m_model.setStringList(texts); }
+    QStringList texts() const { return m_model.stringList(); }
     int currentRow() const { return currentIndex().row(); } // -1 without one
-    void setCurrentRow(int row) { setCurrentIndex(m_model.index(row)); }
+    void setCurrentRow(int row) { setCurrentIndex(model()->index(row, 0)); }
+    // Shows another list's model instead of its own texts.
+    void showModel(QAbstractItemModel *model);
 
   signals:
     void itemSelectionChanged();
@@ -29,6 +32,8 @@ class SelectionList : public QListView {
     void rowDoubleClicked(int row);
 
   private:
+    void followSelection();
+
     QStringListModel m_model;
 };
 

@@ -21,19 +21,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace tama {
 
-namespace {
-
-QList<CardRecord> readCards(const DiaryState &s) {
-    try {
-        return DiaryFile(s.folder, s.diaryFile()).readAll();
-    } catch (const StoreError &e) {
-        reportStoreError(e);
-    }
-    return {};
-}
-
-} // namespace
-
 // ---- the picture ----
 
 GraphArea::GraphArea(QWidget *parent) : QWidget(parent) {
@@ -95,13 +82,11 @@ tukiGrafh::tukiGrafh(WindowRegistry &registry) : m_registry(registry) {
 
     menuBar = new QMenuBar(this);
     settei = named(menuBar->addMenu(u"設定１"_s), u"settei"_s);
-    sumSoneki = named(settei->addAction(GraphSettings::caption(GraphSettings::Profit, true)), u"sumSoneki"_s);
-    sumkankin =
-        named(settei->addAction(GraphSettings::caption(GraphSettings::CashOut, false)), u"sumkankin"_s);
-    SumTousi =
-        named(settei->addAction(GraphSettings::caption(GraphSettings::Investment, false)), u"SumTousi"_s);
+    sumSoneki = named(settei->addAction(m_model.caption(GraphSettings::Profit)), u"sumSoneki"_s);
+    sumkankin = named(settei->addAction(m_model.caption(GraphSettings::CashOut)), u"sumkankin"_s);
+    SumTousi = named(settei->addAction(m_model.caption(GraphSettings::Investment)), u"SumTousi"_s);
     set2 = named(menuBar->addMenu(u"設定２"_s), u"set2"_s);
-    sengrafh = named(set2->addAction(GraphSettings::styleCaption(false)), u"sengrafh"_s);
+    sengrafh = named(set2->addAction(m_model.styleCaption()), u"sengrafh"_s);
 
     HScroll1 = named(new QScrollBar(Qt::Horizontal, this), u"HScroll1"_s);
     // A thumb one month wide, so that it shows where the month stands in the span
@@ -158,6 +143,14 @@ tukiGrafh::tukiGrafh(WindowRegistry &registry) : m_registry(registry) {
     layout->addLayout(totals);
 
     connect(HScroll1, &QScrollBar::valueChanged, this, &tukiGrafh::HScroll1_Change);
+    connect(&m_model, &MonthGraphModel::positionChanged, this, &tukiGrafh::DrawMonth);
+    connect(&m_model, &MonthGraphModel::settingsChanged, this, [this] {
+        showCaptions();
+        DrawMonth();
+    });
+    // The diary is read once for each change, not for each month shown.
+    connect(&m_registry.state(), &DiaryState::diaryChanged, this, &tukiGrafh::followDiary);
+    connect(&m_registry.state(), &DiaryState::cardsChanged, this, &tukiGrafh::followDiary);
     connect(sengrafh, &QAction::triggered, this, &tukiGrafh::sengrafh_Click);
     connect(sumSoneki, &QAction::triggered, this, &tukiGrafh::sumSoneki_Click);
     connect(sumkankin, &QAction::triggered, this, &tukiGrafh::sumkankin_Click);
@@ -170,23 +163,39 @@ tukiGrafh::tukiGrafh(WindowRegistry &registry) : m_registry(registry) {
 tukiGrafh::~tukiGrafh() = default;
 
 // The card being entered on the card screen stands in for a diary without cards.
-MonthSpan tukiGrafh::entrySpan() const {
+MonthSpan tukiGrafh::span() const {
+    if (m_model.cardCount() > 0) return m_model.span(0, 0);
     int year = int(textToNumber(cardscreen::entryYear(m_registry)));
     int month = int(textToNumber(cardscreen::entryMonth(m_registry)));
     if (year <= 0) year = m_registry.state().year();
     if (month < 1 || month > 12) month = tama::clock().today().month();
-    return {year, month, 1};
+    return m_model.span(year, month);
 }
 
 void tukiGrafh::Form_Load() {
-    const QList<CardRecord> cards = readCards(m_registry.state());
-    m_span = cards.isEmpty() ? entrySpan() : MonthGraph::monthSpan(cards, m_registry.state().year(), 0, 0);
+    try {
+        m_model.load(m_registry.state());
+    } catch (const StoreError &e) {
+        reportStoreError(e);
+    }
+}
+
+void tukiGrafh::followDiary() {
+    Form_Load();
+    if (isVisible()) Form_Activate();
 }
 
 void tukiGrafh::Form_Activate() {
-    const QSignalBlocker quiet(HScroll1);
-    HScroll1->setRange(m_span.minimum(), m_span.maximum());
-    HScroll1->setValue(std::clamp(m_span.span, m_span.minimum(), m_span.maximum()));
+    const MonthSpan s = span();
+    {
+        const QSignalBlocker quiet(HScroll1);
+        HScroll1->setRange(s.minimum(), s.maximum());
+        HScroll1->setValue(std::clamp(s.span, s.minimum(), s.maximum()));
+    }
+    {
+        const QSignalBlocker quiet(&m_model);
+        m_model.setPosition(HScroll1->value());
+    }
     DrawMonth();
 }
 
@@ -201,15 +210,7 @@ void tukiGrafh::showEvent(QShowEvent *e) {
 }
 
 void tukiGrafh::DrawMonth() {
-    const DiaryState &s = m_registry.state();
-    const QList<CardRecord> cards = readCards(s);
-    const MonthSpan span = cards.isEmpty() ? entrySpan() : m_span;
-    const auto [year, month] = MonthGraph::monthAt(span, HScroll1->value());
-    const GraphSettings settings =
-        GraphSettings::fromCaptions(SumTousi->text(), sumkankin->text(), sumSoneki->text(), sengrafh->text());
-    const int diaryYear = s.year();
-    auto graph = std::make_unique<MonthGraph>(
-        cards, year, month, settings, MonthGraph::extendsToMonthEnd(month, diaryYear, tama::clock().today()));
+    auto graph = m_model.graph(span(), tama::clock().today());
     Label12->setText(graph->yearText());
     Label14->setText(graph->monthText());
     Label16->setText(graph->investmentText());
@@ -221,32 +222,28 @@ void tukiGrafh::DrawMonth() {
 }
 
 void tukiGrafh::HScroll1_Change() {
-    DrawMonth();
+    m_model.setPosition(HScroll1->value());
+}
+
+void tukiGrafh::showCaptions() {
+    SumTousi->setText(m_model.caption(GraphSettings::Investment));
+    sumkankin->setText(m_model.caption(GraphSettings::CashOut));
+    sumSoneki->setText(m_model.caption(GraphSettings::Profit));
+    sengrafh->setText(m_model.styleCaption());
 }
 
 void tukiGrafh::sengrafh_Click() {
-    const QString text = sengrafh->text();
-    if (text == GraphSettings::styleCaption(false))
-        sengrafh->setText(GraphSettings::styleCaption(true));
-    else if (text == GraphSettings::styleCaption(true))
-        sengrafh->setText(GraphSettings::styleCaption(false));
-    DrawMonth();
-}
-
-void tukiGrafh::toggle(QAction *item, GraphSettings::Series series) {
-    const bool on = item->text() == GraphSettings::caption(series, true);
-    item->setText(GraphSettings::caption(series, !on));
-    DrawMonth();
+    m_model.toggleStyle();
 }
 
 void tukiGrafh::sumSoneki_Click() {
-    toggle(sumSoneki, GraphSettings::Profit);
+    m_model.toggle(GraphSettings::Profit);
 }
 void tukiGrafh::sumkankin_Click() {
-    toggle(sumkankin, GraphSettings::CashOut);
+    m_model.toggle(GraphSettings::CashOut);
 }
 void tukiGrafh::SumTousi_Click() {
-    toggle(SumTousi, GraphSettings::Investment);
+    m_model.toggle(GraphSettings::Investment);
 }
 
 void tukiGrafh::Command3_Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reports/monthgraph.h"
+#include "reports/monthgraphmodel.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -50,8 +51,31 @@ class tukiGrafh : public QWidget {
 
     const MonthGraph *graph() const { return m_area->graph(); }
     int drawCount() const { return m_draws; }
-    const MonthSpan &monthSpan() const { return m_span; }
     GraphArea *area() const { return m_area; }
+    // What is drawn: the settings, the month and the diary's cards.
+    MonthGraphModel &model() { return m_model; }
+
+  public slots:
+    // Back to the last month, as when the window becomes active.
+    void Form_Activate();
+    void DrawMonth();
+
+  protected:
+    bool event(QEvent *e) override;
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
+    void Form_Load();
+    void HScroll1_Change();
+    void sengrafh_Click();
+    void sumSoneki_Click();
+    void sumkankin_Click();
+    void SumTousi_Click();
+    void Command3_Click();
+    void followDiary();
+    void showCaptions();
+    MonthSpan span() const;
 
     QMenuBar *menuBar;
     QMenu *settei;
@@ -64,28 +88,9 @@ class tukiGrafh : public QWidget {
     QLabel *Label16, *Label18, *Label17;
     QPushButton *Command3;
 
-    void Form_Load();
-    void Form_Activate();
-    void DrawMonth();
-    void HScroll1_Change();
-    void sengrafh_Click();
-    void sumSoneki_Click();
-    void sumkankin_Click();
-    void SumTousi_Click();
-    void Command3_Click();
-
-  protected:
-    bool event(QEvent *e) override;
-    void showEvent(QShowEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
-
-  private:
-    void toggle(QAction *item, GraphSettings::Series series);
-    MonthSpan entrySpan() const;
-
     WindowRegistry &m_registry;
+    MonthGraphModel m_model;
     GraphArea *m_area;
-    MonthSpan m_span;
     int m_draws = 0;
 };
 

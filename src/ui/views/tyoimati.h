@@ -35,6 +35,11 @@ class tyoimati : public QWidget {
   public:
     explicit tyoimati(WindowRegistry &registry);
 
+  public slots:
+    // n of s steps done.
+    void showProgress(int n, int s) { Picture1->drawProgress(n, s); }
+
+  private:
     ProgressPicture *Picture1;
     QLabel *Label1;
 };

@@ -162,7 +162,7 @@ class TstWalkthrough : public QObject {
         m_main->findChild<QAction *>(u"All"_s)->trigger();
         allSelect *filter = f.registry.find<allSelect>();
         QVERIFY(filter && filter->isVisible());
-        QTest::mouseClick(filter->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(filter, "Command1"), Qt::LeftButton);
         listview *list1 = f.registry.find<listview>();
         QVERIFY(list1 && list1->isVisible());
         QAbstractItemView *lines = list1->findChild<QAbstractItemView *>(u"List1"_s);

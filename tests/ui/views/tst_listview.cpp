@@ -30,7 +30,7 @@ void clickBox(QCheckBox *box) {
 
 QStringList records(const listview *w) {
     QStringList out;
-    for (const QString &l : texts(w->List1))
+    for (const QString &l : texts(control<SelectionList>(w, "List1")))
         out.append(l.left(4).trimmed());
     return out;
 }
@@ -58,18 +58,21 @@ class TstListview : public QObject {
         ViewFixture f;
         allSelect *w = f.registry.get<allSelect>();
         QCOMPARE(w->windowTitle(), u"条件指定"_s);
-        QCOMPARE(texts(w->List1), (QStringList{u"本店"_s, u"支店"_s}));
-        QCOMPARE(texts(w->List2),
+        QCOMPARE(texts(control<SelectionList>(w, "List1")), (QStringList{u"本店"_s, u"支店"_s}));
+        QCOMPARE(texts(control<SelectionList>(w, "List2")),
                  (QStringList{u"羽物"_s, u"デジパチ"_s, u"ＣＲデジパチ"_s, u"権利物"_s, u"一般電役"_s}));
         // Ascending without regard to case (ａ, ｃｒ, ｘ, ｙ), the categories interleaved.
-        QCOMPARE(texts(w->List3), (QStringList{u"ａ"_s, u"ＣＲ花"_s, u"Ｘ"_s, u"Ｙ"_s}));
-        for (SelectionList *l : {w->List1, w->List2, w->List3}) {
+        QCOMPARE(texts(control<SelectionList>(w, "List3")),
+                 (QStringList{u"ａ"_s, u"ＣＲ花"_s, u"Ｘ"_s, u"Ｙ"_s}));
+        for (SelectionList *l : {control<SelectionList>(w, "List1"), control<SelectionList>(w, "List2"),
+                                 control<SelectionList>(w, "List3")}) {
             QCOMPARE(selectedCount(l), l->count());
             QVERIFY(!l->isEnabled());
         }
-        for (QCheckBox *c : {w->Check1, w->Check2, w->Check3})
+        for (QCheckBox *c : {control<QCheckBox>(w, "Check1"), control<QCheckBox>(w, "Check2"),
+                             control<QCheckBox>(w, "Check3")})
             QVERIFY(c->isChecked());
-        QCOMPARE(w->Command2->text(), u"ｷｬﾝｾﾙ"_s);
+        QCOMPARE(control<QPushButton>(w, "Command2")->text(), u"ｷｬﾝｾﾙ"_s);
     }
 
     void checkBoxesAndCategoryChoiceRebuildModels() {
@@ -77,33 +80,35 @@ class TstListview : public QObject {
         allSelect *w = f.registry.get<allSelect>();
         w->show();
 
-        clickBox(w->Check2); // unchecked: no category, no model, but Check3 checked again
-        QVERIFY(w->List2->isEnabled());
-        QCOMPARE(selectedCount(w->List2), 0);
-        QVERIFY(w->List3->count() == 0);
-        QVERIFY(w->Check3->isChecked());
+        clickBox(
+            control<QCheckBox>(w, "Check2")); // unchecked: no category, no model, but Check3 checked again
+        QVERIFY(control<SelectionList>(w, "List2")->isEnabled());
+        QCOMPARE(selectedCount(control<SelectionList>(w, "List2")), 0);
+        QVERIFY(control<SelectionList>(w, "List3")->count() == 0);
+        QVERIFY(control<QCheckBox>(w, "Check3")->isChecked());
 
-        clickRow(w->List2, 2); // ＣＲデジパチ alone
-        QCOMPARE(texts(w->List3), QStringList{u"ＣＲ花"_s});
-        QCOMPARE(selectedCount(w->List3), 1);
-        QVERIFY(!w->List3->isEnabled());
-        clickRow(w->List2, 0); // and 羽物: a click adds to the selection
-        QCOMPARE(texts(w->List3), (QStringList{u"ａ"_s, u"ＣＲ花"_s, u"Ｘ"_s, u"Ｙ"_s}));
-        QCOMPARE(selectedCount(w->List3), 4);
+        clickRow(control<SelectionList>(w, "List2"), 2); // ＣＲデジパチ alone
+        QCOMPARE(texts(control<SelectionList>(w, "List3")), QStringList{u"ＣＲ花"_s});
+        QCOMPARE(selectedCount(control<SelectionList>(w, "List3")), 1);
+        QVERIFY(!control<SelectionList>(w, "List3")->isEnabled());
+        clickRow(control<SelectionList>(w, "List2"), 0); // and 羽物: a click adds to the selection
+        QCOMPARE(texts(control<SelectionList>(w, "List3")),
+                 (QStringList{u"ａ"_s, u"ＣＲ花"_s, u"Ｘ"_s, u"Ｙ"_s}));
+        QCOMPARE(selectedCount(control<SelectionList>(w, "List3")), 4);
 
-        clickBox(w->Check3);
-        QVERIFY(w->List3->isEnabled());
-        QCOMPARE(selectedCount(w->List3), 0);
-        clickRow(w->List3, 1);
-        QVERIFY(w->List3->isRowSelected(1));
-        clickRow(w->List3, 1); // toggles off
-        QCOMPARE(selectedCount(w->List3), 0);
+        clickBox(control<QCheckBox>(w, "Check3"));
+        QVERIFY(control<SelectionList>(w, "List3")->isEnabled());
+        QCOMPARE(selectedCount(control<SelectionList>(w, "List3")), 0);
+        clickRow(control<SelectionList>(w, "List3"), 1);
+        QVERIFY(control<SelectionList>(w, "List3")->isRowSelected(1));
+        clickRow(control<SelectionList>(w, "List3"), 1); // toggles off
+        QCOMPARE(selectedCount(control<SelectionList>(w, "List3")), 0);
 
-        clickBox(w->Check1);
-        QCOMPARE(selectedCount(w->List1), 0);
-        clickBox(w->Check1);
-        QCOMPARE(selectedCount(w->List1), 2);
-        QVERIFY(!w->List1->isEnabled());
+        clickBox(control<QCheckBox>(w, "Check1"));
+        QCOMPARE(selectedCount(control<SelectionList>(w, "List1")), 0);
+        clickBox(control<QCheckBox>(w, "Check1"));
+        QCOMPARE(selectedCount(control<SelectionList>(w, "List1")), 2);
+        QVERIFY(!control<SelectionList>(w, "List1")->isEnabled());
     }
 
     void okShowsTheSelectedCardsWithTotals() {
@@ -114,13 +119,13 @@ class TstListview : public QObject {
                       card(u"支店"_s, u"ＣＲ花"_s, u"0100"_s, u"0500"_s)});
         allSelect *w = f.registry.get<allSelect>();
         w->show();
-        clickBox(w->Check1);
-        clickRow(w->List1, 1); // 支店
-        clickBox(w->Check2);
-        clickRow(w->List2, 0); // 羽物: Ｘ, ａ, Ｙ
-        clickBox(w->Check3);
-        clickRow(w->List3, 1); // Ｘ
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        clickBox(control<QCheckBox>(w, "Check1"));
+        clickRow(control<SelectionList>(w, "List1"), 1); // 支店
+        clickBox(control<QCheckBox>(w, "Check2"));
+        clickRow(control<SelectionList>(w, "List2"), 0); // 羽物: Ｘ, ａ, Ｙ
+        clickBox(control<QCheckBox>(w, "Check3"));
+        clickRow(control<SelectionList>(w, "List3"), 1); // Ｘ
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
 
         listview *list = f.registry.find<listview>();
         QVERIFY(list);
@@ -128,45 +133,60 @@ class TstListview : public QObject {
         QVERIFY(w->isVisible()); // the filter stays open
         QCOMPARE(list->windowTitle(), u"1999年 リスト表示"_s);
         QCOMPARE(records(list), QStringList{u"2"_s});
-        QCOMPARE(list->Label8->text(), u" 10000"_s);
-        QCOMPARE(list->Label9->text(), u" 9900"_s);
-        QCOMPARE(list->Label10->text(), u"-100"_s);
-        QCOMPARE(textColour(list->Label10), kRed);
-        QCOMPARE(list->Label12->text(), u"99"_s);
-        QCOMPARE(textColour(list->Label12), kRed);
-        QCOMPARE(list->Label14->text(), u"-50"_s);
-        QCOMPARE(textColour(list->Label14), kRed);
+        QCOMPARE(control<QLabel>(list, "Label8")->text(), u" 10000"_s);
+        QCOMPARE(control<QLabel>(list, "Label9")->text(), u" 9900"_s);
+        QCOMPARE(control<QLabel>(list, "Label10")->text(), u"-100"_s);
+        QCOMPARE(textColour(control<QLabel>(list, "Label10")), kRed);
+        QCOMPARE(control<QLabel>(list, "Label12")->text(), u"99"_s);
+        QCOMPARE(textColour(control<QLabel>(list, "Label12")), kRed);
+        QCOMPARE(control<QLabel>(list, "Label14")->text(), u"-50"_s);
+        QCOMPARE(textColour(control<QLabel>(list, "Label14")), kRed);
         // The wait window was shown for the loading and is hidden again.
         tyoimati *wait = f.registry.find<tyoimati>();
         QVERIFY(wait);
         QVERIFY(!wait->isVisible());
         QCOMPARE(wait->windowTitle(), u"Just a moment."_s);
-        QCOMPARE(wait->Picture1->rightTwips(), 3000.0);
+        QCOMPARE(control<ProgressPicture>(wait, "Picture1")->rightTwips(), 3000.0);
 
         // A second OK builds a new list from the selections as they are now.
-        clickBox(w->Check1);
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        clickBox(control<QCheckBox>(w, "Check1"));
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         listview *again = f.registry.find<listview>();
         QVERIFY(again != list);
         QCOMPARE(records(again), (QStringList{u"1"_s, u"2"_s}));
 
-        QTest::mouseClick(w->Command2, Qt::LeftButton); // cancel closes both
+        QTest::mouseClick(control<QPushButton>(w, "Command2"), Qt::LeftButton); // cancel closes both
         QVERIFY(!f.registry.find<listview>());
         QVERIFY(!f.registry.find<allSelect>());
+    }
+
+    void followsTheDiary() {
+        ViewFixture f;
+        f.writeDiary({card(u"本店"_s, u"Ｘ"_s, u"0010"_s, u"0000"_s)});
+        listview *list = f.open<listview>();
+        QCOMPARE(records(list), QStringList{u"1"_s});
+        f.writeDiary(
+            {card(u"本店"_s, u"Ｘ"_s, u"0010"_s, u"0000"_s), card(u"支店"_s, u"Ｙ"_s, u"0020"_s, u"0000"_s)});
+        f.state.noteCardsChanged();
+        QCOMPARE(records(list), (QStringList{u"1"_s, u"2"_s}));
+        QCOMPARE(control<QLabel>(list, "Label8")->text(), u" 3000"_s);
+        f.state.setYear(1998);
+        QCOMPARE(list->windowTitle(), u"1998年 リスト表示"_s);
+        QCOMPARE(control<SelectionList>(list, "List1")->count(), 0);
     }
 
     void emptyListShowsZeroTotals() {
         ViewFixture f;
         f.writeDiary({});
         listview *list = f.registry.get<listview>();
-        QCOMPARE(list->List1->count(), 0);
-        QCOMPARE(list->Label8->text(), u" 0"_s);
-        QCOMPARE(list->Label10->text(), u" 0"_s);
-        QCOMPARE(textColour(list->Label10), kBlue);
-        QCOMPARE(list->Label12->text(), u"0"_s);
-        QCOMPARE(textColour(list->Label12), kBlack);
-        QCOMPARE(list->Label14->text(), u"0"_s);
-        QCOMPARE(textColour(list->Label14), kBlack);
+        QCOMPARE(control<SelectionList>(list, "List1")->count(), 0);
+        QCOMPARE(control<QLabel>(list, "Label8")->text(), u" 0"_s);
+        QCOMPARE(control<QLabel>(list, "Label10")->text(), u" 0"_s);
+        QCOMPARE(textColour(control<QLabel>(list, "Label10")), kBlue);
+        QCOMPARE(control<QLabel>(list, "Label12")->text(), u"0"_s);
+        QCOMPARE(textColour(control<QLabel>(list, "Label12")), kBlack);
+        QCOMPARE(control<QLabel>(list, "Label14")->text(), u"0"_s);
+        QCOMPARE(textColour(control<QLabel>(list, "Label14")), kBlack);
     }
 
     void columnButtonsSortWithTheirToggles() {
@@ -181,17 +201,18 @@ class TstListview : public QObject {
             QTest::mouseClick(b, Qt::LeftButton);
             return records(list).join(u',');
         };
-        QCOMPARE(press(list->Command9), u"3,1,4,2"_s);
-        QCOMPARE(press(list->Command9), u"2,4,1,3"_s);
-        QCOMPARE(press(list->Command7), u"2,4,1,3"_s);
-        QCOMPARE(press(list->Command7), u"3,1,4,2"_s);
-        QCOMPARE(press(list->Command5), u"2,4,1,3"_s); // 支店 (U+652F) before 本店 (U+672C)
-        QCOMPARE(press(list->Command5), u"2,4,1,3"_s);
-        QCOMPARE(press(list->Command6), u"2,3,1,4"_s);
-        QCOMPARE(press(list->Command4), u"1,2,3,4"_s);
-        QCOMPARE(press(list->Command3), u"4,3,2,1"_s); // the shared toggle reverses
-        QCOMPARE(press(list->Command8), u"1,3,2,4"_s);
-        QCOMPARE(selectedCount(list->List1), 0);
+        QCOMPARE(press(control<QPushButton>(list, "Command9")), u"3,1,4,2"_s);
+        QCOMPARE(press(control<QPushButton>(list, "Command9")), u"2,4,1,3"_s);
+        QCOMPARE(press(control<QPushButton>(list, "Command7")), u"2,4,1,3"_s);
+        QCOMPARE(press(control<QPushButton>(list, "Command7")), u"3,1,4,2"_s);
+        QCOMPARE(press(control<QPushButton>(list, "Command5")),
+                 u"2,4,1,3"_s); // 支店 (U+652F) before 本店 (U+672C)
+        QCOMPARE(press(control<QPushButton>(list, "Command5")), u"2,4,1,3"_s);
+        QCOMPARE(press(control<QPushButton>(list, "Command6")), u"2,3,1,4"_s);
+        QCOMPARE(press(control<QPushButton>(list, "Command4")), u"1,2,3,4"_s);
+        QCOMPARE(press(control<QPushButton>(list, "Command3")), u"4,3,2,1"_s); // the shared toggle reverses
+        QCOMPARE(press(control<QPushButton>(list, "Command8")), u"1,3,2,4"_s);
+        QCOMPARE(selectedCount(control<SelectionList>(list, "List1")), 0);
     }
 
     void doubleClickShowsTheCardOnTheCardScreen() {
@@ -203,7 +224,6 @@ class TstListview : public QObject {
             cards.append(c);
         }
         f.writeDiary(cards);
-        f.state.newCardNumber = 0;
         f.clock.set(QDateTime(QDate(1999, 6, 1), QTime(10, 0))); // the card screen opens this year's diary
         PatincoMain *main = f.openCardScreen(f.state.diaryFile(), f.state.yearText());
         QScrollBar *scroller = control<QScrollBar>(main, "HScroll1");
@@ -211,14 +231,18 @@ class TstListview : public QObject {
 
         allSelect *w = f.registry.get<allSelect>();
         w->show();
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         listview *list = f.registry.find<listview>();
-        QTest::mouseClick(list->Command7, Qt::LeftButton); // order no longer matches rows
-        const int row = int(texts(list->List1).indexOf(QRegularExpression(u"^   7 .*"_s)));
+        QTest::mouseClick(control<QPushButton>(list, "Command7"),
+                          Qt::LeftButton); // order no longer matches rows
+        const int row =
+            int(texts(control<SelectionList>(list, "List1")).indexOf(QRegularExpression(u"^   7 .*"_s)));
         QVERIFY(row >= 0);
-        const QRect at = list->List1->visualRect(list->List1->model()->index(row, 0));
-        QTest::mouseClick(list->List1->viewport(), Qt::LeftButton, {}, at.center());
-        QTest::mouseDClick(list->List1->viewport(), Qt::LeftButton, {}, at.center());
+        const QRect at = control<SelectionList>(list, "List1")
+                             ->visualRect(control<SelectionList>(list, "List1")->model()->index(row, 0));
+        QTest::mouseClick(control<SelectionList>(list, "List1")->viewport(), Qt::LeftButton, {}, at.center());
+        QTest::mouseDClick(control<SelectionList>(list, "List1")->viewport(), Qt::LeftButton, {},
+                           at.center());
 
         QCOMPARE(scroller->value(), 7);
         QCOMPARE(main->storeText().trimmed(), u"支店"_s);
@@ -232,11 +256,11 @@ class TstListview : public QObject {
         f.writeDiary({card(u"本店"_s, u"Ｘ"_s, u"0010"_s, u"0030"_s)});
         listview *list = f.registry.get<listview>();
         list->show();
-        QTest::mouseClick(list->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(list, "Command1"), Qt::LeftButton);
         dispreport *report = f.registry.find<dispreport>();
         QVERIFY(report && report->isVisible());
         QCOMPARE(report->windowTitle(), u"1999 年度評価レポート"_s);
-        QTest::mouseClick(list->Command2, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(list, "Command2"), Qt::LeftButton);
         QVERIFY(!f.registry.find<listview>());
         QVERIFY(f.registry.find<dispreport>());
     }
