@@ -226,11 +226,11 @@ int main(int argc, char **argv) {
 
     PATINKEST *users = registry.get<PATINKEST>();
     users->Form_Load();
-    users->List1->setCurrentRow(0);
+    users->findChild<QListWidget *>(u"List1"_s)->setCurrentRow(0);
     save(users, out, u"patinkest.png"_s);
 
     NEWNAME *newName = registry.get<NEWNAME>();
-    newName->Text1->setText(u"じろう"_s);
+    newName->findChild<QLineEdit *>(u"Text1"_s)->setText(u"じろう"_s);
     save(newName, out, u"newname.png"_s);
     newName->hide();
 
@@ -306,9 +306,9 @@ int main(int argc, char **argv) {
         BackupWindow *w = registry.get<BackupWindow>();
         w->reload();
         save(w, out, u"backups.png"_s);
-        w->Tabs->setCurrentIndex(1);
+        w->findChild<QTabWidget *>(u"Tabs"_s)->setCurrentIndex(1);
         save(w, out, u"backups-settings.png"_s);
-        w->Tabs->setCurrentIndex(0);
+        w->findChild<QTabWidget *>(u"Tabs"_s)->setCurrentIndex(0);
 
         const MergePlan plan = planMerge(DiaryFile(state.folder, diary).readAllRaw(), copy, state.year());
         QMessageBox box(QMessageBox::Information, u"日記の統合"_s,

@@ -21,10 +21,6 @@ class HelpWindow : public QWidget {
     // empty key) and puts the cursor in the key box.
     void showSearch(const QString &key);
 
-    QLineEdit *keyword() const { return m_keyword; }
-    QListWidget *topics() const { return m_topics; }
-    QTextBrowser *page() const { return m_page; }
-
   private:
     struct Topic {
         QString file;

@@ -14,12 +14,12 @@ class ver : public QWidget {
   public:
     explicit ver(WindowRegistry &registry);
 
+  private:
     QLabel *Image1;
     QLabel *Label1;
     QLabel *Label2;
     QPushButton *Command1;
 
-  private:
     void Command1_Click();
 
     WindowRegistry &m_registry;

@@ -33,6 +33,11 @@ class BackupWindow : public QWidget {
     // The question asked before merging the file into the diary.
     static QString mergeQuestion(const MergePlan &plan, const QString &from, const QString &diary);
 
+  protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+  private:
     QTabWidget *Tabs;
     QTreeWidget *Snapshots; // newest first; each item's data holds the snapshot's id
     QTreeWidget *Files;     // the files of the selected snapshot
@@ -53,11 +58,6 @@ class BackupWindow : public QWidget {
     QPushButton *SaveSettings;
     QPushButton *DefaultSettings;
 
-  protected:
-    void keyPressEvent(QKeyEvent *e) override;
-    void closeEvent(QCloseEvent *e) override;
-
-  private:
     QWidget *buildSnapshotPage();
     QWidget *buildSettingsPage();
     void showSettings(const backup::Settings &s);

@@ -15,12 +15,12 @@ class NEWNAME : public QWidget {
   public:
     explicit NEWNAME(WindowRegistry &registry);
 
+  private:
     QLabel *Label1;
     QLineEdit *Text1;
     QPushButton *Command1;
     QPushButton *Command2;
 
-  private:
     void Command1_Click();
     void Command2_Click();
 

@@ -31,6 +31,11 @@ class PATINKEST : public QWidget {
     void addUserEntry(const QString &storedName);
     void showHint();
 
+  protected:
+    void closeEvent(QCloseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+
+  private:
     QListWidget *List1;
     QCheckBox *Check1;
     QLabel *label1;
@@ -39,11 +44,6 @@ class PATINKEST : public QWidget {
     QPushButton *Command2;
     QPushButton *Command3;
 
-  protected:
-    void closeEvent(QCloseEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
-
-  private:
     void List1_DblClick();
     void Command1_Click();
     void Command2_Click();

@@ -16,8 +16,9 @@ class TstHelpAndVersion : public QObject {
 
     QStringList topicTitles(HelpWindow *w) {
         QStringList out;
-        for (int i = 0; i < w->topics()->count(); ++i)
-            out << w->topics()->item(i)->text();
+        const QListWidget *topics = control<QListWidget>(w, "topics");
+        for (int i = 0; i < topics->count(); ++i)
+            out << topics->item(i)->text();
         return out;
     }
 
@@ -30,12 +31,12 @@ class TstHelpAndVersion : public QObject {
         ver *v = registry.get<ver>();
         v->show();
         QCOMPARE(v->windowTitle(), u"バージョン情報"_s);
-        QCOMPARE(v->Label1->text(), u"タマノート君  Ver2.0"_s);
-        QVERIFY(v->Label2->text().startsWith(u"1998/12/22  　"_s));
-        QVERIFY(v->Label2->text().size() > 13); // a credit name follows
-        QVERIFY(!v->Image1->pixmap().isNull());
+        QCOMPARE(control<QLabel>(v, "Label1")->text(), u"タマノート君  Ver2.0"_s);
+        QVERIFY(control<QLabel>(v, "Label2")->text().startsWith(u"1998/12/22  　"_s));
+        QVERIFY(control<QLabel>(v, "Label2")->text().size() > 13); // a credit name follows
+        QVERIFY(!control<QLabel>(v, "Image1")->pixmap().isNull());
         QPointer<ver> gone = v;
-        QTest::mouseClick(v->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(v, "Command1"), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!gone);
         QVERIFY(!registry.find<ver>());
@@ -48,14 +49,14 @@ class TstHelpAndVersion : public QObject {
         HelpWindow *h = registry.get<HelpWindow>();
         h->showContents();
         QVERIFY(h->isVisible());
-        QCOMPARE(h->page()->documentTitle(), u"目次"_s);
-        QVERIFY(h->page()->toPlainText().contains(u"カード画面の見方"_s));
+        QCOMPARE(control<QTextBrowser>(h, "page")->documentTitle(), u"目次"_s);
+        QVERIFY(control<QTextBrowser>(h, "page")->toPlainText().contains(u"カード画面の見方"_s));
         // The contents link every page the search can find.
         const QStringList all = topicTitles(h);
         QCOMPARE(all.first(), u"目次"_s);
         QCOMPARE(all.size(), 19);
         for (const QString &t : all.mid(1))
-            QVERIFY2(h->page()->toPlainText().contains(t), qPrintable(t));
+            QVERIFY2(control<QTextBrowser>(h, "page")->toPlainText().contains(t), qPrintable(t));
     }
 
     void keywordSearchWithAnEmptyKeyListsEverything() {
@@ -63,25 +64,25 @@ class TstHelpAndVersion : public QObject {
         WindowRegistry &registry = f.registry;
         HelpWindow *h = registry.get<HelpWindow>();
         h->showSearch(QString());
-        QCOMPARE(h->keyword()->text(), QString());
-        QCOMPARE(h->topics()->count(), 19);
+        QCOMPARE(control<QLineEdit>(h, "keyword")->text(), QString());
+        QCOMPARE(control<QListWidget>(h, "topics")->count(), 19);
 
-        QTest::keyClicks(h->keyword(), u"csv"_s);
+        QTest::keyClicks(control<QLineEdit>(h, "keyword"), u"csv"_s);
         // The analysis window exports CSV too.
         QCOMPARE(topicTitles(h), (QStringList{u"分析"_s, u"コマンドラインツール"_s}));
-        h->keyword()->clear();
-        QCOMPARE(h->topics()->count(), 19);
+        control<QLineEdit>(h, "keyword")->clear();
+        QCOMPARE(control<QListWidget>(h, "topics")->count(), 19);
 
         h->showSearch(u"削除候補"_s);
         const QStringList found = topicTitles(h);
         QVERIFY(found.contains(u"カードの削除と日記ファイルの整理"_s));
         QVERIFY(!found.contains(u"グラフ表示"_s));
+        QListWidget *topics = control<QListWidget>(h, "topics");
         QTest::mouseClick(
-            h->topics()->viewport(), Qt::LeftButton, {},
-            h->topics()
-                ->visualItemRect(h->topics()->item(found.indexOf(u"カードの削除と日記ファイルの整理"_s)))
+            topics->viewport(), Qt::LeftButton, {},
+            topics->visualItemRect(topics->item(found.indexOf(u"カードの削除と日記ファイルの整理"_s)))
                 .center());
-        QCOMPARE(h->page()->documentTitle(), u"カードの削除と日記ファイルの整理"_s);
+        QCOMPARE(control<QTextBrowser>(h, "page")->documentTitle(), u"カードの削除と日記ファイルの整理"_s);
     }
 
     void menuItemsOfTheMainWindowOpenThem() {
@@ -99,7 +100,7 @@ class TstHelpAndVersion : public QObject {
         action("DispVer")->trigger();
         ver *v = registry.find<ver>();
         QVERIFY(v && v->isVisible());
-        QTest::mouseClick(v->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(v, "Command1"), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!registry.find<ver>());
         QVERIFY(main->isVisible());
@@ -108,11 +109,11 @@ class TstHelpAndVersion : public QObject {
         action("helpn")->trigger();
         HelpWindow *h = registry.find<HelpWindow>();
         QVERIFY(h && h->isVisible());
-        QCOMPARE(h->page()->documentTitle(), u"目次"_s);
-        h->keyword()->setText(u"グラフ"_s);
+        QCOMPARE(control<QTextBrowser>(h, "page")->documentTitle(), u"目次"_s);
+        control<QLineEdit>(h, "keyword")->setText(u"グラフ"_s);
         action("topic")->trigger();
-        QCOMPARE(h->keyword()->text(), QString()); // the search opens with an empty key
-        QCOMPARE(h->topics()->count(), 19);
+        QCOMPARE(control<QLineEdit>(h, "keyword")->text(), QString()); // the search opens with an empty key
+        QCOMPARE(control<QListWidget>(h, "topics")->count(), 19);
         QVERIFY(f.dialogs.calls.isEmpty());
     }
 };

@@ -54,13 +54,13 @@ class TstWalkthrough : public QObject {
         // The user window on an empty folder, and a new user.
         PATINKEST *users = f.registry.get<PATINKEST>();
         QVERIFY(!users->Form_Load());
-        QTest::mouseClick(users->Command2, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(users, "Command2"), Qt::LeftButton);
         NEWNAME *newName = f.registry.find<NEWNAME>();
-        QTest::keyClicks(newName->Text1, u"taro"_s);
-        QTest::mouseClick(newName->Command1, Qt::LeftButton);
-        QCOMPARE(users->List1->count(), 1);
-        users->List1->setCurrentRow(0);
-        QTest::mouseClick(users->Command1, Qt::LeftButton);
+        QTest::keyClicks(control<QLineEdit>(newName, "Text1"), u"taro"_s);
+        QTest::mouseClick(control<QPushButton>(newName, "Command1"), Qt::LeftButton);
+        QCOMPARE(control<QListWidget>(users, "List1")->count(), 1);
+        control<QListWidget>(users, "List1")->setCurrentRow(0);
+        QTest::mouseClick(control<QPushButton>(users, "Command1"), Qt::LeftButton);
         m_main = f.registry.find<PatincoMain>();
         QVERIFY(m_main && m_main->isVisible());
         QCOMPARE(f.folder.read(u"taro.1999.dat"_s).size(), 0);

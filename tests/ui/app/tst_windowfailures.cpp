@@ -170,8 +170,8 @@ class TstWindowFailures : public QObject {
         PatincoMain *openDiary() {
             PATINKEST *users = registry.get<PATINKEST>();
             if (users->Form_Load()) return nullptr; // nobody starts automatically here
-            users->List1->setCurrentRow(0);
-            QTest::mouseClick(users->Command1, Qt::LeftButton);
+            control<QListWidget>(users, "List1")->setCurrentRow(0);
+            QTest::mouseClick(control<QPushButton>(users, "Command1"), Qt::LeftButton);
             PatincoMain *main = registry.find<PatincoMain>();
             return main && main->isVisible() ? main : nullptr;
         }
@@ -341,23 +341,23 @@ void TstWindowFailures::fullDiskNewUser() {
 
     PATINKEST *users = f.registry.get<PATINKEST>();
     QVERIFY(!users->Form_Load());
-    QCOMPARE(users->List1->count(), 204);
-    QTest::mouseClick(users->Command2, Qt::LeftButton);
+    QCOMPARE(control<QListWidget>(users, "List1")->count(), 204);
+    QTest::mouseClick(control<QPushButton>(users, "Command2"), Qt::LeftButton);
     NEWNAME *newName = f.registry.find<NEWNAME>();
     QVERIFY(newName && newName->isVisible());
-    QTest::keyClicks(newName->Text1, u"hanako"_s);
-    QTest::mouseClick(newName->Command1, Qt::LeftButton);
+    QTest::keyClicks(control<QLineEdit>(newName, "Text1"), u"hanako"_s);
+    QTest::mouseClick(control<QPushButton>(newName, "Command1"), Qt::LeftButton);
     EXPECT_REFUSED(f, "add a user", fileError(u"namae.dat"_s, u"書き込むことが"_s, kFull));
-    QCOMPARE(users->List1->count(), 204);
+    QCOMPARE(control<QListWidget>(users, "List1")->count(), 204);
     // Left open with the name, for another try once there is room.
     QVERIFY(newName->isVisible());
-    QCOMPARE(newName->Text1->text(), u"hanako"_s);
+    QCOMPARE(control<QLineEdit>(newName, "Text1")->text(), u"hanako"_s);
 
     // Room again: the same press adds the user.
     QVERIFY(QFile::remove(f.folder.file(kFiller)));
-    QTest::mouseClick(newName->Command1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(newName, "Command1"), Qt::LeftButton);
     QVERIFY(f.dialogs.calls.isEmpty());
-    QCOMPARE(users->List1->count(), 205);
+    QCOMPARE(control<QListWidget>(users, "List1")->count(), 205);
     QCOMPARE(f.folder.read(u"namae.dat"_s), f.before.value(u"namae.dat"_s) + padded("  hanako", 20));
 }
 
@@ -474,27 +474,27 @@ void TstWindowFailures::readOnlyUsers() {
 
     PATINKEST *users = f.registry.get<PATINKEST>();
     QVERIFY(!users->Form_Load());
-    QCOMPARE(users->List1->count(), 204);
-    QCOMPARE(users->List1->item(203)->text().trimmed(), u"user204"_s);
+    QCOMPARE(control<QListWidget>(users, "List1")->count(), 204);
+    QCOMPARE(control<QListWidget>(users, "List1")->item(203)->text().trimmed(), u"user204"_s);
     QVERIFY(f.dialogs.calls.isEmpty());
 
-    QTest::mouseClick(users->Command2, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(users, "Command2"), Qt::LeftButton);
     NEWNAME *newName = f.registry.find<NEWNAME>();
     QVERIFY(newName && newName->isVisible());
-    QTest::keyClicks(newName->Text1, u"hanako"_s);
-    QTest::mouseClick(newName->Command1, Qt::LeftButton);
+    QTest::keyClicks(control<QLineEdit>(newName, "Text1"), u"hanako"_s);
+    QTest::mouseClick(control<QPushButton>(newName, "Command1"), Qt::LeftButton);
     EXPECT_REFUSED(f, "add a user", fileError(u"namae.dat"_s, u"書き込むことが"_s, kReadOnly));
-    QCOMPARE(users->List1->count(), 204);
+    QCOMPARE(control<QListWidget>(users, "List1")->count(), 204);
     QVERIFY(newName->isVisible());
-    QTest::mouseClick(newName->Command2, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(newName, "Command2"), Qt::LeftButton);
 
     // Starting automatically is remembered in the user list: refused, and no diary opens
     // as if it had been.
-    users->List1->setCurrentRow(0);
-    QTest::mouseClick(users->Check1, Qt::LeftButton);
-    QVERIFY(users->Check1->isChecked());
+    control<QListWidget>(users, "List1")->setCurrentRow(0);
+    QTest::mouseClick(control<QCheckBox>(users, "Check1"), Qt::LeftButton);
+    QVERIFY(control<QCheckBox>(users, "Check1")->isChecked());
     f.dialogs.answer({false});
-    QTest::mouseClick(users->Command1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(users, "Command1"), Qt::LeftButton);
     EXPECT_REFUSED(f, "mark for starting automatically",
                    fileError(u"namae.dat"_s, u"書き込むことが"_s, kReadOnly));
     QVERIFY(!f.registry.find<PatincoMain>());
@@ -534,7 +534,7 @@ void TstWindowFailures::readOnlyFolderOpensReadOnly() {
 
     BackupWindow *backups = f.open<BackupWindow>();
     QVERIFY(backups->windowTitle().endsWith(suffix));
-    QTest::mouseClick(backups->TakeNow, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(backups, "TakeNow"), Qt::LeftButton);
     EXPECT_REFUSED(f, "snapshot", refused);
 }
 

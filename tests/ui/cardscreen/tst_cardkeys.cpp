@@ -406,11 +406,11 @@ void TestCardKeys::userWindowByKeys() {
     PATINKEST *users = m_f->registry.get<PATINKEST>();
     QVERIFY(!users->Form_Load());
     activate(users);
-    QCOMPARE(users->List1->currentRow(), 0);
-    QVERIFY(users->List1->currentItem()->isSelected());
-    users->List1->setFocus();
+    QCOMPARE(control<QListWidget>(users, "List1")->currentRow(), 0);
+    QVERIFY(control<QListWidget>(users, "List1")->currentItem()->isSelected());
+    control<QListWidget>(users, "List1")->setFocus();
     key(Qt::Key_Down);
-    QCOMPARE(users->List1->currentRow(), 1);
+    QCOMPARE(control<QListWidget>(users, "List1")->currentRow(), 1);
     key(Qt::Key_Return);
     QCOMPARE(m_f->state.diaryFile(), u"B.1999.dat"_s);
     QVERIFY(m_f->registry.find<PatincoMain>() && m_f->registry.find<PatincoMain>()->isVisible());
@@ -423,17 +423,17 @@ void TestCardKeys::anEveningByKeyboardAlone() {
     PATINKEST *users = m_f->registry.get<PATINKEST>();
     QVERIFY(!users->Form_Load());
     activate(users);
-    QVERIFY(tabTo(users->Command2));
+    QVERIFY(tabTo(control<QPushButton>(users, "Command2")));
     key(Qt::Key_Return); // 新規登録
     NEWNAME *name = m_f->registry.find<NEWNAME>();
     QVERIFY(name && name->isVisible());
     activate(name);
-    name->Text1->setFocus();
+    control<QLineEdit>(name, "Text1")->setFocus();
     type(u"taro"_s);
     key(Qt::Key_Return);
     QVERIFY(!name->isVisible());
     activate(users);
-    users->List1->setFocus();
+    control<QListWidget>(users, "List1")->setFocus();
     key(Qt::Key_Return);
     m_window = m_f->registry.find<PatincoMain>();
     QVERIFY(m_window && m_window->isVisible());

@@ -79,7 +79,7 @@ class TstHidpi : public QObject {
         QCOMPARE(clipped(w), QStringList());
         BackupWindow *b = f.open<BackupWindow>();
         QCOMPARE(clipped(b), QStringList());
-        b->Tabs->setCurrentIndex(1);
+        control<QTabWidget>(b, "Tabs")->setCurrentIndex(1);
         QCOMPARE(clipped(b), QStringList());
     }
 

@@ -598,8 +598,8 @@ void TestPatincoMain::userSelectShowsUserWindow() {
     QVERIFY(!users->isVisible());
     m_window->findChild<QAction *>(u"user_select"_s)->trigger();
     QVERIFY(users->isVisible());
-    QVERIFY(users->Check1->isChecked());
-    QCOMPARE(users->List1->currentRow(), 1);
+    QVERIFY(control<QCheckBox>(users, "Check1")->isChecked());
+    QCOMPARE(control<QListWidget>(users, "List1")->currentRow(), 1);
     QVERIFY(m_window->isVisible()); // the card screen stays
 }
 

@@ -146,8 +146,8 @@ class TstBackupWindow : public QObject {
         QVERIFY(b);
         QVERIFY(QTest::qWaitForWindowExposed(b));
         QCOMPARE(b->windowTitle(), u"バックアップと復元"_s);
-        QCOMPARE(b->Snapshots->topLevelItemCount(), 0);
-        QVERIFY(!b->RestoreAll->isEnabled()); // nothing to restore from
+        QCOMPARE(control<QTreeWidget>(b, "Snapshots")->topLevelItemCount(), 0);
+        QVERIFY(!control<QPushButton>(b, "RestoreAll")->isEnabled()); // nothing to restore from
         keyInWindow(b, Qt::Key_Escape, {});
         QVERIFY(!f.registry.find<BackupWindow>());
     }
@@ -159,26 +159,26 @@ class TstBackupWindow : public QObject {
         const QByteArray stores = "\x82\x60\x82\x60" + QByteArray(16, ' ') + QByteArray(70, '0');
         f.folder.write(u"patishop.dat"_s, stores);
         BackupWindow *b = f.open<BackupWindow>();
-        QTest::mouseClick(b->TakeNow, Qt::LeftButton);
-        QCOMPARE(b->Snapshots->topLevelItemCount(), 1);
-        QVERIFY(b->Snapshots->topLevelItem(0)->text(2).contains(u"店 1"_s));
+        QTest::mouseClick(control<QPushButton>(b, "TakeNow"), Qt::LeftButton);
+        QCOMPARE(control<QTreeWidget>(b, "Snapshots")->topLevelItemCount(), 1);
+        QVERIFY(control<QTreeWidget>(b, "Snapshots")->topLevelItem(0)->text(2).contains(u"店 1"_s));
 
         f.folder.write(u"patishop.dat"_s, QByteArray()); // every store deleted
         f.folder.write(kDiary, diaryBytes({card(u"19990310"_s), card(u"19990311"_s)}));
-        clickRow(b->Snapshots, b->Snapshots->topLevelItem(0));
-        QTreeWidgetItem *storesRow = rowNamed(b->Files, u"patishop.dat"_s);
+        clickRow(control<QTreeWidget>(b, "Snapshots"), control<QTreeWidget>(b, "Snapshots")->topLevelItem(0));
+        QTreeWidgetItem *storesRow = rowNamed(control<QTreeWidget>(b, "Files"), u"patishop.dat"_s);
         QVERIFY(storesRow);
         QCOMPARE(storesRow->text(2), u"1 店"_s);
-        clickRow(b->Files, storesRow);
+        clickRow(control<QTreeWidget>(b, "Files"), storesRow);
         f.dialogs.answer({false});
-        QTest::mouseClick(b->RestoreFile, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(b, "RestoreFile"), Qt::LeftButton);
         QVERIFY(
             f.dialogs.calls.at(f.dialogs.calls.size() - 2).message.contains(u"戻すファイル: patishop.dat"_s));
         QCOMPARE(f.folder.read(u"patishop.dat"_s), stores);
         // Only the file chosen: the diary keeps its new card.
         QCOMPARE(f.folder.read(kDiary), diaryBytes({card(u"19990310"_s), card(u"19990311"_s)}));
-        QCOMPARE(b->Snapshots->topLevelItemCount(), 2);
-        QVERIFY(b->Snapshots->topLevelItem(0)->text(1).startsWith(u"復元の前"_s));
+        QCOMPARE(control<QTreeWidget>(b, "Snapshots")->topLevelItemCount(), 2);
+        QVERIFY(control<QTreeWidget>(b, "Snapshots")->topLevelItem(0)->text(1).startsWith(u"復元の前"_s));
     }
 
     // A model list's file name is cut from its hall's name; the window says whose it is,
@@ -194,12 +194,12 @@ class TstBackupWindow : public QObject {
         f.folder.write(u"パー大和ラー大和"_s, list);
         f.folder.write(u"ＡＢＢＣＡＢＣ"_s, list);
         BackupWindow *b = f.open<BackupWindow>();
-        QTest::mouseClick(b->TakeNow, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(b, "TakeNow"), Qt::LeftButton);
         f.folder.write(u"patishop.dat"_s, QByteArray()); // every hall deleted since
 
-        clickRow(b->Snapshots, b->Snapshots->topLevelItem(0));
+        clickRow(control<QTreeWidget>(b, "Snapshots"), control<QTreeWidget>(b, "Snapshots")->topLevelItem(0));
         auto kindOf = [b](const QString &file) {
-            QTreeWidgetItem *row = rowNamed(b->Files, file);
+            QTreeWidgetItem *row = rowNamed(control<QTreeWidget>(b, "Files"), file);
             return row ? row->text(1) : u"(no row)"_s;
         };
         QCOMPARE(kindOf(u"パー大和ラー大和"_s), u"「パーラー大和」の機種一覧"_s);
@@ -218,9 +218,9 @@ class TstBackupWindow : public QObject {
 
         keyInWindow(w, Qt::Key_B, Qt::ControlModifier);
         BackupWindow *b = f.registry.find<BackupWindow>();
-        QVERIFY(b->RestoreDiary->isEnabled());
+        QVERIFY(control<QPushButton>(b, "RestoreDiary")->isEnabled());
         f.dialogs.answer({false});
-        QTest::mouseClick(b->RestoreDiary, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(b, "RestoreDiary"), Qt::LeftButton);
         QCOMPARE(f.folder.read(kDiary), diaryBytes({card(u"19990310"_s), card(u"19990311"_s)}));
         QVERIFY(f.folder.exists(u"hanako.1999.dat"_s)); // one diary, not everything
         QCOMPARE(control<QLabel>(w, "Label19")->text(), u"3"_s);
@@ -228,8 +228,10 @@ class TstBackupWindow : public QObject {
 
         // Everything: the diary made after the snapshot goes, and the undo brings it back.
         f.dialogs.answer({false});
-        clickRow(b->Snapshots, b->Snapshots->topLevelItem(b->Snapshots->topLevelItemCount() - 1));
-        QTest::mouseClick(b->RestoreAll, Qt::LeftButton);
+        clickRow(control<QTreeWidget>(b, "Snapshots"),
+                 control<QTreeWidget>(b, "Snapshots")
+                     ->topLevelItem(control<QTreeWidget>(b, "Snapshots")->topLevelItemCount() - 1));
+        QTest::mouseClick(control<QPushButton>(b, "RestoreAll"), Qt::LeftButton);
         QVERIFY(f.dialogs.calls.at(f.dialogs.calls.size() - 2)
                     .message.contains(u"消すファイル: hanako.1999.dat"_s));
         QVERIFY(!f.folder.exists(u"hanako.1999.dat"_s));
@@ -252,11 +254,11 @@ class TstBackupWindow : public QObject {
         PatincoMain *w = f.openCardScreen();
         keyInWindow(w, Qt::Key_B, Qt::ControlModifier);
         BackupWindow *b = f.registry.find<BackupWindow>();
-        QCOMPARE(b->MergeFrom->count(), 2);
-        QCOMPARE(b->MergeFrom->itemText(0), copyName);
+        QCOMPARE(control<QComboBox>(b, "MergeFrom")->count(), 2);
+        QCOMPARE(control<QComboBox>(b, "MergeFrom")->itemText(0), copyName);
 
         f.dialogs.answer({true});
-        QTest::mouseClick(b->MergeButton, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(b, "MergeButton"), Qt::LeftButton);
         const QString question = f.dialogs.lastMessage();
         QVERIFY2(question.contains(u"日記に加えるカード: 2 枚（4 枚目から）"_s), qPrintable(question));
         QVERIFY(question.contains(u"削除の印を引き継ぐカード: 1 枚"_s));
@@ -264,7 +266,7 @@ class TstBackupWindow : public QObject {
         QCOMPARE(f.folder.read(kDiary), diaryBytes(ours)); // cancelled
 
         f.dialogs.answer({false});
-        QTest::mouseClick(b->MergeButton, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(b, "MergeButton"), Qt::LeftButton);
         QCOMPARE(f.folder.read(kDiary), diaryBytes({ours[0], ours[1], marked, card(u"19990312"_s), edited}));
         QVERIFY(f.dialogs.lastMessage().contains(u"3 枚 → 5 枚"_s));
         QCOMPARE(control<QLabel>(w, "Label19")->text(), u"6"_s);
@@ -279,8 +281,8 @@ class TstBackupWindow : public QObject {
         f.folder.write(u"taro.1999~conflict.dat"_s, diaryBytes({card(u"19980301"_s)}));
         f.openCardScreen();
         BackupWindow *b = f.open<BackupWindow>();
-        QCOMPARE(b->MergeFrom->itemText(0), u"taro.1999~conflict.dat"_s);
-        QTest::mouseClick(b->MergeButton, Qt::LeftButton);
+        QCOMPARE(control<QComboBox>(b, "MergeFrom")->itemText(0), u"taro.1999~conflict.dat"_s);
+        QTest::mouseClick(control<QPushButton>(b, "MergeButton"), Qt::LeftButton);
         QCOMPARE(f.dialogs.calls.last().kind, RecordingDialogs::Call::Info);
         QVERIFY2(f.dialogs.lastMessage().contains(u"1999 年のものではありません"_s),
                  qPrintable(f.dialogs.lastMessage()));
@@ -292,25 +294,26 @@ class TstBackupWindow : public QObject {
         WindowFixture f;
         const AutomaticOn on(f);
         BackupWindow *b = f.open<BackupWindow>();
-        QCOMPARE(b->KeepOperations->value(), 20);
-        QCOMPARE(b->KeepDaily->value(), 30);
-        QCOMPARE(b->KeepMonthly->value(), 12);
-        b->Tabs->setCurrentIndex(1);
-        b->KeepOperations->setFocus();
-        b->KeepOperations->selectAll();
-        QTest::keyClick(b->KeepOperations, Qt::Key_5);
-        QTest::mouseClick(b->Automatic, Qt::LeftButton, {}, QPoint(6, b->Automatic->height() / 2));
-        QVERIFY(!b->Automatic->isChecked());
-        QTest::mouseClick(b->SaveSettings, Qt::LeftButton);
+        QCOMPARE(control<QSpinBox>(b, "KeepOperations")->value(), 20);
+        QCOMPARE(control<QSpinBox>(b, "KeepDaily")->value(), 30);
+        QCOMPARE(control<QSpinBox>(b, "KeepMonthly")->value(), 12);
+        control<QTabWidget>(b, "Tabs")->setCurrentIndex(1);
+        control<QSpinBox>(b, "KeepOperations")->setFocus();
+        control<QSpinBox>(b, "KeepOperations")->selectAll();
+        QTest::keyClick(control<QSpinBox>(b, "KeepOperations"), Qt::Key_5);
+        QTest::mouseClick(control<QCheckBox>(b, "Automatic"), Qt::LeftButton, {},
+                          QPoint(6, control<QCheckBox>(b, "Automatic")->height() / 2));
+        QVERIFY(!control<QCheckBox>(b, "Automatic")->isChecked());
+        QTest::mouseClick(control<QPushButton>(b, "SaveSettings"), Qt::LeftButton);
         QCOMPARE(backup::Settings::load().keepOperations, 5);
         QVERIFY(!backup::Settings::load().automatic);
         QCOMPARE(backup::automaticSettings()->keepOperations, 5);
         QVERIFY(!backup::automaticSettings()->automatic);
 
-        QTest::mouseClick(b->DefaultSettings, Qt::LeftButton);
-        QCOMPARE(b->KeepOperations->value(), 20);
-        QVERIFY(b->Automatic->isChecked());
-        QTest::mouseClick(b->SaveSettings, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(b, "DefaultSettings"), Qt::LeftButton);
+        QCOMPARE(control<QSpinBox>(b, "KeepOperations")->value(), 20);
+        QVERIFY(control<QCheckBox>(b, "Automatic")->isChecked());
+        QTest::mouseClick(control<QPushButton>(b, "SaveSettings"), Qt::LeftButton);
         QCOMPARE(backup::Settings::load().keepOperations, 20);
     }
 

@@ -38,13 +38,13 @@ class TstPatinkest : public QObject {
         QVERIFY(!f.window()->Form_Load());
         QVERIFY(f.window()->isVisible());
         QVERIFY(f.state.diaryFile().isEmpty()); // no diary until a user is chosen
-        QCOMPARE(f.window()->List1->count(), 3);
-        QCOMPARE(f.window()->List1->item(0)->text(), u"taro"_s + QString(14, u' '));
-        QCOMPARE(f.window()->List1->item(1)->text(), u"hanako"_s + QString(12, u' '));
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->count(), 3);
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->item(0)->text(), u"taro"_s + QString(14, u' '));
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->item(1)->text(), u"hanako"_s + QString(12, u' '));
         // 6 bytes of kana decode to 3 characters, padded back to 18.
-        QCOMPARE(f.window()->List1->item(2)->text(), u"たろう"_s + QString(15, u' '));
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->item(2)->text(), u"たろう"_s + QString(15, u' '));
         QVERIFY(!f.registry.find<PatincoMain>());
-        QCOMPARE(f.window()->Check1->isChecked(), false);
+        QCOMPARE(control<QCheckBox>(f.window(), "Check1")->isChecked(), false);
     }
 
     void missingUserListIsCreatedEmpty() {
@@ -52,12 +52,12 @@ class TstPatinkest : public QObject {
         QVERIFY(!f.window()->Form_Load());
         QVERIFY(f.folder.exists(u"namae.dat"_s));
         QCOMPARE(f.folder.read(u"namae.dat"_s).size(), 0);
-        QCOMPARE(f.window()->List1->count(), 0);
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->count(), 0);
         // A first run says how to begin, on the window and when OK is pressed.
         auto *hint = f.window()->findChild<QLabel *>(u"hint"_s);
         QVERIFY(hint && hint->isVisible());
         QVERIFY(hint->text().contains(u"「新規登録」"_s));
-        QTest::mouseClick(f.window()->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command1"), Qt::LeftButton);
         QCOMPARE(f.dialogs.calls.size(), 1);
         QCOMPARE(f.dialogs.calls.last().message, hint->text());
         QCOMPARE(f.dialogs.calls.last().title, u"注意"_s);
@@ -84,12 +84,12 @@ class TstPatinkest : public QObject {
         // An auto-start user exists: start goes straight to the diary. Come back from the menu.
         QVERIFY(f.window()->Form_Load());
         f.window()->ShowFromMenu();
-        QVERIFY(f.window()->Check1->isChecked());
-        QCOMPARE(f.window()->List1->currentRow(), 0);
+        QVERIFY(control<QCheckBox>(f.window(), "Check1")->isChecked());
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->currentRow(), 0);
 
-        f.window()->List1->setCurrentRow(1);
+        control<QListWidget>(f.window(), "List1")->setCurrentRow(1);
         f.dialogs.answer({false}); // OK
-        QTest::mouseClick(f.window()->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command1"), Qt::LeftButton);
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Confirm), 1);
         QCOMPARE(f.dialogs.calls.last().message, u"次回より　[jiro] さんで起動します"_s);
         QCOMPARE(f.dialogs.calls.last().title, u"自動起動の設定"_s);
@@ -105,11 +105,11 @@ class TstPatinkest : public QObject {
         const QByteArray before = user(kBlank, "taro") + user(kBlank, "jiro");
         f.folder.write(u"namae.dat"_s, before);
         QVERIFY(!f.window()->Form_Load());
-        f.window()->List1->setCurrentRow(0);
-        QTest::mouseClick(f.window()->Check1, Qt::LeftButton);
-        QVERIFY(f.window()->Check1->isChecked());
+        control<QListWidget>(f.window(), "List1")->setCurrentRow(0);
+        QTest::mouseClick(control<QCheckBox>(f.window(), "Check1"), Qt::LeftButton);
+        QVERIFY(control<QCheckBox>(f.window(), "Check1")->isChecked());
         f.dialogs.answer({true}); // Cancel
-        QTest::mouseClick(f.window()->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command1"), Qt::LeftButton);
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Confirm), 1);
         QCOMPARE(f.folder.read(u"namae.dat"_s), before);
         QVERIFY(f.window()->isVisible());
@@ -122,8 +122,8 @@ class TstPatinkest : public QObject {
         const QByteArray before = user(kBlank, "taro") + user(kBlank, "jiro");
         f.folder.write(u"namae.dat"_s, before);
         QVERIFY(!f.window()->Form_Load());
-        f.window()->List1->setCurrentRow(1);
-        QTest::mouseClick(f.window()->Command1, Qt::LeftButton);
+        control<QListWidget>(f.window(), "List1")->setCurrentRow(1);
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command1"), Qt::LeftButton);
         QVERIFY(f.dialogs.calls.isEmpty());
         QCOMPARE(f.folder.read(u"namae.dat"_s), before);
         QCOMPARE(f.state.diaryFile(), u"jiro.1999.dat"_s);
@@ -135,10 +135,10 @@ class TstPatinkest : public QObject {
         f.folder.write(u"namae.dat"_s, user(kBlank, "taro") + user(kJi, "jiro"));
         QVERIFY(f.window()->Form_Load());
         f.window()->ShowFromMenu();
-        QVERIFY(f.window()->Check1->isChecked());
-        QCOMPARE(f.window()->List1->currentRow(), 1);
-        QTest::mouseClick(f.window()->Check1, Qt::LeftButton);
-        QVERIFY(!f.window()->Check1->isChecked());
+        QVERIFY(control<QCheckBox>(f.window(), "Check1")->isChecked());
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->currentRow(), 1);
+        QTest::mouseClick(control<QCheckBox>(f.window(), "Check1"), Qt::LeftButton);
+        QVERIFY(!control<QCheckBox>(f.window(), "Check1")->isChecked());
         // Only the marked record is rewritten.
         QCOMPARE(f.folder.read(u"namae.dat"_s), user(kBlank, "taro") + user(kBlank, "jiro"));
         QVERIFY(f.dialogs.calls.isEmpty());
@@ -152,9 +152,10 @@ class TstPatinkest : public QObject {
         QVERIFY(main->windowTitle().contains(u"taro.1999.dat"_s));
         f.window()->ShowFromMenu();
         QVERIFY(f.window()->isVisible());
-        f.window()->List1->setCurrentRow(1);
-        QTest::mouseClick(f.window()->Check1, Qt::LeftButton); // unchecks: the mark goes
-        QTest::mouseClick(f.window()->Command1, Qt::LeftButton);
+        control<QListWidget>(f.window(), "List1")->setCurrentRow(1);
+        QTest::mouseClick(control<QCheckBox>(f.window(), "Check1"),
+                          Qt::LeftButton); // unchecks: the mark goes
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command1"), Qt::LeftButton);
         QCOMPARE(f.registry.find<PatincoMain>(), main); // the same main window, reloaded
         QVERIFY(main->windowTitle().contains(u"jiro.1999.dat"_s));
         QCOMPARE(f.folder.read(u"namae.dat"_s), user(kBlank, "taro") + user(kBlank, "jiro"));
@@ -176,49 +177,49 @@ class TstPatinkest : public QObject {
         Fixture f;
         f.folder.write(u"namae.dat"_s, user(kBlank, "jiro"));
         QVERIFY(!f.window()->Form_Load());
-        QTest::mouseClick(f.window()->Command2, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command2"), Qt::LeftButton);
         NEWNAME *n = f.registry.find<NEWNAME>();
         QVERIFY(n && n->isVisible());
         QCOMPARE(n->windowTitle(), u"新規登録"_s);
-        QCOMPARE(n->Command2->text(), u"ｷｬﾝｾﾙ"_s);
-        QTest::keyClicks(n->Text1, u" taro"_s);
-        QTest::mouseClick(n->Command1, Qt::LeftButton);
+        QCOMPARE(control<QPushButton>(n, "Command2")->text(), u"ｷｬﾝｾﾙ"_s);
+        QTest::keyClicks(control<QLineEdit>(n, "Text1"), u" taro"_s);
+        QTest::mouseClick(control<QPushButton>(n, "Command1"), Qt::LeftButton);
         QVERIFY(!n->isVisible());
         QVERIFY(f.dialogs.calls.isEmpty());
         QCOMPARE(f.folder.read(u"namae.dat"_s), user(kBlank, "jiro") + user("  ", "taro"));
-        QCOMPARE(f.window()->List1->count(), 2);
-        QCOMPARE(f.window()->List1->item(1)->text(), u"taro"_s + QString(14, u' '));
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->count(), 2);
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->item(1)->text(), u"taro"_s + QString(14, u' '));
 
         // Hidden, not discarded: the last text is still there; the same name twice is allowed.
-        QTest::mouseClick(f.window()->Command2, Qt::LeftButton);
-        QCOMPARE(n->Text1->text(), u" taro"_s);
-        QTest::mouseClick(n->Command1, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command2"), Qt::LeftButton);
+        QCOMPARE(control<QLineEdit>(n, "Text1")->text(), u" taro"_s);
+        QTest::mouseClick(control<QPushButton>(n, "Command1"), Qt::LeftButton);
         QCOMPARE(f.folder.read(u"namae.dat"_s).size(), 60);
-        QCOMPARE(f.window()->List1->count(), 3);
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->count(), 3);
     }
 
     void newUserNameCutTo18Bytes() {
         Fixture f;
         QVERIFY(!f.window()->Form_Load());
-        QTest::mouseClick(f.window()->Command2, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command2"), Qt::LeftButton);
         NEWNAME *n = f.registry.find<NEWNAME>();
-        QTest::keyClicks(n->Text1, u"abcdefghijklmnopqrst"_s);
-        QTest::mouseClick(n->Command1, Qt::LeftButton);
+        QTest::keyClicks(control<QLineEdit>(n, "Text1"), u"abcdefghijklmnopqrst"_s);
+        QTest::mouseClick(control<QPushButton>(n, "Command1"), Qt::LeftButton);
         QCOMPARE(f.folder.read(u"namae.dat"_s), QByteArray("  abcdefghijklmnopqr"));
-        QCOMPARE(f.window()->List1->item(0)->text(), u"abcdefghijklmnopqr"_s);
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->item(0)->text(), u"abcdefghijklmnopqr"_s);
     }
 
     void blankNewUserWritesNothing() {
         Fixture f;
         QVERIFY(!f.window()->Form_Load());
-        QTest::mouseClick(f.window()->Command2, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command2"), Qt::LeftButton);
         NEWNAME *n = f.registry.find<NEWNAME>();
-        QTest::keyClicks(n->Text1, u"   "_s);
-        QTest::mouseClick(n->Command1, Qt::LeftButton);
+        QTest::keyClicks(control<QLineEdit>(n, "Text1"), u"   "_s);
+        QTest::mouseClick(control<QPushButton>(n, "Command1"), Qt::LeftButton);
         QVERIFY(!n->isVisible());
         QVERIFY(f.dialogs.calls.isEmpty());
         QCOMPARE(f.folder.read(u"namae.dat"_s).size(), 0);
-        QCOMPARE(f.window()->List1->count(), 0);
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->count(), 0);
     }
 
     void refusedNewUserNames_data() {
@@ -243,16 +244,16 @@ class TstPatinkest : public QObject {
         Fixture f;
         f.folder.write(u"namae.dat"_s, user(kBlank, "jiro"));
         QVERIFY(!f.window()->Form_Load());
-        QTest::mouseClick(f.window()->Command2, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command2"), Qt::LeftButton);
         NEWNAME *n = f.registry.find<NEWNAME>();
-        n->Text1->setText(name);
-        QTest::mouseClick(n->Command1, Qt::LeftButton);
+        control<QLineEdit>(n, "Text1")->setText(name);
+        QTest::mouseClick(control<QPushButton>(n, "Command1"), Qt::LeftButton);
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Info), 1);
         QCOMPARE(f.dialogs.calls.last().title, u"注意"_s);
         QVERIFY(!f.dialogs.calls.last().message.isEmpty());
         QVERIFY(n->isVisible()); // left open for a correction
         QCOMPARE(f.folder.read(u"namae.dat"_s), user(kBlank, "jiro"));
-        QCOMPARE(f.window()->List1->count(), 1);
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->count(), 1);
     }
 
     void fullUserListRefusesTheNext() {
@@ -262,14 +263,14 @@ class TstPatinkest : public QObject {
             full += user(kBlank, QByteArray::number(i));
         f.folder.write(u"namae.dat"_s, full);
         QVERIFY(!f.window()->Form_Load());
-        QTest::mouseClick(f.window()->Command2, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command2"), Qt::LeftButton);
         NEWNAME *n = f.registry.find<NEWNAME>();
-        n->Text1->setText(u"one-more"_s);
-        QTest::mouseClick(n->Command1, Qt::LeftButton);
+        control<QLineEdit>(n, "Text1")->setText(u"one-more"_s);
+        QTest::mouseClick(control<QPushButton>(n, "Command1"), Qt::LeftButton);
         QCOMPARE(f.dialogs.count(RecordingDialogs::Call::Info), 1);
         QVERIFY(f.dialogs.calls.last().message.contains(u"254"_s));
         QCOMPARE(f.folder.read(u"namae.dat"_s), full);
-        QCOMPARE(f.window()->List1->count(), 254);
+        QCOMPARE(control<QListWidget>(f.window(), "List1")->count(), 254);
     }
 
     void endButtonUnloadsEverything() {
@@ -277,10 +278,10 @@ class TstPatinkest : public QObject {
         f.folder.write(u"namae.dat"_s, user(kJi, "taro"));
         QVERIFY(f.window()->Form_Load());
         f.window()->ShowFromMenu();
-        QTest::mouseClick(f.window()->Command2, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command2"), Qt::LeftButton);
         QPointer<PatincoMain> main = f.registry.find<PatincoMain>();
         QPointer<NEWNAME> n = f.registry.find<NEWNAME>();
-        QTest::mouseClick(f.window()->Command3, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(f.window(), "Command3"), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!main);
         QVERIFY(!n);
