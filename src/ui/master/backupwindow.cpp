@@ -160,6 +160,9 @@ BackupWindow::BackupWindow(WindowRegistry &registry) : m_registry(registry) {
     showSettings(currentSettings());
     reload();
     resize(980, 640);
+    // The open diary decides what is restored and merged; a write may have taken a snapshot.
+    connect(&m_registry.state(), &DiaryState::diaryChanged, this, &BackupWindow::reload);
+    connect(&m_registry.state(), &DiaryState::cardsChanged, this, &BackupWindow::reload);
 }
 
 QWidget *BackupWindow::buildSnapshotPage() {

@@ -23,6 +23,7 @@
 #include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -230,6 +231,8 @@ AnalysisWindow::AnalysisWindow(WindowRegistry &registry) : m_registry(registry) 
 
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(IncludeMarked, &QCheckBox::toggled, this, &AnalysisWindow::reloadAll);
+    connect(&m_registry.state(), &DiaryState::diaryChanged, this, &AnalysisWindow::followDiary);
+    connect(&m_registry.state(), &DiaryState::cardsChanged, this, &AnalysisWindow::followCards);
 
     // The calendar opens on the month of the card being entered in the diary's year.
     m_year = s.year();
@@ -282,14 +285,9 @@ void AnalysisWindow::buildStatsPage() {
     FromYear->setObjectName(u"FromYear"_s);
     ToYear = new QSpinBox(page);
     ToYear->setObjectName(u"ToYear"_s);
-    const int first = m_years.isEmpty() ? tama::clock().today().year() : m_years.first();
-    const int last = m_years.isEmpty() ? first : m_years.last();
-    for (QSpinBox *box : {FromYear, ToYear}) {
-        box->setRange(first, last);
+    for (QSpinBox *box : {FromYear, ToYear})
         box->setSuffix(u" 年"_s);
-    }
-    FromYear->setValue(first);
-    ToYear->setValue(last);
+    showYearRange();
     ChartColumn = new QComboBox(page);
     ChartColumn->setObjectName(u"ChartColumn"_s);
     ChartColumn->addItems(statsColumnHeads().mid(1));
@@ -384,6 +382,40 @@ void AnalysisWindow::buildLuckPage() {
     layout->addWidget(LuckChart, 1);
     layout->addWidget(hint);
     Tabs->addTab(page, u"期待値(&E)"_s);
+}
+
+// The range boxes span the user's diaries, from the first to the last.
+void AnalysisWindow::showYearRange() {
+    const QSignalBlocker fromQuiet(FromYear), toQuiet(ToYear);
+    const int first = m_years.isEmpty() ? tama::clock().today().year() : m_years.first();
+    const int last = m_years.isEmpty() ? first : m_years.last();
+    for (QSpinBox *box : {FromYear, ToYear})
+        box->setRange(first, last);
+    FromYear->setValue(first);
+    ToYear->setValue(last);
+}
+
+// Another user's diaries, or cards written: read again. A year moved on the card screen
+// leaves the calendar where the user put it.
+void AnalysisWindow::followDiary() {
+    const DiaryState &s = m_registry.state();
+    const bool otherUser = s.user() != m_user;
+    const QList<int> years = diaryYears(s.folder, s.user());
+    if (!otherUser && years == m_years) return;
+    m_user = s.user();
+    m_years = years;
+    showYearRange();
+    if (otherUser) m_year = s.year() > 0 ? s.year() : tama::clock().today().year();
+    reloadAll();
+}
+
+void AnalysisWindow::followCards() {
+    const QList<int> years = diaryYears(m_registry.state().folder, m_user);
+    if (years != m_years) {
+        m_years = years;
+        showYearRange();
+    }
+    reloadAll();
 }
 
 void AnalysisWindow::reloadAll() {

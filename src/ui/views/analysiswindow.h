@@ -127,6 +127,9 @@ class AnalysisWindow : public QWidget {
     void buildYearsPage();
     void buildLuckPage();
     void reloadAll();
+    void showYearRange();
+    void followDiary();
+    void followCards();
     void stepMonth(int months);
     void refreshStats();
     void refreshStatsChart();

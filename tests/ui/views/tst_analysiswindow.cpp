@@ -380,6 +380,29 @@ class TestAnalysisWindow : public QObject {
                  qPrintable(child<LuckChartView>(w, "LuckChart")->emptyText()));
     }
 
+    // Another user chosen while the window is open shows that user's diaries; cards
+    // written in a new year add its line.
+    void followsTheUserAndTheCards() {
+        ViewFixture f;
+        setDialogs(&f.dialogs);
+        writeDiaries(f);
+        f.folder.write(u"hanako.2001.dat"_s, cardBytes(samples::january2001(u"支店"_s)));
+        AnalysisWindow *w = openAnalysis(f);
+        QVERIFY(w);
+        QCOMPARE(w->years(), (QList<int>{1999, 2001}));
+        f.state.open(u"hanako"_s, 2001);
+        QCOMPARE(w->userName(), u"hanako"_s);
+        QCOMPARE(w->years(), QList<int>{2001});
+        QCOMPARE(child<QTableWidget>(w, "YearTable")->rowCount(), 1);
+        QCOMPARE(child<QSpinBox>(w, "FromYear")->value(), 2001);
+
+        f.folder.write(u"hanako.2000.dat"_s, cardBytes(samples::january2001(u"本店"_s)));
+        f.state.noteCardsChanged();
+        QCOMPARE(w->years(), (QList<int>{2000, 2001}));
+        QCOMPARE(child<QTableWidget>(w, "YearTable")->rowCount(), 2);
+        QCOMPARE(child<QSpinBox>(w, "FromYear")->minimum(), 2000);
+    }
+
     void noDiaries() {
         ViewFixture f;
         setDialogs(&f.dialogs);
