@@ -23,6 +23,8 @@ QSet<QString> selectedTexts(const QList<FilterEntry> &entries) {
     return set;
 }
 
+} // namespace
+
 QList<FilterEntry> allSelected(const QStringList &texts) {
     QList<FilterEntry> out;
     out.reserve(texts.size());
@@ -30,8 +32,6 @@ QList<FilterEntry> allSelected(const QStringList &texts) {
         out.append({t, true});
     return out;
 }
-
-} // namespace
 
 QStringList YearListFilter::categoryEntries() {
     QStringList out;

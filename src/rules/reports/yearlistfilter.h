@@ -19,6 +19,9 @@ struct FilterEntry {
     bool operator==(const FilterEntry &) const = default;
 };
 
+// Every text, selected.
+QList<FilterEntry> allSelected(const QStringList &texts);
+
 // The store and model selections that decide which cards the year list shows.
 class YearListFilter {
   public:

@@ -2,18 +2,6 @@
 
 namespace tama {
 
-namespace {
-
-QList<FilterEntry> entriesOf(const QStringList &texts) {
-    QList<FilterEntry> out;
-    out.reserve(texts.size());
-    for (const QString &t : texts)
-        out.append({t, true});
-    return out;
-}
-
-} // namespace
-
 YearListSelection::YearListSelection(DataFolder folder, QObject *parent)
     : QObject(parent), m_folder(std::move(folder)) {}
 
@@ -22,12 +10,12 @@ QList<StoreError> YearListSelection::load() {
     m_all = {true, true, true};
     m_entries[Stores].clear();
     try {
-        m_entries[Stores] = entriesOf(YearListFilter::storeEntries(m_folder));
+        m_entries[Stores] = allSelected(YearListFilter::storeEntries(m_folder));
     } catch (const StoreError &e) {
         problems.append(e);
     }
     emit changed(Stores);
-    m_entries[Categories] = entriesOf(YearListFilter::categoryEntries());
+    m_entries[Categories] = allSelected(YearListFilter::categoryEntries());
     emit changed(Categories);
     try {
         listModels();
@@ -44,7 +32,7 @@ void YearListSelection::listModels() {
     m_all[Models] = true;
     m_entries[Models].clear();
     try {
-        m_entries[Models] = entriesOf(YearListFilter::modelEntries(m_folder, categories));
+        m_entries[Models] = allSelected(YearListFilter::modelEntries(m_folder, categories));
     } catch (...) {
         emit changed(Models);
         throw;
