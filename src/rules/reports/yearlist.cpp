@@ -40,26 +40,34 @@ QString YearList::caption(const QString &year) {
 }
 
 YearListLine YearList::lineOf(int record, const CardRecord &card, int noCells) {
-    return lineOf(record, CardText(card), noCells);
+    return lineOf(record, card, CardText(card), noCells);
 }
 
-YearListLine YearList::lineOf(int record, const CardText &card, int noCells) {
+YearListLine YearList::lineOf(int record, const CardRecord &card, const CardText &text, int noCells) {
     using namespace viewtext;
     YearListLine l;
     l.record = record;
-    l.investmentYen = valueOf(card.field(CardRecord::Investment)) * 100;
-    l.cashOutYen = valueOf(card.field(CardRecord::CashOut)) * 100;
+    l.investmentYen = valueOf(text.field(CardRecord::Investment)) * 100;
+    l.cashOutYen = valueOf(text.field(CardRecord::CashOut)) * 100;
     l.profitYen = l.cashOutYen - l.investmentYen;
-    l.minutes = playMinutes(card);
+    l.minutes = playMinutes(text);
+    l.m_card = card;
+    l.m_noCells = noCells;
+    return l;
+}
 
-    QString &t = l.text;
-    t.reserve(noCells + 60);
-    auto mark = [&](YearListLine::Column c) { l.bounds[c] = int(t.size()); };
+void YearListLine::makeText() const {
+    using namespace viewtext;
+    using L = YearListLine;
+    const CardText card(m_card);
+    QString t;
+    t.reserve(m_noCells + 60);
+    auto mark = [&](L::Column c) { m_bounds[c] = int(t.size()); };
 
-    mark(YearListLine::No);
-    appendNumber(t, record, noCells);
+    mark(L::No);
+    appendNumber(t, record, m_noCells);
 
-    mark(YearListLine::Date);
+    mark(L::Date);
     const QStringView date = card.field(CardRecord::VisitDate);
     const qsizetype dateStart = t.size();
     t += u"  "_s;
@@ -70,27 +78,27 @@ YearListLine YearList::lineOf(int record, const CardText &card, int noCells) {
     t += midOf(date, 8, 1);
     t += u')';
     // A blank or damaged weekday would take one cell less.
-    if (const int left = kDateCells - cells::width(QStringView(t).sliced(dateStart)); left > 0)
+    if (const int left = YearList::kDateCells - cells::width(QStringView(t).sliced(dateStart)); left > 0)
         t.resize(t.size() + left, u' ');
 
-    mark(YearListLine::Store);
+    mark(L::Store);
     t += u' ';
     const QStringView store = card.field(CardRecord::StoreName);
-    cells::appendFullWidth(t, trimmed(leftOf(store, 10)), kStoreCells - 1);
+    cells::appendFullWidth(t, trimmed(leftOf(store, 10)), YearList::kStoreCells - 1);
 
-    mark(YearListLine::Model);
+    mark(L::Model);
     t += u' ';
     const QStringView model = card.field(CardRecord::ModelName);
-    cells::appendFullWidth(t, trimmedRight(leftOf(model, 11)), kModelCells - 1);
+    cells::appendFullWidth(t, trimmedRight(leftOf(model, 11)), YearList::kModelCells - 1);
 
-    mark(YearListLine::Investment);
-    appendNumber(t, l.investmentYen, kAmountCells);
-    mark(YearListLine::CashOut);
-    appendNumber(t, l.cashOutYen, kAmountCells);
-    mark(YearListLine::Profit);
-    appendNumber(t, l.profitYen, kAmountCells);
-    mark(YearListLine::ColumnCount);
-    return l;
+    mark(L::Investment);
+    appendNumber(t, investmentYen, YearList::kAmountCells);
+    mark(L::CashOut);
+    appendNumber(t, cashOutYen, YearList::kAmountCells);
+    mark(L::Profit);
+    appendNumber(t, profitYen, YearList::kAmountCells);
+    mark(L::ColumnCount);
+    m_text = std::move(t);
 }
 
 YearList::YearList(const QList<CardRecord> &cards, const YearListFilter &filter)
@@ -109,7 +117,7 @@ void YearList::add(int record, const CardRecord &card) {
     Q_ASSERT(m_filter);
     const CardText text(card);
     if (!m_filter->passes(text)) return;
-    m_lines.append(lineOf(record, text, m_noCells));
+    m_lines.append(lineOf(record, card, text, m_noCells));
     const YearListLine &l = m_lines.last();
     m_investment += l.investmentYen;
     m_cashOut += l.cashOutYen;
@@ -120,19 +128,14 @@ void YearList::finish() {
     m_filter = nullptr;
     // The No column is as wide as the largest number listed needs, for all lines alike,
     // so that the columns stay aligned. The number is right-aligned: a line narrower
-    // than that gets blanks in front, a wider one (made for a larger diary than the
+    // than that gets blanks in front, a wider one (laid out for a larger diary than the
     // cards listed need) loses some of its leading blanks.
     const int width =
         m_lines.isEmpty() ? kNoCells : std::max(kNoCells, digitsWithSign(m_lines.last().record));
     for (YearListLine &l : m_lines) {
-        const int shift = width - l.bounds[YearListLine::Date];
-        if (shift == 0) continue;
-        if (shift > 0)
-            l.text.prepend(QString(shift, u' '));
-        else
-            l.text.remove(0, -shift);
-        for (int c = YearListLine::Date; c <= YearListLine::ColumnCount; ++c)
-            l.bounds[c] += shift;
+        if (l.m_noCells == width) continue;
+        l.m_noCells = width;
+        l.m_text = QString();
     }
     m_noCells = width;
     m_lines.squeeze();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reports/yearlisttotals.h"
+#include "store/diary.h"
 
 #include <QList>
 #include <QString>
@@ -10,12 +11,11 @@
 
 namespace tama {
 
-class CardRecord;
-class CardText;
 class YearListFilter;
 
-// One line of the year list: its text exactly as shown, where its columns lie, and the
-// values behind them.
+// One line of the year list: the values behind it, and its text exactly as shown and
+// where its columns lie. The text is made from the card the first time it is asked
+// for: a window shows only a screenful of a diary's lines.
 struct YearListLine {
     enum Column { No, Date, Store, Model, Investment, CashOut, Profit, ColumnCount };
 
@@ -24,15 +24,32 @@ struct YearListLine {
     qint64 cashOutYen = 0;
     qint64 profitYen = 0;
     int minutes = 0; // hours of play
-    QString text;
-    std::array<int, ColumnCount + 1> bounds{}; // where each column starts, and the end
 
+    const QString &text() const {
+        if (m_text.isNull()) makeText();
+        return m_text;
+    }
+    // Where each column starts, and the end.
+    const std::array<int, ColumnCount + 1> &bounds() const {
+        if (m_text.isNull()) makeText();
+        return m_bounds;
+    }
     // No: the right-aligned record number with a blank for the sign; Date: "  05/03(土)";
     // Store, Model: a blank and the name, filled up to 21 and 23 cells; the amounts
     // right-aligned in 8 with a blank for the sign.
     QStringView column(Column c) const {
-        return QStringView(text).sliced(bounds[c], bounds[c + 1] - bounds[c]);
+        const auto &b = bounds();
+        return QStringView(m_text).sliced(b[c], b[c + 1] - b[c]);
     }
+
+  private:
+    friend class YearList;
+    void makeText() const;
+
+    CardRecord m_card;
+    int m_noCells = 0;
+    mutable QString m_text;
+    mutable std::array<int, ColumnCount + 1> m_bounds{};
 };
 
 // The year list of a diary: the cards that pass the filter, in record order, with
@@ -66,9 +83,10 @@ class YearList {
 
     // The line of one card, with the No column in the given width.
     static YearListLine lineOf(int record, const CardRecord &card, int noCells = kNoCells);
-    static YearListLine lineOf(int record, const CardText &card, int noCells = kNoCells);
 
   private:
+    static YearListLine lineOf(int record, const CardRecord &card, const CardText &text, int noCells);
+
     const YearListFilter *m_filter = nullptr; // while being built
     QList<YearListLine> m_lines;
     YearListTotals m_totals;
