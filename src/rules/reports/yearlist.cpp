@@ -40,35 +40,43 @@ QString YearList::caption(const QString &year) {
 }
 
 YearListLine YearList::lineOf(int record, const CardRecord &card, int noCells) {
-    return lineOf(record, card, CardText(card), noCells);
+    return lineOf(record, CardText(card), noCells);
 }
 
-YearListLine YearList::lineOf(int record, const CardRecord &card, const CardText &text, int noCells) {
+YearListLine YearList::lineOf(int record, const CardText &text, int noCells) {
     using namespace viewtext;
-    YearListLine l;
+    using L = YearListLine;
+    L l;
     l.record = record;
     l.investmentYen = valueOf(text.field(CardRecord::Investment)) * 100;
     l.cashOutYen = valueOf(text.field(CardRecord::CashOut)) * 100;
     l.profitYen = l.cashOutYen - l.investmentYen;
     l.minutes = playMinutes(text);
-    l.m_card = card;
-    l.m_noCells = noCells;
+    auto keep = [&](CardRecord::Field f, int n, int at) {
+        const QStringView v = text.field(f);
+        std::copy_n(v.utf16(), std::min<qsizetype>(n, v.size()), l.m_chars.begin() + at);
+    };
+    keep(CardRecord::VisitDate, L::kDateChars, 0);
+    keep(CardRecord::StoreName, L::kStoreChars, L::kDateChars);
+    keep(CardRecord::ModelName, L::kModelChars, L::kDateChars + L::kStoreChars);
+    l.m_noCells = quint8(noCells);
     return l;
 }
 
 void YearListLine::makeText() const {
     using namespace viewtext;
     using L = YearListLine;
-    const CardText card(m_card);
+    const QStringView date(m_chars.data(), kDateChars);
+    const QStringView store(m_chars.data() + kDateChars, kStoreChars);
+    const QStringView model(m_chars.data() + kDateChars + kStoreChars, kModelChars);
     QString t;
     t.reserve(m_noCells + 60);
-    auto mark = [&](L::Column c) { m_bounds[c] = int(t.size()); };
+    auto mark = [&](L::Column c) { m_bounds[c] = quint8(t.size()); };
 
     mark(L::No);
     appendNumber(t, record, m_noCells);
 
     mark(L::Date);
-    const QStringView date = card.field(CardRecord::VisitDate);
     const qsizetype dateStart = t.size();
     t += u"  "_s;
     t += midOf(date, 4, 2);
@@ -83,12 +91,10 @@ void YearListLine::makeText() const {
 
     mark(L::Store);
     t += u' ';
-    const QStringView store = card.field(CardRecord::StoreName);
     cells::appendFullWidth(t, trimmed(leftOf(store, 10)), YearList::kStoreCells - 1);
 
     mark(L::Model);
     t += u' ';
-    const QStringView model = card.field(CardRecord::ModelName);
     cells::appendFullWidth(t, trimmedRight(leftOf(model, 11)), YearList::kModelCells - 1);
 
     mark(L::Investment);
@@ -117,7 +123,7 @@ void YearList::add(int record, const CardRecord &card) {
     Q_ASSERT(m_filter);
     const CardText text(card);
     if (!m_filter->passes(text)) return;
-    m_lines.append(lineOf(record, card, text, m_noCells));
+    m_lines.append(lineOf(record, text, m_noCells));
     const YearListLine &l = m_lines.last();
     m_investment += l.investmentYen;
     m_cashOut += l.cashOutYen;
@@ -134,7 +140,7 @@ void YearList::finish() {
         m_lines.isEmpty() ? kNoCells : std::max(kNoCells, digitsWithSign(m_lines.last().record));
     for (YearListLine &l : m_lines) {
         if (l.m_noCells == width) continue;
-        l.m_noCells = width;
+        l.m_noCells = quint8(width);
         l.m_text = QString();
     }
     m_noCells = width;

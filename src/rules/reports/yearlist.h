@@ -1,7 +1,6 @@
 #pragma once
 
 #include "reports/yearlisttotals.h"
-#include "store/diary.h"
 
 #include <QList>
 #include <QString>
@@ -11,6 +10,8 @@
 
 namespace tama {
 
+class CardRecord;
+class CardText;
 class YearListFilter;
 
 // One line of the year list: the values behind it, and its text exactly as shown and
@@ -30,26 +31,32 @@ struct YearListLine {
         return m_text;
     }
     // Where each column starts, and the end.
-    const std::array<int, ColumnCount + 1> &bounds() const {
+    std::array<int, ColumnCount + 1> bounds() const {
         if (m_text.isNull()) makeText();
-        return m_bounds;
+        std::array<int, ColumnCount + 1> b;
+        std::copy(m_bounds.begin(), m_bounds.end(), b.begin());
+        return b;
     }
     // No: the right-aligned record number with a blank for the sign; Date: "  05/03(土)";
     // Store, Model: a blank and the name, filled up to 21 and 23 cells; the amounts
     // right-aligned in 8 with a blank for the sign.
     QStringView column(Column c) const {
-        const auto &b = bounds();
-        return QStringView(m_text).sliced(b[c], b[c + 1] - b[c]);
+        if (m_text.isNull()) makeText();
+        return QStringView(m_text).sliced(m_bounds[c], m_bounds[c + 1] - m_bounds[c]);
     }
 
   private:
     friend class YearList;
     void makeText() const;
 
-    CardRecord m_card;
-    int m_noCells = 0;
+    // What the text is made from, as decoded: the visit date and as much of the store
+    // and model names as is shown. Kept small and in the line: a diary has up to
+    // 32,766 of them.
+    static constexpr int kDateChars = 10, kStoreChars = 10, kModelChars = 11;
+    std::array<char16_t, kDateChars + kStoreChars + kModelChars> m_chars{};
+    quint8 m_noCells = 0;
+    mutable std::array<quint8, ColumnCount + 1> m_bounds{}; // a line is under 256 characters
     mutable QString m_text;
-    mutable std::array<int, ColumnCount + 1> m_bounds{};
 };
 
 // The year list of a diary: the cards that pass the filter, in record order, with
@@ -85,7 +92,7 @@ class YearList {
     static YearListLine lineOf(int record, const CardRecord &card, int noCells = kNoCells);
 
   private:
-    static YearListLine lineOf(int record, const CardRecord &card, const CardText &text, int noCells);
+    static YearListLine lineOf(int record, const CardText &text, int noCells);
 
     const YearListFilter *m_filter = nullptr; // while being built
     QList<YearListLine> m_lines;
