@@ -120,8 +120,11 @@ YearList::YearList(const YearListFilter &filter, int cardCount)
 }
 
 void YearList::add(int record, const CardRecord &card) {
+    add(record, CardText(card));
+}
+
+void YearList::add(int record, const CardText &text) {
     Q_ASSERT(m_filter);
-    const CardText text(card);
     if (!m_filter->passes(text)) return;
     m_lines.append(lineOf(record, text, m_noCells));
     const YearListLine &l = m_lines.last();

@@ -82,6 +82,7 @@ class YearList {
     // the diary's number of cards, lets the lines be laid out once instead of widened.
     explicit YearList(const YearListFilter &filter, int cardCount = 0);
     void add(int record, const CardRecord &card);
+    void add(int record, const CardText &card);
     void finish();
 
     const QList<YearListLine> &lines() const { return m_lines; }
