@@ -174,7 +174,7 @@ int listCommand(const Context &c) {
         json.endObject();
         json.key(u"lines").beginArray();
         for (int i : sorter.order())
-            json.value(list.lines()[i].text);
+            json.value(list.lines()[i].text());
         json.endArray();
         json.key(u"totals").beginObject();
         json.key(u"cash_out").value(t.cashOutText);
@@ -198,7 +198,7 @@ int listCommand(const Context &c) {
     } else {
         TextWriter out(c.out);
         for (int i : sorter.order())
-            out.line(list.lines()[i].text);
+            out.line(list.lines()[i].text());
         if (!out.flush()) return c.outputFailed();
         c.line(u"投資額 合計\t"_s + t.investmentText + u" 円"_s);
         c.line(u"換金額 合計\t"_s + t.cashOutText + u" 円"_s);

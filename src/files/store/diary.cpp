@@ -1,5 +1,6 @@
 #include "store/diary.h"
 
+#include "common/codec.h"
 #include "common/text.h"
 #include "store/storeerror.h"
 
@@ -100,6 +101,18 @@ CardText::CardText(const CardRecord &card) {
         Q_ASSERT(cardLayout().offset(f) == kOffsets[f]);
         card.record().fieldInto(f, m_text + kOffsets[f]);
     }
+}
+
+CardText CardText::ofBytes(const char *recordBytes) {
+    // As Record::fieldInto decodes a field read from the file.
+    CardText t;
+    for (int f = CardRecord::VisitDate; f < CardRecord::Impression; ++f) {
+        const int w = kOffsets[f + 1] - kOffsets[f];
+        qsizetype bad = -1;
+        const qsizetype n = cp932::decodeInto(recordBytes + kOffsets[f], w, t.m_text + kOffsets[f], &bad);
+        std::fill(t.m_text + kOffsets[f] + n, t.m_text + kOffsets[f] + w, u' ');
+    }
+    return t;
 }
 
 qint64 CardRecord::investmentYen() const {

@@ -67,6 +67,8 @@ class CardRecord {
 class CardText {
   public:
     explicit CardText(const CardRecord &card);
+    // The same from a record's bytes as read, without making a CardRecord of them.
+    static CardText ofBytes(const char *recordBytes);
     // Any field but the impression, exactly as CardRecord::field gives it.
     QStringView field(CardRecord::Field f) const {
         Q_ASSERT(f != CardRecord::Impression);
@@ -74,6 +76,7 @@ class CardText {
     }
 
   private:
+    CardText() = default;
     static constexpr int kOffsets[] = {0, 10, 14, 18, 38, 39, 69, 73, 77, 80};
     char16_t m_text[80];
 };

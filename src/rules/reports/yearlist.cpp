@@ -43,24 +43,40 @@ YearListLine YearList::lineOf(int record, const CardRecord &card, int noCells) {
     return lineOf(record, CardText(card), noCells);
 }
 
-YearListLine YearList::lineOf(int record, const CardText &card, int noCells) {
+YearListLine YearList::lineOf(int record, const CardText &text, int noCells) {
     using namespace viewtext;
-    YearListLine l;
+    using L = YearListLine;
+    L l;
     l.record = record;
-    l.investmentYen = valueOf(card.field(CardRecord::Investment)) * 100;
-    l.cashOutYen = valueOf(card.field(CardRecord::CashOut)) * 100;
+    l.investmentYen = valueOf(text.field(CardRecord::Investment)) * 100;
+    l.cashOutYen = valueOf(text.field(CardRecord::CashOut)) * 100;
     l.profitYen = l.cashOutYen - l.investmentYen;
-    l.minutes = playMinutes(card);
+    l.minutes = playMinutes(text);
+    auto keep = [&](CardRecord::Field f, int n, int at) {
+        const QStringView v = text.field(f);
+        std::copy_n(v.utf16(), std::min<qsizetype>(n, v.size()), l.m_chars.begin() + at);
+    };
+    keep(CardRecord::VisitDate, L::kDateChars, 0);
+    keep(CardRecord::StoreName, L::kStoreChars, L::kDateChars);
+    keep(CardRecord::ModelName, L::kModelChars, L::kDateChars + L::kStoreChars);
+    l.m_noCells = quint8(noCells);
+    return l;
+}
 
-    QString &t = l.text;
-    t.reserve(noCells + 60);
-    auto mark = [&](YearListLine::Column c) { l.bounds[c] = int(t.size()); };
+void YearListLine::makeText() const {
+    using namespace viewtext;
+    using L = YearListLine;
+    const QStringView date(m_chars.data(), kDateChars);
+    const QStringView store(m_chars.data() + kDateChars, kStoreChars);
+    const QStringView model(m_chars.data() + kDateChars + kStoreChars, kModelChars);
+    QString t;
+    t.reserve(m_noCells + 60);
+    auto mark = [&](L::Column c) { m_bounds[c] = quint8(t.size()); };
 
-    mark(YearListLine::No);
-    appendNumber(t, record, noCells);
+    mark(L::No);
+    appendNumber(t, record, m_noCells);
 
-    mark(YearListLine::Date);
-    const QStringView date = card.field(CardRecord::VisitDate);
+    mark(L::Date);
     const qsizetype dateStart = t.size();
     t += u"  "_s;
     t += midOf(date, 4, 2);
@@ -70,27 +86,25 @@ YearListLine YearList::lineOf(int record, const CardText &card, int noCells) {
     t += midOf(date, 8, 1);
     t += u')';
     // A blank or damaged weekday would take one cell less.
-    if (const int left = kDateCells - cells::width(QStringView(t).sliced(dateStart)); left > 0)
+    if (const int left = YearList::kDateCells - cells::width(QStringView(t).sliced(dateStart)); left > 0)
         t.resize(t.size() + left, u' ');
 
-    mark(YearListLine::Store);
+    mark(L::Store);
     t += u' ';
-    const QStringView store = card.field(CardRecord::StoreName);
-    cells::appendFullWidth(t, trimmed(leftOf(store, 10)), kStoreCells - 1);
+    cells::appendFullWidth(t, trimmed(leftOf(store, 10)), YearList::kStoreCells - 1);
 
-    mark(YearListLine::Model);
+    mark(L::Model);
     t += u' ';
-    const QStringView model = card.field(CardRecord::ModelName);
-    cells::appendFullWidth(t, trimmedRight(leftOf(model, 11)), kModelCells - 1);
+    cells::appendFullWidth(t, trimmedRight(leftOf(model, 11)), YearList::kModelCells - 1);
 
-    mark(YearListLine::Investment);
-    appendNumber(t, l.investmentYen, kAmountCells);
-    mark(YearListLine::CashOut);
-    appendNumber(t, l.cashOutYen, kAmountCells);
-    mark(YearListLine::Profit);
-    appendNumber(t, l.profitYen, kAmountCells);
-    mark(YearListLine::ColumnCount);
-    return l;
+    mark(L::Investment);
+    appendNumber(t, investmentYen, YearList::kAmountCells);
+    mark(L::CashOut);
+    appendNumber(t, cashOutYen, YearList::kAmountCells);
+    mark(L::Profit);
+    appendNumber(t, profitYen, YearList::kAmountCells);
+    mark(L::ColumnCount);
+    m_text = std::move(t);
 }
 
 YearList::YearList(const QList<CardRecord> &cards, const YearListFilter &filter)
@@ -106,8 +120,11 @@ YearList::YearList(const YearListFilter &filter, int cardCount)
 }
 
 void YearList::add(int record, const CardRecord &card) {
+    add(record, CardText(card));
+}
+
+void YearList::add(int record, const CardText &text) {
     Q_ASSERT(m_filter);
-    const CardText text(card);
     if (!m_filter->passes(text)) return;
     m_lines.append(lineOf(record, text, m_noCells));
     const YearListLine &l = m_lines.last();
@@ -120,19 +137,14 @@ void YearList::finish() {
     m_filter = nullptr;
     // The No column is as wide as the largest number listed needs, for all lines alike,
     // so that the columns stay aligned. The number is right-aligned: a line narrower
-    // than that gets blanks in front, a wider one (made for a larger diary than the
+    // than that gets blanks in front, a wider one (laid out for a larger diary than the
     // cards listed need) loses some of its leading blanks.
     const int width =
         m_lines.isEmpty() ? kNoCells : std::max(kNoCells, digitsWithSign(m_lines.last().record));
     for (YearListLine &l : m_lines) {
-        const int shift = width - l.bounds[YearListLine::Date];
-        if (shift == 0) continue;
-        if (shift > 0)
-            l.text.prepend(QString(shift, u' '));
-        else
-            l.text.remove(0, -shift);
-        for (int c = YearListLine::Date; c <= YearListLine::ColumnCount; ++c)
-            l.bounds[c] += shift;
+        if (l.m_noCells == width) continue;
+        l.m_noCells = quint8(width);
+        l.m_text = QString();
     }
     m_noCells = width;
     m_lines.squeeze();

@@ -40,7 +40,7 @@ QVariant YearListModel::data(const QModelIndex &index, int role) const {
     if (role != Qt::DisplayRole ||
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    return m_list->lines()[m_sorter->order()[index.row()]].text;
+    return m_list->lines()[m_sorter->order()[index.row()]].text();
 }
 
 } // namespace tama

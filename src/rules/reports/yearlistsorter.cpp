@@ -31,7 +31,7 @@ QStringList YearListSorter::texts() const {
     QStringList out;
     out.reserve(m_order.size());
     for (int i : m_order)
-        out.append(m_list->lines()[i].text);
+        out.append(m_list->lines()[i].text());
     return out;
 }
 

@@ -120,7 +120,7 @@ void listview::Form_Load() {
         total = std::max(1, diary.count());
         emit progressed(0, total);
         list = std::make_unique<YearList>(*filter, diary.count());
-        diary.forEach([&](int n, const CardRecord &card) { list->add(n, card); });
+        diary.forEachRaw([&](int n, const char *bytes) { list->add(n, CardText::ofBytes(bytes)); });
     } catch (const StoreError &e) {
         reportStoreError(e);
         list = std::make_unique<YearList>(filter ? *filter : YearListFilter::everything());

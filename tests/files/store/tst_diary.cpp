@@ -52,6 +52,19 @@ QByteArray numberedCards(int n) {
     return out;
 }
 
+// A card's text decoded straight from the bytes read is the card's own.
+void checkCardTextOfBytes(const QByteArray &bytes, const char *what) {
+    const CardText expected{CardRecord(Record::fromBytes(tama::cardLayout(), bytes))};
+    const CardText text = CardText::ofBytes(bytes.constData());
+    for (int f = CardRecord::VisitDate; f < CardRecord::Impression; ++f) {
+        const auto field = CardRecord::Field(f);
+        QVERIFY2(text.field(field) == expected.field(field),
+                 qPrintable(QString::fromLatin1(what) + u' ' + QString::number(f) + u" <"_s +
+                            text.field(field).toString() + u"> <"_s + expected.field(field).toString() +
+                            u'>'));
+    }
+}
+
 // Every field but the impression read both ways, and each field read into a buffer
 // with a guard after it.
 void checkCardText(const CardRecord &card, const char *what) {
@@ -267,6 +280,7 @@ void TestDiary::limit() {
 void TestDiary::cardTextMatchesFields() {
     const CardRecord sound(Record::fromBytes(tama::cardLayout(), cardBytes()));
     checkCardText(sound, "sound");
+    checkCardTextOfBytes(cardBytes(), "sound");
     const CardText soundText(sound);
     QCOMPARE(soundText.field(CardRecord::VisitDate), u"19990123土 "_s);
     QCOMPARE(soundText.field(CardRecord::StoreName), u"ＡＢＣ"_s + QString(17, u' '));
@@ -283,6 +297,7 @@ void TestDiary::cardTextMatchesFields() {
     const CardRecord bad(Record::fromBytes(tama::cardLayout(), damaged));
     QVERIFY(bad.record().hadUndecodableBytes());
     checkCardText(bad, "damaged");
+    checkCardTextOfBytes(damaged, "damaged");
     const CardText badText(bad);
     QCOMPARE(badText.field(CardRecord::StoreName),
              u"本店\uFFFD"_s + QString(14, u' ') + u"\uFFFD"_s + QString(2, u' '));

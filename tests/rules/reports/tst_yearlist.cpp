@@ -41,7 +41,8 @@ bool sameTotals(const YearListTotals &a, const YearListTotals &b) {
 
 bool sameLine(const YearListLine &a, const YearListLine &b) {
     return a.record == b.record && a.investmentYen == b.investmentYen && a.cashOutYen == b.cashOutYen &&
-           a.profitYen == b.profitYen && a.minutes == b.minutes && a.text == b.text && a.bounds == b.bounds;
+           a.profitYen == b.profitYen && a.minutes == b.minutes && a.text() == b.text() &&
+           a.bounds() == b.bounds();
 }
 
 } // namespace
@@ -73,9 +74,9 @@ void TestYearList::exampleLine() {
     const YearListLine &l = list.lines().last();
     const QString expected = u"  12"_s + u"  05/03(土)"_s + u" 本店"_s + fullBlanks(8) + u" Ｘ"_s +
                              fullBlanks(10) + u"   15000"_s + u"    4000"_s + u"  -11000"_s;
-    QCOMPARE(l.text, expected);
-    QCOMPARE(l.text.size(), 61);
-    QCOMPARE(cells::width(l.text), 83);
+    QCOMPARE(l.text(), expected);
+    QCOMPARE(l.text().size(), 61);
+    QCOMPARE(cells::width(l.text()), 83);
     QStringList columns;
     for (int c = 0; c < YearListLine::ColumnCount; ++c)
         columns.append(l.column(YearListLine::Column(c)).toString());
@@ -85,7 +86,7 @@ void TestYearList::exampleLine() {
     QCOMPARE(l.profitYen, -11000);
     QCOMPARE(list.lines().first().column(YearListLine::No), u"   1"_s);
     // The same line in code page 932: 83 bytes, one per cell.
-    QCOMPARE(cp932::encode(l.text).bytes.size(), 83);
+    QCOMPARE(cp932::encode(l.text()).bytes.size(), 83);
 }
 
 void TestYearList::nameColumns() {
@@ -112,7 +113,7 @@ void TestYearList::nameColumns() {
     QCOMPARE(l[3].column(YearListLine::Profit), u"       0"_s);
     // Whatever the names, every line takes the same cells, so the columns stay aligned.
     for (const YearListLine &line : l)
-        QCOMPARE(cells::width(line.text), 83);
+        QCOMPARE(cells::width(line.text()), 83);
 }
 
 void TestYearList::wideRecordNumbers() {
@@ -124,7 +125,7 @@ void TestYearList::wideRecordNumbers() {
     QCOMPARE(all.lines().first().column(YearListLine::No), u"    1"_s);
     QCOMPARE(all.lines().last().column(YearListLine::No), u" 1000"_s);
     for (const YearListLine &l : all.lines())
-        QCOMPARE(cells::width(l.text), 84);
+        QCOMPARE(cells::width(l.text()), 84);
 
     // Listing only numbers below 1000 keeps the usual column.
     const YearList some(cards, filterOf({{u"本店"_s, true}}, {{u"Ｘ"_s, true}}));
@@ -325,7 +326,7 @@ void TestYearList::builtACardAtATime() {
                 const YearListLine expected = YearList::lineOf(listed[i], cards[listed[i] - 1], width);
                 QVERIFY2(sameLine(whole.lines()[i], expected),
                          (where + " line " + QByteArray::number(i)).constData());
-                QCOMPARE(whole.lines()[i].bounds[YearListLine::Date], width);
+                QCOMPARE(whole.lines()[i].bounds()[YearListLine::Date], width);
             }
             if (QTest::currentTestFailed()) return;
 
@@ -340,7 +341,8 @@ void TestYearList::builtACardAtATime() {
                 for (qsizetype i = 0; i < built.lines().size(); ++i)
                     QVERIFY2(sameLine(built.lines()[i], whole.lines()[i]),
                              (what + " line " + QByteArray::number(i) + ": <" +
-                              built.lines()[i].text.toUtf8() + "> <" + whole.lines()[i].text.toUtf8() + '>')
+                              built.lines()[i].text().toUtf8() + "> <" + whole.lines()[i].text().toUtf8() +
+                              '>')
                                  .constData());
                 QVERIFY2(sameTotals(built.totals(), whole.totals()), what.constData());
             }

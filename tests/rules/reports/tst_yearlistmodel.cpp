@@ -51,7 +51,7 @@ class TestYearListModel : public QObject {
         for (int row = 0; row < 3; ++row) {
             QCOMPARE(m.recordAt(row), records[row]);
             const YearListLine &line = m.list().lines()[records[row] - 1];
-            QCOMPARE(m.data(m.index(row)).toString(), line.text);
+            QCOMPARE(m.data(m.index(row)).toString(), line.text());
         }
         QCOMPARE(m.recordAt(3), 0);
         QCOMPARE(m.recordAt(-1), 0);

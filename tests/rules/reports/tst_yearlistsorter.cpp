@@ -85,7 +85,7 @@ void TestYearListSorter::amountToggles() {
     // The lines move whole.
     const QStringList texts = s.texts();
     QCOMPARE(texts.size(), 5);
-    QCOMPARE(texts.first(), list.lines()[4].text);
+    QCOMPARE(texts.first(), list.lines()[4].text());
 }
 
 void TestYearListSorter::sharedNoDateToggle() {
