@@ -33,7 +33,7 @@ namespace tama {
 namespace {
 
 constexpr int kRecordLength = 240;
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 StoreError invalid(const QString &reason) {
     return StoreError(StoreError::Kind::Invalid, QString(), reason);
@@ -472,6 +472,23 @@ const char *const kSchema[] = {
     " spins INTEGER, own_balls INTEGER, hits INTEGER, machine TEXT, updated INTEGER NOT NULL);"
     "CREATE TABLE pending(id INTEGER PRIMARY KEY, diary TEXT NOT NULL, card INTEGER NOT NULL,"
     " expect BLOB NOT NULL, size INTEGER NOT NULL, steps BLOB NOT NULL);",
+    // version 2: 貯玉 on cards and in a ledger, a player's settings and limits
+    "ALTER TABLE play ADD COLUMN chodama_used INTEGER;"
+    "ALTER TABLE play ADD COLUMN chodama_deposited INTEGER;"
+    "ALTER TABLE detached_play ADD COLUMN chodama_used INTEGER;"
+    "ALTER TABLE detached_play ADD COLUMN chodama_deposited INTEGER;"
+    // Entries made by hand (the cards' own 貯玉 is read from their play rows); uid is the
+    // entry's identity across copies of the database, for merges.
+    "CREATE TABLE chodama(id INTEGER PRIMARY KEY, uid BLOB NOT NULL UNIQUE, user TEXT NOT NULL,"
+    " store TEXT NOT NULL, day TEXT NOT NULL, kind INTEGER NOT NULL, balls INTEGER NOT NULL,"
+    " note TEXT NOT NULL DEFAULT '', updated INTEGER NOT NULL);"
+    "CREATE TABLE user_settings(user TEXT NOT NULL, name TEXT NOT NULL, value TEXT NOT NULL,"
+    " updated INTEGER NOT NULL, PRIMARY KEY(user, name)) WITHOUT ROWID;"
+    // value NULL: no limit. A change that loosens waits: pending_set with pending (NULL: off)
+    // from pending_from (ms since the epoch, UTC).
+    "CREATE TABLE limits(user TEXT NOT NULL, kind TEXT NOT NULL, value INTEGER, pending INTEGER,"
+    " pending_set INTEGER NOT NULL DEFAULT 0, pending_from INTEGER, updated INTEGER NOT NULL,"
+    " PRIMARY KEY(user, kind)) WITHOUT ROWID;",
 };
 
 PlayInputs inputsOf(const Stmt &q, int first) {
