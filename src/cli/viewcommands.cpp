@@ -8,6 +8,7 @@
 #include "common/clock.h"
 #include "common/text.h"
 #include "painters/monthgraphpainter.h"
+#include "reports/chodamatotals.h"
 #include "reports/monthgraph.h"
 #include "reports/viewtext.h"
 #include "reports/yearlist.h"
@@ -47,6 +48,12 @@ bool readDiary(const Context &c, const QString &fileName,
 
 // The exit status: the full check of the file, with its report, only when the reading
 // found something wrong; it would read the whole file a second time.
+// The diary's user part, as the play database knows the user.
+QString diaryUser(const Context &c) {
+    const QString name = c.userName();
+    return diaryUserPart(name).value_or(name);
+}
+
 int statusAfter(const Context &c, const QString &fileName, bool plainlySound) {
     return plainlySound || c.reportDamage(fileName) ? 0 : 1;
 }
@@ -155,7 +162,11 @@ int listCommand(const Context &c) {
     std::optional<YearList> building;
     const bool sound = readDiary(
         c, fileName, [&](int n, const CardRecord &card) { building->add(n, card); },
-        [&](int count) { building.emplace(*filter, count); });
+        [&](int count) {
+            building.emplace(*filter, count);
+            if (chodamaCounted(c.folder, diaryUser(c)))
+                building->countChodama(chodamaYenOfDiary(c.folder, diaryUser(c), fileName));
+        });
     YearList &list = *building;
     list.finish();
     YearListSorter sorter(list);
@@ -178,6 +189,7 @@ int listCommand(const Context &c) {
         json.endArray();
         json.key(u"totals").beginObject();
         json.key(u"cash_out").value(t.cashOutText);
+        if (t.chodamaYen) json.key(u"chodama_yen").value(*t.chodamaYen);
         json.key(u"investment").value(t.investmentText);
         json.key(u"profit").value(t.profitText);
         json.key(u"profit_per_hour").value(t.perHourText);
@@ -205,6 +217,7 @@ int listCommand(const Context &c) {
         c.line(u"損益額 合計\t"_s + t.profitText + u" 円"_s);
         c.line(u"回収率\t"_s + t.rateText + u" ％"_s);
         c.line(u"損益額／h\t"_s + t.perHourText + u" 円"_s);
+        if (t.chodamaYen) c.line(t.chodamaText);
     }
     return statusAfter(c, fileName, sound);
 }
@@ -213,7 +226,9 @@ int reportCommand(const Context &c) {
     QString year;
     const QString fileName = c.diaryFileName(&year);
     YearReport report;
-    const bool sound = readDiary(c, fileName, [&](int, const CardRecord &card) { report.add(card); });
+    const QHash<int, qint64> chodama = chodamaYenOfDiary(c.folder, diaryUser(c), fileName);
+    const bool sound =
+        readDiary(c, fileName, [&](int n, const CardRecord &card) { report.add(card, chodama.value(n)); });
     report.finish();
 
     if (c.has(u"json"_s)) {
@@ -225,13 +240,15 @@ int reportCommand(const Context &c) {
             rateColours.append(colourName(col.rate.colour));
             hourlyColours.append(colourName(col.hourly.colour));
         }
-        c.json(
+        QJsonObject out(
             {{u"caption"_s, YearReport::caption(year)},
              {u"awards"_s, strings(report.awards())},
              {u"recovery_rate"_s, rate},
              {u"hourly"_s, hourly},
              {u"hours"_s, hours},
              {u"colours"_s, QJsonObject{{u"recovery_rate"_s, rateColours}, {u"hourly"_s, hourlyColours}}}});
+        if (const auto yen = report.chodamaYen()) out.insert(u"chodama_yen"_s, double(*yen));
+        c.json(out);
     } else {
         c.line(YearReport::caption(year));
         const QStringList titles = YearReport::sectionTitles();

@@ -131,6 +131,13 @@ void YearList::add(int record, const CardText &text) {
     m_investment += l.investmentYen;
     m_cashOut += l.cashOutYen;
     m_minutes += l.minutes;
+    if (m_countChodama)
+        if (const auto c = m_chodamaByRecord.constFind(record); c != m_chodamaByRecord.cend()) m_chodama.add(*c);
+}
+
+void YearList::countChodama(QHash<int, qint64> yenByRecord) {
+    m_countChodama = true;
+    m_chodamaByRecord = std::move(yenByRecord);
 }
 
 void YearList::finish() {
@@ -148,7 +155,8 @@ void YearList::finish() {
     }
     m_noCells = width;
     m_lines.squeeze();
-    m_totals = YearListTotals::compute(m_investment, m_cashOut, m_minutes);
+    m_totals = YearListTotals::compute(m_investment + m_chodama.in, m_cashOut + m_chodama.out, m_minutes);
+    if (m_countChodama) m_totals.setChodama(m_chodama.net());
 }
 
 } // namespace tama

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "reports/chodamatotals.h"
 #include "reports/yearlisttotals.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -84,6 +86,9 @@ class YearList {
     void add(int record, const CardRecord &card);
     void add(int record, const CardText &card);
     void finish();
+    // 貯玉 counted in the totals (the user's choice): the yen each card moved, by record
+    // number (chodamaYenOfDiary); given before the cards are added.
+    void countChodama(QHash<int, qint64> yenByRecord);
 
     const QList<YearListLine> &lines() const { return m_lines; }
     const YearListTotals &totals() const { return m_totals; }
@@ -102,6 +107,9 @@ class YearList {
     qint64 m_investment = 0;
     qint64 m_cashOut = 0;
     qint64 m_minutes = 0;
+    bool m_countChodama = false;
+    QHash<int, qint64> m_chodamaByRecord;
+    ChodamaSums m_chodama;
 };
 
 } // namespace tama

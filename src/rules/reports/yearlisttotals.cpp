@@ -1,5 +1,6 @@
 #include "reports/yearlisttotals.h"
 
+#include "common/grouping.h"
 #include "common/text.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -36,6 +37,12 @@ YearListTotals YearListTotals::compute(qint64 investment, qint64 cashOut, qint64
         t.perHourColour = negative ? ViewColour::Red : ViewColour::Blue;
     }
     return t;
+}
+
+void YearListTotals::setChodama(qint64 yen) {
+    chodamaYen = yen;
+    const QString amount = yen > 0 ? u"+"_s + groupedDigits(yen) : yen < 0 ? u"\u2212"_s + groupedDigits(-yen) : u"±0"_s;
+    chodamaText = u"貯玉 "_s + amount + u"円を含む"_s;
 }
 
 } // namespace tama

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tama {
 
 // The five totals under the year list, as values and as the labels show them.
@@ -22,6 +24,12 @@ struct YearListTotals {
     ViewColour rateColour = ViewColour::Black;
     QString perHourText; // profit per hour, truncated
     ViewColour perHourColour = ViewColour::Black;
+
+    // With 貯玉 counted (the user's choice): its yen, already in the amounts above, and a
+    // line saying so ("貯玉 +1,200円を含む").
+    std::optional<qint64> chodamaYen;
+    QString chodamaText;
+    void setChodama(qint64 yen);
 
     static YearListTotals compute(qint64 investment, qint64 cashOut, qint64 minutes);
 };

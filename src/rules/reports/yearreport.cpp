@@ -109,8 +109,12 @@ YearReport::YearReport(const QList<CardRecord> &cards) {
 YearReport::YearReport() = default;
 
 void YearReport::add(const CardRecord &card) {
-    const qint64 investment = textToNumber(card.field(CardRecord::Investment));
-    const qint64 cashOut = textToNumber(card.field(CardRecord::CashOut));
+    add(card, 0);
+}
+
+void YearReport::add(const CardRecord &card, qint64 chodamaYen) {
+    qint64 investment = textToNumber(card.field(CardRecord::Investment));
+    qint64 cashOut = textToNumber(card.field(CardRecord::CashOut));
     const int minutes = playMinutes(card);
     const int c = categoryIndex(card);
     // A card without a category has no section and no column of its own, but still
@@ -118,6 +122,12 @@ void YearReport::add(const CardRecord &card) {
     if (c >= 0 && cashOut - investment > m_best[c]) { // strictly: the earlier card keeps a tie
         m_best[c] = cashOut - investment;
         m_winners[c] = awardLine(card, m_best[c]);
+    }
+    if (chodamaYen) {
+        m_chodamaCounted = true;
+        m_chodamaYen += chodamaYen;
+        const qint64 hundreds = (std::abs(chodamaYen) + 50) / 100;
+        (chodamaYen > 0 ? cashOut : investment) += hundreds;
     }
     for (int g : {c, dayTypeIndex(card.field(CardRecord::DayType))}) {
         if (g < 0) continue;

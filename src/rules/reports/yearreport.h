@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 namespace tama {
 
@@ -53,7 +54,13 @@ class YearReport {
     // its cards at once: add() every card in record order, then finish().
     YearReport();
     void add(const CardRecord &card);
+    // With 貯玉 counted in the totals (the user's choice): the yen the card moved in 貯玉 goes
+    // to what was taken home (stored) or put in (replayed), in hundreds of yen rounded
+    // half away from zero. The awards stay the cards' own.
+    void add(const CardRecord &card, qint64 chodamaYen);
     void finish();
+    // What 貯玉 added, in yen, when any card had some.
+    std::optional<qint64> chodamaYen() const { return m_chodamaCounted ? std::optional(m_chodamaYen) : std::nullopt; }
 
     // Award lines of category index 0-4; empty where no card of the category won.
     const QStringList &awards() const { return m_awards; }
@@ -70,6 +77,8 @@ class YearReport {
     std::array<qint64, 5> m_best{};
     std::array<QString, 5> m_winners;
     std::array<ReportColumn, 9> m_groups{};
+    bool m_chodamaCounted = false;
+    qint64 m_chodamaYen = 0;
 };
 
 } // namespace tama

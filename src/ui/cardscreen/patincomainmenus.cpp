@@ -6,6 +6,7 @@
 #include "cardscreen/playpanel.h"
 #include "cardscreen/ver.h"
 #include "master/backupwindow.h"
+#include "master/chodamawindow.h"
 #include "master/kdata.h"
 #include "master/mdata.h"
 #include "master/new_touroku.h"
@@ -75,6 +76,8 @@ void PatincoMain::buildMenus() {
             &PatincoMain::MISEDATASETTEI_Click);
     connect(item(dataSET, u"kisyudatasettei"_s, u"機種データ設定(&B)"_s, true), &QAction::triggered, this,
             &PatincoMain::kisyudatasettei_Click);
+    connect(item(dataSET, u"chodama"_s, u"貯玉(&C)"_s, true), &QAction::triggered, this,
+            [this] { m_registry.show<ChodamaWindow>()->reload(); });
     dataSET->addSeparator()->setObjectName(u"zxcx"_s);
     connect(item(dataSET, u"filesort"_s, u"日記ファイルの整理(&D)"_s, true), &QAction::triggered, this,
             &PatincoMain::filesort_Click);

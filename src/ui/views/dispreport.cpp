@@ -7,6 +7,8 @@
 #include "common/dialogs.h"
 #include "painters/monthgraphpainter.h"
 #include "reports/yearreport.h"
+#include "reports/chodamatotals.h"
+#include "reports/yearlisttotals.h"
 #include "store/diary.h"
 #include "store/storeerror.h"
 
@@ -102,7 +104,11 @@ dispreport::dispreport(WindowRegistry &registry) : m_registry(registry) {
 
     Command1 = new QPushButton(u"戻る"_s, this);
     Command1->setObjectName(u"Command1"_s);
+    ChodamaNote = new QLabel(this);
+    ChodamaNote->setObjectName(u"ChodamaNote"_s);
+    ChodamaNote->hide();
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(ChodamaNote);
     buttons->addStretch();
     buttons->addWidget(Command1);
 
@@ -125,12 +131,21 @@ void dispreport::Form_Load() {
     // rather than part of the diary.
     YearReport report;
     try {
-        DiaryFile(s.folder, s.diaryFile()).forEach([&](int, const CardRecord &card) { report.add(card); });
+        const QHash<int, qint64> chodama = chodamaYenOfDiary(s.folder, s.user(), s.diaryFile());
+        DiaryFile(s.folder, s.diaryFile()).forEach([&](int n, const CardRecord &card) {
+            report.add(card, chodama.value(n));
+        });
     } catch (const StoreError &e) {
         reportStoreError(e);
         report = YearReport();
     }
     report.finish();
+    if (const auto yen = report.chodamaYen()) {
+        YearListTotals note;
+        note.setChodama(*yen);
+        ChodamaNote->setText(note.chodamaText);
+    }
+    ChodamaNote->setVisible(report.chodamaYen().has_value());
     for (int c = 0; c < 5; ++c)
         Label3[c]->setText(report.awards()[c]);
     for (int i = 0; i < 7; ++i) {

@@ -37,6 +37,7 @@ class dispreport : public QWidget {
     std::array<QLabel *, 7> Label9;        // hourly result
     std::array<QLabel *, 7> Label4;        // hours
     QPushButton *Command1;
+    QLabel *ChodamaNote; // shown only while 貯玉 counts in the totals
 
     WindowRegistry &m_registry;
 };

@@ -60,6 +60,8 @@ listview::listview(WindowRegistry &registry) : m_registry(registry) {
     frame(Frame3, u"Frame3"_s, u"損益額 合計"_s, Label10, u"Label10"_s, u"円"_s);
     frame(Frame4, u"Frame4"_s, u"回収率"_s, Label12, u"Label12"_s, u"％"_s);
     frame(Frame5, u"Frame5"_s, u"損益額／h"_s, Label14, u"Label14"_s, u"円"_s);
+    ChodamaNote = named(new QLabel(this), u"ChodamaNote"_s);
+    ChodamaNote->hide();
     Command1 = named(new QPushButton(u"レポート"_s, this), u"Command1"_s);
     Command2 = named(new QPushButton(u"戻る"_s, this), u"Command2"_s);
 
@@ -72,6 +74,7 @@ listview::listview(WindowRegistry &registry) : m_registry(registry) {
     for (QGroupBox *b : {Frame1, Frame2, Frame3, Frame4, Frame5})
         totals->addWidget(b);
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(ChodamaNote);
     buttons->addStretch();
     buttons->addWidget(Command1);
     buttons->addWidget(Command2);
@@ -120,6 +123,7 @@ void listview::Form_Load() {
         total = std::max(1, diary.count());
         emit progressed(0, total);
         list = std::make_unique<YearList>(*filter, diary.count());
+        if (chodamaCounted(s.folder, s.user())) list->countChodama(chodamaYenOfDiary(s.folder, s.user(), s.diaryFile()));
         diary.forEachRaw([&](int n, const char *bytes) { list->add(n, CardText::ofBytes(bytes)); });
     } catch (const StoreError &e) {
         reportStoreError(e);
@@ -141,6 +145,8 @@ void listview::Form_Load() {
     setTextColour(Label12, t.rateColour);
     Label14->setText(t.perHourText);
     setTextColour(Label14, t.perHourColour);
+    ChodamaNote->setText(t.chodamaText);
+    ChodamaNote->setVisible(t.chodamaYen.has_value());
 
     // Wide enough for a whole line and a scroll bar.
     const QFontMetrics fm(List1->font());

@@ -41,6 +41,7 @@ class listview : public QWidget {
     SelectionList *List1;
     QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
     QLabel *Label8, *Label9, *Label10, *Label12, *Label14;
+    QLabel *ChodamaNote; // shown only while 貯玉 counts in the totals
     QPushButton *Command1;
     QPushButton *Command2;
 
