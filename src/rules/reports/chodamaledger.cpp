@@ -94,6 +94,24 @@ void cardLines(const DataFolder &folder, const PlayDatabase &db, const QString &
     });
 }
 
+// The user's diaries, as diaryYears finds them but also those this account may not read
+// or that are no regular file: the ledger says it left them out instead of passing over them.
+QStringList diariesOf(const DataFolder &folder, const QString &user) {
+    const std::optional<QString> part = diaryUserPart(user);
+    if (!part) return {};
+    const QString prefix = *part + u'.';
+    QMap<int, QString> byYear;
+    for (const QString &name :
+         QDir(folder.path()).entryList({prefix + u"????.dat"_s}, QDir::Files | QDir::System, QDir::Name)) {
+        if (!name.startsWith(prefix)) continue;
+        const QStringView digits = QStringView(name).sliced(prefix.size(), 4);
+        if (!std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            continue;
+        byYear.insert(digits.toInt(), name);
+    }
+    return byYear.values();
+}
+
 } // namespace
 
 ChodamaLedger chodamaLedger(const DataFolder &folder, const PlayDatabase &db, const QString &user,
@@ -101,8 +119,7 @@ ChodamaLedger chodamaLedger(const DataFolder &folder, const PlayDatabase &db, co
     ChodamaLedger ledger;
     QList<Pending> pending;
     qint64 order = 0;
-    for (const int year : diaryYears(folder, user)) {
-        const QString name = DiaryFileName(user, year);
+    for (const QString &name : diariesOf(folder, user)) {
         try {
             cardLines(folder, db, name, store, pending, order, ledger.problems);
         } catch (const StoreError &e) {
