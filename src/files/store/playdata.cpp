@@ -1526,6 +1526,15 @@ QList<ChodamaEntry> PlayDatabase::chodamaEntries(const QString &user, const QStr
     });
 }
 
+std::optional<ChodamaEntry> PlayDatabase::chodamaEntry(const QByteArray &uid) const {
+    return TAMA_READ(std::optional<ChodamaEntry>(), {
+        Stmt q(m_db, (QByteArray("SELECT ") + kChodamaColumns + " FROM chodama WHERE uid = ?1").constData(),
+               m_path);
+        q.bind(1, uid);
+        return q.step() ? std::optional(chodamaEntryOf(q)) : std::optional<ChodamaEntry>();
+    });
+}
+
 ChodamaEntry PlayDatabase::addChodamaEntry(ChodamaEntry entry) {
     entry.user = trim(entry.user);
     entry.store = trim(entry.store);

@@ -291,6 +291,7 @@ class PlayDatabase {
     // ---- 貯玉 ----
     // The entries made by hand of a user (store: only that hall's), by day, then as added.
     QList<ChodamaEntry> chodamaEntries(const QString &user, const QString &store = QString()) const;
+    std::optional<ChodamaEntry> chodamaEntry(const QByteArray &uid) const;
     // Gives the entry a new uid and the time, validates and adds it; returns it as stored.
     // Throws StoreError.
     ChodamaEntry addChodamaEntry(ChodamaEntry entry);
