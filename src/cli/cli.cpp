@@ -36,7 +36,7 @@ const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS
 
 タマノートのデータフォルダを調べます。データフォルダのファイルを作ったり書き換えたり
 するのは organise --yes、merge --yes、restore --yes、backup と、稼働データの play --yes、
-halls-terms set --yes、model-modelSpecs set --yes だけです。これらは書き換える前に
+halls-terms set --yes、model-modelSpecs set --yes、貯玉の chodama add と chodama remove だけです。これらは書き換える前に
 タマノートと同じ自動バックアップ（その日の最初の書き込みの前と、整理・統合・復元の前）を取ります。
 
 COMMAND:
@@ -108,10 +108,10 @@ COMMAND:
       両方残し、conflict の行で知らせます。--yes で統合の前のバックアップを取ってから書き換えます。
       別の年の日記とは統合しません。
   play --user NAME --year YYYY --card N [--spins S] [--own-balls B] [--hits H] [--machine T]
-       [--clear] [--yes]
-      カード N の稼働データ: 指定した値（通常回転数、持ち玉、大当たり回数、台番号）だけを変え、
-      ほかは残します。--clear はすべて消します。数は 0 から 100000 までの整数です。--yes が
-      なければ変わる値（前 → 後）を出すだけです。
+       [--chodama-used U] [--chodama-deposited D] [--clear] [--yes]
+      カード N の稼働データ: 指定した値（通常回転数、持ち玉、大当たり回数、台番号、貯玉再プレイ、
+      貯玉預け入れ）だけを変え、ほかは残します。--clear はすべて消します。数は 0 から 100000
+      （貯玉は 10000000）までの整数です。--yes がなければ変わる値（前 → 後）を出すだけです。
   halls-terms [--json]
       店ごとの交換条件: 店名、適用開始日、貸玉料金（円）、交換率（100円あたりの玉数）、1玉の
       価値（円）、貯玉再プレイ手数料（%）。店の一覧にない店には印を付けます。
@@ -124,6 +124,16 @@ COMMAND:
       種類 C の機種 NAME（機種の一覧にある機種）のスペック: 大当たり確率 1/p と平均出玉 P か、
       公表の等価ボーダー B4（1000円あたりの回転数）。
       set はどちらも --yes がなければ保存する内容（old 今の値、new 新しい値）を出すだけです。
+  chodama --user NAME [--store NAME] [--json]
+      貯玉: カードの貯玉預け入れ・貯玉再プレイ（手数料はその日の交換条件で）と手で付けた記録を
+      日付順に、店ごとの残高とともに出し、最後に店ごとの残高を今日の交換条件で円にした額と合計。
+      読めない日記があれば stderr で知らせ、終了状態は 1 です。
+  chodama add --user NAME --store NAME --kind deposit|replay|settle|adjust --balls N
+              [--date YYYY-MM-DD] [--note TEXT] [--dry-run]
+      貯玉の記録を加えます（種類は 預け入れ|再プレイ|精算|調整 でも、日付の既定は今日）。調整だけは
+      負の玉数も使えます。店は店の一覧にある店だけです。--dry-run は加える内容を出すだけです。
+  chodama remove --uid HEX [--user NAME] [--dry-run]
+      貯玉の記録（chodama の「元」の欄の16進32桁）を消します。
 
 OPTIONS:
   --data DIR   データフォルダ（既定: このプログラムのアプリケーションデータフォルダ）
@@ -178,7 +188,8 @@ const QList<CommandInfo> &commands() {
         {u"restore"_s, {u"file"_s}, {u"yes"_s}, {}, restoreCommand, 1},
         {u"merge"_s, {u"user"_s, u"year"_s, u"from"_s}, {u"yes"_s}, {}, mergeCommand},
         {u"play"_s,
-         {u"user"_s, u"year"_s, u"card"_s, u"spins"_s, u"own-balls"_s, u"hits"_s, u"machine"_s},
+         {u"user"_s, u"year"_s, u"card"_s, u"spins"_s, u"own-balls"_s, u"hits"_s, u"machine"_s,
+          u"chodama-used"_s, u"chodama-deposited"_s},
          {u"clear"_s, u"yes"_s},
          {},
          playCommand},
@@ -193,6 +204,12 @@ const QList<CommandInfo> &commands() {
          {u"json"_s, u"yes"_s},
          {},
          modelSpecsCommand,
+         1},
+        {u"chodama"_s,
+         {u"user"_s, u"store"_s, u"kind"_s, u"balls"_s, u"date"_s, u"note"_s, u"uid"_s},
+         {u"json"_s, u"dry-run"_s},
+         {},
+         chodamaCommand,
          1},
     };
     return list;
@@ -222,15 +239,45 @@ struct Parsed {
 // Options may come before or after the command; every option is checked against the
 // command once it is known.
 Parsed parse(const QStringList &arguments) {
-    static const QStringList valueOptions = {
-        u"data"_s,     u"user"_s,  u"year"_s,      u"encoding"_s, u"category"_s, u"store"_s,
-        u"model"_s,    u"sort"_s,  u"value"_s,     u"style"_s,    u"series"_s,   u"today"_s,
-        u"png"_s,      u"from"_s,  u"to"_s,        u"by"_s,       u"month"_s,    u"file"_s,
-        u"card"_s,     u"spins"_s, u"own-balls"_s, u"hits"_s,     u"machine"_s,  u"lend"_s,
-        u"exchange"_s, u"fee"_s,   u"prob"_s,      u"payout"_s,   u"border"_s};
+    static const QStringList valueOptions = {u"data"_s,
+                                             u"user"_s,
+                                             u"year"_s,
+                                             u"encoding"_s,
+                                             u"category"_s,
+                                             u"store"_s,
+                                             u"model"_s,
+                                             u"sort"_s,
+                                             u"value"_s,
+                                             u"style"_s,
+                                             u"series"_s,
+                                             u"today"_s,
+                                             u"png"_s,
+                                             u"from"_s,
+                                             u"to"_s,
+                                             u"by"_s,
+                                             u"month"_s,
+                                             u"file"_s,
+                                             u"card"_s,
+                                             u"spins"_s,
+                                             u"own-balls"_s,
+                                             u"hits"_s,
+                                             u"machine"_s,
+                                             u"lend"_s,
+                                             u"exchange"_s,
+                                             u"fee"_s,
+                                             u"prob"_s,
+                                             u"payout"_s,
+                                             u"border"_s,
+                                             u"chodama-used"_s,
+                                             u"chodama-deposited"_s,
+                                             u"kind"_s,
+                                             u"balls"_s,
+                                             u"date"_s,
+                                             u"note"_s,
+                                             u"uid"_s};
     static const QStringList repeatable = {u"store"_s, u"model"_s, u"sort"_s};
-    static const QStringList flagOptions = {u"json"_s,           u"csv"_s,       u"all"_s,  u"yes"_s,
-                                            u"include-marked"_s, u"fix-names"_s, u"clear"_s};
+    static const QStringList flagOptions = {u"json"_s,           u"csv"_s,       u"all"_s,   u"yes"_s,
+                                            u"include-marked"_s, u"fix-names"_s, u"clear"_s, u"dry-run"_s};
     Parsed p;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments[i];

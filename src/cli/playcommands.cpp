@@ -89,6 +89,11 @@ void PlayColumn::write(JsonWriter &json, int n, const CardRecord &card) const {
         json.null();
     else
         json.value(play->machine);
+    // Only on cards with 貯玉, so that the output of cards without it stays as it was.
+    if (play->chodamaUsed || play->chodamaDeposited) {
+        count(u"chodama_used", play->chodamaUsed);
+        count(u"chodama_deposited", play->chodamaDeposited);
+    }
 
     const PlayFigures f = playFiguresOf(card, *play, m_lookup);
     const QStringView figures[] = {u"spin_rate",  u"border_equal",   u"border_cash",
@@ -132,12 +137,12 @@ QString twoDecimals(double v) {
 }
 
 // A count of balls or spins: a whole number from 0 to the most one visit holds.
-std::optional<qint64> countOption(const Context &c, const QString &name) {
+std::optional<qint64> countOption(const Context &c, const QString &name, qint64 most = kMaxPlayCount) {
     if (!c.values.contains(name)) return std::nullopt;
     const QString text = c.value(name);
     static const QRegularExpression digits(u"^[0-9]{1,9}$"_s);
-    if (!digits.match(text).hasMatch() || text.toLongLong() > kMaxPlayCount)
-        throw UsageError{u"--"_s + name + u" は 0 から "_s + QString::number(kMaxPlayCount) +
+    if (!digits.match(text).hasMatch() || text.toLongLong() > most)
+        throw UsageError{u"--"_s + name + u" は 0 から "_s + QString::number(most) +
                          u" までの整数で指定してください: "_s + text};
     return text.toLongLong();
 }
@@ -353,16 +358,21 @@ int playCommand(const Context &c) {
     const std::optional<qint64> hits = countOption(c, u"hits"_s);
     const std::optional<QString> machine =
         c.values.contains(u"machine"_s) ? std::optional(trim(c.value(u"machine"_s))) : std::nullopt;
-    const bool given = spins || ownBalls || hits || machine;
+    const std::optional<qint64> chodamaUsed = countOption(c, u"chodama-used"_s, kMaxChodamaBalls);
+    const std::optional<qint64> chodamaDeposited = countOption(c, u"chodama-deposited"_s, kMaxChodamaBalls);
+    const bool given = spins || ownBalls || hits || machine || chodamaUsed || chodamaDeposited;
     if (clear && given) throw UsageError{u"--clear と値は一緒に使えません"_s};
     if (!clear && !given)
-        throw UsageError{u"--spins、--own-balls、--hits、--machine のどれかか --clear を指定してください"_s};
+        throw UsageError{u"--spins、--own-balls、--hits、--machine、--chodama-used、--chodama-deposited の"
+                         u"どれかか --clear を指定してください"_s};
     auto apply = [&](PlayInputs p) {
         if (clear) return PlayInputs{};
         if (spins) p.spins = spins;
         if (ownBalls) p.ownBalls = ownBalls;
         if (hits) p.hits = hits;
         if (machine) p.machine = *machine;
+        if (chodamaUsed) p.chodamaUsed = chodamaUsed;
+        if (chodamaDeposited) p.chodamaDeposited = chodamaDeposited;
         return p;
     };
     validated(validatePlayInputs, apply(PlayInputs{}));
@@ -402,6 +412,8 @@ int playCommand(const Context &c) {
     show(u"大当たり回数"_s, countText(before.hits), countText(after.hits));
     show(u"台番号"_s, before.machine.isEmpty() ? kDash : before.machine,
          after.machine.isEmpty() ? kDash : after.machine);
+    show(u"貯玉再プレイ"_s, countText(before.chodamaUsed), countText(after.chodamaUsed));
+    show(u"貯玉預け入れ"_s, countText(before.chodamaDeposited), countText(after.chodamaDeposited));
     const QString what = fileName + u" のカード "_s + QString::number(n) + u" の稼働データ"_s;
     if (before == after) {
         c.line(what + u"は変わりません。"_s);

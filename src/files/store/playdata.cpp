@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QHash>
 #include <QIODevice>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTimeZone>
 
@@ -39,11 +40,10 @@ StoreError invalid(const QString &reason) {
     return StoreError(StoreError::Kind::Invalid, QString(), reason);
 }
 
-void requireCount(const std::optional<qint64> &value, const QString &label) {
+void requireCount(const std::optional<qint64> &value, const QString &label, qint64 most = kMaxPlayCount) {
     if (!value) return;
-    if (*value < 0 || *value > kMaxPlayCount)
-        throw invalid(label + u"は0から"_s + formatAmount(kMaxPlayCount) +
-                      u"までの整数で入力してください。"_s);
+    if (*value < 0 || *value > most)
+        throw invalid(label + u"は0から"_s + formatAmount(most) + u"までの整数で入力してください。"_s);
 }
 
 qint64 nowMs() {
@@ -66,6 +66,8 @@ void validatePlayInputs(const PlayInputs &play) {
     requireCount(play.spins, u"通常回転数"_s);
     requireCount(play.ownBalls, u"持ち玉"_s);
     requireCount(play.hits, u"大当たり回数"_s);
+    requireCount(play.chodamaUsed, u"貯玉再プレイ"_s, kMaxChodamaBalls);
+    requireCount(play.chodamaDeposited, u"貯玉預け入れ"_s, kMaxChodamaBalls);
     if (play.machine.size() > kMaxMachineLength)
         throw invalid(u"台番号は"_s + QString::number(kMaxMachineLength) + u"文字までです。"_s);
     requireEncodable(play.machine, u"台番号"_s);
@@ -267,17 +269,23 @@ DiaryExpectation DiaryExpectation::fileWritten(const QList<QByteArray> &records)
 
 namespace {
 
+// Steps noted before 貯玉 start with their count; later ones with this tag (a count is
+// never below 0), then the count, and carry the 貯玉 after the machine number.
+constexpr qint32 kStepsVersionTag = -2;
+
 QByteArray encodeSteps(const QList<PlayChange::Step> &steps) {
     QByteArray out;
     QDataStream s(&out, QIODevice::WriteOnly);
     s.setVersion(QDataStream::Qt_6_4);
-    s << qint32(steps.size());
+    s << kStepsVersionTag << qint32(steps.size());
     for (const PlayChange::Step &st : steps) {
         s << qint32(int(st.kind)) << st.from.fingerprint << qint32(st.from.ordinal) << st.to.fingerprint
           << qint32(st.to.ordinal) << qint32(st.cardHint);
         for (const std::optional<qint64> &v : {st.play.spins, st.play.ownBalls, st.play.hits})
             s << bool(v) << qint64(v.value_or(0));
         s << st.play.machine;
+        for (const std::optional<qint64> &v : {st.play.chodamaUsed, st.play.chodamaDeposited})
+            s << bool(v) << qint64(v.value_or(0));
     }
     return out;
 }
@@ -287,6 +295,8 @@ QList<PlayChange::Step> decodeSteps(const QByteArray &bytes) {
     s.setVersion(QDataStream::Qt_6_4);
     qint32 n = 0;
     s >> n;
+    const bool withChodama = n == kStepsVersionTag;
+    if (withChodama) s >> n;
     QList<PlayChange::Step> steps;
     for (int i = 0; i < n && s.status() == QDataStream::Ok; ++i) {
         PlayChange::Step st{};
@@ -304,6 +314,14 @@ QList<PlayChange::Step> decodeSteps(const QByteArray &bytes) {
             if (has) *v = x;
         }
         s >> st.play.machine;
+        if (withChodama) {
+            for (std::optional<qint64> *v : {&st.play.chodamaUsed, &st.play.chodamaDeposited}) {
+                bool has = false;
+                qint64 x = 0;
+                s >> has >> x;
+                if (has) *v = x;
+            }
+        }
         steps.append(st);
     }
     if (s.status() != QDataStream::Ok || n < 0)
@@ -497,6 +515,8 @@ PlayInputs inputsOf(const Stmt &q, int first) {
     p.ownBalls = q.optInteger(first + 1);
     p.hits = q.optInteger(first + 2);
     p.machine = q.text(first + 3);
+    p.chodamaUsed = q.optInteger(first + 4);
+    p.chodamaDeposited = q.optInteger(first + 5);
     return p;
 }
 
@@ -797,7 +817,7 @@ std::optional<PlayInputs> PlayDatabase::play(const QString &diary, const CardKey
     return TAMA_READ(std::optional<PlayInputs>(), {
         Stmt q(
             m_db,
-            "SELECT spins, own_balls, hits, machine FROM play"
+            "SELECT spins, own_balls, hits, machine, chodama_used, chodama_deposited FROM play"
             " WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 AND ordinal = ?3",
             m_path);
         q.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
@@ -820,7 +840,8 @@ bool PlayDatabase::hasFingerprint(const QString &diary, const QByteArray &finger
 QHash<CardKey, PlayInputs> PlayDatabase::playOfDiary(const QString &diary) const {
     return TAMA_READ((QHash<CardKey, PlayInputs>()), {
         Stmt q(m_db,
-               "SELECT fingerprint, ordinal, spins, own_balls, hits, machine FROM play"
+               "SELECT fingerprint, ordinal, spins, own_balls, hits, machine, chodama_used, "
+               "chodama_deposited FROM play"
                " WHERE diary = (SELECT id FROM diaries WHERE name = ?1)",
                m_path);
         q.bind(1, diary);
@@ -835,10 +856,11 @@ bool PlayDatabase::forEachPlay(
     const QString &diary,
     const std::function<void(const char *fingerprint, int ordinal, const PlayInputs &play)> &visit) const {
     return TAMA_READ(false, {
-        Stmt q(m_db,
-               "SELECT fingerprint, ordinal, spins, own_balls, hits FROM play"
-               " WHERE diary = (SELECT id FROM diaries WHERE name = ?1)",
-               m_path);
+        Stmt q(
+            m_db,
+            "SELECT fingerprint, ordinal, spins, own_balls, hits, chodama_used, chodama_deposited FROM play"
+            " WHERE diary = (SELECT id FROM diaries WHERE name = ?1)",
+            m_path);
         q.bind(1, diary);
         PlayInputs p;
         while (q.step()) {
@@ -846,6 +868,8 @@ bool PlayDatabase::forEachPlay(
             p.spins = q.optInteger(2);
             p.ownBalls = q.optInteger(3);
             p.hits = q.optInteger(4);
+            p.chodamaUsed = q.optInteger(5);
+            p.chodamaDeposited = q.optInteger(6);
             visit(q.rawBlob(0), int(q.integer(1)), p);
         }
         return true;
@@ -865,11 +889,11 @@ void upsertPlay(sqlite3 *db, const QString &path, const QString &diary, const Ca
     Stmt name(db, "INSERT OR IGNORE INTO diaries(name) VALUES(?1)", path);
     name.bind(1, diary);
     name.run();
-    Stmt q(
-        db,
-        "INSERT INTO play(diary, fingerprint, ordinal, card_hint, spins, own_balls, hits, machine, updated)"
-        " VALUES((SELECT id FROM diaries WHERE name = ?1), ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
-        path);
+    Stmt q(db,
+           "INSERT INTO play(diary, fingerprint, ordinal, card_hint, spins, own_balls, hits, machine, "
+           "chodama_used, chodama_deposited, updated)"
+           " VALUES((SELECT id FROM diaries WHERE name = ?1), ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)",
+           path);
     q.bind(1, diary)
         .bind(2, key.fingerprint)
         .bind(3, key.ordinal)
@@ -878,7 +902,9 @@ void upsertPlay(sqlite3 *db, const QString &path, const QString &diary, const Ca
         .bind(6, p.ownBalls)
         .bind(7, p.hits)
         .bind(8, p.machine)
-        .bind(9, updated);
+        .bind(9, p.chodamaUsed)
+        .bind(10, p.chodamaDeposited)
+        .bind(11, updated);
     q.run();
 }
 } // namespace
@@ -1121,8 +1147,10 @@ PlayRepair PlayDatabase::reconcile(const QString &diary, const DiaryKeys &keys) 
     Transaction t(m_db, m_path);
     Stmt aside(
         m_db,
-        "INSERT INTO detached_play(diary, card_hint, spins, own_balls, hits, machine, updated)"
-        " SELECT ?1, card_hint, spins, own_balls, hits, machine, updated FROM play"
+        "INSERT INTO detached_play(diary, card_hint, spins, own_balls, hits, machine, chodama_used, "
+        "chodama_deposited, updated)"
+        " SELECT ?1, card_hint, spins, own_balls, hits, machine, chodama_used, chodama_deposited, updated "
+        "FROM play"
         " WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 AND ordinal = ?3",
         m_path);
     Stmt drop(m_db,
@@ -1144,13 +1172,14 @@ PlayRepair PlayDatabase::reconcile(const QString &diary, const DiaryKeys &keys) 
 QList<DetachedPlay> PlayDatabase::detached() const {
     return TAMA_READ(QList<DetachedPlay>(), {
         Stmt q(m_db,
-               "SELECT id, diary, card_hint, spins, own_balls, hits, machine, updated FROM detached_play"
+               "SELECT id, diary, card_hint, spins, own_balls, hits, machine, chodama_used, "
+               "chodama_deposited, updated FROM detached_play"
                " ORDER BY diary, card_hint, id",
                m_path);
         QList<DetachedPlay> out;
         while (q.step())
             out.append(DetachedPlay{q.integer(0), q.text(1), int(q.integer(2)), inputsOf(q, 3),
-                                    fromMs(q.integer(7))});
+                                    fromMs(q.integer(9))});
         return out;
     });
 }
@@ -1166,7 +1195,10 @@ void PlayDatabase::attach(qint64 detachedId, const QString &diary, const CardKey
     requireOpen();
     writehook::beforeWrite(m_path);
     Transaction t(m_db, m_path);
-    Stmt row(m_db, "SELECT spins, own_balls, hits, machine FROM detached_play WHERE id = ?1", m_path);
+    Stmt row(m_db,
+             "SELECT spins, own_balls, hits, machine, chodama_used, chodama_deposited FROM detached_play "
+             "WHERE id = ?1",
+             m_path);
     row.bind(1, detachedId);
     if (!row.step()) throw invalid(u"その稼働データはもう切り離されていません。"_s);
     const PlayInputs play = inputsOf(row, 0);
@@ -1355,18 +1387,19 @@ PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
     // Play rows of cards, by diary and key.
     Stmt rows(other.m_db,
               "SELECT d.name, p.fingerprint, p.ordinal, p.card_hint, p.spins, p.own_balls, p.hits, p.machine,"
+              " p.chodama_used, p.chodama_deposited,"
               " p.updated FROM play p JOIN diaries d ON d.id = p.diary",
               other.m_path);
     Stmt mineQ(
         m_db,
-        "SELECT spins, own_balls, hits, machine, updated FROM play"
+        "SELECT spins, own_balls, hits, machine, chodama_used, chodama_deposited, updated FROM play"
         " WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 AND ordinal = ?3",
         m_path);
     while (rows.step()) {
         const QString diary = rows.text(0);
         const CardKey key{rows.blob(1), int(rows.integer(2))};
         const PlayInputs theirs = inputsOf(rows, 4);
-        const qint64 theirTime = rows.integer(8);
+        const qint64 theirTime = rows.integer(10);
         mineQ.reset();
         mineQ.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
         if (mineQ.step()) {
@@ -1374,7 +1407,7 @@ PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
             if (mine == theirs) continue;
             report.conflicts.append(u"稼働データ "_s + diary + u" のカード"_s +
                                     QString::number(rows.integer(3)) + u": 古い方を捨てました"_s);
-            if (mineQ.integer(4) >= theirTime) continue;
+            if (mineQ.integer(6) >= theirTime) continue;
             upsertPlay(m_db, m_path, diary, key, theirs, int(rows.integer(3)), theirTime);
             ++report.replaced;
         } else {
@@ -1382,8 +1415,170 @@ PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
             ++report.added;
         }
     }
+    mergeChodama(other, report);
     t.commit();
     return report;
+}
+
+// ---- 貯玉 ----
+
+namespace {
+ChodamaEntry chodamaEntryOf(const Stmt &q) {
+    ChodamaEntry e;
+    e.uid = q.blob(0);
+    e.user = q.text(1);
+    e.store = q.text(2);
+    e.day = QDate::fromString(q.text(3), u"yyyy-MM-dd"_s);
+    e.kind = ChodamaKind(q.integer(4));
+    e.balls = q.integer(5);
+    e.note = q.text(6);
+    e.updated = fromMs(q.integer(7));
+    return e;
+}
+
+void putChodamaEntry(sqlite3 *db, const QString &path, const ChodamaEntry &e, qint64 updated) {
+    Stmt q(db,
+           "INSERT INTO chodama(uid, user, store, day, kind, balls, note, updated)"
+           " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) ON CONFLICT(uid) DO UPDATE SET user = ?2, store = ?3,"
+           " day = ?4, kind = ?5, balls = ?6, note = ?7, updated = ?8",
+           path);
+    q.bind(1, e.uid)
+        .bind(2, trim(e.user))
+        .bind(3, trim(e.store))
+        .bind(4, dateKey(e.day))
+        .bind(5, int(e.kind))
+        .bind(6, e.balls)
+        .bind(7, e.note);
+    q.bind(8, updated);
+    q.run();
+}
+
+void putUserSetting(sqlite3 *db, const QString &path, const QString &user, const QString &name,
+                    const QString &value, qint64 updated) {
+    Stmt q(db, "INSERT OR REPLACE INTO user_settings(user, name, value, updated) VALUES(?1, ?2, ?3, ?4)",
+           path);
+    q.bind(1, user).bind(2, name).bind(3, value).bind(4, updated);
+    q.run();
+}
+
+bool sameEntry(const ChodamaEntry &a, const ChodamaEntry &b) {
+    return a.user == b.user && a.store == b.store && a.day == b.day && a.kind == b.kind &&
+           a.balls == b.balls && a.note == b.note;
+}
+
+constexpr const char *kChodamaColumns = "uid, user, store, day, kind, balls, note, updated";
+} // namespace
+
+void PlayDatabase::mergeChodama(const PlayDatabase &other, MergeReport &report) {
+    // Entries by their uid, settings by user and name; the newer wins as for the other rows.
+    Stmt theirs(other.m_db, (QByteArray("SELECT ") + kChodamaColumns + " FROM chodama").constData(),
+                other.m_path);
+    Stmt mineQ(m_db, (QByteArray("SELECT ") + kChodamaColumns + " FROM chodama WHERE uid = ?1").constData(),
+               m_path);
+    while (theirs.step()) {
+        const ChodamaEntry e = chodamaEntryOf(theirs);
+        mineQ.reset();
+        mineQ.bind(1, e.uid);
+        if (mineQ.step()) {
+            const ChodamaEntry mine = chodamaEntryOf(mineQ);
+            if (sameEntry(mine, e)) continue;
+            const ChodamaEntry &older = mine.updated >= e.updated ? e : mine;
+            report.conflicts.append(u"貯玉 "_s + older.store + u" "_s + dateKey(older.day) + u" "_s +
+                                    chodamaKindName(older.kind) + u" "_s + QString::number(older.balls) +
+                                    u"玉: 古い方を捨てました"_s);
+            if (mine.updated >= e.updated) continue;
+            putChodamaEntry(m_db, m_path, e, e.updated.toMSecsSinceEpoch());
+            ++report.replaced;
+        } else {
+            putChodamaEntry(m_db, m_path, e, e.updated.toMSecsSinceEpoch());
+            ++report.added;
+        }
+    }
+    Stmt settings(other.m_db, "SELECT user, name, value, updated FROM user_settings", other.m_path);
+    Stmt mineS(m_db, "SELECT value, updated FROM user_settings WHERE user = ?1 AND name = ?2", m_path);
+    while (settings.step()) {
+        const QString user = settings.text(0), name = settings.text(1), value = settings.text(2);
+        const qint64 time = settings.integer(3);
+        mineS.reset();
+        mineS.bind(1, user).bind(2, name);
+        const bool both = mineS.step();
+        if (both) {
+            if (mineS.text(0) == value) continue;
+            report.conflicts.append(u"設定 "_s + user + u" "_s + name + u": 古い方を捨てました"_s);
+            if (mineS.integer(1) >= time) continue;
+        }
+        putUserSetting(m_db, m_path, user, name, value, time);
+        ++(both ? report.replaced : report.added);
+    }
+}
+
+QList<ChodamaEntry> PlayDatabase::chodamaEntries(const QString &user, const QString &store) const {
+    return TAMA_READ(QList<ChodamaEntry>(), {
+        const QByteArray sql = QByteArray("SELECT ") + kChodamaColumns + " FROM chodama WHERE user = ?1" +
+                               (store.isNull() ? "" : " AND store = ?2") + " ORDER BY day, id";
+        Stmt q(m_db, sql.constData(), m_path);
+        q.bind(1, trim(user));
+        if (!store.isNull()) q.bind(2, trim(store));
+        QList<ChodamaEntry> out;
+        while (q.step())
+            out.append(chodamaEntryOf(q));
+        return out;
+    });
+}
+
+std::optional<ChodamaEntry> PlayDatabase::chodamaEntry(const QByteArray &uid) const {
+    return TAMA_READ(std::optional<ChodamaEntry>(), {
+        Stmt q(m_db, (QByteArray("SELECT ") + kChodamaColumns + " FROM chodama WHERE uid = ?1").constData(),
+               m_path);
+        q.bind(1, uid);
+        return q.step() ? std::optional(chodamaEntryOf(q)) : std::optional<ChodamaEntry>();
+    });
+}
+
+ChodamaEntry PlayDatabase::addChodamaEntry(ChodamaEntry entry) {
+    entry.user = trim(entry.user);
+    entry.store = trim(entry.store);
+    validateChodamaEntry(entry);
+    requireOpen();
+    writehook::beforeWrite(m_path);
+    entry.uid = QByteArray(16, Qt::Uninitialized);
+    QRandomGenerator::system()->generate(entry.uid.begin(), entry.uid.end());
+    const qint64 now = nowMs();
+    entry.updated = fromMs(now);
+    putChodamaEntry(m_db, m_path, entry, now);
+    return entry;
+}
+
+void PlayDatabase::removeChodamaEntry(const QByteArray &uid) {
+    requireOpen();
+    writehook::beforeWrite(m_path);
+    Stmt q(m_db, "DELETE FROM chodama WHERE uid = ?1", m_path);
+    q.bind(1, uid);
+    q.run();
+    if (sqlite3_changes(m_db) == 0) throw invalid(u"その貯玉の記録は見つかりません。"_s);
+}
+
+std::optional<QString> PlayDatabase::userSetting(const QString &user, const QString &name) const {
+    return TAMA_READ(std::optional<QString>(), {
+        Stmt q(m_db, "SELECT value FROM user_settings WHERE user = ?1 AND name = ?2", m_path);
+        q.bind(1, trim(user)).bind(2, name);
+        return q.step() ? std::optional(q.text(0)) : std::optional<QString>();
+    });
+}
+
+void PlayDatabase::setUserSetting(const QString &user, const QString &name, const QString &value) {
+    if (trim(user).isEmpty()) throw invalid(u"使用者がありません。"_s);
+    requireOpen();
+    writehook::beforeWrite(m_path);
+    putUserSetting(m_db, m_path, trim(user), name, value, nowMs());
+}
+
+void PlayDatabase::removeUserSetting(const QString &user, const QString &name) {
+    requireOpen();
+    writehook::beforeWrite(m_path);
+    Stmt q(m_db, "DELETE FROM user_settings WHERE user = ?1 AND name = ?2", m_path);
+    q.bind(1, trim(user)).bind(2, name);
+    q.run();
 }
 
 bool writeWithPlay(const DataFolder &folder, const PlayChange &change, const DiaryExpectation &expected,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/chodama.h"
 #include "store/datafolder.h"
 
 #include <QByteArray>
@@ -27,17 +28,21 @@ constexpr int kMaxMachineLength = 10;
 
 // The play data a player keeps on a card (稼働データ); every part optional.
 struct PlayInputs {
-    std::optional<qint64> spins;    // 通常回転数: spins outside 確変 and 時短
-    std::optional<qint64> ownBalls; // 持ち玉: balls won in the visit and played again
-    std::optional<qint64> hits;     // 大当たり回数
-    QString machine;                // 台番号, trimmed; empty when blank
+    std::optional<qint64> spins;            // 通常回転数: spins outside 確変 and 時短
+    std::optional<qint64> ownBalls;         // 持ち玉: balls won in the visit and played again
+    std::optional<qint64> hits;             // 大当たり回数
+    QString machine;                        // 台番号, trimmed; empty when blank
+    std::optional<qint64> chodamaUsed;      // 貯玉再プレイ: balls taken from the hall's store to play
+    std::optional<qint64> chodamaDeposited; // 貯玉預け入れ: balls stored at the end of the visit
 
-    bool isEmpty() const { return !spins && !ownBalls && !hits && machine.isEmpty(); }
+    bool isEmpty() const {
+        return !spins && !ownBalls && !hits && machine.isEmpty() && !chodamaUsed && !chodamaDeposited;
+    }
     friend bool operator==(const PlayInputs &, const PlayInputs &) = default;
 };
-// Throws StoreError(Invalid) naming the box (通常回転数, 持ち玉, 大当たり回数, 台番号) when a
-// count is below 0 or above kMaxPlayCount, or the machine number is too long or holds a
-// character code page 932 lacks.
+// Throws StoreError(Invalid) naming the box (通常回転数, 持ち玉, 大当たり回数, 台番号, 貯玉再プレイ,
+// 貯玉預け入れ) when a count is below 0 or above kMaxPlayCount (貯玉: kMaxChodamaBalls), or the
+// machine number is too long or holds a character code page 932 lacks.
 void validatePlayInputs(const PlayInputs &play);
 
 // A hall's exchange terms (交換条件) from a date on, until its next terms.
@@ -283,6 +288,21 @@ class PlayDatabase {
     };
     MergeReport mergeFrom(const PlayDatabase &other);
 
+    // ---- 貯玉 ----
+    // The entries made by hand of a user (store: only that hall's), by day, then as added.
+    QList<ChodamaEntry> chodamaEntries(const QString &user, const QString &store = QString()) const;
+    std::optional<ChodamaEntry> chodamaEntry(const QByteArray &uid) const;
+    // Gives the entry a new uid and the time, validates and adds it; returns it as stored.
+    // Throws StoreError.
+    ChodamaEntry addChodamaEntry(ChodamaEntry entry);
+    // Throws StoreError(Invalid) when no entry has this uid.
+    void removeChodamaEntry(const QByteArray &uid);
+
+    // A user's settings, by name.
+    std::optional<QString> userSetting(const QString &user, const QString &name) const;
+    void setUserSetting(const QString &user, const QString &name, const QString &value); // throws StoreError
+    void removeUserSetting(const QString &user, const QString &name);                    // throws StoreError
+
     // The last error a reading call met (it then answered as if nothing were stored).
     const QString &readError() const { return m_readError; }
 
@@ -296,6 +316,7 @@ class PlayDatabase {
     void applySteps(const QString &diary, const QList<PlayChange::Step> &steps);
     void stampDiary(const QString &folderPath, const QString &diary);
     void noteReadError() const;
+    void mergeChodama(const PlayDatabase &other, MergeReport &report);
 
     QString m_path;
     Mode m_mode = Mode::ReadOnly;
