@@ -126,6 +126,7 @@ ChodamaEntry chodamaEntryOf(const QString &user, const QString &store, const QDa
     const QString box = u"玉数"_s;
     QString text = halfWidthNumber(ballsText);
     text.remove(u',');
+    text.remove(u'\uFF0C'); // ，
     text.replace(u'\u2212', u'-');
     if (text.isEmpty())
         throw StoreError(StoreError::Kind::Invalid, box, u"玉数を入力してください"_s);

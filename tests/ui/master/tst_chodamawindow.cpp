@@ -61,6 +61,7 @@ class TstChodamaWindow : public QObject {
     // the first stored 1,000 balls, the second replayed 500.
     static void prepare(WindowFixture &f) {
         f.folder.write(u"patishop.dat"_s, kStores);
+        f.folder.write(u"hirapati.dat"_s, hex("82 77") + spaces(158)); // the 羽物 model Ｘ, for the year list's filter
         const QList<CardValues> cards = {visit(u"19990301月"_s, u"0100"_s, u"0000"_s),
                                          visit(u"19990308月"_s, u"0050"_s, u"0120"_s)};
         f.state.open(u"taro"_s, 1999);
