@@ -138,17 +138,21 @@ int statsCommand(const Context &c) {
         out.row(statsFields(stats.total(), u"合計"_s));
         if (!out.flush()) return c.outputFailed();
     } else {
-        // Tab-separated, a missing value as "-".
+        // Tab-separated, a missing value as "-"; heads, keys and play time in the window's words.
         TextWriter out(c.out);
-        out.line(statsColumnHeads().join(u'\t'));
+        QStringList heads;
+        for (int column = 0; column < int(StatsColumn::Count); ++column)
+            heads.append(statsViewHead(StatsColumn(column), *by));
+        out.line(heads.join(u'\t'));
         auto line = [&](const StatsGroup &g, const QString &key) {
             QStringList f = statsFields(g, key);
+            f[int(StatsColumn::Minutes)] = playTimeText(g.minutes);
             for (QString &s : f)
                 if (s.isEmpty()) s = u"-"_s;
             out.line(f.join(u'\t'));
         };
         for (const StatsGroup &g : stats.groups())
-            line(g, g.key);
+            line(g, statsKeyText(*by, g.key));
         line(stats.total(), u"合計"_s);
         if (!out.flush()) return c.outputFailed();
     }
