@@ -217,7 +217,7 @@ int calendarCommand(const Context &c) {
     } else {
         TextWriter out(c.out);
         out.line(QString::number(year) + u"年"_s + QString::number(month) + u"月"_s);
-        out.line(u"日\t曜\t来店\t投資額\t換金額\t損益額"_s);
+        out.line(u"日\t曜\t来店\t投資額\t換金額\t収支"_s);
         auto fields = [](const CalendarDay &d) {
             return QString::number(d.visits) + u'\t' + QString::number(d.investment) + u'\t' +
                    QString::number(d.cashOut) + u'\t' + QString::number(d.profit());

@@ -317,6 +317,7 @@ class TstCliStats : public QObject {
         const QStringList lines = text.outLines();
         QCOMPARE(lines.size(), 2 + 31 + 1);
         QCOMPARE(lines[0], u"1999年5月"_s);
+        QCOMPARE(lines[1], u"日\t曜\t来店\t投資額\t換金額\t収支"_s);
         QCOMPARE(lines[4], u"3\t月\t2\t25000\t34000\t9000"_s);
         QCOMPARE(lines.last(), u"合計\t\t2\t25000\t34000\t9000"_s);
 

@@ -82,9 +82,9 @@ QString totalLine(const StatsGroup &t) {
     auto opt = [](const std::optional<qint64> &v, bool tenths) {
         return v ? (tenths ? tenthsText(*v) : yenText(*v)) : u"-"_s;
     };
-    return u"合計　来店 "_s + QString::number(t.visits) + u"回　遊技時間 "_s + playTimeText(t.minutes) +
-           u"　投資額 "_s + yenText(t.investment) + u"円　換金額 "_s + yenText(t.cashOut) + u"円　収支 "_s +
-           signedYenText(t.profit()) + u"円　回収率 "_s + opt(t.recoveryRateTenths(), true) + u"％　時給 "_s +
+    return u"合計　来店 "_s + QString::number(t.visits) + u"回　投資額 "_s + yenText(t.investment) +
+           u"円　換金額 "_s + yenText(t.cashOut) + u"円　収支 "_s + signedYenText(t.profit()) +
+           u"円　回収率 "_s + opt(t.recoveryRateTenths(), true) + u"％　時給 "_s +
            opt(t.profitPerHour(), false) + u"円　勝率 "_s + tenthsText(t.winRateTenths()) + u"％"_s +
            (t.expectedValue() ? u"　期待値 "_s + signedYenText(*t.expectedValue()) + u"円　余剰 "_s +
                                     signedYenText(*t.luck()) + u"円"_s
