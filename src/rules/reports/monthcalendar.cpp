@@ -28,11 +28,13 @@ MonthCalendar::MonthCalendar(int year, int month, bool includeMarked)
     : m_year(year), m_month(month), m_includeMarked(includeMarked) {
     const QDate first(year, month, 1);
     const int n = first.isValid() ? first.daysInMonth() : 0;
+    const QList<Holiday> holidays = n ? holidaysOf(year) : QList<Holiday>();
     for (int d = 1; d <= n; ++d) {
         CalendarDay day;
         day.day = d;
         day.weekday = weekdayName(QDate(year, month, d).dayOfWeek());
-        day.holiday = holidayName(QDate(year, month, d));
+        for (const Holiday &h : holidays)
+            if (h.date == QDate(year, month, d)) day.holiday = h.name;
         m_days.append(day);
     }
 }
