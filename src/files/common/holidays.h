@@ -11,8 +11,6 @@ namespace tama {
 struct Holiday {
     QDate date;
     QString name;
-
-    friend bool operator==(const Holiday &, const Holiday &) = default;
 };
 
 // The holidays of a year in date order, by the rules in force on each day since the law of

@@ -147,18 +147,14 @@ void CalendarPainter::paint(QPainter &p, const QRectF &area, const MonthCalendar
 
     // The totals, one framed value after another along the bottom line.
     const CalendarDay t = calendar.total();
+    const QString result = t.visits ? resultText(t) : signedYenText(t.profit());
     const struct {
         QString text;
         QColor colour;
-    } parts[] = {
-        {u"来店 "_s, Qt::black},
-        {QString::number(t.visits) + u"回"_s, Qt::black},
-        {u"　投資額 "_s, Qt::black},
-        {yenText(t.investment) + u"円"_s, Qt::black},
-        {u"　換金額 "_s, Qt::black},
-        {yenText(t.cashOut) + u"円"_s, Qt::black},
-        {u"　収支 "_s, Qt::black},
-        {(t.visits ? resultText(t) : signedYenText(t.profit())) + u"円"_s, profitColour(t.profit())}};
+    } parts[] = {{u"来店 "_s, Qt::black},     {QString::number(t.visits) + u"回"_s, Qt::black},
+                 {u"　投資額 "_s, Qt::black}, {yenText(t.investment) + u"円"_s, Qt::black},
+                 {u"　換金額 "_s, Qt::black}, {yenText(t.cashOut) + u"円"_s, Qt::black},
+                 {u"　収支 "_s, Qt::black},   {result + u"円"_s, profitColour(t.profit())}};
     double width = 0;
     for (const auto &part : parts)
         width += fm.horizontalAdvance(part.text);
