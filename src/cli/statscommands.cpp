@@ -138,17 +138,21 @@ int statsCommand(const Context &c) {
         out.row(statsFields(stats.total(), u"合計"_s));
         if (!out.flush()) return c.outputFailed();
     } else {
-        // Tab-separated, a missing value as "-".
+        // Tab-separated, a missing value as "-"; heads, keys and play time in the window's words.
         TextWriter out(c.out);
-        out.line(statsColumnHeads().join(u'\t'));
+        QStringList heads;
+        for (int column = 0; column < int(StatsColumn::Count); ++column)
+            heads.append(statsViewHead(StatsColumn(column), *by));
+        out.line(heads.join(u'\t'));
         auto line = [&](const StatsGroup &g, const QString &key) {
             QStringList f = statsFields(g, key);
+            f[int(StatsColumn::Minutes)] = playTimeText(g.minutes);
             for (QString &s : f)
                 if (s.isEmpty()) s = u"-"_s;
             out.line(f.join(u'\t'));
         };
         for (const StatsGroup &g : stats.groups())
-            line(g, g.key);
+            line(g, statsKeyText(*by, g.key));
         line(stats.total(), u"合計"_s);
         if (!out.flush()) return c.outputFailed();
     }
@@ -213,7 +217,7 @@ int calendarCommand(const Context &c) {
     } else {
         TextWriter out(c.out);
         out.line(QString::number(year) + u"年"_s + QString::number(month) + u"月"_s);
-        out.line(u"日\t曜\t来店\t投資額\t換金額\t損益額"_s);
+        out.line(u"日\t曜\t来店\t投資額\t換金額\t収支"_s);
         auto fields = [](const CalendarDay &d) {
             return QString::number(d.visits) + u'\t' + QString::number(d.investment) + u'\t' +
                    QString::number(d.cashOut) + u'\t' + QString::number(d.profit());

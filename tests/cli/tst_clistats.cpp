@@ -1,4 +1,5 @@
 #include "clifixture.h"
+#include "painters/analysispainter.h"
 #include "store/playdata.h"
 #include "support/testsupport.h"
 
@@ -180,11 +181,23 @@ class TstCliStats : public QObject {
         QCOMPARE(
             text.outLines(),
             (QStringList{
-                u"キー\t来店\t遊技分\t投資額\t換金額\t損益額\t回収率\t時間給\t勝ち\t勝率\t最高\t最低\t"
+                u"年\t来店\t遊技時間\t投資額\t換金額\t収支\t回収率\t時給\t勝ち\t勝率\t最高\t最低\t"
                 u"稼働\t回転数\t回転率\t期待値\t余剰"_s,
-                u"1999\t2\t270\t25000\t34000\t9000\t136.0\t2000\t1\t50.0\t20000\t-11000\t-\t-\t-\t-\t-"_s,
-                u"2001\t1\t-60\t0\t12000\t12000\t-\t-\t1\t100.0\t12000\t12000\t-\t-\t-\t-\t-"_s,
-                u"合計\t3\t210\t25000\t46000\t21000\t184.0\t6000\t2\t66.7\t20000\t-11000\t-\t-\t-\t-\t-"_s}));
+                u"1999\t2\t4時間30分\t25000\t34000\t9000\t136.0\t2000\t1\t50.0\t20000\t-11000\t-\t-\t-\t-\t-"_s,
+                u"2001\t1\t-1時間00分\t0\t12000\t12000\t-\t-\t1\t100.0\t12000\t12000\t-\t-\t-\t-\t-"_s,
+                u"合計\t3\t3時間30分\t25000\t46000\t21000\t184.0\t6000\t2\t66.7\t20000\t-11000\t-\t-\t-\t-\t-"_s}));
+
+        // The text names the hours as a player does; the JSON keeps the key scripts read.
+        const CliResult hours = runIn(f, statsArgs(u"hour"_s));
+        QCOMPARE(hours.status, 0);
+        QCOMPARE(hours.outLines().value(0).section(u'\t', 0, 0), u"時間帯"_s);
+        QCOMPARE(hours.outLines().value(1).section(u'\t', 0, 0), u"10時台"_s);
+        QCOMPARE(runIn(f, statsArgs(u"hour"_s, {u"--json"_s}))
+                     .json()[u"groups"_s]
+                     .toArray()[0]
+                     .toObject()[u"key"_s]
+                     .toString(),
+                 u"10"_s);
     }
 
     // The worked example (I 20,000, O 31,000, S 410, own balls 500, 4 yen, 28 balls per
@@ -304,6 +317,7 @@ class TstCliStats : public QObject {
         const QStringList lines = text.outLines();
         QCOMPARE(lines.size(), 2 + 31 + 1);
         QCOMPARE(lines[0], u"1999年5月"_s);
+        QCOMPARE(lines[1], u"日\t曜\t来店\t投資額\t換金額\t収支"_s);
         QCOMPARE(lines[4], u"3\t月\t2\t25000\t34000\t9000"_s);
         QCOMPARE(lines.last(), u"合計\t\t2\t25000\t34000\t9000"_s);
 
@@ -326,12 +340,21 @@ class TstCliStats : public QObject {
         QVERIFY(r.out.isEmpty());
         const QImage image(png);
         QCOMPARE(image.size(), QSize(800, 600));
-        // The day's and the month's gain in blue; no loss, so no red. Text is smoothed,
-        // so the colours are counted loosely.
+        // The day's and the month's gain in blue; no loss, so no red below the day numbers
+        // (Sundays' and holidays' numbers are red). Text is smoothed, so the colours are
+        // counted loosely.
+        QFont font;
+        font.setFamilies({u"IPAGothic"_s, u"Noto Sans Mono CJK JP"_s});
+        font.setPixelSize(14);
+        const tama::MonthCalendar may(1999, 5, false);
+        const int numbers = tama::CalendarPainter::dayRect(QRectF(0, 0, 800, 600), may, font, 1).top();
         int blue = 0, red = 0;
-        for (int y = 0; y < image.height(); ++y)
+        for (int y = numbers; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {
                 const QColor p = image.pixelColor(x, y);
+                const int d = tama::CalendarPainter::dayAt(QRectF(0, 0, 800, 600), may, font, QPointF(x, y));
+                if (d && y < tama::CalendarPainter::dayRect(QRectF(0, 0, 800, 600), may, font, d).top() + 20)
+                    continue;
                 blue += p.blue() > 200 && p.red() < 80 && p.green() < 80;
                 red += p.red() > 200 && p.blue() < 80 && p.green() < 80;
             }

@@ -1,4 +1,5 @@
 #include "painters/analysispainter.h"
+#include "support/cardbuilder.h"
 #include "support/testsupport.h"
 
 #include <QGuiApplication>
@@ -30,6 +31,31 @@ Run longestRun(const QImage &image, bool red) {
         }
     }
     return best;
+}
+
+// The calendar face the window and the command line draw in.
+QFont calendarFont() {
+    QFont font;
+    font.setFamilies({u"IPAGothic"_s, u"Noto Sans Mono CJK JP"_s});
+    font.setPixelSize(14);
+    return font;
+}
+
+// Pixels of a rectangle drawn in pure red or blue (the cores of antialiased letters).
+int colouredPixels(const QImage &image, const QRect &r, bool red) {
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int on = red ? c.red() : c.blue(), other = red ? c.blue() : c.red();
+            n += on > 200 && other < 110 && c.green() < 110;
+        }
+    return n;
+}
+
+// The line of a cell's day number: its top left, above the day's result.
+QRect numberBand(const QRectF &cell) {
+    return QRectF(cell.left() + 1, cell.top() + 1, cell.width() / 2, 17).toRect();
 }
 
 } // namespace
@@ -75,6 +101,77 @@ class TestAnalysisPainter : public QObject {
         QCOMPARE(b.height(), a.height());
         QVERIFY(b.height() > third.height()); // four rows share the height six did
         QCOMPARE(b.right(), CalendarPainter::dayRect(area, february, font, 7).right());
+    }
+
+    // Saturdays' numbers in blue; Sundays' and holidays' in red, a Saturday holiday's too.
+    void dayNumberColours_data() {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("colour");
+        QTest::newRow("Saturday") << QDate(2026, 11, 7) << u"blue"_s;
+        QTest::newRow("Sunday") << QDate(2026, 11, 8) << u"red"_s;
+        QTest::newRow("holiday on a Tuesday") << QDate(2026, 11, 3) << u"red"_s;
+        QTest::newRow("weekday") << QDate(2026, 11, 4) << u"none"_s;
+        QTest::newRow("holiday on a Saturday") << QDate(2025, 5, 3) << u"red"_s;
+        QTest::newRow("substitute holiday") << QDate(2025, 5, 6) << u"red"_s;
+        QTest::newRow("Friday") << QDate(2025, 5, 9) << u"none"_s;
+    }
+
+    void dayNumberColours() {
+        QFETCH(QDate, date);
+        QFETCH(QString, colour);
+        const MonthCalendar calendar(date.year(), date.month(), false);
+        const QSize size(800, 600);
+        const QImage image = CalendarPainter::render(calendar, size, calendarFont());
+        const QRect band = numberBand(CalendarPainter::dayRect(QRectF(QPointF(0, 0), QSizeF(size)), calendar,
+                                                               calendarFont(), date.day()));
+        const int red = colouredPixels(image, band, true), blue = colouredPixels(image, band, false);
+        QCOMPARE(red > 3, colour == u"red"_s);
+        QCOMPARE(blue > 3, colour == u"blue"_s);
+    }
+
+    // The heads of the weekday columns: 土 blue, 日 red, the others neither.
+    void weekdayHeadColours() {
+        const MonthCalendar calendar(2026, 11, false);
+        const QSize size(800, 600);
+        const QImage image = CalendarPainter::render(calendar, size, calendarFont());
+        const QRectF area(QPointF(0, 0), QSizeF(size));
+        // 2 November 2026 is a Monday: the 2nd to the 8th give the columns.
+        for (int day = 2; day <= 8; ++day) {
+            const QRectF cell = CalendarPainter::dayRect(area, calendar, calendarFont(), day);
+            const QRectF head = CalendarPainter::dayRect(area, calendar, calendarFont(), 1);
+            const QRect band = QRectF(cell.left(), head.top() - 20, cell.width(), 18).toRect();
+            QCOMPARE(colouredPixels(image, band, true) > 3, day == 8);
+            QCOMPARE(colouredPixels(image, band, false) > 3, day == 7);
+        }
+    }
+
+    // A day played to break even shows ±0, wider than a bare 0, in black.
+    void breakEvenDay() {
+        MonthCalendar calendar(2026, 11, false);
+        test::CardValues even;
+        even.date = u"20261104水"_s;
+        even.investment = test::digits4(100);
+        even.cashOut = test::digits4(100);
+        calendar.add(1, test::makeCard(even));
+        const QSize size(800, 600);
+        const QFont font = calendarFont();
+        const QImage image = CalendarPainter::render(calendar, size, font);
+        const QRectF cell = CalendarPainter::dayRect(QRectF(QPointF(0, 0), QSizeF(size)), calendar, font, 4);
+        // The result sits in the middle of the cell, between the number and the visits.
+        const QRect middle =
+            QRectF(cell.left() + 2, cell.top() + cell.height() * 0.3, cell.width() - 4, cell.height() * 0.4)
+                .toRect();
+        int left = middle.right(), right = middle.left();
+        for (int y = middle.top(); y <= middle.bottom(); ++y)
+            for (int x = middle.left(); x <= middle.right(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        QVERIFY2(right > left, "nothing drawn for the day");
+        QVERIFY2(right - left > 1.5 * QFontMetricsF(font).horizontalAdvance(u"0"_s),
+                 qPrintable(QString::number(right - left)));
+        QCOMPARE(colouredPixels(image, middle, true) + colouredPixels(image, middle, false), 0);
     }
 
     // Losses to the left of the zero line in red, gains to the right in blue.

@@ -26,6 +26,19 @@ QColor profitColour(qint64 profit) {
     return viewColour(profit < 0 ? ViewColour::Red : profit > 0 ? ViewColour::Blue : ViewColour::Black);
 }
 
+// As a Japanese calendar colours a column (0 月 … 6 日) or a day: Saturday blue, Sunday and
+// a public holiday red.
+QColor dayColour(int column, bool holiday, const QColor &weekday) {
+    if (column == 6 || holiday) return viewColour(ViewColour::Red);
+    if (column == 5) return viewColour(ViewColour::Blue);
+    return weekday;
+}
+
+// A day's result; a day played to break even reads ±0, not a bare 0.
+QString resultText(const CalendarDay &d) {
+    return d.profit() == 0 ? u"±0"_s : signedYenText(d.profit());
+}
+
 double lineHeight(const QFontMetricsF &fm) {
     return fm.height() + 8;
 }
@@ -84,9 +97,11 @@ void CalendarPainter::paint(QPainter &p, const QRectF &area, const MonthCalendar
 
     const QRectF grid = gridRect(area, font);
     const double w = grid.width() / 7;
-    for (int c = 0; c < 7; ++c)
+    for (int c = 0; c < 7; ++c) {
+        p.setPen(dayColour(c, false, Qt::black));
         p.drawText(QRectF(grid.left() + c * w, area.top() + line, w, line), Qt::AlignCenter,
                    weekdayName(c + 1));
+    }
 
     const int rows = rowsOf(calendar);
     const double h = grid.height() / rows;
@@ -101,15 +116,24 @@ void CalendarPainter::paint(QPainter &p, const QRectF &area, const MonthCalendar
         p.fillRect(r, kCell);
         const QRectF inner = r.adjusted(4, 2, -4, -2);
         p.setFont(small);
+        p.setPen(dayColour((calendar.firstColumn() + d.day - 1) % 7, !d.holiday.isEmpty(), kFaint));
+        const QString number = QString::number(d.day);
+        p.drawText(inner, Qt::AlignLeft | Qt::AlignTop, number);
+        if (!d.holiday.isEmpty()) {
+            const double gap = sfm.horizontalAdvance(number + u' ');
+            const QRectF name(inner.left() + gap, inner.top(), std::max(0.0, inner.width() - gap),
+                              sfm.height());
+            p.drawText(name, Qt::AlignLeft | Qt::AlignTop,
+                       sfm.elidedText(d.holiday, Qt::ElideRight, name.width()));
+        }
         p.setPen(kFaint);
-        p.drawText(inner, Qt::AlignLeft | Qt::AlignTop, QString::number(d.day));
         if (d.visits) {
             p.drawText(inner, Qt::AlignRight | Qt::AlignBottom, QString::number(d.visits) + u"回"_s);
             p.setFont(font);
             p.setPen(profitColour(d.profit()));
             const QRectF middle(inner.left(), inner.top() + sfm.height(), inner.width(),
                                 std::max(0.0, inner.height() - 2 * sfm.height()));
-            p.drawText(middle, Qt::AlignRight | Qt::AlignVCenter, signedYenText(d.profit()));
+            p.drawText(middle, Qt::AlignRight | Qt::AlignVCenter, resultText(d));
         }
     }
     p.setFont(font);
@@ -123,14 +147,14 @@ void CalendarPainter::paint(QPainter &p, const QRectF &area, const MonthCalendar
 
     // The totals, one framed value after another along the bottom line.
     const CalendarDay t = calendar.total();
+    const QString result = t.visits ? resultText(t) : signedYenText(t.profit());
     const struct {
         QString text;
         QColor colour;
-    } parts[] = {
-        {u"来店 "_s, Qt::black},     {QString::number(t.visits) + u"回"_s, Qt::black},
-        {u"　投資額 "_s, Qt::black}, {yenText(t.investment) + u"円"_s, Qt::black},
-        {u"　換金額 "_s, Qt::black}, {yenText(t.cashOut) + u"円"_s, Qt::black},
-        {u"　損益額 "_s, Qt::black}, {signedYenText(t.profit()) + u"円"_s, profitColour(t.profit())}};
+    } parts[] = {{u"来店 "_s, Qt::black},     {QString::number(t.visits) + u"回"_s, Qt::black},
+                 {u"　投資額 "_s, Qt::black}, {yenText(t.investment) + u"円"_s, Qt::black},
+                 {u"　換金額 "_s, Qt::black}, {yenText(t.cashOut) + u"円"_s, Qt::black},
+                 {u"　収支 "_s, Qt::black},   {result + u"円"_s, profitColour(t.profit())}};
     double width = 0;
     for (const auto &part : parts)
         width += fm.horizontalAdvance(part.text);

@@ -77,8 +77,7 @@ void LuckChartPainter::paint(QPainter &p, const QRectF &area, const QList<PlayDa
     const double line = lineHeight(fm);
     p.fillRect(area, kPage);
     p.setPen(Qt::black);
-    p.drawText(QRectF(area.left(), area.top(), area.width(), line), Qt::AlignCenter,
-               u"損益額と期待値の累計"_s);
+    p.drawText(QRectF(area.left(), area.top(), area.width(), line), Qt::AlignCenter, u"収支と期待値の累計"_s);
     if (days.isEmpty()) {
         p.drawText(area.adjusted(8, line, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, empty);
         p.restore();
@@ -91,7 +90,7 @@ void LuckChartPainter::paint(QPainter &p, const QRectF &area, const QList<PlayDa
         QString text;
         QColor colour;
     } parts[] = {
-        {u"━ 損益額 "_s + signedYenText(end.runningProfit) + u"円"_s, colour(Series::Profit)},
+        {u"━ 収支 "_s + signedYenText(end.runningProfit) + u"円"_s, colour(Series::Profit)},
         {u"　┅ 期待値 "_s + signedYenText(end.runningExpectedValue) + u"円"_s, colour(Series::ExpectedValue)},
         {u"　余剰 "_s + signedYenText(end.runningProfit - end.runningExpectedValue) + u"円"_s, Qt::black}};
     double width = 0;

@@ -12,10 +12,15 @@ class DataFolder;
 struct CalendarDay {
     int day = 0;
     QString weekday; // "月" … "日"
+    QString holiday; // the public holiday's name; empty on other days
     int visits = 0;
     qint64 investment = 0;
     qint64 cashOut = 0;
-    int firstCard = 0; // record number of the day's first card in its diary; 0 without one
+    // Record number in its diary of the day's earliest visit: the card with the earliest
+    // start time (one that cannot be read counts as latest), of equal ones the lowest
+    // number; 0 without a card.
+    int firstCard = 0;
+    int firstStart = 0; // that card's start in minutes after midnight
 
     qint64 profit() const { return cashOut - investment; }
 };
@@ -30,6 +35,7 @@ class MonthCalendar {
     bool includesMarked() const { return m_includeMarked; }
 
     // Card n of the diary of the calendar's year; cards of other months are passed over.
+    // Cards may come in any order.
     void add(int n, const CardRecord &card);
 
     const QList<CalendarDay> &days() const { return m_days; }

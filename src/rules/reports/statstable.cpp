@@ -19,6 +19,44 @@ const QStringList &statsColumnHeads() {
     return heads;
 }
 
+QString statsViewHead(StatsColumn column, StatsBy by) {
+    static const QStringList keyHeads = {u"店名"_s, u"機種名"_s, u"機種の種類"_s, u"営業日の種類"_s,
+                                         u"曜日"_s, u"時間帯"_s, u"月"_s,         u"年"_s};
+    switch (column) {
+    case StatsColumn::Key:
+        return keyHeads.value(int(by));
+    case StatsColumn::Minutes:
+        return u"遊技時間"_s;
+    case StatsColumn::Profit:
+        return u"収支"_s;
+    case StatsColumn::ProfitPerHour:
+        return u"時給"_s;
+    default:
+        return statsColumnHeads().value(int(column));
+    }
+}
+
+QString statsKeyText(StatsBy by, const QString &key) {
+    bool ok = false;
+    if (by == StatsBy::Hour && key.size() == 2) {
+        const int hour = key.toInt(&ok);
+        if (ok) return QString::number(hour) + u"時台"_s;
+    } else if (by == StatsBy::Month && key.size() == 7 && key[4] == u'-') {
+        bool monthOk = false;
+        const int year = key.left(4).toInt(&ok), month = key.mid(5).toInt(&monthOk);
+        if (ok && monthOk) return QString::number(year) + u'年' + QString::number(month) + u'月';
+    }
+    return key;
+}
+
+QString playTimeText(qint64 minutes) {
+    const QString sign = minutes < 0 ? u"-"_s : QString();
+    const qint64 m = minutes < 0 ? -minutes : minutes;
+    if (m < 60) return sign + QString::number(m) + u'分';
+    return sign + QString::number(m / 60) + u"時間"_s + QString::number(m % 60).rightJustified(2, u'0') +
+           u'分';
+}
+
 std::optional<qint64> statsValue(const StatsGroup &g, StatsColumn column) {
     using C = StatsColumn;
     switch (column) {
@@ -124,10 +162,11 @@ std::optional<qint64> colourValue(const StatsGroup &g, StatsColumn c) {
     }
 }
 
-QString displayText(const StatsGroup &g, StatsColumn c) {
-    if (c == StatsColumn::Key) return g.key;
+QString displayText(const StatsGroup &g, StatsColumn c, StatsBy by) {
+    if (c == StatsColumn::Key) return statsKeyText(by, g.key);
     const std::optional<qint64> v = statsValue(g, c);
     if (!v) return u"-"_s;
+    if (c == StatsColumn::Minutes) return playTimeText(*v);
     if (statsDecimals(c) || isCount(c)) return statsPlainText(v, c);
     return groupedDigits(*v);
 }
@@ -148,6 +187,7 @@ void StatsTableModel::setStats(const DiaryStats &stats) {
     beginResetModel();
     m_groups = stats.groups();
     m_total = stats.total();
+    m_by = stats.by();
     m_rows.resize(m_groups.size());
     for (int i = 0; i < m_rows.size(); ++i)
         m_rows[i] = i;
@@ -169,7 +209,7 @@ QVariant StatsTableModel::data(const QModelIndex &index, int role) const {
     const auto c = StatsColumn(index.column());
     switch (role) {
     case Qt::DisplayRole:
-        return displayText(g, c);
+        return displayText(g, c, m_by);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(
             Qt::Alignment((c == StatsColumn::Key ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter));
@@ -190,7 +230,7 @@ QVariant StatsTableModel::headerData(int section, Qt::Orientation orientation, i
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
         section >= int(StatsColumn::Count))
         return QAbstractTableModel::headerData(section, orientation, role);
-    return statsColumnHeads()[section];
+    return statsViewHead(StatsColumn(section), m_by);
 }
 
 qint64 StatsTableModel::sortValue(int group, int column) const {

@@ -33,8 +33,16 @@ enum class StatsColumn {
     Count
 };
 
-// キー, 来店, … in column order.
+// キー, 来店, … in column order: the heads of the CSV, which scripts read.
 const QStringList &statsColumnHeads();
+// A column's head as the window shows it: the key named by what it holds (店名, 時間帯, …),
+// 遊技時間, 収支 and 時給 as players say them; the other heads as statsColumnHeads().
+QString statsViewHead(StatsColumn column, StatsBy by);
+// A key as a player reads it: the hour "09" as 9時台, the month "2024-05" as 2024年5月;
+// other keys as they are.
+QString statsKeyText(StatsBy by, const QString &key);
+// Minutes of play as hours and minutes: 65時間30分, 45分, -1時間00分.
+QString playTimeText(qint64 minutes);
 
 // A column's value of a group, nothing where it has none; the key column has no value.
 std::optional<qint64> statsValue(const StatsGroup &g, StatsColumn column);
@@ -64,6 +72,7 @@ class StatsTableModel : public QAbstractTableModel {
 
     // The groups of finished statistics, sorted as the last sort asked.
     void setStats(const DiaryStats &stats);
+    StatsBy by() const { return m_by; }
     const StatsGroup &groupAt(int row) const { return m_groups[m_rows[row]]; }
     const StatsGroup &total() const { return m_total; }
 
@@ -83,6 +92,7 @@ class StatsTableModel : public QAbstractTableModel {
     QList<StatsGroup> m_groups;
     QList<int> m_rows; // the group shown in each row
     StatsGroup m_total;
+    StatsBy m_by = StatsBy::Hall;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

@@ -61,8 +61,8 @@ QTableWidgetItem *numberItem(const std::optional<qint64> &v, bool tenths, bool y
 }
 
 const QStringList &byCaptions() {
-    static const QStringList captions = {u"店"_s,   u"機種"_s,     u"種類"_s, u"営業日"_s,
-                                         u"曜日"_s, u"開始時刻"_s, u"月"_s,   u"年"_s};
+    static const QStringList captions = {u"店"_s,   u"機種"_s,   u"機種の種類"_s, u"営業日の種類"_s,
+                                         u"曜日"_s, u"時間帯"_s, u"月"_s,         u"年"_s};
     return captions;
 }
 
@@ -83,8 +83,8 @@ QString totalLine(const StatsGroup &t) {
         return v ? (tenths ? tenthsText(*v) : yenText(*v)) : u"-"_s;
     };
     return u"合計　来店 "_s + QString::number(t.visits) + u"回　投資額 "_s + yenText(t.investment) +
-           u"円　換金額 "_s + yenText(t.cashOut) + u"円　損益額 "_s + signedYenText(t.profit()) +
-           u"円　回収率 "_s + opt(t.recoveryRateTenths(), true) + u"％　時間給 "_s +
+           u"円　換金額 "_s + yenText(t.cashOut) + u"円　収支 "_s + signedYenText(t.profit()) +
+           u"円　回収率 "_s + opt(t.recoveryRateTenths(), true) + u"％　時給 "_s +
            opt(t.profitPerHour(), false) + u"円　勝率 "_s + tenthsText(t.winRateTenths()) + u"％"_s +
            (t.expectedValue() ? u"　期待値 "_s + signedYenText(*t.expectedValue()) + u"円　余剰 "_s +
                                     signedYenText(*t.luck()) + u"円"_s
@@ -290,7 +290,8 @@ void AnalysisWindow::buildStatsPage() {
     showYearRange();
     ChartColumn = new QComboBox(page);
     ChartColumn->setObjectName(u"ChartColumn"_s);
-    ChartColumn->addItems(statsColumnHeads().mid(1));
+    for (int c = int(StatsColumn::Key) + 1; c < int(StatsColumn::Count); ++c)
+        ChartColumn->addItem(statsViewHead(StatsColumn(c), StatsBy(ByCombo->currentIndex())));
     ChartColumn->setCurrentIndex(int(StatsColumn::Profit) - 1);
     ExportCsv = button(u"ExportCsv"_s, u"CSV に書き出す(&S)…"_s, page);
 
@@ -353,7 +354,7 @@ void AnalysisWindow::buildStatsPage() {
 void AnalysisWindow::buildYearsPage() {
     auto *page = new QWidget;
     YearTable = makeTable(
-        {u"年"_s, u"来店"_s, u"投資額"_s, u"換金額"_s, u"損益額"_s, u"回収率"_s, u"勝率"_s, u"累計損益"_s},
+        {u"年"_s, u"来店"_s, u"投資額"_s, u"換金額"_s, u"収支"_s, u"回収率"_s, u"勝率"_s, u"累計収支"_s},
         u"YearTable"_s, page);
     YearTotal = new QLabel(page);
     YearTotal->setObjectName(u"YearTotal"_s);
@@ -547,8 +548,8 @@ void AnalysisWindow::refreshYears() {
         running.append({key, sum, {}});
     }
     YearTotal->setText(totalLine(stats.total()));
-    YearChart->setValues(running.isEmpty() ? u"損益額の累計"_s
-                                           : u"損益額の累計（"_s + running.last().label + u"年まで "_s +
+    YearChart->setValues(running.isEmpty() ? u"収支の累計"_s
+                                           : u"収支の累計（"_s + running.last().label + u"年まで "_s +
                                                  signedYenText(running.last().value) + u"円）"_s,
                          running);
 }

@@ -361,6 +361,8 @@ class TestDiaryStats : public QObject {
         QCOMPARE(fifth.firstCard, 2);
         QCOMPARE(c.days()[28].firstCard, 5);
         QCOMPARE(c.days()[3].firstCard, 0);
+        QCOMPARE(c.days()[10].holiday, u"建国記念の日"_s);
+        QCOMPARE(c.days()[9].holiday, QString());
         const CalendarDay t = c.total();
         QCOMPARE(t.visits, 3);
         QCOMPARE(t.profit(), 14000);
@@ -369,6 +371,30 @@ class TestDiaryStats : public QObject {
         with.add(3, marked(amounts(100, 900, {.date = u"20000205土"_s})));
         QCOMPARE(with.days()[4].visits, 1);
         QCOMPARE(with.days()[4].firstCard, 3);
+    }
+
+    // A day opens on its earliest visit whatever the order of the cards in the file: "n
+    // HHMM" is card n starting then.
+    void calendarDayOpensItsEarliestVisit_data() {
+        QTest::addColumn<QStringList>("cards");
+        QTest::addColumn<int>("first");
+        QTest::newRow("later card, earlier start") << QStringList{u"1 1400"_s, u"2  930"_s} << 2;
+        QTest::newRow("minutes count") << QStringList{u"1 1030"_s, u"2 1015"_s} << 2;
+        QTest::newRow("hour with or without zero") << QStringList{u"1  945"_s, u"2 0930"_s} << 2;
+        QTest::newRow("equal starts, lower number") << QStringList{u"5 1000"_s, u"3 1000"_s} << 3;
+        QTest::newRow("unreadable start last") << QStringList{u"1     "_s, u"2 2300"_s} << 2;
+        QTest::newRow("none readable") << QStringList{u"4 ab  "_s, u"2     "_s} << 2;
+    }
+
+    void calendarDayOpensItsEarliestVisit() {
+        QFETCH(QStringList, cards);
+        QFETCH(int, first);
+        MonthCalendar c(2000, 2, false);
+        for (const QString &card : cards)
+            c.add(card.section(u' ', 0, 0).toInt(),
+                  makeCard({.date = u"20000205土"_s, .start = card.mid(2)}));
+        QCOMPARE(c.days()[4].visits, int(cards.size()));
+        QCOMPARE(c.days()[4].firstCard, first);
     }
 
     // Which cards each play figure sums, and when it is nothing; -1 stands for nothing.

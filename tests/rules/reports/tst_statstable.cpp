@@ -115,7 +115,7 @@ class TestStatsTable : public QObject {
         const QVariant red = int(ViewColour::Red), blue = int(ViewColour::Blue),
                        black = int(ViewColour::Black);
         QTest::newRow("visits") << u"駅前"_s << int(StatsColumn::Visits) << u"2"_s << none;
-        QTest::newRow("minutes") << u"駅前"_s << int(StatsColumn::Minutes) << u"240"_s << none;
+        QTest::newRow("minutes") << u"駅前"_s << int(StatsColumn::Minutes) << u"4時間00分"_s << none;
         QTest::newRow("investment") << u"本店"_s << int(StatsColumn::Investment) << u"15,000"_s << none;
         QTest::newRow("loss") << u"本店"_s << int(StatsColumn::Profit) << u"-11,000"_s << red;
         QTest::newRow("even") << u"北,口"_s << int(StatsColumn::Profit) << u"0"_s << black;
@@ -142,7 +142,108 @@ class TestStatsTable : public QObject {
         const bool play = column >= int(StatsColumn::PlayCards);
         QCOMPARE(at.data(Qt::ToolTipRole).toString(),
                  play ? u"稼働データのあるカードがありません"_s : QString());
-        QCOMPARE(model.headerData(int(StatsColumn::Profit), Qt::Horizontal).toString(), u"損益額"_s);
+        QCOMPARE(model.headerData(int(StatsColumn::Profit), Qt::Horizontal).toString(), u"収支"_s);
+    }
+
+    // The key column is headed by what it holds; the heads players say differently follow.
+    void headsInAPlayersWords_data() {
+        QTest::addColumn<int>("by");
+        QTest::addColumn<QString>("keyHead");
+        QTest::newRow("hall") << int(StatsBy::Hall) << u"店名"_s;
+        QTest::newRow("model") << int(StatsBy::Model) << u"機種名"_s;
+        QTest::newRow("category") << int(StatsBy::Category) << u"機種の種類"_s;
+        QTest::newRow("day type") << int(StatsBy::DayType) << u"営業日の種類"_s;
+        QTest::newRow("weekday") << int(StatsBy::Weekday) << u"曜日"_s;
+        QTest::newRow("hour") << int(StatsBy::Hour) << u"時間帯"_s;
+        QTest::newRow("month") << int(StatsBy::Month) << u"月"_s;
+        QTest::newRow("year") << int(StatsBy::Year) << u"年"_s;
+    }
+
+    void headsInAPlayersWords() {
+        QFETCH(int, by);
+        QFETCH(QString, keyHead);
+        StatsTableModel model;
+        DiaryStats stats(StatsBy(by), false);
+        stats.finish();
+        model.setStats(stats);
+        QStringList heads;
+        for (int c = 0; c < model.columnCount(); ++c)
+            heads.append(model.headerData(c, Qt::Horizontal).toString());
+        const QStringList expected{keyHead,     u"来店"_s,   u"遊技時間"_s, u"投資額"_s, u"換金額"_s,
+                                   u"収支"_s,   u"回収率"_s, u"時給"_s,     u"勝ち"_s,   u"勝率"_s,
+                                   u"最高"_s,   u"最低"_s,   u"稼働"_s,     u"回転数"_s, u"回転率"_s,
+                                   u"期待値"_s, u"余剰"_s};
+        QCOMPARE(heads.mid(0, expected.size()), expected);
+    }
+
+    void keyTexts_data() {
+        QTest::addColumn<int>("by");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("morning") << int(StatsBy::Hour) << u"09"_s << u"9時台"_s;
+        QTest::newRow("midnight") << int(StatsBy::Hour) << u"00"_s << u"0時台"_s;
+        QTest::newRow("evening") << int(StatsBy::Hour) << u"23"_s << u"23時台"_s;
+        QTest::newRow("unknown hour") << int(StatsBy::Hour) << unknownKey() << unknownKey();
+        QTest::newRow("month") << int(StatsBy::Month) << u"2024-05"_s << u"2024年5月"_s;
+        QTest::newRow("december") << int(StatsBy::Month) << u"1999-12"_s << u"1999年12月"_s;
+        QTest::newRow("unknown month") << int(StatsBy::Month) << unknownKey() << unknownKey();
+        QTest::newRow("year") << int(StatsBy::Year) << u"2024"_s << u"2024"_s;
+        // A hall may be named with digits: only hours become hours.
+        QTest::newRow("hall of digits") << int(StatsBy::Hall) << u"09"_s << u"09"_s;
+    }
+
+    void keyTexts() {
+        QFETCH(int, by);
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        QCOMPARE(statsKeyText(StatsBy(by), key), text);
+    }
+
+    void playTimes_data() {
+        QTest::addColumn<qint64>("minutes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("none") << qint64(0) << u"0分"_s;
+        QTest::newRow("under an hour") << qint64(59) << u"59分"_s;
+        QTest::newRow("an hour") << qint64(60) << u"1時間00分"_s;
+        QTest::newRow("minutes padded") << qint64(125) << u"2時間05分"_s;
+        QTest::newRow("many hours") << qint64(3930) << u"65時間30分"_s;
+        // An end before the start is counted as it is.
+        QTest::newRow("negative") << qint64(-90) << u"-1時間30分"_s;
+    }
+
+    void playTimes() {
+        QFETCH(qint64, minutes);
+        QFETCH(QString, text);
+        QCOMPARE(playTimeText(minutes), text);
+    }
+
+    // The window reads the hours as a player does; its CSV keeps the keys and heads that
+    // scripts read.
+    void hoursShownAndWritten() {
+        DiaryStats stats(StatsBy::Hour, false);
+        CardValues morning, afternoon;
+        morning.start = u" 930"_s;
+        morning.end = u"1200"_s;
+        afternoon.start = u"1400"_s;
+        afternoon.end = u"1500"_s;
+        stats.add(makeCard(morning), 1999);
+        stats.add(makeCard(afternoon), 1999);
+        stats.finish();
+        StatsTableModel model;
+        model.setStats(stats);
+        QCOMPARE(keys(model), (QStringList{u"9時台"_s, u"14時台"_s}));
+        QCOMPARE(model.index(0, int(StatsColumn::Minutes)).data().toString(), u"2時間30分"_s);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        {
+            CsvWriter out(buffer, CsvEncoding::Utf8);
+            model.writeCsv(out);
+            QVERIFY(out.flush());
+        }
+        const QStringList lines = QString::fromUtf8(buffer.data().mid(3)).split(u"\r\n"_s);
+        QVERIFY(lines[0].startsWith(u"キー,来店,遊技分,"_s));
+        QVERIFY2(lines[1].startsWith(u"09,1,150,"_s), qPrintable(lines[1]));
+        QVERIFY2(lines[2].startsWith(u"14,1,60,"_s), qPrintable(lines[2]));
     }
 
     // The CSV in the order shown: plain numbers, a missing value empty, a key with a comma

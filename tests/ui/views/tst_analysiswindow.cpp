@@ -78,7 +78,9 @@ QStringList windowRow(const QTableView *t, int row) {
     return out;
 }
 
-QStringList cliRow(const QJsonObject &g) {
+// A group of tamanote-cli stats --json as the window shows it: the key and the play time
+// in a player's words.
+QStringList cliRow(const QJsonObject &g, StatsBy by) {
     QStringList out;
     for (const QString &k :
          {u"key"_s, u"visits"_s, u"minutes"_s, u"investment"_s, u"cash_out"_s, u"profit"_s,
@@ -87,7 +89,8 @@ QStringList cliRow(const QJsonObject &g) {
         const QJsonValue v = g[k];
         const bool rate = k == u"recovery_rate"_s || k == u"win_rate"_s;
         out.append(v.isNull()            ? u"-"_s
-                   : v.isString()        ? v.toString()
+                   : v.isString()        ? statsKeyText(by, v.toString())
+                   : k == u"minutes"_s   ? playTimeText(v.toInteger())
                    : k == u"spin_rate"_s ? QString::number(v.toDouble(), 'f', 2)
                    : rate                ? QString::number(v.toDouble(), 'f', 1)
                                          : QString::number(v.toInteger()));
@@ -134,14 +137,26 @@ class TestAnalysisWindow : public QObject {
             const QJsonArray groups = o[u"groups"_s].toArray();
             QCOMPARE(child<QTableView>(w, "StatsTable")->model()->rowCount(), groups.size());
             for (int row = 0; row < groups.size(); ++row)
-                QCOMPARE(windowRow(child<QTableView>(w, "StatsTable"), row), cliRow(groups[row].toObject()));
+                QCOMPARE(windowRow(child<QTableView>(w, "StatsTable"), row),
+                         cliRow(groups[row].toObject(), StatsBy(i)));
             const QJsonObject t = o[u"total"_s].toObject();
             QVERIFY2(child<QLabel>(w, "StatsTotal")
                          ->text()
                          .remove(u',')
-                         .contains(u"損益額 +"_s + QString::number(t[u"profit"_s].toInt())),
+                         .contains(u"収支 +"_s + QString::number(t[u"profit"_s].toInt())),
                      qPrintable(child<QLabel>(w, "StatsTotal")->text()));
         }
+
+        // By hour: the head says what the keys are, and the table and the chart read 10時台.
+        while (child<QComboBox>(w, "ByCombo")->currentIndex() != int(StatsBy::Hour))
+            QTest::keyClick(child<QComboBox>(w, "ByCombo"), Qt::Key_Up);
+        QCOMPARE(
+            child<QTableView>(w, "StatsTable")->horizontalHeader()->model()->headerData(0, Qt::Horizontal),
+            u"時間帯"_s);
+        QStringList hours;
+        for (const ChartValue &v : child<ChartView>(w, "StatsChart")->values())
+            hours.append(v.label);
+        QCOMPARE(hours, (QStringList{u"10時台"_s, u"13時台"_s, u"18時台"_s}));
 
         // Marked cards counted: the weekday grouping gains Tuesday, as on the command line.
         while (child<QComboBox>(w, "ByCombo")->currentIndex() != int(StatsBy::Weekday))
@@ -152,7 +167,8 @@ class TestAnalysisWindow : public QObject {
         const QJsonArray marked = cliStats(f, u"weekday"_s, true)[u"groups"_s].toArray();
         QCOMPARE(child<QTableView>(w, "StatsTable")->model()->rowCount(), 3);
         for (int row = 0; row < marked.size(); ++row)
-            QCOMPARE(windowRow(child<QTableView>(w, "StatsTable"), row), cliRow(marked[row].toObject()));
+            QCOMPARE(windowRow(child<QTableView>(w, "StatsTable"), row),
+                     cliRow(marked[row].toObject(), StatsBy::Weekday));
     }
 
     void sortingChartAndCsv() {
@@ -286,6 +302,31 @@ class TestAnalysisWindow : public QObject {
         QVERIFY(!f.registry.find<AnalysisWindow>());
     }
 
+    // A day's double-click opens its earliest visit, not its first card in the file.
+    void calendarOpensTheEarliestVisit() {
+        ViewFixture f;
+        setDialogs(&f.dialogs);
+        writeDiaries(f);
+        CardValues evening = samples::january2001(u"本店"_s);
+        CardValues morning = evening, alsoMorning = evening;
+        morning.start = u" 930"_s;
+        morning.store = u"支店"_s;
+        alsoMorning.start = u" 930"_s;
+        f.folder.write(u"taro.2001.dat"_s, diaryBytes({evening, morning, alsoMorning}));
+        AnalysisWindow *w = openAnalysis(f);
+        QVERIFY(w);
+        CalendarView *cal = child<CalendarView>(w, "Calendar");
+        QTest::mouseClick(cal, Qt::LeftButton, {}, cal->dayCentre(15));
+        while (cal->calendar().month() != 1)
+            QTest::keyClick(cal, Qt::Key_Left);
+        QCOMPARE(child<QLabel>(w, "MonthLabel")->text(), u"2001年 1月"_s);
+        QTest::mouseDClick(cal, Qt::LeftButton, {}, cal->dayCentre(6));
+        PatincoMain *main = f.registry.find<PatincoMain>();
+        QCOMPARE(f.state.diaryFile(), u"taro.2001.dat"_s);
+        QCOMPARE(main->findChild<QScrollBar *>(u"HScroll1"_s)->value(), 2);
+        QCOMPARE(main->findChild<QComboBox *>(u"Combo1"_s)->currentText(), u"支店"_s);
+    }
+
     void yearsPage() {
         ViewFixture f;
         setDialogs(&f.dialogs);
@@ -361,7 +402,8 @@ class TestAnalysisWindow : public QObject {
         const QJsonArray groups = cliStats(f, u"hall"_s)[u"groups"_s].toArray();
         QCOMPARE(child<QTableView>(w, "StatsTable")->model()->rowCount(), groups.size());
         for (int row = 0; row < groups.size(); ++row)
-            QCOMPARE(windowRow(child<QTableView>(w, "StatsTable"), row), cliRow(groups[row].toObject()));
+            QCOMPARE(windowRow(child<QTableView>(w, "StatsTable"), row),
+                     cliRow(groups[row].toObject(), StatsBy::Hall));
         const QJsonObject total = cliStats(f, u"year"_s)[u"total"_s].toObject();
 
         clickTab(w, 3);
