@@ -6,10 +6,10 @@
 # line, otherwise the default one. Self-contained: it needs nothing from the
 # bash-completion package, so it can also be sourced on its own.
 
-_tamanote_cli_commands="users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs"
+_tamanote_cli_commands="users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs chodama"
 
 # Options that take a value; every other option is a flag.
-_tamanote_cli_value_options=" --data --user --year --encoding --category --store --model --sort --value --style --series --today --png --from --to --by --month --file --card --spins --own-balls --hits --machine --lend --exchange --fee --prob --payout --border "
+_tamanote_cli_value_options=" --data --user --year --encoding --category --store --model --sort --value --style --series --today --png --from --to --by --month --file --card --spins --own-balls --hits --machine --lend --exchange --fee --prob --payout --border --chodama-used --chodama-deposited --kind --balls --date --note --uid "
 # Options that may be given more than once (by list).
 _tamanote_cli_repeatable=" --store --model --sort "
 
@@ -29,12 +29,19 @@ _tamanote_cli_options_of() {
         backup) echo "" ;;
         restore) echo "--file --yes" ;;
         merge) echo "--user --year --from --yes" ;;
-        play) echo "--user --year --card --spins --own-balls --hits --machine --clear --yes" ;;
+        play) echo "--user --year --card --spins --own-balls --hits --machine --chodama-used --chodama-deposited --clear --yes" ;;
         halls-terms)
             if [[ $2 == set ]]; then echo "--store --from --lend --exchange --fee --yes"; else echo "--json"; fi
             ;;
         model-specs)
             if [[ $2 == set ]]; then echo "--category --model --prob --payout --border --yes"; else echo "--json"; fi
+            ;;
+        chodama)
+            case $2 in
+                add) echo "--user --store --kind --balls --date --note --dry-run" ;;
+                remove) echo "--uid --user --dry-run" ;;
+                *) echo "--user --store --json" ;;
+            esac
             ;;
     esac
 }
@@ -156,7 +163,7 @@ _tamanote_cli() {
             command=$w
         elif [[ $command == restore && -z $snapshot ]]; then
             snapshot=$(_tamanote_cli_dequote "$w")
-        elif [[ $command == halls-terms || $command == model-specs ]] && [[ -z $sub ]]; then
+        elif [[ $command == halls-terms || $command == model-specs || $command == chodama ]] && [[ -z $sub ]]; then
             sub=$w
         fi
     done
@@ -258,12 +265,16 @@ _tamanote_cli() {
             _tamanote_cli_add "$cur" 1 2 3 4 5 6 7 8 9 10 11 12
             return 0
             ;;
-        --today)
+        --today | --date)
             _tamanote_cli_add "$cur" "$(date +%F)"
             return 0
             ;;
+        --kind)
+            _tamanote_cli_add "$cur" deposit replay settle adjust
+            return 0
+            ;;
         --value | --card | --spins | --own-balls | --hits | --machine | --lend | --exchange | --fee | --prob | \
-            --payout | --border)
+            --payout | --border | --chodama-used | --chodama-deposited | --balls | --note | --uid)
             return 0
             ;;
         --file)
@@ -303,6 +314,12 @@ _tamanote_cli() {
     # The set form of the listings of the database.
     if [[ ($command == halls-terms || $command == model-specs) && -z $sub && $cur != -* ]]; then
         _tamanote_cli_add "$cur" set
+        return 0
+    fi
+
+    # The forms of chodama.
+    if [[ $command == chodama && -z $sub && $cur != -* ]]; then
+        _tamanote_cli_add "$cur" add remove
         return 0
     fi
 

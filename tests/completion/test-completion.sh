@@ -80,7 +80,7 @@ check() {
     fi
 }
 
-all_commands=(users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs)
+all_commands=(users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs chodama)
 w=(tamanote-cli ''); check w "${all_commands[@]}"
 w=(tamanote-cli ca); check w cards calendar
 w=(tamanote-cli --data "$data" back); check w backups backup
@@ -90,13 +90,19 @@ w=(tamanote-cli --data "$data" cards --json --); check w --user --year --csv --e
 w=(tamanote-cli --data "$data" merge ''); check w --user --year --from --yes
 w=(tamanote-cli --data "$data" backup ''); check w
 w=(tamanote-cli --data "$data" check --fix-names ''); check w --json --yes
-w=(tamanote-cli --data "$data" play --card 3 --); check w --user --year --spins --own-balls --hits --machine --clear --yes
+w=(tamanote-cli --data "$data" play --card 3 --); check w --user --year --spins --own-balls --hits --machine --chodama-used --chodama-deposited --clear --yes
 w=(tamanote-cli --data "$data" halls-terms ''); check w set
 w=(tamanote-cli --data "$data" halls-terms --); check w --json
 w=(tamanote-cli --data "$data" halls-terms set --store 大 --); check w --from --lend --exchange --fee --yes
 w=(tamanote-cli --data "$data" model-specs set --category 羽物 --); check w --model --prob --payout --border --yes
 w=(tamanote-cli --data "$data" model-specs set --model ''); check w 海物語
 w=(tamanote-cli --data "$data" play --spins ''); check w
+w=(tamanote-cli --data "$data" chodama ''); check w add remove
+w=(tamanote-cli --data "$data" chodama --); check w --user --store --json
+w=(tamanote-cli --data "$data" chodama add --store 大 --); check w --user --kind --balls --date --note --dry-run
+w=(tamanote-cli --data "$data" chodama add --kind ''); check w deposit replay settle adjust
+w=(tamanote-cli --data "$data" chodama remove --); check w --uid --user --dry-run
+w=(tamanote-cli --data "$data" chodama add --store ''); check w ＡＢＣホール 大当り
 
 # Users, escaped for the shell, or as they are inside an opened quote.
 w=(tamanote-cli --data "$data" cards --user ''); check w 'Taro\ Y' '山田' 'Hanako\ Suzuki'

@@ -168,6 +168,9 @@ inline Operation takeLock() {
             }};
 }
 
+// Whose 貯玉 the sweep adds to.
+inline const QString kChodamaUser = QStringLiteral("taro");
+
 // The prepared folder with play data: every card of the diary has its number × 100 spins,
 // and the first hall its terms.
 inline void addPlayData(const QString &path) {
@@ -216,6 +219,35 @@ inline QList<Operation> playOperations() {
         {u"play-terms"_s,
          [](const DataFolder &f) {
              PlayDatabase(f).setHallTerms(HallTerms{u"ＡＢＣ"_s, QDate(2026, 2, 1), 4, 25, 5.0, {}});
+         }},
+        // A card written with 貯玉 typed for it: the 貯玉 rides in the card's row.
+        {u"play-update-card-chodama"_s,
+         [](const DataFolder &f) {
+             DiaryFile d(f, kDiary);
+             const DiaryKeys keys = DiaryKeys::ofDiary(f, kDiary);
+             CardRecord c = *d.read(3);
+             c.setField(CardRecord::CashOut, u"0400"_s);
+             const QByteArray bytes = c.record().toBytes();
+             PlayInputs p;
+             p.spins = 888;
+             p.chodamaUsed = 250;
+             p.chodamaDeposited = 1200;
+             const bool noted = writeWithPlay(
+                 f, PlayChange::forCardWrite(kDiary, keys, 3, bytes.constData(), p),
+                 DiaryExpectation::cardWritten(3, bytes, qint64(d.count()) * 240), [&] { d.write(3, c); });
+             if (!noted)
+                 throw StoreError(StoreError::Kind::Io, f.file(PlayDatabase::fileName()),
+                                  u"稼働データは保存できませんでした"_s);
+         }},
+        {u"chodama-add"_s,
+         [](const DataFolder &f) {
+             ChodamaEntry e;
+             e.user = kChodamaUser;
+             e.store = u"ＡＢＣ"_s;
+             e.day = QDate(2026, 2, 1);
+             e.kind = ChodamaKind::Deposit;
+             e.balls = 500;
+             PlayDatabase(f).addChodamaEntry(e);
          }},
     };
 }

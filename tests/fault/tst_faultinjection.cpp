@@ -666,6 +666,7 @@ Files withoutDatabase(Files files) {
 struct PlayState {
     QList<qint64> onCards;
     QList<qint64> setAside;
+    int chodamaEntries = 0;
     QString problem;
 };
 
@@ -689,6 +690,7 @@ PlayState playState(const QString &folder) {
     }
     for (const tama::DetachedPlay &d : db.detached())
         st.setAside.append(d.play.spins.value_or(-1));
+    st.chodamaEntries = int(db.chodamaEntries(tama::fault::kChodamaUser).size());
     return st;
 }
 
@@ -774,6 +776,11 @@ void tst_FaultInjection::playEveryCall() {
                 }
             }
             QVERIFY2(fits, qPrintable(where + why));
+            // An entry made by hand is added whole or not at all, and is there when it said so.
+            QVERIFY2(
+                st.chodamaEntries == (completed ? will.chodamaEntries : st.chodamaEntries) &&
+                    (st.chodamaEntries == was.chodamaEntries || st.chodamaEntries == will.chodamaEntries),
+                qPrintable(where + u"貯玉 entries: %1"_s.arg(st.chodamaEntries)));
             if (mode == u"exit"_s || mode == u"kill"_s || mode == u"lose"_s) continue;
             QVERIFY2(completed || reported || r.crashed == false,
                      qPrintable(where + u"neither done nor reported: "_s + r.stderrText));

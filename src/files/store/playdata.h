@@ -28,12 +28,13 @@ constexpr int kMaxMachineLength = 10;
 
 // The play data a player keeps on a card (稼働データ); every part optional.
 struct PlayInputs {
-    std::optional<qint64> spins;            // 通常回転数: spins outside 確変 and 時短
-    std::optional<qint64> ownBalls;         // 持ち玉: balls won in the visit and played again
-    std::optional<qint64> hits;             // 大当たり回数
-    QString machine;                        // 台番号, trimmed; empty when blank
-    std::optional<qint64> chodamaUsed;      // 貯玉再プレイ: balls taken from the hall's store to play
-    std::optional<qint64> chodamaDeposited; // 貯玉預け入れ: balls stored at the end of the visit
+    std::optional<qint64> spins;    // 通常回転数: spins outside 確変 and 時短
+    std::optional<qint64> ownBalls; // 持ち玉: balls won in the visit and played again
+    std::optional<qint64> hits;     // 大当たり回数
+    QString machine;                // 台番号, trimmed; empty when blank
+    // Initialised, so that the four-part aggregates written before 貯玉 still build.
+    std::optional<qint64> chodamaUsed = std::nullopt; // 貯玉再プレイ: taken from the hall's store to play
+    std::optional<qint64> chodamaDeposited = std::nullopt; // 貯玉預け入れ: stored at the end of the visit
 
     bool isEmpty() const {
         return !spins && !ownBalls && !hits && machine.isEmpty() && !chodamaUsed && !chodamaDeposited;

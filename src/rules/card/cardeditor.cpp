@@ -33,10 +33,17 @@ QStringList list(const std::array<QString, 4> &a) {
     return {a[0], a[1], a[2], a[3]};
 }
 
-const QString kPlayBoxNames[4] = {u"通常回転数"_s, u"持ち玉"_s, u"大当たり回数"_s, u"台番号"_s};
+const QString kPlayBoxNames[6] = {u"通常回転数"_s, u"持ち玉"_s,       u"大当たり回数"_s,
+                                  u"台番号"_s,     u"貯玉再プレイ"_s, u"貯玉預け入れ"_s};
+
+// The most a count box takes: a visit's counts, or the balls 貯玉 can move.
+qint64 mostOf(CardEditor::PlayBox box) {
+    using Box = CardEditor::PlayBox;
+    return box == Box::ChodamaUsed || box == Box::ChodamaDeposited ? kMaxChodamaBalls : kMaxPlayCount;
+}
 
 // A count as typed: digits only (full-width ones too, as an input method types them).
-std::optional<qint64> countOf(const QString &text, bool *bad = nullptr) {
+std::optional<qint64> countOf(const QString &text, bool *bad = nullptr, qint64 most = kMaxPlayCount) {
     const QString t = trim(text);
     if (bad) *bad = false;
     if (t.isEmpty()) return std::nullopt;
@@ -47,7 +54,7 @@ std::optional<qint64> countOf(const QString &text, bool *bad = nullptr) {
             d = c.unicode() - u'0';
         else if (c >= u'０' && c <= u'９')
             d = c.unicode() - u'０';
-        if (d < 0 || n > kMaxPlayCount) {
+        if (d < 0 || n > most) {
             if (bad) *bad = true;
             return std::nullopt;
         }
@@ -607,34 +614,42 @@ void CardEditor::setPlayText(PlayBox box, const QString &text) {
 
 void CardEditor::stepPlay(PlayBox box, int delta) {
     if (box == PlayBox::Machine) return;
-    const qint64 n = std::clamp(countOf(playText(box)).value_or(0) + delta, qint64(0), kMaxPlayCount);
+    const qint64 most = mostOf(box);
+    const qint64 n = std::clamp(countOf(playText(box), nullptr, most).value_or(0) + delta, qint64(0), most);
     m_playText[size_t(box)] = QString::number(n);
 }
 
 PlayInputs CardEditor::playInputs() const {
     auto count = [this](PlayBox box) {
-        const std::optional<qint64> n = countOf(playText(box));
-        return n && *n <= kMaxPlayCount ? n : std::nullopt;
+        const std::optional<qint64> n = countOf(playText(box), nullptr, mostOf(box));
+        return n && *n <= mostOf(box) ? n : std::nullopt;
     };
     PlayInputs p;
     p.spins = count(PlayBox::Spins);
     p.ownBalls = count(PlayBox::OwnBalls);
     p.hits = count(PlayBox::Hits);
     p.machine = trim(playText(PlayBox::Machine));
+    p.chodamaUsed = count(PlayBox::ChodamaUsed);
+    p.chodamaDeposited = count(PlayBox::ChodamaDeposited);
     return p;
 }
 
 PlayInputs CardEditor::checkedPlayInputs() const {
     PlayInputs p;
-    std::optional<qint64> *counts[3] = {&p.spins, &p.ownBalls, &p.hits};
-    for (int i = 0; i < 3; ++i) {
+    const std::pair<PlayBox, std::optional<qint64> *> counts[] = {
+        {PlayBox::Spins, &p.spins},
+        {PlayBox::OwnBalls, &p.ownBalls},
+        {PlayBox::Hits, &p.hits},
+        {PlayBox::ChodamaUsed, &p.chodamaUsed},
+        {PlayBox::ChodamaDeposited, &p.chodamaDeposited}};
+    for (const auto &[box, count] : counts) {
+        const size_t i = size_t(box);
         bool bad = false;
-        *counts[i] = countOf(m_playText[size_t(i)], &bad);
+        *count = countOf(m_playText[i], &bad, mostOf(box));
         if (bad)
-            throw StoreError(
-                StoreError::Kind::Invalid, QString(),
-                u"%1は 0 から %2 までの整数で入力してください（「%3」）。"_s.arg(
-                    kPlayBoxNames[i], QString::number(kMaxPlayCount), trim(m_playText[size_t(i)])));
+            throw StoreError(StoreError::Kind::Invalid, QString(),
+                             u"%1は 0 から %2 までの整数で入力してください（「%3」）。"_s.arg(
+                                 kPlayBoxNames[i], QString::number(mostOf(box)), trim(m_playText[i])));
     }
     p.machine = trim(playText(PlayBox::Machine));
     validatePlayInputs(p);
@@ -648,7 +663,8 @@ void CardEditor::clearPlay() {
 
 void CardEditor::showPlay(const PlayInputs &play) {
     auto text = [](const std::optional<qint64> &n) { return n ? QString::number(*n) : QString(); };
-    m_playText = {text(play.spins), text(play.ownBalls), text(play.hits), play.machine};
+    m_playText = {text(play.spins), text(play.ownBalls),    text(play.hits),
+                  play.machine,     text(play.chodamaUsed), text(play.chodamaDeposited)};
 }
 
 const DiaryKeys &CardEditor::diaryKeys(int count) {

@@ -108,7 +108,7 @@ class CardEditor {
     bool profitNegative() const { return m_profitNegative; }
 
     // ---- play data (稼働データ) of the card shown ----
-    enum class PlayBox { Spins, OwnBalls, Hits, Machine };
+    enum class PlayBox { Spins, OwnBalls, Hits, Machine, ChodamaUsed, ChodamaDeposited };
     // The database of the data folder; null or closed when it cannot be used. The
     // editor does not own it.
     void setPlayDatabase(PlayDatabase *db);
@@ -120,7 +120,7 @@ class CardEditor {
     QString playUnavailable() const;
     void setPlayText(PlayBox box, const QString &text);
     QString playText(PlayBox box) const { return m_playText[size_t(box)]; }
-    // Adds delta to a count box (Up and Down), within 0 … kMaxPlayCount.
+    // Adds delta to a count box (Up and Down), within 0 … kMaxPlayCount (貯玉: kMaxChodamaBalls).
     void stepPlay(PlayBox box, int delta);
     // The boxes' counts that are whole numbers in range; the others count as not given.
     PlayInputs playInputs() const;
@@ -164,7 +164,7 @@ class CardEditor {
 
     PlayDatabase *m_db = nullptr;
     std::function<PlayDatabase *()> m_makeDb;
-    std::array<QString, 4> m_playText;
+    std::array<QString, 6> m_playText;
     std::optional<PlayInputs> m_storedPlay;
     // The keys of the diary's cards, read once and kept in step with the editor's writes.
     std::optional<DiaryKeys> m_keys;

@@ -62,7 +62,7 @@ void cardLines(const DataFolder &folder, const PlayDatabase &db, const QString &
         const CardText card = CardText::ofBytes(bytes);
         if (card.field(CardRecord::VisitDate).startsWith(u'R')) return; // marked for deletion
         const QString hall = trim(card.field(CardRecord::StoreName).toString());
-        if (!store.isNull() && hall != trim(store)) return;
+        if (!store.isEmpty() && hall != store) return;
         const std::optional<CardDate> d = cardDate(card);
         if (!d) {
             problems.append(u"「"_s + diaryName + u"」のカード"_s + QString::number(n) +
@@ -115,7 +115,8 @@ QStringList diariesOf(const DataFolder &folder, const QString &user) {
 } // namespace
 
 ChodamaLedger chodamaLedger(const DataFolder &folder, const PlayDatabase &db, const QString &user,
-                            const QString &store, const QDate &on) {
+                            const QString &storeAsked, const QDate &on) {
+    const QString store = trim(storeAsked); // empty: every hall
     ChodamaLedger ledger;
     QList<Pending> pending;
     qint64 order = 0;
@@ -127,7 +128,7 @@ ChodamaLedger chodamaLedger(const DataFolder &folder, const PlayDatabase &db, co
                                    e.reason());
         }
     }
-    const QList<ChodamaEntry> entries = db.chodamaEntries(user, store.isNull() ? QString() : trim(store));
+    const QList<ChodamaEntry> entries = db.chodamaEntries(user, store.isEmpty() ? QString() : store);
     if (!db.readError().isEmpty()) ledger.problems.append(u"貯玉の記録が読めません: "_s + db.readError());
     for (const ChodamaEntry &e : entries) {
         ChodamaLine l;

@@ -44,7 +44,8 @@ struct ChodamaLedger {
     QStringList problems;     // diaries that could not be read, in words for the user
 };
 
-// A user's 貯玉 over every diary of theirs and the entries by hand; store: only that hall.
+// A user's 貯玉 over every diary of theirs and the entries by hand; store: only that hall (empty:
+// every hall).
 // Valued on `on` (today for the windows and the command line).
 ChodamaLedger chodamaLedger(const DataFolder &folder, const PlayDatabase &db, const QString &user,
                             const QString &store, const QDate &on);

@@ -43,17 +43,20 @@ QString signedRate(double rate) {
 PlayPanel::PlayPanel(CardEditor &editor, QWidget *parent)
     : QGroupBox(u"稼働データ"_s, parent), m_editor(editor) {
     setObjectName(u"PlayPanel"_s);
-    static const char16_t *names[4] = {u"playSpins", u"playOwnBalls", u"playHits", u"playMachine"};
-    static const QString captions[4] = {u"通常回転数"_s, u"持ち玉"_s, u"大当たり回数"_s, u"台番号"_s};
+    static const char16_t *names[6] = {u"playSpins",   u"playOwnBalls",    u"playHits",
+                                       u"playMachine", u"playChodamaUsed", u"playChodamaDeposited"};
+    static const QString captions[6] = {u"通常回転数"_s, u"持ち玉"_s,       u"大当たり回数"_s,
+                                        u"台番号"_s,     u"貯玉再プレイ"_s, u"貯玉預け入れ"_s};
     static const QRegularExpression count(u"[0-9０-９]{0,6}"_s);
+    static const QRegularExpression balls(u"[0-9０-９]{0,8}"_s); // 貯玉 runs to kMaxChodamaBalls
     auto *grid = new QGridLayout(this);
     int row = 0;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 6; ++i) {
         QLineEdit *b = named(new QLineEdit(this), QString::fromUtf16(names[i]));
         b->setAlignment(Qt::AlignRight);
         b->setFixedWidth(b->fontMetrics().horizontalAdvance(u"0000000000"_s) + 14);
-        if (i < 3) {
-            b->setValidator(new QRegularExpressionValidator(count, b));
+        if (Box(i) != Box::Machine) {
+            b->setValidator(new QRegularExpressionValidator(i > 3 ? balls : count, b));
             b->setToolTip(u"↑↓で１ずつ増減"_s);
             b->installEventFilter(this);
         } else {
@@ -133,8 +136,8 @@ void PlayPanel::open(const DataFolder &folder, bool readOnly) {
 
 void PlayPanel::placeInTabOrder(QWidget *before, QWidget *after) {
     QWidget *previous = before;
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{m_boxes[0], m_boxes[1], m_boxes[2], m_boxes[3], m_detached}) {
+    for (QWidget *w : std::initializer_list<QWidget *>{m_boxes[0], m_boxes[1], m_boxes[2], m_boxes[3],
+                                                       m_boxes[4], m_boxes[5], m_detached}) {
         setTabOrder(previous, w);
         previous = w;
     }
@@ -154,7 +157,7 @@ void PlayPanel::draw() {
     }
     const QScopedValueRollback drawing(m_drawing, true);
     const QString unavailable = m_editor.playUnavailable();
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 6; ++i) {
         QLineEdit *b = m_boxes[size_t(i)];
         b->setEnabled(unavailable.isEmpty());
         if (b->text() != m_editor.playText(Box(i))) b->setText(m_editor.playText(Box(i)));
@@ -186,8 +189,9 @@ void PlayPanel::draw() {
 bool PlayPanel::eventFilter(QObject *watched, QEvent *e) {
     if (e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(e)->key();
-        for (int i = 0; i < 3; ++i)
-            if (watched == m_boxes[size_t(i)] && (key == Qt::Key_Up || key == Qt::Key_Down)) {
+        for (int i = 0; i < 6; ++i)
+            if (Box(i) != Box::Machine && watched == m_boxes[size_t(i)] &&
+                (key == Qt::Key_Up || key == Qt::Key_Down)) {
                 m_editor.stepPlay(Box(i), key == Qt::Key_Up ? 1 : -1);
                 draw();
                 return true;
@@ -209,11 +213,16 @@ void PlayPanel::chooseDetached() {
         &dialog));
     auto *list = named(new QListWidget(&dialog), u"detachedList"_s);
     auto count = [](const std::optional<qint64> &n) { return n ? QString::number(*n) : u"－"_s; };
-    for (const DetachedPlay &d : rows)
-        list->addItem(u"カード %1  回転数 %2  持ち玉 %3  大当たり %4  台 %5  （%6）"_s.arg(
+    for (const DetachedPlay &d : rows) {
+        const bool chodama = d.play.chodamaUsed || d.play.chodamaDeposited;
+        list->addItem(u"カード %1  回転数 %2  持ち玉 %3  大当たり %4  台 %5  %6（%7）"_s.arg(
             QString::number(d.cardHint), count(d.play.spins), count(d.play.ownBalls), count(d.play.hits),
             d.play.machine.isEmpty() ? u"－"_s : d.play.machine,
+            chodama ? u"貯玉再プレイ %1  貯玉預け入れ %2  "_s.arg(count(d.play.chodamaUsed),
+                                                                  count(d.play.chodamaDeposited))
+                    : QString(),
             d.updated.toLocalTime().toString(u"yyyy/MM/dd HH:mm"_s)));
+    }
     list->setCurrentRow(0);
     layout->addWidget(list);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

@@ -49,7 +49,7 @@ class PlayPanel : public QGroupBox {
     QString m_dbPath;
     QString m_folderPath;
     bool m_readOnly = false;
-    std::array<QLineEdit *, 4> m_boxes{};
+    std::array<QLineEdit *, 6> m_boxes{};
     QLabel *m_rate, *m_borderCash, *m_borderGap, *m_expected, *m_luck;
     QLabel *m_missing, *m_unavailable;
     QPushButton *m_detached;

@@ -54,6 +54,8 @@ class TestCardEditorPlay : public QObject {
         QTest::newRow("letters") << int(Box::Hits) << u"3回"_s << u"大当たり回数"_s;
         QTest::newRow("machine too long") << int(Box::Machine) << u"12345678901"_s << u"台番号"_s;
         QTest::newRow("machine not encodable") << int(Box::Machine) << u"台😀"_s << u"台番号"_s;
+        QTest::newRow("貯玉 above the most") << int(Box::ChodamaUsed) << u"10000001"_s << u"貯玉再プレイ"_s;
+        QTest::newRow("貯玉 in words") << int(Box::ChodamaDeposited) << u"1万"_s << u"貯玉預け入れ"_s;
     }
     void badPlayBoxIsRefusedBeforeAnyWrite() {
         QFETCH(int, box);
@@ -78,6 +80,30 @@ class TestCardEditorPlay : public QObject {
         QCOMPARE(m_editor.registerCard().outcome, Outcome::Written);
         QCOMPARE(m_editor.playText(Box::Spins), u"10000"_s); // the boxes show what was stored
         QCOMPARE(playOfCard(1), std::optional(inputs(10000, 100000, 0, u"1234567890"_s)));
+    }
+
+    // 貯玉 goes with the card's other play data, beyond a visit's most.
+    void chodamaIsStoredAndShownWithItsCard() {
+        fill();
+        m_editor.setPlayText(Box::ChodamaUsed, u"１０００００００"_s);
+        m_editor.setPlayText(Box::ChodamaDeposited, u"400"_s);
+        QCOMPARE(m_editor.registerCard().outcome, Outcome::Written);
+        PlayInputs want;
+        want.chodamaUsed = kMaxChodamaBalls;
+        want.chodamaDeposited = 400;
+        QCOMPARE(playOfCard(1), std::optional(want));
+        m_editor.prepareNextCard(kToday);
+        QCOMPARE(m_editor.playText(Box::ChodamaDeposited), QString());
+        QVERIFY(!m_editor.show(1, kToday));
+        QCOMPARE(m_editor.playText(Box::ChodamaUsed), u"10000000"_s);
+        QCOMPARE(m_editor.playText(Box::ChodamaDeposited), u"400"_s);
+        QCOMPARE(m_editor.playInputs(), want);
+
+        m_editor.stepPlay(Box::ChodamaUsed, 1); // its own most
+        QCOMPARE(m_editor.playText(Box::ChodamaUsed), u"10000000"_s);
+        m_editor.setPlayText(Box::ChodamaDeposited, u"100000"_s);
+        m_editor.stepPlay(Box::ChodamaDeposited, 1);
+        QCOMPARE(m_editor.playText(Box::ChodamaDeposited), u"100001"_s);
     }
 
     void updateMovesTheRowAndEmptyBoxesRemoveIt() {

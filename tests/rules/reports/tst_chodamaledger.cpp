@@ -127,7 +127,8 @@ class TestChodamaLedger : public QObject {
         QCOMPARE(all.totalYen, 2648 + 1083);
 
         // Valued in March, 本店 is at 28 balls per 100 yen: 662 × 100 / 28 = 2364.3.
-        const ChodamaLedger march = chodamaLedger(*m_folder, *m_db, u"taro"_s, u"本店"_s, QDate(1999, 3, 1));
+        const ChodamaLedger march =
+            chodamaLedger(*m_folder, *m_db, u"taro"_s, u"本店　"_s, QDate(1999, 3, 1));
         QCOMPARE(march.lines.size(), 7);
         QCOMPARE(march.halls.size(), 1);
         QCOMPARE(march.halls[0].yen, std::optional<qint64>(2364));

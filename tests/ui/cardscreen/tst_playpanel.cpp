@@ -40,6 +40,7 @@ class TestPlayPanel : public QObject, CardScreenTest {
     void typedPlayDataShowsFiguresAndIsKept();
     void panelShownOrHiddenIsRemembered();
     void unavailableDatabaseIsSaid();
+    void chodamaBoxesFollowTheMachineNumber();
 
   private:
     void activate() {
@@ -148,6 +149,38 @@ void TestPlayPanel::unavailableDatabaseIsSaid() {
     QVERIFY(c<QLabel>("playUnavailable")->isVisible());
     QVERIFY(l("playUnavailable").startsWith(u"稼働データは使えません"_s));
     QVERIFY(!c("playSpins")->isEnabled());
+}
+
+// The two 貯玉 boxes come after 台番号 and behave as the other count boxes.
+void TestPlayPanel::chodamaBoxesFollowTheMachineNumber() {
+    m_f->folder.write(kDiary, diaryBytes({visit(), screenCard()}));
+    open();
+    activate();
+    bar("HScroll1")->setValue(1);
+    auto *machine = c<QLineEdit>("playMachine");
+    QTest::mouseClick(machine, Qt::LeftButton);
+    QCOMPARE(focus(), machine);
+    key(Qt::Key_Tab);
+    QCOMPARE(focus(), c("playChodamaUsed"));
+    QTest::keyClicks(focus(), u"25x0"_s); // a letter is not taken
+    key(Qt::Key_Down);
+    QCOMPARE(t("playChodamaUsed"), u"249"_s);
+    key(Qt::Key_Tab);
+    QCOMPARE(focus(), c("playChodamaDeposited"));
+    QTest::keyClicks(focus(), u"1200000"_s);
+
+    key(Qt::Key_S, Qt::ControlModifier); // 更新
+    QVERIFY2(m_f->dialogs.calls.isEmpty(), qPrintable(m_f->dialogs.lastMessage()));
+    bar("HScroll1")->setValue(2);
+    QCOMPARE(t("playChodamaUsed"), QString());
+    bar("HScroll1")->setValue(1);
+    QCOMPARE(boxes({"playChodamaUsed", "playChodamaDeposited"}), (QStringList{u"249"_s, u"1200000"_s}));
+    const DataFolder folder(m_f->folder.path());
+    const PlayDatabase db(folder, PlayDatabase::Mode::ReadOnly);
+    const std::optional<PlayInputs> stored = db.play(kDiary, DiaryKeys::ofDiary(folder, kDiary).key(1));
+    QVERIFY(stored);
+    QCOMPARE(stored->chodamaUsed, std::optional<qint64>(249));
+    QCOMPARE(stored->chodamaDeposited, std::optional<qint64>(1200000));
 }
 
 TAMA_GUI_TEST_MAIN(TestPlayPanel)
