@@ -309,8 +309,85 @@ qint64 StatsGroup::winRateTenths() const {
     return visits ? roundedDivision(qint64(wins) * 1000, visits) : 0;
 }
 
+void DayRuns::addDay(qint64 result) {
+    days += 1;
+    total += result;
+    peak = std::max(peak, total);
+    currentDrawdown = peak - total;
+    maxDrawdown = std::max(maxDrawdown, currentDrawdown);
+    if (result > 0)
+        currentStreak = currentStreak > 0 ? currentStreak + 1 : 1;
+    else if (result < 0)
+        currentStreak = currentStreak < 0 ? currentStreak - 1 : -1;
+    else
+        currentStreak = 0;
+    longestWinStreak = std::max(longestWinStreak, currentStreak);
+    longestLossStreak = std::max(longestLossStreak, -currentStreak);
+}
+
+void DayBook::add(qint64 julianDay, qint64 profit) {
+    if (julianDay == m_lastDay) {
+        m_lastSum += profit;
+        return;
+    }
+    if (m_lastDay != std::numeric_limits<qint64>::min()) m_days[m_lastDay] += m_lastSum;
+    m_lastDay = julianDay;
+    m_lastSum = profit;
+}
+
+QList<std::pair<qint64, qint64>> DayBook::takeDays() {
+    if (m_lastDay != std::numeric_limits<qint64>::min()) m_days[m_lastDay] += m_lastSum;
+    QList<std::pair<qint64, qint64>> out;
+    out.reserve(m_days.size());
+    for (auto it = m_days.cbegin(); it != m_days.cend(); ++it)
+        out.append({it.key(), it.value()});
+    std::sort(out.begin(), out.end());
+    *this = DayBook();
+    return out;
+}
+
+namespace {
+
+using Real = long double;
+
+Real whole(Real yen) {
+    return std::round(yen); // halves away from zero
+}
+
+// σ² of a group; rounding may take an exact 0 just below it.
+Real hourlyVariance(const StatsGroup &g) {
+    const Real hours = Real(g.timedMinutes) / 60, x = Real(g.timedProfit);
+    return std::max<Real>(0, (g.profitSquaredPerHour - x * x / hours) / g.timedCards);
+}
+
+} // namespace
+
+std::optional<qint64> StatsGroup::hourlyMean() const {
+    if (timedCards == 0) return std::nullopt;
+    return qint64(whole(Real(timedProfit) * 60 / Real(timedMinutes)));
+}
+
+std::optional<qint64> StatsGroup::sdPerHour() const {
+    if (timedCards < 2) return std::nullopt;
+    return qint64(whole(std::sqrt(hourlyVariance(*this))));
+}
+
+std::optional<HourlyRange> StatsGroup::hourlyCi95() const {
+    if (timedCards < 2) return std::nullopt;
+    const Real hours = Real(timedMinutes) / 60;
+    const Real mu = Real(timedProfit) / hours;
+    const Real half = 1.96L * std::sqrt(hourlyVariance(*this)) / std::sqrt(hours);
+    return HourlyRange{qint64(whole(mu - half)), qint64(whole(mu + half))};
+}
+
 void StatsGroup::addCard(qint64 investmentYen, qint64 cashOutYen, int playMinutes) {
     const qint64 p = cashOutYen - investmentYen;
+    if (playMinutes > 0) {
+        timedCards += 1;
+        timedMinutes += playMinutes;
+        timedProfit += p;
+        profitSquaredPerHour += Real(p) * Real(p) * 60 / playMinutes;
+    }
     best = visits ? std::max(best, p) : p;
     worst = visits ? std::min(worst, p) : p;
     visits += 1;
@@ -403,6 +480,13 @@ StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear, qint64 *inv
     if (cashOutOut) *cashOutOut = cashOut;
     it->addCard(investment, cashOut, minutes);
     m_total.addCard(investment, cashOut, minutes);
+    // A card whose date cannot be read has no place among the days: it counts in the sums
+    // above but not in the drawdowns and streaks.
+    if (const std::optional<CardDate> d = cardDate(card)) {
+        const qint64 day = QDate(d->year, d->month, d->day).toJulianDay();
+        it->dayBook.add(day, cashOut - investment);
+        m_total.dayBook.add(day, cashOut - investment);
+    }
     return &*it;
 }
 
@@ -457,9 +541,16 @@ QList<PlayDay> DiaryStats::playDays() const {
 void DiaryStats::finish() {
     m_groups.clear();
     m_groups.reserve(m_byKey.size());
-    for (const StatsGroup &g : std::as_const(m_byKey))
+    for (StatsGroup &g : m_byKey) {
+        for (const auto &[day, result] : g.dayBook.takeDays())
+            g.dayRuns.addDay(result);
         m_groups.append(g);
+    }
     m_byKey.clear();
+    for (const auto &[day, result] : m_total.dayBook.takeDays()) {
+        m_total.dayRuns.addDay(result);
+        m_days.append({QDate::fromJulianDay(day), result, m_total.dayRuns.total, m_total.dayRuns.peak});
+    }
     const bool byVisits = m_by == StatsBy::Hall || m_by == StatsBy::Model;
     std::sort(m_groups.begin(), m_groups.end(), [byVisits](const StatsGroup &a, const StatsGroup &b) {
         if (byVisits && a.visits != b.visits) return a.visits > b.visits;

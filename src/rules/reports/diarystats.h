@@ -7,7 +7,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <limits>
 #include <optional>
+#include <utility>
 
 namespace tama {
 
@@ -30,6 +32,42 @@ QStringList statsByNames();
 
 // The key of a card whose date, hour or category cannot be read.
 QString unknownKey();
+
+// The results of a group's days in date order: how far the running total fell below an
+// earlier peak (the start a peak of 0), and the runs of winning and losing days.
+struct DayRuns {
+    qint64 maxDrawdown = 0;
+    qint64 currentDrawdown = 0; // the last day's fall below the highest peak
+    int longestWinStreak = 0;
+    int longestLossStreak = 0;
+    int currentStreak = 0; // +n winning days, -n losing days, 0 after a day of 0
+    qint64 total = 0;
+    qint64 peak = 0;
+    int days = 0;
+
+    // The next day's result; a day of 0 ends both kinds of run.
+    void addDay(qint64 result);
+};
+
+// The 95 % range of the hourly result, in whole yen.
+struct HourlyRange {
+    qint64 low = 0, high = 0;
+    friend bool operator==(const HourlyRange &, const HourlyRange &) = default;
+};
+
+// The days of a group while its cards come, in any order; finish() sums them by date.
+class DayBook {
+  public:
+    void add(qint64 julianDay, qint64 profit);
+    // The days' results by date, emptying the book.
+    QList<std::pair<qint64, qint64>> takeDays();
+
+  private:
+    qint64 m_lastDay = std::numeric_limits<qint64>::min();
+    qint64 m_lastSum = 0;
+    // Cards mostly come day by day: the last day is summed aside.
+    QHash<qint64, qint64> m_days;
+};
 
 // The sums of the cards of one group, in yen and minutes.
 struct StatsGroup {
@@ -76,8 +114,34 @@ struct StatsGroup {
     std::optional<qint64> expectedValue() const;
     std::optional<qint64> luck() const;
 
+    // The spread of the hourly result over the N cards played more than 0 minutes (profit X
+    // in T hours, μ = ΣX / ΣT): σ² = (1/N) · Σ (X − μ·T)² / T, which is
+    // (1/N) · (ΣX²/T − (ΣX)² / ΣT), so running sums do.
+    int timedCards = 0;
+    qint64 timedMinutes = 0;
+    qint64 timedProfit = 0;
+    long double profitSquaredPerHour = 0; // ΣX²/T
+    // Filled in by DiaryStats::finish() from the days of the group's cards.
+    DayRuns dayRuns;
+    DayBook dayBook;
+
+    // μ in whole yen, halves away from zero; nothing without a card played more than 0 minutes.
+    std::optional<qint64> hourlyMean() const;
+    // σ in whole yen; nothing with fewer than 2 such cards.
+    std::optional<qint64> sdPerHour() const;
+    // μ ∓ 1.96 σ / √ΣT in whole yen; nothing with fewer than 2 such cards.
+    std::optional<HourlyRange> hourlyCi95() const;
+
     void addCard(qint64 investmentYen, qint64 cashOutYen, int playMinutes);
     void addPlay(const PlayInputs &play, const PlayFigures &figures);
+};
+
+// One day's result and the running total up to it, for the results chart.
+struct DayResult {
+    QDate date;
+    qint64 profit = 0;
+    qint64 runningTotal = 0;
+    qint64 peak = 0; // the highest running total so far, the start counting as 0
 };
 
 // One day of the cards with complete figures, and the running sums up to it.
@@ -121,6 +185,9 @@ class DiaryStats {
     const StatsGroup &total() const { return m_total; }
     // By date, with running sums; cards whose date cannot be read are left out.
     QList<PlayDay> playDays() const;
+    // Every day of the cards counted, by date, with the running total and its peak; cards
+    // whose date cannot be read are left out. Filled in by finish().
+    const QList<DayResult> &days() const { return m_days; }
 
     // The key of a card under a grouping, with its place among the keys of its kind.
     static QString keyOf(const CardText &card, int diaryYear, StatsBy by, int *order = nullptr);
@@ -140,6 +207,7 @@ class DiaryStats {
     QMap<QDate, PlayDay> m_playDays;
     QList<StatsGroup> m_groups;
     StatsGroup m_total;
+    QList<DayResult> m_days;
 };
 
 // The date of a card as the calendar reads it: a marked card's date is read as it was
