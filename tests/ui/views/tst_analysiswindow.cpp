@@ -80,11 +80,37 @@ QStringList windowRow(const QTableView *t, int row) {
 
 QStringList cliRow(const QJsonObject &g) {
     QStringList out;
-    for (const QString &k :
-         {u"key"_s, u"visits"_s, u"minutes"_s, u"investment"_s, u"cash_out"_s, u"profit"_s,
-          u"recovery_rate"_s, u"profit_per_hour"_s, u"wins"_s, u"win_rate"_s, u"best"_s, u"worst"_s,
-          u"play_cards"_s, u"spins"_s, u"spin_rate"_s, u"expected_value"_s, u"luck"_s}) {
+    for (const QString &k : {u"key"_s,
+                             u"visits"_s,
+                             u"minutes"_s,
+                             u"investment"_s,
+                             u"cash_out"_s,
+                             u"profit"_s,
+                             u"recovery_rate"_s,
+                             u"profit_per_hour"_s,
+                             u"wins"_s,
+                             u"win_rate"_s,
+                             u"best"_s,
+                             u"worst"_s,
+                             u"play_cards"_s,
+                             u"spins"_s,
+                             u"spin_rate"_s,
+                             u"expected_value"_s,
+                             u"luck"_s,
+                             u"sd_per_hour"_s,
+                             u"hourly_ci95"_s,
+                             u"max_drawdown"_s,
+                             u"current_drawdown"_s,
+                             u"longest_win_streak"_s,
+                             u"longest_loss_streak"_s,
+                             u"current_streak"_s}) {
         const QJsonValue v = g[k];
+        // The range is two columns.
+        if (k == u"hourly_ci95"_s) {
+            for (int i : {0, 1})
+                out.append(v.isNull() ? u"-"_s : QString::number(v.toArray()[i].toInteger()));
+            continue;
+        }
         const bool rate = k == u"recovery_rate"_s || k == u"win_rate"_s;
         out.append(v.isNull()            ? u"-"_s
                    : v.isString()        ? v.toString()
