@@ -86,17 +86,20 @@ void ResultsPainter::paint(QPainter &p, const QRectF &area, const QList<DayResul
         return;
     }
 
-    // The legend: the line, the shading, and where the total ended.
-    const QString legend = u"━ 累計 "_s + signedYenText(days.last().runningTotal) + u"円"_s;
-    const QString shade = u"　■ 山から下がっている間"_s;
-    const double width = fm.horizontalAdvance(legend) + fm.horizontalAdvance(shade);
-    const double x = area.left() + std::max(4.0, (area.width() - width) / 2);
-    p.setPen(totalColour());
-    p.drawText(QRectF(x, area.top() + line, width, line), Qt::AlignLeft | Qt::AlignVCenter, legend);
-    p.setPen(shadeColour().darker(130));
-    p.drawText(
-        QRectF(x + fm.horizontalAdvance(legend), area.top() + line, fm.horizontalAdvance(shade) + 2, line),
-        Qt::AlignLeft | Qt::AlignVCenter, shade);
+    // The legend: the line and where the total ended, a swatch of the shading.
+    const QString legend = u"━ 累計 "_s + signedYenText(days.last().runningTotal) + u"円　"_s;
+    const QString swatch = u"■"_s, shade = u" 山から下がっている間"_s;
+    const double width =
+        fm.horizontalAdvance(legend) + fm.horizontalAdvance(swatch) + fm.horizontalAdvance(shade);
+    double x = area.left() + std::max(4.0, (area.width() - width) / 2);
+    for (const auto &[text, colour] :
+         {std::pair{legend, totalColour()}, std::pair{swatch, shadeColour().darker(110)},
+          std::pair{shade, QColor(Qt::black)}}) {
+        const double a = fm.horizontalAdvance(text);
+        p.setPen(colour);
+        p.drawText(QRectF(x, area.top() + line, a + 2, line), Qt::AlignLeft | Qt::AlignVCenter, text);
+        x += a;
+    }
 
     const QRectF plot = plotRect(area, font);
     const Range r = rangeOf(days);
