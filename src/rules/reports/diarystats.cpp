@@ -419,6 +419,12 @@ QString weekdayName(int dayOfWeek) {
 DiaryStats::DiaryStats(StatsBy by, bool includeMarked) : m_by(by), m_includeMarked(includeMarked) {}
 
 QString DiaryStats::keyOf(const CardText &card, int diaryYear, StatsBy by, int *order) {
+    const bool dated = by == StatsBy::Weekday || by == StatsBy::Month;
+    return keyOf(card, diaryYear, by, order, dated ? cardDate(card) : std::nullopt);
+}
+
+QString DiaryStats::keyOf(const CardText &card, int diaryYear, StatsBy by, int *order,
+                          const std::optional<CardDate> &d) {
     int unused = 0;
     int &o = order ? *order : unused;
     switch (by) {
@@ -439,7 +445,6 @@ QString DiaryStats::keyOf(const CardText &card, int diaryYear, StatsBy by, int *
         return QString::number(diaryYear).rightJustified(4, u'0');
     case StatsBy::Weekday:
     case StatsBy::Month: {
-        const std::optional<CardDate> d = cardDate(card);
         if (!d) {
             o = kUnknownOrder;
             return unknownKey();
@@ -469,7 +474,8 @@ StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear, qint64 *inv
     const qint64 cashOut = valueOf(card.field(CardRecord::CashOut)) * 100;
     const int minutes = playMinutes(card);
     int order = 0;
-    const QString key = keyOf(card, diaryYear, m_by, &order);
+    const std::optional<CardDate> date = cardDate(card);
+    const QString key = keyOf(card, diaryYear, m_by, &order, date);
     auto it = m_byKey.find(key);
     if (it == m_byKey.end()) {
         it = m_byKey.insert(key, StatsGroup{});
@@ -482,7 +488,7 @@ StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear, qint64 *inv
     m_total.addCard(investment, cashOut, minutes);
     // A card whose date cannot be read has no place among the days: it counts in the sums
     // above but not in the drawdowns and streaks.
-    if (const std::optional<CardDate> d = cardDate(card)) {
+    if (const std::optional<CardDate> &d = date) {
         const qint64 day = QDate(d->year, d->month, d->day).toJulianDay();
         it->dayBook.add(day, cashOut - investment);
         m_total.dayBook.add(day, cashOut - investment);

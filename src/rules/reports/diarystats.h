@@ -160,6 +160,13 @@ QString tenthsText(qint64 tenths);
 // Hundredths likewise with two: 1864 → "18.64", -5 → "-0.05".
 QString hundredthsText(qint64 hundredths);
 
+// The date of a card as the calendar reads it: a marked card's date is read as it was
+// before the mark. Nothing when it is not a valid date.
+struct CardDate {
+    int year = 0, month = 0, day = 0;
+};
+std::optional<CardDate> cardDate(const CardText &card);
+
 // Sums cards by one key, a card at a time, over one or several diaries of a user. Cards
 // carrying the deletion mark are left out unless asked for.
 class DiaryStats {
@@ -191,6 +198,9 @@ class DiaryStats {
 
     // The key of a card under a grouping, with its place among the keys of its kind.
     static QString keyOf(const CardText &card, int diaryYear, StatsBy by, int *order = nullptr);
+    // The same with the card's date already read (weekday and month keys need it).
+    static QString keyOf(const CardText &card, int diaryYear, StatsBy by, int *order,
+                         const std::optional<CardDate> &date);
 
   private:
     void addPlay(StatsGroup *g, const CardText &text, qint64 profit, const PlayInputs &play,
@@ -209,13 +219,6 @@ class DiaryStats {
     StatsGroup m_total;
     QList<DayResult> m_days;
 };
-
-// The date of a card as the calendar reads it: a marked card's date is read as it was
-// before the mark. Nothing when it is not a valid date.
-struct CardDate {
-    int year = 0, month = 0, day = 0;
-};
-std::optional<CardDate> cardDate(const CardText &card);
 
 // "月" … "日" for Qt's day of week 1 … 7.
 QString weekdayName(int dayOfWeek);
