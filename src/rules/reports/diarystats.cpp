@@ -326,22 +326,47 @@ void DayRuns::addDay(qint64 result) {
 }
 
 void DayBook::add(qint64 julianDay, qint64 profit) {
-    if (julianDay == m_lastDay) {
-        m_lastSum += profit;
+    const auto day = qint32(julianDay);
+    if (!m_days.empty() && m_days.back() == day) {
+        m_sums.back() += profit;
         return;
     }
-    if (m_lastDay != std::numeric_limits<qint64>::min()) m_days[m_lastDay] += m_lastSum;
-    m_lastDay = julianDay;
-    m_lastSum = profit;
+    if (!m_days.empty() && day < m_days.back()) m_inOrder = false;
+    m_days.push_back(day);
+    m_sums.push_back(profit);
+    if (!m_inOrder && m_days.size() >= 2 * m_compacted + 64) compact();
+}
+
+void DayBook::compact() {
+    if (!m_inOrder) {
+        std::vector<size_t> order(m_days.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return m_days[a] < m_days[b]; });
+        std::vector<qint32> days;
+        std::vector<qint64> sums;
+        for (size_t i : order) {
+            if (!days.empty() && days.back() == m_days[i]) {
+                sums.back() += m_sums[i];
+            } else {
+                days.push_back(m_days[i]);
+                sums.push_back(m_sums[i]);
+            }
+        }
+        m_days = std::move(days);
+        m_sums = std::move(sums);
+        m_inOrder = true;
+    }
+    m_compacted = m_days.size();
 }
 
 QList<std::pair<qint64, qint64>> DayBook::takeDays() {
-    if (m_lastDay != std::numeric_limits<qint64>::min()) m_days[m_lastDay] += m_lastSum;
+    compact();
     QList<std::pair<qint64, qint64>> out;
-    out.reserve(m_days.size());
-    for (auto it = m_days.cbegin(); it != m_days.cend(); ++it)
-        out.append({it.key(), it.value()});
-    std::sort(out.begin(), out.end());
+    out.reserve(qsizetype(m_days.size()));
+    for (size_t i = 0; i < m_days.size(); ++i)
+        out.append({m_days[i], m_sums[i]});
     *this = DayBook();
     return out;
 }

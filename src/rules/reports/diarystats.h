@@ -10,6 +10,7 @@
 #include <limits>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace tama {
 
@@ -55,7 +56,10 @@ struct HourlyRange {
     friend bool operator==(const HourlyRange &, const HourlyRange &) = default;
 };
 
-// The days of a group while its cards come, in any order; finish() sums them by date.
+// The days of a group while its cards come, in any order; takeDays() sums them by date.
+// A group of a large diary has thousands of days, and there may be hundreds of groups:
+// 12 bytes a day, in the order the cards came, put in order and merged whenever the
+// book has doubled since it last was, so that it never holds much more than twice its days.
 class DayBook {
   public:
     void add(qint64 julianDay, qint64 profit);
@@ -63,10 +67,12 @@ class DayBook {
     QList<std::pair<qint64, qint64>> takeDays();
 
   private:
-    qint64 m_lastDay = std::numeric_limits<qint64>::min();
-    qint64 m_lastSum = 0;
-    // Cards mostly come day by day: the last day is summed aside.
-    QHash<qint64, qint64> m_days;
+    void compact();
+
+    std::vector<qint32> m_days; // Julian day numbers
+    std::vector<qint64> m_sums;
+    size_t m_compacted = 0; // the size after the last compact()
+    bool m_inOrder = true;
 };
 
 // The sums of the cards of one group, in yen and minutes.

@@ -582,6 +582,21 @@ class TestDiaryStats : public QObject {
         if (!cards.isEmpty()) QCOMPARE(runsOf(s.groups().first()), runs);
     }
 
+    // 150 cards going back over May five times: every day still sums its five cards.
+    void daysOfManyCardsInAnyOrder() {
+        QStringList lines;
+        for (int round = 0; round < 5; ++round)
+            for (int d = 30; d >= 1; --d)
+                lines.append(u"199905"_s + QString::number(d).rightJustified(2, u'0') + u' ' +
+                             QString::number(d % 2 ? -d : d));
+        const QList<DayResult> days = statsOf(dayCards(lines), StatsBy::Model).days();
+        QCOMPARE(days.size(), 30);
+        for (int d = 1; d <= 30; ++d) {
+            QCOMPARE(days[d - 1].date, QDate(1999, 5, d));
+            QCOMPARE(days[d - 1].profit, qint64(d % 2 ? -d : d) * 5 * 100);
+        }
+    }
+
     // Each group has its own days; the total's days go to the chart with their peak.
     void daysOfGroupsAndOfTheTotal() {
         const DiaryStats s =
