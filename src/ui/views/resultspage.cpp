@@ -34,10 +34,11 @@ ResultsPage::ResultsPage(QWidget *parent) : QWidget(parent) {
     ResultsText->setObjectName(u"ResultsText"_s);
     ResultsText->setWordWrap(true);
     ResultsText->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto *hint =
-        new QLabel(u"時給の範囲は、時間の分かるカードの時給のばらつきから、本当の時給が95%の確からしさで"
-                   u"入る幅を見積もったものです。範囲が0円をまたぐうちは、勝ち負けは運で説明がつきます。"_s,
-                   this);
+    auto *hint = new QLabel(
+        u"ここの時給は、開始と終了の時刻の分かるカードだけの損益額 ÷ 遊技時間です（円、四捨五入）。"
+        u"範囲は、その時給のばらつきから、本当の時給が95%の確からしさで入る幅を見積もったものです。"
+        u"範囲が0円をまたぐうちは、勝ち負けは運で説明がつきます。"_s,
+        this);
     hint->setWordWrap(true);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(ResultsRange);
