@@ -27,12 +27,6 @@ class TestResultsText : public QObject {
     Q_OBJECT
 
   private slots:
-    void yen() {
-        QCOMPARE(resultYenText(1240), u"+1,240円"_s);
-        QCOMPARE(resultYenText(-310), u"−310円"_s);
-        QCOMPARE(resultYenText(0), u"0円"_s);
-    }
-
     // What the range says: it holds 0, lies wholly above or below it, or cannot be had.
     void hourly_data() {
         QTest::addColumn<QList<qint64>>("cards");
