@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <limits>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -57,9 +56,10 @@ struct HourlyRange {
 };
 
 // The days of a group while its cards come, in any order; takeDays() sums them by date.
-// A group of a large diary has thousands of days, and there may be hundreds of groups:
-// 12 bytes a day, in the order the cards came, put in order and merged whenever the
-// book has doubled since it last was, so that it never holds much more than twice its days.
+// A group of a large diary has thousands of days, and there may be hundreds of groups, so
+// a day takes 12 bytes, kept in the order the cards came; cards out of date order are
+// sorted and merged whenever the book has doubled since it last was, so that it never
+// holds much more than twice its days.
 class DayBook {
   public:
     void add(qint64 julianDay, qint64 profit);
@@ -127,9 +127,10 @@ struct StatsGroup {
     qint64 timedMinutes = 0;
     qint64 timedProfit = 0;
     long double profitSquaredPerHour = 0; // ΣX²/T
-    // Filled in by DiaryStats::finish() from the days of the group's cards.
-    DayRuns dayRuns;
+    // The days of the group's cards while they come, and what DiaryStats::finish() finds
+    // in them.
     DayBook dayBook;
+    DayRuns dayRuns;
 
     // μ in whole yen, halves away from zero; nothing without a card played more than 0 minutes.
     std::optional<qint64> hourlyMean() const;
