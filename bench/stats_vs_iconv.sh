@@ -1,15 +1,16 @@
 #!/bin/sh
-# tamanote-cli stats --by model over 30 full diaries (30 years of 32766 cards), as a
+# tamanote-cli stats --by model (or BY=month, …) over 30 full diaries (30 years of 32766 cards), as a
 # whole process, against iconv converting the same 30 files from code page 932 to
 # UTF-8; then the peak memory of the same command. With FILL=path/to/fill_playdata, every
 # card first gets play data in tamanote.db (hall terms and 機種スペック too), so that the
 # statistics also work out each card's figures.
-# Usage: [FILL=build/bench/fill_playdata] bench/stats_vs_iconv.sh [path/to/tamanote-cli]
+# Usage: [FILL=build/bench/fill_playdata] [BY=month] bench/stats_vs_iconv.sh [path/to/tamanote-cli]
 #        (default: build/src/tamanote-cli)
 set -eu
 cli=${1:-build/src/tamanote-cli}
 fill=${FILL:-}
 runs=${RUNS:-5}
+by=${BY:-model}
 dir=${BENCH_DIR:-$(mktemp -d)}
 [ -n "${BENCH_DIR:-}" ] || trap 'rm -rf "$dir"' EXIT
 
@@ -47,7 +48,7 @@ files=$(ls "$dir"/bench.*.dat)
 if command -v hyperfine >/dev/null 2>&1; then
     hyperfine -N --warmup 1 --runs "$runs" \
         "iconv -f CP932 -t UTF-8 $(echo $files)" \
-        "$cli --data $dir stats --user bench --from 1991 --to 2020 --by model --json"
+        "$cli --data $dir stats --user bench --from 1991 --to 2020 --by $by --json"
 else
     # Best of several runs, in milliseconds.
     best() {
@@ -62,10 +63,10 @@ else
     }
     # shellcheck disable=SC2086
     i=$(best iconv -f CP932 -t UTF-8 $files)
-    c=$(best "$cli" --data "$dir" stats --user bench --from 1991 --to 2020 --by model --json)
-    echo "iconv (30 files): ${i} ms   tamanote-cli stats --by model: ${c} ms   ratio: $(echo "scale=2; $c / $i" | bc)"
+    c=$(best "$cli" --data "$dir" stats --user bench --from 1991 --to 2020 --by $by --json)
+    echo "iconv (30 files): ${i} ms   tamanote-cli stats --by $by: ${c} ms   ratio: $(echo "scale=2; $c / $i" | bc)"
 fi
 if [ -x /usr/bin/time ]; then
     /usr/bin/time -f "peak resident: %M KB" "$cli" --data "$dir" stats --user bench --from 1991 --to 2020 \
-        --by model --json >/dev/null
+        --by $by --json >/dev/null
 fi

@@ -310,6 +310,8 @@ int main(int argc, char **argv) {
     save(analysis, out, u"analysis-years.png"_s);
     analysis->findChild<QTabWidget *>(u"Tabs"_s)->setCurrentIndex(3);
     save(analysis, out, u"analysis-ev.png"_s);
+    analysis->findChild<QTabWidget *>(u"Tabs"_s)->setCurrentIndex(4);
+    save(analysis, out, u"analysis-results.png"_s);
     registry.unload<AnalysisWindow>();
 
     // Backups: a week of daily snapshots, an organise and one taken by hand; then a copy of

@@ -80,6 +80,17 @@ void writeGroup(JsonWriter &json, const StatsGroup &g, bool total) {
         json.null();
     optional(u"expected_value", g.expectedValue());
     optional(u"luck", g.luck());
+    optional(u"sd_per_hour", g.sdPerHour());
+    json.key(u"hourly_ci95");
+    if (const auto r = g.hourlyCi95())
+        json.beginArray().value(r->low).value(r->high).endArray();
+    else
+        json.null();
+    json.key(u"max_drawdown").value(g.dayRuns.maxDrawdown);
+    json.key(u"current_drawdown").value(g.dayRuns.currentDrawdown);
+    json.key(u"longest_win_streak").value(g.dayRuns.longestWinStreak);
+    json.key(u"longest_loss_streak").value(g.dayRuns.longestLossStreak);
+    json.key(u"current_streak").value(g.dayRuns.currentStreak);
     json.endObject();
 }
 

@@ -44,7 +44,7 @@ QStringList summary(const QJsonObject &o) {
 // The keys of the JSON text in the order they are written, at one depth of indentation.
 QStringList keysAt(const QByteArray &json, int depth) {
     QStringList out;
-    const QRegularExpression key(u"^ {%1}\"([a-z_]+)\":"_s.arg(depth * 4));
+    const QRegularExpression key(u"^ {%1}\"([a-z0-9_]+)\":"_s.arg(depth * 4));
     for (const QString &line : QString::fromUtf8(json).split(u'\n')) {
         const auto m = key.match(line);
         if (m.hasMatch() && !out.contains(m.captured(1))) out.append(m.captured(1));
@@ -106,11 +106,13 @@ class TstCliStats : public QObject {
         const CliResult r = runIn(f, statsArgs(u"hall"_s, {u"--json"_s}));
         QCOMPARE(keysAt(r.out, 1), (QStringList{u"user"_s, u"from"_s, u"to"_s, u"by"_s, u"include_marked"_s,
                                                 u"groups"_s, u"total"_s}));
-        const QStringList fields = {u"key"_s,        u"visits"_s,   u"minutes"_s,       u"investment"_s,
-                                    u"cash_out"_s,   u"profit"_s,   u"recovery_rate"_s, u"profit_per_hour"_s,
-                                    u"wins"_s,       u"win_rate"_s, u"best"_s,          u"worst"_s,
-                                    u"play_cards"_s, u"spins"_s,    u"spin_rate"_s,     u"expected_value"_s,
-                                    u"luck"_s};
+        const QStringList fields = {
+            u"key"_s, u"visits"_s, u"minutes"_s, u"investment"_s, u"cash_out"_s, u"profit"_s,
+            u"recovery_rate"_s, u"profit_per_hour"_s, u"wins"_s, u"win_rate"_s, u"best"_s, u"worst"_s,
+            u"play_cards"_s, u"spins"_s, u"spin_rate"_s, u"expected_value"_s, u"luck"_s,
+            // the spread and the days
+            u"sd_per_hour"_s, u"hourly_ci95"_s, u"max_drawdown"_s, u"current_drawdown"_s,
+            u"longest_win_streak"_s, u"longest_loss_streak"_s, u"current_streak"_s};
         QCOMPARE(keysAt(r.out, 2), fields); // the total
         QCOMPARE(keysAt(r.out, 3), fields); // the groups
         // Rates with one decimal even when it is 0; the layout of the other commands.
@@ -129,6 +131,18 @@ class TstCliStats : public QObject {
         QCOMPARE(honten[u"win_rate"_s].toDouble(), 50.0);
         QCOMPARE(honten[u"best"_s].toInt(), 12000);
         QCOMPARE(honten[u"worst"_s].toInt(), -11000);
+        // Only the first card has play time; its day, then the day in 2001.
+        QVERIFY(honten[u"sd_per_hour"_s].isNull());
+        QVERIFY(honten[u"hourly_ci95"_s].isNull());
+        QCOMPARE(honten[u"max_drawdown"_s].toInt(), 11000);
+        QCOMPARE(honten[u"current_drawdown"_s].toInt(), 0);
+        QCOMPARE(honten[u"current_streak"_s].toInt(), 1);
+        // The total: −11,000 in 2.5 h and +20,000 in 2 h, μ = 2000, σ = 10,733.1; the range a
+        // JSON array of two numbers, 2000 ∓ 1.96 · 10,733.1 / √4.5.
+        const QJsonObject total = r.json()[u"total"_s].toObject();
+        QCOMPARE(total[u"sd_per_hour"_s].toInt(), 10733);
+        QCOMPARE(total[u"hourly_ci95"_s].toArray(), (QJsonArray{-7917, 11917}));
+        QVERIFY(r.out.contains("\"hourly_ci95\": [\n"));
     }
 
     void markedCardsOnlyWhenAskedFor() {
@@ -172,9 +186,10 @@ class TstCliStats : public QObject {
         QVERIFY(csv.out.startsWith("\xEF\xBB\xBF"));
         QCOMPARE(QString::fromUtf8(csv.out.mid(3)),
                  u"キー,来店,遊技分,投資額,換金額,損益額,回収率,時間給,勝ち,勝率,最高,最低,"
-                 u"稼働,回転数,回転率,期待値,余剰\r\n"
-                 u"本店,1,-60,0,12000,12000,,,1,100.0,12000,12000,,,,,\r\n"
-                 u"合計,1,-60,0,12000,12000,,,1,100.0,12000,12000,,,,,\r\n"_s);
+                 u"稼働,回転数,回転率,期待値,余剰,時給のばらつき,時給95%下限,時給95%上限,"
+                 u"最大ドローダウン,現在のドローダウン,最長連勝,最長連敗,現在の連続\r\n"
+                 u"本店,1,-60,0,12000,12000,,,1,100.0,12000,12000,,,,,,,,,0,0,1,0,1\r\n"
+                 u"合計,1,-60,0,12000,12000,,,1,100.0,12000,12000,,,,,,,,,0,0,1,0,1\r\n"_s);
 
         const CliResult text = runIn(f, statsArgs(u"year"_s));
         QCOMPARE(text.status, 0);
@@ -182,10 +197,14 @@ class TstCliStats : public QObject {
             text.outLines(),
             (QStringList{
                 u"年\t来店\t遊技時間\t投資額\t換金額\t収支\t回収率\t時給\t勝ち\t勝率\t最高\t最低\t"
-                u"稼働\t回転数\t回転率\t期待値\t余剰"_s,
-                u"1999\t2\t4時間30分\t25000\t34000\t9000\t136.0\t2000\t1\t50.0\t20000\t-11000\t-\t-\t-\t-\t-"_s,
-                u"2001\t1\t-1時間00分\t0\t12000\t12000\t-\t-\t1\t100.0\t12000\t12000\t-\t-\t-\t-\t-"_s,
-                u"合計\t3\t3時間30分\t25000\t46000\t21000\t184.0\t6000\t2\t66.7\t20000\t-11000\t-\t-\t-\t-\t-"_s}));
+                u"稼働\t回転数\t回転率\t期待値\t余剰\t時給のばらつき\t時給95%下限\t時給95%上限\t"
+                u"最大ドローダウン\t現在のドローダウン\t最長連勝\t最長連敗\t現在の連続"_s,
+                u"1999\t2\t4時間30分\t25000\t34000\t9000\t136.0\t2000\t1\t50.0\t20000\t-11000\t-\t-\t-\t-\t-"
+                u"\t10733\t-7917\t11917\t0\t0\t1\t0\t1"_s,
+                u"2001\t1\t-1時間00分\t0\t12000\t12000\t-\t-\t1\t100.0\t12000\t12000\t-\t-\t-\t-\t-"
+                u"\t-\t-\t-\t0\t0\t1\t0\t1"_s,
+                u"合計\t3\t3時間30分\t25000\t46000\t21000\t184.0\t6000\t2\t66.7\t20000\t-11000\t-\t-\t-\t-\t-"
+                u"\t10733\t-7917\t11917\t0\t0\t2\t0\t2"_s}));
 
         // The text names the hours as a player does; the JSON keeps the key scripts read.
         const CliResult hours = runIn(f, statsArgs(u"hour"_s));
@@ -219,7 +238,7 @@ class TstCliStats : public QObject {
         QCOMPARE(json.err, QByteArray());
         QVERIFY2(json.out.contains("\"play_cards\": 1,\n            \"spins\": 410,\n            "
                                    "\"spin_rate\": 18.64,\n            \"expected_value\": 2955,\n"
-                                   "            \"luck\": 8045\n"),
+                                   "            \"luck\": 8045,\n"),
                  json.out.constData());
     }
 

@@ -309,8 +309,110 @@ qint64 StatsGroup::winRateTenths() const {
     return visits ? roundedDivision(qint64(wins) * 1000, visits) : 0;
 }
 
+void DayRuns::addDay(qint64 result) {
+    days += 1;
+    total += result;
+    peak = std::max(peak, total);
+    currentDrawdown = peak - total;
+    maxDrawdown = std::max(maxDrawdown, currentDrawdown);
+    if (result > 0)
+        currentStreak = currentStreak > 0 ? currentStreak + 1 : 1;
+    else if (result < 0)
+        currentStreak = currentStreak < 0 ? currentStreak - 1 : -1;
+    else
+        currentStreak = 0;
+    longestWinStreak = std::max(longestWinStreak, currentStreak);
+    longestLossStreak = std::max(longestLossStreak, -currentStreak);
+}
+
+void DayBook::add(qint64 julianDay, qint64 profit) {
+    const auto day = qint32(julianDay);
+    if (!m_days.empty() && m_days.back() == day) {
+        m_sums.back() += profit;
+        return;
+    }
+    if (!m_days.empty() && day < m_days.back()) m_inOrder = false;
+    m_days.push_back(day);
+    m_sums.push_back(profit);
+    if (!m_inOrder && m_days.size() >= 2 * m_compacted + 64) compact();
+}
+
+void DayBook::compact() {
+    if (!m_inOrder) {
+        std::vector<size_t> order(m_days.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return m_days[a] < m_days[b]; });
+        std::vector<qint32> days;
+        std::vector<qint64> sums;
+        for (size_t i : order) {
+            if (!days.empty() && days.back() == m_days[i]) {
+                sums.back() += m_sums[i];
+            } else {
+                days.push_back(m_days[i]);
+                sums.push_back(m_sums[i]);
+            }
+        }
+        m_days = std::move(days);
+        m_sums = std::move(sums);
+        m_inOrder = true;
+    }
+    m_compacted = m_days.size();
+}
+
+QList<std::pair<qint64, qint64>> DayBook::takeDays() {
+    compact();
+    QList<std::pair<qint64, qint64>> out;
+    out.reserve(qsizetype(m_days.size()));
+    for (size_t i = 0; i < m_days.size(); ++i)
+        out.append({m_days[i], m_sums[i]});
+    *this = DayBook();
+    return out;
+}
+
+namespace {
+
+using Real = long double;
+
+Real whole(Real yen) {
+    return std::round(yen); // halves away from zero
+}
+
+// σ² of a group; rounding may take an exact 0 just below it.
+Real hourlyVariance(const StatsGroup &g) {
+    const Real hours = Real(g.timedMinutes) / 60, x = Real(g.timedProfit);
+    return std::max<Real>(0, (g.profitSquaredPerHour - x * x / hours) / g.timedCards);
+}
+
+} // namespace
+
+std::optional<qint64> StatsGroup::hourlyMean() const {
+    if (timedCards == 0) return std::nullopt;
+    return qint64(whole(Real(timedProfit) * 60 / Real(timedMinutes)));
+}
+
+std::optional<qint64> StatsGroup::sdPerHour() const {
+    if (timedCards < 2) return std::nullopt;
+    return qint64(whole(std::sqrt(hourlyVariance(*this))));
+}
+
+std::optional<HourlyRange> StatsGroup::hourlyCi95() const {
+    if (timedCards < 2) return std::nullopt;
+    const Real hours = Real(timedMinutes) / 60;
+    const Real mu = Real(timedProfit) / hours;
+    const Real half = 1.96L * std::sqrt(hourlyVariance(*this)) / std::sqrt(hours);
+    return HourlyRange{qint64(whole(mu - half)), qint64(whole(mu + half))};
+}
+
 void StatsGroup::addCard(qint64 investmentYen, qint64 cashOutYen, int playMinutes) {
     const qint64 p = cashOutYen - investmentYen;
+    if (playMinutes > 0) {
+        timedCards += 1;
+        timedMinutes += playMinutes;
+        timedProfit += p;
+        profitSquaredPerHour += Real(p) * Real(p) * 60 / playMinutes;
+    }
     best = visits ? std::max(best, p) : p;
     worst = visits ? std::min(worst, p) : p;
     visits += 1;
@@ -342,6 +444,12 @@ QString weekdayName(int dayOfWeek) {
 DiaryStats::DiaryStats(StatsBy by, bool includeMarked) : m_by(by), m_includeMarked(includeMarked) {}
 
 QString DiaryStats::keyOf(const CardText &card, int diaryYear, StatsBy by, int *order) {
+    const bool dated = by == StatsBy::Weekday || by == StatsBy::Month;
+    return keyOf(card, diaryYear, by, order, dated ? cardDate(card) : std::nullopt);
+}
+
+QString DiaryStats::keyOf(const CardText &card, int diaryYear, StatsBy by, int *order,
+                          const std::optional<CardDate> &d) {
     int unused = 0;
     int &o = order ? *order : unused;
     switch (by) {
@@ -362,7 +470,6 @@ QString DiaryStats::keyOf(const CardText &card, int diaryYear, StatsBy by, int *
         return QString::number(diaryYear).rightJustified(4, u'0');
     case StatsBy::Weekday:
     case StatsBy::Month: {
-        const std::optional<CardDate> d = cardDate(card);
         if (!d) {
             o = kUnknownOrder;
             return unknownKey();
@@ -392,7 +499,8 @@ StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear, qint64 *inv
     const qint64 cashOut = valueOf(card.field(CardRecord::CashOut)) * 100;
     const int minutes = playMinutes(card);
     int order = 0;
-    const QString key = keyOf(card, diaryYear, m_by, &order);
+    const std::optional<CardDate> date = cardDate(card);
+    const QString key = keyOf(card, diaryYear, m_by, &order, date);
     auto it = m_byKey.find(key);
     if (it == m_byKey.end()) {
         it = m_byKey.insert(key, StatsGroup{});
@@ -403,6 +511,13 @@ StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear, qint64 *inv
     if (cashOutOut) *cashOutOut = cashOut;
     it->addCard(investment, cashOut, minutes);
     m_total.addCard(investment, cashOut, minutes);
+    // A card whose date cannot be read has no place among the days: it counts in the sums
+    // above but not in the drawdowns and streaks.
+    if (const std::optional<CardDate> &d = date) {
+        const qint64 day = QDate(d->year, d->month, d->day).toJulianDay();
+        it->dayBook.add(day, cashOut - investment);
+        m_total.dayBook.add(day, cashOut - investment);
+    }
     return &*it;
 }
 
@@ -457,9 +572,16 @@ QList<PlayDay> DiaryStats::playDays() const {
 void DiaryStats::finish() {
     m_groups.clear();
     m_groups.reserve(m_byKey.size());
-    for (const StatsGroup &g : std::as_const(m_byKey))
+    for (StatsGroup &g : m_byKey) {
+        for (const auto &[day, result] : g.dayBook.takeDays())
+            g.dayRuns.addDay(result);
         m_groups.append(g);
+    }
     m_byKey.clear();
+    for (const auto &[day, result] : m_total.dayBook.takeDays()) {
+        m_total.dayRuns.addDay(result);
+        m_days.append({QDate::fromJulianDay(day), result, m_total.dayRuns.total, m_total.dayRuns.peak});
+    }
     const bool byVisits = m_by == StatsBy::Hall || m_by == StatsBy::Model;
     std::sort(m_groups.begin(), m_groups.end(), [byVisits](const StatsGroup &a, const StatsGroup &b) {
         if (byVisits && a.visits != b.visits) return a.visits > b.visits;

@@ -8,6 +8,8 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace tama {
 
@@ -30,6 +32,48 @@ QStringList statsByNames();
 
 // The key of a card whose date, hour or category cannot be read.
 QString unknownKey();
+
+// The results of a group's days in date order: how far the running total fell below an
+// earlier peak (the start a peak of 0), and the runs of winning and losing days.
+struct DayRuns {
+    qint64 maxDrawdown = 0;
+    qint64 currentDrawdown = 0; // the last day's fall below the highest peak
+    int longestWinStreak = 0;
+    int longestLossStreak = 0;
+    int currentStreak = 0; // +n winning days, -n losing days, 0 after a day of 0
+    qint64 total = 0;
+    qint64 peak = 0;
+    int days = 0;
+
+    // The next day's result; a day of 0 ends both kinds of run.
+    void addDay(qint64 result);
+};
+
+// The 95 % range of the hourly result, in whole yen.
+struct HourlyRange {
+    qint64 low = 0, high = 0;
+    friend bool operator==(const HourlyRange &, const HourlyRange &) = default;
+};
+
+// The days of a group while its cards come, in any order; takeDays() sums them by date.
+// A group of a large diary has thousands of days, and there may be hundreds of groups, so
+// a day takes 12 bytes, kept in the order the cards came; cards out of date order are
+// sorted and merged whenever the book has doubled since it last was, so that it never
+// holds much more than twice its days.
+class DayBook {
+  public:
+    void add(qint64 julianDay, qint64 profit);
+    // The days' results by date, emptying the book.
+    QList<std::pair<qint64, qint64>> takeDays();
+
+  private:
+    void compact();
+
+    std::vector<qint32> m_days; // Julian day numbers
+    std::vector<qint64> m_sums;
+    size_t m_compacted = 0; // the size after the last compact()
+    bool m_inOrder = true;
+};
 
 // The sums of the cards of one group, in yen and minutes.
 struct StatsGroup {
@@ -76,8 +120,35 @@ struct StatsGroup {
     std::optional<qint64> expectedValue() const;
     std::optional<qint64> luck() const;
 
+    // The spread of the hourly result over the N cards played more than 0 minutes (profit X
+    // in T hours, μ = ΣX / ΣT): σ² = (1/N) · Σ (X − μ·T)² / T, which is
+    // (1/N) · (ΣX²/T − (ΣX)² / ΣT), so running sums do.
+    int timedCards = 0;
+    qint64 timedMinutes = 0;
+    qint64 timedProfit = 0;
+    long double profitSquaredPerHour = 0; // ΣX²/T
+    // The days of the group's cards while they come, and what DiaryStats::finish() finds
+    // in them.
+    DayBook dayBook;
+    DayRuns dayRuns;
+
+    // μ in whole yen, halves away from zero; nothing without a card played more than 0 minutes.
+    std::optional<qint64> hourlyMean() const;
+    // σ in whole yen; nothing with fewer than 2 such cards.
+    std::optional<qint64> sdPerHour() const;
+    // μ ∓ 1.96 σ / √ΣT in whole yen; nothing with fewer than 2 such cards.
+    std::optional<HourlyRange> hourlyCi95() const;
+
     void addCard(qint64 investmentYen, qint64 cashOutYen, int playMinutes);
     void addPlay(const PlayInputs &play, const PlayFigures &figures);
+};
+
+// One day's result and the running total up to it, for the results chart.
+struct DayResult {
+    QDate date;
+    qint64 profit = 0;
+    qint64 runningTotal = 0;
+    qint64 peak = 0; // the highest running total so far, the start counting as 0
 };
 
 // One day of the cards with complete figures, and the running sums up to it.
@@ -95,6 +166,13 @@ qint64 roundedDivision(qint64 n, qint64 d);
 QString tenthsText(qint64 tenths);
 // Hundredths likewise with two: 1864 → "18.64", -5 → "-0.05".
 QString hundredthsText(qint64 hundredths);
+
+// The date of a card as the calendar reads it: a marked card's date is read as it was
+// before the mark. Nothing when it is not a valid date.
+struct CardDate {
+    int year = 0, month = 0, day = 0;
+};
+std::optional<CardDate> cardDate(const CardText &card);
 
 // Sums cards by one key, a card at a time, over one or several diaries of a user. Cards
 // carrying the deletion mark are left out unless asked for.
@@ -121,9 +199,15 @@ class DiaryStats {
     const StatsGroup &total() const { return m_total; }
     // By date, with running sums; cards whose date cannot be read are left out.
     QList<PlayDay> playDays() const;
+    // Every day of the cards counted, by date, with the running total and its peak; cards
+    // whose date cannot be read are left out. Filled in by finish().
+    const QList<DayResult> &days() const { return m_days; }
 
     // The key of a card under a grouping, with its place among the keys of its kind.
     static QString keyOf(const CardText &card, int diaryYear, StatsBy by, int *order = nullptr);
+    // The same with the card's date already read (weekday and month keys need it).
+    static QString keyOf(const CardText &card, int diaryYear, StatsBy by, int *order,
+                         const std::optional<CardDate> &date);
 
   private:
     void addPlay(StatsGroup *g, const CardText &text, qint64 profit, const PlayInputs &play,
@@ -140,14 +224,8 @@ class DiaryStats {
     QMap<QDate, PlayDay> m_playDays;
     QList<StatsGroup> m_groups;
     StatsGroup m_total;
+    QList<DayResult> m_days;
 };
-
-// The date of a card as the calendar reads it: a marked card's date is read as it was
-// before the mark. Nothing when it is not a valid date.
-struct CardDate {
-    int year = 0, month = 0, day = 0;
-};
-std::optional<CardDate> cardDate(const CardText &card);
 
 // "月" … "日" for Qt's day of week 1 … 7.
 QString weekdayName(int dayOfWeek);

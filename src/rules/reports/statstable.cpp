@@ -16,7 +16,11 @@ const QStringList &statsColumnHeads() {
                                       u"損益額"_s, u"回収率"_s, u"時間給"_s, u"勝ち"_s,   u"勝率"_s,
                                       u"最高"_s,   u"最低"_s,   u"稼働"_s,   u"回転数"_s, u"回転率"_s,
                                       u"期待値"_s, u"余剰"_s};
-    return heads;
+    static const QStringList all =
+        heads + QStringList{u"時給のばらつき"_s,   u"時給95%下限"_s,        u"時給95%上限"_s,
+                            u"最大ドローダウン"_s, u"現在のドローダウン"_s, u"最長連勝"_s,
+                            u"最長連敗"_s,         u"現在の連続"_s};
+    return all;
 }
 
 QString statsViewHead(StatsColumn column, StatsBy by) {
@@ -95,6 +99,22 @@ std::optional<qint64> statsValue(const StatsGroup &g, StatsColumn column) {
         return g.expectedValue();
     case C::Luck:
         return g.luck();
+    case C::SdPerHour:
+        return g.sdPerHour();
+    case C::HourlyLow:
+    case C::HourlyHigh:
+        if (const auto r = g.hourlyCi95()) return column == C::HourlyLow ? r->low : r->high;
+        return std::nullopt;
+    case C::MaxDrawdown:
+        return g.dayRuns.maxDrawdown;
+    case C::CurrentDrawdown:
+        return g.dayRuns.currentDrawdown;
+    case C::LongestWinStreak:
+        return g.dayRuns.longestWinStreak;
+    case C::LongestLossStreak:
+        return g.dayRuns.longestLossStreak;
+    case C::CurrentStreak:
+        return g.dayRuns.currentStreak;
     }
     return std::nullopt;
 }
@@ -136,11 +156,12 @@ constexpr qint64 kMissing = std::numeric_limits<qint64>::min();
 
 // Counts as plain numbers; everything else without decimals is yen or minutes, grouped.
 bool isCount(StatsColumn c) {
-    return c == StatsColumn::Visits || c == StatsColumn::Wins || c == StatsColumn::PlayCards;
+    return c == StatsColumn::Visits || c == StatsColumn::Wins || c == StatsColumn::PlayCards ||
+           c >= StatsColumn::LongestWinStreak;
 }
 
 bool isPlayColumn(StatsColumn c) {
-    return c >= StatsColumn::PlayCards && c < StatsColumn::Count;
+    return c >= StatsColumn::PlayCards && c <= StatsColumn::Luck;
 }
 
 // The value a column is coloured by: money by its sign, the recovery rate by whether it
@@ -156,6 +177,9 @@ std::optional<qint64> colourValue(const StatsGroup &g, StatsColumn c) {
     case StatsColumn::Worst:
     case StatsColumn::ExpectedValue:
     case StatsColumn::Luck:
+    case StatsColumn::HourlyLow:
+    case StatsColumn::HourlyHigh:
+    case StatsColumn::CurrentStreak:
         return v;
     default:
         return std::nullopt;

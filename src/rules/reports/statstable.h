@@ -30,6 +30,14 @@ enum class StatsColumn {
     SpinRate,
     ExpectedValue,
     Luck,
+    SdPerHour,
+    HourlyLow,
+    HourlyHigh,
+    MaxDrawdown,
+    CurrentDrawdown,
+    LongestWinStreak,
+    LongestLossStreak,
+    CurrentStreak,
     Count
 };
 

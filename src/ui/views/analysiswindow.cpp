@@ -12,6 +12,7 @@
 #include "store/playdata.h"
 #include "store/storeerror.h"
 #include "views/cardscreenlink.h"
+#include "views/resultspage.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -219,6 +220,9 @@ AnalysisWindow::AnalysisWindow(WindowRegistry &registry) : m_registry(registry) 
     buildStatsPage();
     buildYearsPage();
     buildLuckPage();
+    Results = new ResultsPage;
+    Results->setObjectName(u"Results"_s);
+    Tabs->addTab(Results, u"成績(&R)"_s);
 
     auto *close = button(u"Command1"_s, u"戻る"_s, this);
     auto *bottom = new QHBoxLayout;
@@ -477,6 +481,8 @@ void AnalysisWindow::refreshStats() {
         stats.finish();
     }
     m_stats->setStats(stats);
+    // The total and its days are the same whatever the grouping.
+    Results->setResults(stats.total(), stats.days(), FromYear->value(), ToYear->value());
     StatsTotal->setText(
         totalLine(stats.total()) +
         (playProblem.isEmpty() ? QString() : u"　（稼働データを読めません: "_s + playProblem + u"）"_s));

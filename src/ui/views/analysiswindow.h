@@ -20,6 +20,7 @@
 
 namespace tama {
 
+class ResultsPage;
 class WindowRegistry;
 
 // The month grid of the calendar page, drawn by the shared painter.
@@ -121,6 +122,8 @@ class AnalysisWindow : public QWidget {
     ChartView *YearChart;
     // 期待値
     LuckChartView *LuckChart;
+    // 成績
+    ResultsPage *Results;
 
     void buildCalendarPage();
     void buildStatsPage();

@@ -53,6 +53,22 @@ QStringList keys(const DiaryStats &s) {
     return out;
 }
 
+// Cards written "date profit" with the profit in hundreds of yen, as "19990503 -10".
+QList<CardRecord> dayCards(const QStringList &lines) {
+    QList<CardRecord> out;
+    for (const QString &line : lines) {
+        const QStringList parts = line.split(u' ');
+        const int p = parts[1].toInt();
+        out.append(amounts(p < 0 ? -p : 0, p > 0 ? p : 0, {.date = parts[0] + u"月"_s}));
+    }
+    return out;
+}
+
+QList<qint64> runsOf(const StatsGroup &g) {
+    const DayRuns &r = g.dayRuns;
+    return {r.maxDrawdown, r.currentDrawdown, r.longestWinStreak, r.longestLossStreak, r.currentStreak};
+}
+
 DiaryStats statsOf(const QList<CardRecord> &cards, StatsBy by, bool includeMarked = false, int year = 1999) {
     DiaryStats s(by, includeMarked);
     for (const CardRecord &c : cards)
@@ -494,6 +510,138 @@ class TestDiaryStats : public QObject {
         QCOMPARE(s.total().luck(), 8045);
         const DiaryStats marked = readStats(folder, u"taro"_s, 1999, 1999, StatsBy::Hall, true, nullptr, &db);
         QCOMPARE(marked.total().spinCount(), 9999 + 510);
+    }
+
+    // Worked by hand from the cards played more than 0 minutes: profit X in T hours,
+    // σ² = (1/N)(ΣX²/T − (ΣX)²/ΣT), the range μ ∓ 1.96 σ / √ΣT.
+    void hourlySpread_data() {
+        QTest::addColumn<QList<qint64>>("cards"); // profit, minutes, profit, minutes, …
+        QTest::addColumn<qint64>("mean");         // -1: nothing
+        QTest::addColumn<qint64>("sd");
+        QTest::addColumn<qint64>("low");
+        QTest::addColumn<qint64>("high");
+        QTest::newRow("no card") << QList<qint64>{} << -1LL << -1LL << -1LL << -1LL;
+        QTest::newRow("one card") << QList<qint64>{1000, 60} << 1000LL << -1LL << -1LL << -1LL;
+        // Cards of 0 and of negative minutes take no part: one card is left.
+        QTest::newRow("zero hours") << QList<qint64>{5000, 0, -3000, -60, 1000, 60} << 1000LL << -1LL << -1LL
+                                    << -1LL;
+        QTest::newRow("nothing but zero hours")
+            << QList<qint64>{5000, 0, 2000, 0} << -1LL << -1LL << -1LL << -1LL;
+        // ΣX = 1000 in 3 h, μ = 333.3; ΣX²/T = 4,000,000 + 500,000; σ² = (4,500,000 − 333,333.3) / 2
+        // = 2,083,333.3, σ = 1443.4; half the range 1.96 · 1443.4 / √3 = 1633.3.
+        QTest::newRow("two cards") << QList<qint64>{2000, 60, -1000, 120} << 333LL << 1443LL << -1300LL
+                                   << 1967LL;
+        // The same 1,000 yen an hour on both: no spread, and the range closes on μ.
+        QTest::newRow("no spread") << QList<qint64>{1000, 60, 2000, 120} << 1000LL << 0LL << 1000LL << 1000LL;
+        // ΣX = 21,000 in 6 h, μ = 3500; ΣX²/T = 57,600,000 + 60,500,000 + 266,666,666.7;
+        // σ² = (384,766,666.7 − 73,500,000) / 3 = 103,755,555.6, σ = 10,186.05;
+        // half the range 1.96 · 10,186.05 / √6 = 8150.5.
+        QTest::newRow("three cards and one of no time")
+            << QList<qint64>{12000, 150, -11000, 120, 7000, 0, 20000, 90} << 3500LL << 10186LL << -4651LL
+            << 11651LL;
+        // −100 yen in 40 h: μ = −2.5, halves away from zero.
+        QTest::newRow("half a yen") << QList<qint64>{-100, 2400} << -3LL << -1LL << -1LL << -1LL;
+    }
+    void hourlySpread() {
+        QFETCH(QList<qint64>, cards);
+        QFETCH(qint64, mean);
+        QFETCH(qint64, sd);
+        QFETCH(qint64, low);
+        QFETCH(qint64, high);
+        StatsGroup g;
+        for (qsizetype i = 0; i < cards.size(); i += 2)
+            g.addCard(cards[i] < 0 ? -cards[i] : 0, cards[i] > 0 ? cards[i] : 0, int(cards[i + 1]));
+        QCOMPARE(g.hourlyMean().value_or(-1), mean);
+        QCOMPARE(g.sdPerHour().value_or(-1), sd);
+        const std::optional<HourlyRange> r = g.hourlyCi95();
+        QCOMPARE(r.has_value(), low != -1);
+        if (r) QCOMPARE(*r, (HourlyRange{low, high}));
+    }
+
+    // The days of a group in date order, each day the sum of its cards.
+    void drawdownsAndStreaks_data() {
+        QTest::addColumn<QStringList>("cards");
+        // max drawdown, current drawdown, longest win, longest loss, current streak
+        QTest::addColumn<QList<qint64>>("runs");
+        QTest::newRow("no card") << QStringList{} << QList<qint64>{0, 0, 0, 0, 0};
+        // The start counts as a peak of 0.
+        QTest::newRow("one losing card")
+            << QStringList{u"19990503 -10"_s} << QList<qint64>{1000, 1000, 0, 1, -1};
+        QTest::newRow("one winning card") << QStringList{u"19990503 20"_s} << QList<qint64>{0, 0, 1, 0, 1};
+        // Totals 1000, 0, 1000, 500: back at the peak ends the fall; the last day's fall is
+        // below the highest peak.
+        QTest::newRow("ties at the peak")
+            << QStringList{u"19990501 10"_s, u"19990502 -10"_s, u"19990503 10"_s, u"19990504 -5"_s}
+            << QList<qint64>{1000, 500, 1, 1, -1};
+        QTest::newRow("back at the peak")
+            << QStringList{u"19990501 10"_s, u"19990502 -10"_s, u"19990503 10"_s}
+            << QList<qint64>{1000, 0, 1, 1, 1};
+        // Totals −500, −1200, −200, −2200 with 0 the peak; then 300 above it.
+        QTest::newRow("below the start")
+            << QStringList{u"19990501 -5"_s, u"19990502 -7"_s, u"19990503 10"_s, u"19990504 -20"_s}
+            << QList<qint64>{2200, 2200, 1, 2, -1};
+        // A day of 0 ends both runs.
+        QTest::newRow("a zero visit between streaks")
+            << QStringList{u"19990501 1"_s,  u"19990502 1"_s,  u"19990503 0"_s,  u"19990504 1"_s,
+                           u"19990505 -1"_s, u"19990506 -1"_s, u"19990507 -1"_s, u"19990508 0"_s}
+            << QList<qint64>{300, 300, 2, 3, 0};
+        // +20,000, −30,000 and +5,000 on the 3rd are one losing day, not a win and a loss.
+        QTest::newRow("several cards on one day")
+            << QStringList{u"19990503 200"_s, u"19990503 -300"_s, u"19990504 -10"_s, u"19990503 50"_s}
+            << QList<qint64>{6000, 6000, 0, 2, -2};
+        // In date order +2000, +500, −1000; in card order they would end at the peak on a
+        // run of two wins.
+        QTest::newRow("cards out of date order")
+            << QStringList{u"19990503 -10"_s, u"19990501 20"_s, u"19990502 5"_s}
+            << QList<qint64>{1000, 1000, 2, 1, -1};
+        // A card whose date cannot be read counts in the sums but has no day.
+        QTest::newRow("unreadable date")
+            << QStringList{u"19990501 10"_s, u"1999AB01 -50"_s, u"19990230 -50"_s}
+            << QList<qint64>{0, 0, 1, 0, 1};
+    }
+    void drawdownsAndStreaks() {
+        QFETCH(QStringList, cards);
+        QFETCH(QList<qint64>, runs);
+        const DiaryStats s = statsOf(dayCards(cards), StatsBy::Hall);
+        QCOMPARE(runsOf(s.total()), runs);
+        QCOMPARE(s.total().visits, cards.size());
+        if (!cards.isEmpty()) QCOMPARE(runsOf(s.groups().first()), runs);
+    }
+
+    // 150 cards going back over May five times: every day still sums its five cards.
+    void daysOfManyCardsInAnyOrder() {
+        QStringList lines;
+        for (int round = 0; round < 5; ++round)
+            for (int d = 30; d >= 1; --d)
+                lines.append(u"199905"_s + QString::number(d).rightJustified(2, u'0') + u' ' +
+                             QString::number(d % 2 ? -d : d));
+        const QList<DayResult> days = statsOf(dayCards(lines), StatsBy::Model).days();
+        QCOMPARE(days.size(), 30);
+        for (int d = 1; d <= 30; ++d) {
+            QCOMPARE(days[d - 1].date, QDate(1999, 5, d));
+            QCOMPARE(days[d - 1].profit, qint64(d % 2 ? -d : d) * 5 * 100);
+        }
+    }
+
+    // Each group has its own days; the total's days go to the chart with their peak.
+    void daysOfGroupsAndOfTheTotal() {
+        const DiaryStats s =
+            statsOf(dayCards({u"19990601 -30"_s, u"19990501 10"_s, u"19990502 -20"_s, u"19990602 50"_s}),
+                    StatsBy::Month);
+        QCOMPARE(s.groups().size(), 2);
+        QCOMPARE(runsOf(s.groups()[0]), (QList<qint64>{2000, 2000, 1, 1, -1})); // May: 1000, −1000
+        QCOMPARE(runsOf(s.groups()[1]), (QList<qint64>{3000, 0, 1, 1, 1}));     // June: −3000, 2000
+        // Totals 1000, −1000, −4000, 1000.
+        QCOMPARE(runsOf(s.total()), (QList<qint64>{5000, 0, 1, 2, 1}));
+        const QList<DayResult> days = s.days();
+        QCOMPARE(days.size(), 4);
+        QCOMPARE(days[0].date, QDate(1999, 5, 1));
+        QCOMPARE(days[2].date, QDate(1999, 6, 1));
+        QCOMPARE(days[2].profit, -3000);
+        QCOMPARE(days[2].runningTotal, -4000);
+        QCOMPARE(days[2].peak, 1000);
+        QCOMPARE(days[3].runningTotal, 1000);
+        QCOMPARE(days[3].peak, 1000);
     }
 
     void calendarReadsOnlyExistingDiaries() {

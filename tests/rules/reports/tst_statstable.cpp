@@ -127,6 +127,14 @@ class TestStatsTable : public QObject {
         QTest::newRow("win rate") << u"駅前"_s << int(StatsColumn::WinRate) << u"50.0"_s << none;
         QTest::newRow("worst") << u"駅前"_s << int(StatsColumn::Worst) << u"0"_s << black;
         QTest::newRow("no play") << u"駅前"_s << int(StatsColumn::SpinRate) << u"-"_s << none;
+        // 駅前: +20,000 and 0 in two hours each.
+        QTest::newRow("spread") << u"駅前"_s << int(StatsColumn::SdPerHour) << u"7,071"_s << none;
+        QTest::newRow("range below 0") << u"駅前"_s << int(StatsColumn::HourlyLow) << u"-1,930"_s << red;
+        QTest::newRow("range above 0") << u"駅前"_s << int(StatsColumn::HourlyHigh) << u"11,930"_s << blue;
+        QTest::newRow("no range") << u"本店"_s << int(StatsColumn::HourlyLow) << u"-"_s << none;
+        QTest::newRow("drawdown") << u"本店"_s << int(StatsColumn::MaxDrawdown) << u"11,000"_s << none;
+        QTest::newRow("losing run") << u"本店"_s << int(StatsColumn::CurrentStreak) << u"-1"_s << red;
+        QTest::newRow("no run") << u"北,口"_s << int(StatsColumn::CurrentStreak) << u"0"_s << black;
     }
 
     void textsAndColours() {
@@ -139,7 +147,7 @@ class TestStatsTable : public QObject {
         const QModelIndex at = model.index(rowOf(model, key), column);
         QCOMPARE(at.data().toString(), text);
         QCOMPARE(at.data(StatsTableModel::ColourRole), colour);
-        const bool play = column >= int(StatsColumn::PlayCards);
+        const bool play = column >= int(StatsColumn::PlayCards) && column <= int(StatsColumn::Luck);
         QCOMPARE(at.data(Qt::ToolTipRole).toString(),
                  play ? u"稼働データのあるカードがありません"_s : QString());
         QCOMPARE(model.headerData(int(StatsColumn::Profit), Qt::Horizontal).toString(), u"収支"_s);
@@ -260,11 +268,14 @@ class TestStatsTable : public QObject {
             QVERIFY(out.flush());
         }
         const QString expected = u"キー,来店,遊技分,投資額,換金額,損益額,回収率,時間給,勝ち,勝率,最高,最低,"
-                                 u"稼働,回転数,回転率,期待値,余剰\r\n"
-                                 u"本店,1,120,15000,4000,-11000,26.7,-5500,0,0.0,-11000,-11000,,,,,\r\n"
-                                 u"\"北,口\",1,120,5000,5000,0,100.0,0,0,0.0,0,0,,,,,\r\n"
-                                 u"支店,1,120,0,12000,12000,,6000,1,100.0,12000,12000,,,,,\r\n"
-                                 u"駅前,2,240,20000,40000,20000,200.0,5000,1,50.0,20000,0,,,,,\r\n"_s;
+                                 u"稼働,回転数,回転率,期待値,余剰,時給のばらつき,時給95%下限,時給95%上限,"
+                                 u"最大ドローダウン,現在のドローダウン,最長連勝,最長連敗,現在の連続\r\n"
+                                 u"本店,1,120,15000,4000,-11000,26.7,-5500,0,0.0,-11000,-11000,,,,,"
+                                 u",,,,11000,11000,0,1,-1\r\n"
+                                 u"\"北,口\",1,120,5000,5000,0,100.0,0,0,0.0,0,0,,,,,,,,,0,0,0,0,0\r\n"
+                                 u"支店,1,120,0,12000,12000,,6000,1,100.0,12000,12000,,,,,,,,,0,0,1,0,1\r\n"
+                                 u"駅前,2,240,20000,40000,20000,200.0,5000,1,50.0,20000,0,,,,,"
+                                 u",7071,-1930,11930,0,0,1,0,1\r\n"_s;
         QCOMPARE(buffer.data(), QByteArray("\xEF\xBB\xBF") + expected.toUtf8());
     }
 };

@@ -3,8 +3,11 @@
 #include "cli/clifixture.h"
 
 #include "cardscreen/patincomain.h"
+#include "common/grouping.h"
+#include "reports/resultstext.h"
 #include "store/playdata.h"
 #include "views/analysiswindow.h"
+#include "views/resultspage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -82,11 +85,37 @@ QStringList windowRow(const QTableView *t, int row) {
 // in a player's words.
 QStringList cliRow(const QJsonObject &g, StatsBy by) {
     QStringList out;
-    for (const QString &k :
-         {u"key"_s, u"visits"_s, u"minutes"_s, u"investment"_s, u"cash_out"_s, u"profit"_s,
-          u"recovery_rate"_s, u"profit_per_hour"_s, u"wins"_s, u"win_rate"_s, u"best"_s, u"worst"_s,
-          u"play_cards"_s, u"spins"_s, u"spin_rate"_s, u"expected_value"_s, u"luck"_s}) {
+    for (const QString &k : {u"key"_s,
+                             u"visits"_s,
+                             u"minutes"_s,
+                             u"investment"_s,
+                             u"cash_out"_s,
+                             u"profit"_s,
+                             u"recovery_rate"_s,
+                             u"profit_per_hour"_s,
+                             u"wins"_s,
+                             u"win_rate"_s,
+                             u"best"_s,
+                             u"worst"_s,
+                             u"play_cards"_s,
+                             u"spins"_s,
+                             u"spin_rate"_s,
+                             u"expected_value"_s,
+                             u"luck"_s,
+                             u"sd_per_hour"_s,
+                             u"hourly_ci95"_s,
+                             u"max_drawdown"_s,
+                             u"current_drawdown"_s,
+                             u"longest_win_streak"_s,
+                             u"longest_loss_streak"_s,
+                             u"current_streak"_s}) {
         const QJsonValue v = g[k];
+        // The range is two columns.
+        if (k == u"hourly_ci95"_s) {
+            for (int i : {0, 1})
+                out.append(v.isNull() ? u"-"_s : QString::number(v.toArray()[i].toInteger()));
+            continue;
+        }
         const bool rate = k == u"recovery_rate"_s || k == u"win_rate"_s;
         out.append(v.isNull()            ? u"-"_s
                    : v.isString()        ? statsKeyText(by, v.toString())
@@ -459,6 +488,46 @@ class TestAnalysisWindow : public QObject {
         QVERIFY(!child<QPushButton>(&w, "NextMonth")->isEnabled() &&
                 !child<QPushButton>(&w, "PrevMonth")->isEnabled());
         QCOMPARE(f.folder.files(), before);
+    }
+    // 成績 says in words what `stats` gives for the same user and years, and follows the
+    // years chosen on 集計.
+    void resultsPageFollowsTheRange() {
+        ViewFixture f;
+        setDialogs(&f.dialogs);
+        writeDiaries(f);
+        AnalysisWindow *w = openAnalysis(f);
+        QVERIFY(w);
+        clickTab(w, 4);
+        QCOMPARE(child<QTabWidget>(w, "Tabs")->currentIndex(), 4);
+        const QLabel *text = child<QLabel>(w, "ResultsText");
+        auto expected = [&](int from, int to) {
+            return resultsLines(readStats(f.state.folder, u"taro"_s, from, to, StatsBy::Hall, false).total())
+                .join(u'\n');
+        };
+        QCOMPARE(text->text(), expected(1999, 2001));
+        // The command line's figures are the ones in the words.
+        const QJsonObject total = cliStats(f, u"month"_s)[u"total"_s].toObject();
+        const QJsonArray range = total[u"hourly_ci95"_s].toArray();
+        QVERIFY2(text->text().contains(u"（95%の範囲: "_s + resultYenText(range[0].toInteger()) + u"〜"_s +
+                                       resultYenText(range[1].toInteger()) + u"）— まだ運の範囲です"_s),
+                 qPrintable(text->text()));
+        QVERIFY(text->text().contains(u"最大ドローダウン "_s +
+                                      groupedDigits(total[u"max_drawdown"_s].toInteger()) + u"円"_s));
+        QVERIFY(text->text().contains(u"最長連勝 "_s +
+                                      QString::number(total[u"longest_win_streak"_s].toInt()) + u"日"_s));
+        QCOMPARE(child<ResultsChartView>(w, "ResultsChart")->days().size(), 2);
+
+        // From 2000 on, only the card of 2001 is left, and it has no play time.
+        clickTab(w, 1);
+        QSpinBox *from = child<QSpinBox>(w, "FromYear");
+        QTest::mouseClick(from, Qt::LeftButton, {}, QPoint(4, from->height() / 2));
+        QTest::keyClick(from, Qt::Key_Up);
+        QCOMPARE(from->value(), 2000);
+        clickTab(w, 4);
+        QCOMPARE(text->text(), expected(2000, 2001));
+        QVERIFY(text->text().startsWith(u"時給 -"_s));
+        QVERIFY(child<QLabel>(w, "ResultsRange")->text().startsWith(u"2000年から2001年まで"_s));
+        QCOMPARE(child<ResultsChartView>(w, "ResultsChart")->days().size(), 1);
     }
 };
 
