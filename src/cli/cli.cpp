@@ -36,7 +36,7 @@ const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS
 
 タマノートのデータフォルダを調べます。データフォルダのファイルを作ったり書き換えたり
 するのは organise --yes、merge --yes、restore --yes、backup と、稼働データの play --yes、
-halls-terms set --yes、model-modelSpecs set --yes だけです。これらは書き換える前に
+halls-terms set --yes、model-modelSpecs set --yes、limits set だけです。これらは書き換える前に
 タマノートと同じ自動バックアップ（その日の最初の書き込みの前と、整理・統合・復元の前）を取ります。
 
 COMMAND:
@@ -124,6 +124,13 @@ COMMAND:
       種類 C の機種 NAME（機種の一覧にある機種）のスペック: 大当たり確率 1/p と平均出玉 P か、
       公表の等価ボーダー B4（1000円あたりの回転数）。
       set はどちらも --yes がなければ保存する内容（old 今の値、new 新しい値）を出すだけです。
+  limits --user NAME [--json]
+      使用者の遊技の上限（今月の投資、今月の来店回数、1日の遊技時間）と、今月・今日の使用、
+      待っている変更とその適用日時。上限はカードの登録を止めません。
+  limits set --user NAME --kind investment|visits|hours --value N|off [--dry-run]
+      上限を設定します。N は円（1,000〜99,999,900、100円単位）、回（1〜999）、時間（0.5〜24、
+      0.25時間単位、2.5 のように）。下げる・新しく設けるとすぐに、上げる・off にすると24時間後に
+      有効になります。--dry-run は保存する内容を出すだけです。
 
 OPTIONS:
   --data DIR   データフォルダ（既定: このプログラムのアプリケーションデータフォルダ）
@@ -194,6 +201,7 @@ const QList<CommandInfo> &commands() {
          {},
          modelSpecsCommand,
          1},
+        {u"limits"_s, {u"user"_s, u"kind"_s, u"value"_s}, {u"json"_s, u"dry-run"_s}, {}, limitsCommand, 1},
     };
     return list;
 }
@@ -227,10 +235,10 @@ Parsed parse(const QStringList &arguments) {
         u"model"_s,    u"sort"_s,  u"value"_s,     u"style"_s,    u"series"_s,   u"today"_s,
         u"png"_s,      u"from"_s,  u"to"_s,        u"by"_s,       u"month"_s,    u"file"_s,
         u"card"_s,     u"spins"_s, u"own-balls"_s, u"hits"_s,     u"machine"_s,  u"lend"_s,
-        u"exchange"_s, u"fee"_s,   u"prob"_s,      u"payout"_s,   u"border"_s};
+        u"exchange"_s, u"fee"_s,   u"prob"_s,      u"payout"_s,   u"border"_s,   u"kind"_s};
     static const QStringList repeatable = {u"store"_s, u"model"_s, u"sort"_s};
-    static const QStringList flagOptions = {u"json"_s,           u"csv"_s,       u"all"_s,  u"yes"_s,
-                                            u"include-marked"_s, u"fix-names"_s, u"clear"_s};
+    static const QStringList flagOptions = {u"json"_s,           u"csv"_s,       u"all"_s,   u"yes"_s,
+                                            u"include-marked"_s, u"fix-names"_s, u"clear"_s, u"dry-run"_s};
     Parsed p;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments[i];

@@ -110,5 +110,6 @@ int mergeCommand(const Context &c);
 int playCommand(const Context &c);
 int hallsTermsCommand(const Context &c);
 int modelSpecsCommand(const Context &c);
+int limitsCommand(const Context &c);
 
 } // namespace tama::cli

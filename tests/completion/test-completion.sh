@@ -80,7 +80,7 @@ check() {
     fi
 }
 
-all_commands=(users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs)
+all_commands=(users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs limits)
 w=(tamanote-cli ''); check w "${all_commands[@]}"
 w=(tamanote-cli ca); check w cards calendar
 w=(tamanote-cli --data "$data" back); check w backups backup
@@ -97,6 +97,9 @@ w=(tamanote-cli --data "$data" halls-terms set --store 大 --); check w --from -
 w=(tamanote-cli --data "$data" model-specs set --category 羽物 --); check w --model --prob --payout --border --yes
 w=(tamanote-cli --data "$data" model-specs set --model ''); check w 海物語
 w=(tamanote-cli --data "$data" play --spins ''); check w
+w=(tamanote-cli --data "$data" limits --); check w --user --json
+w=(tamanote-cli --data "$data" limits set --user 山田 --); check w --kind --value --dry-run
+w=(tamanote-cli --data "$data" limits set --kind ''); check w investment visits hours
 
 # Users, escaped for the shell, or as they are inside an opened quote.
 w=(tamanote-cli --data "$data" cards --user ''); check w 'Taro\ Y' '山田' 'Hanako\ Suzuki'

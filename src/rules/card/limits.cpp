@@ -115,7 +115,7 @@ QList<LimitCrossing> limitCrossings(const UserLimits &limits, const QDateTime &a
 QString limitValueText(LimitKind kind, qint64 value) {
     switch (kind) {
     case LimitKind::Investment:
-        return formatAmount(value) + u"円"_s;
+        return (value ? formatAmount(value) : u"0"_s) + u"円"_s; // formatAmount leaves 0 blank
     case LimitKind::Visits:
         return QString::number(value) + u"回"_s;
     case LimitKind::Hours: {
