@@ -5,6 +5,7 @@
 #include "reports/playtime.h"
 #include "reports/viewtext.h"
 #include "store/diary.h"
+#include "store/storeerror.h"
 
 #include <QFileInfo>
 
@@ -101,6 +102,30 @@ LimitUsage limitUsage(const DataFolder &folder, const QString &user, const QDate
     return usage;
 }
 
+LimitStatus readLimitStatus(const DataFolder &folder, const QString &user, const QDateTime &at) {
+    LimitStatus status;
+    const QFileInfo file(folder.file(PlayDatabase::fileName()));
+    if (!file.exists() && !file.isSymLink()) return status;
+    const PlayDatabase db(folder, PlayDatabase::Mode::ReadOnly);
+    if (!db.isOpen()) {
+        status.problem = PlayDatabase::fileName() + u": "_s + db.reason();
+        return status;
+    }
+    const QList<LimitRow> rows = db.limits(user);
+    status.limits = UserLimits(rows);
+    if (!db.readError().isEmpty()) {
+        status.problem = PlayDatabase::fileName() + u": "_s + db.readError();
+        return status;
+    }
+    if (rows.isEmpty()) return status; // a user without limits has nothing to count
+    try {
+        status.usage = limitUsage(folder, user, at);
+    } catch (const StoreError &e) {
+        status.problem = e.message();
+    }
+    return status;
+}
+
 QList<LimitCrossing> limitCrossings(const UserLimits &limits, const QDateTime &at, const LimitUsage &before,
                                     const LimitUsage &after) {
     QList<LimitCrossing> out;
@@ -165,7 +190,7 @@ QString pendingText(LimitKind kind, const std::optional<qint64> &value, const QD
 
 QString crossingText(const LimitCrossing &c) {
     return limitLabel(c.kind) + u"が上限の"_s + limitValueText(c.kind, c.limit) + u"を超えました（"_s +
-           limitValueText(c.kind, c.usage) + u"）。カードは登録済みです。"_s;
+           limitValueText(c.kind, c.usage) + u"）。"_s;
 }
 
 } // namespace tama

@@ -59,6 +59,17 @@ struct LimitUsage {
 // Reads the user's diary of at's year (none: nothing used). Throws StoreError.
 LimitUsage limitUsage(const DataFolder &folder, const QString &user, const QDateTime &at);
 
+// What the windows show: a user's limits and usage at a moment. problem says, in words
+// for the user, what could not be read (the limits then count as none, the usage as 0).
+struct LimitStatus {
+    UserLimits limits;
+    LimitUsage usage;
+    QString problem;
+};
+// The database is read only when it is there, and never created; the diary only when the
+// user has a limit stored.
+LimitStatus readLimitStatus(const DataFolder &folder, const QString &user, const QDateTime &at);
+
 // A limit passed by a write: usage was at or below it before and is above it after.
 struct LimitCrossing {
     LimitKind kind;

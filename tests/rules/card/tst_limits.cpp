@@ -161,7 +161,7 @@ class TestLimits : public QObject {
         if (crossed)
             QCOMPARE(crossingText(c[0]), u"今月の投資が上限の50,000円を超えました（"_s +
                                              limitValueText(LimitKind::Investment, after) +
-                                             u"）。カードは登録済みです。"_s);
+                                             u"）。"_s);
     }
 
     void theLineShowsTheLimitNearestItsLimit() {
