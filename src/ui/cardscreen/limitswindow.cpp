@@ -77,8 +77,10 @@ LimitsWindow::LimitsWindow(WindowRegistry &registry) : m_registry(registry) {
 
     auto *grid = new QGridLayout;
     const QStringList heads = {QString(), u"今の上限"_s, u"使用"_s, u"変更の予定"_s, u"新しい上限"_s};
+    // The figures' heads stand over them, at the right.
     for (int c = 0; c < heads.size(); ++c)
-        grid->addWidget(new QLabel(heads[c], this), 0, c);
+        grid->addWidget(new QLabel(heads[c], this), 0, c,
+                        c == 1 || c == 2 ? Qt::AlignRight : Qt::Alignment());
     int r = 1;
     for (Row &row : m_rows) {
         row.kind = limitKinds()[r - 1];
@@ -90,13 +92,15 @@ LimitsWindow::LimitsWindow(WindowRegistry &registry) : m_registry(registry) {
         row.pending = named(new QLabel(this), name + u"Pending"_s);
         row.box = named(new QLineEdit(this), name + u"Box"_s);
         row.box->setMaxLength(12);
+        row.box->setFixedWidth(row.box->fontMetrics().horizontalAdvance(u"99,999,900"_s) + 16);
         row.box->setAlignment(Qt::AlignRight);
         label->setBuddy(row.box);
         row.set = named(new QPushButton(u"設定"_s, this), name + u"Set"_s);
         row.set->setAutoDefault(false);
         auto *entry = new QHBoxLayout;
-        entry->addWidget(row.box, 1);
+        entry->addWidget(row.box);
         entry->addWidget(new QLabel(QString::fromUtf16(k.unit), this));
+        entry->addStretch(1);
         entry->addWidget(row.set);
         grid->addWidget(label, r, 0);
         grid->addWidget(row.limit, r, 1, Qt::AlignRight);
@@ -112,7 +116,7 @@ LimitsWindow::LimitsWindow(WindowRegistry &registry) : m_registry(registry) {
     grid->setHorizontalSpacing(16);
 
     auto *note = new QLabel(u"上限を下げる・新しく設けるとすぐに、上げる・なくす（空にして設定）と24時間後に"
-                            u"有効になります。上限はカードの保存を止めません。"_s,
+                            u"有効になります。\n上限はカードの保存を止めません。"_s,
                             this);
     note->setWordWrap(true);
     m_problem = named(new QLabel(this), u"Problem"_s);
@@ -122,13 +126,14 @@ LimitsWindow::LimitsWindow(WindowRegistry &registry) : m_registry(registry) {
     close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(note, 1);
-    bottom->addWidget(close, 0, Qt::AlignBottom);
+    bottom->addStretch(1);
+    bottom->addWidget(close);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(m_problem);
     layout->addStretch(1);
+    layout->addWidget(note);
     layout->addLayout(bottom);
     setTabOrder(m_rows[0].box, m_rows[1].box);
     setTabOrder(m_rows[1].box, m_rows[2].box);
@@ -137,7 +142,7 @@ LimitsWindow::LimitsWindow(WindowRegistry &registry) : m_registry(registry) {
     connect(&m_registry.state(), &DiaryState::diaryChanged, this, &LimitsWindow::reload);
     connect(&m_registry.state(), &DiaryState::cardsChanged, this, &LimitsWindow::reload);
     reload();
-    resize(760, 240);
+    resize(780, 260);
 }
 
 QString LimitsWindow::boxText(LimitKind kind, qint64 value) {
