@@ -217,6 +217,12 @@ inline QList<Operation> playOperations() {
          [](const DataFolder &f) {
              PlayDatabase(f).setHallTerms(HallTerms{u"ＡＢＣ"_s, QDate(2026, 2, 1), 4, 25, 5.0, {}});
          }},
+        {u"play-limit"_s,
+         [](const DataFolder &f) {
+             LimitRow investment;
+             investment.value = 50000;
+             PlayDatabase(f).setLimit(u"taro"_s, investment);
+         }},
     };
 }
 

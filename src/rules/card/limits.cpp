@@ -102,19 +102,22 @@ LimitUsage limitUsage(const DataFolder &folder, const QString &user, const QDate
     return usage;
 }
 
-LimitStatus readLimitStatus(const DataFolder &folder, const QString &user, const QDateTime &at) {
+LimitStatus readLimitStatus(const DataFolder &folder, const QString &user, const QDateTime &at,
+                            PlayDatabase::Mode mode) {
     LimitStatus status;
     const QFileInfo file(folder.file(PlayDatabase::fileName()));
     if (!file.exists() && !file.isSymLink()) return status;
-    const PlayDatabase db(folder, PlayDatabase::Mode::ReadOnly);
+    const PlayDatabase db(folder, mode);
     if (!db.isOpen()) {
         status.problem = PlayDatabase::fileName() + u": "_s + db.reason();
+        status.limitsRead = false;
         return status;
     }
     const QList<LimitRow> rows = db.limits(user);
     status.limits = UserLimits(rows);
     if (!db.readError().isEmpty()) {
         status.problem = PlayDatabase::fileName() + u": "_s + db.readError();
+        status.limitsRead = false;
         return status;
     }
     if (rows.isEmpty()) return status; // a user without limits has nothing to count

@@ -65,10 +65,12 @@ struct LimitStatus {
     UserLimits limits;
     LimitUsage usage;
     QString problem;
+    bool limitsRead = true; // false: the problem is the database's, not the diary's
 };
 // The database is read only when it is there, and never created; the diary only when the
-// user has a limit stored.
-LimitStatus readLimitStatus(const DataFolder &folder, const QString &user, const QDateTime &at);
+// user has a limit stored. ReadWrite brings a database of an older version up to date.
+LimitStatus readLimitStatus(const DataFolder &folder, const QString &user, const QDateTime &at,
+                            PlayDatabase::Mode mode = PlayDatabase::Mode::ReadOnly);
 
 // A limit passed by a write: usage was at or below it before and is above it after.
 struct LimitCrossing {

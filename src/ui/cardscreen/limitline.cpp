@@ -15,13 +15,17 @@ LimitLine::LimitLine(DiaryState &state, QWidget *parent) : QLabel(parent), m_sta
     connect(&m_state, &DiaryState::cardsChanged, this, &LimitLine::refresh);
 }
 
+PlayDatabase::Mode LimitLine::mode() const {
+    return m_state.readOnly() ? PlayDatabase::Mode::ReadOnly : PlayDatabase::Mode::ReadWrite;
+}
+
 void LimitLine::refresh() {
     if (m_state.user().isEmpty()) {
         hide();
         return;
     }
     const QDateTime now = clock().now();
-    const LimitStatus s = readLimitStatus(m_state.folder, m_state.user(), now);
+    const LimitStatus s = readLimitStatus(m_state.folder, m_state.user(), now, mode());
     // A limit that cannot be read is said, not taken for none.
     const QString text =
         s.problem.isEmpty() ? nearestLimitText(s.limits, s.usage, now) : u"上限を読めません: "_s + s.problem;
@@ -33,7 +37,7 @@ void LimitLine::noteBeforeWrite() {
     m_before.reset();
     if (m_state.user().isEmpty()) return;
     const QDateTime now = clock().now();
-    const LimitStatus s = readLimitStatus(m_state.folder, m_state.user(), now);
+    const LimitStatus s = readLimitStatus(m_state.folder, m_state.user(), now, mode());
     if (s.problem.isEmpty() && s.limits.anyInForce(now)) m_before = s.usage;
 }
 
@@ -42,7 +46,7 @@ void LimitLine::reportAfterWrite() {
     const LimitUsage before = *m_before;
     m_before.reset();
     const QDateTime now = clock().now();
-    const LimitStatus s = readLimitStatus(m_state.folder, m_state.user(), now);
+    const LimitStatus s = readLimitStatus(m_state.folder, m_state.user(), now, mode());
     if (!s.problem.isEmpty()) return;
     QStringList facts;
     for (const LimitCrossing &c : limitCrossings(s.limits, now, before, s.usage))

@@ -26,6 +26,9 @@ class LimitLine : public QLabel {
     void reportAfterWrite();
 
   private:
+    // Opened as the folder allows, so that an older database is brought up to date.
+    PlayDatabase::Mode mode() const;
+
     DiaryState &m_state;
     std::optional<LimitUsage> m_before;
 };

@@ -145,6 +145,10 @@ LimitsWindow::LimitsWindow(WindowRegistry &registry) : m_registry(registry) {
     resize(780, 260);
 }
 
+PlayDatabase::Mode LimitsWindow::mode() {
+    return m_registry.state().readOnly() ? PlayDatabase::Mode::ReadOnly : PlayDatabase::Mode::ReadWrite;
+}
+
 QString LimitsWindow::boxText(LimitKind kind, qint64 value) {
     if (kind != LimitKind::Hours) return QString::number(value);
     return value % 60 ? QString::number(double(value) / 60, 'g', 4) : QString::number(value / 60);
@@ -153,7 +157,7 @@ QString LimitsWindow::boxText(LimitKind kind, qint64 value) {
 void LimitsWindow::reload() {
     const QDateTime now = clock().now();
     const QString user = m_registry.state().user();
-    m_status = user.isEmpty() ? LimitStatus() : readLimitStatus(m_registry.state().folder, user, now);
+    m_status = user.isEmpty() ? LimitStatus() : readLimitStatus(m_registry.state().folder, user, now, mode());
     setWindowTitle(u"遊技の上限 - "_s + user);
     m_problem->setText(m_status.problem.isEmpty() ? QString() : u"上限を読めません: "_s + m_status.problem);
     m_problem->setVisible(!m_status.problem.isEmpty());
@@ -177,11 +181,13 @@ void LimitsWindow::setLimit(const Row &row) {
     try {
         const std::optional<qint64> value = valueOfBox(row.kind, row.box->text());
         if (value) validateLimitValue(row.kind, *value);
-        if (!m_status.problem.isEmpty())
-            throw StoreError(StoreError::Kind::Io, PlayDatabase::fileName(), m_status.problem);
         const QDateTime now = clock().now();
-        // Read afresh: the command-line tool may have changed it since.
-        const UserLimits limits(readLimitStatus(m_registry.state().folder, user, now).limits);
+        // Read afresh: the command-line tool may have changed them since. Limits that cannot
+        // be read are not written over.
+        const LimitStatus fresh = readLimitStatus(m_registry.state().folder, user, now, mode());
+        if (!fresh.limitsRead)
+            throw StoreError(StoreError::Kind::Io, PlayDatabase::fileName(), fresh.problem);
+        const UserLimits &limits = fresh.limits;
         const LimitRow next = limits.change(row.kind, value, now);
         LimitRow was = limits.row(row.kind), will = next;
         was.updated = will.updated = QDateTime();

@@ -36,6 +36,7 @@ class LimitsWindow : public QWidget {
         QPushButton *set;
     };
     void setLimit(const Row &row);
+    PlayDatabase::Mode mode();
     // The box's text as the stored value: yen, cards, or hours as minutes.
     static QString boxText(LimitKind kind, qint64 value);
 
