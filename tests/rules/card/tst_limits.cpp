@@ -160,8 +160,7 @@ class TestLimits : public QObject {
         QCOMPARE(c.size(), crossed ? 1 : 0); // visits and hours have no limit
         if (crossed)
             QCOMPARE(crossingText(c[0]), u"今月の投資が上限の50,000円を超えました（"_s +
-                                             limitValueText(LimitKind::Investment, after) +
-                                             u"）。"_s);
+                                             limitValueText(LimitKind::Investment, after) + u"）。"_s);
     }
 
     void theLineShowsTheLimitNearestItsLimit() {
