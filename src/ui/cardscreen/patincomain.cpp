@@ -573,11 +573,11 @@ void PatincoMain::UndoOrganise() {
     discardYearList();
 }
 
-// The year list reads the diary when it is made; the next showing makes it anew.
 void PatincoMain::drawLimits() {
     m_limitLine->refresh();
 }
 
+// The year list reads the diary when it is made; the next showing makes it anew.
 void PatincoMain::discardYearList() {
     m_registry.unload<listview>();
 }
