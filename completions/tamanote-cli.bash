@@ -6,7 +6,7 @@
 # line, otherwise the default one. Self-contained: it needs nothing from the
 # bash-completion package, so it can also be sourced on its own.
 
-_tamanote_cli_commands="users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs chodama"
+_tamanote_cli_commands="users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs chodama limits"
 
 # Options that take a value; every other option is a flag.
 _tamanote_cli_value_options=" --data --user --year --encoding --category --store --model --sort --value --style --series --today --png --from --to --by --month --file --card --spins --own-balls --hits --machine --lend --exchange --fee --prob --payout --border --chodama-used --chodama-deposited --kind --balls --date --note --uid "
@@ -42,6 +42,8 @@ _tamanote_cli_options_of() {
                 remove) echo "--uid --user --dry-run" ;;
                 *) echo "--user --store --json" ;;
             esac
+        limits)
+            if [[ $2 == set ]]; then echo "--user --kind --value --dry-run"; else echo "--user --json"; fi
             ;;
     esac
 }
@@ -163,7 +165,7 @@ _tamanote_cli() {
             command=$w
         elif [[ $command == restore && -z $snapshot ]]; then
             snapshot=$(_tamanote_cli_dequote "$w")
-        elif [[ $command == halls-terms || $command == model-specs || $command == chodama ]] && [[ -z $sub ]]; then
+        elif [[ $command == halls-terms || $command == model-specs || $command == chodama || $command == limits ]] && [[ -z $sub ]]; then
             sub=$w
         fi
     done
@@ -230,6 +232,10 @@ _tamanote_cli() {
             ;;
         --category)
             _tamanote_cli_add "$cur" 羽物 デジパチ 権利物 一般電役 ＣＲデジパチ
+            return 0
+            ;;
+        --kind)
+            _tamanote_cli_add "$cur" investment visits hours
             return 0
             ;;
         --encoding)
@@ -312,7 +318,7 @@ _tamanote_cli() {
     fi
 
     # The set form of the listings of the database.
-    if [[ ($command == halls-terms || $command == model-specs) && -z $sub && $cur != -* ]]; then
+    if [[ ($command == halls-terms || $command == model-specs || $command == limits) && -z $sub && $cur != -* ]]; then
         _tamanote_cli_add "$cur" set
         return 0
     fi

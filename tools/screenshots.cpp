@@ -3,7 +3,9 @@
 // scripts/screenshots.sh.
 #include "app/resources.h"
 #include "app/windowregistry.h"
+#include "card/limits.h"
 #include "cardscreen/helpwindow.h"
+#include "cardscreen/limitswindow.h"
 #include "cardscreen/patincomain.h"
 #include "cardscreen/ver.h"
 #include "common/clock.h"
@@ -286,6 +288,18 @@ int main(int argc, char **argv) {
     save(main, out, u"cardscreen.png"_s);
     playedCard(state.folder, main);
     save(main, out, u"cardscreen-play.png"_s);
+    {
+        // Limits of the month's investment and visits; a raise of the visits waits a day.
+        PlayDatabase db(state.folder);
+        const QDateTime now = QDateTime::currentDateTime();
+        db.setLimit(u"taro"_s, UserLimits().change(LimitKind::Investment, 50000, now));
+        db.setLimit(u"taro"_s, UserLimits().change(LimitKind::Visits, 8, now));
+        db.setLimit(u"taro"_s, UserLimits(db.limits(u"taro"_s)).change(LimitKind::Visits, 12, now));
+    }
+    main->drawLimits();
+    save(main, out, u"cardscreen-limit.png"_s);
+    save(registry.get<LimitsWindow>(), out, u"limits.png"_s);
+    registry.unload<LimitsWindow>();
     save(registry.get<search_kisyu>(), out, u"search_kisyu.png"_s);
     registry.unload<search_kisyu>();
     save(registry.get<New_touroku>(), out, u"new_touroku.png"_s);

@@ -36,7 +36,7 @@ const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS
 
 タマノートのデータフォルダを調べます。データフォルダのファイルを作ったり書き換えたり
 するのは organise --yes、merge --yes、restore --yes、backup と、稼働データの play --yes、
-halls-terms set --yes、model-modelSpecs set --yes、貯玉の chodama add と chodama remove だけです。これらは書き換える前に
+halls-terms set --yes、model-modelSpecs set --yes、貯玉の chodama add と chodama remove、limits set だけです。これらは書き換える前に
 タマノートと同じ自動バックアップ（その日の最初の書き込みの前と、整理・統合・復元の前）を取ります。
 
 COMMAND:
@@ -134,6 +134,13 @@ COMMAND:
       負の玉数も使えます。店は店の一覧にある店だけです。--dry-run は加える内容を出すだけです。
   chodama remove --uid HEX [--user NAME] [--dry-run]
       貯玉の記録（chodama の「元」の欄の16進32桁）を消します。
+  limits --user NAME [--json]
+      使用者の遊技の上限（今月の投資、今月の来店回数、1日の遊技時間）と、今月・今日の使用、
+      待っている変更とその適用日時。上限はカードの登録を止めません。
+  limits set --user NAME --kind investment|visits|hours --value N|off [--dry-run]
+      上限を設定します。N は円（1,000〜99,999,900、100円単位）、回（1〜999）、時間（0.5〜24、
+      0.25時間単位、2.5 のように）。下げる・新しく設けるとすぐに、上げる・off にすると24時間後に
+      有効になります。--dry-run は保存する内容を出すだけです。
 
 OPTIONS:
   --data DIR   データフォルダ（既定: このプログラムのアプリケーションデータフォルダ）
@@ -211,6 +218,7 @@ const QList<CommandInfo> &commands() {
          {},
          chodamaCommand,
          1},
+        {u"limits"_s, {u"user"_s, u"kind"_s, u"value"_s}, {u"json"_s, u"dry-run"_s}, {}, limitsCommand, 1},
     };
     return list;
 }

@@ -111,5 +111,6 @@ int playCommand(const Context &c);
 int hallsTermsCommand(const Context &c);
 int modelSpecsCommand(const Context &c);
 int chodamaCommand(const Context &c);
+int limitsCommand(const Context &c);
 
 } // namespace tama::cli

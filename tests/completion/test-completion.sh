@@ -80,7 +80,7 @@ check() {
     fi
 }
 
-all_commands=(users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs chodama)
+all_commands=(users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs chodama limits)
 w=(tamanote-cli ''); check w "${all_commands[@]}"
 w=(tamanote-cli ca); check w cards calendar
 w=(tamanote-cli --data "$data" back); check w backups backup
@@ -103,6 +103,9 @@ w=(tamanote-cli --data "$data" chodama add --store 大 --); check w --user --kin
 w=(tamanote-cli --data "$data" chodama add --kind ''); check w deposit replay settle adjust
 w=(tamanote-cli --data "$data" chodama remove --); check w --uid --user --dry-run
 w=(tamanote-cli --data "$data" chodama add --store ''); check w ＡＢＣホール 大当り
+w=(tamanote-cli --data "$data" limits --); check w --user --json
+w=(tamanote-cli --data "$data" limits set --user 山田 --); check w --kind --value --dry-run
+w=(tamanote-cli --data "$data" limits set --kind ''); check w investment visits hours
 
 # Users, escaped for the shell, or as they are inside an opened quote.
 w=(tamanote-cli --data "$data" cards --user ''); check w 'Taro\ Y' '山田' 'Hanako\ Suzuki'

@@ -249,6 +249,12 @@ inline QList<Operation> playOperations() {
              e.balls = 500;
              PlayDatabase(f).addChodamaEntry(e);
          }},
+        {u"play-limit"_s,
+         [](const DataFolder &f) {
+             LimitRow investment;
+             investment.value = 50000;
+             PlayDatabase(f).setLimit(u"taro"_s, investment);
+         }},
     };
 }
 

@@ -1,5 +1,6 @@
 #include "store/playdata.h"
 
+#include "common/clock.h"
 #include "common/text.h"
 #include "store/conflictcopy.h"
 #include "store/diary.h"
@@ -1416,6 +1417,7 @@ PlayDatabase::MergeReport PlayDatabase::mergeFrom(const PlayDatabase &other) {
         }
     }
     mergeChodama(other, report);
+    mergeLimits(other, report);
     t.commit();
     return report;
 }
@@ -1660,6 +1662,138 @@ std::optional<QString> repairPlayData(const DataFolder &folder) {
     }
     if (notices.isEmpty()) return std::nullopt;
     return notices.join(u'\n');
+}
+
+// ---- limits ----
+
+const QList<LimitKind> &limitKinds() {
+    static const QList<LimitKind> kinds = {LimitKind::Investment, LimitKind::Visits, LimitKind::Hours};
+    return kinds;
+}
+
+QString limitKindName(LimitKind kind) {
+    switch (kind) {
+    case LimitKind::Investment:
+        return u"investment"_s;
+    case LimitKind::Visits:
+        return u"visits"_s;
+    case LimitKind::Hours:
+        return u"hours"_s;
+    }
+    return {};
+}
+
+std::optional<LimitKind> limitKindFromName(const QString &name) {
+    for (LimitKind k : limitKinds())
+        if (limitKindName(k) == name) return k;
+    return std::nullopt;
+}
+
+void validateLimitValue(LimitKind kind, qint64 value) {
+    switch (kind) {
+    case LimitKind::Investment:
+        // Cards hold amounts in hundreds of yen.
+        if (value < 1000 || value > 99999900 || value % 100 != 0)
+            throw invalid(u"今月の投資の上限は1,000円から99,999,900円までの100円単位で入力してください。"_s);
+        return;
+    case LimitKind::Visits:
+        if (value < 1 || value > 999)
+            throw invalid(u"今月の来店回数の上限は1回から999回までで入力してください。"_s);
+        return;
+    case LimitKind::Hours:
+        if (value < 30 || value > 1440 || value % 15 != 0)
+            throw invalid(u"1日の遊技時間の上限は0.5時間から24時間までの15分単位で入力してください。"_s);
+        return;
+    }
+}
+
+namespace {
+void putLimit(sqlite3 *db, const QString &path, const QString &user, const LimitRow &r, qint64 updated) {
+    Stmt q(db,
+           "INSERT OR REPLACE INTO limits(user, kind, value, pending, pending_set, pending_from, updated)"
+           " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)",
+           path);
+    q.bind(1, user).bind(2, limitKindName(r.kind)).bind(3, r.value).bind(4, r.pending);
+    q.bind(5, r.pendingSet ? 1 : 0);
+    q.bind(6, r.pendingSet ? std::optional(r.pendingFrom.toMSecsSinceEpoch()) : std::nullopt);
+    q.bind(7, updated);
+    q.run();
+}
+
+// Rows whose kind this version does not know are left out.
+std::optional<LimitRow> limitOf(const Stmt &q, int first) {
+    const std::optional<LimitKind> kind = limitKindFromName(q.text(first));
+    if (!kind) return std::nullopt;
+    LimitRow r;
+    r.kind = *kind;
+    r.value = q.optInteger(first + 1);
+    r.pending = q.optInteger(first + 2);
+    r.pendingSet = q.integer(first + 3) != 0;
+    if (r.pendingSet) r.pendingFrom = fromMs(q.optInteger(first + 4).value_or(0));
+    r.updated = fromMs(q.integer(first + 5));
+    return r;
+}
+
+QString limitText(const QString &user, const LimitRow &r) {
+    return u"上限 "_s + user + u" "_s + limitKindName(r.kind) + u": 古い方（"_s +
+           (r.value ? QString::number(*r.value) : u"なし"_s) + u"）を捨てました"_s;
+}
+} // namespace
+
+QList<LimitRow> PlayDatabase::limits(const QString &user) const {
+    return TAMA_READ(QList<LimitRow>(), {
+        Stmt q(m_db,
+               "SELECT kind, value, pending, pending_set, pending_from, updated FROM limits WHERE user = ?1",
+               m_path);
+        q.bind(1, user);
+        QList<LimitRow> rows;
+        while (q.step())
+            if (const std::optional<LimitRow> r = limitOf(q, 0)) rows.append(*r);
+        std::sort(rows.begin(), rows.end(),
+                  [](const LimitRow &a, const LimitRow &b) { return int(a.kind) < int(b.kind); });
+        return rows;
+    });
+}
+
+void PlayDatabase::setLimit(const QString &user, const LimitRow &row) {
+    if (trim(user).isEmpty()) throw invalid(u"ユーザー名がありません。"_s);
+    if (row.value) validateLimitValue(row.kind, *row.value);
+    if (row.pendingSet && row.pending) validateLimitValue(row.kind, *row.pending);
+    if (row.pendingSet && !row.pendingFrom.isValid()) throw invalid(u"変更の適用日時がありません。"_s);
+    requireOpen();
+    writehook::beforeWrite(m_path);
+    putLimit(m_db, m_path, user, row, clock().now().toMSecsSinceEpoch());
+}
+
+void PlayDatabase::mergeLimits(const PlayDatabase &other, MergeReport &report) {
+    Stmt theirs(other.m_db,
+                "SELECT user, kind, value, pending, pending_set, pending_from, updated FROM limits",
+                other.m_path);
+    Stmt mineQ(m_db,
+               "SELECT kind, value, pending, pending_set, pending_from, updated FROM limits"
+               " WHERE user = ?1 AND kind = ?2",
+               m_path);
+    while (theirs.step()) {
+        const QString user = theirs.text(0);
+        const std::optional<LimitRow> row = limitOf(theirs, 1);
+        if (!row) continue;
+        mineQ.reset();
+        mineQ.bind(1, user).bind(2, limitKindName(row->kind));
+        std::optional<LimitRow> mine = mineQ.step() ? limitOf(mineQ, 0) : std::nullopt;
+        if (mine) {
+            LimitRow a = *mine, b = *row;
+            a.updated = b.updated = QDateTime();
+            if (a == b) continue;
+            // Changed on both sides: the newer is kept, the other listed.
+            if (mine->updated >= row->updated) {
+                report.conflicts.append(limitText(user, *row));
+                continue;
+            }
+            report.conflicts.append(limitText(user, *mine));
+        }
+        putLimit(m_db, m_path, user, *row, row->updated.toMSecsSinceEpoch());
+        ++(mine ? report.replaced : report.added);
+    }
 }
 
 } // namespace tama

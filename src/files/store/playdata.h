@@ -80,6 +80,28 @@ struct ModelSpec {
 // neither p with P nor B4.
 void validateModelSpec(const ModelSpec &modelSpec);
 
+// What a player may limit (遊技の上限): the month's investment in yen, the month's visits
+// in cards, the day's play in minutes.
+enum class LimitKind { Investment, Visits, Hours };
+const QList<LimitKind> &limitKinds();  // in that order
+QString limitKindName(LimitKind kind); // "investment", "visits", "hours"
+std::optional<LimitKind> limitKindFromName(const QString &name);
+
+// One limit of a user as stored. A change that loosens it waits: pending holds it.
+struct LimitRow {
+    LimitKind kind = LimitKind::Investment;
+    std::optional<qint64> value;   // yen, cards or minutes; nothing: no limit
+    bool pendingSet = false;       // a change waits
+    std::optional<qint64> pending; // what it sets; nothing: off
+    QDateTime pendingFrom;         // when it takes effect (UTC)
+    QDateTime updated;             // set by the database
+
+    friend bool operator==(const LimitRow &, const LimitRow &) = default;
+};
+// Throws StoreError(Invalid): investment outside 1,000 … 99,999,900 yen or not in whole
+// hundreds, visits outside 1 … 999, minutes outside 30 … 1,440 or not in quarter hours.
+void validateLimitValue(LimitKind kind, qint64 value);
+
 // Which card of a diary a play row belongs to: the fingerprint of its 240 bytes as stored
 // with the first byte (where the deletion mark goes) left out, and among identical cards
 // of the diary its place (0 for the first in record order).
@@ -307,6 +329,13 @@ class PlayDatabase {
     // The last error a reading call met (it then answered as if nothing were stored).
     const QString &readError() const { return m_readError; }
 
+    // ---- limits ----
+    // The user's stored limits, in limitKinds() order; a kind never set has no row.
+    QList<LimitRow> limits(const QString &user) const;
+    // Adds or replaces the user's row of row.kind, stamped with the clock's time. Validates
+    // the value and the pending value; throws StoreError.
+    void setLimit(const QString &user, const LimitRow &row);
+
   private:
     PlayDatabase() = default;
     void open(Mode mode) const;
@@ -318,6 +347,7 @@ class PlayDatabase {
     void stampDiary(const QString &folderPath, const QString &diary);
     void noteReadError() const;
     void mergeChodama(const PlayDatabase &other, MergeReport &report);
+    void mergeLimits(const PlayDatabase &other, MergeReport &report);
 
     QString m_path;
     Mode m_mode = Mode::ReadOnly;

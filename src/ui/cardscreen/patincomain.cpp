@@ -5,6 +5,7 @@
 #include "app/windowregistry.h"
 #include "card/datescroller.h"
 #include "card/spinner.h"
+#include "cardscreen/limitline.h"
 #include "cardscreen/picturebutton.h"
 #include "cardscreen/playpanel.h"
 #include "common/clock.h"
@@ -60,6 +61,9 @@ PatincoMain::PatincoMain(WindowRegistry &registry) : m_registry(registry) {
     m_playPanel = new PlayPanel(m_editor, centralWidget());
     m_columns->addWidget(m_playPanel);
     m_playPanel->placeInTabOrder(Text24, Command23);
+    // Below everything, taking no space while no limit is in force.
+    m_limitLine = new LimitLine(m_registry.state(), centralWidget());
+    if (auto *top = qobject_cast<QBoxLayout *>(centralWidget()->layout())) top->addWidget(m_limitLine);
     buildMenus();
     connectHandlers();
     buildKeys();
@@ -287,6 +291,7 @@ void PatincoMain::LoadDiary() {
     DiaryState &s = m_registry.state();
     m_editor.open(s.folder, s.diaryFile(), s.yearText());
     m_playPanel->useFolder(s.folder, s.readOnly());
+    m_limitLine->refresh();
     if (QAction *undo = findChild<QAction *>(u"undoOrganise"_s))
         undo->setEnabled(m_beforeOrganise && m_beforeOrganise->detail == s.diaryFile());
     if (const std::optional<StoreError> e = m_editor.load(tama::clock().today())) reportStoreError(*e);
@@ -307,6 +312,7 @@ void PatincoMain::Form_Activate() {
     for (PictureButton *b : {Picture1, Picture2, Picture3, Picture4, Picture5, Picture6})
         b->showPressedImage(false);
     updateClock();
+    m_limitLine->refresh(); // a waiting change may have come into force
 }
 
 // Another user's diary, or the same opened again, starts the window afresh; another
@@ -443,6 +449,7 @@ void PatincoMain::spinnerChange(int index) {
 
 void PatincoMain::Command23_Click() {
     using Outcome = CardEditor::Registration::Outcome;
+    m_limitLine->noteBeforeWrite();
     const CardEditor::Registration r = m_editor.registerCard();
     switch (r.outcome) {
     case Outcome::Incomplete:
@@ -468,6 +475,7 @@ void PatincoMain::Command23_Click() {
         reportStoreError(e);
     for (const QString &notice : r.notices)
         InfoBox(notice, u"お知らせ"_s);
+    m_limitLine->reportAfterWrite();
     if (r.modelMissingFromList) {
         // Made afresh: it takes the store, model and category of this card when it loads.
         m_registry.unload<New_touroku>();
@@ -563,6 +571,10 @@ void PatincoMain::UndoOrganise() {
     LoadDiary();
     s.noteCardsChanged();
     discardYearList();
+}
+
+void PatincoMain::drawLimits() {
+    m_limitLine->refresh();
 }
 
 // The year list reads the diary when it is made; the next showing makes it anew.

@@ -8,6 +8,7 @@
 
 namespace tama {
 
+class LimitLine;
 class PlayPanel;
 class WindowRegistry;
 
@@ -37,6 +38,9 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     QString monthText() const { return m_editor.card().month; }
     // The chosen category: 1 … 5 for Option1 … Option5, 0 when none is chosen.
     int categoryOption() const { return m_editor.card().category; }
+
+    // The line of the player's limits, read again (after they were set).
+    void drawLimits();
 
     void Form_Load();
     // Restores the picture buttons and the clock; reloads when a reload was requested.
@@ -110,6 +114,7 @@ class PatincoMain : public QMainWindow, private PatincoMainForm {
     WindowRegistry &m_registry;
     CardEditor m_editor;
     PlayPanel *m_playPanel;
+    LimitLine *m_limitLine;
     bool m_drawing = false;
     bool m_loadingForm = false;
     int m_opening = -1; // the state's opening this window was loaded for

@@ -1,6 +1,7 @@
 // The card screen's menus and keys, and what their items open.
 #include "app/windowregistry.h"
 #include "cardscreen/helpwindow.h"
+#include "cardscreen/limitswindow.h"
 #include "cardscreen/patincomain.h"
 #include "cardscreen/picturebutton.h"
 #include "cardscreen/playpanel.h"
@@ -86,6 +87,8 @@ void PatincoMain::buildMenus() {
     dataSET->addSeparator()->setObjectName(u"bkup"_s);
     connect(item(dataSET, u"backups"_s, u"バックアップと復元(&R)"_s, true), &QAction::triggered, this,
             [this] { m_registry.show<BackupWindow>()->reload(); });
+    connect(item(dataSET, u"limits"_s, u"遊技の上限(&L)"_s, true), &QAction::triggered, this,
+            [this] { m_registry.show<LimitsWindow>(); });
 
     QMenu *hppp = menuBar()->addMenu(u"ヘルプ(&H)"_s);
     hppp->setObjectName(u"hppp"_s);
