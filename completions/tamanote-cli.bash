@@ -42,6 +42,7 @@ _tamanote_cli_options_of() {
                 remove) echo "--uid --user --dry-run" ;;
                 *) echo "--user --store --json" ;;
             esac
+            ;;
         limits)
             if [[ $2 == set ]]; then echo "--user --kind --value --dry-run"; else echo "--user --json"; fi
             ;;
@@ -234,10 +235,6 @@ _tamanote_cli() {
             _tamanote_cli_add "$cur" 羽物 デジパチ 権利物 一般電役 ＣＲデジパチ
             return 0
             ;;
-        --kind)
-            _tamanote_cli_add "$cur" investment visits hours
-            return 0
-            ;;
         --encoding)
             _tamanote_cli_add "$cur" utf-8 cp932
             return 0
@@ -276,7 +273,12 @@ _tamanote_cli() {
             return 0
             ;;
         --kind)
-            _tamanote_cli_add "$cur" deposit replay settle adjust
+            # The kinds of the command on the line: 貯玉 entries, or limits.
+            if [[ $command == limits ]]; then
+                _tamanote_cli_add "$cur" investment visits hours
+            else
+                _tamanote_cli_add "$cur" deposit replay settle adjust
+            fi
             return 0
             ;;
         --value | --card | --spins | --own-balls | --hits | --machine | --lend | --exchange | --fee | --prob | \
