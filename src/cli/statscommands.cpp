@@ -10,6 +10,7 @@
 #include "reports/diarystats.h"
 #include "reports/monthcalendar.h"
 #include "reports/statstable.h"
+#include "reports/yearlisttotals.h"
 #include "store/diary.h"
 #include "store/playdata.h"
 
@@ -30,7 +31,8 @@ bool reportedSound(const Context &c, const QStringList &doubtful) {
     return sound;
 }
 
-void writeGroup(JsonWriter &json, const StatsGroup &g, bool total) {
+// chodama: 貯玉 counts in the totals, and its yen is given last.
+void writeGroup(JsonWriter &json, const StatsGroup &g, bool total, bool chodama) {
     json.beginObject();
     json.key(u"key");
     if (total)
@@ -91,6 +93,7 @@ void writeGroup(JsonWriter &json, const StatsGroup &g, bool total) {
     json.key(u"longest_win_streak").value(g.dayRuns.longestWinStreak);
     json.key(u"longest_loss_streak").value(g.dayRuns.longestLossStreak);
     json.key(u"current_streak").value(g.dayRuns.currentStreak);
+    if (chodama) json.key(u"chodama_yen").value(g.chodamaYen);
     json.endObject();
 }
 
@@ -135,10 +138,10 @@ int statsCommand(const Context &c) {
         json.key(u"include_marked").value(includeMarked);
         json.key(u"groups").beginArray();
         for (const StatsGroup &g : stats.groups())
-            writeGroup(json, g, false);
+            writeGroup(json, g, false, stats.countsChodama());
         json.endArray();
         json.key(u"total");
-        writeGroup(json, stats.total(), true);
+        writeGroup(json, stats.total(), true, stats.countsChodama());
         json.endObject();
         if (!json.flush()) return c.outputFailed();
     } else if (csv) {
@@ -165,6 +168,11 @@ int statsCommand(const Context &c) {
         for (const StatsGroup &g : stats.groups())
             line(g, statsKeyText(*by, g.key));
         line(stats.total(), u"合計"_s);
+        if (stats.countsChodama()) {
+            YearListTotals note;
+            note.setChodama(stats.total().chodamaYen);
+            out.line(note.chodamaText);
+        }
         if (!out.flush()) return c.outputFailed();
     }
     return reportedSound(c, doubtful) ? 0 : 1;

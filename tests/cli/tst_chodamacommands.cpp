@@ -2,6 +2,7 @@
 #include "support/testsupport.h"
 
 #include "common/clock.h"
+#include "reports/chodamaledger.h"
 #include "store/backup.h"
 #include "store/playdata.h"
 
@@ -184,6 +185,51 @@ class TestChodamaCommands : public QObject {
         const CliResult tooMany = runIn(f, {u"play"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s,
                                             u"--card"_s, u"2"_s, u"--chodama-deposited"_s, u"10000001"_s});
         QCOMPARE(tooMany.status, 2);
+    }
+
+    // With the user's switch on, card 1's 125 balls (400 stored, 250 and a fee of 25 replayed)
+    // count at 4 yen as 500 yen taken home in the statistics, the year list and the report;
+    // 支店 has no terms, so card 2's 30 balls count nothing. Off, no figure changes.
+    void theSwitchCountsInTheTotals() {
+        TempFolder f;
+        writeFolder(f);
+        f.write(u"hirapati.dat"_s,
+                hex("82 77") + spaces(158)); // the cards' model Ｘ, for the year list's filter
+        const QStringList stats{u"stats"_s, u"--user"_s, u"taro"_s, u"--year"_s,
+                                u"1999"_s,  u"--by"_s,   u"hall"_s, u"--json"_s};
+        const QStringList list{u"list"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s};
+        const QStringList report{u"report"_s, u"--user"_s, u"taro"_s, u"--year"_s, u"1999"_s, u"--json"_s};
+        auto group = [](const QJsonObject &o, const QString &key) {
+            for (const QJsonValue &g : o[u"groups"_s].toArray())
+                if (g[u"key"_s].toString() == key) return g.toObject();
+            return QJsonObject();
+        };
+        const QJsonObject offStats = runIn(f, stats).json();
+        QVERIFY(!offStats[u"total"_s].toObject().contains(u"chodama_yen"_s));
+        QCOMPARE(offStats[u"total"_s][u"cash_out"_s].toInteger(), 8000);
+        QVERIFY(!runIn(f, list).json()[u"totals"_s].toObject().contains(u"chodama_yen"_s));
+        QVERIFY(!runIn(f, report).json().contains(u"chodama_yen"_s));
+
+        {
+            PlayDatabase db{DataFolder(f.path())};
+            setChodamaInTotals(db, u"taro"_s, true);
+        }
+        const QJsonObject on = runIn(f, stats).json();
+        const QJsonObject honten = group(on, u"本店"_s);
+        QCOMPARE(honten[u"chodama_yen"_s].toInteger(), 500);
+        QCOMPARE(honten[u"cash_out"_s].toInteger(), 4500);
+        QCOMPARE(honten[u"profit"_s].toInteger(), -10500);
+        QCOMPARE(group(on, u"支店"_s)[u"chodama_yen"_s].toInteger(), 0);
+        QCOMPARE(on[u"total"_s][u"chodama_yen"_s].toInteger(), 500);
+        QCOMPARE(on[u"total"_s][u"investment"_s].toInteger(), 30000);
+        const QStringList keys = on[u"total"_s].toObject().keys();
+        QVERIFY(keys.contains(u"current_streak"_s) && keys.contains(u"chodama_yen"_s));
+        const QJsonObject totals = runIn(f, list).json()[u"totals"_s].toObject();
+        QCOMPARE(totals[u"chodama_yen"_s].toInteger(), 500);
+        QCOMPARE(totals[u"cash_out"_s].toString(), u" 8500"_s);
+        QCOMPARE(runIn(f, report).json()[u"chodama_yen"_s].toInteger(), 500);
+        const CliResult text = runIn(f, stats.mid(0, 7));
+        QCOMPARE(text.outLines().last(), u"貯玉 +500円を含む"_s);
     }
 
   private:

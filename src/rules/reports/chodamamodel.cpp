@@ -71,7 +71,7 @@ QVariant ChodamaLinesModel::data(const QModelIndex &index, int role) const {
 
 QVariant ChodamaLinesModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const QStringList heads = {u"日付"_s, u"店名"_s, u"種類"_s, u"玉数"_s,
+    static const QStringList heads = {u"日付"_s,   u"店名"_s, u"種類"_s, u"玉数"_s,
                                       u"手数料"_s, u"増減"_s, u"残高"_s, u"内容"_s};
     return section >= 0 && section < heads.size() ? QVariant(heads[section]) : QVariant();
 }
@@ -128,14 +128,14 @@ ChodamaEntry chodamaEntryOf(const QString &user, const QString &store, const QDa
     text.remove(u',');
     text.remove(u'\uFF0C'); // ，
     text.replace(u'\u2212', u'-');
-    if (text.isEmpty())
-        throw StoreError(StoreError::Kind::Invalid, box, u"玉数を入力してください"_s);
+    if (text.isEmpty()) throw StoreError(StoreError::Kind::Invalid, box, u"玉数を入力してください"_s);
     bool ok = false;
     const qint64 balls = text.toLongLong(&ok);
     if (!ok) throw StoreError(StoreError::Kind::Invalid, box, u"玉数は整数で入力してください"_s);
     if (kind != ChodamaKind::Adjust && balls < 0)
         throw StoreError(StoreError::Kind::Invalid, box,
-                         chodamaKindName(kind) + u"の玉数は1以上で入力してください（減らすときは調整を使います）"_s);
+                         chodamaKindName(kind) +
+                             u"の玉数は1以上で入力してください（減らすときは調整を使います）"_s);
     ChodamaEntry e;
     e.user = user;
     e.store = store.trimmed();

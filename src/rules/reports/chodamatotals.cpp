@@ -31,7 +31,8 @@ bool chodamaCounted(const DataFolder &folder, const QString &user) {
     return db && chodamaInTotals(*db, user);
 }
 
-QHash<int, qint64> chodamaYenOfDiary(const DataFolder &folder, const QString &user, const QString &diaryFile) {
+QHash<int, qint64> chodamaYenOfDiary(const DataFolder &folder, const QString &user,
+                                     const QString &diaryFile) {
     const auto db = openForReading(folder);
     return db ? chodamaYenOfDiary(*db, folder, user, diaryFile) : QHash<int, qint64>();
 }

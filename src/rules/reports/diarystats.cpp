@@ -2,6 +2,7 @@
 
 #include "card/playfigures.h"
 #include "common/dates.h"
+#include "reports/chodamaledger.h"
 #include "reports/playtime.h"
 #include "reports/viewtext.h"
 #include "store/category.h"
@@ -134,6 +135,8 @@ struct PlayCounts {
             c.has |= bit;
             return true;
         };
+        // A row with 貯玉 is kept whole, with the rows that do not fit here.
+        if (p.chodamaUsed || p.chodamaDeposited) return std::nullopt;
         if (!put(p.spins, c.spins, 1) || !put(p.ownBalls, c.ownBalls, 2) || !put(p.hits, c.hits, 4))
             return std::nullopt;
         return c;
@@ -492,14 +495,25 @@ void DiaryStats::add(const CardRecord &card, int diaryYear) {
 }
 
 StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear, qint64 *investmentOut,
-                                qint64 *cashOutOut) {
+                                qint64 *cashOutOut, const PlayInputs *play, const PlayLookup *lookup) {
     if (card.field(CardRecord::VisitDate).startsWith(u'R') && !m_includeMarked) return nullptr;
     using viewtext::valueOf;
-    const qint64 investment = valueOf(card.field(CardRecord::Investment)) * 100;
-    const qint64 cashOut = valueOf(card.field(CardRecord::CashOut)) * 100;
+    qint64 investment = valueOf(card.field(CardRecord::Investment)) * 100;
+    qint64 cashOut = valueOf(card.field(CardRecord::CashOut)) * 100;
+    if (investmentOut) *investmentOut = investment;
+    if (cashOutOut) *cashOutOut = cashOut;
     const int minutes = playMinutes(card);
     int order = 0;
     const std::optional<CardDate> date = cardDate(card);
+    // 貯玉 counted in the totals (the user's choice): balls stored are yen taken home,
+    // balls replayed yen put in, valued at the hall's terms on the card's day.
+    std::optional<qint64> chodamaYen;
+    if (m_countChodama && play && lookup && date && (play->chodamaUsed || play->chodamaDeposited)) {
+        const HallTerms *terms = lookup->termsAt(viewtext::trimmed(card.field(CardRecord::StoreName)),
+                                                 QDate(date->year, date->month, date->day));
+        chodamaYen = chodamaYenOfCard(*play, terms);
+        if (chodamaYen) (*chodamaYen < 0 ? investment : cashOut) += std::abs(*chodamaYen);
+    }
     const QString key = keyOf(card, diaryYear, m_by, &order, date);
     auto it = m_byKey.find(key);
     if (it == m_byKey.end()) {
@@ -507,10 +521,12 @@ StatsGroup *DiaryStats::groupOf(const CardText &card, int diaryYear, qint64 *inv
         it->key = key;
         it->order = order;
     }
-    if (investmentOut) *investmentOut = investment;
-    if (cashOutOut) *cashOutOut = cashOut;
     it->addCard(investment, cashOut, minutes);
     m_total.addCard(investment, cashOut, minutes);
+    if (chodamaYen) {
+        it->chodamaYen += *chodamaYen;
+        m_total.chodamaYen += *chodamaYen;
+    }
     // A card whose date cannot be read has no place among the days: it counts in the sums
     // above but not in the drawdowns and streaks.
     if (const std::optional<CardDate> &d = date) {
@@ -536,7 +552,7 @@ void DiaryStats::add(const CardRecord &card, int diaryYear, const PlayInputs &pl
 
 void DiaryStats::add(const CardText &card, int diaryYear, const PlayInputs &play, const PlayLookup &lookup) {
     qint64 investment = 0, cashOut = 0;
-    StatsGroup *g = groupOf(card, diaryYear, &investment, &cashOut);
+    StatsGroup *g = groupOf(card, diaryYear, &investment, &cashOut, &play, &lookup);
     if (!g) return;
     addPlay(g, card, cashOut - investment, play, playFiguresOf(card, investment, cashOut, play, lookup));
 }
@@ -595,6 +611,7 @@ DiaryStats readStats(const DataFolder &folder, const QString &userName, int from
     DiaryStats stats(by, includeMarked);
     stats.keepPlayDays(keepPlayDays);
     const bool withPlay = db && db->isOpen();
+    if (withPlay) stats.countChodama(chodamaInTotals(*db, diaryUserPart(userName).value_or(userName)));
     const PlayLookup lookup = withPlay ? PlayLookup(*db) : PlayLookup();
     for (int year = from; year <= to; ++year) {
         const QString name = DiaryFileName(userName, year);

@@ -139,6 +139,9 @@ struct StatsGroup {
     // μ ∓ 1.96 σ / √ΣT in whole yen; nothing with fewer than 2 such cards.
     std::optional<HourlyRange> hourlyCi95() const;
 
+    // The yen of 貯玉 counted in the amounts above, when 貯玉 counts in the totals.
+    qint64 chodamaYen = 0;
+
     void addCard(qint64 investmentYen, qint64 cashOutYen, int playMinutes);
     void addPlay(const PlayInputs &play, const PlayFigures &figures);
 };
@@ -192,6 +195,10 @@ class DiaryStats {
     void add(const CardText &card, int diaryYear, const PlayInputs &play, const PlayLookup &lookup);
     // Keeps the days of the cards with complete figures, for playDays(); off by default.
     void keepPlayDays(bool keep) { m_keepPlayDays = keep; }
+    // Counts the change of 貯玉 of the cards added with play data in their amounts (balls
+    // stored as yen taken home, balls replayed as yen put in) and in chodamaYen.
+    void countChodama(bool on) { m_countChodama = on; }
+    bool countsChodama() const { return m_countChodama; }
     // Puts the groups in their order; add() may not follow.
     void finish();
 
@@ -215,11 +222,13 @@ class DiaryStats {
     // The card added to its group, which is returned (none for a mark left out); its
     // amounts in yen through investment and cashOut when asked.
     StatsGroup *groupOf(const CardText &card, int diaryYear, qint64 *investment = nullptr,
-                        qint64 *cashOut = nullptr);
+                        qint64 *cashOut = nullptr, const PlayInputs *play = nullptr,
+                        const PlayLookup *lookup = nullptr);
 
     StatsBy m_by;
     bool m_includeMarked;
     bool m_keepPlayDays = false;
+    bool m_countChodama = false;
     QHash<QString, StatsGroup> m_byKey;
     QMap<QDate, PlayDay> m_playDays;
     QList<StatsGroup> m_groups;

@@ -132,7 +132,8 @@ void YearList::add(int record, const CardText &text) {
     m_cashOut += l.cashOutYen;
     m_minutes += l.minutes;
     if (m_countChodama)
-        if (const auto c = m_chodamaByRecord.constFind(record); c != m_chodamaByRecord.cend()) m_chodama.add(*c);
+        if (const auto c = m_chodamaByRecord.constFind(record); c != m_chodamaByRecord.cend())
+            m_chodama.add(*c);
 }
 
 void YearList::countChodama(QHash<int, qint64> yenByRecord) {

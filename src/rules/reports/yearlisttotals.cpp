@@ -41,7 +41,9 @@ YearListTotals YearListTotals::compute(qint64 investment, qint64 cashOut, qint64
 
 void YearListTotals::setChodama(qint64 yen) {
     chodamaYen = yen;
-    const QString amount = yen > 0 ? u"+"_s + groupedDigits(yen) : yen < 0 ? u"\u2212"_s + groupedDigits(-yen) : u"±0"_s;
+    const QString amount = yen > 0   ? u"+"_s + groupedDigits(yen)
+                           : yen < 0 ? u"\u2212"_s + groupedDigits(-yen)
+                                     : u"±0"_s;
     chodamaText = u"貯玉 "_s + amount + u"円を含む"_s;
 }
 

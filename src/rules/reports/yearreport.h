@@ -60,7 +60,9 @@ class YearReport {
     void add(const CardRecord &card, qint64 chodamaYen);
     void finish();
     // What 貯玉 added, in yen, when any card had some.
-    std::optional<qint64> chodamaYen() const { return m_chodamaCounted ? std::optional(m_chodamaYen) : std::nullopt; }
+    std::optional<qint64> chodamaYen() const {
+        return m_chodamaCounted ? std::optional(m_chodamaYen) : std::nullopt;
+    }
 
     // Award lines of category index 0-4; empty where no card of the category won.
     const QStringList &awards() const { return m_awards; }

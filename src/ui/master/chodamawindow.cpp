@@ -46,8 +46,9 @@ ChodamaWindow::ChodamaWindow(WindowRegistry &registry)
     Problems = named(new QLabel(this), u"Problems"_s);
     Problems->setWordWrap(true);
     Problems->hide();
-    CountInTotals = named(
-        new QCheckBox(u"貯玉の増減を収支に含める(&T)（リスト表示・レポート・統計の合計）"_s, this), u"CountInTotals"_s);
+    CountInTotals =
+        named(new QCheckBox(u"貯玉の増減を収支に含める(&T)（リスト表示・レポート・統計の合計）"_s, this),
+              u"CountInTotals"_s);
 
     Halls = named(new QTableView(this), u"Halls"_s);
     tableLook(Halls);
@@ -180,8 +181,8 @@ void ChodamaWindow::AddEntry_Click() {
     }
     try {
         const ChodamaEntry e = chodamaEntryOf(s.user(), EntryStore->currentText(), EntryDay->date(),
-                                        ChodamaKind(EntryKind->currentData().toInt()), EntryBalls->text(),
-                                        EntryNote->text());
+                                              ChodamaKind(EntryKind->currentData().toInt()),
+                                              EntryBalls->text(), EntryNote->text());
         m_db.writing().addChodamaEntry(e);
     } catch (const StoreError &e) {
         reportStoreError(e);
@@ -197,12 +198,13 @@ void ChodamaWindow::AddEntry_Click() {
 void ChodamaWindow::RemoveEntry_Click() {
     const QModelIndexList rows = Lines->selectionModel()->selectedRows();
     if (rows.isEmpty() || !m_lines.data(rows.first(), ChodamaLinesModel::HandEntryRole).toBool()) {
-        InfoBox(u"削除する記入を一覧から選んでください（カードの貯玉はカードの稼働データで直します）"_s, u"注意"_s);
+        InfoBox(u"削除する記入を一覧から選んでください（カードの貯玉はカードの稼働データで直します）"_s,
+                u"注意"_s);
         return;
     }
     const ChodamaLine &l = m_lines.lines()[rows.first().row()];
-    if (ConfirmCancelled(l.day.toString(u"yyyy/MM/dd"_s) + u" "_s + l.store + u" "_s + chodamaKindName(l.kind) +
-                             u" の記入を削除しますか？"_s,
+    if (ConfirmCancelled(l.day.toString(u"yyyy/MM/dd"_s) + u" "_s + l.store + u" "_s +
+                             chodamaKindName(l.kind) + u" の記入を削除しますか？"_s,
                          u"削除"_s))
         return;
     try {

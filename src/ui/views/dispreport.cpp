@@ -6,9 +6,9 @@
 #include "app/windowregistry.h"
 #include "common/dialogs.h"
 #include "painters/monthgraphpainter.h"
-#include "reports/yearreport.h"
 #include "reports/chodamatotals.h"
 #include "reports/yearlisttotals.h"
+#include "reports/yearreport.h"
 #include "store/diary.h"
 #include "store/storeerror.h"
 

@@ -123,7 +123,8 @@ void listview::Form_Load() {
         total = std::max(1, diary.count());
         emit progressed(0, total);
         list = std::make_unique<YearList>(*filter, diary.count());
-        if (chodamaCounted(s.folder, s.user())) list->countChodama(chodamaYenOfDiary(s.folder, s.user(), s.diaryFile()));
+        if (chodamaCounted(s.folder, s.user()))
+            list->countChodama(chodamaYenOfDiary(s.folder, s.user(), s.diaryFile()));
         diary.forEachRaw([&](int n, const char *bytes) { list->add(n, CardText::ofBytes(bytes)); });
     } catch (const StoreError &e) {
         reportStoreError(e);

@@ -41,7 +41,8 @@ class TestChodamaModel : public QObject {
         QFETCH(QString, typed);
         QFETCH(qint64, balls);
         const auto make = [&] {
-            return chodamaEntryOf(u"taro"_s, u"ＡＢＣ "_s, QDate(2026, 12, 1), ChodamaKind(kind), typed, u" メモ "_s);
+            return chodamaEntryOf(u"taro"_s, u"ＡＢＣ "_s, QDate(2026, 12, 1), ChodamaKind(kind), typed,
+                                  u" メモ "_s);
         };
         if (balls == 0) {
             QCOMPARE(storeErrorKind(make), int(StoreError::Kind::Invalid));
@@ -59,8 +60,10 @@ class TestChodamaModel : public QObject {
         QAbstractItemModelTester t1(&lines, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QAbstractItemModelTester t2(&halls, QAbstractItemModelTester::FailureReportingMode::QtTest);
         ChodamaLedger ledger;
-        ChodamaLine card{QDate(2026, 1, 2), u"ＡＢＣ"_s, ChodamaKind::Replay, 500, 10, -510, 490, u"d"_s, 3, {}, {}};
-        ChodamaLine hand{QDate(2026, 1, 3), u"ＡＢＣ"_s, ChodamaKind::Adjust, -90, 0, -90, 400, {}, 0, "u", u"x"_s};
+        ChodamaLine card{
+            QDate(2026, 1, 2), u"ＡＢＣ"_s, ChodamaKind::Replay, 500, 10, -510, 490, u"d"_s, 3, {}, {}};
+        ChodamaLine hand{
+            QDate(2026, 1, 3), u"ＡＢＣ"_s, ChodamaKind::Adjust, -90, 0, -90, 400, {}, 0, "u", u"x"_s};
         ledger.lines = {card, hand};
         ledger.halls = {ChodamaHall{u"ＡＢＣ"_s, 400, 1600}, ChodamaHall{u"ＤＥＦ"_s, 10, std::nullopt}};
         ledger.totalYen = 1600;
@@ -81,9 +84,10 @@ class TestChodamaModel : public QObject {
     // Balls stored count as yen taken home, balls replayed as yen put in, for the cards the
     // filter lets through; the year report keeps its hundreds of yen.
     void chodamaInTheTotals() {
-        const QList<CardRecord> cards = {makeCard({.store = u"ＡＢＣ"_s, .investment = digits4(100), .cashOut = digits4(0)}),
-                                         makeCard({.store = u"ＤＥＦ"_s, .investment = digits4(50), .cashOut = digits4(120)}),
-                                         makeCard({.store = u"ＡＢＣ"_s, .investment = digits4(10), .cashOut = digits4(0)})};
+        const QList<CardRecord> cards = {
+            makeCard({.store = u"ＡＢＣ"_s, .investment = digits4(100), .cashOut = digits4(0)}),
+            makeCard({.store = u"ＤＥＦ"_s, .investment = digits4(50), .cashOut = digits4(120)}),
+            makeCard({.store = u"ＡＢＣ"_s, .investment = digits4(10), .cashOut = digits4(0)})};
         const QHash<int, qint64> yen = {{1, 4000}, {2, -2040}, {3, 260}};
         YearList list(YearListFilter::everything(), 3);
         list.countChodama(yen);
@@ -105,7 +109,7 @@ class TestChodamaModel : public QObject {
             report.add(cards[i], yen.value(i + 1));
         report.finish();
         const ReportColumn &all = report.columns()[YearReport::Overall];
-        QCOMPARE(all.investment, 160 + 20); // 2,040 yen: 20 hundreds
+        QCOMPARE(all.investment, 160 + 20);  // 2,040 yen: 20 hundreds
         QCOMPARE(all.cashOut, 120 + 40 + 3); // 260 yen: 3 hundreds, half away from zero
         QCOMPARE(report.chodamaYen(), std::optional<qint64>(2220));
     }

@@ -48,7 +48,8 @@ void clickIn(QWidget *w) {
 }
 
 void clickRow(QTableView *view, int row) {
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 1)).center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(row, 1)).center());
 }
 
 } // namespace
@@ -61,7 +62,8 @@ class TstChodamaWindow : public QObject {
     // the first stored 1,000 balls, the second replayed 500.
     static void prepare(WindowFixture &f) {
         f.folder.write(u"patishop.dat"_s, kStores);
-        f.folder.write(u"hirapati.dat"_s, hex("82 77") + spaces(158)); // the 羽物 model Ｘ, for the year list's filter
+        f.folder.write(u"hirapati.dat"_s,
+                       hex("82 77") + spaces(158)); // the 羽物 model Ｘ, for the year list's filter
         const QList<CardValues> cards = {visit(u"19990301月"_s, u"0100"_s, u"0000"_s),
                                          visit(u"19990308月"_s, u"0050"_s, u"0120"_s)};
         f.state.open(u"taro"_s, 1999);
