@@ -246,8 +246,14 @@ void sampleChodama(const DataFolder &folder, const QDate &today) {
             db.setPlay(name, keys.key(n), p, n);
         }
     }
-    ChodamaEntry settle{{},  u"taro"_s,       halls[1], today.addDays(-20), ChodamaKind::Settle,
-                        400, u"景品に交換"_s, {}};
+    ChodamaEntry settle{{},
+                        u"taro"_s,
+                        halls[1],
+                        today.addDays(-20),
+                        ChodamaKind::Settle,
+                        std::max<qint64>(1, stored[1] / 3),
+                        u"景品に交換"_s,
+                        {}};
     ChodamaEntry adjust{
         {}, u"taro"_s, halls[0], today.addDays(-9), ChodamaKind::Adjust, -12, u"会員カードの残高に合わせる"_s,
         {}};

@@ -79,7 +79,7 @@ void ResultsPainter::paint(QPainter &p, const QRectF &area, const QList<DayResul
     p.fillRect(area, kPage);
     p.setPen(Qt::black);
     p.drawText(QRectF(area.left(), area.top(), area.width(), line), Qt::AlignCenter,
-               u"損益額の累計（日ごと）とドローダウン"_s);
+               u"収支の累計（日ごと）とドローダウン"_s);
     if (days.isEmpty()) {
         p.drawText(area.adjusted(8, line, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, empty);
         p.restore();

@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
@@ -36,6 +37,14 @@ void tableLook(QTableView *t) {
     t->horizontalHeader()->setStretchLastSection(true);
 }
 
+// Tall enough for its rows, up to a few, so that the ledger below gets the room.
+void fitRows(QTableView *t, int most) {
+    const int rows = std::clamp(t->model()->rowCount(), 1, most);
+    const int row = t->verticalHeader()->defaultSectionSize();
+    t->setFixedHeight(t->horizontalHeader()->sizeHint().height() + rows * row + 2 * t->frameWidth() +
+                      (t->model()->rowCount() > most ? t->horizontalScrollBar()->sizeHint().height() : 0));
+}
+
 const ChodamaKind kKinds[] = {ChodamaKind::Deposit, ChodamaKind::Replay, ChodamaKind::Settle,
                               ChodamaKind::Adjust};
 } // namespace
@@ -53,7 +62,8 @@ ChodamaWindow::ChodamaWindow(WindowRegistry &registry)
     Halls = named(new QTableView(this), u"Halls"_s);
     tableLook(Halls);
     Halls->setModel(&m_halls);
-    Halls->setMinimumHeight(110);
+    Halls->horizontalHeader()->setStretchLastSection(false);
+    Halls->horizontalHeader()->setSectionResizeMode(ChodamaHallsModel::Store, QHeaderView::Stretch);
 
     ShowStore = named(new QComboBox(this), u"ShowStore"_s);
     Lines = named(new QTableView(this), u"Lines"_s);
@@ -70,7 +80,8 @@ ChodamaWindow::ChodamaWindow(WindowRegistry &registry)
     for (ChodamaKind k : kKinds)
         EntryKind->addItem(chodamaKindName(k), int(k));
     EntryBalls = named(new QLineEdit(entry), u"EntryBalls"_s);
-    EntryBalls->setPlaceholderText(u"玉数（調整は −100 のようにも）"_s);
+    EntryBalls->setPlaceholderText(u"調整は −100 も可"_s);
+    EntryBalls->setMinimumWidth(180);
     EntryNote = named(new QLineEdit(entry), u"EntryNote"_s);
     AddEntry = button(u"AddEntry"_s, u"記入(&A)"_s, entry);
     AddEntry->setAutoDefault(true);
@@ -159,6 +170,7 @@ void ChodamaWindow::reload() {
     Problems->setVisible(!problems.isEmpty());
 
     m_halls.setLedger(all);
+    fitRows(Halls, 6);
     m_lines.setLines(ledger.lines);
     Lines->scrollToBottom();
 

@@ -35,7 +35,7 @@ ResultsPage::ResultsPage(QWidget *parent) : QWidget(parent) {
     ResultsText->setWordWrap(true);
     ResultsText->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *hint = new QLabel(
-        u"ここの時給は、開始と終了の時刻の分かるカードだけの損益額 ÷ 遊技時間です（円、四捨五入）。"
+        u"ここの時給は、開始と終了の時刻の分かるカードだけの収支 ÷ 遊技時間です（円、四捨五入）。"
         u"範囲は、その時給のばらつきから、本当の時給が95%の確からしさで入る幅を見積もったものです。"
         u"範囲が0円をまたぐうちは、勝ち負けは運で説明がつきます。"_s,
         this);
