@@ -2,6 +2,7 @@
 
 #include "painters/analysispainter.h"
 #include "painters/monthgraphpainter.h"
+#include "painters/runningchart.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -14,35 +15,18 @@ namespace tama {
 
 namespace {
 
-const QColor kPage(0xFF, 0xFF, 0xFF);
-const QColor kRule(0x80, 0x80, 0x80);
-
-double lineHeight(const QFontMetricsF &fm) {
-    return fm.height() + 8;
-}
-
-struct Range {
-    qint64 least = 0, most = 0;
-};
+using runningchart::dateText;
+using runningchart::Range;
+using runningchart::yOf;
 
 // Both series share one scale, with 0 always in it.
 Range rangeOf(const QList<PlayDay> &days) {
     Range r;
-    for (const PlayDay &d : days)
-        for (qint64 v : {d.runningProfit, d.runningExpectedValue}) {
-            r.least = std::min(r.least, v);
-            r.most = std::max(r.most, v);
-        }
+    for (const PlayDay &d : days) {
+        r.include(d.runningProfit);
+        r.include(d.runningExpectedValue);
+    }
     return r;
-}
-
-double yOf(const QRectF &plot, const Range &r, qint64 v) {
-    const double span = double(r.most - r.least);
-    return span > 0 ? plot.bottom() - double(v - r.least) / span * plot.height() : plot.center().y();
-}
-
-QString dateText(const QDate &d) {
-    return d.toString(u"yyyy/MM/dd"_s);
 }
 
 } // namespace
@@ -52,12 +36,7 @@ QColor LuckChartPainter::colour(Series s) {
 }
 
 QRectF LuckChartPainter::plotRect(const QRectF &area, const QFont &font) {
-    const QFontMetricsF fm(font);
-    const double line = lineHeight(fm);
-    const double axis = fm.horizontalAdvance(u"-0,000,000"_s) + 10;
-    // The title and the legend above, the dates below.
-    return QRectF(area.left() + axis, area.top() + 2 * line + fm.height() / 2, area.width() - axis - 16,
-                  area.height() - 3 * line - fm.height());
+    return runningchart::plotRect(area, font, u"-0,000,000"_s);
 }
 
 QPointF LuckChartPainter::pointOf(const QRectF &plot, const QList<PlayDay> &days, qsizetype i, Series s) {
@@ -71,18 +50,9 @@ QPointF LuckChartPainter::pointOf(const QRectF &plot, const QList<PlayDay> &days
 
 void LuckChartPainter::paint(QPainter &p, const QRectF &area, const QList<PlayDay> &days, const QFont &font,
                              const QString &empty) {
-    p.save();
-    p.setFont(font);
+    if (!runningchart::begin(p, area, font, u"収支と期待値の累計"_s, days.isEmpty(), empty)) return;
     const QFontMetricsF fm(font);
-    const double line = lineHeight(fm);
-    p.fillRect(area, kPage);
-    p.setPen(Qt::black);
-    p.drawText(QRectF(area.left(), area.top(), area.width(), line), Qt::AlignCenter, u"収支と期待値の累計"_s);
-    if (days.isEmpty()) {
-        p.drawText(area.adjusted(8, line, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, empty);
-        p.restore();
-        return;
-    }
+    const double line = runningchart::lineHeight(fm);
 
     // The legend with each series' end value, and the luck between them.
     const PlayDay &end = days.last();
@@ -106,27 +76,9 @@ void LuckChartPainter::paint(QPainter &p, const QRectF &area, const QList<PlayDa
 
     const QRectF plot = plotRect(area, font);
     const Range r = rangeOf(days);
-    QPen rule(kRule, 0, Qt::DotLine);
-    rule.setCosmetic(true);
-    p.setPen(rule);
-    for (qint64 v : {r.most, r.least})
-        p.drawLine(QPointF(plot.left(), yOf(plot, r, v)), QPointF(plot.right(), yOf(plot, r, v)));
-    QPen axis(Qt::black, 0);
-    axis.setCosmetic(true);
-    p.setPen(axis);
-    p.drawLine(QPointF(plot.left(), yOf(plot, r, 0)), QPointF(plot.right(), yOf(plot, r, 0)));
-    p.drawLine(plot.topLeft(), plot.bottomLeft());
-    auto valueLabel = [&](qint64 v) {
-        p.drawText(QRectF(area.left(), yOf(plot, r, v) - line / 2, plot.left() - area.left() - 6, line),
-                   Qt::AlignRight | Qt::AlignVCenter, v ? yenText(v) : u"0"_s);
-    };
-    valueLabel(0);
-    if (r.most > 0) valueLabel(r.most);
-    if (r.least < 0) valueLabel(r.least);
-    // The first and last dates, and the middle one when there is room.
+    runningchart::drawAxes(p, area, plot, r, days.first().date, end.date, days.size() == 1);
+    // The middle date too when there is room.
     const QRectF dates(plot.left(), plot.bottom() + 4, plot.width(), fm.height());
-    p.drawText(dates, Qt::AlignLeft | Qt::AlignTop, dateText(days.first().date));
-    if (days.size() > 1) p.drawText(dates, Qt::AlignRight | Qt::AlignTop, dateText(end.date));
     if (days.size() > 2 && plot.width() > 4 * fm.horizontalAdvance(u"0000/00/00"_s))
         p.drawText(dates, Qt::AlignHCenter | Qt::AlignTop,
                    dateText(days.first().date.addDays(days.first().date.daysTo(end.date) / 2)));
