@@ -36,7 +36,7 @@ const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS
 
 タマノートのデータフォルダを調べます。データフォルダのファイルを作ったり書き換えたり
 するのは organise --yes、merge --yes、restore --yes、backup と、稼働データの play --yes、
-halls-terms set --yes、model-modelSpecs set --yes、貯玉の chodama add と chodama remove、limits set だけです。これらは書き換える前に
+halls-terms set --yes、model-specs set --yes、貯玉の chodama add と chodama remove、limits set だけです。これらは書き換える前に
 タマノートと同じ自動バックアップ（その日の最初の書き込みの前と、整理・統合・復元の前）を取ります。
 
 COMMAND:
@@ -117,10 +117,10 @@ COMMAND:
       価値（円）、貯玉再プレイ手数料（%）。店の一覧にない店には印を付けます。
   halls-terms set --store NAME --from YYYY-MM-DD --lend L --exchange X [--fee F] [--yes]
       店 NAME（店の一覧にある店）の YYYY-MM-DD からの交換条件を加えるか、同じ日のものを置き換えます。
-  model-modelSpecs [--json]
+  model-specs [--json]
       機種ごとのスペック: 種類、機種名、大当たり確率（1/p）、平均出玉、公表の等価ボーダー、
       4円等価のボーダー。機種の一覧にない機種には印を付けます。
-  model-modelSpecs set --category C --model NAME (--prob p --payout P | --border B4) [--yes]
+  model-specs set --category C --model NAME (--prob p --payout P | --border B4) [--yes]
       種類 C の機種 NAME（機種の一覧にある機種）のスペック: 大当たり確率 1/p と平均出玉 P か、
       公表の等価ボーダー B4（1000円あたりの回転数）。
       set はどちらも --yes がなければ保存する内容（old 今の値、new 新しい値）を出すだけです。
