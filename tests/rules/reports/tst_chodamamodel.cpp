@@ -89,7 +89,8 @@ class TestChodamaModel : public QObject {
             makeCard({.store = u"ＤＥＦ"_s, .investment = digits4(50), .cashOut = digits4(120)}),
             makeCard({.store = u"ＡＢＣ"_s, .investment = digits4(10), .cashOut = digits4(0)})};
         const QHash<int, qint64> yen = {{1, 4000}, {2, -2040}, {3, 260}};
-        YearList list(YearListFilter::everything(), 3);
+        const YearListFilter everything = YearListFilter::everything(); // the list keeps it while being built
+        YearList list(everything, 3);
         list.countChodama(yen);
         for (int i = 0; i < 3; ++i)
             list.add(i + 1, cards[i]);
