@@ -10,15 +10,22 @@ using namespace Qt::Literals::StringLiterals;
 namespace tama {
 
 SettingsDatabase::SettingsDatabase(const DiaryState &state) : m_state(state) {
-    const QFileInfo file(state.folder.file(PlayDatabase::fileName()));
+    openIfThere();
+}
+
+void SettingsDatabase::openIfThere() const {
+    if (m_db) return;
+    const QFileInfo file(m_state.folder.file(PlayDatabase::fileName()));
     if (file.exists() || file.isSymLink())
-        m_db = std::make_unique<PlayDatabase>(state.folder, state.readOnly() ? PlayDatabase::Mode::ReadOnly
-                                                                             : PlayDatabase::Mode::ReadWrite);
+        m_db = std::make_unique<PlayDatabase>(m_state.folder, m_state.readOnly()
+                                                                  ? PlayDatabase::Mode::ReadOnly
+                                                                  : PlayDatabase::Mode::ReadWrite);
 }
 
 SettingsDatabase::~SettingsDatabase() = default;
 
 QString SettingsDatabase::unavailable() const {
+    openIfThere();
     if (!m_db || m_db->isOpen()) return {};
     return m_db->reason().isEmpty() ? u"開けませんでした"_s : m_db->reason();
 }
@@ -28,6 +35,7 @@ QString SettingsDatabase::readProblem() const {
 }
 
 const PlayDatabase *SettingsDatabase::reading() const {
+    openIfThere();
     return m_db && m_db->isOpen() ? m_db.get() : nullptr;
 }
 

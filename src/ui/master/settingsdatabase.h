@@ -28,8 +28,12 @@ class SettingsDatabase {
     PlayDatabase &writing();
 
   private:
+    // Opens the file when it is there and not yet open: one made since the window opened
+    // (by a card's play data, or the command line) is read too.
+    void openIfThere() const;
+
     const DiaryState &m_state;
-    std::unique_ptr<PlayDatabase> m_db;
+    mutable std::unique_ptr<PlayDatabase> m_db;
 };
 
 } // namespace tama

@@ -105,6 +105,28 @@ class TstChodamaWindow : public QObject {
         QVERIFY(!control<QCheckBox>(w, "CountInTotals")->isChecked());
     }
 
+    // A database made while the window is open (the first card with play data) is read at the
+    // next change of the cards.
+    void aDatabaseMadeLaterIsRead() {
+        WindowFixture f;
+        f.folder.write(u"patishop.dat"_s, kStores);
+        f.state.open(u"taro"_s, 1999);
+        const CardValues card = visit(u"19990301月"_s, u"0100"_s, u"0000"_s);
+        f.writeDiary({card});
+        ChodamaWindow *w = openActive(f);
+        QCOMPARE(control<QTableView>(w, "Lines")->model()->rowCount(), 0);
+        {
+            PlayDatabase db(f.state.folder);
+            PlayInputs p;
+            p.chodamaDeposited = 300;
+            db.setPlay(f.state.diaryFile(), CardKey{cardFingerprint(cardBytes(card)), 0}, p, 1);
+        }
+        f.state.noteCardsChanged();
+        const QStringList halls = rows(control<QTableView>(w, "Halls"));
+        QCOMPARE(halls.size(), 2); // and the total
+        QCOMPARE(halls.first(), u"ＡＢＣ|300玉|交換条件なし"_s);
+    }
+
     // An entry typed by a person is stored and counted; a wrong count is refused with the
     // reason and stores nothing.
     void anEntryTypedIsStoredAndAWrongOneRefused() {
