@@ -18,14 +18,14 @@ namespace tama {
 // to add. Only appends, so that undoing it is cutting each file back to its length before.
 struct ImportBatch {
     struct Diary {
-        QString fileName;           // the user's diary of a year; made when missing
-        QList<QByteArray> records;  // 240 bytes each, in the order to append
-        QList<PlayInputs> play;     // the same length; empty inputs: none
+        QString fileName;          // the user's diary of a year; made when missing
+        QList<QByteArray> records; // 240 bytes each, in the order to append
+        QList<PlayInputs> play;    // the same length; empty inputs: none
     };
     QList<Diary> diaries;
-    QStringList stores;                 // as StoreFile::add takes them
-    QList<QPair<int, QString>> models;  // category option 1 … 5, name
-    QString source;                     // the imported file's name, for the snapshot
+    QStringList stores;                // as StoreFile::add takes them
+    QList<QPair<int, QString>> models; // category option 1 … 5, name
+    QString source;                    // the imported file's name, for the snapshot
 };
 
 struct ImportResult {

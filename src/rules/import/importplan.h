@@ -22,11 +22,11 @@ namespace tama {
 struct ImportOptions {
     // Nothing: detected from the first row (pRecord's header or pShare's shape).
     std::optional<ImportFormat> format;
-    ColumnMap map;                    // for ImportFormat::Columns
-    int category = 0;                 // 1 … 5 (option order) for rows that name none; 0: none
-    QTime start = QTime(10, 0);       // where a row without a start time starts
-    bool includeDuplicates = false;   // import rows that duplicate a stored card too
-    QDate today;                      // dates after it are refused
+    ColumnMap map;                  // for ImportFormat::Columns
+    int category = 0;               // 1 … 5 (option order) for rows that name none; 0: none
+    QTime start = QTime(10, 0);     // where a row without a start time starts
+    bool includeDuplicates = false; // import rows that duplicate a stored card too
+    QDate today;                    // dates after it are refused
 };
 
 // What becomes of one row.
@@ -35,8 +35,8 @@ QString importVerdictText(ImportVerdict verdict); // "新規", "重複", "取り
 QString importVerdictKey(ImportVerdict verdict);  // "new", "duplicate", "refused" (JSON)
 
 struct ImportRow {
-    int line = 0;        // where the row starts in the file, from 1
-    QStringList fields;  // as read
+    int line = 0;       // where the row starts in the file, from 1
+    QStringList fields; // as read
     ImportVerdict verdict = ImportVerdict::Refused;
     QString reason;      // Refused: why, in the card screen's words; Duplicate: which card
     QStringList notices; // a name cut to its stored length, a time placed by default …
