@@ -154,7 +154,7 @@ QList<CsvRow> splitRows(QStringView text) {
                 else
                     field += text.sliced(from, pos - from);
             }
-            row.fields.append(field);
+            row.fields.append(std::move(field));
             if (pos < n && s[pos] == u',') {
                 ++pos;
                 if (pos < n) continue;
