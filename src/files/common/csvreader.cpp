@@ -106,9 +106,11 @@ QList<CsvRow> splitRows(QStringView text) {
     const QChar *s = text.data();
     qsizetype pos = 0;
     int line = 1;
+    qsizetype width = 0; // the last row's field count: rows are mostly alike
     while (pos < n) {
         CsvRow row;
         row.line = line;
+        row.fields.reserve(width);
         while (true) {
             QString field;
             if (s[pos] == u'"') {
@@ -167,7 +169,9 @@ QList<CsvRow> splitRows(QStringView text) {
             ++line;
         }
         const bool blank = row.fields.size() == 1 && row.fields.first().isEmpty() && !row.unclosedQuote;
-        if (!blank) rows.append(std::move(row));
+        if (blank) continue;
+        width = row.fields.size();
+        rows.append(std::move(row));
     }
     return rows;
 }
