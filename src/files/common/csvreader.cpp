@@ -248,8 +248,8 @@ CsvTable readCsv(const QByteArray &bytes) {
 }
 
 CsvTable readCsvFile(const QString &path) {
-    // Only what the file itself says is read here: a FIFO or a device is refused before it
-    // is opened, and opening without blocking keeps one swapped in since from hanging.
+    // A FIFO or a device is refused before it is opened; the open does not block, so one put
+    // in the file's place since is refused below, never waited on.
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
     if (::stat(name.constData(), &st) != 0)
@@ -267,7 +267,12 @@ CsvTable readCsvFile(const QString &path) {
         fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return failed(quoted(path) + u"を読み込めません（"_s + errnoText(errno) + u"）"_s);
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return failed(quoted(path) + u"を読み込めません（"_s + errnoText(err) + u"）"_s);
+    }
+    if (!S_ISREG(st.st_mode)) {
         const mode_t mode = st.st_mode;
         ::close(fd);
         return failed(quoted(path) + u"は"_s + kindOf(mode) + u"です。CSV ファイルを選んでください"_s);
