@@ -8,6 +8,7 @@
 #include "cardscreen/ver.h"
 #include "master/backupwindow.h"
 #include "master/chodamawindow.h"
+#include "master/exportwindow.h"
 #include "master/kdata.h"
 #include "master/mdata.h"
 #include "master/new_touroku.h"
@@ -68,6 +69,10 @@ void PatincoMain::buildMenus() {
     menu->addAction(m_playPanel->toggleAction());
     connect(item(menu, u"analysis"_s, u"分析(&A)"_s, true), &QAction::triggered, this,
             [this] { m_registry.show<AnalysisWindow>(); });
+    menu->addSeparator()->setObjectName(u"impexp"_s);
+    // 終了 has E.
+    connect(item(menu, u"exportCsv"_s, u"書き出し…(&X)"_s, true), &QAction::triggered, this,
+            [this] { m_registry.show<ExportWindow>()->reload(); });
     menu->addSeparator()->setObjectName(u"zxc"_s);
     connect(item(menu, u"endi"_s, u"終了(&E)"_s, true), &QAction::triggered, this, &PatincoMain::endi_Click);
 
