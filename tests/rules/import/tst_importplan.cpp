@@ -45,7 +45,7 @@ QStringList row(int role = -1, const QString &text = {}) {
 
 ImportPlan plan(const QList<QStringList> &rows, const ImportOptions &o = options(),
                 const QString &folder = {}) {
-    static TempFolder empty;
+    const TempFolder empty; // nothing is written to it
     ImportOptions with = o;
     if (!with.format) {
         with.format = ImportFormat::Columns;
