@@ -129,6 +129,7 @@ void tst_ImportWriter::appendsAll() {
 
     // The snapshot before holds the folder as it was, and says what was imported.
     QVERIFY(r.snapshot);
+    const std::optional<backup::Snapshot> s = backup::Backups(folder).find(r.snapshot->id);
     QVERIFY(s);
     QCOMPARE(s->reason, backup::Reason::Import);
     QCOMPARE(backup::reasonText(s->reason), u"取り込みの前"_s);
