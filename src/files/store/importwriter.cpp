@@ -308,7 +308,122 @@ DiaryPlan planDiary(const DataFolder &folder, const ImportBatch::Diary &d) {
     return plan;
 }
 
+const QString kImported = u"imported"_s; // beside the snapshot's manifest
+
+// What the import left, for undoing it later from the backup window. Losing it costs only
+// that button: the snapshot itself restores as any other.
+void recordImported(const DataFolder &folder, const Note &note, const QString &snapshotPath,
+                    QStringList *notices) {
+    QByteArray text = "tamanote-imported 1\n";
+    try {
+        for (const NotedFile &f : note.files) {
+            if (f.name == PlayDatabase::fileName()) continue; // its rows go with their diaries
+            bool more = false;
+            const QByteArray bytes = safefile::readBounded(folder.file(f.name), kLargestNoted, &more);
+            text += QByteArray(f.existed ? "0 " : "1 ") + sha256Hex(bytes) + ' ' + f.name.toUtf8() + '\n';
+        }
+        text += "end\n";
+        const QString path = snapshotPath + u'/' + kImported;
+        if (const int err = safefile::writeNewFile(AT_FDCWD, native(path), text, 0600))
+            throw StoreError::fromErrno(err, path, u"取り込みの記録を書き込むことが"_s);
+    } catch (const StoreError &e) {
+        notices->append(e.message() + u"（取り込みを元に戻すには、バックアップ「"_s + note.snapshot +
+                        u"」からファイルごとに復元してください）"_s);
+    }
+}
+
+// The rows of the diary's cards that are no longer in it: the cards of an import undone.
+void dropRowsOffCards(const DataFolder &folder, const QString &diary) {
+    if (!QFileInfo::exists(folder.file(PlayDatabase::fileName()))) return;
+    PlayDatabase db(folder);
+    if (!db.isOpen()) return;
+    const DiaryKeys keys =
+        QFileInfo::exists(folder.file(diary)) ? DiaryKeys::ofDiary(folder, diary) : DiaryKeys();
+    const QHash<CardKey, PlayInputs> rows = db.playOfDiary(diary);
+    for (auto it = rows.cbegin(); it != rows.cend(); ++it)
+        if (keys.find(it.key()) == 0) db.setPlay(diary, it.key(), PlayInputs(), 0);
+}
+
 } // namespace
+
+QList<ImportedFile> importedFiles(const backup::Snapshot &snapshot) {
+    bool more = false;
+    QByteArray bytes;
+    try {
+        if (safefile::notRegularReason(snapshot.path + u'/' + kImported)) return {};
+        bytes = safefile::readBounded(snapshot.path + u'/' + kImported, kLargestNote, &more);
+    } catch (const StoreError &) {
+        return {};
+    }
+    if (more || !bytes.startsWith("tamanote-imported 1\n") || !bytes.endsWith("\nend\n")) return {};
+    QList<ImportedFile> out;
+    const QList<QByteArray> lines = bytes.chopped(1).split('\n');
+    for (qsizetype i = 1; i + 1 < lines.size(); ++i) {
+        const QList<QByteArray> w = lines[i].split(' ');
+        if (w.size() < 3) return {};
+        ImportedFile f;
+        f.made = w[0] == "1";
+        f.sha256 = w[1];
+        f.name = QString::fromUtf8(lines[i].mid(w[0].size() + w[1].size() + 2));
+        if ((w[0] != "0" && w[0] != "1") || !isHex(f.sha256, 64) || !importable(f.name)) return {};
+        if (!f.made && !snapshot.file(f.name)) return {}; // restored from the snapshot, so in it
+        out.append(f);
+    }
+    return out;
+}
+
+QStringList changedSinceImport(const DataFolder &folder, const QList<ImportedFile> &files) {
+    QStringList changed;
+    for (const ImportedFile &f : files) {
+        const QString path = folder.file(f.name);
+        bool more = false;
+        try {
+            if (safefile::notRegularReason(path) || !QFileInfo::exists(path) ||
+                sha256Hex(safefile::readBounded(path, kLargestNoted, &more)) != f.sha256 || more)
+                changed.append(f.name);
+        } catch (const StoreError &) {
+            changed.append(f.name);
+        }
+    }
+    return changed;
+}
+
+QString undoImportDetail(const QString &importSnapshotId) {
+    return u"取り込みを元に戻す ← "_s + importSnapshotId;
+}
+
+backup::Snapshot undoImport(const DataFolder &folder, const backup::Snapshot &snapshot) {
+    const QList<ImportedFile> files = importedFiles(snapshot);
+    if (files.isEmpty())
+        throw StoreError(StoreError::Kind::Invalid, snapshot.id,
+                         u"このバックアップには取り込みの記録がありません"_s);
+    const backup::Settings settings = backup::automaticSettings().value_or(backup::Settings());
+    backup::Backups backups(folder, settings);
+    const backup::Snapshot before = backups.take(backup::Reason::Restore, undoImportDetail(snapshot.id));
+    for (const ImportedFile &f : files) {
+        if (f.made) {
+            const QString path = folder.file(f.name);
+            if (safefile::notRegularReason(path) || !QFileInfo::exists(path)) continue;
+            if (dataFileKind(f.name) == FileCheck::Kind::Diary) {
+                // Its rows go first, with the diary emptied, as any diary write with its rows.
+                PlayChange rows(f.name);
+                const DiaryKeys keys = DiaryKeys::ofDiary(folder, f.name);
+                for (int n = 1; n <= keys.count(); ++n)
+                    rows.remove(keys.key(n));
+                writeWithPlay(folder, rows, DiaryExpectation::fileWritten({}), [&] {
+                    RecordFile::rewrite(path, folder.file(DiaryFile::scratchName()), cardLayout(), {});
+                });
+            }
+            if (::unlink(native(path).constData()) != 0 && errno != ENOENT)
+                throw StoreError::fromErrno(errno, path, u"取り込みで作ったファイルを消すことが"_s);
+            safefile::syncFolder(folder.path());
+            continue;
+        }
+        backups.restore(snapshot, f.name);
+        if (dataFileKind(f.name) == FileCheck::Kind::Diary) dropRowsOffCards(folder, f.name);
+    }
+    return before;
+}
 
 ImportResult applyImport(const DataFolder &folder, const ImportBatch &batch) {
     writehook::checkWritable(folder.path());
@@ -420,6 +535,7 @@ ImportResult applyImport(const DataFolder &folder, const ImportBatch &batch) {
             if (const std::optional<QString> added =
                     ModelCatalogue(folder, *categoryByOption(option)).add(name))
                 result.addedModels.append(*added);
+        recordImported(folder, note, result.snapshot->path, &result.notices);
         // Until the note is gone, the next open would undo the import.
         removeNote(folder);
     } catch (const StoreError &e) {
