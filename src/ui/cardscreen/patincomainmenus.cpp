@@ -9,6 +9,7 @@
 #include "master/backupwindow.h"
 #include "master/chodamawindow.h"
 #include "master/exportwindow.h"
+#include "master/importwindow.h"
 #include "master/kdata.h"
 #include "master/mdata.h"
 #include "master/new_touroku.h"
@@ -70,6 +71,8 @@ void PatincoMain::buildMenus() {
     connect(item(menu, u"analysis"_s, u"分析(&A)"_s, true), &QAction::triggered, this,
             [this] { m_registry.show<AnalysisWindow>(); });
     menu->addSeparator()->setObjectName(u"impexp"_s);
+    connect(item(menu, u"importCsv"_s, u"取り込み…(&I)"_s, true), &QAction::triggered, this,
+            [this] { m_registry.show<ImportWindow>(); });
     // 終了 has E.
     connect(item(menu, u"exportCsv"_s, u"書き出し…(&X)"_s, true), &QAction::triggered, this,
             [this] { m_registry.show<ExportWindow>()->reload(); });
