@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Pictures of the start-up, new-user, card (with its play data and with a limit), limits,
-# model search, model registration, version, help, 貯玉,
+# model search, model registration, version, help, 貯玉, import (with its preview), export,
 # wait, monthly graph and analysis windows (the 成績 page too), taken under a virtual display from the real
 # windows (QT_QPA_PLATFORM=offscreen takes the same pictures without xvfb).
 # Needs xvfb. Usage: scripts/screenshots.sh [OUTDIR]; QT_SCALE_FACTOR=2 scripts/screenshots.sh

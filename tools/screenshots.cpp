@@ -11,8 +11,11 @@
 #include "common/clock.h"
 #include "common/dates.h"
 #include "common/dialogs.h"
+#include "import/columnmap.h"
 #include "master/backupwindow.h"
 #include "master/chodamawindow.h"
+#include "master/exportwindow.h"
+#include "master/importwindow.h"
 #include "master/new_touroku.h"
 #include "master/search_kisyu.h"
 #include "startup/newname.h"
@@ -261,6 +264,53 @@ void sampleChodama(const DataFolder &folder, const QDate &today) {
         db.addChodamaEntry(e);
 }
 
+// pRecord's export of a few visits: three new ones (one at a hall whose name is longer than
+// the card holds), the diary's last card, an amount not in hundreds and a day that does not exist.
+QString sampleImport(const DataFolder &folder, const QDate &today) {
+    QString text = precordHeader().join(u',') + u"\r\n"_s;
+    auto row = [&](const QDate &d, const QString &hall, const QString &model, const QString &machine,
+                   qint64 in, qint64 out, const QString &memo, const QString &hours) {
+        text += QStringList{d.toString(u"yyyy/MM/dd"_s),
+                            u"3"_s,
+                            hall,
+                            QString(),
+                            QString(),
+                            model,
+                            machine,
+                            QString::number(in),
+                            QString::number(out),
+                            QString::number(out - in),
+                            memo,
+                            hours,
+                            QString()}
+                    .join(u',') +
+                u"\r\n"_s;
+    };
+    row(today.addDays(-1), u"ホール桜町"_s, u"海の物語"_s, u"87"_s, 15000, 32000, u"朝一から好調"_s,
+        u"4.5"_s);
+    row(today.addDays(-2), u"ニューパチンコ大銀座駅前本店"_s, u"ドリームスター"_s, u"112"_s, 20000, 0,
+        QString(), u"2.25"_s);
+    QList<CardRecord> cards;
+    for (int year = today.year(); cards.isEmpty() && year > today.year() - 2; --year)
+        cards = DiaryFile(folder, DiaryFileName(u"taro"_s, year), RecordFile::Mode::ReadOnly).readAll();
+    if (!cards.isEmpty()) {
+        const CardRecord &c = cards.last();
+        const QString date = c.field(CardRecord::VisitDate);
+        auto minutes = [&c](CardRecord::Field f) {
+            const QString t = c.field(f);
+            return t.left(2).trimmed().toInt() * 60 + t.right(2).toInt();
+        };
+        row(QDate(date.left(4).toInt(), date.mid(4, 2).toInt(), date.mid(6, 2).toInt()),
+            c.field(CardRecord::StoreName).trimmed(), c.field(CardRecord::ModelName).trimmed(), u"21"_s,
+            c.investmentYen(), c.cashOutYen(), QString(),
+            QString::number((minutes(CardRecord::EndTime) - minutes(CardRecord::StartTime)) / 60.0, 'f', 2));
+    }
+    row(today.addDays(-3), u"パーラー駅前"_s, u"フィーバー銀河"_s, u"105"_s, 1250, 0, QString(), u"1"_s);
+    text += u"2025/02/30,3,スター会館,,,ＣＲ大海原,8,10000,4000,-6000,,2,\r\n"_s;
+    row(today.addDays(-4), u"スター会館"_s, u"ＣＲ大海原"_s, u"8"_s, 10000, 4000, QString(), u"2"_s);
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -400,6 +450,27 @@ int main(int argc, char **argv) {
     chodama->resize(1120, 640);
     chodama->reload();
     save(chodama, out, u"chodama.png"_s);
+
+    // 取り込み: a phone diary's export of recent visits in the preview: new visits, one already
+    // in the diary, a hall name cut to its length, and two rows that cannot be stored.
+    {
+        const QString csv = QDir(dir.path()).filePath(u"precord-export.csv"_s);
+        QFile f(csv);
+        if (f.open(QIODevice::WriteOnly)) f.write(sampleImport(state.folder, QDate::currentDate()).toUtf8());
+        f.close();
+        ImportWindow *w = registry.get<ImportWindow>();
+        w->findChild<QLineEdit *>(u"FileBox"_s)->setText(csv);
+        w->findChild<QComboBox *>(u"CategoryBox"_s)->setCurrentIndex(1); // デジパチ
+        w->findChild<QPushButton *>(u"ReadButton"_s)->click();
+        w->resize(1200, 640);
+        save(w, out, u"import-preview.png"_s);
+        registry.unload<ImportWindow>();
+
+        ExportWindow *e = registry.get<ExportWindow>();
+        e->findChild<QLineEdit *>(u"FileBox"_s)->setText(u"/home/taro/pRecord-import.csv"_s);
+        save(e, out, u"export.png"_s);
+        registry.unload<ExportWindow>();
+    }
 
     registry.unloadAll();
     return 0;
