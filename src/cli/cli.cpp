@@ -51,6 +51,10 @@ COMMAND:
       --csv は表計算ソフト用: 見出し行と1枚1行、空白を削った文字、金額は円、損益額付き、
       行末 CR LF。既定の --encoding utf-8 は BOM 付き UTF-8、cp932 は Shift-JIS です。
       日記ファイルがなければカードは 0 枚です。
+  cards --user NAME [--year YYYY] --csv --layout precord|pshare [--encoding utf-8|cp932]
+      ほかの日記アプリの形の CSV: precord は pRecord の見出し付きの形、pshare は pShare の
+      imp.csv（見出しなしの 日付,投資額,回収額,メモ）。削除候補のカードは出しません。--year が
+      なければその使用者のすべての年を古い順に出します。
   stores [--json]
       店の一覧（patishop.dat の順）。
   models --category 羽物|デジパチ|権利物|一般電役|ＣＲデジパチ [--json]
@@ -163,7 +167,11 @@ struct CommandInfo {
 const QList<CommandInfo> &commands() {
     static const QList<CommandInfo> list = {
         {u"users"_s, {}, {u"json"_s}, {}, usersCommand},
-        {u"cards"_s, {u"user"_s, u"year"_s, u"encoding"_s}, {u"json"_s, u"csv"_s}, {}, cardsCommand},
+        {u"cards"_s,
+         {u"user"_s, u"year"_s, u"encoding"_s, u"layout"_s},
+         {u"json"_s, u"csv"_s},
+         {},
+         cardsCommand},
         {u"stores"_s, {}, {u"json"_s}, {}, storesCommand},
         {u"models"_s, {u"category"_s}, {u"json"_s}, {}, modelsCommand},
         {u"model-list"_s, {u"store"_s}, {u"json"_s}, {}, modelListCommand},
@@ -282,7 +290,8 @@ Parsed parse(const QStringList &arguments) {
                                              u"balls"_s,
                                              u"date"_s,
                                              u"note"_s,
-                                             u"uid"_s};
+                                             u"uid"_s,
+                                             u"layout"_s};
     static const QStringList repeatable = {u"store"_s, u"model"_s, u"sort"_s};
     static const QStringList flagOptions = {u"json"_s,           u"csv"_s,       u"all"_s,   u"yes"_s,
                                             u"include-marked"_s, u"fix-names"_s, u"clear"_s, u"dry-run"_s};
