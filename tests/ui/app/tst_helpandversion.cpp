@@ -69,7 +69,8 @@ class TstHelpAndVersion : public QObject {
 
         QTest::keyClicks(control<QLineEdit>(h, "keyword"), u"csv"_s);
         // The analysis window exports CSV too.
-        QCOMPARE(topicTitles(h), (QStringList{u"分析"_s, u"コマンドラインツール"_s, u"取り込みと書き出し"_s}));
+        QCOMPARE(topicTitles(h),
+                 (QStringList{u"分析"_s, u"コマンドラインツール"_s, u"取り込みと書き出し"_s}));
         control<QLineEdit>(h, "keyword")->clear();
         QCOMPARE(control<QListWidget>(h, "topics")->count(), 22);
 
