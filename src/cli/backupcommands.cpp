@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "store/backup.h"
 #include "store/diary.h"
+#include "store/importwriter.h"
 #include "store/merge.h"
 #include "store/playdata.h"
 #include "store/storeerror.h"
@@ -61,6 +62,11 @@ WriteLock::WriteLock(const Context &c) : m_lock(c.folder, DataFolderLock::Holder
     try {
         if (const std::optional<QString> done = backup::Backups(c.folder).finishInterruptedRestore())
             c.errorLine(*done);
+    } catch (const StoreError &e) {
+        c.errorLine(e.message());
+    }
+    try {
+        if (const std::optional<QString> done = finishInterruptedImport(c.folder)) c.errorLine(*done);
     } catch (const StoreError &e) {
         c.errorLine(e.message());
     }

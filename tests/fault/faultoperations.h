@@ -7,6 +7,7 @@
 #include "store/datafolder.h"
 #include "store/datafolderlock.h"
 #include "store/diary.h"
+#include "store/importwriter.h"
 #include "store/modellist.h"
 #include "store/organise.h"
 #include "store/playdata.h"
@@ -31,6 +32,8 @@ using namespace Qt::Literals::StringLiterals;
 struct Operation {
     QString name;
     std::function<void(const DataFolder &)> run;
+    // Its files change together: after any fault, every one is as before or every one as after.
+    bool allOrNothing = false;
 };
 
 inline const QString kDiary = u"taro.2026.dat"_s;
@@ -114,6 +117,31 @@ inline QList<Operation> operations() {
          [](const DataFolder &f) {
              ModelListFile(f, u"ABC"_s).write({{u"ＣＲ１"_s, 6}, {u"ＡＡ"_s, 2}, {u"羽根"_s, 3}});
          }},
+        // Cards for the diary there and a new one, a new hall and model, play data on one card.
+        {u"import"_s,
+         [](const DataFolder &f) {
+             auto card = [](const QString &date, const QString &store) {
+                 test::CardValues c = test::CardValues::blank();
+                 c.date = date;
+                 c.store = store;
+                 c.investment = u"0100"_s;
+                 c.cashOut = u"0000"_s;
+                 return test::makeCard(c).record().toBytes();
+             };
+             PlayInputs play;
+             play.spins = 321;
+             play.machine = u"7"_s;
+             ImportBatch b;
+             b.source = u"imp.csv"_s;
+             b.diaries.append({kDiary, {card(u"20260201日"_s, u"ＤＥＦ"_s)}, {play}});
+             b.diaries.append({u"taro.2025.dat"_s,
+                               {card(u"20250301土"_s, u"ＤＥＦ"_s), card(u"20250302日"_s, u"ＡＡＡ"_s)},
+                               {}});
+             b.stores = {u"ＤＥＦ"_s};
+             b.models = {{categoryBySection(6)->option, u"ＣＲ４５６"_s}};
+             applyImport(f, b);
+         },
+         true},
     };
 }
 

@@ -162,6 +162,7 @@ const QList<ReasonInfo> &reasons() {
         {Reason::Restore, u"restore"_s, u"復元の前"_s},
         {Reason::Merge, u"merge"_s, u"日記の統合の前"_s},
         {Reason::Manual, u"manual"_s, u"手動"_s},
+        {Reason::Import, u"import"_s, u"取り込みの前"_s},
     };
     return list;
 }

@@ -14,7 +14,7 @@
 namespace tama::backup {
 
 // Why a snapshot was taken. Every reason but Daily is an operation snapshot.
-enum class Reason { Daily, Organise, DeleteStore, DeleteModel, AutoStart, Restore, Merge, Manual };
+enum class Reason { Daily, Organise, DeleteStore, DeleteModel, AutoStart, Restore, Merge, Manual, Import };
 QString reasonCode(Reason r); // "daily", "organise", … as in the folder name and the manifest
 QString reasonText(Reason r); // for the user: "日ごと", "整理の前", …
 std::optional<Reason> reasonOfCode(const QString &code);

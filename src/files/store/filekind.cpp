@@ -28,6 +28,10 @@ bool isAsideName(const QString &name) {
 
 } // namespace journal
 
+QString importNoteName() {
+    return u".tamanote.import"_s;
+}
+
 namespace {
 
 const QRegularExpression &diaryName() {
@@ -70,6 +74,7 @@ const CategoryInfo *catalogueByFileName(const QString &name) {
 std::optional<FileCheck::Kind> dataFileKind(const QString &name) {
     if (name.isEmpty()) return std::nullopt;
     if (name == journal::fileName() || journal::isAsideName(name)) return FileCheck::Kind::Journal;
+    if (name == importNoteName()) return FileCheck::Kind::ImportNote;
     // Other hidden names are the lock file's and other tools', but a user's name may
     // begin with "." too.
     if (name.startsWith(u'.')) {
@@ -122,6 +127,8 @@ QString kindCode(FileCheck::Kind kind) {
         return u"cp932-name"_s;
     case FileCheck::Kind::BadName:
         return u"unreadable-name"_s;
+    case FileCheck::Kind::ImportNote:
+        return u"import-note"_s;
     }
     return {};
 }
@@ -130,7 +137,7 @@ bool isDataKind(FileCheck::Kind kind) {
     return kind != FileCheck::Kind::Scratch && kind != FileCheck::Kind::Journal &&
            kind != FileCheck::Kind::ConflictCopy && kind != FileCheck::Kind::Lock &&
            kind != FileCheck::Kind::Unknown && kind != FileCheck::Kind::Cp932Name &&
-           kind != FileCheck::Kind::BadName;
+           kind != FileCheck::Kind::BadName && kind != FileCheck::Kind::ImportNote;
 }
 
 std::optional<ConflictCopy> conflictCopyOf(const QString &name) {

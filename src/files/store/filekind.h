@@ -19,6 +19,9 @@ QString asidePrefix();                 // ".tamanote.journal.aside-"
 bool isAsideName(const QString &name); // ".tamanote.journal.aside-…"
 } // namespace journal
 
+// The note an import keeps while it writes (importwriter.h), so that a crash is undone.
+QString importNoteName(); // ".tamanote.import"
+
 // What a look at one data file found. It only reads: nothing is repaired or created.
 struct FileCheck {
     enum class Kind {
@@ -35,6 +38,7 @@ struct FileCheck {
         Unknown,      // a file without an extension that no hall names: not the program's
         Cp932Name,    // a name written in code page 932, as archives made on Windows unpack
         BadName,      // a name that is neither UTF-8 nor code page 932
+        ImportNote,   // ".tamanote.import": an import being written, or cut short
     };
 
     QString name;
@@ -53,7 +57,7 @@ std::optional<FileCheck::Kind> dataFileKind(const QString &name);
 
 // The kind's name in the command-line tool's output and in snapshot manifests: "users",
 // "diary", "stores", "catalogue", "model-list", "scratch", "journal", "conflict-copy",
-// "lock", "play-database", "unknown", "cp932-name", "unreadable-name".
+// "lock", "play-database", "unknown", "cp932-name", "unreadable-name", "import-note".
 QString kindCode(FileCheck::Kind kind);
 // The kinds that hold the user's data (not scratch files, the journal, conflict copies
 // or files that are not the program's).

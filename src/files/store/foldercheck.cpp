@@ -384,6 +384,10 @@ FileCheck checkDataFile(const DataFolder &folder, const QString &name, FileCheck
                     u"書き込みの控えが途中までしか書かれていません（書き込み前に中断されたもので、次に書き込むときに捨てます）"_s);
             break;
         }
+        case FileCheck::Kind::ImportNote:
+            check.notes.append(
+                u"取り込みが終わらずに中断されています。次に書き込みのために開くとき、取り込む前の状態に戻します"_s);
+            break;
         case FileCheck::Kind::Unknown:
         case FileCheck::Kind::Cp932Name:
         case FileCheck::Kind::BadName:

@@ -53,4 +53,21 @@ ImportResult applyImport(const DataFolder &folder, const ImportBatch &batch);
 // Throws StoreError when it cannot be undone (the note stays).
 std::optional<QString> finishInterruptedImport(const DataFolder &folder);
 
+// A file an import changed, as recorded beside its snapshot once the import was done.
+struct ImportedFile {
+    QString name;
+    bool made = false; // the import made it: undoing removes it
+    QByteArray sha256; // hexadecimal, of its bytes just after the import
+};
+// What the import whose snapshot this is changed; empty when nothing was recorded.
+QList<ImportedFile> importedFiles(const backup::Snapshot &snapshot);
+// Those of the files whose bytes are no longer what the import left.
+QStringList changedSinceImport(const DataFolder &folder, const QList<ImportedFile> &files);
+// Undoes a finished import from its snapshot: a snapshot of the present first (returned, so
+// that this too can be undone), then each file the import changed restored from the
+// snapshot with its play rows, and each it made removed with its rows. Throws StoreError.
+backup::Snapshot undoImport(const DataFolder &folder, const backup::Snapshot &snapshot);
+// The detail of that snapshot of the present: "取り込みを元に戻す ← <id>".
+QString undoImportDetail(const QString &importSnapshotId);
+
 } // namespace tama

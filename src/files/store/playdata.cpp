@@ -878,35 +878,51 @@ bool PlayDatabase::forEachPlay(
 }
 
 namespace {
+// Replaces one card's row; the statements are made once for many rows (an import's).
+class PlayUpsert {
+  public:
+    PlayUpsert(sqlite3 *db, const QString &path)
+        : m_del(
+              db,
+              "DELETE FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 "
+              "AND ordinal = ?3",
+              path),
+          m_name(db, "INSERT OR IGNORE INTO diaries(name) VALUES(?1)", path),
+          m_put(db,
+                "INSERT INTO play(diary, fingerprint, ordinal, card_hint, spins, own_balls, hits, machine, "
+                "chodama_used, chodama_deposited, updated)"
+                " VALUES((SELECT id FROM diaries WHERE name = ?1), ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)",
+                path) {}
+    void run(const QString &diary, const CardKey &key, const PlayInputs &p, int hint, qint64 updated) {
+        m_del.reset();
+        m_del.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
+        m_del.run();
+        if (p.isEmpty()) return;
+        m_name.reset();
+        m_name.bind(1, diary);
+        m_name.run();
+        m_put.reset();
+        m_put.bind(1, diary)
+            .bind(2, key.fingerprint)
+            .bind(3, key.ordinal)
+            .bind(4, hint)
+            .bind(5, p.spins)
+            .bind(6, p.ownBalls)
+            .bind(7, p.hits)
+            .bind(8, p.machine)
+            .bind(9, p.chodamaUsed)
+            .bind(10, p.chodamaDeposited)
+            .bind(11, updated);
+        m_put.run();
+    }
+
+  private:
+    Stmt m_del, m_name, m_put;
+};
+
 void upsertPlay(sqlite3 *db, const QString &path, const QString &diary, const CardKey &key,
                 const PlayInputs &p, int hint, qint64 updated) {
-    Stmt del(db,
-             "DELETE FROM play WHERE diary = (SELECT id FROM diaries WHERE name = ?1) AND fingerprint = ?2 "
-             "AND ordinal = ?3",
-             path);
-    del.bind(1, diary).bind(2, key.fingerprint).bind(3, key.ordinal);
-    del.run();
-    if (p.isEmpty()) return;
-    Stmt name(db, "INSERT OR IGNORE INTO diaries(name) VALUES(?1)", path);
-    name.bind(1, diary);
-    name.run();
-    Stmt q(db,
-           "INSERT INTO play(diary, fingerprint, ordinal, card_hint, spins, own_balls, hits, machine, "
-           "chodama_used, chodama_deposited, updated)"
-           " VALUES((SELECT id FROM diaries WHERE name = ?1), ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)",
-           path);
-    q.bind(1, diary)
-        .bind(2, key.fingerprint)
-        .bind(3, key.ordinal)
-        .bind(4, hint)
-        .bind(5, p.spins)
-        .bind(6, p.ownBalls)
-        .bind(7, p.hits)
-        .bind(8, p.machine)
-        .bind(9, p.chodamaUsed)
-        .bind(10, p.chodamaDeposited)
-        .bind(11, updated);
-    q.run();
+    PlayUpsert(db, path).run(diary, key, p, hint, updated);
 }
 } // namespace
 
@@ -983,8 +999,12 @@ void PlayDatabase::applySteps(const QString &diary, const QList<PlayChange::Step
         }
     }
     const qint64 now = nowMs();
-    for (const PlayChange::Step &st : steps)
-        if (st.kind == Kind::Set) upsertPlay(m_db, m_path, diary, st.to, st.play, st.cardHint, now);
+    std::optional<PlayUpsert> upsert;
+    for (const PlayChange::Step &st : steps) {
+        if (st.kind != Kind::Set) continue;
+        if (!upsert) upsert.emplace(m_db, m_path);
+        upsert->run(diary, st.to, st.play, st.cardHint, now);
+    }
 }
 
 qint64 PlayDatabase::prepare(const PlayChange &change, const DiaryExpectation &expected) {

@@ -204,24 +204,46 @@ std::optional<int> playLength(const QString &cell) {
         if (i - from != 2 || i != t.size() || m > 59) return std::nullopt;
         return h * 60 + m;
     }
-    bool ok = false;
-    const double hours = t.toDouble(&ok);
-    // Only plain decimals: no sign, exponent or spaces.
-    for (QChar c : t)
-        if (!isDigit(c) && c != u'.') ok = false;
-    if (!ok || hours > 1000) return std::nullopt;
-    return int(std::lround(hours * 60));
+    // Whole hours and a decimal fraction, rounded to the minute without floating point.
+    const qsizetype point = t.indexOf(u'.');
+    const QString whole = point < 0 ? t : t.left(point), fraction = point < 0 ? QString() : t.mid(point + 1);
+    bool ok = !(whole.isEmpty() && fraction.isEmpty()) && whole.size() <= 3 && fraction.size() <= 6;
+    for (QChar c : whole + fraction)
+        ok = ok && isDigit(c);
+    if (!ok) return std::nullopt;
+    qint64 scale = 1;
+    for (qsizetype k = 0; k < fraction.size(); ++k)
+        scale *= 10;
+    const qint64 value = whole.toLongLong() * scale + fraction.toLongLong();
+    return int((value * 120 + scale) / (2 * scale));
 }
 
 QString clockText(int minutes) {
     return u"%1:%2"_s.arg(minutes / 60).arg(minutes % 60, 2, 10, QChar(u'0'));
 }
 
+// One digit's text, shared rather than made for every box of every row.
+const QString &digitText(int d) {
+    static const std::array<QString, 10> digits = {u"0"_s, u"1"_s, u"2"_s, u"3"_s, u"4"_s,
+                                                   u"5"_s, u"6"_s, u"7"_s, u"8"_s, u"9"_s};
+    return digits[size_t(d)];
+}
+
+// 01 … 31, shared likewise: a month's or a day's box.
+const QString &twoDigits(int n) {
+    static const std::array<QString, 32> texts = [] {
+        std::array<QString, 32> t;
+        for (int i = 0; i < 32; ++i)
+            t[size_t(i)] = QStringLiteral("%1").arg(i, 2, 10, QChar(u'0'));
+        return t;
+    }();
+    return texts[size_t(n)];
+}
+
 // The card screen's four boxes of a time: no tens digit of an hour below 10.
 std::array<QString, 4> timeBoxes(int minutes) {
     const int h = minutes / 60, m = minutes % 60;
-    return {h >= 10 ? QString::number(h / 10) : QString(), QString::number(h % 10), QString::number(m / 10),
-            QString::number(m % 10)};
+    return {h >= 10 ? digitText(h / 10) : QString(), digitText(h % 10), digitText(m / 10), digitText(m % 10)};
 }
 
 // ---- amounts and counts ----
@@ -261,12 +283,13 @@ qint64 amountYen(const QString &cell, AmountUnit unit, const QString &caption) {
 // The card's digit boxes of an amount, as the card screen shows them: no leading zeros
 // in front of the 百円 digit.
 std::array<QString, 4> amountBoxes(qint64 yen) {
-    const QString digits = QString::number(yen / 100).rightJustified(4, u'0');
+    const int hundreds = int(yen / 100);
+    const int digits[4] = {hundreds / 1000, hundreds / 100 % 10, hundreds / 10 % 10, hundreds % 10};
     std::array<QString, 4> boxes;
     bool leading = true;
     for (int i = 0; i < 4; ++i) {
-        leading = leading && i < 3 && digits[i] == u'0';
-        if (!leading) boxes[size_t(i)] = digits.mid(i, 1);
+        leading = leading && i < 3 && digits[i] == 0;
+        if (!leading) boxes[size_t(i)] = digitText(digits[i]);
     }
     return boxes;
 }
@@ -293,6 +316,27 @@ std::optional<qint64> playCount(const QString &cell, const QString &caption) {
     return n;
 }
 
+std::optional<QString> playProblem(const PlayInputs &play) {
+    try {
+        validatePlayInputs(play);
+    } catch (const StoreError &e) {
+        return e.message();
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> machineProblem(const QString &machine) {
+    PlayInputs play;
+    play.machine = machine;
+    return playProblem(play);
+}
+
+std::optional<QString> spinsProblem(std::optional<qint64> spins) {
+    PlayInputs play;
+    play.spins = spins;
+    return playProblem(play);
+}
+
 // ---- names ----
 
 // A name as the card stores it, worked out once per distinct text.
@@ -300,20 +344,14 @@ struct StoredName {
     QString typed;  // trimmed, as the box holds it
     QString stored; // trimmed, as the store file and catalogues hold it
     bool cut = false;
-    std::optional<QString> problem; // a character the code page lacks
 };
 
-StoredName storedName(const QString &typed, int width, CardRecord::Field field) {
+StoredName storedName(const QString &typed, int width) {
     StoredName n;
     n.typed = typed;
     const QString full = toFullWidth(typed);
     n.stored = trimRight(full.left(width));
     n.cut = trimRight(full).size() > width;
-    try {
-        requireEncodable(full.left(width), fieldLabel(field));
-    } catch (const StoreError &e) {
-        n.problem = e.message();
-    }
     return n;
 }
 
@@ -322,14 +360,13 @@ StoredName storedName(const QString &typed, int width, CardRecord::Field field) 
 QString impressionText(const QString &cell, QStringList *notices) {
     QString memo = trimRight(cell);
     memo.replace(u"\r\n"_s, u"\n"_s).replace(u'\n', u"\r\n"_s);
-    if (memo.isEmpty()) return memo;
+    const int width = cardLayout().field(CardRecord::Impression).width;
+    if (memo.size() * 2 <= width) return memo;
     try {
         requireEncodable(memo, fieldLabel(CardRecord::Impression));
     } catch (const StoreError &e) {
         refuse(e.message());
     }
-    const int width = cardLayout().field(CardRecord::Impression).width;
-    if (memo.size() * 2 <= width) return memo;
     const QByteArray bytes = cp932::encode(memo).bytes;
     if (bytes.size() <= width) return memo;
     // Every character the code page holds is one QChar and one or two bytes.
@@ -390,6 +427,47 @@ StoredDiary readStoredDiary(const DataFolder &folder, const QString &fileName) {
     return d;
 }
 
+// A new card's bytes as Record::toBytes gives them (each field encoded and fitted to its
+// bytes; a character the code page lacks refused naming the field), each field's text
+// encoded once: most of them repeat from row to row (the days, times, halls, models and
+// amounts), and encoding is most of the work of a plan.
+class CardEncoder {
+  public:
+    QByteArray bytes(const CardRecord &card) {
+        const RecordLayout &layout = cardLayout();
+        QByteArray out;
+        out.reserve(layout.length());
+        for (int i = 0; i < layout.fieldCount(); ++i) {
+            // Without the padding, which encodes to as many space bytes as the field has room for.
+            QString text = card.field(CardRecord::Field(i));
+            qsizetype end = text.size();
+            while (end > 0 && text[end - 1] == u' ')
+                --end;
+            text.truncate(end);
+            if (i == CardRecord::Impression) { // seldom the same twice
+                out += encoded(text, layout.field(i));
+                continue;
+            }
+            auto found = m_fields[i].constFind(text);
+            if (found == m_fields[i].cend()) found = m_fields[i].insert(text, encoded(text, layout.field(i)));
+            out += *found;
+        }
+        return out;
+    }
+
+  private:
+    static QByteArray encoded(const QString &text, const FieldDef &field) {
+        try {
+            requireEncodable(text, field.label);
+        } catch (const StoreError &e) {
+            refuse(e.message());
+        }
+        return cp932::encodeField(text, field.width);
+    }
+
+    QHash<QString, QByteArray> m_fields[CardRecord::Impression];
+};
+
 // ---- the rows ----
 
 class Planner {
@@ -418,8 +496,7 @@ class Planner {
     void times(const CsvRow &row, CardControls &c, QStringList &notices) const;
     int category(const QString &cell);
     int dayType(const QString &cell) const;
-    const StoredName &name(QHash<QString, StoredName> &cache, const QString &typed, int width,
-                           CardRecord::Field field);
+    const StoredName &name(QHash<QString, StoredName> &cache, const QString &typed, int width);
     StoredDiary &diary(int year);
 
     const DataFolder &m_folder;
@@ -431,6 +508,9 @@ class Planner {
     int m_columns = 0;
     QHash<QString, StoredName> m_stores, m_models;
     QHash<QString, int> m_categories;
+    QHash<QString, std::optional<QString>> m_machines;
+    CardEncoder m_encoder;
+    QHash<int, QString> m_diaryFiles;
     QMap<int, StoredDiary> m_diaries;
 };
 
@@ -519,10 +599,9 @@ int Planner::dayType(const QString &cell) const {
     refuse(u"営業日の種類が分かりません: %1"_s.arg(text));
 }
 
-const StoredName &Planner::name(QHash<QString, StoredName> &cache, const QString &typed, int width,
-                                CardRecord::Field field) {
+const StoredName &Planner::name(QHash<QString, StoredName> &cache, const QString &typed, int width) {
     auto found = cache.constFind(typed);
-    if (found == cache.cend()) found = cache.insert(typed, storedName(typed, width, field));
+    if (found == cache.cend()) found = cache.insert(typed, storedName(typed, width));
     return *found;
 }
 
@@ -541,15 +620,13 @@ void Planner::plan(const CsvRow &row, ImportRow &out) {
     CardControls c;
     const QDate date = this->date(cell(row, ColumnMap::Date));
     c.year = yyyy(date);
-    c.month = mm(date);
-    c.day = dd(date);
+    c.month = twoDigits(date.month());
+    c.day = twoDigits(date.day());
     c.weekday = weekdayChar(date);
     times(row, c, out.notices);
 
-    const StoredName &store = name(m_stores, trim(cell(row, ColumnMap::Store)), 10, CardRecord::StoreName);
-    if (store.problem) refuse(*store.problem);
-    const StoredName &model = name(m_models, trim(cell(row, ColumnMap::Model)), 15, CardRecord::ModelName);
-    if (model.problem) refuse(*model.problem);
+    const StoredName &store = name(m_stores, trim(cell(row, ColumnMap::Store)), 10);
+    const StoredName &model = name(m_models, trim(cell(row, ColumnMap::Model)), 15);
     c.store = store.typed;
     c.model = model.typed;
     c.category = category(cell(row, ColumnMap::Category));
@@ -567,24 +644,32 @@ void Planner::plan(const CsvRow &row, ImportRow &out) {
     PlayInputs play;
     play.spins = playCount(cell(row, ColumnMap::Spins), columnRoleCaption(ColumnMap::Spins));
     play.machine = trim(cell(row, ColumnMap::Machine));
-    try {
-        validatePlayInputs(play);
-    } catch (const StoreError &e) {
-        refuse(e.message());
-    }
+    // The machine number is checked once per text (it is encoded to be checked), the count
+    // on its own.
+    auto machine = m_machines.constFind(play.machine);
+    if (machine == m_machines.cend()) machine = m_machines.insert(play.machine, machineProblem(play.machine));
+    if (*machine) refuse(**machine);
+    if (play.spins)
+        if (const std::optional<QString> problem = spinsProblem(play.spins)) refuse(*problem);
 
     if (store.cut) out.notices << u"店名は10文字までです。「%1」として登録しました。"_s.arg(store.stored);
     if (model.cut) out.notices << u"機種名は15文字までです。「%1」として登録しました。"_s.arg(model.stored);
 
-    out.card = cardFromControls(withBlanksFilled(c));
+    // Kept as the bytes to store: a card's edited fields held as text take four times the
+    // memory, which for a file of many years' visits is most of the plan.
+    out.card =
+        CardRecord(Record::fromBytes(cardLayout(), m_encoder.bytes(cardFromControls(withBlanksFilled(c)))));
     out.date = date;
-    out.diaryFile = DiaryFileName(m_user, date.year());
+    auto diaryFile = m_diaryFiles.constFind(date.year());
+    if (diaryFile == m_diaryFiles.cend())
+        diaryFile = m_diaryFiles.insert(date.year(), DiaryFileName(m_user, date.year()));
+    out.diaryFile = *diaryFile;
     out.play = play;
 
     const StoredDiary &stored = diary(date.year());
     if (stored.problem) refuse(*stored.problem);
-    const auto same = stored.cards.constFind(duplicateKey(
-        out.card.field(CardRecord::VisitDate).left(8), trim(store.stored), investment / 100, cashOut / 100));
+    const auto same = stored.cards.constFind(
+        duplicateKey(c.year + c.month + c.day, trim(store.stored), investment / 100, cashOut / 100));
     if (same != stored.cards.cend()) {
         out.verdict = ImportVerdict::Duplicate;
         out.reason = u"%1年の日記のカード %2 と同じ"_s.arg(date.year()).arg(*same);
@@ -766,6 +851,7 @@ ImportPlan planImport(const DataFolder &folder, const QString &user, const CsvTa
         } catch (const Refusal &r) {
             out.verdict = ImportVerdict::Refused;
             out.reason = r.reason;
+            out.notices.clear(); // of a card that is not made
         }
     }
     planner.limitDiaries(plan.rows, plan.includeDuplicates);

@@ -57,7 +57,7 @@ struct ImportPlan {
     // Why the file as a whole is refused (empty, only a header, binary, too large, a layout
     // that cannot be told without a column map); rows is empty then.
     std::optional<QString> problem;
-    QList<ImportRow> rows; // in file order
+    QList<ImportRow> rows;          // in file order
     bool includeDuplicates = false; // as asked: Duplicate rows are written too
     // Halls and models that registering the new rows adds, in the order first met:
     // stores by name as stored, models as (category option, name as stored).

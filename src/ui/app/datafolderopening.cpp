@@ -2,6 +2,7 @@
 
 #include "common/dialogs.h"
 #include "store/backup.h"
+#include "store/importwriter.h"
 #include "store/journal.h"
 #include "store/playdata.h"
 #include "store/storeerror.h"
@@ -31,6 +32,13 @@ std::unique_ptr<DataFolderLock> openDataFolder(const QString &folderPath) {
     try {
         if (const std::optional<QString> done = backup::Backups(folder).finishInterruptedRestore())
             InfoBox(*done, u"復元"_s);
+    } catch (const StoreError &e) {
+        ErrorBox(e.message());
+    }
+    // So is an import: undone, so that no diary keeps half of one.
+    try {
+        if (const std::optional<QString> done = finishInterruptedImport(folder))
+            InfoBox(*done, u"取り込み"_s);
     } catch (const StoreError &e) {
         ErrorBox(e.message());
     }

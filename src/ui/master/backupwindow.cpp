@@ -10,6 +10,7 @@
 #include "master/kdata.h"
 #include "master/mdata.h"
 #include "store/diary.h"
+#include "store/importwriter.h"
 #include "store/modellist.h"
 #include "store/storeerror.h"
 #include "store/storefile.h"
@@ -182,11 +183,13 @@ QWidget *BackupWindow::buildSnapshotPage() {
     RestoreFile = button(u"RestoreFile"_s, u"選んだファイルを復元(&F)"_s, page);
     RestoreAll = button(u"RestoreAll"_s, u"すべて復元(&A)"_s, page);
     TakeNow = button(u"TakeNow"_s, u"いまバックアップ(&N)"_s, page);
+    UndoImport = button(u"UndoImport"_s, u"取り込みを元に戻す(&U)"_s, page);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(RestoreDiary);
     buttons->addWidget(RestoreFile);
     buttons->addWidget(RestoreAll);
     buttons->addStretch();
+    buttons->addWidget(UndoImport);
     buttons->addWidget(TakeNow);
 
     auto *mergeBox = named(new QGroupBox(u"日記の統合"_s, page), u"MergeBox"_s);
@@ -216,6 +219,7 @@ QWidget *BackupWindow::buildSnapshotPage() {
     connect(RestoreFile, &QPushButton::clicked, this, &BackupWindow::RestoreFile_Click);
     connect(RestoreAll, &QPushButton::clicked, this, &BackupWindow::RestoreAll_Click);
     connect(TakeNow, &QPushButton::clicked, this, &BackupWindow::TakeNow_Click);
+    connect(UndoImport, &QPushButton::clicked, this, &BackupWindow::UndoImport_Click);
     connect(MergeButton, &QPushButton::clicked, this, &BackupWindow::Merge_Click);
     return page;
 }
@@ -297,17 +301,22 @@ void BackupWindow::reload() {
     m_snapshots = backups.list();
     Snapshots->clear();
     QTreeWidgetItem *current = nullptr;
+    const std::optional<backup::Snapshot> undoable = lastImport();
     for (qsizetype i = m_snapshots.size() - 1; i >= 0; --i) {
         const backup::Snapshot &s = m_snapshots[i];
         QString reason = backup::reasonText(s.reason);
         if (!s.detail.isEmpty()) reason += u"（"_s + s.detail + u"）"_s;
+        const bool marked = undoable && undoable->id == s.id;
+        if (marked) reason = u"◆ "_s + reason;
         QString diaries;
         const QString held = holdings(s, &diaries);
         auto *item = new QTreeWidgetItem(Snapshots, {whenText(s), reason, held});
         item->setData(0, Qt::UserRole, s.id);
         item->setToolTip(2, diaries);
+        if (marked) item->setToolTip(1, u"「取り込みを元に戻す」で、この取り込みの前に戻せます"_s);
         if (s.id == keep) current = item;
     }
+    UndoImport->setEnabled(undoable.has_value());
     if (!current && Snapshots->topLevelItemCount() > 0) current = Snapshots->topLevelItem(0); // the newest
     for (int c = 0; c < 2; ++c)
         Snapshots->resizeColumnToContents(c);
@@ -424,6 +433,50 @@ void BackupWindow::TakeNow_Click() {
     } catch (const StoreError &e) {
         reportStoreError(e);
     }
+}
+
+std::optional<backup::Snapshot> BackupWindow::lastImport() const {
+    // Not one undone already: its undo's snapshot names it.
+    QStringList undone;
+    for (qsizetype i = m_snapshots.size() - 1; i >= 0; --i) {
+        const backup::Snapshot &s = m_snapshots[i];
+        if (s.reason == backup::Reason::Restore) undone.append(s.detail);
+        if (s.reason != backup::Reason::Import) continue;
+        if (undone.contains(undoImportDetail(s.id)) || importedFiles(s).isEmpty()) return std::nullopt;
+        return s;
+    }
+    return std::nullopt;
+}
+
+void BackupWindow::UndoImport_Click() {
+    const std::optional<backup::Snapshot> s = lastImport();
+    if (!s) return;
+    const DataFolder &folder = m_registry.state().folder;
+    const QList<ImportedFile> files = importedFiles(*s);
+    QString question = u"取り込み（"_s + s->detail + u"）を元に戻し、"_s + whenText(*s) +
+                       u" の取り込みの前の状態にします。\n\n"_s;
+    for (const ImportedFile &f : files)
+        question += (f.made ? u"消すファイル: "_s : u"戻すファイル: "_s) + f.name + u'\n';
+    question += u"\nいまのデータは先にバックアップするので、これも元に戻せます。よろしいですか？"_s;
+    if (ConfirmCancelled(question, u"取り込みを元に戻す"_s)) return;
+    const QStringList changed = changedSinceImport(folder, files);
+    if (!changed.isEmpty() &&
+        ConfirmCancelled(
+            u"次のファイルは取り込みの後に変わっています。元に戻すと、その変更もなくなります。\n\n"_s +
+                changed.join(u'\n') + u"\n\nそれでも元に戻しますか？"_s,
+            u"取り込みを元に戻す"_s))
+        return;
+    try {
+        const backup::Snapshot before = undoImport(folder, *s);
+        afterDataChanged();
+        InfoBox(u"取り込みを元に戻しました。やり直すには、一覧の「"_s + whenText(before) + u" "_s +
+                    backup::reasonText(before.reason) + u"」から復元してください。"_s,
+                u"取り込みを元に戻す"_s);
+    } catch (const StoreError &e) {
+        afterDataChanged();
+        reportStoreError(e);
+    }
+    reload();
 }
 
 QString BackupWindow::conflictNotice(const QList<ConflictCopy> &copies) {

@@ -45,7 +45,8 @@ class BackupWindow : public QWidget {
     QPushButton *RestoreFile;
     QPushButton *RestoreAll;
     QPushButton *TakeNow;
-    QComboBox *MergeFrom; // conflict copies of the open diary, then "ほかのファイル…"
+    QPushButton *UndoImport; // the newest import, from its snapshot
+    QComboBox *MergeFrom;    // conflict copies of the open diary, then "ほかのファイル…"
     QPushButton *MergeButton;
     QLabel *SizeLabel;
     QPushButton *CloseButton;
@@ -69,6 +70,9 @@ class BackupWindow : public QWidget {
     void RestoreFile_Click();
     void RestoreAll_Click();
     void TakeNow_Click();
+    void UndoImport_Click();
+    // The newest snapshot taken before an import, when any.
+    std::optional<backup::Snapshot> lastImport() const;
     void Merge_Click();
     void merge(const QString &path);
     void SaveSettings_Click();

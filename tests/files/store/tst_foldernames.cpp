@@ -66,6 +66,7 @@ void TestFolderNames::kindsComeFromTheFolder_data() {
     QTest::newRow("no hall names it") << u"ＡＢＣ"_s << u"unknown"_s;
     QTest::newRow("a diary of user .mika") << u".mika.2024.dat"_s << u"diary"_s;
     QTest::newRow("the lock file") << u".tamanote.lock"_s << QString();
+    QTest::newRow("an import's note") << u".tamanote.import"_s << u"import-note"_s;
     QTest::newRow("a hidden file of another tool") << u".directory"_s << QString();
     QTest::newRow("a folder of the user's") << u"photos"_s << QString();
 }
@@ -80,6 +81,7 @@ void TestFolderNames::kindsComeFromTheFolder() {
     f.write(u"ＡＢＣ"_s, "# 2\r\n");
     f.write(u".mika.2024.dat"_s, QByteArray());
     f.write(u".tamanote.lock"_s, "1");
+    f.write(u".tamanote.import"_s, "tamanote-import 1\n");
     f.write(u".directory"_s, "x");
     QVERIFY(QDir(f.path()).mkdir(u"photos"_s));
 

@@ -1,4 +1,7 @@
+#include "common/csv.h"
+#include "common/csvreader.h"
 #include "import/exportlayout.h"
+#include "import/importplan.h"
 #include "support/cardbuilder.h"
 #include "support/testsupport.h"
 
@@ -7,6 +10,8 @@ using namespace tama;
 using namespace tama::test;
 
 Q_DECLARE_METATYPE(tama::test::CardValues)
+Q_DECLARE_METATYPE(tama::ImportFormat)
+Q_DECLARE_METATYPE(tama::CsvEncoding)
 
 class TestExportLayout : public QObject {
     Q_OBJECT
@@ -97,6 +102,78 @@ class TestExportLayout : public QObject {
         c.impression = u"一行目\r\n二行目  "_s;
         QCOMPARE(pshareRow(makeCard(c)),
                  (QStringList{u"2023/12/01"_s, u"123400"_s, u"500"_s, u"一行目\n二行目"_s}));
+    }
+
+    // Cards that fit a layout, written in it and imported into an empty folder, come back
+    // as the same bytes, in either encoding.
+    void roundTrip_data() {
+        QTest::addColumn<ImportFormat>("layout");
+        QTest::addColumn<CsvEncoding>("encoding");
+        QTest::newRow("pRecord, UTF-8") << ImportFormat::PRecord << CsvEncoding::Utf8;
+        QTest::newRow("pRecord, CP932") << ImportFormat::PRecord << CsvEncoding::Cp932;
+        QTest::newRow("pShare, UTF-8") << ImportFormat::PShare << CsvEncoding::Utf8;
+        QTest::newRow("pShare, CP932") << ImportFormat::PShare << CsvEncoding::Cp932;
+    }
+    void roundTrip() {
+        QFETCH(ImportFormat, layout);
+        QFETCH(CsvEncoding, encoding);
+        const bool precord = layout == ImportFormat::PRecord;
+        // Without a category, start or day type in the layout, a card fits when it has
+        // what the import gives: the category asked for, 10:00 and 平常開店.
+        CardValues a;
+        a.date = u"20231231日"_s;
+        a.category = u"2"_s;
+        a.start = a.end = u"1000"_s;
+        a.investment = u"9999"_s;
+        a.cashOut = u"0000"_s;
+        a.impression = QString(79, u'字') + u"\r\n"_s;
+        CardValues b = a, c = a;
+        b.date = u"20240105金"_s;
+        b.investment = u"0000"_s;
+        b.cashOut = u"0420"_s;
+        b.impression = u"出た, \"また\"\r\n来る"_s;
+        c.date = u"20240229木"_s;
+        c.impression.clear();
+        QList<CardValues> cards = {a, b, c};
+        if (precord) {
+            a.end = u"2359"_s;
+            a.store = u"ＡＢＣホール"_s;
+            a.model = u"ガンダム０１２３４５６７８９Ｘ"_s;
+            b.end = u"1515"_s;
+            b.model = u"海物語"_s;
+            cards = {a, b, c};
+        } else {
+            for (CardValues &v : cards)
+                v.store = v.model = QString();
+        }
+        const QStringList machines = {u"12"_s, QString(), u"A-3"_s};
+
+        QString text = precord ? csvRow(precordHeader()) : QString();
+        for (int i = 0; i < cards.size(); ++i) {
+            PlayInputs play;
+            play.machine = machines[i];
+            const CardRecord card = makeCard(cards[i]);
+            text += csvRow(precord ? precordRow(card, play) : pshareRow(card));
+        }
+        TempFolder folder;
+        ImportOptions o;
+        o.today = QDate(2024, 6, 30);
+        o.category = 2;
+        const ImportPlan plan =
+            planImport(DataFolder(folder.path()), u"taro"_s, readCsv(csvBytes(text, encoding)), o);
+        QCOMPARE(plan.format, layout);
+        QCOMPARE(plan.count(ImportVerdict::New), cards.size());
+        QList<QByteArray> records, expected;
+        QStringList readMachines;
+        for (const ImportBatch::Diary &d : importBatch(plan, u"in.csv"_s).diaries) {
+            records += d.records;
+            for (const PlayInputs &p : d.play)
+                readMachines << p.machine;
+        }
+        for (const CardValues &v : cards)
+            expected << cardBytes(v);
+        QCOMPARE(records, expected);
+        if (precord) QCOMPARE(readMachines, machines);
     }
 };
 

@@ -1,5 +1,7 @@
 #include "master/backupwindow.h"
 #include "store/backup.h"
+#include "store/importwriter.h"
+#include "store/storefile.h"
 #include "support/windowfixture.h"
 
 #include <QAction>
@@ -273,6 +275,55 @@ class TstBackupWindow : public QObject {
         const backup::Snapshot before = backup::Backups(f.state.folder).list().last();
         QCOMPARE(before.reason, backup::Reason::Merge);
         QCOMPARE(before.file(kDiary)->records, 3);
+    }
+
+    // The newest import is marked and undone from its snapshot: the diary it added to cut
+    // back, the diary and the hall file it made gone. A file changed since is named first.
+    void undoTheLastImport() {
+        WindowFixture f;
+        f.folder.write(kDiary, diaryBytes({card(u"19990301"_s)}));
+        const QMap<QString, QByteArray> before = {{kDiary, f.folder.read(kDiary)}};
+        ImportBatch batch;
+        batch.source = u"imp.csv"_s;
+        batch.diaries = {{kDiary, {cardBytes(card(u"19990302"_s))}, {}},
+                         {u"taro.1998.dat"_s, {cardBytes(card(u"19981231"_s))}, {}}};
+        batch.stores = {u"ＤＥＦ"_s};
+        applyImport(f.state.folder, batch);
+        BackupWindow *b = f.open<BackupWindow>();
+        QTreeWidget *list = control<QTreeWidget>(b, "Snapshots");
+        QCOMPARE(list->topLevelItem(0)->text(1), u"◆ 取り込みの前（imp.csv から 2 枚）"_s);
+        QVERIFY(control<QPushButton>(b, "UndoImport")->isEnabled());
+
+        // A card added since: the second question names the diary; cancelled, nothing changes.
+        const QByteArray changed =
+            diaryBytes({card(u"19990301"_s), card(u"19990302"_s), card(u"19990303"_s)});
+        f.folder.write(kDiary, changed);
+        f.dialogs.answer({false, true});
+        QTest::mouseClick(control<QPushButton>(b, "UndoImport"), Qt::LeftButton);
+        QVERIFY2(
+            f.dialogs.calls.at(f.dialogs.calls.size() - 2).message.contains(u"消すファイル: taro.1998.dat"_s),
+            qPrintable(f.dialogs.calls.at(f.dialogs.calls.size() - 2).message));
+        QVERIFY2(f.dialogs.lastMessage().contains(u"変わっています"_s) &&
+                     f.dialogs.lastMessage().contains(kDiary),
+                 qPrintable(f.dialogs.lastMessage()));
+        QCOMPARE(f.folder.read(kDiary), changed);
+
+        f.dialogs.answer({false, false});
+        control<QPushButton>(b, "UndoImport")->setFocus();
+        keyInWindow(b, Qt::Key_Space, Qt::NoModifier);
+        QCOMPARE(f.folder.read(kDiary), before[kDiary]);
+        QVERIFY(!f.folder.exists(u"taro.1998.dat"_s));
+        QVERIFY(!f.folder.exists(StoreFile::fileName()));
+        QCOMPARE(f.dialogs.calls.last().title, u"取り込みを元に戻す"_s);
+        // Undone once; the state before the undo is a snapshot of its own.
+        QVERIFY(!control<QPushButton>(b, "UndoImport")->isEnabled());
+        const QList<backup::Snapshot> all = backup::Backups(f.state.folder).list();
+        const auto undo = std::find_if(all.cbegin(), all.cend(), [&](const backup::Snapshot &s) {
+            return s.detail == undoImportDetail(all.first().id);
+        });
+        QVERIFY(undo != all.cend());
+        QCOMPARE(test::readFile(undo->filePath(kDiary)), changed);
+        QVERIFY(undo->file(u"taro.1998.dat"_s));
     }
 
     void mergeOfAnotherYearIsRefused() {
