@@ -36,7 +36,7 @@ const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS
 
 タマノートのデータフォルダを調べます。データフォルダのファイルを作ったり書き換えたり
 するのは organise --yes、merge --yes、restore --yes、backup と、稼働データの play --yes、
-halls-terms set --yes、model-specs set --yes、貯玉の chodama add と chodama remove、limits set だけです。これらは書き換える前に
+halls-terms set --yes、model-specs set --yes、貯玉の chodama add と chodama remove、limits set、import --yes だけです。これらは書き換える前に
 タマノートと同じ自動バックアップ（その日の最初の書き込みの前と、整理・統合・復元の前）を取ります。
 
 COMMAND:
@@ -145,6 +145,14 @@ COMMAND:
       上限を設定します。N は円（1,000〜99,999,900、100円単位）、回（1〜999）、時間（0.5〜24、
       0.25時間単位、2.5 のように）。下げる・新しく設けるとすぐに、上げる・off にすると24時間後に
       有効になります。--dry-run は保存する内容を出すだけです。
+  import --user NAME --from FILE [--format precord|pshare|columns [--map MAPFILE]] [--category C]
+         [--start HH:MM] [--json] [--yes]
+      CSV ファイル（pRecord、pShare の imp.csv、または対応づけファイル MAPFILE で読む表）の記録を
+      使用者 NAME の日記に取り込みます（行の日付の年の日記に。なければ作ります）。形は --format が
+      なければ1行目から見分けます。種類のない行は --category（羽物|デジパチ|… か 1〜5）、開始時刻の
+      ない行は --start（既定 10:00）になります。--yes がなければ1行ごとの判定（新規、重複、
+      取り込まない）とカードを出すだけです。--yes で取り込む前のバックアップを取り、全部か何も
+      なしかで書き込みます。
 
 OPTIONS:
   --data DIR   データフォルダ（既定: このプログラムのアプリケーションデータフォルダ）
@@ -227,6 +235,11 @@ const QList<CommandInfo> &commands() {
          chodamaCommand,
          1},
         {u"limits"_s, {u"user"_s, u"kind"_s, u"value"_s}, {u"json"_s, u"dry-run"_s}, {}, limitsCommand, 1},
+        {u"import"_s,
+         {u"user"_s, u"from"_s, u"format"_s, u"map"_s, u"category"_s, u"start"_s},
+         {u"json"_s, u"yes"_s},
+         {},
+         importCommand},
     };
     return list;
 }
@@ -291,7 +304,10 @@ Parsed parse(const QStringList &arguments) {
                                              u"date"_s,
                                              u"note"_s,
                                              u"uid"_s,
-                                             u"layout"_s};
+                                             u"layout"_s,
+                                             u"format"_s,
+                                             u"map"_s,
+                                             u"start"_s};
     static const QStringList repeatable = {u"store"_s, u"model"_s, u"sort"_s};
     static const QStringList flagOptions = {u"json"_s,           u"csv"_s,       u"all"_s,   u"yes"_s,
                                             u"include-marked"_s, u"fix-names"_s, u"clear"_s, u"dry-run"_s};
