@@ -284,15 +284,34 @@ int importCommand(const Context &c) {
         c.errorLine(problem.contains(QFileInfo(from).fileName()) ? problem : from + u": "_s + problem);
         return 1;
     };
-    const CsvTable table = readCsvFile(from);
-    if (table.problem) return fileProblem(*table.problem);
-    if (options.format == ImportFormat::Columns) options.map = mapOf(c.value(u"map"_s), table);
-    const ImportPlan plan = planImport(c.folder, user, table, options);
-    if (plan.problem) return fileProblem(*plan.problem);
+    // Held in optionals so that the text form can let them go before the appends: the table
+    // and the plan of a large file are most of what the command holds.
+    std::optional<CsvTable> table(readCsvFile(from));
+    if (table->problem) return fileProblem(*table->problem);
+    if (options.format == ImportFormat::Columns) options.map = mapOf(c.value(u"map"_s), *table);
+    std::optional<ImportPlan> plan(planImport(c.folder, user, *table, options));
+    if (plan->problem) return fileProblem(*plan->problem);
+    const QString counts = countsText(*plan);
 
+    if (!write) {
+        const bool written = json ? writeJson(c, from, *plan, std::nullopt) : writeText(c, from, *plan);
+        if (!written) return c.outputFailed();
+        if (!json) c.line(counts + u"。--yes を付けると取り込みます。"_s);
+        return c.flushOut() ? 0 : c.outputFailed();
+    }
+
+    std::optional<ImportBatch> batch;
+    if (!plan->accepted().isEmpty()) batch = importBatch(*plan, QFileInfo(from).fileName());
+    // The text preview goes out first; --json reports the result inside its object.
+    bool written = json || writeText(c, from, *plan);
+    if (!json) {
+        plan.reset();
+        table.reset();
+    }
     std::optional<ImportResult> result;
-    if (write && !plan.accepted().isEmpty()) {
-        result = applyImport(c.folder, importBatch(plan, QFileInfo(from).fileName()));
+    if (batch) {
+        result = applyImport(c.folder, *batch);
+        batch.reset();
         if (result->snapshot)
             c.errorLine(
                 QStringLiteral(
@@ -301,24 +320,20 @@ int importCommand(const Context &c) {
         for (const QString &n : result->notices)
             c.errorLine(n);
     }
-
-    const bool written = json ? writeJson(c, from, plan, result) : writeText(c, from, plan);
-    if (!write) {
-        if (!written) return c.outputFailed();
-        if (!json) c.line(countsText(plan) + u"。--yes を付けると取り込みます。"_s);
-        return c.flushOut() ? 0 : c.outputFailed();
-    }
+    if (json) written = writeJson(c, from, *plan, result);
     // The cards are stored: a report that cannot be written is no failure.
-    if (json) {
-        if (!written || !c.flushOut()) {
-            c.errorLine(QStringLiteral("%1 枚を取り込みました（報告は出力できませんでした）")
-                            .arg(result ? result->cards : 0));
-            c.acceptOutputLoss();
-        }
+    if (!written) {
+        c.errorLine(QStringLiteral("%1 枚を取り込みました（報告は出力できませんでした）")
+                        .arg(result ? result->cards : 0));
+        c.acceptOutputLoss();
         return 0;
     }
-    if (!result) return c.reportDone(countsText(plan) + u"。取り込むカードはありません。"_s);
-    QString summary = QStringLiteral("%1 枚を取り込みました（%2）").arg(result->cards).arg(countsText(plan));
+    if (json) {
+        if (!c.flushOut()) c.acceptOutputLoss();
+        return 0;
+    }
+    if (!result) return c.reportDone(counts + u"。取り込むカードはありません。"_s);
+    QString summary = QStringLiteral("%1 枚を取り込みました（%2）").arg(result->cards).arg(counts);
     if (!result->addedStores.isEmpty())
         summary += u"。店を加えました: "_s + result->addedStores.join(u"、"_s);
     if (!result->addedModels.isEmpty())

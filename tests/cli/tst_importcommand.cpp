@@ -326,6 +326,17 @@ void TestImportCommand::jsonKeys() {
     QVERIFY(!refused.value(u"reason"_s).toString().isEmpty());
     QVERIFY(refused.value(u"card"_s).isNull());
     QCOMPARE(folder.files(), QStringList{});
+
+    // With --yes the object also says how many cards were stored and the snapshot that undoes it.
+    const CliResult yes =
+        runIn(folder, importArgs(u"taro"_s, file) +
+                          QStringList{u"--category"_s, u"デジパチ"_s, u"--json"_s, u"--yes"_s});
+    QCOMPARE(yes.status, 0);
+    const QJsonObject done = yes.json();
+    QCOMPARE(done.value(u"imported"_s).toInt(), 2);
+    QVERIFY(done.value(u"snapshot"_s).toString().endsWith(u"-import"_s));
+    QCOMPARE(done.value(u"rows"_s).toArray().size(), 3);
+    QCOMPARE(folder.read(u"taro.2001.dat"_s).size(), 2 * 240);
 }
 
 void TestImportCommand::refusedFiles_data() {
