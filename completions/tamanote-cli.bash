@@ -6,10 +6,10 @@
 # line, otherwise the default one. Self-contained: it needs nothing from the
 # bash-completion package, so it can also be sourced on its own.
 
-_tamanote_cli_commands="users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs chodama limits"
+_tamanote_cli_commands="users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs chodama limits import"
 
 # Options that take a value; every other option is a flag.
-_tamanote_cli_value_options=" --data --user --year --encoding --category --store --model --sort --value --style --series --today --png --from --to --by --month --file --card --spins --own-balls --hits --machine --lend --exchange --fee --prob --payout --border --chodama-used --chodama-deposited --kind --balls --date --note --uid "
+_tamanote_cli_value_options=" --data --user --year --encoding --category --store --model --sort --value --style --series --today --png --from --to --by --month --file --card --spins --own-balls --hits --machine --lend --exchange --fee --prob --payout --border --chodama-used --chodama-deposited --kind --balls --date --note --uid --layout --format --map --start "
 # Options that may be given more than once (by list).
 _tamanote_cli_repeatable=" --store --model --sort "
 
@@ -17,7 +17,7 @@ _tamanote_cli_options_of() {
     case $1 in
         users | stores | backups) echo "--json" ;;
         check) echo "--json --fix-names --yes" ;;
-        cards) echo "--user --year --json --csv --encoding" ;;
+        cards) echo "--user --year --json --csv --encoding --layout" ;;
         models) echo "--category --json" ;;
         model-list) echo "--store --json" ;;
         organise) echo "--user --year --yes" ;;
@@ -46,6 +46,7 @@ _tamanote_cli_options_of() {
         limits)
             if [[ $2 == set ]]; then echo "--user --kind --value --dry-run"; else echo "--user --json"; fi
             ;;
+        import) echo "--user --from --format --map --category --start --json --yes" ;;
     esac
 }
 
@@ -185,7 +186,7 @@ _tamanote_cli() {
             mapfile -t COMPREPLY < <(compgen -d -- "$cur")
             return 0
             ;;
-        --png)
+        --png | --map)
             compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return 0
@@ -206,7 +207,7 @@ _tamanote_cli() {
             return 0
             ;;
         --from)
-            if [[ $command == merge ]]; then
+            if [[ $command == merge || $command == import ]]; then
                 compopt -o filenames 2>/dev/null
                 mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             elif [[ $command == halls-terms ]]; then
@@ -241,6 +242,14 @@ _tamanote_cli() {
             ;;
         --sort)
             _tamanote_cli_add "$cur" no date store model investment cashout profit
+            return 0
+            ;;
+        --layout)
+            _tamanote_cli_add "$cur" precord pshare
+            return 0
+            ;;
+        --format)
+            _tamanote_cli_add "$cur" precord pshare columns
             return 0
             ;;
         --style)
@@ -282,7 +291,7 @@ _tamanote_cli() {
             return 0
             ;;
         --value | --card | --spins | --own-balls | --hits | --machine | --lend | --exchange | --fee | --prob | \
-            --payout | --border | --chodama-used | --chodama-deposited | --balls | --note | --uid)
+            --payout | --border | --chodama-used | --chodama-deposited | --balls | --note | --uid | --start)
             return 0
             ;;
         --file)

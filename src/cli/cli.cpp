@@ -36,7 +36,7 @@ const QString kUsage = uR"(使い方: tamanote-cli [--data DIR] COMMAND [OPTIONS
 
 タマノートのデータフォルダを調べます。データフォルダのファイルを作ったり書き換えたり
 するのは organise --yes、merge --yes、restore --yes、backup と、稼働データの play --yes、
-halls-terms set --yes、model-specs set --yes、貯玉の chodama add と chodama remove、limits set だけです。これらは書き換える前に
+halls-terms set --yes、model-specs set --yes、貯玉の chodama add と chodama remove、limits set、import --yes だけです。これらは書き換える前に
 タマノートと同じ自動バックアップ（その日の最初の書き込みの前と、整理・統合・復元の前）を取ります。
 
 COMMAND:
@@ -51,6 +51,10 @@ COMMAND:
       --csv は表計算ソフト用: 見出し行と1枚1行、空白を削った文字、金額は円、損益額付き、
       行末 CR LF。既定の --encoding utf-8 は BOM 付き UTF-8、cp932 は Shift-JIS です。
       日記ファイルがなければカードは 0 枚です。
+  cards --user NAME [--year YYYY] --csv --layout precord|pshare [--encoding utf-8|cp932]
+      ほかの日記アプリの形の CSV: precord は pRecord の見出し付きの形、pshare は pShare の
+      imp.csv（見出しなしの 日付,投資額,回収額,メモ）。削除候補のカードは出しません。--year が
+      なければその使用者のすべての年を古い順に出します。
   stores [--json]
       店の一覧（patishop.dat の順）。
   models --category 羽物|デジパチ|権利物|一般電役|ＣＲデジパチ [--json]
@@ -141,6 +145,14 @@ COMMAND:
       上限を設定します。N は円（1,000〜99,999,900、100円単位）、回（1〜999）、時間（0.5〜24、
       0.25時間単位、2.5 のように）。下げる・新しく設けるとすぐに、上げる・off にすると24時間後に
       有効になります。--dry-run は保存する内容を出すだけです。
+  import --user NAME --from FILE [--format precord|pshare|columns [--map MAPFILE]] [--category C]
+         [--start HH:MM] [--json] [--yes]
+      CSV ファイル（pRecord、pShare の imp.csv、または対応づけファイル MAPFILE で読む表）の記録を
+      使用者 NAME の日記に取り込みます（行の日付の年の日記に。なければ作ります）。形は --format が
+      なければ1行目から見分けます。種類のない行は --category（羽物|デジパチ|… か 1〜5）、開始時刻の
+      ない行は --start（既定 10:00）になります。--yes がなければ1行ごとの判定（新規、重複、
+      取り込まない）とカードを出すだけです。--yes で取り込む前のバックアップを取り、全部か何も
+      なしかで書き込みます。
 
 OPTIONS:
   --data DIR   データフォルダ（既定: このプログラムのアプリケーションデータフォルダ）
@@ -163,7 +175,11 @@ struct CommandInfo {
 const QList<CommandInfo> &commands() {
     static const QList<CommandInfo> list = {
         {u"users"_s, {}, {u"json"_s}, {}, usersCommand},
-        {u"cards"_s, {u"user"_s, u"year"_s, u"encoding"_s}, {u"json"_s, u"csv"_s}, {}, cardsCommand},
+        {u"cards"_s,
+         {u"user"_s, u"year"_s, u"encoding"_s, u"layout"_s},
+         {u"json"_s, u"csv"_s},
+         {},
+         cardsCommand},
         {u"stores"_s, {}, {u"json"_s}, {}, storesCommand},
         {u"models"_s, {u"category"_s}, {u"json"_s}, {}, modelsCommand},
         {u"model-list"_s, {u"store"_s}, {u"json"_s}, {}, modelListCommand},
@@ -219,6 +235,11 @@ const QList<CommandInfo> &commands() {
          chodamaCommand,
          1},
         {u"limits"_s, {u"user"_s, u"kind"_s, u"value"_s}, {u"json"_s, u"dry-run"_s}, {}, limitsCommand, 1},
+        {u"import"_s,
+         {u"user"_s, u"from"_s, u"format"_s, u"map"_s, u"category"_s, u"start"_s},
+         {u"json"_s, u"yes"_s},
+         {},
+         importCommand},
     };
     return list;
 }
@@ -282,7 +303,11 @@ Parsed parse(const QStringList &arguments) {
                                              u"balls"_s,
                                              u"date"_s,
                                              u"note"_s,
-                                             u"uid"_s};
+                                             u"uid"_s,
+                                             u"layout"_s,
+                                             u"format"_s,
+                                             u"map"_s,
+                                             u"start"_s};
     static const QStringList repeatable = {u"store"_s, u"model"_s, u"sort"_s};
     static const QStringList flagOptions = {u"json"_s,           u"csv"_s,       u"all"_s,   u"yes"_s,
                                             u"include-marked"_s, u"fix-names"_s, u"clear"_s, u"dry-run"_s};

@@ -5,6 +5,8 @@
 #include "textwriter.h"
 
 #include "common/text.h"
+#include "import/columnmap.h"
+#include "import/exportlayout.h"
 #include "store/catalogue.h"
 #include "store/diary.h"
 #include "store/foldercheck.h"
@@ -48,6 +50,34 @@ int statusAfter(const Context &c, const QString &fileName) {
     return c.reportDamage(fileName) ? 0 : 1;
 }
 
+// cards --csv --layout: the user's diaries (one year, or all of them oldest first) in
+// pRecord's or pShare's layout, so that the player can take them back to that diary.
+int exportLayout(const Context &c, ImportFormat layout, CsvEncoding encoding) {
+    const QString user = c.userName();
+    QList<int> years;
+    if (c.values.contains(u"year"_s))
+        years = {c.yearOption(u"year"_s)};
+    else
+        years = diaryYears(c.folder, user);
+    CsvWriter out(c.out, encoding);
+    if (layout == ImportFormat::PRecord) out.row(precordHeader());
+    bool sound = true;
+    for (int year : years) {
+        const QString fileName = DiaryFileName(user, year);
+        const DiaryFile diary(c.folder, fileName, RecordFile::Mode::ReadOnly);
+        // Only pRecord has a column for the play data.
+        std::optional<PlayColumn> play;
+        if (layout == ImportFormat::PRecord) play.emplace(c, fileName);
+        diary.forEach([&](int n, const CardRecord &card) {
+            if (card.isCandidate()) return; // a card the player meant to delete
+            out.row(play ? precordRow(card, play->playOf(n)) : pshareRow(card));
+        });
+        if (!out.flush()) return c.outputFailed();
+        sound = c.reportDamage(fileName) && sound;
+    }
+    return sound ? 0 : 1;
+}
+
 } // namespace
 
 int usersCommand(const Context &c) {
@@ -74,7 +104,6 @@ int usersCommand(const Context &c) {
 }
 
 int cardsCommand(const Context &c) {
-    const QString fileName = c.diaryFileName();
     const bool csv = c.has(u"csv"_s);
     if (csv && c.has(u"json"_s)) throw UsageError{u"--json と --csv は同時に使えません"_s};
     CsvEncoding encoding = CsvEncoding::Utf8;
@@ -86,6 +115,14 @@ int cardsCommand(const Context &c) {
         else if (e != u"utf-8"_s)
             throw UsageError{u"--encoding は utf-8 か cp932 です: "_s + c.value(u"encoding"_s)};
     }
+    if (c.values.contains(u"layout"_s)) {
+        if (!csv) throw UsageError{u"--layout は --csv と一緒に使います"_s};
+        const std::optional<ImportFormat> layout = importFormatOfName(c.value(u"layout"_s));
+        if (!layout || *layout == ImportFormat::Columns)
+            throw UsageError{u"--layout は precord か pshare です: "_s + c.value(u"layout"_s)};
+        return exportLayout(c, *layout, encoding);
+    }
+    const QString fileName = c.diaryFileName();
 
     const DiaryFile diary(c.folder, fileName, RecordFile::Mode::ReadOnly); // a missing diary stays missing
     const QStringList &names = cardFieldNames();

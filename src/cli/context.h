@@ -112,5 +112,6 @@ int hallsTermsCommand(const Context &c);
 int modelSpecsCommand(const Context &c);
 int chodamaCommand(const Context &c);
 int limitsCommand(const Context &c);
+int importCommand(const Context &c);
 
 } // namespace tama::cli

@@ -35,10 +35,10 @@ class PlayColumn {
     PlayColumn(const Context &c, const QString &diaryFile);
     // "play": null, or card n's inputs and figures.
     void write(JsonWriter &json, int n, const CardRecord &card) const;
-
-  private:
+    // Card n's inputs, when it has any.
     std::optional<PlayInputs> playOf(int n) const;
 
+  private:
     DiaryKeys m_keys;
     QHash<CardKey, PlayInputs> m_rows;
     PlayLookup m_lookup;

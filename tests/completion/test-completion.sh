@@ -80,13 +80,19 @@ check() {
     fi
 }
 
-all_commands=(users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs chodama limits)
+all_commands=(users cards stores models model-list check organise list report graph stats calendar backups backup restore merge play halls-terms model-specs chodama limits import)
 w=(tamanote-cli ''); check w "${all_commands[@]}"
 w=(tamanote-cli ca); check w cards calendar
 w=(tamanote-cli --data "$data" back); check w backups backup
 w=(tamanote-cli --); check w --data --help --version
-w=(tamanote-cli --data "$data" cards --); check w --user --year --json --csv --encoding
-w=(tamanote-cli --data "$data" cards --json --); check w --user --year --csv --encoding
+w=(tamanote-cli --data "$data" cards --); check w --user --year --json --csv --encoding --layout
+w=(tamanote-cli --data "$data" cards --json --); check w --user --year --csv --encoding --layout
+w=(tamanote-cli --data "$data" cards --csv --layout ''); check w precord pshare
+w=(tamanote-cli --data "$data" import ''); check w --user --from --format --map --category --start --json --yes
+w=(tamanote-cli --data "$data" import --user 山田 --format ''); check w precord pshare columns
+w=(tamanote-cli --data "$data" import --format p); check w precord pshare
+w=(tamanote-cli --data "$data" import --start ''); check w
+w=(tamanote-cli --data "$data" import --category 一); check w 一般電役
 w=(tamanote-cli --data "$data" merge ''); check w --user --year --from --yes
 w=(tamanote-cli --data "$data" backup ''); check w
 w=(tamanote-cli --data "$data" check --fix-names ''); check w --json --yes
@@ -148,8 +154,10 @@ w=(tamanote-cli --data "$data" restore ''); check w 20261208-101500-manual 20261
 w=(tamanote-cli --data "$data" restore 20261208-101500-manual ''); check w --file --yes
 w=(tamanote-cli --data "$data" restore 20261208-101500-manual --file ''); check w namae.dat patishop.dat
 
-# merge --from is a file, stats --from a year.
+# merge --from is a file, stats --from a year; import's --from and --map are files.
 w=(tamanote-cli --data "$data" merge --from "$data/Taro"); check w "$data/Taro Y.2025.dat" "$data/Taro Y.2026.dat"
+w=(tamanote-cli --data "$data" import --from "$data/Taro"); check w "$data/Taro Y.2025.dat" "$data/Taro Y.2026.dat"
+w=(tamanote-cli --data "$data" import --map "$data/pati"); check w "$data/patishop.dat"
 
 # Without --data: the default folder, never created by completing.
 home=$tmp/home
