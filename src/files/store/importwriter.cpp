@@ -430,6 +430,9 @@ ImportResult applyImport(const DataFolder &folder, const ImportBatch &batch) {
     ImportResult result;
     // One cut short before is undone first: its note must not be taken for this one's.
     if (const std::optional<QString> done = finishInterruptedImport(folder)) result.notices.append(*done);
+    // A torn write rolled back before the diaries are read, not after (the snapshot would).
+    if (const QString notice = journal::recover(folder.path()); !notice.isEmpty())
+        result.notices.append(notice);
 
     // Everything is read and checked before the snapshot: a refusal writes nothing.
     QList<DiaryPlan> diaries;

@@ -99,6 +99,7 @@ class tst_ImportWriter : public QObject {
     void refusedBeforeWriting();
     void leftoverNoteUndoneAtOpen_data();
     void leftoverNoteUndoneAtOpen();
+    void undoneLaterFromItsSnapshot();
 };
 
 void tst_ImportWriter::appendsAll() {
@@ -260,6 +261,28 @@ void tst_ImportWriter::leftoverNoteUndoneAtOpen() {
     QVERIFY(!finishInterruptedImport(folder));
     QCOMPARE(f.read(kOld), now);
     QVERIFY(!f.exists(importNoteName()));
+}
+
+// A finished import undone from its snapshot: the files as before, the new cards' rows
+// gone with them (none set aside), the old rows kept.
+void tst_ImportWriter::undoneLaterFromItsSnapshot() {
+    TempFolder f;
+    prepare(f);
+    const DataFolder folder(f.path());
+    const QMap<QString, QByteArray> before = dataOf(f);
+    const ImportResult r = applyImport(folder, batch());
+    const backup::Snapshot s = *backup::Backups(folder).find(r.snapshot->id);
+    const QList<ImportedFile> files = importedFiles(s);
+    QCOMPARE(files.size(), 4); // two diaries, the hall file and the catalogue
+    QVERIFY(changedSinceImport(folder, files).isEmpty());
+    f.write(kNew, f.read(kNew) + card(u"20250302日"_s, u"新店"_s, 100));
+    QCOMPARE(changedSinceImport(folder, files), QStringList{kNew});
+
+    undoImport(folder, s);
+    QCOMPARE(dataOf(f), before);
+    QCOMPARE(playRows(f, kOld), 1);
+    QCOMPARE(playRows(f, kNew), 0);
+    QCOMPARE(PlayDatabase(folder).detached().size(), 0);
 }
 
 TAMA_TEST_MAIN(tst_ImportWriter)
