@@ -246,8 +246,8 @@ QString countsText(const ImportPlan &plan) {
 
 bool writeText(const Context &c, const QString &from, const ImportPlan &plan) {
     TextWriter out(c.out);
-    out.line(QFileInfo(from).fileName() + u": 文字 "_s + textEncodingName(plan.encoding) + u"、形 "_s +
-             importFormatCaption(plan.format));
+    out.line(QFileInfo(from).fileName() + u": 文字コード "_s + textEncodingName(plan.encoding) +
+             u"、形式 "_s + importFormatCaption(plan.format));
     for (const ImportRow &row : plan.rows)
         out.line(rowText(row));
     if (!plan.newStores.isEmpty()) out.line(u"店の一覧に加える店: "_s + plan.newStores.join(u"、"_s));
@@ -289,7 +289,8 @@ int importCommand(const Context &c) {
     std::optional<CsvTable> table(readCsvFile(from));
     if (table->problem) return fileProblem(*table->problem);
     if (options.format == ImportFormat::Columns) options.map = mapOf(c.value(u"map"_s), *table);
-    std::optional<ImportPlan> plan(planImport(c.folder, user, *table, options));
+    // The rows go from the table into the plan as they are planned.
+    std::optional<ImportPlan> plan(planImport(c.folder, user, std::move(*table), options));
     if (plan->problem) return fileProblem(*plan->problem);
     const QString counts = countsText(*plan);
 

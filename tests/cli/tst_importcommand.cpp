@@ -237,7 +237,7 @@ void TestImportCommand::dryRunWritesNothing() {
     QCOMPARE(r.status, 0);
     const QStringList lines = r.outLines();
     QCOMPARE(lines.size(), 1 + 3 + 2 + 1);
-    QCOMPARE(lines[0], u"p.csv: 文字 UTF-8、形 pRecord"_s);
+    QCOMPARE(lines[0], u"p.csv: 文字コード UTF-8、形式 pRecord"_s);
     QVERIFY2(lines[1].startsWith(u"2\t新規\t2001/01/06 10:00–15:30\tＡＢ\tデジパチ\tＸ\t15000\t32000\t"_s),
              qPrintable(lines[1]));
     QVERIFY2(lines[2].startsWith(u"3\t新規\t2001/01/07 10:00–12:00\tＡＢ\tデジパチ\tＹ\t20000\t0\t"_s),
@@ -382,7 +382,7 @@ void TestImportCommand::columnsThroughAMapFile() {
     const CliResult r = runIn(folder, importArgs(u"taro"_s, csv) + QStringList{u"--format"_s, u"columns"_s,
                                                                                u"--map"_s, map, u"--yes"_s});
     QCOMPARE(r.status, 0);
-    QCOMPARE(r.outLines().first(), u"sheet.csv: 文字 Shift_JIS（CP932）、形 列の対応づけ"_s);
+    QCOMPARE(r.outLines().first(), u"sheet.csv: 文字コード Shift_JIS（CP932）、形式 列の対応づけ"_s);
     CardValues v = saturday();
     v.impression = QString();
     QCOMPARE(folder.read(u"taro.2001.dat"_s), tama::test::cardBytes(v));

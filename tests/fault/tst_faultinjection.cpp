@@ -203,7 +203,8 @@ Clean cleanRun(const QString &folder, const QString &operation, bool reserved) {
 // edges and the middle only: where a torn record could mix is the other operations' sweep.
 QList<int> keepCounts(int size, bool reserved, bool allOrNothing) {
     QList<int> ks;
-    const bool every = (size <= 240 && !reserved) || qEnvironmentVariableIsSet("TAMA_FAULT_EVERY_K");
+    const bool every =
+        (size <= 240 && !reserved && !allOrNothing) || qEnvironmentVariableIsSet("TAMA_FAULT_EVERY_K");
     for (int k = 0; k < size; ++k)
         if (allOrNothing && !every ? (k < 2 || k == size - 1 || k == size / 2)
                                    : (every || k < 2 || k == size - 1 || k % 16 == 0))

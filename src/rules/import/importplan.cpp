@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <array>
+#include <type_traits>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -798,8 +799,13 @@ QList<const ImportRow *> ImportPlan::accepted() const {
     return out;
 }
 
-ImportPlan planImport(const DataFolder &folder, const QString &user, const CsvTable &table,
-                      const ImportOptions &options) {
+namespace {
+
+// Table is CsvTable (its rows emptied as they are planned) or const CsvTable.
+template <typename Table>
+ImportPlan makePlan(const DataFolder &folder, const QString &user, Table &table,
+                    const ImportOptions &options) {
+    constexpr bool consume = !std::is_const_v<Table>;
     ImportPlan plan;
     plan.user = user;
     plan.encoding = table.encoding;
@@ -842,21 +848,35 @@ ImportPlan planImport(const DataFolder &folder, const QString &user, const CsvTa
     Planner planner(folder, user, options, map);
     plan.rows.reserve(table.rows.size() - first);
     for (qsizetype i = first; i < table.rows.size(); ++i) {
-        const CsvRow &row = table.rows[i];
+        auto &row = table.rows[i];
         ImportRow &out = plan.rows.emplace_back();
         out.line = row.line;
-        out.fields = row.fields;
         try {
             planner.plan(row, out);
         } catch (const Refusal &r) {
             out.verdict = ImportVerdict::Refused;
             out.reason = r.reason;
             out.notices.clear(); // of a card that is not made
+            out.fields = row.fields;
         }
+        if constexpr (consume) row.fields = QStringList();
     }
+    if constexpr (consume) table.rows = QList<CsvRow>();
     planner.limitDiaries(plan.rows, plan.includeDuplicates);
     planner.collectNames(plan);
     return plan;
+}
+
+} // namespace
+
+ImportPlan planImport(const DataFolder &folder, const QString &user, const CsvTable &table,
+                      const ImportOptions &options) {
+    return makePlan(folder, user, table, options);
+}
+
+ImportPlan planImport(const DataFolder &folder, const QString &user, CsvTable &&table,
+                      const ImportOptions &options) {
+    return makePlan(folder, user, table, options);
 }
 
 ImportBatch importBatch(const ImportPlan &plan, const QString &source) {

@@ -36,7 +36,7 @@ QString importVerdictKey(ImportVerdict verdict);  // "new", "duplicate", "refuse
 
 struct ImportRow {
     int line = 0;       // where the row starts in the file, from 1
-    QStringList fields; // as read
+    QStringList fields; // as read; kept for refused rows only (the others have their card)
     ImportVerdict verdict = ImportVerdict::Refused;
     QString reason;      // Refused: why, in the card screen's words; Duplicate: which card
     QStringList notices; // a name cut to its stored length, a time placed by default …
@@ -74,6 +74,11 @@ struct ImportPlan {
 // stored diaries (a card already stored with the same date, store and amounts is a
 // duplicate; a deletion candidate does not count). Only reads.
 ImportPlan planImport(const DataFolder &folder, const QString &user, const CsvTable &table,
+                      const ImportOptions &options);
+
+// The same, taking each row's fields out of the table as it goes, so that a large file is
+// not held twice (the table keeps only its encoding and problem).
+ImportPlan planImport(const DataFolder &folder, const QString &user, CsvTable &&table,
                       const ImportOptions &options);
 
 // What writing the plan's accepted rows means for the files: per diary in date order,

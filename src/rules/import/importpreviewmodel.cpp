@@ -20,8 +20,9 @@ bool isNumberColumn(int column) {
            column == ImportPreviewModel::CashOut || column == ImportPreviewModel::Profit;
 }
 
+// Rows refused once their card was made (a diary full or unreadable) show the card.
 bool hasCard(const ImportRow &row) {
-    return row.verdict != ImportVerdict::Refused;
+    return row.verdict != ImportVerdict::Refused || !trim(row.card.field(CardRecord::VisitDate)).isEmpty();
 }
 
 // "1000" → "10:00", " 930" → "9:30": a stored time as the player reads it.
