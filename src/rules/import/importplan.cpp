@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
+#include <thread>
 #include <type_traits>
 
 using namespace Qt::Literals::StringLiterals;
@@ -801,6 +803,9 @@ QList<const ImportRow *> ImportPlan::accepted() const {
 
 namespace {
 
+// Below this many rows a second thread costs more than it saves.
+constexpr qsizetype kRowsWorthASecondThread = 4000;
+
 // Table is CsvTable (its rows emptied as they are planned) or const CsvTable.
 template <typename Table>
 ImportPlan makePlan(const DataFolder &folder, const QString &user, Table &table,
@@ -845,22 +850,49 @@ ImportPlan makePlan(const DataFolder &folder, const QString &user, Table &table,
         return plan;
     }
 
-    Planner planner(folder, user, options, map);
-    plan.rows.reserve(table.rows.size() - first);
-    for (qsizetype i = first; i < table.rows.size(); ++i) {
-        auto &row = table.rows[i];
-        ImportRow &out = plan.rows.emplace_back();
-        out.line = row.line;
-        try {
-            planner.plan(row, out);
-        } catch (const Refusal &r) {
-            out.verdict = ImportVerdict::Refused;
-            out.reason = r.reason;
-            out.notices.clear(); // of a card that is not made
-            out.fields = row.fields;
+    // Rows are planned on their own, so a large file is planned in two halves at once, each
+    // half by a planner of its own (their caches are not shared); the checks across rows
+    // come after, in file order.
+    const qsizetype count = table.rows.size() - first;
+    plan.rows.resize(count);
+    auto planRows = [&](Planner &planner, qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i) {
+            auto &row = table.rows[first + i];
+            ImportRow &out = plan.rows[i];
+            out.line = row.line;
+            try {
+                planner.plan(row, out);
+            } catch (const Refusal &r) {
+                out.verdict = ImportVerdict::Refused;
+                out.reason = r.reason;
+                out.notices.clear(); // of a card that is not made
+                out.fields = row.fields;
+            }
+            if constexpr (consume) row.fields = QStringList();
         }
-        if constexpr (consume) row.fields = QStringList();
+    };
+    Planner planner(folder, user, options, map);
+    const qsizetype half = count >= kRowsWorthASecondThread ? count / 2 : count;
+    std::exception_ptr failed;
+    std::thread second;
+    if (half < count) {
+        second = std::thread([&] {
+            try {
+                Planner other(folder, user, options, map);
+                planRows(other, half, count);
+            } catch (...) {
+                failed = std::current_exception();
+            }
+        });
     }
+    try {
+        planRows(planner, 0, half);
+    } catch (...) {
+        if (second.joinable()) second.join();
+        throw;
+    }
+    if (second.joinable()) second.join();
+    if (failed) std::rethrow_exception(failed);
     if constexpr (consume) table.rows = QList<CsvRow>();
     planner.limitDiaries(plan.rows, plan.includeDuplicates);
     planner.collectNames(plan);

@@ -377,6 +377,49 @@ class TestImportPlan : public QObject {
                                     u"taro.2024.dat 20240305 0 M0"_s}));
     }
 
+    // A file large enough to be planned in two halves: every row keeps its place, line and
+    // verdict, a stored card is found again from either half, and names are collected once.
+    void largeFileInFileOrder() {
+        TempFolder folder;
+        CardValues c = CardValues::blank();
+        c.date = u"20231231日"_s;
+        c.store = u"ＡＢＣ"_s;
+        c.investment = u"0150"_s;
+        c.cashOut = u"0420"_s;
+        folder.write(u"taro.2023.dat"_s, cardBytes(c));
+        const int n = 9001;
+        QList<QStringList> rows;
+        for (int i = 0; i < n; ++i) {
+            const QDate d = QDate(2023, 1, 1).addDays(i % 365);
+            QStringList r = row(R::Date, d.toString(u"yyyy/MM/dd"_s));
+            r[R::Store] = u"店"_s + QString::number(i % 3);
+            if (i % 1000 == 7) r[R::Investment] = u"150"_s;    // not in hundreds
+            if (i == 364 || i == 8759) r[R::Store] = u"ABC"_s; // 2023/12/31: stored
+            rows << r;
+        }
+        const ImportPlan p = plan(rows, options(), folder.path());
+        QCOMPARE(p.rows.size(), n);
+        int refused = 0, duplicates = 0;
+        for (int i = 0; i < n; ++i) {
+            const ImportRow &r = p.rows[i];
+            QCOMPARE(r.line, i + 1);
+            if (i % 1000 == 7) {
+                QCOMPARE(r.verdict, ImportVerdict::Refused);
+                QCOMPARE(r.fields.value(R::Investment), u"150"_s);
+                ++refused;
+            } else if (i == 364 || i == 8759) {
+                QCOMPARE(r.verdict, ImportVerdict::Duplicate);
+                ++duplicates;
+            } else {
+                QCOMPARE(r.verdict, ImportVerdict::New);
+                QVERIFY(r.fields.isEmpty());
+            }
+        }
+        QCOMPARE(refused, 9);
+        QCOMPARE(duplicates, 2);
+        QCOMPARE(p.newStores, (QStringList{u"店０"_s, u"店１"_s, u"店２"_s}));
+    }
+
   private:
     static QString trimRightSpaces(QString s) {
         while (s.endsWith(u' '))
