@@ -25,8 +25,9 @@ constexpr int kRows = 30000;
 // Halls, models, amounts in hundreds, hours and machine numbers on most rows, a memo on a
 // third (some quoted with a comma): the shape of bench/make_precord_csv.py.
 QByteArray precordFile() {
-    QByteArray out = "\xEF\xBB\xBF" + u"日付,店舗コード,店舗,メーカー,機種コード,機種,台番号,投資額,回収額,収支,メモ,"
-                                      u"稼働時間,時給\r\n"_s.toUtf8();
+    QByteArray out =
+        "\xEF\xBB\xBF" + u"日付,店舗コード,店舗,メーカー,機種コード,機種,台番号,投資額,回収額,収支,メモ,"
+                         u"稼働時間,時給\r\n"_s.toUtf8();
     const QDate first(2018, 1, 1), last(2025, 12, 31);
     const qint64 span = first.daysTo(last) + 1;
     quint32 seed = 20261209;
@@ -37,7 +38,9 @@ QByteArray precordFile() {
     for (int i = 0; i < kRows; ++i) {
         const QDate d = first.addDays(i * span / kRows);
         const int invest = next(800) * 100, cash = next(100) < 45 ? next(1200) * 100 : 0;
-        const QString memo = i % 9 == 0 ? u"\"朝から並んだ、よく回った\""_s : i % 3 == 0 ? u"よかった"_s : QString();
+        const QString memo = i % 9 == 0   ? u"\"朝から並んだ、よく回った\""_s
+                             : i % 3 == 0 ? u"よかった"_s
+                                          : QString();
         const QString machine = i % 4 ? QString::number(100 + next(400)) : QString();
         out += u"%1,,ホール%2号店,,,機種%3,%4,%5,%6,%7,%8,%9,\r\n"_s.arg(d.toString(u"yyyy/MM/dd"_s))
                    .arg(next(40))

@@ -266,6 +266,7 @@ int importCommand(const Context &c) {
     const QString user = c.userName();
     const QString from = c.required(u"from"_s);
     ImportOptions options = optionsOf(c);
+    options.twoThreads = false; // its peak memory counts, not the wait for the preview
     const bool write = c.has(u"yes"_s);
     const bool json = c.has(u"json"_s);
 

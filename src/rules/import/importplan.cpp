@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <iterator>
 #include <thread>
 #include <type_traits>
 
@@ -854,11 +855,13 @@ ImportPlan makePlan(const DataFolder &folder, const QString &user, Table &table,
     // half by a planner of its own (their caches are not shared); the checks across rows
     // come after, in file order.
     const qsizetype count = table.rows.size() - first;
-    plan.rows.resize(count);
-    auto planRows = [&](Planner &planner, qsizetype from, qsizetype to) {
+    // Rows are made in place as they are planned: a row made blank first would hold a blank
+    // card's bytes until its own replace them.
+    auto planRows = [&](Planner &planner, qsizetype from, qsizetype to, QList<ImportRow> &rows) {
+        rows.reserve(to - from);
         for (qsizetype i = from; i < to; ++i) {
             auto &row = table.rows[first + i];
-            ImportRow &out = plan.rows[i];
+            ImportRow &out = rows.emplace_back();
             out.line = row.line;
             try {
                 planner.plan(row, out);
@@ -872,27 +875,33 @@ ImportPlan makePlan(const DataFolder &folder, const QString &user, Table &table,
         }
     };
     Planner planner(folder, user, options, map);
-    const qsizetype half = count >= kRowsWorthASecondThread ? count / 2 : count;
+    const qsizetype half = options.twoThreads && count >= kRowsWorthASecondThread ? count / 2 : count;
     std::exception_ptr failed;
+    QList<ImportRow> secondRows;
     std::thread second;
     if (half < count) {
         second = std::thread([&] {
             try {
                 Planner other(folder, user, options, map);
-                planRows(other, half, count);
+                planRows(other, half, count, secondRows);
             } catch (...) {
                 failed = std::current_exception();
             }
         });
     }
     try {
-        planRows(planner, 0, half);
+        planRows(planner, 0, half, plan.rows);
     } catch (...) {
         if (second.joinable()) second.join();
         throw;
     }
     if (second.joinable()) second.join();
     if (failed) std::rethrow_exception(failed);
+    if (!secondRows.isEmpty()) {
+        plan.rows.reserve(count);
+        std::move(secondRows.begin(), secondRows.end(), std::back_inserter(plan.rows));
+        secondRows = QList<ImportRow>();
+    }
     if constexpr (consume) table.rows = QList<CsvRow>();
     planner.limitDiaries(plan.rows, plan.includeDuplicates);
     planner.collectNames(plan);

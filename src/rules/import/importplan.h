@@ -27,6 +27,10 @@ struct ImportOptions {
     QTime start = QTime(10, 0);     // where a row without a start time starts
     bool includeDuplicates = false; // import rows that duplicate a stored card too
     QDate today;                    // dates after it are refused
+    // A large file is planned by two threads at once when allowed, so that the window's
+    // preview opens sooner; a caller keeping its peak memory low plans in one (a second
+    // thread's allocations cannot reuse what the first frees).
+    bool twoThreads = true;
 };
 
 // What becomes of one row.
