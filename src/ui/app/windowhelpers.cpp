@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 #include <QRadioButton>
 
 namespace tama {
@@ -30,6 +31,18 @@ QRadioButton *categoryButton(int option, int firstNumber, QWidget *parent, Categ
     const CategoryInfo &c = *categoryByOption(option);
     return named(new QRadioButton(caption == CategoryCaption::CardScreen ? c.cardCaption : c.caption, parent),
                  QStringLiteral("Option%1").arg(firstNumber + option - 1));
+}
+
+QPushButton *plainButton(const QString &name, const QString &text, QWidget *parent) {
+    auto *b = named(new QPushButton(text, parent), name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel *buddyLabel(const QString &text, QWidget *buddy, QWidget *parent) {
+    auto *l = new QLabel(text, parent);
+    l->setBuddy(buddy);
+    return l;
 }
 
 } // namespace tama

@@ -4,6 +4,8 @@
 
 class QColor;
 class QLabel;
+class QPushButton;
+class QString;
 class QRadioButton;
 class QWidget;
 
@@ -21,5 +23,11 @@ void setTextColour(QLabel *label, ViewColour colour);
 enum class CategoryCaption { Catalogue, CardScreen };
 QRadioButton *categoryButton(int option, int firstNumber, QWidget *parent,
                              CategoryCaption caption = CategoryCaption::Catalogue);
+
+// A push button named name that Enter in another control does not press: the windows'
+// defaults are set where they are meant.
+QPushButton *plainButton(const QString &name, const QString &text, QWidget *parent);
+// A label whose accelerator moves the focus to buddy.
+QLabel *buddyLabel(const QString &text, QWidget *buddy, QWidget *parent);
 
 } // namespace tama

@@ -3,6 +3,7 @@
 #include "app/fonts.h"
 #include "app/named.h"
 #include "app/storeerrorreport.h"
+#include "app/windowhelpers.h"
 #include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
 #include "common/dialogs.h"
@@ -35,12 +36,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace tama {
 
 namespace {
-
-QPushButton *button(const QString &name, const QString &text, QWidget *parent) {
-    auto *b = named(new QPushButton(text, parent), name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QString kindText(const QString &kind) {
     if (kind == u"users"_s) return u"使用者"_s;
@@ -148,7 +143,7 @@ BackupWindow::BackupWindow(WindowRegistry &registry) : m_registry(registry) {
     Tabs->addTab(buildSnapshotPage(), u"バックアップ(&K)"_s);
     Tabs->addTab(buildSettingsPage(), u"設定(&T)"_s);
     SizeLabel = named(new QLabel(this), u"SizeLabel"_s);
-    CloseButton = button(u"CloseButton"_s, u"閉じる(&C)"_s, this);
+    CloseButton = plainButton(u"CloseButton"_s, u"閉じる(&C)"_s, this);
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(SizeLabel, 1);
@@ -179,11 +174,11 @@ QWidget *BackupWindow::buildSnapshotPage() {
     Files->setRootIsDecorated(false);
     Files->setAllColumnsShowFocus(true);
 
-    RestoreDiary = button(u"RestoreDiary"_s, u"いまの日記を復元(&D)"_s, page);
-    RestoreFile = button(u"RestoreFile"_s, u"選んだファイルを復元(&F)"_s, page);
-    RestoreAll = button(u"RestoreAll"_s, u"すべて復元(&A)"_s, page);
-    TakeNow = button(u"TakeNow"_s, u"いまバックアップ(&N)"_s, page);
-    UndoImport = button(u"UndoImport"_s, u"取り込みを元に戻す(&U)"_s, page);
+    RestoreDiary = plainButton(u"RestoreDiary"_s, u"いまの日記を復元(&D)"_s, page);
+    RestoreFile = plainButton(u"RestoreFile"_s, u"選んだファイルを復元(&F)"_s, page);
+    RestoreAll = plainButton(u"RestoreAll"_s, u"すべて復元(&A)"_s, page);
+    TakeNow = plainButton(u"TakeNow"_s, u"いまバックアップ(&N)"_s, page);
+    UndoImport = plainButton(u"UndoImport"_s, u"取り込みを元に戻す(&U)"_s, page);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(RestoreDiary);
     buttons->addWidget(RestoreFile);
@@ -194,7 +189,7 @@ QWidget *BackupWindow::buildSnapshotPage() {
 
     auto *mergeBox = named(new QGroupBox(u"日記の統合"_s, page), u"MergeBox"_s);
     MergeFrom = named(new QComboBox(mergeBox), u"MergeFrom"_s);
-    MergeButton = button(u"MergeButton"_s, u"統合(&M)…"_s, mergeBox);
+    MergeButton = plainButton(u"MergeButton"_s, u"統合(&M)…"_s, mergeBox);
     auto *mergeLabel = new QLabel(u"統合するファイル(&I):"_s, mergeBox);
     mergeLabel->setBuddy(MergeFrom);
     auto *mergeRow = new QHBoxLayout(mergeBox);
@@ -238,8 +233,8 @@ QWidget *BackupWindow::buildSettingsPage() {
     KeepDaily = spin(u"KeepDaily"_s, 1, 1000, u" 日分"_s);
     KeepMonthly = spin(u"KeepMonthly"_s, 0, 1000, u" か月分"_s);
     MaxShare = spin(u"MaxShare"_s, 10, 99, u" %"_s);
-    SaveSettings = button(u"SaveSettings"_s, u"保存(&S)"_s, page);
-    DefaultSettings = button(u"DefaultSettings"_s, u"既定に戻す(&R)"_s, page);
+    SaveSettings = plainButton(u"SaveSettings"_s, u"保存(&S)"_s, page);
+    DefaultSettings = plainButton(u"DefaultSettings"_s, u"既定に戻す(&R)"_s, page);
 
     auto *explain = new QLabel(
         u"自動のバックアップは、その日の最初の書き込みの前と、データを消したり置き換えたりする操作"

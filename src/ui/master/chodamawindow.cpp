@@ -2,6 +2,7 @@
 
 #include "app/named.h"
 #include "app/storeerrorreport.h"
+#include "app/windowhelpers.h"
 #include "app/windowregistry.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
@@ -22,12 +23,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace tama {
 
 namespace {
-QPushButton *button(const QString &name, const QString &text, QWidget *parent) {
-    auto *b = named(new QPushButton(text, parent), name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 void tableLook(QTableView *t) {
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -83,7 +78,7 @@ ChodamaWindow::ChodamaWindow(WindowRegistry &registry)
     EntryBalls->setPlaceholderText(u"調整は −100 も可"_s);
     EntryBalls->setMinimumWidth(180);
     EntryNote = named(new QLineEdit(entry), u"EntryNote"_s);
-    AddEntry = button(u"AddEntry"_s, u"記入(&A)"_s, entry);
+    AddEntry = plainButton(u"AddEntry"_s, u"記入(&A)"_s, entry);
     AddEntry->setAutoDefault(true);
     auto *form = new QFormLayout(entry);
     form->addRow(u"日付(&D)"_s, EntryDay);
@@ -93,8 +88,8 @@ ChodamaWindow::ChodamaWindow(WindowRegistry &registry)
     form->addRow(u"メモ(&N)"_s, EntryNote);
     form->addRow(QString(), AddEntry);
 
-    RemoveEntry = button(u"RemoveEntry"_s, u"選んだ記入を削除(&R)"_s, this);
-    CloseButton = button(u"CloseButton"_s, u"閉じる"_s, this);
+    RemoveEntry = plainButton(u"RemoveEntry"_s, u"選んだ記入を削除(&R)"_s, this);
+    CloseButton = plainButton(u"CloseButton"_s, u"閉じる"_s, this);
 
     auto *showRow = new QHBoxLayout;
     auto *showLabel = new QLabel(u"表示する店(&V)"_s, this);

@@ -2,6 +2,7 @@
 
 #include "app/named.h"
 #include "app/storeerrorreport.h"
+#include "app/windowhelpers.h"
 #include "app/windowregistry.h"
 #include "common/csv.h"
 #include "common/dialogs.h"
@@ -30,18 +31,6 @@ namespace tama {
 
 namespace {
 
-QPushButton *button(const QString &name, const QString &text, QWidget *parent) {
-    auto *b = named(new QPushButton(text, parent), name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLabel *buddyLabel(const QString &text, QWidget *buddy, QWidget *parent) {
-    auto *l = new QLabel(text, parent);
-    l->setBuddy(buddy);
-    return l;
-}
-
 // The export goes where the player says, outside the data folder; it replaces only a
 // plain file of its own name, never the target of a link.
 std::optional<QString> notReplaceable(const QString &path) {
@@ -69,9 +58,9 @@ ExportWindow::ExportWindow(WindowRegistry &registry) : m_registry(registry), m_d
     EncodingBox->addItem(u"Shift_JIS（CP932）"_s, int(CsvEncoding::Cp932));
     FileBox = named(new QLineEdit(this), u"FileBox"_s);
     FileBox->setMinimumWidth(380);
-    Browse = button(u"Browse"_s, u"参照…(&O)"_s, this);
-    WriteButton = button(u"WriteButton"_s, u"書き出す(&W)"_s, this);
-    CloseButton = button(u"CloseButton"_s, u"閉じる"_s, this);
+    Browse = plainButton(u"Browse"_s, u"参照…(&O)"_s, this);
+    WriteButton = plainButton(u"WriteButton"_s, u"書き出す(&W)"_s, this);
+    CloseButton = plainButton(u"CloseButton"_s, u"閉じる"_s, this);
 
     auto *years = new QHBoxLayout;
     years->addWidget(FromYear);

@@ -2,6 +2,7 @@
 
 #include "app/named.h"
 #include "app/storeerrorreport.h"
+#include "app/windowhelpers.h"
 #include "app/windowregistry.h"
 #include "cardscreen/patincomain.h"
 #include "common/clock.h"
@@ -39,18 +40,6 @@ namespace tama {
 
 namespace {
 
-QPushButton *button(const QString &name, const QString &text, QWidget *parent) {
-    auto *b = named(new QPushButton(text, parent), name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLabel *buddyLabel(const QString &text, QWidget *buddy, QWidget *parent) {
-    auto *l = new QLabel(text, parent);
-    l->setBuddy(buddy);
-    return l;
-}
-
 // A column map file is small; anything larger is not one.
 constexpr qint64 kMaxMapBytes = 64 * 1024;
 
@@ -79,7 +68,7 @@ ImportWindow::ImportWindow(WindowRegistry &registry) : m_registry(registry), m_f
     FileBox = named(new QLineEdit(this), u"FileBox"_s);
     FileBox->setPlaceholderText(u"取り込む CSV ファイル"_s);
     FileBox->setMinimumWidth(640);
-    Browse = button(u"Browse"_s, u"参照…(&O)"_s, this);
+    Browse = plainButton(u"Browse"_s, u"参照…(&O)"_s, this);
     FormatBox = named(new QComboBox(this), u"FormatBox"_s);
     FormatBox->addItem(u"自動"_s, -1);
     for (ImportFormat f : {ImportFormat::PRecord, ImportFormat::PShare, ImportFormat::Columns})
@@ -92,7 +81,7 @@ ImportWindow::ImportWindow(WindowRegistry &registry) : m_registry(registry), m_f
     StartBox = named(new QTimeEdit(QTime(10, 0), this), u"StartBox"_s);
     StartBox->setDisplayFormat(u"HH:mm"_s);
     IncludeDuplicates = named(new QCheckBox(u"重複も取り込む(&D)"_s, this), u"IncludeDuplicates"_s);
-    ReadButton = button(u"ReadButton"_s, u"読み込む(&R)"_s, this);
+    ReadButton = plainButton(u"ReadButton"_s, u"読み込む(&R)"_s, this);
     FoundLabel = named(new QLabel(this), u"FoundLabel"_s);
     ProblemLabel = named(new QLabel(this), u"ProblemLabel"_s);
     ProblemLabel->setWordWrap(true);
@@ -117,7 +106,7 @@ ImportWindow::ImportWindow(WindowRegistry &registry) : m_registry(registry), m_f
     UnitBox->addItem(u"万円"_s, int(AmountUnit::TenThousand));
     HeaderBox = named(new QCheckBox(u"見出しあり(&H)"_s, ColumnsFrame), u"HeaderBox"_s);
     HeaderBox->setChecked(true);
-    LoadMap = button(u"LoadMap"_s, u"対応づけを読み込む…(&L)"_s, ColumnsFrame);
+    LoadMap = plainButton(u"LoadMap"_s, u"対応づけを読み込む…(&L)"_s, ColumnsFrame);
     auto *mapRow = new QHBoxLayout;
     mapRow->addWidget(buddyLabel(u"日付の書式(&Y)"_s, DateFormatBox, ColumnsFrame));
     mapRow->addWidget(DateFormatBox);
@@ -149,9 +138,9 @@ ImportWindow::ImportWindow(WindowRegistry &registry) : m_registry(registry), m_f
     Preview->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     Preview->setSortingEnabled(true); // in file order until a header is clicked
     Preview->setMinimumSize(900, 280);
-    ImportButton = button(u"ImportButton"_s, u"取り込む(&I)"_s, this);
+    ImportButton = plainButton(u"ImportButton"_s, u"取り込む(&I)"_s, this);
     ImportButton->setEnabled(false);
-    CloseButton = button(u"CloseButton"_s, u"閉じる"_s, this);
+    CloseButton = plainButton(u"CloseButton"_s, u"閉じる"_s, this);
 
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(FileBox, 1);

@@ -2,6 +2,7 @@
 #include "app/storeerrorreport.h"
 
 #include "app/fonts.h"
+#include "app/windowhelpers.h"
 #include "app/windowregistry.h"
 #include "common/clock.h"
 #include "common/csv.h"
@@ -107,13 +108,6 @@ QTableWidget *makeTable(const QStringList &heads, const QString &name, QWidget *
     t->setHorizontalHeaderLabels(heads);
     setUpTable(t, name);
     return t;
-}
-
-QPushButton *button(const QString &name, const QString &text, QWidget *parent) {
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
 }
 
 } // namespace
@@ -224,7 +218,7 @@ AnalysisWindow::AnalysisWindow(WindowRegistry &registry) : m_registry(registry) 
     Results->setObjectName(u"Results"_s);
     Tabs->addTab(Results, u"成績(&R)"_s);
 
-    auto *close = button(u"Command1"_s, u"戻る"_s, this);
+    auto *close = plainButton(u"Command1"_s, u"戻る"_s, this);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(IncludeMarked);
     bottom->addStretch();
@@ -249,10 +243,10 @@ AnalysisWindow::AnalysisWindow(WindowRegistry &registry) : m_registry(registry) 
 
 void AnalysisWindow::buildCalendarPage() {
     auto *page = new QWidget;
-    PrevYear = button(u"PrevYear"_s, u"≪ 前年"_s, page);
-    PrevMonth = button(u"PrevMonth"_s, u"＜ 前月"_s, page);
-    NextMonth = button(u"NextMonth"_s, u"翌月 ＞"_s, page);
-    NextYear = button(u"NextYear"_s, u"翌年 ≫"_s, page);
+    PrevYear = plainButton(u"PrevYear"_s, u"≪ 前年"_s, page);
+    PrevMonth = plainButton(u"PrevMonth"_s, u"＜ 前月"_s, page);
+    NextMonth = plainButton(u"NextMonth"_s, u"翌月 ＞"_s, page);
+    NextYear = plainButton(u"NextYear"_s, u"翌年 ≫"_s, page);
     MonthLabel = new QLabel(page);
     MonthLabel->setObjectName(u"MonthLabel"_s);
     MonthLabel->setAlignment(Qt::AlignCenter);
@@ -297,7 +291,7 @@ void AnalysisWindow::buildStatsPage() {
     for (int c = int(StatsColumn::Key) + 1; c < int(StatsColumn::Count); ++c)
         ChartColumn->addItem(statsViewHead(StatsColumn(c), StatsBy(ByCombo->currentIndex())));
     ChartColumn->setCurrentIndex(int(StatsColumn::Profit) - 1);
-    ExportCsv = button(u"ExportCsv"_s, u"CSV に書き出す(&S)…"_s, page);
+    ExportCsv = plainButton(u"ExportCsv"_s, u"CSV に書き出す(&S)…"_s, page);
 
     m_stats = new StatsTableModel(this);
     auto *coloured = new ColouredStats(this);
