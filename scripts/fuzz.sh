@@ -16,7 +16,7 @@ build=${TAMANOTE_FUZZ_BUILD:-build-fuzz}
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 targets=(fuzz_record_user fuzz_record_card fuzz_record_store fuzz_record_model
          fuzz_codec fuzz_userlist fuzz_modellist fuzz_foldercheck fuzz_journal
-         fuzz_manifest fuzz_merge)
+         fuzz_manifest fuzz_merge fuzz_csv)
 [ -n "${TAMANOTE_FUZZ_TARGETS:-}" ] && read -r -a targets <<<"$TAMANOTE_FUZZ_TARGETS"
 runs=${TAMANOTE_FUZZ_RUNS:-}
 rss=${TAMANOTE_FUZZ_RSS_MB:-1024}
